@@ -1,0 +1,123 @@
+#pragma once
+// Command ids of the main window's menus and toolbar, the rules that enable and check them,
+// and the texts of the status-bar panes and window captions. Plain functions of the model so
+// the windows stay thin and the rules are tested without a display.
+#include <set>
+#include <string>
+
+namespace app {
+
+namespace cmd {
+// File
+constexpr int kNew = 57600;
+constexpr int kOpen = 57601;
+constexpr int kSave = 57603;
+constexpr int kPrint = 57607;
+constexpr int kRecentFile = 57616;  // first of the ten recent-file entries
+constexpr int kExit = 57665;
+constexpr int kExtractAndOpenArchive = 32883;
+constexpr int kCreateLandscapeFile = 32895;
+constexpr int kConvertLcpToGeoTiff = 32952;
+// View
+constexpr int kViewToolbar = 59392;
+constexpr int kViewStatusBar = 59393;
+constexpr int kViewShaderBar = 32891;
+// Options and Utilities
+constexpr int kColorRamps = 32884;
+constexpr int kPredefinedLegends = 32892;
+constexpr int kEditPreferences = 32885;
+constexpr int kSavePreferencesAs = 32904;
+constexpr int kLoadSavedPreferences = 32906;
+constexpr int kLoadDefaultPreferences = 32897;
+constexpr int kWtrWndToWxs = 32995;
+// Help
+constexpr int kAbout = 57664;
+constexpr int kHelp = 32971;
+constexpr int kHelpContents = 57670;
+constexpr int kHelpSearch = 57667;
+constexpr int kHelpIndex = 57666;
+// Map tools on the toolbar (handled by the project and its map)
+constexpr int kZoomInStep = 32771;
+constexpr int kZoomOutStep = 32772;
+constexpr int kZoomInMode = 32858;
+constexpr int kZoomOutMode = 32859;
+constexpr int kPanMode = 32860;
+constexpr int kStepBack = 32980;
+constexpr int kStepForward = 32981;
+constexpr int kIdentifyMode = 32861;
+constexpr int kCreatePointsMode = 32975;
+constexpr int kCreateLinesMode = 32976;
+constexpr int kCreatePolygonsMode = 32974;
+constexpr int kMeasureMode = 33036;
+constexpr int kCritiqueHtml = 32947;
+constexpr int kCritiquePdf = 32946;
+// Shader-bar controls
+constexpr int kShaderReliefShading = 1040;
+constexpr int kShaderApply = 1122;
+}  // namespace cmd
+
+// Map pointer modes.
+enum PointerMode {
+  kModeZoomIn = 0,
+  kModeZoomOut = 1,
+  kModePan = 2,
+  kModeIdentify = 3,
+  kModeCreatePoints = 4,
+  kModeCreateLines = 5,
+  kModeCreatePolygons = 6,
+  kModeMeasureLines = 7,
+  kModeMeasurePolygons = 8,
+};
+
+// What the enable and check rules look at. The windows fill it from the active project.
+struct CommandState {
+  bool hasProject = false;      // a project window is active
+  bool hasLandscape = false;    // the active project has a landscape loaded
+  bool hasAspectLayer = false;  // the active project has a raster theme of layer type 2
+  bool canStepBack = false;
+  bool canStepForward = false;
+  int pointerMode = kModeIdentify;
+  bool toolbarShown = true;
+  bool statusBarShown = true;
+  bool shaderBarShown = true;
+  // Commands that have a handler in this build; any other stays disabled.
+  std::set<int> handled;
+};
+
+bool IsCommandEnabled(int id, const CommandState& state);
+bool IsCommandChecked(int id, const CommandState& state);
+
+// Status-bar pane texts.
+std::string MapModePaneText(int pointerMode);
+// "NA" for the no-data value, a non-number, or a theme without a legend in the current area.
+std::string ValuePaneText(double value, double noData, bool hasLegend, int decimalPlaces,
+                          const std::string& unitsName);
+std::string CoordinatesPaneText(double easting, double northing);
+std::string ScalePaneText(double scaleDenominator);
+
+// The part of a path after its last separator ('\' or '/'), or the whole path.
+std::string GetFileNameFromPath(const std::string& path);
+
+// Caption of a project window: the project title, cut at its last '.' and followed by
+// " - <landscape file>" when a landscape is loaded, then ":<n>" for the n-th window.
+std::string ChildFrameCaption(const std::string& projectTitle, bool landscapeLoaded,
+                              const std::string& landscapePath, int windowNumber);
+
+// Main-window placement kept between sessions.
+enum class ShowState { Normal, Minimized, Maximized };
+struct Rect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  bool Intersects(const Rect& o) const {
+    return left < o.right && o.left < right && top < o.bottom && o.top < bottom;
+  }
+};
+struct WindowPlacement {
+  ShowState show = ShowState::Normal;
+  Rect normal;
+};
+// The placement to apply at start-up: the stored one put in order, or the frame's current
+// one when the stored rectangle lies off the work area; the show state adjusted to the frame's.
+WindowPlacement RestoredPlacement(WindowPlacement stored, const WindowPlacement& current,
+                                  const Rect& workArea, bool frameMaximized, bool frameMinimized);
+
+}  // namespace app
