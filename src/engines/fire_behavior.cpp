@@ -1,0 +1,313 @@
+#include "engines/fire_behavior.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace engines {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kDeg = kPi / 180.0;
+constexpr double kTonsAcreToLbFt2 = 2000.0 / 43560.0;
+constexpr double kParticleDensity = 32.0;  // lb/ft3
+constexpr double kTotalMineral = 0.0555;
+constexpr double kEffectiveMineral = 0.010;
+constexpr double kSav10h = 109.0, kSav100h = 30.0;
+constexpr double kFtToM = 0.3048;
+
+struct Particle {
+  double load = 0, sav = 0, moisture = 0, heat = 0;
+};
+
+int SizeClass(double sav) {
+  if (sav >= 1200) return 0;
+  if (sav >= 192) return 1;
+  if (sav >= 96) return 2;
+  if (sav >= 48) return 3;
+  if (sav >= 16) return 4;
+  return 5;
+}
+
+double MoistureDamping(double m, double mx) {
+  if (mx <= 0) return 0;
+  double r = m / mx;
+  if (r >= 1.0) return 0;
+  return 1.0 - 2.59 * r + 5.11 * r * r - 3.52 * r * r * r;
+}
+
+// Weighted sums over one category (dead or live).
+struct Category {
+  double area = 0, netLoad = 0, moisture = 0, heat = 0, sav = 0, sink = 0, load = 0;
+};
+
+Category Summarise(const Particle* p, int n) {
+  Category c;
+  double area[4] = {0, 0, 0, 0};
+  for (int i = 0; i < n; ++i) {
+    area[i] = p[i].sav * p[i].load / kParticleDensity;
+    c.area += area[i];
+    c.load += p[i].load;
+  }
+  if (c.area <= 0) return c;
+  double f[4] = {0, 0, 0, 0};
+  for (int i = 0; i < n; ++i) f[i] = area[i] / c.area;
+  for (int i = 0; i < n; ++i) {
+    double g = 0;  // weight of the particle's size class
+    for (int j = 0; j < n; ++j)
+      if (SizeClass(p[j].sav) == SizeClass(p[i].sav)) g += f[j];
+    c.netLoad += g * p[i].load * (1.0 - kTotalMineral);
+    c.moisture += f[i] * p[i].moisture;
+    c.heat += f[i] * p[i].heat;
+    c.sav += f[i] * p[i].sav;
+    if (p[i].sav > 0) c.sink += f[i] * std::exp(-138.0 / p[i].sav) * (250.0 + 1116.0 * p[i].moisture);
+  }
+  return c;
+}
+
+}  // namespace
+
+bool FuelModel::Burnable() const {
+  return number > 0 && !(number >= 90 && number <= 99) && depth > 0 &&
+         (load[0] + load[1] + load[2] + load[3]) > 0;
+}
+
+FuelModel FuelModel::FromStandard(const StandardFuelModel& m) {
+  FuelModel f;
+  f.number = m.number;
+  for (int i = 0; i < 5; ++i) f.load[i] = m.load[i];
+  f.sav1 = m.sav[0];
+  f.savHerb = m.sav[1];
+  f.savWoody = m.sav[2];
+  f.depth = m.depth;
+  f.extinction = m.extinction;
+  f.heatDead = m.heatDead;
+  f.heatLive = m.heatLive;
+  f.dynamic = m.dynamic != 0;
+  return f;
+}
+
+FuelBedState ComputeFuelBed(const FuelModel& fuel, const Moistures& m) {
+  FuelBedState s;
+  if (!fuel.Burnable()) return s;
+  double herb = fuel.load[3] * kTonsAcreToLbFt2;
+  double cured = 0;
+  if (fuel.dynamic && herb > 0) cured = std::clamp((1.20 - m.herb) / 0.90, 0.0, 1.0);
+  Particle dead[4] = {
+      {fuel.load[0] * kTonsAcreToLbFt2, fuel.sav1, m.m1, fuel.heatDead},
+      {fuel.load[1] * kTonsAcreToLbFt2, kSav10h, m.m10, fuel.heatDead},
+      {fuel.load[2] * kTonsAcreToLbFt2, kSav100h, m.m100, fuel.heatDead},
+      {herb * cured, fuel.savHerb, m.m1, fuel.heatDead},
+  };
+  Particle live[2] = {
+      {herb * (1.0 - cured), fuel.savHerb, m.herb, fuel.heatLive},
+      {fuel.load[4] * kTonsAcreToLbFt2, fuel.savWoody, m.woody, fuel.heatLive},
+  };
+  Category d = Summarise(dead, 4), l = Summarise(live, 2);
+  double totalArea = d.area + l.area;
+  if (d.area <= 0 || totalArea <= 0) return s;
+  double fd = d.area / totalArea, fl = l.area / totalArea;
+
+  double sigma = fd * d.sav + fl * l.sav;
+  double bulk = (d.load + l.load) / fuel.depth;
+  double beta = bulk / kParticleDensity;
+  double betaOpt = 3.348 * std::pow(sigma, -0.8189);
+  double ratio = beta / betaOpt;
+  double aExp = 133.0 * std::pow(sigma, -0.7913);
+  double s15 = std::pow(sigma, 1.5);
+  double gammaMax = s15 / (495.0 + 0.0594 * s15);
+  double gamma = gammaMax * std::pow(ratio, aExp) * std::exp(aExp * (1.0 - ratio));
+
+  // Live moisture of extinction from the fine dead and live loads.
+  double liveMx = fuel.extinction;
+  if (l.load > 0) {
+    double wDead = 0, wDeadM = 0, wLive = 0;
+    for (const auto& p : dead)
+      if (p.sav > 0) {
+        double w = p.load * std::exp(-138.0 / p.sav);
+        wDead += w;
+        wDeadM += w * p.moisture;
+      }
+    for (const auto& p : live)
+      if (p.sav > 0) wLive += p.load * std::exp(-500.0 / p.sav);
+    if (wLive > 0) {
+      double fineDeadM = wDead > 0 ? wDeadM / wDead : 0;
+      liveMx = 2.9 * (wDead / wLive) * (1.0 - fineDeadM / fuel.extinction) - 0.226;
+      liveMx = std::max(liveMx, fuel.extinction);
+    }
+  }
+  double etaS = std::min(0.174 * std::pow(kEffectiveMineral, -0.19), 1.0);
+  double ir = gamma * (d.netLoad * d.heat * MoistureDamping(d.moisture, fuel.extinction) * etaS +
+                       l.netLoad * l.heat * MoistureDamping(l.moisture, liveMx) * etaS);
+  double xi = std::exp((0.792 + 0.681 * std::sqrt(sigma)) * (beta + 0.1)) / (192.0 + 0.2595 * sigma);
+  double sink = bulk * (fd * d.sink + fl * l.sink);
+
+  s.burnable = true;
+  s.sigma = sigma;
+  s.betaRatio = ratio;
+  s.reactionIntensity = ir;
+  s.ros0 = sink > 0 ? ir * xi / sink : 0;
+  s.heatPerArea = ir * 384.0 / sigma;
+  s.windC = 7.47 * std::exp(-0.133 * std::pow(sigma, 0.55));
+  s.windB = 0.02526 * std::pow(sigma, 0.54);
+  s.windE = 0.715 * std::exp(-3.59e-4 * sigma);
+  s.slopeK = 5.275 * std::pow(beta, -0.3);
+  s.depth = fuel.depth;
+  return s;
+}
+
+double WindFactor(const FuelBedState& s, double u) {
+  if (u <= 0) return 0;
+  return s.windC * std::pow(u, s.windB) * std::pow(s.betaRatio, -s.windE);
+}
+
+double WindForFactor(const FuelBedState& s, double phi) {
+  if (phi <= 0) return 0;
+  return std::pow(phi * std::pow(s.betaRatio, s.windE) / s.windC, 1.0 / s.windB);
+}
+
+SurfaceSpread ComputeSpread(const FuelBedState& s, double u, double windTo, double slopeTan,
+                            double upslope, double adjust) {
+  SurfaceSpread r;
+  if (!s.burnable) return r;
+  double phiW = WindFactor(s, u);
+  double phiS = s.slopeK * slopeTan * slopeTan;
+  double x = phiW * std::sin(windTo * kDeg) + phiS * std::sin(upslope * kDeg);
+  double y = phiW * std::cos(windTo * kDeg) + phiS * std::cos(upslope * kDeg);
+  double phi = std::hypot(x, y);
+  double dir = phi > 0 ? std::atan2(x, y) / kDeg : (phiS > 0 ? upslope : windTo);
+  if (dir < 0) dir += 360.0;
+  double ue = WindForFactor(s, phi);
+  double limit = 0.9 * s.reactionIntensity;
+  if (ue > limit) {
+    ue = limit;
+    phi = WindFactor(s, ue);
+  }
+  r.ros = s.ros0 * (1.0 + phi) * adjust;
+  r.direction = dir;
+  r.effectiveWind = ue;
+  double mph = ue / 88.0;
+  double lb = 0.936 * std::exp(0.2566 * mph) + 0.461 * std::exp(-0.1548 * mph) - 0.397;
+  lb = std::clamp(lb, 1.0, 8.0);
+  r.lengthToBreadth = lb;
+  r.eccentricity = std::sqrt(lb * lb - 1.0) / lb;
+  r.backRos = r.ros * (1.0 - r.eccentricity) / (1.0 + r.eccentricity);
+  return r;
+}
+
+double SpreadAlong(const SurfaceSpread& sp, double azimuth) {
+  double theta = (azimuth - sp.direction) * kDeg;
+  double e = sp.eccentricity;
+  return sp.ros * (1.0 - e) / (1.0 - e * std::cos(theta));
+}
+
+double UnshelteredWaf(double h) {
+  if (h <= 0) return 0;
+  return 1.83 / std::log((20.0 + 0.36 * h) / (0.13 * h));
+}
+
+double ShelteredWaf(double cc, double h) {
+  double f = cc / 100.0 * kPi / 12.0;
+  if (f <= 0 || h <= 0) return 0;
+  return 0.555 / (std::sqrt(f * h) * std::log((20.0 + 0.36 * h) / (0.13 * h)));
+}
+
+double WindAdjustmentFactor(double depth, double cc, double standHeightFt) {
+  double f = cc / 100.0 * kPi / 12.0;
+  if (f >= 0.05 && standHeightFt > 0) return ShelteredWaf(cc, standHeightFt);
+  return UnshelteredWaf(depth);
+}
+
+double SurfaceFlameLength(double fli) { return fli > 0 ? 0.0775 * std::pow(fli, 0.46) : 0; }
+
+double CrownFlameLength(double fli) {
+  return fli > 0 ? 0.2 * std::pow(fli / 3.4613, 2.0 / 3.0) * kFtToM : 0;
+}
+
+double CrownInitiationIntensity(double cbh, double fmc) {
+  return std::pow(0.010 * std::max(cbh, 0.0) * (460.0 + 25.9 * fmc), 1.5);
+}
+
+FireResult ComputeFire(const FuelBedState& s, const FuelBedState& s10, double wind20,
+                       double waf, double windTo, double slopeTan, double upslope,
+                       const CrownInput& crown, double adjust) {
+  FireResult r;
+  if (!s.burnable) return r;
+  SurfaceSpread sp = ComputeSpread(s, wind20 * waf, windTo, slopeTan, upslope, adjust);
+  double rs = sp.ros * kFtToM;
+  double hpa = s.heatPerArea * kKJm2PerBtuFt2;
+  double fli = hpa * rs / 60.0;
+  r.surfaceRosMMin = rs;
+  r.reactionKWm2 = s.reactionIntensity * kKJm2PerBtuFt2 / 60.0;
+  r.direction = sp.direction;
+  r.lengthToBreadth = sp.lengthToBreadth;
+  r.effectiveWindFtMin = sp.effectiveWind;
+  r.crownClass = kCrownSurface;
+  double ros = rs;
+  double hpaTotal = hpa;
+
+  if (crown.cbdKgM3 > 0 && crown.standHeightM > 0 && s10.burnable) {
+    double i0 = CrownInitiationIntensity(crown.cbhM, crown.foliarMoisturePct);
+    double rInit = hpa > 0 ? 60.0 * i0 / hpa : 0;
+    SurfaceSpread sp10 = ComputeSpread(s10, 0.4 * wind20, windTo, slopeTan, upslope);
+    double rc = 3.34 * sp10.ros * kFtToM;
+    double rac = CriticalActiveRate(crown.cbdKgM3);
+    bool initiated = fli >= i0;
+    bool active = rc >= rac;
+    double cfb = 0;
+    if (crown.method == 0) {
+      if (initiated) {
+        cfb = std::max(0.0, 1.0 - std::exp(-0.23 * (rs - rInit)));
+        r.crownClass = active ? kCrownActive : kCrownPassive;
+      }
+    } else if (!initiated) {
+      r.crownClass = active ? kCrownConditional : kCrownSurface;
+    } else {
+      r.crownClass = active ? kCrownActive : kCrownPassive;
+      // Surface rate at which the active crown rate would reach the critical rate: find the
+      // fuel-model-10 wind factor giving 3.34 * R10 = rac with the same wind and slope
+      // geometry, then the 20-ft wind behind it.
+      double rSA = HUGE_VAL;
+      double k = rac / (3.34 * s10.ros0 * kFtToM) - 1.0;
+      double phiS = s10.slopeK * slopeTan * slopeTan;
+      double cosT = std::cos((windTo - upslope) * kDeg), sinT = std::sin((windTo - upslope) * kDeg);
+      double disc = k * k - phiS * phiS * sinT * sinT;
+      if (k <= phiS && k * k <= phiS * phiS) {
+        rSA = ComputeSpread(s, 0, windTo, slopeTan, upslope, adjust).ros * kFtToM;
+      } else if (disc >= 0) {
+        double phiW = -phiS * cosT + std::sqrt(disc);
+        if (phiW >= 0 && phiW <= WindFactor(s10, 0.9 * s10.reactionIntensity)) {
+          double w20 = WindForFactor(s10, phiW) / 0.4;
+          rSA = ComputeSpread(s, w20 * waf, windTo, slopeTan, upslope, adjust).ros * kFtToM;
+        }
+      }
+      if (rSA <= rInit) {
+        cfb = 1.0;
+      } else if (std::isfinite(rSA)) {
+        double ac = -std::log(0.1) / (0.9 * (rSA - rInit));
+        cfb = std::clamp(1.0 - std::exp(-ac * (rs - rInit)), 0.0, 1.0);
+      }
+    }
+    cfb = std::min(cfb, 1.0);
+    if (initiated) {
+      if (rc > rs) ros = rs + cfb * (rc - rs);
+      double cfl = crown.cbdKgM3 * std::max(crown.standHeightM - crown.cbhM, 0.0);
+      hpaTotal = hpa + cfb * cfl * 18000.0;
+    }
+    r.cfb = cfb;
+  }
+  r.rosMMin = ros;
+  r.hpaKJm2 = hpaTotal;
+  r.fliKWm = hpaTotal * ros / 60.0;
+  r.flameM = (r.crownClass == kCrownPassive || r.crownClass == kCrownActive)
+                 ? CrownFlameLength(r.fliKWm)
+                 : SurfaceFlameLength(r.fliKWm);
+  double e = sp.eccentricity;
+  double back = ros * (1.0 - e) / (1.0 + e);
+  r.ellB = (ros + back) / 2.0;
+  r.ellC = r.ellB - back;
+  r.ellA = r.ellB / sp.lengthToBreadth;
+  return r;
+}
+
+}  // namespace engines

@@ -1,0 +1,112 @@
+#pragma once
+// Per-cell fire behaviour: the 1972 surface spread model with the 1976 reformulation
+// (size-class weighting, dynamic herbaceous curing, live moisture of extinction, effective
+// wind limit, wind and slope combined as vectors), the elliptical fire shape, intensity and
+// flame length, and crown fire (1977 initiation, active spread from fuel model 10).
+// Computations are in English units (lb, ft, min, BTU); the Metric* helpers convert.
+#include "engines/standard_fuels.h"
+
+namespace engines {
+
+// A fuel model as the engine uses it. Loads tons/acre, SAV 1/ft, depth ft, heat BTU/lb.
+struct FuelModel {
+  int number = -1;
+  double load[5] = {0, 0, 0, 0, 0};  // 1-h, 10-h, 100-h, live herbaceous, live woody
+  double sav1 = 0, savHerb = 0, savWoody = 0;
+  double depth = 0;
+  double extinction = 0;  // fraction
+  double heatDead = 0, heatLive = 0;
+  bool dynamic = false;
+  bool Burnable() const;
+  static FuelModel FromStandard(const StandardFuelModel& m);
+};
+
+// Fuel moistures as fractions (0.06 = 6 %).
+struct Moistures {
+  double m1 = 0.06, m10 = 0.07, m100 = 0.08, herb = 0.60, woody = 0.90;
+};
+
+// Everything about a fuel bed that does not depend on wind or slope.
+struct FuelBedState {
+  bool burnable = false;
+  double sigma = 0;          // characteristic SAV, 1/ft
+  double betaRatio = 0;      // packing ratio / optimum packing ratio
+  double reactionIntensity = 0;  // BTU/ft2/min
+  double ros0 = 0;           // no-wind no-slope spread rate, ft/min
+  double heatPerArea = 0;    // BTU/ft2
+  double windC = 0, windB = 0, windE = 0;
+  double slopeK = 0;         // phi_s = slopeK * tan^2
+  double depth = 0;          // ft
+};
+
+FuelBedState ComputeFuelBed(const FuelModel& fuel, const Moistures& m);
+
+// Wind factor for a midflame wind (ft/min) and the inverse.
+double WindFactor(const FuelBedState& s, double midflameFtMin);
+double WindForFactor(const FuelBedState& s, double phi);
+
+struct SurfaceSpread {
+  double ros = 0;          // head-fire spread rate, ft/min
+  double direction = 0;    // azimuth of maximum spread, degrees clockwise from north
+  double effectiveWind = 0;  // ft/min
+  double lengthToBreadth = 1;
+  double eccentricity = 0;
+  double backRos = 0;      // ft/min
+};
+
+// windToAzimuth: the direction the wind blows towards (degrees); upslopeAzimuth: the
+// direction of steepest ascent. adjust: the run's spread-rate adjustment factor.
+SurfaceSpread ComputeSpread(const FuelBedState& s, double midflameFtMin, double windToAzimuth,
+                            double slopeTan, double upslopeAzimuth, double adjust = 1.0);
+
+// Spread rate along azimuth from the ellipse's polar form about its rear focus.
+double SpreadAlong(const SurfaceSpread& sp, double azimuth);
+
+// Wind adjustment factors (20-ft wind to midflame).
+double UnshelteredWaf(double fuelDepthFt);
+double ShelteredWaf(double canopyCoverPct, double standHeightFt);
+double WindAdjustmentFactor(double fuelDepthFt, double canopyCoverPct, double standHeightFt);
+
+// Unit helpers.
+constexpr double kFtPerM = 1.0 / 0.3048;
+constexpr double kKJm2PerBtuFt2 = 1.055056 / 0.09290304;  // BTU/ft2 to kJ/m2
+double SurfaceFlameLength(double fliKWm);   // 0.0775 * I^0.46, metres
+double CrownFlameLength(double fliKWm);     // 0.2 * (I / 3.4613)^(2/3) ft, as metres
+
+// Crown fire.
+enum CrownClass { kCrownNone = 0, kCrownSurface = 1, kCrownPassive = 2, kCrownActive = 3,
+                  kCrownConditional = 4 };
+
+struct CrownInput {
+  double cbhM = 0;        // canopy base height, m
+  double cbdKgM3 = 0;     // canopy bulk density, kg/m3
+  double standHeightM = 0;
+  double foliarMoisturePct = 100;
+  int method = 1;         // 0 two-threshold, anything else crown-fraction-burned method
+};
+
+struct FireResult {
+  double rosMMin = 0;      // final head-fire rate, m/min
+  double hpaKJm2 = 0;      // heat per unit area including burned canopy
+  double reactionKWm2 = 0;
+  double fliKWm = 0;
+  double flameM = 0;
+  double cfb = 0;
+  int crownClass = kCrownNone;
+  double direction = 0;    // degrees
+  double lengthToBreadth = 1;
+  double ellA = 0, ellB = 0, ellC = 0;  // m/min
+  double surfaceRosMMin = 0;
+  double effectiveWindFtMin = 0;
+};
+
+double CrownInitiationIntensity(double cbhM, double fmcPct);  // kW/m
+inline double CriticalActiveRate(double cbdKgM3) { return cbdKgM3 > 0 ? 3.0 / cbdKgM3 : 0.0; }
+
+// The whole cell: surface spread, then crown fire when a canopy is present. wind20FtMin is the
+// 20-ft wind in ft/min, waf the surface wind adjustment factor.
+FireResult ComputeFire(const FuelBedState& surface, const FuelBedState& model10, double wind20FtMin,
+                       double waf, double windToAzimuth, double slopeTan, double upslopeAzimuth,
+                       const CrownInput& crown, double adjust = 1.0);
+
+}  // namespace engines

@@ -1,0 +1,152 @@
+#include "engines/fire_behavior.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace engines;
+
+namespace {
+
+struct Case {
+  const StandardFuelModel* model;
+  Moistures m;
+  double wind20Mph, slopePct;
+  double cc, shM, cbhM, cbd;
+  int method;
+};
+
+constexpr double kWindTo = 45.0, kUpslope = 0.0, kFmc = 100.0;
+
+FireResult RunCase(const Case& c) {
+  FuelModel fm = FuelModel::FromStandard(*c.model);
+  FuelBedState bed = ComputeFuelBed(fm, c.m);
+  FuelBedState bed10 = ComputeFuelBed(FuelModel::FromStandard(*FindStandardFuelModel(10)), c.m);
+  double waf = WindAdjustmentFactor(fm.depth, c.cc, c.shM * kFtPerM);
+  CrownInput crown{c.cbhM, c.cbd, c.shM, kFmc, c.method};
+  return ComputeFire(bed, bed10, c.wind20Mph * 88.0, waf, kWindTo, c.slopePct / 100.0, kUpslope, crown);
+}
+
+}  // namespace
+
+// Every burnable standard model under three moisture scenarios, three winds and three slopes,
+// without a canopy and under two canopies (one per crown method), against the numpy oracle.
+TEST(FireBehavior, AgreesWithIndependentNumpyImplementation) {
+  const Moistures scenarios[] = {{0.03, 0.04, 0.05, 0.30, 0.60},
+                                 {0.06, 0.07, 0.08, 0.60, 0.90},
+                                 {0.12, 0.13, 0.14, 1.20, 1.50}};
+  struct Canopy { double cc, sh, cbh, cbd; int method; } canopies[] = {
+      {0, 0, 0, 0, 1}, {50, 15, 2, 0.15, 1}, {60, 20, 1, 0.25, 0}};
+  std::vector<Case> cases;
+  for (const auto& fm : StandardFuelModels()) {
+    if (!FuelModel::FromStandard(fm).Burnable()) continue;
+    for (const auto& m : scenarios)
+      for (double w : {0.0, 5.0, 15.0})
+        for (double s : {0.0, 30.0, 60.0})
+          for (const auto& cn : canopies) cases.push_back({&fm, m, w, s, cn.cc, cn.sh, cn.cbh, cn.cbd, cn.method});
+  }
+  ASSERT_EQ(cases.size(), 53u * 3 * 3 * 3 * 3);
+
+  auto dir = std::filesystem::temp_directory_path() / ("pv_oracle_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  auto in = dir / "cases.txt", out = dir / "out.txt";
+  {
+    std::ofstream f(in);
+    f.precision(17);
+    f << "l1 l10 l100 lh lw s1 sh sw depth mx hd hl dyn m1 m10 m100 mh mw wind20_mph slope_pct "
+         "wind_to upslope cc sh_m cbh cbd fmc method adjust\n";
+    for (const auto& c : cases) {
+      const auto& p = *c.model;
+      f << p.load[0] << ' ' << p.load[1] << ' ' << p.load[2] << ' ' << p.load[3] << ' ' << p.load[4] << ' '
+        << p.sav[0] << ' ' << p.sav[1] << ' ' << p.sav[2] << ' ' << p.depth << ' ' << p.extinction << ' '
+        << p.heatDead << ' ' << p.heatLive << ' ' << p.dynamic << ' ' << c.m.m1 << ' ' << c.m.m10 << ' '
+        << c.m.m100 << ' ' << c.m.herb << ' ' << c.m.woody << ' ' << c.wind20Mph << ' ' << c.slopePct << ' '
+        << kWindTo << ' ' << kUpslope << ' ' << c.cc << ' ' << c.shM << ' ' << c.cbhM << ' ' << c.cbd << ' '
+        << kFmc << ' ' << c.method << " 1\n";
+    }
+  }
+  std::string cmd = std::string(PV_PYTHON) + " " + PV_SOURCE_DIR + "/tests/engines/fire_oracle.py " +
+                    in.string() + " " + out.string();
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+  std::ifstream r(out);
+  int crowning = 0, active = 0;
+  for (size_t i = 0; i < cases.size(); ++i) {
+    double ros, ir, hpa, fli, fl, cfb;
+    int cls;
+    ASSERT_TRUE(r >> ros >> ir >> hpa >> fli >> fl >> cfb >> cls) << "line " << i;
+    FireResult c = RunCase(cases[i]);
+    auto near = [&](double a, double b, const char* what) {
+      EXPECT_LE(std::fabs(a - b), 1e-6 * std::max(std::fabs(b), 1e-12))
+          << what << " case " << i << " model " << cases[i].model->number << ": " << a << " vs " << b;
+    };
+    near(c.rosMMin, ros, "ros");
+    near(c.reactionKWm2, ir, "reaction intensity");
+    near(c.hpaKJm2, hpa, "heat per area");
+    near(c.fliKWm, fli, "fireline intensity");
+    near(c.flameM, fl, "flame length");
+    EXPECT_NEAR(c.cfb, cfb, 1e-6) << "cfb case " << i;
+    EXPECT_EQ(c.crownClass, cls) << "class case " << i;
+    crowning += cls == kCrownPassive || cls == kCrownActive;
+    active += cls == kCrownActive;
+  }
+  // The table must reach every crown branch to mean anything.
+  EXPECT_GT(crowning, 100);
+  EXPECT_GT(active, 20);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(FireBehavior, HandCheckedReferences) {
+  EXPECT_NEAR(CrownInitiationIntensity(2.0, 100.0), 476.4, 0.5);
+  EXPECT_DOUBLE_EQ(CriticalActiveRate(0.15), 20.0);
+  EXPECT_NEAR(SurfaceFlameLength(1000.0), 1.86, 0.01);
+}
+
+TEST(FireBehavior, EllipseIdentities) {
+  auto bed = ComputeFuelBed(FuelModel::FromStandard(*FindStandardFuelModel(102)), Moistures{});
+  for (double wind : {0.0, 200.0, 800.0}) {
+    SurfaceSpread sp = ComputeSpread(bed, wind, 90.0, 0.3, 0.0);
+    EXPECT_NEAR(SpreadAlong(sp, sp.direction), sp.ros, 1e-9 * sp.ros);
+    EXPECT_NEAR(SpreadAlong(sp, sp.direction + 180.0), sp.backRos, 1e-9 * sp.ros);
+    EXPECT_GT(SpreadAlong(sp, sp.direction + 30.0), SpreadAlong(sp, sp.direction + 90.0));
+    // Wind east, slope north: the head lies between them.
+    if (wind > 0) {
+      EXPECT_GT(sp.direction, 0.0);
+      EXPECT_LT(sp.direction, 90.0);
+    }
+  }
+  SurfaceSpread calm = ComputeSpread(bed, 0, 0, 0, 0);
+  EXPECT_DOUBLE_EQ(calm.lengthToBreadth, 1.0);
+  EXPECT_DOUBLE_EQ(SpreadAlong(calm, 123.0), calm.ros);
+
+  CrownInput none;
+  FireResult r = ComputeFire(bed, bed, 880.0, 0.4, 0, 0, 0, none);
+  EXPECT_NEAR(r.ellB + r.ellC, r.rosMMin, 1e-12);
+  EXPECT_GT(r.ellB, r.ellA);
+}
+
+TEST(FireBehavior, EffectiveWindLimitCapsSpread) {
+  auto bed = ComputeFuelBed(FuelModel::FromStandard(*FindStandardFuelModel(8)), Moistures{});
+  SurfaceSpread a = ComputeSpread(bed, 50000.0, 0, 0, 0), b = ComputeSpread(bed, 90000.0, 0, 0, 0);
+  EXPECT_DOUBLE_EQ(a.ros, b.ros);
+  EXPECT_DOUBLE_EQ(a.effectiveWind, 0.9 * bed.reactionIntensity);
+}
+
+TEST(FireBehavior, DynamicCuringAndNonBurnable) {
+  auto gr2 = FuelModel::FromStandard(*FindStandardFuelModel(102));
+  Moistures green{0.06, 0.07, 0.08, 1.5, 0.9}, cured{0.06, 0.07, 0.08, 0.3, 0.9};
+  EXPECT_GT(ComputeFuelBed(gr2, cured).ros0, 3 * ComputeFuelBed(gr2, green).ros0);
+  for (int n : {91, 92, 93, 98, 99}) {
+    EXPECT_FALSE(FuelModel::FromStandard(*FindStandardFuelModel(n)).Burnable()) << n;
+    EXPECT_FALSE(ComputeFire(ComputeFuelBed(FuelModel::FromStandard(*FindStandardFuelModel(n)), {}),
+                             ComputeFuelBed(gr2, {}), 800, 0.4, 0, 0, 0, {}).rosMMin > 0);
+  }
+  // Dead fuel wetter than extinction does not spread.
+  Moistures wet{0.5, 0.5, 0.5, 0.3, 0.9};
+  EXPECT_EQ(ComputeFuelBed(FuelModel::FromStandard(*FindStandardFuelModel(1)), wet).ros0, 0.0);
+}
