@@ -1,0 +1,264 @@
+#include "landscape/geotiff.h"
+
+#include <gdal_priv.h>
+
+#include <cstdio>
+#include <mutex>
+#include <random>
+#include <vector>
+
+#include "landscape/header.h"
+#include "platform/messages.h"
+#include "platform/paths.h"
+
+namespace landscape {
+
+void EnsureGdal() {
+  static std::once_flag once;
+  std::call_once(once, [] { GDALAllRegister(); });
+}
+
+std::string UnitText(int layer, int code) {
+  switch (layer) {
+    case kElevation: return code == 1 ? "Feet" : "Meters";
+    case kSlope: return code == 1 ? "Percent" : "Degrees";
+    case kAspect:
+      return code == 0 ? "GRASS Categories" : code == 1 ? "GRASS Degrees" : "Degrees";
+    case kFuelModel: return "Class";
+    case kCanopyCover: return code == 0 ? "Class" : "Percent";
+    case kStandHeight:
+    case kCanopyBaseHeight:
+      switch (code) {
+        case 1: return "Meters";
+        case 2: return "Feet";
+        case 4: return "Feet * 10";
+      }
+      return "Meters * 10";
+    case kCanopyBulkDensity:
+      switch (code) {
+        case 1: return "Kilograms per cubic meter";
+        case 2: return "Pounds per cubic foot";
+        case 4: return "Pounds per cubic foot * 1000";
+      }
+      return "Kilograms per cubic meter * 100";
+    case kDuffLoading: return code == 2 ? "Tons per acre * 10" : "Megagrams per hectare * 10";
+    case kCoarseWoody: return "Class";
+  }
+  return "";
+}
+
+const char* UnitItemName(int layer) {
+  static const char* const kItems[kLayerCount] = {
+      "ELEVATION_UNIT", "SLOPE_UNIT", "ASPECT_UNIT",    "FUEL_MODEL_OPTION", "CANOPY_COV_UNIT",
+      "CANOPY_HT_UNIT", "CBH_UNIT",   "CBD_UNIT",       "DUFF_UNIT",         "CWD_OPTION"};
+  return layer >= 0 && layer < kLayerCount ? kItems[layer] : "";
+}
+
+void LabelBand(GDALRasterBand* band, int layer, int code) {
+  const std::string unit = UnitText(layer, code);
+  band->SetDescription(LayerName(layer));
+  band->SetUnitType(unit.c_str());
+  band->SetMetadataItem("RepresentationType", "THEMATIC");
+  band->SetMetadataItem("UnitOfMeasure", unit.c_str());
+  band->SetNoDataValue(kNoData);
+}
+
+namespace {
+
+using DatasetPtr = std::unique_ptr<GDALDataset, void (*)(GDALDataset*)>;
+
+void CloseDataset(GDALDataset* ds) {
+  if (ds) GDALClose(ds);
+}
+
+DatasetPtr OpenDataset(const std::string& path, unsigned flags) {
+  EnsureGdal();
+  return DatasetPtr(GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | flags, nullptr, nullptr, nullptr),
+                    CloseDataset);
+}
+
+void BandStatistics(GDALRasterBand* band) {
+  double mn, mx, mean, sd;
+  band->GetStatistics(FALSE, TRUE, &mn, &mx, &mean, &sd);
+  double lo, hi;
+  int buckets = 0;
+  GUIntBig* hist = nullptr;
+  if (band->GetDefaultHistogram(&lo, &hi, &buckets, &hist, TRUE, nullptr, nullptr) == CE_None)
+    VSIFree(hist);
+}
+
+bool WindowFits(GDALRasterBand* source, GDALRasterBand* target, const CellWindow& w) {
+  if (!target || w.Columns() <= 0 || w.Rows() <= 0) return false;
+  if (target->GetXSize() != w.Columns() || target->GetYSize() != w.Rows()) return false;
+  if (!source) return true;
+  return w.firstColumn >= 0 && w.firstRow >= 0 && w.lastColumn < source->GetXSize() &&
+         w.lastRow < source->GetYSize();
+}
+
+}  // namespace
+
+int ComputeRasterStatistics(const std::string& path) {
+  DatasetPtr ds = OpenDataset(path, GDAL_OF_READONLY);
+  if (!ds) return -1;
+  for (int b = 1; b <= ds->GetRasterCount(); ++b) BandStatistics(ds->GetRasterBand(b));
+  return 1;
+}
+
+int SetLandscapeBandInfo(const std::string& path) {
+  CHeaderData header;
+  const bool lcp = platform::HasExtension(path, ".lcp");
+  if (lcp) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    const bool ok = f && header.ReadHeader(f) == 0;
+    if (f) std::fclose(f);
+    if (!ok) return -1;
+  }
+  DatasetPtr ds = OpenDataset(path, GDAL_OF_READONLY);
+  if (!ds) return -1;
+  for (int b = 1; b <= ds->GetRasterCount(); ++b) {
+    // An LCP without canopy layers holds the ground layers in bands 6 and 7.
+    int layer = b - 1;
+    if (lcp && !header.HasCrownFuels() && layer >= 5) layer += 3;
+    if (layer >= kLayerCount) break;
+    GDALRasterBand* band = ds->GetRasterBand(b);
+    LabelBand(band, layer, lcp ? header.unitCodes[layer] : kGeoTiffUnitCodes[layer]);
+    BandStatistics(band);
+  }
+  return 1;
+}
+
+namespace {
+
+int CopyRows(GDALRasterBand* source, GDALRasterBand* target, const CellWindow& w,
+             const std::function<void(int row, std::vector<std::int16_t>&)>& fill,
+             const RowDone& rowDone) {
+  const int cols = w.Columns();
+  std::vector<std::int16_t> row(static_cast<std::size_t>(cols));
+  for (int r = 0; r < w.Rows(); ++r) {
+    fill(r, row);
+    if (target->RasterIO(GF_Write, 0, r, cols, 1, row.data(), cols, 1, GDT_Int16, 0, 0) != CE_None)
+      return 1;
+    if (rowDone) rowDone();
+  }
+  return 0;
+}
+
+}  // namespace
+
+int CopyBandWindow(GDALRasterBand* source, GDALRasterBand* target, const CellWindow& w,
+                   const CellRule& rule, const RowDone& rowDone) {
+  if (!source || !WindowFits(source, target, w)) return 1;
+  bool readFailed = false;
+  const int rc = CopyRows(
+      source, target, w,
+      [&](int r, std::vector<std::int16_t>& row) {
+        const int cols = static_cast<int>(row.size());
+        if (source->RasterIO(GF_Read, w.firstColumn, w.firstRow + r, cols, 1, row.data(), cols, 1,
+                             GDT_Int16, 0, 0) != CE_None)
+          readFailed = true;
+        for (std::int16_t& v : row) v = ApplyRule(rule, v);
+      },
+      rowDone);
+  return rc || readFailed ? 1 : 0;
+}
+
+int CopyBand(GDALRasterBand* source, GDALRasterBand* target, const CellRule& rule,
+             const RowDone& rowDone) {
+  if (!source) return 1;
+  return CopyBandWindow(source, target,
+                        CellWindow{0, 0, source->GetXSize() - 1, source->GetYSize() - 1}, rule, rowDone);
+}
+
+int FillBandNoData(GDALRasterBand* target) {
+  if (!target) return 1;
+  const int cols = target->GetXSize();
+  return CopyRows(nullptr, target, CellWindow{0, 0, cols - 1, target->GetYSize() - 1},
+                  [](int, std::vector<std::int16_t>& row) { std::fill(row.begin(), row.end(), kNoData); },
+                  {});
+}
+
+int CopyCellsToBandWindow(const std::function<float(int, int)>& cell, GDALRasterBand* target,
+                          const CellWindow& w, const CellRule& rule, const RowDone& rowDone) {
+  if (!cell || !WindowFits(nullptr, target, w)) return 1;
+  return CopyRows(
+      nullptr, target, w,
+      [&](int r, std::vector<std::int16_t>& row) {
+        for (std::size_t c = 0; c < row.size(); ++c)
+          row[c] = ApplyRule(rule, cell(w.firstColumn + static_cast<int>(c), w.firstRow + r));
+      },
+      rowDone);
+}
+
+LandscapeGeoTiffWriter::LandscapeGeoTiffWriter() : ds_(nullptr, CloseDataset) {}
+
+LandscapeGeoTiffWriter::~LandscapeGeoTiffWriter() { Discard(); }
+
+void LandscapeGeoTiffWriter::Discard() {
+  if (ds_) {
+    ds_.reset();
+    GDALDriver* drv = GetGDALDriverManager()->GetDriverByName("GTiff");
+    if (drv) drv->Delete(temp_.c_str());
+    std::remove(temp_.c_str());
+  }
+}
+
+bool LandscapeGeoTiffWriter::Create(const std::string& path, int columns, int rows,
+                                    const std::string& projection, const double gt[6]) {
+  EnsureGdal();
+  Discard();
+  path_ = path;
+  GDALDriver* drv = GetGDALDriverManager()->GetDriverByName("GTiff");
+  if (!drv || columns <= 0 || rows <= 0) {
+    error_ = "Cannot create " + path;
+    return false;
+  }
+  std::random_device rd;
+  char suffix[32];
+  std::snprintf(suffix, sizeof suffix, ".tmp%08x.tif", static_cast<unsigned>(rd()));
+  temp_ = path + suffix;
+  const char* options[] = {"COMPRESS=DEFLATE", "PROFILE=GDALGeoTiff", nullptr};
+  ds_.reset(drv->Create(temp_.c_str(), columns, rows, 8, GDT_Int16, const_cast<char**>(options)));
+  if (!ds_) {
+    error_ = CPLGetLastErrorMsg();
+    return false;
+  }
+  if (!projection.empty()) ds_->SetProjection(projection.c_str());
+  double g[6];
+  std::copy(gt, gt + 6, g);
+  ds_->SetGeoTransform(g);
+  return true;
+}
+
+GDALRasterBand* LandscapeGeoTiffWriter::Band(int layer) {
+  return ds_ && layer >= 0 && layer < 8 ? ds_->GetRasterBand(layer + 1) : nullptr;
+}
+
+bool LandscapeGeoTiffWriter::Finish() {
+  if (!ds_) return false;
+  for (int k = 0; k < 8; ++k) LabelBand(Band(k), k, kGeoTiffUnitCodes[k]);
+  CPLErrorReset();
+  GDALDataset* ds = ds_.release();
+  GDALClose(ds);
+  if (CPLGetLastErrorType() >= CE_Failure) {
+    error_ = CPLGetLastErrorMsg();
+    std::remove(temp_.c_str());
+    return false;
+  }
+  if (std::rename(temp_.c_str(), path_.c_str()) != 0) {
+    error_ = "Cannot replace " + path_;
+    std::remove(temp_.c_str());
+    return false;
+  }
+  // Statistics of an earlier file of that name would describe other cells.
+  std::remove((path_ + ".aux.xml").c_str());
+  ComputeRasterStatistics(path_);
+  return true;
+}
+
+void TellGroundLayersNotCarried() {
+  platform::Tell(
+      "The duff loading and coarse woody fuels layers are not carried into a landscape GeoTIFF;\n"
+      "the GeoTIFF holds the first eight layers only.");
+}
+
+}  // namespace landscape
