@@ -19,7 +19,7 @@ int SourceUnitCode(GDALDataset* source, int band, int layer) {
 bool FillFromLandscapeDataset(GDALDataset* source, LandscapeGeoTiffWriter& writer, const CellWindow& window,
                               platform::ProgressSink* progress) {
   const bool canopy = source->GetRasterCount() > 7;
-  const long long rows = window.Rows();
+  const long long rows = WindowRows(window);
   long long done = 0;
   bool cancelled = false;
   if (progress) progress->SetRange(8 * rows);

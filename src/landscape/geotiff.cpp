@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "app/layer_types.h"
 #include "landscape/header.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
@@ -56,7 +57,7 @@ const char* UnitItemName(int layer) {
 
 void LabelBand(GDALRasterBand* band, int layer, int code) {
   const std::string unit = UnitText(layer, code);
-  band->SetDescription(LayerName(layer));
+  band->SetDescription(GetLandscapeLayerName(layer));
   band->SetUnitType(unit.c_str());
   band->SetMetadataItem("RepresentationType", "THEMATIC");
   band->SetMetadataItem("UnitOfMeasure", unit.c_str());
@@ -88,8 +89,8 @@ void BandStatistics(GDALRasterBand* band) {
 }
 
 bool WindowFits(GDALRasterBand* source, GDALRasterBand* target, const CellWindow& w) {
-  if (!target || w.Columns() <= 0 || w.Rows() <= 0) return false;
-  if (target->GetXSize() != w.Columns() || target->GetYSize() != w.Rows()) return false;
+  if (!target || WindowColumns(w) <= 0 || WindowRows(w) <= 0) return false;
+  if (target->GetXSize() != WindowColumns(w) || target->GetYSize() != WindowRows(w)) return false;
   if (!source) return true;
   return w.firstColumn >= 0 && w.firstRow >= 0 && w.lastColumn < source->GetXSize() &&
          w.lastRow < source->GetYSize();
@@ -132,9 +133,9 @@ namespace {
 int CopyRows(GDALRasterBand* source, GDALRasterBand* target, const CellWindow& w,
              const std::function<void(int row, std::vector<std::int16_t>&)>& fill,
              const RowDone& rowDone) {
-  const int cols = w.Columns();
+  const int cols = WindowColumns(w);
   std::vector<std::int16_t> row(static_cast<std::size_t>(cols));
-  for (int r = 0; r < w.Rows(); ++r) {
+  for (int r = 0; r < WindowRows(w); ++r) {
     fill(r, row);
     if (target->RasterIO(GF_Write, 0, r, cols, 1, row.data(), cols, 1, GDT_Int16, 0, 0) != CE_None)
       return 1;

@@ -9,18 +9,6 @@
 
 #include "landscape/geo.h"
 
-namespace landscape {
-
-const char* LayerName(int code) {
-  static const char* const kNames[kLayerCount] = {
-      "Elevation",          "Slope",          "Aspect",
-      "Fuel Model",         "Canopy Cover",   "Stand Height",
-      "Canopy Base Height", "Canopy Bulk Density", "Duff Loading",
-      "Coarse Woody Fuels"};
-  return code >= 0 && code < kLayerCount ? kNames[code] : "";
-}
-
-}  // namespace landscape
 
 namespace {
 

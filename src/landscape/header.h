@@ -29,9 +29,6 @@ enum LayerCode {
   kCoarseWoody,
 };
 
-// "Elevation" ... "Coarse Woody Fuels"; "" outside 0-9.
-const char* LayerName(int code);
-
 }  // namespace landscape
 
 // Statistics block of one layer.

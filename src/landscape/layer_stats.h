@@ -5,16 +5,14 @@
 #include <cmath>
 #include <cstdint>
 
+#include "themes/cell_window.h"
+
 class CTheme;
 
 namespace landscape {
 
-// First column, first row, last column, last row, all inclusive.
-struct CellWindow {
-  int firstColumn = 0, firstRow = 0, lastColumn = 0, lastRow = 0;
-  int Columns() const { return lastColumn - firstColumn + 1; }
-  int Rows() const { return lastRow - firstRow + 1; }
-};
+inline int WindowColumns(const CellWindow& w) { return w.lastColumn - w.firstColumn + 1; }
+inline int WindowRows(const CellWindow& w) { return w.lastRow - w.firstRow + 1; }
 
 // cell(column, row) -> float. Values equal to nodata are skipped; the others are multiplied by
 // scale and truncated toward zero, and distinct whole values are listed (at most 99) in
@@ -74,3 +72,8 @@ void ComputeLayerHeaderStatsOf(CellFn&& cell, float nodata, int rows, int column
 }
 
 }  // namespace landscape
+
+// The statistics of a layer theme's cells (nodata from the theme); without a window, the
+// whole theme.
+void ComputeLayerHeaderStats(const CTheme* theme, std::int32_t* high, std::int32_t* low, std::int32_t* count,
+                             std::int32_t* values, float scale, const CellWindow* window);

@@ -86,9 +86,11 @@ double AspectToAzimuth(int code, double v) {
       grass = v;
       break;
     case 0:
-      if (v == 25) return 0;  // flat
+      // Categories 1-24 in 15-degree steps from east; 25 (flat) is kept as the layer themes
+      // keep it, so that a converted file and a loaded one agree.
+      if (v == 25) return 25;
       if (v < 1 || v > 24) return kNoData;
-      grass = v * 15.0;
+      grass = (v - 1) * 15.0;
       break;
     default:
       return kNoData;

@@ -7,7 +7,7 @@
 //   elevation  0 metres, 1 feet
 //   slope      0 degrees, 1 percent
 //   aspect     0 GRASS categories (1-24 in 15-degree steps counter-clockwise from east,
-//              25 flat), 1 GRASS degrees (counter-clockwise from east), 2 azimuth degrees
+//              category 1 = east, 25 flat), 1 GRASS degrees (counter-clockwise from east), 2 azimuth degrees
 //   cover      0 classes 1-4, 1 percent
 //   heights    1 metres, 2 feet, 3 metres x 10, 4 feet x 10
 //   density    1 kg/m^3, 2 lb/ft^3, 3 kg/m^3 x 100, 4 lb/ft^3 x 1000

@@ -52,7 +52,7 @@ TEST(GdalLcp, EveryLayerAndHeaderMatchGdal) {
     for (int layer = 0; layer < 10; ++layer) {
       if (!land->HasLayer(layer)) continue;
       ++band;
-      SCOPED_TRACE(landscape::LayerName(layer));
+      SCOPED_TRACE(layer);
       const char* items[] = {"ELEVATION_UNIT", "SLOPE_UNIT", "ASPECT_UNIT", "FUEL_MODEL_OPTION",
                              "CANOPY_COV_UNIT", "CANOPY_HT_UNIT", "CBH_UNIT", "CBD_UNIT", "DUFF_UNIT",
                              "CWD_OPTION"};
