@@ -92,6 +92,20 @@ std::string ScalePaneText(double scaleDenominator) {
   return "Undefined";
 }
 
+StatusTexts StatusPaneTexts(const StatusInfo& info) {
+  StatusTexts t;
+  if (!info.hasProject) return t;
+  if (info.hasMapView) t.mode = MapModePaneText(info.pointerMode);
+  t.area = info.areaName;
+  if (!info.hasVisibleTheme) return t;
+  t.theme = info.themeName;
+  t.value = ValuePaneText(info.value, info.noData, info.hasLegend, info.decimalPlaces,
+                          info.unitsName);
+  t.coordinates = CoordinatesPaneText(info.easting, info.northing);
+  t.scale = ScalePaneText(info.scaleDenominator);
+  return t;
+}
+
 std::string GetFileNameFromPath(const std::string& path) { return platform::FileName(path); }
 
 std::string ChildFrameCaption(const std::string& projectTitle, bool landscapeLoaded,

@@ -87,6 +87,30 @@ struct CommandState {
 bool IsCommandEnabled(int id, const CommandState& state);
 bool IsCommandChecked(int id, const CommandState& state);
 
+// What the status bar shows of the active project and its map.
+struct StatusInfo {
+  bool hasProject = false;
+  bool hasMapView = false;
+  int pointerMode = kModeIdentify;
+  std::string areaName;  // current analysis area; "" without one
+  bool hasVisibleTheme = false;
+  std::string themeName;
+  double value = 0;  // visible theme's value under the pointer
+  double noData = -9999;
+  bool hasLegend = false;  // the visible theme has a legend in the current area
+  int decimalPlaces = 0;
+  std::string unitsName;
+  double easting = 0, northing = 0;  // pointer position on the map
+  double scaleDenominator = 0;
+};
+// Texts of the six information panes in bar order: mode, area, theme, value, coordinates,
+// scale. Without a project all are empty; without a visible theme the last four are.
+struct StatusTexts {
+  std::string mode, area, theme, value, coordinates, scale;
+  bool operator==(const StatusTexts&) const = default;
+};
+StatusTexts StatusPaneTexts(const StatusInfo& info);
+
 // Status-bar pane texts.
 std::string MapModePaneText(int pointerMode);
 // "NA" for the no-data value, a non-number, or a theme without a legend in the current area.

@@ -103,6 +103,32 @@ TEST(StatusPanes, Texts) {
   EXPECT_EQ(ScalePaneText(-5), "Undefined");
 }
 
+TEST(StatusPanes, PanesNeedAProjectAndAVisibleTheme) {
+  StatusInfo info;
+  info.pointerMode = kModePan;
+  info.areaName = "Entire Landscape (Default)";
+  info.hasVisibleTheme = true;
+  info.themeName = "Elevation";
+  info.value = 1234.567;
+  info.hasLegend = true;
+  info.decimalPlaces = 2;
+  info.unitsName = "Meters";
+  info.easting = 10.4;
+  info.northing = 20.6;
+  info.scaleDenominator = 50000;
+  EXPECT_EQ(StatusPaneTexts(info), StatusTexts{}) << "no project: all empty";
+
+  info.hasProject = true;
+  info.hasMapView = true;
+  EXPECT_EQ(StatusPaneTexts(info),
+            (StatusTexts{"Map Mode: Pan", "Entire Landscape (Default)", "Elevation",
+                         "1234.57 (Meters)", "10, 21", "Scale: 1 : 50000"}));
+
+  info.hasVisibleTheme = false;
+  info.hasMapView = false;
+  EXPECT_EQ(StatusPaneTexts(info), (StatusTexts{"", "Entire Landscape (Default)"}));
+}
+
 TEST(StatusPanes, NumbersIgnoreTheUserLocale) {
   const char* old = std::setlocale(LC_NUMERIC, nullptr);
   std::string saved = old ? old : "C";
