@@ -3,50 +3,10 @@
 #include <chrono>
 #include <cmath>
 
+#include "app/random.h"
 #include "app/unit_tables.h"
 #include "themes/theme.h"
 
-namespace {
-
-// Combined multiplicative generator with a shuffle table; a seed <= 0 restarts it.
-class CombinedRandom {
- public:
-  double Next(int& seed) {
-    constexpr int im1 = 2147483563, im2 = 2147483399, imm1 = im1 - 1;
-    constexpr int ia1 = 40014, ia2 = 40692, iq1 = 53668, iq2 = 52774, ir1 = 12211, ir2 = 3791;
-    constexpr int ndiv = 1 + imm1 / kTable;
-    constexpr double am = 1.0 / im1, rnmx = 1.0 - 1.2e-7;
-    if (seed <= 0) {
-      seed = seed == 0 ? 1 : -seed;
-      seed2_ = seed;
-      for (int j = kTable + 7; j >= 0; --j) {
-        int k = seed / iq1;
-        seed = ia1 * (seed - k * iq1) - k * ir1;
-        if (seed < 0) seed += im1;
-        if (j < kTable) table_[j] = seed;
-      }
-      last_ = table_[0];
-    }
-    int k = seed / iq1;
-    seed = ia1 * (seed - k * iq1) - k * ir1;
-    if (seed < 0) seed += im1;
-    k = seed2_ / iq2;
-    seed2_ = ia2 * (seed2_ - k * iq2) - k * ir2;
-    if (seed2_ < 0) seed2_ += im2;
-    int j = last_ / ndiv;
-    last_ = table_[j] - seed2_;
-    table_[j] = seed;
-    if (last_ < 1) last_ += imm1;
-    double v = am * last_;
-    return v > rnmx ? rnmx : v;
-  }
-
- private:
-  static constexpr int kTable = 32;
-  int seed2_ = 123456789, last_ = 0, table_[kTable] = {};
-};
-
-}  // namespace
 
 bool CThemeLegendData::AddEntry(const CLegendEntry& entry) {
   if (GetCount() >= kMaxLegendEntries) return false;
@@ -123,10 +83,10 @@ void CThemeLegendData::ApplyColorRamp(const CColorRamp& ramp) {
     using namespace std::chrono;
     int ms = static_cast<int>(
         duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count() % 1000);
-    int seed = -ms;
-    CombinedRandom random;
+    std::int32_t seed = -ms;
+    CRandom random;
     for (int i = 1; i < count; ++i) {
-      const double u1 = random.Next(seed), u2 = random.Next(seed), u3 = random.Next(seed);
+      const double u1 = random.NextCombined(seed), u2 = random.NextCombined(seed), u3 = random.NextCombined(seed);
       entries_[static_cast<std::size_t>(i)].SetColor(
           MakeColorRef(static_cast<unsigned>(u1 * 256), static_cast<unsigned>(u2 * 256),
                        static_cast<unsigned>(u3 * 256)));
