@@ -79,6 +79,8 @@ DatasetPtr OpenDataset(const std::string& path, unsigned flags) {
 }
 
 void BandStatistics(GDALRasterBand* band) {
+  // A band without any valid cell has no statistics; that is not an error worth printing.
+  CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
   double mn, mx, mean, sd;
   band->GetStatistics(FALSE, TRUE, &mn, &mx, &mean, &sd);
   double lo, hi;

@@ -1,0 +1,297 @@
+// Opening landscapes into layer themes and writing them out again, with GDAL as the judge.
+#include "landscape/landscape.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "landscape/convert.h"
+#include "landscape/geotiff.h"
+#include "oracle.h"
+#include "platform/messages.h"
+#include "themes/theme.h"
+
+#include <gdal_priv.h>
+
+using namespace landscape_test;
+using landscape::LandscapeState;
+
+namespace {
+
+constexpr int kCols = 23, kRows = 17, kCells = kCols * kRows;
+
+struct Opened {
+  LandscapeState state;
+  landscape::ThemeList themes;
+  int rc = 0;
+};
+
+std::unique_ptr<Opened> Open(const std::string& path, bool inMemory = true) {
+  auto o = std::make_unique<Opened>();
+  o->rc = landscape::OpenLandscape(o->state, path, o->themes, landscape::OpenOptions{inMemory});
+  return o;
+}
+
+landscape::AreaWindow WholeArea(const LandscapeState& s) {
+  const CHeaderData& h = s.header;
+  const CellWindow w{0, 0, h.columns - 1, h.rows - 1};
+  return landscape::AreaWindow{w, w, h.west, h.south, h.north};
+}
+
+std::vector<float> Cells(const CTheme* t) {
+  std::vector<float> v;
+  for (int r = 0; r < t->rows; ++r)
+    for (int c = 0; c < t->columns; ++c) v.push_back(t->GetCellValue(c, r));
+  return v;
+}
+
+std::string WriteGdalLcp(const ScratchDir& dir, const std::string& name, int bands, bool english, bool classes,
+                         int seed) {
+  const std::string path = dir / name;
+  Oracle("write_lcp " + path + " " + std::to_string(bands) + " " + (english ? "1 " : "0 ") +
+         (classes ? "1 " : "0 ") + std::to_string(seed));
+  return path;
+}
+
+}  // namespace
+
+TEST(OpenLandscape, GdalWrittenLcpLayersMatchGdal) {
+  ScratchDir dir;
+  struct Case {
+    int bands;
+    bool english, classes;
+  };
+  int seed = 20;
+  for (const Case c : {Case{5, false, true}, Case{7, true, false}, Case{8, true, true}, Case{10, false, false}}) {
+    const std::string path = WriteGdalLcp(dir, "o" + std::to_string(seed) + ".lcp", c.bands, c.english, c.classes, seed);
+    ++seed;
+    const std::vector<std::int16_t> gdal = OracleCells(path);
+    for (bool inMemory : {true, false}) {
+      SCOPED_TRACE(testing::Message() << c.bands << " bands, english " << c.english << ", classes " << c.classes
+                                      << ", in memory " << inMemory);
+      auto o = Open(path, inMemory);
+      ASSERT_EQ(o->rc, 1);
+      const CHeaderData& h = o->state.header;
+      EXPECT_EQ(o->state.bandCount, c.bands);
+      EXPECT_EQ(h.BandCount(), c.bands);
+      EXPECT_DOUBLE_EQ(h.west, 612345.5);  // the origin keeps its fraction
+      EXPECT_DOUBLE_EQ(h.north, 4512345.25);
+      EXPECT_DOUBLE_EQ(h.south, 4512345.25 - 17 * 30);
+      EXPECT_TRUE(o->state.HasProjection());
+      EXPECT_EQ(h.latitude, 41);  // UTM 12N centre, from the projection
+      EXPECT_EQ(o->themes.size(), static_cast<std::size_t>(c.bands));
+      int band = 0;
+      for (int k = 0; k < 10; ++k) {
+        const CTheme* t = o->state.layers[k];
+        ASSERT_EQ(t != nullptr, h.BandIndex(k) >= 0) << k;
+        if (!t) continue;
+        SCOPED_TRACE(k);
+        const std::vector<float> got = Cells(t);
+        const bool converted = inMemory && ((k == 2 && c.english) || (k == 4 && c.classes));
+        EXPECT_EQ(h.unitCodes[k], t->units);
+        float low = 1e9f, high = -1e9f;
+        for (int i = 0; i < kCells; ++i) {
+          const float want = gdal[band * kCells + i];
+          if (want != -9999) low = std::min(low, want), high = std::max(high, want);
+          if (converted) continue;
+          ASSERT_EQ(got[i], want) << "cell " << i;
+        }
+        if (converted) {
+          EXPECT_EQ(t->units, k == 2 ? 2 : 1);
+          EXPECT_EQ(got[3], t->ConvertUnits(gdal[band * kCells + 3], k == 2 ? 1 - c.classes * 0 : 0, k == 2 ? 2 : 1));
+        } else {
+          EXPECT_EQ(h.layerStats[k].low, low);
+          EXPECT_EQ(h.layerStats[k].high, high);
+        }
+        ++band;
+      }
+    }
+  }
+}
+
+TEST(OpenLandscape, RefusalsAndRouting) {
+  ScratchDir dir;
+  platform::ScopedRecordingMessages messages;
+  {
+    auto o = Open(dir / "missing.LCP");
+    EXPECT_EQ(o->rc, -1);
+    EXPECT_EQ(o->state.path, dir / "missing.LCP");
+    ASSERT_EQ(messages.Texts().size(), 1u);  // the raster library's own reason
+    EXPECT_FALSE(o->state.loaded);
+  }
+  messages.Clear();
+  {
+    // A name ending in .lcp.tif goes to the GeoTIFF loader, which wants 8 bands.
+    const std::string lcp = WriteGdalLcp(dir, "x.lcp", 5, false, false, 3);
+    GDALDataset* ds = GDALDataset::Open(lcp.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
+    GDALClose(GetGDALDriverManager()->GetDriverByName("GTiff")->CreateCopy((dir / "x.lcp.tif").c_str(), ds, FALSE,
+                                                                           nullptr, nullptr, nullptr));
+    GDALClose(ds);
+    auto o = Open(dir / "x.lcp.tif");
+    EXPECT_EQ(o->rc, -1);
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>{"Error! GeoTIFF landscapes must contain at least 8 bands.\n" + dir / "x.lcp.tif" +
+                                       " contains 5 bands.\n"});
+    EXPECT_TRUE(o->themes.empty());
+  }
+  messages.Clear();
+  {
+    auto o = Open(dir / "nodot");
+    EXPECT_EQ(o->rc, -1);
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>{"Error reading Landscape Header from GDAL Datasource for " + dir / "nodot"});
+  }
+}
+
+TEST(WriteLandscape, LcpReadsBackInGdalAndRoundTripsByteForByte) {
+  ScratchDir dir;
+  platform::ScopedRecordingMessages messages;
+  for (const bool english : {false, true}) {
+    SCOPED_TRACE(english ? "english" : "metric");
+    const std::string src = WriteGdalLcp(dir, english ? "e.lcp" : "m.lcp", 10, english, english, 30);
+    auto o = Open(src);
+    ASSERT_EQ(o->rc, 1);
+    const std::string a = dir / (english ? "ea.lcp" : "ma.lcp"), b = dir / (english ? "eb.lcp" : "mb.lcp");
+    ASSERT_TRUE(landscape::WriteLandscapeLcp(o->state, WholeArea(o->state), a));
+    KeyValues in = Oracle("describe " + src), out = Oracle("describe " + a);
+    EXPECT_EQ(out["geotransform"], in["geotransform"]);
+    EXPECT_EQ(out["projection"], "yes");
+    // The written unit codes describe the written values: cover in percent, aspect azimuth.
+    for (const char* item : {"band1.meta.ELEVATION_UNIT", "band2.meta.SLOPE_UNIT", "band6.meta.CANOPY_HT_UNIT",
+                             "band7.meta.CBH_UNIT", "band8.meta.CBD_UNIT", "band9.meta.DUFF_UNIT"})
+      EXPECT_EQ(out[item], in[item]) << item;
+    EXPECT_EQ(out["band3.meta.ASPECT_UNIT"], "2");
+    EXPECT_EQ(out["band5.meta.CANOPY_COV_UNIT"], "1");
+    const std::vector<std::int16_t> before = OracleCells(src), after = OracleCells(a);
+    ASSERT_EQ(after.size(), before.size());
+    for (int band = 0; band < 10; ++band) {
+      const bool converted = english && (band == 2 || band == 4);
+      for (int i = 0; i < kCells && !converted; ++i)
+        ASSERT_EQ(after[band * kCells + i], before[band * kCells + i]) << "band " << band + 1 << " cell " << i;
+    }
+    // Duff as stored: no factor on the way out or in.
+    EXPECT_EQ(out["band9.meta.DUFF_MAX"], in["band9.meta.DUFF_MAX"]);
+
+    auto again = Open(a);
+    ASSERT_EQ(again->rc, 1);
+    ASSERT_TRUE(landscape::WriteLandscapeLcp(again->state, WholeArea(again->state), b));
+    EXPECT_EQ(FileBytes(a), FileBytes(b));
+    EXPECT_TRUE(std::filesystem::exists(dir / (english ? "ea.prj" : "ma.prj")));
+  }
+}
+
+TEST(WriteLandscape, StatisticsAndCellRulesOfAnArea) {
+  ScratchDir dir;
+  const std::string src = WriteGdalLcp(dir, "s.lcp", 10, false, false, 41);
+  auto o = Open(src);
+  ASSERT_EQ(o->rc, 1);
+  LandscapeState& s = o->state;
+  s.layers[landscape::kStandHeight]->SetCellValue(2, 3, -3);
+  s.layers[landscape::kDuffLoading]->SetCellValue(2, 3, 12);
+  s.layers[landscape::kCoarseWoody]->SetCellValue(2, 3, -5);
+  // An area of 4 x 3 cells from column 3, row 2.
+  const CellWindow w{3, 2, 6, 4};
+  const double west = s.header.west + 3 * 30, north = s.header.north - 2 * 30;
+  const landscape::AreaWindow area{w, w, west, north - 3 * 30, north};
+  const std::string out = dir / "area.lcp";
+  ASSERT_TRUE(landscape::WriteLandscapeLcp(s, area, out));
+  KeyValues g = Oracle("describe " + out);
+  EXPECT_EQ(g["size"], "4 3");
+  EXPECT_EQ(Numbers(g["geotransform"])[0], west);
+  EXPECT_EQ(Numbers(g["geotransform"])[3], north);
+  const std::vector<std::int16_t> cells = OracleCells(out);
+  EXPECT_EQ(cells[5 * 12], 0);   // stand height -3 -> 0
+  EXPECT_EQ(cells[8 * 12], 12);  // duff as stored
+  EXPECT_EQ(cells[9 * 12], 0);
+  // The fuel-model statistics are those of the written cells.
+  std::set<int> fuels;
+  for (int i = 0; i < 12; ++i)
+    if (cells[3 * 12 + i] != -9999) fuels.insert(cells[3 * 12 + i]);
+  std::string listed;
+  for (int f : fuels) listed += (listed.empty() ? "" : ",") + std::to_string(f);
+  const std::string values = g["band4.meta.FUEL_MODEL_VALUES"];
+  EXPECT_EQ(values.substr(values.size() - std::min(values.size(), listed.size())), listed);
+  EXPECT_EQ(g["band4.meta.FUEL_MODEL_NUM_CLASSES"], std::to_string(fuels.size()));
+}
+
+TEST(WriteLandscape, GeoTiffRoutesAgreeAndConvertOnce) {
+  ScratchDir dir;
+  const std::string src = WriteGdalLcp(dir, "g.lcp", 10, true, false, 50);
+  platform::ScopedRecordingMessages messages;
+  auto o = Open(src);
+  ASSERT_EQ(o->rc, 1);
+  const std::string converted = dir / "converted.tif", area = dir / "area.tif", themes = dir / "themes.tif";
+  {
+    GDALDataset* ds = GDALDataset::Open(src.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
+    ASSERT_EQ(landscape::ConvertLcpToGeoTiff(ds, converted, ""), 0);
+    GDALClose(ds);
+  }
+  ASSERT_TRUE(landscape::WriteAreaLandscapeGeoTiff(o->state, WholeArea(o->state), area));
+  ASSERT_TRUE(landscape::WriteLandscapeGeoTiff(o->state, WholeArea(o->state), themes));
+  Oracle("describe " + converted);
+  Oracle("describe " + area);
+  KeyValues t = Oracle("describe " + themes);
+  const std::vector<std::int16_t> want = OracleCells(converted);
+  auto same = [&](const std::string& path) {
+    const std::vector<std::int16_t> got = OracleCells(path);
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < got.size(); ++i)
+      ASSERT_EQ(got[i], want[i]) << path << " band " << i / kCells + 1 << " cell " << i % kCells;
+  };
+  same(area);
+  same(themes);
+  EXPECT_EQ(t["geotransform"], "612345.5 30.0 0.0 4512345.25 0.0 -30.0");
+  // Each of the three says the ground layers stay behind.
+  EXPECT_EQ(messages.Texts().size(), 3u);
+
+  // The same landscape with its cells in place gives the same file.
+  auto inPlace = Open(src, false);
+  ASSERT_TRUE(landscape::WriteLandscapeGeoTiff(inPlace->state, WholeArea(inPlace->state), themes));
+  Oracle("describe " + themes);
+  same(themes);
+}
+
+TEST(WriteLandscape, GeoTiffFromThemesWritesConvertedCoverAsItIs) {
+  ScratchDir dir;
+  const std::string src = WriteGdalLcp(dir, "c.lcp", 8, false, true, 55);
+  auto o = Open(src);
+  ASSERT_EQ(o->rc, 1);
+  ASSERT_EQ(o->state.header.unitCodes[landscape::kCanopyCover], 1);
+  const std::string out = dir / "c.tif";
+  ASSERT_TRUE(landscape::WriteLandscapeGeoTiff(o->state, WholeArea(o->state), out));
+  Oracle("describe " + out);
+  const std::vector<std::int16_t> cells = OracleCells(out);
+  const std::vector<float> cover = Cells(o->state.layers[landscape::kCanopyCover]);
+  for (int i = 0; i < kCells; ++i) ASSERT_EQ(cells[4 * kCells + i], cover[i]) << i;
+}
+
+TEST(WriteLandscape, GeoTiffNeedsAProjection) {
+  ScratchDir dir;
+  const std::string src = WriteGdalLcp(dir, "p.lcp", 8, false, false, 60);
+  platform::ScopedRecordingMessages messages;
+  auto o = Open(src);
+  ASSERT_EQ(o->rc, 1);
+  o->state.projection = "[\"null\"]";
+  EXPECT_FALSE(landscape::WriteLandscapeGeoTiff(o->state, WholeArea(o->state), dir / "p.tif"));
+  ASSERT_EQ(messages.Texts().size(), 1u);
+  EXPECT_EQ(messages.Texts()[0].rfind("Error. No projection information associated with the landscape.", 0), 0u);
+  EXPECT_FALSE(std::filesystem::exists(dir / "p.tif"));
+}
+
+TEST(ReloadLandscape, CoverClassesBecomePercentAgain) {
+  ScratchDir dir;
+  const std::string src = WriteGdalLcp(dir, "r.lcp", 8, false, true, 70);
+  auto o = Open(src);
+  ASSERT_EQ(o->rc, 1);
+  CTheme* cover = o->state.layers[landscape::kCanopyCover];
+  CTheme* fuel = o->state.layers[landscape::kFuelModel];
+  const std::vector<float> coverBefore = Cells(cover), fuelBefore = Cells(fuel);
+  cover->SetCellValue(0, 0, 99);
+  fuel->SetCellValue(0, 0, 99);
+  o->state.edited = true;
+  landscape::ReloadLandscape(o->state);
+  EXPECT_EQ(Cells(cover), coverBefore);
+  EXPECT_EQ(Cells(fuel), fuelBefore);
+  EXPECT_TRUE(o->state.edited);
+}
