@@ -65,19 +65,26 @@ bool ParseDoubleToken(std::string_view s, std::size_t& pos, double& value) {
 }  // namespace
 
 int ScanFields(std::string_view line, std::string_view spec, std::vector<ScanValue>& out,
-               std::size_t wordMax) {
+               std::size_t wordMax, bool* stoppedOnText) {
   out.clear();
+  if (stoppedOnText) *stoppedOnText = false;
   std::size_t pos = 0;
   for (char kind : spec) {
     pos = SkipBlanks(line, pos);
     if (pos >= line.size()) return out.empty() ? -1 : static_cast<int>(out.size());
     if (kind == 'd') {
       int v = 0;
-      if (!ParseIntToken(line, pos, v)) break;
+      if (!ParseIntToken(line, pos, v)) {
+        if (stoppedOnText) *stoppedOnText = true;
+        break;
+      }
       out.emplace_back(v);
     } else if (kind == 'f') {
       double v = 0;
-      if (!ParseDoubleToken(line, pos, v)) break;
+      if (!ParseDoubleToken(line, pos, v)) {
+        if (stoppedOnText) *stoppedOnText = true;
+        break;
+      }
       out.emplace_back(v);
     } else {
       std::size_t end = pos;

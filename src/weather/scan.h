@@ -16,9 +16,10 @@ using ScanValue = std::variant<int, double, std::string>;
 // Scans `line` against `spec`, one letter per field: 'd' int32, 'f' double, 's' word
 // (a word longer than wordMax characters keeps its first wordMax). Leading blanks are skipped
 // before each field; a field stops at the first character that cannot belong to it.
-// Returns the number of fields converted, or -1 when the line holds only blanks.
+// Returns the number of fields converted, or -1 when the line holds only blanks. `stoppedOnText`
+// tells whether a short scan stopped at a token of the wrong kind rather than at the line end.
 int ScanFields(std::string_view line, std::string_view spec, std::vector<ScanValue>& out,
-               std::size_t wordMax = 255);
+               std::size_t wordMax = 255, bool* stoppedOnText = nullptr);
 
 int ScanInt(const ScanValue& v);
 double ScanDouble(const ScanValue& v);  // a 'd' field also reads as a double

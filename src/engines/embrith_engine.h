@@ -1,0 +1,86 @@
+#pragma once
+// The fire-growth engine as the runs call it. Until the engine itself is built, loading checks
+// the inputs file and a launch answers kEmbrithNotAvailable, whose text CommandFileError gives.
+#include <atomic>
+#include <string>
+#include <vector>
+
+constexpr int kEmbrithNotAvailable = -200;
+constexpr int kEmbrithCannotOpenInputs = -201;
+
+class CEmbrithSpot {
+ public:
+  double GetLaunchX() const { return launchX; }
+  double GetLaunchY() const { return launchY; }
+  double GetLandX() const { return landX; }
+  double GetLandY() const { return landY; }
+  double GetLaunchTime() const { return launchTime; }
+  double GetLandTime() const { return landTime; }
+  double launchX = 0, launchY = 0, landX = 0, landY = 0, launchTime = 0, landTime = 0;
+};
+
+class CEmbrithSpots {
+ public:
+  int GetNumSpots() const { return static_cast<int>(spots_.size()); }
+  void SetNumSpots(int n) { spots_.assign(n > 0 ? static_cast<std::size_t>(n) : 0, CEmbrithSpot()); }
+  CEmbrithSpot* GetSpot(int i);  // nullptr outside 0..count-1
+  void SetSpot(int i, double launchX, double launchY, double landX, double landY,
+               double launchTime, double landTime);
+
+ private:
+  std::vector<CEmbrithSpot> spots_;
+};
+
+class CEmbrith {
+ public:
+  int SetLandscapeFile(const char* path);  // 0 = failed
+  int LoadEmbrithInputs(const char* file);  // 1 = loaded, else an error code
+  int LaunchEmbrith();                      // 1 = success, else an error code
+  const char* CommandFileError(int code) const;
+  double GetEmbrithProgress() const { return progress_.load(); }
+  void CancelEmbrith() { cancel_.store(true); }
+  void GetSimTimes(int* elapsed, int* month, int* day, int* time, int* minute) const;
+
+  int GetNumCurrentFires() const { return 0; }
+  int GetNumSpotFiresCreated() const { return 0; }
+  int GetTotalVertices() const { return 0; }
+
+  double* GetArrivalTimeGrid() { return nullptr; }
+  double* GetFlameLengthGrid() { return nullptr; }
+  double* GetRateOfSpreadGrid() { return nullptr; }
+  double* GetFireLineIntensityGrid() { return nullptr; }
+  double* GetHeatPerUnitAreaGrid() { return nullptr; }
+  double* GetSpreadDirectionGrid() { return nullptr; }
+  double* GetCrownFireActivityGrid() { return nullptr; }
+  double* GetReactionIntensityGrid() { return nullptr; }
+  double* GetIgnitionGrid() { return nullptr; }
+  long GetNumRows() const { return 0; }
+  long GetNumCols() const { return 0; }
+  double GetResolution() const { return 0; }
+  double GetWest() const { return 0; }
+  double GetSouth() const { return 0; }
+
+  CEmbrithSpots* GetFireSpots() { return &spots_; }
+  int GetSpottingSeedUsed() const { return 0; }
+  // Without an engine there are no perimeters or spots to write: both return without a file.
+  void WritePerimetersShapeFile(const char*) {}
+  void WriteSpotDataFile(const char*) {}
+
+  int GetNumGustforgeGrids() const { return 0; }
+  int GetNumGustforgeRows() const { return 0; }
+  int GetNumGustforgeCols() const { return 0; }
+  double GetGustforgeResolution() const { return 0; }
+  double GetGustforgeXLLCorner() const { return 0; }
+  double GetGustforgeYLLCorner() const { return 0; }
+  float** GetGustforgeSpeedGrid(int) { return nullptr; }
+  short** GetGustforgeDirGrid(int) { return nullptr; }
+  void GetGustforgeGridDateTimes(int, char**) const {}
+  void GetGustforgeGridEndTimes(int, double*) const {}
+  void GetGustforgeInput(int, float*, short*) const {}
+
+ private:
+  std::string landscape_, inputs_;
+  std::atomic<double> progress_{0.0};
+  std::atomic<bool> cancel_{false};
+  CEmbrithSpots spots_;
+};

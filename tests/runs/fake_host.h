@@ -1,0 +1,40 @@
+#pragma once
+// A stand-in for the project document: the area's fuel models and extent, and a record of the
+// document and tree calls a run makes.
+#include <string>
+#include <vector>
+
+#include "runs/run_host.h"
+
+class FakeHost : public RunHost {
+ public:
+  std::vector<int> fuelModels;
+  bool wholeLandscape = true;
+  double east = 0, west = 0, north = 0, south = 0;
+  const CTheme* visible = nullptr;
+  std::vector<std::string> calls;
+
+  std::vector<int> AreaFuelModels() const override { return fuelModels; }
+  bool AreaIsWholeLandscape() const override { return wholeLandscape; }
+  void AreaExtent(double& e, double& w, double& n, double& s) const override {
+    e = east;
+    w = west;
+    n = north;
+    s = south;
+  }
+  void AddThemeRect(CTheme*) override { calls.push_back("AddThemeRect"); }
+  void RemoveThemeRect(CTheme*) override { calls.push_back("RemoveThemeRect"); }
+  bool IsVisibleTheme(const CTheme* t) const override { return t == visible; }
+  void ShowFuelModelTheme(bool refresh) override {
+    calls.push_back(refresh ? "ShowFuelModelTheme+refresh" : "ShowFuelModelTheme");
+    visible = nullptr;
+  }
+  void DisposeWindVectorTheme(CWindVectorTheme*) override { calls.push_back("DisposeArrows"); }
+  void DisposeVectorTheme(CVectorTheme*) override { calls.push_back("DisposeVectors"); }
+  void DisposeContourTheme(CContourTheme*) override { calls.push_back("DisposeContour"); }
+  void DeleteThemeItems(CRun&, const CTheme*, const CTheme*) override {
+    calls.push_back("DeleteThemeItems");
+  }
+  void DeleteRunOutputItems(CRun&) override { calls.push_back("DeleteRunOutputItems"); }
+  void DeleteOutputItem(CRun&, const void*) override { calls.push_back("DeleteOutputItem"); }
+};
