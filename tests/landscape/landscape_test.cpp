@@ -7,6 +7,7 @@
 #include <set>
 
 #include "landscape/convert.h"
+#include "landscape/geo.h"
 #include "landscape/geotiff.h"
 #include "oracle.h"
 #include "platform/messages.h"
@@ -294,4 +295,43 @@ TEST(ReloadLandscape, CoverClassesBecomePercentAgain) {
   EXPECT_EQ(Cells(cover), coverBefore);
   EXPECT_EQ(Cells(fuel), fuelBefore);
   EXPECT_TRUE(o->state.edited);
+}
+
+TEST(WriteLandscape, BandLabelsSayWhatTheBandsHold) {
+  ScratchDir dir;
+  const std::string src = WriteGdalLcp(dir, "l.lcp", 10, false, false, 80);
+  auto o = Open(src);
+  ASSERT_EQ(o->rc, 1);
+  const std::string out = dir / "l2.lcp";
+  ASSERT_TRUE(landscape::WriteLandscapeLcp(o->state, WholeArea(o->state), out));
+  KeyValues g = Oracle("describe " + out);
+  EXPECT_EQ(g["band2.unit"], "Degrees");
+  EXPECT_EQ(g["band9.description"], "Duff Loading");
+  EXPECT_EQ(g["band9.unit"], "Megagrams per hectare * 10");
+  EXPECT_EQ(g["band10.description"], "Coarse Woody Fuels");
+  EXPECT_EQ(g["band10.unit"], "Class");
+}
+
+TEST(WriteLandscape, ProjectionFileLandsBesideTheFile) {
+  struct Case {
+    const char* path;
+    const char* prj;
+  };
+  for (const Case c : {Case{"/data/run.v2/area.lcp", "/data/run.v2/area.prj"},
+                       Case{"/data/run.v2/area", "/data/run.v2/area.prj"},
+                       Case{"C:\\data\\run.v2\\area", "C:\\data\\run.v2\\area.prj"}})
+    EXPECT_EQ(landscape::PrjPathFor(c.path), c.prj);
+}
+
+TEST(SampleLandscape, OpensAsBothFileKinds) {
+  platform::ScopedRecordingMessages messages;
+  auto lcp = Open(PV_SOURCE_DIR "/data/sample/sample.lcp");
+  auto tif = Open(PV_SOURCE_DIR "/data/sample/sample.tif");
+  ASSERT_EQ(lcp->rc, 1);
+  ASSERT_EQ(tif->rc, 1);
+  EXPECT_TRUE(messages.Texts().empty());
+  EXPECT_EQ(lcp->state.bandCount, 8);
+  EXPECT_EQ(tif->state.bandCount, 8);
+  EXPECT_TRUE(lcp->state.HasProjection());
+  for (int k = 0; k < 8; ++k) EXPECT_EQ(Cells(lcp->state.layers[k]), Cells(tif->state.layers[k])) << k;
 }
