@@ -1,0 +1,444 @@
+// Extracting entries to disk and memory, and finding entries by name or pattern.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <random>
+
+#include "zip/zip_archive.h"
+
+namespace {
+
+// Splits on both separators, dropping empty parts.
+std::vector<std::string> SplitComponents(const std::string& path) {
+  std::vector<std::string> parts;
+  std::string cur;
+  for (char c : path) {
+    if (ZipIsSeparator(c)) {
+      if (!cur.empty()) parts.push_back(cur);
+      cur.clear();
+    } else {
+      cur += c;
+    }
+  }
+  if (!cur.empty()) parts.push_back(cur);
+  return parts;
+}
+
+// Opens (creating when asked) one folder below parent without following a symlink.
+int OpenChildFolder(int parent, const std::string& name, bool create, const std::string& shownPath) {
+  if (create && ::mkdirat(parent, name.c_str(), 0777) != 0 && errno != EEXIST) ZipThrowErrno(shownPath);
+  int fd = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) ZipThrowErrno(shownPath);
+  return fd;
+}
+
+struct FdCloser {
+  int fd = -1;
+  ~FdCloser() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+// Opens the folder that receives parts[0..count) below the destination, creating what is
+// missing. The destination itself is the user's choice and may be reached through a link.
+int OpenTargetFolder(const std::string& folder, const std::vector<std::string>& parts, std::size_t count,
+                     const std::string& shownPath) {
+  std::string base = folder.empty() ? std::string(".") : folder;
+  if (!ZipForceDirectory(base)) ZipThrowErrno(base);
+  int fd = ::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) ZipThrowErrno(base);
+  for (std::size_t i = 0; i < count; ++i) {
+    int child;
+    try {
+      child = OpenChildFolder(fd, parts[i], true, shownPath);
+    } catch (...) {
+      ::close(fd);
+      throw;
+    }
+    ::close(fd);
+    fd = child;
+  }
+  return fd;
+}
+
+mode_t ExtractedMode(std::uint32_t attr, bool folder) {
+  mode_t mode = (attr >> 16) & 0777;
+  if ((attr >> 16) == 0) mode = (attr & 0x01) ? 0444 : 0666;
+  mode &= ~static_cast<mode_t>(ZipGetUmask());
+  return mode | (folder ? 0700 : 0600);
+}
+
+}  // namespace
+
+bool CZipArchive::IsSafeRelativeName(const std::string& name, bool fullPath) const {
+  if (name.empty() || name.find('\0') != std::string::npos) return false;
+  if (fullPath) {
+    if (ZipIsSeparator(name[0])) return false;
+    if (name.size() >= 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0]))) return false;
+  }
+  std::vector<std::string> parts = SplitComponents(name);
+  if (parts.empty()) return false;
+  for (const std::string& p : parts)
+    if (p == "." || p == "..") return false;
+  return true;
+}
+
+std::string CZipArchive::GetExtractPath(const std::string& nameInZip, const std::string& folder, bool fullPath,
+                                        const char* newName) const {
+  std::string dir = ZipRemoveTrailingSeparators(folder);
+  if (!folder.empty()) dir += '/';
+  std::string name = ZipRemoveTrailingSeparators(newName ? std::string(newName) : nameInZip);
+  if (name.empty()) return dir;
+  std::string rel;
+  if (fullPath) {
+    CZipPathComponent pc(name);
+    rel = pc.GetNoDrive();
+  } else {
+    rel = StripRootPath(name);
+  }
+  for (char& c : rel)
+    if (c == '\\') c = '/';
+  return dir + rel;
+}
+
+bool CZipArchive::ExtractFile(std::uint16_t index, const std::string& folder, bool fullPath, const char* newName,
+                              std::uint32_t bufferSize) {
+  if (IsClosed() || !m_centralDir.IsValidIndex(index) || m_iFileOpened || bufferSize == 0) return false;
+  CZipFileHeader header;
+  GetFileInfo(header, index);
+  const std::string dest = GetExtractPath(header.GetFileName(), folder, fullPath, newName);
+
+  // What lands on disk is checked first: no name may leave the destination folder.
+  std::string name = ZipRemoveTrailingSeparators(newName ? std::string(newName) : header.GetFileName());
+  if (!IsSafeRelativeName(name, fullPath)) ZipThrow(CZipException::unsafeName, name);
+  std::string rel = fullPath ? name : StripRootPath(name);
+  if (!IsSafeRelativeName(rel, fullPath)) ZipThrow(CZipException::unsafeName, name);
+  std::vector<std::string> parts = SplitComponents(rel);
+
+  CZipActionCallback* cb = GetCallback(CZipActionCallback::cbExtract);
+  if (cb) cb->Init(header.GetFileName(), dest);
+
+  if (header.IsDirectory()) {
+    if (cb) cb->SetTotal(0);
+    FdCloser parent{OpenTargetFolder(folder, parts, parts.size() - 1, dest)};
+    FdCloser self{OpenChildFolder(parent.fd, parts.back(), true, dest)};
+    ::fchmod(self.fd, ExtractedMode(header.GetSystemAttr(), true));  // a failure is not fatal
+    if (cb) cb->CallbackEnd();
+    return true;
+  }
+
+  if (cb) cb->SetTotal(header.m_uUncomprSize);
+  if (!StartReadingEntry(index)) return false;
+
+  FdCloser dir;
+  int out = -1;
+  std::string temp;
+  auto discard = [&] {
+    if (out >= 0) ::close(out);
+    out = -1;
+    if (!temp.empty() && dir.fd >= 0) ::unlinkat(dir.fd, temp.c_str(), 0);
+    temp.clear();
+  };
+  int abortCode = 0;
+  int result = 0;
+  try {
+    dir.fd = OpenTargetFolder(folder, parts, parts.size() - 1, dest);
+    // Written under a temporary name and renamed when complete: a failed extraction leaves
+    // neither a partial file nor a damaged previous one, and no link is ever followed.
+    std::random_device rd;
+    for (int attempt = 0; attempt < 100 && out < 0; ++attempt) {
+      char suffix[16];
+      std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(rd()));
+      temp = "." + parts.back().substr(0, 200) + suffix + ".part";
+      out = ::openat(dir.fd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+      if (out < 0 && errno != EEXIST) {
+        temp.clear();
+        ZipThrowErrno(dest);
+      }
+    }
+    if (out < 0) {
+      temp.clear();
+      ZipThrowErrno(dest, EEXIST);
+    }
+    CZipAutoBuffer buf(bufferSize);
+    for (;;) {
+      std::uint32_t n = ReadEntryData(buf.data(), bufferSize);
+      if (n) {
+        const char* p = buf.data();
+        std::uint32_t left = n;
+        while (left) {
+          ssize_t w = ::write(out, p, left);
+          if (w < 0) {
+            if (errno == EINTR) continue;
+            ZipThrowErrno(dest);
+          }
+          p += w;
+          left -= static_cast<std::uint32_t>(w);
+        }
+        if (cb && !cb->RequestCallback(n)) {
+          abortCode = (n == bufferSize && m_info.uncomprLeft > 0) ? CZipException::abortedAction
+                                                                  : CZipException::abortedSafely;
+          break;
+        }
+      }
+      if (n < bufferSize) break;
+    }
+    result = FinishReadingEntry(nullptr, false);
+    if (abortCode == CZipException::abortedSafely && result != 1) abortCode = CZipException::abortedAction;
+    if (result == 1 && abortCode != CZipException::abortedAction) {
+      std::time_t t = header.GetTime();
+      struct timespec ts[2];
+      ts[0].tv_sec = 0;
+      ts[0].tv_nsec = UTIME_NOW;
+      ts[1].tv_sec = t;
+      ts[1].tv_nsec = 0;
+      if (::fchmod(out, ExtractedMode(header.GetSystemAttr(), false)) != 0 || ::futimens(out, ts) != 0) result = -2;
+      if (::close(out) != 0) {
+        out = -1;
+        ZipThrowErrno(dest);
+      }
+      out = -1;
+      if (::renameat(dir.fd, temp.c_str(), dir.fd, parts.back().c_str()) != 0) ZipThrowErrno(dest);
+      temp.clear();
+    } else {
+      discard();
+    }
+  } catch (...) {
+    discard();
+    if (m_iFileOpened == -1) FinishReadingEntry(nullptr, true);
+    throw;
+  }
+  if (cb) cb->CallbackEnd();
+  if (abortCode) ZipThrow(abortCode, dest);
+  return result == 1;
+}
+
+bool CZipArchive::ExtractToMemory(std::uint16_t index, CZipMemFile& out, std::uint32_t bufferSize) {
+  if (IsClosed() || !m_centralDir.IsValidIndex(index) || m_iFileOpened || bufferSize == 0) return false;
+  CZipFileHeader* h = m_centralDir[index];
+  CZipActionCallback* cb = GetCallback(CZipActionCallback::cbExtract);
+  if (cb) {
+    cb->Init(h->GetFileName(), "");
+    cb->SetTotal(h->IsDirectory() ? 0 : h->m_uUncomprSize);
+  }
+  if (h->IsDirectory()) {
+    if (cb) cb->CallbackEnd();
+    return true;
+  }
+  if (!StartReadingEntry(index)) return false;
+  int abortCode = 0;
+  int result;
+  try {
+    CZipAutoBuffer buf(bufferSize);
+    out.SeekToEnd();
+    for (;;) {
+      std::uint32_t n = ReadEntryData(buf.data(), bufferSize);
+      if (n) {
+        out.Write(buf.data(), n);
+        if (cb && !cb->RequestCallback(n)) {
+          abortCode = (n == bufferSize && m_info.uncomprLeft > 0) ? CZipException::abortedAction
+                                                                  : CZipException::abortedSafely;
+          break;
+        }
+      }
+      if (n < bufferSize) break;
+    }
+    result = FinishReadingEntry(nullptr, false);
+  } catch (...) {
+    if (m_iFileOpened == -1) FinishReadingEntry(nullptr, true);
+    throw;
+  }
+  if (abortCode == CZipException::abortedSafely && result != 1) abortCode = CZipException::abortedAction;
+  if (cb) cb->CallbackEnd();
+  if (abortCode) ZipThrow(abortCode);
+  return result == 1;
+}
+
+// ---- finding --------------------------------------------------------------------------
+
+int CZipArchive::FindFile(const std::string& name, int caseMode, bool nameOnly) {
+  if (IsClosed()) return -1;
+  bool cs, sporadic = true;
+  if (caseMode == ffCaseSens)
+    cs = true;
+  else if (caseMode == ffNoCaseSens)
+    cs = false;
+  else {
+    cs = m_bCaseSensitive;
+    sporadic = false;
+  }
+  return m_centralDir.FindFile(nameOnly ? name : NormalizeEntryName(name), cs, sporadic, nameOnly);
+}
+
+bool CZipArchive::GetFileInfo(CZipFileHeader& out, std::uint16_t index) const {
+  if (IsClosed() || !m_centralDir.IsValidIndex(index)) return false;
+  out = *m_centralDir[index];
+  return true;
+}
+
+void CZipArchive::FindMatches(const std::string& pattern, CZipWordArray& indexes, bool fullPath) {
+  if (IsClosed()) return;
+  CWildcard wc(pattern, m_bCaseSensitive);
+  for (std::size_t i = 0; i < m_centralDir.GetCount(); ++i) {
+    std::string name = m_centralDir[i]->GetFileName();
+    if (!fullPath) name = CZipPathComponent(ZipRemoveTrailingSeparators(name)).GetFileName();
+    if (wc.IsMatch(name)) indexes.push_back(static_cast<std::uint16_t>(i));
+  }
+}
+
+void CZipArchive::EnableFindFast(bool enable) {
+  if (IsClosed()) return;
+  m_centralDir.EnableFindFast(enable, m_bCaseSensitive);
+}
+
+void CZipArchive::GetIndexes(const std::vector<std::string>& names, CZipWordArray& indexes) {
+  if (IsClosed()) return;
+  for (const std::string& n : names) {
+    int i = FindFile(n, ffDefault, false);
+    if (i >= 0) indexes.push_back(static_cast<std::uint16_t>(i));
+  }
+}
+
+// ---- wildcards ------------------------------------------------------------------------
+
+namespace {
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+}  // namespace
+
+void CZipArchive::CWildcard::SetPattern(const std::string& pattern, bool caseSensitive) {
+  m_bCaseSensitive = caseSensitive;
+  m_szPattern = caseSensitive ? pattern : Lower(pattern);
+}
+
+bool CZipArchive::CWildcard::IsMatch(const std::string& text, int* result) const {
+  std::string t = m_bCaseSensitive ? text : Lower(text);
+  int r = Match(m_szPattern.c_str(), t.c_str());
+  if (result) *result = r;
+  return r == matchValid;
+}
+
+bool CZipArchive::CWildcard::IsPattern(const std::string& text) {
+  return text.find_first_of("*?[\\") != std::string::npos;
+}
+
+bool CZipArchive::CWildcard::IsPatternValid(const std::string& text, int* result) {
+  auto set = [&](int r) {
+    if (result) *result = r;
+    return r == patternValid;
+  };
+  const char* p = text.c_str();
+  while (*p) {
+    if (*p == '\\') {
+      if (!p[1]) return set(patternEsc);
+      p += 2;
+      continue;
+    }
+    if (*p == '[') {
+      ++p;
+      if (*p == ']') return set(patternEmpty);
+      if (!*p) return set(patternClose);
+      while (*p != ']') {
+        if (*p == '\\') {
+          ++p;
+          if (!*p) return set(patternEsc);
+        }
+        ++p;
+        if (!*p) return set(patternClose);
+        if (*p == '-') {
+          ++p;
+          if (*p == '\\') {
+            ++p;
+            if (!*p) return set(patternEsc);
+          } else if (!*p || *p == ']') {
+            return set(patternRange);
+          }
+          ++p;
+          if (!*p) return set(patternClose);
+        }
+      }
+    }
+    ++p;
+  }
+  return set(patternValid);
+}
+
+int CZipArchive::CWildcard::MatchAfterStar(const char* p, const char* t) {
+  while (*p == '*' || *p == '?') {
+    if (*p == '?') {
+      if (!*t) return matchAbort;
+      ++t;
+    }
+    ++p;
+  }
+  if (!*p) return matchValid;
+  bool escaped = *p == '\\';
+  char c = escaped ? p[1] : *p;
+  if (!c) return matchPattern;
+  for (;;) {
+    if (*t == c || (c == '[' && !escaped)) {
+      int r = Match(p, t);
+      // A mismatch here only means this position does not fit: the next one may.
+      if (r == matchValid || r == matchAbort || r == matchPattern) return r;
+    }
+    if (!*t) return matchAbort;
+    ++t;
+  }
+}
+
+int CZipArchive::CWildcard::Match(const char* p, const char* t) {
+  for (; *p; ++p, ++t) {
+    if (!*t) return (p[0] == '*' && p[1] == '\0') ? matchValid : matchAbort;
+    switch (*p) {
+      case '?':
+        break;
+      case '*':
+        return MatchAfterStar(p, t);
+      case '[': {
+        ++p;
+        bool invert = *p == '!' || *p == '^';
+        if (invert) ++p;
+        if (*p == ']') return matchPattern;
+        bool member = false;
+        while (*p != ']') {
+          if (*p == '\\') ++p;
+          if (!*p) return matchPattern;
+          signed char lo = static_cast<signed char>(*p), hi = lo;
+          ++p;
+          if (*p == '-') {
+            ++p;
+            if (*p == '\\') {
+              ++p;
+              if (!*p) return matchPattern;
+            } else if (!*p || *p == ']') {
+              return matchPattern;
+            }
+            hi = static_cast<signed char>(*p);
+            ++p;
+          }
+          if (lo > hi) std::swap(lo, hi);
+          signed char ch = static_cast<signed char>(*t);
+          if (ch >= lo && ch <= hi) member = true;
+          if (!*p) return matchPattern;
+        }
+        if (member == invert) return matchRange;
+        break;
+      }
+      case '\\':
+        ++p;
+        if (!*p) return matchPattern;
+        if (*p != *t) return matchLiteral;
+        break;
+      default:
+        if (*p != *t) return matchLiteral;
+        break;
+    }
+  }
+  return *t ? matchEnd : matchValid;
+}
