@@ -1,0 +1,44 @@
+#pragma once
+// Where the engine takes its landscape from: the header fields and windows of one layer.
+// Files (LCP or landscape GeoTIFF) are read whole into memory; tests build grids in memory.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "landscape/header.h"
+
+namespace engines {
+
+class LandscapeSource {
+ public:
+  virtual ~LandscapeSource() = default;
+  virtual const CHeaderData& Header() const = 0;
+  bool HasLayer(int layer) const { return Header().BandIndex(layer) >= 0; }
+  // Copies rows [row0, row0+nrows) x columns [col0, col0+ncols) of a layer (0-9), raw values in
+  // the header's units, row 0 northernmost. False when the layer is absent or the window is not
+  // inside the grid.
+  virtual bool ReadWindow(int layer, int row0, int col0, int nrows, int ncols, std::int16_t* out) const = 0;
+};
+
+// A landscape held as one int16 grid per present layer (rows x columns, north row first).
+class MemoryLandscape final : public LandscapeSource {
+ public:
+  // layers[k] holds layer k or is empty for an absent layer.
+  MemoryLandscape(CHeaderData header, std::vector<std::vector<std::int16_t>> layers);
+  const CHeaderData& Header() const override { return header_; }
+  bool ReadWindow(int layer, int row0, int col0, int nrows, int ncols, std::int16_t* out) const override;
+
+ private:
+  CHeaderData header_;
+  std::vector<std::vector<std::int16_t>> layers_;
+};
+
+// Opens an LCP file or a landscape GeoTIFF; nullptr with a reason on failure.
+std::unique_ptr<LandscapeSource> OpenLandscape(const std::string& path, std::string* error);
+
+// A header for an in-memory grid in standard units (metres, degrees, azimuth, percent,
+// metres x 10, kg/m3 x 100), extent from the lower-left corner.
+CHeaderData MakeStandardHeader(int rows, int cols, double west, double south, double cellSize, bool crown);
+
+}  // namespace engines

@@ -1,0 +1,547 @@
+#include "engines/pyrvane.h"
+
+#include <gdal_priv.h>
+#include <omp.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <set>
+
+#include "engines/conditioning.h"
+#include "engines/custom_fuels.h"
+#include "engines/fire_behavior.h"
+#include "engines/output_writer.h"
+#include "engines/spotting.h"
+#include "platform/atomic_file.h"
+
+using namespace engines;
+
+namespace {
+
+constexpr float kNoData = -9999.0f;
+constexpr double kPi = 3.14159265358979323846;
+
+const char* const kOutputFileNames[kOutputCount] = {
+    "flame_length", "spread_rate", "intensity", "heat_area", "crown_state", "solar_radiation",
+    "moisture_1h", "moisture_10h", "midflame", "horizontal_rate", "max_spread_dir", "ellipse_a",
+    "ellipse_b", "ellipse_c", "maxspot", "moisture_100h", "moisture_1000h", "crown_fraction_burned",
+    "torching_index", "crowning_index", "maxspot_dir", "maxspot_dx", "wind_direction", "wind_speed"};
+
+// Landscape values in the engine's units, by the header's unit codes.
+double ToMetres(int code, double v) {  // elevation
+  return code == 1 ? v * 0.3048 : v;
+}
+double HeightMetres(int code, double v) {  // stand height, canopy base height
+  switch (code) {
+    case 1: return v;
+    case 2: return v * 0.3048;
+    case 4: return v * 0.3048 / 10.0;
+    default: return v / 10.0;
+  }
+}
+double DensityKgM3(int code, double v) {
+  switch (code) {
+    case 1: return v;
+    case 2: return v * 16.018463;
+    case 4: return v * 16.018463 / 1000.0;
+    default: return v / 100.0;
+  }
+}
+double CoverPercent(int code, double v) {
+  if (code != 0) return v;
+  static const double classes[5] = {0, 10, 35, 65, 90};
+  int k = static_cast<int>(v);
+  return (k >= 0 && k <= 4) ? classes[k] : v;
+}
+double SlopeDegrees(int code, double v) { return code == 1 ? std::atan(v / 100.0) * 180.0 / kPi : v; }
+
+// 20-ft wind in mph from the units of the inputs file.
+double Wind20Mph(double speed, int units) {
+  switch (units) {
+    case 1: return speed / 1.609344 / 1.15;
+    case 2: return speed * 3600.0 / 1609.344 / 1.15;
+    case 3: return speed / 88.0;
+    default: return speed;
+  }
+}
+
+bool Burnable(int fm) { return fm > 0 && fm <= 256 && !(fm >= 90 && fm <= 99); }
+
+// Samples a one-band raster at map coordinates; false when it cannot be read.
+bool SampleRaster(const std::string& path, int rows, int cols, double west, double north, double cell,
+                  std::vector<float>& out) {
+  GDALAllRegister();
+  std::unique_ptr<GDALDataset> ds(GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
+  if (!ds || ds->GetRasterCount() < 1) return false;
+  double gt[6];
+  if (ds->GetGeoTransform(gt) != CE_None || gt[1] == 0 || gt[5] == 0) return false;
+  int w = ds->GetRasterXSize(), h = ds->GetRasterYSize();
+  std::vector<float> src(static_cast<size_t>(w) * h);
+  GDALRasterBand* b = ds->GetRasterBand(1);
+  if (b->RasterIO(GF_Read, 0, 0, w, h, src.data(), w, h, GDT_Float32, 0, 0) != CE_None) return false;
+  int hasNd = 0;
+  double nd = b->GetNoDataValue(&hasNd);
+  out.assign(static_cast<size_t>(rows) * cols, kNoData);
+  for (int r = 0; r < rows; ++r)
+    for (int c = 0; c < cols; ++c) {
+      double x = west + (c + 0.5) * cell, y = north - (r + 0.5) * cell;
+      int sc = static_cast<int>(std::floor((x - gt[0]) / gt[1]));
+      int sr = static_cast<int>(std::floor((y - gt[3]) / gt[5]));
+      if (sc < 0 || sr < 0 || sc >= w || sr >= h) continue;
+      float v = src[static_cast<size_t>(sr) * w + sc];
+      if ((hasNd && v == nd) || !std::isfinite(v)) continue;
+      out[static_cast<size_t>(r) * cols + c] = v;
+    }
+  return true;
+}
+
+}  // namespace
+
+CPyrvane::CPyrvane() = default;
+CPyrvane::~CPyrvane() = default;
+
+int CPyrvane::SetLandscapeFile(const char* path) {
+  std::string why;
+  auto src = OpenLandscape(path ? path : "", &why);
+  if (!src) return 0;
+  SetLandscape(std::move(src));
+  return 1;
+}
+
+void CPyrvane::SetLandscape(std::unique_ptr<LandscapeSource> source) {
+  land_ = std::move(source);
+  const CHeaderData& h = land_->Header();
+  rows_ = h.rows;
+  cols_ = h.columns;
+  west_ = h.west;
+  north_ = h.north;
+  cell_ = h.cellWidth;
+}
+
+void CPyrvane::SetAnalysisArea(double east, double west, double north, double south) {
+  if (!land_ || cell_ <= 0) return;
+  const CHeaderData& h = land_->Header();
+  double e = std::min(east, h.east), w = std::max(west, h.west);
+  double n = std::min(north, h.north), s = std::max(south, h.south);
+  if (!(e > w && n > s)) {
+    rows_ = cols_ = 0;
+    return;
+  }
+  // Cells of the held grid (same origin as the landscape) that the area touches.
+  long c0 = static_cast<long>(std::floor((w - h.west) / cell_ + 1e-9));
+  long c1 = static_cast<long>(std::ceil((e - h.west) / cell_ - 1e-9));
+  long r0 = static_cast<long>(std::floor((h.north - n) / cell_ + 1e-9));
+  long r1 = static_cast<long>(std::ceil((h.north - s) / cell_ - 1e-9));
+  west_ = h.west + c0 * cell_;
+  north_ = h.north - r0 * cell_;
+  cols_ = static_cast<int>(std::max(0L, c1 - c0));
+  rows_ = static_cast<int>(std::max(0L, r1 - r0));
+}
+
+void CPyrvane::ResampleLandscape(double resolution) {
+  if (!land_ || !(resolution > 0)) return;
+  double east = GetEast(), south = GetSouth();
+  cell_ = resolution;
+  cols_ = static_cast<int>(std::ceil((east - west_) / cell_ - 1e-9));
+  rows_ = static_cast<int>(std::ceil((north_ - south) / cell_ - 1e-9));
+}
+
+void CPyrvane::ResetBurn() {
+  for (auto& g : grids_) g.clear();
+}
+
+std::vector<std::int16_t> CPyrvane::HeldLayer(int layer) const {
+  std::vector<std::int16_t> out;
+  if (!land_ || !land_->HasLayer(layer) || rows_ <= 0 || cols_ <= 0) return out;
+  const CHeaderData& h = land_->Header();
+  out.assign(static_cast<size_t>(rows_) * cols_, static_cast<std::int16_t>(-9999));
+  const double cs = h.cellWidth;
+  // Source columns and rows of the held cells' centres.
+  std::vector<int> srcCol(cols_), srcRow(rows_);
+  for (int c = 0; c < cols_; ++c) srcCol[c] = static_cast<int>(std::floor((west_ + (c + 0.5) * cell_ - h.west) / cs));
+  for (int r = 0; r < rows_; ++r) srcRow[r] = static_cast<int>(std::floor((h.north - (north_ - (r + 0.5) * cell_)) / cs));
+  std::vector<std::int16_t> row(h.columns);
+  int loaded = -1;
+  for (int r = 0; r < rows_; ++r) {
+    int sr = srcRow[r];
+    if (sr < 0 || sr >= h.rows) continue;
+    if (sr != loaded && !land_->ReadWindow(layer, sr, 0, 1, h.columns, row.data())) return {};
+    loaded = sr;
+    for (int c = 0; c < cols_; ++c) {
+      int sc = srcCol[c];
+      if (sc >= 0 && sc < h.columns) out[static_cast<size_t>(r) * cols_ + c] = row[sc];
+    }
+  }
+  return out;
+}
+
+void CPyrvane::GetWindCorners(double* west, double* south) const {
+  if (west) *west = windWest_;
+  if (south) *south = windSouth_;
+}
+
+float CPyrvane::GetLayerValueByCell(int layer, int col, int row) const {
+  if (!land_ || !land_->HasLayer(layer) || col < 0 || row < 0 || col >= cols_ || row >= rows_) return kNoData;
+  return GetLayerValue(layer, west_ + (col + 0.5) * cell_, north_ - (row + 0.5) * cell_);
+}
+
+float CPyrvane::GetLayerValue(int layer, double x, double y) const {
+  if (!land_ || !land_->HasLayer(layer)) return kNoData;
+  const CHeaderData& h = land_->Header();
+  int c = static_cast<int>(std::floor((x - h.west) / h.cellWidth));
+  int r = static_cast<int>(std::floor((h.north - y) / h.cellWidth));
+  std::int16_t v;
+  if (!land_->ReadWindow(layer, r, c, 1, 1, &v)) return kNoData;
+  return v;
+}
+
+int CPyrvane::GetUnits(int layer) const {
+  if (!land_ || layer < 0 || layer > 9) return 0;
+  return land_->Header().unitCodes[layer];
+}
+
+int CPyrvane::GetLayerHeaderValCount(int layer) const {
+  if (!land_ || layer < 0 || layer > 9) return 0;
+  return std::max(0, land_->Header().layerStats[layer].count);
+}
+
+int CPyrvane::GetLayerHeaderVal(int layer, int i) const {
+  if (i < 1 || i > GetLayerHeaderValCount(layer) || i > 99) return 0;
+  return land_->Header().layerStats[layer].values[i];
+}
+
+int CPyrvane::CommandFileLoad(const char* path) {
+  std::string text;
+  if (!path || !platform::ReadWholeFile(path, text)) return Fail(kErrOpenInputs, path ? path : "");
+  return CommandTextLoad(text);
+}
+
+int CPyrvane::CommandTextLoad(const std::string& text) {
+  PyrvaneInputs in;
+  std::string detail;
+  inputsLoaded_ = false;
+  int rc = ParsePyrvaneInputs(text, in, detail);
+  if (rc != kEngineOk) return Fail(rc, detail);
+  inputs_ = std::move(in);
+  inputsLoaded_ = true;
+  return kEngineOk;
+}
+
+const char* CPyrvane::CommandFileError(int code) {
+  errorText_ = EngineCodeText(code);
+  if (code == lastCode_ && !lastDetail_.empty()) errorText_ += "\n" + lastDetail_;
+  return errorText_.c_str();
+}
+
+int CPyrvane::Fail(int code, std::string detail) {
+  lastCode_ = code;
+  lastDetail_ = std::move(detail);
+  return code;
+}
+
+void CPyrvane::ResetPyrvaneProgress() {
+  runState_ = 0;
+  overall_ = 0;
+  for (auto& p : phase_) p = 0;
+  cancel_ = false;
+}
+
+void CPyrvane::SetOverall(int state, double f) {
+  // Loading 5 %, winds 10 %, conditioning 35 %, fire behaviour 50 %; kept below 1 until the end.
+  static const double start[5] = {0, 0, 0.05, 0.15, 0.50};
+  static const double span[5] = {0, 0.05, 0.10, 0.35, 0.50};
+  runState_ = state;
+  overall_ = std::min(0.999, start[state] + span[state] * std::clamp(f, 0.0, 1.0));
+}
+
+void CPyrvane::SelectOutputLayer(int index, int on) {
+  if (index >= 0 && index < kOutputCount) selected_[index] = on != 0;
+}
+
+float* CPyrvane::GetOutputLayer(int index) {
+  if (index < 0 || index >= kOutputCount || grids_[index].empty()) return nullptr;
+  return grids_[index].data();
+}
+
+int CPyrvane::LaunchPyrvane(int) {
+  int rc = Run();
+  if (rc != kEngineOk)
+    for (auto& g : grids_) g.clear();
+  runState_ = 0;
+  overall_ = 1.0;
+  return rc;
+}
+
+int CPyrvane::Run() {
+  for (auto& g : grids_) g.clear();
+  windRows_ = windCols_ = windRes_ = 0;
+  SetOverall(1, 0);
+  if (!land_) return Fail(kErrNoLandscape);
+  if (!inputsLoaded_) return Fail(kErrNoInputsLoaded);
+  const PyrvaneInputs& in = inputs_;
+  if (in.hasArea) SetAnalysisArea(in.areaEast, in.areaWest, in.areaNorth, in.areaSouth);
+  if (rows_ <= 0 || cols_ <= 0 || cell_ <= 0) return Fail(kErrArea);
+  const CHeaderData& h = land_->Header();
+  const size_t n = static_cast<size_t>(rows_) * cols_;
+
+  // ---- fuels and moistures ----
+  std::map<int, FuelModel> fuels;
+  for (const auto& m : StandardFuelModels()) fuels[m.number] = FuelModel::FromStandard(m);
+  if (!in.customFuelsFile.empty()) {
+    std::map<int, FuelModel> custom;
+    std::string why;
+    if (!ReadCustomFuels(in.customFuelsFile, custom, why)) return Fail(kErrCustomFuels, in.customFuelsFile + ": " + why);
+    for (auto& [k, v] : custom) fuels[k] = v;
+  }
+  std::map<int, double> adjust;
+  if (!in.rosAdjustFile.empty()) {
+    std::string why;
+    if (!ReadSpreadAdjustments(in.rosAdjustFile, adjust, why)) return Fail(kErrAdjustFile, in.rosAdjustFile + ": " + why);
+  }
+  if (!in.hasMoistures || in.moistures.empty()) return Fail(kErrNoMoistures);
+  std::map<int, Moistures> moist;
+  const FuelMoistureRecord* dflt = nullptr;
+  for (const auto& r : in.moistures) {
+    if (r.model == 0 && !dflt) dflt = &r;
+    if (!moist.count(r.model))
+      moist[r.model] = {r.percent[0] / 100.0, r.percent[1] / 100.0, r.percent[2] / 100.0, r.percent[3] / 100.0,
+                        r.percent[4] / 100.0};
+  }
+  auto moistureOf = [&](int fm, Moistures& out) {
+    auto it = moist.find(fm);
+    if (it == moist.end()) it = moist.find(0);
+    if (it == moist.end()) return false;
+    out = it->second;
+    return true;
+  };
+
+  std::vector<std::int16_t> fuelRaw = HeldLayer(3), elevRaw = HeldLayer(0), slopeRaw = HeldLayer(1),
+                            aspectRaw = HeldLayer(2), coverRaw = HeldLayer(4);
+  std::vector<std::int16_t> heightRaw = HeldLayer(5), cbhRaw = HeldLayer(6), cbdRaw = HeldLayer(7);
+  if (fuelRaw.size() != n || slopeRaw.size() != n || aspectRaw.size() != n || elevRaw.size() != n)
+    return Fail(kErrNoLandscape);
+  const bool canopy = heightRaw.size() == n && cbhRaw.size() == n && cbdRaw.size() == n;
+  const auto& uc = h.unitCodes;
+
+  std::set<int> present;
+  for (auto v : fuelRaw)
+    if (Burnable(v)) present.insert(v);
+  std::vector<char> known(257, 0);
+  std::vector<FuelModel> models(257);
+  std::vector<Moistures> modelMoist(257);
+  std::vector<double> modelAdjust(257, 1.0);
+  for (int fm : present) {
+    auto it = fuels.find(fm);
+    if (it == fuels.end()) return Fail(kErrUnknownFuel, "Fuel model " + std::to_string(fm));
+    if (!moistureOf(fm, modelMoist[fm])) return Fail(kErrModelMoisture, "Fuel model " + std::to_string(fm));
+    models[fm] = it->second;
+    known[fm] = 1;
+    if (auto a = adjust.find(fm); a != adjust.end()) modelAdjust[fm] = a->second;
+  }
+  const FuelModel fm10 = FuelModel::FromStandard(*FindStandardFuelModel(10));
+  if (cancel_) return Fail(kErrCancelled);
+
+  // Cell inputs in engine units.
+  std::vector<float> elevM(n), slopeDeg(n), aspectDeg(n), coverPct(n);
+  for (size_t i = 0; i < n; ++i) {
+    elevM[i] = elevRaw[i] == -9999 ? kNoData : static_cast<float>(ToMetres(uc[0], elevRaw[i]));
+    slopeDeg[i] = slopeRaw[i] == -9999 ? kNoData : static_cast<float>(SlopeDegrees(uc[1], slopeRaw[i]));
+    aspectDeg[i] = aspectRaw[i] == -9999 ? kNoData : static_cast<float>(aspectRaw[i]);
+    coverPct[i] = coverRaw.size() == n && coverRaw[i] > 0 ? static_cast<float>(CoverPercent(uc[4], coverRaw[i])) : 0.0f;
+  }
+  SetOverall(1, 1);
+
+  // ---- winds ----
+  const bool uphill = in.windDirection == -1, downhill = in.windDirection == -2;
+  const bool gridded = !in.griddedSpeedFile.empty() || !in.griddedDirectionFile.empty();
+  std::vector<float> windSpeedGrid, windDirGrid;
+  if (in.generateWinds) return Fail(kErrGenerateWinds);
+  if (gridded) {
+    SetOverall(2, 0);
+    if (in.griddedSpeedFile.empty() || in.griddedDirectionFile.empty() ||
+        !SampleRaster(in.griddedSpeedFile, rows_, cols_, west_, north_, cell_, windSpeedGrid) ||
+        !SampleRaster(in.griddedDirectionFile, rows_, cols_, west_, north_, cell_, windDirGrid))
+      return Fail(kErrGriddedWindFile, in.griddedSpeedFile + "\n" + in.griddedDirectionFile);
+    // Cells the wind files do not cover take the constant wind.
+    for (size_t i = 0; i < n; ++i) {
+      windSpeedGrid[i] = windSpeedGrid[i] == kNoData ? static_cast<float>(Wind20Mph(in.windSpeed, in.windSpeedUnits))
+                                                     : static_cast<float>(Wind20Mph(windSpeedGrid[i], in.windSpeedUnits));
+      if (windDirGrid[i] == kNoData) windDirGrid[i] = static_cast<float>(std::max(in.windDirection, 0.0));
+    }
+    windRows_ = rows_;
+    windCols_ = cols_;
+    windRes_ = static_cast<int>(std::lround(cell_));
+    windWest_ = west_;
+    windSouth_ = GetSouth();
+    phase_[0] = 1.0;
+    SetOverall(2, 1);
+  }
+  if (cancel_) return Fail(kErrCancelled);
+
+  const int threads = in.processors > 0 ? in.processors : omp_get_num_procs();
+
+  // ---- conditioning ----
+  ConditioningResult cond;
+  const bool conditioned = in.conditioning;
+  if (conditioned) {
+    SetOverall(3, 0);
+    double stationElev = 0;
+    auto weather = ConditioningWeather(in, &stationElev);
+    if (weather.empty()) return Fail(kErrWeather);
+    Moistures init;
+    if (dflt) {
+      init = {dflt->percent[0] / 100.0, dflt->percent[1] / 100.0, dflt->percent[2] / 100.0, 0, 0};
+    } else {
+      const auto& r = in.moistures.front();
+      init = {r.percent[0] / 100.0, r.percent[1] / 100.0, r.percent[2] / 100.0, 0, 0};
+    }
+    const double initial[4] = {init.m1, init.m10, init.m100, init.m100};
+    ConditioningCells cells{static_cast<int>(n), elevM.data(), slopeDeg.data(), aspectDeg.data(), coverPct.data(),
+                            static_cast<double>(h.latitude)};
+    std::atomic<double>& prog = phase_[1];
+    if (!ConditionFuels(cells, weather, stationElev, initial, threads, cancel_, prog, cond))
+      return Fail(kErrCancelled);
+    SetOverall(3, 1);
+  }
+  if (cancel_) return Fail(kErrCancelled);
+
+  // ---- fire behaviour ----
+  SetOverall(4, 0);
+  std::array<bool, kOutputCount> want{};
+  for (int k = 0; k < kOutputCount; ++k) want[k] = selected_[k] || in.outputs[k];
+  if (in.spreadVectors)
+    for (int k : {kOutMaxSpreadDir, kOutEllipseA, kOutEllipseB, kOutEllipseC}) want[k] = true;
+  if (in.maxSpotVectors) want[kOutMaxSpot] = true;
+  want[kOutTorchingIndex] = want[kOutCrowningIndex] = false;
+  want[kOutWindDir] = want[kOutWindSpeed] = gridded;
+  try {
+    for (int k = 0; k < kOutputCount; ++k)
+      if (want[k]) grids_[k].assign(n, kNoData);
+  } catch (const std::bad_alloc&) {
+    return Fail(kErrMemory);
+  }
+  if (gridded) {
+    grids_[kOutWindSpeed] = windSpeedGrid;
+    grids_[kOutWindDir] = windDirGrid;
+  }
+
+  // Fuel beds of each model under its own moistures, when they do not vary by cell.
+  std::vector<FuelBedState> beds(257), beds10(257);
+  if (!conditioned)
+    for (int fm : present) {
+      beds[fm] = ComputeFuelBed(models[fm], modelMoist[fm]);
+      beds10[fm] = ComputeFuelBed(fm10, modelMoist[fm]);
+    }
+
+  const double wind20Const = Wind20Mph(in.windSpeed, in.windSpeedUnits);
+  std::atomic<long> rowsDone{0};
+  const int rows = rows_, cols = cols_;
+  auto put = [&](int k, size_t i, double v) {
+    if (!grids_[k].empty()) grids_[k][i] = static_cast<float>(v);
+  };
+
+#pragma omp parallel for schedule(dynamic, 1) num_threads(threads)
+  for (int r = 0; r < rows; ++r) {
+    if (cancel_.load(std::memory_order_relaxed)) continue;
+    for (int c = 0; c < cols; ++c) {
+      const size_t i = static_cast<size_t>(r) * cols + c;
+      const int fm = fuelRaw[i];
+      const bool data = fuelRaw[i] != -9999 && slopeDeg[i] != kNoData && aspectDeg[i] != kNoData;
+      if (!data) continue;  // every grid keeps -9999
+      // Moistures of the cell.
+      Moistures m;
+      bool haveM = Burnable(fm) && known[fm] ? (m = modelMoist[fm], true) : moistureOf(fm, m);
+      if (conditioned) {
+        m.m1 = cond.m1[i];
+        m.m10 = cond.m10[i];
+        m.m100 = cond.m100[i];
+      }
+      if (haveM || conditioned) {
+        put(kOutMoisture1, i, m.m1);
+        put(kOutMoisture10, i, m.m10);
+        put(kOutMoisture100, i, m.m100);
+        put(kOutMoisture1000, i, conditioned ? cond.m1000[i] : m.m100);
+      }
+      if (conditioned) put(kOutSolar, i, cond.solar[i]);
+
+      const double slopeTan = std::tan(slopeDeg[i] * kPi / 180.0);
+      const double upslope = std::fmod(aspectDeg[i] + 180.0, 360.0);
+      double wind20 = gridded ? windSpeedGrid[i] : wind20Const;
+      double windFrom = gridded ? windDirGrid[i] : in.windDirection;
+      if (!gridded && (uphill || downhill)) {
+        double up = slopeDeg[i] > 0 ? upslope : std::fmod(in.defaultUpDownDirection + 180.0, 360.0);
+        windFrom = uphill ? up + 180.0 : up;  // blowing up the slope comes from below it
+      }
+      const double windTo = std::fmod(windFrom + 180.0, 360.0);
+
+      if (!Burnable(fm) || !known[fm] || !models[fm].Burnable()) {
+        put(kOutCrownState, i, 0);
+        put(kOutCrownFraction, i, 0);
+        put(kOutMaxSpot, i, 0);
+        put(kOutMaxSpotDir, i, 0);
+        put(kOutMaxSpotDx, i, 0);
+        continue;
+      }
+      FuelBedState bed = beds[fm], bed10 = beds10[fm];
+      if (conditioned) {
+        bed = ComputeFuelBed(models[fm], m);
+        bed10 = ComputeFuelBed(fm10, m);
+      }
+      const double shM = canopy ? std::max(0.0, HeightMetres(uc[5], heightRaw[i])) : 0.0;
+      const double cbhM = canopy ? std::max(0.0, HeightMetres(uc[6], cbhRaw[i])) : 0.0;
+      const double cbd = canopy ? std::max(0.0, DensityKgM3(uc[7], cbdRaw[i])) : 0.0;
+      const double waf = WindAdjustmentFactor(models[fm].depth, coverPct[i], shM * kFtPerM);
+      CrownInput crown{cbhM, cbd, shM, in.foliarMoisture, in.crownMethod};
+      FireResult f = ComputeFire(bed, bed10, wind20 * 88.0, waf, windTo, slopeTan, upslope, crown, modelAdjust[fm]);
+
+      double ros = f.rosMMin, dir = f.direction;
+      if (in.fixedSpreadDirection) {
+        double lb = f.lengthToBreadth, e = std::sqrt(lb * lb - 1.0) / lb;
+        double theta = (in.spreadDirection - f.direction) * kPi / 180.0;
+        ros = f.rosMMin * (1.0 - e) / (1.0 - e * std::cos(theta));
+        dir = in.spreadDirection;
+      }
+      const double fli = f.hpaKJm2 * ros / 60.0;
+      const bool crowning = f.crownClass == kCrownPassive || f.crownClass == kCrownActive;
+      const double flame = crowning ? CrownFlameLength(fli) : SurfaceFlameLength(fli);
+      put(kOutFlameLength, i, flame);
+      put(kOutSpreadRate, i, ros);
+      put(kOutIntensity, i, fli);
+      put(kOutHeatArea, i, f.hpaKJm2);
+      put(kOutCrownState, i, f.crownClass);
+      put(kOutCrownFraction, i, f.cfb);
+      put(kOutMidflame, i, wind20 * waf);
+      // Slope along the spread direction shortens the horizontal projection of the run.
+      double along = slopeTan * std::cos((dir - upslope) * kPi / 180.0);
+      put(kOutHorizRate, i, ros / std::sqrt(1.0 + along * along));
+      put(kOutMaxSpreadDir, i, f.direction * kPi / 180.0);
+      put(kOutEllipseA, i, f.ellA);
+      put(kOutEllipseB, i, f.ellB);
+      put(kOutEllipseC, i, f.ellC);
+      if (want[kOutMaxSpot] || want[kOutMaxSpotDir] || want[kOutMaxSpotDx]) {
+        double surfaceFlame = SurfaceFlameLength(f.hpaKJm2 * f.surfaceRosMMin / 60.0);
+        double spot = MaxSpotDistanceM(surfaceFlame, crowning, flame, shM, models[fm].depth, wind20);
+        put(kOutMaxSpot, i, PackMaxSpot(spot, windTo));
+        put(kOutMaxSpotDir, i, spot > 0 ? windTo : 0.0);
+        put(kOutMaxSpotDx, i, spot);
+      }
+    }
+    long done = ++rowsDone;
+    phase_[2].store(static_cast<double>(done) / rows, std::memory_order_relaxed);
+    if ((done & 15) == 0) SetOverall(4, static_cast<double>(done) / rows);
+  }
+  if (cancel_) return Fail(kErrCancelled);
+  phase_[2] = 1.0;
+
+  if (!in.memoryOutputs && !in.tempStoragePath.empty()) {
+    for (int k = 0; k < kOutputCount; ++k) {
+      if (grids_[k].empty()) continue;
+      std::string path = in.tempStoragePath + "/pyrvane_" + kOutputFileNames[k] + ".tif";
+      std::string why;
+      if (!WriteGridGeoTiff(path, grids_[k].data(), rows_, cols_, west_, north_, cell_, kOutputFileNames[k], &why))
+        return Fail(kErrOutputWrite, why);
+    }
+  }
+  return kEngineOk;
+}

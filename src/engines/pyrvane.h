@@ -1,0 +1,95 @@
+#pragma once
+// CPyrvane: the fire-behaviour engine. A run sets the landscape, the analysis area and an
+// inputs file, launches on its own thread and reads the output grids; a monitor thread may
+// poll the progress getters and cancel meanwhile.
+#include <array>
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engines/inputs_file.h"
+#include "engines/landscape_source.h"
+
+namespace engines {
+struct RunData;
+}
+
+class CPyrvane {
+ public:
+  CPyrvane();
+  ~CPyrvane();
+  CPyrvane(const CPyrvane&) = delete;
+  CPyrvane& operator=(const CPyrvane&) = delete;
+
+  // ---- landscape ----
+  int SetLandscapeFile(const char* path);  // 1 loaded, 0 not
+  // Tests and tools hand a landscape directly.
+  void SetLandscape(std::unique_ptr<engines::LandscapeSource> source);
+  void SetUseDiskForLCP(int useDisk) { useDisk_ = useDisk; }
+  void SetAnalysisArea(double east, double west, double north, double south);
+  void ResampleLandscape(double resolution);
+  void ResetBurn();
+
+  // ---- run ----
+  int CommandFileLoad(const char* path);
+  // Loads inputs from text (what CommandFileLoad does after reading the file).
+  int CommandTextLoad(const std::string& text);
+  int LaunchPyrvane(int unused);
+  const char* CommandFileError(int code);
+  void ResetPyrvaneProgress();
+  int GetRunState() const { return runState_.load(); }
+  double QueryPyrvaneProgress() const { return overall_.load(); }
+  double GetGustforgeProgress() const { return phase_[0].load(); }
+  double GetConditioningProgress() const { return phase_[1].load(); }
+  double GetFireBehaviorProgress() const { return phase_[2].load(); }
+  void CancelPyrvane() { cancel_.store(true); }
+
+  // ---- outputs ----
+  void SelectOutputLayer(int index, int on);
+  float* GetOutputLayer(int index);
+
+  // ---- the grid as held (the analysis area's cells after SetAnalysisArea) ----
+  int GetNumRows() const { return rows_; }
+  int GetNumCols() const { return cols_; }
+  double GetSouth() const { return north_ - rows_ * cell_; }
+  double GetWest() const { return west_; }
+  double GetNorth() const { return north_; }
+  double GetEast() const { return west_ + cols_ * cell_; }
+  double GetCellSize() const { return cell_; }
+  int GetNumWindRows() const { return windRows_; }
+  int GetNumWindCols() const { return windCols_; }
+  int GetWindsResolution() const { return windRes_; }
+  void GetWindCorners(double* west, double* south) const;
+  float GetLayerValueByCell(int layer, int col, int row) const;
+  float GetLayerValue(int layer, double x, double y) const;
+  int GetUnits(int layer) const;
+  int GetLayerHeaderValCount(int layer) const;
+  int GetLayerHeaderVal(int layer, int i) const;
+
+ private:
+  int Fail(int code, std::string detail = {});
+  int Run();
+  void SetOverall(int state, double fraction);
+  std::vector<std::int16_t> HeldLayer(int layer) const;
+
+  std::unique_ptr<engines::LandscapeSource> land_;
+  int useDisk_ = 0;
+  // The held grid: a window (and possibly another cell size) of the landscape.
+  int rows_ = 0, cols_ = 0;
+  double west_ = 0, north_ = 0, cell_ = 0;
+  int windRows_ = 0, windCols_ = 0, windRes_ = 0;
+  double windWest_ = 0, windSouth_ = 0;
+
+  bool inputsLoaded_ = false;
+  engines::PyrvaneInputs inputs_;
+  std::array<bool, engines::kOutputCount> selected_{};
+  std::array<std::vector<float>, engines::kOutputCount> grids_;
+
+  std::atomic<int> runState_{0};
+  std::atomic<double> overall_{0};
+  std::array<std::atomic<double>, 3> phase_{};
+  std::atomic<bool> cancel_{false};
+  int lastCode_ = 0;
+  std::string lastDetail_, errorText_;
+};
