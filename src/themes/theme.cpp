@@ -53,6 +53,7 @@ float CTheme::GetCellValue(int column, int row) const {
 }
 
 void CTheme::ReadRow(int row, float* out) const {
+  if (columns <= 0) return;
   if (row < 0 || row >= rows) {
     std::fill(out, out + columns, kNoData);
     return;
@@ -146,7 +147,7 @@ bool IsData(float v) { return v != kNoData && !std::isnan(v); }
 template <class F>
 void ForEachWindowRow(const CTheme& t, const CellWindow& w, F&& f) {
   if (w.lastRow < w.firstRow || w.lastColumn < w.firstColumn) return;
-  std::vector<float> row(static_cast<std::size_t>(std::max(t.columns, 0)));
+  std::vector<float> row(t.rows > 0 ? static_cast<std::size_t>(std::max(t.columns, 0)) : 0);
   const int width = w.lastColumn - w.firstColumn + 1;
   std::vector<float> cells(static_cast<std::size_t>(width));
   for (int r = w.firstRow; r <= w.lastRow; ++r) {

@@ -92,8 +92,9 @@ bool CTheme::MakeScratch(RowProducer&& produce) {
   }
   std::FILE* f = std::fopen(path.c_str(), "wb");
   bool written = f != nullptr, produced = true;
-  std::vector<float> row(static_cast<std::size_t>(columns));
-  for (int r = 0; written && r < rows; ++r) {
+  // An empty grid (rows or columns 0) needs no row buffer, whatever the other count says.
+  std::vector<float> row(rows > 0 && columns > 0 ? static_cast<std::size_t>(columns) : 0);
+  for (int r = 0; written && !row.empty() && r < rows; ++r) {
     if (!produce(r, row.data())) {
       produced = false;
       break;
@@ -235,7 +236,7 @@ bool CTheme::SaveThemeFile(const std::string& path) const {
 
   platform::AtomicFile out(path);
   bool ok = out.Open() && out.Write(header);
-  std::vector<float> row(static_cast<std::size_t>(std::max(columns, 0)));
+  std::vector<float> row(rows > 0 ? static_cast<std::size_t>(std::max(columns, 0)) : 0);
   for (int r = 0; ok && r < rows; ++r) {
     ReadRow(r, row.data());
     ok = out.Write(row.data(), row.size() * sizeof(float));

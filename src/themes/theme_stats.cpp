@@ -57,8 +57,10 @@ void CThemeStats::Compute(const CTheme& theme, const CellWindow& w) {
   validCount = noDataCount = 0;
   std::vector<float> valid;
   double sum = 0;
-  if (windowRows > 0 && windowColumns > 0) {
-    valid.reserve(static_cast<std::size_t>(windowRows) * static_cast<std::size_t>(windowColumns));
+  if (windowRows > 0 && windowColumns > 0 && theme.rows > 0) {
+    valid.reserve(std::min(
+        static_cast<std::size_t>(windowRows) * static_cast<std::size_t>(windowColumns),
+        static_cast<std::size_t>(theme.rows) * static_cast<std::size_t>(std::max(theme.columns, 0))));
     std::vector<float> row(static_cast<std::size_t>(std::max(theme.columns, 0)));
     const int inFirst = std::max(w.firstColumn, 0);
     const int inLast = std::min(w.lastColumn, theme.columns - 1);
@@ -80,6 +82,8 @@ void CThemeStats::Compute(const CTheme& theme, const CellWindow& w) {
         sum += v;
       }
     }
+  } else if (windowRows > 0 && windowColumns > 0) {
+    noDataCount = windowRows * windowColumns;
   }
   Summarise(valid, sum);
 }
