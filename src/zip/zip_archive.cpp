@@ -112,7 +112,8 @@ void CZipArchive::Close(int afterException, bool updateTime) {
   if (IsClosed()) {
     if (afterException == closeNormal || IsClosed(false)) return;
   }
-  if (m_iFileOpened == -1) FinishReadingEntry(nullptr, afterException != closeNormal);
+  // An entry still being read was given up: nothing is checked.
+  if (m_iFileOpened == -1) FinishReadingEntry(nullptr, true);
   if (m_iFileOpened == 1) FinishNewEntry(afterException != closeNormal);
   if (afterException != closeAfterException && !IsClosed(false)) m_centralDir.WriteDirectory(GetCallback(CZipActionCallback::cbSave));
   std::time_t newest = 0;
@@ -684,6 +685,16 @@ bool CZipArchive::StartReadingEntry(std::uint16_t index) {
   if (IsClosed() || !m_centralDir.IsValidIndex(index) || m_storage.IsNewMultiVolume() || m_iFileOpened) return false;
   m_info.buffer.Allocate(m_info.generalBufferSize);
   m_iFileOpened = -1;
+  try {
+    StartReadingInternal(index);
+  } catch (...) {
+    FinishReadingEntry(nullptr, true);
+    throw;
+  }
+  return true;
+}
+
+void CZipArchive::StartReadingInternal(std::uint16_t index) {
   m_centralDir.OpenFile(index);
   CZipFileHeader* h = m_centralDir.m_pOpenedFile;
   m_info.dataStart = m_storage.File()->GetPosition();
@@ -710,7 +721,6 @@ bool CZipArchive::StartReadingEntry(std::uint16_t index) {
   } else if (h->m_uMethod != 0) {
     ThrowError(CZipException::badZipFile);
   }
-  return true;
 }
 
 std::uint32_t CZipArchive::ReadEntryData(void* buffer, std::uint32_t size) {

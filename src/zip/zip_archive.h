@@ -194,6 +194,7 @@ class CZipArchive {
   [[noreturn]] void ThrowError(int code, bool zlib = false) const;
   void CheckZlib(int result) const;
   void CommonOpen(int mode);
+  void StartReadingInternal(std::uint16_t index);
   void OpenInternal();
   std::string StripRootPath(const std::string& path) const;
   std::string NormalizeEntryName(const std::string& name) const;

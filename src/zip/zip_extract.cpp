@@ -114,9 +114,9 @@ bool CZipArchive::ExtractFile(std::uint16_t index, const std::string& folder, bo
 
   // What lands on disk is checked first: no name may leave the destination folder.
   std::string name = ZipRemoveTrailingSeparators(newName ? std::string(newName) : header.GetFileName());
-  if (!IsSafeRelativeName(name, fullPath)) ZipThrow(CZipException::unsafeName, name);
   std::string rel = fullPath ? name : StripRootPath(name);
-  if (!IsSafeRelativeName(rel, fullPath)) ZipThrow(CZipException::unsafeName, name);
+  if (name.find('\0') != std::string::npos || !IsSafeRelativeName(rel, fullPath))
+    ZipThrow(CZipException::unsafeName, name);
   std::vector<std::string> parts = SplitComponents(rel);
 
   CZipActionCallback* cb = GetCallback(CZipActionCallback::cbExtract);
