@@ -92,11 +92,6 @@ class Scan {
     ++count_;
     return *this;
   }
-  // Whether a further word follows (what "%s" would take).
-  bool HasWord() {
-    Blanks();
-    return p_ < end_;
-  }
 
  private:
   void Blanks() {
@@ -126,6 +121,20 @@ std::optional<std::string> AfterBlank(const std::string& line, int n) {
     ++pos;
   }
   return line.substr(pos);
+}
+
+// The legend name of a preference line: the text after the numbers-th blank, cut at a line
+// end. Without all the numbers or without a name the use-predefined-legend flag drops to 0.
+void TakeLegendName(const std::string& line, int numbers, int numbersRead, int& useFlag, std::string& name) {
+  auto rest = AfterBlank(line, numbers);
+  if (rest) StripLineEnd(*rest);
+  bool hasName = rest && rest->find_first_not_of(" \t\v\f") != std::string::npos;
+  if (numbersRead < numbers || !hasName) {
+    useFlag = 0;
+    name.clear();
+  } else {
+    name = *rest;
+  }
 }
 
 // A ramp line: the count, then that many colours (0 for each one the line lacks).
@@ -274,13 +283,7 @@ bool ParsePreferences(const std::string& text, StoredPreferences& prefsOut, Pref
         .Color(t.noDataColor).Int(t.numClasses).Int(t.units).Int(t.usePredefinedLegend);
     // The slot says which layer type this is, whatever number the line carries.
     t.layerType = type;
-    auto name = AfterBlank(*line, 9);
-    if (s.count() < 9 || !s.HasWord() || !name) {
-      t.usePredefinedLegend = 0;
-      t.predefinedLegendName.clear();
-    } else {
-      t.predefinedLegendName = *name;
-    }
+    TakeLegendName(*line, 9, s.count(), t.usePredefinedLegend, t.predefinedLegendName);
     auto rampLine = in.Next();
     if (!rampLine) break;
     if (!ParseRamp(*rampLine, t.ramp, error)) return false;
@@ -309,6 +312,7 @@ bool ParsePreferences(const std::string& text, StoredPreferences& prefsOut, Pref
     auto legend = std::make_unique<CPredefinedThemeLegend>();
     legend->RemoveAllEntries();
     legend->name = *name;
+    StripLineEnd(legend->name);
     int unique = 0, units = 0, entries = 0, decimals = 0, type = legend->layerType;
     double minimum = 0, maximum = 0;
     if (auto params = in.Next())
@@ -338,8 +342,7 @@ bool ParsePreferences(const std::string& text, StoredPreferences& prefsOut, Pref
 
   if (version >= 3) {
     const int numbers = version >= 7 ? 11 : 10;
-    bool ended = false;
-    for (int k = 0; k < 3 && !ended; ++k) {
+    for (int k = 0; k < 3; ++k) {
       auto line = in.Next();
       if (!line) break;
       CWindVectorPreferences& w = p.windVectorPrefs[static_cast<std::size_t>(k)];
@@ -349,18 +352,9 @@ bool ParsePreferences(const std::string& text, StoredPreferences& prefsOut, Pref
           .Int(w.autoDensity).Int(w.targetSize).Int(w.numClasses).Int(w.usePredefinedLegend);
       if (numbers == 11) s.Int(w.units);
       w.kind = k;
-      auto name = AfterBlank(*line, numbers);
-      if (s.count() < numbers || !s.HasWord() || !name) {
-        w.usePredefinedLegend = 0;
-        w.predefinedLegendName.clear();
-      } else {
-        w.predefinedLegendName = *name;
-      }
+      TakeLegendName(*line, numbers, s.count(), w.usePredefinedLegend, w.predefinedLegendName);
       auto rampLine = in.Next();
-      if (!rampLine) {
-        ended = true;
-        break;
-      }
+      if (!rampLine) break;
       if (!ParseRamp(*rampLine, w.ramp, error)) return false;
     }
     long long wvCount = 0;
@@ -372,6 +366,7 @@ bool ParsePreferences(const std::string& text, StoredPreferences& prefsOut, Pref
       CWVLegendData& g = legend->legend;
       g.RemoveAllEntries();
       legend->name = *name;
+      StripLineEnd(legend->name);
       double minimum = 0, maximum = 0;
       int kind = 0, entries = 0;
       if (auto params = in.Next())
@@ -400,6 +395,7 @@ bool ParsePreferences(const std::string& text, StoredPreferences& prefsOut, Pref
 
   // Single values, each only while the file lasts.
   if (auto line = in.Next()) {
+    StripLineEnd(*line);
     if (!line->empty() && platform::IsDirectory(*line)) p.workingFolder = *line;
   }
   if (auto line = in.Next()) {
@@ -413,7 +409,10 @@ bool ParsePreferences(const std::string& text, StoredPreferences& prefsOut, Pref
     Scan(*line).Int(v);
     p.useBackgroundImage = v != 0 ? 1 : 0;
   }
-  if (auto line = in.Next()) p.backgroundImagePath = *line;
+  if (auto line = in.Next()) {
+    StripLineEnd(*line);
+    p.backgroundImagePath = *line;
+  }
 
   if (version >= 6) {
     if (auto l = in.Next()) Scan(*l).Color(p.wxRecordColors[0]).Color(p.wxRecordColors[1]).Color(p.wxRecordColors[2]);
