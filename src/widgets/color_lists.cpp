@@ -124,8 +124,7 @@ CColorRampListBox::CColorRampListBox(wxWindow* parent, wxWindowID id, const wxPo
 
 int CColorRampListBox::AddRamp(std::unique_ptr<CColorRamp> ramp) {
   ramps_.push_back(std::move(ramp));
-  SetItemCount(ramps_.size());
-  Refresh();
+  Recount();
   return static_cast<int>(ramps_.size()) - 1;
 }
 
@@ -137,13 +136,16 @@ CColorRamp* CColorRampListBox::GetRamp(int n) const {
 void CColorRampListBox::DeleteItem(int n) {
   if (n < 0 || n >= static_cast<int>(ramps_.size())) return;
   ramps_.erase(ramps_.begin() + n);
-  SetItemCount(ramps_.size());
-  Refresh();
+  Recount();
 }
 
 void CColorRampListBox::Clear() {
   ramps_.clear();
-  SetItemCount(0);
+  Recount();
+}
+
+void CColorRampListBox::Recount() {
+  SetItemCount(ramps_.size());
   Refresh();
 }
 

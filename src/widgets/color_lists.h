@@ -67,6 +67,7 @@ class CColorRampListBox : public wxVListBox {
   wxCoord OnMeasureItem(size_t) const override { return kColorItemHeight; }
 
  private:
+  void Recount();
   std::vector<std::unique_ptr<CColorRamp>> ramps_;
 };
 

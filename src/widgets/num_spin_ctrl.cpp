@@ -8,12 +8,7 @@
 
 namespace widgets {
 
-CNumSpinCtrl::~CNumSpinCtrl() {
-  if (arrows_) {
-    arrows_->Unbind(wxEVT_SPIN_UP, &CNumSpinCtrl::OnSpin, this);
-    arrows_->Unbind(wxEVT_SPIN_DOWN, &CNumSpinCtrl::OnSpin, this);
-  }
-}
+CNumSpinCtrl::~CNumSpinCtrl() { Attach(nullptr); }
 
 void CNumSpinCtrl::Attach(wxSpinButton* arrows) {
   if (arrows_) {

@@ -17,7 +17,8 @@ class CNumSpinCtrl : public wxEvtHandler {
   CNumSpinCtrl(const CNumSpinCtrl&) = delete;
   CNumSpinCtrl& operator=(const CNumSpinCtrl&) = delete;
 
-  // Takes over arrows created by the host (wxSP_WRAP in their style wraps the value).
+  // Takes over arrows created by the host (wxSP_WRAP in their style wraps the value);
+  // null lets them go.
   void Attach(wxSpinButton* arrows);
   void SetBuddy(wxTextCtrl* buddy);
   wxSpinButton* GetArrows() const { return arrows_.get(); }
