@@ -326,6 +326,13 @@ TEST_F(ThemeFiles, LandscapeBandsConvertAspectAndCanopyClassesAndReportTheRange)
     EXPECT_EQ(high, c.high) << c.what;
     EXPECT_EQ(t.units, c.unitsAfter) << c.what;
   }
+  // A reload reads the band again without unit conversion.
+  CTheme aspect;
+  fill({1, 7, 13, 25, -1, 4});
+  ASSERT_EQ(aspect.ReadLandscapeBand(2, g, band, 0), 1);
+  fill({90, 0, -3, 270, 180, 45});
+  ASSERT_EQ(aspect.ReadShortBand(band), 1);
+  EXPECT_EQ(AllCells(aspect), (std::vector<float>{90, 0, kNoData, 270, 180, 45}));
 }
 
 TEST_F(ThemeFiles, ArrayConstructorsRoundDoublesAndComputeTheExtent) {
