@@ -88,10 +88,15 @@ void CThemeStats::Compute(const CTheme& theme, const CellWindow& w) {
   Summarise(valid, sum);
 }
 
-void CThemeStats::ComputeValues(const std::vector<float>& values, int rowsInWindow,
-                                int columnsInWindow) {
-  windowRows = rowsInWindow;
-  windowColumns = columnsInWindow;
+void CThemeStats::ComputeArrowValues(const std::vector<float>& values, const CellWindow& w,
+                                     double east, double west, double north) {
+  windowRows = w.lastRow - w.firstRow + 1;
+  windowColumns = w.lastColumn - w.firstColumn + 1;
+  const double size = windowColumns > 0 ? (east - west) / windowColumns : 0.0;
+  windowWest = w.firstColumn * size + west;
+  windowEast = windowWest + windowColumns * size;
+  windowNorth = north - w.firstRow * size;
+  windowSouth = windowNorth - windowRows * size;
   validCount = noDataCount = 0;
   std::vector<float> valid;
   valid.reserve(values.size());

@@ -14,10 +14,11 @@ class CThemeStats {
   // Statistics of the theme's cells inside the window, in the theme's stored units.
   // Cells of -9999 (and NaN) count as no data; window cells outside the grid too.
   void Compute(const CTheme& theme, const CellWindow& window);
-  // The same over values already read (row-major over the window, -9999 for no data);
-  // used by themes that are not rasters, e.g. arrow magnitudes and directions. The
-  // extent fields are left to the caller.
-  void ComputeValues(const std::vector<float>& values, int windowRows, int windowColumns);
+  // The same over the values of a grid of arrows (magnitudes or directions), read row-major
+  // over the window, -9999 for no arrow. The arrow grid's cells are square with the side
+  // (east - west) / window columns, which is the cell size for the whole grid.
+  void ComputeArrowValues(const std::vector<float>& values, const CellWindow& window,
+                          double east, double west, double north);
 
   // k < 1 gives percentile 1, k > 100 percentile 100.
   double GetPercentile(int k) const;

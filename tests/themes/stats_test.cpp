@@ -135,13 +135,16 @@ print(' '.join(repr(x) for x in pct))
   EXPECT_EQ(s.median, s.GetPercentile(50));
 }
 
-TEST(ThemeStatsValues, ArrowValuesSkipNoData) {
+TEST(ThemeStatsValues, ArrowValuesSkipNoDataAndTakeSquareCellsFromTheWidth) {
   CThemeStats s;
-  s.ComputeValues({kNoData, 10, 20, kNoData}, 2, 2);
-  EXPECT_EQ(s.validCount, 2);
-  EXPECT_EQ(s.noDataCount, 2);
-  EXPECT_EQ(s.mean, 15);
-  EXPECT_EQ(s.windowRows, 2);
+  // 2 x 4 arrows over 0..400 east-west: cells of 100.
+  s.ComputeArrowValues({kNoData, 10, 20, kNoData, 30, 30, kNoData, 40}, CellWindow{0, 0, 3, 1}, 400, 0, 1000);
+  EXPECT_EQ(s.validCount, 5);
+  EXPECT_EQ(s.noDataCount, 3);
+  EXPECT_EQ(s.mean, 26);
+  EXPECT_EQ(s.mode, 30);
+  EXPECT_EQ(s.windowSouth, 800);
+  EXPECT_EQ(s.windowEast, 400);
 }
 
 }  // namespace
