@@ -4,6 +4,7 @@
 #include <cpl_multiproc.h>
 #include <gdal.h>
 
+#include <clocale>
 #include <filesystem>
 
 #include "app/help.h"
@@ -49,6 +50,8 @@ const char* CPVN4App::GetLayerTypeName(int layerType) { return ::GetLayerTypeNam
 
 bool CPVN4App::Startup(const AppFolders& folders) {
   SetFolders(folders);
+  // Numbers in files never follow the user's decimal separator.
+  std::setlocale(LC_NUMERIC, "C");
 
   // Statistics, histograms and band labels go to auxiliary files beside the rasters.
   // GDAL_DATA is left to the installation: the system's GDAL knows where its data lives.

@@ -392,3 +392,17 @@ TEST_F(Preferences, StartupShutdownAndTheFirstCopy) {
   EXPECT_EQ(reread->themePrefs[11].numClasses, 20);
   EXPECT_TRUE(platform::SingleInstanceLock(folders_.lockPath).IsFirst());
 }
+
+TEST_F(Preferences, ShippedDefaultsAreACompleteVersionSevenFile) {
+  fs::path shipped = fs::path(PV_SOURCE_DIR) / "data" / "defaults.cfg";
+  auto a = Fresh();
+  std::string damage;
+  ASSERT_TRUE(a->ReadPreferencesFile(shipped.string(), &damage)) << damage;
+  EXPECT_FALSE(a->colorRamps.empty());
+  EXPECT_EQ(a->themePrefs[0].ramp.GetCount(), 6);
+  // The shipped file names no working folder, so the user's default stays.
+  EXPECT_EQ(a->workingFolder, (dir_ / "work").string());
+  a->workingFolder.clear();
+  ASSERT_TRUE(a->WritePreferencesFile((dir_ / "again.cfg").string()));
+  EXPECT_EQ(Slurp(dir_ / "again.cfg"), Slurp(shipped));
+}
