@@ -90,8 +90,13 @@ class CPVN4App : public StoredPreferences, public PreferenceLists {
   // Re-reads the help base from the data folder's "OnlineHelpURL.txt".
   void ReadHelpBase();
 
-  // ---- layer names and scratch files ----
+  // ---- layer names and scratch files (reserved names; the caller removes the file) ----
   static const char* GetLayerTypeName(int layerType);
+  static std::string GetTempJpgFileName() { return ::GetTempJpgFileName(); }
+  static std::string GetTempPngFileName() { return ::GetTempPngFileName(); }
+  static std::string GetTempTifFileName() { return ::GetTempTifFileName(); }
+  static std::string GetTempPvbFileName() { return ::GetTempPvbFileName(); }
+  static std::string GetTempShpFileName() { return ::GetTempShpFileName(); }
 
  private:
   void ApplyBuiltInDefaults();
