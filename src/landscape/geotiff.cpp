@@ -64,19 +64,16 @@ void LabelBand(GDALRasterBand* band, int layer, int code) {
   band->SetNoDataValue(kNoData);
 }
 
-namespace {
-
-using DatasetPtr = std::unique_ptr<GDALDataset, void (*)(GDALDataset*)>;
-
-void CloseDataset(GDALDataset* ds) {
+void DatasetCloser::operator()(GDALDataset* ds) const {
   if (ds) GDALClose(ds);
 }
 
-DatasetPtr OpenDataset(const std::string& path, unsigned flags) {
+Dataset OpenReadOnly(const std::string& path) {
   EnsureGdal();
-  return DatasetPtr(GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | flags, nullptr, nullptr, nullptr),
-                    CloseDataset);
+  return Dataset(GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
 }
+
+namespace {
 
 void BandStatistics(GDALRasterBand* band) {
   // A band without any valid cell has no statistics; that is not an error worth printing.
@@ -101,7 +98,7 @@ bool WindowFits(GDALRasterBand* source, GDALRasterBand* target, const CellWindow
 }  // namespace
 
 int ComputeRasterStatistics(const std::string& path) {
-  DatasetPtr ds = OpenDataset(path, GDAL_OF_READONLY);
+  Dataset ds = OpenReadOnly(path);
   if (!ds) return -1;
   for (int b = 1; b <= ds->GetRasterCount(); ++b) BandStatistics(ds->GetRasterBand(b));
   return 1;
@@ -116,7 +113,7 @@ int SetLandscapeBandInfo(const std::string& path) {
     if (f) std::fclose(f);
     if (!ok) return -1;
   }
-  DatasetPtr ds = OpenDataset(path, GDAL_OF_READONLY);
+  Dataset ds = OpenReadOnly(path);
   if (!ds) return -1;
   for (int b = 1; b <= ds->GetRasterCount(); ++b) {
     // An LCP without canopy layers holds the ground layers in bands 6 and 7.
@@ -192,7 +189,7 @@ int CopyCellsToBandWindow(const std::function<float(int, int)>& cell, GDALRaster
       rowDone);
 }
 
-LandscapeGeoTiffWriter::LandscapeGeoTiffWriter() : ds_(nullptr, CloseDataset) {}
+LandscapeGeoTiffWriter::LandscapeGeoTiffWriter() = default;
 
 LandscapeGeoTiffWriter::~LandscapeGeoTiffWriter() { Discard(); }
 

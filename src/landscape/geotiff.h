@@ -22,6 +22,14 @@ namespace landscape {
 // Registers GDAL's drivers once.
 void EnsureGdal();
 
+// A GDAL dataset closed when dropped.
+struct DatasetCloser {
+  void operator()(GDALDataset* ds) const;
+};
+using Dataset = std::unique_ptr<GDALDataset, DatasetCloser>;
+// Opens a raster read-only (null when it does not open).
+Dataset OpenReadOnly(const std::string& path);
+
 // Unit text of a layer in a unit code ("Meters", "Degrees", "Meters * 10", ...).
 std::string UnitText(int layerCode, int unitCode);
 // The fixed unit codes of a landscape GeoTIFF, layers 0-9.
@@ -71,7 +79,7 @@ class LandscapeGeoTiffWriter {
 
  private:
   void Discard();
-  std::unique_ptr<GDALDataset, void (*)(GDALDataset*)> ds_;
+  Dataset ds_;
   std::string path_, temp_, error_;
 };
 

@@ -177,26 +177,7 @@ int CHeaderData::ReadHeader(std::FILE* file) {
   return 0;
 }
 
-int CHeaderData::ReadGeoTiffHeader(const std::string& path) {
-  std::unique_ptr<GDALDataset> ds(
-      GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
-  if (!ds) return -1;
-  double gt[6];
-  if (ds->GetGeoTransform(gt) != CE_None || ds->GetRasterCount() < 8) return -1;
-  columns = ds->GetRasterXSize();
-  rows = ds->GetRasterYSize();
-  bool crown = true;
-  for (int b = 6; b <= 8 && crown; ++b) crown = landscape::BandHasData(ds.get(), b);
-  crownFlag = crown ? 21 : 20;
-  groundFlag = 20;
-  gridUnits = 0;
-  cellWidth = std::fabs(gt[1]);
-  cellHeight = std::fabs(gt[5]);
-  west = westEdge = gt[0];
-  north = northEdge = gt[3];
-  east = eastEdge = gt[0] + columns * cellWidth;
-  south = southEdge = gt[3] - rows * cellHeight;
-  unitCodes = {0, 0, 2, 0, 1, 3, 3, 3, 1, 0};
+void CHeaderData::EmptyStatistics() {
   for (int k = 0; k < landscape::kLayerCount; ++k) {
     LcpLayerStats& s = layerStats[k];
     s.count = -1;
@@ -205,7 +186,35 @@ int CHeaderData::ReadGeoTiffHeader(const std::string& path) {
       s.values.fill(0);
     }
   }
-  const landscape::CenterLatitudeResult lat = landscape::CenterLatitude(ds.get());
-  latitude = lat.status == landscape::CenterLatitudeResult::kOk ? static_cast<std::int32_t>(std::trunc(lat.latitude)) : 35;
+}
+
+int landscape::FillHeaderFromGeoTiff(GDALDataset* ds, const double gt[6], CHeaderData& h) {
+  h.columns = ds->GetRasterXSize();
+  h.rows = ds->GetRasterYSize();
+  bool crown = true;
+  for (int b = 6; b <= 8 && crown; ++b) crown = BandHasData(ds, b);
+  h.crownFlag = crown ? 21 : 20;
+  h.groundFlag = 20;
+  h.gridUnits = 0;
+  h.cellWidth = std::fabs(gt[1]);
+  h.cellHeight = std::fabs(gt[5]);
+  h.west = h.westEdge = gt[0];
+  h.north = h.northEdge = gt[3];
+  h.east = h.eastEdge = gt[0] + h.columns * h.cellWidth;
+  h.south = h.southEdge = gt[3] - h.rows * h.cellHeight;
+  h.unitCodes = {0, 0, 2, 0, 1, 3, 3, 3, 1, 0};
+  h.EmptyStatistics();
+  const CenterLatitudeResult lat = CenterLatitude(ds);
+  h.latitude = lat.status == CenterLatitudeResult::kOk ? static_cast<std::int32_t>(std::trunc(lat.latitude)) : 35;
+  return lat.status;
+}
+
+int CHeaderData::ReadGeoTiffHeader(const std::string& path) {
+  std::unique_ptr<GDALDataset> ds(
+      GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
+  if (!ds) return -1;
+  double gt[6];
+  if (ds->GetGeoTransform(gt) != CE_None || ds->GetRasterCount() < 8) return -1;
+  landscape::FillHeaderFromGeoTiff(ds.get(), gt, *this);
   return 0;
 }

@@ -84,4 +84,19 @@ class CHeaderData {
   // Fills the record from a landscape GeoTIFF: 0 on success, -1 (record unchanged) when the file
   // does not open, has no geotransform or has fewer than 8 bands.
   int ReadGeoTiffHeader(const std::string& path);
+
+  // Every layer's count becomes -1 and the blocks of layers 5-9 are zeroed.
+  void EmptyStatistics();
 };
+
+class GDALDataset;
+
+namespace landscape {
+
+// Fills a header from an open landscape GeoTIFF that has a geotransform: the canopy flag from
+// the data of bands 6-8, no ground layers, edges, the GeoTIFF's unit codes, emptied
+// statistics, and the centre latitude truncated (35 when it cannot be had). Returns the
+// outcome of the latitude (a CenterLatitudeResult::Status).
+int FillHeaderFromGeoTiff(GDALDataset* dataset, const double geoTransform[6], CHeaderData& header);
+
+}  // namespace landscape

@@ -15,18 +15,6 @@ namespace landscape {
 
 namespace {
 
-struct DatasetCloser {
-  void operator()(GDALDataset* ds) const {
-    if (ds) GDALClose(ds);
-  }
-};
-using Dataset = std::unique_ptr<GDALDataset, DatasetCloser>;
-
-Dataset OpenReadOnly(const std::string& path) {
-  EnsureGdal();
-  return Dataset(GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
-}
-
 std::string LastGdalError() {
   const char* m = CPLGetLastErrorMsg();
   return m && *m ? m : "The raster library could not read the file.";
@@ -43,16 +31,6 @@ LandscapeGrid GridOf(const CHeaderData& h) {
   g.cellWidth = h.cellWidth;
   g.cellHeight = h.cellHeight;
   return g;
-}
-
-void EmptyStatistics(CHeaderData& h) {
-  for (int k = 0; k < kLayerCount; ++k) {
-    h.layerStats[k].count = -1;
-    if (k >= 5) {
-      h.layerStats[k].low = h.layerStats[k].high = 0;
-      h.layerStats[k].values.fill(0);
-    }
-  }
 }
 
 // LCP band (from 1) of a layer: bands follow the cell order.
@@ -134,7 +112,7 @@ int LoadLcpLandscape(LandscapeState& state, const std::string& path, ThemeList& 
     default: return -1;
   }
   state.bandCount = bands;
-  EmptyStatistics(h);
+  h.EmptyStatistics();
   h.columns = ds->GetRasterXSize();
   h.rows = ds->GetRasterYSize();
   double gt[6];
@@ -206,27 +184,10 @@ int ReadGeoTiffLandscapeHeader(LandscapeState& state, const std::string& path, C
   Dataset ds = OpenReadOnly(path);
   double gt[6];
   if (!ds || ds->GetGeoTransform(gt) != CE_None) return -1;
-  bool crown = true;
-  for (int b = 6; b <= 8 && crown; ++b) crown = BandHasData(ds.get(), b);
-  if (update) state.bandCount = crown ? 8 : 5;
-  CHeaderData& h = header;
-  h.columns = ds->GetRasterXSize();
-  h.rows = ds->GetRasterYSize();
-  h.crownFlag = crown ? 21 : 20;
-  h.groundFlag = 20;
-  h.gridUnits = 0;
-  h.cellWidth = std::fabs(gt[1]);
-  h.cellHeight = std::fabs(gt[5]);
-  h.west = h.westEdge = gt[0];
-  h.north = h.northEdge = gt[3];
-  h.east = h.eastEdge = gt[0] + h.columns * h.cellWidth;
-  h.south = h.southEdge = gt[3] - h.rows * h.cellHeight;
-  std::copy(std::begin(kGeoTiffUnitCodes), std::end(kGeoTiffUnitCodes), h.unitCodes.begin());
-  EmptyStatistics(h);
   CPLErrorReset();
-  const CenterLatitudeResult c = CenterLatitude(ds.get());
-  h.latitude = c.status == CenterLatitudeResult::kOk ? static_cast<std::int32_t>(std::trunc(c.latitude)) : 35;
-  if (c.status == CenterLatitudeResult::kNoTransform) platform::Tell(LastGdalError());
+  const int status = FillHeaderFromGeoTiff(ds.get(), gt, header);
+  if (update) state.bandCount = header.HasCrownFuels() ? 8 : 5;
+  if (status == CenterLatitudeResult::kNoTransform) platform::Tell(LastGdalError());
   if (update) {
     const std::string wkt = NormalizeWkt(ds->GetProjectionRef() ? ds->GetProjectionRef() : "");
     if (!wkt.empty()) state.projection = wkt;

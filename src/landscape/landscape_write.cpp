@@ -39,23 +39,15 @@ const char* kNoProjection =
     "when it opens the landscape.\nThe projection file should have the same name as the lcp file,\nwith a "
     "file extension of \".prj\" and should reside in the same\ndirectory as the lcp file.";
 
-struct DatasetCloser {
-  void operator()(GDALDataset* ds) const {
-    if (ds) GDALClose(ds);
-  }
-};
-
 // Opens the source landscape and starts a GeoTIFF of the area's cells whose origin is the
 // area's north-west corner. Null (the reason shown) when it cannot.
-std::unique_ptr<GDALDataset, DatasetCloser> StartGeoTiff(const LandscapeState& state, const AreaWindow& area,
+Dataset StartGeoTiff(const LandscapeState& state, const AreaWindow& area,
                                                          const std::string& dest, LandscapeGeoTiffWriter& writer) {
   if (!state.HasProjection()) {
     platform::Tell(kNoProjection);
     return nullptr;
   }
-  EnsureGdal();
-  std::unique_ptr<GDALDataset, DatasetCloser> src(
-      GDALDataset::Open(state.path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
+  Dataset src = OpenReadOnly(state.path);
   if (!src) {
     platform::Tell("Failure opening source landscape file\n");
     return nullptr;

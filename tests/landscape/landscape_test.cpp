@@ -278,6 +278,14 @@ TEST(WriteLandscape, GeoTiffNeedsAProjection) {
   ASSERT_EQ(messages.Texts().size(), 1u);
   EXPECT_EQ(messages.Texts()[0].rfind("Error. No projection information associated with the landscape.", 0), 0u);
   EXPECT_FALSE(std::filesystem::exists(dir / "p.tif"));
+
+  // The LCP writer needs no projection, but a folder it can write in.
+  messages.Clear();
+  const std::string bad = dir / "missing/p.lcp";
+  EXPECT_FALSE(landscape::WriteLandscapeLcp(o->state, WholeArea(o->state), bad));
+  EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Error opening " + bad});
+  EXPECT_TRUE(landscape::WriteLandscapeLcp(o->state, WholeArea(o->state), dir / "q.lcp"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "q.prj"));
 }
 
 TEST(ReloadLandscape, CoverClassesBecomePercentAgain) {
@@ -334,4 +342,43 @@ TEST(SampleLandscape, OpensAsBothFileKinds) {
   EXPECT_EQ(tif->state.bandCount, 8);
   EXPECT_TRUE(lcp->state.HasProjection());
   for (int k = 0; k < 8; ++k) EXPECT_EQ(Cells(lcp->state.layers[k]), Cells(tif->state.layers[k])) << k;
+}
+
+TEST(OpenLandscape, GeoTiffWithoutCanopyDataOrProjection) {
+  ScratchDir dir;
+  const std::string tif = dir / "bare.tif";
+  {
+    landscape::Dataset src = landscape::OpenReadOnly(PV_SOURCE_DIR "/data/sample/sample.tif");
+    ASSERT_TRUE(src);
+    GDALDataset* out = GetGDALDriverManager()->GetDriverByName("GTiff")->Create(tif.c_str(), 40, 30, 10, GDT_Int16,
+                                                                               nullptr);
+    double gt[6];
+    src->GetGeoTransform(gt);
+    out->SetGeoTransform(gt);  // no projection
+    std::vector<std::int16_t> cells(40 * 30);
+    for (int b = 1; b <= 10; ++b) {
+      src->GetRasterBand(std::min(b, 8))->RasterIO(GF_Read, 0, 0, 40, 30, cells.data(), 40, 30, GDT_Int16, 0, 0);
+      if (b == 7) std::fill(cells.begin(), cells.end(), -9999);
+      out->GetRasterBand(b)->RasterIO(GF_Write, 0, 0, 40, 30, cells.data(), 40, 30, GDT_Int16, 0, 0);
+    }
+    GDALClose(out);
+  }
+  CHeaderData h;
+  ASSERT_EQ(h.ReadGeoTiffHeader(tif), 0);
+  EXPECT_EQ(h.crownFlag, 20);
+  EXPECT_EQ(h.latitude, 35);
+  EXPECT_EQ(h.unitCodes, (std::array<std::int16_t, 10>{0, 0, 2, 0, 1, 3, 3, 3, 1, 0}));
+  auto o = Open(tif);
+  ASSERT_EQ(o->rc, 1);
+  EXPECT_EQ(o->state.bandCount, 5);
+  EXPECT_EQ(o->themes.size(), 5u);
+  EXPECT_FALSE(o->state.HasProjection());
+  EXPECT_EQ(o->state.header.latitude, 35);
+
+  CHeaderData sample;
+  ASSERT_EQ(sample.ReadGeoTiffHeader(PV_SOURCE_DIR "/data/sample/sample.tif"), 0);
+  EXPECT_EQ(sample.crownFlag, 21);
+  EXPECT_EQ(sample.latitude, 40);  // 40.7 N, truncated for a GeoTIFF
+  auto lcp = Open(PV_SOURCE_DIR "/data/sample/sample.lcp");
+  EXPECT_EQ(lcp->state.header.latitude, 41);  // rounded for an LCP
 }
