@@ -151,6 +151,7 @@ FuelBedState ComputeFuelBed(const FuelModel& fuel, const Moistures& m) {
   s.windC = 7.47 * std::exp(-0.133 * std::pow(sigma, 0.55));
   s.windB = 0.02526 * std::pow(sigma, 0.54);
   s.windE = 0.715 * std::exp(-3.59e-4 * sigma);
+  s.ratioPowE = std::pow(ratio, s.windE);
   s.slopeK = 5.275 * std::pow(beta, -0.3);
   s.depth = fuel.depth;
   return s;
@@ -158,12 +159,12 @@ FuelBedState ComputeFuelBed(const FuelModel& fuel, const Moistures& m) {
 
 double WindFactor(const FuelBedState& s, double u) {
   if (u <= 0) return 0;
-  return s.windC * std::pow(u, s.windB) * std::pow(s.betaRatio, -s.windE);
+  return s.windC * std::pow(u, s.windB) / s.ratioPowE;
 }
 
 double WindForFactor(const FuelBedState& s, double phi) {
   if (phi <= 0) return 0;
-  return std::pow(phi * std::pow(s.betaRatio, s.windE) / s.windC, 1.0 / s.windB);
+  return std::pow(phi * s.ratioPowE / s.windC, 1.0 / s.windB);
 }
 
 SurfaceSpread ComputeSpread(const FuelBedState& s, double u, double windTo, double slopeTan,

@@ -35,6 +35,7 @@ struct FuelBedState {
   double ros0 = 0;           // no-wind no-slope spread rate, ft/min
   double heatPerArea = 0;    // BTU/ft2
   double windC = 0, windB = 0, windE = 0;
+  double ratioPowE = 1;      // betaRatio^windE, used by every wind-factor evaluation
   double slopeK = 0;         // phi_s = slopeK * tan^2
   double depth = 0;          // ft
 };

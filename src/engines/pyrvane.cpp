@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <set>
 
 #include "engines/conditioning.h"
 #include "engines/custom_fuels.h"
@@ -155,12 +154,19 @@ std::vector<std::int16_t> CPyrvane::HeldLayer(int layer) const {
   std::vector<std::int16_t> out;
   if (!land_ || !land_->HasLayer(layer) || rows_ <= 0 || cols_ <= 0) return out;
   const CHeaderData& h = land_->Header();
-  out.assign(static_cast<size_t>(rows_) * cols_, static_cast<std::int16_t>(-9999));
   const double cs = h.cellWidth;
+  out.assign(static_cast<size_t>(rows_) * cols_, static_cast<std::int16_t>(-9999));
   // Source columns and rows of the held cells' centres.
   std::vector<int> srcCol(cols_), srcRow(rows_);
   for (int c = 0; c < cols_; ++c) srcCol[c] = static_cast<int>(std::floor((west_ + (c + 0.5) * cell_ - h.west) / cs));
   for (int r = 0; r < rows_; ++r) srcRow[r] = static_cast<int>(std::floor((h.north - (north_ - (r + 0.5) * cell_)) / cs));
+  // Same cells as the file: one window read.
+  if (cell_ == cs && srcCol[0] >= 0 && srcRow[0] >= 0 && srcCol[0] + cols_ <= h.columns &&
+      srcRow[0] + rows_ <= h.rows && srcCol[cols_ - 1] == srcCol[0] + cols_ - 1 &&
+      srcRow[rows_ - 1] == srcRow[0] + rows_ - 1) {
+    if (!land_->ReadWindow(layer, srcRow[0], srcCol[0], rows_, cols_, out.data())) return {};
+    return out;
+  }
   std::vector<std::int16_t> row(h.columns);
   int loaded = -1;
   for (int r = 0; r < rows_; ++r) {
@@ -324,9 +330,16 @@ int CPyrvane::Run() {
   const bool canopy = heightRaw.size() == n && cbhRaw.size() == n && cbdRaw.size() == n;
   const auto& uc = h.unitCodes;
 
-  std::set<int> present;
-  for (auto v : fuelRaw)
-    if (Burnable(v)) present.insert(v);
+  std::vector<int> present;
+  {
+    std::vector<char> seen(257, 0);
+    for (auto v : fuelRaw)
+      if (Burnable(v) && !seen[v]) {
+        seen[v] = 1;
+        present.push_back(v);
+      }
+    std::sort(present.begin(), present.end());
+  }
   std::vector<char> known(257, 0);
   std::vector<FuelModel> models(257);
   std::vector<Moistures> modelMoist(257);
@@ -344,6 +357,8 @@ int CPyrvane::Run() {
 
   // Cell inputs in engine units.
   std::vector<float> elevM(n), slopeDeg(n), aspectDeg(n), coverPct(n);
+  const int threads = in.processors > 0 ? in.processors : omp_get_num_procs();
+#pragma omp parallel for schedule(static) num_threads(threads)
   for (size_t i = 0; i < n; ++i) {
     elevM[i] = elevRaw[i] == -9999 ? kNoData : static_cast<float>(ToMetres(uc[0], elevRaw[i]));
     slopeDeg[i] = slopeRaw[i] == -9999 ? kNoData : static_cast<float>(SlopeDegrees(uc[1], slopeRaw[i]));
@@ -378,8 +393,6 @@ int CPyrvane::Run() {
     SetOverall(2, 1);
   }
   if (cancel_) return Fail(kErrCancelled);
-
-  const int threads = in.processors > 0 ? in.processors : omp_get_num_procs();
 
   // ---- conditioning ----
   ConditioningResult cond;

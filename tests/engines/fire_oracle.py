@@ -210,6 +210,49 @@ def main(argv):
                 r['ros'][i], r['ir'][i], r['hpa'][i], r['fli'][i], r['fl'][i], r['cfb'][i], r['cls'][i]))
 
 
-if __name__ == '__main__':
+
+def bench(argv):
+    """bench ROWS COLS MODELS_FILE: the benchmark's generated landscape, timed in chunks.
+
+    MODELS_FILE lines: number l1 l10 l100 lh lw s1 sh sw depth mx hd hl dyn (the generator's
+    fuel cycle, in order). Prints the seconds spent computing.
+    """
+    import time
+    rows, cols = int(argv[2]), int(argv[3])
+    table = np.loadtxt(argv[4], ndmin=2)
+    names = ['l1', 'l10', 'l100', 'lh', 'lw', 's1', 'sh', 'sw', 'depth', 'mx', 'hd', 'hl', 'dyn']
+    total = 0.0
+    chunk_rows = max(1, 1000000 // cols)
+    for r0 in range(0, rows, chunk_rows):
+        r = np.arange(r0, min(rows, r0 + chunk_rows))[:, None]
+        c = np.arange(cols)[None, :]
+        r, c = np.broadcast_arrays(r, c)
+        r, c = r.ravel(), c.ravel()
+        t0 = time.perf_counter()
+        k = (r * 5 + c) % len(table)
+        cols_ = {n: table[k, i + 1] for i, n in enumerate(names)}
+        n = r.size
+        canopy = (c % 3) == 0
+        cols_.update(m1=np.full(n, 0.06), m10=np.full(n, 0.07), m100=np.full(n, 0.08), mh=np.full(n, 0.60),
+                     mw=np.full(n, 0.90), wind20_mph=np.full(n, 15.0),
+                     slope_pct=np.tan(np.radians((r * 7 + c * 3) % 46)) * 100.0,
+                     wind_to=np.full(n, 45.0), upslope=(((r * 37 + c * 11) % 360) + 180.0) % 360.0,
+                     cc=np.where(canopy, 40 + (r % 5) * 10, 0).astype(float),
+                     sh_m=np.where(canopy, (150 + (r % 7) * 20) / 10.0, 0.0),
+                     cbh=np.where(canopy, (5 + (c % 4) * 10) / 10.0, 0.0),
+                     cbd=np.where(canopy, (5 + (r % 6) * 6) / 100.0, 0.0),
+                     fmc=np.full(n, 100.0), method=np.ones(n), adjust=np.ones(n))
+        surface_and_crown(cols_)
+        total += time.perf_counter() - t0
+    print('%.6f' % total)
+
+
+if __name__ == '__main__' and len(sys.argv) > 1 and sys.argv[1] == 'bench':
+    with np.errstate(all='ignore'):
+        bench(sys.argv)
+        sys.exit(0)
+
+
+if __name__ == '__main__' and not (len(sys.argv) > 1 and sys.argv[1] == 'bench'):
     with np.errstate(all='ignore'):
         main(sys.argv)
