@@ -564,7 +564,7 @@ void CZipArchive::WriteOutBuffer(std::uint32_t count) {
   std::uint64_t total = m_info.written + (h->IsEncrypted() ? 12 : 0);
   bool tooLarge = total >= kMaxZipSize;
   if (!tooLarge && !m_storage.IsMultiVolume())
-    tooLarge = h->m_uOffset + static_cast<std::uint64_t>(h->GetSize(true)) + total + 16 +
+    tooLarge = h->m_uOffset + static_cast<std::uint64_t>(h->GetSize(true)) + total + 16 + h->GetSize(false) +
                    m_centralDir.GetDirectorySize(true) > kMaxZipSize;
   if (tooLarge) {
     if (!m_storage.IsMultiVolume() && m_centralDir[m_centralDir.GetCount() - 1] == h) CutOpenNewEntry();
@@ -631,6 +631,7 @@ void CZipArchive::CutOpenNewEntry() {
 }
 
 void CZipArchive::FinishEntryInternal() {
+  if (m_iFileOpened == 1 && m_centralDir.m_pOpenedFile) m_centralDir.InvalidateSize();
   m_centralDir.m_pOpenedFile = nullptr;
   m_iFileOpened = 0;
   m_info.buffer.Release();

@@ -21,12 +21,14 @@ void CZipCentralDir::Reset() {
   m_uEndOffset = 0;
   m_uBytesBeforeZip = 0;
   m_bOnDisk = false;
+  m_sizeValid = false;
   m_pLocalExtraField.clear();
 }
 
 void CZipCentralDir::Clear(bool all) {
   m_pOpenedFile = nullptr;
   m_pLocalExtraField.clear();
+  m_sizeValid = false;
   if (all) {
     m_headers.clear();
     m_findarray.clear();
@@ -86,6 +88,7 @@ void CZipCentralDir::ReadHeaders() {
   m_pStorage->File()->Seek(m_uBytesBeforeZip + m_uOffset, CZipAbstractFile::begin);
   m_headers.clear();
   m_findarray.clear();
+  m_sizeValid = false;
   m_headers.reserve(m_uEntriesNumber);
   for (int i = 0; i < m_uEntriesNumber; ++i) {
     auto h = std::make_unique<CZipFileHeader>();
@@ -110,9 +113,19 @@ void CZipCentralDir::SortHeaders() {
 
 std::uint64_t CZipCentralDir::GetDirectorySize(bool withHeaders) const {
   std::uint64_t size = kEndRecordSize + m_pszComment.size();
-  if (withHeaders)
-    for (const auto& h : m_headers) size += h->GetSize(false);
-  return size;
+  if (!withHeaders) return size;
+  if (!m_sizeValid) {
+    m_headersSize = 0;
+    for (const auto& h : m_headers)
+      if (h.get() != m_pOpenedFile) m_headersSize += h->GetSize(false);
+    m_sizeValid = true;
+  }
+  return size + m_headersSize;
+}
+
+void CZipCentralDir::FinishOpenHeader() {
+  if (m_pOpenedFile && m_sizeValid) m_headersSize += m_pOpenedFile->GetSize(false);
+  m_pOpenedFile = nullptr;
 }
 
 void CZipCentralDir::WriteDirectory(CZipActionCallback* cb) {
@@ -187,6 +200,7 @@ CZipFileHeader* CZipCentralDir::InsertHeader(const CZipFileHeader& header, int r
   if (replaceIndex >= 0) {
     CZipFileHeader* old = m_headers[replaceIndex].get();
     oldOffset = old->m_uOffset;
+    if (m_sizeValid) m_headersSize -= old->GetSize(false);
     if (m_bFindFastEnabled) {
       auto it = std::find_if(m_findarray.begin(), m_findarray.end(), [&](const CZipFindFast& e) { return e.m_pHeader == old; });
       if (it != m_findarray.end()) m_findarray.erase(it);
@@ -232,7 +246,7 @@ void CZipCentralDir::CloseNewFile() {
     }
   }
   m_pStorage->Flush();
-  m_pOpenedFile = nullptr;
+  FinishOpenHeader();
 }
 
 void CZipCentralDir::OpenFile(std::uint16_t index) {
@@ -273,11 +287,15 @@ void CZipCentralDir::RemoveHeader(std::uint16_t index, bool shiftIndexes) {
       for (auto& e : m_findarray)
         if (e.m_uIndex > index) --e.m_uIndex;
   }
-  if (m_pOpenedFile == h) m_pOpenedFile = nullptr;
+  if (m_pOpenedFile == h)
+    m_pOpenedFile = nullptr;
+  else if (m_sizeValid)
+    m_headersSize -= h->GetSize(false);
   m_headers.erase(m_headers.begin() + index);
 }
 
 void CZipCentralDir::RemoveAll() {
+  m_sizeValid = false;
   m_headers.clear();
   m_findarray.clear();
   m_pOpenedFile = nullptr;

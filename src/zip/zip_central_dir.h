@@ -30,7 +30,12 @@ class CZipCentralDir {
   void WriteDirectory(CZipActionCallback* callback);
   // Cuts a directory on disk off the file, else flushes the write buffer.
   void RemoveFromDisk();
+  // 22 + comment, plus with the flag the central records of every finished entry (the one
+  // being written is not counted).
   std::uint64_t GetDirectorySize(bool withHeaders) const;
+  void InvalidateSize() { m_sizeValid = false; }
+  // The entry being written is complete: it counts in the directory from now on.
+  void FinishOpenHeader();
   void SortHeaders();
 
   // Adds a copy of the header (appended, or at replaceIndex replacing that entry) as the open
@@ -81,6 +86,9 @@ class CZipCentralDir {
   bool m_bOnDisk = false;
 
  private:
+  // Sum of the central records, kept up to date so that size checks stay O(1) per entry.
+  mutable std::uint64_t m_headersSize = 0;
+  mutable bool m_sizeValid = false;
   [[noreturn]] void ThrowError(int code) const;
   std::string ArchivePath() const;
 };

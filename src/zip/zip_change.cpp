@@ -179,6 +179,7 @@ bool CZipArchive::RenameFile(std::uint16_t index, const std::string& newName) {
   f->Seek(local + 6, CZipAbstractFile::begin);
   f->Write(flagBytes, 2);
   h->SetFileName(name);
+  m_centralDir.InvalidateSize();
   if (m_centralDir.IsFindFastEnabled()) m_centralDir.BuildFindFast(m_centralDir.m_bCaseSensitive);
   AutoFlush();
   return true;
@@ -289,11 +290,12 @@ bool CZipArchive::GetFromArchive(CZipArchive& src, std::uint16_t index, int repl
     }
     m_storage.Flush();
   } catch (...) {
+    m_centralDir.InvalidateSize();
     m_centralDir.m_pOpenedFile = nullptr;
     m_info.buffer.Release();
     throw;
   }
-  m_centralDir.m_pOpenedFile = nullptr;
+  m_centralDir.FinishOpenHeader();
   m_info.buffer.Release();
   if (cb) cb->CallbackEnd();
   if (abortCode) ZipThrow(abortCode, GetArchivePath());
@@ -416,6 +418,7 @@ bool CZipArchive::SetFileComment(std::uint16_t index, const std::string& comment
   if (IsClosed() || IsMultiVolume() || m_iFileOpened || !m_centralDir.IsValidIndex(index) || comment.size() > 0xFFFF)
     return false;
   m_centralDir[index]->SetComment(comment);
+  m_centralDir.InvalidateSize();
   m_centralDir.RemoveFromDisk();
   AutoFlush();
   return true;
