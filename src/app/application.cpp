@@ -20,8 +20,15 @@ namespace {
 // Larger preference files than this are not ours.
 constexpr std::uintmax_t kMaxPreferencesFileSize = 64u << 20;
 
-const char* const kConfigFilter = "Pyrvane Archives (*.cfg)|*.cfg||";
-const char* const kConfigTitle = "Pyrvane2 Config File";
+// The file dialog of the preference files' Save As and Load.
+platform::FileDialogOptions ConfigFileDialog(bool save) {
+  platform::FileDialogOptions o;
+  o.title = "Pyrvane2 Config File";
+  o.filter = "Pyrvane Archives (*.cfg)|*.cfg||";
+  o.defaultExt = "cfg";
+  o.overwritePrompt = save;
+  return o;
+}
 
 }  // namespace
 
@@ -176,21 +183,12 @@ void CPVN4App::ApplyBuiltInDefaults() {
   // The user's cache folder rather than the (read-only) program folder.
   SetWorkingFolder(defaultWorkingFolder_.empty() ? platform::WorkingFolder() : defaultWorkingFolder_);
   for (int i = 0; i < kLayerTypeCount; ++i) {
-    CThemePreference& t = themePrefs[static_cast<std::size_t>(i)];
-    t.layerType = i;
-    t.contourColor = 0x960000;
-    t.contourStyle = 0;
-    t.contourWidth = 1;
-    t.usePredefinedLegend = 0;
-    t.noDataColor = 0xFFFFFF;
-    t.units = 0;
-    t.numClasses = 20;
+    int decimals = 9;
     if (i <= 6 || i == 42)
-      t.decimals = 0;
+      decimals = 0;
     else if (i == 10 || (i >= 16 && i <= 18) || (i >= 28 && i <= 30))
-      t.decimals = 2;
-    else
-      t.decimals = 9;
+      decimals = 2;
+    themePrefs[static_cast<std::size_t>(i)].SetStandardDefaults(i, 20, decimals);
   }
 }
 
@@ -210,23 +208,14 @@ bool CPVN4App::OnLoadDefaultPreferences() {
 }
 
 bool CPVN4App::OnSavePreferencesAs() {
-  platform::FileDialogOptions o;
-  o.title = kConfigTitle;
-  o.filter = kConfigFilter;
-  o.defaultExt = "cfg";
-  o.overwritePrompt = true;
-  auto path = platform::CurrentDialogs().ChooseSaveFile(o);
+  auto path = platform::CurrentDialogs().ChooseSaveFile(ConfigFileDialog(true));
   if (!path) return false;
   platform::Tell(WritePreferencesFile(*path) ? "Config file successfully saved to disk" : "Error saving config file!");
   return false;
 }
 
 bool CPVN4App::OnLoadSavedPreferences() {
-  platform::FileDialogOptions o;
-  o.title = kConfigTitle;
-  o.filter = kConfigFilter;
-  o.defaultExt = "cfg";
-  auto path = platform::CurrentDialogs().ChooseOpenFile(o);
+  auto path = platform::CurrentDialogs().ChooseOpenFile(ConfigFileDialog(false));
   if (!path) return false;
   FreePreferenceLists();
   if (ReadPreferencesFile(*path)) return true;

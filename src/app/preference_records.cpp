@@ -17,3 +17,15 @@ CPredefinedWVThemeLegend::CPredefinedWVThemeLegend() {
   legend.units = 0;
   legend.AddEntry(CWVLegendEntry(1.0f, 0x000000, 1));
 }
+
+void CThemePreference::SetStandardDefaults(int type, int classes, int decimalPlaces) {
+  layerType = type;
+  contourColor = 0x960000;
+  contourStyle = 0;
+  contourWidth = 1;
+  usePredefinedLegend = 0;
+  noDataColor = 0xFFFFFF;
+  units = 0;
+  numClasses = classes;
+  decimals = decimalPlaces;
+}

@@ -57,6 +57,10 @@ class CThemePreference {
   int contourWidth = 1;
   int usePredefinedLegend = 0;
   std::string predefinedLegendName;
+
+  // The program's standard look for a layer type: dark blue contours of width 1, white
+  // "No Data", the first display unit, no predefined legend. Name and ramp are kept.
+  void SetStandardDefaults(int type, int classes, int decimalPlaces);
 };
 
 // A named raster legend kept for reuse by themes of one layer type.

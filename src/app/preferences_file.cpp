@@ -289,18 +289,7 @@ bool ParsePreferences(const std::string& text, StoredPreferences& prefsOut, Pref
     if (!ParseRamp(*rampLine, t.ramp, error)) return false;
   }
   if (oldNumbering) {
-    for (int type = 28; type <= 30; ++type) {
-      CThemePreference& t = p.themePrefs[static_cast<std::size_t>(type)];
-      t.layerType = type;
-      t.contourColor = 0x960000;
-      t.contourStyle = 0;
-      t.contourWidth = 1;
-      t.usePredefinedLegend = 0;
-      t.noDataColor = 0xFFFFFF;
-      t.units = 0;
-      t.numClasses = 10;
-      t.decimals = 2;
-    }
+    for (int type = 28; type <= 30; ++type) p.themePrefs[static_cast<std::size_t>(type)].SetStandardDefaults(type, 10, 2);
   }
 
   // Predefined theme legends.

@@ -5,37 +5,27 @@
 #include <cctype>
 #include <charconv>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "platform/messages.h"
 
 namespace {
 
-// "%d" semantics: leading blanks, an optional sign and digits; what follows is ignored.
-bool ScanInt(const char* text, int& out) {
+// "%d" and "%lf" semantics in the C locale: leading blanks, an optional sign, the number;
+// what follows is ignored.
+template <class T>
+bool ScanNumber(const char* text, T& out) {
   while (*text && std::isspace(static_cast<unsigned char>(*text))) ++text;
-  bool plus = *text == '+';
-  if (plus) ++text;
-  if (plus && *text == '-') return false;
+  if (*text == '+') {
+    ++text;
+    if (*text == '-') return false;
+  }
   const char* end = text + std::strlen(text);
-  int v = 0;
+  T v{};
   auto [ptr, ec] = std::from_chars(text, end, v);
-  if (ec != std::errc()) return false;
-  out = v;
-  return true;
-}
-
-// "%lf" semantics in the C locale, whatever the process locale says.
-bool ScanDouble(const char* text, double& out) {
-  while (*text && std::isspace(static_cast<unsigned char>(*text))) ++text;
-  bool plus = *text == '+';
-  if (plus) ++text;
-  if (plus && *text == '-') return false;
-  const char* end = text + std::strlen(text);
-  double v = 0;
-  auto [ptr, ec] = std::from_chars(text, end, v);
-  if (ec != std::errc() && ec != std::errc::result_out_of_range) return false;
-  if (ptr == text) return false;
+  if (ptr == text || (ec != std::errc() && !(std::is_floating_point_v<T> && ec == std::errc::result_out_of_range)))
+    return false;
   out = v;
   return true;
 }
@@ -82,17 +72,17 @@ bool ReadXmlAttributeTable(const TiXmlElement* element, const XmlAttributeSpec* 
       case XmlInt32:
       case XmlInt64: {
         int v;
-        if ((ok = ScanInt(value, v))) *static_cast<int*>(spec.target) = v;
+        if ((ok = ScanNumber(value, v))) *static_cast<int*>(spec.target) = v;
         break;
       }
       case XmlFloat: {
         double v;
-        if ((ok = ScanDouble(value, v))) *static_cast<float*>(spec.target) = static_cast<float>(v);
+        if ((ok = ScanNumber(value, v))) *static_cast<float*>(spec.target) = static_cast<float>(v);
         break;
       }
       case XmlDouble: {
         double v;
-        if ((ok = ScanDouble(value, v))) *static_cast<double*>(spec.target) = v;
+        if ((ok = ScanNumber(value, v))) *static_cast<double*>(spec.target) = v;
         break;
       }
       case XmlConstText:
