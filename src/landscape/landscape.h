@@ -13,6 +13,10 @@
 
 class CTheme;
 
+namespace platform {
+class ProgressSink;
+}
+
 namespace landscape {
 
 struct LandscapeState {
@@ -56,10 +60,14 @@ struct AreaWindow {
   double west = 0, south = 0, north = 0;
 };
 
-// Writers. Failures are shown; false when nothing was written.
-bool WriteLandscapeLcp(const LandscapeState& state, const AreaWindow& area, const std::string& dest);
-bool WriteAreaLandscapeGeoTiff(const LandscapeState& state, const AreaWindow& area, const std::string& dest);
-bool WriteLandscapeGeoTiff(const LandscapeState& state, const AreaWindow& area, const std::string& dest);
+// Writers. Failures are shown; false when nothing was written (a cancelled write leaves any
+// earlier file of that name as it was).
+bool WriteLandscapeLcp(const LandscapeState& state, const AreaWindow& area, const std::string& dest,
+                       platform::ProgressSink* progress = nullptr);
+bool WriteAreaLandscapeGeoTiff(const LandscapeState& state, const AreaWindow& area, const std::string& dest,
+                               platform::ProgressSink* progress = nullptr);
+bool WriteLandscapeGeoTiff(const LandscapeState& state, const AreaWindow& area, const std::string& dest,
+                           platform::ProgressSink* progress = nullptr);
 
 // Ascending comparators of the fuel-model scan.
 int CompareInts(const void* a, const void* b);

@@ -9,6 +9,7 @@
 #include "landscape/layer_stats.h"
 #include "platform/atomic_file.h"
 #include "platform/messages.h"
+#include "platform/progress.h"
 #include "themes/theme.h"
 
 namespace landscape {
@@ -78,7 +79,8 @@ bool FinishGeoTiff(const LandscapeState& state, LandscapeGeoTiffWriter& writer, 
 
 }  // namespace
 
-bool WriteLandscapeLcp(const LandscapeState& state, const AreaWindow& area, const std::string& dest) {
+bool WriteLandscapeLcp(const LandscapeState& state, const AreaWindow& area, const std::string& dest,
+                       platform::ProgressSink* progress) {
   const CHeaderData& doc = state.header;
   CHeaderData h;
   const int columns = WindowColumns(area.size), rows = WindowRows(area.size);
@@ -114,6 +116,10 @@ bool WriteLandscapeLcp(const LandscapeState& state, const AreaWindow& area, cons
   }
   bool ok = file.Write(h.SerializeHeader());
   const int bands = h.BandCount();
+  if (progress) {
+    progress->SetText("Writing " + dest);
+    progress->SetRange(rows);
+  }
   std::vector<unsigned char> row(static_cast<std::size_t>(columns) * bands * 2);
   for (int r = 0; r < rows && ok; ++r) {
     std::size_t i = 0;
@@ -127,6 +133,10 @@ bool WriteLandscapeLcp(const LandscapeState& state, const AreaWindow& area, cons
       }
     }
     ok = file.Write(row.data(), row.size());
+    if (progress) {
+      progress->SetPosition(r + 1);
+      if (progress->CancelRequested()) return false;
+    }
   }
   if (!ok || !file.Commit()) {
     platform::Tell("Error writing " + dest);
@@ -137,19 +147,29 @@ bool WriteLandscapeLcp(const LandscapeState& state, const AreaWindow& area, cons
   return true;
 }
 
-bool WriteAreaLandscapeGeoTiff(const LandscapeState& state, const AreaWindow& area, const std::string& dest) {
+bool WriteAreaLandscapeGeoTiff(const LandscapeState& state, const AreaWindow& area, const std::string& dest,
+                               platform::ProgressSink* progress) {
   LandscapeGeoTiffWriter writer;
   auto src = StartGeoTiff(state, area, dest, writer);
   if (!src) return false;
-  FillFromLandscapeDataset(src.get(), writer, WrittenWindow(area), nullptr);
+  if (!FillFromLandscapeDataset(src.get(), writer, WrittenWindow(area), progress)) return false;
   return FinishGeoTiff(state, writer, dest);
 }
 
-bool WriteLandscapeGeoTiff(const LandscapeState& state, const AreaWindow& area, const std::string& dest) {
+bool WriteLandscapeGeoTiff(const LandscapeState& state, const AreaWindow& area, const std::string& dest,
+                           platform::ProgressSink* progress) {
   LandscapeGeoTiffWriter writer;
   auto src = StartGeoTiff(state, area, dest, writer);
   if (!src) return false;
   const CellWindow window = WrittenWindow(area);
+  long long done = 0;
+  bool cancelled = false;
+  if (progress) progress->SetRange(8LL * WindowRows(window));
+  const RowDone rowDone = [&] {
+    if (!progress) return;
+    progress->SetPosition(++done);
+    cancelled = cancelled || progress->CancelRequested();
+  };
   const bool canopy = state.header.HasCrownFuels();
   for (int k = 0; k < 8; ++k) {
     const CTheme* theme = state.layers[k];
@@ -162,7 +182,9 @@ bool WriteLandscapeGeoTiff(const LandscapeState& state, const AreaWindow& area, 
     // opening), so each value is converted from those codes exactly once.
     const auto rule = RuleForLayer(k, state.header.unitCodes[k]);
     if (!rule) continue;
-    CopyCellsToBandWindow([theme](int c, int r) { return theme->GetCellValue(c, r); }, band, window, *rule);
+    CopyCellsToBandWindow([theme](int c, int r) { return theme->GetCellValue(c, r); }, band, window, *rule,
+                          rowDone);
+    if (cancelled) return false;
   }
   return FinishGeoTiff(state, writer, dest);
 }

@@ -8,9 +8,11 @@
 
 #include "landscape/convert.h"
 #include "landscape/geo.h"
+#include "landscape/reader.h"
 #include "landscape/geotiff.h"
 #include "oracle.h"
 #include "platform/messages.h"
+#include "platform/progress.h"
 #include "themes/theme.h"
 
 #include <gdal_priv.h>
@@ -381,4 +383,45 @@ TEST(OpenLandscape, GeoTiffWithoutCanopyDataOrProjection) {
   EXPECT_EQ(sample.latitude, 40);  // 40.7 N, truncated for a GeoTIFF
   auto lcp = Open(PV_SOURCE_DIR "/data/sample/sample.lcp");
   EXPECT_EQ(lcp->state.header.latitude, 41);  // rounded for an LCP
+}
+
+TEST(WriteLandscape, CancelledWriteKeepsThePreviousFile) {
+  ScratchDir dir;
+  struct Cancel : platform::ProgressSink {
+    void SetText(const std::string&) override {}
+    void SetRange(long long) override {}
+    void SetPosition(long long) override {}
+    bool CancelRequested() override { return true; }
+  } cancel;
+  auto o = Open(PV_SOURCE_DIR "/data/sample/sample.lcp");
+  ASSERT_EQ(o->rc, 1);
+  for (const char* name : {"c.lcp", "c.tif", "d.tif"}) {
+    const std::string dest = dir / name;
+    std::ofstream(dest) << "previous";
+    const std::string n = name;
+    const bool written = n == "c.lcp"   ? landscape::WriteLandscapeLcp(o->state, WholeArea(o->state), dest, &cancel)
+                         : n == "c.tif" ? landscape::WriteLandscapeGeoTiff(o->state, WholeArea(o->state), dest, &cancel)
+                                        : landscape::WriteAreaLandscapeGeoTiff(o->state, WholeArea(o->state), dest, &cancel);
+    EXPECT_FALSE(written) << name;
+    EXPECT_EQ(FileBytes(dest), "previous") << name;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(dest).parent_path()))
+      EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
+  }
+}
+
+TEST(LandscapeReader, GeoTiffAndLcpGiveTheSameWindows) {
+  std::string error;
+  auto lcp = landscape::LandscapeReader::Open(PV_SOURCE_DIR "/data/sample/sample.lcp", &error);
+  auto tif = landscape::LandscapeReader::Open(PV_SOURCE_DIR "/data/sample/sample.tif", &error);
+  ASSERT_TRUE(lcp && tif) << error;
+  EXPECT_EQ(tif->Header().crownFlag, 21);
+  std::vector<std::int16_t> a(30 * 20), b(30 * 20);
+  for (int k = 0; k < 8; ++k) {
+    ASSERT_TRUE(lcp->ReadWindow(k, 100, 70, 30, 20, a.data()));
+    ASSERT_TRUE(tif->ReadWindow(k, 100, 70, 30, 20, b.data()));
+    EXPECT_EQ(a, b) << k;
+  }
+  EXPECT_FALSE(tif->ReadWindow(8, 0, 0, 1, 1, a.data()));  // no ground layers in a GeoTIFF
+  EXPECT_FALSE(landscape::LandscapeReader::Open(PV_SOURCE_DIR "/data/sample/sample.prj", &error));
+  EXPECT_FALSE(error.empty());
 }
