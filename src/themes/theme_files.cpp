@@ -259,22 +259,19 @@ int CTheme::LoadGridFile(int type, const std::string& path) {
 
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return 0;
-  std::string text;
-  char chunk[65536];
-  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) text.append(chunk, n);
-  const bool readFailed = std::ferror(f) != 0;
   if (gridText_) std::fclose(gridText_);
   gridText_ = f;  // held for the theme's life, as the grid's source
   auto refuse = [&] {
     platform::Tell(platform::FormatC("Error reading %s", path.c_str()));
     return 0;
   };
-  if (readFailed) return refuse();
+  MappedFile text;
+  if (!text.Open(path)) return refuse();
 
   // Header: up to six "keyword value" lines; a line starting with a number is data, so an
   // absent optional line (NODATA_value) does not swallow the first row.
-  const char* p = text.data();
-  const char* end = p + text.size();
+  const char* p = reinterpret_cast<const char*>(text.Data());
+  const char* end = p + text.Size();
   long long nColumns = -1, nRows = -1;
   double x = 0, y = 0, size = 0;
   float fileNoData = kNoData;
