@@ -110,6 +110,8 @@ int CPyrvane::SetLandscapeFile(const char* path) {
 
 void CPyrvane::SetLandscape(std::unique_ptr<LandscapeSource> source) {
   land_ = std::move(source);
+  layerValues_ = {};
+  layerValuesDone_ = {};
   const CHeaderData& h = land_->Header();
   rows_ = h.rows;
   cols_ = h.columns;
@@ -207,14 +209,43 @@ int CPyrvane::GetUnits(int layer) const {
   return land_->Header().unitCodes[layer];
 }
 
+const std::vector<int>& CPyrvane::LayerValues(int layer) const {
+  auto& v = layerValues_[layer];
+  if (layerValuesDone_[layer]) return v;
+  layerValuesDone_[layer] = true;
+  const CHeaderData& h = land_->Header();
+  const auto& stats = h.layerStats[layer];
+  if (stats.count >= 0) {
+    for (int i = 1; i <= std::min(stats.count, 99); ++i) v.push_back(stats.values[i]);
+    return v;
+  }
+  // No list in the header (landscape GeoTIFFs): list the layer's own values, up to 99.
+  std::vector<char> seen(65536, 0);
+  std::vector<std::int16_t> row(h.columns);
+  for (int r = 0; r < h.rows; ++r) {
+    if (!land_->ReadWindow(layer, r, 0, 1, h.columns, row.data())) break;
+    for (auto x : row) {
+      if (x == -9999 || seen[static_cast<std::uint16_t>(x)]) continue;
+      seen[static_cast<std::uint16_t>(x)] = 1;
+      v.push_back(x);
+    }
+    if (v.size() > 99) {
+      v.clear();
+      break;
+    }
+  }
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
 int CPyrvane::GetLayerHeaderValCount(int layer) const {
-  if (!land_ || layer < 0 || layer > 9) return 0;
-  return std::max(0, land_->Header().layerStats[layer].count);
+  if (!land_ || layer < 0 || layer > 9 || !land_->HasLayer(layer)) return 0;
+  return static_cast<int>(LayerValues(layer).size());
 }
 
 int CPyrvane::GetLayerHeaderVal(int layer, int i) const {
-  if (i < 1 || i > GetLayerHeaderValCount(layer) || i > 99) return 0;
-  return land_->Header().layerStats[layer].values[i];
+  if (i < 1 || i > GetLayerHeaderValCount(layer)) return 0;
+  return LayerValues(layer)[i - 1];
 }
 
 int CPyrvane::CommandFileLoad(const char* path) {

@@ -73,7 +73,12 @@ class CPyrvane {
   void SetOverall(int state, double fraction);
   std::vector<std::int16_t> HeldLayer(int layer) const;
 
+  // Distinct values of a layer when the header keeps no list (computed on first request).
+  const std::vector<int>& LayerValues(int layer) const;
+
   std::unique_ptr<engines::LandscapeSource> land_;
+  mutable std::array<std::vector<int>, 10> layerValues_;
+  mutable std::array<bool, 10> layerValuesDone_{};
   int useDisk_ = 0;
   // The held grid: a window (and possibly another cell size) of the landscape.
   int rows_ = 0, cols_ = 0;

@@ -103,6 +103,10 @@ TEST(Pyrvane, OutputsHoldTheirIdentitiesCellByCell) {
     }
   EXPECT_GT(nonBurnable, 0);
   EXPECT_GT(crowning, 0);
+  // Without a value list in the header the engine lists the fuel layer itself.
+  EXPECT_EQ(e->GetLayerHeaderValCount(3), 16);
+  EXPECT_EQ(e->GetLayerHeaderVal(3, 1), 1);
+  EXPECT_EQ(e->GetLayerHeaderVal(3, 16), 204);
   EXPECT_GT(spotting, burnable / 2);
 }
 
@@ -321,6 +325,10 @@ TEST(Pyrvane, ReadsLandscapeFilesThroughGdalOracle) {
   EXPECT_EQ(e.GetLayerValueByCell(7, 2, 1), 16.0f);
   EXPECT_EQ(e.GetLayerValue(0, 500000.0 + 75.0, 4000000.0 - 45.0), 1201.0f);
   EXPECT_EQ(e.GetLayerValueByCell(3, 5, 0), -9999.0f);
+  ASSERT_EQ(e.GetLayerHeaderValCount(3), 2);
+  EXPECT_EQ(e.GetLayerHeaderVal(3, 1), 102);
+  EXPECT_EQ(e.GetLayerHeaderVal(3, 2), 122);
+  EXPECT_EQ(e.GetLayerHeaderVal(3, 3), 0);
   ASSERT_EQ(e.CommandTextLoad(enginetest::InputsText()), kEngineOk);
   ASSERT_EQ(e.LaunchPyrvane(0), kEngineOk);
   EXPECT_GT(e.GetOutputLayer(kOutSpreadRate)[0], 0.0f);
