@@ -16,6 +16,7 @@
 #include "themes/theme.h"
 
 #include <gdal_priv.h>
+#include <ogr_spatialref.h>
 
 using namespace landscape_test;
 using landscape::LandscapeState;
@@ -331,6 +332,20 @@ TEST(WriteLandscape, ProjectionFileLandsBesideTheFile) {
                        Case{"/data/run.v2/area", "/data/run.v2/area.prj"},
                        Case{"C:\\data\\run.v2\\area", "C:\\data\\run.v2\\area.prj"}})
     EXPECT_EQ(landscape::PrjPathFor(c.path), c.prj);
+
+  // Written in the ESRI dialect, read back as the same coordinate system.
+  ScratchDir dir;
+  OGRSpatialReference utm;
+  utm.importFromEPSG(32611);
+  char* wkt = nullptr;
+  utm.exportToWkt(&wkt);
+  ASSERT_TRUE(landscape::WritePrjFile(dir / "u.lcp", wkt));
+  CPLFree(wkt);
+  EXPECT_EQ(FileBytes(dir / "u.prj").rfind("PROJCS[\"WGS_1984_UTM_Zone_11N\"", 0), 0u);
+  OGRSpatialReference back;
+  ASSERT_EQ(back.importFromWkt(landscape::ReadPrjFile(dir / "u.prj").c_str()), OGRERR_NONE);
+  EXPECT_TRUE(back.IsSame(&utm));
+  EXPECT_EQ(landscape::ReadPrjFile(dir / "none.prj"), "");
 }
 
 TEST(SampleLandscape, OpensAsBothFileKinds) {
