@@ -81,6 +81,18 @@ TEST_F(ThemeCells, ScratchFileIsRemovedWithTheTheme) {
   EXPECT_EQ(CountFiles(".pvb"), 0);
 }
 
+TEST_F(ThemeCells, ScratchThatCannotBeMadeIsReportedAndLeavesNoCells) {
+  const std::string blocker = Path("not_a_folder");
+  themes_test::WriteBytes(blocker, "x");
+  platform::SetWorkingFolder(blocker);
+  platform::ScopedRecordingMessages messages;
+  CTheme t;
+  const float cells[] = {1, 2};
+  EXPECT_EQ(t.CreateFromFloats("g", 0, 0, 1, 1, 1, 2, kNoData, cells, 0, 10), 0);
+  EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Error opening " + blocker + "/*.pvb"});
+  EXPECT_EQ(t.GetCellValue(0, 0), kNoData);
+}
+
 TEST_F(ThemeCells, MinMaxStartFromTheFirstValidValue) {
   struct Case {
     const char* what;
