@@ -228,12 +228,13 @@ bool ConditionFuels(const ConditioningCells& cells, const std::vector<HourlyWeat
   out.solar.assign(n, -9999.0f);
   if (threads <= 0) threads = omp_get_num_procs();
   std::atomic<long> done{0};
-  const int chunk = 1024;
+  const int chunk = 256;
   const int chunks = (n + chunk - 1) / chunk;
 #pragma omp parallel for schedule(dynamic, 1) num_threads(threads)
   for (int b = 0; b < chunks; ++b) {
     if (cancel.load(std::memory_order_relaxed)) continue;
     for (int i = b * chunk; i < std::min(n, (b + 1) * chunk); ++i) {
+      if (cancel.load(std::memory_order_relaxed)) break;
       if (cells.elevationM[i] == -9999.0f || cells.slopeDeg[i] == -9999.0f || cells.aspectDeg[i] == -9999.0f) continue;
       FuelStick sticks[4] = {{0, initial[0]}, {1, initial[1]}, {2, initial[2]}, {3, initial[3]}};
       double solar = 0;

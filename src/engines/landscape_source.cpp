@@ -37,24 +37,31 @@ std::unique_ptr<LandscapeSource> OpenLcp(std::FILE* f, std::string* error) {
   }
   const int bands = h.BandCount();
   const size_t cells = static_cast<size_t>(h.rows) * h.columns;
-  std::vector<std::int16_t> raw;
+  std::vector<std::vector<std::int16_t>> layers(10);
+  std::vector<std::int16_t> row(static_cast<size_t>(h.columns) * bands);
   try {
-    raw.resize(cells * bands);
+    for (int k = 0; k < 10; ++k)
+      if (h.BandIndex(k) >= 0) layers[k].resize(cells);
   } catch (const std::bad_alloc&) {
     *error = "not enough memory for the landscape";
     return nullptr;
   }
-  if (std::fseek(f, static_cast<long>(landscape::kLcpHeaderSize), SEEK_SET) != 0 ||
-      std::fread(raw.data(), sizeof(std::int16_t), raw.size(), f) != raw.size()) {
+  if (std::fseek(f, static_cast<long>(landscape::kLcpHeaderSize), SEEK_SET) != 0) {
     *error = "cannot read the landscape cells";
     return nullptr;
   }
-  std::vector<std::vector<std::int16_t>> layers(10);
-  for (int k = 0; k < 10; ++k) {
-    int b = h.BandIndex(k);
-    if (b < 0) continue;
-    layers[k].resize(cells);
-    for (size_t i = 0; i < cells; ++i) layers[k][i] = raw[i * bands + b];  // little-endian host
+  // Row by row, so that the interleaved cells never sit in memory twice.
+  for (int r = 0; r < h.rows; ++r) {
+    if (std::fread(row.data(), sizeof(std::int16_t), row.size(), f) != row.size()) {
+      *error = "cannot read the landscape cells";
+      return nullptr;
+    }
+    for (int k = 0; k < 10; ++k) {
+      int b = h.BandIndex(k);
+      if (b < 0) continue;
+      std::int16_t* dst = layers[k].data() + static_cast<size_t>(r) * h.columns;
+      for (int c = 0; c < h.columns; ++c) dst[c] = row[static_cast<size_t>(c) * bands + b];  // little-endian host
+    }
   }
   return std::make_unique<MemoryLandscape>(std::move(h), std::move(layers));
 }
