@@ -65,6 +65,15 @@ bool IsBlankLine(std::string_view line) {
 // that year 2012. So that day always exists and nothing depends on today's date.
 int BaseYear(int feb29Offset) { return feb29Offset >= 0 ? 2012 - feb29Offset : 2011; }
 
+// A day that exists in some year (29 February included).
+bool DayExists(int month, int day) {
+  static const int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month >= 1 && month <= 12 && day >= 1 && day <= kDays[month - 1];
+}
+
+// An hhmm time of day; 2400 stands for the end of the day.
+bool TimeExists(int hhmm) { return hhmm == 2400 || (hhmm >= 0 && hhmm < 2400 && hhmm % 100 < 60); }
+
 // Fuel-model numbers of the area that a landscape check looks at: 1 to 256 without 90 to 99.
 std::vector<int> CheckedAreaModels(const RunHost* host) {
   std::vector<int> models;
@@ -296,9 +305,8 @@ bool CRun::CheckWtrFile(std::string path, OleDateTime& first, OleDateTime& last)
     for (int i = 0; i < count; ++i) f[i] = ScanInt(v[i]);
     const char* error = nullptr;
     if (f[0] < 1 || f[0] > 12) error = "Month Data Out of Range, Line -> ";
-    else if (f[1] < 1 || f[1] > 31) error = "Day Data Out of Range, Line -> ";
-    else if (f[3] < 0 || f[3] > 2400 || f[4] < 0 || f[4] > 2400)
-      error = "Hour Data Out of Range, Line -> ";
+    else if (!DayExists(f[0], f[1])) error = "Day Data Out of Range, Line -> ";
+    else if (!TimeExists(f[3]) || !TimeExists(f[4])) error = "Hour Data Out of Range, Line -> ";
     else if (f[7] > 100 || f[8] < 2) error = "Humid Data Out of Range, Line -> ";
     else if (f[9] < 0) error = "Elevation Too Low, Line -> ";
     if (error) {
@@ -341,11 +349,15 @@ bool CRun::CheckWndFile(std::string path, OleDateTime& first, OleDateTime& last)
     for (int i = 1; r == TokenReader::Result::Ok && i < 6; ++i) r = tokens.NextDouble(f[i]);
     ++n;
     const char* error = nullptr;
-    if (r == TokenReader::Result::NotNumber) error = "Non-numeric Data, Line ->";
+    const bool finite = std::all_of(f, f + 6, [](double x) { return std::isfinite(x); });
+    if (r == TokenReader::Result::NotNumber || (r == TokenReader::Result::Ok && !finite))
+      error = "Non-numeric Data, Line ->";
     else if (r == TokenReader::Result::End) error = "Incomplete Record, Line ->";
     else if (f[0] < 1 || f[0] > 12) error = "Month Out of Range, Line ->";
-    else if (f[1] > 31 || f[1] < 1) error = "Day Out of Range, Line ->";
-    else if (f[2] < 0 || f[2] > 2359) error = "Hour Out of Range, Line ->";
+    else if (f[1] > 31 || f[1] < 1 || !DayExists(static_cast<int>(f[0]), static_cast<int>(f[1])))
+      error = "Day Out of Range, Line ->";
+    else if (f[2] < 0 || f[2] > 2359 || !TimeExists(static_cast<int>(f[2])))
+      error = "Hour Out of Range, Line ->";
     else if (!metric && f[3] > 100) error = "Wind Speed greater than 100 MPH, Line ->";
     else if (metric && f[3] > 300) error = "Wind Speed greater than 300 km/h, Line ->";
     else if (f[3] < 0) error = "Wind Speed less than 0, Line ->";

@@ -1,6 +1,9 @@
 #include "weather/daily_weather.h"
 
+#include <algorithm>
 #include <cmath>
+#include <map>
+#include <tuple>
 
 #include "platform/atomic_file.h"
 #include "weather/scan.h"
@@ -88,15 +91,10 @@ void PrecipPeriod(const WtrDay& d, int& startMin, int& endMin) {
   }
 }
 
-}  // namespace
-
-bool HourlyTempRH(const std::vector<WtrDay>& days, const OleDateTime& hour, int* temperature,
-                  int* humidity) {
-  *temperature = 1;
-  *humidity = 1;
-  std::size_t at = 0;
-  const WtrDay* d = FindDay(days, hour, &at);
-  if (!d) return false;
+// The rules once the hour's day (at) is known.
+bool TempRHOfDay(const std::vector<WtrDay>& days, std::size_t at, const OleDateTime& hour,
+                 int* temperature, int* humidity) {
+  const WtrDay* d = &days[at];
   Extreme e, l;
   Extremes(*d, e, l);
   Extreme from, to;
@@ -133,11 +131,9 @@ bool HourlyTempRH(const std::vector<WtrDay>& days, const OleDateTime& hour, int*
   return true;
 }
 
-bool HourlyPrecip(const std::vector<WtrDay>& days, const OleDateTime& hour, double* amount) {
-  *amount = 0.0;
-  std::size_t at = 0;
-  const WtrDay* d = FindDay(days, hour, &at);
-  if (!d) return false;
+bool PrecipOfDay(const std::vector<WtrDay>& days, std::size_t at, const OleDateTime& hour,
+                 double* amount) {
+  const WtrDay* d = &days[at];
   const int hourEnd = hour.GetHour() * 60 + hour.GetMinute();
   int start = 0, end = 0;
   if (hourEnd == 0) {
@@ -158,6 +154,48 @@ bool HourlyPrecip(const std::vector<WtrDay>& days, const OleDateTime& hour, doub
   const int m = std::max(0, std::min(end, hourEnd) - std::max(start, hourEnd - 60));
   if (length > 0) *amount = d->precipitation * m / length;
   return true;
+}
+
+// Latest wind observation at or before each hour, for hours visited in ascending order: the
+// record of highest file position among those at or before the hour, as HourlyWindCloud gives.
+class WindCursor {
+ public:
+  explicit WindCursor(const std::vector<WndEntry>& winds) : winds_(winds) {
+    for (std::size_t i = 0; i < winds.size(); ++i)
+      if (winds[i].when.IsValid()) order_.push_back(i);
+    std::stable_sort(order_.begin(), order_.end(), [&](std::size_t a, std::size_t b) {
+      return winds[a].when.Linear() < winds[b].when.Linear();
+    });
+  }
+  const WndEntry* At(const OleDateTime& hour) {
+    while (next_ < order_.size() && !(winds_[order_[next_]].when > hour)) {
+      best_ = std::max(best_, static_cast<long>(order_[next_]));
+      ++next_;
+    }
+    return best_ < 0 ? nullptr : &winds_[static_cast<std::size_t>(best_)];
+  }
+
+ private:
+  const std::vector<WndEntry>& winds_;
+  std::vector<std::size_t> order_;
+  std::size_t next_ = 0;
+  long best_ = -1;
+};
+
+}  // namespace
+
+bool HourlyTempRH(const std::vector<WtrDay>& days, const OleDateTime& hour, int* temperature,
+                  int* humidity) {
+  *temperature = 1;
+  *humidity = 1;
+  std::size_t at = 0;
+  return FindDay(days, hour, &at) && TempRHOfDay(days, at, hour, temperature, humidity);
+}
+
+bool HourlyPrecip(const std::vector<WtrDay>& days, const OleDateTime& hour, double* amount) {
+  *amount = 0.0;
+  std::size_t at = 0;
+  return FindDay(days, hour, &at) && PrecipOfDay(days, at, hour, amount);
 }
 
 bool HourlyWindCloud(const std::vector<WndEntry>& winds, const OleDateTime& hour, int* speed,
@@ -284,19 +322,26 @@ int ConvertWtrWndToWxs(std::string wtrPath, std::string wndPath, std::string wxs
   const OleDateTime last(lastDay.year, lastDay.month, lastDay.day, 13, 0, 0);
   // Counted hours rather than repeated additions, so that no rounding drift builds up.
   const OleDateTime first = hour;
+  std::map<std::tuple<int, int, int>, std::size_t> dayIndex;  // first line of each date
+  for (std::size_t i = 0; i < days.size(); ++i)
+    dayIndex.emplace(std::make_tuple(days[i].year, days[i].month, days[i].day), i);
+  WindCursor wind(winds);
   for (long step = 1; hour.IsValid() && last.IsValid() && hour < last; ++step) {
+    const auto found =
+        dayIndex.find(std::make_tuple(hour.GetYear(), hour.GetMonth(), hour.GetDay()));
     WxRecord r;
-    int t = 0, rh = 0, speed = 0, direction = 0, cloud = 0;
+    int t = 1, rh = 1;
     double rain = 0;
-    if (HourlyTempRH(days, hour, &t, &rh) && HourlyPrecip(days, hour, &rain) &&
-        HourlyWindCloud(winds, hour, &speed, &direction, &cloud)) {
+    const WndEntry* w = nullptr;
+    if (found != dayIndex.end() && TempRHOfDay(days, found->second, hour, &t, &rh) &&
+        PrecipOfDay(days, found->second, hour, &rain) && (w = wind.At(hour)) != nullptr) {
       r.date = hour;
       r.temperature = t;
       r.humidity = rh;
       r.precipitation = rain;
-      r.windSpeed = speed;
-      r.windDirection = direction;
-      r.cloudCover = cloud;
+      r.windSpeed = w->windSpeed;
+      r.windDirection = w->windDirection;
+      r.cloudCover = w->cloudCover;
       stream.records.push_back(r);
     }
     hour = first.AddHours(static_cast<double>(step));

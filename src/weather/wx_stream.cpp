@@ -208,6 +208,7 @@ std::string WxsImportText(const std::string& sourceText) {
   weather::LineReader lines(sourceText, kWxsPiece);
   std::string_view line;
   while (lines.Next(line)) {
+    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);  // copied without CRs
     if (elevationLine.empty() && weather::StartsWithNoCase(line, "RAWS_ELEVATION:")) {
       elevationLine.assign(line);
       continue;

@@ -153,3 +153,33 @@ TEST(DailyWeatherConversion, ConditioningDatesTakeTheStreamYear) {
   EXPECT_EQ(start, OleDateTime(2011, 8, 15, 9, 0, 0));
   EXPECT_EQ(end, OleDateTime(2001, 8, 20, 9, 0, 0));
 }
+
+TEST(DailyWeatherRules, WindIsTheLastRecordInFileOrderAtOrBeforeTheHour) {
+  std::vector<WndEntry> winds;
+  bool metric = false;
+  // The 10:00 record comes after the 11:00 one in the file: at 12:00 it still wins.
+  ASSERT_TRUE(ReadWndEntries("8 1 1100 5 90 10\n8 1 1000 7 180 20\n8 1 1300 9 270 30\n", 2011,
+                             false, winds, metric));
+  int speed = -1, direction = -1, cloud = -1;
+  EXPECT_FALSE(HourlyWindCloud(winds, OleDateTime(2011, 8, 1, 9, 0, 0), &speed, &direction, &cloud));
+  EXPECT_EQ(speed, -1);
+  ASSERT_TRUE(HourlyWindCloud(winds, OleDateTime(2011, 8, 1, 12, 0, 0), &speed, &direction, &cloud));
+  EXPECT_EQ(speed, 7);
+  const Converted c =
+      Convert("8 1 0 600 1500 40 80 90 30 0\n8 2 0 600 1500 40 80 90 30 0\n",
+              "8 1 1100 5 90 10\n8 1 1000 7 180 20\n8 1 1300 9 270 30\n");
+  ASSERT_NE(c.At(2011, 8, 1, 13), nullptr);
+  EXPECT_EQ(c.At(2011, 8, 1, 13)->windSpeed, 9);
+  ASSERT_NE(c.At(2011, 8, 2, 12), nullptr);
+  EXPECT_EQ(c.At(2011, 8, 2, 12)->windDirection, 270);
+
+  std::vector<WtrDay> days;
+  ASSERT_TRUE(ReadWtrDays("8 1 0 600 1500 40 80 90 30 0\n", 2011, days, metric));
+  int t = 0, rh = 0;
+  double rain = -1;
+  EXPECT_FALSE(HourlyTempRH(days, OleDateTime(2011, 8, 2, 12, 0, 0), &t, &rh));
+  EXPECT_EQ(t, 1);
+  EXPECT_FALSE(HourlyPrecip(days, OleDateTime(2011, 8, 2, 12, 0, 0), &rain));
+  EXPECT_EQ(rain, 0.0);
+  EXPECT_TRUE(HourlyTempRH(days, OleDateTime(2011, 8, 1, 12, 0, 0), &t, &rh));
+}
