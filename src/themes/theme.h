@@ -14,6 +14,9 @@
 
 class GDALRasterBand;
 class MappedFile;
+namespace platform {
+class ProgressSink;
+}
 
 // The grid of a landscape, as its header gives it.
 struct LandscapeGrid {
@@ -61,14 +64,19 @@ class CTheme {
   int LoadThemeFile(const std::string& path);
   // False (and the previous file kept) when it cannot be written; the error is shown.
   bool SaveThemeFile(const std::string& path) const;
+  // The readers and the GeoTIFF writer report rows done to the progress sink, when given,
+  // and give up quietly (0 or false, nothing kept) when it asks to cancel.
   // ESRI ASCII grid, or GeoTIFF (".tif", ".tiff") through GDAL.
-  int LoadGridFile(int layerType, const std::string& path);
+  int LoadGridFile(int layerType, const std::string& path,
+                   platform::ProgressSink* progress = nullptr);
   // 1, -1 without a geotransform, 0 when it cannot be opened or memory runs out.
-  int LoadGdalRaster(int layerType, const std::string& path);
+  int LoadGdalRaster(int layerType, const std::string& path,
+                     platform::ProgressSink* progress = nullptr);
   // One-band Float32 GeoTIFF in the legend's display units; projection is the project's.
   // False, with a message, when it cannot be written.
   bool SaveGeoTiff(const std::string& projection, const std::string& path,
-                   const CThemeLegendData* legend) const;
+                   const CThemeLegendData* legend,
+                   platform::ProgressSink* progress = nullptr) const;
   // One landscape band into memory; low and high receive the band's whole-number range
   // (-9999 both when it holds no data). 1, or 0 when memory runs out or the read fails.
   int ReadLandscapeBand(int layerType, const LandscapeGrid& grid, GDALRasterBand* band,

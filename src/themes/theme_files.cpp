@@ -17,6 +17,7 @@
 #include "platform/messages.h"
 #include "platform/numbers.h"
 #include "platform/paths.h"
+#include "platform/progress.h"
 #include "themes/mapped_file.h"
 #include "themes/theme.h"
 
@@ -24,6 +25,14 @@ namespace {
 
 constexpr std::size_t kThemeHeaderSize = 64;
 constexpr std::size_t kMaxNameLength = 255;
+
+// Row r of rows is about to be done; false when the user asked to cancel.
+bool NextRow(platform::ProgressSink* progress, int r, int rows) {
+  if (!progress || r % 64 != 0) return true;
+  if (r == 0) progress->SetRange(rows);
+  progress->SetPosition(r);
+  return !progress->CancelRequested();
+}
 
 void TellErrorOpening(const std::string& path) {
   platform::Tell(platform::FormatC("Error opening %s", path.c_str()));
@@ -248,9 +257,9 @@ bool CTheme::SaveThemeFile(const std::string& path) const {
 
 // ---- ESRI ASCII grid -----------------------------------------------------------------
 
-int CTheme::LoadGridFile(int type, const std::string& path) {
+int CTheme::LoadGridFile(int type, const std::string& path, platform::ProgressSink* progress) {
   if (platform::HasExtension(path, ".tif") || platform::HasExtension(path, ".tiff"))
-    return LoadGdalRaster(type, path);
+    return LoadGdalRaster(type, path, progress);
   layerType = type;
   sourcePath = path;
   name = GetFileTitleFromPath(path);
@@ -323,7 +332,8 @@ int CTheme::LoadGridFile(int type, const std::string& path) {
   north = rows * cellHeight + south;
   noData = kNoData;
   bool bad = false;
-  const bool made = MakeScratch([&](int, float* out) {
+  const bool made = MakeScratch([&](int r, float* out) {
+    if (!NextRow(progress, r, rows)) return false;
     for (int c = 0; c < columns; ++c) {
       std::string_view t = NextToken(p, end);
       if (!ParseFloatToken(t, out[c])) return !(bad = true);
@@ -365,7 +375,8 @@ void CTheme::SetGridFrom(const LandscapeGrid& g) {
     south = north - rows * cellHeight;
 }
 
-int CTheme::LoadGdalRaster(int /*layerType*/, const std::string& path) {
+int CTheme::LoadGdalRaster(int /*layerType*/, const std::string& path,
+                           platform::ProgressSink* progress) {
   EnsureGdal();
   std::unique_ptr<GDALDataset> ds(
       GDALDataset::FromHandle(GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY,
@@ -397,7 +408,8 @@ int CTheme::LoadGdalRaster(int /*layerType*/, const std::string& path) {
     const float fileNoData = static_cast<float>(bandNoData);
     for (int r = 0; r < rows; ++r) {
       float* row = memory_.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(columns);
-      if (band->RasterIO(GF_Read, 0, r, columns, 1, row, columns, 1, GDT_Float32, 0, 0) != CE_None) {
+      if (!NextRow(progress, r, rows) ||
+          band->RasterIO(GF_Read, 0, r, columns, 1, row, columns, 1, GDT_Float32, 0, 0) != CE_None) {
         ReleaseStores();
         return 0;
       }
@@ -412,15 +424,16 @@ int CTheme::LoadGdalRaster(int /*layerType*/, const std::string& path) {
 }
 
 bool CTheme::SaveGeoTiff(const std::string& projectionText, const std::string& path,
-                         const CThemeLegendData* legend) const {
+                         const CThemeLegendData* legend, platform::ProgressSink* progress) const {
   EnsureGdal();
+  bool cancelled = false;
   auto fail = [&](const std::string& temp) {
     if (!temp.empty()) {
       GDALDriver* drv = GetGDALDriverManager()->GetDriverByName("GTiff");
       if (drv) drv->Delete(temp.c_str());
       std::remove(temp.c_str());
     }
-    platform::Tell(platform::FormatC("Error writing %s", path.c_str()));
+    if (!cancelled) platform::Tell(platform::FormatC("Error writing %s", path.c_str()));
     return false;
   };
   GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
@@ -447,6 +460,11 @@ bool CTheme::SaveGeoTiff(const std::string& projectionText, const std::string& p
   band->SetMetadataItem("RepresentationType", "THEMATIC");
   std::vector<float> row(static_cast<std::size_t>(columns));
   for (int r = 0; ok && r < rows; ++r) {
+    if (!NextRow(progress, r, rows)) {
+      ok = false;
+      cancelled = true;
+      break;
+    }
     ReadRow(r, row.data());
     if (legend)
       for (float& v : row)

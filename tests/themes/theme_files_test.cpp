@@ -6,6 +6,7 @@
 
 #include "platform/messages.h"
 #include "platform/paths.h"
+#include "platform/progress.h"
 #include "themes_test_support.h"
 
 using themes_test::MakeTheme;
@@ -290,6 +291,47 @@ TEST_F(ThemeFiles, GeoTiffWriterReportsFailureWithoutCrashing) {
   EXPECT_FALSE(t->SaveGeoTiff("", path, nullptr));
   EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Error writing " + path});
   EXPECT_FALSE(platform::FileExists(path));
+}
+
+// Counts rows reported and cancels at the given check (0: never).
+class CancelAt : public platform::ProgressSink {
+ public:
+  explicit CancelAt(int check) : check_(check) {}
+  void SetText(const std::string&) override {}
+  void SetRange(long long r) override { range = r; }
+  void SetPosition(long long p) override { position = p; }
+  bool CancelRequested() override { return ++checks == check_; }
+  long long range = 0, position = -1;
+  int checks = 0;
+
+ private:
+  int check_;
+};
+
+TEST_F(ThemeFiles, LongReadsAndWritesReportRowsAndStopCleanlyWhenCancelled) {
+  std::string text = "ncols 2\nnrows 200\nxllcorner 0\nyllcorner 0\ncellsize 1\n";
+  for (int r = 0; r < 200; ++r) text += "1 2\n";
+  WriteBytes(Path("big.asc"), text);
+  platform::ScopedRecordingMessages messages;
+  {
+    CancelAt never(0);
+    CTheme t;
+    ASSERT_EQ(t.LoadGridFile(10, Path("big.asc"), &never), 1);
+    EXPECT_EQ(never.range, 200);
+    EXPECT_EQ(never.position, 192);
+    EXPECT_TRUE(t.SaveGeoTiff("", Path("big.tif"), nullptr, &never));
+    CancelAt second(2);
+    EXPECT_FALSE(t.SaveGeoTiff("", Path("cancelled.tif"), nullptr, &second));
+    EXPECT_FALSE(platform::FileExists(Path("cancelled.tif")));
+  }
+  for (const char* file : {"big.asc", "big.tif"}) {
+    CancelAt second(2);
+    CTheme t;
+    EXPECT_EQ(t.LoadGridFile(10, Path(file), &second), 0) << file;
+    EXPECT_EQ(t.GetCellValue(0, 0), kNoData) << file;
+  }
+  EXPECT_EQ(CountFiles(".pvb"), 0);
+  EXPECT_TRUE(messages.Texts().empty());
 }
 
 // ---- landscape bands through GDAL ----
