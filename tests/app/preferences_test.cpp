@@ -1,3 +1,5 @@
+#include <cpl_conv.h>
+#include <gdal.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -358,8 +360,14 @@ TEST_F(Preferences, StartupShutdownAndTheFirstCopy) {
   std::ofstream(dir_ / "data" / "OnlineHelpURL.txt", std::ios::binary) << "https://mirror.example/help/\r\n";
   for (const char* n : {"1.pvb", "7.pvb", "keep.tif"}) std::ofstream(dir_ / "work" / n) << "x";
 
+  const char* gdalDataBefore = CPLGetConfigOption("GDAL_DATA", nullptr);
+  std::string gdalData = gdalDataBefore ? gdalDataBefore : "(unset)";
   auto first = std::make_unique<CPVN4App>();
   ASSERT_TRUE(first->Startup(folders_));
+  EXPECT_STREQ(CPLGetConfigOption("GDAL_PAM_ENABLED", ""), "YES");
+  const char* gdalDataAfter = CPLGetConfigOption("GDAL_DATA", nullptr);
+  EXPECT_EQ(gdalDataAfter ? gdalDataAfter : "(unset)", gdalData);  // the installation's own
+  EXPECT_GT(GDALGetDriverCount(), 0);
   EXPECT_TRUE(first->firstInstance);
   EXPECT_FALSE(fs::exists(dir_ / "work" / "1.pvb"));
   EXPECT_FALSE(fs::exists(dir_ / "work" / "7.pvb"));
