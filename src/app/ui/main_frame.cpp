@@ -1,19 +1,381 @@
 #include "app/ui/main_frame.h"
 
+#include <wx/app.h>
+#include <wx/config.h>
+#include <wx/filehistory.h>
+#include <wx/fileconf.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
+#include <wx/toolbar.h>
+
+#include "app/help.h"
+#include "app/ui/about_dialog.h"
+#include "app/ui/tool_icons.h"
+#include "platform/folders.h"
+#include "platform/paths.h"
 
 namespace app::ui {
 
-MainFrame::MainFrame() : wxFrame(nullptr, wxID_ANY, "Pyrvane 6", wxDefaultPosition, wxSize(1024, 720)) {
-  auto* file = new wxMenu;
+namespace {
+
+struct MenuItem {
+  int command;
+  const char* label;
+  bool check = false;
+};
+
+// Framework ids for the commands the framework itself handles.
+const std::pair<int, int> kStockIds[] = {
+    {cmd::kNew, wxID_NEW},   {cmd::kOpen, wxID_OPEN},   {cmd::kSave, wxID_SAVE},
+    {cmd::kExit, wxID_EXIT}, {cmd::kAbout, wxID_ABOUT},
+};
+
+struct Tool {
+  int command;  // 0 = separator
+  const char* tip;
+  bool check = false;
+};
+
+const Tool kTools[] = {
+    {cmd::kNew, "New"},
+    {cmd::kOpen, "Open"},
+    {cmd::kSave, "Save"},
+    {0, nullptr},
+    {cmd::kPrint, "Print"},
+    {0, nullptr},
+    {cmd::kZoomInStep, "Zoom in"},
+    {cmd::kZoomOutStep, "Zoom out"},
+    {0, nullptr},
+    {cmd::kZoomInMode, "Zoom In", true},
+    {cmd::kZoomOutMode, "Zoom Out", true},
+    {cmd::kPanMode, "Pan", true},
+    {cmd::kStepBack, "Step Back"},
+    {cmd::kStepForward, "Step Forward"},
+    {0, nullptr},
+    {cmd::kIdentifyMode, "Identify", true},
+    {cmd::kCreatePointsMode, "Create Points", true},
+    {cmd::kCreateLinesMode, "Create Lines", true},
+    {cmd::kCreatePolygonsMode, "Create Polygons", true},
+    {cmd::kMeasureMode, "Measure ", true},
+    {0, nullptr},
+    {cmd::kCritiqueHtml, "Critique HTML"},
+    {cmd::kCritiquePdf, "Critique PDF"},
+    {0, nullptr},
+    {cmd::kAbout, "About"},
+};
+
+// Status panes after the message pane: their width texts, in bar order.
+const char* const kPaneWidthTexts[] = {
+    "Map Mode For Map View Tool Mode", "New Analysis Area (No Name)", "Visible Theme (None)",
+    "Theme Point Value", "Coordinates   (x, y)", "Scale: 1 : XXXXXXX",
+};
+
+wxMenu* MakeMenu(std::initializer_list<MenuItem> items) {
+  auto* menu = new wxMenu;
+  for (const MenuItem& item : items) {
+    if (item.command == 0) {
+      menu->AppendSeparator();
+      continue;
+    }
+    int id = MainFrame::WxIdFor(item.command);
+    if (item.check) menu->AppendCheckItem(id, item.label);
+    else menu->Append(id, item.label);
+  }
+  return menu;
+}
+
+}  // namespace
+
+PyrvaneDocManager::PyrvaneDocManager() : wxDocManager(0, false) { Initialize(); }
+
+wxFileHistory* PyrvaneDocManager::OnCreateFileHistory() {
+  return new wxFileHistory(MainFrame::kRecentFileCount, MainFrame::WxIdFor(cmd::kRecentFile));
+}
+
+wxString PyrvaneDocManager::MakeNewDocumentName() {
+  return wxString::Format("Pyrvane%d", ++newCount_);
+}
+
+std::string DefaultRecentFilesPath() {
+  return platform::Join(platform::ConfigFolder(), "Pyrvane6.recent");
+}
+
+// Menu ids must stay below 0x7fff, so the program's larger command numbers are moved down
+// by a fixed offset into a range the framework does not use.
+constexpr int kIdOffset = 30000;
+constexpr int kLargestMenuId = 0x7fff;
+
+int MainFrame::WxIdFor(int command) {
+  for (auto [c, wx] : kStockIds)
+    if (c == command) return wx;
+  return command >= kLargestMenuId ? command - kIdOffset : command;
+}
+
+int MainFrame::CommandFor(int wxId) {
+  for (auto [c, wx] : kStockIds)
+    if (wx == wxId) return c;
+  bool moved = (wxId >= kLargestMenuId - kIdOffset && wxId < wxID_LOWEST) ||
+               (wxId > wxID_HIGHEST && wxId < kLargestMenuId);
+  return moved ? wxId + kIdOffset : wxId;
+}
+
+MainFrame::MainFrame() : MainFrame(std::string()) {}
+
+MainFrame::MainFrame(const std::string& recentFilesPath)
+    : manager_(new PyrvaneDocManager),
+      recentFilesPath_(recentFilesPath.empty() ? DefaultRecentFilesPath() : recentFilesPath),
+      helpBase_(kBuiltInHelpBase) {
+  manager_->SetFrame(this);
+  Create(manager_, nullptr, wxID_ANY, "Pyrvane 6", wxDefaultPosition, wxSize(1024, 720));
+  BuildMenus();
+  BuildToolbar();
+  BuildStatusBar();
+  LoadRecentFiles();
+
+  BindCommand(cmd::kExit, [this] { Close(); });
+  BindCommand(cmd::kAbout, [this] { ShowAbout(); });
+  BindCommand(cmd::kHelp, [this] { OpenHelpAddress(ComposeHelpAddress(helpBase_, 0)); });
+  BindCommand(cmd::kViewToolbar, [this] {
+    toolbar_->Show(!toolbar_->IsShown());
+    SendSizeEvent();
+  });
+  BindCommand(cmd::kViewStatusBar, [this] {
+    GetStatusBar()->Show(!GetStatusBar()->IsShown());
+    SendSizeEvent();
+  });
+  // The framework's document manager answers these.
+  for (int c : {cmd::kNew, cmd::kOpen, cmd::kSave}) handlers_[c] = nullptr;
+  for (int i = 0; i < kRecentFileCount; ++i) handlers_[cmd::kRecentFile + i] = nullptr;
+  Bind(wxEVT_MENU, &MainFrame::OnRecentFile, this, WxIdFor(cmd::kRecentFile),
+       WxIdFor(cmd::kRecentFile) + kRecentFileCount - 1);
+  Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
+  Bind(wxEVT_IDLE, [this](wxIdleEvent& e) {
+    UpdateStatusPanes();
+    e.Skip();
+  });
+}
+
+MainFrame::~MainFrame() {
+  // The manager's documents and views go before the frame they live in.
+  manager_->Clear(true);
+  delete manager_;
+}
+
+void MainFrame::BuildMenus() {
+  wxMenu* file = MakeMenu({{cmd::kNew, "&New\tCtrl+N"},
+                           {cmd::kOpen, "&Open...\tCtrl+O"},
+                           {0, nullptr},
+                           {cmd::kExtractAndOpenArchive, "&Extract and Open Archive..."},
+                           {0, nullptr},
+                           {cmd::kCreateLandscapeFile, "Create Landscape File..."},
+                           {cmd::kConvertLcpToGeoTiff, "Convert LCP to &GeoTIFF"},
+                           {0, nullptr}});
+  // The recent files come here, between two separators.
+  auto* recent = new wxMenu;
+  file->AppendSubMenu(recent, "Recent File");
+  manager_->FileHistoryUseMenu(recent);
+  file->AppendSeparator();
   file->Append(wxID_EXIT, "E&xit");
+
+  wxMenu* view = MakeMenu({{cmd::kViewToolbar, "&Toolbar", true},
+                           {cmd::kViewStatusBar, "&Status Bar", true},
+                           {cmd::kViewShaderBar, "Shader &Bar", true}});
+  auto* load = MakeMenu({{cmd::kLoadSavedPreferences, "&Saved Preferences"},
+                         {cmd::kLoadDefaultPreferences, "&Default Preferences"}});
+  auto* prefs = MakeMenu({{cmd::kEditPreferences, "Edit &Preferences"},
+                          {0, nullptr},
+                          {cmd::kSavePreferencesAs, "&Save As..."}});
+  prefs->AppendSubMenu(load, "&Load");
+  wxMenu* options = MakeMenu({{cmd::kColorRamps, "&Color Ramps"},
+                              {cmd::kPredefinedLegends, "Predefined &Legends"}});
+  options->AppendSubMenu(prefs, "&Preferences");
+  wxMenu* utilities = MakeMenu({{cmd::kWtrWndToWxs, "WTR and WND to WXS"}});
+  wxMenu* help = MakeMenu({{cmd::kAbout, "&About Pyrvane..."}, {0, nullptr}, {cmd::kHelp, "&Help"}});
+
   auto* bar = new wxMenuBar;
   bar->Append(file, "&File");
+  bar->Append(view, "&View");
+  bar->Append(options, "&Options");
+  bar->Append(utilities, "&Utilities");
+  bar->Append(help, "&Help");
   SetMenuBar(bar);
-  CreateStatusBar(3);
-  SetStatusText("Ready");
-  Bind(wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, wxID_EXIT);
+
+  wxAcceleratorEntry keys[] = {
+      {wxACCEL_CTRL, 'N', wxID_NEW},
+      {wxACCEL_CTRL, 'O', wxID_OPEN},
+      {wxACCEL_CTRL, 'S', wxID_SAVE},
+  };
+  SetAcceleratorTable(wxAcceleratorTable(3, keys));
+}
+
+void MainFrame::BuildToolbar() {
+  toolbar_ = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT, WxIdFor(cmd::kViewToolbar));
+  toolbar_->SetToolBitmapSize(wxSize(20, 20));
+  for (const Tool& t : kTools) {
+    if (t.command == 0) {
+      toolbar_->AddSeparator();
+      continue;
+    }
+    toolbar_->AddTool(WxIdFor(t.command), t.tip, ToolIcon(t.command), t.tip,
+                      t.check ? wxITEM_CHECK : wxITEM_NORMAL);
+  }
+  toolbar_->Realize();
+
+  // Every menu and tool id answers to the enable rules.
+  std::vector<int> ids;
+  for (const Tool& t : kTools)
+    if (t.command) ids.push_back(t.command);
+  for (int c : {cmd::kExtractAndOpenArchive, cmd::kCreateLandscapeFile, cmd::kConvertLcpToGeoTiff,
+                cmd::kExit, cmd::kViewToolbar, cmd::kViewStatusBar, cmd::kViewShaderBar,
+                cmd::kColorRamps, cmd::kPredefinedLegends, cmd::kEditPreferences,
+                cmd::kSavePreferencesAs, cmd::kLoadSavedPreferences, cmd::kLoadDefaultPreferences,
+                cmd::kWtrWndToWxs, cmd::kHelp, cmd::kShaderReliefShading, cmd::kShaderApply})
+    ids.push_back(c);
+  for (int c : ids) Bind(wxEVT_UPDATE_UI, &MainFrame::OnUpdateCommand, this, WxIdFor(c));
+}
+
+void MainFrame::BuildStatusBar() {
+  wxStatusBar* bar = CreateStatusBar(7, wxSTB_DEFAULT_STYLE, WxIdFor(cmd::kViewStatusBar));
+  int widths[7] = {-1};
+  for (int i = 0; i < 6; ++i) widths[i + 1] = bar->GetTextExtent(kPaneWidthTexts[i]).GetWidth() + 12;
+  bar->SetStatusWidths(7, widths);
+  SetStatusText("Ready", 0);
+}
+
+void MainFrame::BindCommand(int command, std::function<void()> handler) {
+  handlers_[command] = std::move(handler);
+  int id = WxIdFor(command);
+  if (!menuBound_.insert(id).second) return;
+  Bind(wxEVT_MENU, [this, command](wxCommandEvent&) {
+    auto it = handlers_.find(command);
+    if (it != handlers_.end() && it->second) it->second();
+  }, id);
+}
+
+bool MainFrame::HasHandler(int command) const { return handlers_.count(command) != 0; }
+
+void MainFrame::SetCommandStateProvider(std::function<CommandState()> provider) {
+  stateProvider_ = std::move(provider);
+}
+
+void MainFrame::SetStatusProvider(std::function<StatusInfo()> provider) {
+  statusProvider_ = std::move(provider);
+}
+
+CommandState MainFrame::CurrentCommandState() const {
+  CommandState s;
+  if (stateProvider_) s = stateProvider_();
+  else s.hasProject = GetActiveChild() != nullptr;
+  for (const auto& [c, h] : handlers_) s.handled.insert(c);
+  if (shaderBar_) s.handled.insert({cmd::kShaderReliefShading, cmd::kShaderApply});
+  s.toolbarShown = toolbar_ && toolbar_->IsShown();
+  s.statusBarShown = GetStatusBar() && GetStatusBar()->IsShown();
+  s.shaderBarShown = shaderBar_ && shaderBar_->IsShown();
+  return s;
+}
+
+void MainFrame::OnUpdateCommand(wxUpdateUIEvent& e) {
+  CommandState s = CurrentCommandState();
+  int command = CommandFor(e.GetId());
+  e.Enable(IsCommandEnabled(command, s));
+  if (e.IsCheckable()) e.Check(IsCommandChecked(command, s));
+}
+
+StatusTexts MainFrame::UpdateStatusPanes() {
+  StatusInfo info;
+  if (statusProvider_) info = statusProvider_();
+  else info.hasProject = GetActiveChild() != nullptr;
+  StatusTexts t = StatusPaneTexts(info);
+  wxStatusBar* bar = GetStatusBar();
+  if (bar && !(t == shown_)) {
+    const std::string* texts[] = {&t.mode, &t.area, &t.theme, &t.value, &t.coordinates, &t.scale};
+    for (int i = 0; i < 6; ++i) bar->SetStatusText(wxString::FromUTF8(*texts[i]), i + 1);
+    shown_ = t;
+  }
+  return t;
+}
+
+void MainFrame::AttachShaderBar(wxControl* bar) {
+  shaderBar_ = bar;
+  toolbar_->AddSeparator();
+  toolbar_->AddControl(bar);
+  toolbar_->Realize();
+  BindCommand(cmd::kViewShaderBar, [this] {
+    shaderBar_->Show(!shaderBar_->IsShown());
+    toolbar_->Realize();
+    SendSizeEvent();
+  });
+}
+
+void MainFrame::RestorePlacement(const WindowPlacement& stored) {
+  wxRect work = wxGetClientDisplayRect();
+  WindowPlacement placement =
+      RestoredPlacement(stored, CurrentPlacement(), {work.GetLeft(), work.GetTop(),
+                                                     work.GetRight() + 1, work.GetBottom() + 1},
+                        IsMaximized(), IsIconized());
+  const Rect& r = placement.normal;
+  SetSize(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  if (placement.show == ShowState::Maximized) Maximize();
+}
+
+WindowPlacement MainFrame::CurrentPlacement() const {
+  WindowPlacement p;
+  p.show = IsMaximized() ? ShowState::Maximized : IsIconized() ? ShowState::Minimized
+                                                               : ShowState::Normal;
+  wxRect r = GetRect();
+  p.normal = {r.GetLeft(), r.GetTop(), r.GetRight() + 1, r.GetBottom() + 1};
+  return p;
+}
+
+void MainFrame::SetClientBackground(const wxColour& colour) {
+  if (wxWindow* client = GetClientWindow()) {
+    client->SetBackgroundColour(colour);
+    client->Refresh();
+  }
+}
+
+void MainFrame::LoadRecentFiles() {
+  if (!platform::FileExists(recentFilesPath_)) return;
+  wxFileConfig config("Pyrvane6", wxEmptyString, wxString::FromUTF8(recentFilesPath_),
+                      wxEmptyString, wxCONFIG_USE_LOCAL_FILE);
+  config.SetPath("/Recent File List");
+  manager_->FileHistoryLoad(config);
+}
+
+bool MainFrame::SaveRecentFiles() const {
+  platform::MakeFolders(platform::Directory(recentFilesPath_));
+  wxFileConfig config("Pyrvane6", wxEmptyString, wxString::FromUTF8(recentFilesPath_),
+                      wxEmptyString, wxCONFIG_USE_LOCAL_FILE);
+  config.DeleteGroup("/Recent File List");
+  config.SetPath("/Recent File List");
+  manager_->FileHistorySave(config);
+  // Written through a temporary file and renamed, so a failed write keeps the old list.
+  return config.Flush();
+}
+
+void MainFrame::OnRecentFile(wxCommandEvent& e) {
+  size_t n = static_cast<size_t>(e.GetId() - WxIdFor(cmd::kRecentFile));
+  if (n >= manager_->GetHistoryFilesCount()) return;
+  wxString path = manager_->GetHistoryFile(n);
+  // A file that has gone, or that cannot be opened, leaves the list.
+  if (!wxFileExists(path) || !manager_->CreateDocument(path, wxDOC_SILENT))
+    manager_->RemoveFileFromHistory(n);
+}
+
+void MainFrame::OnClose(wxCloseEvent& e) {
+  if (placementRecorder_) placementRecorder_(CurrentPlacement());
+  SaveRecentFiles();
+  e.Skip();  // the framework asks each project to close, and may still be cancelled
+}
+
+void MainFrame::ProjectActivated(wxDocument* doc) {
+  activeDocument_ = doc;
+  if (shaderReload_) shaderReload_(doc);
+}
+
+void MainFrame::ShowAbout() {
+  CAboutDlg about(this, helpBase_);
+  about.ShowModal();
 }
 
 }  // namespace app::ui

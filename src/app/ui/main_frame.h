@@ -1,12 +1,120 @@
 #pragma once
-#include <wx/frame.h>
+// The program's main window: menus, toolbar, status bar and the tabbed area holding one
+// window per open project. It owns the commands that make sense without a project.
+#include <wx/docmdi.h>
+#include <wx/docview.h>
+#include <wx/weakref.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "app/command_rules.h"
+
+class wxControl;
+class wxToolBar;
 
 namespace app::ui {
 
-// The program's main window.
-class MainFrame : public wxFrame {
+// The framework's document manager with the program's ten recent files and its names for
+// new projects ("Pyrvane1", "Pyrvane2", ...).
+class MainFrame;
+class PyrvaneDocManager : public wxDocManager {
  public:
+  PyrvaneDocManager();
+  wxFileHistory* OnCreateFileHistory() override;
+  wxString MakeNewDocumentName() override;
+  MainFrame* Frame() const { return frame_; }
+  void SetFrame(MainFrame* frame) { frame_ = frame; }
+
+ private:
+  int newCount_ = 0;
+  MainFrame* frame_ = nullptr;
+};
+
+// Where the recent-file list is kept between sessions.
+std::string DefaultRecentFilesPath();
+
+class MainFrame : public wxDocMDIParentFrame {
+ public:
+  static constexpr int kRecentFileCount = 10;
+
+  // Owns its document manager. The recent-file list is read from (and written back to)
+  // recentFilesPath ("" = the default file in the config folder).
   MainFrame();
+  explicit MainFrame(const std::string& recentFilesPath);
+  ~MainFrame() override;
+
+  PyrvaneDocManager* DocManager() const { return manager_; }
+
+  // Command ids of the menus and toolbar map to the framework's own ids where it handles them.
+  static int WxIdFor(int command);
+  static int CommandFor(int wxId);
+
+  // Later subsystems register their handlers; a command without one stays disabled.
+  void BindCommand(int command, std::function<void()> handler);
+  bool HasHandler(int command) const;
+
+  // The active project window reports its state through these.
+  void SetCommandStateProvider(std::function<CommandState()> provider);
+  void SetStatusProvider(std::function<StatusInfo()> provider);
+  CommandState CurrentCommandState() const;
+  // Refreshes the six information panes (also done when idle); returns what they show.
+  StatusTexts UpdateStatusPanes();
+
+  // The relief-shading bar sits right of the toolbar in the same row.
+  void AttachShaderBar(wxControl* bar);  // a control holding the bar's own controls
+  wxWindow* ShaderBar() const { return shaderBar_; }
+
+  void SetHelpBase(std::string base) { helpBase_ = std::move(base); }
+  const std::string& HelpBase() const { return helpBase_; }
+
+  // The project whose window last took the focus; becomes null when that project closes.
+  wxDocument* ActiveDocument() const { return activeDocument_.get(); }
+  void SetActiveDocument(wxDocument* doc) { activeDocument_ = doc; }
+  // A project window took the focus: it becomes the active document and the shader bar
+  // reloads its controls from it.
+  void ProjectActivated(wxDocument* doc);
+  void SetShaderReload(std::function<void(wxDocument*)> reload) { shaderReload_ = std::move(reload); }
+
+  // Placement kept between sessions: applied at start-up, recorded when the frame closes.
+  void RestorePlacement(const WindowPlacement& stored);
+  WindowPlacement CurrentPlacement() const;
+  void SetPlacementRecorder(std::function<void(const WindowPlacement&)> recorder) {
+    placementRecorder_ = std::move(recorder);
+  }
+
+  // Colour behind the project windows.
+  void SetClientBackground(const wxColour& colour);
+
+  bool SaveRecentFiles() const;
+  wxToolBar* Toolbar() const { return toolbar_; }
+
+ private:
+  void BuildMenus();
+  void BuildToolbar();
+  void BuildStatusBar();
+  void LoadRecentFiles();
+  void OnUpdateCommand(wxUpdateUIEvent& e);
+  void OnRecentFile(wxCommandEvent& e);
+  void OnClose(wxCloseEvent& e);
+  void ShowAbout();
+
+  PyrvaneDocManager* manager_ = nullptr;
+  std::string recentFilesPath_;
+  std::map<int, std::function<void()>> handlers_;
+  std::set<int> menuBound_;
+  std::function<CommandState()> stateProvider_;
+  std::function<StatusInfo()> statusProvider_;
+  std::function<void(const WindowPlacement&)> placementRecorder_;
+  std::function<void(wxDocument*)> shaderReload_;
+  wxToolBar* toolbar_ = nullptr;
+  wxWindow* shaderBar_ = nullptr;
+  wxWeakRef<wxDocument> activeDocument_;
+  std::string helpBase_;
+  StatusTexts shown_;
 };
 
 }  // namespace app::ui
