@@ -224,6 +224,24 @@ bool CPVN4App::OnLoadSavedPreferences() {
   return false;
 }
 
+const CPredefinedThemeLegend* CPVN4App::PredefinedLegendFor(int layerType) const {
+  if (layerType < 0 || layerType >= kLayerTypeCount) return nullptr;
+  const CThemePreference& pref = themePrefs[static_cast<std::size_t>(layerType)];
+  if (!pref.usePredefinedLegend || pref.predefinedLegendName.empty()) return nullptr;
+  for (const auto& l : predefinedLegends)
+    if (l->layerType == layerType && l->name == pref.predefinedLegendName) return l.get();
+  return nullptr;
+}
+
+const CPredefinedWVThemeLegend* CPVN4App::PredefinedWVLegendFor(int kind) const {
+  if (kind < 0 || kind > 2) return nullptr;
+  const CWindVectorPreferences& pref = windVectorPrefs[static_cast<std::size_t>(kind)];
+  if (!pref.usePredefinedLegend || pref.predefinedLegendName.empty()) return nullptr;
+  for (const auto& l : predefinedWVLegends)
+    if (l->kind == kind && l->name == pref.predefinedLegendName) return l.get();
+  return nullptr;
+}
+
 bool CPVN4App::ShowHelpTopic(int topic) { return OpenHelpAddress(ComposeHelpAddress(helpBase, topic)); }
 
 void CPVN4App::ReadHelpBase() {

@@ -84,6 +84,12 @@ class CPVN4App : public StoredPreferences, public PreferenceLists {
   bool OnSavePreferencesAs();
   bool OnLoadSavedPreferences();
 
+  // The predefined legend that new themes of a layer type (or wind-vector kind) copy: the
+  // one of that type or kind named by its preference when the preference asks for one;
+  // nullptr when it does not or no such legend exists.
+  const CPredefinedThemeLegend* PredefinedLegendFor(int layerType) const;
+  const CPredefinedWVThemeLegend* PredefinedWVLegendFor(int kind) const;
+
   // ---- help ----
   // Opens the page of a topic under the help base; the shell's result.
   bool ShowHelpTopic(int topic);

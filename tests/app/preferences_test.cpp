@@ -414,3 +414,34 @@ TEST_F(Preferences, ShippedDefaultsAreACompleteVersionSevenFile) {
   ASSERT_TRUE(a->WritePreferencesFile((dir_ / "again.cfg").string()));
   EXPECT_EQ(Slurp(dir_ / "again.cfg"), Slurp(shipped));
 }
+
+TEST_F(Preferences, PredefinedLegendChosenByTypeAndExactName) {
+  auto a = Fresh();
+  auto add = [&](const char* name, int type) {
+    auto l = std::make_unique<CPredefinedThemeLegend>();
+    l->name = name;
+    l->layerType = type;
+    a->predefinedLegends.push_back(std::move(l));
+    return a->predefinedLegends.back().get();
+  };
+  add("Fuels", 11);  // same name, another layer type: never used for type 3
+  const CPredefinedThemeLegend* fuels = add("Fuels", 3);
+  add("fuels", 3);
+  auto& pref = a->themePrefs[3];
+  pref.predefinedLegendName = "Fuels";
+  EXPECT_EQ(a->PredefinedLegendFor(3), nullptr);  // flag off
+  pref.usePredefinedLegend = 1;
+  EXPECT_EQ(a->PredefinedLegendFor(3), fuels);
+  pref.predefinedLegendName = "Fuels ";
+  EXPECT_EQ(a->PredefinedLegendFor(3), nullptr);  // no exact match: the preference's own fields
+  EXPECT_EQ(a->PredefinedLegendFor(44), nullptr);
+
+  auto wv = std::make_unique<CPredefinedWVThemeLegend>();
+  wv->name = "Gusts";
+  wv->kind = 1;
+  a->predefinedWVLegends.push_back(std::move(wv));
+  a->windVectorPrefs[0].usePredefinedLegend = a->windVectorPrefs[1].usePredefinedLegend = 1;
+  a->windVectorPrefs[0].predefinedLegendName = a->windVectorPrefs[1].predefinedLegendName = "Gusts";
+  EXPECT_EQ(a->PredefinedWVLegendFor(0), nullptr);
+  EXPECT_EQ(a->PredefinedWVLegendFor(1), a->predefinedWVLegends[0].get());
+}
