@@ -1,5 +1,6 @@
 #include "engines/inputs_file.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <set>
@@ -163,6 +164,13 @@ int ParsePyrvaneInputs(std::string_view text, PyrvaneInputs& out, std::string& d
       }
       return kEngineOk;
     };
+    auto integer = [&](int& dst) {
+      double v;
+      if (!number(v)) return false;
+      dst = ToInt(v);
+      return true;
+    };
+    const std::string invalid = "invalid " + std::string(key);
     auto mdt = [&](MonthDayTime& d) {
       if (!Numbers(value, 3, nums)) return false;
       d = {ToInt(nums[0]), ToInt(nums[1]), ToInt(nums[2])};
@@ -188,9 +196,7 @@ int ParsePyrvaneInputs(std::string_view text, PyrvaneInputs& out, std::string& d
     } else if (key == "CONDITIONING_PERIOD_END") {
       if (!mdt(in.conditioningEnd)) return fail(li, "invalid conditioning end");
     } else if (key == "RAWS_ELEVATION") {
-      double v;
-      if (!number(v)) return fail(li, "invalid RAWS_ELEVATION");
-      in.rawsElevation = ToInt(v);
+      if (!integer(in.rawsElevation)) return fail(li, invalid);
     } else if (key == "RAWS_UNITS") {
       in.rawsMetric = IsMetricWord(value);
     } else if (key == "RAWS") {
@@ -228,9 +234,7 @@ int ParsePyrvaneInputs(std::string_view text, PyrvaneInputs& out, std::string& d
     } else if (key == "DEFAULT_UPHILL_DOWNHILL_DIRECTION") {
       if (!number(in.defaultUpDownDirection)) return fail(li, "invalid DEFAULT_UPHILL_DOWNHILL_DIRECTION");
     } else if (key == "WIND_SPEED_UNITS") {
-      double v;
-      if (!number(v)) return fail(li, "invalid WIND_SPEED_UNITS");
-      in.windSpeedUnits = ToInt(v);
+      if (!integer(in.windSpeedUnits)) return fail(li, invalid);
     } else if (key == "GRIDDED_WIND_SPEED_FILE") {
       in.griddedSpeedFile = std::string(value);
     } else if (key == "GRIDDED_WINDS_DIRECTION_FILE") {
@@ -238,9 +242,7 @@ int ParsePyrvaneInputs(std::string_view text, PyrvaneInputs& out, std::string& d
     } else if (key == "GRIDDED_WINDS_GENERATE") {
       in.generateWinds = !value.empty() && (value[0] == 'Y' || value[0] == 'y');
     } else if (key == "GRIDDED_WINDS_RESOLUTION") {
-      double v;
-      if (!number(v)) return fail(li, "invalid GRIDDED_WINDS_RESOLUTION");
-      in.griddedResolution = ToInt(v);
+      if (!integer(in.griddedResolution)) return fail(li, invalid);
     } else if (key == "FOLIAR_MOISTURE_CONTENT") {
       if (!number(in.foliarMoisture) || in.foliarMoisture <= 0) return fail(li, "invalid FOLIAR_MOISTURE_CONTENT");
     } else if (key == "CROWN_FIRE_METHOD") {
@@ -249,9 +251,8 @@ int ParsePyrvaneInputs(std::string_view text, PyrvaneInputs& out, std::string& d
       if (!number(in.spreadDirection)) return fail(li, "invalid SPREAD_DIRECTION_FROM_NORTH");
       in.fixedSpreadDirection = true;
     } else if (key == "NUMBER_PROCESSORS") {
-      double v;
-      if (!number(v)) return fail(li, "invalid NUMBER_PROCESSORS");
-      in.processors = std::max(0, std::min(ToInt(v), 1024));
+      if (!integer(in.processors)) return fail(li, invalid);
+      in.processors = std::clamp(in.processors, 0, 1024);
     } else if (key == "USE_MEMORY_OUTPUTS") {
       double v;
       if (!number(v)) return fail(li, "invalid USE_MEMORY_OUTPUTS");

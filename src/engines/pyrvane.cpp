@@ -31,22 +31,17 @@ const char* const kOutputFileNames[kOutputCount] = {
 double ToMetres(int code, double v) {  // elevation
   return code == 1 ? v * 0.3048 : v;
 }
-double HeightMetres(int code, double v) {  // stand height, canopy base height
+// Codes 1 and 2 are plain metric and English units, 3 and 4 the same scaled to whole numbers.
+double Coded(int code, double v, double englishToMetric, double scale3, double scale4) {
   switch (code) {
     case 1: return v;
-    case 2: return v * 0.3048;
-    case 4: return v * 0.3048 / 10.0;
-    default: return v / 10.0;
+    case 2: return v * englishToMetric;
+    case 4: return v * englishToMetric / scale4;
+    default: return v / scale3;
   }
 }
-double DensityKgM3(int code, double v) {
-  switch (code) {
-    case 1: return v;
-    case 2: return v * 16.018463;
-    case 4: return v * 16.018463 / 1000.0;
-    default: return v / 100.0;
-  }
-}
+double HeightMetres(int code, double v) { return Coded(code, v, 0.3048, 10.0, 10.0); }
+double DensityKgM3(int code, double v) { return Coded(code, v, 16.018463, 100.0, 1000.0); }
 double CoverPercent(int code, double v) {
   if (code != 0) return v;
   static const double classes[5] = {0, 10, 35, 65, 90};
