@@ -1,9 +1,19 @@
 #include "app/preference_records.h"
 
+#include "themes/theme.h"
+
 CPredefinedThemeLegend::CPredefinedThemeLegend() {
   SetDecimals(0);
   AddEntry(CLegendEntry(kNoData, 0xFFFFFF));
   AddEntry(CLegendEntry(1.0f, 0x000000));
+}
+
+CPredefinedThemeLegend::CPredefinedThemeLegend(const CThemeLegendData& legend) {
+  Copy(legend);
+  SetMinValue(legend.GetMinValue());
+  SetMaxValue(legend.GetMaxValue());
+  SetTheme(nullptr);
+  if (legend.GetTheme()) layerType = legend.GetTheme()->layerType;
 }
 
 CPredefinedWVThemeLegend::CPredefinedWVThemeLegend() {

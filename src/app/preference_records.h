@@ -68,6 +68,9 @@ class CPredefinedThemeLegend : public CThemeLegendData {
  public:
   // Decimals 0 and two entries: "No Data" (-9999, white) and 1 (black).
   CPredefinedThemeLegend();
+  // A copy of a theme's legend (flag, decimals, units, range, entries), unnamed, for the
+  // layer type of the legend's theme (10 without a theme).
+  explicit CPredefinedThemeLegend(const CThemeLegendData& legend);
   std::string name;
   int layerType = 10;
 };

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "app/application.h"
+#include "themes/theme.h"
 #include "platform/atomic_file.h"
 #include "platform/dialogs.h"
 #include "platform/folders.h"
@@ -444,4 +445,47 @@ TEST_F(Preferences, PredefinedLegendChosenByTypeAndExactName) {
   a->windVectorPrefs[0].predefinedLegendName = a->windVectorPrefs[1].predefinedLegendName = "Gusts";
   EXPECT_EQ(a->PredefinedWVLegendFor(0), nullptr);
   EXPECT_EQ(a->PredefinedWVLegendFor(1), a->predefinedWVLegends[0].get());
+}
+
+TEST(PreferenceRecords, ConstructedLegends) {
+  CPredefinedThemeLegend fresh;
+  ASSERT_EQ(fresh.GetCount(), 2);
+  EXPECT_EQ(fresh.GetEntry(0).GetValue(), -9999.0f);
+  EXPECT_EQ(fresh.GetEntry(0).GetColor(), 0xFFFFFFu);
+  EXPECT_EQ(fresh.layerType, 10);
+
+  CTheme theme;
+  theme.layerType = 12;
+  CThemeLegendData legend;
+  legend.SetTheme(&theme);
+  legend.SetUnits(2);
+  legend.SetDecimals(3);
+  legend.SetMinValue(1.5);
+  legend.SetMaxValue(9.5);
+  legend.AddEntry(CLegendEntry(-9999.0f, 0xFFFFFF));
+  legend.AddEntry(CLegendEntry(4.0f, 0xFF));
+  CPredefinedThemeLegend copy(legend);
+  EXPECT_EQ(copy.layerType, 12);
+  EXPECT_EQ(copy.GetTheme(), nullptr);
+  EXPECT_EQ(copy.GetUnits(), 2);
+  EXPECT_EQ(copy.GetDecimals(), 3);
+  EXPECT_EQ(copy.GetMaxValue(), 9.5);
+  EXPECT_EQ(copy.GetCount(), 2);
+  EXPECT_TRUE(copy.name.empty());
+
+  CPredefinedWVThemeLegend wv;
+  ASSERT_EQ(wv.legend.GetCount(), 1);
+  EXPECT_EQ(wv.legend.GetEntry(0).GetRelativeLength(), 1);
+  EXPECT_EQ(wv.legend.autoDensity, 0);
+  EXPECT_EQ(wv.legend.targetSize, 32);
+
+  // Ordered insertion: "No Data" first, equal values in arrival order.
+  CWVLegendData g;
+  for (auto [v, len] : {std::pair{20.0f, 1}, {10.0f, 2}, {10.0f, 3}, {-9999.0f, 4}}) g.AddEntry(CWVLegendEntry(v, 0, len));
+  ASSERT_EQ(g.GetCount(), 4);
+  EXPECT_EQ(g.GetEntry(0).GetValue(), -9999.0f);
+  EXPECT_EQ(g.GetEntry(1).GetRelativeLength(), 2);
+  EXPECT_EQ(g.GetEntry(2).GetRelativeLength(), 3);
+  EXPECT_EQ(g.GetEntry(3).GetValue(), 20.0f);
+  EXPECT_EQ(CWVLegendEntry(1.0f, 0, -3).GetRelativeLength(), 0);
 }
