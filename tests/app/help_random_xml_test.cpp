@@ -10,6 +10,7 @@
 #include "app/xml_attributes.h"
 #include "platform/messages.h"
 #include "platform/services.h"
+#include "platform/test_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -34,8 +35,8 @@ TEST(Help, TopicAddresses) {
 }
 
 TEST(Help, BaseFileAndOpening) {
-  fs::path dir = fs::path(::testing::TempDir()) / "pv_help";
-  fs::create_directories(dir);
+  TestFolder folder;
+  const fs::path& dir = folder.Path();
   auto write = [&](const std::string& bytes) {
     std::ofstream(dir / "OnlineHelpURL.txt", std::ios::binary) << bytes;
     return ReadHelpBaseFile((dir / "OnlineHelpURL.txt").string());

@@ -12,6 +12,7 @@
 #include "app/layer_types.h"
 #include "app/unit_tables.h"
 #include "platform/folders.h"
+#include "platform/test_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -22,19 +23,14 @@ class ScratchFolder : public ::testing::Test {
  protected:
   void SetUp() override {
     old_ = platform::WorkingFolder();
-    dir_ = fs::path(::testing::TempDir()) /
-           ("pv_scratch_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = folder_.Path();
     platform::SetWorkingFolder(dir_.string());
   }
-  void TearDown() override {
-    platform::SetWorkingFolder(old_);
-    fs::remove_all(dir_);
-  }
+  void TearDown() override { platform::SetWorkingFolder(old_); }
   void Touch(const std::string& name) { std::ofstream(dir_ / name).put('x'); }
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
+  TestFolder folder_;
   std::string old_;
   fs::path dir_;
 };

@@ -13,6 +13,7 @@
 #include "platform/folders.h"
 #include "platform/messages.h"
 #include "platform/services.h"
+#include "platform/test_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -47,9 +48,7 @@ const char* const kSingles = "/no/such/folder/anywhere\r\n0\r\n12345\r\n1\r\n\r\
 class Preferences : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::path(::testing::TempDir()) /
-           ("pv_prefs_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
+    dir_ = folder_.Path();
     for (const char* d : {"prog", "data", "config", "work"}) fs::create_directories(dir_ / d);
     folders_.programFolder = (dir_ / "prog").string();
     folders_.dataFolder = (dir_ / "data").string();
@@ -58,10 +57,7 @@ class Preferences : public ::testing::Test {
     folders_.lockPath = (dir_ / "run" / "pyrvane6.lock").string();
     oldWorking_ = platform::WorkingFolder();
   }
-  void TearDown() override {
-    platform::SetWorkingFolder(oldWorking_);
-    fs::remove_all(dir_);
-  }
+  void TearDown() override { platform::SetWorkingFolder(oldWorking_); }
   // An application with its folders set as start-up sets them, without reading anything.
   std::unique_ptr<CPVN4App> Fresh() {
     auto app = std::make_unique<CPVN4App>();
@@ -76,6 +72,7 @@ class Preferences : public ::testing::Test {
     return p;
   }
 
+  TestFolder folder_;
   fs::path dir_;
   AppFolders folders_;
   std::string oldWorking_;

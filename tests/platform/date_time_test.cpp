@@ -111,7 +111,7 @@ TEST(OleDateTime, FormatsAndParsesEnglish) {
 // The process locale must not change the text: build a German locale when the system can.
 TEST(OleDateTime, EnglishUnderGermanLocale) {
   namespace fs = std::filesystem;
-  fs::path dir = fs::path(::testing::TempDir()) / "pv_locale";
+  fs::path dir = fs::path(PV_BINARY_DIR) / "test_locales";
   fs::create_directories(dir);
   std::string cmd = "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
   if (!fs::exists(dir / "de_DE.UTF-8") && std::system(cmd.c_str()) != 0 && !fs::exists(dir / "de_DE.UTF-8"))

@@ -7,6 +7,7 @@
 #include "platform/dialogs.h"
 #include "platform/image.h"
 #include "platform/services.h"
+#include "platform/test_folder.h"
 
 namespace fs = std::filesystem;
 using namespace platform;
@@ -55,7 +56,8 @@ TEST(Services, ShellRecorderAndProcessorCount) {
 }
 
 TEST(Services, OnlyTheFirstHolderOfTheLockIsFirst) {
-  std::string path = (fs::path(::testing::TempDir()) / "pv_lock_test" / "pyrvane6.lock").string();
+  TestFolder folder;
+  std::string path = (folder / "run" / "pyrvane6.lock").string();
   auto first = std::make_unique<SingleInstanceLock>(path);
   EXPECT_TRUE(first->IsFirst());
   {
@@ -90,8 +92,8 @@ TEST(Image, DrawSaveAndReadBackWithIndependentReader) {
   EXPECT_EQ(blend.b, 255);
   EXPECT_EQ(img.GetPixel(-1, 0).a, 0);
 
-  fs::path dir = fs::path(::testing::TempDir()) / "pv_image_test";
-  fs::create_directories(dir);
+  TestFolder folder;
+  const fs::path& dir = folder.Path();
   std::string png = (dir / "out.png").string();
   ASSERT_TRUE(img.SavePng(png));
   std::string cmd = std::string(PV_PYTHON) +
