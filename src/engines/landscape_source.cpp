@@ -67,12 +67,12 @@ std::unique_ptr<LandscapeSource> OpenLcp(std::FILE* f, std::string* error) {
 }
 
 std::unique_ptr<LandscapeSource> OpenGeoTiff(const std::string& path, std::string* error) {
+  GDALAllRegister();
   CHeaderData h;
   if (h.ReadGeoTiffHeader(path) != 0) {
     *error = "not a landscape GeoTIFF";
     return nullptr;
   }
-  GDALAllRegister();
   std::unique_ptr<GDALDataset> ds(GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
   if (!ds) {
     *error = "cannot open the landscape";

@@ -394,3 +394,51 @@ TEST(Pyrvane, SpreadAdjustmentScalesTheRate) {
     }
   EXPECT_GT(seen, 0);
 }
+
+// The project's sample landscape, read from its LCP and from its GeoTIFF: the same outputs, and
+// the identities hold cell by cell.
+TEST(Pyrvane, SampleLandscapeFromEitherFileKind) {
+  const std::string base = std::string(PV_SOURCE_DIR) + "/data/sample/sample";
+  CPyrvane lcp, tif;
+  ASSERT_EQ(lcp.SetLandscapeFile((base + ".lcp").c_str()), 1);
+  ASSERT_EQ(tif.SetLandscapeFile((base + ".tif").c_str()), 1);
+  ASSERT_EQ(lcp.GetNumRows(), tif.GetNumRows());
+  ASSERT_EQ(lcp.GetNumCols(), tif.GetNumCols());
+  EXPECT_DOUBLE_EQ(lcp.GetWest(), tif.GetWest());
+  EXPECT_DOUBLE_EQ(lcp.GetNorth(), tif.GetNorth());
+  for (CPyrvane* e : {&lcp, &tif}) {
+    ASSERT_EQ(e->CommandTextLoad(enginetest::InputsText()), kEngineOk);
+    int rc = e->LaunchPyrvane(0);
+    ASSERT_EQ(rc, kEngineOk) << e->CommandFileError(rc);
+  }
+  const int n = lcp.GetNumRows() * lcp.GetNumCols();
+  int burnable = 0, nonBurnable = 0;
+  for (int k : {kOutFlameLength, kOutSpreadRate, kOutIntensity, kOutCrownState, kOutMaxSpot}) {
+    ASSERT_NE(lcp.GetOutputLayer(k), nullptr);
+    EXPECT_EQ(std::memcmp(lcp.GetOutputLayer(k), tif.GetOutputLayer(k), n * sizeof(float)), 0) << k;
+  }
+  const float* fl = lcp.GetOutputLayer(kOutFlameLength);
+  const float* ros = lcp.GetOutputLayer(kOutSpreadRate);
+  const float* fli = lcp.GetOutputLayer(kOutIntensity);
+  const float* hpa = lcp.GetOutputLayer(kOutHeatArea);
+  const float* cls = lcp.GetOutputLayer(kOutCrownState);
+  const float* b = lcp.GetOutputLayer(kOutEllipseB);
+  const float* c = lcp.GetOutputLayer(kOutEllipseC);
+  for (int i = 0; i < n; ++i) {
+    int fm = static_cast<int>(lcp.GetLayerValueByCell(3, i % lcp.GetNumCols(), i / lcp.GetNumCols()));
+    if (fm <= 0 || (fm >= 90 && fm <= 99)) {
+      ++nonBurnable;
+      EXPECT_EQ(fl[i], -9999.0f);
+      EXPECT_EQ(ros[i], -9999.0f);
+      continue;
+    }
+    ++burnable;
+    EXPECT_NEAR(fli[i], hpa[i] * ros[i] / 60.0, 1e-4 * fli[i] + 1e-6);
+    EXPECT_NEAR(b[i] + c[i], ros[i], 1e-5 * ros[i] + 1e-7);
+    bool crown = cls[i] == 2.0f || cls[i] == 3.0f;
+    double expect = crown ? CrownFlameLength(fli[i]) : SurfaceFlameLength(fli[i]);
+    EXPECT_NEAR(fl[i], expect, 1e-4 * expect + 1e-6);
+  }
+  EXPECT_GT(burnable, n / 2);
+  EXPECT_GT(nonBurnable, 0);
+}
