@@ -452,6 +452,7 @@ bool CTheme::SaveGeoTiff(const std::string& projectionText, const std::string& p
   double g[6] = {west, cellWidth, 0, south + rows * cellHeight, 0, -cellHeight};
   ds->SetGeoTransform(g);
   GDALRasterBand* band = ds->GetRasterBand(1);
+  CPLErrorReset();  // a projection GDAL cannot read is left out; only writing can fail now
   const std::string unitsName = legend ? legend->GetUnitsName() : std::string();
   bool ok = band->SetNoDataValue(kNoData) == CE_None;
   band->SetDescription(name.c_str());

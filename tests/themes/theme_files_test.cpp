@@ -282,6 +282,8 @@ print(' '.join(repr(v) for v in ds.GetGeoTransform()))
   EXPECT_EQ(values[9], 4000060);
   EXPECT_EQ(values[11], -30);
   EXPECT_TRUE(platform::FileExists(path + ".aux.xml"));
+  // A projection text GDAL cannot read leaves the file without one.
+  EXPECT_TRUE(t->SaveGeoTiff("EPSG:999999", Path("plain.tif"), &legend));
 }
 
 TEST_F(ThemeFiles, GeoTiffWriterReportsFailureWithoutCrashing) {
