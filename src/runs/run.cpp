@@ -6,6 +6,7 @@
 
 #include "engines/embrith_engine.h"
 #include "engines/mtt_engine.h"
+#include "engines/pyrvane.h"
 #include "engines/standard_fuels.h"
 #include "platform/atomic_file.h"
 #include "platform/messages.h"
@@ -295,6 +296,39 @@ void CRun::RemoveIdealLandscapeThemes() {
     delete t;
     t = nullptr;
   }
+}
+
+void CRun::CreateIdealLandscapeThemes() {
+  static const char* const kNames[5] = {"Fuel Model", "Canopy Cover", "Stand Height",
+                                        "Canopy Base Height", "Canopy Bulk Density"};
+  RemoveIdealLandscapeThemes();  // a new ideal landscape replaces the old themes
+  CPyrvane engine;
+  engine.SetLandscapeFile(tom.idealLandscapeFile.c_str());
+  const int rows = std::max(engine.GetNumRows(), 0), cols = std::max(engine.GetNumCols(), 0);
+  const double cell = engine.GetCellSize();
+  std::vector<float> cells(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
+  for (int i = 0; i < 5; ++i) {
+    const int layer = 3 + i;
+    for (int r = 0; r < rows; ++r)
+      for (int c = 0; c < cols; ++c)
+        cells[static_cast<std::size_t>(r) * cols + c] = engine.GetLayerValueByCell(layer, c, r);
+    auto* theme = new CTheme();
+    theme->CreateFromFloats(kNames[i], engine.GetSouth(), engine.GetWest(), cell, cell, rows,
+                            cols, -9999.0f, cells.data(), engine.GetUnits(layer), layer);
+    idealLandscapeThemes[i] = theme;
+    if (host) host->AddThemeRect(theme);
+  }
+  for (CTheme* theme : idealLandscapeThemes) {
+    std::unique_ptr<CThemeLegendData> legend =
+        host ? host->CreateLegendData(theme) : std::make_unique<CThemeLegendData>();
+    if (!legend) legend = std::make_unique<CThemeLegendData>();
+    legend->SetTheme(theme);
+    idealLandscapeLegends.push_back(std::move(legend));
+  }
+}
+
+void CRun::AddIdealLandscapeTreeItem() {
+  if (host) idealLandscapeTreeItem = host->AddIdealLandscapeTreeItem(*this);
 }
 
 bool CRun::CheckStartBeforeEnd(const OleDateTime& start, const OleDateTime& end) {

@@ -185,6 +185,9 @@ class CRun {
   void RemoveWindGridThemes();
   void RemoveTOMOutputThemes();
   void RemoveIdealLandscapeThemes();
+  // Reads layers 3 to 7 of the ideal landscape into themes with legends.
+  void CreateIdealLandscapeThemes();
+  void AddIdealLandscapeTreeItem();
   // Adds an output theme with its legend (the legend's theme is set to it).
   void AddOutputTheme(std::unique_ptr<CTheme> theme, std::unique_ptr<CThemeLegendData> legend);
   void ClearRunLogs() { runLogs.clear(); }

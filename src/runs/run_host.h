@@ -1,9 +1,11 @@
 #pragma once
 // What a run needs of its document, analysis area and project tree. The project document
 // implements it; a run without a host (a temporary run, a test) skips these steps.
+#include <memory>
 #include <vector>
 
 class CTheme;
+class CThemeLegendData;
 class CVectorTheme;
 class CWindVectorTheme;
 class CContourTheme;
@@ -21,6 +23,8 @@ class RunHost {
   virtual void AreaExtent(double& east, double& west, double& north, double& south) const = 0;
   virtual void AddThemeRect(CTheme* theme) = 0;
   virtual void RemoveThemeRect(CTheme* theme) = 0;
+  // The area's legend for a theme (classes over the area's cells), owned by the caller.
+  virtual std::unique_ptr<CThemeLegendData> CreateLegendData(CTheme* theme) = 0;
 
   // ---- document ----
   virtual bool IsVisibleTheme(const CTheme* theme) const = 0;
@@ -36,4 +40,7 @@ class RunHost {
   virtual void DeleteRunOutputItems(CRun& run) = 0;
   // Deletes the run's tree item that shows this output (any theme kind).
   virtual void DeleteOutputItem(CRun& run, const void* theme) = 0;
+  // Inserts the bold "Ideal Landscape Themes" item under the run's item, fills the run's
+  // subtree and returns the new item.
+  virtual void* AddIdealLandscapeTreeItem(CRun& run) = 0;
 };

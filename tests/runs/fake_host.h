@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "runs/run_host.h"
+#include "themes/legend.h"
 
 class FakeHost : public RunHost {
  public:
@@ -37,4 +38,12 @@ class FakeHost : public RunHost {
   }
   void DeleteRunOutputItems(CRun&) override { calls.push_back("DeleteRunOutputItems"); }
   void DeleteOutputItem(CRun&, const void*) override { calls.push_back("DeleteOutputItem"); }
+  std::unique_ptr<CThemeLegendData> CreateLegendData(CTheme*) override {
+    calls.push_back("CreateLegendData");
+    return std::make_unique<CThemeLegendData>();
+  }
+  void* AddIdealLandscapeTreeItem(CRun&) override {
+    calls.push_back("AddIdealLandscapeTreeItem");
+    return this;
+  }
 };

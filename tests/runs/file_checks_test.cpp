@@ -5,7 +5,7 @@
 #include "fake_host.h"
 #include "platform/messages.h"
 #include "runs/run.h"
-#include "temp_dir.h"
+#include "weather/temp_dir.h"
 
 using platform::OleDateTime;
 

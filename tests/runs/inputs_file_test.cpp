@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "engines/inputs_file.h"
 #include "fake_host.h"
 #include "platform/folders.h"
 #include "platform/paths.h"
-
-#include <algorithm>
 #include "runs/run.h"
-#include "temp_dir.h"
+#include "weather/temp_dir.h"
 
 using platform::OleDateTime;
 
@@ -225,4 +226,39 @@ TEST(RunInputsFile, EachLaunchGetsItsOwnFileAndFailuresWriteNothing) {
   EXPECT_EQ(f.run.lastInputsFile, second);
   EXPECT_FALSE(platform::FileExists(platform::Join(platform::WorkingFolder(),
                                                    "Pyrvane6_inputs_3.txt")));
+}
+
+TEST(RunInputsFile, TheFireBehaviourEngineReadsWhatTheRunWrites) {
+  RunFixture f;
+  CRun& run = f.run;
+  run.inputs.fuelMoistureFile = f.dir.Write("a.fms", "1 5 6 7 80 100\n2 4 5 6 70 90\n");
+  run.inputs.noConditioning = false;
+  run.inputs.weatherFile = f.dir.Write("d.wtr", DailyWeather());
+  run.inputs.windFile = f.dir.Write("d.wnd", DailyWinds());
+  run.inputs.conditioningStart = OleDateTime(2011, 6, 10, 14, 30, 0);
+  run.inputs.conditioningEnd = OleDateTime(2011, 6, 12, 9, 0, 0);
+  run.inputs.windType = 1;
+  run.inputs.windSpeed = 12;
+  run.inputs.windDirection = 225;
+  run.outputs.flameLength = run.outputs.spreadVectors = true;
+  const std::string text = f.Write(&CRun::WritePyrvaneInputsFile);
+
+  engines::PyrvaneInputs in;
+  std::string detail;
+  ASSERT_EQ(engines::ParsePyrvaneInputs(text, in, detail), engines::kEngineOk) << detail;
+  EXPECT_EQ(in.moistures.size(), 3u);
+  EXPECT_TRUE(in.conditioning);
+  EXPECT_EQ(in.conditioningStart.hhmm, 1430);
+  EXPECT_EQ(in.weather.size(), 5u);
+  EXPECT_EQ(in.winds.size(), 10u);
+  EXPECT_DOUBLE_EQ(in.windDirection, -1);
+  EXPECT_DOUBLE_EQ(in.defaultUpDownDirection, 225);
+  EXPECT_TRUE(in.outputs[engines::kOutFlameLength]);
+  EXPECT_TRUE(in.spreadVectors);
+
+  const std::string golden = f.Golden("basic_stream.txt");
+  ASSERT_EQ(engines::ParsePyrvaneInputs(golden, in, detail), engines::kEngineOk) << detail;
+  EXPECT_EQ(in.raws.size(), 5u);
+  EXPECT_EQ(in.raws.front().hhmm, 800);
+  EXPECT_TRUE(in.maxSpotVectors);
 }

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "fake_host.h"
+#include "weather/temp_dir.h"
 #include "platform/messages.h"
 #include "runs/run.h"
 #include "themes/legend.h"
@@ -245,4 +248,59 @@ TEST(RunModel, Utilities) {
   EXPECT_EQ(messages.Texts(),
             (std::vector<std::string>{"Error: Start day/time later than end day/time.",
                                       "Error opening /nonexistent/x.fms"}));
+}
+
+TEST(RunModel, IdealLandscapeThemesFromALandscapeFile) {
+  TempDir dir;
+  const std::string lcp = dir.File("ideal.lcp");
+  // The landscape comes from GDAL's own writer: band b holds (b + 1) x 10, cell (row 0, col 1)
+  // holds b x 100 + 7.
+  const std::string script =
+      "from osgeo import gdal\nimport numpy as np\n"
+      "m = gdal.GetDriverByName('MEM').Create('', 4, 3, 8, gdal.GDT_Int16)\n"
+      "m.SetGeoTransform([1000.0, 30.0, 0, 2090.0, 0, -30.0])\n"
+      "for b in range(8):\n"
+      "    a = np.full((3, 4), (b + 1) * 10, dtype=np.int16)\n"
+      "    a[0, 1] = b * 100 + 7\n"
+      "    m.GetRasterBand(b + 1).WriteArray(a)\n"
+      "gdal.GetDriverByName('LCP').CreateCopy('" + lcp + "', m, options=['LATITUDE=45', 'LINEAR_UNIT=METER'])\n";
+  const std::string py = dir.Write("make_lcp.py", script);
+  ASSERT_EQ(std::system((std::string(PV_PYTHON) + " " + py).c_str()), 0);
+
+  FakeHost host;
+  CRun run;
+  run.host = &host;
+  run.tom.idealLandscapeFile = lcp;
+  run.CreateIdealLandscapeThemes();
+  const char* names[5] = {"Fuel Model", "Canopy Cover", "Stand Height", "Canopy Base Height",
+                          "Canopy Bulk Density"};
+  for (int i = 0; i < 5; ++i) {
+    SCOPED_TRACE(names[i]);
+    const CTheme* t = run.idealLandscapeThemes[i];
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->name, names[i]);
+    EXPECT_EQ(t->layerType, 3 + i);
+    EXPECT_EQ(t->rows, 3);
+    EXPECT_EQ(t->columns, 4);
+    EXPECT_DOUBLE_EQ(t->west, 1000.0);
+    EXPECT_DOUBLE_EQ(t->south, 2000.0);
+    EXPECT_FLOAT_EQ(t->GetCellValue(1, 0), (3 + i) * 100 + 7.0f);
+    EXPECT_FLOAT_EQ(t->GetCellValue(2, 2), (4 + i) * 10.0f);
+    EXPECT_EQ(run.idealLandscapeLegends[static_cast<std::size_t>(i)]->GetTheme(), t);
+  }
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "AddThemeRect"), 5);
+  EXPECT_EQ(run.FindOutputLegend(5), run.idealLandscapeLegends[2].get());
+
+  host.visible = run.idealLandscapeThemes[0];
+  host.calls.clear();
+  run.RemoveIdealLandscapeThemes();
+  EXPECT_TRUE(run.idealLandscapeLegends.empty());
+  EXPECT_EQ(run.idealLandscapeThemes[0], nullptr);
+  EXPECT_EQ(host.calls.front(), "ShowFuelModelTheme");
+
+  // A file that does not open gives empty themes, as the engine reports no cells.
+  run.tom.idealLandscapeFile = dir.File("missing.lcp");
+  run.CreateIdealLandscapeThemes();
+  ASSERT_NE(run.idealLandscapeThemes[4], nullptr);
+  EXPECT_EQ(run.idealLandscapeThemes[4]->rows, 0);
 }

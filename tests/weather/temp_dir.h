@@ -10,7 +10,7 @@ class TempDir {
  public:
   TempDir() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("pv_weather_") + info->test_suite_name() + "_" + info->name();
+    std::string name = std::string("pv_test_") + info->test_suite_name() + "_" + info->name();
     for (char& c : name)
       if (c == '/') c = '_';
     path_ = std::filesystem::temp_directory_path() / name;
