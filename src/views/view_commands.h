@@ -1,0 +1,52 @@
+#pragma once
+// Command ids of the project's map and landscape commands, and their enable and check
+// rules as plain functions of the project and the map's pointer mode.
+class CPVN4Doc;
+
+namespace views {
+
+namespace cmd {
+constexpr int kFullView = 32780;
+constexpr int kZoomIn = 32771;
+constexpr int kZoomOut = 32772;
+constexpr int kZoomFactor10 = 32781;  // .. kZoomFactor50 = 32785
+constexpr int kZoomFactor50 = 32785;
+constexpr int kViewBack = 32980;
+constexpr int kViewForward = 32981;
+constexpr int kZoomInMode = 32858;
+constexpr int kZoomOutMode = 32859;
+constexpr int kPanMode = 32860;
+constexpr int kIdentifyMode = 32861;
+constexpr int kMeasure = 33036;
+// Map context menus
+constexpr int kNewAnalysisArea = 32777;
+constexpr int kCreateNewAnalysisArea = 32786;
+constexpr int kCancelAnalysisArea = 32788;
+constexpr int kZoomTo = 32851;
+constexpr int kPointAttributes = 32836;
+// Landscape
+constexpr int kOpenLandscape = 32817;
+constexpr int kEditLandscape = 32967;
+constexpr int kReloadLandscape = 32968;
+constexpr int kSaveLandscape = 32970;
+constexpr int kLandscapeProperties = 32896;
+constexpr int kCreateLandscape = 32954;
+}  // namespace cmd
+
+// The zoom factor of a Zoom Factor item (1.1 .. 1.5), 0 for another id.
+double ZoomFactorOf(int command);
+
+// Enabled state of a command of this set; true for ids it does not know.
+bool IsViewCommandEnabled(int command, const CPVN4Doc& doc);
+// Check mark of a command of this set; false for ids it does not know.
+bool IsViewCommandChecked(int command, const CPVN4Doc& doc, int pointerMode);
+// The pointer mode a mode command selects, -1 for another id.
+int PointerModeOf(int command);
+
+// A rubber band counts when it is more than 20 pixels both ways.
+constexpr int kRubberBandMinimum = 20;
+inline bool IsRubberBandLarge(int width, int height) {
+  return width > kRubberBandMinimum && height > kRubberBandMinimum;
+}
+
+}  // namespace views
