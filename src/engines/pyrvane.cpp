@@ -305,19 +305,88 @@ int CPyrvane::LaunchPyrvane(int) {
   return rc;
 }
 
+namespace engines {
+
+// What one launch works on, cell by cell, in engine units.
+struct RunData {
+  size_t n = 0;
+  int threads = 1;
+  std::map<int, Moistures> moist;  // by fuel model; 0 is the default record
+  const FuelMoistureRecord* defaultRecord = nullptr;
+  std::vector<int> present;        // burnable models found in the cells
+  std::vector<char> known = std::vector<char>(257, 0);
+  std::vector<FuelModel> models = std::vector<FuelModel>(257);
+  std::vector<Moistures> modelMoist = std::vector<Moistures>(257);
+  std::vector<double> modelAdjust = std::vector<double>(257, 1.0);
+  std::vector<std::int16_t> fuel, height, baseHeight, density;
+  bool canopy = false;
+  std::vector<float> elevM, slopeDeg, aspectDeg, coverPct;
+  bool gridded = false;
+  std::vector<float> windSpeed, windDir;  // 20-ft mph, degrees from
+  bool conditioned = false;
+  ConditioningResult cond;
+
+  bool MoistureOf(int fm, Moistures& out) const {
+    auto it = moist.find(fm);
+    if (it == moist.end()) it = moist.find(0);
+    if (it == moist.end()) return false;
+    out = it->second;
+    return true;
+  }
+};
+
+}  // namespace engines
+
 int CPyrvane::Run() {
   for (auto& g : grids_) g.clear();
   windRows_ = windCols_ = windRes_ = 0;
   SetOverall(1, 0);
   if (!land_) return Fail(kErrNoLandscape);
   if (!inputsLoaded_) return Fail(kErrNoInputsLoaded);
-  const PyrvaneInputs& in = inputs_;
-  if (in.hasArea) SetAnalysisArea(in.areaEast, in.areaWest, in.areaNorth, in.areaSouth);
+  if (inputs_.hasArea) SetAnalysisArea(inputs_.areaEast, inputs_.areaWest, inputs_.areaNorth, inputs_.areaSouth);
   if (rows_ <= 0 || cols_ <= 0 || cell_ <= 0) return Fail(kErrArea);
-  const CHeaderData& h = land_->Header();
-  const size_t n = static_cast<size_t>(rows_) * cols_;
+  RunData d;
+  d.n = static_cast<size_t>(rows_) * cols_;
+  d.threads = inputs_.processors > 0 ? inputs_.processors : omp_get_num_procs();
+  int rc = LoadCells(d);
+  if (rc == kEngineOk) rc = LoadFuels(d);
+  if (rc == kEngineOk) {
+    SetOverall(1, 1);
+    rc = LoadWinds(d);
+  }
+  if (rc == kEngineOk) rc = cancel_ ? Fail(kErrCancelled) : Condition(d);
+  if (rc == kEngineOk) rc = cancel_ ? Fail(kErrCancelled) : ComputeCells(d);
+  if (rc == kEngineOk) rc = WriteFiles();
+  return rc;
+}
 
-  // ---- fuels and moistures ----
+int CPyrvane::LoadCells(RunData& d) {
+  const size_t n = d.n;
+  const auto& uc = land_->Header().unitCodes;
+  d.fuel = HeldLayer(3);
+  std::vector<std::int16_t> elev = HeldLayer(0), slope = HeldLayer(1), aspect = HeldLayer(2), cover = HeldLayer(4);
+  d.height = HeldLayer(5);
+  d.baseHeight = HeldLayer(6);
+  d.density = HeldLayer(7);
+  if (d.fuel.size() != n || slope.size() != n || aspect.size() != n || elev.size() != n) return Fail(kErrNoLandscape);
+  d.canopy = d.height.size() == n && d.baseHeight.size() == n && d.density.size() == n;
+  d.elevM.resize(n);
+  d.slopeDeg.resize(n);
+  d.aspectDeg.resize(n);
+  d.coverPct.resize(n);
+  const bool hasCover = cover.size() == n;
+#pragma omp parallel for schedule(static) num_threads(d.threads)
+  for (size_t i = 0; i < n; ++i) {
+    d.elevM[i] = elev[i] == -9999 ? kNoData : static_cast<float>(ToMetres(uc[0], elev[i]));
+    d.slopeDeg[i] = slope[i] == -9999 ? kNoData : static_cast<float>(SlopeDegrees(uc[1], slope[i]));
+    d.aspectDeg[i] = aspect[i] == -9999 ? kNoData : static_cast<float>(aspect[i]);
+    d.coverPct[i] = hasCover && cover[i] > 0 ? static_cast<float>(CoverPercent(uc[4], cover[i])) : 0.0f;
+  }
+  return kEngineOk;
+}
+
+int CPyrvane::LoadFuels(RunData& d) {
+  const PyrvaneInputs& in = inputs_;
   std::map<int, FuelModel> fuels;
   for (const auto& m : StandardFuelModels()) fuels[m.number] = FuelModel::FromStandard(m);
   if (!in.customFuelsFile.empty()) {
@@ -332,120 +401,77 @@ int CPyrvane::Run() {
     if (!ReadSpreadAdjustments(in.rosAdjustFile, adjust, why)) return Fail(kErrAdjustFile, in.rosAdjustFile + ": " + why);
   }
   if (!in.hasMoistures || in.moistures.empty()) return Fail(kErrNoMoistures);
-  std::map<int, Moistures> moist;
-  const FuelMoistureRecord* dflt = nullptr;
   for (const auto& r : in.moistures) {
-    if (r.model == 0 && !dflt) dflt = &r;
-    if (!moist.count(r.model))
-      moist[r.model] = {r.percent[0] / 100.0, r.percent[1] / 100.0, r.percent[2] / 100.0, r.percent[3] / 100.0,
-                        r.percent[4] / 100.0};
+    if (r.model == 0 && !d.defaultRecord) d.defaultRecord = &r;
+    if (!d.moist.count(r.model))
+      d.moist[r.model] = {r.percent[0] / 100.0, r.percent[1] / 100.0, r.percent[2] / 100.0, r.percent[3] / 100.0,
+                          r.percent[4] / 100.0};
   }
-  auto moistureOf = [&](int fm, Moistures& out) {
-    auto it = moist.find(fm);
-    if (it == moist.end()) it = moist.find(0);
-    if (it == moist.end()) return false;
-    out = it->second;
-    return true;
-  };
-
-  std::vector<std::int16_t> fuelRaw = HeldLayer(3), elevRaw = HeldLayer(0), slopeRaw = HeldLayer(1),
-                            aspectRaw = HeldLayer(2), coverRaw = HeldLayer(4);
-  std::vector<std::int16_t> heightRaw = HeldLayer(5), cbhRaw = HeldLayer(6), cbdRaw = HeldLayer(7);
-  if (fuelRaw.size() != n || slopeRaw.size() != n || aspectRaw.size() != n || elevRaw.size() != n)
-    return Fail(kErrNoLandscape);
-  const bool canopy = heightRaw.size() == n && cbhRaw.size() == n && cbdRaw.size() == n;
-  const auto& uc = h.unitCodes;
-
-  std::vector<int> present;
-  {
-    std::vector<char> seen(257, 0);
-    for (auto v : fuelRaw)
-      if (Burnable(v) && !seen[v]) {
-        seen[v] = 1;
-        present.push_back(v);
-      }
-    std::sort(present.begin(), present.end());
-  }
-  std::vector<char> known(257, 0);
-  std::vector<FuelModel> models(257);
-  std::vector<Moistures> modelMoist(257);
-  std::vector<double> modelAdjust(257, 1.0);
-  for (int fm : present) {
+  std::vector<char> seen(257, 0);
+  for (auto v : d.fuel)
+    if (Burnable(v) && !seen[v]) {
+      seen[v] = 1;
+      d.present.push_back(v);
+    }
+  std::sort(d.present.begin(), d.present.end());
+  for (int fm : d.present) {
     auto it = fuels.find(fm);
     if (it == fuels.end()) return Fail(kErrUnknownFuel, "Fuel model " + std::to_string(fm));
-    if (!moistureOf(fm, modelMoist[fm])) return Fail(kErrModelMoisture, "Fuel model " + std::to_string(fm));
-    models[fm] = it->second;
-    known[fm] = 1;
-    if (auto a = adjust.find(fm); a != adjust.end()) modelAdjust[fm] = a->second;
+    if (!d.MoistureOf(fm, d.modelMoist[fm])) return Fail(kErrModelMoisture, "Fuel model " + std::to_string(fm));
+    d.models[fm] = it->second;
+    d.known[fm] = 1;
+    if (auto a = adjust.find(fm); a != adjust.end()) d.modelAdjust[fm] = a->second;
   }
-  const FuelModel fm10 = FuelModel::FromStandard(*FindStandardFuelModel(10));
-  if (cancel_) return Fail(kErrCancelled);
+  return kEngineOk;
+}
 
-  // Cell inputs in engine units.
-  std::vector<float> elevM(n), slopeDeg(n), aspectDeg(n), coverPct(n);
-  const int threads = in.processors > 0 ? in.processors : omp_get_num_procs();
-#pragma omp parallel for schedule(static) num_threads(threads)
-  for (size_t i = 0; i < n; ++i) {
-    elevM[i] = elevRaw[i] == -9999 ? kNoData : static_cast<float>(ToMetres(uc[0], elevRaw[i]));
-    slopeDeg[i] = slopeRaw[i] == -9999 ? kNoData : static_cast<float>(SlopeDegrees(uc[1], slopeRaw[i]));
-    aspectDeg[i] = aspectRaw[i] == -9999 ? kNoData : static_cast<float>(aspectRaw[i]);
-    coverPct[i] = coverRaw.size() == n && coverRaw[i] > 0 ? static_cast<float>(CoverPercent(uc[4], coverRaw[i])) : 0.0f;
-  }
-  SetOverall(1, 1);
-
-  // ---- winds ----
-  const bool uphill = in.windDirection == -1, downhill = in.windDirection == -2;
-  const bool gridded = !in.griddedSpeedFile.empty() || !in.griddedDirectionFile.empty();
-  std::vector<float> windSpeedGrid, windDirGrid;
+int CPyrvane::LoadWinds(RunData& d) {
+  const PyrvaneInputs& in = inputs_;
   if (in.generateWinds) return Fail(kErrGenerateWinds);
-  if (gridded) {
-    SetOverall(2, 0);
-    if (in.griddedSpeedFile.empty() || in.griddedDirectionFile.empty() ||
-        !SampleRaster(in.griddedSpeedFile, rows_, cols_, west_, north_, cell_, windSpeedGrid) ||
-        !SampleRaster(in.griddedDirectionFile, rows_, cols_, west_, north_, cell_, windDirGrid))
-      return Fail(kErrGriddedWindFile, in.griddedSpeedFile + "\n" + in.griddedDirectionFile);
-    // Cells the wind files do not cover take the constant wind.
-    for (size_t i = 0; i < n; ++i) {
-      windSpeedGrid[i] = windSpeedGrid[i] == kNoData ? static_cast<float>(Wind20Mph(in.windSpeed, in.windSpeedUnits))
-                                                     : static_cast<float>(Wind20Mph(windSpeedGrid[i], in.windSpeedUnits));
-      if (windDirGrid[i] == kNoData) windDirGrid[i] = static_cast<float>(std::max(in.windDirection, 0.0));
-    }
-    windRows_ = rows_;
-    windCols_ = cols_;
-    windRes_ = static_cast<int>(std::lround(cell_));
-    windWest_ = west_;
-    windSouth_ = GetSouth();
-    phase_[0] = 1.0;
-    SetOverall(2, 1);
+  d.gridded = !in.griddedSpeedFile.empty() || !in.griddedDirectionFile.empty();
+  if (!d.gridded) return kEngineOk;
+  SetOverall(2, 0);
+  if (in.griddedSpeedFile.empty() || in.griddedDirectionFile.empty() ||
+      !SampleRaster(in.griddedSpeedFile, rows_, cols_, west_, north_, cell_, d.windSpeed) ||
+      !SampleRaster(in.griddedDirectionFile, rows_, cols_, west_, north_, cell_, d.windDir))
+    return Fail(kErrGriddedWindFile, in.griddedSpeedFile + "\n" + in.griddedDirectionFile);
+  // Cells the wind files do not cover take the constant wind.
+  const float constant = static_cast<float>(Wind20Mph(in.windSpeed, in.windSpeedUnits));
+  for (size_t i = 0; i < d.n; ++i) {
+    d.windSpeed[i] = d.windSpeed[i] == kNoData ? constant : static_cast<float>(Wind20Mph(d.windSpeed[i], in.windSpeedUnits));
+    if (d.windDir[i] == kNoData) d.windDir[i] = static_cast<float>(std::max(in.windDirection, 0.0));
   }
-  if (cancel_) return Fail(kErrCancelled);
+  windRows_ = rows_;
+  windCols_ = cols_;
+  windRes_ = static_cast<int>(std::lround(cell_));
+  windWest_ = west_;
+  windSouth_ = GetSouth();
+  phase_[0] = 1.0;
+  SetOverall(2, 1);
+  return kEngineOk;
+}
 
-  // ---- conditioning ----
-  ConditioningResult cond;
-  const bool conditioned = in.conditioning;
-  if (conditioned) {
-    SetOverall(3, 0);
-    double stationElev = 0;
-    auto weather = ConditioningWeather(in, &stationElev);
-    if (weather.empty()) return Fail(kErrWeather);
-    Moistures init;
-    if (dflt) {
-      init = {dflt->percent[0] / 100.0, dflt->percent[1] / 100.0, dflt->percent[2] / 100.0, 0, 0};
-    } else {
-      const auto& r = in.moistures.front();
-      init = {r.percent[0] / 100.0, r.percent[1] / 100.0, r.percent[2] / 100.0, 0, 0};
-    }
-    const double initial[4] = {init.m1, init.m10, init.m100, init.m100};
-    ConditioningCells cells{static_cast<int>(n), elevM.data(), slopeDeg.data(), aspectDeg.data(), coverPct.data(),
-                            static_cast<double>(h.latitude)};
-    std::atomic<double>& prog = phase_[1];
-    if (!ConditionFuels(cells, weather, stationElev, initial, threads, cancel_, prog, cond))
-      return Fail(kErrCancelled);
-    SetOverall(3, 1);
-  }
-  if (cancel_) return Fail(kErrCancelled);
+int CPyrvane::Condition(RunData& d) {
+  const PyrvaneInputs& in = inputs_;
+  d.conditioned = in.conditioning;
+  if (!d.conditioned) return kEngineOk;
+  SetOverall(3, 0);
+  double stationElev = 0;
+  auto weather = ConditioningWeather(in, &stationElev);
+  if (weather.empty()) return Fail(kErrWeather);
+  const FuelMoistureRecord& r = d.defaultRecord ? *d.defaultRecord : in.moistures.front();
+  const double initial[4] = {r.percent[0] / 100.0, r.percent[1] / 100.0, r.percent[2] / 100.0, r.percent[2] / 100.0};
+  ConditioningCells cells{static_cast<int>(d.n), d.elevM.data(), d.slopeDeg.data(), d.aspectDeg.data(),
+                          d.coverPct.data(), static_cast<double>(land_->Header().latitude)};
+  if (!ConditionFuels(cells, weather, stationElev, initial, d.threads, cancel_, phase_[1], d.cond))
+    return Fail(kErrCancelled);
+  SetOverall(3, 1);
+  return kEngineOk;
+}
 
-  // ---- fire behaviour ----
+int CPyrvane::ComputeCells(RunData& d) {
+  const PyrvaneInputs& in = inputs_;
+  const auto& uc = land_->Header().unitCodes;
   SetOverall(4, 0);
   std::array<bool, kOutputCount> want{};
   for (int k = 0; k < kOutputCount; ++k) want[k] = selected_[k] || in.outputs[k];
@@ -453,86 +479,85 @@ int CPyrvane::Run() {
     for (int k : {kOutMaxSpreadDir, kOutEllipseA, kOutEllipseB, kOutEllipseC}) want[k] = true;
   if (in.maxSpotVectors) want[kOutMaxSpot] = true;
   want[kOutTorchingIndex] = want[kOutCrowningIndex] = false;
-  want[kOutWindDir] = want[kOutWindSpeed] = gridded;
+  want[kOutWindDir] = want[kOutWindSpeed] = false;
   try {
     for (int k = 0; k < kOutputCount; ++k)
-      if (want[k]) grids_[k].assign(n, kNoData);
+      if (want[k]) grids_[k].assign(d.n, kNoData);
+    if (d.gridded) {
+      grids_[kOutWindSpeed] = d.windSpeed;
+      grids_[kOutWindDir] = d.windDir;
+    }
   } catch (const std::bad_alloc&) {
     return Fail(kErrMemory);
   }
-  if (gridded) {
-    grids_[kOutWindSpeed] = windSpeedGrid;
-    grids_[kOutWindDir] = windDirGrid;
-  }
+  const bool spotting = want[kOutMaxSpot] || want[kOutMaxSpotDir] || want[kOutMaxSpotDx];
 
   // Fuel beds of each model under its own moistures, when they do not vary by cell.
+  const FuelModel fm10 = FuelModel::FromStandard(*FindStandardFuelModel(10));
   std::vector<FuelBedState> beds(257), beds10(257);
-  if (!conditioned)
-    for (int fm : present) {
-      beds[fm] = ComputeFuelBed(models[fm], modelMoist[fm]);
-      beds10[fm] = ComputeFuelBed(fm10, modelMoist[fm]);
+  if (!d.conditioned)
+    for (int fm : d.present) {
+      beds[fm] = ComputeFuelBed(d.models[fm], d.modelMoist[fm]);
+      beds10[fm] = ComputeFuelBed(fm10, d.modelMoist[fm]);
     }
 
   const double wind20Const = Wind20Mph(in.windSpeed, in.windSpeedUnits);
+  const bool uphill = in.windDirection == -1, downhill = in.windDirection == -2;
   std::atomic<long> rowsDone{0};
   const int rows = rows_, cols = cols_;
   auto put = [&](int k, size_t i, double v) {
     if (!grids_[k].empty()) grids_[k][i] = static_cast<float>(v);
   };
 
-#pragma omp parallel for schedule(dynamic, 1) num_threads(threads)
+#pragma omp parallel for schedule(dynamic, 1) num_threads(d.threads)
   for (int r = 0; r < rows; ++r) {
     if (cancel_.load(std::memory_order_relaxed)) continue;
     for (int c = 0; c < cols; ++c) {
       const size_t i = static_cast<size_t>(r) * cols + c;
-      const int fm = fuelRaw[i];
-      const bool data = fuelRaw[i] != -9999 && slopeDeg[i] != kNoData && aspectDeg[i] != kNoData;
-      if (!data) continue;  // every grid keeps -9999
-      // Moistures of the cell.
+      const int fm = d.fuel[i];
+      if (fm == -9999 || d.slopeDeg[i] == kNoData || d.aspectDeg[i] == kNoData) continue;  // all stay -9999
       Moistures m;
-      bool haveM = Burnable(fm) && known[fm] ? (m = modelMoist[fm], true) : moistureOf(fm, m);
-      if (conditioned) {
-        m.m1 = cond.m1[i];
-        m.m10 = cond.m10[i];
-        m.m100 = cond.m100[i];
+      const bool haveM = Burnable(fm) && d.known[fm] ? (m = d.modelMoist[fm], true) : d.MoistureOf(fm, m);
+      if (d.conditioned) {
+        m.m1 = d.cond.m1[i];
+        m.m10 = d.cond.m10[i];
+        m.m100 = d.cond.m100[i];
+        put(kOutSolar, i, d.cond.solar[i]);
       }
-      if (haveM || conditioned) {
+      if (haveM || d.conditioned) {
         put(kOutMoisture1, i, m.m1);
         put(kOutMoisture10, i, m.m10);
         put(kOutMoisture100, i, m.m100);
-        put(kOutMoisture1000, i, conditioned ? cond.m1000[i] : m.m100);
+        put(kOutMoisture1000, i, d.conditioned ? d.cond.m1000[i] : m.m100);
       }
-      if (conditioned) put(kOutSolar, i, cond.solar[i]);
 
-      const double slopeTan = std::tan(slopeDeg[i] * kPi / 180.0);
-      const double upslope = std::fmod(aspectDeg[i] + 180.0, 360.0);
-      double wind20 = gridded ? windSpeedGrid[i] : wind20Const;
-      double windFrom = gridded ? windDirGrid[i] : in.windDirection;
-      if (!gridded && (uphill || downhill)) {
-        double up = slopeDeg[i] > 0 ? upslope : std::fmod(in.defaultUpDownDirection + 180.0, 360.0);
-        windFrom = uphill ? up + 180.0 : up;  // blowing up the slope comes from below it
+      const double slopeTan = std::tan(d.slopeDeg[i] * kPi / 180.0);
+      const double upslope = std::fmod(d.aspectDeg[i] + 180.0, 360.0);
+      const double wind20 = d.gridded ? d.windSpeed[i] : wind20Const;
+      double windFrom = d.gridded ? d.windDir[i] : in.windDirection;
+      if (!d.gridded && (uphill || downhill)) {
+        // Blowing up the slope comes from below it; flat cells take the default direction.
+        if (d.slopeDeg[i] <= 0) windFrom = in.defaultUpDownDirection;
+        else windFrom = uphill ? upslope + 180.0 : upslope;
       }
       const double windTo = std::fmod(windFrom + 180.0, 360.0);
 
-      if (!Burnable(fm) || !known[fm] || !models[fm].Burnable()) {
-        put(kOutCrownState, i, 0);
-        put(kOutCrownFraction, i, 0);
-        put(kOutMaxSpot, i, 0);
-        put(kOutMaxSpotDir, i, 0);
-        put(kOutMaxSpotDx, i, 0);
+      if (!Burnable(fm) || !d.known[fm] || !d.models[fm].Burnable()) {
+        for (int k : {kOutCrownState, kOutCrownFraction, kOutMaxSpot, kOutMaxSpotDir, kOutMaxSpotDx}) put(k, i, 0);
         continue;
       }
       FuelBedState bed = beds[fm], bed10 = beds10[fm];
-      if (conditioned) {
-        bed = ComputeFuelBed(models[fm], m);
+      if (d.conditioned) {
+        bed = ComputeFuelBed(d.models[fm], m);
         bed10 = ComputeFuelBed(fm10, m);
       }
-      const double shM = canopy ? std::max(0.0, HeightMetres(uc[5], heightRaw[i])) : 0.0;
-      const double cbhM = canopy ? std::max(0.0, HeightMetres(uc[6], cbhRaw[i])) : 0.0;
-      const double cbd = canopy ? std::max(0.0, DensityKgM3(uc[7], cbdRaw[i])) : 0.0;
-      const double waf = WindAdjustmentFactor(models[fm].depth, coverPct[i], shM * kFtPerM);
-      CrownInput crown{cbhM, cbd, shM, in.foliarMoisture, in.crownMethod};
-      FireResult f = ComputeFire(bed, bed10, wind20 * 88.0, waf, windTo, slopeTan, upslope, crown, modelAdjust[fm]);
+      const double shM = d.canopy ? std::max(0.0, HeightMetres(uc[5], d.height[i])) : 0.0;
+      const double cbhM = d.canopy ? std::max(0.0, HeightMetres(uc[6], d.baseHeight[i])) : 0.0;
+      const double cbd = d.canopy ? std::max(0.0, DensityKgM3(uc[7], d.density[i])) : 0.0;
+      const double waf = WindAdjustmentFactor(d.models[fm].depth, d.coverPct[i], shM * kFtPerM);
+      const CrownInput crown{cbhM, cbd, shM, in.foliarMoisture, in.crownMethod};
+      const FireResult f =
+          ComputeFire(bed, bed10, wind20 * 88.0, waf, windTo, slopeTan, upslope, crown, d.modelAdjust[fm]);
 
       double ros = f.rosMMin, dir = f.direction;
       if (in.fixedSpreadDirection) {
@@ -552,35 +577,38 @@ int CPyrvane::Run() {
       put(kOutCrownFraction, i, f.cfb);
       put(kOutMidflame, i, wind20 * waf);
       // Slope along the spread direction shortens the horizontal projection of the run.
-      double along = slopeTan * std::cos((dir - upslope) * kPi / 180.0);
+      const double along = slopeTan * std::cos((dir - upslope) * kPi / 180.0);
       put(kOutHorizRate, i, ros / std::sqrt(1.0 + along * along));
       put(kOutMaxSpreadDir, i, f.direction * kPi / 180.0);
       put(kOutEllipseA, i, f.ellA);
       put(kOutEllipseB, i, f.ellB);
       put(kOutEllipseC, i, f.ellC);
-      if (want[kOutMaxSpot] || want[kOutMaxSpotDir] || want[kOutMaxSpotDx]) {
-        double surfaceFlame = SurfaceFlameLength(f.hpaKJm2 * f.surfaceRosMMin / 60.0);
-        double spot = MaxSpotDistanceM(surfaceFlame, crowning, flame, shM, models[fm].depth, wind20);
+      if (spotting) {
+        const double surfaceFlame = SurfaceFlameLength(f.hpaKJm2 * f.surfaceRosMMin / 60.0);
+        const double spot = MaxSpotDistanceM(surfaceFlame, crowning, flame, shM, d.models[fm].depth, wind20);
         put(kOutMaxSpot, i, PackMaxSpot(spot, windTo));
         put(kOutMaxSpotDir, i, spot > 0 ? windTo : 0.0);
         put(kOutMaxSpotDx, i, spot);
       }
     }
-    long done = ++rowsDone;
+    const long done = ++rowsDone;
     phase_[2].store(static_cast<double>(done) / rows, std::memory_order_relaxed);
     if ((done & 15) == 0) SetOverall(4, static_cast<double>(done) / rows);
   }
   if (cancel_) return Fail(kErrCancelled);
   phase_[2] = 1.0;
+  return kEngineOk;
+}
 
-  if (!in.memoryOutputs && !in.tempStoragePath.empty()) {
-    for (int k = 0; k < kOutputCount; ++k) {
-      if (grids_[k].empty()) continue;
-      std::string path = in.tempStoragePath + "/pyrvane_" + kOutputFileNames[k] + ".tif";
-      std::string why;
-      if (!WriteGridGeoTiff(path, grids_[k].data(), rows_, cols_, west_, north_, cell_, kOutputFileNames[k], &why))
-        return Fail(kErrOutputWrite, why);
-    }
+int CPyrvane::WriteFiles() {
+  const PyrvaneInputs& in = inputs_;
+  if (in.memoryOutputs || in.tempStoragePath.empty()) return kEngineOk;
+  for (int k = 0; k < kOutputCount; ++k) {
+    if (grids_[k].empty()) continue;
+    std::string path = in.tempStoragePath + "/pyrvane_" + kOutputFileNames[k] + ".tif";
+    std::string why;
+    if (!WriteGridGeoTiff(path, grids_[k].data(), rows_, cols_, west_, north_, cell_, kOutputFileNames[k], &why))
+      return Fail(kErrOutputWrite, why);
   }
   return kEngineOk;
 }

@@ -69,7 +69,14 @@ class CPyrvane {
 
  private:
   int Fail(int code, std::string detail = {});
+  // The phases of a launch.
   int Run();
+  int LoadCells(engines::RunData& d);
+  int LoadFuels(engines::RunData& d);
+  int LoadWinds(engines::RunData& d);
+  int Condition(engines::RunData& d);
+  int ComputeCells(engines::RunData& d);
+  int WriteFiles();
   void SetOverall(int state, double fraction);
   std::vector<std::int16_t> HeldLayer(int layer) const;
 

@@ -238,6 +238,8 @@ TEST(Pyrvane, WindTypesSetTheSpreadDirection) {
         // Downhill: wind and slope oppose; the head follows whichever is stronger, on that line.
         double d = std::fabs(std::remainder(dd[i] * 180.0 / M_PI - upslope, 360.0));
         EXPECT_TRUE(d < 1e-3 || std::fabs(d - 180.0) < 1e-3) << d;
+      } else {
+        EXPECT_NEAR(std::remainder(dd[i] * 180.0 / M_PI - 270.0, 360.0), 0.0, 1e-3);  // flat: the default wind
       }
       ++checked;
     }
