@@ -6,6 +6,8 @@
 #include <cstring>
 #include <new>
 
+#include <unistd.h>
+
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "themes/mapped_file.h"
@@ -108,6 +110,14 @@ float CTheme::GetValueAt(double x, double y) const {
 }
 
 bool CTheme::AllocateMemory() {
+  // A grid larger than the machine's memory is out of memory, not a long wait for the kernel
+  // to give up (a few header bytes of a raster can claim any size).
+  const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGESIZE);
+  if (pages > 0 && pageSize > 0 &&
+      CellCount() / static_cast<std::size_t>(pageSize) * sizeof(float) > static_cast<std::size_t>(pages)) {
+    hasMemory_ = false;
+    return false;
+  }
   try {
     memory_.assign(CellCount(), 0.0f);
   } catch (const std::bad_alloc&) {

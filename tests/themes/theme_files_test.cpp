@@ -246,6 +246,15 @@ make('nogt.tif', gdal.GDT_Float32, [[1, 2]], gt=None)
     EXPECT_EQ(t.south, 190) << c.file;
     EXPECT_EQ(t.name, std::string(c.file).substr(0, std::string(c.file).find('.')));
   }
+  // A few bytes that claim more cells than the machine holds are refused, not allocated.
+  Python("from osgeo import gdal\n"
+         "ds = gdal.GetDriverByName('GTiff').Create('" + Path("huge.tif") +
+             "', 1000000, 1000000, 1, gdal.GDT_Float32, ['SPARSE_OK=TRUE', 'BIGTIFF=YES', 'TILED=YES'])\n"
+         "ds.SetGeoTransform((0, 1, 0, 0, 0, -1))\n",
+         dir_);
+  CTheme huge;
+  EXPECT_EQ(huge.LoadGdalRaster(10, Path("huge.tif")), 0);
+  EXPECT_FALSE(huge.HasMemoryGrid());
   CTheme noGeo;
   EXPECT_EQ(noGeo.LoadGdalRaster(10, Path("nogt.tif")), -1);
   CTheme missing;
