@@ -20,6 +20,12 @@ CTheme::CTheme() = default;
 CTheme::~CTheme() { ReleaseStores(); }
 
 void CTheme::ReleaseStores() {
+  DropCells();
+  if (gridText_) std::fclose(gridText_);
+  gridText_ = nullptr;
+}
+
+void CTheme::DropCells() {
   memory_.clear();
   memory_.shrink_to_fit();
   hasMemory_ = false;
@@ -30,8 +36,6 @@ void CTheme::ReleaseStores() {
   lcp_.reset();
   lcpCells_ = nullptr;
   lcpCount_ = 0;
-  if (gridText_) std::fclose(gridText_);
-  gridText_ = nullptr;
 }
 
 float CTheme::LandscapeCell(std::size_t cellIndex) const {
@@ -110,6 +114,7 @@ float CTheme::GetValueAt(double x, double y) const {
 }
 
 bool CTheme::AllocateMemory() {
+  DropCells();
   // A grid larger than the machine's memory is out of memory, not a long wait for the kernel
   // to give up (a few header bytes of a raster can claim any size).
   const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGESIZE);

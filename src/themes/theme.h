@@ -118,6 +118,8 @@ class CTheme {
   bool MakeScratch(RowProducer&& produce);
   bool AllocateMemory();
   void ReleaseStores();
+  // Frees every cell store (a reader refills a theme from scratch).
+  void DropCells();
   void SetGridFrom(const LandscapeGrid& grid);
   float LandscapeCell(std::size_t cellIndex) const;
   std::size_t CellCount() const {

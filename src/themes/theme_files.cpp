@@ -94,6 +94,7 @@ bool KeywordIs(std::string_view token, const char* keyword, std::size_t letters)
 
 template <class RowProducer>
 bool CTheme::MakeScratch(RowProducer&& produce) {
+  DropCells();
   const std::string path = platform::ReserveScratchFile(".pvb");
   if (path.empty()) {
     TellErrorOpening(platform::Join(platform::WorkingFolder(), "*.pvb"));
@@ -410,7 +411,7 @@ int CTheme::LoadGdalRaster(int /*layerType*/, const std::string& path,
       float* row = memory_.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(columns);
       if (!NextRow(progress, r, rows) ||
           band->RasterIO(GF_Read, 0, r, columns, 1, row, columns, 1, GDT_Float32, 0, 0) != CE_None) {
-        ReleaseStores();
+        DropCells();
         return 0;
       }
       // The file's own nodata becomes the system's.
@@ -508,7 +509,7 @@ int CTheme::ReadLandscapeBand(int type, const LandscapeGrid& grid, GDALRasterBan
   std::int16_t lo = -9999, hi = -9999;
   for (int r = 0; r < rows; ++r) {
     if (band->RasterIO(GF_Read, 0, r, columns, 1, in.data(), columns, 1, GDT_Int16, 0, 0) != CE_None) {
-      ReleaseStores();
+      DropCells();
       return 0;
     }
     float* row = memory_.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(columns);
@@ -566,6 +567,7 @@ int CTheme::OpenLandscapeBand(int type, const LandscapeGrid& grid, const std::st
     return 0;
   }
   if (keepInMemory && AllocateMemory()) return 1;
+  DropCells();
   auto map = std::make_unique<MappedFile>();
   const std::uint64_t needed =
       (offset + static_cast<std::uint64_t>(CellCount()) * static_cast<std::uint64_t>(nBands)) * 2;

@@ -71,12 +71,18 @@ TEST_F(ThemeCells, SetTakesRowFirstGetTakesColumnFirstAndOnlyMemoryIsWritable) {
   EXPECT_EQ(t->GetCellValue(1, 2), 10) << "memory edits are not written back to the scratch file";
 }
 
-TEST_F(ThemeCells, ScratchFileIsRemovedWithTheTheme) {
+TEST_F(ThemeCells, ScratchFileIsRemovedWithTheThemeOrWhenTheThemeIsRefilled) {
   {
     auto a = MakeTheme(3, 4, Cells12());
     auto b = MakeTheme(3, 4, Cells12());
     EXPECT_NE(a->ScratchPath(), b->ScratchPath());
     EXPECT_EQ(CountFiles(".pvb"), 2);
+    ASSERT_TRUE(a->LoadMemoryGrid());
+    const float one = 42;
+    ASSERT_EQ(a->CreateFromFloats("again", 0, 0, 1, 1, 1, 1, kNoData, &one, 0, 10), 1);
+    EXPECT_EQ(CountFiles(".pvb"), 2);
+    EXPECT_FALSE(a->HasMemoryGrid());
+    EXPECT_EQ(a->GetCellValue(0, 0), 42);
   }
   EXPECT_EQ(CountFiles(".pvb"), 0);
 }
