@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -317,7 +318,8 @@ int CTheme::LoadGridFile(int type, const std::string& path, platform::ProgressSi
     }
     p = lineEnd < end ? lineEnd + 1 : end;
   }
-  if (nColumns < 0 || nRows < 0 || nColumns > INT32_MAX || nRows > INT32_MAX || !(size > 0))
+  if (nColumns < 0 || nRows < 0 || nColumns > INT32_MAX || nRows > INT32_MAX || !(size > 0) ||
+      !std::isfinite(size) || !std::isfinite(x) || !std::isfinite(y))
     return refuse();
   // Every number takes at least one character and one separator.
   const auto remaining = static_cast<unsigned long long>(end - p);

@@ -195,6 +195,7 @@ TEST_F(ThemeFiles, AsciiGridTakesItsProjectionAndRefusesBrokenData) {
       "nrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n1\n",                     // no ncols
       "ncols 100000\nnrows 100000\nxllcorner 0\nyllcorner 0\ncellsize 1\n1\n",  // beyond the file
       "ncols -3\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n1\n",
+      "ncols 1\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize inf\n1\n",
   };
   for (const char* text : bad) {
     WriteBytes(Path("b.asc"), text);
