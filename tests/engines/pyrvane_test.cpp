@@ -334,10 +334,19 @@ TEST(Pyrvane, ReadsLandscapeFilesThroughGdalOracle) {
   ASSERT_EQ(e.CommandTextLoad(enginetest::InputsText()), kEngineOk);
   ASSERT_EQ(e.LaunchPyrvane(0), kEngineOk);
   EXPECT_GT(e.GetOutputLayer(kOutSpreadRate)[0], 0.0f);
-  // Resampling to 60 m halves the grid.
+  // Resampling to 60 m halves the grid (a travel-time run's order: resample, area, launch).
+  e.ResetBurn();
+  EXPECT_EQ(e.GetOutputLayer(kOutSpreadRate), nullptr);
   e.ResampleLandscape(60.0);
+  e.SetAnalysisArea(500150.0, 500000.0, 4000000.0, 3999880.0);
   EXPECT_EQ(e.GetNumCols(), 3);
   EXPECT_EQ(e.GetNumRows(), 2);
+  EXPECT_DOUBLE_EQ(e.GetCellSize(), 60.0);
+  EXPECT_EQ(e.GetLayerValueByCell(3, 1, 0), 102.0f);  // its centre lies in source cell (3, 1)
+  ASSERT_EQ(e.LaunchPyrvane(0), kEngineOk);
+  ASSERT_NE(e.GetOutputLayer(kOutSpreadRate), nullptr);
+  EXPECT_GT(e.GetOutputLayer(kOutSpreadRate)[4], 0.0f);
+  EXPECT_EQ(e.GetOutputLayer(kOutSpreadRate)[5], -9999.0f);  // centre beyond the landscape's east edge
 }
 
 TEST(Pyrvane, CustomFuelsInBothLayoutsAndUnitsMatchTheStandardModel) {
