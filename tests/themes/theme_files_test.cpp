@@ -294,6 +294,8 @@ print(' '.join(repr(v) for v in ds.GetGeoTransform()))
   EXPECT_TRUE(platform::FileExists(path + ".aux.xml"));
   // A projection text GDAL cannot read leaves the file without one.
   EXPECT_TRUE(t->SaveGeoTiff("EPSG:999999", Path("plain.tif"), &legend));
+  for (auto& e : std::filesystem::directory_iterator(dir_))
+    EXPECT_EQ(e.path().string().find(".part"), std::string::npos) << e.path();
 }
 
 TEST_F(ThemeFiles, GeoTiffWriterReportsFailureWithoutCrashing) {
