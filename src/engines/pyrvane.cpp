@@ -69,24 +69,32 @@ bool SampleRaster(const std::string& path, int rows, int cols, double west, doub
   std::unique_ptr<GDALDataset> ds(GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
   if (!ds || ds->GetRasterCount() < 1) return false;
   double gt[6];
-  if (ds->GetGeoTransform(gt) != CE_None || gt[1] == 0 || gt[5] == 0) return false;
-  int w = ds->GetRasterXSize(), h = ds->GetRasterYSize();
-  std::vector<float> src(static_cast<size_t>(w) * h);
+  if (ds->GetGeoTransform(gt) != CE_None || gt[1] == 0 || gt[5] == 0 || gt[2] != 0 || gt[4] != 0) return false;
+  const int w = ds->GetRasterXSize(), h = ds->GetRasterYSize();
   GDALRasterBand* b = ds->GetRasterBand(1);
-  if (b->RasterIO(GF_Read, 0, 0, w, h, src.data(), w, h, GDT_Float32, 0, 0) != CE_None) return false;
   int hasNd = 0;
-  double nd = b->GetNoDataValue(&hasNd);
+  const double nd = b->GetNoDataValue(&hasNd);
   out.assign(static_cast<size_t>(rows) * cols, kNoData);
-  for (int r = 0; r < rows; ++r)
+  // One source row at a time, so that a large wind raster costs only a row of memory.
+  std::vector<float> src(static_cast<size_t>(w));
+  int loaded = -1;
+  for (int r = 0; r < rows; ++r) {
+    const double y = north - (r + 0.5) * cell;
+    const int sr = static_cast<int>(std::floor((y - gt[3]) / gt[5]));
+    if (sr < 0 || sr >= h) continue;
+    if (sr != loaded) {
+      if (b->RasterIO(GF_Read, 0, sr, w, 1, src.data(), w, 1, GDT_Float32, 0, 0) != CE_None) return false;
+      loaded = sr;
+    }
     for (int c = 0; c < cols; ++c) {
-      double x = west + (c + 0.5) * cell, y = north - (r + 0.5) * cell;
-      int sc = static_cast<int>(std::floor((x - gt[0]) / gt[1]));
-      int sr = static_cast<int>(std::floor((y - gt[3]) / gt[5]));
-      if (sc < 0 || sr < 0 || sc >= w || sr >= h) continue;
-      float v = src[static_cast<size_t>(sr) * w + sc];
+      const double x = west + (c + 0.5) * cell;
+      const int sc = static_cast<int>(std::floor((x - gt[0]) / gt[1]));
+      if (sc < 0 || sc >= w) continue;
+      const float v = src[sc];
       if ((hasNd && v == nd) || !std::isfinite(v)) continue;
       out[static_cast<size_t>(r) * cols + c] = v;
     }
+  }
   return true;
 }
 
