@@ -1,15 +1,26 @@
-// Sends wx log messages to stderr for the whole test program: a logged error would otherwise
-// open a modal message box at the next idle time and stop the run.
+// The windowed test program's environment: wx log messages and failed wx assertions go to the
+// test output, since either would otherwise open a modal box and stop the run.
 #include <gtest/gtest.h>
+#include <wx/debug.h>
 #include <wx/log.h>
 
 namespace {
 
-class LogToStderr : public ::testing::Environment {
+void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
+                  const wxString& msg) {
+  ADD_FAILURE_AT(file.utf8_string().c_str(), line)
+      << "wx assertion " << cond.utf8_string() << " in " << func.utf8_string() << ": "
+      << msg.utf8_string();
+}
+
+class QuietWx : public ::testing::Environment {
  public:
-  void SetUp() override { delete wxLog::SetActiveTarget(new wxLogStderr); }
+  void SetUp() override {
+    delete wxLog::SetActiveTarget(new wxLogStderr);
+    wxSetAssertHandler(FailOnAssert);
+  }
 };
 
-const auto* const kLogToStderr = ::testing::AddGlobalTestEnvironment(new LogToStderr);
+const auto* const kQuietWx = ::testing::AddGlobalTestEnvironment(new QuietWx);
 
 }  // namespace

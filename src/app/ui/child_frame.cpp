@@ -14,7 +14,7 @@ CChildFrame::CChildFrame(wxDocument* doc, wxView* view, MainFrame* parent,
                          const PaneFactory& tree, const PaneFactory& map)
     : wxDocMDIChildFrame(doc, view, parent, wxID_ANY, doc ? doc->GetUserReadableName() : ""),
       main_(parent) {
-  splitter_ = new wxSplitterWindow(this, 59648, wxDefaultPosition, wxDefaultSize,
+  splitter_ = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                    wxSP_3D | wxSP_LIVE_UPDATE);
   tree_ = tree ? tree(splitter_) : new wxPanel(splitter_, wxID_ANY, wxDefaultPosition, wxSize(200, 100));
   map_ = map ? map(splitter_) : new wxPanel(splitter_);

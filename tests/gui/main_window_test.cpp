@@ -1,0 +1,327 @@
+#include <gtest/gtest.h>
+#include <wx/filehistory.h>
+#include <wx/menu.h>
+#include <wx/statusbr.h>
+#include <wx/textctrl.h>
+#include <wx/toolbar.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/command_rules.h"
+#include "app/ui/about_dialog.h"
+#include "app/ui/child_frame.h"
+#include "app/ui/main_frame.h"
+#include "app/ui/project_template.h"
+#include "app/ui/startup.h"
+#include "platform/messages.h"
+#include "platform/services.h"
+#include "widgets/screenshot.h"
+
+namespace fs = std::filesystem;
+using namespace app;
+using namespace app::ui;
+
+namespace {
+
+// A fresh folder under the build tree for one test's files.
+std::string TempFolder(const std::string& name) {
+  fs::path p = fs::path(PV_BINARY_DIR) / "test-window" / name;
+  fs::remove_all(p);
+  fs::create_directories(p);
+  return p.string();
+}
+
+bool Enabled(MainFrame* frame, int command) {
+  wxUpdateUIEvent e(MainFrame::WxIdFor(command));
+  e.SetEventObject(frame);
+  frame->ProcessWindowEvent(e);
+  return e.GetSetEnabled() ? e.GetEnabled() : true;
+}
+
+void Command(MainFrame* frame, int command) {
+  wxCommandEvent e(wxEVT_MENU, MainFrame::WxIdFor(command));
+  e.SetEventObject(frame);
+  frame->ProcessWindowEvent(e);
+}
+
+void CloseFrame(wxWindow* frame) {
+  frame->Destroy();
+  widgets::FlushEvents(3);
+}
+
+// A main frame with the project template, as the program builds it.
+MainFrame* NewFrameWithTemplate(const std::string& recent) {
+  auto* frame = new MainFrame(recent);
+  AddProjectTemplate(frame->DocManager(), CLASSINFO(EmptyProjectDocument),
+                     CLASSINFO(ProjectWindowView));
+  frame->Show();
+  return frame;
+}
+
+}  // namespace
+
+TEST(MainWindow, MenusToolbarAndStatusBarCarryTheProgramsCommands) {
+  auto* frame = new MainFrame(TempFolder("menus") + "/recent");
+  wxMenuBar* bar = frame->GetMenuBar();
+  ASSERT_TRUE(bar);
+  const char* titles[] = {"File", "View", "Options", "Utilities", "Help"};
+  ASSERT_EQ(bar->GetMenuCount(), 5u);
+  for (size_t i = 0; i < 5; ++i) EXPECT_EQ(bar->GetMenuLabelText(i), titles[i]);
+  struct Item {
+    int command;
+    const char* label;
+  };
+  const Item items[] = {
+      {cmd::kNew, "New"},
+      {cmd::kOpen, "Open..."},
+      {cmd::kExtractAndOpenArchive, "Extract and Open Archive..."},
+      {cmd::kCreateLandscapeFile, "Create Landscape File..."},
+      {cmd::kConvertLcpToGeoTiff, "Convert LCP to GeoTIFF"},
+      {cmd::kExit, "Exit"},
+      {cmd::kViewToolbar, "Toolbar"},
+      {cmd::kViewStatusBar, "Status Bar"},
+      {cmd::kColorRamps, "Color Ramps"},
+      {cmd::kPredefinedLegends, "Predefined Legends"},
+      {cmd::kEditPreferences, "Edit Preferences"},
+      {cmd::kSavePreferencesAs, "Save As..."},
+      {cmd::kLoadSavedPreferences, "Saved Preferences"},
+      {cmd::kLoadDefaultPreferences, "Default Preferences"},
+      {cmd::kWtrWndToWxs, "WTR and WND to WXS"},
+      {cmd::kAbout, "About Pyrvane..."},
+      {cmd::kHelp, "Help"},
+  };
+  for (const Item& item : items) {
+    wxMenuItem* mi = bar->FindItem(MainFrame::WxIdFor(item.command));
+    ASSERT_TRUE(mi) << item.label;
+    EXPECT_EQ(mi->GetItemLabelText(), item.label);
+    EXPECT_EQ(MainFrame::CommandFor(MainFrame::WxIdFor(item.command)), item.command);
+  }
+
+  wxToolBar* tools = frame->Toolbar();
+  const int order[] = {cmd::kNew,          cmd::kOpen,         cmd::kSave,
+                       cmd::kPrint,        cmd::kZoomInStep,   cmd::kZoomOutStep,
+                       cmd::kZoomInMode,   cmd::kZoomOutMode,  cmd::kPanMode,
+                       cmd::kStepBack,     cmd::kStepForward,  cmd::kIdentifyMode,
+                       cmd::kCreatePointsMode, cmd::kCreateLinesMode, cmd::kCreatePolygonsMode,
+                       cmd::kMeasureMode,  cmd::kCritiqueHtml, cmd::kCritiquePdf,
+                       cmd::kAbout};
+  std::vector<int> found;
+  for (size_t i = 0; i < tools->GetToolsCount(); ++i) {
+    const wxToolBarToolBase* t = tools->GetToolByPos(static_cast<int>(i));
+    if (!t->IsSeparator()) found.push_back(MainFrame::CommandFor(t->GetId()));
+  }
+  EXPECT_EQ(found, std::vector<int>(std::begin(order), std::end(order)));
+  EXPECT_EQ(tools->GetToolShortHelp(MainFrame::WxIdFor(cmd::kMeasureMode)), "Measure ");
+
+  wxStatusBar* status = frame->GetStatusBar();
+  ASSERT_EQ(status->GetFieldsCount(), 7);
+  EXPECT_EQ(status->GetStatusText(0), "Ready");
+  CloseFrame(frame);
+}
+
+TEST(MainWindow, EnableRulesWithoutAProject) {
+  platform::ScopedRecordingShell shell;
+  auto* frame = new MainFrame(TempFolder("enable") + "/recent");
+  frame->Show();
+  for (int id : {cmd::kExit, cmd::kAbout, cmd::kHelp, cmd::kViewToolbar, cmd::kViewStatusBar})
+    EXPECT_TRUE(Enabled(frame, id)) << id;
+  // Nothing prints, nothing needs a map without a project, and dialogs of other subsystems
+  // stay off until they register.
+  for (int id : {cmd::kPrint, cmd::kZoomInMode, cmd::kMeasureMode, cmd::kStepBack,
+                 cmd::kCritiquePdf, cmd::kExtractAndOpenArchive, cmd::kColorRamps,
+                 cmd::kViewShaderBar})
+    EXPECT_FALSE(Enabled(frame, id)) << id;
+  bool ran = false;
+  frame->BindCommand(cmd::kColorRamps, [&] { ran = true; });
+  EXPECT_TRUE(Enabled(frame, cmd::kColorRamps));
+  Command(frame, cmd::kColorRamps);
+  EXPECT_TRUE(ran);
+
+  // All six information panes are empty without a project.
+  EXPECT_EQ(frame->UpdateStatusPanes(), StatusTexts{});
+  for (int i = 1; i < 7; ++i) EXPECT_EQ(frame->GetStatusBar()->GetStatusText(i), "");
+
+  // The toolbar command hides and shows the toolbar and its check follows.
+  Command(frame, cmd::kViewToolbar);
+  EXPECT_FALSE(frame->Toolbar()->IsShown());
+  EXPECT_FALSE(frame->CurrentCommandState().toolbarShown);
+  Command(frame, cmd::kViewToolbar);
+  EXPECT_TRUE(frame->Toolbar()->IsShown());
+  CloseFrame(frame);
+}
+
+TEST(MainWindow, StatusPanesShowTheActiveProjectsState) {
+  auto* frame = new MainFrame(TempFolder("status") + "/recent");
+  StatusInfo info;
+  info.hasProject = info.hasMapView = info.hasVisibleTheme = info.hasLegend = true;
+  info.pointerMode = kModeZoomOut;
+  info.areaName = "Entire Landscape (Default)";
+  info.themeName = "Fuel Model";
+  info.value = 7;
+  info.unitsName = "Fuel Model";
+  info.easting = 500123.4;
+  info.northing = 4100456.6;
+  info.scaleDenominator = 24000;
+  frame->SetStatusProvider([&] { return info; });
+  frame->UpdateStatusPanes();
+  const char* expected[] = {"Map Mode: Zoom Out", "Entire Landscape (Default)", "Fuel Model",
+                            "7 (Fuel Model)", "500123, 4100457", "Scale: 1 : 24000"};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(frame->GetStatusBar()->GetStatusText(i + 1), expected[i]);
+  info.value = info.noData;
+  frame->UpdateStatusPanes();
+  EXPECT_EQ(frame->GetStatusBar()->GetStatusText(4), "NA");
+  CloseFrame(frame);
+}
+
+TEST(MainWindow, HelpAndAboutOpenTheHelpBase) {
+  platform::ScopedRecordingShell shell;
+  auto* frame = new MainFrame(TempFolder("help") + "/recent");
+  frame->SetHelpBase("https://help.example.org/pyrvane/");
+  Command(frame, cmd::kHelp);
+  ASSERT_EQ(shell.Opened().size(), 1u);
+  EXPECT_EQ(shell.Opened()[0], "url:https://help.example.org/pyrvane/");
+
+  {
+  CAboutDlg about(frame, frame->HelpBase());
+  about.Show();
+  about.TransferDataToWindow();
+  EXPECT_EQ(about.GetTitle(), "About Pyrvane");
+  auto* version = wxDynamicCast(about.FindWindow(CAboutDlg::kVersionEdit), wxTextCtrl);
+  auto* date = wxDynamicCast(about.FindWindow(CAboutDlg::kBuildDateEdit), wxTextCtrl);
+  ASSERT_TRUE(version && date);
+  EXPECT_EQ(version->GetValue(), "Pyrvane 6 Version 6.1");
+  EXPECT_EQ(date->GetValue(), "Apr 15 2021");
+  EXPECT_FALSE(version->IsEditable());
+  wxCommandEvent click(wxEVT_BUTTON, CAboutDlg::kOnlineHelpButton);
+  about.ProcessWindowEvent(click);
+  ASSERT_EQ(shell.Opened().size(), 2u);
+  EXPECT_EQ(shell.Opened()[1], "url:https://help.example.org/pyrvane/");
+  about.Hide();
+  }
+  CloseFrame(frame);
+}
+
+TEST(MainWindow, RecentFilesKeepTenAndSurviveARestart) {
+  std::string folder = TempFolder("recent");
+  std::string store = folder + "/Pyrvane6.recent";
+  std::vector<std::string> files;
+  for (int i = 0; i < 12; ++i) {
+    files.push_back(folder + "/p" + std::to_string(i) + ".pvn");
+    std::ofstream(files.back()) << "x";
+  }
+  auto* frame = new MainFrame(store);
+  for (const std::string& f : files) frame->DocManager()->AddFileToHistory(f);
+  EXPECT_EQ(frame->DocManager()->GetHistoryFilesCount(), 10u);
+  EXPECT_EQ(frame->DocManager()->GetHistoryFile(0), files[11]);
+  EXPECT_TRUE(frame->Close());  // closing writes the list
+  widgets::FlushEvents(3);
+
+  fs::remove(files[11]);  // the newest entry is gone by the next start
+  platform::ScopedRecordingMessages messages;
+  frame = NewFrameWithTemplate(store);
+  ASSERT_EQ(frame->DocManager()->GetHistoryFilesCount(), 10u);
+  EXPECT_EQ(frame->DocManager()->GetHistoryFile(9), files[2]);
+  Command(frame, cmd::kRecentFile);  // a missing file leaves the list
+  EXPECT_EQ(frame->DocManager()->GetHistoryFilesCount(), 9u);
+  EXPECT_EQ(frame->DocManager()->GetHistoryFile(0), files[10]);
+  CloseFrame(frame);
+}
+
+TEST(ProjectWindows, NewProjectWindowSplitsTreeAndMapAndNamesItself) {
+  auto* frame = NewFrameWithTemplate(TempFolder("child") + "/recent");
+  wxDocManager* manager = frame->DocManager();
+  wxDocument* doc = manager->CreateDocument(wxEmptyString, wxDOC_NEW);
+  ASSERT_TRUE(doc);
+  widgets::FlushEvents(3);
+  auto* child = dynamic_cast<CChildFrame*>(doc->GetFirstView()->GetFrame());
+  ASSERT_TRUE(child);
+  EXPECT_EQ(child->GetTitle(), "Pyrvane1");
+  EXPECT_EQ(frame->ActiveDocument(), doc);
+  EXPECT_TRUE(frame->CurrentCommandState().hasProject);
+
+  child->SetTreeWidth(300);
+  EXPECT_EQ(child->TreeWidth(), 300);
+  child->SetTreeWidth(2);  // held at the minimum the splitter allows
+  EXPECT_GE(child->TreeWidth(), 10);
+
+  child->UpdateCaption(true, "C:\\Data\\Tract.lcp");
+  EXPECT_EQ(child->GetTitle(), "Pyrvane1 - Tract.lcp");
+  // A second window on the same project is numbered.
+  wxView* second = manager->CreateView(doc);
+  ASSERT_TRUE(second);
+  auto* child2 = dynamic_cast<CChildFrame*>(second->GetFrame());
+  ASSERT_TRUE(child2);
+  child2->UpdateCaption(true, "C:\\Data\\Tract.lcp");
+  EXPECT_EQ(child2->GetTitle(), "Pyrvane1 - Tract.lcp:2");
+
+  // Closing the project leaves no stale active document behind.
+  EXPECT_TRUE(manager->CloseDocument(doc, true));
+  widgets::FlushEvents(3);
+  EXPECT_EQ(frame->ActiveDocument(), nullptr);
+  CloseFrame(frame);
+}
+
+TEST(ProjectWindows, PlacementOffTheScreenIsIgnored) {
+  auto* frame = new MainFrame(TempFolder("placement") + "/recent");
+  frame->SetSize(50, 60, 700, 500);
+  WindowPlacement off{ShowState::Normal, {-5000, -5000, -4000, -4000}};
+  frame->RestorePlacement(off);
+  EXPECT_EQ(frame->GetSize(), wxSize(700, 500));
+  WindowPlacement recorded;
+  frame->SetPlacementRecorder([&](const WindowPlacement& p) { recorded = p; });
+  frame->RestorePlacement({ShowState::Normal, {400, 300, 100, 100}});  // edges swapped
+  EXPECT_EQ(frame->GetSize(), wxSize(300, 200));
+  EXPECT_TRUE(frame->Close());
+  EXPECT_EQ(recorded.normal.right - recorded.normal.left, 300);
+  widgets::FlushEvents(3);
+}
+
+TEST(Startup, NoArgumentOpensANewProjectAndTheSplashHasGone) {
+  ApplicationShell shell;
+  StartupOptions options;
+  options.splashTimeoutMs = 0;  // only the end of start-up closes it
+  options.pauseMs = 0;
+  options.probeOpenGl = false;
+  options.recentFilesPath = TempFolder("startup") + "/recent";
+  ASSERT_TRUE(shell.Start(options, {}));
+  MainFrame* frame = shell.Frame();
+  ASSERT_TRUE(frame);
+  EXPECT_TRUE(frame->IsShown());
+  EXPECT_EQ(frame->GetTitle().BeforeFirst(' '), "Pyrvane");
+  EXPECT_EQ(frame->DocManager()->GetDocumentsVector().size(), 1u);
+  for (int i = 0; i < 200 && shell.Splash(); ++i) widgets::FlushEvents(1);
+  EXPECT_FALSE(shell.Splash());
+  CloseFrame(frame);
+}
+
+TEST(Startup, SplashEndedByItsTimeOutBeforeStartUpFinishesIsLeftAlone) {
+  ApplicationShell shell;
+  StartupOptions options;
+  options.splashTimeoutMs = 1;
+  options.probeOpenGl = false;
+  options.recentFilesPath = TempFolder("startup-timeout") + "/recent";
+  shell.ShowSplash(options);
+  for (int i = 0; i < 200 && shell.Splash(); ++i) widgets::FlushEvents(1);
+  ASSERT_FALSE(shell.Splash());  // gone and deleted by its own timer
+  ASSERT_TRUE(shell.FinishStart(options, {}));
+  CloseFrame(shell.Frame());
+}
+
+TEST(Startup, UnreadableProjectOnTheCommandLineEndsStartUp) {
+  platform::ScopedRecordingMessages messages;
+  ApplicationShell shell;
+  StartupOptions options;
+  options.splashTimeoutMs = 0;
+  options.pauseMs = 0;
+  options.probeOpenGl = false;
+  std::string folder = TempFolder("startup-bad");
+  options.recentFilesPath = folder + "/recent";
+  std::string project = folder + "/broken.pvn";
+  std::ofstream(project) << "not a project\n";
+  EXPECT_FALSE(shell.Start(options, {project}));
+  EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Error opening " + project});
+  for (int i = 0; i < 200 && (shell.Frame() || shell.Splash()); ++i) widgets::FlushEvents(1);
+  EXPECT_FALSE(shell.Frame());
+  EXPECT_FALSE(shell.Splash());
+}
