@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/atomic_file.h"
+
 namespace engines {
 
 MemoryLandscape::MemoryLandscape(CHeaderData header, std::vector<std::vector<std::int16_t>> layers)
@@ -90,7 +92,9 @@ std::unique_ptr<LandscapeSource> OpenGeoTiff(const std::string& path, std::strin
       return nullptr;
     }
   }
-  return std::make_unique<MemoryLandscape>(std::move(h), std::move(layers));
+  auto src = std::make_unique<MemoryLandscape>(std::move(h), std::move(layers));
+  if (const char* wkt = ds->GetProjectionRef()) src->SetProjection(wkt);
+  return src;
 }
 
 }  // namespace
@@ -113,6 +117,9 @@ std::unique_ptr<LandscapeSource> OpenLandscape(const std::string& path, std::str
   } else {
     src = OpenLcp(f, error);
     std::fclose(f);
+    // The coordinate system of an LCP lives in a ".prj" file beside it.
+    std::string prj, base = path.substr(0, path.rfind('.') == std::string::npos ? path.size() : path.rfind('.'));
+    if (src && platform::ReadWholeFile(base + ".prj", prj)) src->SetProjection(prj);
   }
   return src;
 }

@@ -19,6 +19,12 @@ class LandscapeSource {
   // the header's units, row 0 northernmost. False when the layer is absent or the window is not
   // inside the grid.
   virtual bool ReadWindow(int layer, int row0, int col0, int nrows, int ncols, std::int16_t* out) const = 0;
+  // The coordinate system as WKT (an LCP's ".prj" beside it, a GeoTIFF's own), or empty.
+  const std::string& Projection() const { return projection_; }
+  void SetProjection(std::string wkt) { projection_ = std::move(wkt); }
+
+ private:
+  std::string projection_;
 };
 
 // A landscape held as one int16 grid per present layer (rows x columns, north row first).

@@ -1,6 +1,7 @@
 #include "engines/output_writer.h"
 
 #include <gdal_priv.h>
+#include <ogr_spatialref.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -8,7 +9,8 @@
 namespace engines {
 
 bool WriteGridGeoTiff(const std::string& path, const float* cells, int rows, int cols, double west,
-                      double north, double cellSize, const std::string& description, std::string* error) {
+                      double north, double cellSize, const std::string& description, std::string* error,
+                      const std::string& projection) {
   std::string dummy;
   if (!error) error = &dummy;
   GDALAllRegister();
@@ -29,6 +31,10 @@ bool WriteGridGeoTiff(const std::string& path, const float* cells, int rows, int
   }
   double gt[6] = {west, cellSize, 0, north, 0, -cellSize};
   ds->SetGeoTransform(gt);
+  if (!projection.empty()) {
+    OGRSpatialReference srs;
+    if (srs.SetFromUserInput(projection.c_str()) == OGRERR_NONE) ds->SetSpatialRef(&srs);
+  }
   GDALRasterBand* b = ds->GetRasterBand(1);
   b->SetNoDataValue(-9999.0);
   b->SetDescription(description.c_str());

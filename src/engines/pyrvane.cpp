@@ -615,7 +615,8 @@ int CPyrvane::WriteFiles() {
     if (grids_[k].empty()) continue;
     std::string path = in.tempStoragePath + "/pyrvane_" + kOutputFileNames[k] + ".tif";
     std::string why;
-    if (!WriteGridGeoTiff(path, grids_[k].data(), rows_, cols_, west_, north_, cell_, kOutputFileNames[k], &why))
+    if (!WriteGridGeoTiff(path, grids_[k].data(), rows_, cols_, west_, north_, cell_, kOutputFileNames[k], &why,
+                          land_->Projection()))
       return Fail(kErrOutputWrite, why);
   }
   return kEngineOk;

@@ -417,8 +417,11 @@ TEST(Pyrvane, SampleLandscapeFromEitherFileKind) {
   ASSERT_EQ(lcp.GetNumCols(), tif.GetNumCols());
   EXPECT_DOUBLE_EQ(lcp.GetWest(), tif.GetWest());
   EXPECT_DOUBLE_EQ(lcp.GetNorth(), tif.GetNorth());
+  TempDir dir;
   for (CPyrvane* e : {&lcp, &tif}) {
-    ASSERT_EQ(e->CommandTextLoad(enginetest::InputsText()), kEngineOk);
+    ASSERT_EQ(e->CommandTextLoad(enginetest::InputsText(
+                  e == &lcp ? "USE_MEMORY_OUTPUTS: 0\nTEMP_STORAGE_PATH: " + dir.path.string() + "\n" : "")),
+              kEngineOk);
     int rc = e->LaunchPyrvane(0);
     ASSERT_EQ(rc, kEngineOk) << e->CommandFileError(rc);
   }
@@ -452,4 +455,8 @@ TEST(Pyrvane, SampleLandscapeFromEitherFileKind) {
   }
   EXPECT_GT(burnable, n / 2);
   EXPECT_GT(nonBurnable, 0);
+  // Files written from the LCP carry the coordinate system of its ".prj".
+  std::string info = Capture("gdalinfo -stats " + (dir.path / "pyrvane_spread_rate.tif").string() + " 2>&1");
+  EXPECT_NE(info.find("UTM zone 11N"), std::string::npos) << info;
+  EXPECT_NE(info.find("STATISTICS_MEAN"), std::string::npos) << info;
 }
