@@ -9,34 +9,44 @@
 
 namespace {
 
-// Ascending sort of floats through their bit patterns (three 11-bit radix passes): one
-// sort of a whole grid must stay close to the cost of reading it.
+// Ascending sort of floats through their bit patterns (three 11-bit radix passes over keys
+// made on the fly, counts taken in one pass): one sort of a whole grid must stay close to the
+// cost of reading it.
+inline std::uint32_t SortKey(float v) {
+  std::uint32_t b;
+  std::memcpy(&b, &v, 4);
+  return b ^ ((b & 0x80000000u) ? 0xFFFFFFFFu : 0x80000000u);
+}
+
 void SortFloats(std::vector<float>& values) {
   const std::size_t n = values.size();
-  if (n < 2048) {
+  if (n < 4096) {
     std::sort(values.begin(), values.end());
     return;
   }
-  std::vector<std::uint32_t> keys(n), tmp(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    std::uint32_t b;
-    std::memcpy(&b, &values[i], 4);
-    keys[i] = (b & 0x80000000u) ? ~b : (b | 0x80000000u);
+  constexpr int kBits = 11, kBuckets = 1 << kBits, kPasses = 3;
+  std::vector<std::size_t> counts(static_cast<std::size_t>(kBuckets) * kPasses, 0);
+  for (float v : values) {
+    const std::uint32_t k = SortKey(v);
+    for (int p = 0; p < kPasses; ++p) ++counts[static_cast<std::size_t>(p) * kBuckets + ((k >> (p * kBits)) & (kBuckets - 1))];
   }
-  constexpr int kBits = 11, kBuckets = 1 << kBits;
-  for (int pass = 0; pass < 3; ++pass) {
-    const int shift = pass * kBits;
-    std::size_t count[kBuckets + 1] = {};
-    for (std::uint32_t k : keys) ++count[((k >> shift) & (kBuckets - 1)) + 1];
-    for (int b = 0; b < kBuckets; ++b) count[b + 1] += count[b];
-    for (std::uint32_t k : keys) tmp[count[(k >> shift) & (kBuckets - 1)]++] = k;
-    keys.swap(tmp);
+  std::vector<float> other(n);
+  std::vector<float>* from = &values;
+  std::vector<float>* to = &other;
+  for (int p = 0; p < kPasses; ++p) {
+    std::size_t* c = counts.data() + static_cast<std::size_t>(p) * kBuckets;
+    std::size_t sum = 0;
+    for (int b = 0; b < kBuckets; ++b) {
+      const std::size_t here = c[b];
+      c[b] = sum;
+      sum += here;
+    }
+    const int shift = p * kBits;
+    float* out = to->data();
+    for (float v : *from) out[c[(SortKey(v) >> shift) & (kBuckets - 1)]++] = v;
+    std::swap(from, to);
   }
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::uint32_t k = keys[i];
-    const std::uint32_t b = (k & 0x80000000u) ? (k & 0x7FFFFFFFu) : ~k;
-    std::memcpy(&values[i], &b, 4);
-  }
+  if (from != &values) values.swap(*from);
 }
 
 bool IsData(float v) { return v != kNoData && !std::isnan(v); }
