@@ -5,8 +5,12 @@
 
 #include <cctype>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <random>
+#include <thread>
 
 #include "zip/zip_archive.h"
 
@@ -64,6 +68,117 @@ int OpenTargetFolder(const std::string& folder, const std::vector<std::string>& 
   }
   return fd;
 }
+
+void WriteAll(int fd, const char* p, std::size_t n, const std::string& shownPath) {
+  while (n) {
+    ssize_t w = ::write(fd, p, n);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      ZipThrowErrno(shownPath);
+    }
+    p += w;
+    n -= static_cast<std::size_t>(w);
+  }
+}
+
+// Writes the extracted pieces. For large entries a second thread writes while the next pieces
+// are inflated, so that the copy into the file system costs no time on the inflating thread;
+// pieces are gathered into blocks of about 1 MB so the two threads rarely meet.
+class PieceWriter {
+ public:
+  PieceWriter(int fd, std::uint32_t pieceSize, bool async, std::string shownPath)
+      : fd_(fd), shown_(std::move(shownPath)), async_(async), piece_(pieceSize) {
+    std::uint32_t block = pieceSize;
+    if (async_) block = std::max<std::uint32_t>(pieceSize, (1u << 20) / pieceSize * pieceSize);
+    buffers_.resize(async ? 3 : 1);
+    for (auto& b : buffers_) b.Allocate(block);
+    if (async_) thread_ = std::thread([this] { Run(); });
+  }
+  ~PieceWriter() {
+    if (async_) {
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+      }
+      wake_.notify_all();
+      thread_.join();
+    }
+  }
+  // Room for the next piece.
+  char* Buffer() { return buffers_[current_].data() + fill_; }
+  // Takes the piece just filled; raises the first write error met so far.
+  void Commit(std::uint32_t n) {
+    fill_ += n;
+    if (!async_) {
+      WriteAll(fd_, buffers_[0].data(), fill_, shown_);
+      fill_ = 0;
+      return;
+    }
+    if (buffers_[current_].GetSize() - fill_ < piece_) HandOver();
+  }
+  // Waits until everything taken is written.
+  void Finish() {
+    if (!async_) return;
+    if (fill_) HandOver();
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_.wait(lock, [&] { return queue_.empty() && !busy_; });
+    if (error_) ZipThrow(error_, shown_);
+  }
+
+ private:
+  struct Item {
+    std::size_t buffer;
+    std::uint32_t size;
+  };
+  void HandOver() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (error_) ZipThrow(error_, shown_);
+    queue_.push_back({current_, fill_});
+    wake_.notify_all();
+    current_ = (current_ + 1) % buffers_.size();
+    fill_ = 0;
+    // The next block must not be one still waiting to be written.
+    done_.wait(lock, [&] { return queue_.size() + (busy_ ? 1 : 0) < buffers_.size(); });
+    if (error_) ZipThrow(error_, shown_);
+  }
+  void Run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [&] { return stop_ || !queue_.empty(); });
+      if (queue_.empty()) return;
+      Item item = queue_.front();
+      queue_.pop_front();
+      busy_ = true;
+      bool failed = error_ != 0;
+      lock.unlock();
+      int err = 0;
+      if (!failed) {
+        try {
+          WriteAll(fd_, buffers_[item.buffer].data(), item.size, shown_);
+        } catch (const CZipException& e) {
+          err = e.m_iCause;
+        }
+      }
+      lock.lock();
+      busy_ = false;
+      if (err && !error_) error_ = err;
+      done_.notify_all();
+    }
+  }
+  int fd_;
+  std::string shown_;
+  bool async_;
+  std::uint32_t piece_;
+  std::vector<CZipAutoBuffer> buffers_;
+  std::size_t current_ = 0;
+  std::uint32_t fill_ = 0;
+  std::thread thread_;
+  std::mutex mutex_;
+  std::condition_variable wake_, done_;
+  std::deque<Item> queue_;
+  bool busy_ = false, stop_ = false;
+  int error_ = 0;
+};
 
 mode_t ExtractedMode(std::uint32_t attr, bool folder) {
   mode_t mode = (attr >> 16) & 0777;
@@ -149,10 +264,11 @@ bool CZipArchive::ExtractFile(std::uint16_t index, const std::string& folder, bo
     dir.fd = OpenTargetFolder(folder, parts, parts.size() - 1, dest);
     // Written under a temporary name and renamed when complete: a failed extraction leaves
     // neither a partial file nor a damaged previous one, and no link is ever followed.
-    std::random_device rd;
+    // Unpredictable enough for a name made with O_EXCL; seeded once per thread.
+    thread_local std::mt19937 names{std::random_device{}()};
     for (int attempt = 0; attempt < 100 && out < 0; ++attempt) {
       char suffix[16];
-      std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(rd()));
+      std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(names()));
       temp = "." + parts.back().substr(0, 200) + suffix + ".part";
       out = ::openat(dir.fd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
       if (out < 0 && errno != EEXIST) {
@@ -164,28 +280,21 @@ bool CZipArchive::ExtractFile(std::uint16_t index, const std::string& folder, bo
       temp.clear();
       ZipThrowErrno(dest, EEXIST);
     }
-    CZipAutoBuffer buf(bufferSize);
-    for (;;) {
-      std::uint32_t n = ReadEntryData(buf.data(), bufferSize);
-      if (n) {
-        const char* p = buf.data();
-        std::uint32_t left = n;
-        while (left) {
-          ssize_t w = ::write(out, p, left);
-          if (w < 0) {
-            if (errno == EINTR) continue;
-            ZipThrowErrno(dest);
+    {
+      PieceWriter writer(out, bufferSize, header.m_uUncomprSize >= (8u << 20), dest);
+      for (;;) {
+        std::uint32_t n = ReadEntryData(writer.Buffer(), bufferSize);
+        if (n) {
+          writer.Commit(n);
+          if (cb && !cb->RequestCallback(n)) {
+            abortCode = (n == bufferSize && m_info.uncomprLeft > 0) ? CZipException::abortedAction
+                                                                    : CZipException::abortedSafely;
+            break;
           }
-          p += w;
-          left -= static_cast<std::uint32_t>(w);
         }
-        if (cb && !cb->RequestCallback(n)) {
-          abortCode = (n == bufferSize && m_info.uncomprLeft > 0) ? CZipException::abortedAction
-                                                                  : CZipException::abortedSafely;
-          break;
-        }
+        if (n < bufferSize) break;
       }
-      if (n < bufferSize) break;
+      writer.Finish();
     }
     result = FinishReadingEntry(nullptr, false);
     if (abortCode == CZipException::abortedSafely && result != 1) abortCode = CZipException::abortedAction;

@@ -60,7 +60,7 @@ class CZipFileHeader {
   std::string m_pExtraField;  // central; the local one while an entry is added
 
   // The name in memory: UTF-8 with '/' separators.
-  std::string GetFileName() const { return name_; }
+  const std::string& GetFileName() const { return name_; }
   // Sets the name; the stored form is UTF-8, flagged when it is not ASCII.
   bool SetFileName(const std::string& name);
   std::string GetComment() const { return comment_; }
