@@ -253,7 +253,7 @@ FireResult ComputeFire(const FuelBedState& s, const FuelBedState& s10, double wi
     SurfaceSpread sp10 = ComputeSpread(s10, 0.4 * wind20, windTo, slopeTan, upslope);
     double rc = 3.34 * sp10.ros * kFtToM;
     double rac = CriticalActiveRate(crown.cbdKgM3);
-    bool initiated = fli >= i0;
+    bool initiated = fli > 0 && fli >= i0;  // a fire that does not spread lights no crown
     bool active = rc >= rac;
     double cfb = 0;
     if (crown.method == 0) {

@@ -146,7 +146,13 @@ TEST(FireBehavior, DynamicCuringAndNonBurnable) {
     EXPECT_FALSE(ComputeFire(ComputeFuelBed(FuelModel::FromStandard(*FindStandardFuelModel(n)), {}),
                              ComputeFuelBed(gr2, {}), 800, 0.4, 0, 0, 0, {}).rosMMin > 0);
   }
-  // Dead fuel wetter than extinction does not spread.
+  // Dead fuel wetter than extinction does not spread, and lights no crown even from the ground.
   Moistures wet{0.5, 0.5, 0.5, 0.3, 0.9};
-  EXPECT_EQ(ComputeFuelBed(FuelModel::FromStandard(*FindStandardFuelModel(1)), wet).ros0, 0.0);
+  auto wetBed = ComputeFuelBed(FuelModel::FromStandard(*FindStandardFuelModel(1)), wet);
+  EXPECT_EQ(wetBed.ros0, 0.0);
+  CrownInput ladder{0.0, 0.3, 20.0, 100.0, 1};
+  FireResult r = ComputeFire(wetBed, ComputeFuelBed(FuelModel::FromStandard(*FindStandardFuelModel(10)), wet), 1760,
+                             0.4, 0, 0, 0, ladder);
+  EXPECT_EQ(r.rosMMin, 0.0);
+  EXPECT_EQ(r.crownClass, kCrownSurface);
 }

@@ -161,7 +161,7 @@ def surface_and_crown(c):
     r10, _ = spread(bed10, 0.4 * w20, c['wind_to'], slope_tan, c['upslope'])
     rc = 3.34 * r10 * FT
     rac = np.where(c['cbd'] > 0, 3.0 / np.where(c['cbd'] > 0, c['cbd'], 1.0), 0.0)
-    init = canopy & (fli_s >= i0)
+    init = canopy & (fli_s > 0) & (fli_s >= i0)
     active = rc >= rac
     # crown fraction burned, two-threshold method
     cfb0 = np.where(init, np.maximum(0.0, 1 - np.exp(-0.23 * (rs - r_init))), 0.0)
