@@ -99,7 +99,7 @@ class ProjectTest : public ::testing::Test {
 };
 
 // Output of a shell command; the test fails when it does not succeed.
-inline std::string Run(const std::string& command) {
+inline std::string RunCommand(const std::string& command) {
   std::string out;
   std::FILE* p = ::popen(command.c_str(), "r");
   if (!p) return out;
