@@ -34,7 +34,10 @@ CZipArchive::~CZipArchive() {
 // ---- zlib allocation hooks ------------------------------------------------------------
 
 void* CZipArchive::ZAlloc(void* opaque, unsigned items, unsigned size) {
-  void* p = std::calloc(items, size);
+  // zlib initialises what it reads; zeroing its large windows for every entry would cost more
+  // than compressing a small file.
+  if (size && items > SIZE_MAX / size) return nullptr;
+  void* p = std::malloc(static_cast<std::size_t>(items) * size);
   if (p && opaque) {
     auto* self = static_cast<CZipArchive*>(opaque);
     self->m_info.allocations.push_back(p);
@@ -173,7 +176,9 @@ void CZipArchive::SetRootPath(const char* path) {
 std::string CZipArchive::GetGlobalComment() const { return IsClosed() ? std::string() : m_centralDir.m_pszComment; }
 
 bool CZipArchive::SetGlobalComment(const std::string& comment) {
-  if (IsClosed() || m_storage.IsReadingMultiVolume() || comment.size() > 0xFFFF || m_iFileOpened) return false;
+  if (IsClosed() || m_storage.IsReadOnly() || m_storage.IsReadingMultiVolume() || comment.size() > 0xFFFF ||
+      m_iFileOpened)
+    return false;
   m_centralDir.m_pszComment = comment;
   m_centralDir.RemoveFromDisk();
   AutoFlush();
@@ -333,7 +338,8 @@ void CZipArchive::CheckRoom(std::uint64_t dataBound, std::uint32_t headerSizes) 
 }
 
 bool CZipArchive::AddNewFileEx(CZipNewEntryRequest& info) {
-  if (IsClosed() || m_iFileOpened || m_info.generalBufferSize == 0 || info.m_nBufSize == 0) return false;
+  if (IsClosed() || m_storage.IsReadOnly() || m_iFileOpened || m_info.generalBufferSize == 0 || info.m_nBufSize == 0)
+    return false;
   const std::string path = ZipRemoveTrailingSeparators(info.m_szFilePath);
   if (path.empty() && !info.m_pFile) return false;
   std::string name = info.m_szFileNameInZip;
@@ -506,7 +512,7 @@ bool CZipArchive::StartNewEntry(CZipFileHeader& templ, int level, const char* so
   const std::uint32_t replaceSize = m_uReplaceSize;
   m_iPendingReplace = -1;
   m_uReplaceSize = 0;
-  if (IsClosed() || m_iFileOpened) return false;
+  if (IsClosed() || m_storage.IsReadOnly() || m_iFileOpened) return false;
   if (IsMultiVolume() && !m_storage.IsNewMultiVolume()) return false;
   if (replace < 0 && m_centralDir.GetCount() >= 0xFFFF) ThrowError(CZipException::tooManyEntries);
   if (sourcePath) {

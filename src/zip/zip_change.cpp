@@ -50,7 +50,7 @@ void CZipArchive::DeleteFilesByName(const std::vector<std::string>& names) {
 }
 
 void CZipArchive::DeleteFiles(CZipWordArray& indexes) {
-  if (IsClosed() || IsMultiVolume() || m_iFileOpened || indexes.empty()) return;
+  if (IsClosed() || m_storage.IsReadOnly() || IsMultiVolume() || m_iFileOpened || indexes.empty()) return;
   const std::size_t count = m_centralDir.GetCount();
   std::sort(indexes.begin(), indexes.end());
   indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
@@ -117,7 +117,7 @@ void CZipArchive::DeleteFiles(CZipWordArray& indexes) {
 }
 
 bool CZipArchive::RenameFile(std::uint16_t index, const std::string& newName) {
-  if (IsClosed() || IsMultiVolume() || m_iFileOpened || !m_centralDir.IsValidIndex(index)) return false;
+  if (IsClosed() || m_storage.IsReadOnly() || IsMultiVolume() || m_iFileOpened || !m_centralDir.IsValidIndex(index)) return false;
   CZipFileHeader* h = m_centralDir[index];
   std::string name = NormalizeEntryName(ZipRemoveTrailingSeparators(newName));
   if (name.empty()) return false;
@@ -214,7 +214,7 @@ void CZipArchive::MakeSpaceForReplace(int replaceIndex, std::uint64_t newTotal, 
 
 bool CZipArchive::GetFromArchive(CZipArchive& src, std::uint16_t index, int replaceIndex, bool keepSystem,
                                  int callbackKind) {
-  if (IsClosed() || src.IsClosed() || m_iFileOpened || src.m_iFileOpened || src.IsMultiVolume() ||
+  if (IsClosed() || m_storage.IsReadOnly() || src.IsClosed() || m_iFileOpened || src.m_iFileOpened || src.IsMultiVolume() ||
       (IsMultiVolume() && !m_storage.IsNewMultiVolume()) || !src.m_centralDir.IsValidIndex(index))
     return false;
   const CZipFileHeader* sh = src.m_centralDir[index];
@@ -415,7 +415,7 @@ bool CZipArchive::TestFile(std::uint16_t index, std::uint32_t bufferSize) {
 }
 
 bool CZipArchive::SetFileComment(std::uint16_t index, const std::string& comment) {
-  if (IsClosed() || IsMultiVolume() || m_iFileOpened || !m_centralDir.IsValidIndex(index) || comment.size() > 0xFFFF)
+  if (IsClosed() || m_storage.IsReadOnly() || IsMultiVolume() || m_iFileOpened || !m_centralDir.IsValidIndex(index) || comment.size() > 0xFFFF)
     return false;
   m_centralDir[index]->SetComment(comment);
   m_centralDir.InvalidateSize();

@@ -323,3 +323,34 @@ TEST(ZipAttributes, ConversionBetweenSystems) {
   h.SetFileName("file");
   EXPECT_FALSE(h.IsDirectory());
 }
+
+TEST_F(ZipWrite, EfficiencyCheckStoresIncompressibleData) {
+  const std::string noise = RandomBytes(1 << 20, 6), text = TextBytes(50000, 6);
+  std::string rnd = Src("noise.bin", noise);
+  CZipArchive zip;
+  zip.Open(P("eff.zip"), CZipArchive::zipCreate);
+  CZipNewEntryRequest req;
+  req.m_szFilePath = rnd;
+  req.m_szFileNameInZip = "checked.bin";
+  req.m_iSmartLevel = 15;
+  ASSERT_TRUE(zip.AddNewFileEx(req));
+  CZipMemFile mem;
+  mem.Write(text.data(), static_cast<std::uint32_t>(text.size()));
+  mem.SeekToBegin();
+  ASSERT_TRUE(zip.AddNewFileFromMemory(&mem, "from-memory.txt"));
+  zip.Close();
+  zip.Open(P("eff.zip"), CZipArchive::zipOpenReadOnly);
+  CZipFileHeader h;
+  zip.GetFileInfo(h, 0);
+  EXPECT_EQ(h.m_uMethod, 0);
+  EXPECT_EQ(h.m_uComprSize, noise.size());
+  zip.GetFileInfo(h, 1);
+  EXPECT_EQ(h.m_uMethod, 8);
+  EXPECT_EQ(h.GetSystemAttr(), zipsys::kDefaultFileAttr);
+  // Nothing can be added to an archive opened read-only.
+  EXPECT_FALSE(zip.AddNewFile(rnd, "more.bin"));
+  EXPECT_FALSE(zip.RenameFile(0, "x"));
+  EXPECT_FALSE(zip.SetGlobalComment("x"));
+  zip.Close();
+  ExpectToolsAccept(P("eff.zip"));
+}
