@@ -1,0 +1,156 @@
+#include "runs/run_outputs.h"
+
+#include <ctime>
+#include <memory>
+
+#include "app/layer_types.h"
+#include "platform/messages.h"
+#include "platform/numbers.h"
+#include "runs/run.h"
+#include "runs/run_host.h"
+#include "themes/legend.h"
+#include "themes/theme.h"
+
+namespace runs {
+
+namespace {
+
+// The run's slot that keeps output i, or null.
+CTheme** SlotOf(CRun& run, int index) {
+  switch (index) {
+    case 10: return &run.maxSpreadDirectionTheme;
+    case 11: return &run.ellipticalATheme;
+    case 12: return &run.ellipticalBTheme;
+    case 13: return &run.ellipticalCTheme;
+    case 14: return &run.maxSpottingTheme;
+    case kOutputWindDirection: return &run.windDirectionGridTheme;
+    case kOutputWindSpeed: return &run.windSpeedGridTheme;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+const char* OutputLayerName(int index) { return GetOutputLayerName(index); }
+
+bool IsBasicOutputMade(int index, const CRunOutputs& o, int windType) {
+  switch (index) {
+    case 0: return o.flameLength;
+    case 1: return o.rateOfSpread;
+    case 2: return o.firelineIntensity;
+    case 3: return o.heatPerUnitArea;
+    case 4: return o.crownFireActivity;
+    case 5: return o.solarRadiation;
+    case 6: return o.fuelMoisture1;
+    case 7: return o.fuelMoisture10;
+    case 8: return o.midflameWindSpeed;
+    case 9: return o.horizontalMovementRate;
+    case 10: return o.maxSpreadDirection;
+    case 11: return o.ellipticalA;
+    case 12: return o.ellipticalB;
+    case 13: return o.ellipticalC;
+    case 14: return o.maxSpotting || o.maxSpotVectors;
+    case 15: return o.fuelMoisture100;
+    case 16: return o.fuelMoisture1000;
+    case 17: return o.crownFractionBurned;
+    case 20: return o.maxSpottingDirection;
+    case 21: return o.maxSpottingDistance;
+    case kOutputWindDirection:
+    case kOutputWindSpeed: return windType == 2 || windType == 4;
+    default: return false;  // torching and crowning indexes are never converted
+  }
+}
+
+const std::vector<std::string>& RunOutputTags(RunKind kind) {
+  static const std::vector<std::string> none;
+  static const std::vector<std::string> mtt = {
+      "#MTT_ROS",       "#MTT_INFLUENCE",  "#MTT_ARRIVAL", "#MTT_INTENSITY",
+      "#MTT_IGNITIONS", "#MTT_FLOWPATHS",  "#MTT_MAJORPATHS", "#MTT_CONTOUR",
+      "#MTT_EMBER_LOCATIONS", "#MTT_EMBER_LIST"};
+  static const std::vector<std::string> random = {
+      "#SOWFIR_BURN_PROBABILITIES", "#SOWFIR_PERIMETERS", "#SOWFIR_FLP_ENGLISH",
+      "#SOWFIR_FLP_METRIC", "#SOWFIR_FIRE_SIZE_LIST"};
+  static const std::vector<std::string> tom = {
+      "#TOM_OPPORTUNITIES", "#TOM_TREATMENT", "#TOM_ROS",       "#TOM_INFLUENCE",
+      "#TOM_ARRIVAL",       "#TOM_INTENSITY", "#TOM_FLOWPATHS", "#TOM_MAJORPATHS",
+      "#TOM_CONTOUR"};
+  static const std::vector<std::string> embrith = {
+      "#EMBRITH_ARRIVAL",         "#EMBRITH_FLAMELENGTH",  "#EMBRITH_ROS",
+      "#EMBRITH_INTENSITY",       "#EMBRITH_HEAT_PER_UNIT_AREA",
+      "#EMBRITH_SPREAD_DIRECTION", "#EMBRITH_CROWN_FIRE",  "#EMBRITH_REACTION_INTENSITY",
+      "#EMBRITH_IGNITION_GRID",   "#EMBRITH_PERIMETERS",   "#EMBRITH_SPOT_LOCATIONS",
+      "#EMBRITH_SPOT_LIST",       "#EMBRITH_WIND_VECTORS", "#EMBRITH_SPREAD_VECTORS"};
+  switch (kind) {
+    case RunKind::MTT: return mtt;
+    case RunKind::RandomIgnitions: return random;
+    case RunKind::TOM: return tom;
+    case RunKind::Embrith: return embrith;
+    case RunKind::Basic: break;
+  }
+  return none;
+}
+
+std::string RunLogTimestamp() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32] = {};
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
+}
+
+std::string BuildPyrvaneRunLog(const CRun& run, const RunLogFacts& facts, double seconds,
+                               const std::string& inputsFileText) {
+  using platform::FormatC;
+  const CRunInputs& in = run.inputs;
+  std::string log;
+  log += FormatC("#Run Log for Pyrvane run: %s\r\n", run.name.c_str());
+  log += FormatC("#Run Completed: %s\r\n", facts.completed.c_str());
+  log += FormatC("#Run Time (Seconds): %.2f\r\n", seconds);
+  log += FormatC("#Landscape File: %s\r\n", facts.landscapeFile.c_str());
+  log += FormatC("#Landscape Resolution: %.1lf\r\n", facts.landscapeResolution);
+  log += FormatC("#FUEL_MOISTURE_FILE: %s\r\n", in.fuelMoistureFile.c_str());
+  if (!in.noConditioning) {
+    if (in.useWeatherStream) {
+      log += FormatC("#RAWS_FILE: %s\r\n", in.weatherStreamFile.c_str());
+    } else {
+      log += FormatC("#WEATHER_FILE: %s\r\n", in.weatherFile.c_str());
+      log += FormatC("#WIND_FILE: %s\r\n", in.windFile.c_str());
+    }
+  }
+  log += inputsFileText;
+  return log;
+}
+
+int CreatePyrvaneOutputThemes(CRun& run, PyrvaneRunResult& result, const RunLogFacts& facts) {
+  if (!result.succeeded) return 0;
+  for (int index : result.missing) {
+    platform::Tell(platform::FormatC("Error retrieving Pyrvane output layer %s",
+                                     OutputLayerName(index)));
+  }
+  int made = 0;
+  for (OutputGrid& grid : result.grids) {
+    auto theme = std::make_unique<CTheme>();
+    if (!theme->CreateFromFloats(OutputLayerName(grid.index), grid.south, grid.west,
+                                 grid.cellWidth, grid.cellHeight, grid.rows, grid.columns,
+                                 -9999.0f, grid.cells.data(), 0,
+                                 grid.index + kOutputLayerTypeBase)) {
+      platform::Tell(platform::FormatC("Error retrieving Pyrvane output layer %s",
+                                       OutputLayerName(grid.index)));
+      continue;
+    }
+    grid.cells = {};  // the theme holds its own copy now
+    std::unique_ptr<CThemeLegendData> legend;
+    if (run.host) legend = run.host->CreateLegendData(theme.get());
+    if (CTheme** slot = SlotOf(run, grid.index)) *slot = theme.get();
+    run.AddOutputTheme(std::move(theme), std::move(legend));
+    ++made;
+  }
+  if (!result.stoppedWhileCollecting) {
+    run.runLogs.push_back(
+        {"Run Log", BuildPyrvaneRunLog(run, facts, result.seconds, result.inputsFileText)});
+  }
+  return made;
+}
+
+}  // namespace runs

@@ -1,0 +1,68 @@
+#pragma once
+// What a finished fire-behaviour run leaves behind: the output grids handed back by the
+// engine (collected on the run thread), the output themes and legends made from them on
+// the UI thread, and the run log.
+#include <string>
+#include <vector>
+
+class CRun;
+class CRunOutputs;
+
+namespace runs {
+
+constexpr int kOutputNameCount = 33;
+constexpr int kBasicOutputCount = 24;
+constexpr int kOutputLayerTypeBase = 11;
+constexpr int kOutputWindDirection = 22;
+constexpr int kOutputWindSpeed = 23;
+
+// Display name of output i (layer type i + 11); "" outside the table.
+const char* OutputLayerName(int index);
+
+// Whether a basic run makes output i (0..23) from the run's choices and wind type.
+bool IsBasicOutputMade(int index, const CRunOutputs& outputs, int windType);
+
+// The optional-output tags of the non-basic run kinds, in their log order.
+enum class RunKind { Basic, MTT, RandomIgnitions, TOM, Embrith };
+const std::vector<std::string>& RunOutputTags(RunKind kind);
+
+// One output grid copied out of the engine, with its georeference.
+struct OutputGrid {
+  int index = 0;
+  double south = 0, west = 0, cellWidth = 0, cellHeight = 0;
+  int rows = 0, columns = 0;
+  std::vector<float> cells;
+};
+
+// Everything the run thread hands to the UI thread after a launch.
+struct PyrvaneRunResult {
+  bool succeeded = false;        // the engine finished and its grids were collected
+  double seconds = 0;            // wall-clock run time
+  std::string inputsFileText;    // the bytes the engine read, for the run log
+  std::vector<OutputGrid> grids;
+  std::vector<int> missing;      // outputs the engine did not hand back
+  bool stoppedWhileCollecting = false;  // the log is thrown away, the grids are kept
+};
+
+// Facts of the project that a run log records.
+struct RunLogFacts {
+  std::string landscapeFile;
+  double landscapeResolution = 0;
+  std::string completed;  // "%Y-%m-%d %H:%M:%S", local time
+};
+
+// The current local time as the run log writes it.
+std::string RunLogTimestamp();
+
+// The basic run log: title, completion, run time, landscape, moisture and weather files,
+// then the inputs file byte for byte. Every formatted line ends with CR LF.
+std::string BuildPyrvaneRunLog(const CRun& run, const RunLogFacts& facts, double seconds,
+                               const std::string& inputsFileText);
+
+// On the UI thread: output themes with legends (and their slots in the run) from the
+// collected grids, then the run log (not when the run was stopped while collecting). A
+// result that did not succeed makes nothing, so a cancelled run leaves no half outputs.
+// Missing grids are reported one by one. Returns the themes made.
+int CreatePyrvaneOutputThemes(CRun& run, PyrvaneRunResult& result, const RunLogFacts& facts);
+
+}  // namespace runs
