@@ -97,6 +97,8 @@ bool CPyrvane2WorkArea::ExportAsciiGrid(CTheme* theme, const std::string& path) 
 
   const CThemeLegendData* legend = document->GetVisibleThemeLegend();
   GDALRasterBand* band = dataset->GetRasterBand(1);
+  // In the grid's own header too, for readers that do not see the raster library's notes.
+  band->SetNoDataValue(-9999);
   std::vector<float> line(static_cast<std::size_t>(theme->columns));
   for (int r = firstRow; r < rows; ++r) {
     theme->ReadRow(r, line.data());

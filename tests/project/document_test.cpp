@@ -1,0 +1,305 @@
+#include "project_test_support.h"
+
+namespace project_test {
+namespace {
+
+// Counts what the document tells its views and windows.
+struct Recorder : DocumentObserver {
+  std::vector<int> hints;
+  std::vector<const void*> removed;
+  void OnUpdate(CPVN4Doc&, int hint) override { hints.push_back(hint); }
+  void OnRemoving(CPVN4Doc&, const void* object) override { removed.push_back(object); }
+};
+
+float Layered(int layer, int r, int c) { return layer == 3 ? static_cast<float>(1 + (r + c) % 3) : 10.0f * layer + r; }
+
+class DocumentTest : public ProjectTest {
+ protected:
+  CPVN4Doc& Doc() {
+    CPVN4Doc& doc = MakeLandscape(10, 10, 30, 30, Layered);
+    doc.AddObserver(&recorder);
+    doc.windows.updateLegend = [this] { ++legendUpdates; };
+    return doc;
+  }
+  CTheme* AddGrid(CPVN4Doc& doc, float value) {
+    return doc.AddGridTheme(MakeTheme(10, 10, 10, 30, 30, std::vector<float>(100, value)));
+  }
+  Recorder recorder;
+  int legendUpdates = 0;
+};
+
+TEST_F(DocumentTest, NewDocumentHoldsNothingAndMeasuresInUnitCells) {
+  CPVN4Doc doc;
+  ASSERT_TRUE(doc.OnNewDocument());
+  EXPECT_EQ(doc.landscape.path, "No Landscape File");
+  EXPECT_TRUE(doc.areas.empty() && doc.gridThemes.empty() && doc.currentArea == nullptr);
+  double w = 0, h = 0;
+  doc.GetCellSize(&w, &h);
+  EXPECT_EQ(w, 1.0);
+  EXPECT_EQ(h, 1.0);
+  EXPECT_EQ(doc.GetLayerUnits(10), 0);
+  EXPECT_EQ(doc.GetLayerUnits(-1), 0);
+
+  // With a landscape, the landscape's cells even when a generic grid of another size comes first.
+  CPVN4Doc& loaded = MakeLandscape(2, 2, 30, 20, Layered);
+  loaded.gridThemes.insert(loaded.gridThemes.begin(), MakeTheme(10, 1, 1, 5, 5, {1}));
+  loaded.GetCellSize(&w, &h);
+  EXPECT_EQ(w, 30.0);
+  EXPECT_EQ(h, 20.0);
+}
+
+TEST_F(DocumentTest, ChangesNotifyViewsMarkModifiedAndRebuildTheLegend) {
+  CPVN4Doc& doc = Doc();
+  CTheme* grid = AddGrid(doc, 4);
+  EXPECT_EQ(recorder.hints, std::vector<int>{kHintRender});
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_EQ(legendUpdates, 1);
+  // Every area holds the new theme's window and legend at its place in the list.
+  for (const auto& a : doc.areas) {
+    EXPECT_EQ(a->legends.back()->GetTheme(), grid);
+    EXPECT_EQ(a->themeRects.back().theme, grid);
+  }
+
+  // Vector and contour removals leave the redraw to their command.
+  recorder.hints.clear();
+  doc.SetModifiedFlag(false);
+  int v = 0;
+  doc.AddVectorDrawItem(reinterpret_cast<CVectorTheme*>(&v));
+  doc.DeleteVectorTheme(reinterpret_cast<CVectorTheme*>(&v));
+  EXPECT_TRUE(recorder.hints.empty());
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_EQ(legendUpdates, 2);
+  EXPECT_TRUE(doc.drawPriority.empty());
+
+  doc.RemoveObserver(&recorder);
+  doc.NotifyChanged();
+  EXPECT_TRUE(recorder.hints.empty());
+}
+
+TEST_F(DocumentTest, DeletingAGridThemeDropsEveryReferenceToIt) {
+  CPVN4Doc& doc = Doc();
+  CTheme* a = AddGrid(doc, 1);
+  CTheme* b = AddGrid(doc, 2);
+  CTheme* c = AddGrid(doc, 3);
+  ASSERT_NE(doc.CreateWorkArea(200, 200, 100, 100, "second"), nullptr);
+  CTheme* fuel = doc.GetThemeByLayerType(3);
+
+  doc.SetVisibleTheme(a);
+  doc.DeleteGridTheme(b);  // not the visible one
+  EXPECT_EQ(doc.visibleTheme, a);
+  for (const auto& area : doc.areas) {
+    ASSERT_EQ(area->legends.size(), doc.gridThemes.size());
+    for (std::size_t i = 0; i < doc.gridThemes.size(); ++i)
+      EXPECT_EQ(area->legends[i]->GetTheme(), doc.gridThemes[i].get());
+    EXPECT_EQ(area->GetThemeRect(b).theme, nullptr);
+    EXPECT_EQ(area->GetThemeRect(c).theme, c);
+  }
+  EXPECT_EQ(recorder.removed, std::vector<const void*>{b});
+
+  doc.DeleteGridTheme(a);  // the visible one: the fuel-model layer takes over
+  EXPECT_EQ(doc.visibleTheme, fuel);
+  EXPECT_EQ(doc.GetVisibleThemeLegend()->GetTheme(), fuel);
+
+  // Even a landscape layer: no pointer to it survives, and no fuel layer leaves none visible.
+  doc.DeleteGridTheme(fuel);
+  EXPECT_EQ(doc.visibleTheme, nullptr);
+  EXPECT_EQ(doc.landscape.layers[3], nullptr);
+  EXPECT_EQ(doc.GetThemeByLayerType(3), nullptr);
+}
+
+// A deleter that only counts, so the test can hand the document themes it cannot see.
+int g_deleted = 0;
+template <class T>
+void CountDelete(T*) {
+  ++g_deleted;
+}
+
+TEST_F(DocumentTest, OverlayRemovalsFreeTheirThemesOnceAndTheirDrawItems) {
+  CPVN4Doc& doc = Doc();
+  g_deleted = 0;
+  int storage[4] = {};
+  auto* vector = reinterpret_cast<CVectorTheme*>(&storage[0]);
+  auto* contour = reinterpret_cast<CContourTheme*>(&storage[1]);
+  auto* wind = reinterpret_cast<CWindVectorTheme*>(&storage[2]);
+  doc.AddVectorTheme(OwnedTheme<CVectorTheme>(vector, &CountDelete<CVectorTheme>));
+  doc.AddContourTheme(OwnedTheme<CContourTheme>(contour, &CountDelete<CContourTheme>));
+  doc.AddWindVectorTheme(OwnedTheme<CWindVectorTheme>(wind, &CountDelete<CWindVectorTheme>));
+  doc.AddWindVectorDrawItem(wind, WindVectorFacts{});
+  doc.AddVectorDrawItem(vector);  // a second item of the same theme
+  ASSERT_EQ(doc.drawPriority.size(), 4u);
+  ASSERT_NE(doc.FindWindVectorLegend(wind), nullptr);
+
+  doc.DeleteVectorTheme(vector);
+  doc.DeleteContourTheme(contour);
+  doc.DeleteWindVectorTheme(wind);
+  EXPECT_EQ(g_deleted, 3);
+  EXPECT_TRUE(doc.drawPriority.empty());
+  EXPECT_TRUE(doc.vectorThemes.empty() && doc.contourThemes.empty() && doc.windVectorThemes.empty());
+  // The arrow theme's legend goes with it: left behind it would name a freed theme.
+  EXPECT_EQ(doc.FindWindVectorLegend(wind), nullptr);
+  // A theme the document does not hold is not freed again.
+  doc.DeleteVectorTheme(vector);
+  EXPECT_EQ(g_deleted, 3);
+}
+
+TEST_F(DocumentTest, ArrowLegendSplitsTheMagnitudeRange) {
+  CPVN4Doc& doc = Doc();
+  CWindVectorPreferences& p = GetApp().windVectorPrefs[1];
+  p.numClasses = 5;
+  p.units = 1;
+  p.usePredefinedLegend = 0;
+  p.ramp = CColorRamp({0x000010, 0x000050});
+  int theme = 0;
+  WindVectorFacts facts;
+  facts.kind = 1;
+  facts.minMagnitude = 2;
+  facts.maxMagnitude = 12;
+  facts.convertUnits = [](double v, int from, int to) { return from == to ? v : v * 2; };
+  const std::size_t at = doc.AddWindVectorLegend(reinterpret_cast<CWindVectorTheme*>(&theme), facts);
+  const CWVLegendData& l = *doc.windVectorLegends[at];
+  ASSERT_EQ(l.GetCount(), 5);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_FLOAT_EQ(l.GetEntry(i).GetValue(), 8.0f + 4.0f * i);  // 4 .. 24 in the display units
+    EXPECT_EQ(l.GetEntry(i).GetRelativeLength(), i + 1);
+  }
+  EXPECT_EQ(l.GetEntry(0).GetColor(), 0x000010u);
+  EXPECT_EQ(l.GetMinValue(), 2.0);
+  EXPECT_EQ(l.units, 1);
+
+  // A named predefined legend of the same kind is copied instead.
+  auto pre = std::make_unique<CPredefinedWVThemeLegend>();
+  pre->name = "Gusts";
+  pre->kind = 1;
+  GetApp().predefinedWVLegends.push_back(std::move(pre));
+  p.usePredefinedLegend = 1;
+  p.predefinedLegendName = "Gusts";
+  const std::size_t copied = doc.AddWindVectorLegend(reinterpret_cast<CWindVectorTheme*>(&theme), facts);
+  EXPECT_EQ(doc.windVectorLegends[copied]->GetCount(), 1);
+  EXPECT_EQ(doc.windVectorLegends[copied]->GetMaxValue(), 12.0);
+  // No classes asked for: no classes, and no division by zero.
+  p.usePredefinedLegend = 0;
+  p.numClasses = 0;
+  EXPECT_EQ(doc.windVectorLegends[doc.AddWindVectorLegend(nullptr, facts)]->GetCount(), 0);
+}
+
+// A run whose output theme is on show, in a second area.
+CRun* AddRunWithOutput(CPyrvane2WorkArea& area, CTheme*& output) {
+  CRun* run = area.AddRun(std::make_unique<CRun>());
+  auto theme = MakeTheme(12, 10, 10, 30, 30, std::vector<float>(100, 7.0f));
+  output = theme.get();
+  auto legend = area.CreateLegendData(output, nullptr);
+  run->AddOutputTheme(std::move(theme), std::move(legend));
+  return run;
+}
+
+TEST_F(DocumentTest, DeletingTheCurrentAreaShowsTheFuelLayerOnEveryPath) {
+  for (int path : {0, 1, 2}) {  // tree Delete key, Delete command, deleting the run first
+    CPVN4Doc& doc = Doc();
+    CPyrvane2WorkArea* area = doc.CreateWorkArea(200, 200, 100, 100, "fire");
+    CTheme* output = nullptr;
+    CRun* run = AddRunWithOutput(*area, output);
+    ASSERT_EQ(area->GetThemeRect(output).theme, output);
+    doc.SetVisibleTheme(output);
+    ASSERT_EQ(doc.GetVisibleThemeLegend()->GetTheme(), output);
+    doc.viewHistory = {{1, 1, 1, doc.DefaultArea(), nullptr}, {2, 2, 1, area, output}, {3, 3, 1, area, output}};
+    doc.historyPosition = 2;
+    platform::ScopedRecordingMessages messages;
+    if (path == 0) {
+      doc.DeleteWorkArea(area);
+    } else if (path == 1) {
+      EXPECT_TRUE(doc.OnDeleteAnalysisArea(area, "fire"));
+      EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Delete Analysis Area 'fire'?"});
+    } else {
+      area->DeleteRun(run);
+      EXPECT_TRUE(area->runs.empty());
+      EXPECT_EQ(area->GetThemeRect(output).theme, nullptr);
+      EXPECT_EQ(doc.visibleTheme, doc.GetThemeByLayerType(3));
+      doc.DeleteWorkArea(area);
+    }
+    EXPECT_EQ(doc.areas.size(), 1u);
+    EXPECT_EQ(doc.currentArea, doc.DefaultArea());
+    EXPECT_EQ(doc.visibleTheme, doc.GetThemeByLayerType(3));
+    ASSERT_EQ(doc.viewHistory.size(), 1u);
+    EXPECT_EQ(doc.historyPosition, 0);
+    EXPECT_EQ(recorder.removed.back(), area);
+    recorder = Recorder{};
+  }
+}
+
+TEST_F(DocumentTest, DeleteCommandRefusesTheDefaultAreaAndKeepsTheChangeOnNo) {
+  CPVN4Doc& doc = Doc();
+  CPyrvane2WorkArea* area = doc.CreateWorkArea(200, 200, 100, 100, "fire");
+  CTheme* grid = AddGrid(doc, 5);
+  doc.SetVisibleTheme(grid);
+  platform::ScopedRecordingMessages messages;
+  messages.Script({platform::Answer::No});
+  EXPECT_FALSE(doc.OnDeleteAnalysisArea(doc.DefaultArea(), "Entire Landscape (Default)"));
+  EXPECT_FALSE(doc.OnDeleteAnalysisArea(area, "fire"));
+  EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Can not delete the default Analysis Area.",
+                                                        "Delete Analysis Area 'fire'?"}));
+  EXPECT_EQ(doc.areas.size(), 2u);
+  EXPECT_EQ(doc.currentArea, doc.DefaultArea());
+  EXPECT_EQ(doc.visibleTheme, doc.GetThemeByLayerType(3));
+}
+
+TEST_F(DocumentTest, ClosingOrDestroyingTheActiveProjectClearsIt) {
+  int closed = 0;
+  {
+    CPVN4Doc doc;
+    doc.windows.closeWindows = [&] { ++closed; };
+    SetActiveDocument(&doc);
+    doc.OnCloseDocument();
+    EXPECT_EQ(GetActiveDocument(), nullptr);
+    EXPECT_EQ(closed, 1);
+    SetActiveDocument(&doc);
+  }
+  EXPECT_EQ(GetActiveDocument(), nullptr);
+  CPVN4Doc other;
+  {
+    CPVN4Doc doc;
+    SetActiveDocument(&other);
+  }
+  EXPECT_EQ(GetActiveDocument(), &other);  // another project's closing leaves it alone
+  SetActiveDocument(nullptr);
+}
+
+TEST_F(DocumentTest, OpeningMarksModifiedOnlyAfterWeatherConversion) {
+  for (bool converted : {false, true}) {
+    CPVN4Doc doc;
+    EXPECT_TRUE(doc.OnOpenDocument("p.pvn", [&](CPVN4Doc& d, const std::string&) {
+      d.weatherConverted = converted;
+      d.SetModifiedFlag(true);
+      return true;
+    }));
+    EXPECT_EQ(doc.IsModified(), converted);
+  }
+  CPVN4Doc failed;
+  EXPECT_FALSE(failed.OnOpenDocument("p.pvn", [](CPVN4Doc&, const std::string&) { return false; }));
+}
+
+TEST_F(DocumentTest, LandscapeThatCannotBeOpenedGivesNoArea) {
+  platform::ScopedRecordingMessages messages;
+  CPVN4Doc doc;
+  EXPECT_EQ(doc.OpenLandscape(Path("missing.lcp")), -1);
+  EXPECT_TRUE(doc.areas.empty());
+  EXPECT_FALSE(doc.IsLandscapeLoaded());
+  EXPECT_FALSE(messages.Texts().empty());
+
+  // The sample opens with its default area over the whole landscape and the fuel layer shown.
+  Recorder views;
+  doc.AddObserver(&views);
+  ASSERT_EQ(doc.OpenLandscape(SamplePath("sample.lcp")), 1);
+  ASSERT_EQ(doc.areas.size(), 1u);
+  const CPyrvane2WorkArea& a = *doc.DefaultArea();
+  EXPECT_EQ(a.name, "Entire Landscape (Default)");
+  EXPECT_DOUBLE_EQ(a.north, doc.landscape.header.north);
+  EXPECT_DOUBLE_EQ(a.east, doc.landscape.header.east);
+  EXPECT_EQ(doc.visibleTheme, doc.GetThemeByLayerType(3));
+  EXPECT_EQ(a.legends.size(), doc.gridThemes.size());
+  EXPECT_GT(a.fuelModelCount, 0);
+  EXPECT_EQ(views.hints, std::vector<int>{kHintLandscapeOpened});
+  doc.RemoveObserver(&views);
+}
+
+}  // namespace
+}  // namespace project_test
