@@ -120,7 +120,39 @@ std::string ChildFrameCaption(const std::string& projectTitle, bool landscapeLoa
   return caption;
 }
 
-WindowPlacement RestoredPlacement(WindowPlacement stored, const WindowPlacement& current,
+namespace {
+constexpr int kShowNormal = 1, kShowMinimized = 2, kShowMaximized = 3, kMinimize = 6,
+              kShowMinNoActive = 7;
+}  // namespace
+
+FramePlacement FromStoredPlacement(const WindowPlacement& stored) {
+  FramePlacement p;
+  switch (stored.showCmd) {
+    case kShowMaximized: p.show = ShowState::Maximized; break;
+    case kShowMinimized:
+    case kMinimize:
+    case kShowMinNoActive: p.show = ShowState::Minimized; break;
+    default: p.show = ShowState::Normal; break;
+  }
+  // Coordinates beyond the int range come only from a damaged file: they count as unset.
+  auto coord = [](long v) { return v < -1000000 || v > 1000000 ? -1 : static_cast<int>(v); };
+  p.normal = {coord(stored.left), coord(stored.top), coord(stored.right), coord(stored.bottom)};
+  return p;
+}
+
+WindowPlacement ToStoredPlacement(const FramePlacement& placement) {
+  WindowPlacement w;
+  w.showCmd = placement.show == ShowState::Maximized   ? kShowMaximized
+              : placement.show == ShowState::Minimized ? kShowMinimized
+                                                       : kShowNormal;
+  w.left = placement.normal.left;
+  w.top = placement.normal.top;
+  w.right = placement.normal.right;
+  w.bottom = placement.normal.bottom;
+  return w;
+}
+
+FramePlacement RestoredPlacement(FramePlacement stored, const FramePlacement& current,
                                   const Rect& workArea, bool frameMaximized, bool frameMinimized) {
   Rect& r = stored.normal;
   if (r.left > r.right) std::swap(r.left, r.right);

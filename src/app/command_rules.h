@@ -5,6 +5,8 @@
 #include <set>
 #include <string>
 
+#include "app/preferences_file.h"
+
 namespace app {
 
 namespace cmd {
@@ -135,13 +137,18 @@ struct Rect {
     return left < o.right && o.left < right && top < o.bottom && o.top < bottom;
   }
 };
-struct WindowPlacement {
+struct FramePlacement {
   ShowState show = ShowState::Normal;
   Rect normal;
 };
+// The preferences file keeps the show state as the other platform's show command
+// (1 normal, 2 minimized, 3 maximized).
+FramePlacement FromStoredPlacement(const WindowPlacement& stored);
+WindowPlacement ToStoredPlacement(const FramePlacement& placement);
+
 // The placement to apply at start-up: the stored one put in order, or the frame's current
 // one when the stored rectangle lies off the work area; the show state adjusted to the frame's.
-WindowPlacement RestoredPlacement(WindowPlacement stored, const WindowPlacement& current,
+FramePlacement RestoredPlacement(FramePlacement stored, const FramePlacement& current,
                                   const Rect& workArea, bool frameMaximized, bool frameMinimized);
 
 }  // namespace app

@@ -162,10 +162,10 @@ TEST(Captions, ChildFrameCaption) {
 
 TEST(Placement, StoredPlacementIsOrderedCheckedAndAdjusted) {
   const Rect work{0, 0, 1600, 1000};
-  const WindowPlacement current{ShowState::Normal, {10, 10, 810, 610}};
+  const FramePlacement current{ShowState::Normal, {10, 10, 810, 610}};
 
   // Swapped edges are put in order before use.
-  WindowPlacement p = RestoredPlacement({ShowState::Normal, {900, 700, 100, 50}}, current, work,
+  FramePlacement p = RestoredPlacement({ShowState::Normal, {900, 700, 100, 50}}, current, work,
                                         false, false);
   EXPECT_EQ(p.normal.left, 100);
   EXPECT_EQ(p.normal.right, 900);
@@ -195,4 +195,24 @@ TEST(Placement, StoredPlacementIsOrderedCheckedAndAdjusted) {
     p = RestoredPlacement({c.stored, {100, 100, 500, 500}}, current, work, c.frameMax, c.frameMin);
     EXPECT_EQ(p.show, c.expected);
   }
+}
+
+TEST(Placement, StoredShowCommandsRoundTrip) {
+  struct Case {
+    int showCmd;
+    ShowState show;
+    int written;
+  };
+  const Case cases[] = {{1, ShowState::Normal, 1},    {3, ShowState::Maximized, 3},
+                        {2, ShowState::Minimized, 2}, {6, ShowState::Minimized, 2},
+                        {9, ShowState::Normal, 1},    {0, ShowState::Normal, 1}};
+  for (const Case& c : cases) {
+    FramePlacement p = FromStoredPlacement({c.showCmd, 10, 20, 810, 620});
+    EXPECT_EQ(p.show, c.show) << c.showCmd;
+    EXPECT_EQ(p.normal.right, 810);
+    WindowPlacement back = ToStoredPlacement(p);
+    EXPECT_EQ(back, (WindowPlacement{c.written, 10, 20, 810, 620}));
+  }
+  // A damaged file's huge coordinates are taken as never stored.
+  EXPECT_EQ(FromStoredPlacement({1, 1L << 40, 0, 5, 5}).normal.left, -1);
 }

@@ -50,6 +50,24 @@ void CloseFrame(wxWindow* frame) {
   widgets::FlushEvents(3);
 }
 
+// Start-up options that keep every file of the application object under one test folder.
+StartupOptions QuickStart(const std::string& name) {
+  std::string folder = TempFolder(name);
+  StartupOptions options;
+  options.splashTimeoutMs = 0;  // only the end of start-up closes it
+  options.pauseMs = 0;
+  options.probeOpenGl = false;
+  AppFolders f;
+  f.programFolder = folder;
+  f.dataFolder = folder + "/data";
+  f.configFolder = folder + "/config";
+  f.workingFolder = folder + "/work";
+  f.lockPath = folder + "/lock";
+  for (const std::string& d : {f.dataFolder, f.configFolder, f.workingFolder}) fs::create_directories(d);
+  options.folders = f;
+  return options;
+}
+
 // A main frame with the project template, as the program builds it.
 MainFrame* NewFrameWithTemplate(const std::string& recent) {
   auto* frame = new MainFrame(recent);
@@ -265,11 +283,11 @@ TEST(ProjectWindows, NewProjectWindowSplitsTreeAndMapAndNamesItself) {
 TEST(ProjectWindows, PlacementOffTheScreenIsIgnored) {
   auto* frame = new MainFrame(TempFolder("placement") + "/recent");
   frame->SetSize(50, 60, 700, 500);
-  WindowPlacement off{ShowState::Normal, {-5000, -5000, -4000, -4000}};
+  FramePlacement off{ShowState::Normal, {-5000, -5000, -4000, -4000}};
   frame->RestorePlacement(off);
   EXPECT_EQ(frame->GetSize(), wxSize(700, 500));
-  WindowPlacement recorded;
-  frame->SetPlacementRecorder([&](const WindowPlacement& p) { recorded = p; });
+  FramePlacement recorded;
+  frame->SetPlacementRecorder([&](const FramePlacement& p) { recorded = p; });
   frame->RestorePlacement({ShowState::Normal, {400, 300, 100, 100}});  // edges swapped
   EXPECT_EQ(frame->GetSize(), wxSize(300, 200));
   EXPECT_TRUE(frame->Close());
@@ -279,28 +297,32 @@ TEST(ProjectWindows, PlacementOffTheScreenIsIgnored) {
 
 TEST(Startup, NoArgumentOpensANewProjectAndTheSplashHasGone) {
   ApplicationShell shell;
-  StartupOptions options;
-  options.splashTimeoutMs = 0;  // only the end of start-up closes it
-  options.pauseMs = 0;
-  options.probeOpenGl = false;
-  options.recentFilesPath = TempFolder("startup") + "/recent";
+  StartupOptions options = QuickStart("startup");
+  std::ofstream(options.folders->dataFolder + "/OnlineHelpURL.txt") << "https://help.example.net/\r\n";
   ASSERT_TRUE(shell.Start(options, {}));
   MainFrame* frame = shell.Frame();
   ASSERT_TRUE(frame);
   EXPECT_TRUE(frame->IsShown());
   EXPECT_EQ(frame->GetTitle().BeforeFirst(' '), "Pyrvane");
   EXPECT_EQ(frame->DocManager()->GetDocumentsVector().size(), 1u);
+  EXPECT_EQ(frame->HelpBase(), "https://help.example.net/");
   for (int i = 0; i < 200 && shell.Splash(); ++i) widgets::FlushEvents(1);
   EXPECT_FALSE(shell.Splash());
-  CloseFrame(frame);
+
+  // Closing records the placement; shutdown writes it with the preferences.
+  frame->SetSize(40, 50, 640, 480);
+  EXPECT_TRUE(frame->Close());
+  widgets::FlushEvents(3);
+  EXPECT_EQ(GetApp().placement.right - GetApp().placement.left, 640);
+  shell.Shutdown(false);
+  EXPECT_TRUE(fs::exists(options.folders->configFolder + "/Pyrvane6.cfg"));
+  EXPECT_TRUE(fs::exists(options.folders->configFolder + "/Pyrvane6.recent"));
 }
 
 TEST(Startup, SplashEndedByItsTimeOutBeforeStartUpFinishesIsLeftAlone) {
   ApplicationShell shell;
-  StartupOptions options;
+  StartupOptions options = QuickStart("startup-timeout");
   options.splashTimeoutMs = 1;
-  options.probeOpenGl = false;
-  options.recentFilesPath = TempFolder("startup-timeout") + "/recent";
   shell.ShowSplash(options);
   for (int i = 0; i < 200 && shell.Splash(); ++i) widgets::FlushEvents(1);
   ASSERT_FALSE(shell.Splash());  // gone and deleted by its own timer
@@ -311,13 +333,8 @@ TEST(Startup, SplashEndedByItsTimeOutBeforeStartUpFinishesIsLeftAlone) {
 TEST(Startup, UnreadableProjectOnTheCommandLineEndsStartUp) {
   platform::ScopedRecordingMessages messages;
   ApplicationShell shell;
-  StartupOptions options;
-  options.splashTimeoutMs = 0;
-  options.pauseMs = 0;
-  options.probeOpenGl = false;
-  std::string folder = TempFolder("startup-bad");
-  options.recentFilesPath = folder + "/recent";
-  std::string project = folder + "/broken.pvn";
+  StartupOptions options = QuickStart("startup-bad");
+  std::string project = options.folders->programFolder + "/broken.pvn";
   std::ofstream(project) << "not a project\n";
   EXPECT_FALSE(shell.Start(options, {project}));
   EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Error opening " + project});

@@ -307,9 +307,9 @@ void MainFrame::AttachShaderBar(wxControl* bar) {
   });
 }
 
-void MainFrame::RestorePlacement(const WindowPlacement& stored) {
+void MainFrame::RestorePlacement(const FramePlacement& stored) {
   wxRect work = wxGetClientDisplayRect();
-  WindowPlacement placement =
+  FramePlacement placement =
       RestoredPlacement(stored, CurrentPlacement(), {work.GetLeft(), work.GetTop(),
                                                      work.GetRight() + 1, work.GetBottom() + 1},
                         IsMaximized(), IsIconized());
@@ -318,8 +318,8 @@ void MainFrame::RestorePlacement(const WindowPlacement& stored) {
   if (placement.show == ShowState::Maximized) Maximize();
 }
 
-WindowPlacement MainFrame::CurrentPlacement() const {
-  WindowPlacement p;
+FramePlacement MainFrame::CurrentPlacement() const {
+  FramePlacement p;
   p.show = IsMaximized() ? ShowState::Maximized : IsIconized() ? ShowState::Minimized
                                                                : ShowState::Normal;
   wxRect r = GetRect();

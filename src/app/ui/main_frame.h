@@ -80,9 +80,9 @@ class MainFrame : public wxDocMDIParentFrame {
   void SetShaderReload(std::function<void(wxDocument*)> reload) { shaderReload_ = std::move(reload); }
 
   // Placement kept between sessions: applied at start-up, recorded when the frame closes.
-  void RestorePlacement(const WindowPlacement& stored);
-  WindowPlacement CurrentPlacement() const;
-  void SetPlacementRecorder(std::function<void(const WindowPlacement&)> recorder) {
+  void RestorePlacement(const FramePlacement& stored);
+  FramePlacement CurrentPlacement() const;
+  void SetPlacementRecorder(std::function<void(const FramePlacement&)> recorder) {
     placementRecorder_ = std::move(recorder);
   }
 
@@ -108,7 +108,7 @@ class MainFrame : public wxDocMDIParentFrame {
   std::set<int> menuBound_;
   std::function<CommandState()> stateProvider_;
   std::function<StatusInfo()> statusProvider_;
-  std::function<void(const WindowPlacement&)> placementRecorder_;
+  std::function<void(const FramePlacement&)> placementRecorder_;
   std::function<void(wxDocument*)> shaderReload_;
   wxToolBar* toolbar_ = nullptr;
   wxWindow* shaderBar_ = nullptr;

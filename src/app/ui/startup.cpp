@@ -4,7 +4,6 @@
 #include <wx/stopwatch.h>
 #include <wx/utils.h>
 
-#include "app/help.h"
 #include "app/ui/gl_probe.h"
 #include "app/ui/project_template.h"
 #include "platform/folders.h"
@@ -46,17 +45,35 @@ bool ApplicationShell::Start(const StartupOptions& options, const std::vector<st
 
 bool ApplicationShell::FinishStart(const StartupOptions& options,
                                    const std::vector<std::string>& args) {
+  CPVN4App& app = GetApp();
+  app.Startup(options.folders ? *options.folders : AppFolders::Defaults());
+
+  app.threeDAvailable = 0;
+  app.directXMajor = app.directXMinor = 0;
+  app.directXLetter = ' ';
   if (options.probeOpenGl) {
-    ProbeOpenGlVersion(&glMajor, &glMinor, &glLetter);
-    threeDAvailable = ThreeDAvailable({glMajor, glMinor, glLetter});
+    unsigned major = 0, minor = 0;
+    char letter = ' ';
+    ProbeOpenGlVersion(&major, &minor, &letter);
+    app.directXMajor = static_cast<int>(major);
+    app.directXMinor = static_cast<int>(minor);
+    app.directXLetter = letter;
+    app.threeDAvailable = ThreeDAvailable({major, minor, letter}) ? 1 : 0;
   }
 
-  auto* frame = new MainFrame(options.recentFilesPath);
+  std::string recent = options.recentFilesPath.empty()
+                           ? platform::Join(app.configFolder, "Pyrvane6.recent")
+                           : options.recentFilesPath;
+  auto* frame = new MainFrame(recent);
   frame_ = frame;
   AddProjectTemplate(frame->DocManager(), CLASSINFO(EmptyProjectDocument),
                      CLASSINFO(ProjectWindowView));
-  if (auto base = ReadHelpBaseFile(platform::Join(platform::DataFolder(), "OnlineHelpURL.txt")))
-    frame->SetHelpBase(*base);
+  frame->SetHelpBase(app.helpBase);
+  COLORREF c = app.backgroundColor;
+  frame->SetClientBackground(wxColour(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+  frame->RestorePlacement(FromStoredPlacement(app.placement));
+  frame->SetPlacementRecorder(
+      [](const FramePlacement& p) { GetApp().placement = ToStoredPlacement(p); });
   wxTheApp->SetTopWindow(frame);
 
   // No argument: a new project; a file: that project.
@@ -72,6 +89,10 @@ bool ApplicationShell::FinishStart(const StartupOptions& options,
   HideSplash();
   frame->Show();
   return true;
+}
+
+void ApplicationShell::Shutdown(bool shutDownRasterLibrary) {
+  GetApp().Shutdown(shutDownRasterLibrary);
 }
 
 }  // namespace app::ui

@@ -3,9 +3,11 @@
 // window and command line.
 #include <wx/weakref.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/application.h"
 #include "app/ui/main_frame.h"
 #include "app/ui/splash_screen.h"
 
@@ -16,7 +18,8 @@ struct StartupOptions {
   // The pause after showing the splash; events are pumped meanwhile so it paints.
   int pauseMs = 2000;
   std::string splashPath;       // "" = images/splash61.jpg of the data folder
-  std::string recentFilesPath;  // "" = the default file in the config folder
+  std::string recentFilesPath;  // "" = "Pyrvane6.recent" in the config folder
+  std::optional<AppFolders> folders;  // none = the platform's folders
   bool probeOpenGl = true;
 };
 
@@ -28,15 +31,12 @@ class ApplicationShell {
   void ShowSplash(const StartupOptions& options);
   bool FinishStart(const StartupOptions& options, const std::vector<std::string>& args);
 
+  // Writes the preferences back and releases what start-up took.
+  void Shutdown(bool shutDownRasterLibrary = true);
+
   MainFrame* Frame() const { return frame_.get(); }
   // Null once the splash has gone, whether by its time-out or by the end of start-up.
   CSplashScreenEx* Splash() const { return splash_.get(); }
-
-  // What the OpenGL probe found; the 3D window needs 3.3.
-  unsigned glMajor = 0;
-  unsigned glMinor = 0;
-  char glLetter = ' ';
-  bool threeDAvailable = false;
 
  private:
   void HideSplash();
