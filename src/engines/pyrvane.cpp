@@ -328,7 +328,7 @@ struct RunData {
   std::vector<double> modelAdjust = std::vector<double>(257, 1.0);
   std::vector<std::int16_t> fuel, height, baseHeight, density;
   bool canopy = false;
-  std::vector<float> elevM, slopeDeg, aspectDeg, coverPct;
+  FloatGrid elevM, slopeDeg, aspectDeg, coverPct;
   bool gridded = false;
   std::vector<float> windSpeed, windDir;  // 20-ft mph, degrees from
   bool conditioned = false;
@@ -371,17 +371,17 @@ int CPyrvane::Run() {
 int CPyrvane::LoadCells(RunData& d) {
   const size_t n = d.n;
   const auto& uc = land_->Header().unitCodes;
-  d.fuel = HeldLayer(3);
-  std::vector<std::int16_t> elev = HeldLayer(0), slope = HeldLayer(1), aspect = HeldLayer(2), cover = HeldLayer(4);
-  d.height = HeldLayer(5);
-  d.baseHeight = HeldLayer(6);
-  d.density = HeldLayer(7);
+  std::vector<std::int16_t> layer[8];
+#pragma omp parallel for schedule(static, 1) num_threads(std::min(d.threads, 8))
+  for (int k = 0; k < 8; ++k) layer[k] = HeldLayer(k);
+  std::vector<std::int16_t>&elev = layer[0], &slope = layer[1], &aspect = layer[2], &cover = layer[4];
+  d.fuel = std::move(layer[3]);
+  d.height = std::move(layer[5]);
+  d.baseHeight = std::move(layer[6]);
+  d.density = std::move(layer[7]);
   if (d.fuel.size() != n || slope.size() != n || aspect.size() != n || elev.size() != n) return Fail(kErrNoLandscape);
   d.canopy = d.height.size() == n && d.baseHeight.size() == n && d.density.size() == n;
-  d.elevM.resize(n);
-  d.slopeDeg.resize(n);
-  d.aspectDeg.resize(n);
-  d.coverPct.resize(n);
+  for (FloatGrid* g : {&d.elevM, &d.slopeDeg, &d.aspectDeg, &d.coverPct}) g->Allocate(n);
   const bool hasCover = cover.size() == n;
 #pragma omp parallel for schedule(static) num_threads(d.threads)
   for (size_t i = 0; i < n; ++i) {
@@ -490,10 +490,12 @@ int CPyrvane::ComputeCells(RunData& d) {
   want[kOutWindDir] = want[kOutWindSpeed] = false;
   try {
     for (int k = 0; k < kOutputCount; ++k)
-      if (want[k]) grids_[k].assign(d.n, kNoData);
+      if (want[k]) grids_[k].Allocate(d.n);  // every cell is written by the loop below
     if (d.gridded) {
-      grids_[kOutWindSpeed] = d.windSpeed;
-      grids_[kOutWindDir] = d.windDir;
+      grids_[kOutWindSpeed].Allocate(d.n);
+      grids_[kOutWindDir].Allocate(d.n);
+      std::copy(d.windSpeed.begin(), d.windSpeed.end(), grids_[kOutWindSpeed].data());
+      std::copy(d.windDir.begin(), d.windDir.end(), grids_[kOutWindDir].data());
     }
   } catch (const std::bad_alloc&) {
     return Fail(kErrMemory);
@@ -520,6 +522,8 @@ int CPyrvane::ComputeCells(RunData& d) {
 #pragma omp parallel for schedule(dynamic, 1) num_threads(d.threads)
   for (int r = 0; r < rows; ++r) {
     if (cancel_.load(std::memory_order_relaxed)) continue;
+    for (int k = 0; k < kOutputCount; ++k)
+      if (want[k]) std::fill_n(grids_[k].data() + static_cast<size_t>(r) * cols, cols, kNoData);
     for (int c = 0; c < cols; ++c) {
       const size_t i = static_cast<size_t>(r) * cols + c;
       const int fm = d.fuel[i];

@@ -13,7 +13,31 @@
 
 namespace engines {
 struct RunData;
-}
+
+// A float grid allocated without initialisation, so that the parallel loops that fill it are
+// the first to touch its pages.
+class FloatGrid {
+ public:
+  bool empty() const { return size_ == 0; }
+  std::size_t size() const { return size_; }
+  float* data() { return data_.get(); }
+  const float* data() const { return data_.get(); }
+  float& operator[](std::size_t i) { return data_[i]; }
+  float operator[](std::size_t i) const { return data_[i]; }
+  void Allocate(std::size_t n) {
+    data_.reset(new float[n]);
+    size_ = n;
+  }
+  void clear() {
+    data_.reset();
+    size_ = 0;
+  }
+
+ private:
+  std::unique_ptr<float[]> data_;
+  std::size_t size_ = 0;
+};
+}  // namespace engines
 
 class CPyrvane {
  public:
@@ -96,7 +120,7 @@ class CPyrvane {
   bool inputsLoaded_ = false;
   engines::PyrvaneInputs inputs_;
   std::array<bool, engines::kOutputCount> selected_{};
-  std::array<std::vector<float>, engines::kOutputCount> grids_;
+  std::array<engines::FloatGrid, engines::kOutputCount> grids_;
 
   std::atomic<int> runState_{0};
   std::atomic<double> overall_{0};
