@@ -163,12 +163,12 @@ std::vector<HourlyWeather> ConditioningWeather(const PyrvaneInputs& in, double* 
       double pStart = w.precipStart / 100.0, pEnd = w.precipEnd / 100.0;
       if (!(pEnd > pStart)) pStart = 0, pEnd = 24;
       for (int hr = 0; hr < 24; ++hr) {
+        // f: 0 at the day's minimum, 1 at its maximum; after the maximum the temperature falls
+        // towards the next day's minimum.
         double f;
-        double tLow = hr < hMin ? tNext : tMin;
+        double tLow = tMin;
         if (hr < hMin) {
-          f = 1.0 - (hr + 24 - hMax) / (24 + hMin - hMax);
-          f = 0.5 - 0.5 * std::cos(kPi * f);
-          tLow = tMin;
+          f = 0.5 - 0.5 * std::cos(kPi * (1.0 - (hr + 24 - hMax) / (24 + hMin - hMax)));
         } else if (hr <= hMax) {
           f = 0.5 - 0.5 * std::cos(kPi * (hr - hMin) / (hMax - hMin));
         } else {
