@@ -306,6 +306,12 @@ TEST(Startup, NoArgumentOpensANewProjectAndTheSplashHasGone) {
   EXPECT_EQ(frame->GetTitle().BeforeFirst(' '), "Pyrvane");
   EXPECT_EQ(frame->DocManager()->GetDocumentsVector().size(), 1u);
   EXPECT_EQ(frame->HelpBase(), "https://help.example.net/");
+  // The window as a user first sees it, for the documentation.
+  wxImage shot = widgets::CaptureWindow(frame);
+  ASSERT_TRUE(shot.IsOk());
+  fs::create_directories(fs::path(PV_BINARY_DIR) / "screenshots");
+  EXPECT_TRUE(shot.SaveFile(std::string(PV_BINARY_DIR) + "/screenshots/main_window.png",
+                            wxBITMAP_TYPE_PNG));
   for (int i = 0; i < 200 && shell.Splash(); ++i) widgets::FlushEvents(1);
   EXPECT_FALSE(shell.Splash());
 

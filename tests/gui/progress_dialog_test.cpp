@@ -55,6 +55,18 @@ TEST(ProgressWindow, CancelRaisesTheFlagThroughThePumpAndKeepsTheWindow) {
   dlg->Reset();
   EXPECT_EQ(dlg->CheckCancel(), 1);
   Close(dlg);
+
+  // Escape is Cancel too.
+  dlg = new CProgressDialog(nullptr);
+  wxKeyEvent escape(wxEVT_CHAR_HOOK);
+  escape.m_keyCode = WXK_ESCAPE;
+  escape.SetEventObject(dlg);
+  dlg->ProcessWindowEvent(escape);
+  flag = 0;
+  for (int i = 0; i < 50 && !flag; ++i) flag = dlg->CheckCancel();
+  EXPECT_EQ(flag, 1);
+  EXPECT_TRUE(dlg->IsShown());
+  Close(dlg);
 }
 
 TEST(ProgressWindow, EveryOtherWindowIsDisabledWhileItIsUp) {

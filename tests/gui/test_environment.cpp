@@ -1,7 +1,9 @@
 // The windowed test program's environment: wx log messages and failed wx assertions go to the
-// test output, since either would otherwise open a modal box and stop the run.
+// test output, since either would otherwise open a modal box and stop the run; image formats
+// are registered as in the program.
 #include <gtest/gtest.h>
 #include <wx/debug.h>
+#include <wx/image.h>
 #include <wx/log.h>
 
 namespace {
@@ -18,6 +20,7 @@ class QuietWx : public ::testing::Environment {
   void SetUp() override {
     delete wxLog::SetActiveTarget(new wxLogStderr);
     wxSetAssertHandler(FailOnAssert);
+    wxInitAllImageHandlers();  // as the program does at start-up
   }
 };
 

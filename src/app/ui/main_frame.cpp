@@ -277,6 +277,11 @@ CommandState MainFrame::CurrentCommandState() const {
 void MainFrame::OnUpdateCommand(wxUpdateUIEvent& e) {
   CommandState s = CurrentCommandState();
   int command = CommandFor(e.GetId());
+  if (command == cmd::kShaderReliefShading || command == cmd::kShaderApply) {
+    // The shader bar works on the project of the active window; with none it keeps the last.
+    if (wxDocument* doc = GetActiveChild() ? GetDocumentManager()->GetCurrentDocument() : nullptr)
+      activeDocument_ = doc;
+  }
   e.Enable(IsCommandEnabled(command, s));
   if (e.IsCheckable()) e.Check(IsCommandChecked(command, s));
 }
