@@ -196,6 +196,17 @@ SurfaceSpread ComputeSpread(const FuelBedState& s, double u, double windTo, doub
   return r;
 }
 
+double WindForTotalFactor(const FuelBedState& s, double phi, double slopeTan, double windTo, double upslope) {
+  if (!s.burnable || !std::isfinite(phi)) return -1;
+  const double phiS = s.slopeK * slopeTan * slopeTan;
+  if (phiS >= phi) return 0;  // the slope alone is enough
+  if (phi > WindFactor(s, 0.9 * s.reactionIntensity)) return -1;  // beyond the effective-wind limit
+  // |phiW w + phiS u| = phi for unit vectors w (wind) and u (upslope): the positive root.
+  const double t = (windTo - upslope) * kDeg;
+  const double phiW = -phiS * std::cos(t) + std::sqrt(phi * phi - phiS * phiS * std::sin(t) * std::sin(t));
+  return WindForFactor(s, phiW);
+}
+
 double SpreadAlong(const SurfaceSpread& sp, double azimuth) {
   double theta = (azimuth - sp.direction) * kDeg;
   double e = sp.eccentricity;
@@ -254,6 +265,14 @@ FireResult ComputeFire(const FuelBedState& s, const FuelBedState& s10, double wi
     double rc = 3.34 * sp10.ros * kFtToM;
     double rac = CriticalActiveRate(crown.cbdKgM3);
     bool initiated = fli > 0 && fli >= i0;  // a fire that does not spread lights no crown
+    // Torching index: the 20-ft wind at which the surface fire reaches the initiation rate;
+    // crowning index: the one at which the active crown rate reaches the critical rate.
+    const double w10 = WindForTotalFactor(s10, rac / (3.34 * s10.ros0 * kFtToM) - 1.0, slopeTan, windTo, upslope);
+    if (w10 >= 0) r.crowningIndexMph = w10 / 0.4 / 88.0;
+    if (s.ros0 > 0 && waf > 0) {
+      const double wS = WindForTotalFactor(s, rInit / (s.ros0 * adjust * kFtToM) - 1.0, slopeTan, windTo, upslope);
+      if (wS >= 0) r.torchingIndexMph = wS / waf / 88.0;
+    }
     bool active = rc >= rac;
     double cfb = 0;
     if (crown.method == 0) {
@@ -265,23 +284,10 @@ FireResult ComputeFire(const FuelBedState& s, const FuelBedState& s10, double wi
       r.crownClass = active ? kCrownConditional : kCrownSurface;
     } else {
       r.crownClass = active ? kCrownActive : kCrownPassive;
-      // Surface rate at which the active crown rate would reach the critical rate: find the
-      // fuel-model-10 wind factor giving 3.34 * R10 = rac with the same wind and slope
-      // geometry, then the 20-ft wind behind it.
+      // Surface rate at which the active crown rate would reach the critical rate: the 20-ft
+      // wind behind the fuel-model-10 factor that gives 3.34 * R10 = rac (the crowning index).
       double rSA = HUGE_VAL;
-      double k = rac / (3.34 * s10.ros0 * kFtToM) - 1.0;
-      double phiS = s10.slopeK * slopeTan * slopeTan;
-      double cosT = std::cos((windTo - upslope) * kDeg), sinT = std::sin((windTo - upslope) * kDeg);
-      double disc = k * k - phiS * phiS * sinT * sinT;
-      if (k <= phiS && k * k <= phiS * phiS) {
-        rSA = ComputeSpread(s, 0, windTo, slopeTan, upslope, adjust).ros * kFtToM;
-      } else if (disc >= 0) {
-        double phiW = -phiS * cosT + std::sqrt(disc);
-        if (phiW >= 0 && phiW <= WindFactor(s10, 0.9 * s10.reactionIntensity)) {
-          double w20 = WindForFactor(s10, phiW) / 0.4;
-          rSA = ComputeSpread(s, w20 * waf, windTo, slopeTan, upslope, adjust).ros * kFtToM;
-        }
-      }
+      if (w10 >= 0) rSA = ComputeSpread(s, w10 / 0.4 * waf, windTo, slopeTan, upslope, adjust).ros * kFtToM;
       if (rSA <= rInit) {
         cfb = 1.0;
       } else if (std::isfinite(rSA)) {

@@ -60,6 +60,10 @@ struct SurfaceSpread {
 SurfaceSpread ComputeSpread(const FuelBedState& s, double midflameFtMin, double windToAzimuth,
                             double slopeTan, double upslopeAzimuth, double adjust = 1.0);
 
+// The midflame wind (ft/min) at which wind, blowing towards windTo, and slope together reach the
+// spread factor phi: 0 when the slope alone does, -1 when the effective-wind limit never lets it.
+double WindForTotalFactor(const FuelBedState& s, double phi, double slopeTan, double windTo, double upslope);
+
 // Spread rate along azimuth from the ellipse's polar form about its rear focus.
 double SpreadAlong(const SurfaceSpread& sp, double azimuth);
 
@@ -99,6 +103,8 @@ struct FireResult {
   double ellA = 0, ellB = 0, ellC = 0;  // m/min
   double surfaceRosMMin = 0;
   double effectiveWindFtMin = 0;
+  double torchingIndexMph = -9999;  // 20-ft winds; -9999 without a canopy or out of reach
+  double crowningIndexMph = -9999;
 };
 
 double CrownInitiationIntensity(double cbhM, double fmcPct);  // kW/m

@@ -486,7 +486,6 @@ int CPyrvane::ComputeCells(RunData& d) {
   if (in.spreadVectors)
     for (int k : {kOutMaxSpreadDir, kOutEllipseA, kOutEllipseB, kOutEllipseC}) want[k] = true;
   if (in.maxSpotVectors) want[kOutMaxSpot] = true;
-  want[kOutTorchingIndex] = want[kOutCrowningIndex] = false;
   want[kOutWindDir] = want[kOutWindSpeed] = false;
   try {
     for (int k = 0; k < kOutputCount; ++k)
@@ -595,6 +594,8 @@ int CPyrvane::ComputeCells(RunData& d) {
       put(kOutEllipseA, i, f.ellA);
       put(kOutEllipseB, i, f.ellB);
       put(kOutEllipseC, i, f.ellC);
+      put(kOutTorchingIndex, i, f.torchingIndexMph);
+      put(kOutCrowningIndex, i, f.crowningIndexMph);
       if (spotting) {
         const double surfaceFlame = SurfaceFlameLength(f.hpaKJm2 * f.surfaceRosMMin / 60.0);
         const double spot = MaxSpotDistanceM(surfaceFlame, crowning, flame, shM, d.models[fm].depth, wind20);

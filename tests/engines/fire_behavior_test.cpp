@@ -156,3 +156,47 @@ TEST(FireBehavior, DynamicCuringAndNonBurnable) {
   EXPECT_EQ(r.rosMMin, 0.0);
   EXPECT_EQ(r.crownClass, kCrownSurface);
 }
+
+// The torching and crowning indices are the 20-ft winds at the two crown thresholds: spreading
+// at them puts the surface fire at the initiation intensity and the crown at the critical rate.
+TEST(FireBehavior, TorchingAndCrowningIndicesSitOnTheThresholds) {
+  const Moistures m{0.05, 0.06, 0.07, 0.70, 1.00};
+  const auto bed10 = ComputeFuelBed(FuelModel::FromStandard(*FindStandardFuelModel(10)), m);
+  struct Case {
+    int model;
+    double slopeTan, windTo, upslope, cbh, cbd;
+  } cases[] = {{10, 0.0, 0, 0, 3.0, 0.10}, {165, 0.4, 90, 0, 2.0, 0.15}, {8, 0.7, 200, 20, 1.0, 0.12},
+               {183, 0.2, 0, 180, 4.0, 0.08}};
+  int checked = 0;
+  for (const auto& c : cases) {
+    const auto bed = ComputeFuelBed(FuelModel::FromStandard(*FindStandardFuelModel(c.model)), m);
+    const double waf = WindAdjustmentFactor(bed.depth, 50.0, 20.0 * kFtPerM);
+    CrownInput crown{c.cbh, c.cbd, 20.0, 100.0, 1};
+    FireResult r = ComputeFire(bed, bed10, 880.0, waf, c.windTo, c.slopeTan, c.upslope, crown);
+    auto surfaceFli = [&](double wind20Mph) {
+      SurfaceSpread sp = ComputeSpread(bed, wind20Mph * 88.0 * waf, c.windTo, c.slopeTan, c.upslope);
+      return bed.heatPerArea * kKJm2PerBtuFt2 * sp.ros * 0.3048 / 60.0;
+    };
+    const double i0 = CrownInitiationIntensity(c.cbh, 100.0);
+    if (r.torchingIndexMph > 0) {
+      EXPECT_NEAR(surfaceFli(r.torchingIndexMph), i0, 1e-6 * i0) << c.model;
+      ++checked;
+    } else if (r.torchingIndexMph == 0) {
+      EXPECT_GE(surfaceFli(0), i0) << c.model;  // torches without wind
+      ++checked;
+    } else {
+      EXPECT_LT(surfaceFli(200), i0) << c.model;  // the wind limit keeps it below initiation
+      ++checked;
+    }
+    if (r.crowningIndexMph > 0) {
+      SurfaceSpread sp = ComputeSpread(bed10, 0.4 * r.crowningIndexMph * 88.0, c.windTo, c.slopeTan, c.upslope);
+      EXPECT_NEAR(3.34 * sp.ros * 0.3048, CriticalActiveRate(c.cbd), 1e-6 * CriticalActiveRate(c.cbd)) << c.model;
+      ++checked;
+    }
+  }
+  EXPECT_EQ(checked, 8);
+  // No canopy, no indices.
+  FireResult bare = ComputeFire(bed10, bed10, 880.0, 0.4, 0, 0, 0, CrownInput{});
+  EXPECT_EQ(bare.torchingIndexMph, -9999.0);
+  EXPECT_EQ(bare.crowningIndexMph, -9999.0);
+}

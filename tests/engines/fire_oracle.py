@@ -172,7 +172,7 @@ def surface_and_crown(c):
     disc = k ** 2 - (ps10 * np.sin(dth)) ** 2
     pw_need = -ps10 * np.cos(dth) + np.sqrt(np.maximum(disc, 0))
     zero_wind = (k <= ps10) & (k ** 2 <= ps10 ** 2)
-    reach = (disc >= 0) & (pw_need >= 0) & (pw_need <= phi_wind(bed10, 0.9 * bed10['ir']))
+    reach = (disc >= 0) & (pw_need >= 0) & (k <= phi_wind(bed10, 0.9 * bed10['ir']))
     w20_sa = wind_of_phi(bed10, np.where(reach, pw_need, 0.0)) / 0.4
     rsa_w, _ = spread(bed, w20_sa * wa, c['wind_to'], slope_tan, c['upslope'], c['adjust'])
     rsa_0, _ = spread(bed, np.zeros_like(w20), c['wind_to'], slope_tan, c['upslope'], c['adjust'])
