@@ -370,30 +370,27 @@ bool CZipArchive::AddNewFileEx(CZipNewEntryRequest& info) {
   CZipActionCallback* cb = secondPass ? nullptr : GetCallback(CZipActionCallback::cbAdd);
   if (cb) cb->Init(name, path);
 
-  CZipAutoBuffer savedPassword;
-  auto dropPassword = [&] {
-    savedPassword = m_pszPassword;
-    m_pszPassword.Release();
-  };
-  auto restorePassword = [&] {
-    if (savedPassword.GetSize()) m_pszPassword = savedPassword;
-  };
+  // Folders and empty files may go without the password; it comes back however the add ends.
+  struct PasswordGuard {
+    CZipAutoBuffer& password;
+    CZipAutoBuffer saved;
+    void Drop() {
+      saved = password;
+      password.Release();
+    }
+    ~PasswordGuard() {
+      if (saved.GetSize()) password = saved;
+    }
+  } passwordGuard{m_pszPassword, {}};
 
   if (header.IsDirectory()) {
     if (cb) cb->SetTotal(0);
-    if (smart & zipsmCPassDir) dropPassword();
-    bool ok;
-    try {
-      m_iPendingReplace = replace;
-      m_uReplaceSize = 0;
-      ok = StartNewEntry(header, 0);
-      if (ok) FinishNewEntry(false);
-    } catch (...) {
-      restorePassword();
-      throw;
-    }
+    if (smart & zipsmCPassDir) passwordGuard.Drop();
+    m_iPendingReplace = replace;
+    m_uReplaceSize = 0;
+    bool ok = StartNewEntry(header, 0);
+    if (ok) FinishNewEntry(false);
     if (cb) cb->CallbackEnd();
-    restorePassword();
     return ok;
   }
 
@@ -414,79 +411,65 @@ bool CZipArchive::AddNewFileEx(CZipNewEntryRequest& info) {
     if (cb) cb->CallbackEnd();
     ThrowError(CZipException::tooLarge);
   }
-  if ((smart & zipsmCPFile0) && m_pszPassword.GetSize() && size == 0) dropPassword();
+  if ((smart & zipsmCPFile0) && m_pszPassword.GetSize() && size == 0) passwordGuard.Drop();
   if ((smart & zipsmNotCompSmall) && level != 0 && size < 5) level = 0;
 
   const bool replacing = replace >= 0;
   if ((efficiency && IsMultiVolume()) || (replacing && level != 0)) {
     ownFile.Close();
-    bool r;
-    try {
-      CZipNewEntryRequest resolved = info;
-      resolved.m_iReplaceIndex = replace;
-      resolved.m_iComprLevel = level;
-      r = AddViaTemporaryArchive(resolved, header, size, efficiency);
-    } catch (...) {
-      restorePassword();
-      throw;
-    }
+    CZipNewEntryRequest resolved = info;
+    resolved.m_iReplaceIndex = replace;
+    resolved.m_iComprLevel = level;
+    bool r = AddViaTemporaryArchive(resolved, header, size, efficiency);
     if (cb) cb->CallbackEnd();
-    restorePassword();
     return r;
   }
 
   const bool encrypted = m_pszPassword.GetSize() > 0;
   const std::uint64_t bound = (level == 0 ? size : DeflateBound(size)) + (encrypted ? 28 : 0);
   int abortCode = 0;
-  try {
-    CheckRoom(bound, 2 * static_cast<std::uint32_t>(46 + header.StoredName().size()));
-    m_iPendingReplace = replace;
-    m_uReplaceSize = static_cast<std::uint32_t>(size);
-    if (!StartNewEntry(header, level)) {
-      if (cb) cb->CallbackEnd();
-      restorePassword();
-      return false;
-    }
-    if (secondPass) {
-      cb = GetCallback(CZipActionCallback::cbAddStore);
-      if (cb) cb->Init(name, path);
-    }
-    if (cb) cb->SetTotal(size);
-    CZipAutoBuffer buf(info.m_nBufSize);
-    // A replaced entry fills exactly the room made for it, even if the file grows meanwhile.
-    std::uint64_t limit = replacing ? size : ~0ull;
-    for (;;) {
-      std::uint32_t want = static_cast<std::uint32_t>(std::min<std::uint64_t>(info.m_nBufSize, limit));
-      std::uint32_t n = want ? src->Read(buf.data(), want) : 0;
-      limit -= n;
-      if (n) {
-        WriteEntryData(buf.data(), n);
-        if (cb && !cb->RequestCallback(n)) {
-          if (n == info.m_nBufSize && src->GetPosition() < src->GetLength()) {
-            if (!IsMultiVolume() && !replacing) {
-              CutOpenNewEntry();
-              abortCode = CZipException::abortedSafely;
-            } else {
-              abortCode = CZipException::abortedAction;
-            }
-          } else {
-            FinishNewEntry(false);
+  CheckRoom(bound, 2 * static_cast<std::uint32_t>(46 + header.StoredName().size()));
+  m_iPendingReplace = replace;
+  m_uReplaceSize = static_cast<std::uint32_t>(size);
+  if (!StartNewEntry(header, level)) {
+    if (cb) cb->CallbackEnd();
+    return false;
+  }
+  if (secondPass) {
+    cb = GetCallback(CZipActionCallback::cbAddStore);
+    if (cb) cb->Init(name, path);
+  }
+  if (cb) cb->SetTotal(size);
+  CZipAutoBuffer buf(info.m_nBufSize);
+  // A replaced entry fills exactly the room made for it, even if the file grows meanwhile.
+  std::uint64_t limit = replacing ? size : ~0ull;
+  for (;;) {
+    std::uint32_t want = static_cast<std::uint32_t>(std::min<std::uint64_t>(info.m_nBufSize, limit));
+    std::uint32_t n = want ? src->Read(buf.data(), want) : 0;
+    limit -= n;
+    if (n) {
+      WriteEntryData(buf.data(), n);
+      if (cb && !cb->RequestCallback(n)) {
+        if (n == info.m_nBufSize && src->GetPosition() < src->GetLength()) {
+          if (!IsMultiVolume() && !replacing) {
+            CutOpenNewEntry();
             abortCode = CZipException::abortedSafely;
+          } else {
+            abortCode = CZipException::abortedAction;
           }
-          break;
+        } else {
+          FinishNewEntry(false);
+          abortCode = CZipException::abortedSafely;
         }
-      }
-      if (n < info.m_nBufSize) {
-        FinishNewEntry(false);
         break;
       }
     }
-  } catch (...) {
-    restorePassword();
-    throw;
+    if (n < info.m_nBufSize) {
+      FinishNewEntry(false);
+      break;
+    }
   }
   if (cb) cb->CallbackEnd();
-  restorePassword();
   if (abortCode) ZipThrow(abortCode);
 
   if (efficiency) {
@@ -562,6 +545,14 @@ bool CZipArchive::StartNewEntry(CZipFileHeader& templ, int level, const char* so
   return true;
 }
 
+void CZipArchive::FlushOutputIfFull() {
+  z_stream& s = m_info.stream;
+  if (s.avail_out != 0) return;
+  WriteOutBuffer(m_info.generalBufferSize);
+  s.next_out = reinterpret_cast<Bytef*>(m_info.buffer.data());
+  s.avail_out = m_info.generalBufferSize;
+}
+
 void CZipArchive::WriteOutBuffer(std::uint32_t count) {
   if (count == 0) return;
   CZipFileHeader* h = m_centralDir.m_pOpenedFile;
@@ -591,27 +582,18 @@ bool CZipArchive::WriteEntryData(const void* data, std::uint32_t count) {
     ThrowError(CZipException::tooLarge);
   }
   z_stream& s = m_info.stream;
-  const std::uint32_t size = m_info.generalBufferSize;
   if (h->m_uMethod == 8) {
     s.next_in = const_cast<Bytef*>(static_cast<const Bytef*>(data));
     s.avail_in = count;
     while (s.avail_in > 0) {
-      if (s.avail_out == 0) {
-        WriteOutBuffer(size);
-        s.next_out = reinterpret_cast<Bytef*>(m_info.buffer.data());
-        s.avail_out = size;
-      }
+      FlushOutputIfFull();
       CheckZlib(deflate(&s, Z_NO_FLUSH));
     }
     return true;
   }
   const char* p = static_cast<const char*>(data);
   while (count) {
-    if (s.avail_out == 0) {
-      WriteOutBuffer(size);
-      s.next_out = reinterpret_cast<Bytef*>(m_info.buffer.data());
-      s.avail_out = size;
-    }
+    FlushOutputIfFull();
     std::uint32_t n = std::min(count, static_cast<std::uint32_t>(s.avail_out));
     std::memcpy(s.next_out, p, n);
     s.next_out += n;
@@ -652,11 +634,7 @@ bool CZipArchive::FinishNewEntry(bool afterException) {
     const std::uint32_t size = m_info.generalBufferSize;
     if (h->m_uMethod == 8) {
       for (;;) {
-        if (s.avail_out == 0) {
-          WriteOutBuffer(size);
-          s.next_out = reinterpret_cast<Bytef*>(m_info.buffer.data());
-          s.avail_out = size;
-        }
+        FlushOutputIfFull();
         int r = deflate(&s, Z_FINISH);
         if (r == Z_STREAM_END) break;
         if (r != Z_OK && r != Z_BUF_ERROR) ThrowError(r, true);

@@ -3,6 +3,7 @@
 // Refused requests answer false, -1 or an empty result; every other failure throws
 // CZipException. Stored and deflated entries only, at most 65535 entries and 4 GiB.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -195,15 +196,22 @@ class CZipArchive {
   void CheckZlib(int result) const;
   void CommonOpen(int mode);
   void StartReadingInternal(std::uint16_t index);
+  // Reads the open entry piece by piece into buffer(), handing each piece to take; returns
+  // the cancel code (105 or 106) when the callback stops the work, else 0.
+  int ReadPieces(std::uint32_t pieceSize, CZipActionCallback* cb, const std::function<char*()>& buffer,
+                 const std::function<void(std::uint32_t)>& take);
   void OpenInternal();
   std::string StripRootPath(const std::string& path) const;
   std::string NormalizeEntryName(const std::string& name) const;
   bool IsSafeRelativeName(const std::string& name, bool fullPath) const;
   void WriteOutBuffer(std::uint32_t count);
+  void FlushOutputIfFull();
   void CutOpenNewEntry();
   void CheckRoom(std::uint64_t dataBound, std::uint32_t headerSizes) const;
   void FinishEntryInternal();
   bool AddViaTemporaryArchive(CZipNewEntryRequest& info, CZipFileHeader& header, std::uint64_t size, bool efficiency);
+  // Moves [start, end) of the archive proper by diff bytes, growing or cutting the file.
+  void ShiftTail(long long start, long long end, long long diff, CZipActionCallback* cb);
   void MovePackedData(long long start, long long end, long long distance, CZipActionCallback* cb, bool forward);
   void MakeSpaceForReplace(int replaceIndex, std::uint64_t newTotal, const std::string& name);
   int ResolveReplaceIndex(int replaceIndex, const std::string& name);

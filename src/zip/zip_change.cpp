@@ -34,6 +34,18 @@ void CZipArchive::MovePackedData(long long start, long long end, long long dista
   if (start != end) ThrowError(CZipException::internal);
 }
 
+void CZipArchive::ShiftTail(long long start, long long end, long long diff, CZipActionCallback* cb) {
+  CZipAbstractFile* f = m_storage.File();
+  const long long base = m_centralDir.m_uBytesBeforeZip;
+  if (diff > 0) {
+    f->SetLength(base + end + diff);
+    MovePackedData(start, end, diff, cb, true);
+  } else if (diff < 0) {
+    MovePackedData(start, end, -diff, cb, false);
+    f->SetLength(base + end + diff);
+  }
+}
+
 void CZipArchive::DeleteFile(std::uint16_t index) {
   CZipWordArray a{index};
   DeleteFiles(a);
@@ -151,13 +163,7 @@ bool CZipArchive::RenameFile(std::uint16_t index, const std::string& newName) {
       cb->Init(h->GetFileName(), GetArchivePath());
       cb->SetTotal(Pos64(archiveEnd - start));
     }
-    if (diff > 0) {
-      f->SetLength(base + archiveEnd + diff);
-      MovePackedData(start, archiveEnd, diff, cb, true);
-    } else {
-      MovePackedData(start, archiveEnd, -diff, cb, false);
-      f->SetLength(base + archiveEnd + diff);
-    }
+    ShiftTail(start, archiveEnd, diff, cb);
     if (cb) cb->CallbackEnd();
     m_info.buffer.Release();
     for (std::size_t i = index + 1; i < m_centralDir.GetCount(); ++i)
@@ -198,13 +204,7 @@ void CZipArchive::MakeSpaceForReplace(int replaceIndex, std::uint64_t newTotal, 
       cb->Init(name, GetArchivePath());
       cb->SetTotal(Pos64(archiveEnd - next));
     }
-    if (diff > 0) {
-      f->SetLength(base + archiveEnd + diff);
-      MovePackedData(next, archiveEnd, diff, cb, true);
-    } else {
-      MovePackedData(next, archiveEnd, -diff, cb, false);
-      f->SetLength(base + archiveEnd + diff);
-    }
+    ShiftTail(next, archiveEnd, diff, cb);
     if (cb) cb->CallbackEnd();
     for (std::size_t i = replaceIndex + 1; i < m_centralDir.GetCount(); ++i)
       m_centralDir[i]->m_uOffset = static_cast<std::uint32_t>(m_centralDir[i]->m_uOffset + diff);
@@ -394,15 +394,7 @@ bool CZipArchive::TestFile(std::uint16_t index, std::uint32_t bufferSize) {
   int abortCode = 0, result;
   try {
     CZipAutoBuffer buf(bufferSize);
-    for (;;) {
-      std::uint32_t n = ReadEntryData(buf.data(), bufferSize);
-      if (n && cb && !cb->RequestCallback(n)) {
-        abortCode = (n == bufferSize && m_info.uncomprLeft > 0) ? CZipException::abortedAction
-                                                                : CZipException::abortedSafely;
-        break;
-      }
-      if (n < bufferSize) break;
-    }
+    abortCode = ReadPieces(bufferSize, cb, [&] { return buf.data(); }, [](std::uint32_t) {});
     result = FinishReadingEntry(nullptr, false);
   } catch (...) {
     if (m_iFileOpened == -1) FinishReadingEntry(nullptr, true);

@@ -282,18 +282,7 @@ bool CZipArchive::ExtractFile(std::uint16_t index, const std::string& folder, bo
     }
     {
       PieceWriter writer(out, bufferSize, header.m_uUncomprSize >= (8u << 20), dest);
-      for (;;) {
-        std::uint32_t n = ReadEntryData(writer.Buffer(), bufferSize);
-        if (n) {
-          writer.Commit(n);
-          if (cb && !cb->RequestCallback(n)) {
-            abortCode = (n == bufferSize && m_info.uncomprLeft > 0) ? CZipException::abortedAction
-                                                                    : CZipException::abortedSafely;
-            break;
-          }
-        }
-        if (n < bufferSize) break;
-      }
+      abortCode = ReadPieces(bufferSize, cb, [&] { return writer.Buffer(); }, [&](std::uint32_t n) { writer.Commit(n); });
       writer.Finish();
     }
     result = FinishReadingEntry(nullptr, false);
@@ -344,18 +333,7 @@ bool CZipArchive::ExtractToMemory(std::uint16_t index, CZipMemFile& out, std::ui
   try {
     CZipAutoBuffer buf(bufferSize);
     out.SeekToEnd();
-    for (;;) {
-      std::uint32_t n = ReadEntryData(buf.data(), bufferSize);
-      if (n) {
-        out.Write(buf.data(), n);
-        if (cb && !cb->RequestCallback(n)) {
-          abortCode = (n == bufferSize && m_info.uncomprLeft > 0) ? CZipException::abortedAction
-                                                                  : CZipException::abortedSafely;
-          break;
-        }
-      }
-      if (n < bufferSize) break;
-    }
+    abortCode = ReadPieces(bufferSize, cb, [&] { return buf.data(); }, [&](std::uint32_t n) { out.Write(buf.data(), n); });
     result = FinishReadingEntry(nullptr, false);
   } catch (...) {
     if (m_iFileOpened == -1) FinishReadingEntry(nullptr, true);
@@ -365,6 +343,20 @@ bool CZipArchive::ExtractToMemory(std::uint16_t index, CZipMemFile& out, std::ui
   if (cb) cb->CallbackEnd();
   if (abortCode) ZipThrow(abortCode);
   return result == 1;
+}
+
+int CZipArchive::ReadPieces(std::uint32_t pieceSize, CZipActionCallback* cb, const std::function<char*()>& buffer,
+                            const std::function<void(std::uint32_t)>& take) {
+  for (;;) {
+    std::uint32_t n = ReadEntryData(buffer(), pieceSize);
+    if (n) {
+      take(n);
+      // Stopped with data left the work is incomplete; stopped on the last piece it is whole.
+      if (cb && !cb->RequestCallback(n))
+        return (n == pieceSize && m_info.uncomprLeft > 0) ? CZipException::abortedAction : CZipException::abortedSafely;
+    }
+    if (n < pieceSize) return 0;
+  }
 }
 
 // ---- finding --------------------------------------------------------------------------

@@ -219,20 +219,26 @@ bool CZipFileHeader::Prepare(int level, bool multiVolume, bool encrypted) {
   return true;
 }
 
+// The fields both headers share, in the same order: version needed to the name and extra
+// field lengths (26 bytes).
+void CZipFileHeader::PutSharedFields(char* p) const {
+  ZipPut16(p, m_uVersionNeeded);
+  ZipPut16(p + 2, m_uFlag);
+  ZipPut16(p + 4, m_uMethod);
+  ZipPut16(p + 6, m_uModTime);
+  ZipPut16(p + 8, m_uModDate);
+  ZipPut32(p + 10, m_uCrc32);
+  ZipPut32(p + 14, m_uComprSize);
+  ZipPut32(p + 18, m_uUncomprSize);
+  ZipPut16(p + 22, static_cast<std::uint16_t>(stored_.size()));
+  ZipPut16(p + 24, static_cast<std::uint16_t>(m_pExtraField.size()));
+}
+
 void CZipFileHeader::WriteLocal(CZipStorage& storage) {
   std::string buf(30, '\0');
   char* p = buf.data();
   ZipPut32(p, kLocalSignature);
-  ZipPut16(p + 4, m_uVersionNeeded);
-  ZipPut16(p + 6, m_uFlag);
-  ZipPut16(p + 8, m_uMethod);
-  ZipPut16(p + 10, m_uModTime);
-  ZipPut16(p + 12, m_uModDate);
-  ZipPut32(p + 14, m_uCrc32);
-  ZipPut32(p + 18, m_uComprSize);
-  ZipPut32(p + 22, m_uUncomprSize);
-  ZipPut16(p + 26, static_cast<std::uint16_t>(stored_.size()));
-  ZipPut16(p + 28, static_cast<std::uint16_t>(m_pExtraField.size()));
+  PutSharedFields(p + 4);
   buf += stored_;
   buf += m_pExtraField;
   storage.Write(buf.data(), static_cast<std::uint32_t>(buf.size()), true);
@@ -276,16 +282,7 @@ std::uint32_t CZipFileHeader::WriteCentral(CZipStorage& storage) {
   char* p = buf.data();
   ZipPut32(p, m_uSignature);
   ZipPut16(p + 4, m_uVersionMadeBy);
-  ZipPut16(p + 6, m_uVersionNeeded);
-  ZipPut16(p + 8, m_uFlag);
-  ZipPut16(p + 10, m_uMethod);
-  ZipPut16(p + 12, m_uModTime);
-  ZipPut16(p + 14, m_uModDate);
-  ZipPut32(p + 16, m_uCrc32);
-  ZipPut32(p + 20, m_uComprSize);
-  ZipPut32(p + 24, m_uUncomprSize);
-  ZipPut16(p + 28, static_cast<std::uint16_t>(stored_.size()));
-  ZipPut16(p + 30, static_cast<std::uint16_t>(m_pExtraField.size()));
+  PutSharedFields(p + 6);
   ZipPut16(p + 32, static_cast<std::uint16_t>(comment_.size()));
   ZipPut16(p + 34, m_uVolumeStart);
   ZipPut16(p + 36, m_uInternalAttr);

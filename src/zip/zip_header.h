@@ -91,6 +91,7 @@ class CZipFileHeader {
   bool MatchesDescriptor(const char* buffer) const;
 
  private:
+  void PutSharedFields(char* p) const;
   std::string name_, stored_, comment_;
 };
 

@@ -36,7 +36,9 @@ TEST_F(ZipCrypt, OursReadByOthers) {
                          " " + Quote(P("enc.zip")));
   EXPECT_EQ(py.status, 0);
   EXPECT_TRUE(py.out == text);
-  if (HaveTool("7z")) EXPECT_EQ(Shell("7z t -ps3cret " + Quote(P("enc.zip"))).status, 0);
+  if (HaveTool("7z")) {
+    EXPECT_EQ(Shell("7z t -ps3cret " + Quote(P("enc.zip"))).status, 0);
+  }
 }
 
 TEST_F(ZipCrypt, OthersReadByOursAndWrongPasswords) {

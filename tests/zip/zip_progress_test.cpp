@@ -107,7 +107,9 @@ TEST_F(ZipProgress, CancelWhileExtracting) {
     }
     zip.Close();
     EXPECT_EQ(fs::exists(P("out/d.bin")), c.fileLeft);
-    if (c.fileLeft) EXPECT_TRUE(ReadFile(P("out/d.bin")) == data);
+    if (c.fileLeft) {
+      EXPECT_TRUE(ReadFile(P("out/d.bin")) == data);
+    }
   }
 }
 

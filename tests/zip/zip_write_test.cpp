@@ -113,7 +113,9 @@ TEST_F(ZipWrite, EntryFieldsAndToolVerdicts) {
     EXPECT_EQ(h.m_uMethod, expect[i].method);
     EXPECT_EQ(h.m_uVersionNeeded, expect[i].versionNeeded);
     EXPECT_EQ(h.m_uVersionMadeBy, 0x0314);  // Unix, format 2.0
-    if (expect[i].method == 0) EXPECT_EQ(h.m_uComprSize, expect[i].comp);
+    if (expect[i].method == 0) {
+      EXPECT_EQ(h.m_uComprSize, expect[i].comp);
+    }
   }
   zip.GetFileInfo(h, 2);
   EXPECT_EQ(h.m_uModDate, 0x52C5);
