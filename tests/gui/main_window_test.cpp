@@ -201,21 +201,21 @@ TEST(MainWindow, HelpAndAboutOpenTheHelpBase) {
   EXPECT_EQ(shell.Opened()[0], "url:https://help.example.org/pyrvane/");
 
   {
-  CAboutDlg about(frame, frame->HelpBase());
-  about.Show();
-  about.TransferDataToWindow();
-  EXPECT_EQ(about.GetTitle(), "About Pyrvane");
-  auto* version = wxDynamicCast(about.FindWindow(CAboutDlg::kVersionEdit), wxTextCtrl);
-  auto* date = wxDynamicCast(about.FindWindow(CAboutDlg::kBuildDateEdit), wxTextCtrl);
-  ASSERT_TRUE(version && date);
-  EXPECT_EQ(version->GetValue(), "Pyrvane 6 Version 6.1");
-  EXPECT_EQ(date->GetValue(), "Apr 15 2021");
-  EXPECT_FALSE(version->IsEditable());
-  wxCommandEvent click(wxEVT_BUTTON, CAboutDlg::kOnlineHelpButton);
-  about.ProcessWindowEvent(click);
-  ASSERT_EQ(shell.Opened().size(), 2u);
-  EXPECT_EQ(shell.Opened()[1], "url:https://help.example.org/pyrvane/");
-  about.Hide();
+    CAboutDlg about(frame, frame->HelpBase());
+    about.Show();
+    about.TransferDataToWindow();
+    EXPECT_EQ(about.GetTitle(), "About Pyrvane");
+    auto* version = wxDynamicCast(about.FindWindow(CAboutDlg::kVersionEdit), wxTextCtrl);
+    auto* date = wxDynamicCast(about.FindWindow(CAboutDlg::kBuildDateEdit), wxTextCtrl);
+    ASSERT_TRUE(version && date);
+    EXPECT_EQ(version->GetValue(), "Pyrvane 6 Version 6.1");
+    EXPECT_EQ(date->GetValue(), "Apr 15 2021");
+    EXPECT_FALSE(version->IsEditable());
+    wxCommandEvent click(wxEVT_BUTTON, CAboutDlg::kOnlineHelpButton);
+    about.ProcessWindowEvent(click);
+    ASSERT_EQ(shell.Opened().size(), 2u);
+    EXPECT_EQ(shell.Opened()[1], "url:https://help.example.org/pyrvane/");
+    about.Hide();
   }
   CloseFrame(frame);
 }
@@ -347,4 +347,26 @@ TEST(Startup, UnreadableProjectOnTheCommandLineEndsStartUp) {
   for (int i = 0; i < 200 && (shell.Frame() || shell.Splash()); ++i) widgets::FlushEvents(1);
   EXPECT_FALSE(shell.Frame());
   EXPECT_FALSE(shell.Splash());
+}
+
+TEST(Startup, ExceptionInADialogClosesOnlyThatDialog) {
+  platform::ScopedRecordingMessages messages;
+  auto* frame = new MainFrame(TempFolder("exception") + "/recent");
+  frame->Show();
+  bool recovered = false;
+  {
+    wxDialog dialog(frame, wxID_ANY, "Failing dialog");
+    dialog.CallAfter([&] {
+      try {
+        throw std::runtime_error("Error opening /data/missing.lcp");
+      } catch (...) {
+        recovered = RecoverFromCommandException();
+      }
+    });
+    EXPECT_EQ(dialog.ShowModal(), wxID_CANCEL);
+  }
+  EXPECT_TRUE(recovered);
+  EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Error opening /data/missing.lcp"});
+  EXPECT_TRUE(frame->IsShown());
+  CloseFrame(frame);
 }

@@ -40,6 +40,9 @@ class PyrvaneApp : public wxApp {
     return shell_.Start(app::ui::StartupOptions{}, args);
   }
 
+  // A failing command or dialog ends that command, never the program.
+  bool OnExceptionInMainLoop() override { return app::ui::RecoverFromCommandException(); }
+
   int OnExit() override {
     // Also after a failed start: the preferences read so far are written back.
     if (started_) shell_.Shutdown();

@@ -1,15 +1,36 @@
 #include "app/ui/startup.h"
 
 #include <wx/app.h>
+#include <wx/dialog.h>
 #include <wx/stopwatch.h>
 #include <wx/utils.h>
 
 #include "app/ui/gl_probe.h"
 #include "app/ui/project_template.h"
 #include "platform/folders.h"
+#include "platform/messages.h"
 #include "platform/paths.h"
 
 namespace app::ui {
+
+bool RecoverFromCommandException() {
+  std::string text = "An unexpected error ended the last command.";
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    if (*e.what()) text = e.what();
+  } catch (...) {
+  }
+  for (auto it = wxTopLevelWindows.rbegin(); it != wxTopLevelWindows.rend(); ++it) {
+    auto* dialog = wxDynamicCast(*it, wxDialog);
+    if (dialog && dialog->IsModal()) {
+      dialog->EndModal(wxID_CANCEL);
+      break;
+    }
+  }
+  platform::Tell(text);
+  return true;
+}
 
 void ApplicationShell::ShowSplash(const StartupOptions& options) {
   auto* splash = new CSplashScreenEx;

@@ -23,6 +23,11 @@ struct StartupOptions {
   bool probeOpenGl = true;
 };
 
+// Called from a catch block when a command or dialog let an exception out: its message is
+// shown, the innermost modal dialog (where it happened) is closed, and the program goes on.
+// Always true ("continue").
+bool RecoverFromCommandException();
+
 class ApplicationShell {
  public:
   // The whole start-up; false ends the program (the command line could not be processed).
