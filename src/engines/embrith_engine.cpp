@@ -2,17 +2,6 @@
 
 #include <fstream>
 
-CEmbrithSpot* CEmbrithSpots::GetSpot(int i) {
-  if (i < 0 || i >= GetNumSpots()) return nullptr;
-  return &spots_[static_cast<std::size_t>(i)];
-}
-
-void CEmbrithSpots::SetSpot(int i, double launchX, double launchY, double landX, double landY,
-                            double launchTime, double landTime) {
-  if (CEmbrithSpot* s = GetSpot(i))
-    *s = CEmbrithSpot{launchX, launchY, landX, landY, launchTime, landTime};
-}
-
 int CEmbrith::SetLandscapeFile(const char* path) {
   landscape_ = path ? path : "";
   return std::ifstream(landscape_).good() ? 1 : 0;

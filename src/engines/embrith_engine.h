@@ -5,31 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "engines/mtt_spot_list.h"
+
 constexpr int kEmbrithNotAvailable = -200;
 constexpr int kEmbrithCannotOpenInputs = -201;
 
-class CEmbrithSpot {
- public:
-  double GetLaunchX() const { return launchX; }
-  double GetLaunchY() const { return launchY; }
-  double GetLandX() const { return landX; }
-  double GetLandY() const { return landY; }
-  double GetLaunchTime() const { return launchTime; }
-  double GetLandTime() const { return landTime; }
-  double launchX = 0, launchY = 0, landX = 0, landY = 0, launchTime = 0, landTime = 0;
-};
-
-class CEmbrithSpots {
- public:
-  int GetNumSpots() const { return static_cast<int>(spots_.size()); }
-  void SetNumSpots(int n) { spots_.assign(n > 0 ? static_cast<std::size_t>(n) : 0, CEmbrithSpot()); }
-  CEmbrithSpot* GetSpot(int i);  // nullptr outside 0..count-1
-  void SetSpot(int i, double launchX, double launchY, double landX, double landY,
-               double launchTime, double landTime);
-
- private:
-  std::vector<CEmbrithSpot> spots_;
-};
+class CEmbrithSpot : public EngineSpot {};
+class CEmbrithSpots : public SpotList<CEmbrithSpot> {};
 
 class CEmbrith {
  public:

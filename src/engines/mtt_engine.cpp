@@ -2,16 +2,6 @@
 
 #include <fstream>
 
-CMTTSpot* CMTTSpots::GetSpot(int i) {
-  if (i < 0 || i >= GetNumSpots()) return nullptr;
-  return &spots_[static_cast<std::size_t>(i)];
-}
-
-void CMTTSpots::SetSpot(int i, double launchX, double launchY, double landX, double landY,
-                        double launchTime, double landTime) {
-  if (CMTTSpot* s = GetSpot(i)) *s = CMTTSpot{launchX, launchY, landX, landY, launchTime, landTime};
-}
-
 bool CPerimeterLine::GetPoint(int i, float* x, float* y) const {
   if (i < 0 || i >= GetNumPoints()) return false;
   *x = points_[static_cast<std::size_t>(i)].x;

@@ -7,34 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "engines/mtt_spot_list.h"
+
 class CPyrvane;
 
 constexpr int kMttNotAvailable = -100;
 constexpr int kMttCannotOpenInputs = -101;
 
-class CMTTSpot {
- public:
-  double GetLaunchX() const { return launchX; }
-  double GetLaunchY() const { return launchY; }
-  double GetLandX() const { return landX; }
-  double GetLandY() const { return landY; }
-  double GetLaunchTime() const { return launchTime; }
-  double GetLandTime() const { return landTime; }
-  double launchX = 0, launchY = 0, landX = 0, landY = 0, launchTime = 0, landTime = 0;
-};
-
-class CMTTSpots {
- public:
-  int GetNumSpots() const { return static_cast<int>(spots_.size()); }
-  void SetNumSpots(int n) { spots_.assign(n > 0 ? static_cast<std::size_t>(n) : 0, CMTTSpot()); }
-  // nullptr outside 0..count-1.
-  CMTTSpot* GetSpot(int i);
-  void SetSpot(int i, double launchX, double launchY, double landX, double landY,
-               double launchTime, double landTime);
-
- private:
-  std::vector<CMTTSpot> spots_;
-};
+class CMTTSpot : public EngineSpot {};
+class CMTTSpots : public SpotList<CMTTSpot> {};
 
 class CPerimeterLine {
  public:

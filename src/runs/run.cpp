@@ -272,30 +272,25 @@ void CRun::RemoveStaleOutputs() {
   runLogs.clear();
 }
 
-void CRun::RemoveTOMOutputThemes() {
-  for (CTheme*& t : tomOutputThemes) {
+void CRun::RemoveOwnedThemes(CTheme** themes, std::size_t count,
+                             std::vector<std::unique_ptr<CThemeLegendData>>& legends) {
+  for (std::size_t i = 0; i < count; ++i) {
+    CTheme*& t = themes[i];
     if (!t) continue;
     if (host) {
       if (host->IsVisibleTheme(t)) host->ShowFuelModelTheme(false);
       host->RemoveThemeRect(t);
     }
-    DeleteLegendOf(outputLegends, t);
+    DeleteLegendOf(legends, t);
     delete t;
     t = nullptr;
   }
 }
 
+void CRun::RemoveTOMOutputThemes() { RemoveOwnedThemes(tomOutputThemes, 4, outputLegends); }
+
 void CRun::RemoveIdealLandscapeThemes() {
-  for (CTheme*& t : idealLandscapeThemes) {
-    if (!t) continue;
-    if (host) {
-      if (host->IsVisibleTheme(t)) host->ShowFuelModelTheme(false);
-      host->RemoveThemeRect(t);
-    }
-    DeleteLegendOf(idealLandscapeLegends, t);
-    delete t;
-    t = nullptr;
-  }
+  RemoveOwnedThemes(idealLandscapeThemes, 5, idealLandscapeLegends);
 }
 
 void CRun::CreateIdealLandscapeThemes() {

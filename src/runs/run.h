@@ -1,6 +1,7 @@
 #pragma once
 // A run: one fire computation on an analysis area, with its inputs, output choices, engine
 // settings, output themes, legends and run logs.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -246,7 +247,7 @@ class CRun {
   CVectorTheme* spotLocations = nullptr;
   CVectorTheme* embrithPerimeters = nullptr;
   CContourTheme* arrivalContour = nullptr;
-  double randomIgnitionProgress = 0.0;
+  std::atomic<double> randomIgnitionProgress{0.0};  // read by the monitor thread
   void* threadBlock = nullptr;
 
   std::vector<std::unique_ptr<CThemeLegendData>> outputLegends;
@@ -285,6 +286,9 @@ class CRun {
  private:
   void RemoveOutputThemeAt(std::size_t index, bool refreshMap);
   void DeleteLegendOf(std::vector<std::unique_ptr<CThemeLegendData>>& list, const CTheme* theme);
+  // Deletes owned themes with their rectangles and legends (no map refresh).
+  void RemoveOwnedThemes(CTheme** themes, std::size_t count,
+                         std::vector<std::unique_ptr<CThemeLegendData>>& legends);
 };
 
 // Names of the wind-speed units: 1 "km/h @ 10m", 2 "m/sec @ 10m", 3 "ft/min @ 20'", else

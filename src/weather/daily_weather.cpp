@@ -353,8 +353,9 @@ int ConvertWtrWndToWxs(std::string wtrPath, std::string wndPath, std::string wxs
     if (!date || !date->IsValid()) continue;
     for (const WxRecord& r : stream.records) {
       if (r.date.GetMonth() == date->GetMonth() && r.date.GetDay() == date->GetDay()) {
-        *date = OleDateTime(r.date.GetYear(), date->GetMonth(), date->GetDay(), date->GetHour(),
-                            date->GetMinute(), date->GetSecond());
+        const OleDateTime moved(r.date.GetYear(), date->GetMonth(), date->GetDay(),
+                                date->GetHour(), date->GetMinute(), date->GetSecond());
+        if (moved.IsValid()) *date = moved;
         break;
       }
     }
