@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -368,6 +369,20 @@ std::string ZipGetTempFileName(const char* folder, std::uint64_t bytesNeeded) {
 bool ZipIsDriveRemovable(const std::string&) { return false; }
 
 unsigned ZipGetUmask() {
+  // Read without changing it: setting it, even for a moment, would race with other threads
+  // creating files.
+  if (std::FILE* f = std::fopen("/proc/self/status", "r")) {
+    char line[256];
+    unsigned mask = 0;
+    bool found = false;
+    while (std::fgets(line, sizeof line, f))
+      if (std::sscanf(line, "Umask: %o", &mask) == 1) {
+        found = true;
+        break;
+      }
+    std::fclose(f);
+    if (found) return mask;
+  }
   mode_t m = ::umask(022);
   ::umask(m);
   return m;

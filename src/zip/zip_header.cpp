@@ -156,6 +156,11 @@ bool CZipFileHeader::SetComment(const std::string& comment) {
 void CZipFileHeader::ConvertFileName(bool fromArchive) {
   if (fromArchive) {
     name_ = (m_uFlag & kUtf8Flag) ? stored_ : ZipCp437ToUtf8(stored_);
+    // Some Windows tools store '\' as the separator; there it can only be one.
+    int sys = GetSystemCompatibility();
+    if (sys == zipsys::dos || sys == zipsys::os2 || sys == zipsys::ntfs)
+      for (char& c : name_)
+        if (c == '\\') c = '/';
   } else {
     stored_ = name_;
     for (char& c : stored_)

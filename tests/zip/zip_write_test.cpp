@@ -356,3 +356,28 @@ TEST_F(ZipWrite, EfficiencyCheckStoresIncompressibleData) {
   zip.Close();
   ExpectToolsAccept(P("eff.zip"));
 }
+
+TEST_F(ZipWrite, RootPathShortensDerivedNames) {
+  CZipMemFile mem;
+  CZipArchive zip;
+  zip.OpenInMemory(mem, CZipArchive::zipCreate);
+  zip.SetRootPath("/data/proj/");
+  struct Case {
+    const char* path;
+    bool fullPath;
+    const char* name;
+  } cases[] = {
+      {"/data/proj/maps/a.tif", false, "maps/a.tif"},
+      {"/data/PROJ/maps/a.tif", false, "maps/a.tif"},  // the archive compares without case
+      {"/other/a.tif", false, "a.tif"},
+      {"/data/project/a.tif", false, "a.tif"},
+      {"/data/proj/maps/", false, "maps/"},
+      {"C:\\data\\fuel.shp", true, "data/fuel.shp"},
+      {"", true, ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(zip.PredictNameInArchive(c.path, c.fullPath), c.name) << c.path;
+  EXPECT_EQ(zip.GetExtractPath("maps/a.tif", "/out/", false), "/out/a.tif");
+  EXPECT_EQ(zip.GetExtractPath("maps/a.tif", "/out", true), "/out/maps/a.tif");
+  EXPECT_EQ(zip.GetExtractPath("maps/a.tif", "/out", false, "tmpprj.tmp"), "/out/tmpprj.tmp");
+  zip.Close();
+}
