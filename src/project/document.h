@@ -193,6 +193,9 @@ class CPVN4Doc {
   void DrawMapImage(platform::Image& image, double west, double north, double east,
                     double south, const PixelRect& rect);
   COLORREF ShadeColor(COLORREF color, int aspect) const;
+  // The amount added to each channel for an aspect (0: unchanged), and its application.
+  int ShadeAmount(int aspect) const;
+  static COLORREF ApplyShade(COLORREF color, int amount);
   static void SetImagePixel(platform::Image& image, int x, int y, COLORREF color);
 
   // ---- fields ----

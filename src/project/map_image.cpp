@@ -2,6 +2,8 @@
 // the visible theme through its legend, optionally shaded by the aspect layer, and the
 // overlays are drawn over it, the head of the draw-priority list last.
 #include <algorithm>
+#include <array>
+#include <thread>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -81,24 +83,45 @@ class ColourLookup {
   COLORREF lastColour_ = 0;
 };
 
+// Channel + amount limited to 0..255, for amounts of -255..255.
+struct Saturation {
+  std::array<std::uint8_t, 256 + 2 * 255> table{};
+  Saturation() {
+    for (int i = 0; i < static_cast<int>(table.size()); ++i)
+      table[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(std::clamp(i - 255, 0, 255));
+  }
+};
+const Saturation kSaturation;
+
+inline COLORREF Shaded(COLORREF color, int amount) {
+  if (amount == 0) return color;
+  const std::uint8_t* sat = kSaturation.table.data() + 255 + std::clamp(amount, -255, 255);
+  return sat[color & 0xFFu] | (static_cast<COLORREF>(sat[(color >> 8) & 0xFFu]) << 8) |
+         (static_cast<COLORREF>(sat[(color >> 16) & 0xFFu]) << 16);
+}
+
 std::uint32_t Argb(COLORREF c) {
   return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
 }
 
 }  // namespace
 
-COLORREF CPVN4Doc::ShadeColor(COLORREF color, int aspect) const {
-  if (aspect == -9999) return color;
+int CPVN4Doc::ShadeAmount(int aspect) const {
+  if (aspect == -9999) return 0;
   float d = static_cast<float>(std::abs(static_cast<long long>(aspect) - shadingAzimuth));
   // Far-off values would take forever one turn at a time.
   if (d >= 360.0f) d = std::fmod(d, 360.0f);
+  if (d == 90.0f) return 0;
   const float delta = d <= 180.0f ? d : 360.0f - d;
-  if (d == 90.0f) return color;
   const float h = 90.0f - delta;
-  const int k = static_cast<int>(h * shadingStrength);
-  if (k == 0) return color;
-  auto channel = [k](unsigned c) { return static_cast<unsigned>(std::clamp(static_cast<int>(c) + k, 0, 255)); };
-  return MakeColorRef(channel(RedOf(color)), channel(GreenOf(color)), channel(BlueOf(color)));
+  const float k = h * shadingStrength;
+  return k == k ? static_cast<int>(std::clamp(k, -255.0f, 255.0f)) : 0;
+}
+
+COLORREF CPVN4Doc::ApplyShade(COLORREF color, int amount) { return Shaded(color, amount); }
+
+COLORREF CPVN4Doc::ShadeColor(COLORREF color, int aspect) const {
+  return ApplyShade(color, ShadeAmount(aspect));
 }
 
 void CPVN4Doc::SetImagePixel(platform::Image& image, int x, int y, COLORREF color) {
@@ -111,9 +134,13 @@ void CPVN4Doc::DrawMapImage(platform::Image& image, double west, double north, d
   const CThemeLegendData* legend = GetVisibleThemeLegend();
   const long long wide = static_cast<long long>(rect.right) - rect.left + 1;
   const long long high = static_cast<long long>(rect.bottom) - rect.top + 1;
-  image = platform::Image();
-  if (wide > 0 && high > 0 && wide <= 1 << 15 && high <= 1 << 15)
-    image = platform::Image(static_cast<int>(wide), static_cast<int>(high));
+  // An image of the right size is painted over whole below, so it can be kept.
+  const bool reuse = !image.IsEmpty() && image.Width() == wide && image.Height() == high;
+  if (!reuse) {
+    image = platform::Image();
+    if (wide > 0 && high > 0 && wide <= 1 << 15 && high <= 1 << 15)
+      image = platform::Image(static_cast<int>(wide), static_cast<int>(high));
+  }
   if (image.IsEmpty()) {
     platform::Tell("Unable to create image.");
     return;
@@ -140,39 +167,62 @@ void CPVN4Doc::DrawMapImage(platform::Image& image, double west, double north, d
   cairo_surface_flush(surface);
   unsigned char* data = cairo_image_surface_get_data(surface);
   const int stride = cairo_image_surface_get_stride(surface);
-  ColourLookup lookup(theme, legend);
-  std::vector<float> themeRow(static_cast<std::size_t>(std::max(theme.columns, 0)));
-  std::vector<float> aspectRow(aspect ? static_cast<std::size_t>(std::max(aspect->columns, 0)) : 0);
-  int loadedRow = -2, loadedAspectRow = -2;
 
-  double y = north - dy * 0.5;
-  for (int i = 0; i < H; ++i, y -= dy) {
-    if (!(area.south <= y && y <= area.north) || columns.empty()) continue;
-    const int r = RowOf(theme, y);
-    if (r >= 0 && r != loadedRow) {
-      theme.ReadRow(r, themeRow.data());
-      loadedRow = r;
-    }
-    int ar = -1;
-    if (aspect) {
-      ar = RowOf(*aspect, y);
-      if (ar >= 0 && ar != loadedAspectRow) {
-        aspect->ReadRow(ar, aspectRow.data());
-        loadedAspectRow = ar;
+  // The shading of every whole-degree aspect of one turn, worked out once.
+  std::array<int, 360> shade{};
+  for (int a = 0; a < 360; ++a) shade[static_cast<std::size_t>(a)] = ShadeAmount(a);
+
+  // Rows are independent: bands of rows go to a few threads on large images.
+  auto renderRows = [&](int firstRow, int endRow) {
+    ColourLookup lookup(theme, legend);
+    std::vector<float> themeRow(static_cast<std::size_t>(std::max(theme.columns, 0)));
+    std::vector<float> aspectRow(aspect ? static_cast<std::size_t>(std::max(aspect->columns, 0)) : 0);
+    int loadedRow = -2, loadedAspectRow = -2;
+    double y = north - dy * 0.5;
+    for (int i = 0; i < firstRow; ++i) y -= dy;  // the same sums as a single pass
+    for (int i = firstRow; i < endRow; ++i, y -= dy) {
+      if (!(area.south <= y && y <= area.north) || columns.empty()) continue;
+      const int r = RowOf(theme, y);
+      if (r >= 0 && r != loadedRow) {
+        theme.ReadRow(r, themeRow.data());
+        loadedRow = r;
       }
-    }
-    auto* out = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(i) * stride);
-    for (std::size_t k = 0; k < columns.size(); ++k) {
-      const int c = themeColumn[k];
-      const float v = (r >= 0 && c >= 0) ? themeRow[static_cast<std::size_t>(c)] : kNoData;
-      COLORREF colour = lookup(v);
+      int ar = -1;
       if (aspect) {
-        const int ac = aspectColumn[k];
-        const float a = (ar >= 0 && ac >= 0) ? aspectRow[static_cast<std::size_t>(ac)] : kNoData;
-        colour = ShadeColor(colour, a == a ? static_cast<int>(std::clamp(a, -1e9f, 1e9f)) : -9999);
+        ar = RowOf(*aspect, y);
+        if (ar >= 0 && ar != loadedAspectRow) {
+          aspect->ReadRow(ar, aspectRow.data());
+          loadedAspectRow = ar;
+        }
       }
-      out[columns[k]] = Argb(colour);
+      auto* out = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(i) * stride);
+      for (std::size_t k = 0; k < columns.size(); ++k) {
+        const int c = themeColumn[k];
+        const float v = (r >= 0 && c >= 0) ? themeRow[static_cast<std::size_t>(c)] : kNoData;
+        COLORREF colour = lookup(v);
+        if (aspect) {
+          const int ac = aspectColumn[k];
+          const float a = (ar >= 0 && ac >= 0) ? aspectRow[static_cast<std::size_t>(ac)] : kNoData;
+          const int degrees = a == a ? static_cast<int>(std::clamp(a, -1e9f, 1e9f)) : -9999;
+          const int amount = degrees >= 0 && degrees < 360 ? shade[static_cast<std::size_t>(degrees)]
+                                                           : ShadeAmount(degrees);
+          colour = Shaded(colour, amount);
+        }
+        out[columns[k]] = Argb(colour);
+      }
     }
+  };
+  const long long pixels = static_cast<long long>(W) * H;
+  const int threads = pixels < (1 << 18) ? 1 : static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+  if (threads == 1) {
+    renderRows(0, H);
+  } else {
+    std::vector<std::thread> workers;
+    const int band = (H + threads - 1) / threads;
+    for (int t = 1; t < threads; ++t)
+      workers.emplace_back(renderRows, std::min(H, t * band), std::min(H, (t + 1) * band));
+    renderRows(0, std::min(H, band));
+    for (auto& w : workers) w.join();
   }
   cairo_surface_mark_dirty(surface);
 

@@ -125,6 +125,7 @@ TEST_F(ProjectTest, SampleLandscapeRendersAsItsCellsAtAnyViewWithAndWithoutShadi
       {h.west, h.north, h.east, h.south, 97, 83},                                   // whole, not cell-aligned
       {h.west - w * 0.1, h.north + ht * 0.2, h.east + w * 0.1, h.south, 120, 90},   // beyond the edges
       {h.west + w * 0.3, h.north - ht * 0.3, h.west + w * 0.4, h.north - ht * 0.4, 64, 64},  // zoomed in
+      {h.west - 50, h.north, h.east, h.south - 70, 701, 523},  // large enough to be drawn in bands
   };
   for (int shading : {0, 1}) {
     doc.reliefShading = shading;
