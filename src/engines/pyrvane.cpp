@@ -213,6 +213,7 @@ int CPyrvane::GetUnits(int layer) const {
 }
 
 const std::vector<int>& CPyrvane::LayerValues(int layer) const {
+  std::lock_guard<std::mutex> hold(layerValuesLock_);
   auto& v = layerValues_[layer];
   if (layerValuesDone_[layer]) return v;
   layerValuesDone_[layer] = true;

@@ -5,6 +5,7 @@
 #include <array>
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,7 @@ class CPyrvane {
   std::unique_ptr<engines::LandscapeSource> land_;
   mutable std::array<std::vector<int>, 10> layerValues_;
   mutable std::array<bool, 10> layerValuesDone_{};
+  mutable std::mutex layerValuesLock_;  // readers may share one finished engine
   int useDisk_ = 0;
   // The held grid: a window (and possibly another cell size) of the landscape.
   int rows_ = 0, cols_ = 0;
