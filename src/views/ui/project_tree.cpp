@@ -1,0 +1,592 @@
+#include "views/ui/project_tree.h"
+
+#include <wx/dcmemory.h>
+#include <wx/imaglist.h>
+
+#include <map>
+
+#include "app/command_rules.h"
+#include "app/layer_types.h"
+#include "runs/run.h"
+#include "themes/theme.h"
+
+namespace views::ui {
+
+namespace {
+
+constexpr int kImageDiamond = 0;
+constexpr int kImageQuestion = 1;
+constexpr int kImagePage = 2;
+constexpr int kImageTheme = 5;
+constexpr int kImageSize = 13;
+
+std::map<const CPVN4Doc*, CPVN4View*>& Registry() {
+  static std::map<const CPVN4Doc*, CPVN4View*> trees;
+  return trees;
+}
+
+OverlayFacts& Facts() {
+  static OverlayFacts facts;
+  return facts;
+}
+
+std::string OverlayName(const void* theme) {
+  return Facts().name && theme ? Facts().name(theme) : std::string();
+}
+
+bool OverlayVisible(const void* theme) { return Facts().visible && theme && Facts().visible(theme); }
+
+// A 13-pixel picture drawn by `paint` on white, white made transparent.
+wxBitmap Picture(const std::function<void(wxDC&)>& paint) {
+  wxBitmap bitmap(kImageSize, kImageSize, 24);
+  {
+    wxMemoryDC dc(bitmap);
+    dc.SetBackground(*wxWHITE_BRUSH);
+    dc.Clear();
+    paint(dc);
+  }
+  wxImage image = bitmap.ConvertToImage();
+  image.SetMaskColour(255, 255, 255);
+  return wxBitmap(image);
+}
+
+void Diamond(wxDC& dc, int r, const wxColour& c) {
+  const wxPoint pts[] = {{6, 6 - r}, {6 + r, 6}, {6, 6 + r}, {6 - r, 6}};
+  dc.SetPen(wxPen(c));
+  dc.SetBrush(wxBrush(c));
+  dc.DrawPolygon(4, pts);
+}
+
+wxImageList* NormalImages() {
+  auto* list = new wxImageList(kImageSize, kImageSize, true, 8);
+  const wxBitmap blank = Picture([](wxDC&) {});
+  list->Add(Picture([](wxDC& dc) { Diamond(dc, 5, *wxBLACK); }));
+  list->Add(Picture([](wxDC& dc) {
+    dc.SetTextForeground(*wxRED);
+    dc.SetFont(wxFont(9, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD));
+    dc.DrawText("?", 3, -1);
+  }));
+  list->Add(Picture([](wxDC& dc) {
+    dc.SetPen(*wxBLACK_PEN);
+    dc.SetBrush(*wxWHITE_BRUSH);
+    dc.DrawRectangle(2, 0, 9, 13);
+    for (int y = 3; y < 11; y += 2) dc.DrawLine(4, y, 9, y);
+  }));
+  list->Add(blank);
+  list->Add(blank);
+  list->Add(Picture([](wxDC& dc) { Diamond(dc, 3, *wxBLACK); }));
+  list->Add(blank);
+  list->Add(blank);
+  return list;
+}
+
+wxImageList* StateImages() {
+  auto* list = new wxImageList(kImageSize, kImageSize, true, 6);
+  list->Add(Picture([](wxDC&) {}));
+  list->Add(Picture([](wxDC& dc) {  // check mark
+    dc.SetPen(wxPen(*wxBLUE, 2));
+    dc.DrawLine(2, 7, 5, 10);
+    dc.DrawLine(5, 10, 11, 2);
+  }));
+  list->Add(Picture([](wxDC& dc) {  // cross
+    dc.SetPen(wxPen(*wxRED, 2));
+    dc.DrawLine(2, 2, 11, 11);
+    dc.DrawLine(11, 2, 2, 11);
+  }));
+  list->Add(Picture([](wxDC& dc) {  // framed landscape
+    dc.SetPen(*wxBLACK_PEN);
+    dc.SetBrush(wxBrush(wxColour(120, 180, 255)));
+    dc.DrawRectangle(0, 1, 13, 11);
+    dc.SetBrush(wxBrush(wxColour(40, 140, 40)));
+    const wxPoint hill[] = {{1, 11}, {5, 5}, {8, 8}, {12, 11}};
+    dc.DrawPolygon(4, hill);
+  }));
+  list->Add(Picture([](wxDC& dc) {  // magnifying glass
+    dc.SetPen(wxPen(*wxBLACK, 2));
+    dc.SetBrush(*wxTRANSPARENT_BRUSH);
+    dc.DrawCircle(5, 5, 4);
+    dc.DrawLine(8, 8, 12, 12);
+  }));
+  list->Add(Picture([](wxDC& dc) {  // flames
+    dc.SetPen(wxPen(wxColour(230, 60, 0)));
+    dc.SetBrush(wxBrush(wxColour(255, 140, 0)));
+    const wxPoint flame[] = {{2, 12}, {1, 6}, {4, 8}, {6, 0}, {8, 7}, {11, 4}, {11, 12}};
+    dc.DrawPolygon(7, flame);
+  }));
+  return list;
+}
+
+}  // namespace
+
+void SetOverlayFacts(OverlayFacts facts) { Facts() = std::move(facts); }
+
+CPVN4View* FindTreeView(const CPVN4Doc* doc) {
+  auto it = Registry().find(doc);
+  return it == Registry().end() ? nullptr : it->second;
+}
+
+CPVN4View::CPVN4View(wxWindow* parent, CPVN4Doc& doc)
+    : wxTreeCtrl(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                 wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_EDIT_LABELS | wxBORDER_SUNKEN),
+      doc_(doc) {
+  Registry()[&doc_] = this;
+  doc_.AddObserver(this);
+  doc_.windows.deleteOutputItem = [this](CRun& run, const void* theme) {
+    const wxTreeItemId item = ItemOfRun(run);
+    if (!item.IsOk() || !theme) return;
+    DeleteFirstChild(item, [theme](const CTreeItem& d) {
+      return d.theme == theme || d.vector == theme || d.contour == theme || d.windVector == theme;
+    });
+    // Ideal-landscape and treatment themes sit in the run's folder.
+    if (run.idealLandscapeTreeItem)
+      DeleteFirstChild(wxTreeItemId(run.idealLandscapeTreeItem),
+                       [theme](const CTreeItem& d) { return d.theme == theme; });
+  };
+  doc_.windows.deleteRunOutputItems = [this](CRun& run) { DeleteRunOutputItems(ItemOfRun(run)); };
+  doc_.windows.addIdealLandscapeTreeItem = [this](CRun& run) -> void* {
+    return AddIdealLandscapeFolder(run).GetID();
+  };
+}
+
+CPVN4View::~CPVN4View() {
+  doc_.RemoveObserver(this);
+  doc_.windows.deleteOutputItem = nullptr;
+  doc_.windows.deleteRunOutputItems = nullptr;
+  doc_.windows.addIdealLandscapeTreeItem = nullptr;
+  if (FindTreeView(&doc_) == this) Registry().erase(&doc_);
+}
+
+CTreeItem* CPVN4View::Data(wxTreeItemId item) const {
+  return item.IsOk() ? static_cast<CTreeItem*>(GetItemData(item)) : nullptr;
+}
+
+wxTreeItemId CPVN4View::Append(wxTreeItemId parent, const std::string& label, int image,
+                               CTreeItem* data, bool bold) {
+  const wxTreeItemId item = AppendItem(parent, wxString::FromUTF8(label), image, image, data);
+  if (bold) SetItemBold(item);
+  return item;
+}
+
+wxTreeItemId CPVN4View::InsertAfter(wxTreeItemId parent, wxTreeItemId previous,
+                                    const std::string& label, int image, CTreeItem* data) {
+  if (!previous.IsOk()) return PrependItem(parent, wxString::FromUTF8(label), image, image, data);
+  return InsertItem(parent, previous, wxString::FromUTF8(label), image, image, data);
+}
+
+wxTreeItemId CPVN4View::FindChild(wxTreeItemId parent,
+                                  const std::function<bool(const CTreeItem&)>& match) const {
+  if (!parent.IsOk()) return {};
+  wxTreeItemIdValue cookie;
+  for (wxTreeItemId c = GetFirstChild(parent, cookie); c.IsOk(); c = GetNextChild(parent, cookie))
+    if (const CTreeItem* d = Data(c); d && match(*d)) return c;
+  return {};
+}
+
+wxTreeItemId CPVN4View::FindChildByLabel(wxTreeItemId parent, const std::string& label) const {
+  if (!parent.IsOk()) return {};
+  wxTreeItemIdValue cookie;
+  for (wxTreeItemId c = GetFirstChild(parent, cookie); c.IsOk(); c = GetNextChild(parent, cookie))
+    if (GetItemText(c).utf8_string() == label) return c;
+  return {};
+}
+
+int CPVN4View::RasterState(const CTheme* theme, const CPyrvane2WorkArea* area) const {
+  const bool shown = theme == doc_.GetVisibleTheme() && (!area || area == doc_.currentArea);
+  return shown ? kStateOnMap : kStateNotOnMap;
+}
+
+wxTreeItemId CPVN4View::FindAreaItem(const CPyrvane2WorkArea* area) const {
+  return FindChild(areas_, [area](const CTreeItem& d) { return d.type == kTreeArea && d.area == area; });
+}
+
+wxTreeItemId CPVN4View::ItemOfRun(const CRun& run) const {
+  return run.treeItem ? wxTreeItemId(run.treeItem) : wxTreeItemId();
+}
+
+// ---- first fill and re-sync ----
+
+void CPVN4View::OnInitialUpdate() {
+  AssignImageList(NormalImages());
+  AssignStateImageList(StateImages());
+  DeleteAllItems();
+  root_ = AddRoot(wxString::FromUTF8(doc_.title), kImageDiamond, kImageDiamond,
+                  new CTreeItem(kTreeRoot));
+  SetItemBold(root_);
+  const bool loaded = doc_.IsLandscapeLoaded();
+  landscape_ = Append(root_, doc_.landscape.path, loaded ? kImageDiamond : kImageQuestion,
+                      new CTreeItem(kTreeLandscape));
+  auxiliary_ = grids_ = vectors_ = contours_ = windVectors_ = areas_ = wxTreeItemId();
+  if (!loaded) {
+    Expand(root_);
+    return;
+  }
+  AddFixedFolders();
+  for (const auto& t : doc_.gridThemes)
+    if (t->layerType == kGenericGridLayerType) AddGridThemeItem(t.get());
+  for (const auto& t : doc_.vectorThemes) AddVectorThemeItem(t.get());
+  for (const auto& t : doc_.contourThemes) AddContourItem(t.get());
+  const bool wasLoading = doc_.loading;
+  doc_.loading = true;
+  for (const auto& t : doc_.windVectorThemes) AddWindVectorItem(t.get());
+  doc_.loading = wasLoading;
+  for (const auto& a : doc_.areas) AddAreaItems(a.get());
+  for (wxTreeItemId item : {root_, grids_, vectors_, auxiliary_, contours_, windVectors_, areas_})
+    if (item.IsOk()) Expand(item);
+}
+
+void CPVN4View::OnUpdate(CPVN4Doc&, int) {
+  if (!root_.IsOk()) return;
+  const bool loaded = doc_.IsLandscapeLoaded();
+  if (loaded && !auxiliary_.IsOk()) AddFixedFolders();
+  SetItemText(root_, wxString::FromUTF8(doc_.title));
+  SetItemText(landscape_, wxString::FromUTF8(doc_.landscape.path));
+  SetItemImage(landscape_, loaded ? kImageDiamond : kImageQuestion);
+  for (const auto& t : doc_.gridThemes) {
+    if (t->layerType != kGenericGridLayerType) continue;
+    CTheme* theme = t.get();
+    const wxTreeItemId item = FindChild(grids_, [theme](const CTreeItem& d) { return d.theme == theme; });
+    if (!item.IsOk()) {
+      AddGridThemeItem(theme);
+      continue;
+    }
+    SetItemText(item, wxString::FromUTF8(theme->name));
+    SetItemState(item, RasterState(theme, nullptr));
+  }
+  auto syncOverlays = [&](const auto& list, wxTreeItemId folder, auto add) {
+    for (const auto& t : list) {
+      const void* theme = t.get();
+      const wxTreeItemId item = FindChild(folder, [theme](const CTreeItem& d) {
+        return d.vector == theme || d.contour == theme || d.windVector == theme;
+      });
+      if (!item.IsOk()) {
+        (this->*add)(t.get());
+        continue;
+      }
+      SetItemText(item, wxString::FromUTF8(OverlayName(theme)));
+      SetItemState(item, OverlayVisible(theme) ? kStateShown : kStateHidden);
+    }
+  };
+  syncOverlays(doc_.vectorThemes, vectors_, &CPVN4View::AddVectorThemeItem);
+  syncOverlays(doc_.contourThemes, contours_, &CPVN4View::AddContourItem);
+  syncOverlays(doc_.windVectorThemes, windVectors_, &CPVN4View::AddWindVectorItem);
+  for (const auto& a : doc_.areas) {
+    const wxTreeItemId item = FindAreaItem(a.get());
+    if (item.IsOk())
+      SyncAreaItems(a.get(), item);
+    else
+      AddAreaItems(a.get());
+  }
+  context_ = nullptr;
+  Refresh();
+  Update();
+}
+
+// ---- fixed folders and auxiliary themes ----
+
+void CPVN4View::AddFixedFolders() {
+  if (!root_.IsOk()) return;
+  auxiliary_ = Append(root_, "Auxiliary Themes", kImageDiamond, new CTreeItem(kTreeFolder), true);
+  grids_ = Append(auxiliary_, "Grid Themes", kImageDiamond, new CTreeItem(kTreeGridFolder), true);
+  vectors_ = Append(auxiliary_, "Vector Themes", kImageDiamond, new CTreeItem(kTreeVectorFolder), true);
+  contours_ = Append(auxiliary_, "Contours", kImageDiamond, new CTreeItem(kTreeContourFolder), true);
+  windVectors_ = Append(auxiliary_, "Wind Vectors", kImageDiamond, new CTreeItem(kTreeWindVectorFolder), true);
+  areas_ = Append(root_, "Analysis Areas", kImageDiamond, new CTreeItem(kTreeAreasFolder), true);
+}
+
+wxTreeItemId CPVN4View::AddGridThemeItem(CTheme* theme) {
+  if (!theme || !grids_.IsOk()) return {};
+  auto* data = new CTreeItem(kTreeGridTheme, nullptr, nullptr, theme);
+  const wxTreeItemId item = Append(grids_, theme->name, kImageTheme, data);
+  SetItemState(item, RasterState(theme, nullptr));
+  return item;
+}
+
+wxTreeItemId CPVN4View::AddOverlay(wxTreeItemId folder, int, const void* theme, CTreeItem* data) {
+  if (!folder.IsOk()) {
+    delete data;
+    return {};
+  }
+  const wxTreeItemId item = Append(folder, OverlayName(theme), kImageTheme, data);
+  SetItemState(item, OverlayVisible(theme) ? kStateShown : kStateHidden);
+  return item;
+}
+
+wxTreeItemId CPVN4View::AddVectorThemeItem(CVectorTheme* theme) {
+  if (!theme) return {};
+  return AddOverlay(vectors_, kTreeVectorTheme, theme,
+                    new CTreeItem(kTreeVectorTheme, nullptr, nullptr, nullptr, theme));
+}
+
+wxTreeItemId CPVN4View::AddContourItem(CContourTheme* theme) {
+  if (!theme) return {};
+  return AddOverlay(contours_, kTreeContour, theme,
+                    new CTreeItem(kTreeContour, nullptr, nullptr, nullptr, nullptr, theme));
+}
+
+wxTreeItemId CPVN4View::AddWindVectorItem(CWindVectorTheme* theme) {
+  if (!theme) return {};
+  const wxTreeItemId item =
+      AddOverlay(windVectors_, kTreeWindVector, theme,
+                 new CTreeItem(kTreeWindVector, nullptr, nullptr, nullptr, nullptr, nullptr, theme));
+  if (item.IsOk() && !doc_.loading) {
+    Expand(root_);
+    Expand(auxiliary_);
+    Expand(windVectors_);
+    EnsureVisible(item);
+  }
+  return item;
+}
+
+// ---- analysis areas ----
+
+wxTreeItemId CPVN4View::AddAreaItems(CPyrvane2WorkArea* area) {
+  if (!area || !areas_.IsOk()) return {};
+  const wxTreeItemId item = Append(areas_, area->name, kImageDiamond, new CTreeItem(kTreeArea, area), true);
+  SetItemState(item, area == doc_.currentArea ? kStateCurrentArea : wxTREE_ITEMSTATE_NONE);
+  const wxTreeItemId themes =
+      Append(item, "Themes", kImageDiamond, new CTreeItem(kTreeAreaThemesFolder, area), true);
+  for (const auto& t : doc_.gridThemes) {
+    if (t->layerType == kGenericGridLayerType) continue;
+    const wxTreeItemId ti =
+        Append(themes, t->name, kImageTheme, new CTreeItem(kTreeAreaTheme, area, nullptr, t.get()));
+    SetItemState(ti, RasterState(t.get(), area));
+  }
+  const wxTreeItemId runs = Append(item, "Runs", kImageDiamond, new CTreeItem(kTreeRunsFolder, area), true);
+  for (const auto& r : area->runs) {
+    const wxTreeItemId ri = Append(runs, r->name, kImagePage, new CTreeItem(kTreeRun, area, r.get()));
+    r->treeItem = ri.GetID();
+    UpdateRunItems(ri, r.get());
+  }
+  Expand(runs);
+  Expand(themes);
+  Expand(item);
+  Expand(areas_);
+  return item;
+}
+
+void CPVN4View::SyncAreaItems(CPyrvane2WorkArea* area, wxTreeItemId item) {
+  if (!area || !item.IsOk()) return;
+  SetItemState(item, area == doc_.currentArea ? kStateCurrentArea : wxTREE_ITEMSTATE_NONE);
+  wxTreeItemId themes = FindChild(item, [](const CTreeItem& d) { return d.type == kTreeAreaThemesFolder; });
+  if (!themes.IsOk())
+    themes = Append(item, "Themes", kImageDiamond, new CTreeItem(kTreeAreaThemesFolder, area), true);
+  for (const auto& t : doc_.gridThemes) {
+    if (t->layerType == kGenericGridLayerType) continue;
+    CTheme* theme = t.get();
+    wxTreeItemId ti = FindChild(themes, [theme](const CTreeItem& d) { return d.theme == theme; });
+    if (!ti.IsOk())
+      ti = Append(themes, theme->name, kImageTheme, new CTreeItem(kTreeAreaTheme, area, nullptr, theme));
+    SetItemState(ti, RasterState(theme, area));
+  }
+  wxTreeItemId runs = FindChild(item, [](const CTreeItem& d) { return d.type == kTreeRunsFolder; });
+  if (!runs.IsOk())
+    runs = Append(item, "Runs", kImageDiamond, new CTreeItem(kTreeRunsFolder, area), true);
+  for (const auto& r : area->runs) {
+    CRun* run = r.get();
+    wxTreeItemId ri = FindChild(runs, [run](const CTreeItem& d) { return d.type == kTreeRun && d.run == run; });
+    if (!ri.IsOk()) {
+      ri = Append(runs, run->name, kImagePage, new CTreeItem(kTreeRun, area, run));
+      run->treeItem = ri.GetID();
+    }
+    UpdateRunItems(ri, run);
+  }
+}
+
+// ---- runs ----
+
+wxTreeItemId CPVN4View::AddIdealLandscapeFolder(CRun& run) {
+  const wxTreeItemId runItem = ItemOfRun(run);
+  if (!runItem.IsOk()) return {};
+  if (run.idealLandscapeTreeItem) return wxTreeItemId(run.idealLandscapeTreeItem);
+  const wxTreeItemId folder = PrependItem(runItem, "Ideal Landscape Themes", kImageDiamond,
+                                          kImageDiamond, new CTreeItem(kTreeFolder, run.area, &run));
+  SetItemBold(folder);
+  run.idealLandscapeTreeItem = folder.GetID();
+  return folder;
+}
+
+void CPVN4View::PlaceInIdealFolder(wxTreeItemId runItem, CRun& run, CTheme* theme) {
+  if (!theme) return;
+  if (!run.idealLandscapeTreeItem) {
+    run.treeItem = runItem.GetID();
+    AddIdealLandscapeFolder(run);
+  }
+  const wxTreeItemId folder(run.idealLandscapeTreeItem);
+  // Matched by label: these themes are made again whenever the run reads its files.
+  const wxTreeItemId found = FindChildByLabel(folder, theme->name);
+  if (found.IsOk()) {
+    if (CTreeItem* d = Data(found)) d->theme = theme;
+    return;
+  }
+  const wxTreeItemId item =
+      Append(folder, theme->name, kImageTheme, new CTreeItem(kTreeRunTheme, run.area, &run, theme));
+  SetItemState(item, RasterState(theme, run.area));
+}
+
+void CPVN4View::UpdateRunItems(wxTreeItemId runItem, CRun* run) {
+  if (!runItem.IsOk() || !run) return;
+  run->treeItem = runItem.GetID();
+  if (!run->tom.idealLandscapeFile.empty())
+    for (CTheme* t : run->idealLandscapeThemes) PlaceInIdealFolder(runItem, *run, t);
+  for (CTheme* t : run->tomOutputThemes) PlaceInIdealFolder(runItem, *run, t);
+
+  // Overlay outputs go right after the folder (or first when there is none).
+  const wxTreeItemId after = run->idealLandscapeTreeItem ? wxTreeItemId(run->idealLandscapeTreeItem)
+                                                         : wxTreeItemId();
+  auto overlay = [&](const void* theme, CTreeItem* data, bool expand) {
+    if (!theme) {
+      delete data;
+      return;
+    }
+    wxTreeItemId item = FindChild(runItem, [theme](const CTreeItem& d) {
+      return d.vector == theme || d.contour == theme || d.windVector == theme;
+    });
+    if (!item.IsOk()) {
+      item = InsertAfter(runItem, after, OverlayName(theme), kImageTheme, data);
+      if (expand && !doc_.loading) {
+        Expand(runItem);
+        EnsureVisible(item);
+      }
+    } else {
+      delete data;
+    }
+    SetItemState(item, OverlayVisible(theme) ? kStateShown : kStateHidden);
+  };
+  CPyrvane2WorkArea* area = run->area;
+  auto wind = [&](CWindVectorTheme* t) {
+    overlay(t, new CTreeItem(kTreeWindVector, nullptr, run, nullptr, nullptr, nullptr, t), true);
+  };
+  auto vector = [&](CVectorTheme* t, bool withRun) {
+    overlay(t, new CTreeItem(kTreeVectorTheme, nullptr, withRun ? run : nullptr, nullptr, t), false);
+  };
+  wind(run->windVectors);
+  wind(run->spreadVectors);
+  wind(run->maxSpotVectors);
+  wind(run->embrithWindVectors);
+  wind(run->embrithSpreadVectors);
+  vector(run->randomPerimeters, true);
+  vector(run->flowPaths, false);
+  vector(run->majorPaths, false);
+  overlay(run->arrivalContour,
+          new CTreeItem(kTreeContour, nullptr, nullptr, nullptr, nullptr, run->arrivalContour), false);
+  vector(run->mttIgnitions, false);
+  vector(run->mttBarriers, false);
+  vector(run->tomIgnitions, false);
+  vector(run->embrithPerimeters, true);
+  vector(run->spotLocations, false);
+  vector(run->embrithIgnitions, false);
+  vector(run->embrithBarriers, false);
+
+  SetItemText(runItem, wxString::FromUTF8(run->name));
+
+  for (const auto& t : run->outputThemes) {
+    CTheme* theme = t.get();
+    wxTreeItemId item = FindChild(runItem, [theme](const CTreeItem& d) { return d.theme == theme; });
+    if (!item.IsOk())
+      item = Append(runItem, theme->name, kImageTheme, new CTreeItem(kTreeRunTheme, area, run, theme));
+    SetItemState(item, RasterState(theme, area));
+  }
+  // Logs are held by value in a growing list, so their addresses move: the k-th log item
+  // stands for the k-th log.
+  std::size_t k = 0;
+  wxTreeItemIdValue cookie;
+  for (wxTreeItemId c = GetFirstChild(runItem, cookie); c.IsOk(); c = GetNextChild(runItem, cookie)) {
+    CTreeItem* d = Data(c);
+    if (!d || d->type != kTreeRunLog) continue;
+    if (k < run->runLogs.size()) d->log = &run->runLogs[k];
+    ++k;
+  }
+  for (; k < run->runLogs.size(); ++k)
+    Append(runItem, app::GetFileNameFromPath(run->runLogs[k].name), kImagePage,
+           new CTreeItem(kTreeRunLog, area, run, nullptr, nullptr, nullptr, nullptr, &run->runLogs[k]));
+  context_ = nullptr;
+}
+
+// ---- deletion ----
+
+void CPVN4View::DeleteFirstChild(wxTreeItemId parent,
+                                 const std::function<bool(const CTreeItem&)>& match) {
+  const wxTreeItemId item = FindChild(parent, match);
+  if (item.IsOk()) Delete(item);
+  context_ = nullptr;
+}
+
+void CPVN4View::DeleteChildItems(wxTreeItemId parent) {
+  if (parent.IsOk()) {
+    // A run's folder goes with its children.
+    if (const CTreeItem* d = Data(parent); d && d->type == kTreeRun && d->run)
+      d->run->idealLandscapeTreeItem = nullptr;
+    DeleteChildren(parent);
+  }
+  context_ = nullptr;
+}
+
+void CPVN4View::DeleteWindVectorItem(wxTreeItemId parent, CWindVectorTheme* theme) {
+  if (!theme) return;
+  DeleteFirstChild(parent, [theme](const CTreeItem& d) { return d.windVector == theme; });
+}
+
+void CPVN4View::DeleteVectorThemeItem(wxTreeItemId parent, CVectorTheme* theme) {
+  if (!theme) return;
+  DeleteFirstChild(parent, [theme](const CTreeItem& d) { return d.vector == theme; });
+}
+
+void CPVN4View::DeleteContourItem(wxTreeItemId parent, CContourTheme* theme) {
+  if (!theme) return;
+  DeleteFirstChild(parent, [theme](const CTreeItem& d) { return d.contour == theme; });
+}
+
+void CPVN4View::DeleteThemeItems(wxTreeItemId parent, const CTheme* a, const CTheme* b) {
+  if (parent.IsOk()) {
+    std::vector<wxTreeItemId> doomed;
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId c = GetFirstChild(parent, cookie); c.IsOk(); c = GetNextChild(parent, cookie))
+      if (const CTreeItem* d = Data(c); d && d->theme && (d->theme == a || d->theme == b)) doomed.push_back(c);
+    for (const wxTreeItemId& c : doomed) Delete(c);
+  }
+  context_ = nullptr;
+}
+
+void CPVN4View::DeleteRunOutputItems(wxTreeItemId runItem) {
+  if (runItem.IsOk()) {
+    std::vector<wxTreeItemId> doomed;
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId c = GetFirstChild(runItem, cookie); c.IsOk(); c = GetNextChild(runItem, cookie)) {
+      const CTreeItem* d = Data(c);
+      if (!d || d->type == kTreeFolder || d->windVector) continue;
+      // Gridded wind files stay listed: they are inputs of the run.
+      if (d->run && d->run->inputs.windType == 2 && d->theme &&
+          (d->theme == d->run->windSpeedGridTheme || d->theme == d->run->windDirectionGridTheme))
+        continue;
+      doomed.push_back(c);
+    }
+    for (const wxTreeItemId& c : doomed) Delete(c);
+  }
+  context_ = nullptr;
+}
+
+void CPVN4View::DeleteAreaThemeItem(const CTheme* theme) {
+  wxTreeItemIdValue cookie;
+  for (wxTreeItemId a = GetFirstChild(areas_, cookie); areas_.IsOk() && a.IsOk();
+       a = GetNextChild(areas_, cookie)) {
+    const wxTreeItemId themes = FindChild(a, [](const CTreeItem& d) { return d.type == kTreeAreaThemesFolder; });
+    const wxTreeItemId item = FindChild(themes, [theme](const CTreeItem& d) { return d.theme == theme; });
+    if (item.IsOk()) Delete(item);
+  }
+}
+
+void CPVN4View::RenameItem(wxTreeItemId item, const std::string& text) {
+  if (item.IsOk()) SetItemText(item, wxString::FromUTF8(text));
+}
+
+void CPVN4View::ExpandEverything() {
+  for (wxTreeItemId item : {root_, auxiliary_, grids_, vectors_, contours_, windVectors_, areas_})
+    if (item.IsOk()) Expand(item);
+  if (areas_.IsOk()) {
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId a = GetFirstChild(areas_, cookie); a.IsOk(); a = GetNextChild(areas_, cookie))
+      ExpandAllChildren(a);
+  }
+}
+
+}  // namespace views::ui
