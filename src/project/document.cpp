@@ -147,11 +147,15 @@ void CPVN4Doc::RefreshLegendAndPointWindows() {
 
 // ---- landscape ----
 
-int CPVN4Doc::OpenLandscape(const std::string& path) {
-  const std::size_t before = gridThemes.size();
+bool CPVN4Doc::LoadLandscapeLayers(const std::string& path) {
   landscape::OpenOptions options;
   options.keepCellsInMemory = GetApp().keepGridCellsInMemory != 0;
-  if (landscape::OpenLandscape(landscape, path, gridThemes, options) != 1) return -1;
+  return landscape::OpenLandscape(landscape, path, gridThemes, options) == 1 && landscape.loaded;
+}
+
+int CPVN4Doc::OpenLandscape(const std::string& path) {
+  const std::size_t before = gridThemes.size();
+  if (!LoadLandscapeLayers(path)) return -1;
   const CHeaderData& h = landscape.header;
   if (!CreateWorkArea(h.north, h.east, h.south, h.west, kDefaultAreaName)) {
     // A landscape without an area cannot be shown or run; take it out again.
@@ -166,6 +170,13 @@ int CPVN4Doc::OpenLandscape(const std::string& path) {
   SetModifiedFlag(true);
   UpdateLegend();
   return 1;
+}
+
+bool CPVN4Doc::OpenProjectLandscape(const std::string& path) {
+  if (LoadLandscapeLayers(path)) return true;
+  platform::Tell("Error: Unable to open the landscape file of this project:\n" + path +
+                 "\nThe project cannot be opened.");
+  return false;
 }
 
 void CPVN4Doc::GetCellSize(double* cellWidth, double* cellHeight) const {
@@ -418,9 +429,12 @@ void CPVN4Doc::DeleteWindVectorTheme(CWindVectorTheme* theme) {
 CPyrvane2WorkArea* CPVN4Doc::CreateWorkArea(double north, double east, double south, double west,
                                             const std::string& name) {
   const CHeaderData& h = landscape.header;
-  // Without a landscape grid there is nothing to align to (and no cell size to divide by).
-  if (!IsLandscapeLoaded() || !(h.cellWidth > 0) || !(h.cellHeight > 0) || h.rows <= 0 ||
-      h.columns <= 0) {
+  if (!IsLandscapeLoaded()) {
+    platform::Tell("Error: Can not create Analysis Area:\nNo landscape is loaded.");
+    return nullptr;
+  }
+  // A degenerate grid has nothing to align to (and no cell size to divide by).
+  if (!(h.cellWidth > 0) || !(h.cellHeight > 0) || h.rows <= 0 || h.columns <= 0) {
     platform::Tell(kAreaTooSmall);
     return nullptr;
   }

@@ -143,6 +143,10 @@ class CPVN4Doc {
   // Opens a landscape into layer themes, creates the default area over it and shows the
   // fuel-model layer. -1, with the reason shown, when it cannot be opened (no area is made).
   int OpenLandscape(const std::string& path);
+  // The project reader's step: the landscape alone, its areas come from the file. False, with
+  // the reason shown, when it cannot be opened; the reader then stops, so a project never
+  // gets areas without a landscape.
+  bool OpenProjectLandscape(const std::string& path);
   bool IsLandscapeLoaded() const { return landscape.loaded; }
   bool HasProjection() const { return landscape.HasProjection(); }
   void GetCellSize(double* cellWidth, double* cellHeight) const;
@@ -232,6 +236,7 @@ class CPVN4Doc {
   std::string pathName;
 
  private:
+  bool LoadLandscapeLayers(const std::string& path);
   void DropHistoryOf(const CPyrvane2WorkArea* area);
   void Removing(const void* object);
   template <class T>

@@ -226,6 +226,28 @@ TEST_F(DocumentTest, DeletingTheCurrentAreaShowsTheFuelLayerOnEveryPath) {
   }
 }
 
+TEST_F(DocumentTest, DestroyingTheProjectClosesWindowsFirstAndFreesRunOverlaysOnce) {
+  g_deleted = 0;
+  bool themesAliveWhenWindowsClosed = false;
+  {
+    CPVN4Doc& doc = Doc();
+    CPyrvane2WorkArea* area = doc.CreateWorkArea(200, 200, 100, 100, "fire");
+    CTheme* output = nullptr;
+    CRun* run = AddRunWithOutput(*area, output);
+    int storage[2] = {};
+    run->flowPaths = reinterpret_cast<CVectorTheme*>(&storage[0]);
+    run->windVectors = reinterpret_cast<CWindVectorTheme*>(&storage[1]);
+    doc.AddVectorTheme(OwnedTheme<CVectorTheme>(run->flowPaths, &CountDelete<CVectorTheme>));
+    doc.AddWindVectorTheme(OwnedTheme<CWindVectorTheme>(run->windVectors, &CountDelete<CWindVectorTheme>));
+    doc.AddWindVectorDrawItem(run->windVectors, WindVectorFacts{});
+    doc.SetVisibleTheme(output);
+    doc.windows.closeWindows = [&] { themesAliveWhenWindowsClosed = !doc.gridThemes.empty() && !doc.areas.empty(); };
+    doc_.reset();
+  }
+  EXPECT_TRUE(themesAliveWhenWindowsClosed);
+  EXPECT_EQ(g_deleted, 2);
+}
+
 TEST_F(DocumentTest, DeleteCommandRefusesTheDefaultAreaAndKeepsTheChangeOnNo) {
   CPVN4Doc& doc = Doc();
   CPyrvane2WorkArea* area = doc.CreateWorkArea(200, 200, 100, 100, "fire");
@@ -284,6 +306,13 @@ TEST_F(DocumentTest, LandscapeThatCannotBeOpenedGivesNoArea) {
   EXPECT_TRUE(doc.areas.empty());
   EXPECT_FALSE(doc.IsLandscapeLoaded());
   EXPECT_FALSE(messages.Texts().empty());
+
+  // Inside a project the failure stops the open with a message that names the file.
+  messages.Clear();
+  EXPECT_FALSE(doc.OpenProjectLandscape(Path("missing.lcp")));
+  ASSERT_FALSE(messages.Texts().empty());
+  EXPECT_NE(messages.Texts().back().find("missing.lcp\nThe project cannot be opened."), std::string::npos);
+  EXPECT_TRUE(doc.areas.empty());
 
   // The sample opens with its default area over the whole landscape and the fuel layer shown.
   Recorder views;

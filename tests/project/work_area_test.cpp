@@ -75,8 +75,11 @@ TEST_F(ProjectTest, AreasUnderOneCellOrWithoutLandscapeAreRefused) {
     EXPECT_EQ(bad.CreateWorkArea(300, 300, 0, 0, "x"), nullptr);
     EXPECT_TRUE(bad.areas.empty());
   }
+  messages.Clear();
   CPVN4Doc empty;
   EXPECT_EQ(empty.CreateWorkArea(300, 300, 0, 0, "x"), nullptr);
+  EXPECT_EQ(messages.Texts(),
+            std::vector<std::string>{"Error: Can not create Analysis Area:\nNo landscape is loaded."});
 }
 
 TEST_F(ProjectTest, FuelModelScanKeepsDistinctModelsOfTheArea) {
