@@ -11,6 +11,7 @@
 #include "platform/atomic_file.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
+#include "project/cell_math.h"
 #include "project/document.h"
 #include "project/work_area.h"
 #include "themes/legend.h"
@@ -18,12 +19,6 @@
 
 namespace {
 
-int TruncCells(double v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return 2147483647;
-  if (v <= -2147483648.0) return -2147483647 - 1;
-  return static_cast<int>(v);
-}
 
 struct DatasetCloser {
   void operator()(GDALDataset* ds) const { GDALClose(GDALDataset::ToHandle(ds)); }
@@ -63,13 +58,13 @@ bool CPyrvane2WorkArea::ExportAsciiGrid(CTheme* theme, const std::string& path) 
   double originX = theme->west;
   if (w > 0 && h > 0) {
     if (theme->south != south && south - theme->south > w * 0.5)
-      rows -= TruncCells((south - theme->south) / h);
+      rows -= TruncToInt((south - theme->south) / h);
     if (theme->north != north && theme->north - north > w * 0.5)
-      firstRow = TruncCells((theme->north - north) / h);
+      firstRow = TruncToInt((theme->north - north) / h);
     if (theme->east != east && theme->east - east > w * 0.5)
-      columns -= TruncCells((theme->east - east) / w);
+      columns -= TruncToInt((theme->east - east) / w);
     if (theme->west != west && west - theme->west > w * 0.5) {
-      firstColumn = TruncCells((west - theme->west) / w);
+      firstColumn = TruncToInt((west - theme->west) / w);
       originX = theme->west + firstColumn * w;
     }
   }

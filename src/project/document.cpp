@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "app/application.h"
+#include "project/cell_math.h"
 #include "platform/messages.h"
 #include "runs/run.h"
 #include "themes/legend.h"
@@ -20,18 +21,11 @@ constexpr const char* kAreaTooSmall =
     "Error: Can not create Analysis Area:\nWidth and/or Height < 1 landscape pixel inside "
     "Default Landscape.";
 
-// Truncation toward zero into a 32-bit integer; out-of-range values saturate, NaN gives 0.
-std::int64_t Trunc32(double v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return 2147483647;
-  if (v <= -2147483648.0) return -2147483648LL;
-  return static_cast<std::int32_t>(v);
-}
 
 // Moves an edge onto the cell grid starting at origin, then into lo..hi.
 double AlignEdge(double value, double origin, double cell, bool upward, double lo, double hi) {
   const double cells = upward ? (value + cell - origin) / cell : (value - origin) / cell;
-  double v = origin + static_cast<double>(Trunc32(cells)) * cell;
+  double v = origin + static_cast<double>(TruncToInt(cells)) * cell;
   v = std::max(v, lo);
   return std::min(v, hi);
 }
@@ -387,22 +381,22 @@ void CPVN4Doc::EraseDrawItems(T* CVectorThemeItem::*slot, T* theme) {
                      drawPriority.end());
 }
 
-void CPVN4Doc::DeleteVectorTheme(CVectorTheme* theme) {
+template <class T>
+void CPVN4Doc::DeleteOverlay(T* CVectorThemeItem::*slot, std::vector<OwnedTheme<T>>& list, T* theme) {
   if (!theme) return;
-  EraseDrawItems(&CVectorThemeItem::vectorTheme, theme);
+  EraseDrawItems(slot, theme);
   Removing(theme);
-  EraseOwned(vectorThemes, theme);
+  EraseOwned(list, theme);
   SetModifiedFlag(true);
   UpdateLegend();
 }
 
+void CPVN4Doc::DeleteVectorTheme(CVectorTheme* theme) {
+  DeleteOverlay(&CVectorThemeItem::vectorTheme, vectorThemes, theme);
+}
+
 void CPVN4Doc::DeleteContourTheme(CContourTheme* theme) {
-  if (!theme) return;
-  EraseDrawItems(&CVectorThemeItem::contourTheme, theme);
-  Removing(theme);
-  EraseOwned(contourThemes, theme);
-  SetModifiedFlag(true);
-  UpdateLegend();
+  DeleteOverlay(&CVectorThemeItem::contourTheme, contourThemes, theme);
 }
 
 void CPVN4Doc::RemoveWindVectorTheme(CWindVectorTheme* theme) {

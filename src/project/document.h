@@ -241,6 +241,8 @@ class CPVN4Doc {
   void Removing(const void* object);
   template <class T>
   void EraseDrawItems(T* CVectorThemeItem::*slot, T* theme);
+  template <class T>
+  void DeleteOverlay(T* CVectorThemeItem::*slot, std::vector<OwnedTheme<T>>& list, T* theme);
 
   std::vector<DocumentObserver*> observers_;
   bool modified_ = false;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "project/cell_math.h"
 #include "project/document.h"
 #include "runs/run.h"
 #include "themes/legend.h"
@@ -11,16 +12,10 @@
 
 namespace {
 
-int TruncInt(double v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return 2147483647;
-  if (v <= -2147483648.0) return -2147483647 - 1;
-  return static_cast<int>(v);
-}
 
 // trunc(v), plus one when v has a positive fractional part.
 int CeilPositive(double v) {
-  const int t = TruncInt(v);
+  const int t = TruncToInt(v);
   return (v - std::trunc(v) > 0 && t < 2147483647) ? t + 1 : t;
 }
 
@@ -60,7 +55,7 @@ void CPyrvane2WorkArea::ScanFuelModels() {
       fuel->ReadRow(y, row.data());
       for (int x = firstColumn; x <= lastColumn; ++x) {
         const float f = row[static_cast<std::size_t>(x)];
-        const std::int16_t v = static_cast<std::int16_t>(TruncInt(f));
+        const std::int16_t v = static_cast<std::int16_t>(TruncToInt(f));
         if (v >= 1 && v <= 255) present[static_cast<std::size_t>(v)] = true;
       }
     }
@@ -96,9 +91,9 @@ void CPyrvane2WorkArea::AddThemeRect(CTheme* theme) {
   const int ncol = theme->columns, nrow = theme->rows;
   CThemeRect r;
   r.theme = theme;
-  r.firstColumn = std::max(std::min(TruncInt((west - theme->west) * invW), ncol - 2), 0);
+  r.firstColumn = std::max(std::min(TruncToInt((west - theme->west) * invW), ncol - 2), 0);
   r.lastColumn = std::max(std::min(CeilPositive((east - theme->west) * invW - 1), ncol - 1), 0);
-  r.firstRow = std::max(std::min(TruncInt((theme->north - north) * invH), nrow - 2), 0);
+  r.firstRow = std::max(std::min(TruncToInt((theme->north - north) * invH), nrow - 2), 0);
   r.lastRow = std::max(std::min(CeilPositive((theme->north - south) * invH - 1), nrow - 1), 0);
   themeRects.push_back(r);
 }
