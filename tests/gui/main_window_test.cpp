@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <wx/filehistory.h>
 #include <wx/menu.h>
+#include <wx/panel.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
@@ -368,5 +369,38 @@ TEST(Startup, ExceptionInADialogClosesOnlyThatDialog) {
   EXPECT_TRUE(recovered);
   EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Error opening /data/missing.lcp"});
   EXPECT_TRUE(frame->IsShown());
+  CloseFrame(frame);
+}
+
+TEST(ProjectWindows, ActivationSwitchesTheShaderBarAndContextMenusGoToTheTree) {
+  auto* frame = NewFrameWithTemplate(TempFolder("activation") + "/recent");
+  std::vector<wxDocument*> reloads;
+  frame->SetShaderReload([&](wxDocument* d) { reloads.push_back(d); });
+  wxDocument* first = frame->DocManager()->CreateDocument(wxEmptyString, wxDOC_NEW);
+  wxDocument* second = frame->DocManager()->CreateDocument(wxEmptyString, wxDOC_NEW);
+  ASSERT_TRUE(first && second);
+  widgets::FlushEvents(3);
+  ASSERT_FALSE(reloads.empty());
+  EXPECT_EQ(reloads.back(), second);
+  auto* child1 = dynamic_cast<CChildFrame*>(first->GetFirstView()->GetFrame());
+  child1->Activate();
+  for (int i = 0; i < 50 && reloads.back() != first; ++i) widgets::FlushEvents(1);
+  EXPECT_EQ(reloads.back(), first);
+  EXPECT_EQ(frame->ActiveDocument(), first);
+
+  // A tree pane that counts the context-menu requests it receives.
+  int treeMenus = 0;
+  auto* frameWithTree = new CChildFrame(
+      nullptr, nullptr, frame,
+      [&](wxWindow* parent) {
+        auto* tree = new wxPanel(parent);
+        tree->Bind(wxEVT_CONTEXT_MENU, [&](wxContextMenuEvent&) { ++treeMenus; });
+        return tree;
+      });
+  wxContextMenuEvent onMap(wxEVT_CONTEXT_MENU, frameWithTree->MapPane()->GetId(), wxPoint(5, 5));
+  onMap.SetEventObject(frameWithTree->MapPane());
+  frameWithTree->MapPane()->GetEventHandler()->ProcessEvent(onMap);
+  EXPECT_EQ(treeMenus, 1);
+  frameWithTree->Destroy();
   CloseFrame(frame);
 }

@@ -25,6 +25,19 @@ CChildFrame::CChildFrame(wxDocument* doc, wxView* view, MainFrame* parent,
     if (e.GetActive() && main_) main_->ProjectActivated(GetDocument());
     e.Skip();
   });
+  // A context menu asked for anywhere in the window is the tree's to show.
+  Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent& e) {
+    if (forwardingContextMenu_ || !tree_ || e.GetEventObject() == tree_) {
+      e.Skip();
+      return;
+    }
+    forwardingContextMenu_ = true;
+    wxContextMenuEvent copy(e);
+    copy.SetEventObject(tree_);
+    copy.SetId(tree_->GetId());
+    tree_->GetEventHandler()->ProcessEvent(copy);
+    forwardingContextMenu_ = false;
+  });
   UpdateCaption(false, "");
 }
 

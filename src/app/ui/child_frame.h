@@ -36,6 +36,7 @@ class CChildFrame : public wxDocMDIChildFrame {
   wxSplitterWindow* splitter_ = nullptr;
   wxWindow* tree_ = nullptr;
   wxWindow* map_ = nullptr;
+  bool forwardingContextMenu_ = false;
 };
 
 }  // namespace app::ui
