@@ -91,6 +91,7 @@ struct DocumentWindows {
   std::function<void(CRun&, const void* theme)> deleteOutputItem;
   std::function<void(CRun&)> deleteRunOutputItems;
   std::function<void*(CRun&)> addIdealLandscapeTreeItem;
+  std::function<void(void* item, const std::string& text)> renameTreeItem;
 };
 
 // What the renderer needs of an overlay theme, which it cannot see itself: whether it is
@@ -131,6 +132,17 @@ class CPVN4Doc {
   void AddObserver(DocumentObserver* observer);
   void RemoveObserver(DocumentObserver* observer);
   void UpdateAllViews(int hint = kHintRender);
+  // The first registered view of a class (the project tree, the map), or null.
+  template <class View>
+  View* FindView() const {
+    for (DocumentObserver* o : observers_)
+      if (auto* v = dynamic_cast<View*>(o)) return v;
+    return nullptr;
+  }
+  // Renames an item of the project tree (a run's, when the run is renamed).
+  void SetTreeItemText(void* item, const std::string& text) {
+    if (windows.renameTreeItem) windows.renameTreeItem(item, text);
+  }
   void SetModifiedFlag(bool modified = true) { modified_ = modified; }
   bool IsModified() const { return modified_; }
   void UpdateLegend();

@@ -71,6 +71,15 @@ TEST_F(DocumentTest, ChangesNotifyViewsMarkModifiedAndRebuildTheLegend) {
   EXPECT_EQ(legendUpdates, 2);
   EXPECT_TRUE(doc.drawPriority.empty());
 
+  // Views are found by their class, in the order they registered.
+  struct MapView : DocumentObserver {};
+  MapView map;
+  doc.AddObserver(&map);
+  EXPECT_EQ(doc.FindView<MapView>(), &map);
+  EXPECT_EQ(doc.FindView<Recorder>(), &recorder);
+  doc.RemoveObserver(&map);
+  EXPECT_EQ(doc.FindView<MapView>(), nullptr);
+
   doc.RemoveObserver(&recorder);
   doc.NotifyChanged();
   EXPECT_TRUE(recorder.hints.empty());
