@@ -10,8 +10,10 @@ namespace engines {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kNodes = 8;
-constexpr int kSubsteps = 4;
+constexpr int kMaxNodes = 24;
+constexpr int kNodesOfClass[4] = {8, 12, 16, 24};
+// Implicit steps per hour: fine sticks change within the hour, thick ones over days.
+constexpr int kStepsOfClass[4] = {4, 2, 1, 1};
 constexpr double kLapseCPerM = -0.0065;
 const int kDaysBefore[13] = {0, 0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
 
@@ -60,17 +62,20 @@ double SolarRadiation(int doy, double hour, double lat, double slopeDeg, double 
   return (direct + diffuse) * clouds * canopy;
 }
 
-FuelStick::FuelStick(int sizeClass, double initial) : size_(std::clamp(sizeClass, 0, 3)) {
+FuelStick::FuelStick(int sizeClass, double initial)
+    : size_(std::clamp(sizeClass, 0, 3)), count_(kNodesOfClass[size_]) {
+  static_assert(kMaxNodes <= static_cast<int>(sizeof(nodes_) / sizeof(nodes_[0])));
   for (double& v : nodes_) v = initial;
 }
 
 double FuelStick::Moisture() const {
   // Mean over the cross-section: node j stands for the ring around radius j/(n-1).
   double sum = 0, wsum = 0;
-  const double dr = 1.0 / (kNodes - 1);
-  for (int j = 0; j < kNodes; ++j) {
+  const int nodes = count_;
+  const double dr = 1.0 / (nodes - 1);
+  for (int j = 0; j < nodes; ++j) {
     double r = j * dr;
-    double w = j == 0 ? dr * dr / 8.0 : (j == kNodes - 1 ? r * dr / 2.0 : r * dr);
+    double w = j == 0 ? dr * dr / 8.0 : (j == nodes - 1 ? r * dr / 2.0 : r * dr);
     sum += w * nodes_[j];
     wsum += w;
   }
@@ -86,12 +91,14 @@ double FuelStick::Step(double hours, double tC, double rh, double solar, double 
   double rhf = rh * SatVapour(tC) / SatVapour(tf);
   double boundary = EquilibriumMoisture(tf, rhf);
   if (rain > 0) boundary = std::max(boundary, size_ == 0 ? 0.60 : 0.35);
-  const double dr = 1.0 / (kNodes - 1);
-  const double dt = hours / kSubsteps;
-  for (int s = 0; s < kSubsteps; ++s) {
+  const int nodes = count_;
+  const double dr = 1.0 / (nodes - 1);
+  const int steps = kStepsOfClass[size_];
+  const double dt = hours / steps;
+  for (int s = 0; s < steps; ++s) {
     // Backward Euler: a tridiagonal system for the inner nodes; the surface node is held.
-    double lo[kNodes], di[kNodes], up[kNodes], rhs[kNodes];
-    for (int j = 0; j < kNodes - 1; ++j) {
+    double lo[kMaxNodes], di[kMaxNodes], up[kMaxNodes], rhs[kMaxNodes];
+    for (int j = 0; j < nodes - 1; ++j) {
       if (j == 0) {
         double k = 4.0 * diff * dt / (dr * dr);
         lo[j] = 0;
@@ -106,15 +113,15 @@ double FuelStick::Step(double hours, double tC, double rh, double solar, double 
       }
       rhs[j] = nodes_[j];
     }
-    rhs[kNodes - 2] -= up[kNodes - 2] * boundary;
-    up[kNodes - 2] = 0;
-    for (int j = 1; j < kNodes - 1; ++j) {
+    rhs[nodes - 2] -= up[nodes - 2] * boundary;
+    up[nodes - 2] = 0;
+    for (int j = 1; j < nodes - 1; ++j) {
       double m = lo[j] / di[j - 1];
       di[j] -= m * up[j - 1];
       rhs[j] -= m * rhs[j - 1];
     }
-    nodes_[kNodes - 1] = boundary;
-    for (int j = kNodes - 2; j >= 0; --j) nodes_[j] = (rhs[j] - up[j] * (j < kNodes - 2 ? nodes_[j + 1] : 0)) / di[j];
+    nodes_[nodes - 1] = boundary;
+    for (int j = nodes - 2; j >= 0; --j) nodes_[j] = (rhs[j] - up[j] * (j < nodes - 2 ? nodes_[j + 1] : 0)) / di[j];
   }
   return Moisture();
 }

@@ -52,7 +52,8 @@ class FuelStick {
 
  private:
   int size_;
-  double nodes_[8];
+  int count_;        // radial nodes: more for thicker sticks, whose surface ring must stay thin
+  double nodes_[24];
 };
 
 // Conditions every cell; initial moistures are fractions (the fuel-moisture file's default

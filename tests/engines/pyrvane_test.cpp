@@ -460,3 +460,38 @@ TEST(Pyrvane, SampleLandscapeFromEitherFileKind) {
   EXPECT_NE(info.find("UTM zone 11N"), std::string::npos) << info;
   EXPECT_NE(info.find("STATISTICS_MEAN"), std::string::npos) << info;
 }
+
+// Conditioning through the engine: each cell gets its own lapsed air and sun, so on an August
+// afternoon a south slope is sunnier and drier than a north slope, and a high flat cell is
+// cooler and moister than a low one.
+TEST(Pyrvane, ConditionedMoistureFollowsSunAndElevation) {
+  CHeaderData h = MakeStandardHeader(1, 4, 0, 0, 30, false);
+  h.latitude = 45;
+  std::vector<std::vector<std::int16_t>> layers(10, std::vector<std::int16_t>(4, 0));
+  layers[0] = {1000, 1000, 1000, 2500};  // elevation, m
+  layers[1] = {30, 30, 0, 0};            // slope, degrees
+  layers[2] = {180, 0, 0, 0};            // aspect: south, north, flat, flat
+  layers[3] = {102, 102, 102, 102};
+  CPyrvane e;
+  e.SetLandscape(std::make_unique<MemoryLandscape>(h, layers));
+  std::string raws = "CONDITIONING_PERIOD_START: 08 07 0600\nCONDITIONING_PERIOD_END: 08 07 1400\n"
+                     "RAWS_ELEVATION: 3281\nRAWS_UNITS: English\nRAWS: 9\n";
+  for (int hr = 6; hr <= 14; ++hr)
+    raws += "2026 8 7 " + std::to_string(hr * 100) + " " + std::to_string(60 + 3 * (hr - 6)) + " " +
+            std::to_string(50 - 3 * (hr - 6)) + " 0.00 5 225 0 \n";
+  ASSERT_EQ(e.CommandTextLoad(enginetest::InputsText(raws + "SOLARRADIATION:\nFUELMOISTURE1000:\n")), kEngineOk);
+  ASSERT_EQ(e.LaunchPyrvane(0), kEngineOk) << e.CommandFileError(e.LaunchPyrvane(0));
+  EXPECT_EQ(e.GetRunState(), 0);
+  EXPECT_DOUBLE_EQ(e.GetConditioningProgress(), 1.0);
+  const float* solar = e.GetOutputLayer(kOutSolar);
+  const float* m1 = e.GetOutputLayer(kOutMoisture1);
+  const float* m10 = e.GetOutputLayer(kOutMoisture10);
+  const float* m1000 = e.GetOutputLayer(kOutMoisture1000);
+  ASSERT_TRUE(solar && m1 && m10 && m1000);
+  EXPECT_GT(solar[0], solar[1]);
+  EXPECT_LT(m1[0], m1[1]);
+  EXPECT_GT(m1[3], m1[2]);
+  // Eight hours move the 1000-h fuel hardly at all from the fuel-moisture file's 8 %.
+  EXPECT_NEAR(m1000[2], 0.08, 0.005);
+  EXPECT_LT(std::fabs(m10[2] - 0.07), std::fabs(m1[2] - 0.06) + 0.02);
+}
