@@ -41,6 +41,7 @@ void CZipStorage::Open(const std::string& path, int mode, int volumeSize) {
   lastVolume_ = 0;
   volumeExtension_.clear();
   if (mode == zipCreate) {
+    if (ZipFileExists(path) == -1) ZipThrowErrno(path, EISDIR);
     // Written beside the target and renamed over it at close.
     std::string pattern = path + ".XXXXXX";
     int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
