@@ -64,12 +64,12 @@ bool ParseDoubleToken(std::string_view s, std::size_t& pos, double& value) {
 
 }  // namespace
 
-int ScanFields(std::string_view line, std::string_view spec, std::vector<ScanValue>& out,
+int ScanFields(std::string_view line, std::string_view fields, std::vector<ScanValue>& out,
                std::size_t wordMax, bool* stoppedOnText) {
   out.clear();
   if (stoppedOnText) *stoppedOnText = false;
   std::size_t pos = 0;
-  for (char kind : spec) {
+  for (char kind : fields) {
     pos = SkipBlanks(line, pos);
     if (pos >= line.size()) return out.empty() ? -1 : static_cast<int>(out.size());
     if (kind == 'd') {

@@ -13,12 +13,12 @@ namespace weather {
 // One scanned field: an int ('d'), a double ('f') or a word ('s').
 using ScanValue = std::variant<int, double, std::string>;
 
-// Scans `line` against `spec`, one letter per field: 'd' int32, 'f' double, 's' word
+// Scans `line` against `fields`, one letter per field: 'd' int32, 'f' double, 's' word
 // (a word longer than wordMax characters keeps its first wordMax). Leading blanks are skipped
 // before each field; a field stops at the first character that cannot belong to it.
 // Returns the number of fields converted, or -1 when the line holds only blanks. `stoppedOnText`
 // tells whether a short scan stopped at a token of the wrong kind rather than at the line end.
-int ScanFields(std::string_view line, std::string_view spec, std::vector<ScanValue>& out,
+int ScanFields(std::string_view line, std::string_view fields, std::vector<ScanValue>& out,
                std::size_t wordMax = 255, bool* stoppedOnText = nullptr);
 
 int ScanInt(const ScanValue& v);
