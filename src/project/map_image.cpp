@@ -68,6 +68,7 @@ class ColourLookup {
     if (legend_->GetCount() <= 0) return 0;
     if (v == static_cast<double>(kNoData)) return legend_->GetEntry(0).GetColor();
     if (bounds_.empty()) return 0;
+    if (v != v) return colours_.back();  // above no class, as the legend itself answers
     auto it = std::lower_bound(bounds_.begin(), bounds_.end(), v,
                                [](float b, double value) { return static_cast<double>(b) < value; });
     if (it == bounds_.end()) return colours_.back();

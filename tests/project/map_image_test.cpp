@@ -1,4 +1,5 @@
 #include <fstream>
+#include <limits>
 
 #include "project_test_support.h"
 
@@ -60,6 +61,7 @@ void ExpectRendered(const CPVN4Doc& doc, const platform::Image& image, double we
 
 TEST_F(ProjectTest, HeadlessRenderSavedAsPngHasTheLegendColours) {
   CPVN4Doc& doc = MakeLandscape(4, 5, 10, 10, [](int layer, int r, int c) {
+    if (layer == 3 && r == 2 && c == 3) return std::numeric_limits<float>::quiet_NaN();
     if (layer == 3) return r == 0 && c == 0 ? -9999.0f : static_cast<float>(1 + (r * 5 + c) % 4);
     return 1.0f;
   });
