@@ -12,6 +12,7 @@
 #include "engines/fire_behavior.h"
 #include "engines/output_writer.h"
 #include "engines/spotting.h"
+#include "landscape/units.h"
 #include "platform/atomic_file.h"
 
 using namespace engines;
@@ -42,12 +43,7 @@ double Coded(int code, double v, double englishToMetric, double scale3, double s
 }
 double HeightMetres(int code, double v) { return Coded(code, v, 0.3048, 10.0, 10.0); }
 double DensityKgM3(int code, double v) { return Coded(code, v, 16.018463, 100.0, 1000.0); }
-double CoverPercent(int code, double v) {
-  if (code != 0) return v;
-  static const double classes[5] = {0, 10, 35, 65, 90};
-  int k = static_cast<int>(v);
-  return (k >= 0 && k <= 4) ? classes[k] : v;
-}
+double CoverPercent(int code, double v) { return code == 0 ? landscape::CoverClassToPercent(v) : v; }
 double SlopeDegrees(int code, double v) { return code == 1 ? std::atan(v / 100.0) * 180.0 / kPi : v; }
 
 // 20-ft wind in mph from the units of the inputs file.
@@ -388,7 +384,11 @@ int CPyrvane::LoadCells(RunData& d) {
   for (size_t i = 0; i < n; ++i) {
     d.elevM[i] = elev[i] == -9999 ? kNoData : static_cast<float>(ToMetres(uc[0], elev[i]));
     d.slopeDeg[i] = slope[i] == -9999 ? kNoData : static_cast<float>(SlopeDegrees(uc[1], slope[i]));
-    d.aspectDeg[i] = aspect[i] == -9999 ? kNoData : static_cast<float>(aspect[i]);
+    // Aspect in the other stored forms (counter-clockwise from east, 15-degree classes) becomes
+    // azimuth; the flat class (25) faces north, and a value with no meaning leaves no data.
+    double az = aspect[i] == -9999 ? kNoData : landscape::AspectToAzimuth(uc[2], aspect[i]);
+    if (uc[2] == 0 && aspect[i] == 25) az = 0;
+    d.aspectDeg[i] = az == kNoData ? kNoData : static_cast<float>(az);
     d.coverPct[i] = hasCover && cover[i] > 0 ? static_cast<float>(CoverPercent(uc[4], cover[i])) : 0.0f;
   }
   return kEngineOk;

@@ -495,3 +495,25 @@ TEST(Pyrvane, ConditionedMoistureFollowsSunAndElevation) {
   EXPECT_NEAR(m1000[2], 0.08, 0.005);
   EXPECT_LT(std::fabs(m10[2] - 0.07), std::fabs(m1[2] - 0.06) + 0.02);
 }
+
+// Aspect stored in any of the landscape's forms drives an uphill wind up the same slope.
+TEST(Pyrvane, AspectUnitCodesGiveTheSameUpslope) {
+  struct Case {
+    int code, value;
+    double spreadAzimuth;
+  } cases[] = {{2, 90, 270}, {2, 200, 20}, {1, 90, 180}, {1, 0, 270}, {0, 1, 270}, {0, 7, 180}};
+  for (const auto& c : cases) {
+    CHeaderData h = MakeStandardHeader(1, 1, 0, 0, 30, false);
+    h.unitCodes[2] = static_cast<std::int16_t>(c.code);
+    std::vector<std::vector<std::int16_t>> layers(10, std::vector<std::int16_t>(1, 0));
+    layers[1] = {20};
+    layers[2] = {static_cast<std::int16_t>(c.value)};
+    layers[3] = {102};
+    CPyrvane e;
+    e.SetLandscape(std::make_unique<MemoryLandscape>(h, layers));
+    ASSERT_EQ(e.CommandTextLoad(enginetest::InputsText({}, 10, -1)), kEngineOk);
+    ASSERT_EQ(e.LaunchPyrvane(0), kEngineOk);
+    double deg = e.GetOutputLayer(kOutMaxSpreadDir)[0] * 180.0 / M_PI;
+    EXPECT_NEAR(std::remainder(deg - c.spreadAzimuth, 360.0), 0.0, 1e-3) << c.code << " " << c.value;
+  }
+}
