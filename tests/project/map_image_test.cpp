@@ -89,6 +89,12 @@ TEST_F(ProjectTest, HeadlessRenderSavedAsPngHasTheLegendColours) {
   EXPECT_EQ(back.GetPixel(9, 9), platform::RgbaFromColorRef(colours[2]));
   EXPECT_EQ(back.GetPixel(1, 1), platform::RgbaFromColorRef(doc.windowColor));
   EXPECT_EQ(back.GetPixel(22, 10), platform::RgbaFromColorRef(doc.windowColor));  // east of the area
+
+  // Classes a user has put out of order still colour as the legend says.
+  legend.GetEntry(2).SetValue(0.5f);
+  legend.GetEntry(4).SetValue(2.5f);
+  doc.DrawMapImage(image, -10, 50, 50, 0, PixelRect{0, 0, 23, 19});
+  ExpectRendered(doc, image, -10, 50, 50, 0);
 }
 
 TEST_F(ProjectTest, RenderWithoutAreaOrThemeLeavesTheImageAlone) {
