@@ -178,13 +178,21 @@ int ParsePyrvaneInputs(std::string_view text, PyrvaneInputs& out, std::string& d
     };
 
     if (key == "FUEL_MOISTURES_DATA") {
+      size_t badLine = 0;
       int rc = block(6, [&](const std::vector<double>& v) {
         FuelMoistureRecord r;
         r.model = ToInt(v[0]);
-        for (int k = 0; k < 5; ++k) r.percent[k] = ToInt(v[k + 1]);
-        in.moistures.push_back(r);
+        bool positive = true;
+        for (int k = 0; k < 5; ++k) {
+          r.percent[k] = ToInt(v[k + 1]);
+          positive = positive && r.percent[k] > 0;
+        }
+        // A default line of -1s means the moisture file had no default: there is none.
+        if (positive) in.moistures.push_back(r);
+        else if (r.model != 0 && !badLine) badLine = li;
       });
       if (rc != kEngineOk) return rc;
+      if (badLine) return fail(badLine, "fuel moistures must be above 0");
       in.hasMoistures = true;
     } else if (key == "CUSTOM_FUELS_FILE") {
       in.customFuelsFile = std::string(value);

@@ -80,6 +80,17 @@ TEST(InputsFile, ReadsEveryKeyOfTheBasicFile) {
   EXPECT_TRUE(in.spreadVectors && in.outputs[kOutMaxSpreadDir] && in.outputs[kOutEllipseB]);
 }
 
+TEST(InputsFile, DefaultLineOfMinusOnesMeansNoDefault) {
+  PyrvaneInputs in;
+  std::string detail;
+  ASSERT_EQ(ParsePyrvaneInputs("Pyrvane-Inputs-File-Version-1\nFUEL_MOISTURES_DATA: 2\n0 -1 -1 -1 -1 -1\n"
+                               "1 3 4 5 30 60\n",
+                               in, detail),
+            kEngineOk);
+  ASSERT_EQ(in.moistures.size(), 1u);
+  EXPECT_EQ(in.moistures[0].model, 1);
+}
+
 TEST(InputsFile, MethodDefaultsAndFirstKeyWins) {
   PyrvaneInputs in;
   std::string detail;
@@ -107,6 +118,8 @@ TEST(InputsFile, RejectsBadFilesWithTheLine) {
       {"Pyrvane-Inputs-File-Version-1\nFUEL_MOISTURES_DATA: -1\n", kErrBadInputs, "Line 2"},
       {"Pyrvane-Inputs-File-Version-1\nFUEL_MOISTURES_DATA: 1\n0 6 x 8 60 90\n", kErrBadInputs, "Line 3"},
       {"Pyrvane-Inputs-File-Version-1\nFUEL_MOISTURES_DATA: 1\n0 6 7\n", kErrBadInputs, "Line 3"},
+      {"Pyrvane-Inputs-File-Version-1\nFUEL_MOISTURES_DATA: 2\n0 6 7 8 60 90\n5 6 0 8 60 90\n", kErrBadInputs,
+       "Line 4: fuel moistures must be above 0"},
       {"Pyrvane-Inputs-File-Version-1\nRAWS: 1\n2026 8 7 1400 25 30 nan 10 225 20\n", kErrBadInputs, "Line 3"},
       {"Pyrvane-Inputs-File-Version-1\n\nWIND_SPEED: fast\n", kErrBadInputs, "Line 3"},
       {"Pyrvane-Inputs-File-Version-1\nWIND_SPEED: -4\n", kErrBadInputs, "Line 2"},
