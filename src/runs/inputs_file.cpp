@@ -94,7 +94,7 @@ std::string WeatherStreamBlock(const CRunInputs& in) {
     const OleDateTime& d = recs[i].date;
     if (first < 0 && d.IsValid() && start.IsValid() && d > start)
       first = i == 0 ? 0 : static_cast<long>(i) - 1;
-    if (d.IsValid() && end.IsValid() && d >= end) {
+    if (d.IsValid() && end.IsValid() && (d > end || d == end)) {
       last = static_cast<long>(i);
       break;
     }

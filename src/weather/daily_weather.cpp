@@ -22,6 +22,9 @@ long SpanMinutes(double days) {
   return static_cast<long>(std::trunc(minutes + (minutes < 0 ? -halfSecond : halfSecond)));
 }
 
+// Earlier, or equal within half a second.
+bool AtOrBefore(const OleDateTime& a, const OleDateTime& b) { return a < b || a == b; }
+
 int MinutesOfDay(int hhmm) { return hhmm / 100 * 60 + hhmm % 100; }
 
 // A date at an hhmm time; times past 23:59 (2400 ends the day) run on into the next day.
@@ -168,7 +171,7 @@ class WindCursor {
     });
   }
   const WndEntry* At(const OleDateTime& hour) {
-    while (next_ < order_.size() && !(winds_[order_[next_]].when > hour)) {
+    while (next_ < order_.size() && AtOrBefore(winds_[order_[next_]].when, hour)) {
       best_ = std::max(best_, static_cast<long>(order_[next_]));
       ++next_;
     }
@@ -202,7 +205,7 @@ bool HourlyWindCloud(const std::vector<WndEntry>& winds, const OleDateTime& hour
                      int* direction, int* cloud) {
   bool found = false;
   for (const WndEntry& w : winds) {
-    if (!w.when.IsValid() || w.when > hour) continue;
+    if (!w.when.IsValid() || !AtOrBefore(w.when, hour)) continue;
     *speed = w.windSpeed;
     *direction = w.windDirection;
     *cloud = w.cloudCover;
