@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <map>
 
 #include "engines/conditioning.h"
@@ -250,7 +251,11 @@ int CPyrvane::GetLayerHeaderVal(int layer, int i) const {
 
 int CPyrvane::CommandFileLoad(const char* path) {
   std::string text;
-  if (!path || !platform::ReadWholeFile(path, text)) return Fail(kErrOpenInputs, path ? path : "");
+  std::error_code ec;
+  // Inputs files hold at most some years of hourly weather: a few megabytes.
+  constexpr std::uintmax_t kLargestInputs = 256u << 20;
+  if (!path || std::filesystem::file_size(path, ec) > kLargestInputs || ec || !platform::ReadWholeFile(path, text))
+    return Fail(kErrOpenInputs, path ? path : "");
   return CommandTextLoad(text);
 }
 

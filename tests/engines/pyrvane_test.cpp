@@ -183,6 +183,9 @@ TEST(Pyrvane, FailuresGiveCodesWithTexts) {
   EXPECT_EQ(none.CommandTextLoad(enginetest::InputsText()), kEngineOk);
   EXPECT_EQ(none.LaunchPyrvane(0), kErrNoLandscape);
   EXPECT_EQ(none.CommandFileLoad("/nonexistent/inputs.txt"), kErrOpenInputs);
+  TempDir dir;
+  EXPECT_EQ(none.CommandFileLoad(dir.File("inputs.txt", enginetest::InputsText()).c_str()), kEngineOk);
+  EXPECT_EQ(none.CommandFileLoad(dir.File("bad.txt", "FUEL_MOISTURES_DATA: 1\n").c_str()), kErrNotInputsFile);
   EXPECT_EQ(none.SetLandscapeFile("/nonexistent/x.lcp"), 0);
 }
 
