@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <thread>
 
 #include "engines/embrith_engine.h"
 #include "engines/mtt_engine.h"
@@ -11,6 +10,7 @@
 #include "platform/atomic_file.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
+#include "platform/services.h"
 #include "runs/run_host.h"
 #include "themes/legend.h"
 #include "themes/theme.h"
@@ -30,10 +30,7 @@ CRunInputs::CRunInputs()
       conditioningStart(diurnalDateTime),
       conditioningEnd(diurnalDateTime) {}
 
-CRunOutputs::CRunOutputs() {
-  const unsigned n = std::thread::hardware_concurrency();
-  numberOfProcessors = n > 0 ? static_cast<int>(n) : 1;
-}
+CRunOutputs::CRunOutputs() : numberOfProcessors(std::max(platform::ProcessorCount(), 1)) {}
 
 bool CRunOutputs::HasOutputs() const {
   return flameLength || rateOfSpread || firelineIntensity || heatPerUnitArea ||
