@@ -158,6 +158,8 @@ bool RunPyrvane(PyrvaneLaunch& launch) {
   if (!run.WritePyrvaneInputsFile(path) || !platform::ReadWholeFile(path, result.inputsFileText))
     return Fail(p, "Error building Pyrvane inputs file.");
   Pause(launch.timing.settle, p, nullptr);
+  // A stop before the engine started: nothing to load or cancel.
+  if (p.StopRequested()) return Fail(p, {});
 
   int rc = e.CommandFileLoad(path);
   if (rc != 1) return Fail(p, e.CommandFileError(rc));

@@ -1,0 +1,684 @@
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/combobox.h>
+#include <wx/datectrl.h>
+#include <wx/dateevt.h>
+#include <wx/menu.h>
+#include <wx/radiobut.h>
+#include <wx/sizer.h>
+#include <wx/spinctrl.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/timectrl.h>
+
+#include <gdal_priv.h>
+
+#include <cmath>
+#include <ctime>
+
+#include "engines/pyrvane.h"
+#include "platform/dialogs.h"
+#include "platform/messages.h"
+#include "platform/numbers.h"
+#include "project/document.h"
+#include "project/work_area.h"
+#include "runs/run_exec_editor_checks.h"
+#include "runs/ui/editor_dialog.h"
+#include "runs/ui/fuel_moistures_dialog.h"
+#include "runs/ui/run_sheet.h"
+#include "weather/wx_stream.h"
+
+namespace runs::ui {
+
+namespace {
+
+using platform::OleDateTime;
+
+constexpr int kWindTypeOfRadio[5] = {0, 1, 3, 4, 2};  // radio order on the page
+
+platform::OleDateTime CurrentHourOn(int year, int month, int day) {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return OleDateTime(year, month, day, local.tm_hour, 0, 0);
+}
+
+void ToPickers(const OleDateTime& t, wxDatePickerCtrl* day, wxTimePickerCtrl* time) {
+  if (!t.IsValid()) return;
+  const int y = t.GetYear(), mo = t.GetMonth(), d = t.GetDay(), h = t.GetHour(), mi = t.GetMinute();
+  wxDateTime w(static_cast<wxDateTime::wxDateTime_t>(d), static_cast<wxDateTime::Month>(mo - 1), y,
+               static_cast<wxDateTime::wxDateTime_t>(h), static_cast<wxDateTime::wxDateTime_t>(mi), 0);
+  if (!w.IsValid()) return;
+  day->SetValue(w);
+  time->SetValue(w);
+  day->Refresh();
+  time->Refresh();
+}
+
+OleDateTime FromPickers(wxDatePickerCtrl* day, wxTimePickerCtrl* time) {
+  const wxDateTime d = day->GetValue();
+  int h = 0, m = 0, s = 0;
+  time->GetTime(&h, &m, &s);
+  if (!d.IsValid()) return OleDateTime::Invalid();
+  OleDateTime t;
+  if (!t.SetDateTime(d.GetYear(), d.GetMonth() + 1, d.GetDay(), h, m, 0)) return OleDateTime::Invalid();
+  return t;
+}
+
+wxDateTime ToWx(const OleDateTime& t) {
+  if (!t.IsValid()) return wxDefaultDateTime;
+  return wxDateTime(static_cast<wxDateTime::wxDateTime_t>(t.GetDay()),
+                    static_cast<wxDateTime::Month>(t.GetMonth() - 1), t.GetYear());
+}
+
+// The path shortened to fit its box: the leading folders give way to "...".
+wxString Shortened(const std::string& path, wxWindow* box) {
+  wxString full = wxString::FromUTF8(path);
+  int width = box->GetClientSize().GetWidth() - 8;
+  if (width <= 0 || box->GetTextExtent(full).GetWidth() <= width) return full;
+  wxString tail = full;
+  while (tail.length() > 4 && box->GetTextExtent("..." + tail).GetWidth() > width) tail = tail.Mid(1);
+  return "..." + tail;
+}
+
+}  // namespace
+
+CRunInputsPage::CRunInputsPage(wxWindow* parent, CRunSheet* s, CRun* r)
+    : wxPanel(parent, 107), run(r), sheet(s) {
+  // Both at the current hour until loaded.
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  conditioningStart = conditioningEnd =
+      OleDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, 0, 0);
+  Build();
+  loading_ = true;
+  LoadFromRun();
+  if (!wxsFile.empty()) {
+    CWxStream stream;
+    std::string message;
+    OleDateTime first, last;
+    if (stream.Read(wxsFile) > 0 && stream.Validate(first, last, message)) {
+      firstRecord = first;
+      lastRecord = last;
+    }
+  }
+  customFuels->SetValue(useCustomFuels != 0);
+  fmdButton->Enable(useCustomFuels != 0);
+  SetWindControls();
+  SetMoistureControls();
+  RefreshControls();
+  ClampConditioningStart();
+  ClampConditioningEnd();
+  ExchangeConditioningPeriod(false);
+  loading_ = false;
+  changed = false;
+}
+
+void CRunInputsPage::Build() {
+  auto* top = new wxBoxSizer(wxVERTICAL);
+  auto row = [&](std::initializer_list<std::pair<wxWindow*, int>> items) {
+    auto* r = new wxBoxSizer(wxHORIZONTAL);
+    for (auto [w, prop] : items) r->Add(w, prop, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+    top->Add(r, 0, wxEXPAND | wxALL, 3);
+  };
+  auto box = [&](int id) {
+    return new wxTextCtrl(this, id, "", wxDefaultPosition, wxSize(260, -1), wxTE_READONLY);
+  };
+  nameEdit = new wxTextCtrl(this, 1055, "");
+  row({{new wxStaticText(this, wxID_ANY, "Run Name:"), 0}, {nameEdit, 1}});
+  fmsButton = new wxButton(this, 1477, "Fuel Moisture File");
+  fmsBox = box(1056);
+  row({{fmsButton, 0}, {fmsBox, 1}});
+  customFuels = new wxCheckBox(this, 1045, "Use Custom Fuels (*.fmd)");
+  fmdButton = new wxButton(this, 1478, "Fuel Model File");
+  fmdBox = box(1027);
+  row({{customFuels, 0}, {fmdButton, 0}, {fmdBox, 1}});
+
+  auto* winds = new wxStaticBoxSizer(wxVERTICAL, this, "Winds");
+  const char* radioText[5] = {"Wind Direction", "Wind Blowing Uphill", "Wind Blowing Downhill",
+                              "Generate Gridded Wind", "Gridded Wind Files"};
+  const int radioId[5] = {1058, 1057, 1333, 1334, 1029};
+  auto* radios = new wxBoxSizer(wxHORIZONTAL);
+  for (int i = 0; i < 5; ++i) {
+    auto* rb = new wxRadioButton(winds->GetStaticBox(), radioId[i], radioText[i], wxDefaultPosition,
+                                 wxDefaultSize, i == 0 ? wxRB_GROUP : 0);
+    windRadios[kWindTypeOfRadio[i]] = rb;
+    radios->Add(rb, 0, wxRIGHT, 8);
+    const int type = kWindTypeOfRadio[i];
+    rb->Bind(wxEVT_RADIOBUTTON, [this, type](wxCommandEvent&) {
+      windType = type;
+      SetWindControls();
+      MarkChanged();
+    });
+  }
+  winds->Add(radios, 0, wxALL, 3);
+  auto* speeds = new wxBoxSizer(wxHORIZONTAL);
+  speedSpin = new wxSpinCtrl(winds->GetStaticBox(), 1031, "0", wxDefaultPosition, wxSize(80, -1),
+                             wxSP_ARROW_KEYS, 0, 180, 0);
+  azimuthSpin = new wxSpinCtrl(winds->GetStaticBox(), 1033, "0", wxDefaultPosition, wxSize(80, -1),
+                               wxSP_ARROW_KEYS, 0, 359, 0);
+  azimuthLabel = new wxStaticText(winds->GetStaticBox(), 1358, "Azimuth (Degrees):");
+  unitsCombo = new wxComboBox(winds->GetStaticBox(), 1505, "", wxDefaultPosition, wxSize(130, -1), 0,
+                              nullptr, wxCB_DROPDOWN);
+  for (int u = 0; u < 4; ++u) unitsCombo->Append(wxString::FromUTF8(GetWindSpeedUnitsName(u)));
+  speeds->Add(new wxStaticText(winds->GetStaticBox(), wxID_ANY, "Wind Speed:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+  speeds->Add(speedSpin, 0, wxRIGHT, 10);
+  speeds->Add(azimuthLabel, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+  speeds->Add(azimuthSpin, 0, wxRIGHT, 10);
+  speeds->Add(new wxStaticText(winds->GetStaticBox(), wxID_ANY, "Wind Speed Units:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+  speeds->Add(unitsCombo, 0);
+  winds->Add(speeds, 0, wxALL, 3);
+  auto* grids = new wxBoxSizer(wxHORIZONTAL);
+  gustforge = new wxButton(winds->GetStaticBox(), 1341, "Gustforge Options");
+  directionButton = new wxButton(winds->GetStaticBox(), 1483, "Direction File");
+  directionBox = new wxTextCtrl(winds->GetStaticBox(), 1060, "", wxDefaultPosition, wxSize(150, -1), wxTE_READONLY);
+  speedButton = new wxButton(winds->GetStaticBox(), 1484, "Speed File");
+  speedBox = new wxTextCtrl(winds->GetStaticBox(), 1047, "", wxDefaultPosition, wxSize(150, -1), wxTE_READONLY);
+  for (wxWindow* w : std::initializer_list<wxWindow*>{gustforge, directionButton, directionBox, speedButton, speedBox})
+    grids->Add(w, 0, wxRIGHT | wxALIGN_CENTER_VERTICAL, 4);
+  winds->Add(grids, 0, wxALL, 3);
+  top->Add(winds, 0, wxEXPAND | wxALL, 3);
+
+  auto* canopy = new wxStaticBoxSizer(wxHORIZONTAL, this, "Canopy Characteristics");
+  foliarEdit = new wxTextCtrl(canopy->GetStaticBox(), 1071, "100", wxDefaultPosition, wxSize(70, -1));
+  crownCombo = new wxChoice(canopy->GetStaticBox(), 1380);
+  crownCombo->Append("Hallett(2004)");
+  crownCombo->Append("Marlow/Brenner(2001)");
+  canopy->Add(new wxStaticText(canopy->GetStaticBox(), wxID_ANY, "Foliar Moisture Content (%):"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+  canopy->Add(foliarEdit, 0, wxRIGHT, 12);
+  canopy->Add(new wxStaticText(canopy->GetStaticBox(), wxID_ANY, "Crown Fire Calculation Method:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+  canopy->Add(crownCombo, 0);
+  top->Add(canopy, 0, wxEXPAND | wxALL, 3);
+
+  auto* moisture = new wxStaticBoxSizer(wxVERTICAL, this, "Fuel Moisture Settings");
+  fixedRadio = new wxRadioButton(moisture->GetStaticBox(), 1035, "Use Fixed Fuel Moistures from Fuel Moisture File",
+                                 wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
+  streamRadio = new wxRadioButton(moisture->GetStaticBox(), 1048, "Use Weather Stream");
+  wxsButton = new wxButton(moisture->GetStaticBox(), 1476, "WXS File");
+  wxsBox = new wxTextCtrl(moisture->GetStaticBox(), 1049, "", wxDefaultPosition, wxSize(200, -1), wxTE_READONLY);
+  moisture->Add(fixedRadio, 0, wxALL, 2);
+  auto* stream = new wxBoxSizer(wxHORIZONTAL);
+  stream->Add(streamRadio, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+  stream->Add(wxsButton, 0, wxRIGHT, 4);
+  stream->Add(wxsBox, 1);
+  moisture->Add(stream, 0, wxEXPAND | wxALL, 2);
+  auto* period = new wxFlexGridSizer(3, 4, 4);
+  startDay = new wxDatePickerCtrl(moisture->GetStaticBox(), 1038, wxDefaultDateTime, wxDefaultPosition, wxDefaultSize, wxDP_DROPDOWN);
+  endDay = new wxDatePickerCtrl(moisture->GetStaticBox(), 1040, wxDefaultDateTime, wxDefaultPosition, wxDefaultSize, wxDP_DROPDOWN);
+  startTime = new wxTimePickerCtrl(moisture->GetStaticBox(), 1039);
+  endTime = new wxTimePickerCtrl(moisture->GetStaticBox(), 1041);
+  period->Add(new wxStaticText(moisture->GetStaticBox(), wxID_ANY, ""));
+  period->Add(new wxStaticText(moisture->GetStaticBox(), wxID_ANY, "Day"));
+  period->Add(new wxStaticText(moisture->GetStaticBox(), wxID_ANY, "Time"));
+  period->Add(new wxStaticText(moisture->GetStaticBox(), wxID_ANY, "Start"));
+  period->Add(startDay);
+  period->Add(startTime);
+  period->Add(new wxStaticText(moisture->GetStaticBox(), wxID_ANY, "End"));
+  period->Add(endDay);
+  period->Add(endTime);
+  moisture->Add(new wxStaticText(moisture->GetStaticBox(), wxID_ANY, "Fuel Moisture Conditioning Period"), 0, wxALL, 2);
+  moisture->Add(period, 0, wxALL, 2);
+  top->Add(moisture, 0, wxEXPAND | wxALL, 3);
+  SetSizer(top);
+
+  // Every edit marks the page changed.
+  auto changedOn = [this](wxEvent&) {
+    if (!loading_) MarkChanged();
+  };
+  nameEdit->Bind(wxEVT_TEXT, changedOn);
+  foliarEdit->Bind(wxEVT_TEXT, changedOn);
+  speedSpin->Bind(wxEVT_SPINCTRL, changedOn);
+  speedSpin->Bind(wxEVT_TEXT, changedOn);
+  azimuthSpin->Bind(wxEVT_SPINCTRL, [this](wxSpinEvent&) {
+    if (loading_) return;
+    // The travel-time and treatment copies follow the azimuth of a constant wind.
+    if (run->inputs.windType == 0) run->mtt.windAzimuthCopy = run->tom.windAzimuthCopy = azimuthSpin->GetValue();
+    MarkChanged();
+  });
+  crownCombo->Bind(wxEVT_CHOICE, changedOn);
+  unitsCombo->Bind(wxEVT_COMBOBOX, changedOn);
+  for (wxWindow* p : std::initializer_list<wxWindow*>{startDay, endDay})
+    p->Bind(wxEVT_DATE_CHANGED, changedOn);
+  for (wxWindow* p : std::initializer_list<wxWindow*>{startTime, endTime})
+    p->Bind(wxEVT_TIME_CHANGED, changedOn);
+  customFuels->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) {
+    useCustomFuels = customFuels->GetValue() ? 1 : 0;
+    fmdButton->Enable(useCustomFuels != 0);
+    MarkChanged();
+  });
+  fixedRadio->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) {
+    fixedFuelMoistures = 1;
+    useWeatherStream = 0;
+    SetMoistureControls();
+    MarkChanged();
+  });
+  streamRadio->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) {
+    if (fixedFuelMoistures != 1) return;
+    fixedFuelMoistures = 0;
+    useWeatherStream = 1;
+    SetMoistureControls();
+    MarkChanged();
+  });
+  for (wxButton* b : {fmsButton, fmdButton, wxsButton, directionButton, speedButton})
+    b->Bind(wxEVT_BUTTON, [this, b](wxCommandEvent&) { DropMenu(b); });
+}
+
+wxMenu* CRunInputsPage::BuildMenu(int buttonId) {
+  auto* menu = new wxMenu;
+  switch (buttonId) {
+    case 1477:
+      menu->Append(kOpenFms, "&Open FMS File");
+      menu->Append(kCreateFms, "&Create FMS File");
+      menu->Append(kEditFms, "&Edit FMS File")->Enable(!fmsFile.empty());
+      break;
+    case 1478:
+      menu->Append(kOpenFmd, "&Open FMD File...");
+      menu->Append(kEditFmd, "&Edit FMD File")->Enable(!fmdFile.empty());
+      break;
+    case 1476:
+      // The weather-stream commands come with the weather editors.
+      menu->Append(kOpenWxs, "&Open WXS File...")->Enable(false);
+      menu->Append(kCreateWxs, "&Create WXS File...")->Enable(false);
+      menu->Append(kEditWxs, "&Edit WXS File")->Enable(false);
+      break;
+    case 1483: menu->Append(kOpenDirection, "&Open Wind Direction File..."); break;
+    case 1484: menu->Append(kOpenSpeed, "&Open Wind Speed File..."); break;
+    default: break;
+  }
+  return menu;
+}
+
+void CRunInputsPage::DropMenu(wxButton* button) {
+  std::unique_ptr<wxMenu> menu(BuildMenu(button->GetId()));
+  int id = 0;
+  if (menuChooser) {
+    id = menuChooser(button->GetId());
+    if (id && (!menu->FindItem(id) || !menu->IsEnabled(id))) id = 0;
+  } else {
+    id = button->GetPopupMenuSelectionFromUser(*menu, wxPoint(0, button->GetSize().GetHeight()));
+    if (id == wxID_NONE) id = 0;
+  }
+  if (id) RunMenuCommand(id);
+}
+
+void CRunInputsPage::RunMenuCommand(int id) {
+  switch (id) {
+    case kOpenFms: OnOpenFms(); break;
+    case kEditFms: OnEditFms(); break;
+    case kCreateFms: OnCreateFmsFromLandscape(); break;
+    case kOpenFmd: OnOpenFmd(); break;
+    case kEditFmd: OnEditFmd(); break;
+    case kOpenDirection: OnOpenDirectionGrid(); break;
+    case kOpenSpeed: OnOpenSpeedGrid(); break;
+    default: break;
+  }
+}
+
+void CRunInputsPage::LoadFromRun() {
+  const CRunInputs& in = run->inputs;
+  runName = run->name;
+  fmdFile = in.customFuelsFile;
+  fmsFile = in.fuelMoistureFile;
+  speedFile = in.griddedWindSpeedFile;
+  directionFile = in.griddedWindDirectionFile;
+  foliarMoisture = in.foliarMoistureContent;
+  conditioningEnd = in.conditioningEnd;
+  conditioningStart = in.conditioningStart;
+  azimuth = in.windDirection;
+  windSpeed = in.windSpeed;
+  wxsFile = in.weatherStreamFile;
+  windType = in.windType;
+  useCustomFuels = in.useCustomFuelModels ? 1 : 0;
+  fixedFuelMoistures = in.noConditioning ? 1 : 0;
+  useWeatherStream = in.useWeatherStream ? 1 : 0;
+  if (run->area && (!run->area->surfaceFuelsValid || !run->area->groundFuelsValid)) {
+    run->inputs.noConditioning = true;
+    run->inputs.useWeatherStream = false;
+    fixedFuelMoistures = 1;
+    useWeatherStream = 0;
+  }
+  const int method = run->outputs.crownFireMethod;
+  crownCombo->SetSelection(method == 0 || method == 1 ? method : wxNOT_FOUND);
+  const int units = in.windSpeedUnits;
+  unitsCombo->SetSelection(units >= 0 && units < 4 ? units : wxNOT_FOUND);
+  ExchangeConditioningPeriod(false);
+}
+
+void CRunInputsPage::RefreshControls() {
+  const bool was = loading_;
+  loading_ = true;
+  nameEdit->ChangeValue(wxString::FromUTF8(runName));
+  speedSpin->SetValue(windSpeed);
+  azimuthSpin->SetValue(azimuth);
+  foliarEdit->ChangeValue(wxString::FromUTF8(platform::FormatC("%g", foliarMoisture)));
+  customFuels->SetValue(useCustomFuels != 0);
+  ShowFiles();
+  loading_ = was;
+}
+
+void CRunInputsPage::ShowFiles() {
+  fmsBox->ChangeValue(Shortened(fmsFile, fmsBox));
+  fmdBox->ChangeValue(Shortened(fmdFile, fmdBox));
+  directionBox->ChangeValue(Shortened(directionFile, directionBox));
+  speedBox->ChangeValue(Shortened(speedFile, speedBox));
+  wxsBox->ChangeValue(Shortened(wxsFile, wxsBox));
+}
+
+bool CRunInputsPage::Exchange() {
+  runName = nameEdit->GetValue().utf8_string();
+  auto speed = platform::ParseInt(speedSpin->GetTextValue().utf8_string());
+  if (!speed || *speed < 0 || *speed > 180) {
+    platform::Tell("Please enter an integer between 0 and 180.");
+    speedSpin->SetFocus();
+    return false;
+  }
+  auto az = platform::ParseInt(azimuthSpin->GetTextValue().utf8_string());
+  if (!az || *az < 0 || *az > 359) {
+    platform::Tell("Please enter an integer between 0 and 359.");
+    azimuthSpin->SetFocus();
+    return false;
+  }
+  auto foliar = platform::ParseDouble(foliarEdit->GetValue().utf8_string());
+  if (!foliar) {
+    platform::Tell("Please enter a number.");
+    foliarEdit->SetFocus();
+    return false;
+  }
+  windSpeed = static_cast<int>(*speed);
+  azimuth = static_cast<int>(*az);
+  foliarMoisture = *foliar;
+  useCustomFuels = customFuels->GetValue() ? 1 : 0;
+  return true;
+}
+
+void CRunInputsPage::ApplyToRun() {
+  ExchangeConditioningPeriod(true);
+  CRunInputs& in = run->inputs;
+  run->name = runName;
+  in.customFuelsFile = fmdFile;
+  in.fuelMoistureFile = fmsFile;
+  in.griddedWindSpeedFile = speedFile;
+  in.griddedWindDirectionFile = directionFile;
+  in.weatherStreamFile = wxsFile;
+  in.conditioningEnd = conditioningEnd;
+  in.conditioningStart = conditioningStart;
+  in.windDirection = azimuth;
+  in.windSpeed = windSpeed;
+  in.windType = windType;
+  // Units never chosen from the list keep the run's value.
+  if (unitsCombo->GetSelection() != wxNOT_FOUND) in.windSpeedUnits = unitsCombo->GetSelection();
+  in.noConditioning = fixedFuelMoistures != 0;
+  in.useWeatherStream = useWeatherStream != 0;
+  in.useCustomFuelModels = useCustomFuels != 0;
+  in.foliarMoistureContent = foliarMoisture;
+  run->outputs.crownFireMethod = crownCombo->GetSelection();
+  if (changed) {
+    run->fireBehaviorUpToDate = run->mttUpToDate = false;
+    run->tomUpToDate1 = run->tomUpToDate2 = false;
+  }
+  changed = false;
+}
+
+runs::InputsState CRunInputsPage::State() const {
+  runs::InputsState s;
+  s.fmsFile = fmsFile;
+  s.fmdFile = fmdFile;
+  s.directionFile = directionFile;
+  s.speedFile = speedFile;
+  s.wxsFile = wxsFile;
+  s.areaNeedsCustomFuels = run->area && run->area->customFuels;
+  s.crownFireMethod = crownCombo->GetSelection();
+  s.windType = windType;
+  s.fixedFuelMoistures = fixedFuelMoistures != 0;
+  s.useWeatherStream = useWeatherStream != 0;
+  s.conditioningStart = FromPickers(startDay, startTime);
+  s.conditioningEnd = FromPickers(endDay, endTime);
+  return s;
+}
+
+bool CRunInputsPage::IsReady() { return runs::InputsReady(*run, State()); }
+
+void CRunInputsPage::MarkChanged() {
+  changed = true;
+  if (sheet) {
+    sheet->outputsChanged = 1;
+    if (sheet->applyButton) sheet->applyButton->Enable(true);
+    sheet->UpdateStatusBar();
+  }
+}
+
+void CRunInputsPage::SetWindControls() {
+  const int t = windType;
+  for (int i = 0; i < 5; ++i) windRadios[i]->SetValue(i == t);
+  const bool azimuthOn = t == 0 || t == 1 || t == 3 || t == 4;
+  azimuthSpin->Enable(azimuthOn);
+  speedSpin->Enable(t != 2);
+  directionButton->Enable(t == 2);
+  speedButton->Enable(t == 2);
+  gustforge->Enable(t == 4);
+  azimuthLabel->SetLabel(t == 1 || t == 3 ? "Default Wind Azimuth (Degrees):" : "Azimuth (Degrees):");
+  Layout();
+}
+
+void CRunInputsPage::SetMoistureControls() {
+  fixedRadio->SetValue(fixedFuelMoistures != 0);
+  if (fixedFuelMoistures) {
+    streamRadio->SetValue(false);
+    wxsButton->Enable(false);
+  }
+  const bool conditionable = !run->area || (run->area->surfaceFuelsValid && run->area->groundFuelsValid);
+  streamRadio->Enable(conditionable);
+  if (fixedFuelMoistures) {
+    for (wxWindow* p : std::initializer_list<wxWindow*>{startDay, startTime, endDay, endTime}) p->Enable(false);
+  } else if (useWeatherStream) {
+    streamRadio->SetValue(true);
+    wxsButton->Enable(true);
+    SetupConditioningPickers();
+  }
+}
+
+bool CRunInputsPage::SetupConditioningPickers() {
+  wxWindow* pickers[4] = {startDay, startTime, endDay, endTime};
+  if (firstRecord.IsValid() && lastRecord.IsValid() && firstRecord.Linear() < lastRecord.Linear()) {
+    startDay->SetRange(ToWx(firstRecord), ToWx(lastRecord));
+    endDay->SetRange(ToWx(firstRecord), ToWx(lastRecord));
+    if (!conditioningStart.IsValid()) conditioningStart = firstRecord;
+    ToPickers(lastRecord, endDay, endTime);
+    for (wxWindow* p : pickers) p->Enable(!fixedFuelMoistures);
+    return true;
+  }
+  conditioningStart = conditioningEnd = CurrentHourOn(1899, 12, 30);
+  ExchangeConditioningPeriod(false);
+  for (wxWindow* p : pickers) p->Enable(false);
+  return false;
+}
+
+void CRunInputsPage::ClampConditioningStart() {
+  if (fixedFuelMoistures || !useWeatherStream || !firstRecord.IsValid() || !lastRecord.IsValid()) return;
+  const OleDateTime& t = conditioningStart;
+  if (!t.IsValid() || t.GetDayOfYear() != firstRecord.GetDayOfYear()) return;
+  const int y = t.GetYear(), mo = t.GetMonth(), d = t.GetDay(), h = t.GetHour(), mi = t.GetMinute();
+  const int fh = firstRecord.GetHour(), fmi = firstRecord.GetMinute();
+  if (h < fh)
+    conditioningStart = OleDateTime(y, mo, d, fh, 0, 0);
+  else if (h == fh && mi < fmi)
+    conditioningStart = OleDateTime(y, mo, d, fh, fmi, 0);
+  else
+    return;
+  ExchangeConditioningPeriod(false);
+}
+
+void CRunInputsPage::ClampConditioningEnd() {
+  if (fixedFuelMoistures || !useWeatherStream || !firstRecord.IsValid() || !lastRecord.IsValid()) return;
+  const OleDateTime& t = conditioningEnd;
+  if (!t.IsValid() || t.GetDayOfYear() != lastRecord.GetDayOfYear()) return;
+  const int y = t.GetYear(), mo = t.GetMonth(), d = t.GetDay(), h = t.GetHour(), mi = t.GetMinute();
+  const int lh = lastRecord.GetHour(), lmi = lastRecord.GetMinute();
+  if (h > lh)
+    conditioningEnd = OleDateTime(y, mo, d, lh, 0, 0);
+  else if (h == lh && mi > lmi)
+    conditioningEnd = OleDateTime(y, mo, d, lh, lmi, 0);
+  else
+    return;
+  ExchangeConditioningPeriod(false);
+}
+
+void CRunInputsPage::ExchangeConditioningPeriod(bool fromControls) {
+  if (fromControls) {
+    conditioningStart = FromPickers(startDay, startTime);
+    conditioningEnd = FromPickers(endDay, endTime);
+    return;
+  }
+  const bool was = loading_;
+  loading_ = true;
+  ToPickers(conditioningStart, startDay, startTime);
+  ToPickers(conditioningEnd, endDay, endTime);
+  loading_ = was;
+}
+
+// ---- file actions ----
+
+void CRunInputsPage::OnOpenFms() {
+  Exchange();
+  platform::FileDialogOptions options;
+  options.filter = "Fuel Moisture Files (*.fms)|*.fms|All Files (*.*)|*.*||";
+  auto chosen = platform::CurrentDialogs().ChooseOpenFile(options);
+  // A cancelled choice leaves the run's outputs as they are.
+  if (!chosen) return;
+  if (run->CheckFmsFile(*chosen)) {
+    fmsFile = *chosen;
+    ShowFiles();
+    MarkChanged();
+    OnEditFms();
+  } else {
+    platform::Tell(platform::FormatC("The file:\n%s is not a valid FMS file.\nFirst Error:\n%s",
+                                     chosen->c_str(), ValidationMessage().c_str()));
+  }
+  RefreshControls();
+}
+
+void CRunInputsPage::OnEditFms() {
+  CEditorDialog editor(this);
+  editor.kind = kEditFms;
+  editor.path = fmsFile;
+  editor.ShowModal();
+  if (!editor.path.empty() && editor.verdict) {
+    fmsFile = editor.path;
+    MarkChanged();
+    RefreshControls();
+  }
+}
+
+void CRunInputsPage::OnCreateFmsFromLandscape() {
+  CFuelMoisturesDialog moistures(this);
+  if (moistures.ShowModal() != wxID_OK) return;
+  const int m[5] = {moistures.oneHour, moistures.tenHour, moistures.hundredHour, moistures.herbaceous,
+                    moistures.liveWoody};
+  std::string text = platform::FormatC("0 %d %d %d %d %d\n", m[0], m[1], m[2], m[3], m[4]);
+  {
+    CPyrvane engine;
+    if (run->document) engine.SetLandscapeFile(run->document->landscape.path.c_str());
+    const int count = engine.GetLayerHeaderValCount(3);
+    for (int i = 1; i <= count; ++i) {
+      const int model = engine.GetLayerHeaderVal(3, i);
+      if ((model >= 0 && model <= 89) || (model >= 100 && model <= 256))
+        text += platform::FormatC("%d %d %d %d %d %d\n", model, m[0], m[1], m[2], m[3], m[4]);
+    }
+  }
+  CEditorDialog editor(this);
+  editor.kind = kEditFms;
+  editor.text = text;
+  editor.modified = true;
+  editor.ShowModal();
+  if (!editor.path.empty() && editor.verdict) {
+    fmsFile = editor.path;
+    MarkChanged();
+    RefreshControls();
+  }
+}
+
+void CRunInputsPage::OnOpenFmd() {
+  Exchange();
+  platform::FileDialogOptions options;
+  options.filter = "Custom Fuel Files (*.fmd)|*.fmd|All Files (*.*)|*.*||";
+  auto chosen = platform::CurrentDialogs().ChooseOpenFile(options);
+  if (chosen) {
+    if (run->CheckFmdFile(*chosen)) {
+      fmdFile = *chosen;
+      ShowFiles();
+      MarkChanged();
+      CRun::CheckFileReadable(*chosen);
+      OnEditFmd();
+    } else {
+      platform::Tell(platform::FormatC("The file:\n%s is not a valid FMD file.\nFirst Error:\n%s",
+                                       chosen->c_str(), ValidationMessage().c_str()));
+    }
+  }
+  RefreshControls();
+}
+
+void CRunInputsPage::OnEditFmd() {
+  CEditorDialog editor(this);
+  editor.kind = kEditFmd;
+  editor.path = fmdFile;
+  editor.ShowModal();
+  if (!editor.path.empty()) {
+    fmdFile = editor.path;
+    MarkChanged();
+    RefreshControls();
+  }
+}
+
+void CRunInputsPage::OnOpenDirectionGrid() {
+  Exchange();
+  platform::FileDialogOptions options;
+  options.filter = "Ascii Grid Files (*.asc)|*.asc|GeoTiff Files (*.tif)|*.tif;*.tiff|All Files (*.*)|*.*||";
+  auto chosen = platform::CurrentDialogs().ChooseOpenFile(options);
+  if (chosen && CheckGridExtent(*chosen)) {
+    directionFile = *chosen;
+    MarkChanged();
+    SetWindControls();
+  }
+  RefreshControls();
+}
+
+void CRunInputsPage::OnOpenSpeedGrid() {
+  Exchange();
+  platform::FileDialogOptions options;
+  options.filter = "Ascii Grid Files (*.asc)|*.asc|GeoTiff Files (*.tif)|*.tif;*.tiff|All Files (*.*)|*.*||";
+  auto chosen = platform::CurrentDialogs().ChooseOpenFile(options);
+  if (chosen && CheckGridExtent(*chosen)) {
+    speedFile = *chosen;
+    MarkChanged();
+    SetWindControls();
+  }
+  RefreshControls();
+}
+
+bool CRunInputsPage::CheckGridExtent(const std::string& path) {
+  GDALAllRegister();
+  std::unique_ptr<GDALDataset> data(static_cast<GDALDataset*>(GDALOpen(path.c_str(), GA_ReadOnly)));
+  if (!data) {
+    platform::Tell(platform::FormatC("Error opening %s", path.c_str()));
+    return false;
+  }
+  double gt[6] = {};
+  if (data->GetGeoTransform(gt) != CE_None) return true;  // no georeference: not tested
+  const double west = gt[0], north = gt[3];
+  const double east = west + data->GetRasterXSize() * std::fabs(gt[1]);
+  const double south = north - data->GetRasterYSize() * std::fabs(gt[5]);
+  data.reset();
+  double ae = 0, aw = 0, an = 0, as = 0;
+  if (run->host) run->host->AreaExtent(ae, aw, an, as);
+  if (east >= ae && west <= aw && south <= as && north >= an) return true;
+  platform::Tell(platform::FormatC(
+      "Error: Grid extent less than analysis area extent\nAnalysis North: %.2lf, Grid North %2f\n"
+      "Analysis South %.2f, Grid South %2f\nAnalysis East %.2f, Grid East %2f\nAnalysis West %.2f Grid West %2f\n",
+      an, north, as, south, ae, east, aw, west));
+  return false;
+}
+
+}  // namespace runs::ui

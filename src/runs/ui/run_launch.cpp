@@ -1,0 +1,73 @@
+#include "runs/ui/run_launch.h"
+
+#include <wx/utils.h>
+
+#include "engines/pyrvane.h"
+#include "project/document.h"
+#include "project/work_area.h"
+#include "runs/run.h"
+#include "runs/run_outputs.h"
+#include "widgets/up_dialog.h"
+
+namespace runs::ui {
+
+bool WorkerBlockProgress::IsWindow() const { return block_.dialog.IsWindow(); }
+bool WorkerBlockProgress::StopRequested() const { return block_.terminateRequested; }
+void WorkerBlockProgress::PostText(const std::string& text) { block_.dialog.SetText(text); }
+void WorkerBlockProgress::PostPosition(int percent) { block_.dialog.SetPos(percent); }
+void WorkerBlockProgress::PostCompletion(int success) { block_.dialog.Complete(success); }
+void WorkerBlockProgress::SetDone(bool done) { block_.done = done; }
+
+bool LaunchBasicRun(wxWindow* parent, CRun& run, const runs::RunTiming& timing) {
+  CPVN4Doc* doc = run.document;
+  runs::PyrvaneLaunch launch;
+  launch.run = &run;
+  launch.timing = timing;
+  runs::RunLogFacts facts;
+  if (doc) {
+    facts.landscapeFile = doc->landscape.path;
+    facts.landscapeResolution = doc->landscape.header.cellWidth;
+    doc->GetCellSize(&launch.geometry.cellWidth, &launch.geometry.cellHeight);
+  }
+  if (run.host) {
+    runs::RunGeometry& g = launch.geometry;
+    run.host->AreaExtent(g.east, g.west, g.north, g.south);
+  }
+  // The engine outlives the dialog's worker, which the dialog joins before it returns.
+  CPyrvane engine;
+  engine.SetUseDiskForLCP(0);
+  if (doc) engine.SetLandscapeFile(doc->landscape.path.c_str());
+  engine.ResetPyrvaneProgress();
+  auto wrapped = runs::WrapPyrvane(engine);
+  launch.engine = wrapped.get();
+  run.pyrvane = &engine;
+
+  auto work = [&launch](widgets::UPDialogWorkerBlock* block) {
+    WorkerBlockProgress progress(*block);
+    launch.progress = &progress;
+    const bool ok = runs::LaunchPyrvaneThreads(launch);
+    launch.progress = nullptr;
+    return ok;
+  };
+  {
+    widgets::CUPDialog dialog(parent, work, &run, "Pyrvane Progress...", true);
+    dialog.DoModal();
+  }
+  run.pyrvane = nullptr;
+
+  facts.completed = runs::RunLogTimestamp();
+  const bool succeeded = launch.result.succeeded;
+  if (succeeded) {
+    wxBusyCursor wait;
+    runs::CreatePyrvaneOutputThemes(run, launch.result, facts);
+    run.fireBehaviorUpToDate = true;
+  }
+  if (doc) {
+    doc->UpdateAllViews();
+    doc->RefreshLegendAndPointWindows();
+    doc->SetModifiedFlag();
+  }
+  return succeeded;
+}
+
+}  // namespace runs::ui

@@ -1,0 +1,194 @@
+#include "runs/ui/run_sheet.h"
+
+#include <wx/button.h>
+#include <wx/notebook.h>
+#include <wx/sizer.h>
+#include <wx/statusbr.h>
+
+#include "platform/messages.h"
+#include "project/document.h"
+#include "project/work_area.h"
+#include "runs/run_exec_status.h"
+#include "runs/ui/run_launch.h"
+
+namespace runs::ui {
+
+CRunSheet::CRunSheet(wxWindow* parent, CRun* r)
+    : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Run : " + r->name), wxDefaultPosition,
+               wxDefaultSize, wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
+      run(r) {
+  book = new wxNotebook(this, wxID_ANY);
+  inputsPage = new CRunInputsPage(book, this, run);
+  outputsPage = new CRunOutputsPage(book, this, run);
+  book->AddPage(inputsPage, "Inputs", true);
+  book->AddPage(outputsPage, "Fire Behavior Options");
+
+  launchButton = new wxButton(this, kLaunchId, "Launch");
+  auto* ok = new wxButton(this, wxID_OK, "OK");
+  auto* cancel = new wxButton(this, wxID_CANCEL, "Cancel");
+  applyButton = new wxButton(this, kApplyId, "Apply");
+  applyButton->Enable(false);
+  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+  buttons->Add(launchButton, 0, wxRIGHT, 6);
+  buttons->AddStretchSpacer();
+  for (wxButton* b : {ok, cancel, applyButton}) buttons->Add(b, 0, wxLEFT, 6);
+  statusBar = new wxStatusBar(this, kStatusId, 0);
+  statusBar->SetFieldsCount(3);
+
+  auto* top = new wxBoxSizer(wxVERTICAL);
+  top->Add(book, 1, wxEXPAND | wxALL, 4);
+  top->Add(buttons, 0, wxEXPAND | wxALL, 6);
+  top->Add(statusBar, 0, wxEXPAND);
+  SetSizerAndFit(top);
+  // The three status parts share the width.
+  const int a = GetSize().GetWidth() / 3;
+  const int widths[3] = {a, a, -1};
+  statusBar->SetStatusWidths(3, widths);
+
+  EnableLaunch(false);
+  ShowLaunch(false);
+
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnOK(); }, wxID_OK);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { EndModal(0); }, wxID_CANCEL);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnApplyNow(); }, kApplyId);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnLaunch(); }, kLaunchId);
+  book->Bind(wxEVT_NOTEBOOK_PAGE_CHANGING, &CRunSheet::OnPageChanging, this);
+  book->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, &CRunSheet::OnPageChanged, this);
+
+  outputsChanged = 0;
+  UpdateStatusBar();
+}
+
+wxWindow* CRunSheet::ActivePage() const { return book->GetCurrentPage(); }
+
+void CRunSheet::SelectPage(int index) {
+  // As a click on the tab: the page left is applied first.
+  book->SetSelection(static_cast<size_t>(index));
+}
+
+std::string CRunSheet::StatusText(int part) const { return statusBar->GetStatusText(part).utf8_string(); }
+
+void CRunSheet::OnPageChanging(wxBookCtrlEvent& event) {
+  // Leaving a page copies it into the run, so the other pages judge what was chosen.
+  wxWindow* leaving = book->GetPage(static_cast<size_t>(event.GetOldSelection()));
+  if (leaving == inputsPage) {
+    if (!inputsPage->Exchange()) {
+      event.Veto();
+      return;
+    }
+    inputsPage->ApplyToRun();
+  } else if (leaving == outputsPage && outputsPage->IsCreated()) {
+    outputsPage->Exchange();
+    outputsPage->ApplyToRun();
+  }
+}
+
+void CRunSheet::OnPageChanged(wxBookCtrlEvent& event) { OnPageChangedTo(event.GetSelection()); }
+
+void CRunSheet::OnPageChangedTo(int index) {
+  wxWindow* page = book->GetPage(static_cast<size_t>(index));
+  if (page == inputsPage) {
+    SetLaunchText("Launch");
+    EnableLaunch(false);
+    ShowLaunch(false);
+  } else if (page == outputsPage) {
+    outputsPage->OnSetActive();
+  }
+  UpdateStatusBar();
+}
+
+void CRunSheet::UpdateStatusBar() {
+  if (!statusBar || !inputsPage) return;
+  const runs::InputsState state = inputsPage->State();
+  statusBar->SetStatusText(wxString::FromUTF8(runs::MissingInputText(*run, state)), 0);
+  const bool fromPage = outputsPage && outputsPage->IsCreated();
+  const CRunOutputs& selection = fromPage ? outputsPage->selection : run->outputs;
+  const int n = runs::CountSelectedOutputs(*run, selection, fromPage, state.fixedFuelMoistures);
+  statusBar->SetStatusText(wxString::FromUTF8(runs::SelectedOutputsText(n)), 1);
+  statusBar->SetStatusText(wxString::FromUTF8(runs::ExistingOutputsText(*run, outputsChanged != 0)), 2);
+}
+
+bool CRunSheet::CanLaunch(wxWindow* page) {
+  if (!inputsPage || !inputsPage->Exchange()) return false;
+  if (outputsPage->IsCreated()) outputsPage->Exchange();
+  if (!inputsPage->IsReady()) return false;
+  const bool outputsReady = outputsPage->IsCreated() ? outputsPage->IsReady() : run->outputs.HasOutputs();
+  return page && page == outputsPage && outputsReady;
+}
+
+bool CRunSheet::CheckFuelModels() {
+  if (run->CheckFuelMoistures() == -1) return false;
+  return run->CheckLandscapeFuelMoistures() && run->CheckCustomFuelModels();
+}
+
+void CRunSheet::EnableLaunch(bool enable) {
+  if (launchButton) launchButton->Enable(enable);
+}
+
+void CRunSheet::ShowLaunch(bool show) {
+  if (launchButton) launchButton->Show(show);
+}
+
+void CRunSheet::SetLaunchText(const std::string& text) {
+  if (launchButton) launchButton->SetLabel(wxString::FromUTF8(text));
+}
+
+void CRunSheet::RenameTreeItem() {
+  // The project tree follows the run's name when the views are updated.
+  if (run->document) {
+    run->document->UpdateAllViews();
+    run->document->SetModifiedFlag();
+  }
+}
+
+void CRunSheet::OnOK() {
+  CanLaunch(ActivePage());
+  if (inputsPage->Exchange()) inputsPage->ApplyToRun();
+  if (outputsPage->IsCreated()) outputsPage->ApplyToRun();
+  RenameTreeItem();
+  if (run->document) run->document->RefreshLegendAndPointWindows();
+  EndModal(wxID_OK);
+}
+
+void CRunSheet::OnApplyNow() {
+  if (inputsPage->Exchange()) inputsPage->ApplyToRun();
+  if (outputsPage->IsCreated()) {
+    outputsPage->Exchange();
+    outputsPage->ApplyToRun();
+  }
+  RenameTreeItem();
+  UpdateStatusBar();
+  EnableLaunch(ActivePage() == inputsPage ? false : CanLaunch(ActivePage()));
+  applyButton->Enable(false);
+  if (run->document) run->document->RefreshLegendAndPointWindows();
+}
+
+void CRunSheet::OnLaunch() {
+  if (!CanLaunch(ActivePage())) return;
+  OnApplyNow();
+  if (!run->fireBehaviorUpToDate) {
+    run->mttUpToDate = run->tomUpToDate1 = run->tomUpToDate2 = false;
+  } else if (!(run->tom.IsReady() && (!run->tomUpToDate1 || !run->tomUpToDate2)) &&
+             !(run->mtt.IsReady() && !run->mttUpToDate)) {
+    platform::Tell("All outputs up to date.");
+    return;
+  }
+  if (!CheckFuelModels()) return;
+  run->UpdateOutputState();
+  wxBusyCursor wait;
+  Enable(false);
+  run->RemoveStaleOutputs();
+  LaunchBasicRun(this, *run, timing);
+  if (run->document) run->document->RefreshLegendAndPointWindows();
+  outputsChanged = 0;
+  UpdateStatusBar();
+  Enable(true);
+  EnableLaunch(CanLaunch(ActivePage()));
+}
+
+int EditRunProperties(wxWindow* parent, CRun& run) {
+  CRunSheet sheet(parent, &run);
+  return sheet.ShowModal();
+}
+
+}  // namespace runs::ui

@@ -1,0 +1,210 @@
+#pragma once
+// The run sheet: the Inputs and Fire Behavior Options pages of a fire-behaviour run, a
+// three-part status line saying what is missing, how many outputs are selected and whether
+// existing outputs are current, and the Launch button.
+#include <wx/dialog.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/date_time.h"
+#include "runs/run.h"
+#include "runs/run_exec.h"
+#include "runs/run_exec_status.h"
+
+class wxBookCtrlEvent;
+class wxButton;
+class wxCheckBox;
+class wxChoice;
+class wxComboBox;
+class wxDatePickerCtrl;
+class wxMenu;
+class wxNotebook;
+class wxRadioButton;
+class wxSpinCtrl;
+class wxStaticText;
+class wxStatusBar;
+class wxTextCtrl;
+class wxTimePickerCtrl;
+class CPyrvane2WorkArea;
+
+namespace runs::ui {
+
+class CRunSheet;
+
+class CRunInputsPage : public wxPanel {
+ public:
+  // Menu commands of the page's file buttons.
+  enum {
+    kOpenFms = 33010, kEditFms = 33011, kCreateFms = 33012, kOpenFmd = 33013, kEditFmd = 33014,
+    kOpenWxs = 33008, kEditWxs = 33009, kCreateWxs = 33032, kOpenDirection = 33026,
+    kOpenSpeed = 33027
+  };
+  CRunInputsPage(wxWindow* parent, CRunSheet* sheet, CRun* run);
+
+  void LoadFromRun();
+  // Controls into the members; false (with the reason shown) for an out-of-range number.
+  bool Exchange();
+  void ApplyToRun();
+  bool IsReady();
+  void MarkChanged();
+  void SetWindControls();
+  void SetMoistureControls();
+  bool SetupConditioningPickers();
+  void ClampConditioningStart();
+  void ClampConditioningEnd();
+  void ExchangeConditioningPeriod(bool fromControls);
+  // The page's values as the status line reads them.
+  runs::InputsState State() const;
+
+  // ---- file actions ----
+  void OnOpenFms();
+  void OnEditFms();
+  void OnCreateFmsFromLandscape();
+  void OnOpenFmd();
+  void OnEditFmd();
+  void OnOpenDirectionGrid();
+  void OnOpenSpeedGrid();
+  bool CheckGridExtent(const std::string& path);
+  // The command a file button runs for a menu item (what a click on the item does).
+  void RunMenuCommand(int id);
+  // The menu a file button drops, with its items' current states.
+  wxMenu* BuildMenu(int buttonId);
+
+  // ---- members ----
+  CRun* run;
+  CRunSheet* sheet;
+  bool changed = false;
+  std::string runName;
+  platform::OleDateTime conditioningStart, conditioningEnd;
+  int windSpeed = 0, azimuth = 0;
+  double foliarMoisture = 0;
+  int useCustomFuels = 0;
+  std::string fmdFile, fmsFile, directionFile, speedFile, wxsFile;
+  int windType = 0;
+  int fixedFuelMoistures = 1, useWeatherStream = 0;
+  platform::OleDateTime firstRecord, lastRecord;
+
+  // ---- controls ----
+  wxTextCtrl* nameEdit = nullptr;
+  wxTextCtrl* fmsBox = nullptr;
+  wxTextCtrl* fmdBox = nullptr;
+  wxTextCtrl* directionBox = nullptr;
+  wxTextCtrl* speedBox = nullptr;
+  wxTextCtrl* wxsBox = nullptr;
+  wxCheckBox* customFuels = nullptr;
+  wxRadioButton* windRadios[5] = {};  // by wind type
+  wxSpinCtrl* speedSpin = nullptr;
+  wxSpinCtrl* azimuthSpin = nullptr;
+  wxStaticText* azimuthLabel = nullptr;
+  wxComboBox* unitsCombo = nullptr;
+  wxButton* gustforge = nullptr;
+  wxButton* fmsButton = nullptr;
+  wxButton* fmdButton = nullptr;
+  wxButton* wxsButton = nullptr;
+  wxButton* directionButton = nullptr;
+  wxButton* speedButton = nullptr;
+  wxTextCtrl* foliarEdit = nullptr;
+  wxChoice* crownCombo = nullptr;
+  wxRadioButton* fixedRadio = nullptr;
+  wxRadioButton* streamRadio = nullptr;
+  wxDatePickerCtrl* startDay = nullptr;
+  wxTimePickerCtrl* startTime = nullptr;
+  wxDatePickerCtrl* endDay = nullptr;
+  wxTimePickerCtrl* endTime = nullptr;
+  // Answers the next menu drop without showing it (tests); 0 dismisses it.
+  std::function<int(int buttonId)> menuChooser;
+
+ private:
+  void Build();
+  void RefreshControls();
+  void ShowFiles();
+  void DropMenu(wxButton* button);
+  bool loading_ = false;
+};
+
+class CRunOutputsPage : public wxPanel {
+ public:
+  CRunOutputsPage(wxWindow* parent, CRunSheet* sheet, CRun* run);
+
+  // Built on the first activation; until then the sheet judges the run's own settings.
+  bool IsCreated() const { return created_; }
+  void OnSetActive();
+  void LoadFromRun();
+  void Exchange();
+  void ApplyToRun();
+  bool IsReady() const;
+  void MarkChanged();
+  void SetMoistureOutputControls();
+  void OnSelectAll();
+  void OnRemoveAll();
+  // Refused values show their message and restore the last value; false then.
+  bool OnDegreesKillFocus();
+  bool OnProcessorsKillFocus();
+
+  CRun* run;
+  CRunSheet* sheet;
+  bool changed = false;
+  CRunOutputs selection;  // the page's check boxes
+  int degrees = 0;
+  int directionMode = 0;  // 0 relative to maximum spread, -1 from north
+  int processors = 1;
+  int machineProcessors = 1;
+
+  wxCheckBox* boxes[18] = {};
+  wxTextCtrl* degreesEdit = nullptr;
+  wxTextCtrl* processorsEdit = nullptr;
+  wxRadioButton* relativeRadio = nullptr;
+  wxRadioButton* northRadio = nullptr;
+
+ private:
+  void Build();
+  void RefreshControls();
+  bool created_ = false;
+  bool loading_ = false;
+};
+
+class CRunSheet : public wxDialog {
+ public:
+  static constexpr int kLaunchId = 1066;
+  static constexpr int kApplyId = 12321;
+  static constexpr int kStatusId = 102;
+
+  // "Run : <name>" over the run's pages.
+  CRunSheet(wxWindow* parent, CRun* run);
+
+  void UpdateStatusBar();
+  bool CanLaunch(wxWindow* page);
+  bool CheckFuelModels();
+  void EnableLaunch(bool enable);
+  void ShowLaunch(bool show);
+  void SetLaunchText(const std::string& text);
+  void OnOK();
+  void OnApplyNow();
+  void OnLaunch();
+  wxWindow* ActivePage() const;
+  void SelectPage(int index);
+  std::string StatusText(int part) const;
+
+  CRunInputsPage* inputsPage = nullptr;
+  CRunOutputsPage* outputsPage = nullptr;
+  CRun* run;
+  int outputsChanged = 0;
+  wxNotebook* book = nullptr;
+  wxStatusBar* statusBar = nullptr;
+  wxButton* launchButton = nullptr;
+  wxButton* applyButton = nullptr;
+  // The timing of launches (tests poll faster).
+  runs::RunTiming timing;
+
+ private:
+  void OnPageChanging(wxBookCtrlEvent& event);
+  void OnPageChanged(wxBookCtrlEvent& event);
+  void OnPageChangedTo(int index);
+  void RenameTreeItem();
+};
+
+// Opens the run's sheet modally ("Run : <name>").
+int EditRunProperties(wxWindow* parent, CRun& run);
+
+}  // namespace runs::ui
