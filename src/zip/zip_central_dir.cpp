@@ -93,6 +93,9 @@ void CZipCentralDir::ReadHeaders() {
   for (int i = 0; i < m_uEntriesNumber; ++i) {
     auto h = std::make_unique<CZipFileHeader>();
     if (!h->ReadCentral(*m_pStorage)) ThrowError(CZipException::badZipFile);
+    // In a single file every entry lies before the directory.
+    if (!m_pStorage->IsMultiVolume() && static_cast<std::uint64_t>(h->m_uOffset) + 30 > m_uOffset)
+      ThrowError(CZipException::badZipFile);
     h->ConvertFileName(true);
     m_headers.push_back(std::move(h));
   }

@@ -49,6 +49,15 @@ class ZipHostile : public ZipTest {
       }
     }
     zip.Close();
+    // Changing a damaged archive fails cleanly too.
+    try {
+      zip.Open(P("h.zip"), CZipArchive::zipOpen);
+      zip.RenameFile(0, "a-longer-name.txt");
+      zip.DeleteFile(static_cast<std::uint16_t>(zip.GetCount() > 1 ? 1 : 0));
+      zip.Close();
+    } catch (const CZipException&) {
+      zip.Close(CZipArchive::closeAfterException);
+    }
   }
 
   // Files other than the archive and the destination folder's contents.

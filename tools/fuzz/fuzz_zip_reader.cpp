@@ -44,5 +44,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   zip.Close();
+
+  // Changing it in place must fail just as cleanly.
+  CZipMemFile copy(data, static_cast<std::uint32_t>(size));
+  CZipArchive edit;
+  try {
+    edit.OpenInMemory(copy, CZipArchive::zipOpen);
+    if (edit.GetCount() > 0) {
+      edit.RenameFile(0, "renamed/entry-with-a-longer-name.txt");
+      edit.DeleteFile(static_cast<std::uint16_t>(edit.GetCount() - 1));
+    }
+    edit.Close();
+  } catch (const CZipException&) {
+    edit.Close(CZipArchive::closeAfterException);
+  }
   return 0;
 }
