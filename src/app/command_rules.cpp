@@ -8,6 +8,22 @@
 
 namespace app {
 
+namespace {
+constexpr int kMenuIdOffset = 30000;
+constexpr int kLargestMenuId = 0x7fff;
+constexpr int kToolkitFirstId = 4999, kToolkitLastId = 5999;
+}  // namespace
+
+int MenuIdFor(int command) {
+  return command >= kLargestMenuId ? command - kMenuIdOffset : command;
+}
+
+int CommandForMenuId(int menuId) {
+  bool moved = (menuId >= kLargestMenuId - kMenuIdOffset && menuId < kToolkitFirstId) ||
+               (menuId > kToolkitLastId && menuId < kLargestMenuId);
+  return moved ? menuId + kMenuIdOffset : menuId;
+}
+
 bool IsCommandEnabled(int id, const CommandState& s) {
   if (!s.handled.count(id)) return false;
   switch (id) {

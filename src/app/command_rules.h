@@ -58,6 +58,12 @@ constexpr int kShaderReliefShading = 1040;
 constexpr int kShaderApply = 1122;
 }  // namespace cmd
 
+// Menu and window ids of the toolkit must stay below 0x7fff; the program's larger command
+// numbers (32771 and up) are moved down by a fixed offset into a range it leaves free
+// (below its own ids 4999-5999, or between them and 0x7fff). Smaller numbers are unchanged.
+int MenuIdFor(int command);
+int CommandForMenuId(int menuId);
+
 // Map pointer modes.
 enum PointerMode {
   kModeZoomIn = 0,

@@ -216,3 +216,15 @@ TEST(Placement, StoredShowCommandsRoundTrip) {
   // A damaged file's huge coordinates are taken as never stored.
   EXPECT_EQ(FromStoredPlacement({1, 1L << 40, 0, 5, 5}).normal.left, -1);
 }
+
+TEST(CommandRules, MenuIdsStayInTheToolkitsRangeAndMapBack) {
+  for (int command : {cmd::kZoomInStep, cmd::kMeasureMode, cmd::kRecentFile, cmd::kRecentFile + 9,
+                      cmd::kViewStatusBar, 33058, 57664, cmd::kShaderApply, 1}) {
+    int id = MenuIdFor(command);
+    EXPECT_LT(id, 0x7fff) << command;
+    EXPECT_TRUE(id < 4999 || id > 5999) << command;  // never one of the toolkit's own
+    EXPECT_EQ(CommandForMenuId(id), command) << command;
+  }
+  EXPECT_EQ(MenuIdFor(1040), 1040);
+  EXPECT_EQ(CommandForMenuId(5100), 5100);  // a toolkit id is left alone
+}

@@ -100,23 +100,16 @@ std::string DefaultRecentFilesPath() {
   return platform::Join(platform::ConfigFolder(), "Pyrvane6.recent");
 }
 
-// Menu ids must stay below 0x7fff, so the program's larger command numbers are moved down
-// by a fixed offset into a range the framework does not use.
-constexpr int kIdOffset = 30000;
-constexpr int kLargestMenuId = 0x7fff;
-
 int MainFrame::WxIdFor(int command) {
   for (auto [c, wx] : kStockIds)
     if (c == command) return wx;
-  return command >= kLargestMenuId ? command - kIdOffset : command;
+  return MenuIdFor(command);
 }
 
 int MainFrame::CommandFor(int wxId) {
   for (auto [c, wx] : kStockIds)
     if (wx == wxId) return c;
-  bool moved = (wxId >= kLargestMenuId - kIdOffset && wxId < wxID_LOWEST) ||
-               (wxId > wxID_HIGHEST && wxId < kLargestMenuId);
-  return moved ? wxId + kIdOffset : wxId;
+  return CommandForMenuId(wxId);
 }
 
 MainFrame::MainFrame() : MainFrame(std::string()) {}

@@ -1,0 +1,135 @@
+#include "app/ui/menu_bitmaps.h"
+
+#include <wx/dcmemory.h>
+#include <wx/graphics.h>
+#include <wx/menu.h>
+
+#include <initializer_list>
+#include <memory>
+#include <utility>
+
+#include "app/command_rules.h"
+
+namespace app::ui {
+
+namespace {
+
+void DrawPicture(wxGraphicsContext& g, MenuPicture picture) {
+  const wxColour dark(60, 60, 60), red(200, 30, 30);
+  switch (picture) {
+    case MenuPicture::Open: {  // open folder with a curved arrow
+      g.SetPen(wxPen(wxColour(120, 90, 20)));
+      g.SetBrush(wxBrush(wxColour(240, 200, 90)));
+      g.DrawRectangle(2, 8, 13, 9);
+      g.SetPen(wxPen(wxColour(30, 110, 40), 2));
+      wxGraphicsPath arc = g.CreatePath();
+      arc.AddArc(13, 8, 5, M_PI, 1.75 * M_PI, true);
+      g.StrokePath(arc);
+      break;
+    }
+    case MenuPicture::LoadOrCopy: {  // flame under a curved arrow
+      g.SetPen(*wxTRANSPARENT_PEN);
+      g.SetBrush(wxBrush(wxColour(235, 110, 20)));
+      g.DrawEllipse(6, 8, 8, 11);
+      g.SetBrush(wxBrush(wxColour(255, 220, 80)));
+      g.DrawEllipse(8, 12, 4, 6);
+      g.SetPen(wxPen(wxColour(30, 90, 180), 2));
+      wxGraphicsPath arc = g.CreatePath();
+      arc.AddArc(10, 8, 6, M_PI, 2 * M_PI, true);
+      g.StrokePath(arc);
+      break;
+    }
+    case MenuPicture::Clear:  // red diagonal cross
+      g.SetPen(wxPen(red, 3));
+      g.StrokeLine(4, 4, 16, 16);
+      g.StrokeLine(16, 4, 4, 16);
+      break;
+    case MenuPicture::Edit: {  // pencil
+      g.SetPen(wxPen(dark));
+      g.SetBrush(wxBrush(wxColour(240, 190, 60)));
+      wxGraphicsPath p = g.CreatePath();
+      p.MoveToPoint(3, 17);
+      p.AddLineToPoint(5, 12);
+      p.AddLineToPoint(14, 3);
+      p.AddLineToPoint(17, 6);
+      p.AddLineToPoint(8, 15);
+      p.CloseSubpath();
+      g.DrawPath(p);
+      break;
+    }
+    case MenuPicture::New:  // blank page
+      g.SetPen(wxPen(dark));
+      g.SetBrush(*wxWHITE_BRUSH);
+      g.DrawRectangle(5, 2, 10, 16);
+      break;
+    case MenuPicture::AppendOrInsert:  // small red plus on yellow
+      g.SetPen(*wxTRANSPARENT_PEN);
+      g.SetBrush(wxBrush(wxColour(255, 235, 110)));
+      g.DrawRectangle(3, 3, 14, 14);
+      g.SetPen(wxPen(red, 2));
+      g.StrokeLine(10, 6, 10, 14);
+      g.StrokeLine(6, 10, 14, 10);
+      break;
+  }
+}
+
+void SetPictures(wxMenu* menu, std::initializer_list<std::pair<int, MenuPicture>> items) {
+  for (auto [command, picture] : items) SetMenuItemPicture(menu, command, picture);
+}
+
+using P = MenuPicture;
+
+}  // namespace
+
+wxBitmap MenuBitmap(MenuPicture picture) {
+  wxBitmap bmp(20, 20, 32);
+  bmp.UseAlpha();
+  wxMemoryDC dc(bmp);
+  dc.SetBackground(wxBrush(wxColour(0, 0, 0, 0)));
+  dc.Clear();
+  if (std::unique_ptr<wxGraphicsContext> g{wxGraphicsContext::Create(dc)}) DrawPicture(*g, picture);
+  dc.SelectObject(wxNullBitmap);
+  return bmp;
+}
+
+bool SetMenuItemPicture(wxMenu* menu, int command, MenuPicture picture) {
+  if (!menu) return false;
+  wxMenu* owner = nullptr;
+  wxMenuItem* item = menu->FindItem(MenuIdFor(command), &owner);
+  if (!item || !owner) return false;
+  // The toolkit takes a picture only on an item that is not in a menu yet: take the item
+  // out, give it the picture and put it back where it was.
+  size_t pos = 0;
+  for (wxMenuItem* i : owner->GetMenuItems()) {
+    if (i == item) break;
+    ++pos;
+  }
+  owner->Remove(item);
+  item->SetBitmap(MenuBitmap(picture));
+  owner->Insert(pos, item);
+  return true;
+}
+
+void SetIgnitionsMenuBitmaps(wxMenu* m) { SetPictures(m, {{33018, P::Open}, {33019, P::LoadOrCopy}, {33020, P::Clear}}); }
+void SetBarriersMenuBitmaps(wxMenu* m) { SetPictures(m, {{33021, P::Open}, {33022, P::Clear}}); }
+void SetFireListMenuBitmaps(wxMenu* m) { SetPictures(m, {{33028, P::Open}, {33029, P::Clear}}); }
+void SetFmdMenuBitmaps(wxMenu* m) { SetPictures(m, {{33013, P::Open}, {33014, P::Edit}}); }
+void SetFmsMenuBitmaps(wxMenu* m) { SetPictures(m, {{33010, P::Open}, {33011, P::Edit}, {33012, P::New}}); }
+void SetIdealLandscapeMenuBitmaps(wxMenu* m) { SetPictures(m, {{33030, P::Open}, {33031, P::Clear}}); }
+void SetRosAdjustMenuBitmaps(wxMenu* m) { SetPictures(m, {{33023, P::Open}, {33024, P::Edit}, {33025, P::Clear}}); }
+void SetWindDirectionMenuBitmaps(wxMenu* m) { SetPictures(m, {{33026, P::Open}}); }
+void SetWindSpeedMenuBitmaps(wxMenu* m) { SetPictures(m, {{33027, P::Open}}); }
+void SetWxsMenuBitmaps(wxMenu* m) { SetPictures(m, {{33008, P::Open}, {33009, P::Edit}, {33032, P::New}}); }
+void SetAtmMenuBitmaps(wxMenu* m) { SetPictures(m, {{33015, P::Open}, {33016, P::Edit}, {33017, P::New}}); }
+void SetAddRecordsMenuBitmaps(wxMenu* m) {
+  SetPictures(m, {{33003, P::AppendOrInsert}, {33004, P::LoadOrCopy}, {33005, P::AppendOrInsert},
+                  {33006, P::LoadOrCopy}, {33007, P::AppendOrInsert}, {33033, P::Clear}});
+}
+void SetFuelBedIdentifierMenuBitmaps(wxMenu* m) { SetPictures(m, {{33044, P::Open}}); }
+void SetFuelBedDefinitionMenuBitmaps(wxMenu* m) { SetPictures(m, {{33046, P::Open}, {33048, P::Clear}}); }
+void SetLimitingShapeMenuBitmaps(wxMenu* m) { SetPictures(m, {{33052, P::Open}, {33051, P::Clear}}); }
+void SetTenHourMoistureMenuBitmaps(wxMenu* m) { SetPictures(m, {{33053, P::Open}, {33054, P::Clear}}); }
+void SetThousandHourMoistureMenuBitmaps(wxMenu* m) { SetPictures(m, {{33055, P::Open}, {33056, P::Clear}}); }
+void SetDuffMoistureMenuBitmaps(wxMenu* m) { SetPictures(m, {{33057, P::Open}, {33058, P::Clear}}); }
+
+}  // namespace app::ui
