@@ -251,6 +251,24 @@ int ParsePyrvaneInputs(std::string_view text, PyrvaneInputs& out, std::string& d
       in.generateWinds = !value.empty() && (value[0] == 'Y' || value[0] == 'y');
     } else if (key == "GRIDDED_WINDS_RESOLUTION") {
       if (!integer(in.griddedResolution)) return fail(li, invalid);
+    } else if (key == "GRIDDED_WINDS_DIURNAL") {
+      in.diurnal = !value.empty() && (value[0] == 'Y' || value[0] == 'y');
+    } else if (key == "GRIDDED_WINDS_DIURNAL_AIRTEMP") {
+      if (!number(in.diurnalAirTemp)) return fail(li, invalid);
+    } else if (key == "GRIDDED_WINDS_DIURNAL_CLOUDCOVER") {
+      if (!number(in.diurnalCloudCover)) return fail(li, invalid);
+    } else if (key == "GRIDDED_WINDS_DIURNAL_LONGITUDE") {
+      if (!number(in.diurnalLongitude)) return fail(li, invalid);
+    } else if (key == "GRIDDED_WINDS_DIURNAL_DATE") {
+      if (!Numbers(value, 2, nums)) return fail(li, invalid);
+      in.diurnalMonth = ToInt(nums[0]);
+      in.diurnalDay = ToInt(nums[1]);
+    } else if (key == "GRIDDED_WINDS_DIURNAL_TIME") {
+      if (!Numbers(value, 4, nums)) return fail(li, invalid);  // seconds, minutes, hours, time zone
+      in.diurnalSecond = ToInt(nums[0]);
+      in.diurnalMinute = ToInt(nums[1]);
+      in.diurnalHour = ToInt(nums[2]);
+      in.diurnalTimeZone = ToInt(nums[3]);
     } else if (key == "FOLIAR_MOISTURE_CONTENT") {
       if (!number(in.foliarMoisture) || in.foliarMoisture <= 0) return fail(li, "invalid FOLIAR_MOISTURE_CONTENT");
     } else if (key == "CROWN_FIRE_METHOD") {
@@ -279,7 +297,7 @@ int ParsePyrvaneInputs(std::string_view text, PyrvaneInputs& out, std::string& d
     } else if (auto it = OutputKeys().find(key); it != OutputKeys().end()) {
       in.outputs[it->second] = true;
     }
-    // Diurnal gridded-wind keys and the travel-time appendix keys are not used here.
+    // The travel-time appendix keys belong to the travel-time engine.
   }
   if (in.spreadVectors)
     for (int k : {kOutMaxSpreadDir, kOutEllipseA, kOutEllipseB, kOutEllipseC}) in.outputs[k] = true;

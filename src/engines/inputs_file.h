@@ -69,6 +69,10 @@ struct PyrvaneInputs {
   std::string griddedSpeedFile, griddedDirectionFile;
   bool generateWinds = false;
   int griddedResolution = 0;
+  // Diurnal settings of generated gridded winds (kept for when generation is available).
+  bool diurnal = false;
+  double diurnalAirTemp = 0, diurnalCloudCover = 0, diurnalLongitude = 0;
+  int diurnalMonth = 0, diurnalDay = 0, diurnalSecond = 0, diurnalMinute = 0, diurnalHour = 0, diurnalTimeZone = 0;
 
   double foliarMoisture = 100.0;
   int crownMethod = 1;            // 0 two-threshold, 1 crown-fraction-burned

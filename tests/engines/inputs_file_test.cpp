@@ -62,6 +62,16 @@ TEST(InputsFile, ReadsEveryKeyOfTheBasicFile) {
   EXPECT_EQ(in.windSpeedUnits, 2);
   EXPECT_TRUE(in.generateWinds);
   EXPECT_EQ(in.griddedResolution, 90);
+  EXPECT_TRUE(in.diurnal);
+  EXPECT_DOUBLE_EQ(in.diurnalAirTemp, 75.0);
+  EXPECT_DOUBLE_EQ(in.diurnalCloudCover, 20.0);
+  EXPECT_DOUBLE_EQ(in.diurnalLongitude, -114.0);
+  EXPECT_EQ(in.diurnalMonth, 8);
+  EXPECT_EQ(in.diurnalDay, 7);
+  EXPECT_EQ(in.diurnalSecond, 0);
+  EXPECT_EQ(in.diurnalMinute, 30);
+  EXPECT_EQ(in.diurnalHour, 14);
+  EXPECT_EQ(in.diurnalTimeZone, -7);
   EXPECT_DOUBLE_EQ(in.foliarMoisture, 95.0);
   EXPECT_EQ(in.crownMethod, 0);
   EXPECT_TRUE(in.fixedSpreadDirection);
