@@ -399,21 +399,24 @@ void CPVN4Doc::DeleteContourTheme(CContourTheme* theme) {
   DeleteOverlay(&CVectorThemeItem::contourTheme, contourThemes, theme);
 }
 
-void CPVN4Doc::RemoveWindVectorTheme(CWindVectorTheme* theme) {
+void CPVN4Doc::DropWindVectorTheme(CWindVectorTheme* theme, bool tellViews) {
   if (!theme) return;
   EraseDrawItems(&CVectorThemeItem::windVectorTheme, theme);
   // Its legends go too: a legend left behind would point at a freed theme.
   windVectorLegends.erase(std::remove_if(windVectorLegends.begin(), windVectorLegends.end(),
                                          [&](const auto& l) { return l->theme == theme; }),
                           windVectorLegends.end());
-  Removing(theme);
+  if (tellViews) Removing(theme);
   EraseOwned(windVectorThemes, theme);
   SetModifiedFlag(true);
 }
 
+// The run thread's variant: it reaches no view or window.
+void CPVN4Doc::RemoveWindVectorTheme(CWindVectorTheme* theme) { DropWindVectorTheme(theme, false); }
+
 void CPVN4Doc::DeleteWindVectorTheme(CWindVectorTheme* theme) {
   if (!theme) return;
-  RemoveWindVectorTheme(theme);
+  DropWindVectorTheme(theme, true);
   UpdateAllViews(kHintRender);
   UpdateLegend();
 }

@@ -249,6 +249,7 @@ class CPVN4Doc {
 
  private:
   bool LoadLandscapeLayers(const std::string& path);
+  void DropWindVectorTheme(CWindVectorTheme* theme, bool tellViews);
   void DropHistoryOf(const CPyrvane2WorkArea* area);
   void Removing(const void* object);
   template <class T>

@@ -149,6 +149,19 @@ TEST_F(DocumentTest, OverlayRemovalsFreeTheirThemesOnceAndTheirDrawItems) {
   // A theme the document does not hold is not freed again.
   doc.DeleteVectorTheme(vector);
   EXPECT_EQ(g_deleted, 3);
+
+  // The run thread's removal reaches no view and no window.
+  auto* replaced = reinterpret_cast<CWindVectorTheme*>(&storage[3]);
+  doc.AddWindVectorTheme(OwnedTheme<CWindVectorTheme>(replaced, &CountDelete<CWindVectorTheme>));
+  doc.AddWindVectorDrawItem(replaced, WindVectorFacts{});
+  const auto hints = recorder.hints.size(), removed = recorder.removed.size();
+  const int legends = legendUpdates;
+  doc.RemoveWindVectorTheme(replaced);
+  EXPECT_EQ(g_deleted, 4);
+  EXPECT_TRUE(doc.drawPriority.empty() && doc.windVectorLegends.empty());
+  EXPECT_EQ(recorder.hints.size(), hints);
+  EXPECT_EQ(recorder.removed.size(), removed);
+  EXPECT_EQ(legendUpdates, legends);
 }
 
 TEST_F(DocumentTest, ArrowLegendSplitsTheMagnitudeRange) {
