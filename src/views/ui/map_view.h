@@ -2,6 +2,7 @@
 // The map pane of a project window: paints the document's map image of the visible part of
 // the current analysis area, and handles zooms, scrolling, panning, the pointer modes, the
 // rubber band, the new-area tracker and the measure line.
+#include <wx/weakref.h>
 #include <wx/window.h>
 
 #include <functional>
@@ -10,12 +11,13 @@
 #include "platform/image.h"
 #include "project/document.h"
 #include "views/navigation.h"
+#include "views/ui/measure_dialog.h"
 
 class wxMenu;
 
 namespace views::ui {
 
-class CMeasureDialog;
+
 
 class CMapView : public wxWindow, public DocumentObserver {
  public:
@@ -58,7 +60,7 @@ class CMapView : public wxWindow, public DocumentObserver {
   const platform::Image& MapImage() const { return image_; }
   // The status bar's view of the pointer, the mode and the scale.
   app::StatusInfo Status() const;
-  CMeasureDialog* MeasureWindow() const { return measure_; }
+  CMeasureDialog* MeasureWindow() const { return measure_.get(); }
 
   // Mouse input in client pixels, also reached from the window's events.
   void LeftDown(wxPoint p);
@@ -121,7 +123,8 @@ class CMapView : public wxWindow, public DocumentObserver {
   bool fullExtent_ = false;  // nothing has moved since the last full-extent zoom
   bool updating_ = false;  // our own UpdateAllViews must not render a second time
   MenuChooser chooser_;
-  CMeasureDialog* measure_ = nullptr;
+  // Parented to the top-level window, which may destroy it first.
+  wxWeakRef<CMeasureDialog> measure_;
 };
 
 // The map view of a document, or null (one per document).
