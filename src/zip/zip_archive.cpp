@@ -619,6 +619,7 @@ void CZipArchive::CutOpenNewEntry() {
 }
 
 void CZipArchive::FinishEntryInternal() {
+  m_info.crcOnWriter = false;
   if (m_iFileOpened == 1 && m_centralDir.m_pOpenedFile) m_centralDir.InvalidateSize();
   m_centralDir.m_pOpenedFile = nullptr;
   m_iFileOpened = 0;
@@ -748,7 +749,7 @@ std::uint32_t CZipArchive::ReadEntryData(void* buffer, std::uint32_t size) {
       s.next_in += got;
       s.avail_in -= got;
     }
-    m_info.crc = static_cast<std::uint32_t>(crc32(m_info.crc, out + produced, got));
+    if (!m_info.crcOnWriter) m_info.crc = static_cast<std::uint32_t>(crc32(m_info.crc, out + produced, got));
     produced += got;
     room -= got;
     m_info.uncomprLeft -= got;

@@ -178,6 +178,7 @@ class CZipArchive {
     z_stream stream{};
     bool streamActive = false;
     bool streamEnded = false;
+    bool crcOnWriter = false;  // extraction checksums the data where it writes it
     std::uint64_t uncomprLeft = 0;
     std::uint64_t comprLeft = 0;
     std::uint32_t crc = 0;

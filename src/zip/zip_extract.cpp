@@ -116,6 +116,8 @@ class PieceWriter {
     }
     if (buffers_[current_].GetSize() - fill_ < piece_) HandOver();
   }
+  // CRC-32 of everything written, when the second thread computes it.
+  std::uint32_t Crc() const { return crc_; }
   // Waits until everything taken is written.
   void Finish() {
     if (!async_) return;
@@ -154,7 +156,9 @@ class PieceWriter {
       int err = 0;
       if (!failed) {
         try {
-          WriteAll(fd_, buffers_[item.buffer].data(), item.size, shown_);
+          const char* block = buffers_[item.buffer].data();
+          crc_ = static_cast<std::uint32_t>(crc32(crc_, reinterpret_cast<const Bytef*>(block), item.size));
+          WriteAll(fd_, block, item.size, shown_);
         } catch (const CZipException& e) {
           err = e.m_iCause;
         }
@@ -178,6 +182,7 @@ class PieceWriter {
   std::deque<Item> queue_;
   bool busy_ = false, stop_ = false;
   int error_ = 0;
+  std::uint32_t crc_ = 0;
 };
 
 mode_t ExtractedMode(std::uint32_t attr, bool folder) {
@@ -281,9 +286,14 @@ bool CZipArchive::ExtractFile(std::uint16_t index, const std::string& folder, bo
       ZipThrowErrno(dest, EEXIST);
     }
     {
-      PieceWriter writer(out, bufferSize, header.m_uUncomprSize >= (8u << 20), dest);
+      const bool large = header.m_uUncomprSize >= (8u << 20);
+      PieceWriter writer(out, bufferSize, large, dest);
+      // For a large entry the checksum is taken on the writing thread, beside the write.
+      m_info.crcOnWriter = large;
       abortCode = ReadPieces(bufferSize, cb, [&] { return writer.Buffer(); }, [&](std::uint32_t n) { writer.Commit(n); });
       writer.Finish();
+      if (large) m_info.crc = writer.Crc();
+      m_info.crcOnWriter = false;
     }
     result = FinishReadingEntry(nullptr, false);
     if (abortCode == CZipException::abortedSafely && result != 1) abortCode = CZipException::abortedAction;

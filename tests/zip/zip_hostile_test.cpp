@@ -306,3 +306,23 @@ TEST(ZipMemFile, BoundsAndGrowth) {
   CZipMemFile none(0);
   EXPECT_EQ(CodeOf([&] { none.Write("a", 1); }), 505);
 }
+
+TEST_F(ZipHostile, LargeEntriesAreCheckedToo) {
+  // Large entries are written on a second thread: their checksum must still be compared.
+  const std::string big = RandomBytes(9 << 20, 4);
+  CZipArchive zip;
+  zip.Open(P("big.zip"), CZipArchive::zipCreate);
+  ASSERT_TRUE(zip.AddNewFile(Src("big.bin", big), "big.bin", 0));
+  zip.Close();
+  zip.Open(P("big.zip"), CZipArchive::zipOpenReadOnly);
+  ASSERT_TRUE(zip.ExtractFile(0, P("good")));
+  zip.Close();
+  EXPECT_TRUE(ReadFile(P("good/big.bin")) == big);
+  std::string bytes = ReadFile(P("big.zip"));
+  bytes[5 << 20] ^= 0x01;
+  WriteFile(P("h.zip"), bytes);
+  zip.Open(P("h.zip"), CZipArchive::zipOpenReadOnly);
+  EXPECT_EQ(CodeOf([&] { zip.ExtractFile(0, P("out")); }), 102);
+  zip.Close();
+  EXPECT_FALSE(fs::exists(P("out/big.bin")));
+}
