@@ -140,10 +140,16 @@ int CreatePyrvaneOutputThemes(CRun& run, PyrvaneRunResult& result, const RunLogF
       continue;
     }
     grid.cells = {};  // the theme holds its own copy now
-    std::unique_ptr<CThemeLegendData> legend;
-    if (run.host) legend = run.host->CreateLegendData(theme.get());
-    if (CTheme** slot = SlotOf(run, grid.index)) *slot = theme.get();
-    run.AddOutputTheme(std::move(theme), std::move(legend));
+    CTheme* added = theme.get();
+    if (CTheme** slot = SlotOf(run, grid.index)) *slot = added;
+    // The theme's window in the area comes first: the legend classes the cells inside it.
+    run.AddOutputTheme(std::move(theme), nullptr);
+    if (run.host) {
+      if (std::unique_ptr<CThemeLegendData> legend = run.host->CreateLegendData(added)) {
+        legend->SetTheme(added);
+        run.outputLegends.push_back(std::move(legend));
+      }
+    }
     ++made;
   }
   if (!result.stoppedWhileCollecting) {

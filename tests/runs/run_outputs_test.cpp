@@ -107,6 +107,10 @@ TEST(RunOutputs, ThemesLegendsSlotsAndLogFromCollectedGrids) {
   EXPECT_EQ(run.outputThemes[1]->layerType, 34);
   EXPECT_EQ(run.outputThemes[0]->GetCellValue(1, 0), 2.0f);
   EXPECT_EQ(run.outputLegends.size(), 2u);
+  EXPECT_EQ(run.outputLegends[1]->GetTheme(), run.outputThemes[1].get());
+  // The area knows the theme's window before it classes the cells inside it.
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"AddThemeRect", "CreateLegendData",
+                                                  "AddThemeRect", "CreateLegendData"}));
   EXPECT_EQ(run.runLogs.size(), 1u);
 
   // A stop while the grids were collected keeps the themes but throws the log away.

@@ -38,6 +38,10 @@ using platform::OleDateTime;
 
 constexpr int kWindTypeOfRadio[5] = {0, 1, 3, 4, 2};  // radio order on the page
 
+// The toolkit's menu ids stop at 32767; the commands' own numbers lie above.
+constexpr int kMenuIdShift = 13000;
+int MenuId(int command) { return command - kMenuIdShift; }
+
 platform::OleDateTime CurrentHourOn(int year, int month, int day) {
   std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -270,22 +274,22 @@ wxMenu* CRunInputsPage::BuildMenu(int buttonId) {
   auto* menu = new wxMenu;
   switch (buttonId) {
     case 1477:
-      menu->Append(kOpenFms, "&Open FMS File");
-      menu->Append(kCreateFms, "&Create FMS File");
-      menu->Append(kEditFms, "&Edit FMS File")->Enable(!fmsFile.empty());
+      menu->Append(MenuId(kOpenFms), "&Open FMS File");
+      menu->Append(MenuId(kCreateFms), "&Create FMS File");
+      menu->Append(MenuId(kEditFms), "&Edit FMS File")->Enable(!fmsFile.empty());
       break;
     case 1478:
-      menu->Append(kOpenFmd, "&Open FMD File...");
-      menu->Append(kEditFmd, "&Edit FMD File")->Enable(!fmdFile.empty());
+      menu->Append(MenuId(kOpenFmd), "&Open FMD File...");
+      menu->Append(MenuId(kEditFmd), "&Edit FMD File")->Enable(!fmdFile.empty());
       break;
     case 1476:
       // The weather-stream commands come with the weather editors.
-      menu->Append(kOpenWxs, "&Open WXS File...")->Enable(false);
-      menu->Append(kCreateWxs, "&Create WXS File...")->Enable(false);
-      menu->Append(kEditWxs, "&Edit WXS File")->Enable(false);
+      menu->Append(MenuId(kOpenWxs), "&Open WXS File...")->Enable(false);
+      menu->Append(MenuId(kCreateWxs), "&Create WXS File...")->Enable(false);
+      menu->Append(MenuId(kEditWxs), "&Edit WXS File")->Enable(false);
       break;
-    case 1483: menu->Append(kOpenDirection, "&Open Wind Direction File..."); break;
-    case 1484: menu->Append(kOpenSpeed, "&Open Wind Speed File..."); break;
+    case 1483: menu->Append(MenuId(kOpenDirection), "&Open Wind Direction File..."); break;
+    case 1484: menu->Append(MenuId(kOpenSpeed), "&Open Wind Speed File..."); break;
     default: break;
   }
   return menu;
@@ -296,10 +300,10 @@ void CRunInputsPage::DropMenu(wxButton* button) {
   int id = 0;
   if (menuChooser) {
     id = menuChooser(button->GetId());
-    if (id && (!menu->FindItem(id) || !menu->IsEnabled(id))) id = 0;
+    if (id && (!menu->FindItem(MenuId(id)) || !menu->IsEnabled(MenuId(id)))) id = 0;
   } else {
     id = button->GetPopupMenuSelectionFromUser(*menu, wxPoint(0, button->GetSize().GetHeight()));
-    if (id == wxID_NONE) id = 0;
+    id = id == wxID_NONE ? 0 : id + kMenuIdShift;
   }
   if (id) RunMenuCommand(id);
 }

@@ -68,7 +68,7 @@ class CRunInputsPage : public wxPanel {
   bool CheckGridExtent(const std::string& path);
   // The command a file button runs for a menu item (what a click on the item does).
   void RunMenuCommand(int id);
-  // The menu a file button drops, with its items' current states.
+  // The menu a file button drops, with its items' current states (toolkit ids: command - 13000).
   wxMenu* BuildMenu(int buttonId);
 
   // ---- members ----

@@ -1,0 +1,67 @@
+#pragma once
+// Helpers of the run windows' tests: a project on the sample landscape with one run, event
+// pumping that waits for events instead of sleeping, and finding shown dialogs.
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/dialog.h>
+#include <wx/evtloop.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "platform/folders.h"
+#include "project/document.h"
+#include "project/work_area.h"
+#include "runs/run.h"
+#include "runs/run_commands.h"
+
+namespace runs_gui {
+
+// Dispatches events (waiting up to 50 ms for each) until the condition holds.
+inline bool PumpUntil(const std::function<bool()>& condition, int rounds = 1200) {
+  for (int i = 0; i < rounds; ++i) {
+    if (condition()) return true;
+    if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) {
+      loop->DispatchTimeout(50);
+      while (loop->Pending()) loop->Dispatch();
+    }
+    if (wxTheApp) {
+      wxTheApp->ProcessPendingEvents();
+      wxTheApp->ProcessIdle();
+    }
+  }
+  return condition();
+}
+
+// The shown top-level dialog with this title, or null.
+inline wxDialog* FindDialog(const std::string& title) {
+  for (wxWindow* w : wxTopLevelWindows) {
+    auto* d = dynamic_cast<wxDialog*>(w);
+    if (d && d->IsShown() && d->GetTitle().utf8_string() == title) return d;
+  }
+  return nullptr;
+}
+
+struct Project {
+  std::filesystem::path dir;
+  CPVN4Doc doc;
+  CRun* run = nullptr;
+  Project() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir = std::filesystem::temp_directory_path() / (std::string("pv_gui_runs_") + info->name());
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "work");
+    platform::SetWorkingFolder((dir / "work").string());
+    EXPECT_EQ(doc.OpenLandscape(std::string(PV_SOURCE_DIR) + "/data/sample/sample.lcp"), 1);
+    run = runs::NewRun(doc);
+  }
+  ~Project() { std::filesystem::remove_all(dir); }
+  std::string Write(const std::string& name, const std::string& text) const {
+    std::ofstream(dir / name, std::ios::binary) << text;
+    return (dir / name).string();
+  }
+};
+
+}  // namespace runs_gui

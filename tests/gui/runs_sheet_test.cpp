@@ -1,0 +1,268 @@
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/combobox.h>
+#include <wx/radiobut.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <algorithm>
+
+#include "platform/dialogs.h"
+#include "platform/image.h"
+#include "platform/messages.h"
+#include "runs/ui/run_sheet.h"
+#include "runs_gui_support.h"
+#include "themes/theme.h"
+#include "widgets/screenshot.h"
+#include "widgets/up_dialog.h"
+
+using runs::ui::CRunInputsPage;
+using runs::ui::CRunSheet;
+using runs_gui::FindDialog;
+using runs_gui::PumpUntil;
+
+namespace {
+
+constexpr const char* kFms = "0 6 7 8 60 90\n";
+
+void Click(wxWindow* w) {
+  if (auto* box = dynamic_cast<wxCheckBox*>(w)) {
+    box->SetValue(!box->GetValue());
+    wxCommandEvent e(wxEVT_CHECKBOX, box->GetId());
+    e.SetEventObject(box);
+    e.SetInt(box->GetValue());
+    box->ProcessWindowEvent(e);
+  } else if (auto* radio = dynamic_cast<wxRadioButton*>(w)) {
+    radio->SetValue(true);
+    wxCommandEvent e(wxEVT_RADIOBUTTON, radio->GetId());
+    e.SetEventObject(radio);
+    radio->ProcessWindowEvent(e);
+  } else {
+    wxCommandEvent e(wxEVT_BUTTON, w->GetId());
+    e.SetEventObject(w);
+    w->ProcessWindowEvent(e);
+  }
+}
+
+void Choose(wxChoice* choice, int index) {
+  choice->SetSelection(index);
+  wxCommandEvent e(wxEVT_CHOICE, choice->GetId());
+  e.SetEventObject(choice);
+  e.SetInt(index);
+  choice->ProcessWindowEvent(e);
+}
+
+// Chooses a menu item of one of the page's file buttons.
+void UseMenu(CRunInputsPage* page, int buttonId, int item) {
+  page->menuChooser = [item](int) { return item; };
+  Click(page->FindWindow(buttonId));
+  page->menuChooser = nullptr;
+}
+
+// Closes the editor the next modal loop shows, as the close box does.
+void CloseEditorWhenShown() {
+  wxTheApp->CallAfter([] {
+    wxDialog* editor = nullptr;
+    PumpUntil([&] {
+      for (wxWindow* w : wxTopLevelWindows)
+        if (auto* d = dynamic_cast<wxDialog*>(w); d && d->IsModal() && d->FindWindow(1143)) editor = d;
+      return editor != nullptr;
+    });
+    if (editor) editor->Close();
+  });
+}
+
+std::string Status(const CRunSheet& sheet, int part) { return sheet.StatusText(part); }
+
+}  // namespace
+
+TEST(RunSheetWindow, StatusLineFollowsTheInputsAndLaunchBecomesReady) {
+  runs_gui::Project p;
+  platform::ScopedRecordingMessages messages;
+  platform::ScopedScriptedDialogs dialogs;
+  auto* sheet = new CRunSheet(nullptr, p.run);
+  sheet->Show();
+  CRunInputsPage* page = sheet->inputsPage;
+  EXPECT_EQ(sheet->GetTitle(), "Run : New Run");
+  EXPECT_EQ(Status(*sheet, 0), "Need Fuel Moisture File");
+  EXPECT_EQ(Status(*sheet, 1), "No outputs selected");
+  EXPECT_EQ(Status(*sheet, 2), "No existing outputs");
+  EXPECT_FALSE(sheet->launchButton->IsShown());
+
+  // A cancelled file dialog takes nothing and leaves the outputs current.
+  UseMenu(page, 1477, CRunInputsPage::kOpenFms);
+  EXPECT_EQ(sheet->outputsChanged, 0);
+
+  // Opening a good FMS file opens it in the editor at once; closing keeps it.
+  const std::string fms = p.Write("a.fms", kFms);
+  dialogs.AnswerOpenFile(fms);
+  CloseEditorWhenShown();
+  UseMenu(page, 1477, CRunInputsPage::kOpenFms);
+  EXPECT_EQ(page->fmsFile, fms);
+  EXPECT_EQ(sheet->outputsChanged, 1);
+  EXPECT_EQ(Status(*sheet, 0), "Set Crown Fire Method");
+  Choose(page->crownCombo, 0);
+  EXPECT_EQ(Status(*sheet, 0), "Inputs OK");
+
+  // Gridded wind files need both grids.
+  Click(page->FindWindow(1029));
+  EXPECT_EQ(Status(*sheet, 0), "Need Wind Direction file");
+  EXPECT_FALSE(page->FindWindow(1031)->IsEnabled());
+  EXPECT_TRUE(page->FindWindow(1483)->IsEnabled());
+  Click(page->FindWindow(1057));  // uphill: azimuth stays, relabelled
+  EXPECT_TRUE(page->FindWindow(1033)->IsEnabled());
+  EXPECT_EQ(page->azimuthLabel->GetLabel(), "Default Wind Azimuth (Degrees):");
+  EXPECT_FALSE(page->FindWindow(1483)->IsEnabled());
+  EXPECT_EQ(Status(*sheet, 0), "Inputs OK");
+
+  // Leaving the page applies it; the options page shows Launch once an output is chosen.
+  sheet->SelectPage(1);
+  EXPECT_EQ(p.run->inputs.fuelMoistureFile, fms);
+  EXPECT_EQ(p.run->inputs.windType, 1);
+  EXPECT_EQ(p.run->outputs.crownFireMethod, 0);
+  EXPECT_TRUE(sheet->launchButton->IsShown());
+  EXPECT_EQ(sheet->launchButton->GetLabel(), "Launch Basic FB");
+  EXPECT_FALSE(sheet->launchButton->IsEnabled());
+  Click(sheet->outputsPage->FindWindow(1042));  // Flame Length
+  Click(sheet->outputsPage->FindWindow(1065));  // Rate of Spread
+  EXPECT_EQ(Status(*sheet, 1), "2 outputs selected");
+  EXPECT_TRUE(sheet->launchButton->IsEnabled());
+  // Fixed moistures: the conditioning outputs are off and cannot be chosen.
+  EXPECT_FALSE(sheet->outputsPage->FindWindow(1047)->IsEnabled());
+  Click(sheet->outputsPage->FindWindow(1060));  // Select All
+  EXPECT_EQ(Status(*sheet, 1), "13 outputs selected");
+
+  // The options page also applies its choices when the user leaves it.
+  sheet->SelectPage(0);
+  EXPECT_TRUE(p.run->outputs.flameLength);
+  EXPECT_TRUE(p.run->outputs.maxSpotVectors);
+  EXPECT_FALSE(p.run->outputs.solarRadiation);
+  EXPECT_TRUE(messages.Texts().empty()) << messages.Texts().front();
+  sheet->Destroy();
+  widgets::FlushEvents(2);
+}
+
+TEST(RunSheetWindow, UnitsComboListsAllUnitsAndKeepsAValueNotChosen) {
+  runs_gui::Project p;
+  p.run->inputs.windSpeedUnits = 3;
+  auto* sheet = new CRunSheet(nullptr, p.run);
+  CRunInputsPage* page = sheet->inputsPage;
+  ASSERT_EQ(page->unitsCombo->GetCount(), 4u);
+  EXPECT_EQ(page->unitsCombo->GetString(2), "m/sec @ 10m");
+  EXPECT_EQ(page->unitsCombo->GetSelection(), 3);
+  page->unitsCombo->SetValue("typed");  // typed text is no choice
+  page->ApplyToRun();
+  EXPECT_EQ(p.run->inputs.windSpeedUnits, 3);
+  page->unitsCombo->SetSelection(1);
+  page->ApplyToRun();
+  EXPECT_EQ(p.run->inputs.windSpeedUnits, 1);
+  sheet->Destroy();
+  widgets::FlushEvents(2);
+}
+
+namespace {
+
+// Runs the sheet's launch; the script runs inside the progress dialog's modal loop.
+void LaunchWith(CRunSheet* sheet, std::function<void(wxDialog*)> script) {
+  wxTheApp->CallAfter([script] {
+    wxDialog* progress = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (progress = FindDialog("Pyrvane Progress...")) != nullptr; }));
+    script(progress);
+  });
+  sheet->OnLaunch();
+}
+
+std::string StatusOf(wxDialog* d) {
+  return static_cast<wxStaticText*>(d->FindWindow(widgets::kUPDialogStatusId))->GetLabel().utf8_string();
+}
+
+wxButton* CancelOf(wxDialog* d) { return static_cast<wxButton*>(d->FindWindow(wxID_CANCEL)); }
+
+void Press(wxButton* b) {
+  wxCommandEvent click(wxEVT_BUTTON, b->GetId());
+  click.SetEventObject(b);
+  b->GetEventHandler()->ProcessEvent(click);
+}
+
+// A sheet on the Fire Behavior Options page of a run ready to launch flame length.
+CRunSheet* ReadySheet(runs_gui::Project& p) {
+  p.run->inputs.fuelMoistureFile = p.Write("a.fms", kFms);
+  p.run->outputs.crownFireMethod = 0;
+  p.run->outputs.flameLength = true;
+  p.run->outputs.rateOfSpread = true;
+  auto* sheet = new CRunSheet(nullptr, p.run);
+  sheet->Show();
+  sheet->SelectPage(1);
+  sheet->timing.poll = std::chrono::milliseconds(10);
+  return sheet;
+}
+
+}  // namespace
+
+TEST(RunSheetWindow, LaunchMakesThemesWithLegendsLogAndASecondLaunchIsUpToDate) {
+  runs_gui::Project p;
+  platform::ScopedRecordingMessages messages;
+  CRunSheet* sheet = ReadySheet(p);
+  ASSERT_TRUE(sheet->launchButton->IsEnabled());
+  std::string finalText;
+  LaunchWith(sheet, [&](wxDialog* progress) {
+    ASSERT_TRUE(PumpUntil([&] { return CancelOf(progress)->GetLabel() == "Ok"; }));
+    finalText = StatusOf(progress);
+    Press(CancelOf(progress));
+  });
+  EXPECT_EQ(finalText.rfind("Execution complete. Run time: ", 0), 0u) << finalText;
+  ASSERT_EQ(p.run->outputThemes.size(), 2u);
+  EXPECT_EQ(p.run->outputThemes[0]->name, "Flame Length");
+  EXPECT_EQ(p.run->outputThemes[1]->name, "Rate of Spread");
+  EXPECT_EQ(p.run->outputLegends.size(), 2u);
+  ASSERT_EQ(p.run->runLogs.size(), 1u);
+  EXPECT_EQ(p.run->runLogs[0].text.rfind("#Run Log for Pyrvane run: New Run\r\n", 0), 0u);
+  EXPECT_TRUE(p.run->fireBehaviorUpToDate);
+  EXPECT_EQ(sheet->StatusText(2), "Existing outputs up to date");
+  EXPECT_TRUE(sheet->IsEnabled());
+
+  // The legend classes the whole area, not a single cell.
+  EXPECT_GT(p.run->outputLegends[0]->GetCount(), 3);
+  // The map drawn with flame length visible.
+  p.doc.SetVisibleTheme(p.run->outputThemes[0].get());
+  CPyrvane2WorkArea* area = p.doc.currentArea;
+  platform::Image image(400, 400);
+  p.doc.DrawMapImage(image, area->west, area->north, area->east, area->south, PixelRect{0, 0, 399, 399});
+  const std::string shot = std::string(PV_BINARY_DIR) + "/runs_flame_length_map.png";
+  EXPECT_TRUE(image.SavePng(shot));
+
+  // Nothing is stale: the second launch says so and starts nothing.
+  messages.Clear();
+  sheet->OnLaunch();
+  EXPECT_EQ(messages.Texts(), std::vector<std::string>{"All outputs up to date."});
+  EXPECT_EQ(p.run->runLogs.size(), 1u);
+  sheet->Destroy();
+  widgets::FlushEvents(2);
+}
+
+TEST(RunSheetWindow, CancelMidRunLeavesNoOutputsAndTheSheetUsable) {
+  runs_gui::Project p;
+  platform::ScopedRecordingMessages messages;
+  CRunSheet* sheet = ReadySheet(p);
+  // The run waits after writing its inputs file until it is stopped.
+  sheet->timing.settle = std::chrono::minutes(10);
+  std::string afterCancel;
+  LaunchWith(sheet, [&](wxDialog* progress) {
+    ASSERT_TRUE(PumpUntil([&] { return StatusOf(progress) == "Initializing.."; }));
+    Press(CancelOf(progress));
+    afterCancel = StatusOf(progress);
+    EXPECT_FALSE(CancelOf(progress)->IsEnabled());
+  });
+  EXPECT_EQ(afterCancel, "Termination Initiated... Please wait");
+  EXPECT_TRUE(p.run->outputThemes.empty());
+  EXPECT_TRUE(p.run->runLogs.empty());
+  EXPECT_FALSE(p.run->fireBehaviorUpToDate);
+  EXPECT_TRUE(messages.Texts().empty());
+  EXPECT_TRUE(sheet->IsEnabled());
+  EXPECT_TRUE(sheet->launchButton->IsEnabled());
+  sheet->Destroy();
+  widgets::FlushEvents(2);
+}
