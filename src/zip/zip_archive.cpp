@@ -132,7 +132,8 @@ void CZipArchive::Close(int afterException, bool updateTime) {
 }
 
 void CZipArchive::Flush() {
-  if (IsClosed() || m_storage.IsReadingMultiVolume()) return;
+  // A directory written in the middle of an entry would describe half of it.
+  if (IsClosed() || m_iFileOpened || m_storage.IsReadingMultiVolume()) return;
   if (m_storage.IsNewMultiVolume()) {
     // A finished set of volumes can only be read: close it and open it again.
     std::string path = GetArchivePath();

@@ -181,7 +181,10 @@ void CZipCentralDir::WriteDirectory(CZipActionCallback* cb) {
   m_bOnDisk = true;
   // A cancel while the directory is written still completes it: a valid archive is safer
   // than an archive cut back to no directory at all.
-  if (cancelled) ThrowError(multi ? CZipException::abortedAction : CZipException::abortedSafely);
+  if (cancelled) {
+    if (!multi) m_pStorage->Flush();  // on disk before the caller closes without writing
+    ThrowError(multi ? CZipException::abortedAction : CZipException::abortedSafely);
+  }
 }
 
 void CZipCentralDir::RemoveFromDisk() {

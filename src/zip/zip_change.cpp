@@ -450,7 +450,7 @@ void CZipArchive::SetNewEntryExtraField(const char* data, std::uint32_t count) {
 }
 
 void CZipArchive::WriteDirectoryNow(bool flush) {
-  if (IsClosed()) return;
+  if (IsClosed() || m_iFileOpened) return;
   m_centralDir.WriteDirectory(GetCallback(CZipActionCallback::cbSave));
   if (flush) m_storage.Flush();
 }

@@ -197,7 +197,6 @@ void CZipStorage::FinishVolumes() {
   Flush();
   internalFile_.Close();
   std::string last = VolumeName(currentVolume_);
-  ::unlink(archivePath_.c_str());
   ZipRenameFile(last, archivePath_, true);
   lastVolume_ = currentVolume_;
   volumeExtension_ = CZipPathComponent(archivePath_).m_szFileExt;

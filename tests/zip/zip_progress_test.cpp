@@ -135,3 +135,22 @@ TEST_F(ZipProgress, DirectoryWriteReportsEvery256Headers) {
   EXPECT_EQ(counter.steps, (std::vector<std::uint64_t>{256, 256, 256}));
   EXPECT_EQ(counter.m_uTotalToDo, 600u);
 }
+
+TEST_F(ZipProgress, CancelWhileWritingTheDirectoryLeavesItWhole) {
+  struct Refuse : CZipActionCallback {
+    bool Callback(std::uint64_t) override { return false; }
+  } refuse;
+  CZipArchive zip;
+  zip.Open(P("d.zip"), CZipArchive::zipCreate);
+  ASSERT_TRUE(zip.AddNewFile(Src("a.txt", "a"), "a.txt"));
+  zip.Close();
+  zip.Open(P("d.zip"), CZipArchive::zipOpen);
+  ASSERT_TRUE(zip.AddNewFile(Src("b.txt", TextBytes(3000)), "b.txt"));
+  zip.SetCallback(&refuse, CZipActionCallback::cbSave);
+  EXPECT_EQ(CodeOf([&] { zip.Close(); }), 106);
+  zip.Close(CZipArchive::closeAfterException);
+  ExpectToolsAccept(P("d.zip"), false);
+  zip.Open(P("d.zip"), CZipArchive::zipOpenReadOnly);
+  EXPECT_EQ(zip.GetCount(), 2);
+  zip.Close();
+}
