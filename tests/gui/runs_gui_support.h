@@ -58,6 +58,10 @@ struct Project {
     run = runs::NewRun(doc);
   }
   ~Project() { std::filesystem::remove_all(dir); }
+  static std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
   std::string Write(const std::string& name, const std::string& text) const {
     std::ofstream(dir / name, std::ios::binary) << text;
     return (dir / name).string();
