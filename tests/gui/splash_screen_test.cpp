@@ -67,12 +67,6 @@ TEST(SplashScreen, ShippedPictureIsCutToItsShapeAndCentred) {
   splash->ShowSplash();
   widgets::FlushEvents(3);
   EXPECT_TRUE(splash->IsShown());
-  // The picture is what paints: the flame's yellow core at the centre.
-  wxImage shot = widgets::CaptureWindow(splash);
-  ASSERT_TRUE(shot.IsOk());
-  EXPECT_GT(shot.GetRed(240, 150), 200);
-  EXPECT_GT(shot.GetGreen(240, 150), 150);
-  EXPECT_LT(shot.GetBlue(240, 150), 160);
   // Timeout 0: still there after pumping.
   wxWeakRef<CSplashScreenEx> ref(splash);
   widgets::FlushEvents(5);
