@@ -143,7 +143,8 @@ TEST(MainWindow, EnableRulesWithoutAProject) {
   platform::ScopedRecordingShell shell;
   auto* frame = new MainFrame(TempFolder("enable") + "/recent");
   frame->Show();
-  for (int id : {cmd::kExit, cmd::kAbout, cmd::kHelp, cmd::kViewToolbar, cmd::kViewStatusBar})
+  for (int id : {cmd::kExit, cmd::kAbout, cmd::kHelp, cmd::kViewToolbar, cmd::kViewStatusBar,
+                 cmd::kConvertLcpToGeoTiff})
     EXPECT_TRUE(Enabled(frame, id)) << id;
   // Nothing prints, nothing needs a map without a project, and dialogs of other subsystems
   // stay off until they register.
@@ -402,5 +403,22 @@ TEST(ProjectWindows, ActivationSwitchesTheShaderBarAndContextMenusGoToTheTree) {
   frameWithTree->MapPane()->GetEventHandler()->ProcessEvent(onMap);
   EXPECT_EQ(treeMenus, 1);
   frameWithTree->Destroy();
+  CloseFrame(frame);
+}
+
+TEST(MainWindow, ConvertCommandRunsItsDialogModally) {
+  auto* frame = new MainFrame(TempFolder("convert") + "/recent");
+  frame->Show();
+  wxString shown;
+  frame->CallAfter([&] {
+    for (wxWindow* w : wxTopLevelWindows)
+      if (auto* d = wxDynamicCast(w, wxDialog); d && d->IsModal()) {
+        shown = d->GetTitle();
+        EXPECT_EQ(d->GetParent(), frame);
+        d->EndModal(wxID_CANCEL);
+      }
+  });
+  Command(frame, cmd::kConvertLcpToGeoTiff);
+  EXPECT_EQ(shown, "Convert LCP to GeoTIFF");
   CloseFrame(frame);
 }

@@ -11,6 +11,7 @@
 #include "app/help.h"
 #include "app/ui/about_dialog.h"
 #include "app/ui/tool_icons.h"
+#include "landscape/ui/convert_dialog.h"
 #include "platform/folders.h"
 #include "platform/paths.h"
 
@@ -128,6 +129,10 @@ MainFrame::MainFrame(const std::string& recentFilesPath)
   BindCommand(cmd::kExit, [this] { Close(); });
   BindCommand(cmd::kAbout, [this] { ShowAbout(); });
   BindCommand(cmd::kHelp, [this] { OpenHelpAddress(ComposeHelpAddress(helpBase_, 0)); });
+  BindCommand(cmd::kConvertLcpToGeoTiff, [this] {
+    landscape::ui::CConvertLCPtoGeoTiffDlg dialog(this);
+    dialog.ShowModal();
+  });
   BindCommand(cmd::kViewToolbar, [this] {
     toolbar_->Show(!toolbar_->IsShown());
     SendSizeEvent();
