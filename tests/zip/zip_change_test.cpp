@@ -228,3 +228,18 @@ TEST_F(ZipChange, CommentsAndFlushKeepTheArchiveValid) {
   EXPECT_EQ(st.st_mtime, newest);  // closed with the update-time flag
   ExpectToolsAccept(path);
 }
+
+TEST_F(ZipChange, AutoFlushKeepsTheFileValidAfterEachChange) {
+  std::string path = Build("auto.zip");
+  CZipArchive zip;
+  zip.Open(path, CZipArchive::zipOpen);
+  zip.SetAutoFlush();
+  ASSERT_TRUE(zip.AddNewFile(Src("n.txt", "new"), "n.txt"));
+  ExpectToolsAccept(path, false);
+  zip.DeleteFile(0);
+  ExpectToolsAccept(path, false);
+  ASSERT_TRUE(zip.RenameFile(0, "renamed.bin"));
+  ExpectToolsAccept(path, false);
+  zip.Close();
+  ExpectContents(path, {{"renamed.bin", Entries()[1].bytes}, Entries()[2], {"n.txt", "new"}});
+}

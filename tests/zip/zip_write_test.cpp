@@ -381,3 +381,59 @@ TEST_F(ZipWrite, RootPathShortensDerivedNames) {
   EXPECT_EQ(zip.GetExtractPath("maps/a.tif", "/out", false, "tmpprj.tmp"), "/out/tmpprj.tmp");
   zip.Close();
 }
+
+TEST_F(ZipWrite, ExtractedModesAreMasked) {
+  const mode_t old = ::umask(027);
+  struct Case {
+    const char* name;
+    std::uint32_t unixMode;
+    mode_t expect;
+  } cases[] = {
+      {"setuid-all.bin", 0104777, 0750},  // no special bits, the umask applies
+      {"no-rights.bin", 0100000, 0600},   // the owner always reads and writes
+      {"exec.sh", 0100755, 0750},
+  };
+  CZipArchive zip;
+  zip.Open(P("m.zip"), CZipArchive::zipCreate);
+  for (const auto& c : cases) {
+    CZipFileHeader h;
+    h.SetFileName(c.name);
+    zip.SetEntryAttributes(h, (c.unixMode << 16) | 0x20);
+    ASSERT_TRUE(zip.StartNewEntry(h, 0));
+    ASSERT_TRUE(zip.WriteEntryData("x", 1));
+    ASSERT_TRUE(zip.FinishNewEntry());
+  }
+  zip.Close();
+  zip.Open(P("m.zip"), CZipArchive::zipOpenReadOnly);
+  for (std::uint16_t i = 0; i < 3; ++i) ASSERT_TRUE(zip.ExtractFile(i, P("out")));
+  zip.Close();
+  ::umask(old);
+  for (const auto& c : cases) {
+    struct stat st;
+    ASSERT_EQ(::stat(P(std::string("out/") + c.name).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, c.expect) << c.name;
+  }
+}
+
+TEST_F(ZipWrite, DosHostEntries) {
+  std::string f = Src("ro.txt", "read only");
+  ::chmod(f.c_str(), 0444);
+  CZipArchive zip;
+  zip.Open(P("dos.zip"), CZipArchive::zipCreate);
+  ASSERT_TRUE(zip.SetSystemCompatibility(0));
+  EXPECT_FALSE(zip.SetSystemCompatibility(2));
+  ASSERT_TRUE(zip.AddNewFile(f, "ro.txt"));
+  zip.Close();
+  zip.Open(P("dos.zip"), CZipArchive::zipOpen);
+  EXPECT_EQ(zip.GetSystemCompatibility(), 0);  // adopted from the first entry
+  CZipFileHeader h;
+  zip.GetFileInfo(h, 0);
+  EXPECT_EQ(h.m_uVersionMadeBy, 20);
+  EXPECT_EQ(h.m_uExternalAttr, 0x21u);  // archive and read-only bits
+  EXPECT_EQ(h.GetSystemAttr() >> 16, 0100444u);
+  zip.Close();
+  if (HaveTool("zipinfo")) {
+    ShellResult r = Shell("zipinfo -v " + Quote(P("dos.zip")));
+    EXPECT_NE(r.out.find("MS-DOS"), std::string::npos) << r.out;
+  }
+}
