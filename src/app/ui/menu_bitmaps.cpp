@@ -1,44 +1,44 @@
 #include "app/ui/menu_bitmaps.h"
 
-#include <wx/dcmemory.h>
 #include <wx/graphics.h>
 #include <wx/menu.h>
 
 #include <initializer_list>
-#include <memory>
 #include <utility>
 
 #include "app/command_rules.h"
+#include "app/ui/tool_icons.h"
 
 namespace app::ui {
 
 namespace {
 
+// The curved arrow over the open and load pictures.
+void CurvedArrow(wxGraphicsContext& g, const wxColour& colour, double x, double y, double r,
+                 double endAngle) {
+  g.SetPen(wxPen(colour, 2));
+  wxGraphicsPath arc = g.CreatePath();
+  arc.AddArc(x, y, r, M_PI, endAngle, true);
+  g.StrokePath(arc);
+}
+
 void DrawPicture(wxGraphicsContext& g, MenuPicture picture) {
   const wxColour dark(60, 60, 60), red(200, 30, 30);
   switch (picture) {
-    case MenuPicture::Open: {  // open folder with a curved arrow
+    case MenuPicture::Open:  // open folder with a curved arrow
       g.SetPen(wxPen(wxColour(120, 90, 20)));
       g.SetBrush(wxBrush(wxColour(240, 200, 90)));
       g.DrawRectangle(2, 8, 13, 9);
-      g.SetPen(wxPen(wxColour(30, 110, 40), 2));
-      wxGraphicsPath arc = g.CreatePath();
-      arc.AddArc(13, 8, 5, M_PI, 1.75 * M_PI, true);
-      g.StrokePath(arc);
+      CurvedArrow(g, wxColour(30, 110, 40), 13, 8, 5, 1.75 * M_PI);
       break;
-    }
-    case MenuPicture::LoadOrCopy: {  // flame under a curved arrow
+    case MenuPicture::LoadOrCopy:  // flame under a curved arrow
       g.SetPen(*wxTRANSPARENT_PEN);
       g.SetBrush(wxBrush(wxColour(235, 110, 20)));
       g.DrawEllipse(6, 8, 8, 11);
       g.SetBrush(wxBrush(wxColour(255, 220, 80)));
       g.DrawEllipse(8, 12, 4, 6);
-      g.SetPen(wxPen(wxColour(30, 90, 180), 2));
-      wxGraphicsPath arc = g.CreatePath();
-      arc.AddArc(10, 8, 6, M_PI, 2 * M_PI, true);
-      g.StrokePath(arc);
+      CurvedArrow(g, wxColour(30, 90, 180), 10, 8, 6, 2 * M_PI);
       break;
-    }
     case MenuPicture::Clear:  // red diagonal cross
       g.SetPen(wxPen(red, 3));
       g.StrokeLine(4, 4, 16, 16);
@@ -82,14 +82,7 @@ using P = MenuPicture;
 }  // namespace
 
 wxBitmap MenuBitmap(MenuPicture picture) {
-  wxBitmap bmp(20, 20, 32);
-  bmp.UseAlpha();
-  wxMemoryDC dc(bmp);
-  dc.SetBackground(wxBrush(wxColour(0, 0, 0, 0)));
-  dc.Clear();
-  if (std::unique_ptr<wxGraphicsContext> g{wxGraphicsContext::Create(dc)}) DrawPicture(*g, picture);
-  dc.SelectObject(wxNullBitmap);
-  return bmp;
+  return DrawIcon([picture](wxGraphicsContext& g) { DrawPicture(g, picture); });
 }
 
 bool SetMenuItemPicture(wxMenu* menu, int command, MenuPicture picture) {

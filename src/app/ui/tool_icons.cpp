@@ -85,16 +85,23 @@ void Letter(wxGraphicsContext& g, const wxString& text, const wxColour& back) {
 
 }  // namespace
 
-wxBitmap ToolIcon(int command) {
+wxBitmap DrawIcon(const std::function<void(wxGraphicsContext&)>& draw) {
   wxBitmap bmp(20, 20, 32);
   bmp.UseAlpha();
-  {
-    wxMemoryDC dc(bmp);
-    dc.SetBackground(wxBrush(wxColour(0, 0, 0, 0)));
-    dc.Clear();
-    std::unique_ptr<wxGraphicsContext> g(wxGraphicsContext::Create(dc));
-    if (!g) return bmp;
+  wxMemoryDC dc(bmp);
+  dc.SetBackground(wxBrush(wxColour(0, 0, 0, 0)));
+  dc.Clear();
+  if (std::unique_ptr<wxGraphicsContext> g{wxGraphicsContext::Create(dc)}) {
     g->SetAntialiasMode(wxANTIALIAS_DEFAULT);
+    draw(*g);
+  }
+  dc.SelectObject(wxNullBitmap);
+  return bmp;
+}
+
+wxBitmap ToolIcon(int command) {
+  return DrawIcon([command](wxGraphicsContext& gc) {
+    wxGraphicsContext* g = &gc;
     switch (command) {
       case cmd::kNew: Page(*g); break;
       case cmd::kOpen: Folder(*g); break;
@@ -145,8 +152,7 @@ wxBitmap ToolIcon(int command) {
       case cmd::kAbout: Letter(*g, "?", wxColour(70, 70, 160)); break;
       default: Letter(*g, "", wxColour(128, 128, 128)); break;
     }
-  }
-  return bmp;
+  });
 }
 
 }  // namespace app::ui
