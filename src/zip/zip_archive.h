@@ -66,6 +66,11 @@ class CZipArchive {
   CZipArchive& operator=(const CZipArchive&) = delete;
 
   // ---- opening and closing ----
+  // zipCreate writes into a temporary file beside the target that replaces it at Close (mode
+  // 0 or 2); Close(1) or destruction without Close leaves any previous file as it was.
+  // zipCreateSpan with a volume size writes numbered volumes (name.000, name.001, ... and the
+  // last one under the name itself); spanning over removable disks is not available (107).
+  // Files that cannot be opened raise their system error number as the code.
   void Open(const std::string& path, int mode = zipOpen, int volumeSize = 0);
   void OpenInMemory(CZipMemFile& file, int mode = zipOpen);
   void Close(int afterException = closeNormal, bool updateTime = false);
@@ -105,6 +110,10 @@ class CZipArchive {
   bool FinishNewEntry(bool afterException = false);
 
   // ---- extracting ----
+  // Names that would leave the destination (absolute, drive, "..", "." or empty) raise 119;
+  // links are never followed; a file is written under a temporary name and appears only when
+  // complete and checked. Modes are those of the entry within 0777, less the umask, and
+  // always readable and writable by the owner.
   bool ExtractFile(std::uint16_t index, const std::string& folder, bool fullPath = true,
                    const char* newName = nullptr, std::uint32_t bufferSize = 65536);
   bool ExtractToMemory(std::uint16_t index, CZipMemFile& out, std::uint32_t bufferSize = 65536);
@@ -192,7 +201,6 @@ class CZipArchive {
   static void* ZAlloc(void* opaque, unsigned items, unsigned size);
   static void ZFree(void* opaque, void* address);
   void FreeAllocations();
-  void EmptyPtrList() { FreeAllocations(); }
   [[noreturn]] void ThrowError(int code, bool zlib = false) const;
   void CheckZlib(int result) const;
   void CommonOpen(int mode);
@@ -241,7 +249,8 @@ class CZipArchive {
   bool m_bDetectZlibMemoryLeaks = true;
   CZipAutoBuffer m_pszPassword;
   std::uint32_t m_keys[3] = {0, 0, 0};
+  // A replacing add tells StartNewEntry which entry it replaces and how many data bytes it
+  // brings, so that the room can be made before the local header is written.
   int m_iPendingReplace = -1;
   std::uint32_t m_uReplaceSize = 0;
-  std::string m_szSearchBufferDummy;
 };
