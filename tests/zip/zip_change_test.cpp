@@ -243,3 +243,20 @@ TEST_F(ZipChange, AutoFlushKeepsTheFileValidAfterEachChange) {
   zip.Close();
   ExpectContents(path, {{"renamed.bin", Entries()[1].bytes}, Entries()[2], {"n.txt", "new"}});
 }
+
+TEST_F(ZipChange, RawCopyOfStreamedEntriesKeepsTheirDescriptors) {
+  ZIPTEST_NEED("zip");
+  const auto& all = Entries();
+  for (const auto& e : all) WriteFile(P("src/" + e.name), e.bytes);
+  ShellResult r = Shell("cd " + Quote(P("src")) + " && zip -q - first.txt middle.bin dir/last.txt | cat > " + Quote(P("s.zip")));
+  ASSERT_EQ(r.status, 0) << r.out;
+  CZipArchive src, dst;
+  src.Open(P("s.zip"), CZipArchive::zipOpenReadOnly);
+  dst.Open(P("copy.zip"), CZipArchive::zipCreate);
+  CZipWordArray which{0, 1, 2};
+  ASSERT_TRUE(dst.GetFromArchiveMany(src, which));
+  src.Close();
+  dst.Close();
+  ExpectContents(P("copy.zip"), all);
+  ExpectToolsAccept(P("copy.zip"));
+}
