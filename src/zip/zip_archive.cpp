@@ -361,6 +361,9 @@ bool CZipArchive::AddNewFileEx(CZipNewEntryRequest& info) {
   std::time_t mtime = std::time(nullptr);
   if (!info.m_pFile) {
     if (!ZipGetFileAttr(path, attr)) return false;
+    // Only files and folders: reading a pipe or a device could block or never end.
+    const std::uint32_t type = (attr >> 16) & 0170000;
+    if (type != 0100000 && type != 0040000) return false;
     if (!ZipGetFileModTime(path, mtime)) mtime = std::time(nullptr);
   }
   CZipFileHeader header;

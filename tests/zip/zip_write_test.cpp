@@ -89,6 +89,8 @@ TEST_F(ZipWrite, EntryFieldsAndToolVerdicts) {
   ASSERT_TRUE(zip.AddNewFile(utf, "brûlé.txt"));
   ASSERT_TRUE(zip.AddNewFileFromPath(P("in/Images"), -1, false));
   EXPECT_FALSE(zip.AddNewFile(P("in/missing"), "missing"));
+  ASSERT_EQ(::mkfifo(P("in/pipe").c_str(), 0600), 0);
+  EXPECT_FALSE(zip.AddNewFile(P("in/pipe"), "pipe"));  // refused, not waited on
   zip.Close();
 
   zip.Open(P("out.zip"), CZipArchive::zipOpenReadOnly);
