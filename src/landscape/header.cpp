@@ -87,7 +87,12 @@ int CHeaderData::BandIndex(int code) const {
 
 std::int64_t CHeaderData::CellBytes() const {
   if (rows <= 0 || columns <= 0) return -1;
-  return static_cast<std::int64_t>(rows) * columns * BandCount() * 2;  // fits: < 2^31*2^31*20
+  // A hostile header can claim sizes whose product overflows: refuse those.
+  std::int64_t cells = 0, bytes = 0;
+  if (__builtin_mul_overflow(static_cast<std::int64_t>(rows), static_cast<std::int64_t>(columns), &cells) ||
+      __builtin_mul_overflow(cells, static_cast<std::int64_t>(BandCount()) * 2, &bytes))
+    return -1;
+  return bytes;
 }
 
 std::string CHeaderData::SerializeHeader() const {
