@@ -10,12 +10,30 @@ namespace engines {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kMaxNodes = 24;
-constexpr int kNodesOfClass[4] = {8, 12, 16, 24};
-// Implicit steps per hour: fine sticks change within the hour, thick ones over days.
-constexpr int kStepsOfClass[4] = {4, 2, 1, 1};
 constexpr double kLapseCPerM = -0.0065;
 const int kDaysBefore[13] = {0, 0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+
+// The sticks: radius (m) of the 1-, 10-, 100- and 1000-hour classes; the radii grow by sqrt(10)
+// from class to class so that diffusion times grow tenfold. Sub-steps per hour keep the
+// implicit steps short beside each class's fastest change.
+constexpr double kRadiusM[4] = {0.0020, 0.0064, 0.0200, 0.0640};
+constexpr int kStepsPerHour[4] = {12, 6, 4, 2};
+
+constexpr double kWoodDensity = 400.0;      // kg/m3, oven dry
+constexpr double kWaterDensity = 1000.0;    // kg/m3
+constexpr double kGasConstant = 8.314;      // J/mol/K
+constexpr double kLatentHeat = 2.45e6;      // J/kg
+constexpr double kStefan = 5.67e-8;         // W/m2/K4
+constexpr double kEmissivity = 0.9;         // of weathered wood
+constexpr double kAbsorptivity = 0.6;       // of sunlight
+constexpr double kFibreSaturation = 0.30;   // bound water ends here
+constexpr double kMaxMoisture = 0.35;       // the most rain brings the surface to
+constexpr double kVapourTransfer = 1.0e-6;  // m/s, surface towards the isotherm
+constexpr double kLiquidTransfer = 1.0e-5;  // m/s, surface towards kMaxMoisture in rain
+// Bound-water diffusion across the grain: the cell-wall activation energy (38500 - 29000 m)
+// J/mol with a prefactor that makes the 0.64 cm stick's lag about ten hours at 25 C and 12 %.
+constexpr double kDiffusionPrefactor = 2.8e-4;  // m2/s
+constexpr double kNearFuelWind = 1.0;           // m/s, sheltered air among surface fuels
 
 int DayOfYear(int month, int day) { return (month >= 1 && month <= 12) ? kDaysBefore[month] + day : day; }
 
@@ -28,19 +46,75 @@ double SatVapour(double tC) { return 6.1078 * std::exp(17.269 * tC / (tC + 237.3
 // keeps its order.
 double HourStamp(int doy, double hour) { return (doy - 1) * 24.0 + hour; }
 
+double Isotherm(double tC, double h) {
+  h = std::clamp(h, 0.0, 0.995);  // dew holds the surface at fibre saturation, not beyond
+  double c1 = 0.1617 - 0.001419 * tC, c2 = 0.4657 + 0.003578 * tC;
+  return c1 * std::pow(-std::log1p(-h), c2);
+}
+
+double Diffusivity(double tC, double m) {
+  double eb = 38500.0 - 29000.0 * std::clamp(m, 0.0, kFibreSaturation);
+  return kDiffusionPrefactor * std::exp(-eb / (kGasConstant * (tC + 273.15)));
+}
+
+// Thermal conductivity (W/m/K) and volumetric heat capacity (J/m3/K) of moist wood.
+double Conductivity(double m) { return 0.4 * (0.1941 + 0.4064 * std::min(m, kFibreSaturation)) + 0.01864; }
+double HeatCapacity(double tC, double m) { return kWoodDensity * (103.1 + 3.867 * (tC + 273.15) + 4186.0 * m); }
+
+// Convective transfer (W/m2/K) to a cylinder of the radius across a light wind.
+double Convection(double radius) {
+  double re = kNearFuelWind * 2.0 * radius / 1.6e-5, c, e;
+  if (re < 40) c = 0.911, e = 0.385;
+  else if (re < 4000) c = 0.683, e = 0.466;
+  else c = 0.193, e = 0.618;
+  return 0.026 * c * std::pow(re, e) / (2.0 * radius);
+}
+
+// Control areas of the radial nodes (per radian, so that they sum to a^2/2) for node spacing dr.
+struct Geometry {
+  double dr, area[FuelStick::kNodes], face[FuelStick::kNodes];  // face[j]: radius between j and j+1
+  explicit Geometry(double radius) {
+    const int n = FuelStick::kNodes;
+    dr = radius / (n - 1);
+    for (int j = 0; j < n; ++j) {
+      area[j] = j == 0 ? dr * dr / 8 : (j == n - 1 ? radius * dr / 2 - dr * dr / 8 : j * dr * dr);
+      face[j] = (j + 0.5) * dr;
+    }
+  }
+};
+
+const Geometry& GeometryOf(int size) {
+  static const Geometry g[4] = {Geometry(kRadiusM[0]), Geometry(kRadiusM[1]), Geometry(kRadiusM[2]),
+                                Geometry(kRadiusM[3])};
+  return g[size];
+}
+
+// Backward Euler on the radial nodes: cap_j (u'_j - u_j)/dt = sum of face fluxes + surface.
+// cond[j] is the conductance between j and j+1; the surface adds sDiag u' and sRhs.
+void ImplicitRadial(double* u, const double* cap, const double* cond, double sDiag, double sRhs, double dt) {
+  constexpr int n = FuelStick::kNodes;
+  double lo[n], di[n], up[n], rhs[n];
+  for (int j = 0; j < n; ++j) {
+    double left = j > 0 ? cond[j - 1] : 0.0, right = j < n - 1 ? cond[j] : 0.0;
+    lo[j] = -left;
+    up[j] = -right;
+    di[j] = cap[j] / dt + left + right;
+    rhs[j] = cap[j] / dt * u[j];
+  }
+  di[n - 1] += sDiag;
+  rhs[n - 1] += sRhs;
+  for (int j = 1; j < n; ++j) {
+    double f = lo[j] / di[j - 1];
+    di[j] -= f * up[j - 1];
+    rhs[j] -= f * rhs[j - 1];
+  }
+  u[n - 1] = rhs[n - 1] / di[n - 1];
+  for (int j = n - 2; j >= 0; --j) u[j] = (rhs[j] - up[j] * u[j + 1]) / di[j];
+}
+
 }  // namespace
 
-double EquilibriumMoisture(double tC, double rh) {
-  double t = tC * 1.8 + 32.0, h = std::clamp(rh, 0.0, 100.0);
-  double pct;
-  if (h < 10)
-    pct = 0.03229 + 0.281073 * h - 0.000578 * h * t;
-  else if (h < 50)
-    pct = 2.22749 + 0.160107 * h - 0.01478 * t;
-  else
-    pct = 21.0606 + 0.005565 * h * h - 0.00035 * h * t - 0.483199 * h;
-  return std::max(pct, 0.5) / 100.0;
-}
+double EquilibriumMoisture(double tC, double rh) { return Isotherm(tC, std::clamp(rh, 0.0, 100.0) / 100.0); }
 
 double SolarRadiation(int doy, double hour, double lat, double slopeDeg, double aspectDeg, double cloud,
                       double cover) {
@@ -62,68 +136,90 @@ double SolarRadiation(int doy, double hour, double lat, double slopeDeg, double 
   return (direct + diffuse) * clouds * canopy;
 }
 
-FuelStick::FuelStick(int sizeClass, double initial)
-    : size_(std::clamp(sizeClass, 0, 3)), count_(kNodesOfClass[size_]) {
-  static_assert(kMaxNodes <= static_cast<int>(sizeof(nodes_) / sizeof(nodes_[0])));
-  for (double& v : nodes_) v = initial;
+FuelStick::FuelStick(int sizeClass, double initial) : size_(std::clamp(sizeClass, 0, 3)) {
+  for (double& v : moist_) v = initial;
+  for (double& v : temp_) v = 20.0;
 }
 
 double FuelStick::Moisture() const {
-  // Mean over the cross-section: node j stands for the ring around radius j/(n-1).
-  double sum = 0, wsum = 0;
-  const int nodes = count_;
-  const double dr = 1.0 / (nodes - 1);
-  for (int j = 0; j < nodes; ++j) {
-    double r = j * dr;
-    double w = j == 0 ? dr * dr / 8.0 : (j == nodes - 1 ? r * dr / 2.0 : r * dr);
-    sum += w * nodes_[j];
-    wsum += w;
-  }
-  return sum / wsum;
+  const Geometry& g = GeometryOf(size_);
+  double sum = 0;
+  for (int j = 0; j < kNodes; ++j) sum += g.area[j] * moist_[j];
+  return sum / (kRadiusM[size_] * kRadiusM[size_] / 2);
 }
 
 double FuelStick::Step(double hours, double tC, double rh, double solar, double rain) {
-  static const double kTimeLag[4] = {1.0, 10.0, 100.0, 1000.0};
-  // Radial diffusion in a unit cylinder whose slowest mode decays with the class's time lag.
-  const double diff = 1.0 / (5.783 * kTimeLag[size_]);
-  // The fuel surface runs warmer than the air in sunshine, with the same vapour pressure.
-  double tf = tC + 0.017 * solar;
-  double rhf = rh * SatVapour(tC) / SatVapour(tf);
-  double boundary = EquilibriumMoisture(tf, rhf);
-  if (rain > 0) boundary = std::max(boundary, size_ == 0 ? 0.60 : 0.35);
-  const int nodes = count_;
-  const double dr = 1.0 / (nodes - 1);
-  const int steps = kStepsOfClass[size_];
-  const double dt = hours / steps;
-  for (int s = 0; s < steps; ++s) {
-    // Backward Euler: a tridiagonal system for the inner nodes; the surface node is held.
-    double lo[kMaxNodes], di[kMaxNodes], up[kMaxNodes], rhs[kMaxNodes];
-    for (int j = 0; j < nodes - 1; ++j) {
-      if (j == 0) {
-        double k = 4.0 * diff * dt / (dr * dr);
-        lo[j] = 0;
-        di[j] = 1 + k;
-        up[j] = -k;
-      } else {
-        double r = j * dr;
-        double kp = diff * dt * (r + dr / 2) / (r * dr * dr), km = diff * dt * (r - dr / 2) / (r * dr * dr);
-        lo[j] = -km;
-        di[j] = 1 + kp + km;
-        up[j] = -kp;
-      }
-      rhs[j] = nodes_[j];
-    }
-    rhs[nodes - 2] -= up[nodes - 2] * boundary;
-    up[nodes - 2] = 0;
-    for (int j = 1; j < nodes - 1; ++j) {
-      double m = lo[j] / di[j - 1];
-      di[j] -= m * up[j - 1];
-      rhs[j] -= m * rhs[j - 1];
-    }
-    nodes_[nodes - 1] = boundary;
-    for (int j = nodes - 2; j >= 0; --j) nodes_[j] = (rhs[j] - up[j] * (j < nodes - 2 ? nodes_[j + 1] : 0)) / di[j];
+  StickAir air;
+  air.temperatureC = tC;
+  air.humidityPct = rh;
+  air.solarWm2 = solar;
+  air.rainMm = rain;
+  return Step(hours, air);
+}
+
+double FuelStick::Step(double hours, const StickAir& air) {
+  if (!warmed_) {
+    for (double& v : temp_) v = air.temperatureC;
+    warmed_ = true;
   }
+  if (!(hours > 0)) return Moisture();
+  const int steps = std::max(1, static_cast<int>(std::ceil(hours * kStepsPerHour[size_] - 1e-9)));
+  const double dt = hours * 3600.0 / steps;
+  const double rainRate = std::max(air.rainMm, 0.0) / 1000.0 / (hours * 3600.0);  // m/s
+  for (int s = 0; s < steps; ++s) SubStep(dt, air, rainRate);
   return Moisture();
+}
+
+void FuelStick::SubStep(double dt, const StickAir& air, double rainRate) {
+  const Geometry& g = GeometryOf(size_);
+  const double a = kRadiusM[size_];
+  const int n = kNodes;
+  double cap[kNodes], cond[kNodes];
+
+  // Heat: conduction along the radius; at the surface, absorbed sun, long-wave loss to the open
+  // sky, convection and radiation exchange with the air (linearised about it), and the latent
+  // heat of the water leaving.
+  const double taK = air.temperatureC + 273.15;
+  const double skyEmissivity = std::min(1.0, 9.2e-6 * taK * taK);
+  const double cloud = std::clamp(air.cloudPct, 0.0, 100.0) / 100.0;
+  const double sky = skyEmissivity + cloud * (1.0 - skyEmissivity);
+  const double hr = 4.0 * kEmissivity * kStefan * taK * taK * taK;
+  const double h = Convection(a) + hr;
+  const double q = kAbsorptivity * std::max(air.solarWm2, 0.0) / kPi -
+                   kEmissivity * kStefan * std::clamp(air.skyView, 0.0, 1.0) * (1.0 - sky) * taK * taK * taK * taK -
+                   kLatentHeat * vapourOut_;
+  for (int j = 0; j < n; ++j) {
+    cap[j] = HeatCapacity(temp_[j], moist_[j]) * g.area[j];
+    if (j < n - 1) cond[j] = g.face[j] * Conductivity(0.5 * (moist_[j] + moist_[j + 1])) / g.dr;
+  }
+  ImplicitRadial(temp_, cap, cond, a * h, a * (q + h * air.temperatureC), dt);
+
+  // Bound water: diffusion along the radius; the surface moves towards the isotherm of the air
+  // at its own temperature (same vapour pressure), or takes up rain up to kMaxMoisture.
+  const double ts = temp_[n - 1];
+  const double hs = std::clamp(air.humidityPct, 0.0, 100.0) / 100.0 * SatVapour(air.temperatureC) / SatVapour(ts);
+  const double ms = moist_[n - 1];
+  double sDiag = a * kVapourTransfer, target = Isotherm(ts, hs);
+  double sFixed = 0;  // a fixed inflow instead of the transfer towards target
+  if (rainRate > 0) {
+    // The stick catches rain across its width and spreads it round its surface.
+    const double caught = kWaterDensity / kWoodDensity * rainRate / kPi;
+    if (caught < kLiquidTransfer * (kMaxMoisture - ms)) {
+      sDiag = 0;
+      sFixed = caught;
+    } else {
+      sDiag = a * kLiquidTransfer;
+      target = kMaxMoisture;
+    }
+  }
+  for (int j = 0; j < n; ++j) {
+    cap[j] = g.area[j];
+    if (j < n - 1)
+      cond[j] = g.face[j] * Diffusivity(0.5 * (temp_[j] + temp_[j + 1]), 0.5 * (moist_[j] + moist_[j + 1])) / g.dr;
+  }
+  ImplicitRadial(moist_, cap, cond, sDiag, sDiag * target + a * sFixed, dt);
+  const double inflow = sDiag > 0 ? sDiag / a * (target - moist_[n - 1]) : sFixed;  // m/s of moisture
+  vapourOut_ = rainRate > 0 ? 0.0 : std::max(0.0, -inflow) * kWoodDensity;
 }
 
 std::vector<HourlyWeather> ConditioningWeather(const PyrvaneInputs& in, double* stationElev) {
@@ -246,13 +342,21 @@ bool ConditionFuels(const ConditioningCells& cells, const std::vector<HourlyWeat
       FuelStick sticks[4] = {{0, initial[0]}, {1, initial[1]}, {2, initial[2]}, {3, initial[3]}};
       double solar = 0;
       double m[4] = {initial[0], initial[1], initial[2], initial[3]};
+      // A stick on the ground sees half the sky, less what the canopy hides.
+      StickAir air;
+      air.skyView = 0.5 * (1.0 - std::clamp(static_cast<double>(cells.coverPct[i]), 0.0, 100.0) / 100.0);
       for (const auto& w : weather) {
         // Lapse the air to the cell with a constant dew point.
         double t = w.temperatureC + kLapseCPerM * (cells.elevationM[i] - stationElev);
         double rh = std::clamp(w.humidityPct * SatVapour(w.temperatureC) / SatVapour(t), 1.0, 100.0);
         solar = SolarRadiation(w.dayOfYear, w.hour, cells.latitudeDeg, cells.slopeDeg[i], cells.aspectDeg[i],
                                w.cloudPct, cells.coverPct[i]);
-        for (int k = 0; k < 4; ++k) m[k] = sticks[k].Step(1.0, t, rh, solar, w.precipMm);
+        air.temperatureC = t;
+        air.humidityPct = rh;
+        air.solarWm2 = solar;
+        air.rainMm = w.precipMm;
+        air.cloudPct = w.cloudPct;
+        for (int k = 0; k < 4; ++k) m[k] = sticks[k].Step(1.0, air);
       }
       out.m1[i] = static_cast<float>(m[0]);
       out.m10[i] = static_cast<float>(m[1]);

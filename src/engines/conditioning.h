@@ -1,7 +1,8 @@
 #pragma once
 // Dead fuel moisture conditioning: hourly weather lapsed to each cell, solar radiation on the
-// cell's slope and aspect under cloud and canopy, and a stick model for 1-, 10-, 100- and
-// 1000-hour fuels.
+// cell's slope and aspect under cloud and canopy, and a cylindrical stick for each of the 1-,
+// 10-, 100- and 1000-hour fuels that carries heat and bound water along its radius, with a
+// sorption isotherm at its surface, exchange with the air, and rain.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -35,25 +36,43 @@ struct ConditioningResult {
   std::vector<float> solar;                // W/m2 at the last hour
 };
 
-// Equilibrium moisture content (fraction) for temperature (C) and relative humidity (%).
+// Equilibrium moisture content (fraction) of the sticks' wood at temperature (C) and relative
+// humidity (%): the isotherm m = c1 (-ln(1 - H))^c2, c1 = 0.1617 - 0.001419 T, c2 = 0.4657 +
+// 0.003578 T.
 double EquilibriumMoisture(double temperatureC, double humidityPct);
 
 // Solar radiation (W/m2) on a surface of given slope and aspect at the day and hour.
 double SolarRadiation(int dayOfYear, double hour, double latitudeDeg, double slopeDeg, double aspectDeg,
                       double cloudPct, double coverPct);
 
+// The air around a stick over one step.
+struct StickAir {
+  double temperatureC = 20, humidityPct = 30;
+  double solarWm2 = 0;      // on the ground plane under the canopy
+  double rainMm = 0;        // over the step
+  double skyView = 0;       // share of the stick's view that is open sky (0: none, 0.5: bare ground)
+  double cloudPct = 100;
+};
+
 // One stick of a size class (0: 1-h, 1: 10-h, 2: 100-h, 3: 1000-h), stepped hour by hour.
 class FuelStick {
  public:
+  static constexpr int kNodes = 11;
   FuelStick(int sizeClass, double initialMoisture);
-  // Advances by hours under the given surface conditions; returns the mean moisture (fraction).
+  // Advances by hours under the given air; returns the mean moisture (fraction).
+  double Step(double hours, const StickAir& air);
+  // The same with no open sky (no long-wave loss): the surface sees air temperature all round.
   double Step(double hours, double temperatureC, double humidityPct, double solarWm2, double rainMm);
   double Moisture() const;
+  double SurfaceTemperature() const { return temp_[kNodes - 1]; }
 
  private:
+  void SubStep(double seconds, const StickAir& air, double rainRate);
   int size_;
-  int count_;        // radial nodes: more for thicker sticks, whose surface ring must stay thin
-  double nodes_[24];
+  bool warmed_ = false;      // temperatures are set from the first air they see
+  double moist_[kNodes];     // fraction, centre to surface
+  double temp_[kNodes];      // C
+  double vapourOut_ = 0;     // kg/m2/s leaving the surface in the last sub-step
 };
 
 // Conditions every cell; initial moistures are fractions (the fuel-moisture file's default

@@ -9,8 +9,15 @@
 using namespace engines;
 
 TEST(Conditioning, ConstantWeatherConvergesToEquilibrium) {
+  // The isotherm by hand: c1 (-ln(1 - H))^c2 with c1, c2 linear in temperature.
+  struct Case {
+    double t, rh, want;
+  } isotherm[] = {{25, 40, 0.126225 * std::pow(0.5108256, 0.55515)},  // 0.0869
+                  {10, 80, 0.14751 * std::pow(1.6094379, 0.50148)},   // 0.1873
+                  {35, 10, 0.112035 * std::pow(0.1053605, 0.59093)}}; // 0.0296
+  for (const auto& c : isotherm) EXPECT_NEAR(EquilibriumMoisture(c.t, c.rh), c.want, 1e-6) << c.t << " " << c.rh;
+  EXPECT_NEAR(EquilibriumMoisture(25, 40), 0.0869, 1e-4);
   const double emc = EquilibriumMoisture(25.0, 40.0);
-  EXPECT_NEAR(emc, 0.0735, 0.005);  // about 7 % at 77 F and 40 %
   for (int size : {0, 1, 2}) {
     for (double start : {0.02, 0.30}) {
       FuelStick s(size, start);
@@ -50,12 +57,78 @@ TEST(Conditioning, SunAndRainMoveMoistureTheRightWay) {
     rain.Step(1, 25, 40, 0, 2.0);
   }
   EXPECT_LT(sun.Moisture(), shade.Moisture());
+  EXPECT_GT(sun.SurfaceTemperature(), 25 + 2);  // the sun heats the stick above the air
   EXPECT_GT(rain.Moisture(), 0.30);
   // South slopes get more noon sun than north slopes in the northern hemisphere; night gets none.
   EXPECT_GT(SolarRadiation(200, 12, 45, 30, 180, 0, 0), SolarRadiation(200, 12, 45, 30, 0, 0, 0));
   EXPECT_EQ(SolarRadiation(200, 0, 45, 0, 0, 0, 0), 0.0);
   EXPECT_LT(SolarRadiation(200, 12, 45, 0, 0, 100, 0), SolarRadiation(200, 12, 45, 0, 0, 0, 0));
   EXPECT_LT(SolarRadiation(200, 12, 45, 0, 0, 0, 80), SolarRadiation(200, 12, 45, 0, 0, 0, 0));
+}
+
+// The four classes answer a humidity step in the order of their nominal time lags, each within a
+// factor of about three of it, and wetting is quicker than drying (water moves faster in wetter
+// wood).
+TEST(Conditioning, ResponseTimesFollowTheSizeClasses) {
+  const double dry = EquilibriumMoisture(25, 20), wet = EquilibriumMoisture(25, 80);
+  auto lag = [&](int size, double from, double rh, double to) {
+    FuelStick s(size, from);
+    for (int h = 1; h <= 5000; ++h)
+      if (std::fabs(s.Step(1.0, 25, rh, 0, 0) - from) >= 0.632 * std::fabs(to - from)) return h;
+    return 5000;
+  };
+  const int nominal[4] = {1, 10, 100, 1000};
+  int previous = 0;
+  for (int size = 0; size < 4; ++size) {
+    int wetting = lag(size, dry, 80, wet), drying = lag(size, wet, 20, dry);
+    EXPECT_GT(wetting, previous) << size;
+    EXPECT_LE(wetting, drying) << size;
+    EXPECT_GE(drying, nominal[size] / 3) << size;
+    EXPECT_LE(drying, nominal[size] * 3) << size;
+    previous = wetting;
+  }
+}
+
+// Rain wets beyond what the wettest air can do, up to the rain-wetted ceiling, thin sticks first;
+// a clear night under open sky cools the surface below the air and wets it, where cloud does not.
+TEST(Conditioning, RainAndClearNightsWetTheSticks) {
+  double afterRain[4];
+  for (int size = 0; size < 4; ++size) {
+    FuelStick rain(size, 0.08), humid(size, 0.08);
+    for (int h = 0; h < 24; ++h) {
+      rain.Step(1, 15, 95, 0, 2.0);
+      humid.Step(1, 15, 95, 0, 0);
+    }
+    afterRain[size] = rain.Moisture();
+    EXPECT_GT(afterRain[size], humid.Moisture()) << size;
+    EXPECT_LE(afterRain[size], 0.35 + 1e-9) << size;
+  }
+  EXPECT_GT(afterRain[0], 0.34);
+  EXPECT_GE(afterRain[0], afterRain[1]);
+  EXPECT_GT(afterRain[1], afterRain[2]);
+  EXPECT_GT(afterRain[2], afterRain[3]);
+  // A drizzle that the stick can soak up wholly gains in proportion to what falls on it.
+  FuelStick drizzle(2, 0.10), moreDrizzle(2, 0.10);
+  drizzle.Step(1, 15, 95, 0, 0.01);
+  moreDrizzle.Step(1, 15, 95, 0, 0.02);
+  EXPECT_NEAR(moreDrizzle.Moisture() - 0.10, 2 * (drizzle.Moisture() - 0.10), 0.1 * (drizzle.Moisture() - 0.10));
+
+  StickAir clear;
+  clear.temperatureC = 10;
+  clear.humidityPct = 85;
+  clear.skyView = 0.5;
+  clear.cloudPct = 0;
+  StickAir overcast = clear;
+  overcast.cloudPct = 100;
+  FuelStick underClear(0, 0.10), underCloud(0, 0.10);
+  for (int h = 0; h < 6; ++h) {
+    underClear.Step(1, clear);
+    underCloud.Step(1, overcast);
+  }
+  EXPECT_LT(underClear.SurfaceTemperature(), 10 - 0.3);
+  EXPECT_NEAR(underCloud.SurfaceTemperature(), 10, 0.05);
+  EXPECT_NEAR(underCloud.Moisture(), EquilibriumMoisture(10, 85), 0.003);
+  EXPECT_GT(underClear.Moisture(), underCloud.Moisture() + 0.01);
 }
 
 TEST(Conditioning, WeatherOfThePeriodFromStreamOrDailyFiles) {
