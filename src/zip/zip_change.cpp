@@ -103,6 +103,7 @@ void CZipArchive::DeleteFiles(CZipWordArray& indexes) {
   std::vector<long long> offsets(count + 1);
   for (std::size_t i = 0; i < count; ++i) offsets[i] = m_centralDir[i]->m_uOffset;
   offsets[count] = archiveEnd;
+  if (offsets[count - 1] > archiveEnd) ThrowError(CZipException::badZipFile);
   std::uint64_t total = 0;
   for (std::size_t i = indexes.front(); i < count; ++i)
     if (!del[i]) total += Pos64(offsets[i + 1] - offsets[i]);
@@ -154,6 +155,11 @@ bool CZipArchive::RenameFile(std::uint16_t index, const std::string& newName) {
     ThrowError(CZipException::badZipFile);
   std::uint16_t localFlag = ZipGet16(fixed + 6);
   const std::uint16_t localExtra = ZipGet16(fixed + 28);
+  // The local header must agree with the directory and end before the next entry, or moving
+  // the data would scramble the archive.
+  const long long next = index + 1u < m_centralDir.GetCount() ? m_centralDir[index + 1]->m_uOffset : f->GetLength() - base;
+  if (ZipGet16(fixed + 26) != oldLen || static_cast<long long>(h->m_uOffset) + 30 + static_cast<long long>(oldLen) + localExtra > next)
+    ThrowError(CZipException::badZipFile);
   if (diff != 0) {
     m_info.buffer.Allocate(m_info.generalBufferSize);
     const long long archiveEnd = f->GetLength() - base;
