@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace engines {
 
@@ -9,29 +10,109 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kMetresPerMile = 1609.344;
 constexpr double kFtPerM = 1.0 / 0.3048;
+constexpr double kKWmPerBtuFtS = 3.4613;
+
+// Flame height z = a D^b N^0.4 and duration t = c D^d N^-0.2 (D in inches) by species.
+struct SpeciesFlame {
+  double a, b, c, d;
+};
+constexpr SpeciesFlame kSpecies[] = {
+    {15.7, 0.451, 12.6, -0.256},  // Engelmann spruce
+    {15.7, 0.451, 10.7, -0.278},  // Douglas-fir
+    {15.7, 0.451, 6.30, -0.249},  // subalpine fir
+    {15.7, 0.451, 12.6, -0.256},  // western hemlock
+    {12.9, 0.453, 12.6, -0.256},  // ponderosa pine
+    {12.9, 0.453, 12.6, -0.256},  // lodgepole pine
+    {12.9, 0.453, 10.7, -0.278},  // western white pine
+    {16.5, 0.515, 10.7, -0.278},  // grand fir
+    {16.5, 0.515, 10.7, -0.278},  // balsam fir
+    {2.71, 1.000, 11.9, -0.389},  // slash pine
+    {2.71, 1.000, 11.9, -0.389},  // longleaf pine
+    {2.71, 1.000, 7.91, -0.344},  // pond pine
+    {2.71, 1.000, 7.91, -0.344},  // shortleaf pine
+    {2.71, 1.000, 13.5, -0.544},  // loblolly pine
+};
+
+const SpeciesFlame& FlameOf(TreeSpecies s) {
+  int i = std::clamp(static_cast<int>(s), 0, static_cast<int>(std::size(kSpecies)) - 1);
+  return kSpecies[i];
+}
+
+// Wind (mph) at the top of cover of height H (ft) from the 20-ft wind, by the log profile above it.
+double WindAtCoverTop(double wind20Mph, double coverFt) {
+  return wind20Mph / std::log((20.0 + 0.36 * coverFt) / (0.1313 * coverFt));
+}
+
+// A cover lower than this (ft) does not shelter the firebrand's descent: the drift takes at least it.
+double CriticalCoverFt(double firebrandFt) { return 2.2 * std::pow(firebrandFt, 0.337) - 4.0; }
+
 }  // namespace
 
-double EmberLoftHeightFt(double flameHeightFt) { return flameHeightFt > 0 ? 12.2 * flameHeightFt : 0; }
+double TorchingFlameHeightFt(const TorchingTrees& t) {
+  if (!(t.dbhIn > 0) || t.count <= 0) return 0;
+  const SpeciesFlame& s = FlameOf(t.species);
+  return s.a * std::pow(t.dbhIn, s.b) * std::pow(static_cast<double>(t.count), 0.4);
+}
+
+double TorchingFlameDuration(const TorchingTrees& t) {
+  if (!(t.dbhIn > 0) || t.count <= 0) return 0;
+  const SpeciesFlame& s = FlameOf(t.species);
+  return s.c * std::pow(t.dbhIn, s.d) * std::pow(static_cast<double>(t.count), -0.2);
+}
+
+double TorchingFirebrandHeightFt(const TorchingTrees& t) {
+  const double flame = TorchingFlameHeightFt(t);
+  if (!(flame > 0)) return 0;
+  // The taller the tree beside its flame, the higher the flame stands and the plume reaches.
+  const double ratio = std::max(t.heightFt, 0.0) / flame;
+  double a, b;
+  if (ratio >= 1.0) a = 1.90, b = 1.60;
+  else if (ratio >= 0.5) a = 1.85, b = 1.45;
+  else if (ratio >= 0.2) a = 1.80, b = 1.29;
+  else a = 1.70, b = 1.20;
+  return flame * (a * std::sqrt(TorchingFlameDuration(t)) + b);
+}
+
+double SurfaceFirebrandHeightFt(double intensity, double wind20Mph) {
+  if (!(intensity > 0) || !(wind20Mph > 0)) return 0;
+  // The plume of a line fire bends over in the wind: stronger winds loft lower.
+  const double f = 322.0 * std::pow(0.474 * wind20Mph, -1.01);
+  return 1.055 * std::sqrt(f * intensity);
+}
 
 double EmberDriftM(double z, double wind20Mph, double cover) {
   cover = std::max(cover, 1.0);
-  if (z <= cover || wind20Mph <= 0) return 0;
-  // Wind at the top of the cover from the logarithmic profile above it.
-  double uH = wind20Mph / std::log((20.0 + 0.36 * cover) / (0.1313 * cover));
-  double r = z / cover;
-  double miles = 0.000718 * uH * std::sqrt(z) * (0.362 + std::sqrt(r) / 2.0 * std::log(r));
+  if (!(z > cover) || !(wind20Mph > 0)) return 0;
+  const double r = z / cover;
+  const double miles =
+      0.000718 * WindAtCoverTop(wind20Mph, cover) * std::sqrt(cover) * (0.362 + std::sqrt(r) / 2.0 * std::log(r));
   return std::max(miles, 0.0) * kMetresPerMile;
 }
 
-double MaxSpotDistanceM(double surfaceFlameM, bool crowning, double crownFlameM, double standHeightM,
+double TorchingSpotDistanceM(const TorchingTrees& trees, double wind20Mph) {
+  const double z = TorchingFirebrandHeightFt(trees);
+  return EmberDriftM(z, wind20Mph, std::max(trees.heightFt, CriticalCoverFt(z)));
+}
+
+double SurfaceSpotDistanceM(double intensityKWm, double coverFt, double wind20Mph) {
+  const double z = SurfaceFirebrandHeightFt(intensityKWm / kKWmPerBtuFtS, wind20Mph);
+  const double flat = EmberDriftM(z, wind20Mph, std::max(coverFt, CriticalCoverFt(z)));
+  if (!(flat > 0)) return 0;
+  // Firebrands already move downwind while the plume lifts them.
+  return flat + 0.000278 * wind20Mph * std::pow(z, 0.643) * kMetresPerMile;
+}
+
+double MaxSpotDistanceM(double surfaceFlameM, bool crowning, double /*crownFlameM*/, double standHeightM,
                         double fuelDepthFt, double wind20Mph) {
-  double coverFt = standHeightM > 0 ? standHeightM * kFtPerM : fuelDepthFt;
-  double surface = EmberDriftM(EmberLoftHeightFt(surfaceFlameM * kFtPerM), wind20Mph, coverFt);
+  const double coverFt = standHeightM > 0 ? standHeightM * kFtPerM : fuelDepthFt;
+  // The surface flame length is 0.0775 I^0.46: recover the intensity behind it.
+  const double intensity = surfaceFlameM > 0 ? std::pow(surfaceFlameM / 0.0775, 1.0 / 0.46) : 0.0;
+  const double surface = SurfaceSpotDistanceM(intensity, coverFt, wind20Mph);
   double torch = 0;
   if (crowning && standHeightM > 0) {
-    // The torching flame stands on the tree tops: its lofting starts from the canopy height.
-    double flameFt = std::max(crownFlameM * kFtPerM, standHeightM * kFtPerM);
-    torch = EmberDriftM(standHeightM * kFtPerM + EmberLoftHeightFt(flameFt), wind20Mph, coverFt);
+    TorchingTrees trees;
+    trees.heightFt = standHeightM * kFtPerM;
+    torch = TorchingSpotDistanceM(trees, wind20Mph);
   }
   return std::max(surface, torch);
 }
