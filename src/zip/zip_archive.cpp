@@ -192,17 +192,9 @@ int CZipArchive::GetCurrentVolume() const { return m_storage.GetCurrentVolume() 
 
 void CZipArchive::GetCentralDirectoryInfo(CZipDirectoryInfo& info) const {
   if (IsClosed()) return;
-  const CZipCentralDir& d = m_centralDir;
-  info.m_uEndOffset = d.m_uEndOffset;
-  info.m_uBytesBeforeZip = d.m_uBytesBeforeZip;
-  info.m_uThisDisk = d.m_uThisDisk;
-  info.m_uDiskWithCD = d.m_uDiskWithCD;
-  info.m_uDiskEntriesNo = m_storage.IsNewMultiVolume() ? static_cast<std::uint16_t>(m_storage.GetCurrentVolume())
-                                                       : d.m_uDiskEntriesNo;
-  info.m_uEntriesNumber = d.m_uEntriesNumber;
-  info.m_uSize = d.m_uSize;
-  info.m_uOffset = d.m_uOffset;
-  info.m_bOnDisk = d.m_bOnDisk;
+  info = m_centralDir;
+  // While volumes are being written this field tells the current one.
+  if (m_storage.IsNewMultiVolume()) info.m_uDiskEntriesNo = static_cast<std::uint16_t>(m_storage.GetCurrentVolume());
 }
 
 // ---- callbacks ------------------------------------------------------------------------

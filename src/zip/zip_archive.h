@@ -19,18 +19,6 @@
 
 using CZipWordArray = std::vector<std::uint16_t>;
 
-struct CZipDirectoryInfo {
-  long long m_uEndOffset = 0;
-  long long m_uBytesBeforeZip = 0;
-  std::uint16_t m_uThisDisk = 0;
-  std::uint16_t m_uDiskWithCD = 0;
-  std::uint16_t m_uDiskEntriesNo = 0;
-  std::uint16_t m_uEntriesNumber = 0;
-  std::uint32_t m_uSize = 0;
-  std::uint32_t m_uOffset = 0;
-  bool m_bOnDisk = false;
-};
-
 // The request of one add.
 struct CZipNewEntryRequest {
   std::string m_szFilePath;

@@ -10,7 +10,20 @@
 class CZipStorage;
 class CZipActionCallback;
 
-class CZipCentralDir {
+// Where the directory is and what its end record says.
+struct CZipDirectoryInfo {
+  long long m_uEndOffset = 0;       // file offset of the end record found on reading
+  long long m_uBytesBeforeZip = 0;  // data in front of the archive proper
+  std::uint16_t m_uThisDisk = 0;
+  std::uint16_t m_uDiskWithCD = 0;
+  std::uint16_t m_uDiskEntriesNo = 0;
+  std::uint16_t m_uEntriesNumber = 0;
+  std::uint32_t m_uSize = 0;
+  std::uint32_t m_uOffset = 0;  // relative to the archive proper
+  bool m_bOnDisk = false;       // the file ends with a valid directory
+};
+
+class CZipCentralDir : public CZipDirectoryInfo {
  public:
   static constexpr std::uint32_t kEndSignature = 0x06054B50;
   struct CZipFindFast {
@@ -75,15 +88,6 @@ class CZipCentralDir {
   bool m_bFindFastEnabled = false;
   ZIPSTRINGCOMPARE m_pCompare = GetZipStringCompareFunction(false, true);
   bool m_bCaseSensitive = false;
-  long long m_uEndOffset = 0;
-  long long m_uBytesBeforeZip = 0;
-  std::uint16_t m_uThisDisk = 0;
-  std::uint16_t m_uDiskWithCD = 0;
-  std::uint16_t m_uDiskEntriesNo = 0;
-  std::uint16_t m_uEntriesNumber = 0;
-  std::uint32_t m_uSize = 0;
-  std::uint32_t m_uOffset = 0;
-  bool m_bOnDisk = false;
 
  private:
   // Sum of the central records, kept up to date so that size checks stay O(1) per entry.
