@@ -17,7 +17,7 @@ const int kDaysBefore[13] = {0, 0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304
 // from class to class so that diffusion times grow tenfold. Sub-steps per hour keep the
 // implicit steps short beside each class's fastest change.
 constexpr double kRadiusM[4] = {0.0020, 0.0064, 0.0200, 0.0640};
-constexpr int kStepsPerHour[4] = {12, 6, 4, 2};
+constexpr int kStepsPerHour[4] = {6, 3, 2, 1};
 
 constexpr double kWoodDensity = 400.0;      // kg/m3, oven dry
 constexpr double kWaterDensity = 1000.0;    // kg/m3
@@ -87,6 +87,12 @@ const Geometry& GeometryOf(int size) {
   static const Geometry g[4] = {Geometry(kRadiusM[0]), Geometry(kRadiusM[1]), Geometry(kRadiusM[2]),
                                 Geometry(kRadiusM[3])};
   return g[size];
+}
+
+double ConvectionOf(int size) {
+  static const double h[4] = {Convection(kRadiusM[0]), Convection(kRadiusM[1]), Convection(kRadiusM[2]),
+                              Convection(kRadiusM[3])};
+  return h[size];
 }
 
 // Backward Euler on the radial nodes: cap_j (u'_j - u_j)/dt = sum of face fluxes + surface.
@@ -166,11 +172,12 @@ double FuelStick::Step(double hours, const StickAir& air) {
   const int steps = std::max(1, static_cast<int>(std::ceil(hours * kStepsPerHour[size_] - 1e-9)));
   const double dt = hours * 3600.0 / steps;
   const double rainRate = std::max(air.rainMm, 0.0) / 1000.0 / (hours * 3600.0);  // m/s
-  for (int s = 0; s < steps; ++s) SubStep(dt, air, rainRate);
+  const double vapour = std::clamp(air.humidityPct, 0.0, 100.0) / 100.0 * SatVapour(air.temperatureC);
+  for (int s = 0; s < steps; ++s) SubStep(dt, air, rainRate, vapour);
   return Moisture();
 }
 
-void FuelStick::SubStep(double dt, const StickAir& air, double rainRate) {
+void FuelStick::SubStep(double dt, const StickAir& air, double rainRate, double vapourHpa) {
   const Geometry& g = GeometryOf(size_);
   const double a = kRadiusM[size_];
   const int n = kNodes;
@@ -184,7 +191,7 @@ void FuelStick::SubStep(double dt, const StickAir& air, double rainRate) {
   const double cloud = std::clamp(air.cloudPct, 0.0, 100.0) / 100.0;
   const double sky = skyEmissivity + cloud * (1.0 - skyEmissivity);
   const double hr = 4.0 * kEmissivity * kStefan * taK * taK * taK;
-  const double h = Convection(a) + hr;
+  const double h = ConvectionOf(size_) + hr;
   const double q = kAbsorptivity * std::max(air.solarWm2, 0.0) / kPi -
                    kEmissivity * kStefan * std::clamp(air.skyView, 0.0, 1.0) * (1.0 - sky) * taK * taK * taK * taK -
                    kLatentHeat * vapourOut_;
@@ -197,7 +204,7 @@ void FuelStick::SubStep(double dt, const StickAir& air, double rainRate) {
   // Bound water: diffusion along the radius; the surface moves towards the isotherm of the air
   // at its own temperature (same vapour pressure), or takes up rain up to kMaxMoisture.
   const double ts = temp_[n - 1];
-  const double hs = std::clamp(air.humidityPct, 0.0, 100.0) / 100.0 * SatVapour(air.temperatureC) / SatVapour(ts);
+  const double hs = vapourHpa / SatVapour(ts);
   const double ms = moist_[n - 1];
   double sDiag = a * kVapourTransfer, target = Isotherm(ts, hs);
   double sFixed = 0;  // a fixed inflow instead of the transfer towards target

@@ -67,7 +67,7 @@ class FuelStick {
   double SurfaceTemperature() const { return temp_[kNodes - 1]; }
 
  private:
-  void SubStep(double seconds, const StickAir& air, double rainRate);
+  void SubStep(double seconds, const StickAir& air, double rainRate, double vapourHpa);
   int size_;
   bool warmed_ = false;      // temperatures are set from the first air they see
   double moist_[kNodes];     // fraction, centre to surface
