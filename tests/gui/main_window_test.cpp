@@ -422,3 +422,37 @@ TEST(MainWindow, ConvertCommandRunsItsDialogModally) {
   EXPECT_EQ(shown, "Convert LCP to GeoTIFF");
   CloseFrame(frame);
 }
+
+TEST(ProjectWindows, BackdropShowsColourOrPictureWhileNoProjectIsOpen) {
+  // Its picture: the colour, or the picture stretched over the whole area.
+  wxImage fill = BackdropBitmap(wxColour(10, 20, 30), wxImage(), wxSize(40, 30)).ConvertToImage();
+  EXPECT_EQ(fill.GetSize(), wxSize(40, 30));
+  EXPECT_EQ(wxColour(fill.GetRed(39, 29), fill.GetGreen(39, 29), fill.GetBlue(39, 29)),
+            wxColour(10, 20, 30));
+  wxImage picture(2, 1);
+  picture.SetRGB(0, 0, 255, 0, 0);
+  picture.SetRGB(1, 0, 0, 0, 255);
+  wxImage stretched = BackdropBitmap(*wxWHITE, picture, wxSize(100, 50)).ConvertToImage();
+  EXPECT_GT(stretched.GetRed(2, 48), 200);
+  EXPECT_GT(stretched.GetBlue(97, 2), 200);
+
+  auto* frame = NewFrameWithTemplate(TempFolder("backdrop") + "/recent");
+  frame->SetClientBackground(wxColour(10, 20, 30), picture);
+  widgets::FlushEvents(3);
+  wxWindow* backdrop = frame->Backdrop();
+  EXPECT_TRUE(backdrop->IsShown());
+  EXPECT_EQ(backdrop->GetRect(), frame->GetClientWindow()->GetRect());
+  // It follows the client area when the frame is resized.
+  frame->SetSize(900, 600);
+  widgets::FlushEvents(3);
+  EXPECT_EQ(backdrop->GetRect(), frame->GetClientWindow()->GetRect());
+
+  wxDocument* doc = frame->DocManager()->CreateDocument(wxEmptyString, wxDOC_NEW);
+  ASSERT_TRUE(doc);
+  for (int i = 0; i < 50 && backdrop->IsShown(); ++i) widgets::FlushEvents(1);
+  EXPECT_FALSE(backdrop->IsShown());
+  frame->DocManager()->CloseDocument(doc, true);
+  for (int i = 0; i < 50 && !backdrop->IsShown(); ++i) widgets::FlushEvents(1);
+  EXPECT_TRUE(backdrop->IsShown());
+  CloseFrame(frame);
+}

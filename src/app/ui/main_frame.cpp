@@ -1,12 +1,15 @@
 #include "app/ui/main_frame.h"
 
 #include <wx/app.h>
+#include <wx/dcclient.h>
 #include <wx/config.h>
 #include <wx/filehistory.h>
 #include <wx/fileconf.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
+
+#include <algorithm>
 
 #include "app/help.h"
 #include "app/ui/about_dialog.h"
@@ -147,7 +150,25 @@ MainFrame::MainFrame(const std::string& recentFilesPath)
   Bind(wxEVT_MENU, &MainFrame::OnRecentFile, this, WxIdFor(cmd::kRecentFile),
        WxIdFor(cmd::kRecentFile) + kRecentFileCount - 1);
   Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
+  backdrop_ = new wxWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE);
+  backdrop_->SetBackgroundStyle(wxBG_STYLE_PAINT);
+  backdropColour_ = GetClientWindow() ? GetClientWindow()->GetBackgroundColour() : *wxLIGHT_GREY;
+  backdrop_->Bind(wxEVT_PAINT, [this](wxPaintEvent&) {
+    wxPaintDC dc(backdrop_);
+    wxSize size = backdrop_->GetClientSize();
+    if (!backdropCache_.IsOk() || backdropCache_.GetSize() != size)
+      backdropCache_ = BackdropBitmap(backdropColour_, backdropPicture_, size);
+    dc.DrawBitmap(backdropCache_, 0, 0);
+  });
+  // With the backdrop the frame has two children, so it no longer sizes its client area
+  // by itself.
+  Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
+    if (wxWindow* client = GetClientWindow()) client->SetSize(GetClientSize());
+    PlaceBackdrop();
+    e.Skip();
+  });
   Bind(wxEVT_IDLE, [this](wxIdleEvent& e) {
+    PlaceBackdrop();
     UpdateStatusPanes();
     e.Skip();
   });
@@ -330,10 +351,36 @@ FramePlacement MainFrame::CurrentPlacement() const {
   return p;
 }
 
-void MainFrame::SetClientBackground(const wxColour& colour) {
-  if (wxWindow* client = GetClientWindow()) {
-    client->SetBackgroundColour(colour);
-    client->Refresh();
+wxBitmap BackdropBitmap(const wxColour& colour, const wxImage& picture, const wxSize& size) {
+  int w = std::max(size.GetWidth(), 1), h = std::max(size.GetHeight(), 1);
+  if (picture.IsOk()) return wxBitmap(picture.Scale(w, h, wxIMAGE_QUALITY_HIGH));
+  wxImage fill(w, h);
+  fill.SetRGB(wxRect(0, 0, w, h), colour.Red(), colour.Green(), colour.Blue());
+  return wxBitmap(fill);
+}
+
+void MainFrame::SetClientBackground(const wxColour& colour, const wxImage& picture) {
+  backdropColour_ = colour;
+  backdropPicture_ = picture;
+  backdropCache_ = wxBitmap();
+  if (wxWindow* client = GetClientWindow()) client->SetBackgroundColour(colour);
+  backdrop_->Refresh();
+}
+
+void MainFrame::PlaceBackdrop() {
+  // The tabbed client area of this toolkit cannot paint a picture of its own, so a window
+  // of the same size stands over it while no project window is open.
+  wxWindow* client = GetClientWindow();
+  if (!client) return;
+  bool show = GetActiveChild() == nullptr;
+  if (backdrop_->GetRect() != client->GetRect()) {
+    backdrop_->SetSize(client->GetRect());
+    backdropCache_ = wxBitmap();
+    backdrop_->Refresh();
+  }
+  if (show != backdrop_->IsShown()) {
+    backdrop_->Show(show);
+    if (show) backdrop_->Raise();
   }
 }
 

@@ -3,6 +3,7 @@
 // window per open project. It owns the commands that make sense without a project.
 #include <wx/docmdi.h>
 #include <wx/docview.h>
+#include <wx/image.h>
 #include <wx/weakref.h>
 
 #include <functional>
@@ -33,6 +34,9 @@ class PyrvaneDocManager : public wxDocManager {
   int newCount_ = 0;
   MainFrame* frame_ = nullptr;
 };
+
+// The backdrop's picture at a size: the picture stretched over it, or the colour.
+wxBitmap BackdropBitmap(const wxColour& colour, const wxImage& picture, const wxSize& size);
 
 // Where the recent-file list is kept between sessions.
 std::string DefaultRecentFilesPath();
@@ -86,8 +90,10 @@ class MainFrame : public wxDocMDIParentFrame {
     placementRecorder_ = std::move(recorder);
   }
 
-  // Colour behind the project windows.
-  void SetClientBackground(const wxColour& colour);
+  // What shows behind the project windows while none is open: the picture stretched over
+  // the whole area when there is one, else the colour.
+  void SetClientBackground(const wxColour& colour, const wxImage& picture = wxImage());
+  wxWindow* Backdrop() const { return backdrop_; }
 
   bool SaveRecentFiles() const;
   wxToolBar* Toolbar() const { return toolbar_; }
@@ -101,6 +107,7 @@ class MainFrame : public wxDocMDIParentFrame {
   void OnRecentFile(wxCommandEvent& e);
   void OnClose(wxCloseEvent& e);
   void ShowAbout();
+  void PlaceBackdrop();
 
   PyrvaneDocManager* manager_ = nullptr;
   std::string recentFilesPath_;
@@ -112,6 +119,10 @@ class MainFrame : public wxDocMDIParentFrame {
   std::function<void(wxDocument*)> shaderReload_;
   wxToolBar* toolbar_ = nullptr;
   wxWindow* shaderBar_ = nullptr;
+  wxWindow* backdrop_ = nullptr;
+  wxColour backdropColour_;
+  wxImage backdropPicture_;
+  wxBitmap backdropCache_;
   wxWeakRef<wxDocument> activeDocument_;
   std::string helpBase_;
   StatusTexts shown_;

@@ -1,5 +1,7 @@
 #include "app/ui/startup.h"
 
+#include <algorithm>
+
 #include <wx/app.h>
 #include <wx/dialog.h>
 #include <wx/stopwatch.h>
@@ -91,7 +93,15 @@ bool ApplicationShell::FinishStart(const StartupOptions& options,
                      CLASSINFO(ProjectWindowView));
   frame->SetHelpBase(app.helpBase);
   COLORREF c = app.backgroundColor;
-  frame->SetClientBackground(wxColour(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+  wxImage picture;
+  if (app.useBackgroundImage && !app.backgroundImage.IsEmpty()) {
+    const platform::Image& source = app.backgroundImage;
+    std::vector<std::uint8_t> rgba = source.ToRgbaBytes();
+    picture.Create(source.Width(), source.Height());
+    for (std::size_t i = 0; i < static_cast<std::size_t>(source.Width()) * source.Height(); ++i)
+      std::copy_n(&rgba[i * 4], 3, picture.GetData() + i * 3);
+  }
+  frame->SetClientBackground(wxColour(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF), picture);
   frame->RestorePlacement(FromStoredPlacement(app.placement));
   frame->SetPlacementRecorder(
       [](const FramePlacement& p) { GetApp().placement = ToStoredPlacement(p); });
