@@ -267,8 +267,16 @@ bool CZipArchive::ExtractFile(std::uint16_t index, const std::string& folder, bo
   int result = 0;
   try {
     dir.fd = OpenTargetFolder(folder, parts, parts.size() - 1, dest);
-    // Written under a temporary name and renamed when complete: a failed extraction leaves
-    // neither a partial file nor a damaged previous one, and no link is ever followed.
+    // A new name is created exclusively, so no link is followed and nothing is replaced; a
+    // name that exists is written under a temporary name and renamed when complete. Either
+    // way a failed extraction leaves neither a partial file nor a damaged previous one.
+    const std::string& leaf = parts.back();
+    out = ::openat(dir.fd, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (out >= 0) {
+      temp = leaf;
+    } else if (errno != EEXIST) {
+      ZipThrowErrno(dest);
+    }
     // Unpredictable enough for a name made with O_EXCL; seeded once per thread.
     thread_local std::mt19937 names{std::random_device{}()};
     for (int attempt = 0; attempt < 100 && out < 0; ++attempt) {
@@ -310,7 +318,7 @@ bool CZipArchive::ExtractFile(std::uint16_t index, const std::string& folder, bo
         ZipThrowErrno(dest);
       }
       out = -1;
-      if (::renameat(dir.fd, temp.c_str(), dir.fd, parts.back().c_str()) != 0) ZipThrowErrno(dest);
+      if (temp != leaf && ::renameat(dir.fd, temp.c_str(), dir.fd, leaf.c_str()) != 0) ZipThrowErrno(dest);
       temp.clear();
     } else {
       discard();
