@@ -261,35 +261,24 @@ void CZipArchive::SetEntryAttributes(CZipFileHeader& header, std::uint32_t attr)
 
 // ---- adding ---------------------------------------------------------------------------
 
+// The three short forms always add with the default smartness, whatever they are given.
 bool CZipArchive::AddNewFile(const std::string& filePath, const std::string& nameInZip, int level, int,
                              std::uint32_t bufferSize) {
   if (nameInZip.empty()) return false;
-  CZipNewEntryRequest r;
-  r.m_szFilePath = filePath;
-  r.m_szFileNameInZip = nameInZip;
-  r.m_iComprLevel = level;
-  r.m_nBufSize = bufferSize;
+  CZipNewEntryRequest r{filePath, nameInZip, false, level, zipsmSafeSmart, -1, bufferSize, nullptr};
   return AddNewFileEx(r);
 }
 
 bool CZipArchive::AddNewFileFromPath(const std::string& filePath, int level, bool fullPath, int,
                                      std::uint32_t bufferSize) {
-  CZipNewEntryRequest r;
-  r.m_szFilePath = filePath;
-  r.m_bFullPath = fullPath;
-  r.m_iComprLevel = level;
-  r.m_nBufSize = bufferSize;
+  CZipNewEntryRequest r{filePath, {}, fullPath, level, zipsmSafeSmart, -1, bufferSize, nullptr};
   return AddNewFileEx(r);
 }
 
 bool CZipArchive::AddNewFileFromMemory(CZipAbstractFile* source, const std::string& nameInZip, int level, int,
                                        std::uint32_t bufferSize) {
   if (!source) return false;
-  CZipNewEntryRequest r;
-  r.m_szFileNameInZip = nameInZip;
-  r.m_iComprLevel = level;
-  r.m_nBufSize = bufferSize;
-  r.m_pFile = source;
+  CZipNewEntryRequest r{{}, nameInZip, true, level, zipsmSafeSmart, -1, bufferSize, source};
   return AddNewFileEx(r);
 }
 
