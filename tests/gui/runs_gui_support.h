@@ -5,10 +5,12 @@
 #include <wx/app.h>
 #include <wx/dialog.h>
 #include <wx/evtloop.h>
+#include <wx/timer.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/folders.h"
@@ -42,6 +44,33 @@ inline wxDialog* FindDialog(const std::string& title) {
     if (d && d->IsShown() && d->GetTitle().utf8_string() == title) return d;
   }
   return nullptr;
+}
+
+// What is on screen, for failure messages.
+inline std::string ShownTitles() {
+  std::string s;
+  for (wxWindow* w : wxTopLevelWindows)
+    if (w->IsShown()) s += " [" + w->GetLabel().utf8_string() + (dynamic_cast<wxDialog*>(w) && static_cast<wxDialog*>(w)->IsModal() ? " modal]" : "]");
+  return s;
+}
+
+// Runs the script once a dialog with this title is shown modally, from that dialog's own
+// event loop: a timer looks for it, so no loop is nested under another (bounded: 30 s).
+inline void WhenShown(const std::string& title, std::function<void(wxDialog*)> script) {
+  auto* timer = new wxTimer;
+  auto ticks = std::make_shared<int>(0);
+  timer->Bind(wxEVT_TIMER, [timer, ticks, title, script](wxTimerEvent&) {
+    wxDialog* d = FindDialog(title);
+    const bool found = d && d->IsModal();
+    if (!found && ++*ticks < 3000) return;
+    timer->Stop();
+    wxTheApp->CallAfter([timer] { delete timer; });
+    if (found)
+      script(d);
+    else
+      ADD_FAILURE() << "never shown: " << title << ShownTitles();
+  });
+  timer->Start(10);
 }
 
 struct Project {

@@ -18,6 +18,7 @@
 #include <cmath>
 #include <ctime>
 
+#include "app/application.h"
 #include "engines/pyrvane.h"
 #include "platform/dialogs.h"
 #include "platform/messages.h"
@@ -268,6 +269,7 @@ void CRunInputsPage::Build() {
   });
   for (wxButton* b : {fmsButton, fmdButton, wxsButton, directionButton, speedButton})
     b->Bind(wxEVT_BUTTON, [this, b](wxCommandEvent&) { DropMenu(b); });
+  Bind(wxEVT_HELP, [](wxHelpEvent&) { GetApp().ShowHelpTopic(50); });
 }
 
 wxMenu* CRunInputsPage::BuildMenu(int buttonId) {
@@ -566,7 +568,7 @@ void CRunInputsPage::OnOpenFms() {
 
 void CRunInputsPage::OnEditFms() {
   CEditorDialog editor(this);
-  editor.kind = kEditFms;
+  editor.kind = runs::kEditFms;
   editor.path = fmsFile;
   editor.ShowModal();
   if (!editor.path.empty() && editor.verdict) {
@@ -593,7 +595,7 @@ void CRunInputsPage::OnCreateFmsFromLandscape() {
     }
   }
   CEditorDialog editor(this);
-  editor.kind = kEditFms;
+  editor.kind = runs::kEditFms;
   editor.text = text;
   editor.modified = true;
   editor.ShowModal();
@@ -626,7 +628,7 @@ void CRunInputsPage::OnOpenFmd() {
 
 void CRunInputsPage::OnEditFmd() {
   CEditorDialog editor(this);
-  editor.kind = kEditFmd;
+  editor.kind = runs::kEditFmd;
   editor.path = fmdFile;
   editor.ShowModal();
   if (!editor.path.empty()) {

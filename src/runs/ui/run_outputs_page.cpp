@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 
+#include "app/application.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
 #include "platform/services.h"
@@ -55,6 +56,7 @@ long LeadingInteger(const wxString& text) { return std::strtol(text.utf8_string(
 CRunOutputsPage::CRunOutputsPage(wxWindow* parent, CRunSheet* s, CRun* r)
     : wxPanel(parent, 138), run(r), sheet(s) {
   machineProcessors = processors = platform::ProcessorCount();
+  Bind(wxEVT_HELP, [](wxHelpEvent&) { GetApp().ShowHelpTopic(51); });
 }
 
 void CRunOutputsPage::Build() {
