@@ -566,11 +566,18 @@ void CRunInputsPage::OnOpenFms() {
   RefreshControls();
 }
 
-void CRunInputsPage::OnEditFms() {
+void CRunInputsPage::OnEditFms() { EditFms(fmsFile, {}); }
+
+void CRunInputsPage::EditFms(const std::string& path, const std::string& generated) {
   CEditorDialog editor(this);
   editor.kind = runs::kEditFms;
-  editor.path = fmsFile;
+  editor.path = path;
+  if (path.empty()) {
+    editor.text = generated;
+    editor.modified = true;  // closing without saving asks first
+  }
   editor.ShowModal();
+  // Only a checked, valid file on disk is taken.
   if (!editor.path.empty() && editor.verdict) {
     fmsFile = editor.path;
     MarkChanged();
@@ -594,16 +601,7 @@ void CRunInputsPage::OnCreateFmsFromLandscape() {
         text += platform::FormatC("%d %d %d %d %d %d\n", model, m[0], m[1], m[2], m[3], m[4]);
     }
   }
-  CEditorDialog editor(this);
-  editor.kind = runs::kEditFms;
-  editor.text = text;
-  editor.modified = true;
-  editor.ShowModal();
-  if (!editor.path.empty() && editor.verdict) {
-    fmsFile = editor.path;
-    MarkChanged();
-    RefreshControls();
-  }
+  EditFms({}, text);
 }
 
 void CRunInputsPage::OnOpenFmd() {
@@ -638,26 +636,17 @@ void CRunInputsPage::OnEditFmd() {
   }
 }
 
-void CRunInputsPage::OnOpenDirectionGrid() {
-  Exchange();
-  platform::FileDialogOptions options;
-  options.filter = "Ascii Grid Files (*.asc)|*.asc|GeoTiff Files (*.tif)|*.tif;*.tiff|All Files (*.*)|*.*||";
-  auto chosen = platform::CurrentDialogs().ChooseOpenFile(options);
-  if (chosen && CheckGridExtent(*chosen)) {
-    directionFile = *chosen;
-    MarkChanged();
-    SetWindControls();
-  }
-  RefreshControls();
-}
+void CRunInputsPage::OnOpenDirectionGrid() { OpenWindGrid(directionFile); }
 
-void CRunInputsPage::OnOpenSpeedGrid() {
+void CRunInputsPage::OnOpenSpeedGrid() { OpenWindGrid(speedFile); }
+
+void CRunInputsPage::OpenWindGrid(std::string& file) {
   Exchange();
   platform::FileDialogOptions options;
   options.filter = "Ascii Grid Files (*.asc)|*.asc|GeoTiff Files (*.tif)|*.tif;*.tiff|All Files (*.*)|*.*||";
   auto chosen = platform::CurrentDialogs().ChooseOpenFile(options);
   if (chosen && CheckGridExtent(*chosen)) {
-    speedFile = *chosen;
+    file = *chosen;
     MarkChanged();
     SetWindControls();
   }

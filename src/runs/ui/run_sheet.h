@@ -120,6 +120,9 @@ class CRunInputsPage : public wxPanel {
   void RefreshControls();
   void ShowFiles();
   void DropMenu(wxButton* button);
+  void OpenWindGrid(std::string& file);
+  // The editor on an FMS file, or on generated text when the path is empty.
+  void EditFms(const std::string& path, const std::string& generated);
   bool loading_ = false;
 };
 
