@@ -7,6 +7,8 @@
 
 #include "platform/dialogs.h"
 #include "platform/messages.h"
+#include <wx/datectrl.h>
+
 #include "runs/ui/editor_dialog.h"
 #include "runs/ui/run_sheet.h"
 #include "runs_gui_support.h"
@@ -139,6 +141,44 @@ TEST(OptionsPage, DegreesAndProcessorsOutsideTheirRangesAreRefused) {
   }
   // The processor count alone never makes outputs stale.
   EXPECT_EQ(sheet->outputsChanged, 0);
+  sheet->Destroy();
+  widgets::FlushEvents(2);
+}
+
+TEST(InputsPageActions, ConditioningPeriodKeepsWithinTheStream) {
+  runs_gui::Project p;
+  platform::ScopedRecordingMessages messages;
+  std::string wxs = "RAWS_ELEVATION: 2100\nRAWS_UNITS: English\nRAWS: 12\n";
+  for (int h = 6; h < 18; ++h) wxs += "2011 6 5 " + std::to_string(h * 100) + " 70 30 0.00 5 90 0\n";
+  p.run->area->surfaceFuelsValid = p.run->area->groundFuelsValid = true;
+  p.run->inputs.noConditioning = false;
+  p.run->inputs.useWeatherStream = true;
+  p.run->inputs.weatherStreamFile = p.Write("s.wxs", wxs);
+  struct Case {
+    platform::OleDateTime start, expected;
+  } cases[] = {
+      {platform::OleDateTime(2011, 6, 5, 2, 30, 0), platform::OleDateTime(2011, 6, 5, 6, 0, 0)},
+      {platform::OleDateTime(2011, 6, 4, 2, 30, 0), platform::OleDateTime(2011, 6, 4, 2, 30, 0)},
+  };
+  for (const Case& c : cases) {
+    p.run->inputs.conditioningStart = c.start;
+    p.run->inputs.conditioningEnd = platform::OleDateTime(2011, 6, 5, 20, 15, 0);
+    auto* sheet = new CRunSheet(nullptr, p.run);
+    CRunInputsPage* page = sheet->inputsPage;
+    EXPECT_EQ(page->conditioningStart, c.expected) << c.start.Format();
+    // The end on the last record's day comes back to its hour.
+    EXPECT_EQ(page->conditioningEnd, platform::OleDateTime(2011, 6, 5, 17, 0, 0));
+    EXPECT_TRUE(page->startDay->IsEnabled());
+    sheet->Destroy();
+  }
+  // Without a valid stream the period falls back to day 0 and the pickers are off.
+  p.run->inputs.weatherStreamFile = p.Write("bad.wxs", "nothing");
+  p.run->inputs.fuelMoistureFile = p.Write("a.fms", "0 6 7 8 60 90\n");
+  p.run->outputs.crownFireMethod = 1;
+  auto* sheet = new CRunSheet(nullptr, p.run);
+  EXPECT_EQ(sheet->inputsPage->conditioningStart.GetYear(), 1899);
+  EXPECT_FALSE(sheet->inputsPage->startDay->IsEnabled());
+  EXPECT_EQ(sheet->StatusText(0), "Weather Stream file invalid or empty");
   sheet->Destroy();
   widgets::FlushEvents(2);
 }
