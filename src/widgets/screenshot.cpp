@@ -7,6 +7,9 @@
 
 #include <algorithm>
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
 namespace widgets {
 
 void FlushEvents(int rounds) {
@@ -22,14 +25,32 @@ void FlushEvents(int rounds) {
 
 namespace {
 
+// Reads the screen straight from the X server: a wx screen DC can hand back pixels of a
+// window that stood at the same place before.
 wxImage Grab(wxWindow* window) {
   wxRect r = window->GetScreenRect();
-  wxScreenDC screen;
-  wxBitmap bmp(r.width, r.height, 24);
-  wxMemoryDC mem(bmp);
-  mem.Blit(0, 0, r.width, r.height, &screen, r.x, r.y);
-  mem.SelectObject(wxNullBitmap);
-  return bmp.ConvertToImage();
+  Display* dpy = wxGetX11Display();
+  if (!dpy || r.width <= 0 || r.height <= 0) return wxImage();
+  XSync(dpy, False);
+  XWindowAttributes root_attr;
+  Window root = DefaultRootWindow(dpy);
+  XGetWindowAttributes(dpy, root, &root_attr);
+  wxRect screen(0, 0, root_attr.width, root_attr.height);
+  r.Intersect(screen);
+  if (r.IsEmpty()) return wxImage();
+  XImage* xi = XGetImage(dpy, root, r.x, r.y, r.width, r.height, AllPlanes, ZPixmap);
+  if (!xi) return wxImage();
+  wxImage img(r.width, r.height, false);
+  unsigned char* out = img.GetData();
+  for (int y = 0; y < r.height; ++y)
+    for (int x = 0; x < r.width; ++x) {
+      unsigned long p = XGetPixel(xi, x, y);
+      *out++ = static_cast<unsigned char>((p & xi->red_mask) >> __builtin_ctzl(xi->red_mask));
+      *out++ = static_cast<unsigned char>((p & xi->green_mask) >> __builtin_ctzl(xi->green_mask));
+      *out++ = static_cast<unsigned char>((p & xi->blue_mask) >> __builtin_ctzl(xi->blue_mask));
+    }
+  XDestroyImage(xi);
+  return img;
 }
 
 bool SameImage(const wxImage& a, const wxImage& b) {

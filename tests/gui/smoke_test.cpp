@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
+#include <wx/filefn.h>
 #include <wx/image.h>
+
+#include <wx/frame.h>
+#include <wx/panel.h>
 
 #include "app/ui/main_frame.h"
 #include "widgets/screenshot.h"
@@ -20,8 +24,26 @@ TEST(GuiSmoke, MainFrameShowsAndScreenshotIsSaved) {
       varied = shot.GetRed(x, y) != r0 || shot.GetGreen(x, y) != g0 || shot.GetBlue(x, y) != b0;
   EXPECT_TRUE(varied);
   std::string out = std::string(PV_BINARY_DIR) + "/screenshots";
-  wxMkdir(out);
+  if (!wxDirExists(out)) wxMkdir(out);
   EXPECT_TRUE(shot.SaveFile(out + "/smoke.png", wxBITMAP_TYPE_PNG));
   frame->Destroy();
   widgets::FlushEvents(2);
+}
+
+// A window shown where another one stood must be captured with its own pixels.
+TEST(GuiSmoke, CaptureShowsTheCurrentWindowNotAnEarlierOne) {
+  for (const wxColour& colour : {*wxRED, *wxGREEN}) {
+    auto* frame = new wxFrame(nullptr, wxID_ANY, "capture", wxPoint(50, 50), wxSize(200, 150));
+    auto* panel = new wxPanel(frame);
+    panel->SetBackgroundColour(colour);
+    frame->Show();
+    wxImage shot = widgets::CaptureWindow(panel);
+    ASSERT_TRUE(shot.IsOk());
+    const int x = shot.GetWidth() / 2, y = shot.GetHeight() / 2;
+    EXPECT_EQ(shot.GetRed(x, y), colour.Red());
+    EXPECT_EQ(shot.GetGreen(x, y), colour.Green());
+    EXPECT_EQ(shot.GetBlue(x, y), colour.Blue());
+    frame->Destroy();
+    widgets::FlushEvents(2);
+  }
 }
