@@ -1,23 +1,26 @@
 #pragma once
 // Command ids of the project's map and landscape commands, and their enable and check
 // rules as plain functions of the project and the map's pointer mode.
+#include "app/command_rules.h"
+
 class CPVN4Doc;
 
 namespace views {
 
 namespace cmd {
+// The toolbar's map tools, as the main window knows them.
+constexpr int kZoomIn = app::cmd::kZoomInStep;
+constexpr int kZoomOut = app::cmd::kZoomOutStep;
+constexpr int kViewBack = app::cmd::kStepBack;
+constexpr int kViewForward = app::cmd::kStepForward;
+constexpr int kZoomInMode = app::cmd::kZoomInMode;
+constexpr int kZoomOutMode = app::cmd::kZoomOutMode;
+constexpr int kPanMode = app::cmd::kPanMode;
+constexpr int kIdentifyMode = app::cmd::kIdentifyMode;
+constexpr int kMeasure = app::cmd::kMeasureMode;
 constexpr int kFullView = 32780;
-constexpr int kZoomIn = 32771;
-constexpr int kZoomOut = 32772;
 constexpr int kZoomFactor10 = 32781;  // .. kZoomFactor50 = 32785
 constexpr int kZoomFactor50 = 32785;
-constexpr int kViewBack = 32980;
-constexpr int kViewForward = 32981;
-constexpr int kZoomInMode = 32858;
-constexpr int kZoomOutMode = 32859;
-constexpr int kPanMode = 32860;
-constexpr int kIdentifyMode = 32861;
-constexpr int kMeasure = 33036;
 // Map context menus
 constexpr int kNewAnalysisArea = 32777;
 constexpr int kCreateNewAnalysisArea = 32786;

@@ -31,6 +31,7 @@ class MapViewTest : public ::testing::Test {
     sizer->Add(view_, 1, wxEXPAND);
     frame_->SetSizer(sizer);
     frame_->Show();
+    frame_->Raise();  // above windows other tests may have left open
     frame_->Layout();
     widgets::FlushEvents();
     view_->SetMenuChooser([this](int menu, wxMenu&, wxPoint at) {

@@ -37,6 +37,7 @@ TEST(ProjectWindow, MainWindowToolsDriveTheActiveMapAndStatusShowsItsCell) {
   CMapView* map = CreateMapPane(split, doc);
   split->SplitVertically(tree, map, 260);
   window->Show();
+  window->Raise();
   widgets::FlushEvents();
   CPVN4Doc* active = &doc;
   BindMapTools(*main, [&] { return active; });

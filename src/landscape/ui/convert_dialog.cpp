@@ -8,12 +8,25 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <optional>
+
 #include "landscape/convert.h"
 #include "platform/dialogs.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
 
 namespace landscape::ui {
+
+namespace {
+std::optional<std::string> AskFile(bool save, const char* title, const char* filter, const char* ext) {
+  platform::FileDialogOptions o;
+  o.title = title;
+  o.filter = filter;
+  o.defaultExt = ext;
+  o.overwritePrompt = save;
+  return save ? platform::CurrentDialogs().ChooseSaveFile(o) : platform::CurrentDialogs().ChooseOpenFile(o);
+}
+}  // namespace
 
 CConvertLCPtoGeoTiffDlg::CConvertLCPtoGeoTiffDlg(wxWindow* parent, platform::ProgressSink* progress)
     : wxDialog(parent, wxID_ANY, "Convert LCP to GeoTIFF"), progress_(progress) {
@@ -55,11 +68,7 @@ void CConvertLCPtoGeoTiffDlg::ShowFields() {
 }
 
 void CConvertLCPtoGeoTiffDlg::OnSourceLcp() {
-  platform::FileDialogOptions o;
-  o.title = "Select Source LCP file";
-  o.filter = "Legacy LCP files (*.lcp)|*.lcp||";
-  o.defaultExt = "lcp";
-  const auto path = platform::CurrentDialogs().ChooseOpenFile(o);
+  const auto path = AskFile(false, "Select Source LCP file", "Legacy LCP files (*.lcp)|*.lcp||", "lcp");
   if (!path) return;
   CloseSource();
   sourcePath_.clear();
@@ -84,11 +93,8 @@ void CConvertLCPtoGeoTiffDlg::OnSourceLcp() {
 }
 
 void CConvertLCPtoGeoTiffDlg::OnSourceProjection() {
-  platform::FileDialogOptions o;
-  o.title = "Select Source Projection file";
-  o.filter = "ESRI Projection Files (*.prj)|*.prj||";
-  o.defaultExt = "prj";
-  const auto path = platform::CurrentDialogs().ChooseOpenFile(o);
+  const auto path =
+      AskFile(false, "Select Source Projection file", "ESRI Projection Files (*.prj)|*.prj||", "prj");
   if (!path) return;
   projectionText_.clear();
   hasProjection_ = false;
@@ -115,12 +121,7 @@ void CConvertLCPtoGeoTiffDlg::OnSourceProjection() {
 }
 
 void CConvertLCPtoGeoTiffDlg::OnDestination() {
-  platform::FileDialogOptions o;
-  o.title = "Select Destination GeoTIFF file";
-  o.filter = "GeoTIFF files (*.tif)|*.tif||";
-  o.defaultExt = "tif";
-  o.overwritePrompt = true;
-  const auto path = platform::CurrentDialogs().ChooseSaveFile(o);
+  const auto path = AskFile(true, "Select Destination GeoTIFF file", "GeoTIFF files (*.tif)|*.tif||", "tif");
   if (!path) return;
   destinationPath_ = platform::WithDefaultExtension(*path, "tif");
   ShowFields();
