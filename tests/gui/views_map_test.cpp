@@ -217,6 +217,36 @@ TEST_F(MapViewTest, ScrollWheelAccumulatesSmallDeltas) {
   EXPECT_GT(view_->Geometry().scrollY, y);
 }
 
+TEST_F(MapViewTest, ScrollBarsMoveTheMapOnReleaseOnly) {
+  Open();
+  for (int i = 0; i < 8; ++i) view_->DoCommand(cmd::kZoomIn);
+  view_->ScrollTo(0, 0);
+  const std::size_t records = doc_.viewHistory.size();
+  auto send = [this](wxEventType type, int pos, int orientation) {
+    wxScrollWinEvent e(type, pos, orientation);
+    e.SetEventObject(view_);
+    view_->ProcessWindowEvent(e);
+  };
+  // Dragging the thumb moves nothing; releasing it scrolls there and records one view.
+  send(wxEVT_SCROLLWIN_THUMBTRACK, 120, wxHORIZONTAL);
+  EXPECT_EQ(view_->Geometry().scrollX, 0);
+  send(wxEVT_SCROLLWIN_THUMBRELEASE, 120, wxHORIZONTAL);
+  EXPECT_EQ(view_->Geometry().scrollX, 120);
+  EXPECT_EQ(doc_.viewHistory.size(), records + 1);
+  // A page down moves a client height; the top and bottom stay inside the extent.
+  send(wxEVT_SCROLLWIN_PAGEDOWN, 0, wxVERTICAL);
+  EXPECT_EQ(view_->Geometry().scrollY, view_->GetClientSize().y);
+  send(wxEVT_SCROLLWIN_BOTTOM, 0, wxVERTICAL);
+  EXPECT_EQ(view_->Geometry().scrollY, view_->Geometry().totalHeight - view_->GetClientSize().y);
+  send(wxEVT_SCROLLWIN_LINEUP, 0, wxHORIZONTAL);
+  send(wxEVT_SCROLLWIN_TOP, 0, wxHORIZONTAL);
+  EXPECT_EQ(view_->Geometry().scrollX, 0);
+  EXPECT_EQ(doc_.viewHistory.size(), records + 5);
+  // The image follows the scrolled position.
+  const MapPoint p = view_->ClientToMap(0, 0);
+  EXPECT_DOUBLE_EQ(p.x, doc_.currentArea->west);
+}
+
 TEST_F(MapViewTest, IdentifyBandMakesANewAnalysisArea) {
   Open();
   platform::ScopedRecordingMessages messages;
