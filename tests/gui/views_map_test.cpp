@@ -274,6 +274,44 @@ TEST_F(MapViewTest, IdentifyBandMakesANewAnalysisArea) {
   EXPECT_TRUE(messages.Texts().empty());
 }
 
+TEST_F(MapViewTest, RightPressAndShapeModes) {
+  Open();
+  // Identify: the press point is kept and menu 144 opens there; its Full View is the map's.
+  view_->DoCommand(cmd::kZoomIn);
+  menuAnswer_ = cmd::kFullView;
+  view_->RightDown({77, 66});
+  EXPECT_EQ(menus_, std::vector<int>{144});
+  EXPECT_EQ(view_->IdentifyPoint(), wxPoint(77, 66));
+  EXPECT_EQ(view_->Geometry().scrollX, 0);
+  EXPECT_EQ(doc_.viewHistory.size(), 3u);
+
+  // Polygons: a right press closes the ring only from three points on.
+  view_->SetPointerMode(6);
+  for (wxPoint p : {wxPoint(10, 10), wxPoint(60, 10)}) view_->LeftDown(p);
+  view_->RightDown({60, 60});
+  EXPECT_EQ(doc_.shapeInProgress.size(), 2u);
+  view_->LeftDown({60, 60});
+  view_->RightDown({60, 60});
+  ASSERT_EQ(doc_.shapes.size(), 1u);
+  ASSERT_EQ(doc_.shapes[0].size(), 4u);
+  EXPECT_DOUBLE_EQ(doc_.shapes[0].back().x, doc_.shapes[0].front().x);
+  EXPECT_DOUBLE_EQ(doc_.shapes[0].back().y, doc_.shapes[0].front().y);
+  EXPECT_FALSE(doc_.shapesSaved);
+  // Points finish at once; lines on a double-click from two points.
+  view_->SetPointerMode(4);
+  view_->LeftDown({30, 30});
+  EXPECT_EQ(doc_.shapes.size(), 2u);
+  view_->SetPointerMode(5);
+  view_->LeftDown({30, 30});
+  view_->LeftDoubleClick({30, 30});
+  EXPECT_EQ(doc_.shapes.size(), 2u);
+  view_->LeftDown({90, 30});
+  view_->LeftDoubleClick({90, 30});
+  EXPECT_EQ(doc_.shapes.size(), 3u);
+  EXPECT_TRUE(doc_.shapeInProgress.empty());
+  EXPECT_EQ(menus_.size(), 1u);  // no menu in the shape modes
+}
+
 TEST_F(MapViewTest, AreaTrackerMovesAndCreatesOrCancels) {
   Open();
   platform::ScopedRecordingMessages messages;
