@@ -239,6 +239,19 @@ TEST(RunSheetWindow, LaunchMakesThemesWithLegendsLogAndASecondLaunchIsUpToDate) 
   sheet->OnLaunch();
   EXPECT_EQ(messages.Texts(), std::vector<std::string>{"All outputs up to date."});
   EXPECT_EQ(p.run->runLogs.size(), 1u);
+
+  // A new choice makes the outputs stale: the next launch replaces them, no duplicates.
+  Click(sheet->outputsPage->FindWindow(1043));  // Heat / Unit Area
+  EXPECT_EQ(sheet->StatusText(2), "Existing outputs out of date");
+  LaunchWith(sheet, [&](wxDialog* progress) {
+    ASSERT_TRUE(PumpUntil([&] { return CancelOf(progress)->GetLabel() == "Ok"; }));
+    Press(CancelOf(progress));
+  });
+  std::vector<std::string> names;
+  for (const auto& t : p.run->outputThemes) names.push_back(t->name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Flame Length", "Rate of Spread", "Heat/Unit Area"}));
+  EXPECT_EQ(p.run->outputLegends.size(), 3u);
+  EXPECT_EQ(sheet->StatusText(2), "Existing outputs up to date");
   sheet->Destroy();
   widgets::FlushEvents(2);
 }
