@@ -33,7 +33,7 @@ TEST(EditorWindow, AsksBeforeClosingWithUnsavedChangesEscIncluded) {
   runs_gui::Project p;
   platform::ScopedRecordingMessages messages;
   platform::ScopedScriptedDialogs dialogs;
-  const std::string path = p.Write("a.fms", "1 6 7 8 60 90\n");
+  const std::string path = p.Write("a.fms", "1 6 7 8 60 90\r\n");  // written on Windows
   auto* editor = new CEditorDialog(nullptr);
   editor->kind = runs::kEditFms;
   editor->path = path;

@@ -26,6 +26,15 @@ std::string Upper(std::string s) {
   return s;
 }
 
+// Files written on Windows end their lines with CR LF; the editor works in LF lines.
+std::string WithoutCarriageReturns(std::string text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+  return out;
+}
+
 int HelpTopicOf(int kind) {
   switch (kind) {
     case kEditFms: return 10;
@@ -134,7 +143,7 @@ void CEditorDialog::Prepare() {
       platform::Tell(platform::FormatC("Unable to open file %s", path.c_str()));
       loaded.clear();
     }
-    text = loaded;
+    text = WithoutCarriageReturns(loaded);
     SetControlText(text);
   }
   SetTitleForPath();
@@ -237,7 +246,7 @@ void CEditorDialog::OpenFile() {
     return;
   }
   path = *chosen;
-  text = loaded;
+  text = WithoutCarriageReturns(loaded);
   SetControlText(text);
   SetTitleForPath();
   modified = false;
