@@ -94,9 +94,11 @@ CRun* CopyRun(CPVN4Doc& doc, const CRun& source) {
   return added;
 }
 
-bool DeleteRun(CPVN4Doc& doc, CRun* run, const std::string& itemText) {
+bool DeleteRun(CPVN4Doc& doc, CRun* run, const std::string& itemText,
+               const BeforeRunDeleted& before) {
   if (!run || !run->area) return false;
   if (!platform::AskYesNo(platform::FormatC("Delete Run '%s'?", itemText.c_str()))) return false;
+  if (before) before(*run);
   run->area->DeleteRun(run);
   doc.UpdateAllViews();
   doc.RefreshLegendAndPointWindows();
@@ -104,12 +106,16 @@ bool DeleteRun(CPVN4Doc& doc, CRun* run, const std::string& itemText) {
   return true;
 }
 
-bool DeleteAllRuns(CPVN4Doc& doc, CPyrvane2WorkArea* area) {
+bool DeleteAllRuns(CPVN4Doc& doc, CPyrvane2WorkArea* area, const BeforeRunDeleted& before) {
   if (!area || area->runs.empty()) return false;
   if (!platform::AskYesNo(
           platform::FormatC("Delete all Runs for Analysis Area: '%s'?", area->name.c_str())))
     return false;
-  while (!area->runs.empty()) area->DeleteRun(area->runs.front().get());
+  while (!area->runs.empty()) {
+    CRun* run = area->runs.front().get();
+    if (before) before(*run);
+    area->DeleteRun(run);
+  }
   doc.UpdateAllViews();
   doc.RefreshLegendAndPointWindows();
   doc.SetModifiedFlag();

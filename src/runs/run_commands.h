@@ -3,6 +3,7 @@
 // default resolution of a new run. They work on the document's public state; the window
 // layer asks for the run's properties and keeps the project tree in step through the
 // document's views.
+#include <functional>
 #include <string>
 
 class CPVN4Doc;
@@ -25,11 +26,15 @@ CRun* NewRun(CPVN4Doc& doc);
 // "Copy of <name>", appended to the current area. Null without an area.
 CRun* CopyRun(CPVN4Doc& doc, const CRun& source);
 
+// Called for each run about to be deleted (the window layer drops its tree item).
+using BeforeRunDeleted = std::function<void(CRun&)>;
+
 // Asks "Delete Run '<item text>'?" and on Yes deletes the run from its area.
-bool DeleteRun(CPVN4Doc& doc, CRun* run, const std::string& itemText);
+bool DeleteRun(CPVN4Doc& doc, CRun* run, const std::string& itemText,
+               const BeforeRunDeleted& before = {});
 
 // Asks once and deletes every run of the area; false (no question) when it has none.
-bool DeleteAllRuns(CPVN4Doc& doc, CPyrvane2WorkArea* area);
+bool DeleteAllRuns(CPVN4Doc& doc, CPyrvane2WorkArea* area, const BeforeRunDeleted& before = {});
 
 // Saves a log or table through the save-file dialog; false when cancelled or not written.
 bool SaveRunLogAs(const RunLogFile& log);

@@ -1,14 +1,17 @@
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/frame.h>
 
 #include "platform/messages.h"
 #include "platform/services.h"
 #include "runs/ui/run_commands_ui.h"
+#include "views/ui/project_tree.h"
 #include "runs/ui/run_sheet.h"
 #include "runs_gui_support.h"
 #include "widgets/screenshot.h"
 
 using namespace runs::ui;
+using namespace views::ui;
 
 TEST(RunTreeCommands, ApplyOnlyToTheirItemKind) {
   runs_gui::Project p;
@@ -43,5 +46,53 @@ TEST(RunTreeCommands, ApplyOnlyToTheirItemKind) {
   messages.Script({platform::Answer::Yes});
   EXPECT_TRUE(RunTreeCommand(nullptr, kCmdDeleteAllRuns, p.doc, folder));
   EXPECT_TRUE(p.doc.currentArea->runs.empty());
+  widgets::FlushEvents(2);
+}
+
+namespace {
+
+// The labels of the run items under the area's Runs folder of the tree.
+std::vector<std::string> RunLabels(CPVN4View& tree, CPyrvane2WorkArea* area) {
+  std::vector<std::string> labels;
+  std::function<void(wxTreeItemId)> walk = [&](wxTreeItemId parent) {
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId c = tree.GetFirstChild(parent, cookie); c.IsOk(); c = tree.GetNextChild(parent, cookie)) {
+      CTreeItem* data = tree.Data(c);
+      if (data && data->type == kTreeRun) labels.push_back(tree.GetItemText(c).utf8_string());
+      else walk(c);
+    }
+  };
+  walk(tree.FindAreaItem(area));
+  return labels;
+}
+
+}  // namespace
+
+TEST(RunTreeCommands, TheTreeFollowsNewCopiedAndDeletedRuns) {
+  runs_gui::Project p;
+  platform::ScopedRecordingMessages messages;
+  auto* frame = new wxFrame(nullptr, wxID_ANY, "tree");
+  auto* tree = new CPVN4View(frame, p.doc);
+  tree->OnInitialUpdate();
+  CPyrvane2WorkArea* area = p.doc.currentArea;
+  EXPECT_EQ(RunLabels(*tree, area), std::vector<std::string>{"New Run"});
+
+  p.run->name = "Ridge";
+  runs_gui::WhenShown("Run : Copy of Ridge", [](wxDialog* sheet) {
+    wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
+    sheet->GetEventHandler()->ProcessEvent(ok);
+  });
+  const RunTreeSelection ridge{kTreeRun, "Ridge", p.run, area, nullptr, tree};
+  ASSERT_TRUE(RunTreeCommand(nullptr, kCmdCopyRun, p.doc, ridge));
+  EXPECT_EQ(RunLabels(*tree, area), (std::vector<std::string>{"Ridge", "Copy of Ridge"}));
+
+  messages.Script({platform::Answer::Yes});
+  ASSERT_TRUE(RunTreeCommand(nullptr, kCmdDeleteRun, p.doc, ridge));
+  EXPECT_EQ(RunLabels(*tree, area), std::vector<std::string>{"Copy of Ridge"});
+
+  messages.Script({platform::Answer::Yes});
+  ASSERT_TRUE(RunTreeCommand(nullptr, kCmdDeleteAllRuns, p.doc, {kTreeRunsFolder, "Runs", nullptr, area, nullptr, tree}));
+  EXPECT_TRUE(RunLabels(*tree, area).empty());
+  frame->Destroy();
   widgets::FlushEvents(2);
 }

@@ -4,6 +4,7 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/combobox.h>
+#include <wx/frame.h>
 #include <wx/radiobut.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -16,6 +17,7 @@
 #include "runs/ui/run_sheet.h"
 #include "runs_gui_support.h"
 #include "themes/theme.h"
+#include "views/ui/project_tree.h"
 #include "widgets/screenshot.h"
 #include "widgets/up_dialog.h"
 
@@ -205,6 +207,9 @@ CRunSheet* ReadySheet(runs_gui::Project& p) {
 TEST(RunSheetWindow, LaunchMakesThemesWithLegendsLogAndASecondLaunchIsUpToDate) {
   runs_gui::Project p;
   platform::ScopedRecordingMessages messages;
+  auto* frame = new wxFrame(nullptr, wxID_ANY, "tree");
+  auto* tree = new views::ui::CPVN4View(frame, p.doc);
+  tree->OnInitialUpdate();
   CRunSheet* sheet = ReadySheet(p);
   ASSERT_TRUE(sheet->launchButton->IsEnabled());
   std::string finalText;
@@ -253,6 +258,7 @@ TEST(RunSheetWindow, LaunchMakesThemesWithLegendsLogAndASecondLaunchIsUpToDate) 
   EXPECT_EQ(p.run->outputLegends.size(), 3u);
   EXPECT_EQ(sheet->StatusText(2), "Existing outputs up to date");
   sheet->Destroy();
+  frame->Destroy();
   widgets::FlushEvents(2);
 }
 

@@ -1,5 +1,6 @@
 #include "runs/ui/run_commands_ui.h"
 
+#include <wx/treectrl.h>
 #include <wx/utils.h>
 
 #include "app/ui/main_frame.h"
@@ -17,6 +18,11 @@ CRun* NewRunCommand(wxWindow* parent, CPVN4Doc& doc) {
 }
 
 bool RunTreeCommand(wxWindow* parent, int command, CPVN4Doc& doc, const RunTreeSelection& item) {
+  // The run's tree item goes before the run, so no item outlives the run it stands for.
+  auto dropItem = [tree = item.tree](CRun& run) {
+    if (tree && run.treeItem) tree->Delete(wxTreeItemId(run.treeItem));
+    run.treeItem = nullptr;
+  };
   switch (command) {
     case kCmdRunProperties:
       if (item.type != 7 || !item.run) return false;
@@ -25,7 +31,7 @@ bool RunTreeCommand(wxWindow* parent, int command, CPVN4Doc& doc, const RunTreeS
     case kCmdDeleteRun: {
       if (item.type != 7 || !item.run) return false;
       wxBusyCursor wait;
-      return runs::DeleteRun(doc, item.run, item.text);
+      return runs::DeleteRun(doc, item.run, item.text, dropItem);
     }
     case kCmdCopyRun: {
       if (item.type != 7 || !item.run) return false;
@@ -36,7 +42,7 @@ bool RunTreeCommand(wxWindow* parent, int command, CPVN4Doc& doc, const RunTreeS
     case kCmdDeleteAllRuns: {
       if (item.type != 6 || !item.area) return false;
       wxBusyCursor wait;
-      return runs::DeleteAllRuns(doc, item.area);
+      return runs::DeleteAllRuns(doc, item.area, dropItem);
     }
     case kCmdSaveRunLogAs:
       if (item.type != 19 || !item.log) return false;

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+class wxTreeCtrl;
 class wxWindow;
 class CPVN4Doc;
 class CPyrvane2WorkArea;
@@ -30,6 +31,7 @@ struct RunTreeSelection {
   CRun* run = nullptr;
   CPyrvane2WorkArea* area = nullptr;
   const RunLogFile* log = nullptr;
+  wxTreeCtrl* tree = nullptr;  // its run items go with their runs
 };
 
 // "New Pyrvane/MTT/TOM Run": a new run of the current area, then its sheet.
