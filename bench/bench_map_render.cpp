@@ -12,59 +12,24 @@
 #include <string>
 #include <vector>
 
-#include "platform/folders.h"
-#include "project/document.h"
-#include "themes/theme.h"
+#include "map_fixture.h"
 
 namespace {
 
 constexpr int kWidth = 1920, kHeight = 1080;
-const int kFuels[] = {1, 2, 5, 8, 10, 91, 98, 101, 102, 122, 142, 165, 183, 186, 188};
+using bench_map::Elevation;
+using bench_map::Fuel;
+using bench_map::Grid;
+using bench_map::Side;
 
-int Side() { return std::getenv("PYRVANE_BENCH_FULL") ? 4000 : 1000; }
 std::string Folder() { return "/tmp/pv_bench_map_" + std::to_string(Side()); }
 
-float Fuel(int r, int c) { return static_cast<float>(kFuels[(r / 37 + c / 53) % 15]); }
-float Elevation(int r, int c) { return static_cast<float>(1500 + ((r * 7 + c * 3) % 900)); }
-float Aspect(int r, int c) { return static_cast<float>((r * 13 + c) % 360); }
-
-template <class F>
-std::vector<float> Grid(F f) {
-  const int n = Side();
-  std::vector<float> cells(static_cast<std::size_t>(n) * n);
-  for (int r = 0; r < n; ++r)
-    for (int c = 0; c < n; ++c) cells[static_cast<std::size_t>(r) * n + c] = f(r, c);
-  return cells;
-}
-
-// The document: aspect and fuel-model layers of a landscape of 30 m cells, the fuel layer
-// shown through a unique-values legend, shading on.
+// The fuel layer is shown through a legend built from its cells.
 CPVN4Doc& Document() {
   static std::unique_ptr<CPVN4Doc> doc = [] {
-    std::system(("mkdir -p " + Folder()).c_str());
-    platform::SetWorkingFolder(Folder());
-    auto d = std::make_unique<CPVN4Doc>();
-    const int n = Side();
-    CHeaderData& h = d->landscape.header;
-    h.rows = h.columns = n;
-    h.cellWidth = h.cellHeight = 30;
-    h.west = 500000;
-    h.north = 4900000;
-    h.east = h.west + 30.0 * n;
-    h.south = h.north - 30.0 * n;
-    const std::pair<int, std::vector<float>> layers[] = {{2, Grid(Aspect)}, {3, Grid(Fuel)}};
-    for (const auto& [type, cells] : layers) {
-      auto t = std::make_unique<CTheme>();
-      t->CreateFromFloats("layer", h.south, h.west, 30, 30, n, n, -9999, cells.data(), 0, type);
-      d->landscape.layers[static_cast<std::size_t>(type)] = t.get();
-      d->gridThemes.push_back(std::move(t));
-    }
-    d->landscape.loaded = true;
-    d->CreateWorkArea(h.north, h.east, h.south, h.west, "Entire Landscape (Default)");
-    d->ShowFuelModelLayer();
+    auto d = bench_map::MakeDocument(Folder());
     auto& slot = d->currentArea->legends[1];
     slot = d->currentArea->CreateLegendData(d->visibleTheme, nullptr);
-    d->reliefShading = 1;
     return d;
   }();
   return *doc;
@@ -82,7 +47,7 @@ void WriteGdalInputs() {
   GDALDataset* ds = gtiff->Create((Folder() + "/grids.tif").c_str(), n, n, 2, GDT_Int16, nullptr);
   double gt[6] = {h.west, 30, 0, h.north, 0, -30};
   ds->SetGeoTransform(gt);
-  std::vector<float> fuel = Grid(Fuel), elevation = Grid(Elevation);
+  std::vector<float> fuel = Grid(&Fuel), elevation = Grid(&Elevation);
   CPLErr e1 = ds->GetRasterBand(1)->RasterIO(GF_Write, 0, 0, n, n, fuel.data(), n, n, GDT_Float32, 0, 0);
   CPLErr e2 = ds->GetRasterBand(2)->RasterIO(GF_Write, 0, 0, n, n, elevation.data(), n, n, GDT_Float32, 0, 0);
   if (e1 != CE_None || e2 != CE_None) std::fprintf(stderr, "cannot write the GDAL inputs\n");
