@@ -181,6 +181,19 @@ std::string StatusOf(wxDialog* d) {
   return static_cast<wxStaticText*>(d->FindWindow(widgets::kUPDialogStatusId))->GetLabel().utf8_string();
 }
 
+// Every status text that reaches the progress dialog, however fast they follow each other.
+class StatusRecorder : public wxEventFilter {
+ public:
+  StatusRecorder() { wxEvtHandler::AddFilter(this); }
+  ~StatusRecorder() override { wxEvtHandler::RemoveFilter(this); }
+  int FilterEvent(wxEvent& event) override {
+    auto* e = dynamic_cast<wxThreadEvent*>(&event);
+    if (e && e->GetId() == widgets::UPDM_SETTEXT) texts.push_back(e->GetString().utf8_string());
+    return Event_Skip;
+  }
+  std::vector<std::string> texts;
+};
+
 wxButton* CancelOf(wxDialog* d) { return static_cast<wxButton*>(d->FindWindow(wxID_CANCEL)); }
 
 void Press(wxButton* b) {
@@ -213,13 +226,19 @@ TEST(RunSheetWindow, LaunchMakesThemesWithLegendsLogAndASecondLaunchIsUpToDate) 
   CRunSheet* sheet = ReadySheet(p);
   ASSERT_TRUE(sheet->launchButton->IsEnabled());
   std::string finalText;
+  StatusRecorder statuses;
   LaunchWith(sheet, [&](wxDialog* progress) {
     ASSERT_TRUE(PumpUntil([&] { return CancelOf(progress)->GetLabel() == "Ok"; }));
     finalText = StatusOf(progress);
     Press(CancelOf(progress));
   });
   EXPECT_EQ(finalText.rfind("Execution complete. Run time: ", 0), 0u) << finalText;
-  ASSERT_EQ(p.run->outputThemes.size(), 2u);
+  ASSERT_FALSE(statuses.texts.empty());
+  EXPECT_EQ(statuses.texts.front(), "Initializing..");
+  for (const std::string& t : statuses.texts)  // only the run's own texts, no failure
+    EXPECT_TRUE(t == "Initializing.." || t == "Loading inputs..." || t == "Fire Behavior..." ||
+                t == "Fuel Conditioning..." || t == "Running Gustforge...") << t;
+  ASSERT_EQ(p.run->outputThemes.size(), 2u) << ::testing::PrintToString(messages.Texts());
   EXPECT_EQ(p.run->outputThemes[0]->name, "Flame Length");
   EXPECT_EQ(p.run->outputThemes[1]->name, "Rate of Spread");
   EXPECT_EQ(p.run->outputLegends.size(), 2u);
