@@ -71,9 +71,8 @@ std::vector<std::string> RunLabels(CPVN4View& tree, CPyrvane2WorkArea* area) {
 TEST(RunTreeCommands, TheTreeFollowsNewCopiedAndDeletedRuns) {
   runs_gui::Project p;
   platform::ScopedRecordingMessages messages;
-  auto* frame = new wxFrame(nullptr, wxID_ANY, "tree");
-  auto* tree = new CPVN4View(frame, p.doc);
-  tree->OnInitialUpdate();
+  runs_gui::TreeWindow window(p.doc);
+  CPVN4View* tree = window.tree;
   CPyrvane2WorkArea* area = p.doc.currentArea;
   EXPECT_EQ(RunLabels(*tree, area), std::vector<std::string>{"New Run"});
 
@@ -93,6 +92,5 @@ TEST(RunTreeCommands, TheTreeFollowsNewCopiedAndDeletedRuns) {
   messages.Script({platform::Answer::Yes});
   ASSERT_TRUE(RunTreeCommand(nullptr, kCmdDeleteAllRuns, p.doc, {kTreeRunsFolder, "Runs", nullptr, area, nullptr, tree}));
   EXPECT_TRUE(RunLabels(*tree, area).empty());
-  frame->Destroy();
   widgets::FlushEvents(2);
 }

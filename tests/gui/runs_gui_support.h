@@ -18,6 +18,9 @@
 #include "project/work_area.h"
 #include "runs/run.h"
 #include "runs/run_commands.h"
+#include "views/ui/project_tree.h"
+
+#include <wx/frame.h>
 
 namespace runs_gui {
 
@@ -95,6 +98,17 @@ struct Project {
     std::ofstream(dir / name, std::ios::binary) << text;
     return (dir / name).string();
   }
+};
+
+// The project tree of a document in a frame of its own, as the project window shows it.
+struct TreeWindow {
+  wxFrame* frame;
+  views::ui::CPVN4View* tree;
+  explicit TreeWindow(CPVN4Doc& doc)
+      : frame(new wxFrame(nullptr, wxID_ANY, "tree")), tree(new views::ui::CPVN4View(frame, doc)) {
+    tree->OnInitialUpdate();
+  }
+  ~TreeWindow() { frame->Destroy(); }
 };
 
 }  // namespace runs_gui

@@ -220,9 +220,8 @@ CRunSheet* ReadySheet(runs_gui::Project& p) {
 TEST(RunSheetWindow, LaunchMakesThemesWithLegendsLogAndASecondLaunchIsUpToDate) {
   runs_gui::Project p;
   platform::ScopedRecordingMessages messages;
-  auto* frame = new wxFrame(nullptr, wxID_ANY, "tree");
-  auto* tree = new views::ui::CPVN4View(frame, p.doc);
-  tree->OnInitialUpdate();
+  runs_gui::TreeWindow window(p.doc);
+  views::ui::CPVN4View* tree = window.tree;
   CRunSheet* sheet = ReadySheet(p);
   ASSERT_TRUE(sheet->launchButton->IsEnabled());
   std::string finalText;
@@ -277,7 +276,6 @@ TEST(RunSheetWindow, LaunchMakesThemesWithLegendsLogAndASecondLaunchIsUpToDate) 
   EXPECT_EQ(p.run->outputLegends.size(), 3u);
   EXPECT_EQ(sheet->StatusText(2), "Existing outputs up to date");
   sheet->Destroy();
-  frame->Destroy();
   widgets::FlushEvents(2);
 }
 
