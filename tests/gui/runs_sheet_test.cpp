@@ -142,6 +142,11 @@ TEST(RunSheetWindow, StatusLineFollowsTheInputsAndLaunchBecomesReady) {
   EXPECT_TRUE(p.run->outputs.flameLength);
   EXPECT_TRUE(p.run->outputs.maxSpotVectors);
   EXPECT_FALSE(p.run->outputs.solarRadiation);
+  // Spread vectors bring the grids they are drawn from.
+  EXPECT_TRUE(p.run->outputs.maxSpreadDirection && p.run->outputs.ellipticalB && p.run->outputs.ellipticalC);
+  // Launch is never usable from the Inputs page, Apply included.
+  sheet->OnApplyNow();
+  EXPECT_FALSE(sheet->launchButton->IsEnabled());
   EXPECT_TRUE(messages.Texts().empty()) << messages.Texts().front();
   sheet->Destroy();
   widgets::FlushEvents(2);
