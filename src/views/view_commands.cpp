@@ -28,7 +28,8 @@ bool IsViewCommandEnabled(int command, const CPVN4Doc& doc) {
     case cmd::kZoomOut: return doc.GetVisibleTheme() != nullptr;
     case cmd::kViewBack: return CanStepBack(doc.viewHistory, doc.historyPosition);
     case cmd::kViewForward: return CanStepForward(doc.viewHistory, doc.historyPosition);
-    case cmd::kMeasure: return doc.IsLandscapeLoaded();
+    case cmd::kMeasure:
+    case cmd::kBeginNewAnalysisArea: return doc.IsLandscapeLoaded();
     case cmd::kOpenLandscape: return !doc.IsLandscapeLoaded();
     case cmd::kEditLandscape:
     case cmd::kSaveLandscape:

@@ -21,6 +21,8 @@ constexpr int kMeasure = app::cmd::kMeasureMode;
 constexpr int kFullView = 32780;
 constexpr int kZoomFactor10 = 32781;  // .. kZoomFactor50 = 32785
 constexpr int kZoomFactor50 = 32785;
+// Analysis Area > New Analysis Area: starts the map's area tracker.
+constexpr int kBeginNewAnalysisArea = 32774;
 // Map context menus
 constexpr int kNewAnalysisArea = 32777;
 constexpr int kCreateNewAnalysisArea = 32786;

@@ -72,8 +72,7 @@ StartupOptions QuickStart(const std::string& name) {
 // A main frame with the project template, as the program builds it.
 MainFrame* NewFrameWithTemplate(const std::string& recent) {
   auto* frame = new MainFrame(recent);
-  AddProjectTemplate(frame->DocManager(), CLASSINFO(EmptyProjectDocument),
-                     CLASSINFO(ProjectWindowView));
+  AddProjectTemplates(frame->DocManager());
   frame->Show();
   return frame;
 }
@@ -312,7 +311,7 @@ TEST(Startup, NoArgumentOpensANewProjectAndTheSplashHasGone) {
   wxImage shot = widgets::CaptureWindow(frame);
   ASSERT_TRUE(shot.IsOk());
   fs::create_directories(fs::path(PV_BINARY_DIR) / "screenshots");
-  EXPECT_TRUE(shot.SaveFile(std::string(PV_BINARY_DIR) + "/screenshots/main_window.png",
+  EXPECT_TRUE(shot.SaveFile(std::string(PV_BINARY_DIR) + "/screenshots/startup_window.png",
                             wxBITMAP_TYPE_PNG));
   for (int i = 0; i < 200 && shell.Splash(); ++i) widgets::FlushEvents(1);
   EXPECT_FALSE(shell.Splash());
@@ -345,7 +344,10 @@ TEST(Startup, UnreadableProjectOnTheCommandLineEndsStartUp) {
   std::string project = options.folders->programFolder + "/broken.pvn";
   std::ofstream(project) << "not a project\n";
   EXPECT_FALSE(shell.Start(options, {project}));
-  EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Error opening " + project});
+  EXPECT_EQ(messages.Texts(),
+            std::vector<std::string>{"Cannot open " + project +
+                                     ": project files cannot be opened yet. Open a landscape "
+                                     "(.lcp or .tif) instead."});
   for (int i = 0; i < 200 && (shell.Frame() || shell.Splash()); ++i) widgets::FlushEvents(1);
   EXPECT_FALSE(shell.Frame());
   EXPECT_FALSE(shell.Splash());

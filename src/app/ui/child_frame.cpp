@@ -41,6 +41,12 @@ CChildFrame::CChildFrame(wxDocument* doc, wxView* view, MainFrame* parent,
   UpdateCaption(false, "");
 }
 
+CChildFrame::~CChildFrame() {
+  // The panes go while what they show is still alive.
+  delete splitter_;
+  splitter_ = nullptr;
+}
+
 void CChildFrame::SetTreeWidth(int width) {
   width = std::max(width, 10);
   int total = GetClientSize().GetWidth();

@@ -3,6 +3,7 @@
 #include <wx/docmdi.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 class wxSplitterWindow;
@@ -21,6 +22,11 @@ class CChildFrame : public wxDocMDIChildFrame {
 
   CChildFrame(wxDocument* doc, wxView* view, MainFrame* parent, const PaneFactory& tree = {},
               const PaneFactory& map = {});
+  ~CChildFrame() override;
+
+  // What the panes work on, kept until they have gone (the frame is destroyed after its
+  // project).
+  void KeepAlive(std::shared_ptr<void> data) { keepAlive_ = std::move(data); }
 
   wxWindow* TreePane() const { return tree_; }
   wxWindow* MapPane() const { return map_; }
@@ -37,6 +43,7 @@ class CChildFrame : public wxDocMDIChildFrame {
   wxWindow* tree_ = nullptr;
   wxWindow* map_ = nullptr;
   bool forwardingContextMenu_ = false;
+  std::shared_ptr<void> keepAlive_;
 };
 
 }  // namespace app::ui

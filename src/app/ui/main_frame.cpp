@@ -15,8 +15,11 @@
 #include "app/ui/about_dialog.h"
 #include "app/ui/tool_icons.h"
 #include "landscape/ui/convert_dialog.h"
+#include "platform/dialogs.h"
 #include "platform/folders.h"
+#include "platform/messages.h"
 #include "platform/paths.h"
+#include "views/view_commands.h"
 
 namespace app::ui {
 
@@ -100,6 +103,29 @@ wxString PyrvaneDocManager::MakeNewDocumentName() {
   return wxString::Format("Pyrvane%d", ++newCount_);
 }
 
+wxDocTemplate* PyrvaneDocManager::SelectDocumentPath(wxDocTemplate** templates, int count,
+                                                     wxString& path, long, bool) {
+  platform::FileDialogOptions o;
+  for (int i = 0; i < count; ++i) {
+    if (!templates[i]->IsVisible()) continue;
+    const std::string patterns = templates[i]->GetFileFilter().utf8_string();
+    o.filter += templates[i]->GetDescription().utf8_string() + " (" + patterns + ")|" + patterns + "|";
+  }
+  o.filter += "All Files (*.*)|*.*||";
+  o.initialPath = GetLastDirectory().utf8_string();
+  const auto chosen = platform::CurrentDialogs().ChooseOpenFile(o);
+  if (!chosen) return nullptr;
+  const wxString chosenPath = wxString::FromUTF8(*chosen);
+  wxDocTemplate* found = FindTemplateForPath(chosenPath);
+  if (!found) {
+    platform::Tell("Cannot open " + *chosen + ": it is neither a project nor a landscape file.");
+    return nullptr;
+  }
+  SetLastDirectory(wxPathOnly(chosenPath));
+  path = chosenPath;
+  return found;
+}
+
 std::string DefaultRecentFilesPath() {
   return platform::Join(platform::ConfigFolder(), "Pyrvane6.recent");
 }
@@ -168,6 +194,7 @@ MainFrame::MainFrame(const std::string& recentFilesPath)
     e.Skip();
   });
   Bind(wxEVT_IDLE, [this](wxIdleEvent& e) {
+    SwitchMenus();
     PlaceBackdrop();
     UpdateStatusPanes();
     e.Skip();
@@ -178,46 +205,78 @@ MainFrame::~MainFrame() {
   // The manager's documents and views go before the frame they live in.
   manager_->Clear(true);
   delete manager_;
+  // The frame deletes the bar it shows; the other one is ours.
+  delete (GetMenuBar() == frameMenus_ ? projectMenus_ : frameMenus_);
 }
 
-void MainFrame::BuildMenus() {
-  wxMenu* file = MakeMenu({{cmd::kNew, "&New\tCtrl+N"},
-                           {cmd::kOpen, "&Open...\tCtrl+O"},
-                           {0, nullptr},
-                           {cmd::kExtractAndOpenArchive, "&Extract and Open Archive..."},
-                           {0, nullptr},
-                           {cmd::kCreateLandscapeFile, "Create Landscape File..."},
-                           {cmd::kConvertLcpToGeoTiff, "Convert LCP to &GeoTIFF"},
-                           {0, nullptr}});
-  // The recent files come here, between two separators.
-  auto* recent = new wxMenu;
-  file->AppendSubMenu(recent, "Recent File");
-  manager_->FileHistoryUseMenu(recent);
-  file->AppendSeparator();
-  file->Append(wxID_EXIT, "E&xit");
+namespace {
 
-  wxMenu* view = MakeMenu({{cmd::kViewToolbar, "&Toolbar", true},
-                           {cmd::kViewStatusBar, "&Status Bar", true},
-                           {cmd::kViewShaderBar, "Shader &Bar", true}});
+wxMenu* FrameViewMenu() {
+  return MakeMenu({{cmd::kViewToolbar, "&Toolbar", true},
+                   {cmd::kViewStatusBar, "&Status Bar", true},
+                   {cmd::kViewShaderBar, "Shader &Bar", true}});
+}
+
+wxMenu* OptionsMenu(wxMenu* first = nullptr) {
   auto* load = MakeMenu({{cmd::kLoadSavedPreferences, "&Saved Preferences"},
                          {cmd::kLoadDefaultPreferences, "&Default Preferences"}});
   auto* prefs = MakeMenu({{cmd::kEditPreferences, "Edit &Preferences"},
                           {0, nullptr},
                           {cmd::kSavePreferencesAs, "&Save As..."}});
   prefs->AppendSubMenu(load, "&Load");
-  wxMenu* options = MakeMenu({{cmd::kColorRamps, "&Color Ramps"},
-                              {cmd::kPredefinedLegends, "Predefined &Legends"}});
+  auto* options = new wxMenu;
+  if (first) options->AppendSubMenu(first, "Pointer &Mode");
+  options->Append(MainFrame::WxIdFor(cmd::kColorRamps), "&Color Ramps");
+  options->Append(MainFrame::WxIdFor(cmd::kPredefinedLegends), "Predefined &Legends");
   options->AppendSubMenu(prefs, "&Preferences");
-  wxMenu* utilities = MakeMenu({{cmd::kWtrWndToWxs, "WTR and WND to WXS"}});
-  wxMenu* help = MakeMenu({{cmd::kAbout, "&About Pyrvane..."}, {0, nullptr}, {cmd::kHelp, "&Help"}});
+  return options;
+}
 
-  auto* bar = new wxMenuBar;
-  bar->Append(file, "&File");
-  bar->Append(view, "&View");
+// File menu, with the recent files between two separators.
+wxMenu* FileMenu(PyrvaneDocManager* manager, bool project) {
+  wxMenu* file = MakeMenu({{cmd::kNew, "&New\tCtrl+N"}, {cmd::kOpen, "&Open...\tCtrl+O"}});
+  if (project) {
+    file->Append(wxID_CLOSE, "&Close");
+    file->Append(MainFrame::WxIdFor(cmd::kSave), "&Save\tCtrl+S");
+  }
+  file->AppendSeparator();
+  file->Append(MainFrame::WxIdFor(cmd::kExtractAndOpenArchive), "&Extract and Open Archive...");
+  file->AppendSeparator();
+  file->Append(MainFrame::WxIdFor(cmd::kCreateLandscapeFile), "Create Landscape File...");
+  file->Append(MainFrame::WxIdFor(cmd::kConvertLcpToGeoTiff), "Convert LCP to &GeoTIFF");
+  file->AppendSeparator();
+  auto* recent = new wxMenu;
+  file->AppendSubMenu(recent, "Recent File");
+  manager->FileHistoryUseMenu(recent);
+  file->AppendSeparator();
+  file->Append(wxID_EXIT, "E&xit");
+  return file;
+}
+
+void AppendTail(wxMenuBar* bar, wxMenu* options) {
   bar->Append(options, "&Options");
-  bar->Append(utilities, "&Utilities");
-  bar->Append(help, "&Help");
-  SetMenuBar(bar);
+  bar->Append(MakeMenu({{cmd::kWtrWndToWxs, "WTR and WND to WXS"}}), "&Utilities");
+  bar->Append(MakeMenu({{cmd::kAbout, "&About Pyrvane..."}, {0, nullptr}, {cmd::kHelp, "&Help"}}),
+              "&Help");
+}
+
+// Every command of a menu (and its submenus), for the enable rules.
+void CollectCommands(wxMenu* menu, std::vector<int>& out) {
+  for (wxMenuItem* item : menu->GetMenuItems()) {
+    if (item->IsSubMenu()) CollectCommands(item->GetSubMenu(), out);
+    else if (!item->IsSeparator()) out.push_back(MainFrame::CommandFor(item->GetId()));
+  }
+}
+
+}  // namespace
+
+void MainFrame::BuildMenus() {
+  frameMenus_ = new wxMenuBar;
+  frameMenus_->Append(FileMenu(manager_, false), "&File");
+  frameMenus_->Append(FrameViewMenu(), "&View");
+  AppendTail(frameMenus_, OptionsMenu());
+  SetMenuBar(frameMenus_);
+  projectMenus_ = MakeProjectMenuBar();
 
   wxAcceleratorEntry keys[] = {
       {wxACCEL_CTRL, 'N', wxID_NEW},
@@ -225,6 +284,66 @@ void MainFrame::BuildMenus() {
       {wxACCEL_CTRL, 'S', wxID_SAVE},
   };
   SetAcceleratorTable(wxAcceleratorTable(3, keys));
+}
+
+wxMenuBar* MainFrame::MakeProjectMenuBar() {
+  namespace v = views::cmd;
+  auto* bar = new wxMenuBar;
+  bar->Append(FileMenu(manager_, true), "&File");
+
+  wxMenu* view = FrameViewMenu();
+  view->AppendSeparator();
+  view->Append(WxIdFor(v::kFullView), "&Full View");
+  view->Append(WxIdFor(v::kZoomIn), "Zoom &In");
+  view->Append(WxIdFor(v::kZoomOut), "Zoom &Out");
+  const char* const factors[] = {"&10%", "&20 %", "&30%", "&40%", "&50%"};
+  auto* factor = new wxMenu;
+  for (int i = 0; i < 5; ++i) factor->AppendCheckItem(WxIdFor(v::kZoomFactor10 + i), factors[i]);
+  view->AppendSubMenu(factor, "Zoom &Factor");
+  view->AppendSeparator();
+  view->Append(WxIdFor(v::kViewBack), "Bac&k");
+  view->Append(WxIdFor(v::kViewForward), "For&ward");
+  bar->Append(view, "&View");
+
+  bar->Append(MakeMenu({{v::kOpenLandscape, "&Open Landscape"},
+                        {v::kEditLandscape, "&Edit Landscape"},
+                        {v::kReloadLandscape, "&Reload Landscape"},
+                        {v::kSaveLandscape, "&Save Landscape"},
+                        {v::kLandscapeProperties, "&Properties"},
+                        {0, nullptr},
+                        {cmd::kCreateLandscapeFile, "Create Landscape File..."},
+                        {cmd::kConvertLcpToGeoTiff, "Convert LCP to &GeoTIFF"}}),
+              "&Landscape");
+  bar->Append(MakeMenu({{v::kBeginNewAnalysisArea, "&New Analysis Area"},
+                        {0, nullptr},
+                        {cmd::kCritiquePdf, "&Critique PDF"},
+                        {cmd::kCritiqueHtml, "Critique &HTML"}}),
+              "&Analysis Area");
+  wxMenu* pointer = MakeMenu({{v::kZoomInMode, "Zoom &In", true},
+                              {v::kZoomOutMode, "Zoom &Out", true},
+                              {v::kPanMode, "&Pan", true},
+                              {v::kIdentifyMode, "I&dentify", true},
+                              {v::kMeasure, "&Measure", true}});
+  AppendTail(bar, OptionsMenu(pointer));
+
+  std::vector<int> commands;
+  for (size_t i = 0; i < bar->GetMenuCount(); ++i) CollectCommands(bar->GetMenu(i), commands);
+  for (int c : commands) WatchCommand(c);
+  return bar;
+}
+
+void MainFrame::SwitchMenus() {
+  // One menu bar per kind of window, as the project's commands need a project.
+  wxMenuBar* wanted = GetActiveChild() ? projectMenus_ : frameMenus_;
+  if (GetMenuBar() != wanted) SetMenuBar(wanted);
+}
+
+void MainFrame::WatchCommand(int command) {
+  // The framework answers for its own items (close, exit, the recent files).
+  int id = WxIdFor(command);
+  if (id == wxID_CLOSE || id == wxID_EXIT || id == wxID_NEW || id == wxID_OPEN) return;
+  if (command >= cmd::kRecentFile && command < cmd::kRecentFile + kRecentFileCount) return;
+  if (watched_.insert(id).second) Bind(wxEVT_UPDATE_UI, &MainFrame::OnUpdateCommand, this, id);
 }
 
 void MainFrame::BuildToolbar() {
@@ -250,7 +369,7 @@ void MainFrame::BuildToolbar() {
                 cmd::kSavePreferencesAs, cmd::kLoadSavedPreferences, cmd::kLoadDefaultPreferences,
                 cmd::kWtrWndToWxs, cmd::kHelp, cmd::kShaderReliefShading, cmd::kShaderApply})
     ids.push_back(c);
-  for (int c : ids) Bind(wxEVT_UPDATE_UI, &MainFrame::OnUpdateCommand, this, WxIdFor(c));
+  for (int c : ids) WatchCommand(c);
 }
 
 void MainFrame::BuildStatusBar() {
@@ -301,8 +420,11 @@ void MainFrame::OnUpdateCommand(wxUpdateUIEvent& e) {
     if (wxDocument* doc = GetActiveChild() ? GetDocumentManager()->GetCurrentDocument() : nullptr)
       activeDocument_ = doc;
   }
-  e.Enable(IsCommandEnabled(command, s));
-  if (e.IsCheckable()) e.Check(IsCommandChecked(command, s));
+  bool enabled = IsCommandEnabled(command, s);
+  bool checked = IsCommandChecked(command, s);
+  if (projectRules_) projectRules_(command, enabled, checked);
+  e.Enable(enabled);
+  if (e.IsCheckable()) e.Check(checked);
 }
 
 StatusTexts MainFrame::UpdateStatusPanes() {

@@ -15,6 +15,8 @@
 #include "app/command_rules.h"
 
 class wxControl;
+class wxMenu;
+class wxMenuBar;
 class wxToolBar;
 
 namespace app::ui {
@@ -27,6 +29,10 @@ class PyrvaneDocManager : public wxDocManager {
   PyrvaneDocManager();
   wxFileHistory* OnCreateFileHistory() override;
   wxString MakeNewDocumentName() override;
+  // File > Open asks through the program's file dialogs; a file no template takes is named
+  // in a message.
+  wxDocTemplate* SelectDocumentPath(wxDocTemplate** templates, int count, wxString& path,
+                                    long flags, bool save = false) override;
   MainFrame* Frame() const { return frame_; }
   void SetFrame(MainFrame* frame) { frame_ = frame; }
 
@@ -65,6 +71,13 @@ class MainFrame : public wxDocMDIParentFrame {
   void SetCommandStateProvider(std::function<CommandState()> provider);
   void SetStatusProvider(std::function<StatusInfo()> provider);
   CommandState CurrentCommandState() const;
+  // The active project's rules refine the frame's for its own commands.
+  using ProjectRules = std::function<void(int command, bool& enabled, bool& checked)>;
+  void SetProjectRules(ProjectRules rules) { projectRules_ = std::move(rules); }
+  // A command's menu item or tool answers to the enable rules.
+  void WatchCommand(int command);
+  // The menu bar shown while a project window is active (the frame's own otherwise).
+  wxMenuBar* ProjectMenuBar() const { return projectMenus_; }
   // Refreshes the six information panes (also done when idle); returns what they show.
   StatusTexts UpdateStatusPanes();
 
@@ -100,6 +113,8 @@ class MainFrame : public wxDocMDIParentFrame {
 
  private:
   void BuildMenus();
+  wxMenuBar* MakeProjectMenuBar();
+  void SwitchMenus();
   void BuildToolbar();
   void BuildStatusBar();
   void LoadRecentFiles();
@@ -113,6 +128,10 @@ class MainFrame : public wxDocMDIParentFrame {
   std::string recentFilesPath_;
   std::map<int, std::function<void()>> handlers_;
   std::set<int> menuBound_;
+  std::set<int> watched_;
+  ProjectRules projectRules_;
+  wxMenuBar* frameMenus_ = nullptr;
+  wxMenuBar* projectMenus_ = nullptr;
   std::function<CommandState()> stateProvider_;
   std::function<StatusInfo()> statusProvider_;
   std::function<void(const FramePlacement&)> placementRecorder_;

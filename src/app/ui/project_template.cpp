@@ -1,36 +1,143 @@
 #include "app/ui/project_template.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "app/ui/child_frame.h"
 #include "app/ui/main_frame.h"
+#include "platform/dialogs.h"
 #include "platform/messages.h"
+#include "project/document.h"
+#include "views/ui/map_view.h"
+#include "views/ui/project_panes.h"
+#include "views/ui/project_tree.h"
 
 namespace app::ui {
 
-wxDocTemplate* AddProjectTemplate(wxDocManager* manager, wxClassInfo* documentClass,
-                                  wxClassInfo* viewClass) {
-  return new wxDocTemplate(manager, "Pyrvane Project Files", "*.pvn", wxEmptyString, "pvn",
-                           "Pyrvane.Document", "Pyrvane Project", documentClass, viewClass);
+namespace {
+
+// Matches extensions whatever their case: files written elsewhere often say ".LCP".
+class ProjectTemplate : public wxDocTemplate {
+ public:
+  using wxDocTemplate::wxDocTemplate;
+  bool FileMatchesTemplate(const wxString& path) override {
+    std::vector<std::string> patterns;
+    wxString filter = GetFileFilter();
+    for (const wxString& p : wxSplit(filter, ';')) patterns.push_back(p.utf8_string());
+    return platform::MatchesPatterns(path.utf8_string(), patterns);
+  }
+};
+
+}  // namespace
+
+void AddProjectTemplates(wxDocManager* manager) {
+  // Same document and view names, so File > New never asks which kind to make.
+  new ProjectTemplate(manager, "Pyrvane Project Files", "*.pvn", wxEmptyString, "pvn",
+                      "Pyrvane.Document", "Pyrvane Project", CLASSINFO(ProjectDocument),
+                      CLASSINFO(ProjectWindowView));
+  new ProjectTemplate(manager, "LCP and GeoTIFF Files", "*.lcp;*.tif", wxEmptyString, "lcp",
+                      "Pyrvane.Document", "Pyrvane Project", CLASSINFO(ProjectDocument),
+                      CLASSINFO(ProjectWindowView));
 }
 
-wxIMPLEMENT_DYNAMIC_CLASS(EmptyProjectDocument, wxDocument);
+bool IsProjectFilePath(const std::string& path) {
+  return platform::MatchesPatterns(path, {"*.pvn"});
+}
+
+wxIMPLEMENT_DYNAMIC_CLASS(ProjectDocument, wxDocument);
 wxIMPLEMENT_DYNAMIC_CLASS(ProjectWindowView, wxView);
 
-bool EmptyProjectDocument::DoOpenDocument(const wxString& path) {
-  platform::Tell("Error opening " + path.utf8_string());
+ProjectDocument::ProjectDocument() : model_(std::make_shared<CPVN4Doc>()) {}
+
+ProjectDocument::~ProjectDocument() {
+  if (GetActiveDocument() == model_.get()) SetActiveDocument(nullptr);
+}
+
+CPVN4Doc* ModelOf(wxDocument* doc) {
+  auto* project = dynamic_cast<ProjectDocument*>(doc);
+  return project ? &project->Model() : nullptr;
+}
+
+bool ProjectDocument::OnNewDocument() {
+  model_->OnNewDocument();
+  if (!wxDocument::OnNewDocument()) return false;
+  model_->title = GetTitle().utf8_string();
+  return true;
+}
+
+bool ProjectDocument::OnOpenDocument(const wxString& wxPath) {
+  const std::string path = wxPath.utf8_string();
+  if (IsProjectFilePath(path)) {
+    platform::Tell("Cannot open " + path +
+                   ": project files cannot be opened yet. Open a landscape (.lcp or .tif) instead.");
+    return false;
+  }
+  // The landscape goes into a new, unnamed project: the project is not the landscape's file,
+  // so Save never writes over it.
+  if (!OnNewDocument()) return false;
+  if (model_->OpenLandscape(path) != 1) {
+    Modify(false);  // nothing to ask about when the failed window closes
+    return false;
+  }
+  return true;
+}
+
+bool ProjectDocument::OnCloseDocument() {
+  model_->OnCloseDocument();
+  return wxDocument::OnCloseDocument();
+}
+
+bool ProjectDocument::IsModified() const { return model_->IsModified(); }
+
+void ProjectDocument::Modify(bool modified) {
+  model_->SetModifiedFlag(modified);
+  wxDocument::Modify(modified);
+}
+
+bool ProjectDocument::OnSaveModified() {
+  if (!IsModified()) return true;
+  switch (platform::AskYesNoCancel("Save changes to " + GetUserReadableName().utf8_string() + "?")) {
+    case platform::Answer::Yes: return Save();
+    case platform::Answer::No: Modify(false); return true;
+    default: return false;
+  }
+}
+
+bool ProjectDocument::DoOpenDocument(const wxString& path) { return OnOpenDocument(path); }
+
+bool ProjectDocument::DoSaveDocument(const wxString& path) {
+  platform::Tell("Cannot save " + path.utf8_string() + ": project files cannot be saved yet.");
   return false;
 }
 
-bool EmptyProjectDocument::DoSaveDocument(const wxString& path) {
-  platform::Tell("Error saving " + path.utf8_string());
-  return false;
-}
+// Keeps the window's caption in step with the landscape the project shows.
+struct ProjectWindowView::CaptionWatch : DocumentObserver {
+  CaptionWatch(ProjectWindowView& view, std::shared_ptr<CPVN4Doc> model)
+      : view(view), model(std::move(model)) {
+    this->model->AddObserver(this);
+  }
+  ~CaptionWatch() override { model->RemoveObserver(this); }
+  void OnUpdate(CPVN4Doc&, int) override { view.UpdateCaption(); }
+  ProjectWindowView& view;
+  std::shared_ptr<CPVN4Doc> model;
+};
+
+ProjectWindowView::ProjectWindowView() = default;
+ProjectWindowView::~ProjectWindowView() = default;
 
 bool ProjectWindowView::OnCreate(wxDocument* doc, long flags) {
   if (!wxView::OnCreate(doc, flags)) return false;
   auto* manager = dynamic_cast<PyrvaneDocManager*>(doc->GetDocumentManager());
-  if (!manager || !manager->Frame()) return false;
-  auto* frame = new CChildFrame(doc, this, manager->Frame());
+  auto* project = dynamic_cast<ProjectDocument*>(doc);
+  if (!manager || !manager->Frame() || !project) return false;
+  std::shared_ptr<CPVN4Doc> model = project->SharedModel();
+  auto* frame = new CChildFrame(
+      doc, this, manager->Frame(),
+      [model](wxWindow* parent) -> wxWindow* { return views::ui::CreateTreePane(parent, *model); },
+      [model](wxWindow* parent) -> wxWindow* { return views::ui::CreateMapPane(parent, *model); });
+  frame->KeepAlive(model);
   SetFrame(frame);
+  watch_ = std::make_unique<CaptionWatch>(*this, model);
   frame->Show();
   return true;
 }
@@ -38,6 +145,7 @@ bool ProjectWindowView::OnCreate(wxDocument* doc, long flags) {
 bool ProjectWindowView::OnClose(bool deleteWindow) {
   if (!wxView::OnClose(deleteWindow)) return false;
   Activate(false);
+  watch_.reset();
   if (deleteWindow && GetFrame()) {
     GetFrame()->Destroy();
     SetFrame(nullptr);
@@ -45,8 +153,13 @@ bool ProjectWindowView::OnClose(bool deleteWindow) {
   return true;
 }
 
-void ProjectWindowView::OnChangeFilename() {
-  if (auto* frame = dynamic_cast<CChildFrame*>(GetFrame())) frame->UpdateCaption(false, "");
+void ProjectWindowView::OnChangeFilename() { UpdateCaption(); }
+
+void ProjectWindowView::UpdateCaption() {
+  auto* frame = dynamic_cast<CChildFrame*>(GetFrame());
+  CPVN4Doc* model = ModelOf(GetDocument());
+  if (!frame || !model) return;
+  frame->UpdateCaption(model->IsLandscapeLoaded(), model->landscape.path);
 }
 
 }  // namespace app::ui

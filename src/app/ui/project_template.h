@@ -1,36 +1,70 @@
 #pragma once
-// The document template of projects and the window that shows one. The project document
-// registers its own classes here; until then an empty project stands in for it.
+// The framework's side of a project: the document that wraps the model's project, the
+// templates that let File > Open, the recent files and the command line reach it, and the
+// view that opens the project's window.
 #include <wx/docview.h>
+
+#include <memory>
+#include <string>
+
+class CPVN4Doc;
 
 namespace app::ui {
 
-// "Pyrvane Project Files (*.pvn)" with the extension "pvn", document name "Pyrvane".
-wxDocTemplate* AddProjectTemplate(wxDocManager* manager, wxClassInfo* documentClass,
-                                  wxClassInfo* viewClass);
+// "Pyrvane Project Files (*.pvn)", then "LCP and GeoTIFF Files (*.lcp;*.tif)": a landscape
+// path opens a new project around that landscape. Both make a ProjectDocument shown by a
+// ProjectWindowView; extensions match whatever their case.
+void AddProjectTemplates(wxDocManager* manager);
 
-// A project with nothing in it: File > New gives one; reading project files is not here.
-class EmptyProjectDocument : public wxDocument {
+// Whether a path names a project file (".pvn", any case).
+bool IsProjectFilePath(const std::string& path);
+
+class ProjectDocument : public wxDocument {
  public:
-  EmptyProjectDocument() = default;
+  ProjectDocument();
+  ~ProjectDocument() override;
+
+  CPVN4Doc& Model() { return *model_; }
+  // Shared with the project's window, whose panes may outlive the document by a moment.
+  std::shared_ptr<CPVN4Doc> SharedModel() const { return model_; }
+
+  bool OnNewDocument() override;
+  // A landscape path: a new, unnamed project with that landscape open in it. A project file
+  // cannot be read yet, which is said.
+  bool OnOpenDocument(const wxString& path) override;
+  bool OnCloseDocument() override;
+  bool IsModified() const override;
+  void Modify(bool modified) override;
+  // Asks through the program's messages, so tests can answer.
+  bool OnSaveModified() override;
 
  protected:
   bool DoOpenDocument(const wxString& path) override;
   bool DoSaveDocument(const wxString& path) override;
 
  private:
-  wxDECLARE_DYNAMIC_CLASS(EmptyProjectDocument);
+  std::shared_ptr<CPVN4Doc> model_;
+  wxDECLARE_DYNAMIC_CLASS(ProjectDocument);
 };
 
-// Opens the project's window (tree and map panes) and closes it with the project.
+// The model project of a framework document; null for none or another kind.
+CPVN4Doc* ModelOf(wxDocument* doc);
+
+// Opens the project's window (tree and map panes, the project's menus) and closes it with
+// the project; the caption follows the landscape the project shows.
 class ProjectWindowView : public wxView {
  public:
+  ProjectWindowView();
+  ~ProjectWindowView() override;
   bool OnCreate(wxDocument* doc, long flags) override;
   void OnDraw(wxDC*) override {}
   bool OnClose(bool deleteWindow) override;
   void OnChangeFilename() override;
+  void UpdateCaption();
 
  private:
+  struct CaptionWatch;
+  std::unique_ptr<CaptionWatch> watch_;
   wxDECLARE_DYNAMIC_CLASS(ProjectWindowView);
 };
 

@@ -8,10 +8,12 @@
 #include <wx/utils.h>
 
 #include "app/ui/gl_probe.h"
-#include "app/ui/project_template.h"
+#include "app/ui/project_window.h"
 #include "platform/folders.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
+#include "platform/ui/wx_image.h"
+#include "platform/ui/wx_platform.h"
 
 namespace app::ui {
 
@@ -32,6 +34,11 @@ bool RecoverFromCommandException() {
   }
   platform::Tell(text);
   return true;
+}
+
+void InstallProgramServices() {
+  platform::ui::InstallWxPlatform();
+  GetApp().imageLoader = platform::ui::LoadImageFile;
 }
 
 void ApplicationShell::ShowSplash(const StartupOptions& options) {
@@ -89,8 +96,7 @@ bool ApplicationShell::FinishStart(const StartupOptions& options,
                            : options.recentFilesPath;
   auto* frame = new MainFrame(recent);
   frame_ = frame;
-  AddProjectTemplate(frame->DocManager(), CLASSINFO(EmptyProjectDocument),
-                     CLASSINFO(ProjectWindowView));
+  InstallProjectWindows(*frame);
   frame->SetHelpBase(app.helpBase);
   COLORREF c = app.backgroundColor;
   wxImage picture;

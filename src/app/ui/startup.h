@@ -28,6 +28,10 @@ struct StartupOptions {
 // Always true ("continue").
 bool RecoverFromCommandException();
 
+// What the program installs before start-up: the toolkit's dialogs, messages and shell, and
+// its image codecs for background pictures.
+void InstallProgramServices();
+
 class ApplicationShell {
  public:
   // The whole start-up; false ends the program (the command line could not be processed).

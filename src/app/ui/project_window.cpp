@@ -1,0 +1,131 @@
+#include "app/ui/project_window.h"
+
+#include <wx/docmdi.h>
+
+#include <memory>
+
+#include "app/ui/main_frame.h"
+#include "app/ui/progress_dialog.h"
+#include "app/ui/project_template.h"
+#include "landscape/ui/landscape_commands.h"
+#include "project/document.h"
+#include "views/ui/map_view.h"
+#include "views/ui/project_panes.h"
+#include "views/ui/shader_bar.h"
+#include "views/view_commands.h"
+
+namespace app::ui {
+
+namespace {
+
+namespace v = views::cmd;
+
+// The project-menu commands whose state the view rules decide.
+bool IsViewRuled(int command) {
+  switch (command) {
+    case v::kFullView:
+    case v::kZoomIn:
+    case v::kZoomOut:
+    case v::kViewBack:
+    case v::kViewForward:
+    case v::kMeasure:
+    case v::kOpenLandscape:
+    case v::kEditLandscape:
+    case v::kReloadLandscape:
+    case v::kSaveLandscape:
+    case v::kLandscapeProperties:
+    case v::kBeginNewAnalysisArea: return true;
+    default: return views::ZoomFactorOf(command) > 0;
+  }
+}
+
+// The progress window appears with the first report, so not before the file has been chosen.
+class LateProgressWindow final : public platform::ProgressSink {
+ public:
+  LateProgressWindow(wxWindow* parent, wxString caption) : parent_(parent), caption_(std::move(caption)) {}
+  void SetText(const std::string& text) override { Window().SetText(text); }
+  void SetRange(long long range) override { Window().SetRange(range); }
+  void SetPosition(long long pos) override { Window().SetPosition(pos); }
+  bool CancelRequested() override { return Window().CancelRequested(); }
+
+ private:
+  ProgressWindowSink& Window() {
+    if (!window_) window_ = std::make_unique<ProgressWindowSink>(parent_, caption_);
+    return *window_;
+  }
+  wxWindow* parent_;
+  wxString caption_;
+  std::unique_ptr<ProgressWindowSink> window_;
+};
+
+}  // namespace
+
+CPVN4Doc* ActiveProject(const MainFrame& frame) {
+  auto* child = dynamic_cast<wxDocMDIChildFrame*>(frame.GetActiveChild());
+  return child ? ModelOf(child->GetDocument()) : nullptr;
+}
+
+void InstallProjectWindows(MainFrame& frame) {
+  AddProjectTemplates(frame.DocManager());
+  MainFrame* f = &frame;
+  auto active = [f] { return ActiveProject(*f); };
+
+  auto* bar = new views::ui::CShaderBar(frame.Toolbar());
+  frame.AttachShaderBar(bar);
+  frame.SetShaderReload([bar](wxDocument* doc) {
+    CPVN4Doc* model = ModelOf(doc);
+    SetActiveDocument(model);
+    bar->SetDocument(model);
+    bar->UpdateData(false);
+  });
+  // A closing project leaves the bar (the model lives on only until its window has gone).
+  frame.Bind(wxEVT_IDLE, [f, bar](wxIdleEvent& e) {
+    if (bar->Document() && ModelOf(f->ActiveDocument()) != bar->Document()) {
+      bar->SetDocument(ModelOf(f->ActiveDocument()));
+      bar->UpdateData(false);
+    }
+    e.Skip();
+  });
+
+  views::ui::BindMapTools(frame, active);
+  frame.SetCommandStateProvider([active] {
+    CommandState s;
+    views::ui::FillCommandState(s, active());
+    return s;
+  });
+  frame.SetStatusProvider([active] { return views::ui::MapStatus(active()); });
+  frame.SetProjectRules([active](int command, bool& enabled, bool& checked) {
+    if (!IsViewRuled(command)) return;
+    const CPVN4Doc* doc = active();
+    enabled = enabled && doc && views::IsViewCommandEnabled(command, *doc);
+    if (views::ZoomFactorOf(command) > 0) checked = doc && views::IsViewCommandChecked(command, *doc, 0);
+  });
+
+  // View menu: the map's own commands.
+  auto onMap = [active](int command) {
+    return [active, command] {
+      if (views::ui::CMapView* map = views::ui::FindMapView(active())) map->DoCommand(command);
+    };
+  };
+  frame.BindCommand(v::kFullView, onMap(v::kFullView));
+  for (int c = v::kZoomFactor10; c <= v::kZoomFactor50; ++c) frame.BindCommand(c, onMap(c));
+  frame.BindCommand(v::kBeginNewAnalysisArea, [active] {
+    if (views::ui::CMapView* map = views::ui::FindMapView(active())) map->BeginAreaTracker();
+  });
+
+  // Landscape menu.
+  frame.BindCommand(v::kOpenLandscape, [active] {
+    if (CPVN4Doc* doc = active()) landscape::ui::OnOpenLandscape(*doc);
+  });
+  frame.BindCommand(v::kReloadLandscape, [active] {
+    if (CPVN4Doc* doc = active()) landscape::ui::OnReloadLandscape(*doc);
+  });
+  frame.BindCommand(v::kSaveLandscape, [f, active] {
+    CPVN4Doc* doc = active();
+    if (!doc) return;
+    LateProgressWindow progress(f, "Saving Landscape");
+    landscape::ui::OnSaveLandscape(*doc, &progress);
+  });
+}
+
+}  // namespace app::ui
