@@ -48,6 +48,9 @@ void SetActiveDocument(CPVN4Doc* doc) { g_activeDocument = doc; }
 CPVN4Doc::CPVN4Doc() = default;
 
 CPVN4Doc::~CPVN4Doc() {
+  const auto observers = observers_;
+  observers_.clear();
+  for (DocumentObserver* o : observers) o->OnDocumentDestroyed(*this);
   if (windows.closeWindows) windows.closeWindows();
   windows = DocumentWindows{};
   FreeContents();

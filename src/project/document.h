@@ -79,6 +79,8 @@ class DocumentObserver {
   // Just before a theme of any kind (or an area) is destroyed, so that windows and other
   // holders drop their references.
   virtual void OnRemoving(CPVN4Doc& doc, const void* object) {}
+  // The document is being destroyed: observers still registered must not touch it again.
+  virtual void OnDocumentDestroyed(CPVN4Doc& doc) {}
 };
 
 // What the window layer attaches: each hook is set while its window exists.

@@ -264,7 +264,15 @@ TEST_F(DocumentTest, DestroyingTheProjectClosesWindowsFirstAndFreesRunOverlaysOn
     doc.AddWindVectorDrawItem(run->windVectors, WindVectorFacts{});
     doc.SetVisibleTheme(output);
     doc.windows.closeWindows = [&] { themesAliveWhenWindowsClosed = !doc.gridThemes.empty() && !doc.areas.empty(); };
+    // A window still registered when the project goes (one waiting to be deleted) is told,
+    // so it never reaches back into the freed document.
+    struct LateWindow : DocumentObserver {
+      int told = 0;
+      void OnDocumentDestroyed(CPVN4Doc&) override { ++told; }
+    } late;
+    doc.AddObserver(&late);
     doc_.reset();
+    EXPECT_EQ(late.told, 1);
   }
   EXPECT_TRUE(themesAliveWhenWindowsClosed);
   EXPECT_EQ(g_deleted, 2);

@@ -103,9 +103,10 @@ CMapView::CMapView(wxWindow* parent, CPVN4Doc& doc)
 
 CMapView::~CMapView() {
   if (measure_) measure_->Destroy();
+  if (FindMapView(&doc_) == this) Registry().erase(&doc_);
+  if (docGone_) return;
   doc_.RemoveObserver(this);
   doc_.windows.redrawMap = nullptr;
-  if (FindMapView(&doc_) == this) Registry().erase(&doc_);
 }
 
 bool CMapView::HasMap() const { return doc_.currentArea && doc_.GetVisibleTheme(); }

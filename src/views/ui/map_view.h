@@ -79,6 +79,7 @@ class CMapView : public wxWindow, public DocumentObserver {
 
   // ---- DocumentObserver ----
   void OnUpdate(CPVN4Doc& doc, int hint) override;
+  void OnDocumentDestroyed(CPVN4Doc&) override { docGone_ = true; }
 
  private:
   bool HasMap() const;
@@ -104,6 +105,7 @@ class CMapView : public wxWindow, public DocumentObserver {
   void OnSetCursor(wxSetCursorEvent& e);
 
   CPVN4Doc& doc_;
+  bool docGone_ = false;  // the window can outlive its document while it waits to be deleted
   ViewGeometry geometry_;
   platform::Image image_;
   wxBitmap bitmap_;

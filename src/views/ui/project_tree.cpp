@@ -149,11 +149,12 @@ CPVN4View::CPVN4View(wxWindow* parent, CPVN4Doc& doc)
 }
 
 CPVN4View::~CPVN4View() {
+  if (FindTreeView(&doc_) == this) Registry().erase(&doc_);
+  if (docGone_) return;
   doc_.RemoveObserver(this);
   doc_.windows.deleteOutputItem = nullptr;
   doc_.windows.deleteRunOutputItems = nullptr;
   doc_.windows.addIdealLandscapeTreeItem = nullptr;
-  if (FindTreeView(&doc_) == this) Registry().erase(&doc_);
 }
 
 CTreeItem* CPVN4View::Data(wxTreeItemId item) const {

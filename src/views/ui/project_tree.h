@@ -84,6 +84,7 @@ class CPVN4View : public wxTreeCtrl, public DocumentObserver {
   // First fill and re-sync.
   void OnInitialUpdate();
   void OnUpdate(CPVN4Doc& doc, int hint) override;
+  void OnDocumentDestroyed(CPVN4Doc&) override { docGone_ = true; }
 
   // ---- insertion ----
   void AddFixedFolders();
@@ -141,6 +142,7 @@ class CPVN4View : public wxTreeCtrl, public DocumentObserver {
   wxTreeItemId ItemOfRun(const CRun& run) const;
 
   CPVN4Doc& doc_;
+  bool docGone_ = false;  // the window can outlive its document while it waits to be deleted
   wxTreeItemId root_, landscape_, auxiliary_, grids_, vectors_, contours_, windVectors_, areas_;
   CTreeItem* context_ = nullptr;
 };
