@@ -130,7 +130,16 @@ class MainRoad : public ::testing::Test {
 };
 
 TEST_F(MainRoad, SampleLandscapeOpensThroughItsCommandIntoMapTreeAndStatusBar) {
-  EXPECT_TRUE(loaderInstalled_);
+  // Background pictures load in the toolkit's formats, not only PNG.
+  ASSERT_TRUE(loaderInstalled_);
+  const std::string bmp = (fs::path(PV_BINARY_DIR) / "test-main-road" / "picture.bmp").string();
+  fs::create_directories(fs::path(bmp).parent_path());
+  wxImage picture(3, 2);
+  picture.SetRGB(2, 1, 10, 200, 30);
+  ASSERT_TRUE(picture.SaveFile(bmp, wxBITMAP_TYPE_BMP));
+  platform::Image loaded;
+  ASSERT_TRUE(GetApp().imageLoader(bmp, loaded));
+  EXPECT_EQ(loaded.Width(), 3);
   MainFrame* frame = Start({});
   ASSERT_TRUE(frame);
   // A new, empty project window with the project's menus.
@@ -286,6 +295,14 @@ TEST_F(MainRoad, LandscapePathsOpenNewProjectWindowsAndProjectFilesSaySo) {
                     ": project files cannot be opened yet. Open a landscape (.lcp or .tif) instead.",
                 "Cannot open /tmp/notes.txt: it is neither a project nor a landscape file."}));
   EXPECT_EQ(frame->DocManager()->GetDocumentsVector().size(), 2u);
+
+  // Saving a project is refused before any file is asked for.
+  messages_->Clear();
+  const size_t asked = dialogs_->Requests().size();
+  Command(frame, cmd::kSave);
+  EXPECT_EQ(messages_->Texts(),
+            std::vector<std::string>{"Cannot save Pyrvane2: project files cannot be saved yet."});
+  EXPECT_EQ(dialogs_->Requests().size(), asked);
 
   // Closing a project asks about its changes through the program's messages; its panes go
   // with its window and the shader bar lets go of it.

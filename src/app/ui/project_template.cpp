@@ -103,12 +103,17 @@ bool ProjectDocument::OnSaveModified() {
   }
 }
 
-bool ProjectDocument::DoOpenDocument(const wxString& path) { return OnOpenDocument(path); }
-
-bool ProjectDocument::DoSaveDocument(const wxString& path) {
-  platform::Tell("Cannot save " + path.utf8_string() + ": project files cannot be saved yet.");
+bool ProjectDocument::Save() {
+  platform::Tell("Cannot save " + GetUserReadableName().utf8_string() +
+                 ": project files cannot be saved yet.");
   return false;
 }
+
+bool ProjectDocument::SaveAs() { return Save(); }
+
+bool ProjectDocument::DoOpenDocument(const wxString& path) { return OnOpenDocument(path); }
+
+bool ProjectDocument::DoSaveDocument(const wxString&) { return Save(); }
 
 // Keeps the window's caption in step with the landscape the project shows.
 struct ProjectWindowView::CaptionWatch : DocumentObserver {

@@ -37,6 +37,9 @@ class ProjectDocument : public wxDocument {
   void Modify(bool modified) override;
   // Asks through the program's messages, so tests can answer.
   bool OnSaveModified() override;
+  // Project files cannot be written yet: said at once, before any file is chosen.
+  bool Save() override;
+  bool SaveAs() override;
 
  protected:
   bool DoOpenDocument(const wxString& path) override;
