@@ -249,8 +249,8 @@ TEST_F(MainRoad, SampleLandscapeOpensThroughItsCommandIntoMapTreeAndStatusBar) {
 }
 
 TEST_F(MainRoad, LandscapePathsOpenNewProjectWindowsAndProjectFilesSaySo) {
-  // From the command line.
-  MainFrame* frame = Start({SampleLcp()});
+  // From the command line, by a path relative to where the program starts.
+  MainFrame* frame = Start({fs::relative(SampleLcp()).string()});
   ASSERT_TRUE(frame);
   CPVN4Doc* first = ActiveProject(*frame);
   ASSERT_TRUE(first);
@@ -260,6 +260,7 @@ TEST_F(MainRoad, LandscapePathsOpenNewProjectWindowsAndProjectFilesSaySo) {
   wxDocument* firstDoc = frame->DocManager()->GetCurrentDocument();
   ASSERT_TRUE(firstDoc);
   EXPECT_EQ(firstDoc->GetFilename(), "Pyrvane1");
+  EXPECT_EQ(fs::path(frame->DocManager()->GetHistoryFile(0).utf8_string()), fs::path(SampleLcp()));
 
   // File > Open on the same landscape, its extension in capitals: a second project window.
   const fs::path upper = fs::path(PV_BINARY_DIR) / "test-main-road" / "SAMPLE.LCP";

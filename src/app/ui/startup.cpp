@@ -4,6 +4,7 @@
 
 #include <wx/app.h>
 #include <wx/dialog.h>
+#include <wx/filename.h>
 #include <wx/stopwatch.h>
 #include <wx/utils.h>
 
@@ -114,10 +115,13 @@ bool ApplicationShell::FinishStart(const StartupOptions& options,
   wxTheApp->SetTopWindow(frame);
 
   // No argument: a new project; a file: that project.
+  // A relative path is taken from where the program was started, and kept whole in the
+  // recent files so that it still opens from anywhere.
+  wxFileName given(wxString::FromUTF8(args.empty() ? std::string() : args.front()));
+  if (!args.empty()) given.MakeAbsolute();
   wxDocument* doc = args.empty()
                         ? frame->DocManager()->CreateDocument(wxEmptyString, wxDOC_NEW)
-                        : frame->DocManager()->CreateDocument(wxString::FromUTF8(args.front()),
-                                                              wxDOC_SILENT);
+                        : frame->DocManager()->CreateDocument(given.GetFullPath(), wxDOC_SILENT);
   if (!doc) {
     HideSplash();
     frame->Destroy();
