@@ -323,4 +323,26 @@ TEST_F(MainRoad, LandscapePathsOpenNewProjectWindowsAndProjectFilesSaySo) {
   EXPECT_EQ(frame->GetMenuBar()->FindMenu("&Landscape"), wxNOT_FOUND);
 }
 
+TEST_F(MainRoad, MapMenuCommandsReachTheMainWindow) {
+  MainFrame* frame = Start({SampleLcp()});
+  ASSERT_TRUE(frame);
+  auto* child = dynamic_cast<CChildFrame*>(frame->GetActiveChild());
+  ASSERT_TRUE(child);
+  auto* map = dynamic_cast<views::ui::CMapView*>(child->MapPane());
+  ASSERT_TRUE(map);
+  int reached = 0;
+  frame->BindCommand(views::cmd::kPointAttributes, [&] { ++reached; });
+  map->SetMenuChooser([](int, wxMenu&, wxPoint) { return views::cmd::kPointAttributes; });
+  map->RightDown({40, 40});  // the identify mode's menu
+  EXPECT_EQ(reached, 1);
+  // The menu's Full View is the map's own.
+  const double full = map->Geometry().scale;
+  Command(frame, views::cmd::kZoomIn);
+  map->SetMenuChooser([](int, wxMenu&, wxPoint) { return views::cmd::kFullView; });
+  ASSERT_GT(map->Geometry().scale, full * 1.05);
+  map->RightDown({40, 40});
+  // Back to the whole area (the scroll bars of the zoomed map may have taken some room).
+  EXPECT_NEAR(map->Geometry().scale, full, full * 0.02);
+}
+
 }  // namespace

@@ -382,12 +382,14 @@ void MainFrame::BuildStatusBar() {
 
 void MainFrame::BindCommand(int command, std::function<void()> handler) {
   handlers_[command] = std::move(handler);
-  int id = WxIdFor(command);
-  if (!menuBound_.insert(id).second) return;
-  Bind(wxEVT_MENU, [this, command](wxCommandEvent&) {
-    auto it = handlers_.find(command);
-    if (it != handlers_.end() && it->second) it->second();
-  }, id);
+  // Windows that send the command by its own number (the map's menus) reach it as well.
+  for (int id : {WxIdFor(command), command}) {
+    if (!menuBound_.insert(id).second) continue;
+    Bind(wxEVT_MENU, [this, command](wxCommandEvent&) {
+      auto it = handlers_.find(command);
+      if (it != handlers_.end() && it->second) it->second();
+    }, id);
+  }
 }
 
 bool MainFrame::HasHandler(int command) const { return handlers_.count(command) != 0; }
