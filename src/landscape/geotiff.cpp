@@ -11,6 +11,7 @@
 #include "landscape/header.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
+#include "themes/band_statistics.h"
 
 namespace landscape {
 
@@ -75,18 +76,6 @@ Dataset OpenReadOnly(const std::string& path) {
 
 namespace {
 
-void BandStatistics(GDALRasterBand* band) {
-  // A band without any valid cell has no statistics; that is not an error worth printing.
-  CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
-  double mn, mx, mean, sd;
-  band->GetStatistics(FALSE, TRUE, &mn, &mx, &mean, &sd);
-  double lo, hi;
-  int buckets = 0;
-  GUIntBig* hist = nullptr;
-  if (band->GetDefaultHistogram(&lo, &hi, &buckets, &hist, TRUE, nullptr, nullptr) == CE_None)
-    VSIFree(hist);
-}
-
 bool WindowFits(GDALRasterBand* source, GDALRasterBand* target, const CellWindow& w) {
   if (!target || WindowColumns(w) <= 0 || WindowRows(w) <= 0) return false;
   if (target->GetXSize() != WindowColumns(w) || target->GetYSize() != WindowRows(w)) return false;
@@ -100,7 +89,7 @@ bool WindowFits(GDALRasterBand* source, GDALRasterBand* target, const CellWindow
 int ComputeRasterStatistics(const std::string& path) {
   Dataset ds = OpenReadOnly(path);
   if (!ds) return -1;
-  for (int b = 1; b <= ds->GetRasterCount(); ++b) BandStatistics(ds->GetRasterBand(b));
+  for (int b = 1; b <= ds->GetRasterCount(); ++b) ComputeBandStatistics(ds->GetRasterBand(b));
   return 1;
 }
 
@@ -122,7 +111,7 @@ int SetLandscapeBandInfo(const std::string& path) {
     if (layer >= kLayerCount) break;
     GDALRasterBand* band = ds->GetRasterBand(b);
     LabelBand(band, layer, lcp ? header.unitCodes[layer] : kGeoTiffUnitCodes[layer]);
-    BandStatistics(band);
+    ComputeBandStatistics(band);
   }
   return 1;
 }

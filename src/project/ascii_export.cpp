@@ -14,6 +14,7 @@
 #include "project/cell_math.h"
 #include "project/document.h"
 #include "project/work_area.h"
+#include "themes/band_statistics.h"
 #include "themes/legend.h"
 #include "themes/theme.h"
 
@@ -126,13 +127,7 @@ bool CPyrvane2WorkArea::ExportAsciiGrid(CTheme* theme, const std::string& path) 
       out->SetMetadataItem("RepresentationType", "THEMATIC");
       out->SetMetadataItem("UnitOfMeasure", units.c_str());
       out->SetNoDataValue(-9999);
-      double mn, mx, mean, sd;
-      out->ComputeStatistics(FALSE, &mn, &mx, &mean, &sd, nullptr, nullptr);
-      double lo, hi;
-      int buckets = 0;
-      GUIntBig* histogram = nullptr;
-      if (out->GetDefaultHistogram(&lo, &hi, &buckets, &histogram, TRUE, nullptr, nullptr) == CE_None)
-        CPLFree(histogram);
+      ComputeBandStatistics(out);
       written = true;
     }
   }

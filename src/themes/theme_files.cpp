@@ -1,4 +1,6 @@
 // Filling themes from files, landscapes and arrays, and writing them out again.
+#include "themes/band_statistics.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -483,14 +485,7 @@ bool CTheme::SaveGeoTiff(const std::string& projectionText, const std::string& p
   // Statistics and the default histogram are kept beside the file.
   std::remove((path + ".aux.xml").c_str());
   if (GDALDataset* check = GDALDataset::FromHandle(GDALOpen(path.c_str(), GA_ReadOnly))) {
-    GDALRasterBand* b = check->GetRasterBand(1);
-    double mn, mx, mean, sd;
-    b->ComputeStatistics(FALSE, &mn, &mx, &mean, &sd, nullptr, nullptr);
-    double lo, hi;
-    int buckets = 0;
-    GUIntBig* histogram = nullptr;
-    if (b->GetDefaultHistogram(&lo, &hi, &buckets, &histogram, TRUE, nullptr, nullptr) == CE_None)
-      CPLFree(histogram);
+    ComputeBandStatistics(check->GetRasterBand(1));
     GDALClose(check);
   }
   CPLErrorReset();
