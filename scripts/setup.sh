@@ -9,7 +9,7 @@ packages=(
   xvfb xauth fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  zip unzip p7zip-full poppler-utils libxml2-utils
+  zip unzip p7zip-full poppler-utils libxml2-utils locales
 )
 missing=()
 for p in "${packages[@]}"; do

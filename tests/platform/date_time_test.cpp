@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/date_time.h"
+#include "support/locales.h"
 
 using platform::OleDateTime;
 
@@ -110,24 +111,13 @@ TEST(OleDateTime, FormatsAndParsesEnglish) {
 
 // The process locale must not change the text: build a German locale when the system can.
 TEST(OleDateTime, EnglishUnderGermanLocale) {
-  namespace fs = std::filesystem;
-  fs::path dir = fs::path(PV_BINARY_DIR) / "test_locales";
-  fs::create_directories(dir);
-  std::string cmd = "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
-  if (!fs::exists(dir / "de_DE.UTF-8") && std::system(cmd.c_str()) != 0 && !fs::exists(dir / "de_DE.UTF-8"))
-    GTEST_SKIP() << "no German locale can be built here";
-  setenv("LOCPATH", dir.c_str(), 1);
   std::string old = std::setlocale(LC_ALL, nullptr);
-  if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) {
-    unsetenv("LOCPATH");
-    GTEST_SKIP() << "German locale not usable";
-  }
+  if (!test_support::UseGermanLocale(LC_ALL)) GTEST_SKIP() << "no German locale can be built here";
   OleDateTime t;
   bool ok = t.ParseDateTime("March 15, 2010 1:05:30 PM");
   std::string text = t.Format();
   std::string fmt = t.Format("%b %m/%d/%y %H:%M");
   std::setlocale(LC_ALL, old.c_str());
-  unsetenv("LOCPATH");
   EXPECT_TRUE(ok);
   EXPECT_EQ(text, "3/15/2010 1:05:30 PM");
   EXPECT_EQ(fmt, "Mar 03/15/10 13:05");
