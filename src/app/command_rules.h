@@ -24,6 +24,8 @@ constexpr int kConvertLcpToGeoTiff = 32952;
 constexpr int kViewToolbar = 59392;
 constexpr int kViewStatusBar = 59393;
 constexpr int kViewShaderBar = 32891;
+// Analysis Area
+constexpr int kNewRun = 32779;
 // Options and Utilities
 constexpr int kColorRamps = 32884;
 constexpr int kPredefinedLegends = 32892;

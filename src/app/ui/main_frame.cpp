@@ -316,6 +316,8 @@ wxMenuBar* MainFrame::MakeProjectMenuBar() {
               "&Landscape");
   bar->Append(MakeMenu({{v::kBeginNewAnalysisArea, "&New Analysis Area"},
                         {0, nullptr},
+                        {cmd::kNewRun, "New Pyrvane/MTT/TOM &Run"},
+                        {0, nullptr},
                         {cmd::kCritiquePdf, "&Critique PDF"},
                         {cmd::kCritiqueHtml, "Critique &HTML"}}),
               "&Analysis Area");

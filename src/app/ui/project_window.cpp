@@ -9,6 +9,8 @@
 #include "app/ui/project_template.h"
 #include "landscape/ui/landscape_commands.h"
 #include "project/document.h"
+#include "runs/run_commands.h"
+#include "runs/ui/run_commands_ui.h"
 #include "views/ui/map_view.h"
 #include "views/ui/project_panes.h"
 #include "views/ui/shader_bar.h"
@@ -19,6 +21,7 @@ namespace app::ui {
 namespace {
 
 namespace v = views::cmd;
+static_assert(cmd::kNewRun == runs::ui::kCmdNewRun);
 
 // The project-menu commands whose state the view rules decide.
 bool IsViewRuled(int command) {
@@ -95,6 +98,11 @@ void InstallProjectWindows(MainFrame& frame) {
   });
   frame.SetStatusProvider([active] { return views::ui::MapStatus(active()); });
   frame.SetProjectRules([active](int command, bool& enabled, bool& checked) {
+    if (command == cmd::kNewRun) {
+      const CPVN4Doc* doc = active();
+      enabled = enabled && doc && runs::CanCreateRun(*doc);
+      return;
+    }
     if (!IsViewRuled(command)) return;
     const CPVN4Doc* doc = active();
     enabled = enabled && doc && views::IsViewCommandEnabled(command, *doc);
@@ -112,6 +120,9 @@ void InstallProjectWindows(MainFrame& frame) {
   frame.BindCommand(v::kBeginNewAnalysisArea, [active] {
     if (views::ui::CMapView* map = views::ui::FindMapView(active())) map->BeginAreaTracker();
   });
+
+  // Analysis Area menu: the runs of the current area.
+  runs::ui::BindRunCommands(frame, active);
 
   // Landscape menu.
   frame.BindCommand(v::kOpenLandscape, [active] {

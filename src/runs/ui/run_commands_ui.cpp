@@ -8,13 +8,25 @@
 #include "runs/run.h"
 #include "runs/run_commands.h"
 #include "runs/ui/run_sheet.h"
+#include "views/ui/project_tree.h"
 
 namespace runs::ui {
 
-CRun* NewRunCommand(wxWindow* parent, CPVN4Doc& doc) {
-  CRun* run = runs::NewRun(doc);
-  if (run) EditRunProperties(parent, *run);
+namespace {
+
+// A new or copied run: its tree item scrolled into sight, then its sheet.
+CRun* ShowAndEdit(wxWindow* parent, CPVN4Doc& doc, CRun* run) {
+  if (!run) return nullptr;
+  if (views::ui::CPVN4View* tree = views::ui::FindTreeView(&doc); tree && run->treeItem)
+    tree->EnsureVisible(wxTreeItemId(run->treeItem));
+  EditRunProperties(parent, *run);
   return run;
+}
+
+}  // namespace
+
+CRun* NewRunCommand(wxWindow* parent, CPVN4Doc& doc) {
+  return ShowAndEdit(parent, doc, runs::NewRun(doc));
 }
 
 bool RunTreeCommand(wxWindow* parent, int command, CPVN4Doc& doc, const RunTreeSelection& item) {
@@ -24,6 +36,9 @@ bool RunTreeCommand(wxWindow* parent, int command, CPVN4Doc& doc, const RunTreeS
     run.treeItem = nullptr;
   };
   switch (command) {
+    case kCmdNewRun:
+      if (item.type != 6) return false;
+      return NewRunCommand(parent, doc) != nullptr;
     case kCmdRunProperties:
       if (item.type != 7 || !item.run) return false;
       EditRunProperties(parent, *item.run);
@@ -35,9 +50,7 @@ bool RunTreeCommand(wxWindow* parent, int command, CPVN4Doc& doc, const RunTreeS
     }
     case kCmdCopyRun: {
       if (item.type != 7 || !item.run) return false;
-      CRun* copy = runs::CopyRun(doc, *item.run);
-      if (copy) EditRunProperties(parent, *copy);
-      return copy != nullptr;
+      return ShowAndEdit(parent, doc, runs::CopyRun(doc, *item.run)) != nullptr;
     }
     case kCmdDeleteAllRuns: {
       if (item.type != 6 || !item.area) return false;

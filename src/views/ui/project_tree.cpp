@@ -2,13 +2,16 @@
 
 #include <wx/dcmemory.h>
 #include <wx/imaglist.h>
+#include <wx/menu.h>
 
 #include <map>
 
 #include "app/command_rules.h"
 #include "app/layer_types.h"
 #include "runs/run.h"
+#include "runs/ui/run_commands_ui.h"
 #include "themes/theme.h"
+#include "views/ui/map_view.h"
 
 namespace views::ui {
 
@@ -116,6 +119,25 @@ wxImageList* StateImages() {
   return list;
 }
 
+struct MenuEntry {
+  int command;  // 0 = separator
+  const char* label;
+};
+
+// The context menus of the run items, by item type.
+std::vector<MenuEntry> RunItemMenu(int type) {
+  using namespace runs::ui;
+  switch (type) {
+    case kTreeRunsFolder:
+      return {{kCmdNewRun, "&New Pyrvane/MTT/TOM Run"}, {0, nullptr}, {kCmdDeleteAllRuns, "&Delete All"}};
+    case kTreeRun:
+      return {{kCmdDeleteRun, "&Delete"}, {0, nullptr}, {kCmdRunProperties, "&Properties"},
+              {kCmdCopyRun, "&Copy..."}};
+    case kTreeRunLog: return {{kCmdSaveRunLogAs, "&Save As..."}, {kCmdOpenRunLog, "&Open"}};
+    default: return {};
+  }
+}
+
 }  // namespace
 
 void SetOverlayFacts(OverlayFacts facts) { Facts() = std::move(facts); }
@@ -146,6 +168,46 @@ CPVN4View::CPVN4View(wxWindow* parent, CPVN4Doc& doc)
   doc_.windows.addIdealLandscapeTreeItem = [this](CRun& run) -> void* {
     return AddIdealLandscapeFolder(run).GetID();
   };
+  chooser_ = [this](wxMenu& menu, wxPoint at) {
+    const int chosen = GetPopupMenuSelectionFromUser(menu, at);
+    return chosen == wxID_NONE ? 0 : app::CommandForMenuId(chosen);
+  };
+  Bind(wxEVT_TREE_ITEM_MENU, [this](wxTreeEvent& e) { ShowContextMenu(e.GetPoint()); });
+}
+
+void CPVN4View::ShowContextMenu(wxPoint clientPoint) {
+  int flags = 0;
+  const wxTreeItemId item = HitTest(clientPoint, flags);
+  CTreeItem* data = Data(item);
+  context_ = data;
+  if (!data) return;
+  const std::vector<MenuEntry> entries = RunItemMenu(data->type);
+  if (entries.empty()) return;
+  SelectItem(item);
+  // The run commands act on the current area: the item's area becomes current, as a click
+  // on it makes it (the re-sync keeps the items).
+  if (data->area && data->area != doc_.currentArea) {
+    doc_.currentArea = data->area;
+    if (const CTheme* shown = doc_.GetVisibleTheme(); shown && shown->layerType > 9)
+      doc_.SetVisibleTheme(doc_.GetThemeByLayerType(3));
+    doc_.UpdateAllViews();
+    if (CMapView* map = FindMapView(&doc_)) map->ZoomToFullExtent();
+  }
+  wxMenu menu;
+  for (const MenuEntry& e : entries) {
+    if (e.command) menu.Append(app::MenuIdFor(e.command), e.label);
+    else menu.AppendSeparator();
+  }
+  const int command = chooser_ ? chooser_(menu, clientPoint) : 0;
+  if (!command) return;
+  runs::ui::RunTreeSelection selection;
+  selection.type = data->type;
+  selection.text = GetItemText(item).utf8_string();
+  selection.run = data->run;
+  selection.area = data->area;
+  selection.log = data->log;
+  selection.tree = this;
+  runs::ui::RunTreeCommand(wxGetTopLevelParent(this), command, doc_, selection);
 }
 
 CPVN4View::~CPVN4View() {

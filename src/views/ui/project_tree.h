@@ -115,6 +115,14 @@ class CPVN4View : public wxTreeCtrl, public DocumentObserver {
 
   CTreeItem* Data(wxTreeItemId item) const;
   CTreeItem* ContextItem() const { return context_; }
+
+  // The context menu of the item under a client point. Only the run items (an area's Runs
+  // folder, a run, a run log) have one so far; their commands act on the item, whose area
+  // becomes the current one first.
+  void ShowContextMenu(wxPoint clientPoint);
+  // Answers the menu in place of the user (tests): the chosen command, 0 for none.
+  using MenuChooser = std::function<int(wxMenu& menu, wxPoint clientPoint)>;
+  void SetMenuChooser(MenuChooser chooser) { chooser_ = std::move(chooser); }
   void SetContextItem(CTreeItem* item) { context_ = item; }
 
   wxTreeItemId RootItem() const { return root_; }
@@ -145,6 +153,7 @@ class CPVN4View : public wxTreeCtrl, public DocumentObserver {
   bool docGone_ = false;  // the window can outlive its document while it waits to be deleted
   wxTreeItemId root_, landscape_, auxiliary_, grids_, vectors_, contours_, windVectors_, areas_;
   CTreeItem* context_ = nullptr;
+  MenuChooser chooser_;
 };
 
 // The tree of a document, or null (one per document).

@@ -1,0 +1,389 @@
+// A fire-behaviour run as a user makes one in the program: start-up as main() runs it, the
+// sample landscape, New Run from the Analysis Area menu, the run sheet, the launch, and then
+// the outputs in the tree and on the map; the tree's run menus serve the run items.
+#include <gtest/gtest.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/spinctrl.h>
+#include <wx/stattext.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <set>
+
+#include "app/application.h"
+#include "app/ui/child_frame.h"
+#include "app/ui/main_frame.h"
+#include "app/ui/project_window.h"
+#include "app/ui/startup.h"
+#include "platform/dialogs.h"
+#include "platform/image.h"
+#include "platform/messages.h"
+#include "platform/services.h"
+#include "project/document.h"
+#include "project/work_area.h"
+#include "runs/run.h"
+#include "runs/ui/run_commands_ui.h"
+#include "runs/ui/run_sheet.h"
+#include "runs_gui_support.h"
+#include "themes/legend.h"
+#include "themes/theme.h"
+#include "views/ui/map_view.h"
+#include "views/ui/project_tree.h"
+#include "views/view_commands.h"
+#include "widgets/screenshot.h"
+#include "widgets/up_dialog.h"
+
+namespace fs = std::filesystem;
+using namespace app;
+using namespace app::ui;
+using runs::ui::CRunInputsPage;
+using runs::ui::CRunSheet;
+using runs_gui::PumpUntil;
+
+namespace {
+
+const fs::path kFolder = fs::path(PV_BINARY_DIR) / "test-main-road-runs";
+
+std::string SampleLcp() { return std::string(PV_SOURCE_DIR) + "/data/sample/sample.lcp"; }
+
+StartupOptions QuickStart(const std::string& name) {
+  const fs::path folder = kFolder / name;
+  fs::remove_all(folder);
+  StartupOptions options;
+  options.splashTimeoutMs = 0;
+  options.pauseMs = 0;
+  options.probeOpenGl = false;
+  AppFolders f;
+  f.programFolder = folder.string();
+  f.dataFolder = (folder / "data").string();
+  f.configFolder = (folder / "config").string();
+  f.workingFolder = (folder / "work").string();
+  f.lockPath = (folder / "lock").string();
+  for (const std::string& d : {f.dataFolder, f.configFolder, f.workingFolder}) fs::create_directories(d);
+  options.folders = f;
+  return options;
+}
+
+// The event a control sends when the user works it.
+void Use(wxWindow* w) {
+  wxEventType type = wxEVT_BUTTON;
+  if (auto* box = dynamic_cast<wxCheckBox*>(w)) {
+    box->SetValue(!box->GetValue());
+    type = wxEVT_CHECKBOX;
+  }
+  wxCommandEvent e(type, w->GetId());
+  e.SetEventObject(w);
+  if (auto* box = dynamic_cast<wxCheckBox*>(w)) e.SetInt(box->GetValue());
+  w->GetEventHandler()->ProcessEvent(e);
+}
+
+void Choose(wxChoice* choice, int index) {
+  choice->SetSelection(index);
+  wxCommandEvent e(wxEVT_CHOICE, choice->GetId());
+  e.SetEventObject(choice);
+  e.SetInt(index);
+  choice->ProcessWindowEvent(e);
+}
+
+void SetSpin(wxSpinCtrl* spin, int value) {
+  spin->SetValue(value);
+  wxSpinEvent e(wxEVT_SPINCTRL, spin->GetId());
+  e.SetEventObject(spin);
+  e.SetPosition(value);
+  spin->ProcessWindowEvent(e);
+}
+
+// Runs the script in the dialog's modal loop. The timer that finds the dialog is deleted
+// while the script's own dialogs run, so the script is kept alive by the call itself.
+void WhenShown(const std::string& title, std::function<void(wxDialog*)> script) {
+  auto kept = std::make_shared<std::function<void(wxDialog*)>>(std::move(script));
+  runs_gui::WhenShown(title, [kept](wxDialog* d) {
+    const auto alive = kept;
+    (*alive)(d);
+  });
+}
+
+std::string StatusOf(wxDialog* progress) {
+  return static_cast<wxStaticText*>(progress->FindWindow(widgets::kUPDialogStatusId))->GetLabel().utf8_string();
+}
+
+// Launches from the sheet; the progress dialog is closed with its Ok once the run ends.
+// Returns its last status text.
+std::string LaunchAndWait(CRunSheet* sheet) {
+  std::string last;
+  wxTheApp->CallAfter([&last] {
+    wxDialog* progress = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (progress = runs_gui::FindDialog("Pyrvane Progress...")) != nullptr; }));
+    auto* button = static_cast<wxButton*>(progress->FindWindow(wxID_CANCEL));
+    ASSERT_TRUE(PumpUntil([&] { return button->GetLabel() == "Ok"; }));
+    last = StatusOf(progress);
+    Use(button);
+  });
+  Use(sheet->launchButton);
+  return last;
+}
+
+std::vector<wxTreeItemId> Children(const wxTreeCtrl& tree, wxTreeItemId item) {
+  std::vector<wxTreeItemId> out;
+  wxTreeItemIdValue cookie;
+  for (wxTreeItemId c = tree.GetFirstChild(item, cookie); c.IsOk(); c = tree.GetNextChild(item, cookie))
+    out.push_back(c);
+  return out;
+}
+
+std::set<std::string> ChildTexts(const wxTreeCtrl& tree, wxTreeItemId item) {
+  std::set<std::string> out;
+  for (wxTreeItemId c : Children(tree, item)) out.insert(tree.GetItemText(c).utf8_string());
+  return out;
+}
+
+unsigned Rgb(const wxImage& image, int x, int y) {
+  return (image.GetRed(x, y) << 16) | (image.GetGreen(x, y) << 8) | image.GetBlue(x, y);
+}
+
+class MainRoadRuns : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InstallProgramServices();
+    platform::InstallMessages(nullptr);
+    platform::InstallDialogs(nullptr);
+    platform::InstallShell(nullptr);
+    messages_.emplace();
+    dialogs_.emplace();
+    messages_->SetDefaultAnswer(platform::Answer::No);
+  }
+  void TearDown() override {
+    if (MainFrame* frame = shell_.Frame()) {
+      frame->Close(true);
+      widgets::FlushEvents(3);
+    }
+    shell_.Shutdown(false);
+    dialogs_.reset();
+    messages_.reset();
+  }
+  MainFrame* Start(const std::vector<std::string>& args) {
+    if (!shell_.Start(QuickStart(::testing::UnitTest::GetInstance()->current_test_info()->name()), args))
+      return nullptr;
+    MainFrame* frame = shell_.Frame();
+    frame->SetSize(0, 0, 1500, 900);
+    frame->Raise();
+    widgets::FlushEvents();
+    return frame;
+  }
+  // A menu command as the menu sends it: to the active project window, then up to the frame.
+  static void Command(MainFrame* frame, int command) {
+    wxCommandEvent e(wxEVT_MENU, MainFrame::WxIdFor(command));
+    wxWindow* target = frame->GetActiveChild();
+    e.SetEventObject(target);
+    target->ProcessWindowEvent(e);
+  }
+  static bool Enabled(MainFrame* frame, int command) {
+    wxUpdateUIEvent e(MainFrame::WxIdFor(command));
+    wxWindow* target = frame->GetActiveChild();
+    e.SetEventObject(target);
+    target->ProcessWindowEvent(e);
+    return e.GetSetEnabled() ? e.GetEnabled() : true;
+  }
+  // The tree's context menu on an item, answered with the command.
+  static void TreeMenu(views::ui::CPVN4View* tree, wxTreeItemId item, int command,
+                       std::vector<std::string>* offered = nullptr) {
+    tree->SetMenuChooser([&](wxMenu& menu, wxPoint) {
+      if (offered)
+        for (const wxMenuItem* i : menu.GetMenuItems())
+          if (!i->IsSeparator()) offered->push_back(i->GetItemLabel().utf8_string());
+      return command;
+    });
+    wxRect r;
+    ASSERT_TRUE(tree->GetBoundingRect(item, r, true));
+    tree->ShowContextMenu(wxPoint(r.x + r.width / 2, r.y + r.height / 2));
+  }
+
+  ApplicationShell shell_;
+  std::optional<platform::ScopedRecordingMessages> messages_;
+  std::optional<platform::ScopedScriptedDialogs> dialogs_;
+};
+
+TEST_F(MainRoadRuns, NewRunFromTheMenuLaunchesAndItsFlameLengthShowsOnTheMap) {
+  MainFrame* frame = Start({});
+  ASSERT_TRUE(frame);
+  CPVN4Doc* doc = ActiveProject(*frame);
+  ASSERT_TRUE(doc);
+  // A run needs an analysis area, so a landscape.
+  ASSERT_NE(frame->GetMenuBar()->FindMenuItem("&Analysis Area", "New Pyrvane/MTT/TOM &Run"), wxNOT_FOUND);
+  EXPECT_FALSE(Enabled(frame, cmd::kNewRun));
+  dialogs_->AnswerOpenFile(SampleLcp());
+  Command(frame, views::cmd::kOpenLandscape);
+  widgets::FlushEvents();
+  ASSERT_TRUE(doc->IsLandscapeLoaded());
+  EXPECT_TRUE(Enabled(frame, cmd::kNewRun));
+
+  const std::string fms = (kFolder / "dry.fms").string();
+  std::ofstream(fms, std::ios::binary) << "0 3 4 5 40 60\n";
+  std::vector<std::string> statuses;
+  std::string finalText;
+  WhenShown("Run : New Run", [&](wxDialog* d) {
+    auto* sheet = dynamic_cast<CRunSheet*>(d);
+    ASSERT_TRUE(sheet);
+    CRunInputsPage* page = sheet->inputsPage;
+    statuses.push_back(sheet->StatusText(0));
+    // The FMS file opens in the editor as it is chosen; closing the editor keeps it.
+    dialogs_->AnswerOpenFile(fms);
+    WhenShown(fms, [](wxDialog* editor) { editor->Close(); });
+    page->menuChooser = [](int) { return static_cast<int>(CRunInputsPage::kOpenFms); };
+    Use(page->fmsButton);
+    page->menuChooser = nullptr;
+    statuses.push_back(sheet->StatusText(0));
+    SetSpin(page->speedSpin, 15);
+    SetSpin(page->azimuthSpin, 225);
+    Choose(page->crownCombo, 0);
+    statuses.push_back(sheet->StatusText(0));
+    sheet->SelectPage(1);
+    Use(sheet->outputsPage->FindWindow(1042));  // Flame Length
+    Use(sheet->outputsPage->FindWindow(1065));  // Rate of Spread
+    statuses.push_back(sheet->StatusText(1));
+    ASSERT_TRUE(sheet->launchButton->IsEnabled());
+    finalText = LaunchAndWait(sheet);
+    statuses.push_back(sheet->StatusText(2));
+    Use(sheet->FindWindow(wxID_OK));
+  });
+  Command(frame, cmd::kNewRun);
+  EXPECT_EQ(statuses, (std::vector<std::string>{"Need Fuel Moisture File", "Set Crown Fire Method", "Inputs OK",
+                                                "2 outputs selected", "Existing outputs up to date"}));
+  EXPECT_EQ(finalText.rfind("Execution complete. Run time: ", 0), 0u) << finalText;
+  EXPECT_TRUE(messages_->Texts().empty()) << messages_->Texts().front();
+
+  ASSERT_TRUE(doc->currentArea);
+  ASSERT_EQ(doc->currentArea->runs.size(), 1u);
+  CRun& run = *doc->currentArea->runs[0];
+  EXPECT_EQ(run.inputs.fuelMoistureFile, fms);
+  EXPECT_EQ(run.inputs.windSpeed, 15);
+  EXPECT_EQ(run.inputs.windDirection, 225);
+  ASSERT_EQ(run.outputThemes.size(), 2u);
+  ASSERT_EQ(run.outputLegends.size(), 2u);
+  ASSERT_EQ(run.runLogs.size(), 1u);
+
+  // The tree lists the outputs and the log under the run.
+  auto* child = dynamic_cast<CChildFrame*>(frame->GetActiveChild());
+  ASSERT_TRUE(child);
+  auto* tree = dynamic_cast<views::ui::CPVN4View*>(child->TreePane());
+  ASSERT_TRUE(tree);
+  ASSERT_TRUE(run.treeItem);
+  const wxTreeItemId runItem(run.treeItem);
+  EXPECT_EQ(tree->GetItemText(runItem), "New Run");
+  const std::set<std::string> under = ChildTexts(*tree, runItem);
+  for (const auto& t : run.outputThemes) EXPECT_TRUE(under.count(t->name)) << t->name;
+  EXPECT_TRUE(under.count(run.runLogs[0].name)) << run.runLogs[0].name;
+
+  // Flame length on the map: not blank, and its cells in their legend's colours.
+  CTheme* flame = run.outputThemes[0].get();
+  ASSERT_EQ(flame->name, "Flame Length");
+  doc->SetVisibleTheme(flame);
+  doc->UpdateAllViews();
+  tree->Expand(runItem);
+  doc->RefreshMap();
+  widgets::FlushEvents();
+  int marked = 0;
+  for (wxTreeItemId c : Children(*tree, runItem))
+    marked += tree->GetItemState(c) == views::ui::kStateOnMap && tree->GetItemText(c) == "Flame Length";
+  EXPECT_EQ(marked, 1);
+  const CThemeLegendData* legend = doc->GetVisibleThemeLegend();
+  ASSERT_TRUE(legend);
+  EXPECT_GT(legend->GetCount(), 3);
+  auto* map = dynamic_cast<views::ui::CMapView*>(child->MapPane());
+  ASSERT_TRUE(map);
+  const wxImage shot = widgets::CaptureWindow(frame);
+  ASSERT_TRUE(shot.IsOk());
+  fs::create_directories(fs::path(PV_BINARY_DIR) / "screenshots");
+  EXPECT_TRUE(shot.SaveFile(std::string(PV_BINARY_DIR) + "/screenshots/flame_length.png", wxBITMAP_TYPE_PNG));
+  const wxPoint origin = map->GetScreenPosition() - frame->GetScreenPosition();
+  const double s = map->Geometry().scale;
+  std::set<unsigned> seen;
+  int checked = 0, wrong = 0;
+  const int limit = std::min(map->Geometry().totalWidth, map->Geometry().totalHeight) - 2;
+  for (int y = 5; y < limit; y += 43)
+    for (int x = 5; x < limit; x += 47) {
+      const views::MapPoint m = map->ClientToMap(x, y);  // the image samples pixel centres
+      const platform::Rgba c = platform::RgbaFromColorRef(legend->GetColor(
+          flame->ConvertToDisplayUnits(flame->GetValueAt(m.x + 0.5 / s, m.y - 0.5 / s), *legend)));
+      const unsigned got = Rgb(shot, origin.x + x, origin.y + y);
+      seen.insert(got);
+      ++checked;
+      if (got != ((unsigned(c.r) << 16) | (unsigned(c.g) << 8) | c.b)) ++wrong;
+    }
+  EXPECT_GT(checked, 40);
+  EXPECT_EQ(wrong, 0);
+  EXPECT_GT(seen.size(), 2u);
+
+  // Reopened from the run's context menu, nothing is stale: the launch starts nothing.
+  std::vector<std::string> answered;
+  WhenShown("Run : New Run", [&](wxDialog* d) {
+    auto* sheet = dynamic_cast<CRunSheet*>(d);
+    ASSERT_TRUE(sheet);
+    sheet->SelectPage(1);
+    messages_->Clear();
+    Use(sheet->launchButton);
+    answered = messages_->Texts();
+    Use(sheet->FindWindow(wxID_OK));
+  });
+  TreeMenu(tree, runItem, runs::ui::kCmdRunProperties);
+  EXPECT_EQ(answered, std::vector<std::string>{"All outputs up to date."});
+  EXPECT_EQ(run.runLogs.size(), 1u);
+}
+
+TEST_F(MainRoadRuns, TreeMenusOfRunItemsCopyAndDeleteRuns) {
+  MainFrame* frame = Start({SampleLcp()});
+  ASSERT_TRUE(frame);
+  CPVN4Doc* doc = ActiveProject(*frame);
+  ASSERT_TRUE(doc && doc->currentArea);
+  auto* child = dynamic_cast<CChildFrame*>(frame->GetActiveChild());
+  auto* tree = dynamic_cast<views::ui::CPVN4View*>(child->TreePane());
+  ASSERT_TRUE(tree);
+  CPyrvane2WorkArea* area = doc->currentArea;
+  const wxTreeItemId areaItem = tree->FindAreaItem(area);
+  wxTreeItemId runsItem;
+  for (wxTreeItemId c : Children(*tree, areaItem))
+    if (tree->Data(c) && tree->Data(c)->type == views::ui::kTreeRunsFolder) runsItem = c;
+  ASSERT_TRUE(runsItem.IsOk());
+
+  // The Runs folder's New makes a run of its area and opens its sheet.
+  auto closeSheet = [](wxDialog* d) { d->EndModal(wxID_CANCEL); };
+  std::vector<std::string> offered;
+  WhenShown("Run : New Run", closeSheet);
+  TreeMenu(tree, runsItem, runs::ui::kCmdNewRun, &offered);
+  EXPECT_EQ(offered, (std::vector<std::string>{"&New Pyrvane/MTT/TOM Run", "&Delete All"}));
+  ASSERT_EQ(area->runs.size(), 1u);
+  const wxTreeItemId first(area->runs[0]->treeItem);
+  ASSERT_TRUE(first.IsOk());
+
+  // Copy from the run's menu: the copy and its item follow, its sheet opens.
+  offered.clear();
+  WhenShown("Run : Copy of New Run", closeSheet);
+  TreeMenu(tree, first, runs::ui::kCmdCopyRun, &offered);
+  EXPECT_EQ(offered, (std::vector<std::string>{"&Delete", "&Properties", "&Copy..."}));
+  ASSERT_EQ(area->runs.size(), 2u);
+  EXPECT_EQ(ChildTexts(*tree, runsItem), (std::set<std::string>{"New Run", "Copy of New Run"}));
+
+  // Delete asks about the item; No keeps it, Yes removes run and item together.
+  TreeMenu(tree, first, runs::ui::kCmdDeleteRun);
+  EXPECT_EQ(area->runs.size(), 2u);
+  messages_->SetDefaultAnswer(platform::Answer::Yes);
+  TreeMenu(tree, first, runs::ui::kCmdDeleteRun);
+  EXPECT_EQ(area->runs.size(), 1u);
+  EXPECT_EQ(ChildTexts(*tree, runsItem), std::set<std::string>{"Copy of New Run"});
+
+  // Delete All empties the folder; a menu without a run item beneath does nothing.
+  TreeMenu(tree, runsItem, runs::ui::kCmdDeleteAllRuns);
+  EXPECT_TRUE(area->runs.empty());
+  EXPECT_TRUE(Children(*tree, runsItem).empty());
+  EXPECT_EQ(messages_->Texts(), (std::vector<std::string>{"Delete Run 'New Run'?", "Delete Run 'New Run'?",
+                                                          "Delete all Runs for Analysis Area: '" + area->name + "'?"}));
+  offered.clear();
+  TreeMenu(tree, areaItem, runs::ui::kCmdNewRun, &offered);
+  EXPECT_TRUE(offered.empty());
+  EXPECT_TRUE(area->runs.empty());
+}
+
+}  // namespace
