@@ -14,30 +14,34 @@ namespace project::ui {
 CProjectPropertyDialog::CProjectPropertyDialog(wxWindow* parent, CPVN4Doc& doc, CPyrvane2WorkArea* area)
     : wxDialog(parent, wxID_ANY, "Project Properties"),
       texts_(MakePropertyTexts(doc, area)) {
+  struct Field {
+    const char* label;
+    int id;
+    int width;  // dialog units
+    const std::string& text;
+  };
+  // Rows of fields in the classic arrangement: the path, the latitude, then two blocks of
+  // two columns (the edges, the cell sizes and counts).
+  const std::string none;
+  const std::vector<std::vector<Field>> rows = {
+      {{"Landscape File:", kPathEdit, 163, none}},
+      {{"Latitude:", kLatitudeEdit, 31, texts_.latitude}},
+      {{"UTM North:", kNorthEdit, 53, texts_.north},
+       {"UTM East:", kEastEdit, 53, texts_.east},
+       {"UTM South:", kSouthEdit, 53, texts_.south},
+       {"UTM West:", kWestEdit, 53, texts_.west}},
+      {{"Cell Res X:", kCellSizeXEdit, 44, texts_.cellSizeX},
+       {"Num Cells East:", kCellsEastEdit, 44, texts_.cellsEast},
+       {"Cell Res Y:", kCellSizeYEdit, 44, texts_.cellSizeY},
+       {"Num Cells North:", kCellsNorthEdit, 44, texts_.cellsNorth}},
+  };
   auto* all = new wxBoxSizer(wxVERTICAL);
-
-  auto* pathRow = new wxBoxSizer(wxHORIZONTAL);
-  path_ = AddField(pathRow, "Landscape File:", kPathEdit, 163, "");
-  all->Add(pathRow, 0, wxLEFT | wxRIGHT | wxTOP, 10);
-
-  auto* latitudeRow = new wxBoxSizer(wxHORIZONTAL);
-  AddField(latitudeRow, "Latitude:", kLatitudeEdit, 31, texts_.latitude);
-  all->Add(latitudeRow, 0, wxLEFT | wxRIGHT | wxTOP, 10);
-
-  // Two blocks of two columns: the edges, then the cell sizes and counts.
-  auto* edges = new wxFlexGridSizer(4, 4, 8);
-  AddField(edges, "UTM North:", kNorthEdit, 53, texts_.north);
-  AddField(edges, "UTM East:", kEastEdit, 53, texts_.east);
-  AddField(edges, "UTM South:", kSouthEdit, 53, texts_.south);
-  AddField(edges, "UTM West:", kWestEdit, 53, texts_.west);
-  all->Add(edges, 0, wxLEFT | wxRIGHT | wxTOP, 10);
-
-  auto* cells = new wxFlexGridSizer(4, 4, 8);
-  AddField(cells, "Cell Res X:", kCellSizeXEdit, 44, texts_.cellSizeX);
-  AddField(cells, "Num Cells East:", kCellsEastEdit, 44, texts_.cellsEast);
-  AddField(cells, "Cell Res Y:", kCellSizeYEdit, 44, texts_.cellSizeY);
-  AddField(cells, "Num Cells North:", kCellsNorthEdit, 44, texts_.cellsNorth);
-  all->Add(cells, 0, wxLEFT | wxRIGHT | wxTOP, 10);
+  for (const auto& row : rows) {
+    auto* block = new wxFlexGridSizer(row.size() > 1 ? 4 : 2, 4, 8);
+    for (const Field& f : row) AddField(block, f.label, f.id, f.width, f.text);
+    all->Add(block, 0, wxLEFT | wxRIGHT | wxTOP, 10);
+  }
+  path_ = wxStaticCast(FindWindow(kPathEdit), wxTextCtrl);
 
   auto* ok = new wxButton(this, wxID_OK, "OK");
   ok->SetDefault();
@@ -57,14 +61,13 @@ CProjectPropertyDialog::CProjectPropertyDialog(wxWindow* parent, CPVN4Doc& doc, 
   });
 }
 
-wxTextCtrl* CProjectPropertyDialog::AddField(wxSizer* sizer, const char* label, int id,
-                                             int widthDialogUnits, const std::string& text) {
+void CProjectPropertyDialog::AddField(wxSizer* sizer, const char* label, int id,
+                                       int widthDialogUnits, const std::string& text) {
   sizer->Add(new wxStaticText(this, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
   auto* edit = new wxTextCtrl(this, id, wxString::FromUTF8(text), wxDefaultPosition,
                               wxDefaultSize, wxTE_READONLY);
   sizer->Add(edit, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
   fields_.push_back({edit, widthDialogUnits});
-  return edit;
 }
 
 void CProjectPropertyDialog::FitFields() {

@@ -34,8 +34,8 @@ class CProjectPropertyDialog : public wxDialog {
   const PropertyTexts& Texts() const { return texts_; }
 
  private:
-  wxTextCtrl* AddField(wxSizer* sizer, const char* label, int id, int widthDialogUnits,
-                       const std::string& text);
+  void AddField(wxSizer* sizer, const char* label, int id, int widthDialogUnits,
+                const std::string& text);
   void FitFields();
   void ShowPath();
 
