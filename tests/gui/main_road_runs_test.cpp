@@ -7,6 +7,7 @@
 #include <wx/choice.h>
 #include <wx/spinctrl.h>
 #include <wx/stattext.h>
+#include <wx/treectrl.h>
 
 #include <filesystem>
 #include <fstream>
@@ -348,11 +349,26 @@ TEST_F(MainRoadRuns, TreeMenusOfRunItemsCopyAndDeleteRuns) {
     if (tree->Data(c) && tree->Data(c)->type == views::ui::kTreeRunsFolder) runsItem = c;
   ASSERT_TRUE(runsItem.IsOk());
 
-  // The Runs folder's New makes a run of its area and opens its sheet.
+  // The Runs folder's menu opens once for its item; its New makes a run of the folder's
+  // area and opens the run's sheet.
   auto closeSheet = [](wxDialog* d) { d->EndModal(wxID_CANCEL); };
   std::vector<std::string> offered;
+  int menus = 0;
+  tree->SetMenuChooser([&](wxMenu& menu, wxPoint) {
+    ++menus;
+    for (const wxMenuItem* i : menu.GetMenuItems())
+      if (!i->IsSeparator()) offered.push_back(i->GetItemLabel().utf8_string());
+    return runs::ui::kCmdNewRun;
+  });
   WhenShown("Run : New Run", closeSheet);
-  TreeMenu(tree, runsItem, runs::ui::kCmdNewRun, &offered);
+  wxRect r;
+  ASSERT_TRUE(tree->GetBoundingRect(runsItem, r, true));
+  const wxPoint at = r.GetPosition() + wxPoint(r.width / 2, r.height / 2);
+  // The event the control sends on a right click (input on this display is not reliable).
+  wxTreeEvent click(wxEVT_TREE_ITEM_MENU, tree, runsItem);
+  click.SetPoint(at);
+  tree->GetEventHandler()->ProcessEvent(click);
+  EXPECT_EQ(menus, 1);
   EXPECT_EQ(offered, (std::vector<std::string>{"&New Pyrvane/MTT/TOM Run", "&Delete All"}));
   ASSERT_EQ(area->runs.size(), 1u);
   const wxTreeItemId first(area->runs[0]->treeItem);
