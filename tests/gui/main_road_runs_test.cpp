@@ -213,7 +213,9 @@ TEST_F(MainRoadRuns, NewRunFromTheMenuLaunchesAndItsFlameLengthShowsOnTheMap) {
   CPVN4Doc* doc = ActiveProject(*frame);
   ASSERT_TRUE(doc);
   // A run needs an analysis area, so a landscape.
-  ASSERT_NE(frame->GetMenuBar()->FindMenuItem("&Analysis Area", "New Pyrvane/MTT/TOM &Run"), wxNOT_FOUND);
+  const int newRunId = frame->GetMenuBar()->FindMenuItem("&Analysis Area", "New Pyrvane/MTT/TOM &Run");
+  ASSERT_EQ(newRunId, MainFrame::WxIdFor(cmd::kNewRun));
+  EXPECT_EQ(frame->GetMenuBar()->GetHelpString(newRunId), "Create a new Pyrvane/MTT/TOM run in active work area");
   EXPECT_FALSE(Enabled(frame, cmd::kNewRun));
   dialogs_->AnswerOpenFile(SampleLcp());
   Command(frame, views::cmd::kOpenLandscape);

@@ -29,6 +29,7 @@ struct MenuItem {
   int command;
   const char* label;
   bool check = false;
+  const char* prompt = "";  // shown in the status bar while the item is highlighted
 };
 
 // Framework ids for the commands the framework itself handles.
@@ -85,8 +86,8 @@ wxMenu* MakeMenu(std::initializer_list<MenuItem> items) {
       continue;
     }
     int id = MainFrame::WxIdFor(item.command);
-    if (item.check) menu->AppendCheckItem(id, item.label);
-    else menu->Append(id, item.label);
+    if (item.check) menu->AppendCheckItem(id, item.label, item.prompt);
+    else menu->Append(id, item.label, item.prompt);
   }
   return menu;
 }
@@ -316,7 +317,8 @@ wxMenuBar* MainFrame::MakeProjectMenuBar() {
               "&Landscape");
   bar->Append(MakeMenu({{v::kBeginNewAnalysisArea, "&New Analysis Area"},
                         {0, nullptr},
-                        {cmd::kNewRun, "New Pyrvane/MTT/TOM &Run"},
+                        {cmd::kNewRun, "New Pyrvane/MTT/TOM &Run", false,
+                         "Create a new Pyrvane/MTT/TOM run in active work area"},
                         {0, nullptr},
                         {cmd::kCritiquePdf, "&Critique PDF"},
                         {cmd::kCritiqueHtml, "Critique &HTML"}}),

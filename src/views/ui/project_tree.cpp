@@ -122,18 +122,26 @@ wxImageList* StateImages() {
 struct MenuEntry {
   int command;  // 0 = separator
   const char* label;
+  const char* prompt;  // shown in the status bar while the item is highlighted
 };
 
 // The context menus of the run items, by item type.
 std::vector<MenuEntry> RunItemMenu(int type) {
   using namespace runs::ui;
+  constexpr MenuEntry kSeparator{0, nullptr, nullptr};
   switch (type) {
     case kTreeRunsFolder:
-      return {{kCmdNewRun, "&New Pyrvane/MTT/TOM Run"}, {0, nullptr}, {kCmdDeleteAllRuns, "&Delete All"}};
+      return {{kCmdNewRun, "&New Pyrvane/MTT/TOM Run", "Create a new Pyrvane/MTT/TOM run in active work area"},
+              kSeparator,
+              {kCmdDeleteAllRuns, "&Delete All", "Delete All Runs"}};
     case kTreeRun:
-      return {{kCmdDeleteRun, "&Delete"}, {0, nullptr}, {kCmdRunProperties, "&Properties"},
-              {kCmdCopyRun, "&Copy..."}};
-    case kTreeRunLog: return {{kCmdSaveRunLogAs, "&Save As..."}, {kCmdOpenRunLog, "&Open"}};
+      return {{kCmdDeleteRun, "&Delete", "Delete the selected run"},
+              kSeparator,
+              {kCmdRunProperties, "&Properties", "Display Run Properties"},
+              {kCmdCopyRun, "&Copy...", "Copy selected run"}};
+    case kTreeRunLog:
+      return {{kCmdSaveRunLogAs, "&Save As...", "Save Text As..."},
+              {kCmdOpenRunLog, "&Open", "Open/View the text file"}};
     default: return {};
   }
 }
@@ -195,7 +203,7 @@ void CPVN4View::ShowContextMenu(wxPoint clientPoint) {
   }
   wxMenu menu;
   for (const MenuEntry& e : entries) {
-    if (e.command) menu.Append(app::MenuIdFor(e.command), e.label);
+    if (e.command) menu.Append(app::MenuIdFor(e.command), e.label, e.prompt);
     else menu.AppendSeparator();
   }
   const int command = chooser_ ? chooser_(menu, clientPoint) : 0;
