@@ -97,15 +97,7 @@ void SetSpin(wxSpinCtrl* spin, int value) {
   spin->ProcessWindowEvent(e);
 }
 
-// Runs the script in the dialog's modal loop. The timer that finds the dialog is deleted
-// while the script's own dialogs run, so the script is kept alive by the call itself.
-void WhenShown(const std::string& title, std::function<void(wxDialog*)> script) {
-  auto kept = std::make_shared<std::function<void(wxDialog*)>>(std::move(script));
-  runs_gui::WhenShown(title, [kept](wxDialog* d) {
-    const auto alive = kept;
-    (*alive)(d);
-  });
-}
+using runs_gui::WhenShown;
 
 std::string StatusOf(wxDialog* progress) {
   return static_cast<wxStaticText*>(progress->FindWindow(widgets::kUPDialogStatusId))->GetLabel().utf8_string();
@@ -398,10 +390,19 @@ TEST_F(MainRoadRuns, TreeMenusOfRunItemsCopyAndDeleteRuns) {
   EXPECT_TRUE(Children(*tree, runsItem).empty());
   EXPECT_EQ(messages_->Texts(), (std::vector<std::string>{"Delete Run 'New Run'?", "Delete Run 'New Run'?",
                                                           "Delete all Runs for Analysis Area: '" + area->name + "'?"}));
+  // An area item offers only its properties: a run command chosen there does nothing, and
+  // Properties shows the area's dialog.
   offered.clear();
   TreeMenu(tree, areaItem, runs::ui::kCmdNewRun, &offered);
-  EXPECT_TRUE(offered.empty());
+  EXPECT_EQ(offered, std::vector<std::string>{"&Properties"});
   EXPECT_TRUE(area->runs.empty());
+  bool shown = false;
+  WhenShown(area->name, [&](wxDialog* d) {
+    shown = true;
+    d->EndModal(wxID_OK);
+  });
+  TreeMenu(tree, areaItem, 32803);
+  EXPECT_TRUE(shown);
 }
 
 }  // namespace

@@ -67,11 +67,13 @@ inline void WhenShown(const std::string& title, std::function<void(wxDialog*)> s
     const bool found = d && d->IsModal();
     if (!found && ++*ticks < 3000) return;
     timer->Stop();
-    wxTheApp->CallAfter([timer] { delete timer; });
+    // The script may run dialogs of its own, whose loops would run a deletion queued now
+    // while this handler (and the script it holds) is still executing.
     if (found)
       script(d);
     else
       ADD_FAILURE() << "never shown: " << title << ShownTitles();
+    wxTheApp->CallAfter([timer] { delete timer; });
   });
   timer->Start(10);
 }

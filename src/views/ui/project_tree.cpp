@@ -1,5 +1,7 @@
 #include "views/ui/project_tree.h"
 
+#include <algorithm>
+
 #include <wx/dcmemory.h>
 #include <wx/imaglist.h>
 #include <wx/menu.h>
@@ -12,6 +14,7 @@
 #include "runs/ui/run_commands_ui.h"
 #include "themes/theme.h"
 #include "views/ui/map_view.h"
+#include "project/ui/property_dialog.h"
 
 namespace views::ui {
 
@@ -125,11 +128,17 @@ struct MenuEntry {
   const char* prompt;  // shown in the status bar while the item is highlighted
 };
 
-// The context menus of the run items, by item type.
-std::vector<MenuEntry> RunItemMenu(int type) {
+constexpr int kCmdProjectProperties = 32798;
+constexpr int kCmdAreaProperties = 32803;
+
+// The context menus built so far, by item type: the properties of the project and of an
+// area, and the run items'.
+std::vector<MenuEntry> ItemMenu(int type) {
   using namespace runs::ui;
   constexpr MenuEntry kSeparator{0, nullptr, nullptr};
   switch (type) {
+    case kTreeRoot: return {{kCmdProjectProperties, "&Properties", "Display Project Properties"}};
+    case kTreeArea: return {{kCmdAreaProperties, "&Properties", "Display Analysis Area Properties"}};
     case kTreeRunsFolder:
       return {{kCmdNewRun, "&New Pyrvane/MTT/TOM Run", "Create a new Pyrvane/MTT/TOM run in active work area"},
               kSeparator,
@@ -189,7 +198,7 @@ void CPVN4View::ShowContextMenu(wxPoint clientPoint) {
   CTreeItem* data = Data(item);
   context_ = data;
   if (!data) return;
-  const std::vector<MenuEntry> entries = RunItemMenu(data->type);
+  const std::vector<MenuEntry> entries = ItemMenu(data->type);
   if (entries.empty()) return;
   SelectItem(item);
   // The run commands act on the current area: the item's area becomes current, as a click
@@ -207,7 +216,11 @@ void CPVN4View::ShowContextMenu(wxPoint clientPoint) {
     else menu.AppendSeparator();
   }
   const int command = chooser_ ? chooser_(menu, clientPoint) : 0;
-  if (!command) return;
+  // Only what the menu offered is carried out.
+  if (std::none_of(entries.begin(), entries.end(), [command](const MenuEntry& e) { return e.command == command; }))
+    return;
+  if (command == kCmdProjectProperties) return project::ui::ShowProjectProperties(wxGetTopLevelParent(this), doc_);
+  if (command == kCmdAreaProperties) return project::ui::ShowAreaProperties(wxGetTopLevelParent(this), doc_);
   runs::ui::RunTreeSelection selection;
   selection.type = data->type;
   selection.text = GetItemText(item).utf8_string();
