@@ -28,6 +28,7 @@
 #include "runs/run.h"
 #include "runs/ui/run_commands_ui.h"
 #include "runs/ui/run_sheet.h"
+#include "program_fixture.h"
 #include "runs_gui_support.h"
 #include "themes/legend.h"
 #include "themes/theme.h"
@@ -42,31 +43,11 @@ using namespace app;
 using namespace app::ui;
 using runs::ui::CRunInputsPage;
 using runs::ui::CRunSheet;
+using program_test::Rgb;
+using program_test::SampleLcp;
 using runs_gui::PumpUntil;
 
 namespace {
-
-const fs::path kFolder = fs::path(PV_BINARY_DIR) / "test-main-road-runs";
-
-std::string SampleLcp() { return std::string(PV_SOURCE_DIR) + "/data/sample/sample.lcp"; }
-
-StartupOptions QuickStart(const std::string& name) {
-  const fs::path folder = kFolder / name;
-  fs::remove_all(folder);
-  StartupOptions options;
-  options.splashTimeoutMs = 0;
-  options.pauseMs = 0;
-  options.probeOpenGl = false;
-  AppFolders f;
-  f.programFolder = folder.string();
-  f.dataFolder = (folder / "data").string();
-  f.configFolder = (folder / "config").string();
-  f.workingFolder = (folder / "work").string();
-  f.lockPath = (folder / "lock").string();
-  for (const std::string& d : {f.dataFolder, f.configFolder, f.workingFolder}) fs::create_directories(d);
-  options.folders = f;
-  return options;
-}
 
 // The event a control sends when the user works it.
 void Use(wxWindow* w) {
@@ -133,53 +114,11 @@ std::set<std::string> ChildTexts(const wxTreeCtrl& tree, wxTreeItemId item) {
   return out;
 }
 
-unsigned Rgb(const wxImage& image, int x, int y) {
-  return (image.GetRed(x, y) << 16) | (image.GetGreen(x, y) << 8) | image.GetBlue(x, y);
-}
-
-class MainRoadRuns : public ::testing::Test {
+class MainRoadRuns : public program_test::ProgramTest {
  protected:
-  void SetUp() override {
-    InstallProgramServices();
-    platform::InstallMessages(nullptr);
-    platform::InstallDialogs(nullptr);
-    platform::InstallShell(nullptr);
-    messages_.emplace();
-    dialogs_.emplace();
-    messages_->SetDefaultAnswer(platform::Answer::No);
-  }
-  void TearDown() override {
-    if (MainFrame* frame = shell_.Frame()) {
-      frame->Close(true);
-      widgets::FlushEvents(3);
-    }
-    shell_.Shutdown(false);
-    dialogs_.reset();
-    messages_.reset();
-  }
-  MainFrame* Start(const std::vector<std::string>& args) {
-    if (!shell_.Start(QuickStart(::testing::UnitTest::GetInstance()->current_test_info()->name()), args))
-      return nullptr;
-    MainFrame* frame = shell_.Frame();
-    frame->SetSize(0, 0, 1500, 900);
-    frame->Raise();
-    widgets::FlushEvents();
-    return frame;
-  }
-  // A menu command as the menu sends it: to the active project window, then up to the frame.
-  static void Command(MainFrame* frame, int command) {
-    wxCommandEvent e(wxEVT_MENU, MainFrame::WxIdFor(command));
-    wxWindow* target = frame->GetActiveChild();
-    e.SetEventObject(target);
-    target->ProcessWindowEvent(e);
-  }
-  static bool Enabled(MainFrame* frame, int command) {
-    wxUpdateUIEvent e(MainFrame::WxIdFor(command));
-    wxWindow* target = frame->GetActiveChild();
-    e.SetEventObject(target);
-    target->ProcessWindowEvent(e);
-    return e.GetSetEnabled() ? e.GetEnabled() : true;
-  }
+  MainRoadRuns() : ProgramTest("test-main-road-runs") {}
+  static void Command(MainFrame* frame, int command) { program_test::Command(frame, command); }
+  static bool Enabled(MainFrame* frame, int command) { return program_test::StateOf(frame, command).enabled; }
   // The tree's context menu on an item, answered with the command.
   static void TreeMenu(views::ui::CPVN4View* tree, wxTreeItemId item, int command,
                        std::vector<std::string>* offered = nullptr) {
@@ -193,10 +132,6 @@ class MainRoadRuns : public ::testing::Test {
     ASSERT_TRUE(tree->GetBoundingRect(item, r, true));
     tree->ShowContextMenu(wxPoint(r.x + r.width / 2, r.y + r.height / 2));
   }
-
-  ApplicationShell shell_;
-  std::optional<platform::ScopedRecordingMessages> messages_;
-  std::optional<platform::ScopedScriptedDialogs> dialogs_;
 };
 
 TEST_F(MainRoadRuns, NewRunFromTheMenuLaunchesAndItsFlameLengthShowsOnTheMap) {
@@ -215,7 +150,7 @@ TEST_F(MainRoadRuns, NewRunFromTheMenuLaunchesAndItsFlameLengthShowsOnTheMap) {
   ASSERT_TRUE(doc->IsLandscapeLoaded());
   EXPECT_TRUE(Enabled(frame, cmd::kNewRun));
 
-  const std::string fms = (kFolder / "dry.fms").string();
+  const std::string fms = (fs::path(PV_BINARY_DIR) / "test-main-road-runs" / "dry.fms").string();
   std::ofstream(fms, std::ios::binary) << "0 3 4 5 40 60\n";
   std::vector<std::string> statuses;
   std::string finalText;

@@ -28,54 +28,18 @@
 #include "views/ui/project_tree.h"
 #include "views/ui/shader_bar.h"
 #include "views/view_commands.h"
+#include "program_fixture.h"
 #include "widgets/screenshot.h"
 
 namespace fs = std::filesystem;
 using namespace app;
 using namespace app::ui;
+using program_test::Command;
+using program_test::Rgb;
+using program_test::SampleLcp;
+using program_test::StateOf;
 
 namespace {
-
-std::string SampleLcp() { return std::string(PV_SOURCE_DIR) + "/data/sample/sample.lcp"; }
-
-// Start-up with its files under one test folder, without the splash's waits.
-StartupOptions QuickStart(const std::string& name) {
-  const fs::path folder = fs::path(PV_BINARY_DIR) / "test-main-road" / name;
-  fs::remove_all(folder);
-  StartupOptions options;
-  options.splashTimeoutMs = 0;
-  options.pauseMs = 0;
-  options.probeOpenGl = false;
-  AppFolders f;
-  f.programFolder = folder.string();
-  f.dataFolder = (folder / "data").string();
-  f.configFolder = (folder / "config").string();
-  f.workingFolder = (folder / "work").string();
-  f.lockPath = (folder / "lock").string();
-  for (const std::string& d : {f.dataFolder, f.configFolder, f.workingFolder}) fs::create_directories(d);
-  options.folders = f;
-  return options;
-}
-
-// A menu command as the menu sends it: to the active project window, then up to the frame.
-void Command(MainFrame* frame, int command) {
-  wxCommandEvent e(wxEVT_MENU, MainFrame::WxIdFor(command));
-  wxWindow* target = frame->GetActiveChild() ? static_cast<wxWindow*>(frame->GetActiveChild()) : frame;
-  e.SetEventObject(target);
-  target->ProcessWindowEvent(e);
-}
-
-struct ItemState {
-  bool enabled, checked;
-};
-// The state the update handlers give a menu item of the active project window.
-ItemState StateOf(MainFrame* frame, int command) {
-  wxUpdateUIEvent e(MainFrame::WxIdFor(command));
-  wxWindow* target = frame->GetActiveChild() ? static_cast<wxWindow*>(frame->GetActiveChild()) : frame;
-  e.SetEventObject(target);
-  target->ProcessWindowEvent(e);
-  return {e.GetSetEnabled() ? e.GetEnabled() : true, e.GetSetChecked() && e.GetChecked()};
-}
 
 std::set<std::string> TreeTexts(const wxTreeCtrl& tree, wxTreeItemId item) {
   std::set<std::string> out{tree.GetItemText(item).utf8_string()};
@@ -85,48 +49,9 @@ std::set<std::string> TreeTexts(const wxTreeCtrl& tree, wxTreeItemId item) {
   return out;
 }
 
-unsigned Rgb(const wxImage& image, int x, int y) {
-  return (image.GetRed(x, y) << 16) | (image.GetGreen(x, y) << 8) | image.GetBlue(x, y);
-}
-
-class MainRoad : public ::testing::Test {
+class MainRoad : public program_test::ProgramTest {
  protected:
-  void SetUp() override {
-    // The program's own services, as main() installs them; the tests then answer the
-    // messages and file dialogs themselves.
-    GetApp().imageLoader = nullptr;
-    InstallProgramServices();
-    loaderInstalled_ = static_cast<bool>(GetApp().imageLoader);
-    platform::InstallMessages(nullptr);
-    platform::InstallDialogs(nullptr);
-    platform::InstallShell(nullptr);
-    messages_.emplace();
-    dialogs_.emplace();
-    messages_->SetDefaultAnswer(platform::Answer::No);
-  }
-  void TearDown() override {
-    if (MainFrame* frame = shell_.Frame()) {
-      frame->Close(true);
-      widgets::FlushEvents(3);
-    }
-    shell_.Shutdown(false);
-    dialogs_.reset();
-    messages_.reset();
-  }
-  MainFrame* Start(const std::vector<std::string>& args) {
-    if (!shell_.Start(QuickStart(::testing::UnitTest::GetInstance()->current_test_info()->name()), args))
-      return nullptr;
-    MainFrame* frame = shell_.Frame();
-    frame->SetSize(0, 0, 1500, 900);
-    frame->Raise();
-    widgets::FlushEvents();
-    return frame;
-  }
-
-  bool loaderInstalled_ = false;
-  ApplicationShell shell_;
-  std::optional<platform::ScopedRecordingMessages> messages_;
-  std::optional<platform::ScopedScriptedDialogs> dialogs_;
+  MainRoad() : ProgramTest("test-main-road") {}
 };
 
 TEST_F(MainRoad, SampleLandscapeOpensThroughItsCommandIntoMapTreeAndStatusBar) {
