@@ -62,13 +62,7 @@ void Use(wxWindow* w) {
   w->GetEventHandler()->ProcessEvent(e);
 }
 
-void Choose(wxChoice* choice, int index) {
-  choice->SetSelection(index);
-  wxCommandEvent e(wxEVT_CHOICE, choice->GetId());
-  e.SetEventObject(choice);
-  e.SetInt(index);
-  choice->ProcessWindowEvent(e);
-}
+using runs_gui::Choose;
 
 void SetSpin(wxSpinCtrl* spin, int value) {
   spin->SetValue(value);

@@ -2,6 +2,7 @@
 // Helpers of the run windows' tests: a project on the sample landscape with one run, event
 // pumping that waits for events instead of sleeping, and finding shown dialogs.
 #include <gtest/gtest.h>
+#include <wx/choice.h>
 #include <wx/app.h>
 #include <wx/dialog.h>
 #include <wx/evtloop.h>
@@ -47,6 +48,15 @@ inline wxDialog* FindDialog(const std::string& title) {
     if (d && d->IsShown() && d->GetTitle().utf8_string() == title) return d;
   }
   return nullptr;
+}
+
+// Picks a choice item as the user does: the selection, then its event.
+inline void Choose(wxChoice* choice, int index) {
+  choice->SetSelection(index);
+  wxCommandEvent e(wxEVT_CHOICE, choice->GetId());
+  e.SetEventObject(choice);
+  e.SetInt(index);
+  choice->ProcessWindowEvent(e);
 }
 
 // What is on screen, for failure messages.

@@ -49,13 +49,7 @@ void Click(wxWindow* w) {
   }
 }
 
-void Choose(wxChoice* choice, int index) {
-  choice->SetSelection(index);
-  wxCommandEvent e(wxEVT_CHOICE, choice->GetId());
-  e.SetEventObject(choice);
-  e.SetInt(index);
-  choice->ProcessWindowEvent(e);
-}
+using runs_gui::Choose;
 
 // Chooses a menu item of one of the page's file buttons.
 void UseMenu(CRunInputsPage* page, int buttonId, int item) {
