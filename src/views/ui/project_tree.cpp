@@ -190,6 +190,18 @@ CPVN4View::CPVN4View(wxWindow* parent, CPVN4Doc& doc)
     return chosen == wxID_NONE ? 0 : app::CommandForMenuId(chosen);
   };
   Bind(wxEVT_TREE_ITEM_MENU, [this](wxTreeEvent& e) { ShowContextMenu(e.GetPoint()); });
+  // The control selects and expands first; the choice for the map follows.
+  Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& e) {
+    e.Skip();
+    int flags = 0;
+    const wxTreeItemId item = HitTest(e.GetPosition(), flags);
+    if (!item.IsOk() || !(flags & (wxTREE_HITTEST_ONITEMICON | wxTREE_HITTEST_ONITEMLABEL |
+                                   wxTREE_HITTEST_ONITEMSTATEICON))) {
+      context_ = nullptr;
+      return;
+    }
+    CallAfter([this, item] { ChooseItem(item); });
+  });
 }
 
 void CPVN4View::ShowContextMenu(wxPoint clientPoint) {
@@ -198,18 +210,12 @@ void CPVN4View::ShowContextMenu(wxPoint clientPoint) {
   CTreeItem* data = Data(item);
   context_ = data;
   if (!data) return;
+  // A right click chooses for the map as a left click does; the run commands then act on
+  // the item's area, now current (the re-sync keeps the items).
+  SelectItem(item);
+  ChooseItem(item);
   const std::vector<MenuEntry> entries = ItemMenu(data->type);
   if (entries.empty()) return;
-  SelectItem(item);
-  // The run commands act on the current area: the item's area becomes current, as a click
-  // on it makes it (the re-sync keeps the items).
-  if (data->area && data->area != doc_.currentArea) {
-    doc_.currentArea = data->area;
-    if (const CTheme* shown = doc_.GetVisibleTheme(); shown && shown->layerType > 9)
-      doc_.SetVisibleTheme(doc_.GetThemeByLayerType(3));
-    doc_.UpdateAllViews();
-    if (CMapView* map = FindMapView(&doc_)) map->ZoomToFullExtent();
-  }
   wxMenu menu;
   for (const MenuEntry& e : entries) {
     if (e.command) menu.Append(app::MenuIdFor(e.command), e.label, e.prompt);
@@ -229,6 +235,47 @@ void CPVN4View::ShowContextMenu(wxPoint clientPoint) {
   selection.log = data->log;
   selection.tree = this;
   runs::ui::RunTreeCommand(wxGetTopLevelParent(this), command, doc_, selection);
+}
+
+void CPVN4View::ChooseItem(wxTreeItemId item) {
+  CTreeItem* data = Data(item);
+  context_ = data;
+  if (!data) return;
+  CMapView* map = FindMapView(&doc_);
+  switch (data->type) {
+    case kTreeArea:
+    case kTreeRunsFolder:
+    case kTreeRun:
+    case kTreeAreaThemesFolder:
+      if (data->area && data->area != doc_.currentArea) {
+        doc_.currentArea = data->area;
+        if (const CTheme* shown = doc_.GetVisibleTheme(); shown && shown->layerType > 9)
+          doc_.SetVisibleTheme(doc_.GetThemeByLayerType(3));
+        doc_.UpdateAllViews();
+        if (map) map->ZoomToFullExtent();
+      }
+      break;
+    case kTreeAreaTheme:
+    case kTreeRunTheme: {
+      if (!data->theme || !data->area) break;
+      if (data->theme == doc_.GetVisibleTheme() && data->area == doc_.currentArea) break;
+      const bool areaChanged = data->area != doc_.currentArea;
+      doc_.SetVisibleTheme(data->theme);
+      doc_.currentArea = data->area;
+      doc_.UpdateAllViews();
+      if (!areaChanged) doc_.RefreshMap();
+      else if (map) map->ZoomToFullExtent();
+      break;
+    }
+    case kTreeGridTheme:
+      if (data->theme && data->theme != doc_.GetVisibleTheme() && doc_.currentArea) {
+        doc_.SetVisibleTheme(data->theme);
+        doc_.UpdateAllViews();
+        doc_.RefreshMap();
+      }
+      break;
+    default: break;
+  }
 }
 
 CPVN4View::~CPVN4View() {

@@ -120,6 +120,9 @@ class CPVN4View : public wxTreeCtrl, public DocumentObserver {
   // folder, a run, a run log) have one so far; their commands act on the item, whose area
   // becomes the current one first.
   void ShowContextMenu(wxPoint clientPoint);
+  // What a click on an item chooses for the map: its area becomes current, its raster theme
+  // visible.
+  void ChooseItem(wxTreeItemId item);
   // Answers the menu in place of the user (tests): the chosen command, 0 for none.
   using MenuChooser = std::function<int(wxMenu& menu, wxPoint clientPoint)>;
   void SetMenuChooser(MenuChooser chooser) { chooser_ = std::move(chooser); }
