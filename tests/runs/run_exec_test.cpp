@@ -174,4 +174,30 @@ TEST(RunExec, SampleLandscapeRunGivesFlameLengthThemeAndLog) {
   const std::string& inputs = f.launch.result.inputsFileText;
   ASSERT_GE(log.text.size(), inputs.size());
   EXPECT_EQ(log.text.substr(log.text.size() - inputs.size()), inputs);
+
+  // Written through the raster-theme writer, the grid is one GDAL reads with statistics over
+  // exactly the run's area.
+  const std::string tif = f.dir.File("flame.tif");
+  ASSERT_TRUE(f.run.outputThemes[0]->SaveGeoTiff("", tif, f.run.outputLegends[0].get()));
+  const std::string script =
+      "import json,sys\n"
+      "from osgeo import gdal\n"
+      "i=gdal.Info(sys.argv[1],options=['-stats','-json'])\n"
+      "i=json.loads(i) if isinstance(i,str) else i\n"
+      "c=i['cornerCoordinates']; b=i['bands'][0]\n"
+      "print(c['upperLeft'][0],c['upperLeft'][1],c['lowerRight'][0],c['lowerRight'][1],b['minimum'],b['maximum'],b['noDataValue'])\n";
+  const std::string py = f.dir.Write("info.py", script);
+  FILE* out = popen((std::string(PV_PYTHON) + " " + py + " " + tif).c_str(), "r");
+  ASSERT_TRUE(out);
+  double west = 0, north = 0, east = 0, south = 0, mn = 0, mx = 0, nodata = 0;
+  const int got = fscanf(out, "%lf %lf %lf %lf %lf %lf %lf", &west, &north, &east, &south, &mn, &mx, &nodata);
+  pclose(out);
+  ASSERT_EQ(got, 7);
+  EXPECT_NEAR(west, engine.GetWest(), 1e-6);
+  EXPECT_NEAR(north, engine.GetNorth(), 1e-6);
+  EXPECT_NEAR(east, engine.GetEast(), 1e-6);
+  EXPECT_NEAR(south, engine.GetSouth(), 1e-6);
+  EXPECT_EQ(nodata, -9999);
+  EXPECT_GE(mn, 0);
+  EXPECT_GT(mx, mn);
 }
