@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   libwxgtk3.2-dev libgl-dev libglu1-mesa-dev libx11-dev
-  libgdal-dev gdal-bin python3-gdal python3-numpy
+  libgdal-dev gdal-bin python3-gdal python3-numpy python3-scipy
   libshp-dev shapelib libtinyxml-dev zlib1g-dev libhpdf-dev libcairo2-dev
   xvfb xauth fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
