@@ -187,13 +187,18 @@ SurfaceSpread ComputeSpread(const FuelBedState& s, double u, double windTo, doub
   r.ros = s.ros0 * (1.0 + phi) * adjust;
   r.direction = dir;
   r.effectiveWind = ue;
-  double mph = ue / 88.0;
-  double lb = 0.936 * std::exp(0.2566 * mph) + 0.461 * std::exp(-0.1548 * mph) - 0.397;
-  lb = std::clamp(lb, 1.0, 8.0);
+  const double lb = LengthToBreadth(ue);
   r.lengthToBreadth = lb;
   r.eccentricity = std::sqrt(lb * lb - 1.0) / lb;
   r.backRos = r.ros * (1.0 - r.eccentricity) / (1.0 + r.eccentricity);
   return r;
+}
+
+double LengthToBreadth(double effectiveWindFtMin) {
+  // The fit's coefficients are for the wind in m/s (ft/min x 0.3048 / 60).
+  const double u = std::max(effectiveWindFtMin, 0.0) * kFtToM / 60.0;
+  const double lb = 0.936 * std::exp(0.2566 * u) + 0.461 * std::exp(-0.1548 * u) - 0.397;
+  return std::clamp(lb, 1.0, 8.0);
 }
 
 double WindForTotalFactor(const FuelBedState& s, double phi, double slopeTan, double windTo, double upslope) {

@@ -64,6 +64,9 @@ SurfaceSpread ComputeSpread(const FuelBedState& s, double midflameFtMin, double 
 // spread factor phi: 0 when the slope alone does, -1 when the effective-wind limit never lets it.
 double WindForTotalFactor(const FuelBedState& s, double phi, double slopeTan, double windTo, double upslope);
 
+// Length-to-breadth of the fire ellipse from the effective midflame wind (ft/min), 1 to 8.
+double LengthToBreadth(double effectiveWindFtMin);
+
 // Spread rate along azimuth from the ellipse's polar form about its rear focus.
 double SpreadAlong(const SurfaceSpread& sp, double azimuth);
 

@@ -107,6 +107,22 @@ TEST(FireBehavior, HandCheckedReferences) {
   EXPECT_NEAR(SurfaceFlameLength(1000.0), 1.86, 0.01);
 }
 
+// The length-to-breadth fit takes the effective midflame wind in m/s; hand values in mph.
+TEST(FireBehavior, LengthToBreadthHandValues) {
+  const struct { double mph, lb; } cases[] = {
+      {0, 1.0}, {2, 1.1818}, {5, 1.5901}, {10, 2.7813}, {15, 4.9968}, {20, 8.0}, {40, 8.0}};
+  const auto bed = ComputeFuelBed(FuelModel::FromStandard(*FindStandardFuelModel(4)), Moistures{});
+  for (const auto& c : cases) {
+    EXPECT_NEAR(LengthToBreadth(c.mph * 88.0), c.lb, 1e-4) << c.mph << " mph";
+    // On flat ground the effective wind is the midflame wind, below this bed's wind limit.
+    const SurfaceSpread sp = ComputeSpread(bed, c.mph * 88.0, 90.0, 0.0, 0.0);
+    if (c.mph <= 20) {
+      ASSERT_NEAR(sp.effectiveWind, c.mph * 88.0, 1e-6 * (1 + c.mph));
+      EXPECT_NEAR(sp.lengthToBreadth, c.lb, 1e-4) << c.mph << " mph";
+    }
+  }
+}
+
 TEST(FireBehavior, EllipseIdentities) {
   auto bed = ComputeFuelBed(FuelModel::FromStandard(*FindStandardFuelModel(102)), Moistures{});
   for (double wind : {0.0, 200.0, 800.0}) {
