@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "app/layer_types.h"
+#include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/services.h"
 
@@ -92,8 +93,10 @@ std::optional<std::string> ReadHelpBaseFile(const std::string& path) {
 }
 
 bool OpenHelpAddress(const std::string& address) {
-  if (address.find("://") == std::string::npos && !address.empty() &&
-      (address[0] == '/' || address[0] == '\\'))
-    return platform::ShellOpenUrl("file://" + platform::ToNative(address));
-  return platform::ShellOpenUrl(address);
+  const bool local = address.find("://") == std::string::npos && !address.empty() &&
+                     (address[0] == '/' || address[0] == '\\');
+  const std::string url = local ? "file://" + platform::ToNative(address) : address;
+  if (platform::ShellOpenUrl(url)) return true;
+  platform::Tell("Cannot show the help page " + url + ": no web browser could be started.");
+  return false;
 }

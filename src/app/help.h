@@ -15,5 +15,5 @@ std::string ComposeHelpAddress(const std::string& base, int topic);
 // The first line of a help-base file without its line end; nullopt when the file is missing
 // or its first line is empty.
 std::optional<std::string> ReadHelpBaseFile(const std::string& path);
-// Opens an address: a local folder address becomes a file:// address.
+// Opens an address: a local folder address becomes a file:// address. A failure is said.
 bool OpenHelpAddress(const std::string& address);

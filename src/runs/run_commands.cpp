@@ -155,7 +155,10 @@ std::string OpenRunLog(const RunLogFile& log) {
     return {};
   }
   Opened().Add(path);
-  platform::ShellOpenFile(path);
+  if (!platform::ShellOpenFile(path)) {
+    platform::Tell(platform::FormatC("Cannot show %s: no program to view it could be started.", path.c_str()));
+    return {};
+  }
   return path;
 }
 

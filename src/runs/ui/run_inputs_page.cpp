@@ -178,6 +178,7 @@ void CRunInputsPage::Build() {
   winds->Add(speeds, 0, wxALL, 3);
   auto* grids = new wxBoxSizer(wxHORIZONTAL);
   gustforge = new wxButton(winds->GetStaticBox(), 1341, "Gustforge Options");
+  gustforge->SetToolTip("The gridded-wind options are not available yet.");
   directionButton = new wxButton(winds->GetStaticBox(), 1483, "Direction File");
   directionBox = new wxTextCtrl(winds->GetStaticBox(), 1060, "", wxDefaultPosition, wxSize(150, -1), wxTE_READONLY);
   speedButton = new wxButton(winds->GetStaticBox(), 1484, "Speed File");
@@ -464,7 +465,8 @@ void CRunInputsPage::SetWindControls() {
   speedSpin->Enable(t != 2);
   directionButton->Enable(t == 2);
   speedButton->Enable(t == 2);
-  gustforge->Enable(t == 4);
+  // Its options dialog is not built yet, so the button stays off.
+  gustforge->Enable(false);
   azimuthLabel->SetLabel(t == 1 || t == 3 ? "Default Wind Azimuth (Degrees):" : "Azimuth (Degrees):");
   Layout();
 }

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <map>
 
+#include "app/ui/main_frame.h"
 #include "platform/messages.h"
 #include "themes/legend.h"
 #include "themes/theme.h"
@@ -33,6 +34,8 @@ const wxColour kLight(250, 250, 250);
 
 // The toolkit's menu ids stop at 0x7fff, below some of the system's command ids.
 constexpr int kMenuIdOffset = 30000;
+
+const char* const kNoPointAttributesText = "Point attributes cannot be shown yet.";
 
 // Context menus of the map, by their template ids; item ids are commands - kMenuIdOffset.
 std::unique_ptr<wxMenu> MakeMenu(int id) {
@@ -395,10 +398,28 @@ void CMapView::NewAnalysisArea() {
   ZoomToFullExtent();
 }
 
+bool CMapView::IsMenuCommandAvailable(int command) const {
+  switch (command) {
+    case cmd::kFullView:
+    case cmd::kNewAnalysisArea:
+    case cmd::kCreateNewAnalysisArea:
+    case cmd::kCancelAnalysisArea:
+    case cmd::kZoomTo: return true;
+    default: break;
+  }
+  // The rest belong to windows that register with the main window once they exist.
+  const auto* frame = dynamic_cast<const app::ui::MainFrame*>(wxGetTopLevelParent(const_cast<CMapView*>(this)));
+  return frame && frame->HasHandler(command);
+}
+
 void CMapView::ShowMenu(int menuId, wxPoint at) {
   std::unique_ptr<wxMenu> menu = MakeMenu(menuId);
+  for (wxMenuItem* item : menu->GetMenuItems())
+    if (!item->IsSeparator()) item->Enable(IsMenuCommandAvailable(item->GetId() + kMenuIdOffset));
   const int chosen = chooser_ ? chooser_(menuId, *menu, at) : 0;
-  if (chosen) RunMenuCommand(chosen);
+  // Only an item the menu offered enabled is carried out.
+  const wxMenuItem* item = chosen ? menu->FindItem(chosen - kMenuIdOffset) : nullptr;
+  if (item && item->IsEnabled()) RunMenuCommand(chosen);
   Refresh();
 }
 
@@ -536,7 +557,10 @@ void CMapView::LeftDoubleClick(wxPoint p) {
         ShowMenu(133, {t.right, t.bottom});
       } else {
         identifyPoint_ = p;
-        RunMenuCommand(cmd::kPointAttributes);
+        if (IsMenuCommandAvailable(cmd::kPointAttributes))
+          RunMenuCommand(cmd::kPointAttributes);
+        else if (auto* frame = dynamic_cast<wxFrame*>(wxGetTopLevelParent(this)); frame && frame->GetStatusBar())
+          frame->SetStatusText(kNoPointAttributesText, 0);
       }
       break;
     case app::kModeCreateLines:

@@ -48,6 +48,9 @@ class CMapView : public wxWindow, public DocumentObserver {
   bool DoCommand(int command);
   bool IsCommandEnabled(int command) const;
   bool IsCommandChecked(int command) const;
+  // Whether an item of the map's context menus has something to carry it out: the map
+  // itself, or a window registered with the main window.
+  bool IsMenuCommandAvailable(int command) const;
 
   int PointerMode() const { return pointerMode_; }
   void SetPointerMode(int mode);

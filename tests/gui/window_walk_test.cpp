@@ -1,0 +1,426 @@
+// Every command a user can reach in the window, walked on the sample landscape: each enabled
+// menu item, tool and context-menu entry must open a window, change the project or the view,
+// or say something. What is not built yet is disabled, and listed here.
+#include <gtest/gtest.h>
+#include <wx/menu.h>
+#include <wx/statusbr.h>
+#include <wx/timer.h>
+#include <wx/toolbar.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/command_rules.h"
+#include "app/ui/child_frame.h"
+#include "app/ui/main_frame.h"
+#include "app/ui/project_template.h"
+#include "app/ui/project_window.h"
+#include "program_fixture.h"
+#include "project/document.h"
+#include "project/work_area.h"
+#include "runs/run.h"
+#include "runs/run_commands.h"
+#include "views/ui/map_view.h"
+#include "views/ui/project_tree.h"
+#include "views/view_commands.h"
+
+namespace {
+
+namespace c = app::cmd;
+namespace v = views::cmd;
+using app::ui::MainFrame;
+
+struct DisabledItem {
+  int command;
+  const char* reason;
+};
+
+// Items that stay disabled on the sample landscape, one per line with the reason. The issue
+// that builds an item's window or engine removes its line here.
+const DisabledItem kDisabled[] = {
+    {c::kPrint, "Print: nothing prints"},
+    {c::kExtractAndOpenArchive, "Extract and Open Archive: project archives are not built"},
+    {c::kCreateLandscapeFile, "Create Landscape File: the landscape generator is not built"},
+    {c::kColorRamps, "Color Ramps: its dialog is not built"},
+    {c::kPredefinedLegends, "Predefined Legends: its dialog is not built"},
+    {c::kEditPreferences, "Edit Preferences: the preferences sheet is not built"},
+    {c::kSavePreferencesAs, "Preferences > Save As: not yet on the menu"},
+    {c::kLoadSavedPreferences, "Preferences > Load > Saved: not yet on the menu"},
+    {c::kLoadDefaultPreferences, "Preferences > Load > Default: not yet on the menu"},
+    {c::kWtrWndToWxs, "WTR and WND to WXS: its dialog is not built"},
+    {c::kCreatePointsMode, "Create Points: drawn shapes are not built"},
+    {c::kCreateLinesMode, "Create Lines: drawn shapes are not built"},
+    {c::kCreatePolygonsMode, "Create Polygons: drawn shapes are not built"},
+    {c::kCritiquePdf, "Critique PDF: the critique report is not built"},
+    {c::kCritiqueHtml, "Critique HTML: the critique report is not built"},
+    {v::kOpenLandscape, "Open Landscape: the project already has its landscape"},
+    {v::kEditLandscape, "Edit Landscape: the landscape editor is not built"},
+    {v::kReloadLandscape, "Reload Landscape: no edit rule has changed the landscape"},
+    {v::kLandscapeProperties, "Landscape > Properties: the landscape generator is not built"},
+    // The map's identify menu.
+    {v::kPointAttributes, "Point Attributes: its window is not built"},
+    {32793, "View Legend: the legend window is not built"},
+    {32835, "Save As (grid theme): not built"},
+    {32850, "Contour: contours are not built"},
+    {32899, "3D Window: the 3D view is not built"},
+    {32938, "Statistics: theme statistics are not built"},
+};
+
+bool ListedDisabled(int command) {
+  for (const DisabledItem& d : kDisabled)
+    if (d.command == command) return true;
+  return false;
+}
+
+// A modal dialog shown while armed is noted and cancelled from its own event loop.
+class ModalCloser {
+ public:
+  ModalCloser() {
+    timer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+      for (wxWindow* w : wxTopLevelWindows)
+        if (auto* d = dynamic_cast<wxDialog*>(w); d && d->IsModal() && d->IsShown()) {
+          titles.push_back(d->GetTitle().utf8_string());
+          d->EndModal(wxID_CANCEL);
+          return;
+        }
+    });
+  }
+  void Arm() { timer_.Start(10); }
+  void Disarm() { timer_.Stop(); }
+  std::vector<std::string> titles;
+
+ private:
+  wxTimer timer_;
+};
+
+class WindowWalk : public program_test::ProgramTest {
+ protected:
+  WindowWalk() : ProgramTest("test-window-walk") {}
+
+  void SetUp() override {
+    ProgramTest::SetUp();
+    platform::InstallShell(&browser_);
+  }
+  void TearDown() override {
+    ProgramTest::TearDown();
+    platform::InstallShell(nullptr);
+  }
+
+  MainFrame* StartOnSample() {
+    frame_ = Start({program_test::SampleLcp()});
+    if (!frame_) return nullptr;
+    doc_ = app::ui::ActiveProject(*frame_);
+    child_ = frame_->GetActiveChild();
+    return doc_ ? frame_ : nullptr;
+  }
+  views::ui::CMapView* Map() const { return views::ui::FindMapView(doc_); }
+  views::ui::CPVN4View* Tree() const { return views::ui::FindTreeView(doc_); }
+
+  // Everything a user could see change, as text.
+  std::string Seen() const {
+    std::ostringstream s;
+    s << "messages " << messages_->Texts().size() << " file dialogs " << dialogs_->Requests().size()
+      << " opened " << browser_.Opened().size() << " modal " << closer_.titles.size();
+    int shown = 0;
+    for (wxWindow* w : wxTopLevelWindows)
+      if (w->IsShown()) ++shown;
+    s << " windows " << shown;
+    if (!frame_) return s.str();
+    s << " projects " << frame_->DocManager()->GetDocumentsVector().size() << " bars "
+      << frame_->Toolbar()->IsShown() << frame_->GetStatusBar()->IsShown()
+      << (frame_->ShaderBar() && frame_->ShaderBar()->IsShown()) << " status '"
+      << frame_->GetStatusBar()->GetStatusText(0).utf8_string() << "'";
+    if (CPVN4Doc* doc = app::ui::ActiveProject(*frame_)) {
+      std::size_t runs = 0;
+      for (const auto& a : doc->areas) runs += a->runs.size();
+      s << " modified " << doc->IsModified() << " areas " << doc->areas.size() << " runs " << runs
+        << " current " << doc->currentArea << " theme " << doc->GetVisibleTheme() << " factor "
+        << doc->zoomFactor << " history " << doc->viewHistory.size() << "@" << doc->historyPosition;
+      if (const views::ui::CMapView* map = views::ui::FindMapView(doc))
+        s << " map " << map->Geometry().scale << " " << map->Geometry().scrollX << " "
+          << map->Geometry().scrollY << " mode " << map->PointerMode() << " tracker "
+          << map->TrackerActive();
+    }
+    return s.str();
+  }
+
+  // Puts the window where the command has something to change.
+  void Prepare(int command) {
+    views::ui::CMapView* map = Map();
+    if (!map || frame_->GetActiveChild() != child_) return;
+    if (views::ZoomFactorOf(command) > 0) doc_->zoomFactor = 1.0;
+    if (const int mode = views::PointerModeOf(command); mode >= 0)
+      map->SetPointerMode(mode == app::kModeIdentify ? app::kModePan : app::kModeIdentify);
+    if (command == v::kFullView || command == c::kStepBack || command == c::kStepForward) map->ZoomIn();
+    if (command == c::kStepForward) map->DoCommand(c::kStepBack);
+  }
+
+  // Undoes what would stand in the way of the next command.
+  void Restore(const std::set<wxWindow*>& windowsBefore, int command) {
+    if (command == c::kViewToolbar || command == c::kViewStatusBar || command == c::kViewShaderBar)
+      program_test::Command(frame_, command);
+    for (wxWindow* w : std::vector<wxWindow*>(wxTopLevelWindows.begin(), wxTopLevelWindows.end()))
+      if (w->IsShown() && !windowsBefore.count(w)) w->Destroy();
+    for (wxDocument* d : frame_->DocManager()->GetDocumentsVector())
+      if (app::ui::ModelOf(d) != doc_) frame_->DocManager()->CloseDocument(d, true);
+    widgets::FlushEvents(3);
+    if (auto* child = dynamic_cast<wxMDIChildFrame*>(child_); child && frame_->GetActiveChild() != child_) {
+      child->Activate();
+      widgets::FlushEvents(3);
+    }
+    if (views::ui::CMapView* map = Map(); map && map->TrackerActive()) map->DoCommand(v::kCancelAnalysisArea);
+    map_pointer_reset();
+  }
+  void map_pointer_reset() {
+    if (views::ui::CMapView* map = Map()) map->SetPointerMode(app::kModeIdentify);
+  }
+
+  std::set<wxWindow*> ShownWindows() const {
+    std::set<wxWindow*> out;
+    for (wxWindow* w : wxTopLevelWindows)
+      if (w->IsShown()) out.insert(w);
+    return out;
+  }
+
+  // Runs `act` with modal dialogs cancelled as they appear; fails when nothing visible changed.
+  void ExpectVisible(const std::string& what, const std::function<void()>& act,
+                     const std::string* seenBefore = nullptr) {
+    const std::string before = seenBefore ? *seenBefore : Seen();
+    closer_.Arm();
+    act();
+    widgets::FlushEvents(3);
+    closer_.Disarm();
+    EXPECT_NE(Seen(), before) << what << " is enabled but nothing happened";
+  }
+
+  // Walks the items of a menu bar in order: disabled ones must be listed, enabled ones must do
+  // something. Items for which `skip` is true are left for the caller.
+  void WalkMenuBar(wxMenuBar* bar, const std::function<bool(int)>& skip, size_t firstMenu = 0,
+                   size_t endMenu = 99) {
+    std::vector<std::pair<int, std::string>> items;
+    std::function<void(wxMenu*, const std::string&)> collect = [&](wxMenu* menu, const std::string& path) {
+      for (wxMenuItem* i : menu->GetMenuItems()) {
+        if (i->IsSeparator()) continue;
+        const std::string label = path + " > " + i->GetItemLabelText().utf8_string();
+        if (i->IsSubMenu())
+          collect(i->GetSubMenu(), label);
+        else
+          items.emplace_back(MainFrame::CommandFor(i->GetId()), label);
+      }
+    };
+    for (size_t m = firstMenu; m < std::min(endMenu, bar->GetMenuCount()); ++m)
+      collect(bar->GetMenu(m), bar->GetMenuLabelText(m).utf8_string());
+    ASSERT_GT(items.size(), 5u);
+    for (const auto& [command, label] : items) {
+      if (skip(command)) continue;
+      WalkCommand(command, label);
+    }
+  }
+
+  void WalkCommand(int command, const std::string& label) {
+    Prepare(command);
+    widgets::FlushEvents(1);
+    const bool enabled = program_test::StateOf(frame_, command).enabled;
+    if (ListedDisabled(command)) {
+      EXPECT_FALSE(enabled) << label << " is enabled: take it off the disabled list";
+      return;
+    }
+    ASSERT_TRUE(enabled) << label << " (" << command << ") is disabled but not listed";
+    const std::set<wxWindow*> windows = ShownWindows();
+    ExpectVisible(label, [&] { program_test::Command(frame_, command); });
+    Restore(windows, command);
+  }
+
+  platform::RecordingShell browser_;
+  ModalCloser closer_;
+  MainFrame* frame_ = nullptr;
+  CPVN4Doc* doc_ = nullptr;
+  wxWindow* child_ = nullptr;
+};
+
+// Close and Exit end the project or the program: a test of their own walks them.
+bool EndsTheProject(int command) { return command == c::kExit || command == wxID_CLOSE; }
+
+TEST_F(WindowWalk, ProjectFileAndViewMenusDoSomethingOrAreListedDisabled) {
+  ASSERT_TRUE(StartOnSample());
+  ASSERT_EQ(frame_->GetMenuBar(), frame_->ProjectMenuBar());
+  WalkMenuBar(frame_->GetMenuBar(), EndsTheProject, 0, 2);
+}
+
+TEST_F(WindowWalk, ProjectMenusFromLandscapeToHelpDoSomethingOrAreListedDisabled) {
+  ASSERT_TRUE(StartOnSample());
+  ASSERT_EQ(frame_->GetMenuBar(), frame_->ProjectMenuBar());
+  WalkMenuBar(frame_->GetMenuBar(), EndsTheProject, 2);
+}
+
+TEST_F(WindowWalk, EveryToolDoesSomethingOrIsDisabledAndSaysWhy) {
+  ASSERT_TRUE(StartOnSample());
+  wxToolBar* tools = frame_->Toolbar();
+  int walked = 0;
+  for (size_t i = 0; i < tools->GetToolsCount(); ++i) {
+    const wxToolBarToolBase* t = tools->GetToolByPos(static_cast<int>(i));
+    if (t->IsSeparator() || t->IsControl()) continue;
+    const int command = MainFrame::CommandFor(t->GetId());
+    const std::string tip = t->GetShortHelp().utf8_string();
+    if (ListedDisabled(command) && command != c::kPrint)
+      EXPECT_NE(tip.find("not available yet"), std::string::npos) << tip;
+    WalkCommand(command, "tool " + tip);
+    ++walked;
+  }
+  EXPECT_EQ(walked, 19);
+
+  // The identify double-click answers for the window it would open.
+  views::ui::CMapView* map = Map();
+  ASSERT_TRUE(map);
+  map->SetPointerMode(app::kModeIdentify);
+  ExpectVisible("the identify double-click", [&] { map->LeftDoubleClick({60, 60}); });
+}
+
+TEST_F(WindowWalk, ClosingTheProjectLeavesTheFramesMenusEachDoingSomething) {
+  ASSERT_TRUE(StartOnSample());
+  ExpectVisible("File > Close", [&] { program_test::Command(frame_, wxID_CLOSE); });
+  for (int i = 0; i < 50 && frame_->GetMenuBar() == frame_->ProjectMenuBar(); ++i) widgets::FlushEvents(1);
+  child_ = nullptr;
+  doc_ = nullptr;
+  ASSERT_NE(frame_->GetMenuBar(), frame_->ProjectMenuBar());
+  WalkMenuBar(frame_->GetMenuBar(), [](int command) { return command == c::kExit; });
+  program_test::Command(frame_, c::kExit);
+  widgets::FlushEvents(3);
+  EXPECT_FALSE(shell_.Frame());
+}
+
+TEST_F(WindowWalk, EveryEntryOfTheTreesContextMenusDoesSomethingOrIsDisabled) {
+  ASSERT_TRUE(StartOnSample());
+  // A run with a log, so the run and log items are there too.
+  CRun* run = runs::NewRun(*doc_);
+  ASSERT_TRUE(run);
+  run->runLogs.push_back({"walk_log", "Run log text\n"});
+  doc_->UpdateAllViews();
+  widgets::FlushEvents(3);
+  views::ui::CPVN4View* tree = Tree();
+  ASSERT_TRUE(tree);
+  tree->ExpandEverything();
+
+  // The first item of each type, in tree order.
+  std::map<int, wxTreeItemId> byType;
+  std::function<void(wxTreeItemId)> visit = [&](wxTreeItemId item) {
+    if (const views::ui::CTreeItem* d = tree->Data(item)) byType.emplace(d->type, item);
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId ch = tree->GetFirstChild(item, cookie); ch.IsOk(); ch = tree->GetNextChild(item, cookie))
+      visit(ch);
+  };
+  visit(tree->GetRootItem());
+  for (int type : {views::ui::kTreeRoot, views::ui::kTreeArea, views::ui::kTreeRunsFolder,
+                   views::ui::kTreeRun, views::ui::kTreeRunLog})
+    ASSERT_TRUE(byType.count(type)) << "no item of type " << type;
+
+  // Opens the item's menu; `choose` sees its entries and answers.
+  auto openMenu = [&](int type, const std::function<int(wxMenu&)>& choose) {
+    visit(tree->GetRootItem());
+    tree->ExpandEverything();
+    const wxTreeItemId item = byType.at(type);
+    tree->EnsureVisible(item);
+    wxRect r;
+    ASSERT_TRUE(tree->GetBoundingRect(item, r, true));
+    tree->SetMenuChooser([&](wxMenu& menu, wxPoint) { return choose(menu); });
+    tree->ShowContextMenu(wxPoint(r.x + r.width / 2, r.y + r.height / 2));
+  };
+  int walked = 0;
+  for (const auto& [type, first] : std::map<int, wxTreeItemId>(byType)) {
+    std::vector<std::pair<int, std::string>> entries;
+    openMenu(type, [&](wxMenu& menu) {
+      for (const wxMenuItem* i : menu.GetMenuItems()) {
+        if (i->IsSeparator()) continue;
+        const int command = app::CommandForMenuId(i->GetId());
+        const std::string label = "tree item " + std::to_string(type) + " > " + i->GetItemLabelText().utf8_string();
+        EXPECT_EQ(i->IsEnabled(), !ListedDisabled(command)) << label;
+        if (i->IsEnabled()) entries.emplace_back(command, label);
+      }
+      return 0;
+    });
+    for (const auto& [command, label] : entries) {
+      const std::set<wxWindow*> windows = ShownWindows();
+      std::string before;
+      ExpectVisible(label, [&] {
+        openMenu(type, [&](wxMenu&) {
+          before = Seen();  // after the click chose the item for the map
+          closer_.Arm();
+          return command;
+        });
+      }, &before);
+      Restore(windows, 0);
+      ++walked;
+    }
+  }
+  EXPECT_GT(walked, 8);
+}
+
+TEST_F(WindowWalk, EveryEntryOfTheMapsContextMenusDoesSomethingOrIsDisabled) {
+  ASSERT_TRUE(StartOnSample());
+  views::ui::CMapView* map = Map();
+  ASSERT_TRUE(map);
+  // Each gesture opens one of the map's menus.
+  const std::vector<std::pair<int, std::function<void()>>> gestures = {
+      {144, [&] { map->RightDown({60, 60}); }},
+      {132, [&] {
+         map->LeftDown({40, 40});
+         map->MouseMove({120, 110}, true);
+         map->LeftUp({120, 110});
+       }},
+      {133, [&] {
+         map->BeginAreaTracker();
+         map->LeftDoubleClick({10, 10});
+       }},
+  };
+  int walked = 0;
+  for (const auto& [menuId, gesture] : gestures) {
+    std::vector<std::pair<int, std::string>> entries;
+    map->SetPointerMode(app::kModeIdentify);
+    map->SetMenuChooser([&](int id, wxMenu& menu, wxPoint) {
+      EXPECT_EQ(id, menuId);
+      for (const wxMenuItem* i : menu.GetMenuItems()) {
+        if (i->IsSeparator()) continue;
+        const int command = i->GetId() + 30000;
+        const std::string label = "map menu " + std::to_string(menuId) + " > " + i->GetItemLabelText().utf8_string();
+        EXPECT_EQ(i->IsEnabled(), !ListedDisabled(command)) << label;
+        if (i->IsEnabled()) entries.emplace_back(command, label);
+      }
+      return 0;
+    });
+    gesture();
+    Restore(ShownWindows(), 0);
+    ASSERT_FALSE(entries.empty()) << menuId;
+    for (const auto& [command, label] : entries) {
+      map->SetPointerMode(app::kModeIdentify);
+      map->ZoomIn();  // so that Full View has something to undo
+      const std::set<wxWindow*> windows = ShownWindows();
+      std::string before;
+      map->SetMenuChooser([&](int, wxMenu&, wxPoint) {
+        before = Seen();
+        closer_.Arm();
+        return command;
+      });
+      ExpectVisible(label, gesture, &before);
+      Restore(windows, 0);
+      ++walked;
+    }
+    // A disabled entry chosen anyway (as a stale menu could) is not carried out.
+    for (const DisabledItem& d : kDisabled) {
+      if (menuId != 144 || d.command != v::kPointAttributes) continue;
+      map->SetPointerMode(app::kModeIdentify);
+      map->SetMenuChooser([&](int, wxMenu&, wxPoint) { return d.command; });
+      const std::string before = Seen();
+      gesture();
+      widgets::FlushEvents(2);
+      EXPECT_EQ(Seen(), before);
+    }
+  }
+  EXPECT_EQ(walked, 5);
+}
+
+}  // namespace
