@@ -255,6 +255,7 @@ FireResult ComputeFire(const FuelBedState& s, const FuelBedState& s10, double wi
   double hpa = s.heatPerArea * kKJm2PerBtuFt2;
   double fli = hpa * rs / 60.0;
   r.surfaceRosMMin = rs;
+  r.surfaceFliKWm = fli;
   r.reactionKWm2 = s.reactionIntensity * kKJm2PerBtuFt2 / 60.0;
   r.direction = sp.direction;
   r.lengthToBreadth = sp.lengthToBreadth;

@@ -105,6 +105,7 @@ struct FireResult {
   double lengthToBreadth = 1;
   double ellA = 0, ellB = 0, ellC = 0;  // m/min
   double surfaceRosMMin = 0;
+  double surfaceFliKWm = 0;  // the surface fire's own intensity at the head, without the canopy
   double effectiveWindFtMin = 0;
   double torchingIndexMph = -9999;  // 20-ft winds; -9999 without a canopy or out of reach
   double crowningIndexMph = -9999;

@@ -603,7 +603,8 @@ int CPyrvane::ComputeCells(RunData& d) {
       put(kOutTorchingIndex, i, f.torchingIndexMph);
       put(kOutCrowningIndex, i, f.crowningIndexMph);
       if (spotting) {
-        const double surfaceFlame = SurfaceFlameLength(f.hpaKJm2 * f.surfaceRosMMin / 60.0);
+        // Firebrands of the surface fire come from its own intensity, not the burning canopy's.
+        const double surfaceFlame = SurfaceFlameLength(f.surfaceFliKWm);
         const double spot = MaxSpotDistanceM(surfaceFlame, crowning, flame, shM, d.models[fm].depth, wind20);
         put(kOutMaxSpot, i, PackMaxSpot(spot, windTo));
         put(kOutMaxSpotDir, i, spot > 0 ? windTo : 0.0);

@@ -12,6 +12,7 @@
 #include "engine_fixture.h"
 #include "engines/fire_behavior.h"
 #include "engines/output_writer.h"
+#include "engines/spotting.h"
 
 using namespace engines;
 namespace fs = std::filesystem;
@@ -519,4 +520,29 @@ TEST(Pyrvane, AspectUnitCodesGiveTheSameUpslope) {
     double deg = e.GetOutputLayer(kOutMaxSpreadDir)[0] * 180.0 / M_PI;
     EXPECT_NEAR(std::remainder(deg - c.spreadAzimuth, 360.0), 0.0, 1e-3) << c.code << " " << c.value;
   }
+}
+
+// The surface fire's firebrands come from the surface fire alone: a crowning cell spots as far
+// as the same cell with no crown fuel whenever the surface distance beats the torching trees.
+TEST(Pyrvane, SurfaceSpottingIgnoresTheBurningCanopy) {
+  CHeaderData h = MakeStandardHeader(1, 2, 0, 0, 30, true);
+  std::vector<std::vector<std::int16_t>> layers(10, std::vector<std::int16_t>(2, 0));
+  layers[3] = {4, 4};
+  layers[4] = {10, 10};   // cover %: too open to shelter the surface wind
+  layers[5] = {100, 100};  // stand height, m x 10
+  layers[6] = {10, 10};    // canopy base height, m x 10
+  layers[7] = {30, 0};     // bulk density, kg/m3 x 100: only the first cell has crown fuel
+  CPyrvane e;
+  e.SetLandscape(std::make_unique<MemoryLandscape>(h, layers));
+  ASSERT_EQ(e.CommandTextLoad(enginetest::InputsText("CROWNSTATE:\n", 20, 270)), kEngineOk);
+  ASSERT_EQ(e.LaunchPyrvane(0), kEngineOk);
+  const float* cls = e.GetOutputLayer(kOutCrownState);
+  const float* dx = e.GetOutputLayer(kOutMaxSpotDx);
+  ASSERT_TRUE(cls && dx);
+  EXPECT_TRUE(cls[0] == kCrownPassive || cls[0] == kCrownActive) << cls[0];
+  EXPECT_EQ(cls[1], kCrownSurface);
+  TorchingTrees trees;
+  trees.heightFt = 10.0 * kFtPerM;
+  ASSERT_GT(dx[1], TorchingSpotDistanceM(trees, 20.0));
+  EXPECT_EQ(dx[0], dx[1]);
 }
