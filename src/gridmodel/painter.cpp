@@ -11,6 +11,25 @@ Rect Intersect(const Rect& a, const Rect& b) {
   return r;
 }
 
+Colour Painter::Resolve(Colour c) const {
+  if (!c.IsSystem()) return c.IsDefault() ? Colour::Rgb(0, 0, 0) : c;
+  switch (c.system()) {
+    case SysColour::Window: return Colour::Rgb(255, 255, 255);
+    case SysColour::WindowText: return Colour::Rgb(0, 0, 0);
+    case SysColour::Highlight: return Colour::Rgb(51, 153, 255);
+    case SysColour::HighlightText: return Colour::Rgb(255, 255, 255);
+    case SysColour::ButtonFace: return Colour::Rgb(240, 240, 240);
+    case SysColour::ButtonHighlight: return Colour::Rgb(255, 255, 255);
+    case SysColour::ButtonShadow: return Colour::Rgb(160, 160, 160);
+    case SysColour::ButtonText: return Colour::Rgb(0, 0, 0);
+    case SysColour::GrayText: return Colour::Rgb(109, 109, 109);
+    case SysColour::InfoBackground: return Colour::Rgb(255, 255, 225);
+    case SysColour::InfoText: return Colour::Rgb(0, 0, 0);
+    case SysColour::Count: break;
+  }
+  return Colour::Rgb(0, 0, 0);
+}
+
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
   std::size_t start = 0;

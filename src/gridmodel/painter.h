@@ -6,23 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "gridmodel/grid_types.h"
+
 namespace gridmodel {
 
-// Colours are 0x00BBGGRR; kDefaultColour marks a colour that is not set.
-using Colour = std::uint32_t;
-constexpr Colour kDefaultColour = 0xFF000000u;
-constexpr Colour RgbColour(unsigned r, unsigned g, unsigned b) { return r | (g << 8) | (b << 16); }
-
-// A font by value. size is the character height in logical units (pixels on screen).
-struct FontDesc {
-  std::string face = "Sans";
-  double size = 12;
-  int weight = 400;     // 700 bold
-  bool italic = false;
-  bool underline = false;
-  int escapement = 0;   // tenths of a degree; 900 = vertical text
-  bool operator==(const FontDesc&) const = default;
-};
+// A colour that is not set: the cell takes its default cell's.
+constexpr Colour kDefaultColour{};
 
 struct Point {
   int x = 0, y = 0;
@@ -75,6 +64,9 @@ class Painter {
   virtual bool IsPrinting() const { return false; }
   // Colours the device shows; a printer may have 2.
   virtual int DeviceColours() const { return 1 << 24; }
+  // A plain RGB colour for a system colour (the desktop's in the window, fixed values
+  // elsewhere); RGB colours pass through, an unset colour is black.
+  virtual Colour Resolve(Colour c) const;
 
   // Shared helpers over the primitives.
   void FrameRect(const Rect& r, Colour c);

@@ -25,7 +25,7 @@ void CairoPainter::ApplyFont() {
   cairo_select_font_face(cr_, font_.face.c_str(),
                          font_.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
                          font_.weight >= 600 ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-  cairo_set_font_size(cr_, font_.size > 0 ? font_.size : 1);
+  cairo_set_font_size(cr_, font_.size > 0 ? font_.size * 96.0 / 72.0 : 1.0);
 }
 
 void CairoPainter::SetFont(const FontDesc& font) {
@@ -42,7 +42,8 @@ Size CairoPainter::TextExtent(const std::string& text) {
 }
 
 void CairoPainter::SetSource(Colour c) {
-  cairo_set_source_rgb(cr_, (c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0);
+  Colour rgb = Resolve(c);
+  cairo_set_source_rgb(cr_, rgb.r() / 255.0, rgb.g() / 255.0, rgb.b() / 255.0);
 }
 
 void CairoPainter::FillRect(const Rect& r, Colour c) {
@@ -77,13 +78,7 @@ void CairoPainter::TextAt(int x, int y, const std::string& text, Colour c) {
   cairo_font_extents(cr_, &fe);
   SetSource(c);
   cairo_save(cr_);
-  if (font_.escapement != 0) {
-    cairo_translate(cr_, x, y);
-    cairo_rotate(cr_, -font_.escapement * M_PI / 1800.0);
-    cairo_move_to(cr_, 0, fe.ascent);
-  } else {
-    cairo_move_to(cr_, x, y + fe.ascent);
-  }
+  cairo_move_to(cr_, x, y + fe.ascent);
   cairo_show_text(cr_, text.c_str());
   if (font_.underline) {
     cairo_text_extents_t te;

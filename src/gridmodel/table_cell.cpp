@@ -9,7 +9,7 @@ namespace gridmodel {
 
 namespace {
 FontDesc& MessageFont() {
-  static FontDesc font;
+  static FontDesc font{"Sans", 9};
   return font;
 }
 }  // namespace
@@ -105,8 +105,7 @@ bool CGridCellBase::Draw(Painter& p, int row, int col, Rect rect, bool eraseBack
     int h = rect.bottom - rect.top;
     if (s >= h) s = h - 4;
     if (s > 0 && rect.left + s < rect.right + 2 * margin) {
-      bool vertical = font.escapement == 900;
-      int left = vertical ? (rect.left + rect.right - s) / 2 : rect.right - s;
+      int left = rect.right - s;
       int top = rect.bottom - s - 2;
       auto arrow = [&](int dx, Colour c) {
         int l = left + dx, t = top + dx, mid = l + s / 2;
@@ -122,7 +121,7 @@ bool CGridCellBase::Draw(Painter& p, int row, int col, Rect rect, bool eraseBack
       };
       arrow(1, sys.buttonHighlight);
       arrow(0, sys.shadow);
-      if (!vertical) rect.right -= s;
+      rect.right -= s;
     }
   }
   GetTextRect(rect);
@@ -147,10 +146,6 @@ Size CGridCellBase::GetTextExtent(const std::string* text, Painter* p) const {
   int margin = static_cast<int>(GetMargin());
   size.cx += 4 * margin;
   size.cy += 2 * margin;
-  if (font.escapement == 900 || font.escapement == -900) {
-    std::swap(size.cx, size.cy);
-    size.cy += 4 * margin;
-  }
   return size;
 }
 
@@ -164,8 +159,9 @@ bool CGridCellBase::PrintCell(Painter& p, int row, int col, Rect rect) {
   if (!grid || rect.right < rect.left || rect.bottom < rect.top) return false;
   const CGridDefaultCell* def = GetDefaultCell();
   Colour defBack = def ? def->GetBackColor() : kDefaultColour;
-  Colour defText = def ? def->GetTextColor() : 0;
-  Colour back = kDefaultColour, text = 0;
+  const Colour black = Colour::Rgb(0, 0, 0);
+  Colour defText = def ? def->GetTextColor() : black;
+  Colour back = kDefaultColour, text = black;
   if (grid->GetShadedPrint()) {
     if (IsFixed()) back = GetBackColor() != kDefaultColour ? GetBackColor() : defBack;
     else if (GetBackColor() != kDefaultColour && GetBackColor() != defBack) back = GetBackColor();
@@ -173,8 +169,9 @@ bool CGridCellBase::PrintCell(Painter& p, int row, int col, Rect rect) {
     else if (IsFixed()) text = defText;
     else if (GetTextColor() != kDefaultColour && GetTextColor() != defText) text = GetTextColor();
     if (p.DeviceColours() == 2 && back == kDefaultColour) {
-      unsigned r = text & 0xFF, g = (text >> 8) & 0xFF, b = (text >> 16) & 0xFF;
-      text = RgbColour(static_cast<unsigned>(r * 0.3), static_cast<unsigned>(g * 0.59), static_cast<unsigned>(b * 0.11));
+      Colour rgb = p.Resolve(text);
+      text = Colour::Rgb(static_cast<std::uint8_t>(rgb.r() * 0.3), static_cast<std::uint8_t>(rgb.g() * 0.59),
+                         static_cast<std::uint8_t>(rgb.b() * 0.11));
     }
     if (back != kDefaultColour) p.FillRect(Rect{rect.left, rect.top, rect.right + 1, rect.bottom + 1}, back);
   }
@@ -195,7 +192,7 @@ bool CGridCellBase::PrintCell(Painter& p, int row, int col, Rect rect) {
   int margin = static_cast<int>(GetMargin());
   rect.left += margin;
   rect.right -= margin;
-  p.DrawText(GetDisplayText(), rect, GetFormat() | kNoPrefix, text == kDefaultColour ? 0 : text);
+  p.DrawText(GetDisplayText(), rect, GetFormat() | kNoPrefix, text.IsDefault() ? black : text);
   p.SetFont(saved);
   return true;
 }
@@ -302,9 +299,9 @@ bool CGridCellColor::Draw(Painter& p, int row, int col, Rect rect, bool) {
 }
 
 bool CGridCellColor::Edit(int row, int col, Rect, Point, unsigned) {
-  std::optional<std::uint32_t> chosen = platform::CurrentDialogs().ChooseColour(colour_);
+  std::optional<std::uint32_t> chosen = platform::CurrentDialogs().ChooseColour(colour_.Ref());
   if (chosen) {
-    colour_ = *chosen & 0x00FFFFFFu;
+    colour_ = Colour::FromRef(*chosen);
     if (grid_) grid_->InvalidateCellRect(row, col);
   }
   return true;

@@ -162,7 +162,7 @@ class CGridCellColor : public CGridCell {
   void OnRButtonUp(Point) override {}
 
  private:
-  Colour colour_ = 0;
+  Colour colour_ = Colour::Rgb(0, 0, 0);
 };
 
 // Makes the cells of a grid; SetCellClass and SetDefaultCellClass take one.

@@ -332,7 +332,7 @@ class CGridCtrl {
   GridOwner* owner_ = nullptr;
   SystemColours sys_;
   Colour gridBackColour_;
-  Colour gridLineColour_ = RgbColour(192, 192, 192);
+  Colour gridLineColour_ = Colour::Rgb(192, 192, 192);
   bool ownerData_ = false;
   int gridLines_ = 3;
   bool editable_ = true;

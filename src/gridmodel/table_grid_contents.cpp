@@ -61,14 +61,14 @@ bool CGridCtrl::SetItemBkColour(int row, int col, Colour c) {
 }
 Colour CGridCtrl::GetItemBkColour(int row, int col) const {
   CGridCellBase* cell = GetCell(row, col);
-  return cell ? cell->GetBackColor() : 0;
+  return cell ? cell->GetBackColor() : Colour::Rgb(0, 0, 0);
 }
 bool CGridCtrl::SetItemFgColour(int row, int col, Colour c) {
   return WithCell(*this, row, col, [&](CGridCellBase& cell) { cell.SetTextColor(c); });
 }
 Colour CGridCtrl::GetItemFgColour(int row, int col) const {
   CGridCellBase* cell = GetCell(row, col);
-  return cell ? cell->GetTextColor() : 0;
+  return cell ? cell->GetTextColor() : Colour::Rgb(0, 0, 0);
 }
 bool CGridCtrl::SetItemFont(int row, int col, const FontDesc* font) {
   return WithCell(*this, row, col, [&](CGridCellBase& c) { c.SetFont(font); });
@@ -398,27 +398,22 @@ bool CGridCtrl::SortRowRange(GridCompare compare, int col, bool ascending, std::
   if (low < 0 || high >= rowCount_ || low >= high) return false;
   if (ownerData_) return true;  // every position is the owner's one cell: nothing moves
   // A stable sort of a permutation: equal rows keep their order.
-  std::vector<int> order(static_cast<std::size_t>(high - low + 1));
-  std::iota(order.begin(), order.end(), low);
-  auto cellOf = [&](int r) { return rows_[static_cast<std::size_t>(r)][static_cast<std::size_t>(col)].get(); };
-  if (ascending)
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compare(cellOf(a), cellOf(b), data) < 0; });
-  else
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compare(cellOf(a), cellOf(b), data) > 0; });
-  std::vector<Row> moved;
-  std::vector<int> heights;
-  moved.reserve(order.size());
-  heights.reserve(order.size());
-  for (int r : order) {
-    moved.push_back(std::move(rows_[static_cast<std::size_t>(r)]));
-    heights.push_back(rowHeights_[static_cast<std::size_t>(r)]);
-  }
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    int r = low + static_cast<int>(i);
-    rows_[static_cast<std::size_t>(r)] = std::move(moved[i]);
-    rowHeights_[static_cast<std::size_t>(r)] = heights[i];
+  const std::size_t first = static_cast<std::size_t>(low), count = static_cast<std::size_t>(high - low + 1);
+  std::vector<const CGridCellBase*> keys(count);
+  for (std::size_t i = 0; i < count; ++i) keys[i] = rows_[first + i][static_cast<std::size_t>(col)].get();
+  const int sign = ascending ? 1 : -1;
+  std::vector<std::size_t> order = StableSortPermutation(
+      count, [&](std::size_t a, std::size_t b) { return sign * compare(keys[a], keys[b], data); });
+  std::vector<Row> moved(std::make_move_iterator(rows_.begin() + low), std::make_move_iterator(rows_.begin() + high + 1));
+  std::vector<int> heights(rowHeights_.begin() + low, rowHeights_.begin() + high + 1);
+  ApplyPermutation(moved, order);
+  ApplyPermutation(heights, order);
+  for (std::size_t i = 0; i < count; ++i) {
+    const int r = low + static_cast<int>(i);
+    rows_[first + i] = std::move(moved[i]);
+    rowHeights_[first + i] = heights[i];
     for (int c = 0; c < colCount_; ++c)
-      if (CGridCellBase* cell = rows_[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)].get()) cell->SetRowCol(r, c);
+      if (CGridCellBase* cell = rows_[first + i][static_cast<std::size_t>(c)].get()) cell->SetRowCol(r, c);
   }
   return true;
 }

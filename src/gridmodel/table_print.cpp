@@ -13,6 +13,7 @@
 namespace gridmodel {
 
 namespace {
+constexpr Colour kBlack = Colour::Rgb(0, 0, 0);
 constexpr const char* kAlphabet = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSATUVWXYZ";
 
 // Splits sizes from first on into runs that fit in room; an item larger than the room gets
@@ -45,7 +46,7 @@ void Bands(const std::vector<int>& sizes, int first, int room, std::vector<int>&
 FontDesc PrinterFont() {
   FontDesc f;
   f.face = "Arial";
-  f.size = 10;
+  f.size = 8;  // about ten units high, as the page's lines are measured
   return f;
 }
 
@@ -109,7 +110,7 @@ struct PageDrawer {
   Painter& p;
   const PrintLayout& layout;
   int gridLines;
-  Colour pen = 0;
+  Colour pen = Colour::Rgb(0, 0, 0);
 
   // Grid lines around one printed cell; the first row and column of a block get their
   // top and left edge too.
@@ -172,10 +173,10 @@ void PrintPage(CGridCtrl& grid, Painter& p, const PrintLayout& layout, int page,
   Rect headerRect{0, 0, width, header * cs.cy};
   p.SetFont(bold);
   if (!texts.windowTitle.empty())
-    p.DrawText(texts.windowTitle, headerRect, kAlignCenter | kAlignVCenter | kSingleLine | kNoPrefix, 0);
+    p.DrawText(texts.windowTitle, headerRect, kAlignCenter | kAlignVCenter | kSingleLine | kNoPrefix, kBlack);
   if (!texts.appTitle.empty())
-    p.DrawText(texts.appTitle, headerRect, kAlignRight | kAlignVCenter | kSingleLine | kNoPrefix, 0);
-  p.Line(headerRect.left, headerRect.bottom - 1, headerRect.right, headerRect.bottom - 1, 0);
+    p.DrawText(texts.appTitle, headerRect, kAlignRight | kAlignVCenter | kSingleLine | kNoPrefix, kBlack);
+  p.Line(headerRect.left, headerRect.bottom - 1, headerRect.right, headerRect.bottom - 1, kBlack);
   p.SetFont(font);
 
   // Which band of rows and which page across: pages run across first, then down.
@@ -205,13 +206,13 @@ void PrintPage(CGridCtrl& grid, Painter& p, const PrintLayout& layout, int page,
 
   // Footer on every page: "Page n of m" left, the time right, a rule above.
   Rect footerRect{0, layout.logicalPage.cy - footer * cs.cy, width, layout.logicalPage.cy};
-  p.Line(footerRect.left, footerRect.top, footerRect.right, footerRect.top, 0);
+  p.Line(footerRect.left, footerRect.top, footerRect.right, footerRect.top, kBlack);
   p.SetFont(bold);
   char pageText[64];
   std::snprintf(pageText, sizeof pageText, "Page %d of %d", page, layout.pageCount);
-  p.DrawText(pageText, footerRect, kAlignLeft | kAlignVCenter | kSingleLine | kNoPrefix, 0);
+  p.DrawText(pageText, footerRect, kAlignLeft | kAlignVCenter | kSingleLine | kNoPrefix, kBlack);
   if (!texts.dateTime.empty())
-    p.DrawText(texts.dateTime, footerRect, kAlignRight | kAlignVCenter | kSingleLine | kNoPrefix, 0);
+    p.DrawText(texts.dateTime, footerRect, kAlignRight | kAlignVCenter | kSingleLine | kNoPrefix, kBlack);
   p.SetFont(saved);
   p.SetTransform(1, 1, 0, 0);
 }

@@ -70,16 +70,17 @@ enum GridKey : unsigned {
 };
 enum KeyModifier : unsigned { kModShift = 1, kModCtrl = 2 };
 
-// System colours the cells draw with; the window keeps them in step with the desktop.
+// System colours the cells draw with.
+// Held as system colours, so what follows the desktop is resolved when drawn.
 struct SystemColours {
-  Colour windowText = RgbColour(0, 0, 0);
-  Colour window = RgbColour(255, 255, 255);
-  Colour face = RgbColour(240, 240, 240);
-  Colour shadow = RgbColour(160, 160, 160);
-  Colour highlight = RgbColour(51, 153, 255);
-  Colour highlightText = RgbColour(255, 255, 255);
-  Colour buttonHighlight = RgbColour(255, 255, 255);
-  Colour darkShadow = RgbColour(105, 105, 105);
+  Colour windowText = Colour::System(SysColour::WindowText);
+  Colour window = Colour::System(SysColour::Window);
+  Colour face = Colour::System(SysColour::ButtonFace);
+  Colour shadow = Colour::System(SysColour::ButtonShadow);
+  Colour highlight = Colour::System(SysColour::Highlight);
+  Colour highlightText = Colour::System(SysColour::HighlightText);
+  Colour buttonHighlight = Colour::System(SysColour::ButtonHighlight);
+  Colour darkShadow = Colour::System(SysColour::ButtonText);
 };
 
 }  // namespace gridmodel

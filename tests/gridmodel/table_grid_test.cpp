@@ -32,7 +32,7 @@ TEST(TableGridCore, CountsCreateCellsWithTheirDefaultsAndFixedBits) {
   EXPECT_EQ(g.GetCell(3, 0), nullptr);
   EXPECT_EQ(g.GetCell(0, -1), nullptr);
 
-  g.SetItemBkColour(0, 1, RgbColour(1, 2, 3));
+  g.SetItemBkColour(0, 1, Colour::Rgb(1, 2, 3));
   ASSERT_TRUE(g.SetFixedRowCount(1));
   EXPECT_EQ(g.GetItemState(0, 1) & 0x30u, 0x30u);
   EXPECT_EQ(g.GetItemBkColour(0, 1), kDefaultColour);
@@ -73,18 +73,18 @@ TEST(TableGridCore, CellClassReplacementKeepsProperties) {
   CGridCtrl g(3, 3, 1, 0);
   g.SetItemText(1, 1, "red");
   g.SetItemFormat(1, 1, kAlignRight);
-  g.SetItemFgColour(1, 1, RgbColour(9, 9, 9));
+  g.SetItemFgColour(1, 1, Colour::Rgb(9, 9, 9));
   g.SetSelectedRange(1, 1, 1, 1);
   ASSERT_TRUE(g.SetCellClass(1, 1, &MakeCell<CGridCellColor>));
   auto* colour = dynamic_cast<CGridCellColor*>(g.GetCell(1, 1));
   ASSERT_NE(colour, nullptr);
   EXPECT_EQ(colour->GetText(), "red");
   EXPECT_EQ(colour->GetFormat(), static_cast<unsigned>(kAlignRight));
-  EXPECT_EQ(colour->GetTextColor(), RgbColour(9, 9, 9));
+  EXPECT_EQ(colour->GetTextColor(), Colour::Rgb(9, 9, 9));
   EXPECT_TRUE(g.IsCellSelected(1, 1));
   EXPECT_EQ(g.GetSelectedCount(), 1);
-  EXPECT_EQ(colour->SetColor(RgbColour(1, 2, 3)), 0u);
-  EXPECT_EQ(colour->SetColor(RgbColour(4, 5, 6)), RgbColour(1, 2, 3));
+  EXPECT_EQ(colour->SetColor(Colour::Rgb(1, 2, 3)), Colour::Rgb(0, 0, 0));
+  EXPECT_EQ(colour->SetColor(Colour::Rgb(4, 5, 6)), Colour::Rgb(1, 2, 3));
 }
 
 TEST(TableGridCore, ColourCellEditsThroughTheColourDialog) {
@@ -93,14 +93,14 @@ TEST(TableGridCore, ColourCellEditsThroughTheColourDialog) {
   g.SetHost(&host);
   g.SetCellClass(1, 1, &MakeCell<CGridCellColor>);
   auto* cell = static_cast<CGridCellColor*>(g.GetCell(1, 1));
-  cell->SetColor(RgbColour(10, 20, 30));
+  cell->SetColor(Colour::Rgb(10, 20, 30));
   platform::ScopedScriptedDialogs dialogs;
   dialogs.AnswerColour(std::nullopt);
-  dialogs.AnswerColour(RgbColour(200, 100, 50));
+  dialogs.AnswerColour(Colour::Rgb(200, 100, 50).Ref());
   g.OnEditCell(1, 1, Point{-1, -1}, kKeyLButton);
-  EXPECT_EQ(cell->GetColor(), RgbColour(10, 20, 30));  // cancelled
+  EXPECT_EQ(cell->GetColor(), Colour::Rgb(10, 20, 30));  // cancelled
   g.OnEditCell(1, 1, Point{-1, -1}, kKeyLButton);
-  EXPECT_EQ(cell->GetColor(), RgbColour(200, 100, 50));
+  EXPECT_EQ(cell->GetColor(), Colour::Rgb(200, 100, 50));
   ASSERT_EQ(dialogs.Requests().size(), 2u);
   EXPECT_TRUE(host.editors.empty());  // no text editor for a colour
   EXPECT_FALSE(cell->IsEditing());
