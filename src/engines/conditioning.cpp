@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 namespace engines {
 
@@ -18,6 +19,7 @@ const int kDaysBefore[13] = {0, 0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304
 // implicit steps short beside each class's fastest change.
 constexpr double kRadiusM[4] = {0.0020, 0.0064, 0.0200, 0.0640};
 constexpr int kStepsPerHour[4] = {6, 3, 2, 1};
+constexpr int kRainStepsPerHour = 45;  // 80 s
 
 constexpr double kWoodDensity = 400.0;      // kg/m3, oven dry
 constexpr double kWaterDensity = 1000.0;    // kg/m3
@@ -34,6 +36,10 @@ constexpr double kLiquidTransfer = 1.0e-5;  // m/s, surface towards kMaxMoisture
 // J/mol with a prefactor that makes the 0.64 cm stick's lag about ten hours at 25 C and 12 %.
 constexpr double kDiffusionPrefactor = 2.8e-4;  // m2/s
 constexpr double kNearFuelWind = 1.0;           // m/s, sheltered air among surface fuels
+// The sunlit ground warms the air among the fuels lying on it: with the stick's own absorbed sun
+// this puts a 1-h stick in full sun (1000 W/m2) about 14 K above the air, the 25 F that
+// fire-danger practice adds to fine fuels under clear skies.
+constexpr double kGroundWarming = 0.0115;       // K per W/m2 of sun on the ground
 
 int DayOfYear(int month, int day) { return (month >= 1 && month <= 12) ? kDaysBefore[month] + day : day; }
 
@@ -46,10 +52,12 @@ double SatVapour(double tC) { return 6.1078 * std::exp(17.269 * tC / (tC + 237.3
 // keeps its order.
 double HourStamp(int doy, double hour) { return (doy - 1) * 24.0 + hour; }
 
+// Fitted to the fire-danger equilibrium relations over 0-40 C and 10-90 % (within half a point);
+// temperature matters little beside humidity. Dew holds the surface at fibre saturation.
 double Isotherm(double tC, double h) {
-  h = std::clamp(h, 0.0, 0.995);  // dew holds the surface at fibre saturation, not beyond
-  double c1 = 0.1617 - 0.001419 * tC, c2 = 0.4657 + 0.003578 * tC;
-  return c1 * std::pow(-std::log1p(-h), c2);
+  h = std::clamp(h, 0.0, 0.995);
+  const double c1 = 0.1253 - 0.000396 * tC, c2 = 0.657;
+  return std::clamp(c1 * std::pow(-std::log1p(-h), c2), 0.0, kFibreSaturation);
 }
 
 double Diffusivity(double tC, double m) {
@@ -118,6 +126,24 @@ void ImplicitRadial(double* u, const double* cap, const double* cond, double sDi
   for (int j = n - 2; j >= 0; --j) u[j] = (rhs[j] - up[j] * u[j + 1]) / di[j];
 }
 
+// One implicit water step. Wetter wood moves water much faster, so the diffusivities are taken
+// at the moisture halfway through the step (found by re-solving), not at its start: otherwise a
+// long step under rain sees the dry wood's slow diffusion throughout.
+void SolveWater(double* m, const double* temp, const Geometry& g, double sDiag, double sRhs, double dt) {
+  constexpr int n = FuelStick::kNodes;
+  double start[n], cap[n], cond[n];
+  std::copy(m, m + n, start);
+  for (int j = 0; j < n; ++j) cap[j] = g.area[j];
+  for (int pass = 0; pass < 3; ++pass) {
+    for (int j = 0; j < n - 1; ++j) {
+      const double mid = 0.25 * (start[j] + start[j + 1] + m[j] + m[j + 1]);
+      cond[j] = g.face[j] * Diffusivity(0.5 * (temp[j] + temp[j + 1]), mid) / g.dr;
+    }
+    std::copy(start, start + n, m);
+    ImplicitRadial(m, cap, cond, sDiag, sRhs, dt);
+  }
+}
+
 }  // namespace
 
 double EquilibriumMoisture(double tC, double rh) { return Isotherm(tC, std::clamp(rh, 0.0, 100.0) / 100.0); }
@@ -164,14 +190,22 @@ double FuelStick::Step(double hours, double tC, double rh, double solar, double 
 }
 
 double FuelStick::Step(double hours, const StickAir& air) {
+  // A value that is not a number would spread through every node: refuse it.
+  const struct { double v; const char* name; } fields[] = {
+      {air.temperatureC, "air temperature"}, {air.humidityPct, "relative humidity"}, {air.solarWm2, "solar radiation"},
+      {air.rainMm, "rain"}, {air.skyView, "sky view"}, {air.cloudPct, "cloud cover"}, {hours, "step length"}};
+  for (const auto& f : fields)
+    if (!std::isfinite(f.v)) throw std::invalid_argument(std::string(f.name) + " is not a number");
   if (!warmed_) {
     for (double& v : temp_) v = air.temperatureC;
     warmed_ = true;
   }
   if (!(hours > 0)) return Moisture();
-  const int steps = std::max(1, static_cast<int>(std::ceil(hours * kStepsPerHour[size_] - 1e-9)));
-  const double dt = hours * 3600.0 / steps;
   const double rainRate = std::max(air.rainMm, 0.0) / 1000.0 / (hours * 3600.0);  // m/s
+  // Wetting from a soaked surface inwards is fastest at its start: rain takes shorter sub-steps.
+  const double perHour = rainRate > 0 ? std::max<double>(kStepsPerHour[size_], kRainStepsPerHour) : kStepsPerHour[size_];
+  const int steps = std::max(1, static_cast<int>(std::ceil(hours * perHour - 1e-9)));
+  const double dt = hours * 3600.0 / steps;
   const double vapour = std::clamp(air.humidityPct, 0.0, 100.0) / 100.0 * SatVapour(air.temperatureC);
   for (int s = 0; s < steps; ++s) SubStep(dt, air, rainRate, vapour);
   return Moisture();
@@ -186,47 +220,55 @@ void FuelStick::SubStep(double dt, const StickAir& air, double rainRate, double 
   // Heat: conduction along the radius; at the surface, absorbed sun, long-wave loss to the open
   // sky, convection and radiation exchange with the air (linearised about it), and the latent
   // heat of the water leaving.
+  const double sun = std::max(air.solarWm2, 0.0);
+  const double fuelAirC = air.temperatureC + kGroundWarming * sun;
   const double taK = air.temperatureC + 273.15;
   const double skyEmissivity = std::min(1.0, 9.2e-6 * taK * taK);
   const double cloud = std::clamp(air.cloudPct, 0.0, 100.0) / 100.0;
   const double sky = skyEmissivity + cloud * (1.0 - skyEmissivity);
   const double hr = 4.0 * kEmissivity * kStefan * taK * taK * taK;
   const double h = ConvectionOf(size_) + hr;
-  const double q = kAbsorptivity * std::max(air.solarWm2, 0.0) / kPi -
+  const double q = kAbsorptivity * sun / kPi -
                    kEmissivity * kStefan * std::clamp(air.skyView, 0.0, 1.0) * (1.0 - sky) * taK * taK * taK * taK -
                    kLatentHeat * vapourOut_;
   for (int j = 0; j < n; ++j) {
     cap[j] = HeatCapacity(temp_[j], moist_[j]) * g.area[j];
     if (j < n - 1) cond[j] = g.face[j] * Conductivity(0.5 * (moist_[j] + moist_[j + 1])) / g.dr;
   }
-  ImplicitRadial(temp_, cap, cond, a * h, a * (q + h * air.temperatureC), dt);
+  ImplicitRadial(temp_, cap, cond, a * h, a * (q + h * fuelAirC), dt);
 
   // Bound water: diffusion along the radius; the surface moves towards the isotherm of the air
-  // at its own temperature (same vapour pressure), or takes up rain up to kMaxMoisture.
+  // at its own temperature (same vapour pressure), or takes up rain.
   const double ts = temp_[n - 1];
   const double hs = vapourHpa / SatVapour(ts);
+  if (!(rainRate > 0)) {
+    const double target = Isotherm(ts, hs);
+    SolveWater(moist_, temp_, g, a * kVapourTransfer, a * kVapourTransfer * target, dt);
+    vapourOut_ = std::max(0.0, -kVapourTransfer * (target - moist_[n - 1])) * kWoodDensity;
+    return;
+  }
+  // Rain: the stick catches it across its width and its surface takes all of it while it can
+  // (below wet), then only what the transfer towards kMaxMoisture lets in; the rest runs off.
+  // Where the surface reaches wet within the sub-step, the sub-step is split there, so that
+  // the uptake does not depend on the sub-step's length.
+  const double caught = kWaterDensity / kWoodDensity * rainRate / kPi;
+  const double wet = kMaxMoisture - caught / kLiquidTransfer;
   const double ms = moist_[n - 1];
-  double sDiag = a * kVapourTransfer, target = Isotherm(ts, hs);
-  double sFixed = 0;  // a fixed inflow instead of the transfer towards target
-  if (rainRate > 0) {
-    // The stick catches rain across its width and spreads it round its surface.
-    const double caught = kWaterDensity / kWoodDensity * rainRate / kPi;
-    if (caught < kLiquidTransfer * (kMaxMoisture - ms)) {
-      sDiag = 0;
-      sFixed = caught;
-    } else {
-      sDiag = a * kLiquidTransfer;
-      target = kMaxMoisture;
+  double soak = 0;  // seconds of the sub-step taking the whole catch
+  if (ms < wet) {
+    double trial[kNodes];
+    std::copy(moist_, moist_ + n, trial);
+    SolveWater(trial, temp_, g, 0.0, a * caught, dt);
+    soak = trial[n - 1] <= wet ? dt : dt * (wet - ms) / (trial[n - 1] - ms);
+    if (soak >= dt) {
+      std::copy(trial, trial + n, moist_);
+    } else if (soak > 0) {
+      SolveWater(moist_, temp_, g, 0.0, a * caught, soak);
     }
   }
-  for (int j = 0; j < n; ++j) {
-    cap[j] = g.area[j];
-    if (j < n - 1)
-      cond[j] = g.face[j] * Diffusivity(0.5 * (temp_[j] + temp_[j + 1]), 0.5 * (moist_[j] + moist_[j + 1])) / g.dr;
-  }
-  ImplicitRadial(moist_, cap, cond, sDiag, sDiag * target + a * sFixed, dt);
-  const double inflow = sDiag > 0 ? sDiag / a * (target - moist_[n - 1]) : sFixed;  // m/s of moisture
-  vapourOut_ = rainRate > 0 ? 0.0 : std::max(0.0, -inflow) * kWoodDensity;
+  if (soak < dt) SolveWater(moist_, temp_, g, a * kLiquidTransfer, a * kLiquidTransfer * kMaxMoisture, dt - soak);
+  for (double& m : moist_) m = std::min(m, kMaxMoisture);
+  vapourOut_ = 0;
 }
 
 std::vector<HourlyWeather> ConditioningWeather(const PyrvaneInputs& in, double* stationElev) {

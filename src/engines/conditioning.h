@@ -37,8 +37,8 @@ struct ConditioningResult {
 };
 
 // Equilibrium moisture content (fraction) of the sticks' wood at temperature (C) and relative
-// humidity (%): the isotherm m = c1 (-ln(1 - H))^c2, c1 = 0.1617 - 0.001419 T, c2 = 0.4657 +
-// 0.003578 T.
+// humidity (%): the isotherm m = c1 (-ln(1 - H))^c2, c1 = 0.1253 - 0.000396 T, c2 = 0.657, at most
+// fibre saturation.
 double EquilibriumMoisture(double temperatureC, double humidityPct);
 
 // Solar radiation (W/m2) on a surface of given slope and aspect at the day and hour.
@@ -59,7 +59,8 @@ class FuelStick {
  public:
   static constexpr int kNodes = 11;
   FuelStick(int sizeClass, double initialMoisture);
-  // Advances by hours under the given air; returns the mean moisture (fraction).
+  // Advances by hours under the given air; returns the mean moisture (fraction). Throws
+  // std::invalid_argument when a value is not a number.
   double Step(double hours, const StickAir& air);
   // The same with no open sky (no long-wave loss): the surface sees air temperature all round.
   double Step(double hours, double temperatureC, double humidityPct, double solarWm2, double rainMm);

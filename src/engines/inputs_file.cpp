@@ -92,6 +92,35 @@ const std::unordered_map<std::string_view, int>& OutputKeys() {
   return keys;
 }
 
+// Weather that no station records: refused rather than conditioned into nonsense. Empty when sound;
+// otherwise the reason, with line the offending line.
+std::string CheckWeather(const PyrvaneInputs& in, const std::vector<size_t>& rawsLines,
+                         const std::vector<size_t>& weatherLines, const std::vector<size_t>& windLines, size_t& line) {
+  auto within = [](double v, double lo, double hi) { return v >= lo && v <= hi; };
+  const double rawsTLo = in.rawsMetric ? -60 : -76, rawsTHi = in.rawsMetric ? 60 : 140;
+  for (size_t k = 0; k < in.raws.size(); ++k) {
+    const RawsRecord& r = in.raws[k];
+    line = rawsLines[k];
+    if (!within(r.temperature, rawsTLo, rawsTHi)) return "temperature out of range";
+    if (!within(r.humidity, 0, 100)) return "relative humidity must be 0 to 100 %";
+    if (!within(r.precipitation, 0, in.rawsMetric ? 250 : 10)) return "hourly precipitation out of range";
+    if (!within(r.cloudCover, 0, 100)) return "cloud cover must be 0 to 100 %";
+  }
+  const double dayTLo = in.weatherMetric ? -60 : -76, dayTHi = in.weatherMetric ? 60 : 140;
+  for (size_t k = 0; k < in.weather.size(); ++k) {
+    const WeatherDay& d = in.weather[k];
+    line = weatherLines[k];
+    if (!within(d.tMin, dayTLo, dayTHi) || !within(d.tMax, dayTLo, dayTHi)) return "temperature out of range";
+    if (!within(d.rhMin, 0, 100) || !within(d.rhMax, 0, 100)) return "relative humidity must be 0 to 100 %";
+    if (!within(d.precip, 0, in.weatherMetric ? 200000 : 8000)) return "daily precipitation out of range";
+  }
+  for (size_t k = 0; k < in.winds.size(); ++k) {
+    line = windLines[k];
+    if (!within(in.winds[k].cloudCover, 0, 100)) return "cloud cover must be 0 to 100 %";
+  }
+  return {};
+}
+
 }  // namespace
 
 int ParsePyrvaneInputs(std::string_view text, PyrvaneInputs& out, std::string& detail) {
@@ -117,6 +146,9 @@ int ParsePyrvaneInputs(std::string_view text, PyrvaneInputs& out, std::string& d
     detail = "Line " + std::to_string(line + 1) + ": " + why;
     return kErrBadInputs;
   };
+  // Lines of the weather records, checked once their units are known.
+  std::vector<size_t> rawsLines, weatherLines, windLines;
+  size_t badLine = 0;
 
   for (size_t li = first + 1; li < lines.size(); ++li) {
     std::string_view line = Trim(lines[li]);
@@ -212,6 +244,7 @@ int ParsePyrvaneInputs(std::string_view text, PyrvaneInputs& out, std::string& d
         RawsRecord r{ToInt(v[0]), ToInt(v[1]), ToInt(v[2]), ToInt(v[3]), v[4], v[5], v[6], v[7],
                      ToInt(v[8]), ToInt(v[9])};
         in.raws.push_back(r);
+        rawsLines.push_back(li);
       });
       if (rc != kEngineOk) return rc;
       in.hasRaws = true;
@@ -224,6 +257,7 @@ int ParsePyrvaneInputs(std::string_view text, PyrvaneInputs& out, std::string& d
           d.precipEnd = ToInt(v[11]);
         }
         in.weather.push_back(d);
+        weatherLines.push_back(li);
       });
       if (rc != kEngineOk) return rc;
     } else if (key == "WEATHER_DATA_UNITS") {
@@ -231,6 +265,7 @@ int ParsePyrvaneInputs(std::string_view text, PyrvaneInputs& out, std::string& d
     } else if (key == "WIND_DATA") {
       int rc = block(6, [&](const std::vector<double>& v) {
         in.winds.push_back({ToInt(v[0]), ToInt(v[1]), ToInt(v[2]), v[3], ToInt(v[4]), ToInt(v[5])});
+        windLines.push_back(li);
       });
       if (rc != kEngineOk) return rc;
     } else if (key == "WIND_DATA_UNITS") {
@@ -302,6 +337,8 @@ int ParsePyrvaneInputs(std::string_view text, PyrvaneInputs& out, std::string& d
   if (in.spreadVectors)
     for (int k : {kOutMaxSpreadDir, kOutEllipseA, kOutEllipseB, kOutEllipseC}) in.outputs[k] = true;
   if (in.maxSpotVectors) in.outputs[kOutMaxSpot] = true;
+  if (std::string why = CheckWeather(in, rawsLines, weatherLines, windLines, badLine); !why.empty())
+    return fail(badLine, why);
   if (in.hasArea && !(in.areaEast > in.areaWest && in.areaNorth > in.areaSouth)) {
     detail = "The analysis area has no extent.";
     return kErrBadInputs;

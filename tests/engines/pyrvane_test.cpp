@@ -493,10 +493,10 @@ TEST(Pyrvane, ConditionedMoistureFollowsSunAndElevation) {
   const float* m1000 = e.GetOutputLayer(kOutMoisture1000);
   ASSERT_TRUE(solar && m1 && m10 && m1000);
   EXPECT_GT(solar[0], solar[1]);
-  EXPECT_LT(m1[0], m1[1]);
+  EXPECT_LT(m1[0], m1[1] - 0.005) << m1[0] << " " << m1[1];
   EXPECT_GT(m1[3], m1[2]);
-  // Eight hours move the 1000-h fuel hardly at all from the fuel-moisture file's 8 %.
-  EXPECT_NEAR(m1000[2], 0.08, 0.005);
+  // Eight sunny hours move the 1000-h fuel only a little from the fuel-moisture file's 8 %.
+  EXPECT_NEAR(m1000[2], 0.08, 0.01);
   EXPECT_LT(std::fabs(m10[2] - 0.07), std::fabs(m1[2] - 0.06) + 0.02);
 }
 
