@@ -1,6 +1,33 @@
 #include "engines/mtt_engine.h"
 
-#include <fstream>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <unordered_map>
+
+#include "engines/inputs_file.h"
+#include "engines/mtt_search.h"
+#include "engines/mtt_shapes.h"
+#include "engines/pyrvane.h"
+#include "platform/atomic_file.h"
+
+namespace mtt = engines::mtt;
+
+namespace {
+
+constexpr double kNoData = -9999.0;
+constexpr double kMphToMPerMin = 26.8224;
+constexpr double kPi = 3.14159265358979323846;
+
+// The grids of the fire-behaviour engine that the search reads.
+constexpr int kInputsGrids[] = {engines::kOutSpreadRate, engines::kOutIntensity, engines::kOutCrownState,
+                                engines::kOutMidflame,   engines::kOutMaxSpreadDir, engines::kOutEllipseA,
+                                engines::kOutEllipseB,   engines::kOutEllipseC,     engines::kOutMaxSpot,
+                                engines::kOutMaxSpotDir, engines::kOutMaxSpotDx};
+
+}  // namespace
 
 bool CPerimeterLine::GetPoint(int i, float* x, float* y) const {
   if (i < 0 || i >= GetNumPoints()) return false;
@@ -22,59 +49,364 @@ CPerimeterLine* CPerimeter::GetLine(int i) {
   return &lines_[static_cast<std::size_t>(i)];
 }
 
-CMinTravelTime::CMinTravelTime() = default;
+CMinTravelTime::CMinTravelTime() : own_(std::make_unique<CPyrvane>()), pyrvane_(own_.get()) {
+  own_->SetUseDiskForLCP(0);
+}
+
 CMinTravelTime::~CMinTravelTime() = default;
 
+void CMinTravelTime::SetPyrvane(CPyrvane* pyrvane) { pyrvane_ = pyrvane ? pyrvane : own_.get(); }
+
 int CMinTravelTime::SetLandscapeFile(const char* path) {
-  landscape_ = path ? path : "";
-  return std::ifstream(landscape_).good() ? 1 : 0;
+  return path && own_->SetLandscapeFile(path) == 1 ? 1 : 0;
 }
 
 void CMinTravelTime::SetAnalysisArea(double east, double west, double north, double south) {
-  east_ = east;
-  west_ = west;
-  north_ = north;
-  south_ = south;
+  own_->SetAnalysisArea(east, west, north, south);
 }
 
-int CMinTravelTime::LoadInputs(const char* file) {
-  inputs_ = file ? file : "";
-  return std::ifstream(inputs_).good() ? 1 : kMttCannotOpenInputs;
+int CMinTravelTime::Fail(int code, std::string detail) {
+  lastCode_ = code;
+  lastDetail_ = std::move(detail);
+  return code;
 }
 
-int CMinTravelTime::LoadMTTInputs(const char* file) { return LoadInputs(file); }
-int CMinTravelTime::LoadTOMInputs(const char* file) { return LoadInputs(file); }
-int CMinTravelTime::LaunchMTT() { return kMttNotAvailable; }
-int CMinTravelTime::LaunchTOM() { return kMttNotAvailable; }
-int CMinTravelTime::LaunchMTTQuick() { return kMttNotAvailable; }
-
-const char* CMinTravelTime::CommandFileError(int code) const {
+const char* CMinTravelTime::CommandFileError(int code) {
   switch (code) {
-    case kMttNotAvailable:
-      return "The minimum travel time engine is not available.";
-    case kMttCannotOpenInputs:
-      return "Cannot open the inputs file.";
-    default:
-      return "Unknown minimum travel time error.";
+    case kMttNotAvailable: errorText_ = "Treatment optimisation is not available."; break;
+    case kMttCannotOpenInputs: errorText_ = "Cannot open the inputs file."; break;
+    case kMttBadInputs: errorText_ = "The inputs file holds an invalid setting."; break;
+    case kMttNoLandscape: errorText_ = "No landscape is loaded."; break;
+    case kMttFireBehavior: errorText_ = "The fire behaviour could not be computed."; break;
+    case kMttIgnitionFile: errorText_ = "The ignition file cannot be read."; break;
+    case kMttBarrierFile: errorText_ = "The barrier file cannot be read."; break;
+    case kMttNoIgnition:
+      errorText_ = "No ignition lies on a burnable cell of the analysis area.";
+      break;
+    case kMttCancelled: errorText_ = "The run was cancelled."; break;
+    case kMttNoInputs: errorText_ = "No inputs file has been loaded."; break;
+    default: errorText_ = "Unknown minimum travel time error."; break;
   }
+  if (code == lastCode_ && !lastDetail_.empty()) errorText_ += "\n" + lastDetail_;
+  return errorText_.c_str();
 }
 
-float* CMinTravelTime::GetPyrvaneOutputLayer(int) { return nullptr; }
+int CMinTravelTime::LoadMTTInputs(const char* file) {
+  inputsLoaded_ = false;
+  std::string text;
+  std::error_code ec;
+  constexpr std::uintmax_t kLargestInputs = 256u << 20;
+  if (!file || std::filesystem::file_size(file, ec) > kLargestInputs || ec ||
+      !platform::ReadWholeFile(file, text))
+    return Fail(kMttCannotOpenInputs, file ? file : "");
+  if (const int rc = own_->CommandTextLoad(text); rc != 1)
+    return Fail(kMttBadInputs, own_->CommandFileError(rc));
+  mtt::MttInputs in;
+  std::string detail;
+  if (mtt::ParseMttInputs(text, in, detail) != 1) return Fail(kMttBadInputs, detail);
+  in_ = std::move(in);
+  inputsLoaded_ = true;
+  return 1;
+}
 
-void CMinTravelTime::WriteEmberCSV(const char* path) {
-  if (path) std::ofstream(path) << "";
+int CMinTravelTime::LoadTOMInputs(const char* file) {
+  std::string text;
+  if (!file || !platform::ReadWholeFile(file, text)) return Fail(kMttCannotOpenInputs, file ? file : "");
+  return 1;
+}
+
+int CMinTravelTime::LaunchTOM() { return Fail(kMttNotAvailable); }
+
+void CMinTravelTime::CancelMTT() {
+  cancel_.store(true);
+  // Only the own engine may be stopped: a lent one is shared by other fires.
+  if (pyrvane_ == own_.get()) own_->CancelPyrvane();
+}
+
+float* CMinTravelTime::GetPyrvaneOutputLayer(int index) { return pyrvane_->GetOutputLayer(index); }
+
+void CMinTravelTime::ClearOutputs() {
+  arrival_.clear();
+  ros_.clear();
+  influence_.clear();
+  fli_.clear();
+  ignition_.clear();
+  major_.clear();
+  flow_.clear();
+  spots_.SetNumSpots(0);
+  perimeter_.SetNumLines(0);
+  hasPerimeter_ = false;
 }
 
 void CMinTravelTime::ResetMTT() {
+  ClearOutputs();
   progress_.store(0.0);
   cancel_.store(false);
-  spots_.SetNumSpots(0);
+  hasIgnitionPoint_ = false;
+}
+
+void CMinTravelTime::SetBarriers(const char* path) { in_.barrierFile = path ? path : ""; }
+
+bool CMinTravelTime::Barriers(std::vector<char>& mask) {
+  mask.clear();
+  if (in_.barrierFile.empty()) return true;
+  std::vector<mtt::Shape> shapes;
+  std::string error;
+  if (!mtt::ReadShapes(in_.barrierFile, shapes, error)) {
+    Fail(kMttBarrierFile, error);
+    return false;
+  }
+  const CPyrvane& p = *pyrvane_;
+  mtt::MarkShapes(shapes, {p.GetNumRows(), p.GetNumCols(), p.GetWest(), p.GetNorth(), p.GetCellSize()},
+                  in_.fillBarriers == 1, mask);
+  return true;
+}
+
+int CMinTravelTime::LaunchMTT() {
+  progress_.store(0.0);
+  ClearOutputs();
+  int rc = [&] {
+    if (!inputsLoaded_) return Fail(kMttNoInputs);
+    CPyrvane& p = *pyrvane_;
+    if (p.GetNumRows() <= 0 || p.GetNumCols() <= 0) return Fail(kMttNoLandscape);
+    p.ResampleLandscape(in_.resolution);
+    for (int index : kInputsGrids) p.SelectOutputLayer(index, 1);
+    const int fb = p.LaunchPyrvane(0);
+    if (cancel_.load()) return Fail(kMttCancelled);
+    if (fb != 1) return Fail(kMttFireBehavior, p.CommandFileError(fb));
+
+    std::vector<mtt::Shape> shapes;
+    std::string error;
+    if (!mtt::ReadShapes(in_.ignitionFile, shapes, error)) return Fail(kMttIgnitionFile, error);
+    std::vector<char> mask;
+    mtt::MarkShapes(shapes, {p.GetNumRows(), p.GetNumCols(), p.GetWest(), p.GetNorth(), p.GetCellSize()},
+                    true, mask);
+    std::vector<int> ignitions;
+    for (std::size_t i = 0; i < mask.size(); ++i)
+      if (mask[i]) ignitions.push_back(static_cast<int>(i));
+    std::vector<char> barriers;
+    if (!Barriers(barriers)) return lastCode_;
+    return Search(ignitions, barriers, true);
+  }();
+  progress_.store(1.0);
+  return rc;
 }
 
 int CMinTravelTime::SetIgnitionPoint(double x, double y) {
   ignitionX_ = x;
   ignitionY_ = y;
+  hasIgnitionPoint_ = true;
+  if (in_.barrierFile.empty() || in_.fillBarriers != 1) return 1;
+  const CPyrvane& p = *pyrvane_;
+  const double cx = (x - p.GetWest()) / p.GetCellSize(), cy = (p.GetNorth() - y) / p.GetCellSize();
+  if (!(cx >= 0 && cy >= 0 && cx < p.GetNumCols() && cy < p.GetNumRows())) return 1;
+  std::vector<char> mask;
+  if (!Barriers(mask) || mask.empty()) return 1;
+  return mask[static_cast<std::size_t>(cy) * p.GetNumCols() + static_cast<std::size_t>(cx)] ? 0 : 1;
+}
+
+int CMinTravelTime::LaunchMTTQuick() {
+  progress_.store(0.0);
+  ClearOutputs();
+  int rc = [&] {
+    CPyrvane& p = *pyrvane_;
+    if (!p.GetOutputLayer(engines::kOutEllipseB) || !p.GetOutputLayer(engines::kOutEllipseC) ||
+        !p.GetOutputLayer(engines::kOutMaxSpreadDir))
+      return Fail(kMttFireBehavior, "The fire-behaviour grids have not been computed.");
+    if (!hasIgnitionPoint_) return Fail(kMttNoIgnition);
+    const double cx = (ignitionX_ - p.GetWest()) / p.GetCellSize();
+    const double cy = (p.GetNorth() - ignitionY_) / p.GetCellSize();
+    if (!(cx >= 0 && cy >= 0 && cx < p.GetNumCols() && cy < p.GetNumRows())) return Fail(kMttNoIgnition);
+    std::vector<char> barriers;
+    if (!Barriers(barriers)) return lastCode_;
+    const int node = static_cast<int>(cy) * p.GetNumCols() + static_cast<int>(cx);
+    return Search({node}, barriers, false);
+  }();
+  progress_.store(1.0);
+  return rc;
+}
+
+int CMinTravelTime::Search(const std::vector<int>& ignitions, const std::vector<char>& barriers, bool paths) {
+  const CPyrvane& p = *pyrvane_;
+  rows_ = p.GetNumRows();
+  cols_ = p.GetNumCols();
+  cell_ = p.GetCellSize();
+  west_ = p.GetWest();
+  north_ = p.GetNorth();
+  const std::size_t n = static_cast<std::size_t>(rows_) * cols_;
+  auto grid = [&](int index) -> const float* { return pyrvane_->GetOutputLayer(index); };
+  const float *b = grid(engines::kOutEllipseB), *c = grid(engines::kOutEllipseC),
+              *dir = grid(engines::kOutMaxSpreadDir);
+  if (!b || !c || !dir) return Fail(kMttFireBehavior, "The fire-behaviour grids are missing.");
+
+  mtt::SpreadField field;
+  field.rows = rows_;
+  field.cols = cols_;
+  field.cell = cell_;
+  field.b.assign(b, b + n);
+  field.c.assign(c, c + n);
+  field.dir.assign(dir, dir + n);
+
+  mtt::SearchSettings s;
+  s.maxTime = in_.simTime;
+  s.lateral = in_.lateral;
+  s.vertical = in_.vertical;
+  s.removed = barriers;
+  s.cancel = &cancel_;
+  s.progress = &progress_;
+  for (int v : ignitions)
+    if (field.b[v] > 0 && (barriers.empty() || !barriers[v])) s.ignitions.push_back(v);
+  if (s.ignitions.empty()) return Fail(kMttNoIgnition);
+
+  seedUsed_ = seed_ >= 0 ? seed_ : static_cast<int>(std::random_device{}() & 0x7fffffff);
+  const float *crown = grid(engines::kOutCrownState), *dx = grid(engines::kOutMaxSpotDx),
+              *sdir = grid(engines::kOutMaxSpotDir), *wind = grid(engines::kOutMidflame);
+  if (in_.spotProbability > 0 && crown && dx && sdir && wind) {
+    mtt::SpotSettings& sp = s.spots;
+    sp.probability = in_.spotProbability;
+    sp.delay = in_.spotDelay;
+    sp.seed = static_cast<std::uint64_t>(seedUsed_);
+    sp.distance.assign(n, 0.f);
+    sp.azimuth.assign(n, 0.f);
+    sp.speed.assign(n, 0.f);
+    for (std::size_t i = 0; i < n; ++i) {
+      // Embers come from torching and crowning cells.
+      if (!(crown[i] >= 2) || !(dx[i] > 0)) continue;
+      sp.distance[i] = dx[i];
+      sp.azimuth[i] = static_cast<float>(sdir[i] * kPi / 180.0);
+      sp.speed[i] = static_cast<float>(std::max(0.f, wind[i]) * kMphToMPerMin);
+    }
+  }
+
+  mtt::SearchResult r = mtt::RunSearch(field, s);
+  if (r.cancelled) return Fail(kMttCancelled);
+
+  const float* fli = grid(engines::kOutIntensity);
+  arrival_.assign(n, kNoData);
+  ros_.assign(n, kNoData);
+  fli_.assign(n, static_cast<float>(kNoData));
+  ignition_.assign(n, 0.f);
+  for (int v : s.ignitions) ignition_[v] = 1.f;
+  std::vector<double> influence = mtt::Influence(r);
+  influence_.assign(n, kNoData);
+  for (int v : r.order) {
+    arrival_[v] = r.arrival[v];
+    ros_[v] = r.rate[v];
+    influence_[v] = influence[v];
+    // The head-fire intensity scaled by the travel rate over the head rate.
+    const double head = field.b[v] + field.c[v];
+    if (fli && fli[v] >= 0 && head > 0) fli_[v] = static_cast<float>(fli[v] * r.rate[v] / head);
+  }
+
+  auto centre = [&](int v) {
+    return std::pair<float, float>(static_cast<float>(west_ + (v % cols_ + 0.5) * cell_),
+                                   static_cast<float>(north_ - (v / cols_ + 0.5) * cell_));
+  };
+  spots_.SetNumSpots(static_cast<int>(r.spots.size()));
+  for (std::size_t i = 0; i < r.spots.size(); ++i) {
+    const auto& e = r.spots[i];
+    auto [lx, ly] = centre(e.from);
+    auto [tx, ty] = centre(e.to);
+    spots_.SetSpot(static_cast<int>(i), lx, ly, tx, ty, e.launch, e.land);
+  }
+
+  if (paths) {
+    // Paths are traced back from their far end until they meet the fire's origin or a path
+    // already drawn, and kept from the origin outwards.
+    const int k = std::max(1, static_cast<int>(std::lround(in_.pathInterval / cell_)));
+    std::vector<char> drawn(n, 0);
+    auto trace = [&](int v, std::vector<Path>& out) {
+      Path path;
+      while (v >= 0) {
+        path.push_back(centre(v));
+        if (drawn[v]) break;
+        drawn[v] = 1;
+        v = r.parent[v];
+      }
+      std::reverse(path.begin(), path.end());
+      out.push_back(std::move(path));
+    };
+    // Major paths: the branches that carry the fire to at least an interval's square of nodes.
+    const double major = static_cast<double>(k) * k;
+    std::vector<char> feeds(n, 0);
+    for (int v : r.order)
+      if (influence[v] >= major && r.parent[v] >= 0) feeds[r.parent[v]] = 1;
+    for (int v : r.order)
+      if (influence[v] >= major && !feeds[v]) trace(v, major_);
+    // Flow paths: from every burned node of a lattice at the interval's spacing.
+    std::fill(drawn.begin(), drawn.end(), 0);
+    for (int row = k / 2; row < rows_; row += k)
+      for (int col = k / 2; col < cols_; col += k) {
+        const int v = row * cols_ + col;
+        if (r.arrival[v] >= 0 && !drawn[v]) trace(v, flow_);
+      }
+  } else if (!r.order.empty()) {
+    // The outline of the burned cells, each ring with the burned side on its left.
+    std::vector<char> burned(n, 0);
+    for (int v : r.order) burned[v] = 1;
+    auto in = [&](int row, int col) {
+      return row >= 0 && col >= 0 && row < rows_ && col < cols_ && burned[static_cast<std::size_t>(row) * cols_ + col];
+    };
+    const long long W = cols_ + 1;
+    std::unordered_multimap<long long, long long> next;  // corner -> corner
+    for (int v : r.order) {
+      const int row = v / cols_, col = v % cols_;
+      const long long nw = row * W + col, ne = nw + 1, sw = nw + W, se = sw + 1;
+      if (!in(row - 1, col)) next.emplace(ne, nw);
+      if (!in(row, col - 1)) next.emplace(nw, sw);
+      if (!in(row + 1, col)) next.emplace(sw, se);
+      if (!in(row, col + 1)) next.emplace(se, ne);
+    }
+    std::vector<std::vector<long long>> rings;
+    while (!next.empty()) {
+      auto it = next.begin();
+      const long long start = it->first;
+      std::vector<long long> ring{start};
+      long long at = it->second;
+      next.erase(it);
+      while (at != start) {
+        ring.push_back(at);
+        auto step = next.find(at);
+        if (step == next.end()) break;
+        at = step->second;
+        next.erase(step);
+      }
+      ring.push_back(start);
+      rings.push_back(std::move(ring));
+    }
+    perimeter_.SetNumLines(static_cast<int>(rings.size()));
+    for (std::size_t i = 0; i < rings.size(); ++i) {
+      CPerimeterLine* line = perimeter_.GetLine(static_cast<int>(i));
+      line->SetNumPoints(static_cast<int>(rings[i].size()));
+      for (std::size_t j = 0; j < rings[i].size(); ++j)
+        line->SetPoint(static_cast<int>(j), static_cast<float>(west_ + (rings[i][j] % W) * cell_),
+                       static_cast<float>(north_ - (rings[i][j] / W) * cell_));
+    }
+    hasPerimeter_ = true;
+  }
   return 1;
 }
 
-CPerimeter* CMinTravelTime::GetFirePerimeter(int) { return nullptr; }
+CPerimeter* CMinTravelTime::GetFirePerimeter(int) { return hasPerimeter_ ? &perimeter_ : nullptr; }
+
+long CMinTravelTime::PathSize(const std::vector<Path>& paths, long i) {
+  return i >= 0 && i < static_cast<long>(paths.size()) ? static_cast<long>(paths[i].size()) : 0;
+}
+
+std::pair<float, float> CMinTravelTime::PathPoint(const std::vector<Path>& paths, long path, long i) {
+  if (i < 0 || i >= PathSize(paths, path)) return {0.f, 0.f};
+  return paths[path][i];
+}
+
+bool CMinTravelTime::WriteEmberCSV(const char* path) {
+  if (!path) return false;
+  std::string text = "Launch_X, Launch_Y, Land_X, Land_Y, Launch_Time, Land_Time\r\n";
+  char line[256];
+  for (int i = 0; i < spots_.GetNumSpots(); ++i) {
+    const CMTTSpot* s = spots_.GetSpot(i);
+    std::snprintf(line, sizeof line, "%f, %f, %f, %f, %f, %f\r\n", s->GetLaunchX(), s->GetLaunchY(),
+                  s->GetLandX(), s->GetLandY(), s->GetLaunchTime(), s->GetLandTime());
+    text += line;
+  }
+  return platform::WriteFileAtomically(path, text);
+}

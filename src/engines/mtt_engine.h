@@ -1,18 +1,30 @@
 #pragma once
-// The minimum-travel-time and treatment-optimisation engine as the runs call it. Until the
-// engine itself is built, loading checks the inputs file and every launch answers
-// kMttNotAvailable, whose text CommandFileError gives.
+// The minimum-travel-time engine: the fire-behaviour engine, resampled to the run's resolution,
+// gives every cell its spread ellipse; fire then travels between cell centres along the
+// quickest paths of a lattice (mtt_search.h). A run thread launches it while a monitor polls
+// the progress getters and may cancel. Treatment optimisation is not built: LaunchTOM answers
+// kMttNotAvailable.
 #include <atomic>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "engines/mtt_inputs.h"
 #include "engines/mtt_spot_list.h"
 
 class CPyrvane;
 
 constexpr int kMttNotAvailable = -100;
 constexpr int kMttCannotOpenInputs = -101;
+constexpr int kMttBadInputs = -102;
+constexpr int kMttNoLandscape = -103;
+constexpr int kMttFireBehavior = -104;
+constexpr int kMttIgnitionFile = -105;
+constexpr int kMttBarrierFile = -106;
+constexpr int kMttNoIgnition = -107;
+constexpr int kMttCancelled = -108;
+constexpr int kMttNoInputs = -109;
 
 class CMTTSpot : public EngineSpot {};
 class CMTTSpots : public SpotList<CMTTSpot> {};
@@ -43,8 +55,11 @@ class CPerimeter {
 
 class CMinTravelTime {
  public:
+  // The inner fire-behaviour engine exists from here on, so a monitor may poll it at once.
   CMinTravelTime();
   ~CMinTravelTime();
+  CMinTravelTime(const CMinTravelTime&) = delete;
+  CMinTravelTime& operator=(const CMinTravelTime&) = delete;
 
   int SetLandscapeFile(const char* path);  // 0 = not loaded
   void SetAnalysisArea(double east, double west, double north, double south);
@@ -52,67 +67,95 @@ class CMinTravelTime {
   int LoadTOMInputs(const char* file);
   int LaunchMTT();  // 1 = success, else an error code
   int LaunchTOM();
-  const char* CommandFileError(int code) const;
+  const char* CommandFileError(int code);
   double GetMTTProgress() const { return progress_.load(); }
-  void CancelMTT() { cancel_.store(true); }
+  void CancelMTT();
 
+  // The inner engine: its own, or the one SetPyrvane lent (never freed here).
   CPyrvane* GetPyrvane() const { return pyrvane_; }
   float* GetPyrvaneOutputLayer(int index);
 
-  long GetNumRows() const { return 0; }
-  long GetNumCols() const { return 0; }
-  double GetResolution() const { return resolution_; }
-  double GetWest() const { return 0; }
-  double GetSouth() const { return 0; }
-  double* GetROSGrid() { return nullptr; }
-  double* GetArrivalTimeGrid() { return nullptr; }
-  double* GetInfluenceGrid() { return nullptr; }
+  // The node grid of the latest launch.
+  long GetNumRows() const { return rows_; }
+  long GetNumCols() const { return cols_; }
+  double GetResolution() const { return cell_; }
+  double GetWest() const { return west_; }
+  double GetSouth() const { return north_ - rows_ * cell_; }
+  // Output grids, row 0 north; -9999 where the fire did not reach (arrival times in minutes,
+  // rates in m/min, intensity in kW/m); the ignition grid is 1 on ignition nodes, else 0.
+  double* GetROSGrid() { return Or(ros_); }
+  double* GetArrivalTimeGrid() { return Or(arrival_); }
+  double* GetInfluenceGrid() { return Or(influence_); }
   double* GetTreatmentGrid() { return nullptr; }
-  float* GetFliMapGrid() { return nullptr; }
-  float* GetIgnitionGrid() { return nullptr; }
+  float* GetFliMapGrid() { return Or(fli_); }
+  float* GetIgnitionGrid() { return Or(ignition_); }
   float* GetTreatOpportunitiesGrid() { return nullptr; }
 
-  long GetNumMajorVecs() const { return 0; }
-  long GetNumFlowVecs() const { return 0; }
-  long GetNumMajorVecPoints(long) const { return 0; }
-  long GetNumFlowVecPoints(long) const { return 0; }
-  float GetMajorVecPointX(long, long) const { return 0; }
-  float GetMajorVecPointY(long, long) const { return 0; }
-  float GetFlowVecPointX(long, long) const { return 0; }
-  float GetFlowVecPointY(long, long) const { return 0; }
+  long GetNumMajorVecs() const { return static_cast<long>(major_.size()); }
+  long GetNumFlowVecs() const { return static_cast<long>(flow_.size()); }
+  long GetNumMajorVecPoints(long path) const { return PathSize(major_, path); }
+  long GetNumFlowVecPoints(long path) const { return PathSize(flow_, path); }
+  float GetMajorVecPointX(long path, long i) const { return PathPoint(major_, path, i).first; }
+  float GetMajorVecPointY(long path, long i) const { return PathPoint(major_, path, i).second; }
+  float GetFlowVecPointX(long path, long i) const { return PathPoint(flow_, path, i).first; }
+  float GetFlowVecPointY(long path, long i) const { return PathPoint(flow_, path, i).second; }
 
   CMTTSpots* GetFireSpots() { return &spots_; }
-  int GetSpottingSeed() const { return 0; }
-  void WriteEmberCSV(const char* path);
+  int GetSpottingSeed() const { return seedUsed_; }
+  // Repeats a run's embers: the seed the next launch uses (a negative value: a fresh one).
+  void SetSpottingSeed(int seed) { seed_ = seed; }
+  // The ember list as comma-separated text; false when the file cannot be written.
+  bool WriteEmberCSV(const char* path);
 
   void ResetMTT();
-  void SetPyrvane(CPyrvane* pyrvane) { pyrvane_ = pyrvane; }
-  void SetMaxSimTime(long minutes) { maxSimTime_ = minutes; }
-  void SetResolution(double resolution) { resolution_ = resolution; }
-  void SetNumLat(int n) { numLat_ = n; }
-  void SetNumVert(int n) { numVert_ = n; }
-  void SetFillBarriers(int fill) { fillBarriers_ = fill; }
-  void SetBarriers(const char* path) { barriers_ = path ? path : ""; }
-  void SetSpotProbability(double p) { spotProbability_ = p; }
-  void SetSpotDelay(int minutes) { spotDelay_ = minutes; }
+  void SetPyrvane(CPyrvane* pyrvane);
+  void SetMaxSimTime(long minutes) { in_.simTime = static_cast<double>(minutes); }
+  void SetResolution(double resolution) { in_.resolution = resolution; }
+  void SetNumLat(int n) { in_.lateral = n; }
+  void SetNumVert(int n) { in_.vertical = n; }
+  void SetFillBarriers(int fill) { in_.fillBarriers = fill; }
+  void SetBarriers(const char* path);
+  void SetSpotProbability(double p) { in_.spotProbability = p; }
+  void SetSpotDelay(int minutes) { in_.spotDelay = minutes; }
   void SetNumProcessors(int n) { processors_ = n; }
   void SetStartProcessor(int n) { startProcessor_ = n; }
-  int SetIgnitionPoint(double x, double y);  // 1 = accepted
+  int SetIgnitionPoint(double x, double y);  // 1 = accepted (not on a barrier)
   int LaunchMTTQuick();
+  // The outline of the latest quick fire's burned cells; null when nothing burned.
   CPerimeter* GetFirePerimeter(int fire);
 
  private:
-  int LoadInputs(const char* file);
+  using Path = std::vector<std::pair<float, float>>;
+  template <class T>
+  static T* Or(std::vector<T>& v) { return v.empty() ? nullptr : v.data(); }
+  static long PathSize(const std::vector<Path>& paths, long i);
+  static std::pair<float, float> PathPoint(const std::vector<Path>& paths, long path, long i);
+  int Fail(int code, std::string detail = {});
+  void ClearOutputs();
+  // The search over the inner engine's finished grids from the given ignition nodes.
+  int Search(const std::vector<int>& ignitions, const std::vector<char>& barriers, bool paths);
+  bool Barriers(std::vector<char>& mask);
 
-  std::string landscape_, inputs_, barriers_;
-  CPyrvane* pyrvane_ = nullptr;  // not owned
+  std::unique_ptr<CPyrvane> own_;
+  CPyrvane* pyrvane_ = nullptr;
+  engines::mtt::MttInputs in_;
+  bool inputsLoaded_ = false;
   std::atomic<double> progress_{0.0};
   std::atomic<bool> cancel_{false};
-  double east_ = 0, west_ = 0, north_ = 0, south_ = 0;
-  double resolution_ = 30.0, spotProbability_ = 0.0;
-  long maxSimTime_ = 0;
-  int numLat_ = 6, numVert_ = 4, fillBarriers_ = 1, spotDelay_ = 0, processors_ = 1,
-      startProcessor_ = 0;
+  int processors_ = 1, startProcessor_ = 0;
+  int seed_ = -1, seedUsed_ = 0;
   double ignitionX_ = 0, ignitionY_ = 0;
+  bool hasIgnitionPoint_ = false;
+
+  int rows_ = 0, cols_ = 0;
+  double cell_ = 0, west_ = 0, north_ = 0;
+  std::vector<double> arrival_, ros_, influence_;
+  std::vector<float> fli_, ignition_;
+  std::vector<Path> major_, flow_;
   CMTTSpots spots_;
+  CPerimeter perimeter_;
+  bool hasPerimeter_ = false;
+
+  int lastCode_ = 0;
+  std::string lastDetail_, errorText_;
 };

@@ -1,6 +1,11 @@
 #pragma once
 // A generated landscape and inputs text shared by the engine tests.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -8,6 +13,23 @@
 #include "engines/landscape_source.h"
 
 namespace enginetest {
+
+// A scratch folder of the running test, removed with everything in it.
+struct TempDir {
+  std::filesystem::path path;
+  TempDir() {
+    path = std::filesystem::temp_directory_path() /
+           ("pv_engine_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(path);
+  }
+  ~TempDir() { std::filesystem::remove_all(path); }
+  std::string File(const std::string& name, const std::string& text = {}) const {
+    auto p = (path / name).string();
+    if (!text.empty()) std::ofstream(p) << text;
+    return p;
+  }
+};
 
 // rows x cols cells of 30 m from (1000, 2000): fuels cycle through a mix of grass, shrub,
 // timber, slash and non-burnable models, slopes 0-45 degrees, every aspect, and a canopy on

@@ -19,20 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct TempDir {
-  fs::path path;
-  TempDir() {
-    path = fs::temp_directory_path() / ("pv_engine_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(path);
-  }
-  ~TempDir() { fs::remove_all(path); }
-  std::string File(const std::string& name, const std::string& text = {}) const {
-    auto p = (path / name).string();
-    if (!text.empty()) std::ofstream(p) << text;
-    return p;
-  }
-};
+using enginetest::TempDir;
 
 std::unique_ptr<CPyrvane> Launched(const std::string& inputs, int rows = 24, int cols = 30, int* rc = nullptr) {
   auto e = std::make_unique<CPyrvane>();

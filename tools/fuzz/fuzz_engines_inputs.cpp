@@ -1,4 +1,5 @@
-// The fire-behaviour engine's inputs-file and custom-fuel readers on hostile text. fuzz-seconds: 30
+// The engines' inputs-file readers (fire behaviour, travel-time keys) and the custom-fuel
+// reader on hostile text. fuzz-seconds: 30
 #include <cstdint>
 #include <cstdlib>
 #include <map>
@@ -6,6 +7,7 @@
 
 #include "engines/custom_fuels.h"
 #include "engines/inputs_file.h"
+#include "engines/mtt_inputs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
@@ -17,6 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t lines = 1;
     for (char c : text) lines += c == '\n';
     if (in.moistures.size() + in.raws.size() + in.weather.size() + in.winds.size() > lines) std::abort();
+  } else if (detail.empty()) {
+    std::abort();
+  }
+  engines::mtt::MttInputs mtt;
+  if (engines::mtt::ParseMttInputs(text, mtt, detail) == 1) {
+    if (!(mtt.resolution > 0) || mtt.spotProbability < 0 || mtt.spotProbability > 1 ||
+        mtt.ignitionFile.empty())
+      std::abort();
   } else if (detail.empty()) {
     std::abort();
   }
