@@ -162,6 +162,17 @@ void Canvas::SetDash(const std::vector<double>& dashes) {
 }
 void Canvas::SetAntialias(bool on) { cairo_set_antialias(cr_, on ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE); }
 
+void Canvas::SetLineCap(LineCap cap) {
+  cairo_set_line_cap(cr_, cap == LineCap::Round    ? CAIRO_LINE_CAP_ROUND
+                          : cap == LineCap::Square ? CAIRO_LINE_CAP_SQUARE
+                                                   : CAIRO_LINE_CAP_BUTT);
+}
+void Canvas::SetLineJoin(LineJoin join) {
+  cairo_set_line_join(cr_, join == LineJoin::Round   ? CAIRO_LINE_JOIN_ROUND
+                           : join == LineJoin::Bevel ? CAIRO_LINE_JOIN_BEVEL
+                                                     : CAIRO_LINE_JOIN_MITER);
+}
+
 void Canvas::Clear(Rgba colour) {
   cairo_save(cr_);
   cairo_set_operator(cr_, CAIRO_OPERATOR_SOURCE);

@@ -67,6 +67,16 @@ class Canvas {
   // Dash lengths in pixels; empty for a solid line.
   void SetDash(const std::vector<double>& dashes);
   void SetAntialias(bool on);
+  enum class LineCap { Butt, Round, Square };
+  enum class LineJoin { Miter, Round, Bevel };
+  void SetLineCap(LineCap cap);
+  void SetLineJoin(LineJoin join);
+
+  // A path built point by point, then stroked with the current pen and emptied.
+  void MoveTo(double x, double y) { cairo_move_to(cr_, x, y); }
+  void LineTo(double x, double y) { cairo_line_to(cr_, x, y); }
+  void StrokePath() { cairo_stroke(cr_); }
+  void NewPath() { cairo_new_path(cr_); }
 
   void Clear(Rgba colour);
   void FillRect(double x, double y, double w, double h);

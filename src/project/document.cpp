@@ -267,7 +267,7 @@ void CPVN4Doc::DeleteGridTheme(CTheme* theme) {
 
 // ---- overlays ----
 
-void CPVN4Doc::AddVectorTheme(OwnedTheme<CVectorTheme> theme) {
+void CPVN4Doc::AddVectorTheme(std::unique_ptr<CVectorTheme> theme) {
   CVectorTheme* t = theme.get();
   vectorThemes.push_back(std::move(theme));
   AddVectorDrawItem(t);
@@ -384,8 +384,8 @@ void CPVN4Doc::EraseDrawItems(T* CVectorThemeItem::*slot, T* theme) {
                      drawPriority.end());
 }
 
-template <class T>
-void CPVN4Doc::DeleteOverlay(T* CVectorThemeItem::*slot, std::vector<OwnedTheme<T>>& list, T* theme) {
+template <class T, class List>
+void CPVN4Doc::DeleteOverlay(T* CVectorThemeItem::*slot, List& list, T* theme) {
   if (!theme) return;
   EraseDrawItems(slot, theme);
   Removing(theme);

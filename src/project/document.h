@@ -13,16 +13,16 @@
 #include "platform/image.h"
 #include "project/work_area.h"
 #include "themes/color_ramp.h"
+#include "themes/vector_theme.h"
 #include "themes/wv_legend.h"
 
 class CTheme;
 class CThemeLegendData;
-class CVectorTheme;
 class CContourTheme;
 class CWindVectorTheme;
 
 // Owning pointer whose deleter is captured where the type is complete, so the document can
-// own overlay themes that it only knows by name.
+// own contour and arrow themes that it only knows by name.
 template <class T>
 using OwnedTheme = std::unique_ptr<T, void (*)(T*)>;
 template <class T>
@@ -96,8 +96,9 @@ struct DocumentWindows {
   std::function<void(void* item, const std::string& text)> renameTreeItem;
 };
 
-// What the renderer needs of an overlay theme, which it cannot see itself: whether it is
-// visible, and its drawing over the map image. Installed by the layer that owns overlays.
+// What the renderer needs of a contour or arrow theme, which it cannot see itself: whether it
+// is visible, and its drawing over the map image. Installed by the layer that owns them.
+// Vector themes draw themselves.
 struct OverlayPainter {
   virtual ~OverlayPainter() = default;
   // Draws the item when its theme is visible.
@@ -179,7 +180,7 @@ class CPVN4Doc {
   void DeleteGridTheme(CTheme* theme);
 
   // ---- overlays ----
-  void AddVectorTheme(OwnedTheme<CVectorTheme> theme);
+  void AddVectorTheme(std::unique_ptr<CVectorTheme> theme);
   void AddContourTheme(OwnedTheme<CContourTheme> theme);
   void AddWindVectorTheme(OwnedTheme<CWindVectorTheme> theme);
   void AddVectorDrawItem(CVectorTheme* theme);
@@ -225,7 +226,7 @@ class CPVN4Doc {
   std::vector<std::unique_ptr<CTheme>> gridThemes;
   std::vector<OwnedTheme<CWindVectorTheme>> windVectorThemes;
   std::vector<std::unique_ptr<CWVLegendData>> windVectorLegends;
-  std::vector<OwnedTheme<CVectorTheme>> vectorThemes;
+  std::vector<std::unique_ptr<CVectorTheme>> vectorThemes;
   std::vector<OwnedTheme<CContourTheme>> contourThemes;
   std::vector<CVectorThemeItem> drawPriority;  // front is the top overlay, drawn last
   CPyrvane2WorkArea* currentArea = nullptr;
@@ -256,8 +257,8 @@ class CPVN4Doc {
   void Removing(const void* object);
   template <class T>
   void EraseDrawItems(T* CVectorThemeItem::*slot, T* theme);
-  template <class T>
-  void DeleteOverlay(T* CVectorThemeItem::*slot, std::vector<OwnedTheme<T>>& list, T* theme);
+  template <class T, class List>
+  void DeleteOverlay(T* CVectorThemeItem::*slot, List& list, T* theme);
 
   std::vector<DocumentObserver*> observers_;
   bool modified_ = false;

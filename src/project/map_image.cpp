@@ -227,10 +227,14 @@ void CPVN4Doc::DrawMapImage(platform::Image& image, double west, double north, d
   }
   cairo_surface_mark_dirty(surface);
 
-  if (overlayPainter && !drawPriority.empty()) {
+  if (!drawPriority.empty()) {
     platform::Canvas canvas(image);
     // From the tail to the head, so the head item ends on top.
-    for (auto it = drawPriority.rbegin(); it != drawPriority.rend(); ++it)
-      overlayPainter->Draw(*it, canvas, *this, west, north, east, south, rect);
+    for (auto it = drawPriority.rbegin(); it != drawPriority.rend(); ++it) {
+      if (it->vectorTheme)
+        it->vectorTheme->Draw(canvas, west, north, east, south, 0, 0, rect.right - rect.left, rect.bottom - rect.top);
+      else if (overlayPainter)
+        overlayPainter->Draw(*it, canvas, *this, west, north, east, south, rect);
+    }
   }
 }

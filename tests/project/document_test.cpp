@@ -63,9 +63,9 @@ TEST_F(DocumentTest, ChangesNotifyViewsMarkModifiedAndRebuildTheLegend) {
   // Vector and contour removals leave the redraw to their command.
   recorder.hints.clear();
   doc.SetModifiedFlag(false);
-  int v = 0;
-  doc.AddVectorDrawItem(reinterpret_cast<CVectorTheme*>(&v));
-  doc.DeleteVectorTheme(reinterpret_cast<CVectorTheme*>(&v));
+  CVectorTheme v;
+  doc.AddVectorDrawItem(&v);
+  doc.DeleteVectorTheme(&v);
   EXPECT_TRUE(recorder.hints.empty());
   EXPECT_TRUE(doc.IsModified());
   EXPECT_EQ(legendUpdates, 2);
@@ -127,10 +127,11 @@ TEST_F(DocumentTest, OverlayRemovalsFreeTheirThemesOnceAndTheirDrawItems) {
   CPVN4Doc& doc = Doc();
   g_deleted = 0;
   int storage[4] = {};
-  auto* vector = reinterpret_cast<CVectorTheme*>(&storage[0]);
+  auto owned = std::make_unique<CVectorTheme>();
+  CVectorTheme* vector = owned.get();
   auto* contour = reinterpret_cast<CContourTheme*>(&storage[1]);
   auto* wind = reinterpret_cast<CWindVectorTheme*>(&storage[2]);
-  doc.AddVectorTheme(OwnedTheme<CVectorTheme>(vector, &CountDelete<CVectorTheme>));
+  doc.AddVectorTheme(std::move(owned));
   doc.AddContourTheme(OwnedTheme<CContourTheme>(contour, &CountDelete<CContourTheme>));
   doc.AddWindVectorTheme(OwnedTheme<CWindVectorTheme>(wind, &CountDelete<CWindVectorTheme>));
   doc.AddWindVectorDrawItem(wind, WindVectorFacts{});
@@ -141,14 +142,14 @@ TEST_F(DocumentTest, OverlayRemovalsFreeTheirThemesOnceAndTheirDrawItems) {
   doc.DeleteVectorTheme(vector);
   doc.DeleteContourTheme(contour);
   doc.DeleteWindVectorTheme(wind);
-  EXPECT_EQ(g_deleted, 3);
+  EXPECT_EQ(g_deleted, 2);
   EXPECT_TRUE(doc.drawPriority.empty());
   EXPECT_TRUE(doc.vectorThemes.empty() && doc.contourThemes.empty() && doc.windVectorThemes.empty());
   // The arrow theme's legend goes with it: left behind it would name a freed theme.
   EXPECT_EQ(doc.FindWindVectorLegend(wind), nullptr);
   // A theme the document does not hold is not freed again.
   doc.DeleteVectorTheme(vector);
-  EXPECT_EQ(g_deleted, 3);
+  EXPECT_EQ(g_deleted, 2);
 
   // The run thread's removal reaches no view and no window.
   auto* replaced = reinterpret_cast<CWindVectorTheme*>(&storage[3]);
@@ -157,7 +158,7 @@ TEST_F(DocumentTest, OverlayRemovalsFreeTheirThemesOnceAndTheirDrawItems) {
   const auto hints = recorder.hints.size(), removed = recorder.removed.size();
   const int legends = legendUpdates;
   doc.RemoveWindVectorTheme(replaced);
-  EXPECT_EQ(g_deleted, 4);
+  EXPECT_EQ(g_deleted, 3);
   EXPECT_TRUE(doc.drawPriority.empty() && doc.windVectorLegends.empty());
   EXPECT_EQ(recorder.hints.size(), hints);
   EXPECT_EQ(recorder.removed.size(), removed);
@@ -257,9 +258,10 @@ TEST_F(DocumentTest, DestroyingTheProjectClosesWindowsFirstAndFreesRunOverlaysOn
     CTheme* output = nullptr;
     CRun* run = AddRunWithOutput(*area, output);
     int storage[2] = {};
-    run->flowPaths = reinterpret_cast<CVectorTheme*>(&storage[0]);
+    auto paths = std::make_unique<CVectorTheme>();
+    run->flowPaths = paths.get();
     run->windVectors = reinterpret_cast<CWindVectorTheme*>(&storage[1]);
-    doc.AddVectorTheme(OwnedTheme<CVectorTheme>(run->flowPaths, &CountDelete<CVectorTheme>));
+    doc.AddVectorTheme(std::move(paths));
     doc.AddWindVectorTheme(OwnedTheme<CWindVectorTheme>(run->windVectors, &CountDelete<CWindVectorTheme>));
     doc.AddWindVectorDrawItem(run->windVectors, WindVectorFacts{});
     doc.SetVisibleTheme(output);
@@ -275,7 +277,7 @@ TEST_F(DocumentTest, DestroyingTheProjectClosesWindowsFirstAndFreesRunOverlaysOn
     EXPECT_EQ(late.told, 1);
   }
   EXPECT_TRUE(themesAliveWhenWindowsClosed);
-  EXPECT_EQ(g_deleted, 2);
+  EXPECT_EQ(g_deleted, 1);
 }
 
 TEST_F(DocumentTest, DeleteCommandRefusesTheDefaultAreaAndKeepsTheChangeOnNo) {

@@ -213,9 +213,9 @@ struct FillPainter : OverlayPainter {
 TEST_F(ProjectTest, HeadOfTheDrawOrderIsPaintedLast) {
   CPVN4Doc& doc = MakeLandscape(2, 2, 10, 10, [](int, int, int) { return 1.0f; });
   int a = 0, b = 0, c = 0;
-  doc.AddVectorDrawItem(reinterpret_cast<CVectorTheme*>(&a));
+  doc.AddContourDrawItem(reinterpret_cast<CContourTheme*>(&a));
   doc.AddContourDrawItem(reinterpret_cast<CContourTheme*>(&b));
-  doc.AddVectorDrawItem(reinterpret_cast<CVectorTheme*>(&c));
+  doc.AddContourDrawItem(reinterpret_cast<CContourTheme*>(&c));
   FillPainter painter;
   doc.overlayPainter = &painter;
   platform::Image image;
