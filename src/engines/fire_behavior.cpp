@@ -238,7 +238,7 @@ double WindAdjustmentFactor(double depth, double cc, double standHeightFt) {
 double SurfaceFlameLength(double fli) { return fli > 0 ? 0.0775 * std::pow(fli, 0.46) : 0; }
 
 double CrownFlameLength(double fli) {
-  return fli > 0 ? 0.2 * std::pow(fli / 3.4613, 2.0 / 3.0) * kFtToM : 0;
+  return fli > 0 ? 0.2 * std::pow(fli / kKWmPerBtuFtS, 2.0 / 3.0) * kFtToM : 0;
 }
 
 double CrownInitiationIntensity(double cbh, double fmc) {
@@ -297,8 +297,8 @@ FireResult ComputeFire(const FuelBedState& s, const FuelBedState& s10, double wi
       if (rSA <= rInit) {
         cfb = 1.0;
       } else if (std::isfinite(rSA)) {
-        double ac = -std::log(0.1) / (0.9 * (rSA - rInit));
-        cfb = std::clamp(1.0 - std::exp(-ac * (rs - rInit)), 0.0, 1.0);
+        // Linear between initiation and the rate at which the crown fire becomes fully active.
+        cfb = std::clamp((rs - rInit) / (rSA - rInit), 0.0, 1.0);
       }
     }
     cfb = std::min(cfb, 1.0);

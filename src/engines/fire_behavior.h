@@ -78,6 +78,7 @@ double WindAdjustmentFactor(double fuelDepthFt, double canopyCoverPct, double st
 // Unit helpers.
 constexpr double kFtPerM = 1.0 / 0.3048;
 constexpr double kKJm2PerBtuFt2 = 1.055056 / 0.09290304;  // BTU/ft2 to kJ/m2
+constexpr double kKWmPerBtuFtS = 1.055056 / 0.3048;     // BTU/ft/s to kW/m
 double SurfaceFlameLength(double fliKWm);   // 0.0775 * I^0.46, metres
 double CrownFlameLength(double fliKWm);     // 0.2 * (I / 3.4613)^(2/3) ft, as metres
 
