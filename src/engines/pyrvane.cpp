@@ -603,9 +603,10 @@ int CPyrvane::ComputeCells(RunData& d) {
       put(kOutTorchingIndex, i, f.torchingIndexMph);
       put(kOutCrowningIndex, i, f.crowningIndexMph);
       if (spotting) {
-        // Firebrands of the surface fire come from its own intensity, not the burning canopy's.
-        const double surfaceFlame = SurfaceFlameLength(f.surfaceFliKWm);
-        const double spot = MaxSpotDistanceM(surfaceFlame, crowning, flame, shM, d.models[fm].depth, wind20);
+        // Firebrands of the surface fire come from its own intensity, not the burning canopy's;
+        // they land on the ground downwind of the cell.
+        const SpotSite site{d.elevM.data(), rows, cols, cell_, r, c, windTo};
+        const double spot = MaxSpotDistanceM(f.surfaceFliKWm, crowning, shM, d.models[fm].depth, wind20, &site);
         put(kOutMaxSpot, i, PackMaxSpot(spot, windTo));
         put(kOutMaxSpotDir, i, spot > 0 ? windTo : 0.0);
         put(kOutMaxSpotDx, i, spot);

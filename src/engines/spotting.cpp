@@ -63,14 +63,14 @@ double TorchingFlameDuration(const TorchingTrees& t) {
 double TorchingFirebrandHeightFt(const TorchingTrees& t) {
   const double flame = TorchingFlameHeightFt(t);
   if (!(flame > 0)) return 0;
-  // The taller the tree beside its flame, the higher the flame stands and the plume reaches.
+  // The lofting fit z = a t^b z_F, its constants by the ratio of tree height to flame height.
   const double ratio = std::max(t.heightFt, 0.0) / flame;
   double a, b;
-  if (ratio >= 1.0) a = 1.90, b = 1.60;
-  else if (ratio >= 0.5) a = 1.85, b = 1.45;
-  else if (ratio >= 0.2) a = 1.80, b = 1.29;
-  else a = 1.70, b = 1.20;
-  return flame * (a * std::sqrt(TorchingFlameDuration(t)) + b);
+  if (ratio >= 1.0) a = 4.24, b = 0.332;
+  else if (ratio >= 0.5) a = 3.64, b = 0.391;
+  else if (ratio >= 0.2) a = 2.78, b = 0.418;
+  else a = 4.70, b = 0.0;
+  return a * std::pow(TorchingFlameDuration(t), b) * flame;
 }
 
 double SurfaceFirebrandHeightFt(double intensity, double wind20Mph) {
@@ -102,19 +102,61 @@ double SurfaceSpotDistanceM(double intensityKWm, double coverFt, double wind20Mp
   return flat + 0.000278 * wind20Mph * std::pow(z, 0.643) * kMetresPerMile;
 }
 
-double MaxSpotDistanceM(double surfaceFlameM, bool crowning, double /*crownFlameM*/, double standHeightM,
-                        double fuelDepthFt, double wind20Mph) {
+RidgeValley RidgeValleyDownwind(const SpotSite& site, double reachM) {
+  RidgeValley rv;
+  if (!site.elevationM || site.rows <= 0 || site.cols <= 0 || !(site.cellM > 0) || !(reachM > 0)) return rv;
+  auto at = [&](int r, int c) { return site.elevationM[static_cast<size_t>(r) * site.cols + c]; };
+  if (site.row < 0 || site.col < 0 || site.row >= site.rows || site.col >= site.cols) return rv;
+  const float here = at(site.row, site.col);
+  if (here == -9999.0f) return rv;
+  // Samples one cell apart (at most 64) along the downwind line, to the grid's edge.
+  const double step = std::max(site.cellM, reachM / 64.0);
+  const double az = site.downwindDeg * kPi / 180.0;
+  const double dc = std::sin(az) * step / site.cellM, dr = -std::cos(az) * step / site.cellM;
+  double top = here, bottom = here, sTop = 0, sBottom = 0;
+  for (int k = 1; k * step <= reachM + 1e-9; ++k) {
+    const long c = std::lround(site.col + k * dc), r = std::lround(site.row + k * dr);
+    if (r < 0 || c < 0 || r >= site.rows || c >= site.cols) break;
+    const float e = at(static_cast<int>(r), static_cast<int>(c));
+    if (e == -9999.0f) continue;
+    if (e > top) top = e, sTop = k * step;
+    if (e < bottom) bottom = e, sBottom = k * step;
+  }
+  if (!(top > bottom) || sTop == sBottom) return rv;
+  rv.elevationDiffFt = (top - bottom) * kFtPerM;
+  rv.distanceMi = std::fabs(sTop - sBottom) / kMetresPerMile;
+  // The cell's place on the wave: its height between valley and ridge, on the side that rises
+  // downwind (the ridge comes first) or falls (the valley comes first).
+  const double c = std::clamp(2.0 * (here - bottom) / (top - bottom) - 1.0, -1.0, 1.0);
+  rv.phase = sTop < sBottom ? -std::acos(c) : std::acos(c);
+  return rv;
+}
+
+double TerrainSpotDistanceM(double flatM, const RidgeValley& rv) {
+  if (!(flatM > 0) || !(rv.elevationDiffFt > 0) || !(rv.distanceMi > 0)) return flatM;
+  // The ground as a cosine wave of half-length D and height dH about the ridge: the firebrand
+  // lands where its descent meets the ground, found by a few fixed-point steps.
+  const double a1 = flatM / kMetresPerMile / rv.distanceMi;
+  const double b1 = rv.elevationDiffFt / (10.0 * kPi) / 1000.0;
+  double x = a1;
+  for (int k = 0; k < 6; ++k) x = a1 - b1 * (std::cos(kPi * x + rv.phase) - std::cos(rv.phase));
+  return std::max(x, 0.0) * rv.distanceMi * kMetresPerMile;
+}
+
+double MaxSpotDistanceM(double surfaceFliKWm, bool crowning, double standHeightM, double fuelDepthFt,
+                        double wind20Mph, const SpotSite* site) {
   const double coverFt = standHeightM > 0 ? standHeightM * kFtPerM : fuelDepthFt;
-  // The surface flame length is 0.0775 I^0.46: recover the intensity behind it.
-  const double intensity = surfaceFlameM > 0 ? std::pow(surfaceFlameM / 0.0775, 1.0 / 0.46) : 0.0;
-  const double surface = SurfaceSpotDistanceM(intensity, coverFt, wind20Mph);
+  const double surface = SurfaceSpotDistanceM(surfaceFliKWm, coverFt, wind20Mph);
   double torch = 0;
   if (crowning && standHeightM > 0) {
     TorchingTrees trees;
     trees.heightFt = standHeightM * kFtPerM;
     torch = TorchingSpotDistanceM(trees, wind20Mph);
   }
-  return std::max(surface, torch);
+  const double flat = std::max(surface, torch);
+  if (!site || !(flat > 0)) return flat;
+  const RidgeValley rv = RidgeValleyDownwind(*site, 2.0 * flat);
+  return std::max(TerrainSpotDistanceM(surface, rv), TerrainSpotDistanceM(torch, rv));
 }
 
 float PackMaxSpot(double distanceM, double azimuthDeg) {

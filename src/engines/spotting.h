@@ -2,8 +2,8 @@
 // Maximum spotting distance downwind of a cell: firebrands from torching trees (flame height and
 // duration of the trees, the height their plume lofts the largest firebrand to that still lands
 // burning, drift with the wind at the top of the cover) and from a wind-driven surface fire
-// (lofting from the fireline intensity and the wind, drift over the cover). Flat terrain: the
-// engine holds no ridge-to-valley geometry.
+// (lofting from the fireline intensity and the wind, drift over the cover), over flat ground and
+// then over the ridges and valleys of the landscape downwind.
 
 namespace engines {
 
@@ -40,11 +40,33 @@ double EmberDriftM(double heightFt, double wind20Mph, double coverHeightFt);
 double TorchingSpotDistanceM(const TorchingTrees& trees, double wind20Mph);
 double SurfaceSpotDistanceM(double intensityKWm, double coverHeightFt, double wind20Mph);
 
-// The larger of the surface-fire and torching distances (m). crowning: the crown torches, and
-// the default trees of the stand's height torch (the crown flame length is not used: the trees'
-// own flame follows from their size). The surface intensity is the one behind surfaceFlameM.
-double MaxSpotDistanceM(double surfaceFlameM, bool crowning, double crownFlameM, double standHeightM,
-                        double fuelDepthFt, double wind20Mph);
+// A cell of an elevation grid (m, row 0 northern, -9999 no data) and the azimuth downwind.
+struct SpotSite {
+  const float* elevationM = nullptr;
+  int rows = 0, cols = 0;
+  double cellM = 0;
+  int row = 0, col = 0;
+  double downwindDeg = 0;
+};
+
+// The ground downwind of a site as one ridge-to-valley wave: the highest and lowest ground within
+// reach along the downwind line, their elevation difference and horizontal distance, and the
+// site's phase on the wave (0 on the ridge, +-pi in the valley, negative where the ground rises
+// downwind). Zero differences where the ground is flat.
+struct RidgeValley {
+  double elevationDiffFt = 0, distanceMi = 0, phase = 0;
+};
+RidgeValley RidgeValleyDownwind(const SpotSite& site, double reachM);
+
+// The flat-ground distance (m) carried over the ridge-to-valley wave; flatM itself over flat ground.
+double TerrainSpotDistanceM(double flatM, const RidgeValley& rv);
+
+// The larger of the surface-fire and torching distances (m). surfaceFliKWm: the surface fire's
+// own intensity. crowning: the crown torches, and the default trees of the stand's height torch
+// (their own flame follows from their size). With a site, both are carried over the ground
+// within twice the flat distance downwind.
+double MaxSpotDistanceM(double surfaceFliKWm, bool crowning, double standHeightM, double fuelDepthFt,
+                        double wind20Mph, const SpotSite* site = nullptr);
 
 // Packs distance and direction as one cell: integer metres plus the azimuth in radians / 10.
 float PackMaxSpot(double distanceM, double azimuthDeg);
