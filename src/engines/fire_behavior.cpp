@@ -218,6 +218,11 @@ double SpreadAlong(const SurfaceSpread& sp, double azimuth) {
   return sp.ros * (1.0 - e) / (1.0 - e * std::cos(theta));
 }
 
+double RateAlong(const FireResult& f, double azimuth) {
+  const double lb = f.lengthToBreadth, e = std::sqrt(lb * lb - 1.0) / lb;
+  return f.rosMMin * (1.0 - e) / (1.0 - e * std::cos((azimuth - f.direction) * kDeg));
+}
+
 double UnshelteredWaf(double h) {
   if (h <= 0) return 0;
   return 1.83 / std::log((20.0 + 0.36 * h) / (0.13 * h));

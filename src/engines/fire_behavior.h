@@ -112,6 +112,9 @@ struct FireResult {
   double crowningIndexMph = -9999;
 };
 
+// The final (crown-adjusted) rate along an azimuth (degrees), m/min, from the fire's ellipse.
+double RateAlong(const FireResult& f, double azimuthDeg);
+
 double CrownInitiationIntensity(double cbhM, double fmcPct);  // kW/m
 inline double CriticalActiveRate(double cbdKgM3) { return cbdKgM3 > 0 ? 3.0 / cbdKgM3 : 0.0; }
 

@@ -578,9 +578,7 @@ int CPyrvane::ComputeCells(RunData& d) {
 
       double ros = f.rosMMin, dir = f.direction;
       if (in.fixedSpreadDirection) {
-        double lb = f.lengthToBreadth, e = std::sqrt(lb * lb - 1.0) / lb;
-        double theta = (in.spreadDirection - f.direction) * kPi / 180.0;
-        ros = f.rosMMin * (1.0 - e) / (1.0 - e * std::cos(theta));
+        ros = RateAlong(f, in.spreadDirection);
         dir = in.spreadDirection;
       }
       const double fli = f.hpaKJm2 * ros / 60.0;

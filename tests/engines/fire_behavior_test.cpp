@@ -24,6 +24,9 @@ struct Case {
 
 constexpr double kWindTo = 45.0, kUpslope = 0.0, kFmc = 100.0;
 
+// A spread direction per case, all round the compass.
+double AzimuthOf(size_t i) { return static_cast<double>((i * 37) % 360); }
+
 FireResult RunCase(const Case& c) {
   FuelModel fm = FuelModel::FromStandard(*c.model);
   FuelBedState bed = ComputeFuelBed(fm, c.m);
@@ -36,7 +39,8 @@ FireResult RunCase(const Case& c) {
 }  // namespace
 
 // Every burnable standard model under three moisture scenarios, three winds and three slopes,
-// without a canopy and under two canopies (one per crown method), against the numpy oracle.
+// without a canopy and under two canopies (one per crown method), against the numpy oracle:
+// spread, intensities, flame, crown, the ellipse and the rate along a direction per case.
 TEST(FireBehavior, AgreesWithIndependentNumpyImplementation) {
   const Moistures scenarios[] = {{0.03, 0.04, 0.05, 0.30, 0.60},
                                  {0.06, 0.07, 0.08, 0.60, 0.90},
@@ -60,7 +64,7 @@ TEST(FireBehavior, AgreesWithIndependentNumpyImplementation) {
     std::ofstream f(in);
     f.precision(17);
     f << "l1 l10 l100 lh lw s1 sh sw depth mx hd hl dyn m1 m10 m100 mh mw wind20_mph slope_pct "
-         "wind_to upslope cc sh_m cbh cbd fmc method adjust\n";
+         "wind_to upslope cc sh_m cbh cbd fmc method adjust azimuth\n";
     for (const auto& c : cases) {
       const auto& p = *c.model;
       f << p.load[0] << ' ' << p.load[1] << ' ' << p.load[2] << ' ' << p.load[3] << ' ' << p.load[4] << ' '
@@ -68,7 +72,7 @@ TEST(FireBehavior, AgreesWithIndependentNumpyImplementation) {
         << p.heatDead << ' ' << p.heatLive << ' ' << p.dynamic << ' ' << c.m.m1 << ' ' << c.m.m10 << ' '
         << c.m.m100 << ' ' << c.m.herb << ' ' << c.m.woody << ' ' << c.wind20Mph << ' ' << c.slopePct << ' '
         << kWindTo << ' ' << kUpslope << ' ' << c.cc << ' ' << c.shM << ' ' << c.cbhM << ' ' << c.cbd << ' '
-        << kFmc << ' ' << c.method << " 1\n";
+        << kFmc << ' ' << c.method << " 1 " << AzimuthOf(&c - cases.data()) << '\n';
     }
   }
   std::string cmd = std::string(PV_PYTHON) + " " + PV_SOURCE_DIR + "/tests/engines/fire_oracle.py " +
@@ -77,9 +81,9 @@ TEST(FireBehavior, AgreesWithIndependentNumpyImplementation) {
   std::ifstream r(out);
   int crowning = 0, active = 0;
   for (size_t i = 0; i < cases.size(); ++i) {
-    double ros, ir, hpa, fli, fl, cfb;
+    double ros, ir, hpa, fli, fl, cfb, lb, ellA, ellB, ellC, along;
     int cls;
-    ASSERT_TRUE(r >> ros >> ir >> hpa >> fli >> fl >> cfb >> cls) << "line " << i;
+    ASSERT_TRUE(r >> ros >> ir >> hpa >> fli >> fl >> cfb >> cls >> lb >> ellA >> ellB >> ellC >> along) << "line " << i;
     FireResult c = RunCase(cases[i]);
     auto near = [&](double a, double b, const char* what) {
       EXPECT_LE(std::fabs(a - b), 1e-6 * std::max(std::fabs(b), 1e-12))
@@ -92,6 +96,11 @@ TEST(FireBehavior, AgreesWithIndependentNumpyImplementation) {
     near(c.flameM, fl, "flame length");
     EXPECT_NEAR(c.cfb, cfb, 1e-6) << "cfb case " << i;
     EXPECT_EQ(c.crownClass, cls) << "class case " << i;
+    near(c.lengthToBreadth, lb, "length-to-breadth");
+    near(c.ellA, ellA, "ellipse a");
+    near(c.ellB, ellB, "ellipse b");
+    near(c.ellC + 1e-9 * c.rosMMin, ellC + 1e-9 * c.rosMMin, "ellipse c");
+    near(RateAlong(c, AzimuthOf(i)), along, "rate along the azimuth");
     crowning += cls == kCrownPassive || cls == kCrownActive;
     active += cls == kCrownActive;
   }
