@@ -1,6 +1,7 @@
 #pragma once
 // Values both grids share: font descriptions and colours (resolved to the toolkit only by
 // the window layer) and a stable multi-key sort of row indices.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -95,6 +96,15 @@ std::vector<std::size_t> StableSortPermutation(std::size_t count, const std::vec
 
 // The same with one comparator that already looks at every key (faster: no per-key call).
 std::vector<std::size_t> StableSortPermutation(std::size_t count, const KeyCompare& compare);
+
+// The same with a plain "less" predicate, for callers on a hot path.
+template <class Less>
+std::vector<std::size_t> StableSortPermutationBy(std::size_t count, Less less) {
+  std::vector<std::size_t> order(count);
+  for (std::size_t i = 0; i < count; ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), less);
+  return order;
+}
 
 // Reorders values by a permutation from StableSortPermutation.
 template <class T>

@@ -77,12 +77,12 @@ std::string Localize(const std::string& text, int fracDigits) {
 
 CUGCell::CUGCell() { ClearProperties(); }
 CUGCell::CUGCell(const CUGCell& o)
-    : flags_(o.flags_), useThemes_(o.useThemes_), readOnly_(o.readOnly_), joinOrigin_(o.joinOrigin_),
-      dataType_(o.dataType_), borderStyle_(o.borderStyle_), alignment_(o.alignment_), decimals_(o.decimals_),
-      cellType_(o.cellType_), font_(o.font_), bitmap_(o.bitmap_), xpStyle_(o.xpStyle_), joinCol_(o.joinCol_),
-      joinRow_(o.joinRow_), param_(o.param_), cellTypeParam_(o.cellTypeParam_), number_(o.number_),
-      textColor_(o.textColor_), backColor_(o.backColor_), hTextColor_(o.hTextColor_), hBackColor_(o.hBackColor_),
-      formatter_(o.formatter_), styleCell_(o.styleCell_), text_(o.text_),
+    : flags_(o.flags_), dataType_(o.dataType_), useThemes_(o.useThemes_), readOnly_(o.readOnly_),
+      number_(o.number_), text_(o.text_), joinOrigin_(o.joinOrigin_), borderStyle_(o.borderStyle_),
+      alignment_(o.alignment_), decimals_(o.decimals_), cellType_(o.cellType_), font_(o.font_), bitmap_(o.bitmap_),
+      xpStyle_(o.xpStyle_), joinCol_(o.joinCol_), joinRow_(o.joinRow_), param_(o.param_),
+      cellTypeParam_(o.cellTypeParam_), textColor_(o.textColor_), backColor_(o.backColor_),
+      hTextColor_(o.hTextColor_), hBackColor_(o.hBackColor_), formatter_(o.formatter_), styleCell_(o.styleCell_),
       extra_(o.extra_ ? std::make_unique<Extra>(*o.extra_) : nullptr) {}
 CUGCell& CUGCell::operator=(const CUGCell& o) {
   if (this != &o) {
@@ -167,6 +167,36 @@ void CUGCell::Copy(const CUGCell& s, CUGCell& d) {
   d.useThemes_ = s.useThemes_;
   d.flags_ |= s.flags_;
   const std::uint32_t f = s.flags_;
+  if (!s.extra_ && !d.extra_) {
+    // The common case: plain values only.
+    if (f & UGCELL_TEXT_SET) {
+      d.text_ = s.text_;
+      d.number_ = s.number_;
+    }
+    if (f & UGCELL_FORMAT_SET) d.formatter_ = s.formatter_;
+    if (f & UGCELL_STYLE_SET) d.styleCell_ = s.styleCell_;
+    if (f & UGCELL_DATATYPE_SET) d.dataType_ = s.dataType_;
+    if (f & UGCELL_PARAM_SET) d.param_ = s.param_;
+    if (f & UGCELL_CELLTYPE_SET) d.cellType_ = s.cellType_;
+    if (f & UGCELL_CELLTYPEEX_SET) d.cellTypeParam_ = s.cellTypeParam_;
+    if (f & UGCELL_TEXTCOLOR_SET) d.textColor_ = s.textColor_;
+    if (f & UGCELL_BACKCOLOR_SET) d.backColor_ = s.backColor_;
+    if (f & UGCELL_HTEXTCOLOR_SET) d.hTextColor_ = s.hTextColor_;
+    if (f & UGCELL_HBACKCOLOR_SET) d.hBackColor_ = s.hBackColor_;
+    if (f & UGCELL_BORDERSTYLE_SET) d.borderStyle_ = s.borderStyle_;
+    if (f & UGCELL_FONT_SET) d.font_ = s.font_;
+    if (f & UGCELL_BITMAP_SET) d.bitmap_ = s.bitmap_;
+    if (f & UGCELL_ALIGNMENT_SET) d.alignment_ = s.alignment_;
+    if (f & UGCELL_XPSTYLE_SET) d.xpStyle_ = s.xpStyle_;
+    if (f & UGCELL_JOIN_SET) {
+      d.joinOrigin_ = s.joinOrigin_;
+      d.joinCol_ = s.joinCol_;
+      d.joinRow_ = s.joinRow_;
+    }
+    if (f & UGCELL_NUMBERDEC_SET) d.decimals_ = s.decimals_;
+    if (f & UGCELL_READONLY_SET) d.readOnly_ = s.readOnly_;
+    return;
+  }
   if (f & UGCELL_TEXT_SET) {
     d.text_ = s.text_;
     d.number_ = s.number_;
@@ -295,9 +325,7 @@ int CUGCell::SetNumber(double number) {
   return 0;
 }
 
-double CUGCell::GetNumber() const {
-  if (!(flags_ & UGCELL_TEXT_SET)) return 0.0;
-  if (IsValueType(dataType_)) return number_;
+double CUGCell::TextNumber() const {
   double v = 0.0;
   TextToNumber(text_, &v);
   return v;
@@ -374,9 +402,6 @@ int CUGCell::SetDataType(short type) {
   return 0;
 }
 
-short CUGCell::GetDataType() const {
-  return (flags_ & UGCELL_DATATYPE_SET) ? dataType_ : static_cast<short>(UGCELLDATA_STRING);
-}
 
 bool CUGCell::IsValueValid() const { return !(IsValueType(dataType_) && std::isnan(number_)); }
 

@@ -94,7 +94,12 @@ class CUGCell {
   // The text member as stored (a number cell keeps it empty until it is shown).
   const std::string& StoredText() const { return text_; }
   int SetNumber(double number);
-  double GetNumber() const;
+  double GetNumber() const {
+    if (!(flags_ & UGCELL_TEXT_SET)) return 0.0;
+    if (dataType_ == UGCELLDATA_NUMBER || dataType_ == UGCELLDATA_TIME || dataType_ == UGCELLDATA_CURRENCY)
+      return number_;
+    return TextNumber();
+  }
   int GetNumber(int* out) const;
   int GetNumber(long* out) const;
   int GetNumber(float* out) const;
@@ -104,7 +109,9 @@ class CUGCell {
   int SetDecimals(int n);
   int GetDecimals() const;
   int SetDataType(short type);
-  short GetDataType() const;
+  short GetDataType() const {
+    return (flags_ & UGCELL_DATATYPE_SET) ? dataType_ : static_cast<short>(UGCELLDATA_STRING);
+  }
   int SetDateTime(int second, int minute, int hour, int day, int month, int year);
   // Parts of the stored date, each -1 when the cell holds no valid date.
   int GetDateTime(int* second, int* minute, int* hour, int* day, int* month, int* year) const;
@@ -171,15 +178,19 @@ class CUGCell {
 
  private:
   struct Extra;
+  double TextNumber() const;
   Extra& Ext();
   const Extra* ExtOrNull() const { return extra_.get(); }
   static void Copy(const CUGCell& s, CUGCell& d);
 
+  // What sorting and reading look at first shares one cache line.
   std::uint32_t flags_ = UGCELL_CLEARED_FLAGS;
+  short dataType_ = UGCELLDATA_STRING;
   bool useThemes_ = true;
   bool readOnly_ = false;
+  double number_ = 0.0;
+  std::string text_;
   bool joinOrigin_ = false;
-  short dataType_ = UGCELLDATA_STRING;
   short borderStyle_ = 0;
   short alignment_ = 1;
   int decimals_ = 0;
@@ -191,11 +202,9 @@ class CUGCell {
   long joinRow_ = -1;
   long param_ = -1;
   long cellTypeParam_ = -1;
-  double number_ = 0.0;
   Colour textColor_, backColor_, hTextColor_, hBackColor_;
   CUGCellFormat* formatter_ = nullptr;
   const CUGCell* styleCell_ = nullptr;
-  std::string text_;
   std::unique_ptr<Extra> extra_;  // rarely used members, deep-copied
 };
 

@@ -4,16 +4,6 @@
 
 namespace gridmodel {
 
-CUGDataSource* CUGCtrl::ColumnSource(int col) const {
-  if (col < 0 || col >= gi_->numberCols || !gi_->columns[col].dataSource) return gi_->defDataSource;
-  return gi_->columns[col].dataSource;
-}
-
-int CUGCtrl::ColumnDataCol(int col) const {
-  if (col < 0 || col >= gi_->numberCols) return col;
-  return gi_->columns[col].dataCol;
-}
-
 int CUGCtrl::GetCell(int col, long row, CUGCell* cell) {
   if (!cell) return 1;
   CUGGridInfo& g = *gi_;
@@ -24,12 +14,13 @@ int CUGCtrl::GetCell(int col, long row, CUGCell* cell) {
       cell->SetXPStyle(UGXP_TOP_HEADING);
     else if (col == -static_cast<int>(g.sideHdgWidths.size()))
       cell->SetXPStyle(UGXP_SIDE_HEADING);
-  } else {
+  } else if (g.columns[col].defaults.GetPropertyFlags() != 0) {
     cell->MergeFrom(&g.columns[col].defaults);
   }
   if (row >= g.numberRows) return 0;
   ColumnSource(col)->GetCell(ColumnDataCol(col), row, cell);
   OnReadCell(col, row, cell);
+  if (!cell->HasProperty(UGCELL_FORMAT_SET | UGCELL_STYLE_SET)) return 0;
   if (CUGCellFormat* f = cell->GetFormatter()) f->ApplyFormat(cell);
   if (const CUGCell* style = cell->GetStyleCell()) {
     CUGCell copy(*style);  // the style may be the cell's own source

@@ -419,3 +419,7 @@ int CUGCtrl::CompareCellsDefault(const CUGCell* a, const CUGCell* b, int flags) 
 }
 
 }  // namespace gridmodel
+
+namespace gridmodel {
+int CUGCtrl::OnCompareCells(const CUGCell* a, const CUGCell* b, int flags) { return CompareCellsDefault(a, b, flags); }
+}  // namespace gridmodel

@@ -547,7 +547,7 @@ class CUGCtrl {
   virtual int OnDragEnterGrid(const std::string* text) { return 0; }
   virtual int OnDragOverCell(const std::string* text, int col, long row) { return 0; }
   virtual int OnDropOnCell(const std::string* text, int col, long row) { return 0; }
-  virtual int OnCompareCells(const CUGCell* a, const CUGCell* b, int flags) { return CompareCellsDefault(a, b, flags); }
+  virtual int OnCompareCells(const CUGCell* a, const CUGCell* b, int flags);
   virtual void OnPrepareSectionDC(UGDrawContext* dc, UGDrawContext* dc2, int section) {}
   virtual void OnAdjustLayout(UGRect* grid, UGRect* topHeading, UGRect* sideHeading, UGRect* corner, UGRect* vScroll,
                               UGRect* hScroll, UGRect* tabs) {}
@@ -584,8 +584,13 @@ class CUGCtrl {
   void UpdateBottomRightInView();
   long PageRows(long from, bool down) const;
   int PageCols(int from, bool right) const;
-  CUGDataSource* ColumnSource(int col) const;
-  int ColumnDataCol(int col) const;
+  CUGDataSource* ColumnSource(int col) const {
+    if (col < 0 || col >= gi_->numberCols || !gi_->columns[col].dataSource) return gi_->defDataSource;
+    return gi_->columns[col].dataSource;
+  }
+  int ColumnDataCol(int col) const {
+    return col < 0 || col >= gi_->numberCols ? col : gi_->columns[col].dataCol;
+  }
   bool JoinRangeOf(int col, long row, int* startCol, long* startRow, int* endCol, long* endRow);
   // The grid column whose data column is dataCol (dataCol itself when none).
   int GridColOfDataCol(int dataCol) const;

@@ -90,7 +90,14 @@ class CUGMem : public CUGDataSource {
   int FindTextColumnLeft(int* col, long row) override;
 
   // The stored cell at a position, or null (no copy).
-  const CUGCell* StoredCell(int col, long row) const;
+  const CUGCell* StoredCell(int col, long row) const {
+    const long ri = row + head_;
+    if (ri < 0 || ri >= static_cast<long>(rows_.size())) return nullptr;
+    const Row& r = rows_[ri];
+    const long ci = static_cast<long>(col) + r.head;
+    if (ci < 0 || ci >= static_cast<long>(r.cells.size()) || !r.cells[ci]) return nullptr;
+    return &*r.cells[ci];
+  }
   long StoredRowCount() const { return static_cast<long>(rows_.size()) - head_; }
 
  private:

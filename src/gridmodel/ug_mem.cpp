@@ -14,14 +14,6 @@ CUGMem::Row* CUGMem::RowAt(long row) {
 
 const CUGMem::Row* CUGMem::RowAt(long row) const { return const_cast<CUGMem*>(this)->RowAt(row); }
 
-const CUGCell* CUGMem::StoredCell(int col, long row) const {
-  const Row* r = RowAt(row);
-  if (!r) return nullptr;
-  long i = static_cast<long>(col) + r->head;
-  if (i < 0 || i >= static_cast<long>(r->cells.size()) || !r->cells[i]) return nullptr;
-  return &*r->cells[i];
-}
-
 long CUGMem::GetRowCount() { return rows_.empty() ? 0 : static_cast<long>(rows_.size()) - head_ - 1; }
 
 int CUGMem::InsertRow(long row) {
@@ -203,24 +195,24 @@ int CUGMem::SortBy(const int* cols, int count, int flags) {
   const long n = StoredRowCount();
   if (rows_.empty() || n <= 0 || !cols || count <= 0) return 1;
   const CUGCell empty;
-  // Key cells per row, gathered once: a missing cell sorts as an empty cell.
-  std::vector<std::vector<const CUGCell*>> keys(static_cast<std::size_t>(count));
-  for (int k = 0; k < count; ++k) {
-    auto& v = keys[k];
-    v.resize(static_cast<std::size_t>(n));
-    for (long r = 0; r < n; ++r) {
+  // Key cells gathered once, row by row: a missing cell sorts as an empty cell.
+  const std::size_t nk = static_cast<std::size_t>(count);
+  std::vector<const CUGCell*> keys(static_cast<std::size_t>(n) * nk);
+  for (long r = 0; r < n; ++r)
+    for (std::size_t k = 0; k < nk; ++k) {
       const CUGCell* c = StoredCell(cols[k], r);
-      v[r] = c ? c : &empty;
+      keys[static_cast<std::size_t>(r) * nk + k] = c ? c : &empty;
     }
-  }
   CUGCtrl* grid = GetGrid();
-  auto order = StableSortPermutation(static_cast<std::size_t>(n), KeyCompare([&](std::size_t a, std::size_t b) {
-    for (const auto& v : keys) {
-      int c = grid ? grid->OnCompareCells(v[a], v[b], flags) : CUGCtrl::CompareCellsDefault(v[a], v[b], flags);
-      if (c) return c;
+  auto order = StableSortPermutationBy(static_cast<std::size_t>(n), [&](std::size_t a, std::size_t b) {
+    const CUGCell* const* ka = &keys[a * nk];
+    const CUGCell* const* kb = &keys[b * nk];
+    for (std::size_t k = 0; k < nk; ++k) {
+      int c = grid ? grid->OnCompareCells(ka[k], kb[k], flags) : CUGCtrl::CompareCellsDefault(ka[k], kb[k], flags);
+      if (c) return c < 0;
     }
-    return 0;
-  }));
+    return false;
+  });
   std::vector<Row> sorted;
   sorted.reserve(static_cast<std::size_t>(n));
   for (std::size_t i : order) sorted.push_back(std::move(rows_[head_ + static_cast<long>(i)]));
