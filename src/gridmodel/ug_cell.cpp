@@ -100,38 +100,6 @@ CUGCell::Extra& CUGCell::Ext() {
   return *extra_;
 }
 
-void CUGCell::ClearProperties() {
-  flags_ = UGCELL_CLEARED_FLAGS;
-  formatter_ = nullptr;
-  styleCell_ = nullptr;
-  number_ = 0.0;
-  text_.clear();
-  if (extra_) {
-    extra_->label.clear();
-    extra_->mask.clear();
-    extra_->pen = UGPen();
-    extra_->initial.reset();
-  }
-  dataType_ = UGCELLDATA_STRING;
-  readOnly_ = false;
-  param_ = -1;
-  decimals_ = 0;
-  cellType_ = -1;
-  cellTypeParam_ = -1;
-  textColor_ = Colour::System(SysColour::WindowText);
-  backColor_ = Colour::System(SysColour::Window);
-  hTextColor_ = Colour::System(SysColour::HighlightText);
-  hBackColor_ = Colour::System(SysColour::Highlight);
-  borderStyle_ = 0;
-  font_ = -1;
-  bitmap_ = -1;
-  alignment_ = 1;
-  joinOrigin_ = false;
-  joinCol_ = -1;
-  joinRow_ = -1;
-  xpStyle_ = UGXP_CELL;
-}
-
 void CUGCell::ResetToDefaults() {
   flags_ = UGCELL_CLEARED_FLAGS;
   text_.clear();
@@ -155,6 +123,19 @@ void CUGCell::ResetToDefaults() {
   xpStyle_ = UGXP_CELL;
 }
 
+void CUGCell::ClearProperties() {
+  ResetToDefaults();
+  if (extra_) extra_->pen = UGPen();
+  cellType_ = -1;
+  cellTypeParam_ = -1;
+  borderStyle_ = 0;
+  font_ = -1;
+  bitmap_ = -1;
+  joinOrigin_ = false;
+  joinCol_ = -1;
+  joinRow_ = -1;
+}
+
 void CUGCell::ReleaseOwned() {
   if (!extra_) return;
   extra_->initial.reset();
@@ -167,48 +148,9 @@ void CUGCell::Copy(const CUGCell& s, CUGCell& d) {
   d.useThemes_ = s.useThemes_;
   d.flags_ |= s.flags_;
   const std::uint32_t f = s.flags_;
-  if (!s.extra_ && !d.extra_) {
-    // The common case: plain values only.
-    if (f & UGCELL_TEXT_SET) {
-      d.text_ = s.text_;
-      d.number_ = s.number_;
-    }
-    if (f & UGCELL_FORMAT_SET) d.formatter_ = s.formatter_;
-    if (f & UGCELL_STYLE_SET) d.styleCell_ = s.styleCell_;
-    if (f & UGCELL_DATATYPE_SET) d.dataType_ = s.dataType_;
-    if (f & UGCELL_PARAM_SET) d.param_ = s.param_;
-    if (f & UGCELL_CELLTYPE_SET) d.cellType_ = s.cellType_;
-    if (f & UGCELL_CELLTYPEEX_SET) d.cellTypeParam_ = s.cellTypeParam_;
-    if (f & UGCELL_TEXTCOLOR_SET) d.textColor_ = s.textColor_;
-    if (f & UGCELL_BACKCOLOR_SET) d.backColor_ = s.backColor_;
-    if (f & UGCELL_HTEXTCOLOR_SET) d.hTextColor_ = s.hTextColor_;
-    if (f & UGCELL_HBACKCOLOR_SET) d.hBackColor_ = s.hBackColor_;
-    if (f & UGCELL_BORDERSTYLE_SET) d.borderStyle_ = s.borderStyle_;
-    if (f & UGCELL_FONT_SET) d.font_ = s.font_;
-    if (f & UGCELL_BITMAP_SET) d.bitmap_ = s.bitmap_;
-    if (f & UGCELL_ALIGNMENT_SET) d.alignment_ = s.alignment_;
-    if (f & UGCELL_XPSTYLE_SET) d.xpStyle_ = s.xpStyle_;
-    if (f & UGCELL_JOIN_SET) {
-      d.joinOrigin_ = s.joinOrigin_;
-      d.joinCol_ = s.joinCol_;
-      d.joinRow_ = s.joinRow_;
-    }
-    if (f & UGCELL_NUMBERDEC_SET) d.decimals_ = s.decimals_;
-    if (f & UGCELL_READONLY_SET) d.readOnly_ = s.readOnly_;
-    return;
-  }
   if (f & UGCELL_TEXT_SET) {
     d.text_ = s.text_;
     d.number_ = s.number_;
-  }
-  if (f & (UGCELL_MASK_SET | UGCELL_LABEL_SET | UGCELL_BORDER_SET)) {
-    Extra& de = d.Ext();
-    const Extra* se = s.ExtOrNull();
-    static const Extra kEmpty;
-    if (!se) se = &kEmpty;
-    if (f & UGCELL_MASK_SET) de.mask = se->mask;
-    if (f & UGCELL_LABEL_SET) de.label = se->label;
-    if (f & UGCELL_BORDER_SET) de.pen = se->pen;
   }
   if (f & UGCELL_FORMAT_SET) d.formatter_ = s.formatter_;
   if (f & UGCELL_STYLE_SET) d.styleCell_ = s.styleCell_;
@@ -225,13 +167,6 @@ void CUGCell::Copy(const CUGCell& s, CUGCell& d) {
   if (f & UGCELL_BITMAP_SET) d.bitmap_ = s.bitmap_;
   if (f & UGCELL_ALIGNMENT_SET) d.alignment_ = s.alignment_;
   if (f & UGCELL_XPSTYLE_SET) d.xpStyle_ = s.xpStyle_;
-  // Owned blocks are copied, never shared, so each cell frees only its own.
-  const Extra* se = s.ExtOrNull();
-  if ((f & UGCELL_EXTRAMEMORY_SET) && se) {
-    d.Ext().block = se->block;
-  } else if (d.extra_) {
-    d.extra_->block.clear();
-  }
   if (f & UGCELL_JOIN_SET) {
     d.joinOrigin_ = s.joinOrigin_;
     d.joinCol_ = s.joinCol_;
@@ -239,11 +174,25 @@ void CUGCell::Copy(const CUGCell& s, CUGCell& d) {
   }
   if (f & UGCELL_NUMBERDEC_SET) d.decimals_ = s.decimals_;
   if (f & UGCELL_READONLY_SET) d.readOnly_ = s.readOnly_;
-  if (se && se->initial) {
-    d.Ext().initial = std::make_unique<CUGCell>(*se->initial);
-  } else if (d.extra_) {
-    d.extra_->initial.reset();
+  const Extra* se = s.ExtOrNull();
+  if (!se && !d.extra_) return;  // the common case: plain values only
+  if (f & (UGCELL_MASK_SET | UGCELL_LABEL_SET | UGCELL_BORDER_SET)) {
+    static const Extra kEmpty;
+    const Extra& from = se ? *se : kEmpty;
+    Extra& de = d.Ext();
+    if (f & UGCELL_MASK_SET) de.mask = from.mask;
+    if (f & UGCELL_LABEL_SET) de.label = from.label;
+    if (f & UGCELL_BORDER_SET) de.pen = from.pen;
   }
+  // Owned blocks are copied, never shared, so each cell frees only its own.
+  if ((f & UGCELL_EXTRAMEMORY_SET) && se)
+    d.Ext().block = se->block;
+  else if (d.extra_)
+    d.extra_->block.clear();
+  if (se && se->initial)
+    d.Ext().initial = std::make_unique<CUGCell>(*se->initial);
+  else if (d.extra_)
+    d.extra_->initial.reset();
 }
 
 void CUGCell::CopyInfoTo(CUGCell* dst) const {

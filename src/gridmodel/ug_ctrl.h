@@ -573,6 +573,7 @@ class CUGCtrl {
   friend class CUGMultiSelect;
   void ApplyDefaultSheet(CUGGridInfo& gi);
   void UpdateAllParts();
+  void SyncCurrentToAnchor();
   int ResolveTargetRow(long* row);
   int ResolveTargetCol(int* col);
   void ScrollTargetRowIntoView();

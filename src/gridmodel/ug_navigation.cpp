@@ -146,6 +146,28 @@ int CUGCtrl::GotoCell(int col, long row) {
   return 0;
 }
 
+namespace {
+// Where a move from `from` towards `to` lands when `to` lies in a join spanning first..last:
+// into the join at its first row (column), out of it past its end.
+long StepOverJoin(long from, long to, long first, long last, long count) {
+  if (from >= to) return from >= first && from <= last && first >= 2 ? first - 1 : to;
+  if (from < first) return first;
+  if (from <= last && last + 1 < count) return last + 1;
+  return to;
+}
+}  // namespace
+
+void CUGCtrl::SyncCurrentToAnchor() {
+  // A plain key move starts from where the selection was anchored.
+  if (gi_->moveType != UG_MOVE_KEYS || shiftDown_ || ctrlDown_) return;
+  int ac;
+  long ar;
+  if (gi_->multiSelect->GetAnchorCell(&ac, &ar) == 0) {
+    gi_->currentCol = ac;
+    gi_->currentRow = ar;
+  }
+}
+
 int CUGCtrl::ResolveTargetRow(long* row) {
   CUGGridInfo& g = *gi_;
   if (*row >= g.numberRows) {
@@ -160,15 +182,7 @@ int CUGCtrl::ResolveTargetRow(long* row) {
   if (g.enableJoins && g.dragCol >= 0) {
     int sc, ec;
     long sr, er;
-    if (JoinRangeOf(g.dragCol, *row, &sc, &sr, &ec, &er)) {
-      if (g.dragRow >= *row) {
-        if (g.dragRow >= sr && g.dragRow <= er && sr >= 2) *row = sr - 1;
-      } else if (g.dragRow < sr) {
-        *row = sr;
-      } else if (g.dragRow <= er) {
-        if (er + 1 < g.numberRows) *row = er + 1;
-      }
-    }
+    if (JoinRangeOf(g.dragCol, *row, &sc, &sr, &ec, &er)) *row = StepOverJoin(g.dragRow, *row, sr, er, g.numberRows);
   }
   return 0;
 }
@@ -183,29 +197,15 @@ int CUGCtrl::ResolveTargetCol(int* col) {
   if (g.enableJoins && g.dragRow >= 0) {
     int sc, ec;
     long sr, er;
-    if (JoinRangeOf(*col, g.dragRow, &sc, &sr, &ec, &er)) {
-      if (g.dragCol >= *col) {
-        if (g.dragCol >= sc && g.dragCol <= ec && sc >= 2) *col = sc - 1;
-      } else if (g.dragCol < sc) {
-        *col = sc;
-      } else if (g.dragCol <= ec) {
-        if (ec + 1 < g.numberCols) *col = ec + 1;
-      }
-    }
+    if (JoinRangeOf(*col, g.dragRow, &sc, &sr, &ec, &er))
+      *col = static_cast<int>(StepOverJoin(g.dragCol, *col, sc, ec, g.numberCols));
   }
   return 0;
 }
 
 int CUGCtrl::GotoRow(long row) {
   CUGGridInfo& g = *gi_;
-  if (g.moveType == UG_MOVE_KEYS && !shiftDown_ && !ctrlDown_) {
-    int ac;
-    long ar;
-    if (g.multiSelect->GetAnchorCell(&ac, &ar) == 0) {
-      g.currentCol = ac;
-      g.currentRow = ar;
-    }
-  }
+  SyncCurrentToAnchor();
   if (row == g.dragRow) return 0;
   if (ResolveTargetRow(&row) != 0) return 1;
   if (row == g.dragRow) return 0;
@@ -220,14 +220,7 @@ int CUGCtrl::GotoRow(long row) {
 
 int CUGCtrl::GotoCol(int col) {
   CUGGridInfo& g = *gi_;
-  if (g.moveType == UG_MOVE_KEYS && !shiftDown_ && !ctrlDown_) {
-    int ac;
-    long ar;
-    if (g.multiSelect->GetAnchorCell(&ac, &ar) == 0) {
-      g.currentCol = ac;
-      g.currentRow = ar;
-    }
-  }
+  SyncCurrentToAnchor();
   if (col == g.dragCol) return 0;
   if (ResolveTargetCol(&col) != 0) return 1;
   if (col == g.dragCol) return 0;
