@@ -48,6 +48,7 @@ InputsState InputsStateOf(const CRun& run, bool areaNeedsCustomFuels) {
   s.speedFile = in.griddedWindSpeedFile;
   s.wxsFile = in.weatherStreamFile;
   s.areaNeedsCustomFuels = areaNeedsCustomFuels;
+  s.useCustomFuels = in.useCustomFuelModels;
   s.crownFireMethod = run.outputs.crownFireMethod;
   s.windType = in.windType;
   s.fixedFuelMoistures = in.noConditioning;
@@ -57,9 +58,21 @@ InputsState InputsStateOf(const CRun& run, bool areaNeedsCustomFuels) {
   return s;
 }
 
+namespace {
+
+// What the custom-fuel settings lack, or "". A file the run does not use counts as none, and
+// a ticked box without a file would run without them.
+std::string CustomFuelsProblem(const InputsState& in) {
+  if ((in.areaNeedsCustomFuels || in.useCustomFuels) && in.fmdFile.empty()) return "Need FMD File";
+  if (in.areaNeedsCustomFuels && !in.useCustomFuels) return "Tick Use Custom Fuels";
+  return {};
+}
+
+}  // namespace
+
 std::string MissingInputText(CRun& run, const InputsState& in) {
   if (!run.CheckFmsFile(in.fmsFile)) return "Need Fuel Moisture File";
-  if (in.areaNeedsCustomFuels && in.fmdFile.empty()) return "Need FMD File";
+  if (std::string problem = CustomFuelsProblem(in); !problem.empty()) return problem;
   if (in.crownFireMethod < 0) return "Set Crown Fire Method";
   if (in.windType == 2) {
     if (in.directionFile.empty()) return "Need Wind Direction file";
@@ -87,6 +100,7 @@ std::string MissingInputText(CRun& run, const InputsState& in) {
 
 bool InputsReady(CRun& run, const InputsState& in) {
   if (!run.CheckFmsFile(in.fmsFile)) return false;
+  if (!CustomFuelsProblem(in).empty()) return false;
   // Gridded winds need both grids: the engine cannot run on a direction grid alone.
   if (in.windType == 2 && (in.directionFile.empty() || in.speedFile.empty())) return false;
   if (in.crownFireMethod < 0) return false;

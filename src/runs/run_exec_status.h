@@ -15,6 +15,7 @@ namespace runs {
 struct InputsState {
   std::string fmsFile, fmdFile, directionFile, speedFile, wxsFile;
   bool areaNeedsCustomFuels = false;
+  bool useCustomFuels = false;
   int crownFireMethod = -1;
   int windType = 0;
   bool fixedFuelMoistures = true;
@@ -28,8 +29,9 @@ InputsState InputsStateOf(const CRun& run, bool areaNeedsCustomFuels);
 // Status part 0: the first missing input, or "Inputs OK".
 std::string MissingInputText(CRun& run, const InputsState& in);
 
-// The Inputs page's readiness: a good FMS file, both wind grids for gridded-wind files, a
-// crown fire method, and for conditioning a valid stream with start not after end.
+// The Inputs page's readiness: a good FMS file, custom fuels in order, both wind grids for
+// gridded-wind files, a crown fire method, and for conditioning a valid stream with start not
+// after end.
 bool InputsReady(CRun& run, const InputsState& in);
 
 // The Fire Behavior Options page's test: an output selected (the five moisture outputs

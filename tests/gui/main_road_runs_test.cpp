@@ -5,7 +5,6 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
-#include <wx/spinctrl.h>
 #include <wx/stattext.h>
 #include <wx/treectrl.h>
 
@@ -63,14 +62,6 @@ void Use(wxWindow* w) {
 }
 
 using runs_gui::Choose;
-
-void SetSpin(wxSpinCtrl* spin, int value) {
-  spin->SetValue(value);
-  wxSpinEvent e(wxEVT_SPINCTRL, spin->GetId());
-  e.SetEventObject(spin);
-  e.SetPosition(value);
-  spin->ProcessWindowEvent(e);
-}
 
 using runs_gui::WhenShown;
 
@@ -160,8 +151,8 @@ TEST_F(MainRoadRuns, NewRunFromTheMenuLaunchesAndItsFlameLengthShowsOnTheMap) {
     Use(page->fmsButton);
     page->menuChooser = nullptr;
     statuses.push_back(sheet->StatusText(0));
-    SetSpin(page->speedSpin, 15);
-    SetSpin(page->azimuthSpin, 225);
+    page->speedEdit->SetValue("15");  // typed, as a user does
+    page->azimuthEdit->SetValue("225");
     Choose(page->crownCombo, 0);
     statuses.push_back(sheet->StatusText(0));
     sheet->SelectPage(1);

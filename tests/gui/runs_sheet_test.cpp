@@ -10,6 +10,7 @@
 #include <wx/textctrl.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "platform/dialogs.h"
 #include "platform/image.h"
@@ -146,7 +147,7 @@ TEST(RunSheetWindow, StatusLineFollowsTheInputsAndLaunchBecomesReady) {
   widgets::FlushEvents(2);
 }
 
-TEST(RunSheetWindow, UnitsComboListsAllUnitsAndKeepsAValueNotChosen) {
+TEST(RunSheetWindow, UnitsComboListsAllUnitsAndTakesOnlyAChoice) {
   runs_gui::Project p;
   p.run->inputs.windSpeedUnits = 3;
   auto* sheet = new CRunSheet(nullptr, p.run);
@@ -154,9 +155,6 @@ TEST(RunSheetWindow, UnitsComboListsAllUnitsAndKeepsAValueNotChosen) {
   ASSERT_EQ(page->unitsCombo->GetCount(), 4u);
   EXPECT_EQ(page->unitsCombo->GetString(2), "m/sec @ 10m");
   EXPECT_EQ(page->unitsCombo->GetSelection(), 3);
-  page->unitsCombo->SetValue("typed");  // typed text is no choice
-  page->ApplyToRun();
-  EXPECT_EQ(p.run->inputs.windSpeedUnits, 3);
   page->unitsCombo->SetSelection(1);
   page->ApplyToRun();
   EXPECT_EQ(p.run->inputs.windSpeedUnits, 1);
@@ -298,6 +296,127 @@ TEST(RunSheetWindow, CancelMidRunLeavesNoOutputsAndTheSheetUsable) {
   EXPECT_TRUE(messages.Texts().empty());
   EXPECT_TRUE(sheet->IsEnabled());
   EXPECT_TRUE(sheet->launchButton->IsEnabled());
+  sheet->Destroy();
+  widgets::FlushEvents(2);
+}
+
+// Each value the sheet cannot take is refused with its reason, shown on the status line, and
+// Launch stays off until it is put right; nothing is replaced behind the user's back.
+TEST(RunSheetWindow, BadTypedValuesAreRefusedAndLaunchStaysOff) {
+  runs_gui::Project p;
+  platform::ScopedRecordingMessages messages;
+  p.run->inputs.fuelMoistureFile = p.Write("a.fms", kFms);
+  p.run->inputs.windSpeedUnits = 0;
+  p.run->outputs.crownFireMethod = 0;
+  p.run->outputs.flameLength = true;
+  p.run->outputs.numberOfProcessors = 1;
+  struct Case {
+    int page;  // 0 Inputs, 1 Fire Behavior Options
+    std::function<void(CRunSheet&)> type;
+    std::string reason;
+  };
+  auto inputs = [](wxTextCtrl* CRunInputsPage::*edit, const char* value) {
+    return [edit, value](CRunSheet& s) { (s.inputsPage->*edit)->SetValue(value); };
+  };
+  auto options = [](wxTextCtrl* runs::ui::CRunOutputsPage::*edit, const char* value) {
+    return [edit, value](CRunSheet& s) { (s.outputsPage->*edit)->SetValue(value); };
+  };
+  const Case cases[] = {
+      {0, inputs(&CRunInputsPage::speedEdit, "abc"), "Wind Speed: Please enter an integer."},
+      {0, inputs(&CRunInputsPage::speedEdit, "12.5"), "Wind Speed: Please enter an integer."},
+      {0, inputs(&CRunInputsPage::speedEdit, "181"), "Wind Speed: Please enter an integer between 0 and 180."},
+      {0, inputs(&CRunInputsPage::azimuthEdit, "-999"), "Azimuth: Please enter an integer between 0 and 359."},
+      {0, inputs(&CRunInputsPage::azimuthEdit, ""), "Azimuth: Please enter an integer."},
+      {0, inputs(&CRunInputsPage::foliarEdit, "abc"), "Foliar Moisture Content: Please enter a number."},
+      {0, inputs(&CRunInputsPage::foliarEdit, "5"), "Foliar Moisture Content: Please enter a number between 20 and 200."},
+      {0, [](CRunSheet& s) { s.inputsPage->unitsCombo->SetSelection(wxNOT_FOUND); },
+       "Wind Speed Units: Please choose the wind speed units."},
+      {1, options(&runs::ui::CRunOutputsPage::degreesEdit, "abc"), "Degrees: Please enter an integer."},
+      {1, options(&runs::ui::CRunOutputsPage::degreesEdit, "360"),
+       "Degrees: Error: Valid degree range is from 0 through 359."},
+      {1, options(&runs::ui::CRunOutputsPage::processorsEdit, "two"), "Processors: Please enter an integer."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reason);
+    messages.Clear();
+    auto* sheet = new CRunSheet(nullptr, p.run);
+    sheet->Show();
+    sheet->SelectPage(1);
+    ASSERT_TRUE(sheet->launchButton->IsEnabled()) << Status(*sheet, 0);
+    if (c.page == 0) sheet->SelectPage(0);
+    c.type(*sheet);
+    sheet->UpdateStatusBar();
+    EXPECT_EQ(Status(*sheet, 0), c.reason);
+    if (c.page == 0) {
+      // The page cannot be left, so Launch (on the other page) is out of reach.
+      sheet->SelectPage(1);
+      EXPECT_EQ(sheet->ActivePage(), sheet->inputsPage) << sheet->book->GetSelection();
+    } else {
+      EXPECT_FALSE(sheet->launchButton->IsEnabled());
+      sheet->OnLaunch();
+    }
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{c.reason});
+    EXPECT_TRUE(p.run->outputThemes.empty());
+    // OK keeps the sheet open and the run as it was.
+    messages.Clear();
+    sheet->OnOK();
+    EXPECT_TRUE(sheet->IsShown());
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{c.reason});
+    EXPECT_EQ(p.run->inputs.windSpeed, 0);
+    EXPECT_EQ(p.run->inputs.windDirection, 0);
+    EXPECT_EQ(p.run->outputs.spreadDirectionFromNorth, 0);
+    sheet->Destroy();
+    widgets::FlushEvents(2);
+  }
+}
+
+// Use Custom Fuels must come with a file, and a file is used only with the box ticked.
+TEST(RunSheetWindow, CustomFuelsNeedTheBoxAndTheFileTogether) {
+  runs_gui::Project p;
+  platform::ScopedRecordingMessages messages;
+  p.run->inputs.fuelMoistureFile = p.Write("a.fms", kFms);
+  p.run->inputs.windSpeedUnits = 0;
+  p.run->outputs.crownFireMethod = 0;
+  p.run->outputs.flameLength = true;
+  auto* sheet = new CRunSheet(nullptr, p.run);
+  sheet->Show();
+  CRunInputsPage* page = sheet->inputsPage;
+  EXPECT_EQ(Status(*sheet, 0), "Inputs OK");
+  Click(page->customFuels);
+  EXPECT_EQ(Status(*sheet, 0), "Need FMD File");
+  sheet->SelectPage(1);
+  EXPECT_FALSE(sheet->launchButton->IsEnabled());
+  sheet->SelectPage(0);
+  Click(page->customFuels);
+  EXPECT_EQ(Status(*sheet, 0), "Inputs OK");
+  sheet->Destroy();
+  widgets::FlushEvents(2);
+
+  // An area with custom fuel models: a file with the box clear is not enough.
+  p.run->area->customFuels = true;
+  p.run->inputs.customFuelsFile = p.Write("c.fmd", "");
+  p.run->inputs.useCustomFuelModels = false;
+  sheet = new CRunSheet(nullptr, p.run);
+  sheet->Show();
+  EXPECT_EQ(Status(*sheet, 0), "Tick Use Custom Fuels");
+  sheet->SelectPage(1);
+  EXPECT_FALSE(sheet->launchButton->IsEnabled());
+  sheet->SelectPage(0);
+  Click(sheet->inputsPage->customFuels);
+  EXPECT_EQ(Status(*sheet, 0), "Inputs OK");
+  EXPECT_TRUE(messages.Texts().empty());
+  sheet->Destroy();
+  widgets::FlushEvents(2);
+}
+
+TEST(RunSheetWindow, GeneratedWindsLeaveTheirOptionsButtonOffUntilItsDialogExists) {
+  runs_gui::Project p;
+  auto* sheet = new CRunSheet(nullptr, p.run);
+  CRunInputsPage* page = sheet->inputsPage;
+  Click(page->windRadios[4]);
+  EXPECT_EQ(page->windType, 4);
+  EXPECT_TRUE(page->speedEdit->IsEnabled());
+  EXPECT_FALSE(page->gustforge->IsEnabled());
   sheet->Destroy();
   widgets::FlushEvents(2);
 }

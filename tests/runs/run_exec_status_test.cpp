@@ -42,6 +42,11 @@ TEST(RunSheetStatus, FirstMissingInput) {
       {[](InputsState& s) { s.fmsFile.clear(); }, "Need Fuel Moisture File"},
       {[&](InputsState& s) { s.fmsFile = dir.Write("x.fms", "1 2 3\n"); }, "Need Fuel Moisture File"},
       {[](InputsState& s) { s.areaNeedsCustomFuels = true; }, "Need FMD File"},
+      // A ticked box without a file, or a file the run would not use, is not in order.
+      {[](InputsState& s) { s.useCustomFuels = true; }, "Need FMD File"},
+      {[](InputsState& s) { s.areaNeedsCustomFuels = true; s.fmdFile = "c.fmd"; }, "Tick Use Custom Fuels"},
+      {[](InputsState& s) { s.areaNeedsCustomFuels = s.useCustomFuels = true; s.fmdFile = "c.fmd"; }, "Inputs OK"},
+      {[](InputsState& s) { s.fmdFile = "c.fmd"; }, "Inputs OK"},
       {[](InputsState& s) { s.crownFireMethod = -1; }, "Set Crown Fire Method"},
       {[](InputsState& s) { s.windType = 2; }, "Need Wind Direction file"},
       {[](InputsState& s) { s.windType = 2; s.directionFile = "d.asc"; }, "Need Wind Speed file"},
@@ -60,6 +65,9 @@ TEST(RunSheetStatus, FirstMissingInput) {
     InputsState s = ok;
     c.change(s);
     EXPECT_EQ(runs::MissingInputText(run, s), c.expected);
+    // Launch waits for what the status line asks (a bad period also says so when tested).
+    if (std::string(c.expected) != "Set FM Conditioning Period")
+      EXPECT_EQ(runs::InputsReady(run, s), std::string(c.expected) == "Inputs OK") << c.expected;
   }
   // Fixed moistures with treatments wanted but no ideal landscape.
   run.tom.treatments = 1;

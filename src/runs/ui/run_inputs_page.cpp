@@ -7,7 +7,7 @@
 #include <wx/menu.h>
 #include <wx/radiobut.h>
 #include <wx/sizer.h>
-#include <wx/spinctrl.h>
+#include <wx/spinbutt.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -15,8 +15,10 @@
 
 #include <gdal_priv.h>
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <optional>
 
 #include "app/application.h"
 #include "engines/pyrvane.h"
@@ -88,6 +90,31 @@ wxString Shortened(const std::string& path, wxWindow* box) {
   return "..." + tail;
 }
 
+// Up and down arrows beside a number box: they step the typed number within the range (from
+// the range's end when what is typed is no number).
+wxSpinButton* NumberSpin(wxWindow* parent, int id, wxTextCtrl* edit, int lo, int hi) {
+  auto* spin = new wxSpinButton(parent, id, wxDefaultPosition, wxDefaultSize, wxSP_VERTICAL | wxSP_ARROW_KEYS);
+  spin->SetRange(lo, hi);
+  auto step = [spin, edit, lo, hi](int delta) {
+    const auto typed = platform::ParseDouble(edit->GetValue().utf8_string());
+    long value = typed ? std::lround(*typed) + delta : (delta > 0 ? lo : hi);
+    value = std::clamp<long>(value, lo, hi);
+    spin->SetValue(static_cast<int>(value));
+    edit->SetValue(wxString::Format("%ld", value));
+  };
+  spin->Bind(wxEVT_SPIN_UP, [step](wxSpinEvent& e) { step(1); e.Veto(); });
+  spin->Bind(wxEVT_SPIN_DOWN, [step](wxSpinEvent& e) { step(-1); e.Veto(); });
+  return spin;
+}
+
+// A typed whole number within its range, or why it is not one.
+std::optional<std::string> IntegerProblem(const wxTextCtrl* edit, int lo, int hi) {
+  const auto v = platform::ParseInt(edit->GetValue().utf8_string());
+  if (!v) return std::string("Please enter an integer.");
+  if (*v < lo || *v > hi) return platform::FormatC("Please enter an integer between %d and %d.", lo, hi);
+  return std::nullopt;
+}
+
 }  // namespace
 
 CRunInputsPage::CRunInputsPage(wxWindow* parent, CRunSheet* s, CRun* r)
@@ -115,6 +142,11 @@ CRunInputsPage::CRunInputsPage(wxWindow* parent, CRunSheet* s, CRun* r)
   SetWindControls();
   SetMoistureControls();
   RefreshControls();
+  // Only loading writes the number boxes: later refreshes leave what the user typed, which
+  // is taken or refused when the page is applied.
+  speedEdit->ChangeValue(wxString::Format("%d", windSpeed));
+  azimuthEdit->ChangeValue(wxString::Format("%d", azimuth));
+  foliarEdit->ChangeValue(wxString::FromUTF8(platform::FormatC("%g", foliarMoisture)));
   ClampConditioningStart();
   ClampConditioningEnd();
   ExchangeConditioningPeriod(false);
@@ -161,20 +193,22 @@ void CRunInputsPage::Build() {
   }
   winds->Add(radios, 0, wxALL, 3);
   auto* speeds = new wxBoxSizer(wxHORIZONTAL);
-  speedSpin = new wxSpinCtrl(winds->GetStaticBox(), 1031, "0", wxDefaultPosition, wxSize(80, -1),
-                             wxSP_ARROW_KEYS, 0, 180, 0);
-  azimuthSpin = new wxSpinCtrl(winds->GetStaticBox(), 1033, "0", wxDefaultPosition, wxSize(80, -1),
-                               wxSP_ARROW_KEYS, 0, 359, 0);
-  azimuthLabel = new wxStaticText(winds->GetStaticBox(), 1358, "Azimuth (Degrees):");
-  unitsCombo = new wxComboBox(winds->GetStaticBox(), 1505, "", wxDefaultPosition, wxSize(130, -1), 0,
-                              nullptr, wxCB_DROPDOWN);
+  wxWindow* windBox = winds->GetStaticBox();
+  speedEdit = new wxTextCtrl(windBox, 1031, "0", wxDefaultPosition, wxSize(60, -1));
+  speedSpin = NumberSpin(windBox, 1059, speedEdit, 0, 180);
+  azimuthEdit = new wxTextCtrl(windBox, 1033, "0", wxDefaultPosition, wxSize(60, -1));
+  azimuthSpin = NumberSpin(windBox, 1034, azimuthEdit, 0, 359);
+  azimuthLabel = new wxStaticText(windBox, 1358, "Azimuth (Degrees):");
+  unitsCombo = new wxChoice(windBox, 1505);
   for (int u = 0; u < 4; ++u) unitsCombo->Append(wxString::FromUTF8(GetWindSpeedUnitsName(u)));
-  speeds->Add(new wxStaticText(winds->GetStaticBox(), wxID_ANY, "Wind Speed:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
-  speeds->Add(speedSpin, 0, wxRIGHT, 10);
+  speeds->Add(new wxStaticText(windBox, wxID_ANY, "Wind Speed:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+  speeds->Add(speedEdit, 0, wxALIGN_CENTER_VERTICAL);
+  speeds->Add(speedSpin, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 10);
   speeds->Add(azimuthLabel, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
-  speeds->Add(azimuthSpin, 0, wxRIGHT, 10);
-  speeds->Add(new wxStaticText(winds->GetStaticBox(), wxID_ANY, "Wind Speed Units:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
-  speeds->Add(unitsCombo, 0);
+  speeds->Add(azimuthEdit, 0, wxALIGN_CENTER_VERTICAL);
+  speeds->Add(azimuthSpin, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 10);
+  speeds->Add(new wxStaticText(windBox, wxID_ANY, "Wind Speed Units:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+  speeds->Add(unitsCombo, 0, wxALIGN_CENTER_VERTICAL);
   winds->Add(speeds, 0, wxALL, 3);
   auto* grids = new wxBoxSizer(wxHORIZONTAL);
   gustforge = new wxButton(winds->GetStaticBox(), 1341, "Gustforge Options");
@@ -190,11 +224,13 @@ void CRunInputsPage::Build() {
 
   auto* canopy = new wxStaticBoxSizer(wxHORIZONTAL, this, "Canopy Characteristics");
   foliarEdit = new wxTextCtrl(canopy->GetStaticBox(), 1071, "100", wxDefaultPosition, wxSize(70, -1));
+  foliarSpin = NumberSpin(canopy->GetStaticBox(), 1074, foliarEdit, 20, 200);
   crownCombo = new wxChoice(canopy->GetStaticBox(), 1380);
   crownCombo->Append("Hallett(2004)");
   crownCombo->Append("Marlow/Brenner(2001)");
   canopy->Add(new wxStaticText(canopy->GetStaticBox(), wxID_ANY, "Foliar Moisture Content (%):"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
-  canopy->Add(foliarEdit, 0, wxRIGHT, 12);
+  canopy->Add(foliarEdit, 0, wxALIGN_CENTER_VERTICAL);
+  canopy->Add(foliarSpin, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 12);
   canopy->Add(new wxStaticText(canopy->GetStaticBox(), wxID_ANY, "Crown Fire Calculation Method:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
   canopy->Add(crownCombo, 0);
   top->Add(canopy, 0, wxEXPAND | wxALL, 3);
@@ -236,16 +272,17 @@ void CRunInputsPage::Build() {
   };
   nameEdit->Bind(wxEVT_TEXT, changedOn);
   foliarEdit->Bind(wxEVT_TEXT, changedOn);
-  speedSpin->Bind(wxEVT_SPINCTRL, changedOn);
-  speedSpin->Bind(wxEVT_TEXT, changedOn);
-  azimuthSpin->Bind(wxEVT_SPINCTRL, [this](wxSpinEvent&) {
+  speedEdit->Bind(wxEVT_TEXT, changedOn);
+  azimuthEdit->Bind(wxEVT_TEXT, [this](wxCommandEvent&) {
     if (loading_) return;
     // The travel-time and treatment copies follow the azimuth of a constant wind.
-    if (run->inputs.windType == 0) run->mtt.windAzimuthCopy = run->tom.windAzimuthCopy = azimuthSpin->GetValue();
+    const auto az = platform::ParseInt(azimuthEdit->GetValue().utf8_string());
+    if (az && *az >= 0 && *az <= 359 && run->inputs.windType == 0)
+      run->mtt.windAzimuthCopy = run->tom.windAzimuthCopy = static_cast<double>(*az);
     MarkChanged();
   });
   crownCombo->Bind(wxEVT_CHOICE, changedOn);
-  unitsCombo->Bind(wxEVT_COMBOBOX, changedOn);
+  unitsCombo->Bind(wxEVT_CHOICE, changedOn);
   for (wxWindow* p : std::initializer_list<wxWindow*>{startDay, endDay})
     p->Bind(wxEVT_DATE_CHANGED, changedOn);
   for (wxWindow* p : std::initializer_list<wxWindow*>{startTime, endTime})
@@ -358,9 +395,6 @@ void CRunInputsPage::RefreshControls() {
   const bool was = loading_;
   loading_ = true;
   nameEdit->ChangeValue(wxString::FromUTF8(runName));
-  speedSpin->SetValue(windSpeed);
-  azimuthSpin->SetValue(azimuth);
-  foliarEdit->ChangeValue(wxString::FromUTF8(platform::FormatC("%g", foliarMoisture)));
   customFuels->SetValue(useCustomFuels != 0);
   ShowFiles();
   loading_ = was;
@@ -374,29 +408,33 @@ void CRunInputsPage::ShowFiles() {
   wxsBox->ChangeValue(Shortened(wxsFile, wxsBox));
 }
 
-bool CRunInputsPage::Exchange() {
+std::optional<FieldProblem> CRunInputsPage::CheckFields() const {
+  // A box the current winds leave disabled keeps the value last taken.
+  if (speedEdit->IsEnabled())
+    if (auto m = IntegerProblem(speedEdit, 0, 180)) return FieldProblem{speedEdit, "Wind Speed", *m};
+  if (azimuthEdit->IsEnabled())
+    if (auto m = IntegerProblem(azimuthEdit, 0, 359)) return FieldProblem{azimuthEdit, "Azimuth", *m};
+  if (unitsCombo->GetSelection() == wxNOT_FOUND)
+    return FieldProblem{unitsCombo, "Wind Speed Units", "Please choose the wind speed units."};
+  const auto foliar = platform::ParseDouble(foliarEdit->GetValue().utf8_string());
+  if (!foliar) return FieldProblem{foliarEdit, "Foliar Moisture Content", "Please enter a number."};
+  if (*foliar < 20 || *foliar > 200)
+    return FieldProblem{foliarEdit, "Foliar Moisture Content", "Please enter a number between 20 and 200."};
+  return std::nullopt;
+}
+
+bool CRunInputsPage::Exchange(bool report) {
   runName = nameEdit->GetValue().utf8_string();
-  auto speed = platform::ParseInt(speedSpin->GetTextValue().utf8_string());
-  if (!speed || *speed < 0 || *speed > 180) {
-    platform::Tell("Please enter an integer between 0 and 180.");
-    speedSpin->SetFocus();
+  if (auto problem = CheckFields()) {
+    if (report) {
+      platform::Tell(problem->field + ": " + problem->message);
+      problem->control->SetFocus();
+    }
     return false;
   }
-  auto az = platform::ParseInt(azimuthSpin->GetTextValue().utf8_string());
-  if (!az || *az < 0 || *az > 359) {
-    platform::Tell("Please enter an integer between 0 and 359.");
-    azimuthSpin->SetFocus();
-    return false;
-  }
-  auto foliar = platform::ParseDouble(foliarEdit->GetValue().utf8_string());
-  if (!foliar) {
-    platform::Tell("Please enter a number.");
-    foliarEdit->SetFocus();
-    return false;
-  }
-  windSpeed = static_cast<int>(*speed);
-  azimuth = static_cast<int>(*az);
-  foliarMoisture = *foliar;
+  if (speedEdit->IsEnabled()) windSpeed = static_cast<int>(*platform::ParseInt(speedEdit->GetValue().utf8_string()));
+  if (azimuthEdit->IsEnabled()) azimuth = static_cast<int>(*platform::ParseInt(azimuthEdit->GetValue().utf8_string()));
+  foliarMoisture = *platform::ParseDouble(foliarEdit->GetValue().utf8_string());
   useCustomFuels = customFuels->GetValue() ? 1 : 0;
   return true;
 }
@@ -415,7 +453,7 @@ void CRunInputsPage::ApplyToRun() {
   in.windDirection = azimuth;
   in.windSpeed = windSpeed;
   in.windType = windType;
-  // Units never chosen from the list keep the run's value.
+  // The page is applied only once its units are chosen.
   if (unitsCombo->GetSelection() != wxNOT_FOUND) in.windSpeedUnits = unitsCombo->GetSelection();
   in.noConditioning = fixedFuelMoistures != 0;
   in.useWeatherStream = useWeatherStream != 0;
@@ -437,6 +475,7 @@ runs::InputsState CRunInputsPage::State() const {
   s.speedFile = speedFile;
   s.wxsFile = wxsFile;
   s.areaNeedsCustomFuels = run->area && run->area->customFuels;
+  s.useCustomFuels = customFuels->GetValue();
   s.crownFireMethod = crownCombo->GetSelection();
   s.windType = windType;
   s.fixedFuelMoistures = fixedFuelMoistures != 0;
@@ -461,7 +500,9 @@ void CRunInputsPage::SetWindControls() {
   const int t = windType;
   for (int i = 0; i < 5; ++i) windRadios[i]->SetValue(i == t);
   const bool azimuthOn = t == 0 || t == 1 || t == 3 || t == 4;
+  azimuthEdit->Enable(azimuthOn);
   azimuthSpin->Enable(azimuthOn);
+  speedEdit->Enable(t != 2);
   speedSpin->Enable(t != 2);
   directionButton->Enable(t == 2);
   speedButton->Enable(t == 2);
@@ -550,7 +591,7 @@ void CRunInputsPage::ExchangeConditioningPeriod(bool fromControls) {
 // ---- file actions ----
 
 void CRunInputsPage::OnOpenFms() {
-  Exchange();
+  Exchange(false);
   platform::FileDialogOptions options;
   options.filter = "Fuel Moisture Files (*.fms)|*.fms|All Files (*.*)|*.*||";
   auto chosen = platform::CurrentDialogs().ChooseOpenFile(options);
@@ -607,7 +648,7 @@ void CRunInputsPage::OnCreateFmsFromLandscape() {
 }
 
 void CRunInputsPage::OnOpenFmd() {
-  Exchange();
+  Exchange(false);
   platform::FileDialogOptions options;
   options.filter = "Custom Fuel Files (*.fmd)|*.fmd|All Files (*.*)|*.*||";
   auto chosen = platform::CurrentDialogs().ChooseOpenFile(options);
@@ -643,7 +684,7 @@ void CRunInputsPage::OnOpenDirectionGrid() { OpenWindGrid(directionFile); }
 void CRunInputsPage::OnOpenSpeedGrid() { OpenWindGrid(speedFile); }
 
 void CRunInputsPage::OpenWindGrid(std::string& file) {
-  Exchange();
+  Exchange(false);
   platform::FileDialogOptions options;
   options.filter = "Ascii Grid Files (*.asc)|*.asc|GeoTiff Files (*.tif)|*.tif;*.tiff|All Files (*.*)|*.*||";
   auto chosen = platform::CurrentDialogs().ChooseOpenFile(options);

@@ -104,7 +104,7 @@ void CRunOutputsPage::Build() {
 
   for (wxCheckBox* b : boxes)
     b->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) {
-      Exchange();
+      Exchange(false);
       MarkChanged();
     });
   all->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnSelectAll(); });
@@ -117,18 +117,27 @@ void CRunOutputsPage::Build() {
   };
   relativeRadio->Bind(wxEVT_RADIOBUTTON, mode(0));
   northRadio->Bind(wxEVT_RADIOBUTTON, mode(-1));
-  degreesEdit->Bind(wxEVT_TEXT, [this](wxCommandEvent&) {
+  // A number being typed decides at once whether Launch can be pressed.
+  auto typed = [this] {
+    if (!sheet) return;
+    sheet->EnableLaunch(sheet->CanLaunch(this));
+    sheet->UpdateStatusBar();
+  };
+  degreesEdit->Bind(wxEVT_TEXT, [this, typed](wxCommandEvent&) {
     if (loading_) return;
     changed = true;
     if (sheet && sheet->applyButton) sheet->applyButton->Enable(true);
+    typed();
   });
   degreesEdit->Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& e) {
     e.Skip();
     OnDegreesKillFocus();
   });
-  processorsEdit->Bind(wxEVT_TEXT, [this](wxCommandEvent&) {
+  processorsEdit->Bind(wxEVT_TEXT, [this, typed](wxCommandEvent&) {
+    if (loading_) return;
     // The processor count never makes outputs stale.
-    if (!loading_ && sheet && sheet->applyButton) sheet->applyButton->Enable(true);
+    if (sheet && sheet->applyButton) sheet->applyButton->Enable(true);
+    typed();
   });
   processorsEdit->Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& e) {
     e.Skip();
@@ -165,20 +174,48 @@ void CRunOutputsPage::LoadFromRun() {
   processors = run->outputs.numberOfProcessors;
 }
 
-void CRunOutputsPage::RefreshControls() {
+void CRunOutputsPage::RefreshBoxes() {
   loading_ = true;
   for (int i = 0; i < 18; ++i) boxes[i]->SetValue(selection.*(kBoxes[i].flag));
+  loading_ = false;
+}
+
+void CRunOutputsPage::RefreshControls() {
+  RefreshBoxes();
+  loading_ = true;
   degreesEdit->ChangeValue(wxString::Format("%d", degrees));
   processorsEdit->ChangeValue(wxString::Format("%d", processors));
   (directionMode ? northRadio : relativeRadio)->SetValue(true);
   loading_ = false;
 }
 
-void CRunOutputsPage::Exchange() {
-  if (!created_) return;
+std::optional<FieldProblem> CRunOutputsPage::CheckFields() const {
+  if (!created_) return std::nullopt;
+  const auto deg = platform::ParseInt(degreesEdit->GetValue().utf8_string());
+  if (!deg) return FieldProblem{degreesEdit, "Degrees", "Please enter an integer."};
+  if (*deg < 0 || *deg > 359)
+    return FieldProblem{degreesEdit, "Degrees", "Error: Valid degree range is from 0 through 359."};
+  const auto cpus = platform::ParseInt(processorsEdit->GetValue().utf8_string());
+  if (!cpus) return FieldProblem{processorsEdit, "Processors", "Please enter an integer."};
+  if (*cpus < 1 || *cpus > machineProcessors)
+    return FieldProblem{processorsEdit, "Processors",
+                        platform::FormatC("Error: Number of processors must be from 1 through %d", machineProcessors)};
+  return std::nullopt;
+}
+
+bool CRunOutputsPage::Exchange(bool report) {
+  if (!created_) return true;
   for (int i = 0; i < 18; ++i) selection.*(kBoxes[i].flag) = boxes[i]->GetValue();
-  degrees = static_cast<int>(LeadingInteger(degreesEdit->GetValue()));
-  processors = static_cast<int>(LeadingInteger(processorsEdit->GetValue()));
+  if (auto problem = CheckFields()) {
+    if (report) {
+      platform::Tell(problem->field + ": " + problem->message);
+      problem->control->SetFocus();
+    }
+    return false;
+  }
+  degrees = static_cast<int>(*platform::ParseInt(degreesEdit->GetValue().utf8_string()));
+  processors = static_cast<int>(*platform::ParseInt(processorsEdit->GetValue().utf8_string()));
+  return true;
 }
 
 void CRunOutputsPage::ApplyToRun() {
@@ -218,25 +255,25 @@ void CRunOutputsPage::SetMoistureOutputControls() {
 }
 
 void CRunOutputsPage::OnSelectAll() {
-  Exchange();
+  Exchange(false);
   const bool conditions = !run->inputs.noConditioning;
   for (int i = 0; i < 18; ++i) selection.*(kBoxes[i].flag) = i < kFirstMoistureBox || conditions;
-  RefreshControls();
+  RefreshBoxes();
   MarkChanged();
 }
 
 void CRunOutputsPage::OnRemoveAll() {
-  Exchange();
+  Exchange(false);
   for (const OutputBox& b : kBoxes) selection.*(b.flag) = false;
-  RefreshControls();
+  RefreshBoxes();
   MarkChanged();
 }
 
 bool CRunOutputsPage::OnDegreesKillFocus() {
-  const long value = LeadingInteger(degreesEdit->GetValue());
+  const auto value = platform::ParseInt(degreesEdit->GetValue().utf8_string());
   bool ok = true;
-  if (value < 0 || value > 359) {
-    platform::Tell("Error: Valid degree range is from 0 through 359.");
+  if (!value || *value < 0 || *value > 359) {
+    platform::Tell(value ? "Error: Valid degree range is from 0 through 359." : "Degrees: Please enter an integer.");
     degreesEdit->ChangeValue(wxString::Format("%d", degrees));
     degreesEdit->CallAfter([e = degreesEdit] { e->SetFocus(); });
     ok = false;
@@ -247,10 +284,11 @@ bool CRunOutputsPage::OnDegreesKillFocus() {
 }
 
 bool CRunOutputsPage::OnProcessorsKillFocus() {
-  const long value = LeadingInteger(processorsEdit->GetValue());
+  const auto value = platform::ParseInt(processorsEdit->GetValue().utf8_string());
   bool ok = true;
-  if (value <= 0 || value > machineProcessors) {
-    platform::Tell(platform::FormatC("Error: Number of processors must be from 1 through %d", machineProcessors));
+  if (!value || *value <= 0 || *value > machineProcessors) {
+    platform::Tell(value ? platform::FormatC("Error: Number of processors must be from 1 through %d", machineProcessors)
+                         : std::string("Processors: Please enter an integer."));
     processorsEdit->ChangeValue(wxString::Format("%d", processors));
     processorsEdit->CallAfter([e = processorsEdit] { e->SetFocus(); });
     ok = false;

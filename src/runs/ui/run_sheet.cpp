@@ -62,28 +62,47 @@ CRunSheet::CRunSheet(wxWindow* parent, CRun* r)
 wxWindow* CRunSheet::ActivePage() const { return book->GetCurrentPage(); }
 
 void CRunSheet::SelectPage(int index) {
-  // As a click on the tab: the page left is applied first.
+  // As a click on the tab: the page left is applied first, and a refusal keeps it.
   book->SetSelection(static_cast<size_t>(index));
+  if (revertTo_ >= 0) {
+    book->ChangeSelection(static_cast<size_t>(revertTo_));
+    revertTo_ = -1;
+  }
 }
 
 std::string CRunSheet::StatusText(int part) const { return statusBar->GetStatusText(part).utf8_string(); }
 
 void CRunSheet::OnPageChanging(wxBookCtrlEvent& event) {
+  revertTo_ = -1;
   // Leaving a page copies it into the run, so the other pages judge what was chosen.
   wxWindow* leaving = book->GetPage(static_cast<size_t>(event.GetOldSelection()));
   if (leaving == inputsPage) {
     if (!inputsPage->Exchange()) {
       event.Veto();
+      revertTo_ = event.GetOldSelection();
       return;
     }
     inputsPage->ApplyToRun();
   } else if (leaving == outputsPage && outputsPage->IsCreated()) {
-    outputsPage->Exchange();
+    if (!outputsPage->Exchange()) {
+      event.Veto();
+      revertTo_ = event.GetOldSelection();
+      return;
+    }
     outputsPage->ApplyToRun();
   }
 }
 
-void CRunSheet::OnPageChanged(wxBookCtrlEvent& event) { OnPageChangedTo(event.GetSelection()); }
+void CRunSheet::OnPageChanged(wxBookCtrlEvent& event) {
+  // The toolkit may switch a page programmatically even when the change was refused.
+  if (revertTo_ >= 0) {
+    const int back = revertTo_;
+    revertTo_ = -1;
+    book->ChangeSelection(static_cast<size_t>(back));
+    return;
+  }
+  OnPageChangedTo(event.GetSelection());
+}
 
 void CRunSheet::OnPageChangedTo(int index) {
   wxWindow* page = book->GetPage(static_cast<size_t>(index));
@@ -100,7 +119,11 @@ void CRunSheet::OnPageChangedTo(int index) {
 void CRunSheet::UpdateStatusBar() {
   if (!statusBar || !inputsPage) return;
   const runs::InputsState state = inputsPage->State();
-  statusBar->SetStatusText(wxString::FromUTF8(runs::MissingInputText(*run, state)), 0);
+  // A value the pages cannot take comes first: nothing launches until it is put right.
+  std::optional<FieldProblem> problem = inputsPage->CheckFields();
+  if (!problem && outputsPage && outputsPage->IsCreated()) problem = outputsPage->CheckFields();
+  statusBar->SetStatusText(wxString::FromUTF8(problem ? problem->field + ": " + problem->message
+                                                      : runs::MissingInputText(*run, state)), 0);
   const bool fromPage = outputsPage && outputsPage->IsCreated();
   const CRunOutputs& selection = fromPage ? outputsPage->selection : run->outputs;
   const int n = runs::CountSelectedOutputs(*run, selection, fromPage, state.fixedFuelMoistures);
@@ -109,8 +132,8 @@ void CRunSheet::UpdateStatusBar() {
 }
 
 bool CRunSheet::CanLaunch(wxWindow* page) {
-  if (!inputsPage || !inputsPage->Exchange()) return false;
-  if (outputsPage->IsCreated()) outputsPage->Exchange();
+  if (!inputsPage || !inputsPage->Exchange(false)) return false;
+  if (outputsPage->IsCreated() && !outputsPage->Exchange(false)) return false;
   if (!inputsPage->IsReady()) return false;
   const bool outputsReady = outputsPage->IsCreated() ? outputsPage->IsReady() : run->outputs.HasOutputs();
   return page && page == outputsPage && outputsReady;
@@ -141,9 +164,14 @@ void CRunSheet::RenameTreeItem() {
   }
 }
 
+bool CRunSheet::ExchangePages() {
+  return inputsPage->Exchange() && (!outputsPage->IsCreated() || outputsPage->Exchange());
+}
+
 void CRunSheet::OnOK() {
-  CanLaunch(ActivePage());
-  if (inputsPage->Exchange()) inputsPage->ApplyToRun();
+  // A value the pages cannot take keeps the sheet open with its reason shown.
+  if (!ExchangePages()) return;
+  inputsPage->ApplyToRun();
   if (outputsPage->IsCreated()) outputsPage->ApplyToRun();
   RenameTreeItem();
   if (run->document) run->document->RefreshLegendAndPointWindows();
@@ -152,10 +180,7 @@ void CRunSheet::OnOK() {
 
 void CRunSheet::OnApplyNow() {
   if (inputsPage->Exchange()) inputsPage->ApplyToRun();
-  if (outputsPage->IsCreated()) {
-    outputsPage->Exchange();
-    outputsPage->ApplyToRun();
-  }
+  if (outputsPage->IsCreated() && outputsPage->Exchange()) outputsPage->ApplyToRun();
   RenameTreeItem();
   UpdateStatusBar();
   EnableLaunch(ActivePage() == inputsPage ? false : CanLaunch(ActivePage()));
@@ -164,7 +189,7 @@ void CRunSheet::OnApplyNow() {
 }
 
 void CRunSheet::OnLaunch() {
-  if (!CanLaunch(ActivePage())) return;
+  if (!ExchangePages() || !CanLaunch(ActivePage())) return;
   OnApplyNow();
   if (!run->fireBehaviorUpToDate) {
     run->mttUpToDate = run->tomUpToDate1 = run->tomUpToDate2 = false;

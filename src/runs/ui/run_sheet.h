@@ -5,6 +5,7 @@
 #include <wx/dialog.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/date_time.h"
@@ -21,7 +22,7 @@ class wxDatePickerCtrl;
 class wxMenu;
 class wxNotebook;
 class wxRadioButton;
-class wxSpinCtrl;
+class wxSpinButton;
 class wxStaticText;
 class wxStatusBar;
 class wxTextCtrl;
@@ -31,6 +32,13 @@ class CPyrvane2WorkArea;
 namespace runs::ui {
 
 class CRunSheet;
+
+// A typed number the page cannot take: the control, the field's name and the reason.
+struct FieldProblem {
+  wxWindow* control = nullptr;
+  std::string field;
+  std::string message;
+};
 
 class CRunInputsPage : public wxPanel {
  public:
@@ -43,8 +51,11 @@ class CRunInputsPage : public wxPanel {
   CRunInputsPage(wxWindow* parent, CRunSheet* sheet, CRun* run);
 
   void LoadFromRun();
-  // Controls into the members; false (with the reason shown) for an out-of-range number.
-  bool Exchange();
+  // The first typed value the page cannot take, if any.
+  std::optional<FieldProblem> CheckFields() const;
+  // Controls into the members; false for a value the page cannot take, whose reason is
+  // shown when `report` (and the control given the focus).
+  bool Exchange(bool report = true);
   void ApplyToRun();
   bool IsReady();
   void MarkChanged();
@@ -94,10 +105,12 @@ class CRunInputsPage : public wxPanel {
   wxTextCtrl* wxsBox = nullptr;
   wxCheckBox* customFuels = nullptr;
   wxRadioButton* windRadios[5] = {};  // by wind type
-  wxSpinCtrl* speedSpin = nullptr;
-  wxSpinCtrl* azimuthSpin = nullptr;
+  wxTextCtrl* speedEdit = nullptr;
+  wxSpinButton* speedSpin = nullptr;
+  wxTextCtrl* azimuthEdit = nullptr;
+  wxSpinButton* azimuthSpin = nullptr;
   wxStaticText* azimuthLabel = nullptr;
-  wxComboBox* unitsCombo = nullptr;
+  wxChoice* unitsCombo = nullptr;
   wxButton* gustforge = nullptr;
   wxButton* fmsButton = nullptr;
   wxButton* fmdButton = nullptr;
@@ -105,6 +118,7 @@ class CRunInputsPage : public wxPanel {
   wxButton* directionButton = nullptr;
   wxButton* speedButton = nullptr;
   wxTextCtrl* foliarEdit = nullptr;
+  wxSpinButton* foliarSpin = nullptr;
   wxChoice* crownCombo = nullptr;
   wxRadioButton* fixedRadio = nullptr;
   wxRadioButton* streamRadio = nullptr;
@@ -134,7 +148,9 @@ class CRunOutputsPage : public wxPanel {
   bool IsCreated() const { return created_; }
   void OnSetActive();
   void LoadFromRun();
-  void Exchange();
+  std::optional<FieldProblem> CheckFields() const;
+  // As the Inputs page's.
+  bool Exchange(bool report = true);
   void ApplyToRun();
   bool IsReady() const;
   void MarkChanged();
@@ -163,6 +179,7 @@ class CRunOutputsPage : public wxPanel {
  private:
   void Build();
   void RefreshControls();
+  void RefreshBoxes();
   bool created_ = false;
   bool loading_ = false;
 };
@@ -177,7 +194,10 @@ class CRunSheet : public wxDialog {
   CRunSheet(wxWindow* parent, CRun* run);
 
   void UpdateStatusBar();
+  // Whether Launch can start from the page; says nothing of values it cannot take.
   bool CanLaunch(wxWindow* page);
+  // Pulls both pages' controls, saying what is wrong with the first bad value.
+  bool ExchangePages();
   bool CheckFuelModels();
   void EnableLaunch(bool enable);
   void ShowLaunch(bool show);
@@ -205,6 +225,7 @@ class CRunSheet : public wxDialog {
   void OnPageChanged(wxBookCtrlEvent& event);
   void OnPageChangedTo(int index);
   void RenameTreeItem();
+  int revertTo_ = -1;  // the page a refused change stays on
 };
 
 // Opens the run's sheet modally ("Run : <name>").
