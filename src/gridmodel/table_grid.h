@@ -29,8 +29,8 @@ class GridHost {
   virtual void ScrollBarsChanged() {}
   virtual void Invalidate(const Rect* rect) = 0;  // null: the whole window
   virtual Painter& Measurer() = 0;
-  virtual void SetCursor(GridCursor) {}
-  virtual void CaptureMouse(bool capture) {}
+  virtual void ShowCursor(GridCursor) {}
+  virtual void Capture(bool capture) {}
   virtual void StartTimer(int ms) {}
   virtual void StopTimer() {}
   virtual void TakeFocus() {}

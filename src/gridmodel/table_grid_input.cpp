@@ -49,11 +49,11 @@ void CGridCtrl::OnFixedColumnClick(CCellID& cell) {
 void CGridCtrl::OnFixedRowClick(CCellID& cell) {
   if (!IsValid(cell)) return;
   if (sortOnHeaderClick_) {
-    if (host_) host_->SetCursor(GridCursor::Wait);
+    if (host_) host_->ShowCursor(GridCursor::Wait);
     bool ascending = !(cell.col == sortColumn_ && sortAscending_);
     SortByColumn(cell.col, ascending);
     if (host_) {
-      host_->SetCursor(GridCursor::Arrow);
+      host_->ShowCursor(GridCursor::Arrow);
       host_->Invalidate(nullptr);
     }
   }
@@ -92,7 +92,7 @@ void CGridCtrl::OnLButtonDown(Point point, unsigned mods) {
     else SelectCells(leftClickDownCell_, true, false);
     return;
   }
-  if (host_) host_->CaptureMouse(true);
+  if (host_) host_->Capture(true);
   if (mouseMode_ == 0) {
     if (allowColumnResize_ && MouseOverColumnResizeArea(point)) mouseMode_ = 8;
     else if (allowRowResize_ && MouseOverRowResizeArea(point)) mouseMode_ = 6;
@@ -154,16 +154,16 @@ void CGridCtrl::OnMouseMove(Point point, bool leftDown) {
     if (allowColumnResize_ && MouseOverColumnResizeArea(point)) {
       if (mouseMode_ != 8) {
         mouseMode_ = 8;
-        if (host_) host_->SetCursor(GridCursor::SizeWE);
+        if (host_) host_->ShowCursor(GridCursor::SizeWE);
       }
     } else if (allowRowResize_ && MouseOverRowResizeArea(point)) {
       if (mouseMode_ != 6) {
         mouseMode_ = 6;
-        if (host_) host_->SetCursor(GridCursor::SizeNS);
+        if (host_) host_->ShowCursor(GridCursor::SizeNS);
       }
     } else if (mouseMode_ != 0) {
       mouseMode_ = 0;
-      if (host_) host_->SetCursor(GridCursor::Arrow);
+      if (host_) host_->ShowCursor(GridCursor::Arrow);
     }
     if (mouseMode_ == 0 && !(ownerData_ && !hoverInOwnerData_)) {
       CCellID c = GetCellFromPt(point);
@@ -224,7 +224,7 @@ void CGridCtrl::OnCaptureLost() {
 void CGridCtrl::OnLButtonUp(Point point) {
   leftButtonDown_ = false;
   if (host_) {
-    host_->CaptureMouse(false);
+    host_->Capture(false);
     if (timerRunning_) host_->StopTimer();
   }
   timerRunning_ = false;
@@ -257,7 +257,7 @@ void CGridCtrl::OnLButtonUp(Point point) {
     SendMessageToParent(leftClickDownCell_.row, leftClickDownCell_.col, kNotifyClick);
   }
   mouseMode_ = 0;
-  if (host_) host_->SetCursor(GridCursor::Arrow);
+  if (host_) host_->ShowCursor(GridCursor::Arrow);
   if (IsValid(leftClickDownCell_) && owner_) owner_->OnGridCommand();
 }
 
