@@ -121,6 +121,11 @@ std::unique_ptr<LandscapeSource> OpenLandscape(const std::string& path, std::str
     std::string prj, base = path.substr(0, path.rfind('.') == std::string::npos ? path.size() : path.rfind('.'));
     if (src && platform::ReadWholeFile(base + ".prj", prj)) src->SetProjection(prj);
   }
+  // Every distance and area of a run is counted in cells of this size.
+  if (src && !(src->Header().cellWidth > 0 && src->Header().cellHeight > 0)) {
+    *error = "the landscape's cell size is not a positive number";
+    return nullptr;
+  }
   return src;
 }
 

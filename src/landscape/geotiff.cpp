@@ -17,7 +17,14 @@ namespace landscape {
 
 void EnsureGdal() {
   static std::once_flag once;
-  std::call_once(once, [] { GDALAllRegister(); });
+  std::call_once(once, [] {
+    GDALAllRegister();
+    // Landscapes are read in one pass of whole rows, so the block cache never needs to hold a
+    // band; left to itself it grows to a part of the machine's memory. A user's own setting wins.
+    constexpr GIntBig kCacheBytes = 64 << 20;
+    if (!CPLGetConfigOption("GDAL_CACHEMAX", nullptr) && GDALGetCacheMax64() > kCacheBytes)
+      GDALSetCacheMax64(kCacheBytes);
+  });
 }
 
 std::string UnitText(int layer, int code) {

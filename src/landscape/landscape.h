@@ -4,7 +4,9 @@
 // back out as an LCP file or a landscape GeoTIFF. The project document holds one
 // LandscapeState and owns the themes through its grid-theme list.
 #include <array>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,8 +40,16 @@ struct OpenOptions {
 
 using ThemeList = std::vector<std::unique_ptr<CTheme>>;
 
+// Bytes of landscape cells this machine can hold in memory: half its memory, or what it has
+// free when that is less. A landscape whose bands (all of them, at 16 bits a cell) need more
+// is refused before anything is allocated. Tests may pin it; nullopt restores the machine's.
+std::uint64_t LandscapeMemoryBudget();
+void SetLandscapeMemoryBudget(std::optional<std::uint64_t> bytes);
+
 // Opens the landscape (".lcp" in any case: LCP, anything else: GeoTIFF); the new layer
-// themes are appended to gridThemes. 1, or -1 with the reason shown.
+// themes are appended to gridThemes. 1, or -1 with a message naming the file and saying what
+// is wrong (missing, a folder, empty, truncated, not a landscape, too few bands, too many
+// cells for this machine); nothing is kept of a landscape that did not open.
 int OpenLandscape(LandscapeState& state, const std::string& path, ThemeList& gridThemes,
                   const OpenOptions& options = {});
 int LoadLcpLandscape(LandscapeState& state, const std::string& path, ThemeList& gridThemes,

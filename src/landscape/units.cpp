@@ -24,7 +24,7 @@ std::optional<CellRule> RuleForLayer(int layer, int code) {
       if (code == 1) return CellRule{CellRule::kPercentToDegrees};
       return std::nullopt;
     case kAspect:
-      if (code == 2) return r;
+      if (code == 2) return CellRule{CellRule::kAzimuth};
       if (code == 1) return CellRule{CellRule::kGrassDegrees};
       if (code == 0) return CellRule{CellRule::kGrassCategories};
       return std::nullopt;
@@ -48,7 +48,7 @@ std::optional<CellRule> RuleForLayer(int layer, int code) {
         case 1: return scale(100.0);
         case 2: return scale(1601.846);
         case 3: return r;
-        case 4: return scale(0.1601846);
+        case 4: return scale(1.601846);  // lb/ft^3 x 1000 -> kg/m^3 x 100
       }
       return std::nullopt;
   }
@@ -80,9 +80,9 @@ double AspectToAzimuth(int code, double v) {
   double grass;
   switch (code) {
     case 2:
-      return v < 0 ? kNoData : v;
+      return v < 0 || v > 360 ? kNoData : v;
     case 1:
-      if (v < 0) return kNoData;
+      if (v < 0 || v > 360) return kNoData;
       grass = v;
       break;
     case 0:
@@ -112,6 +112,8 @@ std::int16_t ApplyRule(const CellRule& rule, double v) {
       return Whole(v * rule.factor, rule.keepNegative);
     case CellRule::kPercentToDegrees:
       return PercentToDegrees(v);
+    case CellRule::kAzimuth:
+      return Whole(AspectToAzimuth(2, std::trunc(v)), false);
     case CellRule::kGrassDegrees:
       return Whole(AspectToAzimuth(1, std::trunc(v)), false);
     case CellRule::kGrassCategories:
@@ -120,6 +122,21 @@ std::int16_t ApplyRule(const CellRule& rule, double v) {
       return Whole(CoverClassToPercent(v), false);
   }
   return kNoData;
+}
+
+float LayerCellValue(int layer, int code, int v) {
+  if (v == kNoData) return kNoData;
+  if (layer == kElevation) return static_cast<float>(v);
+  if (v < 0) return kNoData;
+  if (layer == kAspect) return static_cast<float>(AspectToAzimuth(code == 0 || code == 1 ? code : 2, v));
+  if (layer == kCanopyCover && code == 0) return static_cast<float>(CoverClassToPercent(v));
+  return static_cast<float>(v);
+}
+
+int LayerThemeUnits(int layer, int code) {
+  if (layer == kAspect) return 2;
+  if (layer == kCanopyCover) return 1;
+  return code;
 }
 
 }  // namespace landscape

@@ -24,6 +24,7 @@ struct CellRule {
     kCopy,              // negative -> nodata (elevation keeps negative heights)
     kScale,             // value x factor, truncated toward zero
     kPercentToDegrees,  // slope percent -> whole degrees, halves up
+    kAzimuth,           // azimuth degrees; beyond 360 -> nodata
     kGrassDegrees,      // counter-clockwise from east -> azimuth
     kGrassCategories,   // categories -> azimuth
     kCoverClasses,      // 1-4 -> 25, 50, 75, 100
@@ -47,5 +48,13 @@ std::int16_t PercentToDegrees(double percent);
 double AspectToAzimuth(int unitCode, double value);
 // Cover class 1-4 -> percent; other values unchanged.
 double CoverClassToPercent(double value);
+
+// What a stored cell of a layer stands for in its layer theme, whichever store holds it:
+// -9999, and a negative value of any layer but elevation (below sea level is data), is
+// nodata; aspect becomes azimuth degrees (nodata when out of range) and cover classes percent;
+// every other layer keeps the value in its unit code.
+float LayerCellValue(int layerCode, int unitCode, int stored);
+// The unit code a layer theme holds after LayerCellValue: aspect 2, cover 1, else unitCode.
+int LayerThemeUnits(int layerCode, int unitCode);
 
 }  // namespace landscape

@@ -66,9 +66,9 @@ class ColourLookup {
     if (!legend_) return 0;
     const double v = theme_.ConvertToDisplayUnits(stored, *legend_);
     if (legend_->GetCount() <= 0) return 0;
-    if (v == static_cast<double>(kNoData)) return legend_->GetEntry(0).GetColor();
+    // NaN is no value at all: it draws as "No Data", as the legend itself answers.
+    if (v == static_cast<double>(kNoData) || v != v) return legend_->GetEntry(0).GetColor();
     if (bounds_.empty()) return 0;
-    if (v != v) return colours_.back();  // above no class, as the legend itself answers
     auto it = std::lower_bound(bounds_.begin(), bounds_.end(), v,
                                [](float b, double value) { return static_cast<double>(b) < value; });
     if (it == bounds_.end()) return colours_.back();

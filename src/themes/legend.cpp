@@ -67,7 +67,8 @@ std::string CThemeLegendData::GetUnitsName() const {
 COLORREF CThemeLegendData::GetColor(double value) const {
   const int count = GetCount();
   if (count <= 0) return 0;
-  if (value == static_cast<double>(kNoData)) return entries_[0].GetColor();
+  // NaN is no value at all: it draws as "No Data", not in the last class.
+  if (value == static_cast<double>(kNoData) || std::isnan(value)) return entries_[0].GetColor();
   if (count == 1) return 0;
   for (int i = 1; i < count; ++i)
     if (static_cast<double>(entries_[static_cast<std::size_t>(i)].GetValue()) >= value)

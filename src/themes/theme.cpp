@@ -29,6 +29,7 @@ void CTheme::DropCells() {
   memory_.clear();
   memory_.shrink_to_fit();
   hasMemory_ = false;
+  cells16_.reset();
   scratch_.reset();
   scratchCells_ = nullptr;
   if (!scratchPath_.empty()) std::remove(scratchPath_.c_str());
@@ -42,10 +43,9 @@ float CTheme::LandscapeCell(std::size_t cellIndex) const {
   const std::uint64_t at = (static_cast<std::uint64_t>(cellIndex) * static_cast<std::uint64_t>(bandCount_) +
                             static_cast<std::uint64_t>(bandIndex_)) + headerOffset_;
   if (at >= lcpCount_) return kNoData;
-  std::int16_t v;
+  std::uint16_t v;
   std::memcpy(&v, lcpCells_ + at, sizeof v);
-  if (layerType == 0 && v <= 0) return kNoData;
-  return static_cast<float>(v);
+  return decode_[v];
 }
 
 float CTheme::GetCellValue(int column, int row) const {
@@ -53,6 +53,7 @@ float CTheme::GetCellValue(int column, int row) const {
   const std::size_t i = static_cast<std::size_t>(row) * static_cast<std::size_t>(columns) +
                         static_cast<std::size_t>(column);
   if (hasMemory_) return memory_[i];
+  if (cells16_) return decode_[static_cast<std::uint16_t>(cells16_[i])];
   if (scratchCells_) return scratchCells_[i];
   if (lcpCells_) return LandscapeCell(i);
   return kNoData;
@@ -67,6 +68,9 @@ void CTheme::ReadRow(int row, float* out) const {
   const std::size_t first = static_cast<std::size_t>(row) * static_cast<std::size_t>(columns);
   if (hasMemory_) {
     std::memcpy(out, memory_.data() + first, sizeof(float) * static_cast<std::size_t>(columns));
+  } else if (cells16_) {
+    const std::int16_t* in = cells16_.get() + first;
+    for (int c = 0; c < columns; ++c) out[c] = decode_[static_cast<std::uint16_t>(in[c])];
   } else if (scratchCells_) {
     std::memcpy(out, scratchCells_ + first, sizeof(float) * static_cast<std::size_t>(columns));
   } else if (lcpCells_) {
@@ -77,6 +81,10 @@ void CTheme::ReadRow(int row, float* out) const {
 }
 
 void CTheme::SetCellValue(int row, int column, float value) {
+  if (cells16_ && !WidenLandscapeCells()) {
+    platform::Tell("There is not enough memory to change the cells of " + name + ".");
+    return;
+  }
   if (!hasMemory_) {
     platform::Tell("The cells of " + name + " are not in memory and cannot be changed.");
     return;
@@ -113,13 +121,46 @@ float CTheme::GetValueAt(double x, double y) const {
   return GetCellValue(c, r);
 }
 
+namespace {
+
+// A grid larger than the machine's memory is out of memory, not a long wait for the kernel
+// to give up (a few header bytes of a raster can claim any size).
+bool FitsInMemory(std::size_t cells, std::size_t bytesPerCell) {
+  const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGESIZE);
+  return !(pages > 0 && pageSize > 0 &&
+           cells / static_cast<std::size_t>(pageSize) * bytesPerCell > static_cast<std::size_t>(pages));
+}
+
+}  // namespace
+
+bool CTheme::AllocateLandscapeCells() {
+  DropCells();
+  if (!FitsInMemory(CellCount(), sizeof(std::int16_t))) return false;
+  try {
+    // Not cleared: every cell is read from the file next.
+    cells16_ = std::make_unique_for_overwrite<std::int16_t[]>(CellCount());
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+bool CTheme::WidenLandscapeCells() {
+  if (!cells16_) return true;
+  try {
+    memory_.resize(CellCount());
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  for (std::size_t i = 0; i < CellCount(); ++i) memory_[i] = decode_[static_cast<std::uint16_t>(cells16_[i])];
+  cells16_.reset();
+  hasMemory_ = true;
+  return true;
+}
+
 bool CTheme::AllocateMemory() {
   DropCells();
-  // A grid larger than the machine's memory is out of memory, not a long wait for the kernel
-  // to give up (a few header bytes of a raster can claim any size).
-  const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGESIZE);
-  if (pages > 0 && pageSize > 0 &&
-      CellCount() / static_cast<std::size_t>(pageSize) * sizeof(float) > static_cast<std::size_t>(pages)) {
+  if (!FitsInMemory(CellCount(), sizeof(float))) {
     hasMemory_ = false;
     return false;
   }

@@ -41,7 +41,8 @@ class CTheme {
   float GetValueAt(double x, double y) const;
   // (-9999, -9999) outside the grid.
   void GetCellAt(double x, double y, int& column, int& row) const;
-  bool HasMemoryGrid() const { return hasMemory_; }
+  // Cells held in memory (as floats, or as a landscape band's 16-bit values).
+  bool HasMemoryGrid() const { return hasMemory_ || cells16_ != nullptr; }
   // Copies the scratch store into memory (no-op without one or when already loaded).
   bool LoadMemoryGrid();
   // Drops the memory copy of a scratch-backed theme.
@@ -77,18 +78,29 @@ class CTheme {
   bool SaveGeoTiff(const std::string& projection, const std::string& path,
                    const CThemeLegendData* legend,
                    platform::ProgressSink* progress = nullptr) const;
+  // Landscape bands keep their 16-bit values as the file holds them (in memory, or read in
+  // place from the file) and turn them into theme values on access by the layer's one rule
+  // (landscape::LayerCellValue); units is the file's unit code of the layer, and the theme's
+  // units field becomes what the values are in.
   // One landscape band into memory; low and high receive the band's whole-number range
   // (-9999 both when it holds no data). 1, or 0 when memory runs out or the read fails.
   int ReadLandscapeBand(int layerType, const LandscapeGrid& grid, GDALRasterBand* band,
                         int units, int* low = nullptr, int* high = nullptr);
+  // Reads the band's 16-bit values again into the memory store.
   int ReadShortBand(GDALRasterBand* band);
-  // With keepInMemory, zeroed memory rows for SetRowFromLandscape; otherwise the band is
-  // read in place from the file (header offset in 16-bit units). 0 when the file cannot be
-  // opened or is too short for the grid.
+  // With keepInMemory, memory rows (not cleared) for SetRowFromLandscape; otherwise the band
+  // is read in place from the file (header offset in 16-bit units). 0 when the file cannot be
+  // opened or is too short for the grid, or memory runs out.
   int OpenLandscapeBand(int layerType, const LandscapeGrid& grid, const std::string& path,
                         int units, std::uint64_t headerOffset, int bandCount, int bandIndex,
                         bool keepInMemory);
   int SetRowFromLandscape(int row, const std::int16_t* values, int bandCount);
+  // What a 16-bit value of this landscape band stands for.
+  float GetLandscapeValue(std::int16_t stored) const {
+    return decode_.empty() ? static_cast<float>(stored) : decode_[static_cast<std::uint16_t>(stored)];
+  }
+  // The same from an interleaved row whose values for this layer sit at bandIndex.
+  void SetLandscapeRow(int row, const std::int16_t* values, int bandCount, int bandIndex);
   int CreateFromFloats(const std::string& name, double south, double west, double cellWidth,
                        double cellHeight, int rows, int columns, float noData,
                        const float* cells, int units, int layerType);
@@ -122,6 +134,11 @@ class CTheme {
   void DropCells();
   void SetGridFrom(const LandscapeGrid& grid);
   float LandscapeCell(std::size_t cellIndex) const;
+  // The decoding table of a landscape band and the 16-bit memory rows (uncleared).
+  void SetLandscapeDecoding(int unitCode);
+  bool AllocateLandscapeCells();
+  // Turns 16-bit memory rows into float ones, so that cells can be set to any value.
+  bool WidenLandscapeCells();
   std::size_t CellCount() const {
     return static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns);
   }
@@ -131,6 +148,8 @@ class CTheme {
   std::string scratchPath_;
   std::unique_ptr<MappedFile> scratch_;
   const float* scratchCells_ = nullptr;
+  std::unique_ptr<std::int16_t[]> cells16_;
+  std::vector<float> decode_;  // theme value of each 16-bit pattern
   std::unique_ptr<MappedFile> lcp_;
   const std::int16_t* lcpCells_ = nullptr;
   std::size_t lcpCount_ = 0;  // in 16-bit units

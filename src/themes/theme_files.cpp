@@ -21,6 +21,7 @@
 #include "platform/numbers.h"
 #include "platform/paths.h"
 #include "platform/progress.h"
+#include "landscape/units.h"
 #include "themes/mapped_file.h"
 #include "themes/theme.h"
 
@@ -494,56 +495,62 @@ bool CTheme::SaveGeoTiff(const std::string& projectionText, const std::string& p
 
 // ---- landscape bands -----------------------------------------------------------------
 
+void CTheme::SetLandscapeDecoding(int unitCode) {
+  decode_.resize(65536);
+  for (int bits = 0; bits < 65536; ++bits)
+    decode_[static_cast<std::size_t>(bits)] =
+        landscape::LayerCellValue(layerType, unitCode, static_cast<std::int16_t>(static_cast<std::uint16_t>(bits)));
+  units = static_cast<std::int16_t>(landscape::LayerThemeUnits(layerType, unitCode));
+}
+
 int CTheme::ReadLandscapeBand(int type, const LandscapeGrid& grid, GDALRasterBand* band,
                               int unitCode, int* low, int* high) {
   layerType = type;
   SetGridFrom(grid);
   name = GetLandscapeLayerName(type);
-  units = static_cast<std::int16_t>(unitCode);
-  if (!band || !AllocateMemory()) return 0;
-  std::vector<std::int16_t> in(static_cast<std::size_t>(columns));
+  SetLandscapeDecoding(unitCode);
+  if (!band || !AllocateLandscapeCells()) return 0;
+  if (ReadShortBand(band) != 1) {
+    DropCells();
+    return 0;
+  }
   bool any = false;
   std::int16_t lo = -9999, hi = -9999;
-  for (int r = 0; r < rows; ++r) {
-    if (band->RasterIO(GF_Read, 0, r, columns, 1, in.data(), columns, 1, GDT_Int16, 0, 0) != CE_None) {
-      DropCells();
-      return 0;
-    }
-    float* row = memory_.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(columns);
-    for (int c = 0; c < columns; ++c) {
-      float v = in[static_cast<std::size_t>(c)];
-      if (v < 0 && type != 0) v = kNoData;
-      if (v != kNoData) {
-        if (type == 4 && units == 0) v = ConvertUnits(v, 0, 1);
-        if (type == 2 && (units == 0 || units == 1)) v = ConvertUnits(v, units, 2);
-      }
-      row[c] = v;
-      if (v == kNoData) continue;
-      const auto whole = static_cast<std::int16_t>(static_cast<int>(v));
-      if (!any) lo = whole;
-      lo = std::min(lo, whole);
-      hi = std::max(hi, whole);
-      any = true;
-    }
+  std::vector<bool> seen(65536);
+  for (std::size_t i = 0; i < CellCount(); ++i) seen[static_cast<std::uint16_t>(cells16_[i])] = true;
+  for (int bits = 0; bits < 65536; ++bits) {
+    const float v = decode_[static_cast<std::size_t>(bits)];
+    if (!seen[static_cast<std::size_t>(bits)] || v == kNoData) continue;
+    const auto whole = static_cast<std::int16_t>(static_cast<int>(v));
+    lo = any ? std::min(lo, whole) : whole;
+    hi = any ? std::max(hi, whole) : whole;
+    any = true;
   }
   if (low) *low = any ? lo : -9999;
   if (high) *high = any ? hi : -9999;
-  if (type == 2) units = 2;
-  if (type == 4) units = 1;
   return 1;
 }
 
 int CTheme::ReadShortBand(GDALRasterBand* band) {
-  if (!hasMemory_ || !band) return 1;
-  std::vector<std::int16_t> in(static_cast<std::size_t>(columns));
-  for (int r = 0; r < rows; ++r) {
-    if (band->RasterIO(GF_Read, 0, r, columns, 1, in.data(), columns, 1, GDT_Int16, 0, 0) != CE_None)
-      return 0;
-    float* row = memory_.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(columns);
-    for (int c = 0; c < columns; ++c) {
-      const float v = in[static_cast<std::size_t>(c)];
-      row[c] = (v < 0 && layerType != 0) ? kNoData : v;
+  if (!band) return 1;
+  if (hasMemory_) {
+    std::vector<std::int16_t> in(static_cast<std::size_t>(columns));
+    for (int r = 0; r < rows; ++r) {
+      if (band->RasterIO(GF_Read, 0, r, columns, 1, in.data(), columns, 1, GDT_Int16, 0, 0) != CE_None)
+        return 0;
+      float* row = memory_.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(columns);
+      for (int c = 0; c < columns; ++c) row[c] = decode_[static_cast<std::uint16_t>(in[static_cast<std::size_t>(c)])];
     }
+    return 1;
+  }
+  if (!cells16_) return 1;
+  // Whole blocks of rows at a time; the band's block cache need not hold the band.
+  const int chunk = std::max(1, static_cast<int>((4 << 20) / (2 * std::max<std::size_t>(1, columns))));
+  for (int r = 0; r < rows; r += chunk) {
+    const int n = std::min(chunk, rows - r);
+    if (band->RasterIO(GF_Read, 0, r, columns, n, cells16_.get() + static_cast<std::size_t>(r) * columns, columns, n,
+                       GDT_Int16, 0, 0) != CE_None)
+      return 0;
   }
   return 1;
 }
@@ -558,12 +565,12 @@ int CTheme::OpenLandscapeBand(int type, const LandscapeGrid& grid, const std::st
   bandIndex_ = index;
   SetGridFrom(grid);
   name = GetLandscapeLayerName(type);
-  units = static_cast<std::int16_t>(unitCode);
+  SetLandscapeDecoding(unitCode);
   if (rows < 0 || columns < 0 || nBands <= 0 || index < 0 || index >= nBands) {
     TellErrorOpening(path);
     return 0;
   }
-  if (keepInMemory && AllocateMemory()) return 1;
+  if (keepInMemory) return AllocateLandscapeCells() ? 1 : 0;
   DropCells();
   auto map = std::make_unique<MappedFile>();
   const std::uint64_t needed =
@@ -578,12 +585,22 @@ int CTheme::OpenLandscapeBand(int type, const LandscapeGrid& grid, const std::st
   return 1;
 }
 
+void CTheme::SetLandscapeRow(int row, const std::int16_t* values, int nBands, int band) {
+  if (!values || row < 0 || row >= rows || band < 0 || band >= nBands) return;
+  const std::size_t first = static_cast<std::size_t>(row) * static_cast<std::size_t>(columns);
+  const auto stride = static_cast<std::size_t>(nBands);
+  const std::int16_t* in = values + band;
+  if (cells16_) {
+    std::int16_t* out = cells16_.get() + first;
+    for (int i = 0; i < columns; ++i) out[i] = in[static_cast<std::size_t>(i) * stride];
+  } else if (hasMemory_) {
+    float* out = memory_.data() + first;
+    for (int i = 0; i < columns; ++i) out[i] = decode_[static_cast<std::uint16_t>(in[static_cast<std::size_t>(i) * stride])];
+  }
+}
+
 int CTheme::SetRowFromLandscape(int row, const std::int16_t* values, int nBands) {
-  if (!hasMemory_ || !values || row < 0 || row >= rows) return 1;
   const int band = (nBands == 7 && layerType > 4) ? layerType - 3 : layerType;
-  if (band < 0 || band >= nBands) return 1;
-  float* out = memory_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(columns);
-  for (int i = 0; i < columns; ++i)
-    out[i] = values[static_cast<std::size_t>(band) + static_cast<std::size_t>(i) * static_cast<std::size_t>(nBands)];
+  SetLandscapeRow(row, values, nBands, band);
   return 1;
 }

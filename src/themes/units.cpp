@@ -1,6 +1,7 @@
 // Unit conversions of raster themes, by layer type: stored code <-> display units.
 #include <cmath>
 
+#include "landscape/units.h"
 #include "themes/theme.h"
 
 namespace {
@@ -82,28 +83,6 @@ double PercentToDegrees(double v) {
 
 double DegreesToPercent(double v) { return std::tan(v * kDegToRad) * 100.0; }
 
-// Aspect from its stored code to azimuth degrees.
-double AspectToAzimuth(double v, int from) {
-  if (from == 0) {
-    if (v == 25) return v;  // flat
-    v = (v - 1) * 15;
-    from = 1;
-  }
-  if (from == 1) {
-    const double a = v - 90;
-    return a > 0 ? 360 - a : std::fabs(a);
-  }
-  return v;
-}
-
-double CanopyClassToPercent(double v) {
-  if (v == 1) return 10;
-  if (v == 2) return 30;
-  if (v == 3) return 60;
-  if (v == 4) return 75;
-  return 0;
-}
-
 // Bulk density from stored code u to display index d (cells already unscaled).
 double BulkDensityForward(double v, int u, int d) {
   if (u == 1 || u == 3) {
@@ -120,18 +99,32 @@ double BulkDensityForward(double v, int u, int d) {
 
 double BulkDensityBackward(double v, int u, int d) {
   if (u == 1 || u == 3) {
-    if (d == 1) return v * 0.01 * 100;
-    if (d == 2) return v * 16.0185 * 100;
-    if (d == 3) return v * 16.0185 * 0.001 * 100;
-    return v * 100;
+    if (d == 1) return v * 0.01;
+    if (d == 2) return v * 16.0185;
+    if (d == 3) return v * 16.0185 * 0.001;
+    return v;
   }
   if (u == 2 || u == 4) {
-    if (d == 0) return v * 0.06242781783562756 * 100;
-    if (d == 1) return v * 0.06242781783562756 * 0.01 * 100;
-    if (d == 3) return v * 0.001 * 100;
-    return v * 100;
+    if (d == 0) return v * 0.06242781783562756;
+    if (d == 1) return v * 0.06242781783562756 * 0.01;
+    if (d == 3) return v * 0.001;
   }
-  return v * 100;
+  return v;
+}
+
+// Stored cells per unit of a layer's code: heights in codes 3 and 4 are tenths, density in
+// code 3 hundredths and in code 4 thousandths, duff always tenths; the others whole units.
+double StoredScale(int layer, int code) {
+  switch (layer) {
+    case 5:
+    case 6:
+      return code == 3 || code == 4 ? 10.0 : 1.0;
+    case 7:
+      return code == 3 ? 100.0 : code == 4 ? 1000.0 : 1.0;
+    case 8:
+      return 10.0;
+  }
+  return 1.0;
 }
 
 float ConvertForLayer(int layer, float value, int from, int to) {
@@ -142,10 +135,12 @@ float ConvertForLayer(int layer, float value, int from, int to) {
       if (from == 0 && to == 1) return static_cast<float>(DegreesToPercent(v));
       if (from == 1 && to == 0) return static_cast<float>(PercentToDegrees(v));
       return value;
+    // Aspect and cover follow the landscape files' own rules, so a theme and a written file
+    // never disagree on a cell.
     case 2:
-      return static_cast<float>(AspectToAzimuth(v, from));
+      return static_cast<float>(landscape::AspectToAzimuth(from == 0 || from == 1 ? from : 2, v));
     case 4:
-      return from == 0 ? static_cast<float>(CanopyClassToPercent(v)) : value;
+      return from == 0 ? static_cast<float>(landscape::CoverClassToPercent(v)) : value;
     case 7:
       return static_cast<float>(BulkDensityForward(v, from, to));
     case 21:
@@ -168,10 +163,8 @@ float CTheme::ConvertUnits(float value, int from, int to) const {
 
 float CTheme::ConvertToDisplayUnits(float value, const CThemeLegendData& legend) const {
   if (value == kNoData) return value;
-  if (layerType == 5 || layerType == 6 || layerType == 8)
-    value *= 0.1f;
-  else if (layerType == 7)
-    value *= 0.01f;
+  const double scale = StoredScale(layerType, units);
+  if (scale != 1.0) value = static_cast<float>(value / scale);
   return ConvertUnits(value, units, legend.GetUnits());
 }
 
@@ -189,11 +182,11 @@ float CTheme::ConvertFromDisplayUnits(float value, const CThemeLegendData& legen
       return ConvertUnits(value, u, d);
     case 5:
     case 6:
-      if ((u == 1 || u == 3) && d == 1) return static_cast<float>(v * kMetresPerFoot * 10);
-      if ((u == 2 || u == 4) && d == 0) return static_cast<float>(v * kFeetPerMetre * 10);
-      return static_cast<float>(v * 10);
+      if ((u == 1 || u == 3) && d == 1) return static_cast<float>(v * kMetresPerFoot * StoredScale(5, u));
+      if ((u == 2 || u == 4) && d == 0) return static_cast<float>(v * kFeetPerMetre * StoredScale(5, u));
+      return static_cast<float>(v * StoredScale(5, u));
     case 7:
-      return static_cast<float>(BulkDensityBackward(v, u, d));
+      return static_cast<float>(BulkDensityBackward(v, u, d) * StoredScale(7, u));
     case 8:
       if (u == 1 && d == 1) return static_cast<float>(v * 2.2417088978002777 * 10);
       if (u == 2 && d == 0) return static_cast<float>(v * 0.446088250343865 * 10);

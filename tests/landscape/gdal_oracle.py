@@ -1,9 +1,9 @@
 """GDAL as the independent judge of landscape files.
 
-  write_lcp <out.lcp> <bands> <english 0|1> <cover_classes 0|1> <seed>
+  write_lcp <out.lcp> <bands> <english 0|1> <cover_classes 0|1> <seed> [OPTION=VALUE,...]
       writes a landscape with GDAL's LCP driver and, beside it, <out.lcp>.cells with the
       cells GDAL reads back (bands x rows x cols, int16 little-endian); prints what GDAL
-      reports about it as key=value lines.
+      reports about it as key=value lines. Extra creation options override the unit ones.
   describe <file>
       prints key=value lines of any raster as GDAL sees it (cells as <file>.cells).
 """
@@ -15,7 +15,7 @@ from osgeo import gdal, osr
 gdal.UseExceptions()
 
 
-def write_lcp(path, bands, english, cover_classes, seed):
+def write_lcp(path, bands, english, cover_classes, seed, extra=()):
     rng = np.random.default_rng(seed)
     rows, cols = 17, 23
     elev = rng.integers(1200, 2400, (rows, cols))
@@ -49,6 +49,8 @@ def write_lcp(path, bands, english, cover_classes, seed):
                  'CANOPY_HT_UNIT=FEET_X_10', 'CBH_UNIT=FEET', 'CBD_UNIT=POUND_PER_CUBIC_FOOT_X_1000',
                  'DUFF_UNIT=TONS_PER_ACRE_X_10']
     opts.append('CANOPY_COV_UNIT=' + ('CATEGORIES' if cover_classes else 'PERCENT'))
+    keys = {o.split('=')[0] for o in extra}
+    opts = [o for o in opts if o.split('=')[0] not in keys] + list(extra)
     gdal.GetDriverByName('LCP').CreateCopy(path, mem, options=opts)
     ds = gdal.Open(path)
     describe(ds, path)
@@ -79,6 +81,7 @@ def describe(ds, path):
 if __name__ == '__main__':
     cmd = sys.argv[1]
     if cmd == 'write_lcp':
-        write_lcp(sys.argv[2], int(sys.argv[3]), sys.argv[4] == '1', sys.argv[5] == '1', int(sys.argv[6]))
+        extra = sys.argv[7].split(',') if len(sys.argv) > 7 and sys.argv[7] else ()
+        write_lcp(sys.argv[2], int(sys.argv[3]), sys.argv[4] == '1', sys.argv[5] == '1', int(sys.argv[6]), extra)
     elif cmd == 'describe':
         describe(gdal.Open(sys.argv[2]), sys.argv[2])

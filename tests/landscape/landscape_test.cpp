@@ -51,29 +51,84 @@ std::vector<float> Cells(const CTheme* t) {
 }
 
 std::string WriteGdalLcp(const ScratchDir& dir, const std::string& name, int bands, bool english, bool classes,
-                         int seed) {
+                         int seed, const std::string& options = "", KeyValues* gdal = nullptr) {
   const std::string path = dir / name;
-  Oracle("write_lcp " + path + " " + std::to_string(bands) + " " + (english ? "1 " : "0 ") +
-         (classes ? "1 " : "0 ") + std::to_string(seed));
+  KeyValues kv = Oracle("write_lcp " + path + " " + std::to_string(bands) + " " + (english ? "1 " : "0 ") +
+                        (classes ? "1 " : "0 ") + std::to_string(seed) + " " + options);
+  if (gdal) *gdal = kv;
   return path;
 }
 
+// What a layer theme holds for a value GDAL reads, by the layer's unit code: the codes as
+// GDAL's LCP driver documents them, the conversions worked by hand.
+float ThemeValue(int layer, int code, int v) {
+  if (v == -9999) return -9999;
+  if (layer == 0) return static_cast<float>(v);  // below sea level is data
+  if (v < 0) return -9999;
+  if (layer == 2) {
+    double ccwFromEast;
+    if (code == 2) return v <= 360 ? static_cast<float>(v) : -9999;
+    if (code == 1) {
+      if (v > 360) return -9999;
+      ccwFromEast = v;
+    } else {
+      if (v == 25) return 25;  // flat
+      if (v < 1 || v > 24) return -9999;
+      ccwFromEast = (v - 1) * 15.0;
+    }
+    double azimuth = 90 - ccwFromEast;
+    while (azimuth < 0) azimuth += 360;
+    return static_cast<float>(azimuth);
+  }
+  if (layer == 4 && code == 0) {
+    const float percent[] = {0, 25, 50, 75, 100};
+    return v <= 4 ? percent[v] : static_cast<float>(v);
+  }
+  return static_cast<float>(v);
+}
+
+// Heights in metres and bulk density in kg/m^3, from a stored value by its unit code.
+double StandardValue(int layer, int code, double v) {
+  if (layer == 5 || layer == 6) {
+    const double perCode[] = {0, 1, 0.3048, 0.1, 0.03048};
+    return v * perCode[code];
+  }
+  const double perCode[] = {0, 1, 16.01846, 0.01, 0.01601846};
+  return v * perCode[code];
+}
+
+const char* const kUnitItems[] = {"ELEVATION_UNIT", "SLOPE_UNIT", "ASPECT_UNIT", "FUEL_MODEL_OPTION",
+                                  "CANOPY_COV_UNIT", "CANOPY_HT_UNIT", "CBH_UNIT", "CBD_UNIT", "DUFF_UNIT",
+                                  "CWD_OPTION"};
+
 }  // namespace
 
-TEST(OpenLandscape, GdalWrittenLcpLayersMatchGdal) {
+TEST(OpenLandscape, GdalWrittenLcpLayersMatchGdalInBothStores) {
   ScratchDir dir;
   struct Case {
     int bands;
     bool english, classes;
+    const char* options;
+  };
+  const Case cases[] = {
+      {5, false, true, ""},
+      {7, true, false, ""},
+      {8, false, false, "CANOPY_HT_UNIT=METERS,CBH_UNIT=METERS_X_10,CBD_UNIT=KG_PER_CUBIC_METER,"
+                        "ASPECT_UNIT=GRASS_CATEGORIES"},
+      {8, true, true, "CANOPY_HT_UNIT=FEET,CBH_UNIT=FEET_X_10,CBD_UNIT=POUND_PER_CUBIC_FOOT"},
+      {10, true, true, ""},
+      {10, false, false, "CBD_UNIT=KG_PER_CUBIC_METER_X_100,ASPECT_UNIT=AZIMUTH_DEGREES"},
   };
   int seed = 20;
-  for (const Case c : {Case{5, false, true}, Case{7, true, false}, Case{8, true, true}, Case{10, false, false}}) {
-    const std::string path = WriteGdalLcp(dir, "o" + std::to_string(seed) + ".lcp", c.bands, c.english, c.classes, seed);
+  for (const Case& c : cases) {
+    KeyValues g;
+    const std::string path =
+        WriteGdalLcp(dir, "o" + std::to_string(seed) + ".lcp", c.bands, c.english, c.classes, seed, c.options, &g);
     ++seed;
     const std::vector<std::int16_t> gdal = OracleCells(path);
     for (bool inMemory : {true, false}) {
       SCOPED_TRACE(testing::Message() << c.bands << " bands, english " << c.english << ", classes " << c.classes
-                                      << ", in memory " << inMemory);
+                                      << ", " << c.options << ", in memory " << inMemory);
       auto o = Open(path, inMemory);
       ASSERT_EQ(o->rc, 1);
       const CHeaderData& h = o->state.header;
@@ -87,28 +142,33 @@ TEST(OpenLandscape, GdalWrittenLcpLayersMatchGdal) {
       EXPECT_EQ(o->themes.size(), static_cast<std::size_t>(c.bands));
       int band = 0;
       for (int k = 0; k < 10; ++k) {
-        const CTheme* t = o->state.layers[k];
+        CTheme* t = o->state.layers[k];
         ASSERT_EQ(t != nullptr, h.BandIndex(k) >= 0) << k;
         if (!t) continue;
-        SCOPED_TRACE(k);
-        const std::vector<float> got = Cells(t);
-        const bool converted = inMemory && ((k == 2 && c.english) || (k == 4 && c.classes));
-        EXPECT_EQ(h.unitCodes[k], t->units);
-        float low = 1e9f, high = -1e9f;
-        for (int i = 0; i < kCells; ++i) {
-          const float want = gdal[band * kCells + i];
-          if (want != -9999) low = std::min(low, want), high = std::max(high, want);
-          if (converted) continue;
-          ASSERT_EQ(got[i], want) << "cell " << i;
-        }
-        if (converted) {
-          EXPECT_EQ(t->units, k == 2 ? 2 : 1);
-          EXPECT_EQ(got[3], t->ConvertUnits(gdal[band * kCells + 3], k == 2 ? 1 - c.classes * 0 : 0, k == 2 ? 2 : 1));
-        } else {
-          EXPECT_EQ(h.layerStats[k].low, low);
-          EXPECT_EQ(h.layerStats[k].high, high);
-        }
         ++band;
+        SCOPED_TRACE(k);
+        const int code = std::stoi(g["band" + std::to_string(band) + ".meta." + kUnitItems[k]]);
+        EXPECT_EQ(t->units, k == 2 ? 2 : k == 4 ? 1 : code);
+        EXPECT_EQ(h.unitCodes[k], t->units);
+        CThemeLegendData standard;
+        standard.SetTheme(t);
+        standard.SetUnits(0);
+        const std::vector<float> got = Cells(t);
+        bool any = false;
+        float low = 0, high = 0;
+        for (int i = 0; i < kCells; ++i) {
+          const float want = ThemeValue(k, code, gdal[(band - 1) * kCells + i]);
+          ASSERT_EQ(got[i], want) << "cell " << i << " from " << gdal[(band - 1) * kCells + i];
+          if (want == -9999) continue;
+          low = any ? std::min(low, want) : want;
+          high = any ? std::max(high, want) : want;
+          any = true;
+          if (k >= 5 && k <= 7)
+            ASSERT_NEAR(t->ConvertToDisplayUnits(want, standard), StandardValue(k, code, want),
+                        2e-4 * std::max(1.0, StandardValue(k, code, want)));
+        }
+        EXPECT_EQ(h.layerStats[k].low, static_cast<int>(low));
+        EXPECT_EQ(h.layerStats[k].high, static_cast<int>(high));
       }
     }
   }
@@ -121,7 +181,8 @@ TEST(OpenLandscape, RefusalsAndRouting) {
     auto o = Open(dir / "missing.LCP");
     EXPECT_EQ(o->rc, -1);
     EXPECT_EQ(o->state.path, dir / "missing.LCP");
-    ASSERT_EQ(messages.Texts().size(), 1u);  // the raster library's own reason
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Cannot open " + dir / "missing.LCP" +
+                                                         ": the file does not exist."});
     EXPECT_FALSE(o->state.loaded);
   }
   messages.Clear();
@@ -144,7 +205,7 @@ TEST(OpenLandscape, RefusalsAndRouting) {
     auto o = Open(dir / "nodot");
     EXPECT_EQ(o->rc, -1);
     EXPECT_EQ(messages.Texts(),
-              std::vector<std::string>{"Error reading Landscape Header from GDAL Datasource for " + dir / "nodot"});
+              std::vector<std::string>{"Cannot open " + dir / "nodot" + ": the file does not exist."});
   }
 }
 

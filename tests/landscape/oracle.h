@@ -1,6 +1,7 @@
 #pragma once
 // Test helpers: scratch folders and GDAL (python3-gdal) as the independent judge.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -19,7 +20,8 @@ class ScratchDir {
   ScratchDir() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     path_ = std::filesystem::temp_directory_path() /
-            ("pv_landscape_" + std::string(info->test_suite_name()) + "_" + info->name());
+            ("pv_landscape_" + std::to_string(::getpid()) + "_" + std::string(info->test_suite_name()) + "_" +
+             info->name());
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }

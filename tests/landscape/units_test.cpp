@@ -26,7 +26,10 @@ TEST(LandscapeUnits, ValuesBecomeTheGeoTiffUnits) {
       {kStandHeight, 1, 25, 250},      {kStandHeight, 2, 100, 304},   {kStandHeight, 3, 212, 212},
       {kStandHeight, 4, 100, 30},      {kCanopyBaseHeight, 2, 10, 30}, {kCanopyBaseHeight, 3, -9999, -9999},
       {kCanopyBulkDensity, 1, 0.25, 25}, {kCanopyBulkDensity, 2, 1, 1601}, {kCanopyBulkDensity, 3, 14, 14},
-      {kCanopyBulkDensity, 4, 100, 16}, {kCanopyBulkDensity, 2, 21, -9999},  // beyond 16 bits
+      {kCanopyBulkDensity, 4, 100, 160},  // 0.1 lb/ft^3 = 1.6018 kg/m^3
+      {kCanopyBulkDensity, 2, 21, -9999},  // beyond 16 bits
+      {kAspect, 2, 361, -9999},        {kAspect, 1, 400, -9999},      {kAspect, 0, 26, -9999},
+      {kCanopyCover, 0, -1, -9999},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "layer " << c.layer << " code " << c.code << " value " << c.in);

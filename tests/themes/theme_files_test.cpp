@@ -368,7 +368,7 @@ TEST_F(ThemeFiles, LandscapeBandsConvertAspectAndCanopyClassesAndReportTheRange)
   } cases[] = {
       {"aspect classes", 2, 0, {1, 7, 13, 25, -1, 4}, {90, 0, 270, 25, kNoData, 45}, 0, 270, 2},
       {"aspect ccw degrees", 2, 1, {0, 180, 90, 45, 270, 300}, {90, 270, 0, 45, 180, 150}, 0, 270, 2},
-      {"canopy classes", 4, 0, {1, 2, 3, 4, 99, 0}, {10, 30, 60, 75, 0, 0}, 0, 75, 1},
+      {"canopy classes", 4, 0, {1, 2, 3, 4, -1, 0}, {25, 50, 75, 100, kNoData, 0}, 0, 100, 1},
       {"elevation keeps negatives", 0, 0, {-20, 0, 5, 5, 5, 5}, {-20, 0, 5, 5, 5, 5}, -20, 5, 0},
       {"fuel without data", 3, 0, {-1, -1, -1, -1, -1, -1}, std::vector<float>(6, kNoData), -9999, -9999, 0},
   };
@@ -382,13 +382,13 @@ TEST_F(ThemeFiles, LandscapeBandsConvertAspectAndCanopyClassesAndReportTheRange)
     EXPECT_EQ(high, c.high) << c.what;
     EXPECT_EQ(t.units, c.unitsAfter) << c.what;
   }
-  // A reload reads the band again without unit conversion.
+  // A reload reads the band again by the same rule.
   CTheme aspect;
   fill({1, 7, 13, 25, -1, 4});
   ASSERT_EQ(aspect.ReadLandscapeBand(2, g, band, 0), 1);
-  fill({90, 0, -3, 270, 180, 45});
+  fill({13, 0, -3, 1, 26, 4});
   ASSERT_EQ(aspect.ReadShortBand(band), 1);
-  EXPECT_EQ(AllCells(aspect), (std::vector<float>{90, 0, kNoData, 270, 180, 45}));
+  EXPECT_EQ(AllCells(aspect), (std::vector<float>{270, kNoData, kNoData, 90, kNoData, 45}));
 }
 
 TEST_F(ThemeFiles, ArrayConstructorsRoundDoublesAndComputeTheExtent) {

@@ -146,38 +146,51 @@ std::string LandscapeBytes(int rows, int columns, int bands, std::int16_t (*cell
 }
 
 std::int16_t LcpCell(int r, int c, int b) {
-  if (b == 0 && r == 0 && c == 0) return 0;  // elevation 0
-  if (b == 0 && r == 0 && c == 1) return -5;
+  if (r == 0 && c == 0) return 0;  // elevation 0, aspect class 0
+  if (r == 0 && c == 1) return -1;
+  if (r == 0 && c == 2) return -9999;
+  if (b == 0 && r == 1 && c == 0) return -5;  // below sea level
+  if (b == 2) return static_cast<std::int16_t>(1 + 12 * r + c);  // aspect classes, some out of range
+  if (b == 4) return static_cast<std::int16_t>(c);  // cover classes
   return static_cast<std::int16_t>(100 * b + 10 * r + c);
 }
 
-TEST_F(ThemeCells, LandscapeBandReadInPlaceMatchesTheFileAndElevationZeroIsNoData) {
+TEST_F(ThemeCells, LandscapeBandInPlaceAndInMemoryAgreeOnEveryCell) {
   const std::string lcp = Path("land.lcp");
   themes_test::WriteBytes(lcp, LandscapeBytes(3, 4, 8, LcpCell));
   LandscapeGrid g{3, 4, 1120, 1000, 2090, 2000, 30, 30};
-  for (int band : {0, 3, 7}) {
-    CTheme t;
-    ASSERT_EQ(t.OpenLandscapeBand(band, g, lcp, 0, 7316 / 2, 8, band, false), 1);
-    EXPECT_TRUE(t.IsReadInPlace());
-    EXPECT_EQ(t.name, std::string(GetLandscapeLayerName(band)));
+  // Elevation keeps 0 and heights below sea level; the other layers lose -1; aspect classes
+  // out of range are no data; cover classes become percent.
+  const float nd = kNoData;
+  const std::vector<float> expected[] = {
+      {0, -1, nd, 3, -5, 11, 12, 13, 20, 21, 22, 23},
+      {0, nd, nd, 103, 110, 111, 112, 113, 120, 121, 122, 123},
+      {nd, nd, nd, 45, 270, 255, 240, 225, 25, nd, nd, nd},
+      {0, nd, nd, 75, 0, 25, 50, 75, 0, 25, 50, 75},
+  };
+  const int layers[] = {0, 1, 2, 4};
+  for (int i = 0; i < 4; ++i) {
+    const int band = layers[i];
+    SCOPED_TRACE(band);
+    CTheme inPlace, inMemory;
+    ASSERT_EQ(inPlace.OpenLandscapeBand(band, g, lcp, 0, 7316 / 2, 8, band, false), 1);
+    ASSERT_EQ(inMemory.OpenLandscapeBand(band, g, lcp, 0, 7316 / 2, 8, band, true), 1);
+    EXPECT_TRUE(inPlace.IsReadInPlace());
+    EXPECT_FALSE(inMemory.IsReadInPlace());
+    EXPECT_EQ(inPlace.name, std::string(GetLandscapeLayerName(band)));
+    for (int r = 0; r < 3; ++r) {
+      std::vector<std::int16_t> row;
+      for (int c = 0; c < 4; ++c)
+        for (int b = 0; b < 8; ++b) row.push_back(LcpCell(r, c, b));
+      inMemory.SetRowFromLandscape(r, row.data(), 8);
+    }
     for (int r = 0; r < 3; ++r)
       for (int c = 0; c < 4; ++c) {
-        float expected = LcpCell(r, c, band);
-        if (band == 0 && expected <= 0) expected = kNoData;
-        EXPECT_EQ(t.GetCellValue(c, r), expected) << band << " " << r << " " << c;
+        EXPECT_EQ(inPlace.GetCellValue(c, r), expected[i][static_cast<std::size_t>(r * 4 + c)]) << r << " " << c;
+        EXPECT_EQ(inMemory.GetCellValue(c, r), inPlace.GetCellValue(c, r)) << r << " " << c;
       }
+    EXPECT_EQ(inMemory.units, inPlace.units);
   }
-  // The same band kept in memory keeps elevation 0 as it is.
-  CTheme m;
-  ASSERT_EQ(m.OpenLandscapeBand(0, g, lcp, 0, 7316 / 2, 8, 0, true), 1);
-  EXPECT_FALSE(m.IsReadInPlace());
-  std::vector<std::int16_t> row;
-  for (int c = 0; c < 4; ++c)
-    for (int b = 0; b < 8; ++b) row.push_back(LcpCell(0, c, b));
-  m.SetRowFromLandscape(0, row.data(), 8);
-  EXPECT_EQ(m.GetCellValue(0, 0), 0);
-  EXPECT_EQ(m.GetCellValue(1, 0), -5);
-  EXPECT_EQ(m.GetCellValue(3, 0), 3);
 }
 
 TEST_F(ThemeCells, SevenBandLandscapeRowsGiveDuffAndWoodyFromBandsFiveAndSix) {

@@ -535,10 +535,16 @@ bool MainFrame::SaveRecentFiles() const {
 void MainFrame::OnRecentFile(wxCommandEvent& e) {
   size_t n = static_cast<size_t>(e.GetId() - WxIdFor(cmd::kRecentFile));
   if (n >= manager_->GetHistoryFilesCount()) return;
-  wxString path = manager_->GetHistoryFile(n);
-  // A file that has gone, or that cannot be opened, leaves the list.
-  if (!wxFileExists(path) || !manager_->CreateDocument(path, wxDOC_SILENT))
-    manager_->RemoveFileFromHistory(n);
+  // A file that has gone, or that cannot be opened, says why and leaves the list.
+  if (!OpenFile(manager_->GetHistoryFile(n))) manager_->RemoveFileFromHistory(n);
+}
+
+wxDocument* MainFrame::OpenFile(const wxString& path) {
+  if (!manager_->FindTemplateForPath(path)) {
+    platform::Tell("Cannot open " + path.utf8_string() + ": it is neither a project nor a landscape file.");
+    return nullptr;
+  }
+  return manager_->CreateDocument(path, wxDOC_SILENT);
 }
 
 void MainFrame::OnClose(wxCloseEvent& e) {

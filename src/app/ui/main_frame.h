@@ -111,6 +111,10 @@ class MainFrame : public wxDocMDIParentFrame {
   bool SaveRecentFiles() const;
   wxToolBar* Toolbar() const { return toolbar_; }
 
+  // Opens a project or landscape by its path (the command line, the recent files) into a new
+  // project window. Null when it did not open; the reason has been shown.
+  wxDocument* OpenFile(const wxString& path);
+
  private:
   void BuildMenus();
   wxMenuBar* MakeProjectMenuBar();

@@ -116,12 +116,15 @@ bool ApplicationShell::FinishStart(const StartupOptions& options,
 
   // No argument: a new project; a file: that project.
   // A relative path is taken from where the program was started, and kept whole in the
-  // recent files so that it still opens from anywhere.
-  wxFileName given(wxString::FromUTF8(args.empty() ? std::string() : args.front()));
-  if (!args.empty()) given.MakeAbsolute();
-  wxDocument* doc = args.empty()
-                        ? frame->DocManager()->CreateDocument(wxEmptyString, wxDOC_NEW)
-                        : frame->DocManager()->CreateDocument(given.GetFullPath(), wxDOC_SILENT);
+  // recent files so that it still opens from anywhere. A file that does not open says why.
+  wxDocument* doc = nullptr;
+  if (args.empty()) {
+    doc = frame->DocManager()->CreateDocument(wxEmptyString, wxDOC_NEW);
+  } else {
+    wxFileName given(wxString::FromUTF8(args.front()));
+    given.MakeAbsolute();
+    doc = frame->OpenFile(given.GetFullPath());
+  }
   if (!doc) {
     HideSplash();
     frame->Destroy();
