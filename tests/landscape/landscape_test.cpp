@@ -189,6 +189,7 @@ TEST(OpenLandscape, RefusalsAndRouting) {
   {
     // A name ending in .lcp.tif goes to the GeoTIFF loader, which wants 8 bands.
     const std::string lcp = WriteGdalLcp(dir, "x.lcp", 5, false, false, 3);
+    landscape::EnsureGdal();
     GDALDataset* ds = GDALDataset::Open(lcp.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
     GDALClose(GetGDALDriverManager()->GetDriverByName("GTiff")->CreateCopy((dir / "x.lcp.tif").c_str(), ds, FALSE,
                                                                            nullptr, nullptr, nullptr));
