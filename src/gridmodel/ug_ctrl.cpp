@@ -250,6 +250,12 @@ CUGCellType* CUGCtrl::GetCellType(int id) {
   return &normalType_;
 }
 
+void CUGCtrl::SystemColoursChanged() {
+  for (int i = 0; i < cellTypeList_.GetCapacity(); ++i)
+    if (auto* t = static_cast<CUGCellType*>(cellTypeList_.At(i))) t->OnSystemColorChange();
+  gi_->headingDefault.SetBackColor(Colour::System(SysColour::ButtonFace));
+}
+
 int CUGCtrl::GetCellTypeId(const CUGCellType* type) const { return cellTypeList_.IndexOf(type); }
 
 int CUGCtrl::AddFont(const char* face, int height, int weight) {

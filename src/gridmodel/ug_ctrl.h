@@ -477,6 +477,10 @@ class CUGCtrl {
   int SizeToDataSource(int index);
   int SetColDataSource(int col, int index);
   int SetColDataSource(int col, CUGDataSource* ds);
+  // A message for the cell type with that id (the normal type for ids <= 0 or unknown ones).
+  int SendCellTypeMessage(int id, long wparam, long lparam) { return GetCellType(id)->OnCellTypeMessage(wparam, lparam); }
+  // The desktop's colours changed: every registered type is told, headings take the new face colour.
+  void SystemColoursChanged();
   int SortBy(int col, int flags = 0);
   int SortBy(int* cols, int count, int flags = 0);
 

@@ -140,6 +140,37 @@ TEST(UGRegistry, CellTypesFromFourAndTheBuiltinsStay) {
   EXPECT_EQ(g.RemoveCellType(4), 1);
 }
 
+TEST(UGRegistry, CellTypeMessagesAndColourChangesReachTheTypes) {
+  struct CountingType : CUGCellType {
+    int colourChanges = 0;
+    long last = 0;
+    int OnSystemColorChange() override { return ++colourChanges; }
+    int OnCellTypeMessage(long, long lparam) override {
+      last = lparam;
+      return 5;
+    }
+  } mine;
+  RecordingGrid g;
+  g.Build(1, 1);
+  const int id = g.AddCellType(&mine);
+  EXPECT_EQ(g.SendCellTypeMessage(id, 0, 42), 5);
+  EXPECT_EQ(mine.last, 42);
+  EXPECT_EQ(g.SendCellTypeMessage(0, 0, 43), 0);  // the normal type
+  EXPECT_EQ(g.SendCellTypeMessage(77, 0, 44), 0);
+  CUGCell heading;
+  heading.SetBackColor(Colour::Rgb(1, 1, 1));
+  g.SetHeadingDefault(&heading);
+  g.SystemColoursChanged();
+  EXPECT_EQ(mine.colourChanges, 1);
+  CUGCell h;
+  g.GetHeadingDefault(&h);
+  EXPECT_EQ(h.GetBackColor(), Colour::System(SysColour::ButtonFace));
+
+  std::string hint;
+  EXPECT_TRUE(g.OnGetHintText(3, 12, UG_GRID, &hint));
+  EXPECT_EQ(hint, "Col:3 Row:12");
+}
+
 TEST(UGRegistry, DataSourcesOneToSixtyThree) {
   RecordingGrid g;
   g.Build(3, 2);
