@@ -46,8 +46,8 @@ class PyrvaneAdapter : public FireBehaviorEngine {
   CPyrvane& e_;
 };
 
-// Waits up to the interval, in short slices so that a stop or the end of the run is seen
-// at once rather than a second later.
+}  // namespace
+
 void Pause(std::chrono::milliseconds interval, const RunProgress& progress,
            const std::atomic<bool>* runFinished) {
   using clock = std::chrono::steady_clock;
@@ -60,13 +60,19 @@ void Pause(std::chrono::milliseconds interval, const RunProgress& progress,
   }
 }
 
-bool Fail(RunProgress& progress, const std::string& message) {
+bool FailRun(RunProgress& progress, const std::string& message, const std::string& status) {
   // After a stop the engine's answer is the cancel itself: nothing to tell the user.
   if (!message.empty() && !progress.StopRequested()) platform::Tell(message);
-  SendRunStatus(progress, "Unable to run Pyrvane");
+  SendRunStatus(progress, status);
   progress.SetDone(false);
   progress.PostCompletion(0);
   return false;
+}
+
+namespace {
+
+bool Fail(RunProgress& progress, const std::string& message) {
+  return FailRun(progress, message, "Unable to run Pyrvane");
 }
 
 OutputGrid CopyGrid(FireBehaviorEngine& engine, int index, const float* cells,

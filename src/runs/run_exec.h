@@ -31,6 +31,13 @@ class RunProgress {
 // Status text and position, sent only while the window exists and no stop is requested.
 void SendRunStatus(RunProgress& progress, const std::string& text);
 void SendRunPosition(RunProgress& progress, int percent);
+// Waits up to the interval, in short slices, so that a stop or the end of the run (when
+// runFinished is given) is seen at once rather than a second later.
+void Pause(std::chrono::milliseconds interval, const RunProgress& progress,
+           const std::atomic<bool>* runFinished);
+// A failed run's ending: the message (unless the user stopped the run), the status text, done
+// cleared and a completion of 0.
+bool FailRun(RunProgress& progress, const std::string& message, const std::string& status);
 // A fraction 0..1 as a percent, truncated towards zero (never negative).
 int PercentOf(double fraction);
 

@@ -101,10 +101,15 @@ std::string RunLogTimestamp() {
 
 std::string BuildPyrvaneRunLog(const CRun& run, const RunLogFacts& facts, double seconds,
                                const std::string& inputsFileText) {
+  return RunLogHead("#Run Log for Pyrvane run: %s\r\n", run, facts, seconds) + inputsFileText;
+}
+
+std::string RunLogHead(const char* titleFormat, const CRun& run, const RunLogFacts& facts,
+                       double seconds) {
   using platform::FormatC;
   const CRunInputs& in = run.inputs;
   std::string log;
-  log += FormatC("#Run Log for Pyrvane run: %s\r\n", run.name.c_str());
+  log += FormatC(titleFormat, run.name.c_str());
   log += FormatC("#Run Completed: %s\r\n", facts.completed.c_str());
   log += FormatC("#Run Time (Seconds): %.2f\r\n", seconds);
   log += FormatC("#Landscape File: %s\r\n", facts.landscapeFile.c_str());
@@ -118,7 +123,6 @@ std::string BuildPyrvaneRunLog(const CRun& run, const RunLogFacts& facts, double
       log += FormatC("#WIND_FILE: %s\r\n", in.windFile.c_str());
     }
   }
-  log += inputsFileText;
   return log;
 }
 
@@ -128,8 +132,17 @@ int CreatePyrvaneOutputThemes(CRun& run, PyrvaneRunResult& result, const RunLogF
     platform::Tell(platform::FormatC("Error retrieving Pyrvane output layer %s",
                                      OutputLayerName(index)));
   }
+  const int made = AddFireBehaviorThemes(run, result.grids);
+  if (!result.stoppedWhileCollecting) {
+    run.runLogs.push_back(
+        {"Run Log", BuildPyrvaneRunLog(run, facts, result.seconds, result.inputsFileText)});
+  }
+  return made;
+}
+
+int AddFireBehaviorThemes(CRun& run, std::vector<OutputGrid>& grids) {
   int made = 0;
-  for (OutputGrid& grid : result.grids) {
+  for (OutputGrid& grid : grids) {
     auto theme = std::make_unique<CTheme>();
     if (!theme->CreateFromFloats(OutputLayerName(grid.index), grid.south, grid.west,
                                  grid.cellWidth, grid.cellHeight, grid.rows, grid.columns,
@@ -140,23 +153,24 @@ int CreatePyrvaneOutputThemes(CRun& run, PyrvaneRunResult& result, const RunLogF
       continue;
     }
     grid.cells = {};  // the theme holds its own copy now
-    CTheme* added = theme.get();
-    if (CTheme** slot = SlotOf(run, grid.index)) *slot = added;
-    // The theme's window in the area comes first: the legend classes the cells inside it.
-    run.AddOutputTheme(std::move(theme), nullptr);
-    if (run.host) {
-      if (std::unique_ptr<CThemeLegendData> legend = run.host->CreateLegendData(added)) {
-        legend->SetTheme(added);
-        run.outputLegends.push_back(std::move(legend));
-      }
-    }
+    if (CTheme** slot = SlotOf(run, grid.index)) *slot = theme.get();
+    AddThemeWithLegend(run, std::move(theme));
     ++made;
   }
-  if (!result.stoppedWhileCollecting) {
-    run.runLogs.push_back(
-        {"Run Log", BuildPyrvaneRunLog(run, facts, result.seconds, result.inputsFileText)});
-  }
   return made;
+}
+
+CTheme* AddThemeWithLegend(CRun& run, std::unique_ptr<CTheme> theme) {
+  CTheme* added = theme.get();
+  // The theme's window in the area comes first: the legend classes the cells inside it.
+  run.AddOutputTheme(std::move(theme), nullptr);
+  if (run.host) {
+    if (std::unique_ptr<CThemeLegendData> legend = run.host->CreateLegendData(added)) {
+      legend->SetTheme(added);
+      run.outputLegends.push_back(std::move(legend));
+    }
+  }
+  return added;
 }
 
 }  // namespace runs

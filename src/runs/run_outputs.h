@@ -2,10 +2,12 @@
 // What a finished fire-behaviour run leaves behind: the output grids handed back by the
 // engine (collected on the run thread), the output themes and legends made from them on
 // the UI thread, and the run log.
+#include <memory>
 #include <string>
 #include <vector>
 
 class CRun;
+class CTheme;
 class CRunOutputs;
 
 namespace runs {
@@ -58,6 +60,17 @@ std::string RunLogTimestamp();
 // then the inputs file byte for byte. Every formatted line ends with CR LF.
 std::string BuildPyrvaneRunLog(const CRun& run, const RunLogFacts& facts, double seconds,
                                const std::string& inputsFileText);
+
+// The head every run log shares: the title (formatted with the run's name), completion and
+// run time, landscape, moisture and weather files.
+std::string RunLogHead(const char* titleFormat, const CRun& run, const RunLogFacts& facts,
+                       double seconds);
+
+// Output themes with legends (and their slots in the run) from fire-behaviour grids; a grid
+// the theme cannot take is reported. Returns the themes made.
+int AddFireBehaviorThemes(CRun& run, std::vector<OutputGrid>& grids);
+// Appends an output theme to the run with its theme rectangle and the area's legend.
+CTheme* AddThemeWithLegend(CRun& run, std::unique_ptr<CTheme> theme);
 
 // On the UI thread: output themes with legends (and their slots in the run) from the
 // collected grids, then the run log (not when the run was stopped while collecting). A

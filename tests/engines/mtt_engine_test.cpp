@@ -3,9 +3,7 @@
 // fires with their perimeters, and the errors a user can meet.
 #include "engines/mtt_engine.h"
 
-#include <gdal_priv.h>
 #include <gtest/gtest.h>
-#include <ogrsf_frmts.h>
 
 #include <cmath>
 #include <cstring>
@@ -13,33 +11,15 @@
 #include <memory>
 
 #include "engine_fixture.h"
+#include "support/shape_files.h"
 #include "engines/pyrvane.h"
 
 using enginetest::TempDir;
+using testsupport::WriteShapes;
 
 namespace {
 
 constexpr int kRows = 40, kCols = 50;  // 30 m cells from (1000, 2000): north 3200, east 2500
-
-// Writes a shapefile with GDAL: each geometry given as WKT.
-std::string WriteShapes(const TempDir& dir, const std::string& name, const std::vector<std::string>& wkts) {
-  GDALAllRegister();
-  const std::string path = dir.File(name + ".shp");
-  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("ESRI Shapefile");
-  std::unique_ptr<GDALDataset> ds(driver->Create(path.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
-  OGRGeometry* first = nullptr;
-  OGRGeometryFactory::createFromWkt(wkts[0].c_str(), nullptr, &first);
-  OGRLayer* layer = ds->CreateLayer(name.c_str(), nullptr, wkbFlatten(first->getGeometryType()), nullptr);
-  OGRGeometryFactory::destroyGeometry(first);
-  for (const auto& wkt : wkts) {
-    OGRGeometry* g = nullptr;
-    OGRGeometryFactory::createFromWkt(wkt.c_str(), nullptr, &g);
-    OGRFeature f(layer->GetLayerDefn());
-    f.SetGeometryDirectly(g);
-    EXPECT_EQ(layer->CreateFeature(&f), OGRERR_NONE);
-  }
-  return path;
-}
 
 std::string Appendix(const std::string& ignition, const std::string& extra = {}) {
   // The first line of a key counts: the extra lines come first.
@@ -69,7 +49,7 @@ void Dump(const std::string& path, const T* data, std::size_t n) {
 TEST(MttEngine, ArrivalTimesAgreeWithScipyDijkstraOnTheExportedEllipses) {
   TempDir dir;
   const std::string ign =
-      WriteShapes(dir, "ign", {"LINESTRING (1715 2615,1716 2614)", "LINESTRING (2100 3000,2200 2950,2260 2980)"});
+      WriteShapes(dir.path.string(), "ign", {"LINESTRING (1715 2615,1716 2614)", "LINESTRING (2100 3000,2200 2950,2260 2980)"});
   for (auto [lat, vert] : {std::pair{6, 4}, std::pair{2, 0}}) {
     auto e = Loaded(dir, "\nMTT_RESOLUTION: 30\nMTT_IGNITION_FILE: " + ign + "\nPathweaverNumLat: " +
                              std::to_string(lat) + "\nPathweaverNumVert: " + std::to_string(vert) + "\n");
@@ -94,7 +74,7 @@ TEST(MttEngine, ArrivalTimesAgreeWithScipyDijkstraOnTheExportedEllipses) {
 
 TEST(MttEngine, OutputsHangTogether) {
   TempDir dir;
-  const std::string ign = WriteShapes(dir, "ign", {"POINT (1715 2615)"});
+  const std::string ign = WriteShapes(dir.path.string(), "ign", {"POINT (1715 2615)"});
   auto e = Loaded(dir, Appendix(ign));
   ASSERT_EQ(e->LaunchMTT(), 1);
   EXPECT_EQ(e->GetMTTProgress(), 1.0);
@@ -142,7 +122,7 @@ TEST(MttEngine, OutputsHangTogether) {
 
 TEST(MttEngine, TimeLimitBarriersAndEmbersThroughTheInputsFile) {
   TempDir dir;
-  const std::string ign = WriteShapes(dir, "ign", {"POINT (1715 2615)"});
+  const std::string ign = WriteShapes(dir.path.string(), "ign", {"POINT (1715 2615)"});
   auto all = Loaded(dir, Appendix(ign));
   ASSERT_EQ(all->LaunchMTT(), 1);
   auto capped = Loaded(dir, Appendix(ign, "MTT_SIM_TIME: 60\n"));
@@ -153,7 +133,7 @@ TEST(MttEngine, TimeLimitBarriersAndEmbersThroughTheInputsFile) {
   }
 
   // A filled barrier square around the ignition keeps the fire inside it.
-  const std::string box = WriteShapes(dir, "box", {"POLYGON ((1600 2500,1600 2700,1800 2700,1800 2500,1600 2500),"
+  const std::string box = WriteShapes(dir.path.string(), "box", {"POLYGON ((1600 2500,1600 2700,1800 2700,1800 2500,1600 2500),"
                                                    "(1650 2550,1650 2650,1750 2650,1750 2550,1650 2550))"});
   auto boxed = Loaded(dir, Appendix(ign, "MTT_BARRIER_FILE: " + box + "\nMTT_FILL_BARRIERS: 0\n"));
   ASSERT_EQ(boxed->LaunchMTT(), 1);
@@ -162,7 +142,7 @@ TEST(MttEngine, TimeLimitBarriersAndEmbersThroughTheInputsFile) {
     if (boxed->GetArrivalTimeGrid()[i] >= 0) EXPECT_TRUE(x > 1600 && x < 1800 && y > 2500 && y < 2700) << x << "," << y;
   }
   // Filled, a barrier square covers the ignition itself.
-  const std::string square = WriteShapes(dir, "square", {"POLYGON ((1600 2500,1600 2700,1800 2700,1800 2500,1600 2500))"});
+  const std::string square = WriteShapes(dir.path.string(), "square", {"POLYGON ((1600 2500,1600 2700,1800 2700,1800 2500,1600 2500))"});
   auto filled = Loaded(dir, Appendix(ign, "MTT_BARRIER_FILE: " + square + "\nMTT_FILL_BARRIERS: 1\n"));
   EXPECT_EQ(filled->LaunchMTT(), kMttNoIgnition);
 
@@ -196,8 +176,8 @@ TEST(MttEngine, TimeLimitBarriersAndEmbersThroughTheInputsFile) {
 
 TEST(MttEngine, RefusesWhatItCannotRunWithAReason) {
   TempDir dir;
-  const std::string ign = WriteShapes(dir, "ign", {"POINT (1715 2615)"});
-  const std::string outside = WriteShapes(dir, "outside", {"POINT (9000 9000)"});
+  const std::string ign = WriteShapes(dir.path.string(), "ign", {"POINT (1715 2615)"});
+  const std::string outside = WriteShapes(dir.path.string(), "outside", {"POINT (9000 9000)"});
   struct Case {
     std::string appendix;
     int load, launch;
@@ -231,7 +211,7 @@ TEST(MttEngine, RefusesWhatItCannotRunWithAReason) {
 
 TEST(MttEngine, QuickFiresShareALentEngineAndOutlineWhatBurned) {
   TempDir dir;
-  const std::string ign = WriteShapes(dir, "ign", {"POINT (1715 2615)"});
+  const std::string ign = WriteShapes(dir.path.string(), "ign", {"POINT (1715 2615)"});
   auto full = Loaded(dir, Appendix(ign, "MTT_SIM_TIME: 30\n"));
   ASSERT_EQ(full->LaunchMTT(), 1);
   {

@@ -1,0 +1,281 @@
+#include "runs/run_mtt.h"
+
+#include <cstdio>
+#include <mutex>
+#include <thread>
+
+#include "engines/mtt_engine.h"
+#include "engines/pyrvane.h"
+#include "platform/atomic_file.h"
+#include "platform/folders.h"
+#include "platform/messages.h"
+#include "platform/numbers.h"
+#include "runs/run.h"
+#include "themes/theme.h"
+
+namespace runs {
+
+namespace {
+
+// The dialog as both threads of one launch see it: once the completion is posted, a monitor's
+// late text or position is dropped, so the dialog's last word is the run's.
+class CompletionLast : public RunProgress {
+ public:
+  explicit CompletionLast(RunProgress& to) : to_(to) {}
+  bool IsWindow() const override { return to_.IsWindow(); }
+  bool StopRequested() const override { return to_.StopRequested(); }
+  void PostText(const std::string& text) override {
+    std::lock_guard hold(lock_);
+    if (!completed_) to_.PostText(text);
+  }
+  void PostPosition(int percent) override {
+    std::lock_guard hold(lock_);
+    if (!completed_) to_.PostPosition(percent);
+  }
+  void PostCompletion(int success) override {
+    std::lock_guard hold(lock_);
+    completed_ = true;
+    to_.PostCompletion(success);
+  }
+  void SetDone(bool done) override { to_.SetDone(done); }
+
+ private:
+  RunProgress& to_;
+  std::mutex lock_;
+  bool completed_ = false;
+};
+
+bool Fail(RunProgress& progress, const std::string& message) {
+  return FailRun(progress, message, "Unable to run MTT");
+}
+
+// Paths of two points or more, in map units.
+std::vector<TravelPath> Paths(long count, long (CMinTravelTime::*size)(long) const,
+                              float (CMinTravelTime::*px)(long, long) const,
+                              float (CMinTravelTime::*py)(long, long) const, const CMinTravelTime& e) {
+  std::vector<TravelPath> out;
+  for (long p = 0; p < count; ++p) {
+    const long n = (e.*size)(p);
+    if (n < 2) continue;
+    TravelPath path;
+    for (long i = 0; i < n; ++i) path.emplace_back((e.*px)(p, i), (e.*py)(p, i));
+    out.push_back(std::move(path));
+  }
+  return out;
+}
+
+void Collect(MttLaunch& launch) {
+  CRun& run = *launch.run;
+  CMinTravelTime& e = *launch.engine;
+  MttRunResult& r = launch.result;
+  const int rows = static_cast<int>(e.GetNumRows()), cols = static_cast<int>(e.GetNumCols());
+  const double cell = e.GetResolution(), south = e.GetSouth(), west = e.GetWest();
+  const std::size_t n = static_cast<std::size_t>(rows) * cols;
+
+  // The fire-behaviour outputs the run wants; a missing grid is dropped.
+  CPyrvane* inner = e.GetPyrvane();
+  for (int i = 0; i < kBasicOutputCount; ++i) {
+    if (!IsBasicOutputMade(i, run.outputs, run.inputs.windType)) continue;
+    const float* cells = e.GetPyrvaneOutputLayer(i);
+    if (!cells) continue;
+    OutputGrid g;
+    g.index = i;
+    g.south = south;
+    g.west = west;
+    g.cellWidth = g.cellHeight = cell;
+    g.rows = rows;
+    g.columns = cols;
+    if (i == kOutputWindDirection || i == kOutputWindSpeed) {
+      g.rows = inner->GetNumWindRows();
+      g.columns = inner->GetNumWindCols();
+      g.cellWidth = g.cellHeight = inner->GetWindsResolution();
+    }
+    g.cells.assign(cells, cells + static_cast<std::size_t>(g.rows) * g.columns);
+    r.fireBehavior.push_back(std::move(g));
+  }
+
+  const CRunMTTSettings& m = run.mtt;
+  auto grid = [&](bool wanted, const char* name, int type, auto* cells) {
+    if (!wanted || !cells) return;
+    r.grids.push_back({name, type, south, west, cell, rows, cols, std::vector<double>(cells, cells + n)});
+  };
+  grid(m.rateOfSpread, "MTT ROS", 35, e.GetROSGrid());
+  grid(m.arrivalTime, "MTT Arrival Time", 37, e.GetArrivalTimeGrid());
+  grid(m.nodeInfluence, "MTT Node Influence", 36, e.GetInfluenceGrid());
+  grid(m.firelineIntensity, "MTT Fireline Intensity", 38, e.GetFliMapGrid());
+  grid(m.ignitionGrid, "MTT Ignition Grid", 42, e.GetIgnitionGrid());
+
+  if (m.majorPaths)
+    r.majorPaths = Paths(e.GetNumMajorVecs(), &CMinTravelTime::GetNumMajorVecPoints,
+                         &CMinTravelTime::GetMajorVecPointX, &CMinTravelTime::GetMajorVecPointY, e);
+  if (m.flowPaths)
+    r.flowPaths = Paths(e.GetNumFlowVecs(), &CMinTravelTime::GetNumFlowVecPoints,
+                        &CMinTravelTime::GetFlowVecPointX, &CMinTravelTime::GetFlowVecPointY, e);
+  if (m.emberLocations) {
+    CMTTSpots* spots = e.GetFireSpots();
+    for (int i = 0; i < spots->GetNumSpots(); ++i) {
+      const CMTTSpot* s = spots->GetSpot(i);
+      r.embers.push_back({s->GetLaunchX(), s->GetLaunchY(), s->GetLandX(), s->GetLandY(),
+                          s->GetLaunchTime(), s->GetLandTime()});
+    }
+  }
+  if (m.emberList) {
+    const std::string path = platform::ReserveScratchFile(".csv");
+    if (path.empty() || !e.WriteEmberCSV(path.c_str()) || !platform::ReadWholeFile(path, r.emberList)) {
+      platform::Tell("Error writing the ember list to the working folder " + platform::WorkingFolder() + ".");
+    } else {
+      r.hasEmberList = true;
+    }
+    if (!path.empty()) std::remove(path.c_str());
+  }
+  r.seed = e.GetSpottingSeed();
+}
+
+}  // namespace
+
+int MTTMonitorThread(MttLaunch& launch, const std::atomic<bool>& runFinished) {
+  RunProgress& p = *launch.progress;
+  CMinTravelTime& e = *launch.engine;
+  CPyrvane& inner = *e.GetPyrvane();
+  Pause(launch.timing.poll, p, &runFinished);
+  inner.GetRunState();
+  int phase = 0;
+  static const char* const kTexts[] = {nullptr, "Loading inputs...", "Running Gustforge...",
+                                       "Fuel Conditioning...", "Fire Behavior..."};
+  while (!p.StopRequested() && !runFinished) {
+    if (inner.QueryPyrvaneProgress() >= 1.0) break;
+    const int state = inner.GetRunState();
+    if (state != phase && state >= 1 && state <= 4) {
+      SendRunStatus(p, kTexts[state]);
+      phase = state;
+    }
+    SendRunPosition(p, PercentOf(inner.QueryPyrvaneProgress()));
+    Pause(launch.timing.poll, p, &runFinished);
+  }
+  if (inner.QueryPyrvaneProgress() < 1.0 && p.StopRequested()) e.CancelMTT();
+  // A run that has ended has posted its completion: nothing may follow it.
+  if (runFinished) return 1;
+  e.GetMTTProgress();
+  SendRunStatus(p, "Running MTT...");
+  while (!p.StopRequested() && !runFinished) {
+    if (e.GetMTTProgress() >= 1.0) break;
+    SendRunPosition(p, PercentOf(e.GetMTTProgress()));
+    Pause(launch.timing.poll, p, &runFinished);
+  }
+  if (p.StopRequested())
+    e.CancelMTT();
+  else if (!runFinished)
+    SendRunPosition(p, 100);
+  return 1;
+}
+
+bool RunMTT(MttLaunch& launch) {
+  CRun& run = *launch.run;
+  RunProgress& p = *launch.progress;
+  CMinTravelTime& e = *launch.engine;
+  MttRunResult& result = launch.result;
+  result = {};
+  const auto start = std::chrono::steady_clock::now();
+
+  std::string path;
+  // A failed inputs file still ends the dialog's wait with a completion.
+  if (!run.WriteMTTInputsFile(path) || !platform::ReadWholeFile(path, result.inputsFileText))
+    return Fail(p, "Error building MTT inputs file.");
+  Pause(launch.timing.settle, p, nullptr);
+  if (p.StopRequested()) return Fail(p, {});
+  if (e.SetLandscapeFile(launch.landscapeFile.c_str()) == 0)
+    return Fail(p, "Error loading landscape file for MTT.");
+  const RunGeometry& g = launch.geometry;
+  e.SetAnalysisArea(g.east, g.west, g.north, g.south);
+  int rc = e.LoadMTTInputs(path.c_str());
+  if (rc != 1) return Fail(p, e.CommandFileError(rc));
+  rc = e.LaunchMTT();
+  const auto end = std::chrono::steady_clock::now();
+  // A cancelled search is a failure for the dialog, not a success with no outputs.
+  if (rc == kMttCancelled || p.StopRequested()) {
+    if (p.IsWindow()) p.PostText("Cancelled");
+    p.SetDone(false);
+    p.PostCompletion(0);
+    return false;
+  }
+  if (rc != 1) return Fail(p, e.CommandFileError(rc));
+  result.seconds = std::chrono::duration<double>(end - start).count();
+  Collect(launch);
+  result.stoppedWhileCollecting = p.StopRequested();
+  result.succeeded = true;
+  p.SetDone(true);
+  p.PostCompletion(1);
+  return true;
+}
+
+bool LaunchMTTThreads(MttLaunch& launch) {
+  RunProgress* dialog = launch.progress;
+  CompletionLast ordered(*dialog);
+  launch.progress = &ordered;
+  RunProgress& p = ordered;
+  SendRunStatus(p, "Initializing..");
+  SendRunPosition(p, 0);
+  launch.run->threadBlock = &launch;
+  std::atomic<bool> runFinished{false};
+  std::thread monitor([&] { MTTMonitorThread(launch, runFinished); });
+  auto runBody = [&] {
+    try {
+      RunMTT(launch);
+    } catch (const std::exception& ex) {
+      Fail(p, ex.what());
+    }
+    runFinished = true;
+  };
+  try {
+    std::thread runner(runBody);
+    runner.join();
+  } catch (const std::system_error&) {
+    runFinished = true;
+    monitor.join();
+    launch.run->threadBlock = nullptr;
+    launch.progress = dialog;
+    return Fail(*dialog, "Unable to start the run thread.");
+  }
+  monitor.join();
+  launch.run->threadBlock = nullptr;
+  launch.progress = dialog;
+  return true;
+}
+
+std::string BuildMTTRunLog(const CRun& run, const RunLogFacts& facts, const MttRunResult& result) {
+  std::string log = RunLogHead("#Run Log for MTT run: %s\r\n", run, facts, result.seconds);
+  log += result.inputsFileText;
+  log += "#SELECTED MTT OUTPUTS\r\n";
+  const CRunMTTSettings& m = run.mtt;
+  const int selected[] = {m.rateOfSpread, m.nodeInfluence, m.arrivalTime,    m.firelineIntensity,
+                          m.ignitionGrid, m.flowPaths,     m.majorPaths,     m.arrivalContour,
+                          m.emberLocations, m.emberList};
+  const auto& tags = RunOutputTags(RunKind::MTT);
+  for (std::size_t i = 0; i < tags.size(); ++i)
+    if (selected[i]) log += tags[i] + "\r\n";
+  log += "#END SELECTED MTT OUTPUTS\r\n";
+  log += platform::FormatC("#SPOTTING_SEED: %d\r\n", result.seed);
+  return log;
+}
+
+int CreateMTTOutputThemes(CRun& run, MttRunResult& result, const RunLogFacts& facts) {
+  if (!result.succeeded) return 0;
+  int made = AddFireBehaviorThemes(run, result.fireBehavior);
+  for (MttGrid& g : result.grids) {
+    auto theme = std::make_unique<CTheme>();
+    if (!theme->CreateFromDoubles(g.name, g.south, g.west, g.cell, g.cell, g.rows, g.columns, -9999.0f,
+                                  g.cells.data(), 0, g.layerType)) {
+      platform::Tell("Error creating the output theme " + g.name + ".");
+      continue;
+    }
+    g.cells = {};
+    AddThemeWithLegend(run, std::move(theme));
+    ++made;
+  }
+  if (result.hasEmberList && !result.stoppedWhileCollecting)
+    run.runLogs.push_back({"Ember List", std::move(result.emberList)});
+  if (!result.stoppedWhileCollecting) run.runLogs.push_back({"Run Log", BuildMTTRunLog(run, facts, result)});
+  return made;
+}
+
+}  // namespace runs

@@ -1,0 +1,76 @@
+#pragma once
+// A minimum-travel-time launch from an ignition file: a monitor thread follows the inner
+// fire-behaviour engine's phases and then the travel-time search; a run thread writes the
+// inputs file, drives the engine and copies its outputs. As for fire-behaviour runs, the run
+// thread touches neither the document nor a window: the UI thread turns the collected
+// outputs into themes, tables and the run log once the launch is over.
+#include <atomic>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "runs/run_exec.h"
+#include "runs/run_outputs.h"
+
+class CMinTravelTime;
+class CRun;
+
+namespace runs {
+
+// A grid of the travel-time engine, with its name and layer type.
+struct MttGrid {
+  std::string name;
+  int layerType = 0;
+  double south = 0, west = 0, cell = 0;
+  int rows = 0, columns = 0;
+  std::vector<double> cells;
+};
+
+using TravelPath = std::vector<std::pair<double, double>>;
+
+struct MttRunResult {
+  bool succeeded = false;
+  double seconds = 0;
+  std::string inputsFileText;
+  std::vector<OutputGrid> fireBehavior;  // as a basic run's, on the travel-time grid
+  std::vector<MttGrid> grids;            // in the order their themes are made
+  std::vector<TravelPath> majorPaths, flowPaths;  // paths of two points or more
+  struct Ember {
+    double launchX, launchY, landX, landY, launchTime, landTime;
+  };
+  std::vector<Ember> embers;
+  bool hasEmberList = false;
+  std::string emberList;
+  int seed = 0;
+  bool stoppedWhileCollecting = false;
+};
+
+struct MttLaunch {
+  CRun* run = nullptr;
+  CMinTravelTime* engine = nullptr;  // created with the launch, so the monitor finds its inner engine
+  RunProgress* progress = nullptr;
+  std::string landscapeFile;
+  RunGeometry geometry;  // the analysis area
+  RunTiming timing;
+  MttRunResult result;
+};
+
+// The monitor: the inner engine's phases, then "Running MTT..." with the search's progress;
+// a stop cancels the engine.
+int MTTMonitorThread(MttLaunch& launch, const std::atomic<bool>& runFinished);
+// The run. Every ending posts a completion: 1 with the outputs collected, 0 after a failure
+// (its message shown, "Unable to run MTT") or a cancel.
+bool RunMTT(MttLaunch& launch);
+// The work function: monitor and run threads, waited for.
+bool LaunchMTTThreads(MttLaunch& launch);
+
+// On the UI thread: the fire-behaviour themes of the run's choices, the MTT rasters and
+// the ember list of its MTT choices, and the run log with its tags and spotting seed (kept
+// only when the run was not stopped while collecting). Returns the themes made.
+int CreateMTTOutputThemes(CRun& run, MttRunResult& result, const RunLogFacts& facts);
+
+// The MTT run log: the basic log's head under the MTT title, the MTT inputs file, the tags of
+// the selected outputs and the spotting seed.
+std::string BuildMTTRunLog(const CRun& run, const RunLogFacts& facts, const MttRunResult& result);
+
+}  // namespace runs

@@ -1,0 +1,135 @@
+// Minimum-travel-time launches on the sample landscape: the monitor's texts, the endings of
+// failed and cancelled runs, and the themes, tables and log the outputs become.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "engines/mtt_engine.h"
+#include "engines/pyrvane.h"
+#include "fake_host.h"
+#include "platform/folders.h"
+#include "platform/messages.h"
+#include "run_exec_fakes.h"
+#include "runs/run.h"
+#include "runs/run_mtt.h"
+#include "support/shape_files.h"
+#include "themes/theme.h"
+#include "weather/temp_dir.h"
+
+namespace {
+
+// The sample landscape: 160 x 160 cells of 30 m from (612000, 4507200).
+struct MttFixture {
+  TempDir dir;
+  FakeHost host;
+  CRun run;
+  RecordingProgress progress;
+  CMinTravelTime engine;
+  runs::MttLaunch launch;
+  platform::ScopedRecordingMessages messages;
+  MttFixture() {
+    platform::SetWorkingFolder(dir.File("work"));
+    platform::MakeFolders(dir.File("work"));
+    run.host = &host;
+    run.inputs.fuelMoistureFile = dir.Write("a.fms", "0 6 7 8 60 90\n");
+    run.inputs.windSpeed = 15;
+    run.inputs.windDirection = 225;
+    run.outputs.crownFireMethod = 0;
+    run.outputs.maxSpreadDirection = run.outputs.ellipticalB = true;
+    run.mtt.ignitionFile =
+        testsupport::WriteShapes(dir.File(""), "ign", {"POINT (614400 4509600)"});
+    run.mtt.resolution = 60;
+    run.mtt.simulationTime = 2000;
+    run.mtt.rateOfSpread = run.mtt.arrivalTime = run.mtt.nodeInfluence = run.mtt.firelineIntensity =
+        run.mtt.ignitionGrid = run.mtt.majorPaths = run.mtt.flowPaths = run.mtt.emberList = 1;
+    launch.run = &run;
+    launch.engine = &engine;
+    launch.progress = &progress;
+    launch.landscapeFile = std::string(PV_SOURCE_DIR) + "/data/sample/sample.lcp";
+    launch.geometry = {616800, 612000, 4512000, 4507200, 30, 30};
+    launch.timing = {std::chrono::milliseconds(1), std::chrono::milliseconds(0)};
+  }
+  bool Completed(int success) const {
+    const auto events = progress.Events();
+    return std::count(events.begin(), events.end(), "complete:" + std::to_string(success)) == 1 &&
+           std::count(events.begin(), events.end(), "complete:" + std::to_string(1 - success)) == 0;
+  }
+};
+
+}  // namespace
+
+TEST(MttRun, ARunFromAnIgnitionFileBecomesThemesTablesAndALog) {
+  MttFixture f;
+  ASSERT_TRUE(runs::LaunchMTTThreads(f.launch));
+  ASSERT_TRUE(f.Completed(1)) << (f.messages.Texts().empty() ? "" : f.messages.Texts()[0]);
+  EXPECT_TRUE(f.progress.done);
+  const auto texts = f.progress.Texts();
+  EXPECT_EQ(texts.front(), "Initializing..");
+  // The monitor follows the run until it completes, never after.
+  const auto events = f.progress.Events();
+  EXPECT_EQ(events.back(), "complete:1");
+  ASSERT_TRUE(f.launch.result.succeeded);
+  for (const auto& p : f.launch.result.flowPaths) EXPECT_GE(p.size(), 2u);
+  EXPECT_FALSE(f.launch.result.flowPaths.empty());
+
+  runs::RunLogFacts facts{f.launch.landscapeFile, 30, "2026-12-10 12:00:00"};
+  runs::CreateMTTOutputThemes(f.run, f.launch.result, facts);
+  std::vector<std::pair<std::string, int>> made;
+  for (const auto& t : f.run.outputThemes) made.emplace_back(t->name, t->layerType);
+  const std::vector<std::pair<std::string, int>> expected = {
+      {"Max Spread Direction", 21}, {"Elliptical Dimension b", 23}, {"MTT ROS", 35},
+      {"MTT Arrival Time", 37},     {"MTT Node Influence", 36},     {"MTT Fireline Intensity", 38},
+      {"MTT Ignition Grid", 42}};
+  EXPECT_EQ(made, expected);
+  EXPECT_EQ(f.run.outputLegends.size(), expected.size());
+  const CTheme* arrival = f.run.FindOutputTheme(37);
+  ASSERT_NE(arrival, nullptr);
+  EXPECT_EQ(arrival->rows, 80);  // 60 m nodes over 4800 m
+  EXPECT_DOUBLE_EQ(arrival->cellWidth, 60);
+  EXPECT_EQ(f.run.maxSpreadDirectionTheme, f.run.FindOutputTheme(21));
+
+  ASSERT_EQ(f.run.runLogs.size(), 2u);
+  EXPECT_EQ(f.run.runLogs[0].name, "Ember List");
+  EXPECT_EQ(f.run.runLogs[0].text.rfind("Launch_X, Launch_Y", 0), 0u);
+  const std::string& log = f.run.runLogs[1].text;
+  EXPECT_EQ(log.rfind("#Run Log for MTT run: New Run\r\n#Run Completed: 2026-12-10 12:00:00\r\n", 0), 0u);
+  EXPECT_NE(log.find("MTT_SIM_TIME: 2000.000000\n"), std::string::npos);
+  EXPECT_NE(log.find("#SELECTED MTT OUTPUTS\r\n#MTT_ROS\r\n#MTT_INFLUENCE\r\n#MTT_ARRIVAL\r\n#MTT_INTENSITY\r\n"
+                     "#MTT_IGNITIONS\r\n#MTT_FLOWPATHS\r\n#MTT_MAJORPATHS\r\n#MTT_EMBER_LIST\r\n"
+                     "#END SELECTED MTT OUTPUTS\r\n#SPOTTING_SEED: "),
+            std::string::npos);
+}
+
+TEST(MttRun, FailedAndCancelledRunsCompleteWithZero) {
+  struct Case {
+    const char* name;
+    void (*setup)(MttFixture&);
+    const char* message;  // shown to the user, "" for none
+    const char* lastText;
+  } cases[] = {
+      {"inputs file", [](MttFixture& f) { platform::SetWorkingFolder(f.run.inputs.fuelMoistureFile + "/no"); },
+       "Error building MTT inputs file.", "Unable to run MTT"},
+      {"landscape", [](MttFixture& f) { f.launch.landscapeFile = f.dir.File("none.lcp"); },
+       "Error loading landscape file for MTT.", "Unable to run MTT"},
+      {"ignition", [](MttFixture& f) { f.run.mtt.ignitionFile = f.dir.File("none.shp"); },
+       "The ignition file cannot be read.", "Unable to run MTT"},
+      {"cancel", [](MttFixture& f) { f.engine.CancelMTT(); }, "", "Cancelled"},
+  };
+  for (const Case& k : cases) {
+    MttFixture f;
+    k.setup(f);
+    ASSERT_TRUE(runs::LaunchMTTThreads(f.launch));
+    EXPECT_TRUE(f.Completed(0)) << k.name;
+    EXPECT_FALSE(f.progress.done) << k.name;
+    EXPECT_EQ(f.progress.Texts().back(), k.lastText) << k.name;
+    const auto shown = f.messages.Texts();
+    if (*k.message) {
+      ASSERT_EQ(shown.size(), 1u) << k.name;
+      EXPECT_EQ(shown[0].rfind(k.message, 0), 0u) << shown[0];
+    } else {
+      EXPECT_TRUE(shown.empty()) << k.name;
+    }
+    EXPECT_EQ(runs::CreateMTTOutputThemes(f.run, f.launch.result, {}), 0);
+    EXPECT_TRUE(f.run.runLogs.empty());
+  }
+}
