@@ -49,6 +49,14 @@ bool Fail(RunProgress& progress, const std::string& message) {
   return FailRun(progress, message, "Unable to run MTT");
 }
 
+// A stopped run is no success: it says so and completes with 0.
+bool Cancelled(RunProgress& progress) {
+  if (progress.IsWindow()) progress.PostText("Cancelled");
+  progress.SetDone(false);
+  progress.PostCompletion(0);
+  return false;
+}
+
 // Paths of two points or more, in map units.
 std::vector<TravelPath> Paths(long count, long (CMinTravelTime::*size)(long) const,
                               float (CMinTravelTime::*px)(long, long) const,
@@ -182,7 +190,7 @@ bool RunMTT(MttLaunch& launch) {
   if (!run.WriteMTTInputsFile(path) || !platform::ReadWholeFile(path, result.inputsFileText))
     return Fail(p, "Error building MTT inputs file.");
   Pause(launch.timing.settle, p, nullptr);
-  if (p.StopRequested()) return Fail(p, {});
+  if (p.StopRequested()) return Cancelled(p);
   if (e.SetLandscapeFile(launch.landscapeFile.c_str()) == 0)
     return Fail(p, "Error loading landscape file for MTT.");
   const RunGeometry& g = launch.geometry;
@@ -192,12 +200,7 @@ bool RunMTT(MttLaunch& launch) {
   rc = e.LaunchMTT();
   const auto end = std::chrono::steady_clock::now();
   // A cancelled search is a failure for the dialog, not a success with no outputs.
-  if (rc == kMttCancelled || p.StopRequested()) {
-    if (p.IsWindow()) p.PostText("Cancelled");
-    p.SetDone(false);
-    p.PostCompletion(0);
-    return false;
-  }
+  if (rc == kMttCancelled || p.StopRequested()) return Cancelled(p);
   if (rc != 1) return Fail(p, e.CommandFileError(rc));
   result.seconds = std::chrono::duration<double>(end - start).count();
   Collect(launch);

@@ -30,6 +30,7 @@
 #include "runs/run_exec_editor_checks.h"
 #include "runs/ui/editor_dialog.h"
 #include "runs/ui/fuel_moistures_dialog.h"
+#include "runs/ui/page_menus.h"
 #include "runs/ui/run_sheet.h"
 #include "weather/wx_stream.h"
 
@@ -40,10 +41,6 @@ namespace {
 using platform::OleDateTime;
 
 constexpr int kWindTypeOfRadio[5] = {0, 1, 3, 4, 2};  // radio order on the page
-
-// The toolkit's menu ids stop at 32767; the commands' own numbers lie above.
-constexpr int kMenuIdShift = 13000;
-int MenuId(int command) { return command - kMenuIdShift; }
 
 platform::OleDateTime CurrentHourOn(int year, int month, int day) {
   std::time_t now = std::time(nullptr);
@@ -78,16 +75,6 @@ wxDateTime ToWx(const OleDateTime& t) {
   if (!t.IsValid()) return wxDefaultDateTime;
   return wxDateTime(static_cast<wxDateTime::wxDateTime_t>(t.GetDay()),
                     static_cast<wxDateTime::Month>(t.GetMonth() - 1), t.GetYear());
-}
-
-// The path shortened to fit its box: the leading folders give way to "...".
-wxString Shortened(const std::string& path, wxWindow* box) {
-  wxString full = wxString::FromUTF8(path);
-  int width = box->GetClientSize().GetWidth() - 8;
-  if (width <= 0 || box->GetTextExtent(full).GetWidth() <= width) return full;
-  wxString tail = full;
-  while (tail.length() > 4 && box->GetTextExtent("..." + tail).GetWidth() > width) tail = tail.Mid(1);
-  return "..." + tail;
 }
 
 // Up and down arrows beside a number box: they step the typed number within the range (from
@@ -337,15 +324,7 @@ wxMenu* CRunInputsPage::BuildMenu(int buttonId) {
 
 void CRunInputsPage::DropMenu(wxButton* button) {
   std::unique_ptr<wxMenu> menu(BuildMenu(button->GetId()));
-  int id = 0;
-  if (menuChooser) {
-    id = menuChooser(button->GetId());
-    if (id && (!menu->FindItem(MenuId(id)) || !menu->IsEnabled(MenuId(id)))) id = 0;
-  } else {
-    id = button->GetPopupMenuSelectionFromUser(*menu, wxPoint(0, button->GetSize().GetHeight()));
-    id = id == wxID_NONE ? 0 : id + kMenuIdShift;
-  }
-  if (id) RunMenuCommand(id);
+  if (int id = ChooseMenuCommand(button, *menu, menuChooser)) RunMenuCommand(id);
 }
 
 void CRunInputsPage::RunMenuCommand(int id) {

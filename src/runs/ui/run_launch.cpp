@@ -2,10 +2,12 @@
 
 #include <wx/utils.h>
 
+#include "engines/mtt_engine.h"
 #include "engines/pyrvane.h"
 #include "project/document.h"
 #include "project/work_area.h"
 #include "runs/run.h"
+#include "runs/run_mtt.h"
 #include "runs/run_outputs.h"
 #include "widgets/up_dialog.h"
 
@@ -18,21 +20,35 @@ void WorkerBlockProgress::PostPosition(int percent) { block_.dialog.SetPos(perce
 void WorkerBlockProgress::PostCompletion(int success) { block_.dialog.Complete(success); }
 void WorkerBlockProgress::SetDone(bool done) { block_.done = done; }
 
+namespace {
+
+// The landscape and area facts a launch and its run log need.
+void TakeFacts(CRun& run, runs::RunLogFacts& facts, runs::RunGeometry& g) {
+  if (CPVN4Doc* doc = run.document) {
+    facts.landscapeFile = doc->landscape.path;
+    facts.landscapeResolution = doc->landscape.header.cellWidth;
+    doc->GetCellSize(&g.cellWidth, &g.cellHeight);
+  }
+  if (run.host) run.host->AreaExtent(g.east, g.west, g.north, g.south);
+}
+
+void RefreshDocument(CRun& run) {
+  if (CPVN4Doc* doc = run.document) {
+    doc->UpdateAllViews();
+    doc->RefreshLegendAndPointWindows();
+    doc->SetModifiedFlag();
+  }
+}
+
+}  // namespace
+
 bool LaunchBasicRun(wxWindow* parent, CRun& run, const runs::RunTiming& timing) {
   CPVN4Doc* doc = run.document;
   runs::PyrvaneLaunch launch;
   launch.run = &run;
   launch.timing = timing;
   runs::RunLogFacts facts;
-  if (doc) {
-    facts.landscapeFile = doc->landscape.path;
-    facts.landscapeResolution = doc->landscape.header.cellWidth;
-    doc->GetCellSize(&launch.geometry.cellWidth, &launch.geometry.cellHeight);
-  }
-  if (run.host) {
-    runs::RunGeometry& g = launch.geometry;
-    run.host->AreaExtent(g.east, g.west, g.north, g.south);
-  }
+  TakeFacts(run, facts, launch.geometry);
   // The engine outlives the dialog's worker, which the dialog joins before it returns.
   CPyrvane engine;
   engine.SetUseDiskForLCP(0);
@@ -62,11 +78,40 @@ bool LaunchBasicRun(wxWindow* parent, CRun& run, const runs::RunTiming& timing) 
     runs::CreatePyrvaneOutputThemes(run, launch.result, facts);
     run.fireBehaviorUpToDate = true;
   }
-  if (doc) {
-    doc->UpdateAllViews();
-    doc->RefreshLegendAndPointWindows();
-    doc->SetModifiedFlag();
+  RefreshDocument(run);
+  return succeeded;
+}
+
+bool LaunchMTTRun(wxWindow* parent, CRun& run, const runs::RunTiming& timing) {
+  runs::MttLaunch launch;
+  launch.run = &run;
+  launch.timing = timing;
+  runs::RunLogFacts facts;
+  TakeFacts(run, facts, launch.geometry);
+  if (run.document) launch.landscapeFile = run.document->landscape.path;
+  run.mttEngine = std::make_unique<CMinTravelTime>();
+  launch.engine = run.mttEngine.get();
+
+  auto work = [&launch](widgets::UPDialogWorkerBlock* block) {
+    WorkerBlockProgress progress(*block);
+    launch.progress = &progress;
+    const bool ok = runs::LaunchMTTThreads(launch);
+    launch.progress = nullptr;
+    return ok;
+  };
+  {
+    widgets::CUPDialog dialog(parent, work, &run, "Pyrvane Progress...", true);
+    dialog.DoModal();
   }
+  facts.completed = runs::RunLogTimestamp();
+  const bool succeeded = launch.result.succeeded;
+  if (succeeded) {
+    wxBusyCursor wait;
+    runs::CreateMTTOutputThemes(run, launch.result, facts);
+    run.fireBehaviorUpToDate = run.mttUpToDate = true;
+  }
+  run.mttEngine.reset();
+  RefreshDocument(run);
   return succeeded;
 }
 

@@ -22,6 +22,8 @@ CRunSheet::CRunSheet(wxWindow* parent, CRun* r)
   outputsPage = new CRunOutputsPage(book, this, run);
   book->AddPage(inputsPage, "Inputs", true);
   book->AddPage(outputsPage, "Fire Behavior Options");
+  mttPage = new CPathweaverPage(book, this, run);
+  book->AddPage(mttPage, "Minimum Travel Time");
 
   launchButton = new wxButton(this, kLaunchId, "Launch");
   auto* ok = new wxButton(this, wxID_OK, "OK");
@@ -90,6 +92,8 @@ void CRunSheet::OnPageChanging(wxBookCtrlEvent& event) {
       return;
     }
     outputsPage->ApplyToRun();
+  } else if (leaving == mttPage) {
+    mttPage->ApplyToRun();
   }
 }
 
@@ -112,6 +116,8 @@ void CRunSheet::OnPageChangedTo(int index) {
     ShowLaunch(false);
   } else if (page == outputsPage) {
     outputsPage->OnSetActive();
+  } else if (page == mttPage) {
+    mttPage->OnSetActive();
   }
   UpdateStatusBar();
 }
@@ -136,6 +142,7 @@ bool CRunSheet::CanLaunch(wxWindow* page) {
   if (outputsPage->IsCreated() && !outputsPage->Exchange(false)) return false;
   if (!inputsPage->IsReady()) return false;
   const bool outputsReady = outputsPage->IsCreated() ? outputsPage->IsReady() : run->outputs.HasOutputs();
+  if (page && page == mttPage) return mttPage->IsReady();
   return page && page == outputsPage && outputsReady;
 }
 
@@ -173,6 +180,7 @@ void CRunSheet::OnOK() {
   if (!ExchangePages()) return;
   inputsPage->ApplyToRun();
   if (outputsPage->IsCreated()) outputsPage->ApplyToRun();
+  mttPage->ApplyToRun();
   RenameTreeItem();
   if (run->document) run->document->RefreshLegendAndPointWindows();
   EndModal(wxID_OK);
@@ -181,6 +189,7 @@ void CRunSheet::OnOK() {
 void CRunSheet::OnApplyNow() {
   if (inputsPage->Exchange()) inputsPage->ApplyToRun();
   if (outputsPage->IsCreated() && outputsPage->Exchange()) outputsPage->ApplyToRun();
+  mttPage->ApplyToRun();
   RenameTreeItem();
   UpdateStatusBar();
   EnableLaunch(ActivePage() == inputsPage ? false : CanLaunch(ActivePage()));
@@ -189,8 +198,15 @@ void CRunSheet::OnApplyNow() {
 }
 
 void CRunSheet::OnLaunch() {
-  if (!ExchangePages() || !CanLaunch(ActivePage())) return;
-  OnApplyNow();
+  const bool mtt = ActivePage() == mttPage;
+  if (!ExchangePages()) return;
+  if (mtt) {
+    OnApplyNow();
+    if (!CanLaunch(ActivePage())) return;
+  } else {
+    if (!CanLaunch(ActivePage())) return;
+    OnApplyNow();
+  }
   if (!run->fireBehaviorUpToDate) {
     run->mttUpToDate = run->tomUpToDate1 = run->tomUpToDate2 = false;
   } else if (!(run->tom.IsReady() && (!run->tomUpToDate1 || !run->tomUpToDate2)) &&
@@ -202,8 +218,18 @@ void CRunSheet::OnLaunch() {
   run->UpdateOutputState();
   wxBusyCursor wait;
   Enable(false);
-  run->RemoveStaleOutputs();
-  LaunchBasicRun(this, *run, timing);
+  if (mtt && run->inputs.griddedWindsResolution < run->mtt.resolution)
+    run->inputs.griddedWindsResolution = static_cast<int>(run->mtt.resolution);
+  if (mtt) {
+    // The travel-time run computes the fire behaviour again at its own resolution and
+    // replaces those outputs.
+    run->fireBehaviorUpToDate = false;
+    run->RemoveStaleOutputs();
+    LaunchMTTRun(this, *run, timing);
+  } else {
+    run->RemoveStaleOutputs();
+    LaunchBasicRun(this, *run, timing);
+  }
   if (run->document) run->document->RefreshLegendAndPointWindows();
   outputsChanged = 0;
   UpdateStatusBar();

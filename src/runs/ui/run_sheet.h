@@ -23,6 +23,8 @@ class wxMenu;
 class wxNotebook;
 class wxRadioButton;
 class wxSpinButton;
+class wxSpinCtrl;
+class wxSpinCtrlDouble;
 class wxStaticText;
 class wxStatusBar;
 class wxTextCtrl;
@@ -184,6 +186,66 @@ class CRunOutputsPage : public wxPanel {
   bool loading_ = false;
 };
 
+// The Minimum Travel Time page: ignitions, barriers, calculation settings and MTT outputs.
+class CPathweaverPage : public wxPanel {
+ public:
+  enum {
+    kOpenIgnitions = 33018, kLoadCurrentShape = 33019, kClearIgnitions = 33020,
+    kOpenBarriers = 33021, kClearBarriers = 33022, kOpenFireList = 33028, kClearFireList = 33029
+  };
+  static constexpr int kShapefileOutputs = 10;
+  CPathweaverPage(wxWindow* parent, CRunSheet* sheet, CRun* run);
+
+  bool IsCreated() const { return created_; }
+  void OnSetActive();
+  void ApplyToRun();
+  bool IsReady() const;
+  void MarkChanged();
+  void SetIgnitionControls();
+  void OnSelectAll();
+  void OnRemoveAll();
+  void OnIgnitionFile();
+  void OnClearIgnitionFile();
+  void OnBarrierFile();
+  void OnClearBarrierFile();
+  void RunMenuCommand(int id);
+  wxMenu* BuildMenu(int buttonId);
+
+  CRun* run;
+  CRunSheet* sheet;
+  bool changed = false;
+  int ignitionSource = 0;
+  std::string ignitionFile, barrierFile, fireListFile;
+
+  wxRadioButton* sourceRadios[3] = {};  // from file, random, fire list
+  wxButton* ignitionButton = nullptr;
+  wxButton* fireListButton = nullptr;
+  wxButton* barrierButton = nullptr;
+  wxTextCtrl* ignitionBox = nullptr;
+  wxTextCtrl* fireListBox = nullptr;
+  wxTextCtrl* barrierBox = nullptr;
+  wxSpinCtrl* randomCount = nullptr;
+  wxSpinCtrl* resolution = nullptr;
+  wxSpinCtrl* simulationTime = nullptr;
+  wxSpinCtrl* pathInterval = nullptr;
+  wxSpinCtrlDouble* spotProbability = nullptr;
+  wxSpinCtrl* spotDelay = nullptr;
+  wxSpinCtrl* lateralDepth = nullptr;
+  wxSpinCtrl* verticalDepth = nullptr;
+  wxCheckBox* fillBarriers = nullptr;
+  wxCheckBox* outputs[15] = {};  // the ten ignition-file outputs, then the five random ones
+  std::function<int(int buttonId)> menuChooser;
+
+ private:
+  void Build();
+  void LoadFromRun();
+  void ShowFiles();
+  // Opens a shapefile for the ignitions or barriers: none when cancelled, "" when refused.
+  std::optional<std::string> OpenOverlappingShapefile(const char* refusal);
+  bool created_ = false;
+  bool loading_ = false;
+};
+
 class CRunSheet : public wxDialog {
  public:
   static constexpr int kLaunchId = 1066;
@@ -211,6 +273,7 @@ class CRunSheet : public wxDialog {
 
   CRunInputsPage* inputsPage = nullptr;
   CRunOutputsPage* outputsPage = nullptr;
+  CPathweaverPage* mttPage = nullptr;
   CRun* run;
   int outputsChanged = 0;
   wxNotebook* book = nullptr;

@@ -1,0 +1,381 @@
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/menu.h>
+#include <wx/radiobut.h>
+#include <wx/sizer.h>
+#include <wx/spinctrl.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <cmath>
+
+#include "app/application.h"
+#include "engines/mtt_shapes.h"
+#include "platform/dialogs.h"
+#include "platform/messages.h"
+#include "project/document.h"
+#include "runs/run_host.h"
+#include "runs/ui/page_menus.h"
+#include "runs/ui/run_sheet.h"
+
+namespace runs::ui {
+
+namespace {
+
+struct MttBox {
+  int id;
+  const char* label;
+  int CRunMTTSettings::*flag;
+  bool built;  // false: its theme kind is not available yet, the box stays off
+};
+
+constexpr MttBox kBoxes[15] = {
+    {1042, "Rate of Spread Grid", &CRunMTTSettings::rateOfSpread, true},
+    {1043, "Influence Grid", &CRunMTTSettings::nodeInfluence, true},
+    {1044, "Arrival Time Grid", &CRunMTTSettings::arrivalTime, true},
+    {1047, "Fireline Intensity", &CRunMTTSettings::firelineIntensity, true},
+    {1045, "Ignition Grid", &CRunMTTSettings::ignitionGrid, true},
+    {1048, "Flow Paths", &CRunMTTSettings::flowPaths, false},
+    {1049, "Major Paths", &CRunMTTSettings::majorPaths, false},
+    {1046, "Arrival Time Contour", &CRunMTTSettings::arrivalContour, false},
+    {1409, "Ember Locations", &CRunMTTSettings::emberLocations, false},
+    {1053, "Ember List", &CRunMTTSettings::emberList, true},
+    {1051, "Burn Probabilities", &CRunMTTSettings::burnProbabilities, false},
+    {1356, "Perimeters", &CRunMTTSettings::perimeters, false},
+    {1041, "FLP - 6 Bin English", &CRunMTTSettings::flpEnglish, false},
+    {1052, "FLP - 20 Bin Metric", &CRunMTTSettings::flpMetric, false},
+    {1050, "Fire Size List", &CRunMTTSettings::fireSizeList, false},
+};
+constexpr int kRateBox = 0, kIntensityBox = 3;
+
+wxSpinCtrl* Spin(wxWindow* parent, int id, int lo, int hi) {
+  auto* s = new wxSpinCtrl(parent, id, wxEmptyString, wxDefaultPosition, wxSize(110, -1), wxSP_ARROW_KEYS, lo, hi, lo);
+  return s;
+}
+
+}  // namespace
+
+CPathweaverPage::CPathweaverPage(wxWindow* parent, CRunSheet* s, CRun* r) : wxPanel(parent, 243), run(r), sheet(s) {
+  Bind(wxEVT_HELP, [](wxHelpEvent&) { GetApp().ShowHelpTopic(44); });
+}
+
+void CPathweaverPage::Build() {
+  auto* top = new wxBoxSizer(wxVERTICAL);
+  auto* columns = new wxBoxSizer(wxHORIZONTAL);
+  auto* left = new wxBoxSizer(wxVERTICAL);
+
+  auto* ign = new wxStaticBoxSizer(wxVERTICAL, this, "Ignitions");
+  wxWindow* ib = ign->GetStaticBox();
+  sourceRadios[0] = new wxRadioButton(ib, 1029, "From File", wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
+  ignitionButton = new wxButton(ib, 1480, "Ignition File");
+  ignitionBox = new wxTextCtrl(ib, 1243, "", wxDefaultPosition, wxSize(260, -1), wxTE_READONLY);
+  sourceRadios[1] = new wxRadioButton(ib, 1238, "Random");
+  randomCount = Spin(ib, 1239, 1, 1000000);
+  sourceRadios[2] = new wxRadioButton(ib, 1030, "From Fire List File");
+  fireListButton = new wxButton(ib, 1485, "Fire List File");
+  fireListBox = new wxTextCtrl(ib, 1248, "", wxDefaultPosition, wxSize(260, -1), wxTE_READONLY);
+  auto* row = new wxBoxSizer(wxHORIZONTAL);
+  row->Add(sourceRadios[0], 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+  row->Add(ignitionButton);
+  ign->Add(row, 0, wxALL, 2);
+  ign->Add(ignitionBox, 0, wxEXPAND | wxALL, 2);
+  row = new wxBoxSizer(wxHORIZONTAL);
+  row->Add(sourceRadios[1], 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+  row->Add(new wxStaticText(ib, 1489, "Number of Random Ignitions:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+  row->Add(randomCount);
+  ign->Add(row, 0, wxALL, 2);
+  row = new wxBoxSizer(wxHORIZONTAL);
+  row->Add(sourceRadios[2], 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+  row->Add(fireListButton);
+  ign->Add(row, 0, wxALL, 2);
+  ign->Add(fireListBox, 0, wxEXPAND | wxALL, 2);
+  left->Add(ign, 0, wxEXPAND | wxALL, 4);
+
+  auto* in = new wxStaticBoxSizer(wxVERTICAL, this, "Inputs");
+  wxWindow* nb = in->GetStaticBox();
+  auto* grid = new wxFlexGridSizer(2, 4, 6);
+  auto add = [&](const char* label, wxWindow* control) {
+    grid->Add(new wxStaticText(nb, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(control);
+  };
+  resolution = Spin(nb, 1232, 1, 10000);
+  simulationTime = Spin(nb, 1234, 0, 10000);
+  pathInterval = Spin(nb, 1236, 1, 10000);
+  spotProbability = new wxSpinCtrlDouble(nb, 1241, wxEmptyString, wxDefaultPosition, wxSize(110, -1),
+                                         wxSP_ARROW_KEYS, 0, 1, 0.01, 0.001);
+  spotProbability->SetDigits(3);
+  spotDelay = Spin(nb, 1254, 0, 120);
+  lateralDepth = Spin(nb, 1250, 0, 10);
+  verticalDepth = Spin(nb, 1252, 0, 10);
+  add("Resolution of calculations(distance):", resolution);
+  add("Maximum Simulation Time (minutes, 0 = Unlimited, per Ignition):", simulationTime);
+  add("Interval for Minimum Travel Paths (distance):", pathInterval);
+  add("Spot Probability:", spotProbability);
+  add("Spotting Delay (mins):", spotDelay);
+  add("Lateral Search Depth:", lateralDepth);
+  add("Vertical Search Depth:", verticalDepth);
+  in->Add(grid, 0, wxALL, 4);
+  left->Add(in, 0, wxEXPAND | wxALL, 4);
+
+  auto* bar = new wxStaticBoxSizer(wxVERTICAL, this, "Barriers");
+  wxWindow* bb = bar->GetStaticBox();
+  barrierButton = new wxButton(bb, 1486, "Barriers File");
+  barrierBox = new wxTextCtrl(bb, 1246, "", wxDefaultPosition, wxSize(260, -1), wxTE_READONLY);
+  fillBarriers = new wxCheckBox(bb, 1337, "Fill Barriers");
+  bar->Add(barrierButton, 0, wxALL, 2);
+  bar->Add(barrierBox, 0, wxEXPAND | wxALL, 2);
+  bar->Add(fillBarriers, 0, wxALL, 2);
+  left->Add(bar, 0, wxEXPAND | wxALL, 4);
+  columns->Add(left, 1, wxEXPAND);
+
+  auto* outs = new wxStaticBoxSizer(wxVERTICAL, this, "Outputs");
+  wxWindow* ob = outs->GetStaticBox();
+  for (int i = 0; i < 15; ++i) {
+    outputs[i] = new wxCheckBox(ob, kBoxes[i].id, kBoxes[i].label);
+    outs->Add(outputs[i], 0, wxALL, 2);
+  }
+  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+  auto* all = new wxButton(ob, 1262, "Select All");
+  auto* none = new wxButton(ob, 1061, "Remove All");
+  buttons->Add(all, 0, wxRIGHT, 6);
+  buttons->Add(none);
+  outs->Add(buttons, 0, wxALL, 4);
+  columns->Add(outs, 0, wxEXPAND | wxALL, 4);
+  top->Add(columns, 1, wxEXPAND);
+  SetSizer(top);
+  Layout();
+
+  for (int i = 0; i < 15; ++i)
+    outputs[i]->Bind(wxEVT_CHECKBOX, [this, i](wxCommandEvent&) {
+      // Intensity is made from the travel-time rate: the two go together.
+      if (i == kRateBox && !outputs[kRateBox]->GetValue()) outputs[kIntensityBox]->SetValue(false);
+      if (i == kIntensityBox && outputs[kIntensityBox]->GetValue()) outputs[kRateBox]->SetValue(true);
+      MarkChanged();
+    });
+  fillBarriers->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { MarkChanged(); });
+  for (wxSpinCtrl* s : {randomCount, resolution, simulationTime, pathInterval, spotDelay, lateralDepth, verticalDepth})
+    s->Bind(wxEVT_SPINCTRL, [this](wxCommandEvent&) { MarkChanged(); });
+  spotProbability->Bind(wxEVT_SPINCTRLDOUBLE, [this](wxCommandEvent&) { MarkChanged(); });
+  sourceRadios[0]->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) {
+    ignitionSource = 0;
+    SetIgnitionControls();
+    MarkChanged();
+  });
+  all->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnSelectAll(); });
+  none->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnRemoveAll(); });
+  for (wxButton* b : {ignitionButton, barrierButton, fireListButton})
+    b->Bind(wxEVT_BUTTON, [this, b](wxCommandEvent&) {
+      std::unique_ptr<wxMenu> menu(BuildMenu(b->GetId()));
+      if (int id = ChooseMenuCommand(b, *menu, menuChooser)) RunMenuCommand(id);
+    });
+}
+
+void CPathweaverPage::OnSetActive() {
+  if (!created_) {
+    Build();
+    created_ = true;
+    LoadFromRun();
+    changed = false;
+  }
+  if (sheet) {
+    sheet->SetLaunchText("Launch MTT");
+    sheet->ShowLaunch(true);
+    sheet->EnableLaunch(sheet->CanLaunch(this));
+  }
+}
+
+void CPathweaverPage::LoadFromRun() {
+  loading_ = true;
+  CRunMTTSettings& m = run->mtt;
+  // Random ignitions and fire lists are not built: the page works from an ignition file.
+  ignitionSource = 0;
+  ignitionFile = m.ignitionFile;
+  barrierFile = m.barrierFile;
+  fireListFile = m.fireListFile;
+  sourceRadios[0]->SetValue(true);
+  double cellWidth = 0, cellHeight = 0;
+  if (run->document) run->document->GetCellSize(&cellWidth, &cellHeight);
+  if (cellWidth > 0) {
+    resolution->SetRange(static_cast<int>(cellWidth), 10000);
+    // A resolution finer than the landscape's cells means nothing: the run takes the cell width.
+    if (m.resolution < cellWidth) m.resolution = cellWidth;
+  }
+  randomCount->SetValue(std::max(1, m.numberOfRandomFires));
+  resolution->SetValue(static_cast<int>(m.resolution));
+  pathInterval->SetValue(static_cast<int>(m.travelPathInterval));
+  simulationTime->SetValue(static_cast<int>(m.simulationTime));
+  spotDelay->SetValue(m.spotDelay);
+  lateralDepth->SetValue(m.lateralSearchDepth);
+  verticalDepth->SetValue(m.verticalSearchDepth);
+  spotProbability->SetValue(m.spotProbability);
+  fillBarriers->SetValue(m.fillBarriers != 0);
+  for (int i = 0; i < 15; ++i) outputs[i]->SetValue(kBoxes[i].built && m.*(kBoxes[i].flag) != 0);
+  ShowFiles();
+  SetIgnitionControls();
+  loading_ = false;
+}
+
+void CPathweaverPage::ShowFiles() {
+  ignitionBox->ChangeValue(Shortened(ignitionFile, ignitionBox));
+  barrierBox->ChangeValue(Shortened(barrierFile, barrierBox));
+  fireListBox->ChangeValue(Shortened(fireListFile, fireListBox));
+}
+
+void CPathweaverPage::SetIgnitionControls() {
+  const bool fromFile = ignitionSource == 0;
+  ignitionButton->Enable(fromFile);
+  ignitionBox->Enable(fromFile);
+  // Random ignitions and fire lists are not available yet.
+  sourceRadios[1]->Enable(false);
+  sourceRadios[2]->Enable(false);
+  randomCount->Enable(false);
+  fireListButton->Enable(false);
+  fireListBox->Enable(false);
+  for (int i = 0; i < 15; ++i) outputs[i]->Enable(kBoxes[i].built && (i < kShapefileOutputs) == fromFile);
+}
+
+void CPathweaverPage::ApplyToRun() {
+  if (!run || !created_) return;
+  CRunMTTSettings& m = run->mtt;
+  m.marker = 1;
+  for (int i = 0; i < 15; ++i) m.*(kBoxes[i].flag) = outputs[i]->GetValue() ? 1 : 0;
+  m.fillBarriers = fillBarriers->GetValue() ? 1 : 0;
+  m.ignitionSource = ignitionSource;
+  m.ignitionFile = ignitionFile;
+  m.barrierFile = barrierFile;
+  m.fireListFile = fireListFile;
+  m.travelPathInterval = pathInterval->GetValue();
+  m.simulationTime = simulationTime->GetValue();
+  m.numberOfRandomFires = randomCount->GetValue();
+  m.resolution = resolution->GetValue();
+  m.spotDelay = spotDelay->GetValue();
+  m.lateralSearchDepth = lateralDepth->GetValue();
+  m.verticalSearchDepth = verticalDepth->GetValue();
+  m.spotProbability = spotProbability->GetValue();
+  // The travel-time search needs the ellipses and spotting of the fire-behaviour engine.
+  CRunOutputs& o = run->outputs;
+  o.maxSpreadDirection = o.ellipticalA = o.ellipticalB = o.ellipticalC = o.maxSpotting = true;
+  if (m.firelineIntensity) o.firelineIntensity = o.rateOfSpread = true;
+  if (changed) run->mttUpToDate = false;
+  changed = false;
+}
+
+bool CPathweaverPage::IsReady() const {
+  if (!created_) return run->mtt.IsReady();
+  if (ignitionSource != 0 || ignitionFile.empty()) return false;
+  for (int i = 0; i < kShapefileOutputs; ++i)
+    if (outputs[i]->IsEnabled() && outputs[i]->GetValue()) return true;
+  return false;
+}
+
+void CPathweaverPage::MarkChanged() {
+  if (loading_) return;
+  changed = true;
+  if (sheet) {
+    if (sheet->applyButton) sheet->applyButton->Enable(true);
+    sheet->outputsChanged = 1;
+    sheet->EnableLaunch(sheet->CanLaunch(this));
+    sheet->UpdateStatusBar();
+  }
+}
+
+void CPathweaverPage::OnSelectAll() {
+  for (int i = 0; i < 15; ++i)
+    if (outputs[i]->IsEnabled()) outputs[i]->SetValue(true);
+  MarkChanged();
+}
+
+void CPathweaverPage::OnRemoveAll() {
+  for (int i = 0; i < 15; ++i)
+    if (outputs[i]->IsEnabled()) outputs[i]->SetValue(false);
+  MarkChanged();
+}
+
+wxMenu* CPathweaverPage::BuildMenu(int buttonId) {
+  auto* menu = new wxMenu;
+  switch (buttonId) {
+    case 1480:
+      menu->Append(MenuId(kOpenIgnitions), "&Open Ignitions File...");
+      // Drawn shapes are not kept by the map yet.
+      menu->Append(MenuId(kLoadCurrentShape), "&Load Current Shape")->Enable(false);
+      menu->Append(MenuId(kClearIgnitions), "&Clear Ignitions File")->Enable(!ignitionFile.empty());
+      break;
+    case 1486:
+      menu->Append(MenuId(kOpenBarriers), "&Open Barriers File...");
+      menu->Append(MenuId(kClearBarriers), "&Clear Barriers FIle")->Enable(!barrierFile.empty());
+      break;
+    case 1485:
+      menu->Append(MenuId(kOpenFireList), "&Open Fire List File...")->Enable(false);
+      menu->Append(MenuId(kClearFireList), "&Clear Fire List File...")->Enable(false);
+      break;
+    default: break;
+  }
+  return menu;
+}
+
+void CPathweaverPage::RunMenuCommand(int id) {
+  switch (id) {
+    case kOpenIgnitions: OnIgnitionFile(); break;
+    case kClearIgnitions: OnClearIgnitionFile(); break;
+    case kOpenBarriers: OnBarrierFile(); break;
+    case kClearBarriers: OnClearBarrierFile(); break;
+    default: break;
+  }
+}
+
+std::optional<std::string> CPathweaverPage::OpenOverlappingShapefile(const char* refusal) {
+  platform::FileDialogOptions options;
+  options.filter = "Arcview Shape Files (*.shp)|*.shp||";
+  auto chosen = platform::CurrentDialogs().ChooseOpenFile(options);
+  if (!chosen) return std::nullopt;
+  std::vector<engines::mtt::Shape> shapes;
+  std::string error;
+  if (!engines::mtt::ReadShapes(*chosen, shapes, error)) {
+    platform::Tell(error);
+    return std::string();
+  }
+  double east = 0, west = 0, north = 0, south = 0;
+  if (run->host) run->host->AreaExtent(east, west, north, south);
+  for (const auto& s : shapes)
+    for (const auto& ring : s.rings)
+      for (auto [x, y] : ring)
+        if (!run->host || (x >= west && x <= east && y >= south && y <= north)) return *chosen;
+  platform::Tell(refusal);
+  return std::string();
+}
+
+void CPathweaverPage::OnIgnitionFile() {
+  auto path = OpenOverlappingShapefile("Error: Ignition file does not overlap Analysis Area");
+  if (!path) return;
+  ignitionFile = *path;
+  ShowFiles();
+  if (run->document) run->document->UpdateAllViews();
+  MarkChanged();
+}
+
+void CPathweaverPage::OnClearIgnitionFile() {
+  ignitionFile.clear();
+  ShowFiles();
+  if (run->document) run->document->UpdateAllViews();
+  MarkChanged();
+}
+
+void CPathweaverPage::OnBarrierFile() {
+  auto path = OpenOverlappingShapefile("Error: Barrier file does not overlap Analysis Area");
+  if (!path) return;
+  barrierFile = *path;
+  ShowFiles();
+  if (run->document) run->document->UpdateAllViews();
+  MarkChanged();
+}
+
+void CPathweaverPage::OnClearBarrierFile() {
+  if (barrierFile.empty()) return;
+  barrierFile.clear();
+  ShowFiles();
+  if (run->document) run->document->UpdateAllViews();
+  MarkChanged();
+}
+
+}  // namespace runs::ui

@@ -1,0 +1,172 @@
+// A minimum-travel-time run as a user makes one: the sample landscape, a new run, the Minimum
+// Travel Time page with an ignition file, "Launch MTT", the progress dialog (cancelled once,
+// then run to its end) and the MTT themes under the run.
+#include <gtest/gtest.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/spinctrl.h>
+#include <wx/stattext.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "app/ui/main_frame.h"
+#include "platform/dialogs.h"
+#include "platform/messages.h"
+#include "project/document.h"
+#include "project/work_area.h"
+#include "program_fixture.h"
+#include "runs/run.h"
+#include "app/command_rules.h"
+#include "app/ui/project_window.h"
+#include "runs/ui/run_sheet.h"
+#include "runs_gui_support.h"
+#include "support/shape_files.h"
+#include "themes/theme.h"
+#include "views/view_commands.h"
+#include "widgets/up_dialog.h"
+
+namespace fs = std::filesystem;
+using namespace app;
+using namespace app::ui;
+using runs::ui::CPathweaverPage;
+using runs::ui::CRunInputsPage;
+using runs::ui::CRunSheet;
+using runs_gui::PumpUntil;
+using runs_gui::WhenShown;
+
+namespace {
+
+void Click(wxWindow* w) {
+  wxEventType type = wxEVT_BUTTON;
+  if (auto* box = dynamic_cast<wxCheckBox*>(w)) {
+    box->SetValue(!box->GetValue());
+    type = wxEVT_CHECKBOX;
+  }
+  wxCommandEvent e(type, w->GetId());
+  e.SetEventObject(w);
+  w->GetEventHandler()->ProcessEvent(e);
+}
+
+std::string StatusOf(wxDialog* progress) {
+  return static_cast<wxStaticText*>(progress->FindWindow(widgets::kUPDialogStatusId))->GetLabel().utf8_string();
+}
+
+// Launches from the sheet and records the progress dialog's status texts while it runs; the
+// dialog is closed with its Ok. With cancel, Cancel is pressed as soon as the dialog is up,
+// and the dialog closes itself once the run has ended.
+std::vector<std::string> LaunchAndWatch(CRunSheet* sheet, bool cancel) {
+  std::vector<std::string> seen;
+  wxTheApp->CallAfter([&] {
+    wxDialog* progress = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (progress = runs_gui::FindDialog("Pyrvane Progress...")) != nullptr; }));
+    auto* button = static_cast<wxButton*>(progress->FindWindow(wxID_CANCEL));
+    if (cancel) {
+      Click(button);
+      ASSERT_TRUE(PumpUntil([&] { return runs_gui::FindDialog("Pyrvane Progress...") == nullptr; }, 20000));
+      return;
+    }
+    ASSERT_TRUE(PumpUntil([&] {
+      const std::string s = StatusOf(progress);
+      if (seen.empty() || seen.back() != s) seen.push_back(s);
+      return button->GetLabel() == "Ok";
+    }, 20000));
+    seen.push_back(StatusOf(progress));
+    Click(button);
+  });
+  Click(sheet->launchButton);
+  return seen;
+}
+
+class MttRunWindow : public program_test::ProgramTest {
+ protected:
+  MttRunWindow() : ProgramTest("test-mtt-run") {}
+};
+
+}  // namespace
+
+TEST_F(MttRunWindow, LaunchesFromTheMinimumTravelTimePageCancelsAndMakesItsThemes) {
+  MainFrame* frame = Start({});
+  ASSERT_TRUE(frame);
+  CPVN4Doc* doc = ActiveProject(*frame);
+  dialogs_->AnswerOpenFile(program_test::SampleLcp());
+  program_test::Command(frame, views::cmd::kOpenLandscape);
+  widgets::FlushEvents();
+  ASSERT_TRUE(doc->IsLandscapeLoaded());
+
+  const fs::path folder = fs::path(PV_BINARY_DIR) / "test-mtt-run";
+  fs::create_directories(folder);
+  const std::string fms = (folder / "dry.fms").string();
+  std::ofstream(fms, std::ios::binary) << "0 3 4 5 40 60\n";
+  const std::string ignition = testsupport::WriteShapes(folder.string(), "ign", {"POINT (614400 4509600)"});
+  const std::string outside = testsupport::WriteShapes(folder.string(), "far", {"POINT (100 100)"});
+
+  std::vector<std::string> finished;
+  std::size_t themesAfterCancel = 99;
+  bool upToDateAfterCancel = true;
+  std::vector<std::string> refusals;
+  bool readyWithoutFile = true;
+  WhenShown("Run : New Run", [&](wxDialog* d) {
+    auto* sheet = dynamic_cast<CRunSheet*>(d);
+    ASSERT_TRUE(sheet);
+    sheet->timing = {std::chrono::milliseconds(1), std::chrono::milliseconds(300)};
+    CRunInputsPage* inputs = sheet->inputsPage;
+    dialogs_->AnswerOpenFile(fms);
+    WhenShown(fms, [](wxDialog* editor) { editor->Close(); });
+    inputs->menuChooser = [](int) { return static_cast<int>(CRunInputsPage::kOpenFms); };
+    Click(inputs->fmsButton);
+    inputs->menuChooser = nullptr;
+    inputs->speedSpin->SetValue(15);
+    runs_gui::Choose(inputs->crownCombo, 0);
+
+    sheet->SelectPage(2);
+    CPathweaverPage* page = sheet->mttPage;
+    ASSERT_TRUE(page->IsCreated());
+    EXPECT_EQ(sheet->launchButton->GetLabel(), "Launch MTT");
+    Click(page->FindWindow(1044));  // Arrival Time Grid
+    readyWithoutFile = sheet->launchButton->IsEnabled();
+    // A file away from the analysis area is refused; the sample point is taken.
+    page->menuChooser = [](int) { return static_cast<int>(CPathweaverPage::kOpenIgnitions); };
+    dialogs_->AnswerOpenFile(outside);
+    Click(page->ignitionButton);
+    refusals = messages_->Texts();
+    messages_->Clear();
+    dialogs_->AnswerOpenFile(ignition);
+    Click(page->ignitionButton);
+    page->menuChooser = nullptr;
+    for (int id : {1042, 1043, 1047}) Click(page->FindWindow(id));  // rate, influence, intensity
+    page->lateralDepth->SetValue(10);
+    page->verticalDepth->SetValue(10);
+    ASSERT_TRUE(sheet->launchButton->IsEnabled());
+
+    LaunchAndWatch(sheet, true);
+    themesAfterCancel = sheet->run->outputThemes.size();
+    upToDateAfterCancel = sheet->run->mttUpToDate;
+    finished = LaunchAndWatch(sheet, false);
+    Click(sheet->FindWindow(wxID_OK));
+  });
+  program_test::Command(frame, cmd::kNewRun);
+
+  EXPECT_FALSE(readyWithoutFile);
+  EXPECT_EQ(refusals, std::vector<std::string>{"Error: Ignition file does not overlap Analysis Area"});
+  EXPECT_EQ(themesAfterCancel, 0u);  // a cancelled run is no success
+  EXPECT_FALSE(upToDateAfterCancel);
+  ASSERT_FALSE(finished.empty());
+  EXPECT_EQ(finished.back().rfind("Execution complete. Run time: ", 0), 0u) << finished.back();
+  EXPECT_NE(std::find(finished.begin(), finished.end(), "Running MTT..."), finished.end())
+      << "statuses seen: " << finished.size();
+  EXPECT_TRUE(messages_->Texts().empty()) << messages_->Texts().front();
+
+  CRun& run = *doc->currentArea->runs.at(0);
+  EXPECT_EQ(run.mtt.ignitionFile, ignition);
+  EXPECT_EQ(run.mtt.lateralSearchDepth, 10);
+  std::set<std::string> names;
+  for (const auto& t : run.outputThemes) names.insert(t->name);
+  for (const char* want : {"MTT ROS", "MTT Arrival Time", "MTT Node Influence", "MTT Fireline Intensity"})
+    EXPECT_TRUE(names.count(want)) << want;
+  EXPECT_TRUE(run.mttUpToDate);
+  ASSERT_FALSE(run.runLogs.empty());
+  EXPECT_EQ(run.runLogs.back().text.rfind("#Run Log for MTT run: New Run\r\n", 0), 0u);
+}
