@@ -16,11 +16,12 @@ CUGGridInfo::CUGGridInfo() {
 
 void CUGCellType::GetBestSize(int col, long row, int* width, int* height, CUGCell* cell) {
   CUGCtrl* grid = GetGrid();
-  if (!grid || !grid->GetView() || !cell) return;
+  if (!grid || !cell) return;
   const char* text = cell->GetText();
-  if (!text) return;
-  int font = cell->GetFont() >= 0 ? cell->GetFont() : grid->GetDefaultFont();
-  *width = grid->GetView()->MeasureTextWidth(text, font) + 6;
+  const int font = cell->GetFont() >= 0 ? cell->GetFont() : grid->GetDefaultFont();
+  // Without a window nothing can be measured: the text counts as no width.
+  const int textWidth = text && grid->GetView() ? grid->GetView()->MeasureTextWidth(text, font) : 0;
+  *width = textWidth + 6;
 }
 
 CUGCtrl::CUGCtrl() {

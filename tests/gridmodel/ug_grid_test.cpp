@@ -255,6 +255,31 @@ TEST(UGRowsCols, FitAndMoveColumns) {
   EXPECT_EQ(g.MoveColPosition(5, 0, true), 1);
 }
 
+TEST(UGRowsCols, FitColumnsToTheirContents) {
+  struct SevenPixelView : CUGView {
+    int MeasureTextWidth(const std::string& text, int) override { return 7 * static_cast<int>(text.size()); }
+  } view;
+  RecordingGrid g;
+  g.Build(3, 4);
+  g.SetView(&view);
+  g.SetCellText(0, 1, "twelve chars");
+  g.SetCellText(0, -1, "Heading");
+  g.SetCellText(1, 2, std::string(100, 'w'));
+  EXPECT_EQ(g.FitColumnsToContents(0, 2, 20, 0), 0);
+  EXPECT_EQ(g.GetColWidth(0), 12 * 7 + 6 + 2);
+  EXPECT_EQ(g.GetColWidth(1), g.Sheet().gridWidth - g.GetVScrollWidth());  // capped by the view
+  EXPECT_EQ(g.GetColWidth(2), 8);  // empty cells: the margin only
+  EXPECT_EQ(g.FitColumnsToContents(0, 0, 20, 1), 0);  // heading rows too
+  EXPECT_EQ(g.GetColWidth(0), 12 * 7 + 6 + 2);
+  g.SetCellText(0, -1, "A much longer heading");
+  g.FitColumnsToContents(0, 0, 20, 1);
+  EXPECT_EQ(g.GetColWidth(0), 21 * 7 + 6 + 2);
+  EXPECT_EQ(g.FitColumnsToContents(-2, 0, 20, 0), 1);
+  EXPECT_EQ(g.FitColumnsToContents(0, 3, 20, 0), 2);
+  EXPECT_EQ(g.FitColumnsToContents(2, 1, 20, 0), 3);
+  g.SetView(nullptr);
+}
+
 TEST(UGLayout, ScrollBarsShowOnlyWhenNeeded) {
   struct Case {
     int cols;
