@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <new>
 #include <numeric>
+#include <string_view>
 
 #include "gridmodel/table_grid.h"
 #include "platform/messages.h"
@@ -399,19 +400,64 @@ bool CGridCtrl::SortRowRange(GridCompare compare, int col, bool ascending, std::
   if (ownerData_) return true;  // every position is the owner's one cell: nothing moves
   // A stable sort of a permutation: equal rows keep their order.
   const std::size_t first = static_cast<std::size_t>(low), count = static_cast<std::size_t>(high - low + 1);
-  std::vector<const CGridCellBase*> keys(count);
-  for (std::size_t i = 0; i < count; ++i) keys[i] = rows_[first + i][static_cast<std::size_t>(col)].get();
   const int sign = ascending ? 1 : -1;
-  std::vector<std::size_t> order = StableSortPermutation(
-      count, [&](std::size_t a, std::size_t b) { return sign * compare(keys[a], keys[b], data); });
-  std::vector<Row> moved(std::make_move_iterator(rows_.begin() + low), std::make_move_iterator(rows_.begin() + high + 1));
-  std::vector<int> heights(rowHeights_.begin() + low, rowHeights_.begin() + high + 1);
-  ApplyPermutation(moved, order);
-  ApplyPermutation(heights, order);
+  std::vector<std::size_t> order;
+  if (compare == &CompareCellText) {
+    // The texts copied side by side into one buffer, so the comparisons stay in the cache.
+    // A missing cell compares equal to everything: only a column without gaps comes here.
+    std::vector<const CGridCellBase*> cells(count);
+    std::size_t total = 0;
+    bool whole = true;
+    for (std::size_t i = 0; i < count && whole; ++i) {
+      cells[i] = rows_[first + i][static_cast<std::size_t>(col)].get();
+      if (cells[i]) total += cells[i]->GetText().size();
+      else whole = false;
+    }
+    std::string buffer;
+    std::vector<std::string_view> texts;
+    if (whole) {
+      buffer.reserve(total);
+      std::vector<std::size_t> offsets(count + 1, 0);
+      for (std::size_t i = 0; i < count; ++i) {
+        buffer += cells[i]->GetText();
+        offsets[i + 1] = buffer.size();
+      }
+      texts.resize(count);
+      for (std::size_t i = 0; i < count; ++i)
+        texts[i] = std::string_view(buffer.data() + offsets[i], offsets[i + 1] - offsets[i]);
+    }
+    if (whole)
+      order = StableSortPermutation(count, [&](std::size_t a, std::size_t b) {
+        const int c = texts[a].compare(texts[b]);
+        return sign * (c < 0 ? -1 : c > 0 ? 1 : 0);
+      });
+  }
+  if (order.empty()) {
+    std::vector<const CGridCellBase*> keys(count);
+    for (std::size_t i = 0; i < count; ++i) keys[i] = rows_[first + i][static_cast<std::size_t>(col)].get();
+    order = StableSortPermutation(
+        count, [&](std::size_t a, std::size_t b) { return sign * compare(keys[a], keys[b], data); });
+  }
+  // Rows and heights follow the permutation in place, one cycle at a time.
+  std::vector<bool> placed(count, false);
+  for (std::size_t start = 0; start < count; ++start) {
+    if (placed[start] || order[start] == start) continue;
+    Row row = std::move(rows_[first + start]);
+    const int height = rowHeights_[first + start];
+    std::size_t at = start;
+    while (order[at] != start) {
+      rows_[first + at] = std::move(rows_[first + order[at]]);
+      rowHeights_[first + at] = rowHeights_[first + order[at]];
+      placed[at] = true;
+      at = order[at];
+    }
+    rows_[first + at] = std::move(row);
+    rowHeights_[first + at] = height;
+    placed[at] = true;
+  }
   for (std::size_t i = 0; i < count; ++i) {
+    if (order[i] == i) continue;
     const int r = low + static_cast<int>(i);
-    rows_[first + i] = std::move(moved[i]);
-    rowHeights_[first + i] = heights[i];
     for (int c = 0; c < colCount_; ++c)
       if (CGridCellBase* cell = rows_[first + i][static_cast<std::size_t>(c)].get()) cell->SetRowCol(r, c);
   }
