@@ -154,12 +154,20 @@ FuelBedState ComputeFuelBed(const FuelModel& fuel, const Moistures& m) {
   s.ratioPowE = std::pow(ratio, s.windE);
   s.slopeK = 5.275 * std::pow(beta, -0.3);
   s.depth = fuel.depth;
+  s.phiLimit = WindFactor(s, 0.9 * ir);
   return s;
 }
 
 double WindFactor(const FuelBedState& s, double u) {
   if (u <= 0) return 0;
+  if (u == s.cachedWind) return s.cachedWindFactor;
   return s.windC * std::pow(u, s.windB) / s.ratioPowE;
+}
+
+void CacheWindFactor(FuelBedState& s, double u) {
+  s.cachedWind = -1;
+  s.cachedWindFactor = WindFactor(s, u);
+  s.cachedWind = u;
 }
 
 double WindForFactor(const FuelBedState& s, double phi) {
@@ -167,23 +175,65 @@ double WindForFactor(const FuelBedState& s, double phi) {
   return std::pow(phi * s.ratioPowE / s.windC, 1.0 / s.windB);
 }
 
+namespace {
+
+// The wind and slope factors added as vectors, capped at the effective-wind limit.
+struct Factors {
+  double x = 0, y = 0, phiS = 0, phi = 0, unlimited = 0;
+  bool limited = false;
+};
+
+// Sine and cosine of an azimuth (degrees), remembered: a run asks again and again for the same
+// wind direction, and for the same upslope within a cell.
+struct Direction {
+  double azimuth = HUGE_VAL, sin = 0, cos = 1;
+  void Set(double a) {
+    if (a == azimuth) return;
+    azimuth = a;
+    sin = std::sin(a * kDeg);
+    cos = std::cos(a * kDeg);
+  }
+};
+
+Factors Combine(const FuelBedState& s, double u, double windTo, double slopeTan, double upslope) {
+  thread_local Direction wind, up;
+  wind.Set(windTo);
+  up.Set(upslope);
+  Factors f;
+  const double phiW = WindFactor(s, u);
+  f.phiS = s.slopeK * slopeTan * slopeTan;
+  f.x = phiW * wind.sin + f.phiS * up.sin;
+  f.y = phiW * wind.cos + f.phiS * up.cos;
+  f.phi = f.unlimited = std::sqrt(f.x * f.x + f.y * f.y);
+  if (f.phi > s.phiLimit) {
+    f.phi = s.phiLimit;
+    f.limited = true;
+  }
+  return f;
+}
+
+// Azimuth (degrees) of the head: along the combined factor, or up the slope, or downwind.
+double HeadDirection(const Factors& f, double windTo, double upslope) {
+  const double dir = f.unlimited > 0 ? std::atan2(f.x, f.y) / kDeg : (f.phiS > 0 ? upslope : windTo);
+  return dir < 0 ? dir + 360.0 : dir;
+}
+
+// Head-fire rate (ft/min) alone: what the crown thresholds need, without direction or shape.
+double HeadRate(const FuelBedState& s, double u, double windTo, double slopeTan, double upslope, double adjust) {
+  if (!s.burnable) return 0;
+  return s.ros0 * (1.0 + Combine(s, u, windTo, slopeTan, upslope).phi) * adjust;
+}
+
+}  // namespace
+
 SurfaceSpread ComputeSpread(const FuelBedState& s, double u, double windTo, double slopeTan,
                             double upslope, double adjust) {
   SurfaceSpread r;
   if (!s.burnable) return r;
-  double phiW = WindFactor(s, u);
-  double phiS = s.slopeK * slopeTan * slopeTan;
-  double x = phiW * std::sin(windTo * kDeg) + phiS * std::sin(upslope * kDeg);
-  double y = phiW * std::cos(windTo * kDeg) + phiS * std::cos(upslope * kDeg);
-  double phi = std::hypot(x, y);
-  double dir = phi > 0 ? std::atan2(x, y) / kDeg : (phiS > 0 ? upslope : windTo);
-  if (dir < 0) dir += 360.0;
-  double ue = WindForFactor(s, phi);
-  double limit = 0.9 * s.reactionIntensity;
-  if (ue > limit) {
-    ue = limit;
-    phi = WindFactor(s, ue);
-  }
+  const Factors f = Combine(s, u, windTo, slopeTan, upslope);
+  double phi = f.phi;
+  const double dir = HeadDirection(f, windTo, upslope);
+  const double ue = f.limited ? 0.9 * s.reactionIntensity : WindForFactor(s, phi);
   r.ros = s.ros0 * (1.0 + phi) * adjust;
   r.direction = dir;
   r.effectiveWind = ue;
@@ -205,7 +255,7 @@ double WindForTotalFactor(const FuelBedState& s, double phi, double slopeTan, do
   if (!s.burnable || !std::isfinite(phi)) return -1;
   const double phiS = s.slopeK * slopeTan * slopeTan;
   if (phiS >= phi) return 0;  // the slope alone is enough
-  if (phi > WindFactor(s, 0.9 * s.reactionIntensity)) return -1;  // beyond the effective-wind limit
+  if (phi > s.phiLimit) return -1;  // beyond the effective-wind limit
   // |phiW w + phiS u| = phi for unit vectors w (wind) and u (upslope): the positive root.
   const double t = (windTo - upslope) * kDeg;
   const double phiW = -phiS * std::cos(t) + std::sqrt(phi * phi - phiS * phiS * std::sin(t) * std::sin(t));
@@ -234,10 +284,10 @@ double ShelteredWaf(double cc, double h) {
   return 0.555 / (std::sqrt(f * h) * std::log((20.0 + 0.36 * h) / (0.13 * h)));
 }
 
+bool ShelteredByCanopy(double cc, double standHeightFt) { return cc / 100.0 * kPi / 12.0 >= 0.05 && standHeightFt > 0; }
+
 double WindAdjustmentFactor(double depth, double cc, double standHeightFt) {
-  double f = cc / 100.0 * kPi / 12.0;
-  if (f >= 0.05 && standHeightFt > 0) return ShelteredWaf(cc, standHeightFt);
-  return UnshelteredWaf(depth);
+  return ShelteredByCanopy(cc, standHeightFt) ? ShelteredWaf(cc, standHeightFt) : UnshelteredWaf(depth);
 }
 
 double SurfaceFlameLength(double fli) { return fli > 0 ? 0.0775 * std::pow(fli, 0.46) : 0; }
@@ -247,15 +297,23 @@ double CrownFlameLength(double fli) {
 }
 
 double CrownInitiationIntensity(double cbh, double fmc) {
-  return std::pow(0.010 * std::max(cbh, 0.0) * (460.0 + 25.9 * fmc), 1.5);
+  const double x = 0.010 * std::max(cbh, 0.0) * (460.0 + 25.9 * fmc);
+  return x * std::sqrt(x);
 }
 
 FireResult ComputeFire(const FuelBedState& s, const FuelBedState& s10, double wind20,
                        double waf, double windTo, double slopeTan, double upslope,
-                       const CrownInput& crown, double adjust) {
+                       const CrownInput& crown, double adjust, bool shape) {
   FireResult r;
   if (!s.burnable) return r;
-  SurfaceSpread sp = ComputeSpread(s, wind20 * waf, windTo, slopeTan, upslope, adjust);
+  SurfaceSpread sp;
+  if (shape) {
+    sp = ComputeSpread(s, wind20 * waf, windTo, slopeTan, upslope, adjust);
+  } else {
+    const Factors f = Combine(s, wind20 * waf, windTo, slopeTan, upslope);
+    sp.ros = s.ros0 * (1.0 + f.phi) * adjust;
+    sp.direction = HeadDirection(f, windTo, upslope);
+  }
   double rs = sp.ros * kFtToM;
   double hpa = s.heatPerArea * kKJm2PerBtuFt2;
   double fli = hpa * rs / 60.0;
@@ -272,15 +330,14 @@ FireResult ComputeFire(const FuelBedState& s, const FuelBedState& s10, double wi
   if (crown.cbdKgM3 > 0 && crown.standHeightM > 0 && s10.burnable) {
     double i0 = CrownInitiationIntensity(crown.cbhM, crown.foliarMoisturePct);
     double rInit = hpa > 0 ? 60.0 * i0 / hpa : 0;
-    SurfaceSpread sp10 = ComputeSpread(s10, 0.4 * wind20, windTo, slopeTan, upslope);
-    double rc = 3.34 * sp10.ros * kFtToM;
+    double rc = 3.34 * HeadRate(s10, 0.4 * wind20, windTo, slopeTan, upslope, 1.0) * kFtToM;
     double rac = CriticalActiveRate(crown.cbdKgM3);
     bool initiated = fli > 0 && fli >= i0;  // a fire that does not spread lights no crown
     // Torching index: the 20-ft wind at which the surface fire reaches the initiation rate;
     // crowning index: the one at which the active crown rate reaches the critical rate.
     const double w10 = WindForTotalFactor(s10, rac / (3.34 * s10.ros0 * kFtToM) - 1.0, slopeTan, windTo, upslope);
     if (w10 >= 0) r.crowningIndexMph = w10 / 0.4 / 88.0;
-    if (s.ros0 > 0 && waf > 0) {
+    if (crown.torchingIndex && s.ros0 > 0 && waf > 0) {
       const double wS = WindForTotalFactor(s, rInit / (s.ros0 * adjust * kFtToM) - 1.0, slopeTan, windTo, upslope);
       if (wS >= 0) r.torchingIndexMph = wS / waf / 88.0;
     }
@@ -298,7 +355,7 @@ FireResult ComputeFire(const FuelBedState& s, const FuelBedState& s10, double wi
       // Surface rate at which the active crown rate would reach the critical rate: the 20-ft
       // wind behind the fuel-model-10 factor that gives 3.34 * R10 = rac (the crowning index).
       double rSA = HUGE_VAL;
-      if (w10 >= 0) rSA = ComputeSpread(s, w10 / 0.4 * waf, windTo, slopeTan, upslope, adjust).ros * kFtToM;
+      if (w10 >= 0) rSA = HeadRate(s, w10 / 0.4 * waf, windTo, slopeTan, upslope, adjust) * kFtToM;
       if (rSA <= rInit) {
         cfb = 1.0;
       } else if (std::isfinite(rSA)) {
@@ -320,11 +377,13 @@ FireResult ComputeFire(const FuelBedState& s, const FuelBedState& s10, double wi
   r.flameM = (r.crownClass == kCrownPassive || r.crownClass == kCrownActive)
                  ? CrownFlameLength(r.fliKWm)
                  : SurfaceFlameLength(r.fliKWm);
-  double e = sp.eccentricity;
-  double back = ros * (1.0 - e) / (1.0 + e);
-  r.ellB = (ros + back) / 2.0;
-  r.ellC = r.ellB - back;
-  r.ellA = r.ellB / sp.lengthToBreadth;
+  if (shape) {
+    const double e = sp.eccentricity;
+    const double back = ros * (1.0 - e) / (1.0 + e);
+    r.ellB = (ros + back) / 2.0;
+    r.ellC = r.ellB - back;
+    r.ellA = r.ellB / sp.lengthToBreadth;
+  }
   return r;
 }
 

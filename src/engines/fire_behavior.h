@@ -38,7 +38,13 @@ struct FuelBedState {
   double ratioPowE = 1;      // betaRatio^windE, used by every wind-factor evaluation
   double slopeK = 0;         // phi_s = slopeK * tan^2
   double depth = 0;          // ft
+  double phiLimit = 0;       // the wind-and-slope factor at the effective-wind limit
+  // The wind factor of the one midflame wind most cells of a run share (see CacheWindFactor).
+  double cachedWind = -1, cachedWindFactor = 0;
 };
+
+// Remembers the wind factor of a midflame wind (ft/min) that many cells will ask for.
+void CacheWindFactor(FuelBedState& s, double midflameFtMin);
 
 FuelBedState ComputeFuelBed(const FuelModel& fuel, const Moistures& m);
 
@@ -74,6 +80,8 @@ double SpreadAlong(const SurfaceSpread& sp, double azimuth);
 double UnshelteredWaf(double fuelDepthFt);
 double ShelteredWaf(double canopyCoverPct, double standHeightFt);
 double WindAdjustmentFactor(double fuelDepthFt, double canopyCoverPct, double standHeightFt);
+// Whether the canopy shelters the surface wind (crown fill of at least 0.05 and a stand height).
+bool ShelteredByCanopy(double canopyCoverPct, double standHeightFt);
 
 // Unit helpers.
 constexpr double kFtPerM = 1.0 / 0.3048;
@@ -92,6 +100,7 @@ struct CrownInput {
   double standHeightM = 0;
   double foliarMoisturePct = 100;
   int method = 1;         // 0 two-threshold, anything else crown-fraction-burned method
+  bool torchingIndex = true;  // false: skip solving for the torching index (left -9999)
 };
 
 struct FireResult {
@@ -119,9 +128,11 @@ double CrownInitiationIntensity(double cbhM, double fmcPct);  // kW/m
 inline double CriticalActiveRate(double cbdKgM3) { return cbdKgM3 > 0 ? 3.0 / cbdKgM3 : 0.0; }
 
 // The whole cell: surface spread, then crown fire when a canopy is present. wind20FtMin is the
-// 20-ft wind in ft/min, waf the surface wind adjustment factor.
+// 20-ft wind in ft/min, waf the surface wind adjustment factor. shape false leaves out the
+// fire's shape (length-to-breadth 1, ellipse a, b, c and the effective wind 0) for runs that
+// do not ask for it.
 FireResult ComputeFire(const FuelBedState& surface, const FuelBedState& model10, double wind20FtMin,
                        double waf, double windToAzimuth, double slopeTan, double upslopeAzimuth,
-                       const CrownInput& crown, double adjust = 1.0);
+                       const CrownInput& crown, double adjust = 1.0, bool shape = true);
 
 }  // namespace engines

@@ -2,8 +2,10 @@
 
 #include <gdal_priv.h>
 #include <omp.h>
+#include <sys/mman.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cmath>
 #include <filesystem>
 #include <map>
@@ -46,6 +48,12 @@ double HeightMetres(int code, double v) { return Coded(code, v, 0.3048, 10.0, 10
 double DensityKgM3(int code, double v) { return Coded(code, v, 16.018463, 100.0, 1000.0); }
 double CoverPercent(int code, double v) { return code == 0 ? landscape::CoverClassToPercent(v) : v; }
 double SlopeDegrees(int code, double v) { return code == 1 ? std::atan(v / 100.0) * 180.0 / kPi : v; }
+// Aspect in the other stored forms (counter-clockwise from east, 15-degree classes) becomes
+// azimuth; the flat class (25) faces north, and a value with no meaning leaves no data.
+double AzimuthOf(int code, int v) {
+  if (code == 0 && v == 25) return 0;
+  return landscape::AspectToAzimuth(code, v);
+}
 
 // 20-ft wind in mph from the units of the inputs file.
 double Wind20Mph(double speed, int units) {
@@ -96,6 +104,22 @@ bool SampleRaster(const std::string& path, int rows, int cols, double west, doub
 }
 
 }  // namespace
+
+namespace engines {
+
+float* AllocateGridMemory(std::size_t n) {
+  constexpr std::size_t kHuge = 2u << 20;
+  const std::size_t bytes = std::max<std::size_t>(n, 1) * sizeof(float);
+  if (bytes < kHuge) return static_cast<float*>(std::malloc(bytes));
+  const std::size_t rounded = (bytes + kHuge - 1) / kHuge * kHuge;
+  void* p = std::aligned_alloc(kHuge, rounded);
+  if (p) ::madvise(p, rounded, MADV_HUGEPAGE);
+  return static_cast<float*>(p);
+}
+
+void GridMemoryFree::operator()(float* p) const { std::free(p); }
+
+}  // namespace engines
 
 CPyrvane::CPyrvane() = default;
 CPyrvane::~CPyrvane() = default;
@@ -328,8 +352,12 @@ struct RunData {
   std::vector<FuelModel> models = std::vector<FuelModel>(257);
   std::vector<Moistures> modelMoist = std::vector<Moistures>(257);
   std::vector<double> modelAdjust = std::vector<double>(257, 1.0);
-  std::vector<std::int16_t> fuel, height, baseHeight, density;
+  // The landscape bands as stored; their values in engine units come from per-value tables.
+  std::vector<std::int16_t> elev, slope, aspect, cover, fuel, height, baseHeight, density;
   bool canopy = false;
+  std::vector<double> slopeTanOf, upslopeOf;  // by stored value + 32768
+  std::vector<float> coverOf;
+  // Float grids for conditioning and spotting only.
   FloatGrid elevM, slopeDeg, aspectDeg, coverPct;
   bool gridded = false;
   std::vector<float> windSpeed, windDir;  // 20-ft mph, degrees from
@@ -376,27 +404,53 @@ int CPyrvane::LoadCells(RunData& d) {
   std::vector<std::int16_t> layer[8];
 #pragma omp parallel for schedule(static, 1) num_threads(std::min(d.threads, 8))
   for (int k = 0; k < 8; ++k) layer[k] = HeldLayer(k);
-  std::vector<std::int16_t>&elev = layer[0], &slope = layer[1], &aspect = layer[2], &cover = layer[4];
+  d.elev = std::move(layer[0]);
+  d.slope = std::move(layer[1]);
+  d.aspect = std::move(layer[2]);
   d.fuel = std::move(layer[3]);
+  d.cover = std::move(layer[4]);
   d.height = std::move(layer[5]);
   d.baseHeight = std::move(layer[6]);
   d.density = std::move(layer[7]);
-  if (d.fuel.size() != n || slope.size() != n || aspect.size() != n || elev.size() != n) return Fail(kErrNoLandscape);
+  if (d.fuel.size() != n || d.slope.size() != n || d.aspect.size() != n || d.elev.size() != n)
+    return Fail(kErrNoLandscape);
   d.canopy = d.height.size() == n && d.baseHeight.size() == n && d.density.size() == n;
-  for (FloatGrid* g : {&d.elevM, &d.slopeDeg, &d.aspectDeg, &d.coverPct}) g->Allocate(n);
-  const bool hasCover = cover.size() == n;
-#pragma omp parallel for schedule(static) num_threads(d.threads)
-  for (size_t i = 0; i < n; ++i) {
-    d.elevM[i] = elev[i] == -9999 ? kNoData : static_cast<float>(ToMetres(uc[0], elev[i]));
-    d.slopeDeg[i] = slope[i] == -9999 ? kNoData : static_cast<float>(SlopeDegrees(uc[1], slope[i]));
-    // Aspect in the other stored forms (counter-clockwise from east, 15-degree classes) becomes
-    // azimuth; the flat class (25) faces north, and a value with no meaning leaves no data.
-    double az = aspect[i] == -9999 ? kNoData : landscape::AspectToAzimuth(uc[2], aspect[i]);
-    if (uc[2] == 0 && aspect[i] == 25) az = 0;
-    d.aspectDeg[i] = az == kNoData ? kNoData : static_cast<float>(az);
-    d.coverPct[i] = hasCover && cover[i] > 0 ? static_cast<float>(CoverPercent(uc[4], cover[i])) : 0.0f;
+  if (d.cover.size() != n) d.cover.assign(n, 0);
+  // Every stored value converted once: slope as its tangent, aspect as the upslope azimuth (the
+  // other stored forms, counter-clockwise from east or 15-degree classes, become azimuth; the
+  // flat class 25 faces north), cover in percent. No data stays no data.
+  d.slopeTanOf.assign(65536, kNoData);
+  d.upslopeOf.assign(65536, kNoData);
+  d.coverOf.assign(65536, 0.0f);
+  for (int v = -32768; v <= 32767; ++v) {
+    const size_t k = static_cast<size_t>(v + 32768);
+    if (v == -9999) continue;
+    d.slopeTanOf[k] = std::tan(static_cast<float>(SlopeDegrees(uc[1], v)) * kPi / 180.0);
+    const double az = AzimuthOf(uc[2], v);
+    if (az != kNoData) d.upslopeOf[k] = std::fmod(static_cast<float>(az) + 180.0, 360.0);
+    d.coverOf[k] = v > 0 ? static_cast<float>(CoverPercent(uc[4], v)) : 0.0f;
   }
   return kEngineOk;
+}
+
+// The float grids that conditioning and spotting read.
+bool CPyrvane::LoadFloatGrids(RunData& d) {
+  const size_t n = d.n;
+  const auto& uc = land_->Header().unitCodes;
+  try {
+    for (FloatGrid* g : {&d.elevM, &d.slopeDeg, &d.aspectDeg, &d.coverPct}) g->Allocate(n);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+#pragma omp parallel for schedule(static) num_threads(d.threads)
+  for (size_t i = 0; i < n; ++i) {
+    d.elevM[i] = d.elev[i] == -9999 ? kNoData : static_cast<float>(ToMetres(uc[0], d.elev[i]));
+    d.slopeDeg[i] = d.slope[i] == -9999 ? kNoData : static_cast<float>(SlopeDegrees(uc[1], d.slope[i]));
+    const double az = d.aspect[i] == -9999 ? kNoData : AzimuthOf(uc[2], d.aspect[i]);
+    d.aspectDeg[i] = az == kNoData ? kNoData : static_cast<float>(az);
+    d.coverPct[i] = d.coverOf[d.cover[i] + 32768];
+  }
+  return true;
 }
 
 int CPyrvane::LoadFuels(RunData& d) {
@@ -473,6 +527,7 @@ int CPyrvane::Condition(RunData& d) {
   double stationElev = 0;
   auto weather = ConditioningWeather(in, &stationElev);
   if (weather.empty()) return Fail(kErrWeather);
+  if (d.elevM.empty() && !LoadFloatGrids(d)) return Fail(kErrMemory);
   const FuelMoistureRecord& r = d.defaultRecord ? *d.defaultRecord : in.moistures.front();
   const double initial[4] = {r.percent[0] / 100.0, r.percent[1] / 100.0, r.percent[2] / 100.0, r.percent[2] / 100.0};
   ConditioningCells cells{static_cast<int>(d.n), d.elevM.data(), d.slopeDeg.data(), d.aspectDeg.data(),
@@ -506,6 +561,7 @@ int CPyrvane::ComputeCells(RunData& d) {
     return Fail(kErrMemory);
   }
   const bool spotting = want[kOutMaxSpot] || want[kOutMaxSpotDir] || want[kOutMaxSpotDx];
+  if (spotting && d.elevM.empty() && !LoadFloatGrids(d)) return Fail(kErrMemory);
 
   // Fuel beds of each model under its own moistures, when they do not vary by cell.
   const FuelModel fm10 = FuelModel::FromStandard(*FindStandardFuelModel(10));
@@ -517,6 +573,16 @@ int CPyrvane::ComputeCells(RunData& d) {
     }
 
   const double wind20Const = Wind20Mph(in.windSpeed, in.windSpeedUnits);
+  // Under a constant wind every open cell of a model, and every cell's crown, sees one wind.
+  std::vector<double> openWaf(257, 0.0);
+  for (int fm : d.present) {
+    openWaf[fm] = UnshelteredWaf(d.models[fm].depth);
+    if (d.conditioned || d.gridded) continue;
+    CacheWindFactor(beds[fm], wind20Const * 88.0 * openWaf[fm]);
+    CacheWindFactor(beds10[fm], 0.4 * (wind20Const * 88.0));
+  }
+  // The fire's shape only where an output asks for it.
+  const bool shape = in.fixedSpreadDirection || want[kOutEllipseA] || want[kOutEllipseB] || want[kOutEllipseC];
   const bool uphill = in.windDirection == -1, downhill = in.windDirection == -2;
   std::atomic<long> rowsDone{0};
   const int rows = rows_, cols = cols_;
@@ -532,7 +598,8 @@ int CPyrvane::ComputeCells(RunData& d) {
     for (int c = 0; c < cols; ++c) {
       const size_t i = static_cast<size_t>(r) * cols + c;
       const int fm = d.fuel[i];
-      if (fm == -9999 || d.slopeDeg[i] == kNoData || d.aspectDeg[i] == kNoData) continue;  // all stay -9999
+      const double slopeTan = d.slopeTanOf[d.slope[i] + 32768], upslope = d.upslopeOf[d.aspect[i] + 32768];
+      if (fm == -9999 || slopeTan == kNoData || upslope == kNoData) continue;  // all stay -9999
       Moistures m;
       const bool haveM = Burnable(fm) && d.known[fm] ? (m = d.modelMoist[fm], true) : d.MoistureOf(fm, m);
       if (d.conditioned) {
@@ -548,13 +615,11 @@ int CPyrvane::ComputeCells(RunData& d) {
         put(kOutMoisture1000, i, d.conditioned ? d.cond.m1000[i] : m.m100);
       }
 
-      const double slopeTan = std::tan(d.slopeDeg[i] * kPi / 180.0);
-      const double upslope = std::fmod(d.aspectDeg[i] + 180.0, 360.0);
       const double wind20 = d.gridded ? d.windSpeed[i] : wind20Const;
       double windFrom = d.gridded ? d.windDir[i] : in.windDirection;
       if (!d.gridded && (uphill || downhill)) {
         // Blowing up the slope comes from below it; flat cells take the default direction.
-        if (d.slopeDeg[i] <= 0) windFrom = in.defaultUpDownDirection;
+        if (slopeTan <= 0) windFrom = in.defaultUpDownDirection;
         else windFrom = uphill ? upslope + 180.0 : upslope;
       }
       const double windTo = std::fmod(windFrom + 180.0, 360.0);
@@ -563,18 +628,21 @@ int CPyrvane::ComputeCells(RunData& d) {
         for (int k : {kOutCrownState, kOutCrownFraction, kOutMaxSpot, kOutMaxSpotDir, kOutMaxSpotDx}) put(k, i, 0);
         continue;
       }
-      FuelBedState bed = beds[fm], bed10 = beds10[fm];
+      FuelBedState cellBed, cellBed10;
       if (d.conditioned) {
-        bed = ComputeFuelBed(d.models[fm], m);
-        bed10 = ComputeFuelBed(fm10, m);
+        cellBed = ComputeFuelBed(d.models[fm], m);
+        cellBed10 = ComputeFuelBed(fm10, m);
       }
+      const FuelBedState& bed = d.conditioned ? cellBed : beds[fm];
+      const FuelBedState& bed10 = d.conditioned ? cellBed10 : beds10[fm];
       const double shM = d.canopy ? std::max(0.0, HeightMetres(uc[5], d.height[i])) : 0.0;
       const double cbhM = d.canopy ? std::max(0.0, HeightMetres(uc[6], d.baseHeight[i])) : 0.0;
       const double cbd = d.canopy ? std::max(0.0, DensityKgM3(uc[7], d.density[i])) : 0.0;
-      const double waf = WindAdjustmentFactor(d.models[fm].depth, d.coverPct[i], shM * kFtPerM);
-      const CrownInput crown{cbhM, cbd, shM, in.foliarMoisture, in.crownMethod};
+      const double coverPct = d.coverOf[d.cover[i] + 32768], shFt = shM * kFtPerM;
+      const double waf = ShelteredByCanopy(coverPct, shFt) ? ShelteredWaf(coverPct, shFt) : openWaf[fm];
+      const CrownInput crown{cbhM, cbd, shM, in.foliarMoisture, in.crownMethod, want[kOutTorchingIndex]};
       const FireResult f =
-          ComputeFire(bed, bed10, wind20 * 88.0, waf, windTo, slopeTan, upslope, crown, d.modelAdjust[fm]);
+          ComputeFire(bed, bed10, wind20 * 88.0, waf, windTo, slopeTan, upslope, crown, d.modelAdjust[fm], shape);
 
       double ros = f.rosMMin, dir = f.direction;
       if (in.fixedSpreadDirection) {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,13 @@
 
 namespace engines {
 struct RunData;
+
+// Memory for a grid, on huge pages where the system grants them (fewer page faults on first
+// touch); nullptr when none is left.
+float* AllocateGridMemory(std::size_t n);
+struct GridMemoryFree {
+  void operator()(float* p) const;
+};
 
 // A float grid allocated without initialisation, so that the parallel loops that fill it are
 // the first to touch its pages.
@@ -26,7 +34,8 @@ class FloatGrid {
   float& operator[](std::size_t i) { return data_[i]; }
   float operator[](std::size_t i) const { return data_[i]; }
   void Allocate(std::size_t n) {
-    data_.reset(new float[n]);
+    data_.reset(AllocateGridMemory(n));
+    if (!data_) throw std::bad_alloc();
     size_ = n;
   }
   void clear() {
@@ -35,7 +44,7 @@ class FloatGrid {
   }
 
  private:
-  std::unique_ptr<float[]> data_;
+  std::unique_ptr<float[], GridMemoryFree> data_;
   std::size_t size_ = 0;
 };
 }  // namespace engines
@@ -97,6 +106,7 @@ class CPyrvane {
   // The phases of a launch.
   int Run();
   int LoadCells(engines::RunData& d);
+  bool LoadFloatGrids(engines::RunData& d);  // false when memory runs out
   int LoadFuels(engines::RunData& d);
   int LoadWinds(engines::RunData& d);
   int Condition(engines::RunData& d);

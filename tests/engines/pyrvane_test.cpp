@@ -533,3 +533,16 @@ TEST(Pyrvane, SurfaceSpottingIgnoresTheBurningCanopy) {
   ASSERT_GT(dx[1], TorchingSpotDistanceM(trees, 20.0));
   EXPECT_EQ(dx[0], dx[1]);
 }
+
+// A run that asks for no ellipse takes a shorter path: its other outputs are the same bits.
+TEST(Pyrvane, LeavingOutTheShapeChangesNoOtherOutput) {
+  std::string lean = enginetest::InputsText();
+  for (const char* key : {"ELLIPSEDIM_A:\n", "ELLIPSEDIM_B:\n", "ELLIPSEDIM_C:\n"}) lean.erase(lean.find(key), std::strlen(key));
+  auto full = Launched(enginetest::InputsText()), fast = Launched(lean);
+  EXPECT_EQ(fast->GetOutputLayer(kOutEllipseA), nullptr);
+  for (int k : {kOutFlameLength, kOutSpreadRate, kOutIntensity, kOutCrownState, kOutMaxSpreadDir, kOutMidflame,
+                kOutHorizRate, kOutCrownFraction, kOutMaxSpotDx}) {
+    ASSERT_TRUE(full->GetOutputLayer(k) && fast->GetOutputLayer(k)) << k;
+    EXPECT_EQ(std::memcmp(full->GetOutputLayer(k), fast->GetOutputLayer(k), 24 * 30 * sizeof(float)), 0) << k;
+  }
+}
