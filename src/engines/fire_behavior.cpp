@@ -195,8 +195,11 @@ struct Direction {
   }
 };
 
+thread_local Direction tWind, tUp;
+
 Factors Combine(const FuelBedState& s, double u, double windTo, double slopeTan, double upslope) {
-  thread_local Direction wind, up;
+  Direction& wind = tWind;
+  Direction& up = tUp;
   wind.Set(windTo);
   up.Set(upslope);
   Factors f;
@@ -257,8 +260,11 @@ double WindForTotalFactor(const FuelBedState& s, double phi, double slopeTan, do
   if (phiS >= phi) return 0;  // the slope alone is enough
   if (phi > s.phiLimit) return -1;  // beyond the effective-wind limit
   // |phiW w + phiS u| = phi for unit vectors w (wind) and u (upslope): the positive root.
-  const double t = (windTo - upslope) * kDeg;
-  const double phiW = -phiS * std::cos(t) + std::sqrt(phi * phi - phiS * phiS * std::sin(t) * std::sin(t));
+  tWind.Set(windTo);
+  tUp.Set(upslope);
+  const double cosT = tWind.cos * tUp.cos + tWind.sin * tUp.sin;  // of the angle between them
+  const double sinT = tWind.sin * tUp.cos - tWind.cos * tUp.sin;
+  const double phiW = -phiS * cosT + std::sqrt(phi * phi - phiS * phiS * sinT * sinT);
   return WindForFactor(s, phiW);
 }
 
@@ -293,7 +299,8 @@ double WindAdjustmentFactor(double depth, double cc, double standHeightFt) {
 double SurfaceFlameLength(double fli) { return fli > 0 ? 0.0775 * std::pow(fli, 0.46) : 0; }
 
 double CrownFlameLength(double fli) {
-  return fli > 0 ? 0.2 * std::pow(fli / kKWmPerBtuFtS, 2.0 / 3.0) * kFtToM : 0;
+  const double x = fli / kKWmPerBtuFtS;
+  return fli > 0 ? 0.2 * std::cbrt(x * x) * kFtToM : 0;
 }
 
 double CrownInitiationIntensity(double cbh, double fmc) {

@@ -29,6 +29,12 @@ bool MemoryLandscape::ReadWindow(int layer, int row0, int col0, int nrows, int n
   return true;
 }
 
+const std::int16_t* MemoryLandscape::Layer(int layer) const {
+  if (layer < 0 || layer > 9 || header_.BandIndex(layer) < 0) return nullptr;
+  const auto& v = layers_[layer];
+  return v.size() == static_cast<size_t>(header_.rows) * header_.columns ? v.data() : nullptr;
+}
+
 namespace {
 
 std::unique_ptr<LandscapeSource> OpenLcp(std::FILE* f, std::string* error) {

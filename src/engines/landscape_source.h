@@ -19,6 +19,8 @@ class LandscapeSource {
   // the header's units, row 0 northernmost. False when the layer is absent or the window is not
   // inside the grid.
   virtual bool ReadWindow(int layer, int row0, int col0, int nrows, int ncols, std::int16_t* out) const = 0;
+  // The whole layer (rows x columns) where it is held in memory as such, else nullptr.
+  virtual const std::int16_t* Layer(int layer) const { return nullptr; }
   // The coordinate system as WKT (an LCP's ".prj" beside it, a GeoTIFF's own), or empty.
   const std::string& Projection() const { return projection_; }
   void SetProjection(std::string wkt) { projection_ = std::move(wkt); }
@@ -34,6 +36,7 @@ class MemoryLandscape final : public LandscapeSource {
   MemoryLandscape(CHeaderData header, std::vector<std::vector<std::int16_t>> layers);
   const CHeaderData& Header() const override { return header_; }
   bool ReadWindow(int layer, int row0, int col0, int nrows, int ncols, std::int16_t* out) const override;
+  const std::int16_t* Layer(int layer) const override;
 
  private:
   CHeaderData header_;

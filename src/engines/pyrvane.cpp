@@ -352,8 +352,11 @@ struct RunData {
   std::vector<FuelModel> models = std::vector<FuelModel>(257);
   std::vector<Moistures> modelMoist = std::vector<Moistures>(257);
   std::vector<double> modelAdjust = std::vector<double>(257, 1.0);
-  // The landscape bands as stored; their values in engine units come from per-value tables.
-  std::vector<std::int16_t> elev, slope, aspect, cover, fuel, height, baseHeight, density;
+  // The landscape bands as stored, read in place where the held grid is the landscape's own
+  // (owned copies otherwise); their values in engine units come from per-value tables.
+  std::vector<std::int16_t> owned[8];
+  const std::int16_t *elev = nullptr, *slope = nullptr, *aspect = nullptr, *fuel = nullptr, *cover = nullptr,
+                     *height = nullptr, *baseHeight = nullptr, *density = nullptr;
   bool canopy = false;
   std::vector<double> slopeTanOf, upslopeOf;  // by stored value + 32768
   std::vector<float> coverOf;
@@ -401,21 +404,31 @@ int CPyrvane::Run() {
 int CPyrvane::LoadCells(RunData& d) {
   const size_t n = d.n;
   const auto& uc = land_->Header().unitCodes;
-  std::vector<std::int16_t> layer[8];
+  const CHeaderData& h = land_->Header();
+  const bool own = cell_ == h.cellWidth && west_ == h.west && north_ == h.north && rows_ == h.rows && cols_ == h.columns;
+  const std::int16_t* band[8] = {};
 #pragma omp parallel for schedule(static, 1) num_threads(std::min(d.threads, 8))
-  for (int k = 0; k < 8; ++k) layer[k] = HeldLayer(k);
-  d.elev = std::move(layer[0]);
-  d.slope = std::move(layer[1]);
-  d.aspect = std::move(layer[2]);
-  d.fuel = std::move(layer[3]);
-  d.cover = std::move(layer[4]);
-  d.height = std::move(layer[5]);
-  d.baseHeight = std::move(layer[6]);
-  d.density = std::move(layer[7]);
-  if (d.fuel.size() != n || d.slope.size() != n || d.aspect.size() != n || d.elev.size() != n)
-    return Fail(kErrNoLandscape);
-  d.canopy = d.height.size() == n && d.baseHeight.size() == n && d.density.size() == n;
-  if (d.cover.size() != n) d.cover.assign(n, 0);
+  for (int k = 0; k < 8; ++k) {
+    band[k] = own && land_->HasLayer(k) ? land_->Layer(k) : nullptr;
+    if (!band[k]) {
+      d.owned[k] = HeldLayer(k);
+      if (d.owned[k].size() == n) band[k] = d.owned[k].data();
+    }
+  }
+  d.elev = band[0];
+  d.slope = band[1];
+  d.aspect = band[2];
+  d.fuel = band[3];
+  d.cover = band[4];
+  d.height = band[5];
+  d.baseHeight = band[6];
+  d.density = band[7];
+  if (!d.fuel || !d.slope || !d.aspect || !d.elev) return Fail(kErrNoLandscape);
+  d.canopy = d.height && d.baseHeight && d.density;
+  if (!d.cover) {
+    d.owned[4].assign(n, 0);
+    d.cover = d.owned[4].data();
+  }
   // Every stored value converted once: slope as its tangent, aspect as the upslope azimuth (the
   // other stored forms, counter-clockwise from east or 15-degree classes, become azimuth; the
   // flat class 25 faces north), cover in percent. No data stays no data.
@@ -476,8 +489,8 @@ int CPyrvane::LoadFuels(RunData& d) {
                           r.percent[4] / 100.0};
   }
   std::vector<char> seen(257, 0);
-  for (auto v : d.fuel)
-    if (Burnable(v) && !seen[v]) {
+  for (size_t i = 0; i < d.n; ++i)
+    if (const int v = d.fuel[i]; Burnable(v) && !seen[v]) {
       seen[v] = 1;
       d.present.push_back(v);
     }
@@ -584,6 +597,7 @@ int CPyrvane::ComputeCells(RunData& d) {
   // The fire's shape only where an output asks for it.
   const bool shape = in.fixedSpreadDirection || want[kOutEllipseA] || want[kOutEllipseB] || want[kOutEllipseC];
   const bool uphill = in.windDirection == -1, downhill = in.windDirection == -2;
+  const double windToConst = std::fmod(in.windDirection + 180.0, 360.0);
   std::atomic<long> rowsDone{0};
   const int rows = rows_, cols = cols_;
   auto put = [&](int k, size_t i, double v) {
@@ -622,7 +636,7 @@ int CPyrvane::ComputeCells(RunData& d) {
         if (slopeTan <= 0) windFrom = in.defaultUpDownDirection;
         else windFrom = uphill ? upslope + 180.0 : upslope;
       }
-      const double windTo = std::fmod(windFrom + 180.0, 360.0);
+      const double windTo = d.gridded || uphill || downhill ? std::fmod(windFrom + 180.0, 360.0) : windToConst;
 
       if (!Burnable(fm) || !d.known[fm] || !d.models[fm].Burnable()) {
         for (int k : {kOutCrownState, kOutCrownFraction, kOutMaxSpot, kOutMaxSpotDir, kOutMaxSpotDx}) put(k, i, 0);
