@@ -258,6 +258,8 @@ int LoadLcpLandscape(LandscapeState& state, const std::string& path, ThemeList& 
     if (!theme->OpenLandscapeBand(k, GridOf(h), path, fileCode, kLcpHeaderSize / 2, bands, index,
                                   options.keepCellsInMemory)) {
       DropThemes(gridThemes, firstNew, state);
+      // The in-place store has said why it cannot read the file.
+      if (!options.keepCellsInMemory) return -1;
       return refuse(Refusal(path, "there is not enough memory for its cells."));
     }
     // The header's codes say what the themes hold (cover in percent and aspect in azimuth

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include "platform/messages.h"
@@ -133,15 +134,22 @@ bool FitsInMemory(std::size_t cells, std::size_t bytesPerCell) {
 
 }  // namespace
 
+void LandscapeCellsDeleter::operator()(std::int16_t* cells) const {
+  if (cells) ::munmap(cells, bytes);
+}
+
 bool CTheme::AllocateLandscapeCells() {
   DropCells();
   if (!FitsInMemory(CellCount(), sizeof(std::int16_t))) return false;
-  try {
-    // Not cleared: every cell is read from the file next.
-    cells16_ = std::make_unique_for_overwrite<std::int16_t[]>(CellCount());
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  const std::size_t bytes = std::max<std::size_t>(CellCount(), 1) * sizeof(std::int16_t);
+  // Not cleared by us (every cell is read from the file next), and in large pages where the
+  // system has them: a band is written once from end to end, and small pages would cost a
+  // fault every 4 KB.
+  void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) return false;
+  ::madvise(p, bytes, MADV_HUGEPAGE);
+  cells16_ = std::unique_ptr<std::int16_t[], LandscapeCellsDeleter>(static_cast<std::int16_t*>(p),
+                                                                      LandscapeCellsDeleter{bytes});
   return true;
 }
 

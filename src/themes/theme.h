@@ -25,6 +25,12 @@ struct LandscapeGrid {
   double cellWidth = 0, cellHeight = 0;
 };
 
+// Frees the 16-bit cells of a landscape band, which are mapped memory of their own.
+struct LandscapeCellsDeleter {
+  std::size_t bytes = 0;
+  void operator()(std::int16_t* cells) const;
+};
+
 class CTheme {
  public:
   CTheme();
@@ -148,7 +154,7 @@ class CTheme {
   std::string scratchPath_;
   std::unique_ptr<MappedFile> scratch_;
   const float* scratchCells_ = nullptr;
-  std::unique_ptr<std::int16_t[]> cells16_;
+  std::unique_ptr<std::int16_t[], LandscapeCellsDeleter> cells16_;
   std::vector<float> decode_;  // theme value of each 16-bit pattern
   std::unique_ptr<MappedFile> lcp_;
   const std::int16_t* lcpCells_ = nullptr;
