@@ -502,3 +502,27 @@ TEST(LandscapeReader, GeoTiffAndLcpGiveTheSameWindows) {
   EXPECT_FALSE(landscape::LandscapeReader::Open(PV_SOURCE_DIR "/data/sample/sample.prj", &error));
   EXPECT_FALSE(error.empty());
 }
+
+TEST(OpenLandscape, GeoTiffCopyOfAnLcpKeepsItsUnitItemsAndOpensTheSame) {
+  ScratchDir dir;
+  // GDAL's copy of an English landscape carries the LCP driver's unit items on its bands.
+  const std::string lcp = WriteGdalLcp(dir, "english.lcp", 8, true, true, 31,
+                                       "ASPECT_UNIT=GRASS_CATEGORIES,CBD_UNIT=POUND_PER_CUBIC_FOOT_X_1000");
+  landscape::EnsureGdal();
+  GDALDataset* src = GDALDataset::Open(lcp.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(src);
+  GDALClose(GetGDALDriverManager()->GetDriverByName("GTiff")->CreateCopy((dir / "english.tif").c_str(), src, FALSE,
+                                                                         nullptr, nullptr, nullptr));
+  GDALClose(src);
+  auto fromLcp = Open(lcp), fromTif = Open(dir / "english.tif");
+  ASSERT_EQ(fromLcp->rc, 1);
+  ASSERT_EQ(fromTif->rc, 1);
+  for (int k = 0; k < 8; ++k) {
+    SCOPED_TRACE(k);
+    const CTheme* a = fromLcp->state.layers[k];
+    const CTheme* b = fromTif->state.layers[k];
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(b->units, a->units);
+    EXPECT_EQ(Cells(b), Cells(a));
+  }
+}
