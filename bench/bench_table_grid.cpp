@@ -128,7 +128,7 @@ void BM_GridPaintFullView(benchmark::State& state) {
   grid->SetScrollPos32(1, grid->GetScrollMax(1) / 2);
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1000, 800);
   cairo_t* cr = cairo_create(surface);
-  CairoPainter painter(cr, 1000, 800);
+  CairoPainter painter(cr);
   for (auto _ : state) {
     grid->OnDraw(painter);
     cairo_surface_flush(surface);

@@ -4,12 +4,11 @@
 
 namespace gridmodel {
 
-CairoPainter::CairoPainter(cairo_t* cr, int width, int height, bool printing)
-    : cr_(cairo_reference(cr)), width_(width), height_(height), printing_(printing) {
+CairoPainter::CairoPainter(cairo_t* cr, bool printing) : cr_(cairo_reference(cr)), printing_(printing) {
   ApplyFont();
 }
 
-CairoPainter::CairoPainter() : width_(1), height_(1) {
+CairoPainter::CairoPainter() {
   own_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
   cr_ = cairo_create(own_);
   ApplyFont();

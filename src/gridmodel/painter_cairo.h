@@ -12,8 +12,8 @@ namespace gridmodel {
 
 class CairoPainter : public Painter {
  public:
-  // Draws on a context the caller owns; the surface's size bounds the clip box.
-  CairoPainter(cairo_t* cr, int width, int height, bool printing = false);
+  // Draws on a context the caller owns (its surface's size bounds the clip box).
+  explicit CairoPainter(cairo_t* cr, bool printing = false);
   // A painter only for measuring text (a small image surface of its own).
   CairoPainter();
   ~CairoPainter() override;
@@ -37,7 +37,6 @@ class CairoPainter : public Painter {
   void SetSource(Colour c);
   cairo_t* cr_ = nullptr;
   cairo_surface_t* own_ = nullptr;
-  int width_ = 0, height_ = 0;
   bool printing_ = false;
   FontDesc font_;
   std::vector<Rect> clips_;

@@ -251,7 +251,7 @@ bool PrintToPdf(CGridCtrl& grid, const std::string& path, Size paperPoints, cons
       cairo_pdf_surface_create_for_stream(&WriteToFile, &file, paperPoints.cx, paperPoints.cy);
   cairo_t* cr = cairo_create(surface);
   {
-    CairoPainter painter(cr, paperPoints.cx, paperPoints.cy, true);
+    CairoPainter painter(cr, true);
     for (int page = 1; page <= layout.pageCount; ++page) {
       PrintPage(grid, painter, layout, page, texts);
       cairo_show_page(cr);
