@@ -24,34 +24,16 @@
 #include "engines/conditioning.h"
 #include "engines/pyrvane.h"
 #include "engines/standard_fuels.h"
+#include "engine_fixture.h"
 
 namespace {
 
-const int kFuels[] = {1, 2, 4, 8, 10, 91, 102, 122, 145, 165, 183, 98, 204, 3, 124, 9};
+using benchfixture::kFuels;
+using benchfixture::MakeLandscape;
 
 int Side() {
   const char* full = std::getenv("PYRVANE_BENCH_FULL");
   return (full && std::string(full) == "1") ? 4000 : 500;
-}
-
-std::unique_ptr<engines::LandscapeSource> MakeLandscape(int rows, int cols) {
-  CHeaderData h = engines::MakeStandardHeader(rows, cols, 0.0, 0.0, 30.0, true);
-  std::vector<std::vector<std::int16_t>> layers(10);
-  for (int k = 0; k < 8; ++k) layers[k].resize(static_cast<size_t>(rows) * cols);
-  for (int r = 0; r < rows; ++r)
-    for (int c = 0; c < cols; ++c) {
-      size_t i = static_cast<size_t>(r) * cols + c;
-      bool canopy = c % 3 == 0;
-      layers[0][i] = static_cast<std::int16_t>(500 + (r + c) % 2000);
-      layers[1][i] = static_cast<std::int16_t>((r * 7 + c * 3) % 46);
-      layers[2][i] = static_cast<std::int16_t>((r * 37 + c * 11) % 360);
-      layers[3][i] = static_cast<std::int16_t>(kFuels[(r * 5 + c) % 16]);
-      layers[4][i] = static_cast<std::int16_t>(canopy ? 40 + (r % 5) * 10 : 0);
-      layers[5][i] = static_cast<std::int16_t>(canopy ? 150 + (r % 7) * 20 : 0);
-      layers[6][i] = static_cast<std::int16_t>(canopy ? 5 + (c % 4) * 10 : 0);
-      layers[7][i] = static_cast<std::int16_t>(canopy ? 5 + (r % 6) * 6 : 0);
-    }
-  return std::make_unique<engines::MemoryLandscape>(std::move(h), std::move(layers));
 }
 
 std::string Inputs(int threads) {

@@ -209,6 +209,12 @@ void CPyrvane2WorkArea::DisposeVectorTheme(CVectorTheme* theme) {
   if (document) document->DeleteVectorTheme(theme);
 }
 
+CVectorTheme* CPyrvane2WorkArea::AdoptVectorTheme(std::unique_ptr<CVectorTheme> theme) {
+  CVectorTheme* t = theme.get();
+  if (document) document->AddVectorTheme(std::move(theme));
+  return t;
+}
+
 void CPyrvane2WorkArea::DisposeContourTheme(CContourTheme* theme) {
   if (document) document->DeleteContourTheme(theme);
 }

@@ -81,6 +81,7 @@ class CPyrvane2WorkArea : public RunHost {
   void ShowFuelModelTheme(bool refreshMap) override;
   void DisposeWindVectorTheme(CWindVectorTheme* theme) override;
   void DisposeVectorTheme(CVectorTheme* theme) override;
+  CVectorTheme* AdoptVectorTheme(std::unique_ptr<CVectorTheme> theme) override;
   void DisposeContourTheme(CContourTheme* theme) override;
   void DeleteThemeItems(CRun& run, const CTheme* a, const CTheme* b) override;
   void DeleteRunOutputItems(CRun& run) override;

@@ -34,6 +34,8 @@ class RunHost {
   virtual void DisposeWindVectorTheme(CWindVectorTheme* theme) = 0;
   virtual void DisposeVectorTheme(CVectorTheme* theme) = 0;
   virtual void DisposeContourTheme(CContourTheme* theme) = 0;
+  // Takes a new vector theme into the document and its draw list; returns it.
+  virtual CVectorTheme* AdoptVectorTheme(std::unique_ptr<CVectorTheme> theme) = 0;
 
   // ---- project tree ----
   virtual void DeleteThemeItems(CRun& run, const CTheme* a, const CTheme* b) = 0;

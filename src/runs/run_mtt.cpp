@@ -11,7 +11,10 @@
 #include "platform/messages.h"
 #include "platform/numbers.h"
 #include "runs/run.h"
+#include "runs/run_host.h"
+#include "themes/color_ramp.h"
 #include "themes/theme.h"
+#include "themes/vector_theme.h"
 
 namespace runs {
 
@@ -137,6 +140,38 @@ void Collect(MttLaunch& launch) {
     if (!path.empty()) std::remove(path.c_str());
   }
   r.seed = e.GetSpottingSeed();
+  const RunGeometry& g = launch.geometry;
+  r.east = g.east;
+  r.west = g.west;
+  r.north = g.north;
+  r.south = g.south;
+}
+
+// A vector theme of the run's travel paths, kept in its slot and drawn by the document.
+void AddPaths(CRun& run, const MttRunResult& r, const std::vector<TravelPath>& paths, const char* name,
+              COLORREF color, int width, CVectorTheme*& slot) {
+  if (paths.empty() || !run.host) return;
+  if (slot) {
+    run.host->DisposeVectorTheme(slot);
+    slot = nullptr;
+  }
+  std::vector<std::vector<double>> lists;
+  for (const TravelPath& p : paths) {
+    std::vector<double> xy;
+    for (auto [x, y] : p) {
+      xy.push_back(x);
+      xy.push_back(y);
+    }
+    lists.push_back(std::move(xy));
+  }
+  auto theme = std::make_unique<CVectorTheme>();
+  if (!theme->CreateFromLineList(name, r.east, r.west, r.south, r.north, lists)) {
+    platform::Tell(std::string("Error creating the output theme ") + name + ".");
+    return;
+  }
+  theme->lineColor = color;
+  theme->lineWidth = width;
+  slot = run.host->AdoptVectorTheme(std::move(theme));
 }
 
 }  // namespace
@@ -274,6 +309,26 @@ int CreateMTTOutputThemes(CRun& run, MttRunResult& result, const RunLogFacts& fa
     g.cells = {};
     AddThemeWithLegend(run, std::move(theme));
     ++made;
+  }
+  AddPaths(run, result, result.majorPaths, "MTT Major Paths", MakeColorRef(240, 240, 90), 2, run.majorPaths);
+  AddPaths(run, result, result.flowPaths, "MTT Flow Paths", MakeColorRef(0, 0, 0), 1, run.flowPaths);
+  if (run.mtt.emberLocations && run.host) {
+    CMTTSpots spots;
+    spots.SetNumSpots(static_cast<int>(result.embers.size()));
+    for (std::size_t i = 0; i < result.embers.size(); ++i) {
+      const auto& m = result.embers[i];
+      spots.SetSpot(static_cast<int>(i), m.launchX, m.launchY, m.landX, m.landY, m.launchTime, m.landTime);
+    }
+    auto theme = std::make_unique<CVectorTheme>();
+    if (theme->CreateFromTravelTimeSpots("Ember Landing Locations", &spots)) {
+      theme->pointColor = MakeColorRef(240, 240, 90);
+      theme->pointSize = 3;
+      theme->pointSymbol = 0;
+      if (run.spotLocations) run.host->DisposeVectorTheme(run.spotLocations);
+      run.spotLocations = run.host->AdoptVectorTheme(std::move(theme));
+    } else {
+      platform::Tell("Error creating the output theme Ember Landing Locations.");
+    }
   }
   if (result.hasEmberList && !result.stoppedWhileCollecting)
     run.runLogs.push_back({"Ember List", std::move(result.emberList)});

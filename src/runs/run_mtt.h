@@ -43,6 +43,7 @@ struct MttRunResult {
   std::string emberList;
   int seed = 0;
   bool stoppedWhileCollecting = false;
+  double east = 0, west = 0, north = 0, south = 0;  // the analysis area, bounds of the paths
 };
 
 struct MttLaunch {
@@ -64,8 +65,8 @@ bool RunMTT(MttLaunch& launch);
 // The work function: monitor and run threads, waited for.
 bool LaunchMTTThreads(MttLaunch& launch);
 
-// On the UI thread: the fire-behaviour themes of the run's choices, the MTT rasters and
-// the ember list of its MTT choices, and the run log with its tags and spotting seed (kept
+// On the UI thread: the fire-behaviour themes of the run's choices, the MTT rasters, travel
+// paths, ember locations and the ember list of its MTT choices, and the run log with its tags and spotting seed (kept
 // only when the run was not stopped while collecting). Returns the themes made.
 int CreateMTTOutputThemes(CRun& run, MttRunResult& result, const RunLogFacts& facts);
 

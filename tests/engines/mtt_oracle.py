@@ -8,12 +8,14 @@ rate being the ellipse's polar form about the rear focus, (b^2 - c^2) / (b - c c
 Cells whose b is not above 0 do not burn and block every edge that crosses them. Shortest
 times come from scipy.sparse.csgraph.dijkstra.
 
-usage: mtt_oracle.py DIR ROWS COLS CELL LATERAL VERTICAL
+usage: mtt_oracle.py [bench] DIR ROWS COLS CELL LATERAL VERTICAL
 DIR holds b.f32, c.f32, dir.f32 (radians), ign.f32 (1 = ignition) and arrival.f64 (engine).
-Exit status 0 when every node agrees within 1e-9 (relative), 1 otherwise.
+Exit status 0 when every node agrees within 1e-9 (relative), 1 otherwise. With "bench" first,
+prints the seconds taken to build the graph and to solve it, and compares nothing.
 """
 import math
 import sys
+import time
 from fractions import Fraction
 
 import numpy as np
@@ -37,16 +39,19 @@ def crossed_cells(dy, dx):
 
 
 def main():
-    folder = sys.argv[1]
-    rows, cols = int(sys.argv[2]), int(sys.argv[3])
-    cell = float(sys.argv[4])
-    lat, vert = max(1, int(sys.argv[5])), max(1, int(sys.argv[6]))
+    bench = sys.argv[1] == "bench"
+    args = sys.argv[2:] if bench else sys.argv[1:]
+    folder = args[0]
+    rows, cols = int(args[1]), int(args[2])
+    cell = float(args[3])
+    lat, vert = max(1, int(args[4])), max(1, int(args[5]))
+    started = time.perf_counter()
     shape = (rows, cols)
     b = np.fromfile(folder + "/b.f32", dtype=np.float32).astype(np.float64).reshape(shape)
     c = np.fromfile(folder + "/c.f32", dtype=np.float32).astype(np.float64).reshape(shape)
     d = np.fromfile(folder + "/dir.f32", dtype=np.float32).astype(np.float64).reshape(shape)
     ign = np.fromfile(folder + "/ign.f32", dtype=np.float32).reshape(shape)
-    engine = np.fromfile(folder + "/arrival.f64", dtype=np.float64).reshape(shape)
+    engine = None if bench else np.fromfile(folder + "/arrival.f64", dtype=np.float64).reshape(shape)
 
     burns = b > 0
     src_all, dst_all, w_all = [], [], []
@@ -75,7 +80,11 @@ def main():
     graph = csr_matrix((np.concatenate(w_all), (np.concatenate(src_all), np.concatenate(dst_all))),
                        shape=(rows * cols, rows * cols))
     starts = np.flatnonzero((ign.ravel() == 1) & burns.ravel())
+    built = time.perf_counter()
     times = dijkstra(graph, directed=True, indices=starts, min_only=True).reshape(shape)
+    if bench:
+        print(built - started, time.perf_counter() - built)
+        return 0
 
     reached = np.isfinite(times)
     engine_reached = engine >= 0

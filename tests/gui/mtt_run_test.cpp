@@ -25,6 +25,7 @@
 #include "runs_gui_support.h"
 #include "support/shape_files.h"
 #include "themes/theme.h"
+#include "themes/vector_theme.h"
 #include "views/view_commands.h"
 #include "widgets/up_dialog.h"
 
@@ -136,7 +137,8 @@ TEST_F(MttRunWindow, LaunchesFromTheMinimumTravelTimePageCancelsAndMakesItsTheme
     dialogs_->AnswerOpenFile(ignition);
     Click(page->ignitionButton);
     page->menuChooser = nullptr;
-    for (int id : {1042, 1043, 1047}) Click(page->FindWindow(id));  // rate, influence, intensity
+    // Rate, influence, intensity, flow and major paths.
+    for (int id : {1042, 1043, 1047, 1048, 1049}) Click(page->FindWindow(id));
     page->lateralDepth->SetValue(10);
     page->verticalDepth->SetValue(10);
     ASSERT_TRUE(sheet->launchButton->IsEnabled());
@@ -167,6 +169,14 @@ TEST_F(MttRunWindow, LaunchesFromTheMinimumTravelTimePageCancelsAndMakesItsTheme
   for (const char* want : {"MTT ROS", "MTT Arrival Time", "MTT Node Influence", "MTT Fireline Intensity"})
     EXPECT_TRUE(names.count(want)) << want;
   EXPECT_TRUE(run.mttUpToDate);
+  ASSERT_NE(run.mttIgnitions, nullptr);
+  EXPECT_EQ(run.mttIgnitions->name, "Minimum Travel Time Ignitions");
+  ASSERT_NE(run.flowPaths, nullptr);
+  ASSERT_NE(run.majorPaths, nullptr);
+  EXPECT_GT(run.flowPaths->ShapeCount(), 0);
+  bool drawn = false;
+  for (const auto& item : doc->drawPriority) drawn |= item.vectorTheme == run.flowPaths;
+  EXPECT_TRUE(drawn);
   ASSERT_FALSE(run.runLogs.empty());
   EXPECT_EQ(run.runLogs.back().text.rfind("#Run Log for MTT run: New Run\r\n", 0), 0u);
 }

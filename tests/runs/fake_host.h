@@ -6,6 +6,7 @@
 
 #include "runs/run_host.h"
 #include "themes/legend.h"
+#include "themes/vector_theme.h"
 
 class FakeHost : public RunHost {
  public:
@@ -33,6 +34,12 @@ class FakeHost : public RunHost {
   void DisposeWindVectorTheme(CWindVectorTheme*) override { calls.push_back("DisposeArrows"); }
   void DisposeVectorTheme(CVectorTheme*) override { calls.push_back("DisposeVectors"); }
   void DisposeContourTheme(CContourTheme*) override { calls.push_back("DisposeContour"); }
+  CVectorTheme* AdoptVectorTheme(std::unique_ptr<CVectorTheme> theme) override {
+    calls.push_back("AdoptVectors");
+    adopted.push_back(std::move(theme));
+    return adopted.back().get();
+  }
+  std::vector<std::unique_ptr<CVectorTheme>> adopted;
   void DeleteThemeItems(CRun&, const CTheme*, const CTheme*) override {
     calls.push_back("DeleteThemeItems");
   }

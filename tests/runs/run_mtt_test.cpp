@@ -13,7 +13,9 @@
 #include "runs/run.h"
 #include "runs/run_mtt.h"
 #include "support/shape_files.h"
+#include "themes/color_ramp.h"
 #include "themes/theme.h"
+#include "themes/vector_theme.h"
 #include "weather/temp_dir.h"
 
 namespace {
@@ -41,7 +43,8 @@ struct MttFixture {
     run.mtt.resolution = 60;
     run.mtt.simulationTime = 2000;
     run.mtt.rateOfSpread = run.mtt.arrivalTime = run.mtt.nodeInfluence = run.mtt.firelineIntensity =
-        run.mtt.ignitionGrid = run.mtt.majorPaths = run.mtt.flowPaths = run.mtt.emberList = 1;
+        run.mtt.ignitionGrid = run.mtt.majorPaths = run.mtt.flowPaths = run.mtt.emberList =
+            run.mtt.emberLocations = 1;
     launch.run = &run;
     launch.engine = &engine;
     launch.progress = &progress;
@@ -88,6 +91,17 @@ TEST(MttRun, ARunFromAnIgnitionFileBecomesThemesTablesAndALog) {
   EXPECT_DOUBLE_EQ(arrival->cellWidth, 60);
   EXPECT_EQ(f.run.maxSpreadDirectionTheme, f.run.FindOutputTheme(21));
 
+  // Travel paths and ember landings become vector themes the document draws.
+  ASSERT_NE(f.run.flowPaths, nullptr);
+  EXPECT_EQ(f.run.flowPaths->name, "MTT Flow Paths");
+  EXPECT_EQ(static_cast<std::size_t>(f.run.flowPaths->ShapeCount()), f.launch.result.flowPaths.size());
+  ASSERT_NE(f.run.majorPaths, nullptr);
+  EXPECT_EQ(f.run.majorPaths->lineWidth, 2);
+  EXPECT_EQ(f.run.majorPaths->lineColor, MakeColorRef(240, 240, 90));
+  ASSERT_NE(f.run.spotLocations, nullptr);
+  EXPECT_EQ(f.run.spotLocations->name, "Ember Landing Locations");
+  EXPECT_EQ(std::count(f.host.calls.begin(), f.host.calls.end(), "AdoptVectors"), 3);
+
   ASSERT_EQ(f.run.runLogs.size(), 2u);
   EXPECT_EQ(f.run.runLogs[0].name, "Ember List");
   EXPECT_EQ(f.run.runLogs[0].text.rfind("Launch_X, Launch_Y", 0), 0u);
@@ -95,7 +109,8 @@ TEST(MttRun, ARunFromAnIgnitionFileBecomesThemesTablesAndALog) {
   EXPECT_EQ(log.rfind("#Run Log for MTT run: New Run\r\n#Run Completed: 2026-12-10 12:00:00\r\n", 0), 0u);
   EXPECT_NE(log.find("MTT_SIM_TIME: 2000.000000\n"), std::string::npos);
   EXPECT_NE(log.find("#SELECTED MTT OUTPUTS\r\n#MTT_ROS\r\n#MTT_INFLUENCE\r\n#MTT_ARRIVAL\r\n#MTT_INTENSITY\r\n"
-                     "#MTT_IGNITIONS\r\n#MTT_FLOWPATHS\r\n#MTT_MAJORPATHS\r\n#MTT_EMBER_LIST\r\n"
+                     "#MTT_IGNITIONS\r\n#MTT_FLOWPATHS\r\n#MTT_MAJORPATHS\r\n#MTT_EMBER_LOCATIONS\r\n"
+                     "#MTT_EMBER_LIST\r\n"
                      "#END SELECTED MTT OUTPUTS\r\n#SPOTTING_SEED: "),
             std::string::npos);
 }

@@ -11,13 +11,13 @@
 #include <cmath>
 
 #include "app/application.h"
-#include "engines/mtt_shapes.h"
 #include "platform/dialogs.h"
 #include "platform/messages.h"
 #include "project/document.h"
 #include "runs/run_host.h"
 #include "runs/ui/page_menus.h"
 #include "runs/ui/run_sheet.h"
+#include "themes/vector_theme.h"
 
 namespace runs::ui {
 
@@ -36,10 +36,10 @@ constexpr MttBox kBoxes[15] = {
     {1044, "Arrival Time Grid", &CRunMTTSettings::arrivalTime, true},
     {1047, "Fireline Intensity", &CRunMTTSettings::firelineIntensity, true},
     {1045, "Ignition Grid", &CRunMTTSettings::ignitionGrid, true},
-    {1048, "Flow Paths", &CRunMTTSettings::flowPaths, false},
-    {1049, "Major Paths", &CRunMTTSettings::majorPaths, false},
+    {1048, "Flow Paths", &CRunMTTSettings::flowPaths, true},
+    {1049, "Major Paths", &CRunMTTSettings::majorPaths, true},
     {1046, "Arrival Time Contour", &CRunMTTSettings::arrivalContour, false},
-    {1409, "Ember Locations", &CRunMTTSettings::emberLocations, false},
+    {1409, "Ember Locations", &CRunMTTSettings::emberLocations, true},
     {1053, "Ember List", &CRunMTTSettings::emberList, true},
     {1051, "Burn Probabilities", &CRunMTTSettings::burnProbabilities, false},
     {1356, "Perimeters", &CRunMTTSettings::perimeters, false},
@@ -263,7 +263,7 @@ void CPathweaverPage::ApplyToRun() {
 
 bool CPathweaverPage::IsReady() const {
   if (!created_) return run->mtt.IsReady();
-  if (ignitionSource != 0 || ignitionFile.empty()) return false;
+  if (ignitionSource != 0 || ignitionFile.empty() || !run->mttIgnitions) return false;
   for (int i = 0; i < kShapefileOutputs; ++i)
     if (outputs[i]->IsEnabled() && outputs[i]->GetValue()) return true;
   return false;
@@ -324,56 +324,61 @@ void CPathweaverPage::RunMenuCommand(int id) {
   }
 }
 
-std::optional<std::string> CPathweaverPage::OpenOverlappingShapefile(const char* refusal) {
+void CPathweaverPage::OpenShapefile(bool barriers) {
   platform::FileDialogOptions options;
   options.filter = "Arcview Shape Files (*.shp)|*.shp||";
   auto chosen = platform::CurrentDialogs().ChooseOpenFile(options);
-  if (!chosen) return std::nullopt;
-  std::vector<engines::mtt::Shape> shapes;
-  std::string error;
-  if (!engines::mtt::ReadShapes(*chosen, shapes, error)) {
-    platform::Tell(error);
-    return std::string();
-  }
+  if (!chosen) return;
+  CVectorTheme*& slot = barriers ? run->mttBarriers : run->mttIgnitions;
+  std::string& file = barriers ? barrierFile : ignitionFile;
+  DropTheme(slot);
+  file = *chosen;
+  auto theme = std::make_unique<CVectorTheme>();
+  const std::string projection = run->document ? run->document->landscape.projection : std::string();
   double east = 0, west = 0, north = 0, south = 0;
   if (run->host) run->host->AreaExtent(east, west, north, south);
-  for (const auto& s : shapes)
-    for (const auto& ring : s.rings)
-      for (auto [x, y] : ring)
-        if (!run->host || (x >= west && x <= east && y >= south && y <= north)) return *chosen;
-  platform::Tell(refusal);
-  return std::string();
-}
-
-void CPathweaverPage::OnIgnitionFile() {
-  auto path = OpenOverlappingShapefile("Error: Ignition file does not overlap Analysis Area");
-  if (!path) return;
-  ignitionFile = *path;
+  // A file that cannot be read has said why; one outside the area is refused here.
+  if (!theme->LoadShapefile(file, projection)) {
+    file.clear();
+  } else if (!theme->HasVertexInRect(west, east, south, north) || !run->host) {
+    file.clear();
+    platform::Tell(barriers ? "Error: Barrier file does not overlap Analysis Area"
+                            : "Error: Ignition file does not overlap Analysis Area");
+  } else {
+    theme->name = barriers ? "Minimum Travel Time Barriers" : "Minimum Travel Time Ignitions";
+    slot = run->host->AdoptVectorTheme(std::move(theme));
+  }
   ShowFiles();
   if (run->document) run->document->UpdateAllViews();
   MarkChanged();
 }
+
+void CPathweaverPage::DropTheme(CVectorTheme*& theme) {
+  if (!theme) return;
+  if (run->host) {
+    run->host->DeleteOutputItem(*run, theme);
+    run->host->DisposeVectorTheme(theme);
+  }
+  theme = nullptr;
+}
+
+void CPathweaverPage::OnIgnitionFile() { OpenShapefile(false); }
 
 void CPathweaverPage::OnClearIgnitionFile() {
   ignitionFile.clear();
+  DropTheme(run->mttIgnitions);
   ShowFiles();
   if (run->document) run->document->UpdateAllViews();
   MarkChanged();
 }
 
-void CPathweaverPage::OnBarrierFile() {
-  auto path = OpenOverlappingShapefile("Error: Barrier file does not overlap Analysis Area");
-  if (!path) return;
-  barrierFile = *path;
-  ShowFiles();
-  if (run->document) run->document->UpdateAllViews();
-  MarkChanged();
-}
+void CPathweaverPage::OnBarrierFile() { OpenShapefile(true); }
 
 void CPathweaverPage::OnClearBarrierFile() {
-  if (barrierFile.empty()) return;
   barrierFile.clear();
   ShowFiles();
+  if (!run->mttBarriers) return;
+  DropTheme(run->mttBarriers);
   if (run->document) run->document->UpdateAllViews();
   MarkChanged();
 }

@@ -30,6 +30,7 @@ class wxStatusBar;
 class wxTextCtrl;
 class wxTimePickerCtrl;
 class CPyrvane2WorkArea;
+class CVectorTheme;
 
 namespace runs::ui {
 
@@ -240,8 +241,10 @@ class CPathweaverPage : public wxPanel {
   void Build();
   void LoadFromRun();
   void ShowFiles();
-  // Opens a shapefile for the ignitions or barriers: none when cancelled, "" when refused.
-  std::optional<std::string> OpenOverlappingShapefile(const char* refusal);
+  // Opens a shapefile as the run's ignition or barrier theme; one with no vertex in the
+  // analysis area is refused and leaves the file empty.
+  void OpenShapefile(bool barriers);
+  void DropTheme(CVectorTheme*& theme);
   bool created_ = false;
   bool loading_ = false;
 };
