@@ -14,6 +14,7 @@
 #include "platform/folders.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
+#include "platform/temp_files.h"
 
 namespace {
 
@@ -72,6 +73,9 @@ bool CPVN4App::Startup(const AppFolders& folders) {
   LoadPreferences(false);
   ReadHelpBase();
 
+  // Saves cut short by a crash of any copy leave temporary files beside their targets.
+  platform::RemoveStaleTemporaries();
+
   lock_ = std::make_unique<platform::SingleInstanceLock>(folders.lockPath);
   if (lock_->IsFirst()) {
     RemoveScratchRasterFiles();
@@ -93,7 +97,7 @@ void CPVN4App::SetFolders(const AppFolders& folders) {
 }
 
 void CPVN4App::Shutdown(bool shutDownRasterLibrary) {
-  SavePreferences();
+  if (!SavePreferences()) platform::Tell("Error saving config file!\n" + PreferencesPath());
   FreePreferenceLists();
   if (firstInstance) lock_.reset();
   if (shutDownRasterLibrary) {

@@ -4,7 +4,9 @@
 #include <ogr_spatialref.h>
 
 #include <cstdio>
-#include <filesystem>
+#include <cstring>
+
+#include "platform/temp_files.h"
 
 namespace engines {
 
@@ -19,14 +21,22 @@ bool WriteGridGeoTiff(const std::string& path, const float* cells, int rows, int
     *error = "no GeoTIFF driver or an empty grid";
     return false;
   }
-  std::string tmp = path + ".part";
+  platform::TempFile tmp;
+  int err = 0;
+  if (!platform::CreateTempBeside(path, ".tif", tmp, &err)) {
+    *error = "cannot create a file beside " + path + ": " + std::strerror(err);
+    return false;
+  }
+  platform::CloseTempFd(tmp);
   char** opts = nullptr;
   opts = CSLSetNameValue(opts, "COMPRESS", "DEFLATE");
   opts = CSLSetNameValue(opts, "PROFILE", "GDALGeoTiff");
-  GDALDataset* ds = drv->Create(tmp.c_str(), cols, rows, 1, GDT_Float32, opts);
+  CPLErrorReset();
+  GDALDataset* ds = drv->Create(tmp.path.c_str(), cols, rows, 1, GDT_Float32, opts);
   CSLDestroy(opts);
   if (!ds) {
-    *error = "cannot create " + tmp;
+    *error = "cannot create " + path + ": " + CPLGetLastErrorMsg();
+    platform::DiscardTemp(tmp);
     return false;
   }
   double gt[6] = {west, cellSize, 0, north, 0, -cellSize};
@@ -35,21 +45,20 @@ bool WriteGridGeoTiff(const std::string& path, const float* cells, int rows, int
     OGRSpatialReference srs;
     if (srs.SetFromUserInput(projection.c_str()) == OGRERR_NONE) ds->SetSpatialRef(&srs);
   }
+  CPLErrorReset();  // a projection GDAL cannot read is left out; only writing can fail now
   GDALRasterBand* b = ds->GetRasterBand(1);
   b->SetNoDataValue(-9999.0);
   b->SetDescription(description.c_str());
-  CPLErr err = b->RasterIO(GF_Write, 0, 0, cols, rows, const_cast<float*>(cells), cols, rows, GDT_Float32, 0, 0);
+  CPLErr written = b->RasterIO(GF_Write, 0, 0, cols, rows, const_cast<float*>(cells), cols, rows, GDT_Float32, 0, 0);
+  // The compressed data reach the disk when the dataset closes: a full disk shows only there.
   GDALClose(ds);
-  std::error_code ec;
-  if (err != CE_None) {
-    std::filesystem::remove(tmp, ec);
-    *error = "cannot write " + tmp;
+  if (written != CE_None || CPLGetLastErrorType() >= CE_Failure) {
+    *error = "cannot write " + path + ": " + CPLGetLastErrorMsg();
+    platform::DiscardTemp(tmp);
     return false;
   }
-  std::filesystem::rename(tmp, path, ec);
-  if (ec) {
-    std::filesystem::remove(tmp, ec);
-    *error = "cannot rename over " + path;
+  if (!platform::CommitTemp(tmp, &err)) {
+    *error = "cannot replace " + path + ": " + std::strerror(err);
     return false;
   }
   return true;

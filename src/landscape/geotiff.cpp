@@ -3,6 +3,7 @@
 #include <gdal_priv.h>
 
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <random>
 #include <vector>
@@ -190,12 +191,8 @@ LandscapeGeoTiffWriter::LandscapeGeoTiffWriter() = default;
 LandscapeGeoTiffWriter::~LandscapeGeoTiffWriter() { Discard(); }
 
 void LandscapeGeoTiffWriter::Discard() {
-  if (ds_) {
-    ds_.reset();
-    GDALDriver* drv = GetGDALDriverManager()->GetDriverByName("GTiff");
-    if (drv) drv->Delete(temp_.c_str());
-    std::remove(temp_.c_str());
-  }
+  ds_.reset();
+  platform::DiscardTemp(temp_);
 }
 
 bool LandscapeGeoTiffWriter::Create(const std::string& path, int columns, int rows,
@@ -208,14 +205,17 @@ bool LandscapeGeoTiffWriter::Create(const std::string& path, int columns, int ro
     error_ = "Cannot create " + path;
     return false;
   }
-  std::random_device rd;
-  char suffix[32];
-  std::snprintf(suffix, sizeof suffix, ".tmp%08x.tif", static_cast<unsigned>(rd()));
-  temp_ = path + suffix;
+  int err = 0;
+  if (!platform::CreateTempBeside(path, ".tif", temp_, &err)) {
+    error_ = "Cannot create " + path + ": " + std::strerror(err);
+    return false;
+  }
+  platform::CloseTempFd(temp_);
   const char* options[] = {"COMPRESS=DEFLATE", "PROFILE=GDALGeoTiff", nullptr};
-  ds_.reset(drv->Create(temp_.c_str(), columns, rows, 8, GDT_Int16, const_cast<char**>(options)));
+  ds_.reset(drv->Create(temp_.path.c_str(), columns, rows, 8, GDT_Int16, const_cast<char**>(options)));
   if (!ds_) {
     error_ = CPLGetLastErrorMsg();
+    platform::DiscardTemp(temp_);
     return false;
   }
   if (!projection.empty()) ds_->SetProjection(projection.c_str());
@@ -237,12 +237,11 @@ bool LandscapeGeoTiffWriter::Finish() {
   GDALClose(ds);
   if (CPLGetLastErrorType() >= CE_Failure) {
     error_ = CPLGetLastErrorMsg();
-    std::remove(temp_.c_str());
+    platform::DiscardTemp(temp_);
     return false;
   }
-  if (std::rename(temp_.c_str(), path_.c_str()) != 0) {
-    error_ = "Cannot replace " + path_;
-    std::remove(temp_.c_str());
+  if (int err = 0; !platform::CommitTemp(temp_, &err)) {
+    error_ = "Cannot replace " + path_ + ": " + std::strerror(err);
     return false;
   }
   // Statistics of an earlier file of that name would describe other cells.

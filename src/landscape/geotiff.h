@@ -9,6 +9,7 @@
 
 #include "landscape/layer_stats.h"
 #include "landscape/units.h"
+#include "platform/temp_files.h"
 
 class GDALDataset;
 class GDALRasterBand;
@@ -80,7 +81,8 @@ class LandscapeGeoTiffWriter {
  private:
   void Discard();
   Dataset ds_;
-  std::string path_, temp_, error_;
+  std::string path_, error_;
+  platform::TempFile temp_;
 };
 
 // Shown when a landscape with duff and coarse woody layers is written as a GeoTIFF.

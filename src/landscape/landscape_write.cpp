@@ -142,7 +142,9 @@ bool WriteLandscapeLcp(const LandscapeState& state, const AreaWindow& area, cons
     platform::Tell("Error writing " + dest);
     return false;
   }
-  if (state.HasProjection()) WritePrjFile(dest, state.projection);
+  // The cells are saved; a missing coordinate system must still be said.
+  if (state.HasProjection() && !WritePrjFile(dest, state.projection))
+    platform::Tell("Error writing " + PrjPathFor(dest));
   SetLandscapeBandInfo(dest);
   return true;
 }

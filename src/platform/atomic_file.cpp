@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <random>
 
 namespace platform {
 
@@ -15,29 +14,15 @@ AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {}
 AtomicFile::~AtomicFile() { Discard(); }
 
 bool AtomicFile::Open() {
-  std::random_device rd;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".tmp%08x", static_cast<unsigned>(rd()));
-    std::string candidate = target_ + suffix;
-    int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-      if (errno == EEXIST) continue;
-      error_ = errno;
-      return false;
-    }
-    file_ = ::fdopen(fd, "wb");
-    if (!file_) {
-      error_ = errno;
-      ::close(fd);
-      ::unlink(candidate.c_str());
-      return false;
-    }
-    temp_ = candidate;
-    return true;
+  if (!CreateTempBeside(target_, "", temp_, &error_)) return false;
+  file_ = ::fdopen(temp_.fd, "wb");
+  if (!file_) {
+    error_ = errno;
+    DiscardTemp(temp_);
+    return false;
   }
-  error_ = EEXIST;
-  return false;
+  temp_.fd = -1;  // the stream owns it now
+  return true;
 }
 
 bool AtomicFile::Write(const void* data, std::size_t size) {
@@ -61,18 +46,11 @@ bool AtomicFile::Commit() {
     error_ = errno;
   }
   file_ = nullptr;
-  if (ok) {
-    // Keep the permissions of the file being replaced.
-    struct stat st;
-    if (::stat(target_.c_str(), &st) == 0) ::chmod(temp_.c_str(), st.st_mode & 07777);
-    if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
-      ok = false;
-      error_ = errno;
-    }
+  if (!ok) {
+    DiscardTemp(temp_);
+    return false;
   }
-  if (!ok) ::unlink(temp_.c_str());
-  temp_.clear();
-  return ok;
+  return CommitTemp(temp_, &error_);
 }
 
 void AtomicFile::Discard() {
@@ -80,10 +58,7 @@ void AtomicFile::Discard() {
     std::fclose(file_);
     file_ = nullptr;
   }
-  if (!temp_.empty()) {
-    ::unlink(temp_.c_str());
-    temp_.clear();
-  }
+  DiscardTemp(temp_);
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes) {

@@ -1,8 +1,11 @@
 #pragma once
 // Atomic save: write into a temporary file beside the target, flush, then rename over it.
-// A failed or abandoned save leaves the previous file untouched.
+// A failed or abandoned save leaves the previous file untouched. Saving through a symbolic link
+// replaces the file it leads to, and the temporary file has the target's permissions throughout.
 #include <cstdio>
 #include <string>
+
+#include "platform/temp_files.h"
 
 namespace platform {
 
@@ -21,13 +24,14 @@ class AtomicFile {
   // Flushes, syncs and renames over the target. False (and the target unchanged) on failure.
   bool Commit();
   void Discard();
-  const std::string& TempPath() const { return temp_; }
+  const std::string& TempPath() const { return temp_.path; }
   const std::string& Target() const { return target_; }
   // Errno of the first failure, 0 when none.
   int Error() const { return error_; }
 
  private:
-  std::string target_, temp_;
+  std::string target_;
+  TempFile temp_;
   std::FILE* file_ = nullptr;
   int error_ = 0;
   bool failed_ = false;

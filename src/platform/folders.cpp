@@ -48,12 +48,11 @@ std::string ConfigFolder() {
   return Join(base, "pyrvane6");
 }
 
+std::string CacheFolder() { return Join(EnvOr("XDG_CACHE_HOME", Join(Home(), ".cache")), "pyrvane6"); }
+
 std::string WorkingFolder() {
   std::lock_guard lock(g_mutex);
-  if (g_working.empty()) {
-    std::string base = EnvOr("XDG_CACHE_HOME", Join(Home(), ".cache"));
-    g_working = Join(base, "pyrvane6");
-  }
+  if (g_working.empty()) g_working = CacheFolder();
   return g_working;
 }
 

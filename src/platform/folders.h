@@ -11,6 +11,8 @@ std::string ProgramFolder();
 std::string DataFolder();
 // $XDG_CONFIG_HOME/pyrvane6 (or ~/.config/pyrvane6); created on demand.
 std::string ConfigFolder();
+// $XDG_CACHE_HOME/pyrvane6 (or ~/.cache/pyrvane6), whatever the working folder is set to.
+std::string CacheFolder();
 // The working folder for scratch files: $XDG_CACHE_HOME/pyrvane6 unless set.
 std::string WorkingFolder();
 void SetWorkingFolder(const std::string& folder);

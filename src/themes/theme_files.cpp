@@ -21,6 +21,7 @@
 #include "platform/numbers.h"
 #include "platform/paths.h"
 #include "platform/progress.h"
+#include "platform/temp_files.h"
 #include "landscape/units.h"
 #include "themes/mapped_file.h"
 #include "themes/theme.h"
@@ -433,23 +434,21 @@ bool CTheme::SaveGeoTiff(const std::string& projectionText, const std::string& p
                          const CThemeLegendData* legend, platform::ProgressSink* progress) const {
   EnsureGdal();
   bool cancelled = false;
-  auto fail = [&](const std::string& temp) {
-    if (!temp.empty()) {
-      GDALDriver* drv = GetGDALDriverManager()->GetDriverByName("GTiff");
-      if (drv) drv->Delete(temp.c_str());
-      std::remove(temp.c_str());
-    }
+  platform::TempFile temp;
+  auto fail = [&]() {
+    platform::DiscardTemp(temp);
     if (!cancelled) platform::Tell(platform::FormatC("Error writing %s", path.c_str()));
     return false;
   };
   GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
-  if (!driver || rows <= 0 || columns <= 0) return fail({});
-  const std::string temp = path + platform::FormatC(".%d.part", static_cast<int>(::getpid()));
+  if (!driver || rows <= 0 || columns <= 0) return fail();
+  if (!platform::CreateTempBeside(path, ".tif", temp)) return fail();
+  platform::CloseTempFd(temp);
   CPLErrorReset();
   const char* options[] = {"COMPRESS=DEFLATE", "PROFILE=GDALGeoTIFF", nullptr};
-  GDALDataset* ds = driver->Create(temp.c_str(), columns, rows, 1, GDT_Float32,
+  GDALDataset* ds = driver->Create(temp.path.c_str(), columns, rows, 1, GDT_Float32,
                                    const_cast<char**>(options));
-  if (!ds) return fail(temp);
+  if (!ds) return fail();
   ds->SetDescription(name.c_str());
   if (!projectionText.empty() && projectionText != "(null)" && projectionText != "null") {
     OGRSpatialReference srs;
@@ -480,9 +479,8 @@ bool CTheme::SaveGeoTiff(const std::string& projectionText, const std::string& p
          CE_None;
   }
   GDALClose(ds);
-  if (!ok || CPLGetLastErrorType() == CE_Failure || CPLGetLastErrorType() == CE_Fatal)
-    return fail(temp);
-  if (std::rename(temp.c_str(), path.c_str()) != 0) return fail(temp);
+  if (!ok || CPLGetLastErrorType() == CE_Failure || CPLGetLastErrorType() == CE_Fatal) return fail();
+  if (!platform::CommitTemp(temp)) return fail();
   // Statistics and the default histogram are kept beside the file.
   std::remove((path + ".aux.xml").c_str());
   if (GDALDataset* check = GDALDataset::FromHandle(GDALOpen(path.c_str(), GA_ReadOnly))) {

@@ -5,13 +5,15 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <mutex>
-#include <random>
 #include <thread>
 
+#include "platform/paths.h"
+#include "platform/temp_files.h"
 #include "zip/zip_archive.h"
 
 namespace {
@@ -267,22 +269,15 @@ bool CZipArchive::ExtractFile(std::uint16_t index, const std::string& folder, bo
   int result = 0;
   try {
     dir.fd = OpenTargetFolder(folder, parts, parts.size() - 1, dest);
-    // A new name is created exclusively, so no link is followed and nothing is replaced; a
-    // name that exists is written under a temporary name and renamed when complete. Either
-    // way a failed extraction leaves neither a partial file nor a damaged previous one.
+    // The entry is written under a temporary name and takes its own only when complete, so a
+    // failed or interrupted extraction leaves neither a partial file nor a damaged previous
+    // one. A name that did not exist is taken without replacing anything that appeared since.
     const std::string& leaf = parts.back();
-    out = ::openat(dir.fd, leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (out >= 0) {
-      temp = leaf;
-    } else if (errno != EEXIST) {
-      ZipThrowErrno(dest);
-    }
-    // Unpredictable enough for a name made with O_EXCL; seeded once per thread.
-    thread_local std::mt19937 names{std::random_device{}()};
+    struct stat st;
+    const bool existed = ::fstatat(dir.fd, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!existed && errno != ENOENT) ZipThrowErrno(dest);
     for (int attempt = 0; attempt < 100 && out < 0; ++attempt) {
-      char suffix[16];
-      std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(names()));
-      temp = "." + parts.back().substr(0, 200) + suffix + ".part";
+      temp = platform::NewTemporaryLeaf(platform::Directory(dest), "." + leaf, ".part");
       out = ::openat(dir.fd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
       if (out < 0 && errno != EEXIST) {
         temp.clear();
@@ -318,7 +313,10 @@ bool CZipArchive::ExtractFile(std::uint16_t index, const std::string& folder, bo
         ZipThrowErrno(dest);
       }
       out = -1;
-      if (temp != leaf && ::renameat(dir.fd, temp.c_str(), dir.fd, leaf.c_str()) != 0) ZipThrowErrno(dest);
+      int moved = existed ? -1 : ::renameat2(dir.fd, temp.c_str(), dir.fd, leaf.c_str(), RENAME_NOREPLACE);
+      if (moved != 0 && (existed || errno == EINVAL))  // EINVAL: the file system cannot refuse
+        moved = ::renameat(dir.fd, temp.c_str(), dir.fd, leaf.c_str());
+      if (moved != 0) ZipThrowErrno(dest);
       temp.clear();
     } else {
       discard();

@@ -15,10 +15,7 @@ CZipStorage::~CZipStorage() {
   DiscardTemp();
 }
 
-void CZipStorage::DiscardTemp() {
-  if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
-  tempPath_.clear();
-}
+void CZipStorage::DiscardTemp() { platform::DiscardTemp(temp_); }
 
 std::string CZipStorage::VolumeName(int volume) const {
   CZipPathComponent pc(archivePath_);
@@ -43,14 +40,10 @@ void CZipStorage::Open(const std::string& path, int mode, int volumeSize) {
   if (mode == zipCreate) {
     if (ZipFileExists(path) == -1) ZipThrowErrno(path, EISDIR);
     // Written beside the target and renamed over it at close.
-    std::string pattern = path + ".XXXXXX";
-    int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) ZipThrowErrno(path);
-    unsigned um = ZipGetUmask();
-    ::fchmod(fd, 0666 & ~um);
-    ::close(fd);
-    tempPath_ = pattern;
-    internalFile_.Open(tempPath_, CZipFile::modeCreate, true);
+    int err = 0;
+    if (!platform::CreateTempBeside(path, "", temp_, &err)) ZipThrowErrno(path, err);
+    platform::CloseTempFd(temp_);
+    internalFile_.Open(temp_.path, CZipFile::modeCreate, true);
     buffer_.Allocate(static_cast<std::uint32_t>(writeBufferSize_));
     file_ = &internalFile_;
     currentVolume_ = 0;
@@ -218,17 +211,11 @@ std::string CZipStorage::Close(bool afterException) {
         errno != EINVAL)
       ZipThrowErrno(path);
     internalFile_.Close();
-    if (!tempPath_.empty()) {
+    if (!temp_.path.empty()) {
       if (afterException) {
         DiscardTemp();
-      } else {
-        std::string temp = tempPath_;
-        tempPath_.clear();
-        if (::rename(temp.c_str(), path.c_str()) != 0) {
-          int err = errno;
-          ::unlink(temp.c_str());
-          ZipThrowErrno(path, err);
-        }
+      } else if (int err = 0; !platform::CommitTemp(temp_, &err)) {
+        ZipThrowErrno(path, err);
       }
     }
   }

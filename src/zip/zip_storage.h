@@ -5,6 +5,7 @@
 #include <string>
 
 #include "zip/zip_file.h"
+#include "platform/temp_files.h"
 
 class CZipStorage {
  public:
@@ -71,5 +72,5 @@ class CZipStorage {
   bool inMemory_ = false;
   bool readOnly_ = false;
   std::string archivePath_;
-  std::string tempPath_;  // a new archive's file until it is closed
+  platform::TempFile temp_;  // a new archive's file until it is closed
 };

@@ -486,3 +486,14 @@ TEST(PreferenceRecords, ConstructedLegends) {
   EXPECT_EQ(g.GetEntry(3).GetValue(), 20.0f);
   EXPECT_EQ(CWVLegendEntry(1.0f, 0, -3).GetRelativeLength(), 0);
 }
+
+TEST_F(Preferences, AFailedSaveAtShutdownIsSaid) {
+  auto app = std::make_unique<CPVN4App>();
+  ASSERT_TRUE(app->Startup(folders_));
+  // A folder where the file should be: nothing can replace it.
+  fs::create_directories(dir_ / "config" / "Pyrvane6.cfg" / "inside");
+  messages_.Clear();
+  app->Shutdown(false);
+  ASSERT_EQ(messages_.Texts().size(), 1u);
+  EXPECT_EQ(messages_.Texts()[0], "Error saving config file!\n" + (dir_ / "config" / "Pyrvane6.cfg").string());
+}
