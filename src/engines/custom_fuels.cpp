@@ -91,6 +91,8 @@ bool ParseCustomFuels(const std::string& text, std::map<int, FuelModel>& out, st
         if (!Num(w[8 + k], v[6 + k])) return bad("not a number");
     }
     if (v[0] != std::floor(v[0]) || v[0] < 1 || v[0] > 256) return bad("fuel model number outside 1-256");
+    // Named files may describe the non-burnable codes; they never burn, whatever the line says.
+    if (layout == 2 && v[0] >= 90 && v[0] <= 99) continue;
     f.number = static_cast<int>(v[0]);
     for (int k = 0; k < 5; ++k) f.load[k] = v[1 + k] * (metric ? kTHaToTonsAcre : 1.0);
     double sav[3] = {v[6], v[7], v[8]};
@@ -129,6 +131,10 @@ bool ReadSpreadAdjustments(const std::string& path, std::map<int, double>& out, 
     error = "Cannot open " + path;
     return false;
   }
+  return ParseSpreadAdjustments(text, out, error);
+}
+
+bool ParseSpreadAdjustments(const std::string& text, std::map<int, double>& out, std::string& error) {
   auto lines = SplitLines(text);
   for (size_t i = 0; i < lines.size(); ++i) {
     auto w = SplitWords(lines[i]);

@@ -15,7 +15,9 @@ namespace engines {
 bool ReadCustomFuels(const std::string& path, std::map<int, FuelModel>& out, std::string& error);
 bool ParseCustomFuels(const std::string& text, std::map<int, FuelModel>& out, std::string& error);
 
-// Reads "model factor" lines; false with a reason on a bad line.
+// Reads "model factor" lines; false with a reason on a bad line. The run's own check of the
+// file ends with the same parser, so a file it accepts is one the engine reads.
 bool ReadSpreadAdjustments(const std::string& path, std::map<int, double>& out, std::string& error);
+bool ParseSpreadAdjustments(const std::string& text, std::map<int, double>& out, std::string& error);
 
 }  // namespace engines

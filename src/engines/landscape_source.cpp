@@ -2,10 +2,12 @@
 
 #include <gdal_priv.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "platform/atomic_file.h"
+#include "platform/services.h"
 
 namespace engines {
 
@@ -76,22 +78,35 @@ std::unique_ptr<LandscapeSource> OpenLcp(std::FILE* f, std::string* error) {
 
 std::unique_ptr<LandscapeSource> OpenGeoTiff(const std::string& path, std::string* error) {
   GDALAllRegister();
-  CHeaderData h;
-  if (h.ReadGeoTiffHeader(path) != 0) {
-    *error = "not a landscape GeoTIFF";
-    return nullptr;
-  }
   std::unique_ptr<GDALDataset> ds(GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
   if (!ds) {
     *error = "cannot open the landscape";
     return nullptr;
   }
+  // A compressed or sparse file can claim any number of cells: count them before anything
+  // reads a band.
   const int bandCount = ds->GetRasterCount();
+  const std::uint64_t cells =
+      static_cast<std::uint64_t>(ds->GetRasterXSize()) * static_cast<std::uint64_t>(ds->GetRasterYSize());
+  if (!platform::FitsInMemory(cells * sizeof(std::int16_t) * static_cast<std::uint64_t>(std::min(bandCount, 10)))) {
+    *error = "the landscape has more cells than this machine's memory holds";
+    return nullptr;
+  }
+  CHeaderData h;
+  if (h.ReadGeoTiffHeader(path) != 0) {
+    *error = "not a landscape GeoTIFF";
+    return nullptr;
+  }
   if (bandCount >= 10) h.groundFlag = 21;
   std::vector<std::vector<std::int16_t>> layers(10);
   for (int k = 0; k < 10; ++k) {
     if (h.BandIndex(k) < 0 || k + 1 > bandCount) continue;
-    layers[k].resize(static_cast<size_t>(h.rows) * h.columns);
+    try {
+      layers[k].resize(static_cast<size_t>(cells));
+    } catch (const std::bad_alloc&) {
+      *error = "not enough memory for the landscape";
+      return nullptr;
+    }
     if (ds->GetRasterBand(k + 1)->RasterIO(GF_Read, 0, 0, h.columns, h.rows, layers[k].data(), h.columns,
                                           h.rows, GDT_Int16, 0, 0) != CE_None) {
       *error = "cannot read the landscape cells";

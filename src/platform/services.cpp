@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -92,5 +94,25 @@ int ProcessorCount() {
   unsigned n = std::thread::hardware_concurrency();
   return n > 0 ? static_cast<int>(n) : 1;
 }
+
+}  // namespace platform
+
+namespace platform {
+
+std::uint64_t AvailableMemoryBytes() {
+  if (std::FILE* f = std::fopen("/proc/meminfo", "r")) {
+    char line[256];
+    unsigned long long kb = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, f)) found = std::sscanf(line, "MemAvailable: %llu kB", &kb) == 1;
+    std::fclose(f);
+    if (found) return static_cast<std::uint64_t>(kb) * 1024u;
+  }
+  const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGESIZE);
+  return pages > 0 && pageSize > 0 ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize)
+                                   : UINT64_MAX;
+}
+
+bool FitsInMemory(std::uint64_t bytes) { return bytes <= AvailableMemoryBytes() / 2; }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 // Small operating-system services: opening documents and addresses with the desktop's
 // default program, the single-instance lock and the processor count.
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -64,5 +65,12 @@ class SingleInstanceLock {
 
 // Processors this process may run on (at least 1).
 int ProcessorCount();
+
+// Memory the system can give now without swapping (MemAvailable), or all of it when unknown.
+std::uint64_t AvailableMemoryBytes();
+// True when a block of this size leaves at least as much again for everything else: a few
+// header bytes of a raster can claim any size, and a grid that will not fit must be refused
+// before it is allocated, not after the kernel has given up.
+bool FitsInMemory(std::uint64_t bytes);
 
 }  // namespace platform

@@ -2,8 +2,10 @@
 // moistures and custom fuels, and the wind reader of a run's weather source.
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
 
+#include "engines/custom_fuels.h"
 #include "platform/atomic_file.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
@@ -32,6 +34,22 @@ std::string& Message() {
 void SetMessage(std::string text) {
   if (text.size() > kMessageMax) text.resize(kMessageMax);
   Message() = std::move(text);
+}
+
+// The engine reads custom fuels and spread adjustments with its own parser: a file the check
+// accepts must read there too, or the run would stop after launching.
+bool ReadsAsTheEngineDoes(const std::string& text, bool customFuels) {
+  std::string why;
+  bool ok;
+  if (customFuels) {
+    std::map<int, engines::FuelModel> fuels;
+    ok = engines::ParseCustomFuels(text, fuels, why);
+  } else {
+    std::map<int, double> factors;
+    ok = engines::ParseSpreadAdjustments(text, factors, why);
+  }
+  if (!ok) SetMessage(customFuels ? "\nError: " + why : why);
+  return ok;
 }
 
 // The common start of the file checks: false (message untouched) for an empty path, false with
@@ -197,7 +215,7 @@ bool CRun::CheckFmdFile(std::string path) {
       }
       result = true;
     }
-    return result;
+    return result && ReadsAsTheEngineDoes(text, true);
   }
 
   long L = 1;
@@ -241,7 +259,7 @@ bool CRun::CheckFmdFile(std::string path) {
       return false;
     }
   }
-  return true;
+  return ReadsAsTheEngineDoes(text, true);
 }
 
 bool CRun::CheckAdjFile(std::string path) {
@@ -274,7 +292,7 @@ bool CRun::CheckAdjFile(std::string path) {
     }
     result = true;
   }
-  return result;
+  return result && ReadsAsTheEngineDoes(text, false);
 }
 
 bool CRun::CheckWtrFile(std::string path, OleDateTime& first, OleDateTime& last) {

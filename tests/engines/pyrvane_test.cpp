@@ -1,5 +1,6 @@
 #include "engines/pyrvane.h"
 
+#include <gdal_priv.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,8 +12,10 @@
 
 #include "engine_fixture.h"
 #include "engines/fire_behavior.h"
+#include "engines/landscape_source.h"
 #include "engines/output_writer.h"
 #include "engines/spotting.h"
+#include "platform/services.h"
 
 using namespace engines;
 namespace fs = std::filesystem;
@@ -545,4 +548,28 @@ TEST(Pyrvane, LeavingOutTheShapeChangesNoOtherOutput) {
     ASSERT_TRUE(full->GetOutputLayer(k) && fast->GetOutputLayer(k)) << k;
     EXPECT_EQ(std::memcmp(full->GetOutputLayer(k), fast->GetOutputLayer(k), 24 * 30 * sizeof(float)), 0) << k;
   }
+}
+
+// A sparse GeoTIFF of a few kilobytes can claim billions of cells: the engine refuses it before
+// reading, instead of allocating until the machine gives up.
+TEST(Pyrvane, LandscapeClaimingMoreCellsThanMemoryIsRefused) {
+  GDALAllRegister();
+  TempDir dir;
+  const std::string path = dir.File("huge.tif", "");
+  const char* options[] = {"SPARSE_OK=YES", "TILED=YES", "COMPRESS=DEFLATE", nullptr};
+  const int side = 30000;
+  const double need = 8.0 * side * side * 2;  // bytes of the eight bands
+  GDALDataset* ds = GetGDALDriverManager()->GetDriverByName("GTiff")->Create(
+      path.c_str(), side, side, 8, GDT_Int16, const_cast<char**>(options));
+  ASSERT_NE(ds, nullptr);
+  double gt[6] = {500000, 30, 0, 5000000, 0, -30};
+  ds->SetGeoTransform(gt);
+  GDALClose(ds);
+  ASSERT_LT(std::filesystem::file_size(path), 1u << 20);
+  std::string why;
+  if (platform::FitsInMemory(static_cast<std::uint64_t>(need))) GTEST_SKIP() << "this machine holds it";
+  EXPECT_EQ(engines::OpenLandscape(path, &why), nullptr);
+  EXPECT_NE(why.find("memory"), std::string::npos) << why;
+  CPyrvane e;
+  EXPECT_EQ(e.SetLandscapeFile(path.c_str()), 0);
 }

@@ -82,6 +82,9 @@ TEST(RunFileChecks, EveryFormatInOneTable) {
       {"adj word", 'A', "12 1.5\nfast 1\n", false,
        "Line 2: Wrong number of entries, must be 2 per line"},
       {"adj model above 256", 'A', "300 1\n", false, "Line 1: Invalid fuel model number: 300"},
+      // What the engine would refuse after launching is refused by the check.
+      {"adj decimal comma", 'A', "13 1,5\n", false, "Line 1: expected a fuel model number and a factor"},
+      {"adj negative model", 'A', "-3 4\n", false, "Line 1: expected a fuel model number and a factor"},
       // ---- WTR ----
       {"wtr 11 fields after a counted blank line", 'T',
        std::string(kDay) + "\n6 2 0 600 1500 50 70 80 20 0 1\n", false,
