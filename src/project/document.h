@@ -208,6 +208,26 @@ class CPVN4Doc {
   bool OnDeleteAnalysisArea(CPyrvane2WorkArea* area, const std::string& itemText);
   CPyrvane2WorkArea* DefaultArea() const { return areas.empty() ? nullptr : areas.front().get(); }
 
+  // ---- drawn shapes (points, lines or polygons drawn on the map, all of one kind) ----
+  // Kind 4 points, 5 lines, 6 polygons (the pointer modes that draw them). True when the kind
+  // was taken (no shapes of another kind exist); otherwise the refusal is shown. Measure
+  // points go either way only when it was taken.
+  bool ChooseShapeKind(int kind);
+  // Finishes the shape being drawn. A polygon needs three distinct points; it is closed back
+  // to its first point. Returns 1 (a refused polygon stays being drawn).
+  int FinishShape();
+  // Writes the finished shapes (after finishing the one being drawn) as a shapefile with
+  // "ENTITY" and "VALUE" and a ".prj" of the landscape's projection. 1, or 0 with the reason
+  // in error (nothing kept of a failed write).
+  int WriteShapeFile(const std::string& path, std::string* error = nullptr);
+  // The Shape menu: asks for a file and writes it; failures are shown.
+  void OnShapeSaveToFile();
+  void OnShapeClear();
+  void OnShapeDeleteCurrent();
+  void OnShapeDeleteLast();
+  bool HasFinishedShapes() const { return !shapes.empty(); }
+  bool HasShapePoints() const { return !shapes.empty() || !shapeInProgress.empty(); }
+
   // ---- map image ----
   void DrawMapImage(platform::Image& image, double west, double north, double east,
                     double south, const PixelRect& rect);

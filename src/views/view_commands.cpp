@@ -35,6 +35,13 @@ bool IsViewCommandEnabled(int command, const CPVN4Doc& doc) {
     case cmd::kSaveLandscape:
     case cmd::kLandscapeProperties: return doc.IsLandscapeLoaded();
     case cmd::kReloadLandscape: return doc.landscape.edited;
+    case cmd::kCreatePoints:
+    case cmd::kCreateLines:
+    case cmd::kCreatePolygons: return doc.IsLandscapeLoaded();
+    case cmd::kShapeSaveToFile:
+    case cmd::kShapeDeleteLast: return doc.HasFinishedShapes();
+    case cmd::kShapeClear: return doc.HasShapePoints();
+    case cmd::kShapeDeleteCurrent: return !doc.shapeInProgress.empty();
     default: return true;
   }
 }
@@ -42,6 +49,9 @@ bool IsViewCommandEnabled(int command, const CPVN4Doc& doc) {
 bool IsViewCommandChecked(int command, const CPVN4Doc& doc, int mode) {
   if (const double f = ZoomFactorOf(command); f > 0) return doc.zoomFactor == f;
   if (command == cmd::kMeasure) return mode == 7 || mode == 8;
+  if (command == cmd::kCreatePoints) return mode == 4;
+  if (command == cmd::kCreateLines) return mode == 5;
+  if (command == cmd::kCreatePolygons) return mode == 6;
   const int m = PointerModeOf(command);
   return m >= 0 && m == mode;
 }

@@ -18,6 +18,14 @@ constexpr int kZoomOutMode = app::cmd::kZoomOutMode;
 constexpr int kPanMode = app::cmd::kPanMode;
 constexpr int kIdentifyMode = app::cmd::kIdentifyMode;
 constexpr int kMeasure = app::cmd::kMeasureMode;
+constexpr int kCreatePoints = app::cmd::kCreatePointsMode;
+constexpr int kCreateLines = app::cmd::kCreateLinesMode;
+constexpr int kCreatePolygons = app::cmd::kCreatePolygonsMode;
+// Options > Shape, and the map's shape menu (247)
+constexpr int kShapeSaveToFile = 32928;
+constexpr int kShapeClear = 32929;
+constexpr int kShapeDeleteCurrent = 32930;
+constexpr int kShapeDeleteLast = 32931;
 constexpr int kFullView = 32780;
 constexpr int kZoomFactor10 = 32781;  // .. kZoomFactor50 = 32785
 constexpr int kZoomFactor50 = 32785;
@@ -45,7 +53,8 @@ double ZoomFactorOf(int command);
 bool IsViewCommandEnabled(int command, const CPVN4Doc& doc);
 // Check mark of a command of this set; false for ids it does not know.
 bool IsViewCommandChecked(int command, const CPVN4Doc& doc, int pointerMode);
-// The pointer mode a mode command selects, -1 for another id.
+// The pointer mode a mode command selects, -1 for another id (the shape modes go through
+// the document's choice of shape kind).
 int PointerModeOf(int command);
 
 // A rubber band counts when it is more than 20 pixels both ways.

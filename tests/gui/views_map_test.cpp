@@ -8,10 +8,12 @@
 #include <filesystem>
 #include <memory>
 
+#include "platform/dialogs.h"
 #include "platform/messages.h"
 #include "project/document.h"
 #include "themes/legend.h"
 #include "themes/theme.h"
+#include "themes/vector_theme.h"
 #include "views/ui/map_view.h"
 #include "views/ui/measure_dialog.h"
 #include "views/view_commands.h"
@@ -286,7 +288,8 @@ TEST_F(MapViewTest, RightPressAndShapeModes) {
   EXPECT_EQ(doc_.viewHistory.size(), 3u);
 
   // Polygons: a right press closes the ring only from three points on.
-  view_->SetPointerMode(6);
+  view_->DoCommand(app::cmd::kCreatePolygonsMode);
+  EXPECT_EQ(view_->PointerMode(), 6);
   for (wxPoint p : {wxPoint(10, 10), wxPoint(60, 10)}) view_->LeftDown(p);
   view_->RightDown({60, 60});
   EXPECT_EQ(doc_.shapeInProgress.size(), 2u);
@@ -297,19 +300,95 @@ TEST_F(MapViewTest, RightPressAndShapeModes) {
   EXPECT_DOUBLE_EQ(doc_.shapes[0].back().x, doc_.shapes[0].front().x);
   EXPECT_DOUBLE_EQ(doc_.shapes[0].back().y, doc_.shapes[0].front().y);
   EXPECT_FALSE(doc_.shapesSaved);
+  // Another kind waits until the shapes are cleared.
+  platform::ScopedRecordingMessages messages;
+  view_->DoCommand(app::cmd::kCreatePointsMode);
+  EXPECT_EQ(view_->PointerMode(), 6);
+  EXPECT_EQ(messages.Texts(), std::vector<std::string>{"You must clear the current polygons  before creating points"});
+  view_->DoCommand(32929);  // Shape > Clear
+  EXPECT_TRUE(doc_.shapes.empty());
   // Points finish at once; lines on a double-click from two points.
-  view_->SetPointerMode(4);
+  view_->DoCommand(app::cmd::kCreatePointsMode);
   view_->LeftDown({30, 30});
-  EXPECT_EQ(doc_.shapes.size(), 2u);
-  view_->SetPointerMode(5);
+  EXPECT_EQ(doc_.shapes.size(), 1u);
+  view_->DoCommand(32929);
+  view_->DoCommand(app::cmd::kCreateLinesMode);
   view_->LeftDown({30, 30});
   view_->LeftDoubleClick({30, 30});
-  EXPECT_EQ(doc_.shapes.size(), 2u);
+  EXPECT_EQ(doc_.shapes.size(), 0u);
   view_->LeftDown({90, 30});
   view_->LeftDoubleClick({90, 30});
-  EXPECT_EQ(doc_.shapes.size(), 3u);
+  EXPECT_EQ(doc_.shapes.size(), 1u);
   EXPECT_TRUE(doc_.shapeInProgress.empty());
   EXPECT_EQ(menus_.size(), 1u);  // no menu in the shape modes
+}
+
+TEST_F(MapViewTest, DrawnShapesAreSavedAndReopenEqualAndDrawnAsATheme) {
+  Open();
+  platform::ScopedRecordingMessages messages;
+  platform::ScopedScriptedDialogs dialogs;
+  wxUIActionSimulator pointer;
+  // A click on the display; sent to the map when the display takes no simulated input.
+  auto click = [&](wxPoint p, bool right = false) {
+    const std::size_t before = doc_.shapes.size() + doc_.shapeInProgress.size();
+    pointer.MouseMove(view_->ClientToScreen(p));
+    pointer.MouseClick(right ? wxMOUSE_BTN_RIGHT : wxMOUSE_BTN_LEFT);
+    for (int i = 0; i < 20 && doc_.shapes.size() + doc_.shapeInProgress.size() == before; ++i)
+      widgets::FlushEvents(1);
+    if (doc_.shapes.size() + doc_.shapeInProgress.size() != before) return;
+    if (right) view_->RightDown(p);
+    else view_->LeftDown(p);
+  };
+  struct Kind {
+    int command;
+    std::vector<wxPoint> clicks;
+    bool finishWithRight;
+  };
+  // Clockwise on the map, as shapefiles wind outer rings.
+  const Kind kinds[] = {
+      {app::cmd::kCreatePointsMode, {{40, 40}, {90, 70}}, false},
+      {app::cmd::kCreateLinesMode, {{30, 100}, {120, 110}, {160, 60}}, true},
+      {app::cmd::kCreatePolygonsMode, {{50, 50}, {150, 50}, {150, 150}}, true},
+  };
+  for (const Kind& k : kinds) {
+    view_->DoCommand(cmd::kShapeClear);
+    view_->DoCommand(k.command);
+    for (wxPoint p : k.clicks) click(p);
+    if (k.finishWithRight) view_->RightDown(k.clicks.back());
+    widgets::FlushEvents(2);
+    ASSERT_TRUE(doc_.shapeInProgress.empty()) << k.command;
+    const std::string path = std::string(PV_BINARY_DIR) + "/drawn_" + std::to_string(k.command) + ".shp";
+    dialogs.AnswerSaveFile(path);
+    view_->DoCommand(cmd::kShapeSaveToFile);
+    ASSERT_TRUE(doc_.shapesSaved) << k.command;
+
+    CVectorTheme reopened;
+    ASSERT_EQ(reopened.LoadShapefile(path, doc_.landscape.projection), 1);
+    ASSERT_EQ(reopened.ShapeCount(), static_cast<int>(doc_.shapes.size()));
+    for (std::size_t i = 0; i < doc_.shapes.size(); ++i) {
+      const VectorShape& s = *reopened.shapes[i];
+      ASSERT_EQ(s.x.size(), doc_.shapes[i].size());
+      for (std::size_t j = 0; j < s.x.size(); ++j) {
+        EXPECT_EQ(s.x[j], doc_.shapes[i][j].x);
+        EXPECT_EQ(s.y[j], doc_.shapes[i][j].y);
+      }
+    }
+    if (k.command == app::cmd::kCreatePolygonsMode) {
+      // The polygon as a theme of the map, drawn over the raster in its own colour.
+      auto theme = std::make_unique<CVectorTheme>();
+      ASSERT_EQ(theme->LoadShapefile(path, doc_.landscape.projection), 1);
+      theme->polygonColor = 0xFF00FF;
+      theme->polygonWidth = 3;
+      doc_.AddVectorTheme(std::move(theme));
+      view_->DoCommand(cmd::kShapeClear);
+      view_->RedrawMap();
+      int magenta = 0;
+      for (int x = 60; x < 140; ++x)
+        for (int y = 46; y <= 54; ++y) magenta += view_->MapImage().GetPixel(x, y) == platform::Rgba{255, 0, 255, 255};
+      EXPECT_EQ(magenta, 80 * 3);  // a 3-pixel pen along the top edge
+    }
+  }
+  EXPECT_TRUE(messages.Texts().empty());
 }
 
 TEST_F(MapViewTest, AreaTrackerMovesAndCreatesOrCancels) {

@@ -53,9 +53,6 @@ const DisabledItem kDisabled[] = {
     {c::kLoadSavedPreferences, "Preferences > Load > Saved: not yet on the menu"},
     {c::kLoadDefaultPreferences, "Preferences > Load > Default: not yet on the menu"},
     {c::kWtrWndToWxs, "WTR and WND to WXS: its dialog is not built"},
-    {c::kCreatePointsMode, "Create Points: drawn shapes are not built"},
-    {c::kCreateLinesMode, "Create Lines: drawn shapes are not built"},
-    {c::kCreatePolygonsMode, "Create Polygons: drawn shapes are not built"},
     {c::kCritiquePdf, "Critique PDF: the critique report is not built"},
     {c::kCritiqueHtml, "Critique HTML: the critique report is not built"},
     {v::kOpenLandscape, "Open Landscape: the project already has its landscape"},
@@ -140,7 +137,8 @@ class WindowWalk : public program_test::ProgramTest {
       for (const auto& a : doc->areas) runs += a->runs.size();
       s << " modified " << doc->IsModified() << " areas " << doc->areas.size() << " runs " << runs
         << " current " << doc->currentArea << " theme " << doc->GetVisibleTheme() << " factor "
-        << doc->zoomFactor << " history " << doc->viewHistory.size() << "@" << doc->historyPosition;
+        << doc->zoomFactor << " history " << doc->viewHistory.size() << "@" << doc->historyPosition
+        << " shapes " << doc->shapes.size() << "+" << doc->shapeInProgress.size();
       if (const views::ui::CMapView* map = views::ui::FindMapView(doc))
         s << " map " << map->Geometry().scale << " " << map->Geometry().scrollX << " "
           << map->Geometry().scrollY << " mode " << map->PointerMode() << " tracker "
@@ -149,10 +147,19 @@ class WindowWalk : public program_test::ProgramTest {
     return s.str();
   }
 
+  // Two finished lines and one being drawn, for the shape commands.
+  void DrawLines() {
+    Map()->SetPointerMode(app::kModeCreateLines);
+    doc_->currentShapeKind = app::kModeCreateLines;
+    doc_->shapes = {{{1, 1}, {2, 2}}, {{3, 3}, {4, 4}}};
+    doc_->shapeInProgress = {{5, 5}};
+  }
+
   // Puts the window where the command has something to change.
   void Prepare(int command) {
     views::ui::CMapView* map = Map();
     if (!map || frame_->GetActiveChild() != child_) return;
+    if (command >= v::kShapeSaveToFile && command <= v::kShapeDeleteLast) DrawLines();
     if (views::ZoomFactorOf(command) > 0) doc_->zoomFactor = 1.0;
     if (const int mode = views::PointerModeOf(command); mode >= 0)
       map->SetPointerMode(mode == app::kModeIdentify ? app::kModePan : app::kModeIdentify);
@@ -174,6 +181,10 @@ class WindowWalk : public program_test::ProgramTest {
       widgets::FlushEvents(3);
     }
     if (views::ui::CMapView* map = Map(); map && map->TrackerActive()) map->DoCommand(v::kCancelAnalysisArea);
+    if (doc_) {
+      doc_->shapes.clear();
+      doc_->shapeInProgress.clear();
+    }
     map_pointer_reset();
   }
   void map_pointer_reset() {
@@ -376,6 +387,10 @@ TEST_F(WindowWalk, EveryEntryOfTheMapsContextMenusDoesSomethingOrIsDisabled) {
          map->BeginAreaTracker();
          map->LeftDoubleClick({10, 10});
        }},
+      {247, [&] {
+         DrawLines();
+         map->RightDoubleClick({60, 60});
+       }},
   };
   int walked = 0;
   for (const auto& [menuId, gesture] : gestures) {
@@ -420,7 +435,7 @@ TEST_F(WindowWalk, EveryEntryOfTheMapsContextMenusDoesSomethingOrIsDisabled) {
       EXPECT_EQ(Seen(), before);
     }
   }
-  EXPECT_EQ(walked, 5);
+  EXPECT_EQ(walked, 9);
 }
 
 }  // namespace

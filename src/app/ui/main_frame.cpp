@@ -61,12 +61,12 @@ const Tool kTools[] = {
     {cmd::kStepForward, "Step Forward"},
     {0, nullptr},
     {cmd::kIdentifyMode, "Identify", true},
-    // Tools whose work is not built yet stay disabled and say so.
-    {cmd::kCreatePointsMode, "Create Points (not available yet)", true},
-    {cmd::kCreateLinesMode, "Create Lines (not available yet)", true},
-    {cmd::kCreatePolygonsMode, "Create Polygons (not available yet)", true},
+    {cmd::kCreatePointsMode, "Create Points", true},
+    {cmd::kCreateLinesMode, "Create Lines", true},
+    {cmd::kCreatePolygonsMode, "Create Polygons", true},
     {cmd::kMeasureMode, "Measure ", true},
     {0, nullptr},
+    // Tools whose work is not built yet stay disabled and say so.
     {cmd::kCritiqueHtml, "Critique HTML (not available yet)"},
     {cmd::kCritiquePdf, "Critique PDF (not available yet)"},
     {0, nullptr},
@@ -219,7 +219,7 @@ wxMenu* FrameViewMenu() {
                    {cmd::kViewShaderBar, "Shader &Bar", true}});
 }
 
-wxMenu* OptionsMenu(wxMenu* first = nullptr) {
+wxMenu* OptionsMenu(wxMenu* first = nullptr, wxMenu* shape = nullptr) {
   auto* load = MakeMenu({{cmd::kLoadSavedPreferences, "&Saved Preferences"},
                          {cmd::kLoadDefaultPreferences, "&Default Preferences"}});
   auto* prefs = MakeMenu({{cmd::kEditPreferences, "Edit &Preferences"},
@@ -228,6 +228,7 @@ wxMenu* OptionsMenu(wxMenu* first = nullptr) {
   prefs->AppendSubMenu(load, "&Load");
   auto* options = new wxMenu;
   if (first) options->AppendSubMenu(first, "Pointer &Mode");
+  if (shape) options->AppendSubMenu(shape, "S&hape");
   options->Append(MainFrame::WxIdFor(cmd::kColorRamps), "&Color Ramps");
   options->Append(MainFrame::WxIdFor(cmd::kPredefinedLegends), "Predefined &Legends");
   options->AppendSubMenu(prefs, "&Preferences");
@@ -328,8 +329,15 @@ wxMenuBar* MainFrame::MakeProjectMenuBar() {
                               {v::kZoomOutMode, "Zoom &Out", true},
                               {v::kPanMode, "&Pan", true},
                               {v::kIdentifyMode, "I&dentify", true},
+                              {v::kCreatePoints, "&Create Points", true, "Create Points"},
+                              {v::kCreateLines, "Create &Lines", true, "Create Lines"},
+                              {v::kCreatePolygons, "Create P&olygons", true, "Create Polygons"},
                               {v::kMeasure, "&Measure", true}});
-  AppendTail(bar, OptionsMenu(pointer));
+  wxMenu* shape = MakeMenu({{v::kShapeSaveToFile, "&Save to File", false, "Save Current Shapes to File"},
+                            {v::kShapeClear, "&Clear", false, "Clear Shapes"},
+                            {v::kShapeDeleteCurrent, "&Delete Current", false, "Delete Current Shape Being Drawn"},
+                            {v::kShapeDeleteLast, "Delete &Last", false, "Delete Last Completed Shape"}});
+  AppendTail(bar, OptionsMenu(pointer, shape));
 
   std::vector<int> commands;
   for (size_t i = 0; i < bar->GetMenuCount(); ++i) CollectCommands(bar->GetMenu(i), commands);

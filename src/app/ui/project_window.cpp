@@ -37,7 +37,11 @@ bool IsViewRuled(int command) {
     case v::kReloadLandscape:
     case v::kSaveLandscape:
     case v::kLandscapeProperties:
-    case v::kBeginNewAnalysisArea: return true;
+    case v::kBeginNewAnalysisArea:
+    case v::kShapeSaveToFile:
+    case v::kShapeClear:
+    case v::kShapeDeleteCurrent:
+    case v::kShapeDeleteLast: return true;
     default: return views::ZoomFactorOf(command) > 0;
   }
 }

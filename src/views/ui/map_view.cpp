@@ -59,6 +59,12 @@ std::unique_ptr<wxMenu> MakeMenu(int id) {
       menu->Append(-kMenuIdOffset + 32899, "&3D Window");
       menu->Append(-kMenuIdOffset + 32938, "S&tatistics");
       break;
+    case 247:
+      menu->Append(-kMenuIdOffset + cmd::kShapeSaveToFile, "&Save to File");
+      menu->Append(-kMenuIdOffset + cmd::kShapeClear, "&Clear");
+      menu->Append(-kMenuIdOffset + cmd::kShapeDeleteCurrent, "&Delete Current");
+      menu->Append(-kMenuIdOffset + cmd::kShapeDeleteLast, "Delete &Last");
+      break;
     default:
       break;
   }
@@ -353,6 +359,23 @@ bool CMapView::DoCommand(int command) {
     return true;
   }
   switch (command) {
+    case cmd::kCreatePoints:
+    case cmd::kCreateLines:
+    case cmd::kCreatePolygons: {
+      const int kind = command == cmd::kCreatePoints ? app::kModeCreatePoints
+                       : command == cmd::kCreateLines ? app::kModeCreateLines
+                                                      : app::kModeCreatePolygons;
+      if (doc_.ChooseShapeKind(kind)) {
+        SetPointerMode(kind);
+        if (measure_) measure_->Recalculate();
+        Refresh();
+      }
+      return true;
+    }
+    case cmd::kShapeSaveToFile: doc_.OnShapeSaveToFile(); Refresh(); return true;
+    case cmd::kShapeClear: doc_.OnShapeClear(); Refresh(); return true;
+    case cmd::kShapeDeleteCurrent: doc_.OnShapeDeleteCurrent(); Refresh(); return true;
+    case cmd::kShapeDeleteLast: doc_.OnShapeDeleteLast(); Refresh(); return true;
     case cmd::kFullView: ZoomToFullExtent(); return true;
     case cmd::kZoomIn: ZoomIn(); return true;
     case cmd::kZoomOut: ZoomOut(); return true;
@@ -405,6 +428,10 @@ bool CMapView::IsMenuCommandAvailable(int command) const {
     case cmd::kCreateNewAnalysisArea:
     case cmd::kCancelAnalysisArea:
     case cmd::kZoomTo: return true;
+    case cmd::kShapeSaveToFile:
+    case cmd::kShapeClear:
+    case cmd::kShapeDeleteCurrent:
+    case cmd::kShapeDeleteLast: return IsCommandEnabled(command);
     default: break;
   }
   // The rest belong to windows that register with the main window once they exist.
@@ -463,10 +490,7 @@ void CMapView::LeftDown(wxPoint p) {
       const MapPoint m = ClientToMap(p.x, p.y);
       doc_.shapeInProgress.push_back({m.x, m.y});
       doc_.shapesSaved = false;
-      if (pointerMode_ == app::kModeCreatePoints) {
-        doc_.shapes.push_back(doc_.shapeInProgress);
-        doc_.shapeInProgress.clear();
-      }
+      if (pointerMode_ == app::kModeCreatePoints) doc_.FinishShape();
       Refresh();
       break;
     }
@@ -566,8 +590,7 @@ void CMapView::LeftDoubleClick(wxPoint p) {
     case app::kModeCreateLines:
     case app::kModeCreatePolygons:
       if (doc_.shapeInProgress.size() > 1) {
-        doc_.shapes.push_back(doc_.shapeInProgress);
-        doc_.shapeInProgress.clear();
+        doc_.FinishShape();
         Refresh();
       }
       break;
@@ -592,9 +615,7 @@ void CMapView::RightDown(wxPoint p) {
       break;
     case app::kModeCreatePolygons:
       if (doc_.shapeInProgress.size() > 2) {
-        doc_.shapeInProgress.push_back(doc_.shapeInProgress.front());
-        doc_.shapes.push_back(doc_.shapeInProgress);
-        doc_.shapeInProgress.clear();
+        doc_.FinishShape();  // closes the ring
         Refresh();
       }
       break;
@@ -602,7 +623,12 @@ void CMapView::RightDown(wxPoint p) {
   }
 }
 
-void CMapView::RightDoubleClick(wxPoint p) { lastMouse_ = p; }
+void CMapView::RightDoubleClick(wxPoint p) {
+  lastMouse_ = p;
+  if (pointerMode_ == app::kModeCreatePoints || pointerMode_ == app::kModeCreateLines ||
+      pointerMode_ == app::kModeCreatePolygons)
+    ShowMenu(247, p);
+}
 
 void CMapView::Wheel(int delta, int perNotch) {
   if (!HasMap()) return;

@@ -6,6 +6,7 @@
 #include "views/navigation.h"
 #include "views/ui/map_view.h"
 #include "views/ui/project_tree.h"
+#include "views/view_commands.h"
 
 namespace views::ui {
 
@@ -29,7 +30,10 @@ CMapView* CreateMapPane(wxWindow* parent, CPVN4Doc& doc) {
 void BindMapTools(app::ui::MainFrame& frame, std::function<CPVN4Doc*()> active) {
   namespace c = app::cmd;
   for (int command : {c::kZoomInStep, c::kZoomOutStep, c::kZoomInMode, c::kZoomOutMode, c::kPanMode,
-                      c::kStepBack, c::kStepForward, c::kIdentifyMode, c::kMeasureMode}) {
+                      c::kStepBack, c::kStepForward, c::kIdentifyMode, c::kMeasureMode,
+                      c::kCreatePointsMode, c::kCreateLinesMode, c::kCreatePolygonsMode,
+                      cmd::kShapeSaveToFile, cmd::kShapeClear, cmd::kShapeDeleteCurrent,
+                      cmd::kShapeDeleteLast}) {
     frame.BindCommand(command, [active, command] {
       if (CMapView* map = FindMapView(active ? active() : nullptr)) map->DoCommand(command);
     });
