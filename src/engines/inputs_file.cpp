@@ -21,8 +21,7 @@ const char* EngineCodeText(int code) {
     case kErrModelMoisture: return "A fuel model of the landscape has no fuel moistures and there is no default.";
     case kErrCustomFuels: return "The custom fuels file cannot be read.";
     case kErrUnknownFuel: return "A fuel model of the landscape is neither standard nor in the custom fuels file.";
-    case kErrGenerateWinds:
-      return "Generating gridded winds is not available yet.\nUse constant, uphill or downhill winds, or gridded wind files.";
+    case kErrGenerateWinds: return "The gridded winds cannot be generated.";
     case kErrGriddedWindFile: return "The gridded wind files cannot be read.";
     case kErrWeather: return "Fuel conditioning needs weather covering the conditioning period.";
     case kErrCancelled: return "The run was cancelled.";

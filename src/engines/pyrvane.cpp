@@ -13,6 +13,7 @@
 #include "engines/conditioning.h"
 #include "engines/custom_fuels.h"
 #include "engines/fire_behavior.h"
+#include "engines/gridded_winds.h"
 #include "engines/output_writer.h"
 #include "engines/spotting.h"
 #include "landscape/units.h"
@@ -364,6 +365,7 @@ struct RunData {
   FloatGrid elevM, slopeDeg, aspectDeg, coverPct;
   bool gridded = false;
   std::vector<float> windSpeed, windDir;  // 20-ft mph, degrees from
+  std::vector<float> windGridSpeed, windGridDir;  // generated winds, on the wind grid
   bool conditioned = false;
   ConditioningResult cond;
 
@@ -508,7 +510,7 @@ int CPyrvane::LoadFuels(RunData& d) {
 
 int CPyrvane::LoadWinds(RunData& d) {
   const PyrvaneInputs& in = inputs_;
-  if (in.generateWinds) return Fail(kErrGenerateWinds);
+  if (in.generateWinds) return GenerateWinds(d);
   d.gridded = !in.griddedSpeedFile.empty() || !in.griddedDirectionFile.empty();
   if (!d.gridded) return kEngineOk;
   SetOverall(2, 0);
@@ -527,6 +529,40 @@ int CPyrvane::LoadWinds(RunData& d) {
   windRes_ = static_cast<int>(std::lround(cell_));
   windWest_ = west_;
   windSouth_ = GetSouth();
+  phase_[0] = 1.0;
+  SetOverall(2, 1);
+  return kEngineOk;
+}
+
+int CPyrvane::GenerateWinds(RunData& d) {
+  SetOverall(2, 0);
+  const auto& uc = land_->Header().unitCodes;
+  // Vegetation that roughens the wind: the stand where there is canopy, else the fuel bed.
+  FloatGrid veg;
+  veg.Allocate(d.n);
+  for (size_t i = 0; i < d.n; ++i) {
+    const int fm = d.fuel[i];
+    double h = Burnable(fm) && d.known[fm] ? d.models[fm].depth * 0.3048 : 0.0;
+    if (d.canopy && d.coverPct[i] > 0 && d.height[i] > 0) h = std::max(h, HeightMetres(uc[5], d.height[i]));
+    veg[i] = static_cast<float>(h);
+  }
+  HeldCells held{rows_, cols_, west_, north_, cell_, d.elevM.data(), veg.data(),
+                 static_cast<double>(land_->Header().latitude)};
+  GeneratedWinds w;
+  std::string why;
+  const int rc = GenerateGriddedWinds(held, inputs_, Wind20Mph(inputs_.windSpeed, inputs_.windSpeedUnits), d.threads,
+                                      cancel_, phase_[0], w, why);
+  if (rc != kEngineOk) return Fail(rc, why);
+  d.gridded = true;
+  d.windSpeed = std::move(w.cellSpeed);
+  d.windDir = std::move(w.cellDirection);
+  d.windGridSpeed = std::move(w.speedMph);
+  d.windGridDir = std::move(w.directionFrom);
+  windRows_ = w.rows;
+  windCols_ = w.cols;
+  windRes_ = w.resolution;
+  windWest_ = w.west;
+  windSouth_ = w.south;
   phase_[0] = 1.0;
   SetOverall(2, 1);
   return kEngineOk;
@@ -565,10 +601,13 @@ int CPyrvane::ComputeCells(RunData& d) {
     for (int k = 0; k < kOutputCount; ++k)
       if (want[k]) grids_[k].Allocate(d.n);  // every cell is written by the loop below
     if (d.gridded) {
-      grids_[kOutWindSpeed].Allocate(d.n);
-      grids_[kOutWindDir].Allocate(d.n);
-      std::copy(d.windSpeed.begin(), d.windSpeed.end(), grids_[kOutWindSpeed].data());
-      std::copy(d.windDir.begin(), d.windDir.end(), grids_[kOutWindDir].data());
+      // Generated winds are handed out on their own grid, files' winds on the held grid.
+      const auto& sp = d.windGridSpeed.empty() ? d.windSpeed : d.windGridSpeed;
+      const auto& dir = d.windGridDir.empty() ? d.windDir : d.windGridDir;
+      grids_[kOutWindSpeed].Allocate(sp.size());
+      grids_[kOutWindDir].Allocate(dir.size());
+      std::copy(sp.begin(), sp.end(), grids_[kOutWindSpeed].data());
+      std::copy(dir.begin(), dir.end(), grids_[kOutWindDir].data());
     }
   } catch (const std::bad_alloc&) {
     return Fail(kErrMemory);
@@ -708,8 +747,10 @@ int CPyrvane::WriteFiles() {
     if (grids_[k].empty()) continue;
     std::string path = in.tempStoragePath + "/pyrvane_" + kOutputFileNames[k] + ".tif";
     std::string why;
-    if (!WriteGridGeoTiff(path, grids_[k].data(), rows_, cols_, west_, north_, cell_, kOutputFileNames[k], &why,
-                          land_->Projection()))
+    const bool wind = (k == kOutWindDir || k == kOutWindSpeed) && windRows_ > 0;
+    if (!WriteGridGeoTiff(path, grids_[k].data(), wind ? windRows_ : rows_, wind ? windCols_ : cols_,
+                          wind ? windWest_ : west_, wind ? windSouth_ + windRows_ * windRes_ : north_,
+                          wind ? windRes_ : cell_, kOutputFileNames[k], &why, land_->Projection()))
       return Fail(kErrOutputWrite, why);
   }
   return kEngineOk;

@@ -109,6 +109,7 @@ class CPyrvane {
   bool LoadFloatGrids(engines::RunData& d);  // false when memory runs out
   int LoadFuels(engines::RunData& d);
   int LoadWinds(engines::RunData& d);
+  int GenerateWinds(engines::RunData& d);
   int Condition(engines::RunData& d);
   int ComputeCells(engines::RunData& d);
   int WriteFiles();

@@ -18,7 +18,6 @@ constexpr double kMetresPerSecondPerMph = 0.44704;
 constexpr double kTwentyFeet = 6.096;
 constexpr double kMinVegetation = 0.077;  // roughness length 1 cm
 constexpr double kStretch = 4.0;          // eta_k = (e^(s k/n) - 1) / (e^s - 1)
-constexpr double kSlopeFlowDepth = 50.0;  // m
 // (alpha1 / alpha2)^2: equal weights on horizontal and vertical adjustments (neutral air).
 constexpr double kVerticalWeight = 1.0;
 
@@ -194,7 +193,8 @@ void TerrainWindModel::Initial(std::size_t col, double z, double& u, double& v) 
   }
 }
 
-void TerrainWindModel::InitialFaces(std::vector<double>& ux, std::vector<double>& vy, std::vector<double>& w) const {
+void TerrainWindModel::InitialFaces(std::vector<double>& ux, std::vector<double>& vy, std::vector<double>& w,
+                                    const std::atomic<bool>* cancel) const {
   const WindMesh& m = mesh_;
   const int R = m.rows, C = m.cols, nz = m.layers;
   ux.assign(static_cast<std::size_t>(R) * (C + 1) * nz, 0.0);
@@ -203,6 +203,7 @@ void TerrainWindModel::InitialFaces(std::vector<double>& ux, std::vector<double>
   const int threads = std::max(1, set_.threads);
 #pragma omp parallel for schedule(static) num_threads(threads)
   for (int r = 0; r <= R; ++r) {
+    if (cancel && cancel->load(std::memory_order_relaxed)) continue;
     double ua, va, ub, vb;
     // x faces of row r: between columns fc - 1 and fc, the mean of both columns' profiles at
     // the face's height.
@@ -329,7 +330,8 @@ WindStatus TerrainWindModel::Solve(const WindTerrain& t, const WindSettings& s, 
     const std::size_t n = m.Unknowns(), rowLen = static_cast<std::size_t>(m.cols) * nz;
     {
       std::vector<double> fx, fy, fw;
-      InitialFaces(fx, fy, fw);
+      InitialFaces(fx, fy, fw, &cancel);
+      if (cancel.load()) return kWindCancelled;
       Divergence(fx, fy, fw, rhs_);
     }
     for (double& b : rhs_) b = -b;

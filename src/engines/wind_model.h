@@ -31,6 +31,9 @@ struct WindSettings {
   std::vector<double> slopeEast, slopeNorth;
 };
 
+// Depth of the layer that slope flows fill, m.
+constexpr double kSlopeFlowDepth = 50.0;
+
 enum WindStatus { kWindOk = 0, kWindCancelled, kWindNoMemory, kWindBadTerrain, kWindNotConverged };
 
 // The mesh: layers between the ground and a flat top, their levels a fixed stretch of eta in
@@ -73,7 +76,8 @@ class TerrainWindModel {
   void BuildMesh(const WindTerrain& t, int layers);
   // Initial horizontal velocity of column i at height z above ground, m/s.
   void Initial(std::size_t col, double z, double& u, double& v) const;
-  void InitialFaces(std::vector<double>& ux, std::vector<double>& vy, std::vector<double>& w) const;
+  void InitialFaces(std::vector<double>& ux, std::vector<double>& vy, std::vector<double>& w,
+                    const std::atomic<bool>* cancel = nullptr) const;
   void Divergence(const std::vector<double>& ux, const std::vector<double>& vy, const std::vector<double>& w,
                   std::vector<double>& div) const;
   void AdjustedFaces(std::vector<double>& ux, std::vector<double>& vy, std::vector<double>& w) const;

@@ -146,8 +146,10 @@ TEST(Pyrvane, FailuresGiveCodesWithTexts) {
     int code;
     const char* words;
   } cases[] = {
-      {enginetest::InputsText("GRIDDED_WINDS_GENERATE: Yes\nGRIDDED_WINDS_RESOLUTION: 90\n"), kErrGenerateWinds,
-       "not available"},
+      {enginetest::InputsText("GRIDDED_WINDS_GENERATE: Yes\nGRIDDED_WINDS_RESOLUTION: 0\n"), kErrGenerateWinds,
+       "must be above 0"},
+      {enginetest::InputsText("GRIDDED_WINDS_GENERATE: Yes\nGRIDDED_WINDS_RESOLUTION: 500\n"), kErrGenerateWinds,
+       "at most the analysis area's width (240) and height (180)"},
       {"Pyrvane-Inputs-File-Version-1\nWIND_SPEED: 5\n", kErrNoMoistures, "FUEL_MOISTURES_DATA"},
       {"Pyrvane-Inputs-File-Version-1\nFUEL_MOISTURES_DATA: 1\n1 6 7 8 60 90\n", kErrModelMoisture, "Fuel model 2"},
       {enginetest::InputsText("CUSTOM_FUELS_FILE: /nonexistent/custom.fmd\n"), kErrCustomFuels, "/nonexistent"},

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 
+#include "engines/slope_flow.h"
 #include "engines/wind_model.h"
 
 using namespace engines;
@@ -160,7 +161,7 @@ TEST(WindModel, RotatingHillAndWindRotatesTheOutput) {
     }
 }
 
-TEST(WindModel, WindSpeedsUpOverARidgeCrestAndTurnsAroundAHill) {
+TEST(WindModel, WindSpeedsUpOverARidgeCrest) {
   std::atomic<bool> cancel{false};
   // A north-south ridge across a west wind.
   TerrainWindModel ridge;
@@ -195,4 +196,68 @@ TEST(WindModel, CancelAndBadTerrainAreRefused) {
   bad.vegetation.pop_back();
   EXPECT_EQ(m.Solve(bad, Wind(10, 0), cancel, nullptr), kWindBadTerrain);
   EXPECT_EQ(m.Solve(Terrain(4, 4, 0, 1, Hill(10, 100)), Wind(10, 0), cancel, nullptr), kWindBadTerrain);
+}
+
+TEST(WindModel, CalmSlopeFlowsUpByDayAndDownByNightAndCloudWeakensThem) {
+  // A plane rising to the east: upslope flow comes from the west.
+  WindTerrain t = Terrain(15, 21, 90, 1, [](double x, double) { return 0.25 * x; });
+  DiurnalSettings d;
+  d.month = 6;
+  d.day = 21;
+  d.latitude = 40;
+  d.longitude = -105;
+  d.timeZone = -7;
+  d.airTempF = 80;
+  struct Case {
+    int hour;
+    double cloud, from;
+  } cases[] = {{12, 0, 270}, {12, 90, 270}, {2, 0, 90}, {2, 90, 90}};
+  double mean[4] = {};
+  std::atomic<bool> cancel{false};
+  for (int k = 0; k < 4; ++k) {
+    d.hour = cases[k].hour;
+    d.cloudPercent = cases[k].cloud;
+    WindSettings s = Wind(0, 0);
+    SlopeFlows(t, d, s.slopeEast, s.slopeNorth);
+    TerrainWindModel m;
+    ASSERT_EQ(m.Solve(t, s, cancel, nullptr), kWindOk);
+    int counted = 0;
+    for (int r = 3; r < 12; ++r)
+      for (int c = 4; c < 17; ++c) {
+        const size_t i = static_cast<size_t>(r) * 21 + c;
+        EXPECT_LE(AngleDiff(m.DirectionFrom()[i], cases[k].from), 45.0) << "hour " << cases[k].hour << " cell " << i;
+        mean[k] += m.SpeedMph()[i];
+        ++counted;
+      }
+    mean[k] /= counted;
+    EXPECT_GT(mean[k], 0.3) << "hour " << cases[k].hour;
+  }
+  EXPECT_LT(mean[1], 0.9 * mean[0]);
+  EXPECT_LT(mean[3], 0.9 * mean[2]);
+}
+
+TEST(WindModel, SunStandsWhereTheAlmanacPutsIt) {
+  // Solar noon at the equinox on the equator at Greenwich: overhead; at 40 N in midsummer the
+  // noon sun stands 73.4 degrees high in the south and sets near 19:30 local solar time.
+  DiurnalSettings d;
+  d.month = 3;
+  d.day = 20;
+  d.hour = 12;
+  d.minute = 7;  // the equation of time
+  EXPECT_NEAR(SolarPosition(d).elevation, 90.0, 1.0);
+  d.month = 6;
+  d.day = 21;
+  d.latitude = 40;
+  d.longitude = -105;
+  d.timeZone = -7;
+  d.minute = 2;
+  const SunPosition noon = SolarPosition(d);
+  EXPECT_NEAR(noon.elevation, 73.4, 0.5);
+  EXPECT_NEAR(noon.azimuth, 180.0, 3.0);
+  d.hour = 6;
+  const SunPosition morning = SolarPosition(d);
+  EXPECT_GT(morning.elevation, 0.0);
+  EXPECT_LT(morning.azimuth, 90.0);
+  d.hour = 22;
+  EXPECT_LT(SolarPosition(d).elevation, 0.0);
 }
