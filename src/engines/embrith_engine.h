@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engines/mtt_spot_list.h"
+#include "engines/wind_series.h"
 
 constexpr int kEmbrithNotAvailable = -200;
 constexpr int kEmbrithCannotOpenInputs = -201;
@@ -48,21 +49,24 @@ class CEmbrith {
   void WritePerimetersShapeFile(const char*) {}
   void WriteSpotDataFile(const char*) {}
 
-  int GetNumGustforgeGrids() const { return 0; }
-  int GetNumGustforgeRows() const { return 0; }
-  int GetNumGustforgeCols() const { return 0; }
-  double GetGustforgeResolution() const { return 0; }
-  double GetGustforgeXLLCorner() const { return 0; }
-  double GetGustforgeYLLCorner() const { return 0; }
-  float** GetGustforgeSpeedGrid(int) { return nullptr; }
-  short** GetGustforgeDirGrid(int) { return nullptr; }
-  void GetGustforgeGridDateTimes(int, char**) const {}
-  void GetGustforgeGridEndTimes(int, double*) const {}
-  void GetGustforgeInput(int, float*, short*) const {}
+  // The gridded winds of the run, one grid per weather hour (rows from the south).
+  int GetNumGustforgeGrids() const { return winds_.Count(); }
+  int GetNumGustforgeRows() const { return winds_.Rows(); }
+  int GetNumGustforgeCols() const { return winds_.Columns(); }
+  double GetGustforgeResolution() const { return winds_.Resolution(); }
+  double GetGustforgeXLLCorner() const { return winds_.XLL(); }
+  double GetGustforgeYLLCorner() const { return winds_.YLL(); }
+  float** GetGustforgeSpeedGrid(int i) { return winds_.SpeedRows(i); }
+  short** GetGustforgeDirGrid(int i) { return winds_.DirectionRows(i); }
+  void GetGustforgeGridDateTimes(int n, char** out) const { winds_.DateTimes(n, out); }
+  void GetGustforgeGridEndTimes(int n, double* out) const { winds_.EndTimes(n, out); }
+  void GetGustforgeInput(int n, float* speeds, short* directions) const { winds_.Inputs(n, speeds, directions); }
+  engines::WindSeries& GustforgeSeries() { return winds_; }
 
  private:
   std::string landscape_, inputs_;
   std::atomic<double> progress_{0.0};
   std::atomic<bool> cancel_{false};
   CEmbrithSpots spots_;
+  engines::WindSeries winds_;
 };

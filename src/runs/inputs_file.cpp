@@ -1,5 +1,6 @@
 // The engines' inputs files: the basic fire-behaviour file with its travel-time and treatment
 // appendices, and the fire-growth file. Each launch writes its own numbered file.
+#include <algorithm>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -396,8 +397,10 @@ bool CRun::WriteEmbrithInputsFile(std::string& pathOut) {
   if (inputs.windType == 4) {
     text += "GRIDDED_WINDS_GENERATE: Yes\n";
     text += FormatC("GRIDDED_WINDS_RESOLUTION: %d\n", inputs.griddedWindsResolution);
-    text += FormatC("GRIDDED_WINDS_DIRECTION_BIN: %d\n", static_cast<int>(inputs.diurnalCloudCover));
-    text += FormatC("GRIDDED_WINDS_SPEED_BIN: %d\n", static_cast<int>(inputs.diurnalAirTemperature));
+    // The bins share the diurnal fields, whose defaults (75, 20) would make one grid serve the
+    // whole run when the options were never set: keep them to the options' ranges.
+    text += FormatC("GRIDDED_WINDS_DIRECTION_BIN: %d\n", std::clamp(static_cast<int>(inputs.diurnalCloudCover), 0, 10));
+    text += FormatC("GRIDDED_WINDS_SPEED_BIN: %d\n", std::clamp(static_cast<int>(inputs.diurnalAirTemperature), 0, 5));
   }
   if (inputs.windType == 5 && !e.atmFile.empty())
     text += FormatC("EMBRITH_ATM_FILE: %s\n", e.atmFile.c_str());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/date_time.h"
+#include "runs/wind_grids.h"
 
 class CTheme;
 class CThemeLegendData;
@@ -278,6 +279,8 @@ class CRun {
   bool tomUpToDate2 = false;
 
   FuelModelRecord fuelModels[kFuelModelTableSize];
+  // The gridded winds of a fire-growth run, copied from its engine.
+  runs::WindGridSet windGrids;
   bool isEmbrith = false;
   int32_t clockStart = 0, clockEnd = 0;
 

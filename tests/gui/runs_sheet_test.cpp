@@ -15,6 +15,9 @@
 #include "platform/dialogs.h"
 #include "platform/image.h"
 #include "platform/messages.h"
+#include "project/work_area.h"
+#include "runs/gustforge_options.h"
+#include "runs/ui/gustforge_dialog.h"
 #include "runs/ui/run_sheet.h"
 #include "runs_gui_support.h"
 #include "themes/theme.h"
@@ -409,14 +412,66 @@ TEST(RunSheetWindow, CustomFuelsNeedTheBoxAndTheFileTogether) {
   widgets::FlushEvents(2);
 }
 
-TEST(RunSheetWindow, GeneratedWindsLeaveTheirOptionsButtonOffUntilItsDialogExists) {
+TEST(RunSheetWindow, GenerateGriddedWindWithItsOptionsLaunchesAndListsTheWindGrids) {
   runs_gui::Project p;
-  auto* sheet = new CRunSheet(nullptr, p.run);
+  platform::ScopedRecordingMessages messages;
+  runs_gui::TreeWindow window(p.doc);
+  CRunSheet* sheet = ReadySheet(p);
+  sheet->SelectPage(0);
   CRunInputsPage* page = sheet->inputsPage;
-  Click(page->windRadios[4]);
+  wxWindow* options = page->FindWindow(1341);
+  EXPECT_FALSE(options->IsEnabled());
+  Click(page->FindWindow(1334));  // Generate Gridded Wind
   EXPECT_EQ(page->windType, 4);
   EXPECT_TRUE(page->speedEdit->IsEnabled());
-  EXPECT_FALSE(page->gustforge->IsEnabled());
+  ASSERT_TRUE(options->IsEnabled());
+  const CPyrvane2WorkArea* area = p.run->area;
+  ASSERT_NE(area, nullptr);
+  const runs::WindGridCounts expected = runs::GustforgeGridCounts(area->north, area->east, area->south, area->west, 120);
+  runs_gui::WhenShown("Gustforge Options", [&](wxDialog* d) {
+    auto* g = static_cast<runs::ui::CGustforgeDialog*>(d);
+    // The warning stands whatever the count; diurnal controls follow the check box.
+    EXPECT_NE(g->note->GetValue().find("Warning! Running Gustforge"), wxString::npos);
+    EXPECT_FALSE(g->airEdit->IsEnabled());
+    EXPECT_FALSE(g->conditioningEndButton->IsEnabled());
+    g->resolutionEdit->SetValue("0");
+    g->UpdateGridCounts();  // never divides by 0
+    EXPECT_EQ(g->rowsEdit->GetValue(), "0");
+    g->resolutionEdit->SetValue("20");
+    Press(static_cast<wxButton*>(g->FindWindow(wxID_OK)));
+    EXPECT_EQ(messages.Texts().back(), "Please enter an integer between 30 and 10000.");
+    EXPECT_TRUE(g->IsModal());
+    g->resolutionEdit->SetValue("120");
+    g->UpdateGridCounts();
+    EXPECT_EQ(g->rowsEdit->GetValue(), std::to_string(expected.rows));
+    EXPECT_EQ(g->columnsEdit->GetValue(), std::to_string(expected.columns));
+    EXPECT_EQ(g->cellsEdit->GetValue(), std::to_string(expected.cells));
+    Click(g->diurnalCheck);
+    EXPECT_TRUE(g->airEdit->IsEnabled());
+    g->timeZoneCombo->SetValue("-1 Azores");
+    Press(static_cast<wxButton*>(g->FindWindow(wxID_OK)));
+  });
+  Click(options);
+  EXPECT_EQ(p.run->inputs.griddedWindsResolution, 120);
+  EXPECT_TRUE(p.run->inputs.diurnalGriddedWinds);
+  EXPECT_EQ(p.run->inputs.diurnalTimeZone, -1);
+  EXPECT_TRUE(page->changed);
+
+  sheet->SelectPage(1);
+  std::string finalText;
+  LaunchWith(sheet, [&](wxDialog* progress) {
+    ASSERT_TRUE(PumpUntil([&] { return CancelOf(progress)->GetLabel() == "Ok"; }));
+    finalText = StatusOf(progress);
+    Press(CancelOf(progress));
+  });
+  EXPECT_EQ(finalText.rfind("Execution complete. Run time: ", 0), 0u)
+      << finalText << ::testing::PrintToString(messages.Texts());
+  std::vector<std::string> names;
+  for (const auto& t : p.run->outputThemes) names.push_back(t->name);
+  EXPECT_NE(std::find(names.begin(), names.end(), "Wind Direction"), names.end()) << ::testing::PrintToString(names);
+  EXPECT_NE(std::find(names.begin(), names.end(), "Wind Speed"), names.end());
+  ASSERT_NE(p.run->windSpeedGridTheme, nullptr);
+  EXPECT_EQ(p.run->windSpeedGridTheme->rows, expected.rows);
   sheet->Destroy();
   widgets::FlushEvents(2);
 }

@@ -122,6 +122,13 @@ TEST(RunInputsFile, EmbrithFileWithDailyWeatherMatchesGolden) {
             "WEATHER_DATA: 5\n6 9 0 600 1500 50 80 90 20 1500\n6 10 0 600 1500 50 80 90 20 1500\n"
             "6 11 0 600 1500 50 80 90 20 1500\n6 12 0 600 1500 50 80 90 20 1500\n"
             "6 13 0 600 1500 50 80 90 20 1500\n");
+  // Bins never set keep the defaults of the diurnal fields (75, 20): they are held to their
+  // ranges; bins within them pass as they are.
+  EXPECT_NE(text.find("GRIDDED_WINDS_DIRECTION_BIN: 10\nGRIDDED_WINDS_SPEED_BIN: 5\n"), std::string::npos);
+  run.inputs.diurnalAirTemperature = 3;
+  run.inputs.diurnalCloudCover = 7;
+  EXPECT_NE(f.Write(&CRun::WriteEmbrithInputsFile).find("GRIDDED_WINDS_DIRECTION_BIN: 7\nGRIDDED_WINDS_SPEED_BIN: 3\n"),
+            std::string::npos);
 }
 
 TEST(RunInputsFile, SettingLinesByCase) {

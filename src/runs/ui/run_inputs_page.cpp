@@ -28,7 +28,9 @@
 #include "project/document.h"
 #include "project/work_area.h"
 #include "runs/run_exec_editor_checks.h"
+#include "runs/ui/date_pickers.h"
 #include "runs/ui/editor_dialog.h"
+#include "runs/ui/gustforge_dialog.h"
 #include "runs/ui/fuel_moistures_dialog.h"
 #include "runs/ui/page_menus.h"
 #include "runs/ui/run_sheet.h"
@@ -47,28 +49,6 @@ platform::OleDateTime CurrentHourOn(int year, int month, int day) {
   std::tm local{};
   localtime_r(&now, &local);
   return OleDateTime(year, month, day, local.tm_hour, 0, 0);
-}
-
-void ToPickers(const OleDateTime& t, wxDatePickerCtrl* day, wxTimePickerCtrl* time) {
-  if (!t.IsValid()) return;
-  const int y = t.GetYear(), mo = t.GetMonth(), d = t.GetDay(), h = t.GetHour(), mi = t.GetMinute();
-  wxDateTime w(static_cast<wxDateTime::wxDateTime_t>(d), static_cast<wxDateTime::Month>(mo - 1), y,
-               static_cast<wxDateTime::wxDateTime_t>(h), static_cast<wxDateTime::wxDateTime_t>(mi), 0);
-  if (!w.IsValid()) return;
-  day->SetValue(w);
-  time->SetValue(w);
-  day->Refresh();
-  time->Refresh();
-}
-
-OleDateTime FromPickers(wxDatePickerCtrl* day, wxTimePickerCtrl* time) {
-  const wxDateTime d = day->GetValue();
-  int h = 0, m = 0, s = 0;
-  time->GetTime(&h, &m, &s);
-  if (!d.IsValid()) return OleDateTime::Invalid();
-  OleDateTime t;
-  if (!t.SetDateTime(d.GetYear(), d.GetMonth() + 1, d.GetDay(), h, m, 0)) return OleDateTime::Invalid();
-  return t;
 }
 
 wxDateTime ToWx(const OleDateTime& t) {
@@ -199,7 +179,6 @@ void CRunInputsPage::Build() {
   winds->Add(speeds, 0, wxALL, 3);
   auto* grids = new wxBoxSizer(wxHORIZONTAL);
   gustforge = new wxButton(winds->GetStaticBox(), 1341, "Gustforge Options");
-  gustforge->SetToolTip("The gridded-wind options are not available yet.");
   directionButton = new wxButton(winds->GetStaticBox(), 1483, "Direction File");
   directionBox = new wxTextCtrl(winds->GetStaticBox(), 1060, "", wxDefaultPosition, wxSize(150, -1), wxTE_READONLY);
   speedButton = new wxButton(winds->GetStaticBox(), 1484, "Speed File");
@@ -294,7 +273,13 @@ void CRunInputsPage::Build() {
   });
   for (wxButton* b : {fmsButton, fmdButton, wxsButton, directionButton, speedButton})
     b->Bind(wxEVT_BUTTON, [this, b](wxCommandEvent&) { DropMenu(b); });
+  gustforge->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnGustforgeOptions(); });
   Bind(wxEVT_HELP, [](wxHelpEvent&) { GetApp().ShowHelpTopic(50); });
+}
+
+void CRunInputsPage::OnGustforgeOptions() {
+  CGustforgeDialog dialog(nullptr, run);
+  if (dialog.ShowModal() == wxID_OK) MarkChanged();
 }
 
 wxMenu* CRunInputsPage::BuildMenu(int buttonId) {
@@ -485,8 +470,7 @@ void CRunInputsPage::SetWindControls() {
   speedSpin->Enable(t != 2);
   directionButton->Enable(t == 2);
   speedButton->Enable(t == 2);
-  // Its options dialog is not built yet, so the button stays off.
-  gustforge->Enable(false);
+  gustforge->Enable(t == 4);
   azimuthLabel->SetLabel(t == 1 || t == 3 ? "Default Wind Azimuth (Degrees):" : "Azimuth (Degrees):");
   Layout();
 }

@@ -79,6 +79,8 @@ class CRunInputsPage : public wxPanel {
   void OnEditFmd();
   void OnOpenDirectionGrid();
   void OnOpenSpeedGrid();
+  // The gridded-wind options; OK marks the page changed.
+  void OnGustforgeOptions();
   bool CheckGridExtent(const std::string& path);
   // The command a file button runs for a menu item (what a click on the item does).
   void RunMenuCommand(int id);
