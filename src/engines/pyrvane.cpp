@@ -536,6 +536,7 @@ int CPyrvane::LoadWinds(RunData& d) {
 
 int CPyrvane::GenerateWinds(RunData& d) {
   SetOverall(2, 0);
+  if (d.elevM.empty() && !LoadFloatGrids(d)) return Fail(kErrMemory);
   const auto& uc = land_->Header().unitCodes;
   // Vegetation that roughens the wind: the stand where there is canopy, else the fuel bed.
   FloatGrid veg;
