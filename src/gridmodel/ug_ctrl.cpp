@@ -4,6 +4,15 @@
 
 namespace gridmodel {
 
+namespace {
+UGImageLoader& DefaultBitmapLoader() {
+  static UGImageLoader loader = [](const std::string& path, platform::Image& image) { return image.LoadPng(path); };
+  return loader;
+}
+}  // namespace
+
+void SetDefaultBitmapLoader(UGImageLoader loader) { DefaultBitmapLoader() = std::move(loader); }
+
 CUGGridInfo::CUGGridInfo() {
   headingDefault.SetBackColor(Colour::System(SysColour::ButtonFace));
   headingDefault.SetBorderStyle(0x2000);
@@ -24,7 +33,7 @@ void CUGCellType::GetBestSize(int col, long row, int* width, int* height, CUGCel
   *width = textWidth + 6;
 }
 
-CUGCtrl::CUGCtrl() {
+CUGCtrl::CUGCtrl() : bitmapLoader_(DefaultBitmapLoader()) {
   checkBoxType_.SetTextEditable(false);
   checkBoxType_.SetCanOverflow(false);
   arrowType_.SetTextEditable(false);
@@ -315,6 +324,42 @@ int CUGCtrl::SetDefaultFont(int index) {
   if (!GetFont(index)) return 1;
   gi_->defFont = index;
   return 0;
+}
+
+int CUGCtrl::AddBitmap(platform::Image image) {
+  if (image.IsEmpty()) return -1;
+  auto stored = std::make_unique<platform::Image>(std::move(image));
+  int index = bitmapList_.Add(stored.get());
+  if (index < 0) return -1;
+  bitmapStore_.push_back(std::move(stored));
+  return index;
+}
+
+int CUGCtrl::AddBitmapFile(const std::string& path, std::string* error) {
+  platform::Image image;
+  if (!bitmapLoader_ || !bitmapLoader_(path, image) || image.IsEmpty()) {
+    if (error) *error = "The file \"" + path + "\" cannot be read as an image.";
+    return -1;
+  }
+  return AddBitmap(std::move(image));
+}
+
+int CUGCtrl::RemoveBitmap(int index) {
+  auto* image = static_cast<platform::Image*>(bitmapList_.At(index));
+  if (!image) return 1;
+  int r = bitmapList_.RemoveAt(index);
+  std::erase_if(bitmapStore_, [image](const std::unique_ptr<platform::Image>& p) { return p.get() == image; });
+  return r;
+}
+
+int CUGCtrl::ClearBitmaps() {
+  bitmapList_.RemoveAll();
+  bitmapStore_.clear();
+  return 0;
+}
+
+const platform::Image* CUGCtrl::GetBitmap(int index) const {
+  return static_cast<const platform::Image*>(bitmapList_.At(index));
 }
 
 int CUGCtrl::AddDataSource(CUGDataSource* ds) {

@@ -4,6 +4,7 @@
 // interface, clipboard text, find and replace. A record editor derives from CUGCtrl and
 // overrides the notifications; the window layer paints it and feeds it input.
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "gridmodel/ug_hints.h"
 #include "gridmodel/ug_multiselect.h"
 #include "gridmodel/ug_ptrlist.h"
+#include "platform/image.h"
 
 namespace gridmodel {
 
@@ -61,6 +63,11 @@ class CUGEditor {
 };
 
 // What the model asks of its windows. Without a view the model works alone (tests).
+// Reads an image file into an image; false when the file cannot be read as one. The window
+// layer installs the toolkit's codecs (BMP among them); without them only PNG is read.
+using UGImageLoader = std::function<bool(const std::string& path, platform::Image& image)>;
+void SetDefaultBitmapLoader(UGImageLoader loader);
+
 class CUGView {
  public:
   virtual ~CUGView() = default;
@@ -469,6 +476,15 @@ class CUGCtrl {
   int SetDefaultFont(int index);
   int SetDefaultFontIndex(int index) { return SetDefaultFont(index); }
   int GetDefaultFont() const { return gi_->defFont; }
+  // Bitmaps by index; the grid owns them. An empty image is refused (-1).
+  int AddBitmap(platform::Image image);
+  // -1 when the file cannot be read as an image; *error then says why.
+  int AddBitmapFile(const std::string& path, std::string* error = nullptr);
+  int RemoveBitmap(int index);
+  int ClearBitmaps();
+  const platform::Image* GetBitmap(int index) const;
+  int GetBitmapCount() const { return bitmapList_.GetUsedCount(); }
+  void SetBitmapLoader(UGImageLoader loader) { bitmapLoader_ = std::move(loader); }
   int AddDataSource(CUGDataSource* ds);
   CUGDataSource* GetDataSource(int index);
   int RemoveDataSource(int index);
@@ -494,6 +510,8 @@ class CUGCtrl {
   virtual int OnAllowCellMove(int oldCol, long oldRow, int newCol, long newRow) { return 1; }
   virtual int OnAllowViewMove(int leftCol, long topRow, int newCol, long newRow) { return 1; }
   virtual void OnPastLastRow(long rowCount, long rowsPast, long rowsAdded) {}
+  // Kept free for derived grids: the grid never calls the four reserved slots.
+  virtual void OnReserved1() {}
   virtual int OnAllowColumnResize(int col) { return 1; }
   virtual void OnColumnResizing(int col, int* width) {}
   virtual void OnColumnResized(int col, int* width) {}
@@ -534,6 +552,7 @@ class CUGCtrl {
   virtual void OnGridChar(unsigned* ch, bool processed) {}
   virtual void OnReadCell(int col, long row, CUGCell* cell) {}
   virtual void OnWriteCell(int col, long row, CUGCell* cell) {}
+  virtual void OnReserved2() {}
   virtual int OnCellTypeEvent(int cellTypeId, int col, long row, int msg, long param) { return 1; }
   virtual int OnBeginCellEdit(int col, long row, CUGEditor** editor) { return 1; }
   virtual int OnEditKeyCheck(int col, long row, CUGEditor* editor, unsigned* key) { return 1; }
@@ -541,6 +560,8 @@ class CUGCtrl {
     return 1;
   }
   virtual int OnContinueCellEdit(int oldCol, long oldRow, int* newCol, long* newRow) { return 1; }
+  virtual int OnReserved3() { return 1; }
+  virtual int OnReserved4() { return 1; }
   virtual void OnPopupMenuCommand(int col, long row, int section, unsigned itemId) {}
   virtual int OnPopupMenuStart(int col, long row, int section) { return 1; }
   virtual int OnGetHelpContextId(int col, long row, int section) { return 0; }
@@ -622,6 +643,9 @@ class CUGCtrl {
   };
   std::vector<std::unique_ptr<FontEntry>> fontStore_;
   CUGPtrList fontList_;
+  std::vector<std::unique_ptr<platform::Image>> bitmapStore_;
+  CUGPtrList bitmapList_;
+  UGImageLoader bitmapLoader_;
   CUGPtrList cellTypeList_;
   CUGCellType normalType_, dropListType_, checkBoxType_, arrowType_;
 

@@ -122,6 +122,42 @@ TEST(UGRegistry, FontsAreSharedAndRemovedById) {
   EXPECT_EQ(g.SetDefaultFont(a), 1);
 }
 
+TEST(UGRegistry, BitmapsByIndexFromImagesAndFiles) {
+  RecordingGrid g;
+  g.Build(1, 1);
+  EXPECT_EQ(g.AddBitmap(platform::Image()), -1);
+  const int a = g.AddBitmap(platform::Image(3, 2));
+  const int b = g.AddBitmap(platform::Image(5, 4));
+  ASSERT_EQ(a, 0);
+  ASSERT_EQ(b, 1);
+  EXPECT_EQ(g.GetBitmap(b)->Width(), 5);
+  EXPECT_EQ(g.GetBitmap(7), nullptr);
+  EXPECT_EQ(g.RemoveBitmap(a), 0);
+  EXPECT_EQ(g.GetBitmap(a), nullptr);
+  EXPECT_NE(g.RemoveBitmap(a), 0);
+  EXPECT_EQ(g.AddBitmap(platform::Image(1, 1)), a);  // the freed index is reused
+  EXPECT_EQ(g.GetBitmap(b)->Height(), 4);
+
+  // Files go through the loader; one that cannot read the file leaves the list alone.
+  std::vector<std::string> asked;
+  g.SetBitmapLoader([&](const std::string& path, platform::Image& image) {
+    asked.push_back(path);
+    if (path != "ok.bmp") return false;
+    image = platform::Image(8, 8);
+    return true;
+  });
+  std::string error;
+  EXPECT_EQ(g.AddBitmapFile("missing.bmp", &error), -1);
+  EXPECT_NE(error.find("\"missing.bmp\""), std::string::npos);
+  EXPECT_EQ(g.GetBitmapCount(), 2);
+  EXPECT_EQ(g.AddBitmapFile("ok.bmp"), 2);
+  EXPECT_EQ(g.GetBitmap(2)->Width(), 8);
+  EXPECT_EQ(asked, (std::vector<std::string>{"missing.bmp", "ok.bmp"}));
+  EXPECT_EQ(g.ClearBitmaps(), 0);
+  EXPECT_EQ(g.GetBitmapCount(), 0);
+  EXPECT_EQ(g.GetBitmap(b), nullptr);
+}
+
 TEST(UGRegistry, CellTypesFromFourAndTheBuiltinsStay) {
   RecordingGrid g;
   g.Build(2, 2);

@@ -10,6 +10,7 @@
 
 #include "app/ui/gl_probe.h"
 #include "app/ui/project_window.h"
+#include "gridmodel/ug_ctrl.h"
 #include "platform/folders.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
@@ -40,6 +41,7 @@ bool RecoverFromCommandException() {
 void InstallProgramServices() {
   platform::ui::InstallWxPlatform();
   GetApp().imageLoader = platform::ui::LoadImageFile;
+  gridmodel::SetDefaultBitmapLoader(platform::ui::LoadImageFile);
 }
 
 void ApplicationShell::ShowSplash(const StartupOptions& options) {
