@@ -95,8 +95,12 @@ std::string MapModePaneText(int mode) {
 std::string ValuePaneText(double value, double noData, bool hasLegend, int decimalPlaces,
                           const std::string& unitsName) {
   if (!hasLegend || std::isnan(value) || value == noData) return "NA";
-  // A legend read from a damaged file must not give a malformed format.
+  // A legend read from a damaged file must not give a malformed format; and a cell holds a
+  // float, so digits past its seven significant ones would only show noise.
   int places = std::clamp(decimalPlaces, 0, 15);
+  const double magnitude = std::fabs(value);
+  const int whole = magnitude >= 1 ? static_cast<int>(std::floor(std::log10(magnitude))) + 1 : 1;
+  places = std::min(places, std::max(0, 7 - whole));
   return platform::FormatC("%.*f (%s)", places, value, unitsName.c_str());
 }
 

@@ -34,6 +34,9 @@ constexpr int kSavePreferencesAs = 32904;
 constexpr int kLoadSavedPreferences = 32906;
 constexpr int kLoadDefaultPreferences = 32897;
 constexpr int kWtrWndToWxs = 32995;
+// Window: next and previous pane (F6, Shift+F6)
+constexpr int kNextPane = 57680;
+constexpr int kPreviousPane = 57681;
 // Help
 constexpr int kAbout = 57664;
 constexpr int kHelp = 32971;

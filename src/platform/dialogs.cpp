@@ -55,6 +55,16 @@ Dialogs& CurrentDialogs() {
 
 void InstallDialogs(Dialogs* dialogs) { g_dialogs.store(dialogs); }
 
+std::optional<std::string> ChooseFile(bool save, const std::string& title, const std::string& filter,
+                                      const std::string& defaultExt) {
+  FileDialogOptions o;
+  o.title = title;
+  o.filter = filter;
+  o.defaultExt = defaultExt;
+  o.overwritePrompt = save;
+  return save ? CurrentDialogs().ChooseSaveFile(o) : CurrentDialogs().ChooseOpenFile(o);
+}
+
 void ScriptedDialogs::AnswerOpenFile(std::optional<std::string> path) {
   std::lock_guard lock(mutex_);
   open_.push_back(std::move(path));

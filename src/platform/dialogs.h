@@ -32,6 +32,10 @@ class Dialogs {
 // The process-wide dialogs (scripted answers that cancel until the GUI installs its own).
 Dialogs& CurrentDialogs();
 void InstallDialogs(Dialogs* dialogs);  // not owned; nullptr restores the default
+// A file chosen through the current dialogs with a title, filter and default extension; a
+// save asks before overwriting. nullopt when the user cancels.
+std::optional<std::string> ChooseFile(bool save, const std::string& title, const std::string& filter,
+                                      const std::string& defaultExt);
 
 // Answers from a script, one queue per kind; an empty queue answers "cancel".
 // Every request is recorded. Thread-safe.

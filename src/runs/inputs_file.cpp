@@ -40,14 +40,15 @@ std::string ReserveInputsFile() {
 }
 
 // Writes the text into a freshly reserved inputs file; the path goes to pathOut.
-bool Publish(const std::string& text, std::string& pathOut, std::string& lastInputsFile) {
+bool Publish(const std::string& text, std::string& pathOut, CRun& run) {
   pathOut = ReserveInputsFile();
   if (pathOut.empty()) return false;
   if (!platform::WriteFileAtomically(pathOut, text)) {
     ::unlink(pathOut.c_str());
     return false;
   }
-  lastInputsFile = pathOut;
+  run.lastInputsFile = pathOut;
+  run.inputsFiles.push_back(pathOut);
   return true;
 }
 
@@ -326,7 +327,7 @@ bool BasicText(const CRun& run, std::string& out) {
 
 bool CRun::WritePyrvaneInputsFile(std::string& pathOut) {
   std::string text;
-  return BasicText(*this, text) && Publish(text, pathOut, lastInputsFile);
+  return BasicText(*this, text) && Publish(text, pathOut, *this);
 }
 
 bool CRun::WriteMTTInputsFile(std::string& pathOut) {
@@ -344,7 +345,7 @@ bool CRun::WriteMTTInputsFile(std::string& pathOut) {
   }
   text += FormatC("PathweaverNumLat: %d\n", mtt.lateralSearchDepth);
   text += FormatC("PathweaverNumVert: %d\n", mtt.verticalSearchDepth);
-  return Publish(text, pathOut, lastInputsFile);
+  return Publish(text, pathOut, *this);
 }
 
 bool CRun::WriteTOMInputsFile(std::string& pathOut) {
@@ -363,7 +364,7 @@ bool CRun::WriteTOMInputsFile(std::string& pathOut) {
   text += FormatC("TREAT_FRACTION: %f\n", tom.treatmentFraction);
   text += FormatC("TREAT_OPPORTUNITES_ONLY: %d\n",
                   tom.treatmentOpportunities && !tom.treatments ? 1 : 0);
-  return Publish(text, pathOut, lastInputsFile);
+  return Publish(text, pathOut, *this);
 }
 
 bool CRun::WriteEmbrithInputsFile(std::string& pathOut) {
@@ -405,5 +406,5 @@ bool CRun::WriteEmbrithInputsFile(std::string& pathOut) {
   if (inputs.windType == 5 && !e.atmFile.empty())
     text += FormatC("EMBRITH_ATM_FILE: %s\n", e.atmFile.c_str());
   text += AnalysisAreaLines(host);
-  return Publish(text, pathOut, lastInputsFile);
+  return Publish(text, pathOut, *this);
 }

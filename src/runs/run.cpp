@@ -1,5 +1,7 @@
 #include "runs/run.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -75,6 +77,7 @@ CRun::CRun() { InitStandardFuelModels(); }
 CRun::~CRun() {
   embrithEngine.reset();
   mttEngine.reset();
+  for (const std::string& path : inputsFiles) ::unlink(path.c_str());
   runLogs.clear();
   // Output themes and legends go together; the arrow, vector and contour outputs belong to the
   // document's draw list as well, so the host takes them out before deleting them.

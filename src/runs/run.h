@@ -285,6 +285,8 @@ class CRun {
   int32_t clockStart = 0, clockEnd = 0;
 
   std::string lastInputsFile;  // the inputs file of the latest launch
+  // Every inputs file the run's launches wrote; removed with the run (its log keeps the text).
+  std::vector<std::string> inputsFiles;
 
  private:
   void RemoveOutputThemeAt(std::size_t index, bool refreshMap);

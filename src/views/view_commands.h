@@ -31,6 +31,8 @@ constexpr int kZoomFactor10 = 32781;  // .. kZoomFactor50 = 32785
 constexpr int kZoomFactor50 = 32785;
 // Analysis Area > New Analysis Area: starts the map's area tracker.
 constexpr int kBeginNewAnalysisArea = 32774;
+// Analysis Area > Delete Analysis Area, and Delete on an area's tree item.
+constexpr int kDeleteAnalysisArea = 32801;
 // Map context menus
 constexpr int kNewAnalysisArea = 32777;
 constexpr int kCreateNewAnalysisArea = 32786;

@@ -97,6 +97,10 @@ TEST(StatusPanes, Texts) {
   EXPECT_EQ(ValuePaneText(12, -9999, false, 2, "Meters"), "NA");
   // A damaged decimal count is clamped rather than handed to the formatter.
   EXPECT_EQ(ValuePaneText(1.5, -9999, true, -3, "Feet"), "2 (Feet)");
+  // Nine decimals of a float cell would show noise: its seven significant digits at most.
+  EXPECT_EQ(ValuePaneText(3.25f, -9999, true, 9, "Feet"), "3.250000 (Feet)");
+  EXPECT_EQ(ValuePaneText(2345.5f, -9999, true, 9, "Feet"), "2345.500 (Feet)");
+  EXPECT_EQ(ValuePaneText(0.0625f, -9999, true, 9, "kg/m3"), "0.062500 (kg/m3)");
 
   EXPECT_EQ(CoordinatesPaneText(512345.6, 4123456.4), "512346, 4123456");
   EXPECT_EQ(ScalePaneText(24000), "Scale: 1 : 24000");

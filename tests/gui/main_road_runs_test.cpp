@@ -321,11 +321,11 @@ TEST_F(MainRoadRuns, TreeMenusOfRunItemsCopyAndDeleteRuns) {
   EXPECT_TRUE(Children(*tree, runsItem).empty());
   EXPECT_EQ(messages_->Texts(), (std::vector<std::string>{"Delete Run 'New Run'?", "Delete Run 'New Run'?",
                                                           "Delete all Runs for Analysis Area: '" + area->name + "'?"}));
-  // An area item offers only its properties: a run command chosen there does nothing, and
-  // Properties shows the area's dialog.
+  // An area item offers its own commands, no run command: one chosen there does nothing,
+  // and Properties shows the area's dialog.
   offered.clear();
   TreeMenu(tree, areaItem, runs::ui::kCmdNewRun, &offered);
-  EXPECT_EQ(offered, std::vector<std::string>{"&Properties"});
+  EXPECT_EQ(offered, (std::vector<std::string>{"&Properties", "&Delete", "Create &Landscape"}));
   EXPECT_TRUE(area->runs.empty());
   bool shown = false;
   WhenShown(area->name, [&](wxDialog* d) {

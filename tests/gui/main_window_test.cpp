@@ -210,7 +210,11 @@ TEST(MainWindow, HelpAndAboutOpenTheHelpBase) {
     auto* date = wxDynamicCast(about.FindWindow(CAboutDlg::kBuildDateEdit), wxTextCtrl);
     ASSERT_TRUE(version && date);
     EXPECT_EQ(version->GetValue(), "Pyrvane 6 Version 6.1");
-    EXPECT_EQ(date->GetValue(), "Apr 15 2021");
+    // The day the program was built, as the compiler writes it ("Dec 10 2026").
+    wxDateTime built;
+    wxString::const_iterator end;
+    EXPECT_TRUE(built.ParseFormat(date->GetValue(), "%b %d %Y", &end)) << date->GetValue();
+    EXPECT_GE(built.GetYear(), 2024);
     EXPECT_FALSE(version->IsEditable());
     wxCommandEvent click(wxEVT_BUTTON, CAboutDlg::kOnlineHelpButton);
     about.ProcessWindowEvent(click);
@@ -457,4 +461,17 @@ TEST(ProjectWindows, BackdropShowsColourOrPictureWhileNoProjectIsOpen) {
   for (int i = 0; i < 50 && !backdrop->IsShown(); ++i) widgets::FlushEvents(1);
   EXPECT_TRUE(backdrop->IsShown());
   CloseFrame(frame);
+}
+
+TEST(Startup, AFileOfNoKnownKindOnTheCommandLineIsNamedAndEndsStartUp) {
+  platform::ScopedRecordingMessages messages;
+  ApplicationShell shell;
+  StartupOptions options = QuickStart("startup-unknown");
+  const std::string notes = options.folders->programFolder + "/notes.txt";
+  std::ofstream(notes) << "not a landscape\n";
+  EXPECT_FALSE(shell.Start(options, {notes}));
+  EXPECT_EQ(messages.Texts(), std::vector<std::string>{UnknownFileText(notes)});
+  EXPECT_NE(UnknownFileText(notes).find(notes), std::string::npos);
+  for (int i = 0; i < 200 && (shell.Frame() || shell.Splash()); ++i) widgets::FlushEvents(1);
+  EXPECT_FALSE(shell.Frame());
 }

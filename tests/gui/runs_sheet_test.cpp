@@ -475,3 +475,39 @@ TEST(RunSheetWindow, GenerateGriddedWindWithItsOptionsLaunchesAndListsTheWindGri
   sheet->Destroy();
   widgets::FlushEvents(2);
 }
+
+// Open WXS File takes a valid stream and its record range as the conditioning period; an
+// invalid one only when the user says so.
+TEST(RunSheetWindow, OpenWxsTakesAStreamForConditioning) {
+  runs_gui::Project p;
+  platform::ScopedRecordingMessages messages;
+  platform::ScopedScriptedDialogs dialogs;
+  std::string records;
+  for (int h = 0; h < 5; ++h) records += "2011 8 7 " + std::to_string(h * 100) + " 70 30 0.00 5 90 0\n";
+  const std::string good = p.Write("good.wxs", "RAWS_ELEVATION: 2100\nRAWS_UNITS: English\nRAWS: 5\n" + records);
+  const std::string bad = p.Write("bad.wxs", "RAWS_UNITS: English\nRAWS: 1\n2011 13 7 0 70 30 0.00 5 90 0\n");
+  auto* sheet = new CRunSheet(nullptr, p.run);
+  CRunInputsPage* page = sheet->inputsPage;
+  Click(page->streamRadio);
+  ASSERT_TRUE(page->wxsButton->IsEnabled());
+
+  messages.SetDefaultAnswer(platform::Answer::No);
+  dialogs.AnswerOpenFile(bad);
+  UseMenu(page, 1476, CRunInputsPage::kOpenWxs);
+  ASSERT_EQ(messages.Texts().size(), 1u);
+  EXPECT_NE(messages.Texts()[0].find("Load WXS file anyway?"), std::string::npos);
+  EXPECT_TRUE(page->wxsFile.empty());
+
+  messages.Clear();
+  dialogs.AnswerOpenFile(good);
+  UseMenu(page, 1476, CRunInputsPage::kOpenWxs);
+  EXPECT_TRUE(messages.Texts().empty());
+  EXPECT_EQ(page->wxsFile, good);
+  const runs::InputsState state = page->State();
+  EXPECT_EQ(state.conditioningStart.GetHour(), 0);
+  EXPECT_EQ(state.conditioningEnd.GetHour(), 4);
+  EXPECT_EQ(state.conditioningEnd.GetDay(), 7);
+  EXPECT_NE(Status(*sheet, 0), "Need a Weather Stream file");
+  sheet->Destroy();
+  widgets::FlushEvents(2);
+}

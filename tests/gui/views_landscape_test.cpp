@@ -87,11 +87,13 @@ TEST_F(LandscapeCommandsTest, SaveAndCreateLandscapeByExtension) {
   EXPECT_EQ(messages.Texts(), (std::vector<std::string>{refusal, refusal}));
   messages.Clear();
 
-  // Unknown extension: nothing written, nothing said.
+  // Unknown extension: nothing written, and the reason said.
   dialogs.AnswerSaveFile(Path("out.asc"));
   OnSaveLandscape(doc);
   EXPECT_FALSE(fs::exists(Path("out.asc")));
-  EXPECT_TRUE(messages.Texts().empty());
+  EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Cannot write " + Path("out.asc") +
+                                                       ": a landscape is written as a .lcp or a .tif file."});
+  messages.Clear();
 
   dialogs.AnswerSaveFile(Path("copy.LCP"));
   OnSaveLandscape(doc);

@@ -28,8 +28,19 @@ wxBitmap AboutPicture() {
 
 }  // namespace
 
+namespace {
+
+// The compiler's date of this build, "Dec 1 2026" rather than its padded "Dec  1 2026".
+std::string BuildDay() {
+  std::string day = __DATE__;
+  if (const auto at = day.find("  "); at != std::string::npos) day.erase(at, 1);
+  return day;
+}
+
+}  // namespace
+
 CAboutDlg::CAboutDlg(wxWindow* parent, std::string helpBase)
-    : wxDialog(parent, wxID_ANY, "About Pyrvane"), helpBase_(std::move(helpBase)) {
+    : wxDialog(parent, wxID_ANY, "About Pyrvane"), buildDate(BuildDay()), helpBase_(std::move(helpBase)) {
   auto* top = new wxBoxSizer(wxHORIZONTAL);
   if (wxBitmap picture = AboutPicture(); picture.IsOk())
     top->Add(new wxStaticBitmap(this, wxID_ANY, picture), 0, wxALL, 10);

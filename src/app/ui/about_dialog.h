@@ -19,7 +19,7 @@ class CAboutDlg : public wxDialog {
   CAboutDlg(wxWindow* parent, std::string helpBase);
 
   std::string versionText = "Pyrvane 6 Version 6.1";
-  std::string buildDate = "Apr 15 2021";
+  std::string buildDate;  // the day the program was built
 
   bool TransferDataToWindow() override;
 

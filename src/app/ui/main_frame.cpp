@@ -11,8 +11,10 @@
 
 #include <algorithm>
 
+#include "app/application.h"
 #include "app/help.h"
 #include "app/ui/about_dialog.h"
+#include "app/ui/child_frame.h"
 #include "app/ui/tool_icons.h"
 #include "landscape/ui/convert_dialog.h"
 #include "platform/dialogs.h"
@@ -20,6 +22,7 @@
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "views/view_commands.h"
+#include "weather/ui/wtr_wnd_dialog.h"
 
 namespace app::ui {
 
@@ -93,6 +96,8 @@ wxMenu* MakeMenu(std::initializer_list<MenuItem> items) {
   return menu;
 }
 
+bool IsProjectFilter(const std::string& patterns) { return patterns.find("*.pvn") != std::string::npos; }
+
 }  // namespace
 
 PyrvaneDocManager::PyrvaneDocManager() : wxDocManager(0, false) { Initialize(); }
@@ -108,11 +113,14 @@ wxString PyrvaneDocManager::MakeNewDocumentName() {
 wxDocTemplate* PyrvaneDocManager::SelectDocumentPath(wxDocTemplate** templates, int count,
                                                      wxString& path, long, bool) {
   platform::FileDialogOptions o;
-  for (int i = 0; i < count; ++i) {
-    if (!templates[i]->IsVisible()) continue;
-    const std::string patterns = templates[i]->GetFileFilter().utf8_string();
-    o.filter += templates[i]->GetDescription().utf8_string() + " (" + patterns + ")|" + patterns + "|";
-  }
+  // What can be opened comes first, so it is the filter the dialog starts with.
+  for (bool projects : {false, true})
+    for (int i = 0; i < count; ++i) {
+      if (!templates[i]->IsVisible()) continue;
+      const std::string patterns = templates[i]->GetFileFilter().utf8_string();
+      if (IsProjectFilter(patterns) != projects) continue;
+      o.filter += templates[i]->GetDescription().utf8_string() + " (" + patterns + ")|" + patterns + "|";
+    }
   o.filter += "All Files (*.*)|*.*||";
   o.initialPath = GetLastDirectory().utf8_string();
   const auto chosen = platform::CurrentDialogs().ChooseOpenFile(o);
@@ -120,12 +128,16 @@ wxDocTemplate* PyrvaneDocManager::SelectDocumentPath(wxDocTemplate** templates, 
   const wxString chosenPath = wxString::FromUTF8(*chosen);
   wxDocTemplate* found = FindTemplateForPath(chosenPath);
   if (!found) {
-    platform::Tell("Cannot open " + *chosen + ": it is neither a project nor a landscape file.");
+    platform::Tell(UnknownFileText(*chosen));
     return nullptr;
   }
   SetLastDirectory(wxPathOnly(chosenPath));
   path = chosenPath;
   return found;
+}
+
+std::string UnknownFileText(const std::string& path) {
+  return "Cannot open " + path + ": it is neither a project nor a landscape file.";
 }
 
 std::string DefaultRecentFilesPath() {
@@ -151,7 +163,7 @@ MainFrame::MainFrame(const std::string& recentFilesPath)
       recentFilesPath_(recentFilesPath.empty() ? DefaultRecentFilesPath() : recentFilesPath),
       helpBase_(kBuiltInHelpBase) {
   manager_->SetFrame(this);
-  Create(manager_, nullptr, wxID_ANY, "Pyrvane 6", wxDefaultPosition, wxSize(1024, 720));
+  Create(manager_, nullptr, wxID_ANY, "Pyrvane 6", wxDefaultPosition, DefaultSize());
   BuildMenus();
   BuildToolbar();
   BuildStatusBar();
@@ -164,6 +176,30 @@ MainFrame::MainFrame(const std::string& recentFilesPath)
     landscape::ui::CConvertLCPtoGeoTiffDlg dialog(this);
     dialog.ShowModal();
   });
+  BindCommand(cmd::kWtrWndToWxs, [this] {
+    weather::ui::CDialogWtrWndToWxs dialog(this);
+    dialog.ShowModal();
+  });
+  BindCommand(cmd::kSavePreferencesAs, [] { GetApp().OnSavePreferencesAs(); });
+  BindCommand(cmd::kLoadSavedPreferences, [this] {
+    if (GetApp().OnLoadSavedPreferences()) ApplyAppBackground();
+  });
+  BindCommand(cmd::kLoadDefaultPreferences, [this] {
+    if (GetApp().OnLoadDefaultPreferences()) ApplyAppBackground();
+  });
+  // A project window has two panes, so next and previous both reach the other one.
+  BindCommand(cmd::kNextPane, [this] { FocusOtherPane(); });
+  BindCommand(cmd::kPreviousPane, [this] { FocusOtherPane(); });
+  // The edit keys act on the text box that has the focus.
+  for (int id : {wxID_UNDO, wxID_CUT, wxID_COPY, wxID_PASTE})
+    Bind(wxEVT_MENU, [id](wxCommandEvent&) {
+      auto* entry = dynamic_cast<wxTextEntry*>(wxWindow::FindFocus());
+      if (!entry) return;
+      if (id == wxID_UNDO) entry->Undo();
+      else if (id == wxID_CUT) entry->Cut();
+      else if (id == wxID_COPY) entry->Copy();
+      else entry->Paste();
+    }, id);
   BindCommand(cmd::kViewToolbar, [this] {
     toolbar_->Show(!toolbar_->IsShown());
     SendSizeEvent();
@@ -191,8 +227,7 @@ MainFrame::MainFrame(const std::string& recentFilesPath)
   // With the backdrop the frame has two children, so it no longer sizes its client area
   // by itself.
   Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
-    if (wxWindow* client = GetClientWindow()) client->SetSize(GetClientSize());
-    PlaceBackdrop();
+    LayoutClient();
     e.Skip();
   });
   Bind(wxEVT_IDLE, [this](wxIdleEvent& e) {
@@ -285,8 +320,18 @@ void MainFrame::BuildMenus() {
       {wxACCEL_CTRL, 'N', wxID_NEW},
       {wxACCEL_CTRL, 'O', wxID_OPEN},
       {wxACCEL_CTRL, 'S', wxID_SAVE},
+      {wxACCEL_CTRL, 'Z', wxID_UNDO},
+      {wxACCEL_ALT, WXK_BACK, wxID_UNDO},
+      {wxACCEL_CTRL, 'X', wxID_CUT},
+      {wxACCEL_SHIFT, WXK_DELETE, wxID_CUT},
+      {wxACCEL_CTRL, 'C', wxID_COPY},
+      {wxACCEL_CTRL, WXK_INSERT, wxID_COPY},
+      {wxACCEL_CTRL, 'V', wxID_PASTE},
+      {wxACCEL_SHIFT, WXK_INSERT, wxID_PASTE},
+      {wxACCEL_NORMAL, WXK_F6, WxIdFor(cmd::kNextPane)},
+      {wxACCEL_SHIFT, WXK_F6, WxIdFor(cmd::kPreviousPane)},
   };
-  SetAcceleratorTable(wxAcceleratorTable(3, keys));
+  SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(keys)), keys));
 }
 
 wxMenuBar* MainFrame::MakeProjectMenuBar() {
@@ -318,6 +363,8 @@ wxMenuBar* MainFrame::MakeProjectMenuBar() {
                         {cmd::kConvertLcpToGeoTiff, "Convert LCP to &GeoTIFF"}}),
               "&Landscape");
   bar->Append(MakeMenu({{v::kBeginNewAnalysisArea, "&New Analysis Area"},
+                        {v::kDeleteAnalysisArea, "&Delete Analysis Area", false,
+                         "Delete the current analysis area"},
                         {0, nullptr},
                         {cmd::kNewRun, "New Pyrvane/MTT/TOM &Run", false,
                          "Create a new Pyrvane/MTT/TOM run in active work area"},
@@ -450,22 +497,39 @@ StatusTexts MainFrame::UpdateStatusPanes() {
   wxStatusBar* bar = GetStatusBar();
   if (bar && !(t == shown_)) {
     const std::string* texts[] = {&t.mode, &t.area, &t.theme, &t.value, &t.coordinates, &t.scale};
-    for (int i = 0; i < 6; ++i) bar->SetStatusText(wxString::FromUTF8(*texts[i]), i + 1);
+    // A pane is at least as wide as its width text, and wider when what it shows needs it.
+    int widths[7] = {-1};
+    for (int i = 0; i < 6; ++i) {
+      const wxString text = wxString::FromUTF8(*texts[i]);
+      widths[i + 1] = std::max(bar->GetTextExtent(kPaneWidthTexts[i]).GetWidth(), bar->GetTextExtent(text).GetWidth()) + 12;
+      bar->SetStatusText(text, i + 1);
+    }
+    bar->SetStatusWidths(7, widths);
     shown_ = t;
   }
   return t;
 }
 
 void MainFrame::AttachShaderBar(wxControl* bar) {
+  // Right of the toolbar the bar would fall off a window of the usual size, so it has a row
+  // of its own under the toolbar, in reach however narrow the window is.
   shaderBar_ = bar;
-  toolbar_->AddSeparator();
-  toolbar_->AddControl(bar);
-  toolbar_->Realize();
+  LayoutClient();
   BindCommand(cmd::kViewShaderBar, [this] {
     shaderBar_->Show(!shaderBar_->IsShown());
-    toolbar_->Realize();
-    SendSizeEvent();
+    LayoutClient();
   });
+}
+
+void MainFrame::LayoutClient() {
+  const wxSize size = GetClientSize();
+  int top = 0;
+  if (shaderBar_ && shaderBar_->IsShown()) {
+    top = shaderBar_->GetBestSize().GetHeight() + 4;
+    shaderBar_->SetSize(0, 2, std::max(size.x, 1), top - 4);
+  }
+  if (wxWindow* client = GetClientWindow()) client->SetSize(0, top, size.x, std::max(size.y - top, 1));
+  PlaceBackdrop();
 }
 
 void MainFrame::RestorePlacement(const FramePlacement& stored) {
@@ -549,7 +613,7 @@ void MainFrame::OnRecentFile(wxCommandEvent& e) {
 
 wxDocument* MainFrame::OpenFile(const wxString& path) {
   if (!manager_->FindTemplateForPath(path)) {
-    platform::Tell("Cannot open " + path.utf8_string() + ": it is neither a project nor a landscape file.");
+    platform::Tell(UnknownFileText(path.utf8_string()));
     return nullptr;
   }
   return manager_->CreateDocument(path, wxDOC_SILENT);
@@ -564,6 +628,27 @@ void MainFrame::OnClose(wxCloseEvent& e) {
 void MainFrame::ProjectActivated(wxDocument* doc) {
   activeDocument_ = doc;
   if (shaderReload_) shaderReload_(doc);
+}
+
+void MainFrame::FocusOtherPane() {
+  auto* child = dynamic_cast<CChildFrame*>(GetActiveChild());
+  if (!child || !child->TreePane() || !child->MapPane()) return;
+  const bool inTree = child->TreePane()->HasFocus();
+  (inTree ? child->MapPane() : child->TreePane())->SetFocus();
+}
+
+void MainFrame::ApplyAppBackground() {
+  const CPVN4App& app = GetApp();
+  const COLORREF c = app.backgroundColor;
+  wxImage picture;
+  if (app.useBackgroundImage && !app.backgroundImage.IsEmpty()) {
+    const platform::Image& source = app.backgroundImage;
+    const std::vector<std::uint8_t> rgba = source.ToRgbaBytes();
+    picture.Create(source.Width(), source.Height());
+    for (std::size_t i = 0; i < static_cast<std::size_t>(source.Width()) * source.Height(); ++i)
+      std::copy_n(&rgba[i * 4], 3, picture.GetData() + i * 3);
+  }
+  SetClientBackground(wxColour(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF), picture);
 }
 
 void MainFrame::ShowAbout() {

@@ -44,6 +44,9 @@ class PyrvaneDocManager : public wxDocManager {
 // The backdrop's picture at a size: the picture stretched over it, or the colour.
 wxBitmap BackdropBitmap(const wxColour& colour, const wxImage& picture, const wxSize& size);
 
+// What is said of a file that is neither a project nor a landscape.
+std::string UnknownFileText(const std::string& path);
+
 // Where the recent-file list is kept between sessions.
 std::string DefaultRecentFilesPath();
 
@@ -58,6 +61,8 @@ class MainFrame : public wxDocMDIParentFrame {
   ~MainFrame() override;
 
   PyrvaneDocManager* DocManager() const { return manager_; }
+  // The size the window opens with when no placement was kept.
+  static wxSize DefaultSize() { return wxSize(1024, 720); }
 
   // Command ids of the menus and toolbar map to the framework's own ids where it handles them.
   static int WxIdFor(int command);
@@ -81,8 +86,8 @@ class MainFrame : public wxDocMDIParentFrame {
   // Refreshes the six information panes (also done when idle); returns what they show.
   StatusTexts UpdateStatusPanes();
 
-  // The relief-shading bar sits right of the toolbar in the same row.
-  void AttachShaderBar(wxControl* bar);  // a control holding the bar's own controls
+  // The relief-shading bar: a row of its own under the toolbar.
+  void AttachShaderBar(wxControl* bar);  // a child of the frame holding the bar's controls
   wxWindow* ShaderBar() const { return shaderBar_; }
 
   void SetHelpBase(std::string base) { helpBase_ = std::move(base); }
@@ -106,6 +111,8 @@ class MainFrame : public wxDocMDIParentFrame {
   // What shows behind the project windows while none is open: the picture stretched over
   // the whole area when there is one, else the colour.
   void SetClientBackground(const wxColour& colour, const wxImage& picture = wxImage());
+  // The background colour and picture of the program's preferences.
+  void ApplyAppBackground();
   wxWindow* Backdrop() const { return backdrop_; }
 
   bool SaveRecentFiles() const;
@@ -126,7 +133,11 @@ class MainFrame : public wxDocMDIParentFrame {
   void OnRecentFile(wxCommandEvent& e);
   void OnClose(wxCloseEvent& e);
   void ShowAbout();
+  // F6 and Shift+F6: the focus goes to the other pane of the active project window.
+  void FocusOtherPane();
   void PlaceBackdrop();
+  // The shader bar's row under the toolbar, then the project windows' area.
+  void LayoutClient();
 
   PyrvaneDocManager* manager_ = nullptr;
   std::string recentFilesPath_;

@@ -77,7 +77,7 @@ void InstallProjectWindows(MainFrame& frame) {
   MainFrame* f = &frame;
   auto active = [f] { return ActiveProject(*f); };
 
-  auto* bar = new views::ui::CShaderBar(frame.Toolbar());
+  auto* bar = new views::ui::CShaderBar(&frame);
   frame.AttachShaderBar(bar);
   frame.SetShaderReload([bar](wxDocument* doc) {
     CPVN4Doc* model = ModelOf(doc);
@@ -105,6 +105,11 @@ void InstallProjectWindows(MainFrame& frame) {
     if (command == cmd::kNewRun) {
       const CPVN4Doc* doc = active();
       enabled = enabled && doc && runs::CanCreateRun(*doc);
+      return;
+    }
+    if (command == v::kDeleteAnalysisArea) {
+      const CPVN4Doc* doc = active();
+      enabled = enabled && doc && doc->currentArea;
       return;
     }
     if (!IsViewRuled(command)) return;
@@ -140,6 +145,19 @@ void InstallProjectWindows(MainFrame& frame) {
     if (!doc) return;
     LateProgressWindow progress(f, "Saving Landscape");
     landscape::ui::OnSaveLandscape(*doc, &progress);
+  });
+  // From an area's tree menu, which makes that area current first.
+  frame.BindCommand(v::kCreateLandscape, [f, active] {
+    CPVN4Doc* doc = active();
+    if (!doc || !doc->currentArea) return;
+    LateProgressWindow progress(f, "Saving Landscape");
+    landscape::ui::OnCreateLandscape(*doc, &progress);
+  });
+  // The current area; the default one is refused with its message.
+  frame.BindCommand(v::kDeleteAnalysisArea, [active] {
+    CPVN4Doc* doc = active();
+    if (!doc || !doc->currentArea) return;
+    doc->OnDeleteAnalysisArea(doc->currentArea, doc->currentArea->name);
   });
 }
 

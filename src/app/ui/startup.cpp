@@ -101,16 +101,7 @@ bool ApplicationShell::FinishStart(const StartupOptions& options,
   frame_ = frame;
   InstallProjectWindows(*frame);
   frame->SetHelpBase(app.helpBase);
-  COLORREF c = app.backgroundColor;
-  wxImage picture;
-  if (app.useBackgroundImage && !app.backgroundImage.IsEmpty()) {
-    const platform::Image& source = app.backgroundImage;
-    std::vector<std::uint8_t> rgba = source.ToRgbaBytes();
-    picture.Create(source.Width(), source.Height());
-    for (std::size_t i = 0; i < static_cast<std::size_t>(source.Width()) * source.Height(); ++i)
-      std::copy_n(&rgba[i * 4], 3, picture.GetData() + i * 3);
-  }
-  frame->SetClientBackground(wxColour(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF), picture);
+  frame->ApplyAppBackground();
   frame->RestorePlacement(FromStoredPlacement(app.placement));
   frame->SetPlacementRecorder(
       [](const FramePlacement& p) { GetApp().placement = ToStoredPlacement(p); });

@@ -17,16 +17,7 @@
 
 namespace landscape::ui {
 
-namespace {
-std::optional<std::string> AskFile(bool save, const char* title, const char* filter, const char* ext) {
-  platform::FileDialogOptions o;
-  o.title = title;
-  o.filter = filter;
-  o.defaultExt = ext;
-  o.overwritePrompt = save;
-  return save ? platform::CurrentDialogs().ChooseSaveFile(o) : platform::CurrentDialogs().ChooseOpenFile(o);
-}
-}  // namespace
+using platform::ChooseFile;
 
 CConvertLCPtoGeoTiffDlg::CConvertLCPtoGeoTiffDlg(wxWindow* parent, platform::ProgressSink* progress)
     : wxDialog(parent, wxID_ANY, "Convert LCP to GeoTIFF"), progress_(progress) {
@@ -68,7 +59,7 @@ void CConvertLCPtoGeoTiffDlg::ShowFields() {
 }
 
 void CConvertLCPtoGeoTiffDlg::OnSourceLcp() {
-  const auto path = AskFile(false, "Select Source LCP file", "Legacy LCP files (*.lcp)|*.lcp||", "lcp");
+  const auto path = ChooseFile(false, "Select Source LCP file", "Legacy LCP files (*.lcp)|*.lcp||", "lcp");
   if (!path) return;
   CloseSource();
   sourcePath_.clear();
@@ -94,7 +85,7 @@ void CConvertLCPtoGeoTiffDlg::OnSourceLcp() {
 
 void CConvertLCPtoGeoTiffDlg::OnSourceProjection() {
   const auto path =
-      AskFile(false, "Select Source Projection file", "ESRI Projection Files (*.prj)|*.prj||", "prj");
+      ChooseFile(false, "Select Source Projection file", "ESRI Projection Files (*.prj)|*.prj||", "prj");
   if (!path) return;
   projectionText_.clear();
   hasProjection_ = false;
@@ -121,7 +112,7 @@ void CConvertLCPtoGeoTiffDlg::OnSourceProjection() {
 }
 
 void CConvertLCPtoGeoTiffDlg::OnDestination() {
-  const auto path = AskFile(true, "Select Destination GeoTIFF file", "GeoTIFF files (*.tif)|*.tif||", "tif");
+  const auto path = ChooseFile(true, "Select Destination GeoTIFF file", "GeoTIFF files (*.tif)|*.tif||", "tif");
   if (!path) return;
   destinationPath_ = platform::WithDefaultExtension(*path, "tif");
   ShowFields();

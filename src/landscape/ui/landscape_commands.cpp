@@ -68,7 +68,8 @@ void WriteTo(CPVN4Doc& doc, GeoTiffSource tif, platform::ProgressSink* progress)
     WriteAreaLandscapeGeoTiff(doc.landscape, window, path, progress);
   else if (ext == ".tif")
     WriteLandscapeGeoTiff(doc.landscape, window, path, progress);
-  // Any other extension: nothing to write, and nothing said.
+  else  // nothing written: the user learns why
+    platform::Tell("Cannot write " + path + ": a landscape is written as a .lcp or a .tif file.");
 }
 
 }  // namespace

@@ -295,8 +295,8 @@ wxMenu* CRunInputsPage::BuildMenu(int buttonId) {
       menu->Append(MenuId(kEditFmd), "&Edit FMD File")->Enable(!fmdFile.empty());
       break;
     case 1476:
-      // The weather-stream commands come with the weather editors.
-      menu->Append(MenuId(kOpenWxs), "&Open WXS File...")->Enable(false);
+      menu->Append(MenuId(kOpenWxs), "&Open WXS File...");
+      // Creating and editing come with the weather-stream editor.
       menu->Append(MenuId(kCreateWxs), "&Create WXS File...")->Enable(false);
       menu->Append(MenuId(kEditWxs), "&Edit WXS File")->Enable(false);
       break;
@@ -319,6 +319,7 @@ void CRunInputsPage::RunMenuCommand(int id) {
     case kCreateFms: OnCreateFmsFromLandscape(); break;
     case kOpenFmd: OnOpenFmd(); break;
     case kEditFmd: OnEditFmd(); break;
+    case kOpenWxs: OnOpenWxs(); break;
     case kOpenDirection: OnOpenDirectionGrid(); break;
     case kOpenSpeed: OnOpenSpeedGrid(); break;
     default: break;
@@ -640,6 +641,40 @@ void CRunInputsPage::OnEditFmd() {
     MarkChanged();
     RefreshControls();
   }
+}
+
+void CRunInputsPage::OnOpenWxs() {
+  Exchange(false);
+  platform::FileDialogOptions options;
+  options.filter = "Weather Stream Files (*.wxs)|*.wxs|All Files (*.*)|*.*||";
+  const auto chosen = platform::CurrentDialogs().ChooseOpenFile(options);
+  if (!chosen) return;
+  CWxStream stream;
+  OleDateTime first, last;
+  std::string message;
+  const int count = stream.Read(*chosen);
+  if (count < 0) {
+    platform::Tell(platform::FormatC("Error opening %s", chosen->c_str()));
+    return;
+  }
+  if (!stream.Validate(first, last, message)) {
+    if (message.empty()) message = "The file " + *chosen + " holds no weather records.";
+    if (!platform::AskYesNo(message + "\nThis needs to be fixed before the file can be used in a run.\n\n"
+                            "Load WXS file anyway?"))
+      return;
+  }
+  if (!stream.elevationRead) platform::Tell("Warning!: No elevation field in WXS file.");
+  wxsFile = *chosen;
+  firstRecord = first;
+  lastRecord = last;
+  conditioningStart = first;
+  conditioningEnd = last;
+  SetupConditioningPickers();
+  ClampConditioningStart();
+  ClampConditioningEnd();
+  MarkChanged();
+  ExchangeConditioningPeriod(false);
+  RefreshControls();
 }
 
 void CRunInputsPage::OnOpenDirectionGrid() { OpenWindGrid(directionFile); }

@@ -160,7 +160,11 @@ void CRunSheet::ShowLaunch(bool show) {
 }
 
 void CRunSheet::SetLaunchText(const std::string& text) {
-  if (launchButton) launchButton->SetLabel(wxString::FromUTF8(text));
+  if (!launchButton) return;
+  launchButton->SetLabel(wxString::FromUTF8(text));
+  // A longer caption widens the button rather than being cut.
+  launchButton->SetMinSize(launchButton->GetBestSize());
+  Layout();
 }
 
 void CRunSheet::RenameTreeItem() {

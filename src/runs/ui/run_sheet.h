@@ -77,6 +77,8 @@ class CRunInputsPage : public wxPanel {
   void OnCreateFmsFromLandscape();
   void OnOpenFmd();
   void OnEditFmd();
+  // A weather stream for conditioning; an invalid one is taken only when the user says so.
+  void OnOpenWxs();
   void OnOpenDirectionGrid();
   void OnOpenSpeedGrid();
   // The gridded-wind options; OK marks the page changed.

@@ -235,7 +235,9 @@ app::StatusInfo CMapView::Status() const {
   s.noData = theme->noData;
   if (const CThemeLegendData* legend = doc_.GetVisibleThemeLegend()) {
     s.hasLegend = true;
-    s.decimalPlaces = legend->GetDecimals();
+    // Classes (crown fire activity, treatments, ignitions) are whole numbers.
+    const int t = theme->layerType;
+    s.decimalPlaces = (t == 15 || t == 40 || t == 41 || t == 42) ? 0 : legend->GetDecimals();
     s.unitsName = legend->GetUnitsName();
   }
   const MapPoint p = ClientToMap(lastMouse_.x, lastMouse_.y);

@@ -77,7 +77,9 @@ void CMeasureDialog::ShowAreaControls(bool show) {
   areaValue_->Show(show);
   areaUnits_->Show(show);
   lengthLabel_->SetLabel(show ? "Perimeter:" : "Length:");
-  Layout();
+  // The polygon mode's rows need room: the window grows to hold them.
+  GetSizer()->SetSizeHints(this);
+  Fit();
 }
 
 void CMeasureDialog::Recalculate() {

@@ -10,10 +10,12 @@
 
 #include "app/command_rules.h"
 #include "app/layer_types.h"
+#include "platform/messages.h"
 #include "runs/run.h"
 #include "runs/ui/run_commands_ui.h"
 #include "themes/theme.h"
 #include "views/ui/map_view.h"
+#include "views/view_commands.h"
 #include "project/ui/property_dialog.h"
 
 namespace views::ui {
@@ -138,7 +140,11 @@ std::vector<MenuEntry> ItemMenu(int type) {
   constexpr MenuEntry kSeparator{0, nullptr, nullptr};
   switch (type) {
     case kTreeRoot: return {{kCmdProjectProperties, "&Properties", "Display Project Properties"}};
-    case kTreeArea: return {{kCmdAreaProperties, "&Properties", "Display Analysis Area Properties"}};
+    case kTreeArea:
+      return {{kCmdAreaProperties, "&Properties", "Display Analysis Area Properties"},
+              kSeparator,
+              {cmd::kDeleteAnalysisArea, "&Delete", "Delete the selected analysis area"},
+              {cmd::kCreateLandscape, "Create &Landscape", "Create a new landscape"}};
     case kTreeRunsFolder:
       return {{kCmdNewRun, "&New Pyrvane/MTT/TOM Run", "Create a new Pyrvane/MTT/TOM run in active work area"},
               kSeparator,
@@ -190,6 +196,12 @@ CPVN4View::CPVN4View(wxWindow* parent, CPVN4Doc& doc)
     return chosen == wxID_NONE ? 0 : app::CommandForMenuId(chosen);
   };
   Bind(wxEVT_TREE_ITEM_MENU, [this](wxTreeEvent& e) { ShowContextMenu(e.GetPoint()); });
+  Bind(wxEVT_TREE_BEGIN_LABEL_EDIT, [this](wxTreeEvent& e) {
+    if (!CanRename(e.GetItem())) e.Veto();
+  });
+  Bind(wxEVT_TREE_END_LABEL_EDIT, [this](wxTreeEvent& e) {
+    if (e.IsEditCancelled() || !RenameArea(e.GetItem(), e.GetLabel().utf8_string())) e.Veto();
+  });
   // The control selects and expands first; the choice for the map follows.
   Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& e) {
     e.Skip();
@@ -227,6 +239,17 @@ void CPVN4View::ShowContextMenu(wxPoint clientPoint) {
     return;
   if (command == kCmdProjectProperties) return project::ui::ShowProjectProperties(wxGetTopLevelParent(this), doc_);
   if (command == kCmdAreaProperties) return project::ui::ShowAreaProperties(wxGetTopLevelParent(this), doc_);
+  if (command == cmd::kDeleteAnalysisArea) {
+    doc_.OnDeleteAnalysisArea(data->area, GetItemText(item).utf8_string());
+    return;
+  }
+  if (command == cmd::kCreateLandscape) {
+    // The main window writes it, behind its progress window; the area is current now.
+    wxCommandEvent e(wxEVT_MENU, app::MenuIdFor(command));
+    e.SetEventObject(this);
+    if (wxWindow* top = wxGetTopLevelParent(this)) top->GetEventHandler()->ProcessEvent(e);
+    return;
+  }
   runs::ui::RunTreeSelection selection;
   selection.type = data->type;
   selection.text = GetItemText(item).utf8_string();
@@ -235,6 +258,39 @@ void CPVN4View::ShowContextMenu(wxPoint clientPoint) {
   selection.log = data->log;
   selection.tree = this;
   runs::ui::RunTreeCommand(wxGetTopLevelParent(this), command, doc_, selection);
+}
+
+bool CPVN4View::CanRename(wxTreeItemId item) {
+  // Only areas have a name of their own to change; the default one keeps its name.
+  CTreeItem* data = Data(item);
+  context_ = data;
+  return data && data->type == kTreeArea && data->area && data->area != doc_.DefaultArea();
+}
+
+bool CPVN4View::RenameArea(wxTreeItemId item, const std::string& typed) {
+  const CTreeItem* data = Data(item);
+  if (!data || data->type != kTreeArea || !data->area) return false;
+  if (data->area == doc_.DefaultArea()) {
+    platform::Tell("Can not rename the default Analysis Area.");
+    return false;
+  }
+  const std::size_t first = typed.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return false;
+  const std::size_t last = typed.find_last_not_of(" \t\r\n");
+  data->area->name = typed.substr(first, last - first + 1);
+  // The name shows in the status bar and is kept with the project.
+  doc_.SetModifiedFlag(true);
+  // After the control has put the typed text in.
+  CallAfter([this, item, name = data->area->name] {
+    if (item.IsOk()) SetItemText(item, wxString::FromUTF8(name));
+  });
+  return true;
+}
+
+void CPVN4View::OnRemoving(CPVN4Doc&, const void* object) {
+  const wxTreeItemId item = FindChild(areas_, [object](const CTreeItem& d) { return d.type == kTreeArea && d.area == object; });
+  if (item.IsOk()) Delete(item);
+  context_ = nullptr;
 }
 
 void CPVN4View::ChooseItem(wxTreeItemId item) {

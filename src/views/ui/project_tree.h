@@ -85,6 +85,15 @@ class CPVN4View : public wxTreeCtrl, public DocumentObserver {
   void OnInitialUpdate();
   void OnUpdate(CPVN4Doc& doc, int hint) override;
   void OnDocumentDestroyed(CPVN4Doc&) override { docGone_ = true; }
+  // An area being deleted takes its item (and the items of its runs) with it.
+  void OnRemoving(CPVN4Doc& doc, const void* object) override;
+
+  // ---- label editing ----
+  // Only an analysis area other than the default one can be renamed.
+  bool CanRename(wxTreeItemId item);
+  // The typed name without its surrounding blanks becomes the area's; false (the edit is
+  // refused) for an empty name or the default area, which is said.
+  bool RenameArea(wxTreeItemId item, const std::string& typed);
 
   // ---- insertion ----
   void AddFixedFolders();
