@@ -342,8 +342,10 @@ FireResult ComputeFire(const FuelBedState& s, const FuelBedState& s10, double wi
     bool initiated = fli > 0 && fli >= i0;  // a fire that does not spread lights no crown
     // Torching index: the 20-ft wind at which the surface fire reaches the initiation rate;
     // crowning index: the one at which the active crown rate reaches the critical rate.
-    const double w10 = WindForTotalFactor(s10, rac / (3.34 * s10.ros0 * kFtToM) - 1.0, slopeTan, windTo, upslope);
-    if (w10 >= 0) r.crowningIndexMph = w10 / 0.4 / 88.0;
+    const bool needW10 = crown.crowningIndex || (crown.method != 0 && initiated);
+    const double w10 =
+        needW10 ? WindForTotalFactor(s10, rac / (3.34 * s10.ros0 * kFtToM) - 1.0, slopeTan, windTo, upslope) : -1;
+    if (w10 >= 0 && crown.crowningIndex) r.crowningIndexMph = w10 / 0.4 / 88.0;
     if (crown.torchingIndex && s.ros0 > 0 && waf > 0) {
       const double wS = WindForTotalFactor(s, rInit / (s.ros0 * adjust * kFtToM) - 1.0, slopeTan, windTo, upslope);
       if (wS >= 0) r.torchingIndexMph = wS / waf / 88.0;

@@ -101,6 +101,7 @@ struct CrownInput {
   double foliarMoisturePct = 100;
   int method = 1;         // 0 two-threshold, anything else crown-fraction-burned method
   bool torchingIndex = true;  // false: skip solving for the torching index (left -9999)
+  bool crowningIndex = true;  // false: solve for it only where the crown fraction needs it
 };
 
 struct FireResult {

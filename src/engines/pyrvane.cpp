@@ -15,6 +15,7 @@
 #include "engines/fire_behavior.h"
 #include "engines/gridded_winds.h"
 #include "engines/output_writer.h"
+#include "engines/parallel_rows.h"
 #include "engines/spotting.h"
 #include "landscape/units.h"
 #include "platform/atomic_file.h"
@@ -409,14 +410,16 @@ int CPyrvane::LoadCells(RunData& d) {
   const CHeaderData& h = land_->Header();
   const bool own = cell_ == h.cellWidth && west_ == h.west && north_ == h.north && rows_ == h.rows && cols_ == h.columns;
   const std::int16_t* band[8] = {};
-#pragma omp parallel for schedule(static, 1) num_threads(std::min(d.threads, 8))
+  std::vector<int> copies;  // bands read into a grid of the area's own
   for (int k = 0; k < 8; ++k) {
     band[k] = own && land_->HasLayer(k) ? land_->Layer(k) : nullptr;
-    if (!band[k]) {
-      d.owned[k] = HeldLayer(k);
-      if (d.owned[k].size() == n) band[k] = d.owned[k].data();
-    }
+    if (!band[k]) copies.push_back(k);
   }
+  ForEachRow(static_cast<int>(copies.size()), d.threads, [&](int j) {
+    const int k = copies[static_cast<size_t>(j)];
+    d.owned[k] = HeldLayer(k);
+    if (d.owned[k].size() == n) band[k] = d.owned[k].data();
+  });
   d.elev = band[0];
   d.slope = band[1];
   d.aspect = band[2];
@@ -457,14 +460,16 @@ bool CPyrvane::LoadFloatGrids(RunData& d) {
   } catch (const std::bad_alloc&) {
     return false;
   }
-#pragma omp parallel for schedule(static) num_threads(d.threads)
-  for (size_t i = 0; i < n; ++i) {
-    d.elevM[i] = d.elev[i] == -9999 ? kNoData : static_cast<float>(ToMetres(uc[0], d.elev[i]));
-    d.slopeDeg[i] = d.slope[i] == -9999 ? kNoData : static_cast<float>(SlopeDegrees(uc[1], d.slope[i]));
-    const double az = d.aspect[i] == -9999 ? kNoData : AzimuthOf(uc[2], d.aspect[i]);
-    d.aspectDeg[i] = az == kNoData ? kNoData : static_cast<float>(az);
-    d.coverPct[i] = d.coverOf[d.cover[i] + 32768];
-  }
+  const size_t cols = static_cast<size_t>(cols_);
+  ForEachRow(rows_, d.threads, [&](int r) {
+    for (size_t i = static_cast<size_t>(r) * cols, end = i + cols; i < end; ++i) {
+      d.elevM[i] = d.elev[i] == -9999 ? kNoData : static_cast<float>(ToMetres(uc[0], d.elev[i]));
+      d.slopeDeg[i] = d.slope[i] == -9999 ? kNoData : static_cast<float>(SlopeDegrees(uc[1], d.slope[i]));
+      const double az = d.aspect[i] == -9999 ? kNoData : AzimuthOf(uc[2], d.aspect[i]);
+      d.aspectDeg[i] = az == kNoData ? kNoData : static_cast<float>(az);
+      d.coverPct[i] = d.coverOf[d.cover[i] + 32768];
+    }
+  });
   return true;
 }
 
@@ -644,9 +649,8 @@ int CPyrvane::ComputeCells(RunData& d) {
     if (!grids_[k].empty()) grids_[k][i] = static_cast<float>(v);
   };
 
-#pragma omp parallel for schedule(dynamic, 1) num_threads(d.threads)
-  for (int r = 0; r < rows; ++r) {
-    if (cancel_.load(std::memory_order_relaxed)) continue;
+  ForEachRow(rows, d.threads, [&](int r) {
+    if (cancel_.load(std::memory_order_relaxed)) return;
     for (int k = 0; k < kOutputCount; ++k)
       if (want[k]) std::fill_n(grids_[k].data() + static_cast<size_t>(r) * cols, cols, kNoData);
     for (int c = 0; c < cols; ++c) {
@@ -694,7 +698,8 @@ int CPyrvane::ComputeCells(RunData& d) {
       const double cbd = d.canopy ? std::max(0.0, DensityKgM3(uc[7], d.density[i])) : 0.0;
       const double coverPct = d.coverOf[d.cover[i] + 32768], shFt = shM * kFtPerM;
       const double waf = ShelteredByCanopy(coverPct, shFt) ? ShelteredWaf(coverPct, shFt) : openWaf[fm];
-      const CrownInput crown{cbhM, cbd, shM, in.foliarMoisture, in.crownMethod, want[kOutTorchingIndex]};
+      const CrownInput crown{cbhM, cbd, shM, in.foliarMoisture, in.crownMethod, want[kOutTorchingIndex],
+                             want[kOutCrowningIndex]};
       const FireResult f =
           ComputeFire(bed, bed10, wind20 * 88.0, waf, windTo, slopeTan, upslope, crown, d.modelAdjust[fm], shape);
 
@@ -705,7 +710,7 @@ int CPyrvane::ComputeCells(RunData& d) {
       }
       const double fli = f.hpaKJm2 * ros / 60.0;
       const bool crowning = f.crownClass == kCrownPassive || f.crownClass == kCrownActive;
-      const double flame = crowning ? CrownFlameLength(fli) : SurfaceFlameLength(fli);
+      const double flame = !in.fixedSpreadDirection ? f.flameM : crowning ? CrownFlameLength(fli) : SurfaceFlameLength(fli);
       put(kOutFlameLength, i, flame);
       put(kOutSpreadRate, i, ros);
       put(kOutIntensity, i, fli);
@@ -714,8 +719,10 @@ int CPyrvane::ComputeCells(RunData& d) {
       put(kOutCrownFraction, i, f.cfb);
       put(kOutMidflame, i, wind20 * waf);
       // Slope along the spread direction shortens the horizontal projection of the run.
-      const double along = slopeTan * std::cos((dir - upslope) * kPi / 180.0);
-      put(kOutHorizRate, i, ros / std::sqrt(1.0 + along * along));
+      if (want[kOutHorizRate]) {
+        const double along = slopeTan * std::cos((dir - upslope) * kPi / 180.0);
+        put(kOutHorizRate, i, ros / std::sqrt(1.0 + along * along));
+      }
       put(kOutMaxSpreadDir, i, f.direction * kPi / 180.0);
       put(kOutEllipseA, i, f.ellA);
       put(kOutEllipseB, i, f.ellB);
@@ -735,7 +742,7 @@ int CPyrvane::ComputeCells(RunData& d) {
     const long done = ++rowsDone;
     phase_[2].store(static_cast<double>(done) / rows, std::memory_order_relaxed);
     if ((done & 15) == 0) SetOverall(4, static_cast<double>(done) / rows);
-  }
+  });
   if (cancel_) return Fail(kErrCancelled);
   phase_[2] = 1.0;
   return kEngineOk;
