@@ -160,10 +160,9 @@ bool RunPyrvane(PyrvaneLaunch& launch) {
   result = {};
   const auto start = std::chrono::steady_clock::now();
 
-  std::string path;
-  if (!run.WritePyrvaneInputsFile(path) || !platform::ReadWholeFile(path, result.inputsFileText))
-    return Fail(p, "Error building Pyrvane inputs file.");
-  Pause(launch.timing.settle, p, nullptr);
+  const std::string path = WriteInputsAndSettle([&run](std::string& out) { return run.WritePyrvaneInputsFile(out); },
+                                                result.inputsFileText, p, launch.timing.settle);
+  if (path.empty()) return Fail(p, "Error building Pyrvane inputs file.");
   // A stop before the engine started: nothing to load or cancel.
   if (p.StopRequested()) return Fail(p, {});
 
@@ -188,35 +187,55 @@ bool RunPyrvane(PyrvaneLaunch& launch) {
   return true;
 }
 
-bool LaunchPyrvaneThreads(PyrvaneLaunch& launch) {
-  RunProgress& p = *launch.progress;
-  SendRunStatus(p, "Initializing..");
-  SendRunPosition(p, 0);
-  launch.run->threadBlock = &launch;
+std::string WriteInputsAndSettle(const std::function<bool(std::string&)>& write, std::string& text,
+                                 const RunProgress& progress, std::chrono::milliseconds settle) {
+  std::string path;
+  if (!write(path) || !platform::ReadWholeFile(path, text)) return {};
+  Pause(settle, progress, nullptr);
+  return path;
+}
+
+bool RunLaunchThreads(CRun& run, void* block,
+                      const std::function<void(const std::atomic<bool>&)>& monitor,
+                      const std::function<void()>& body,
+                      const std::function<bool(const std::string&)>& fail) {
+  run.threadBlock = block;
   std::atomic<bool> runFinished{false};
-  std::thread monitor([&] { PyrvaneMonitorThread(launch, runFinished); });
+  std::thread watcher([&] { monitor(runFinished); });
   auto runBody = [&] {
     try {
-      const RunGeometry& g = launch.geometry;
-      launch.engine->SetAnalysisArea(g.east, g.west, g.north, g.south);
-      RunPyrvane(launch);
+      body();
     } catch (const std::exception& ex) {
-      Fail(p, ex.what());
+      fail(ex.what());
     }
     runFinished = true;
   };
+  bool started = true;
   try {
     std::thread runner(runBody);
     runner.join();
   } catch (const std::system_error&) {
     runFinished = true;
-    monitor.join();
-    launch.run->threadBlock = nullptr;
-    return Fail(p, "Unable to start the run thread.");
+    started = false;
   }
-  monitor.join();
-  launch.run->threadBlock = nullptr;
-  return true;
+  watcher.join();
+  run.threadBlock = nullptr;
+  return started || fail("Unable to start the run thread.");
+}
+
+bool LaunchPyrvaneThreads(PyrvaneLaunch& launch) {
+  RunProgress& p = *launch.progress;
+  SendRunStatus(p, "Initializing..");
+  SendRunPosition(p, 0);
+  return RunLaunchThreads(
+      *launch.run, &launch,
+      [&](const std::atomic<bool>& runFinished) { PyrvaneMonitorThread(launch, runFinished); },
+      [&] {
+        const RunGeometry& g = launch.geometry;
+        launch.engine->SetAnalysisArea(g.east, g.west, g.north, g.south);
+        RunPyrvane(launch);
+      },
+      [&](const std::string& message) { return Fail(p, message); });
 }
 
 }  // namespace runs

@@ -6,6 +6,7 @@
 // thread turns into themes once the launch is over.
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -40,6 +41,18 @@ void Pause(std::chrono::milliseconds interval, const RunProgress& progress,
 bool FailRun(RunProgress& progress, const std::string& message, const std::string& status);
 // A fraction 0..1 as a percent, truncated towards zero (never negative).
 int PercentOf(double fraction);
+
+// The run thread's first step: the inputs file written by `write` and read back into `text`
+// for the run log, then the settling pause. The path, or empty when either failed.
+std::string WriteInputsAndSettle(const std::function<bool(std::string&)>& write, std::string& text,
+                                 const RunProgress& progress, std::chrono::milliseconds settle);
+// A launch's two threads: `monitor` (told when the run has ended) beside `body`, both waited
+// for, with `block` as the run's thread block meanwhile. An exception from the body, or a run
+// thread that cannot start, goes to `fail`.
+bool RunLaunchThreads(CRun& run, void* block,
+                      const std::function<void(const std::atomic<bool>& runFinished)>& monitor,
+                      const std::function<void()>& body,
+                      const std::function<bool(const std::string& message)>& fail);
 
 // The fire-behaviour engine as the launch uses it (the real engine or a stand-in).
 class FireBehaviorEngine {

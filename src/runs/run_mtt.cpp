@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <mutex>
-#include <thread>
 
 #include "engines/mtt_engine.h"
 #include "engines/pyrvane.h"
@@ -220,11 +219,10 @@ bool RunMTT(MttLaunch& launch) {
   result = {};
   const auto start = std::chrono::steady_clock::now();
 
-  std::string path;
+  const std::string path = WriteInputsAndSettle([&run](std::string& out) { return run.WriteMTTInputsFile(out); },
+                                                result.inputsFileText, p, launch.timing.settle);
   // A failed inputs file still ends the dialog's wait with a completion.
-  if (!run.WriteMTTInputsFile(path) || !platform::ReadWholeFile(path, result.inputsFileText))
-    return Fail(p, "Error building MTT inputs file.");
-  Pause(launch.timing.settle, p, nullptr);
+  if (path.empty()) return Fail(p, "Error building MTT inputs file.");
   if (p.StopRequested()) return Cancelled(p);
   if (e.SetLandscapeFile(launch.landscapeFile.c_str()) == 0)
     return Fail(p, "Error loading landscape file for MTT.");
@@ -253,31 +251,13 @@ bool LaunchMTTThreads(MttLaunch& launch) {
   RunProgress& p = ordered;
   SendRunStatus(p, "Initializing..");
   SendRunPosition(p, 0);
-  launch.run->threadBlock = &launch;
-  std::atomic<bool> runFinished{false};
-  std::thread monitor([&] { MTTMonitorThread(launch, runFinished); });
-  auto runBody = [&] {
-    try {
-      RunMTT(launch);
-    } catch (const std::exception& ex) {
-      Fail(p, ex.what());
-    }
-    runFinished = true;
-  };
-  try {
-    std::thread runner(runBody);
-    runner.join();
-  } catch (const std::system_error&) {
-    runFinished = true;
-    monitor.join();
-    launch.run->threadBlock = nullptr;
-    launch.progress = dialog;
-    return Fail(*dialog, "Unable to start the run thread.");
-  }
-  monitor.join();
-  launch.run->threadBlock = nullptr;
+  const bool ran = RunLaunchThreads(
+      *launch.run, &launch,
+      [&](const std::atomic<bool>& runFinished) { MTTMonitorThread(launch, runFinished); },
+      [&] { RunMTT(launch); },
+      [&](const std::string& message) { return Fail(p, message); });
   launch.progress = dialog;
-  return true;
+  return ran;
 }
 
 std::string BuildMTTRunLog(const CRun& run, const RunLogFacts& facts, const MttRunResult& result) {

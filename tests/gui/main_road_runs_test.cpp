@@ -48,42 +48,9 @@ using runs_gui::PumpUntil;
 
 namespace {
 
-// The event a control sends when the user works it.
-void Use(wxWindow* w) {
-  wxEventType type = wxEVT_BUTTON;
-  if (auto* box = dynamic_cast<wxCheckBox*>(w)) {
-    box->SetValue(!box->GetValue());
-    type = wxEVT_CHECKBOX;
-  }
-  wxCommandEvent e(type, w->GetId());
-  e.SetEventObject(w);
-  if (auto* box = dynamic_cast<wxCheckBox*>(w)) e.SetInt(box->GetValue());
-  w->GetEventHandler()->ProcessEvent(e);
-}
-
 using runs_gui::Choose;
-
+using runs_gui::Use;
 using runs_gui::WhenShown;
-
-std::string StatusOf(wxDialog* progress) {
-  return static_cast<wxStaticText*>(progress->FindWindow(widgets::kUPDialogStatusId))->GetLabel().utf8_string();
-}
-
-// Launches from the sheet; the progress dialog is closed with its Ok once the run ends.
-// Returns its last status text.
-std::string LaunchAndWait(CRunSheet* sheet) {
-  std::string last;
-  wxTheApp->CallAfter([&last] {
-    wxDialog* progress = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (progress = runs_gui::FindDialog("Pyrvane Progress...")) != nullptr; }));
-    auto* button = static_cast<wxButton*>(progress->FindWindow(wxID_CANCEL));
-    ASSERT_TRUE(PumpUntil([&] { return button->GetLabel() == "Ok"; }));
-    last = StatusOf(progress);
-    Use(button);
-  });
-  Use(sheet->launchButton);
-  return last;
-}
 
 std::vector<wxTreeItemId> Children(const wxTreeCtrl& tree, wxTreeItemId item) {
   std::vector<wxTreeItemId> out;
@@ -160,7 +127,8 @@ TEST_F(MainRoadRuns, NewRunFromTheMenuLaunchesAndItsFlameLengthShowsOnTheMap) {
     Use(sheet->outputsPage->FindWindow(1065));  // Rate of Spread
     statuses.push_back(sheet->StatusText(1));
     ASSERT_TRUE(sheet->launchButton->IsEnabled());
-    finalText = LaunchAndWait(sheet);
+    const std::vector<std::string> seen = runs_gui::LaunchAndWatch(sheet);
+    if (!seen.empty()) finalText = seen.back();
     statuses.push_back(sheet->StatusText(2));
     Use(sheet->FindWindow(wxID_OK));
   });

@@ -35,51 +35,12 @@ using namespace app::ui;
 using runs::ui::CPathweaverPage;
 using runs::ui::CRunInputsPage;
 using runs::ui::CRunSheet;
+using runs_gui::LaunchAndWatch;
 using runs_gui::PumpUntil;
+using runs_gui::Use;
 using runs_gui::WhenShown;
 
 namespace {
-
-void Click(wxWindow* w) {
-  wxEventType type = wxEVT_BUTTON;
-  if (auto* box = dynamic_cast<wxCheckBox*>(w)) {
-    box->SetValue(!box->GetValue());
-    type = wxEVT_CHECKBOX;
-  }
-  wxCommandEvent e(type, w->GetId());
-  e.SetEventObject(w);
-  w->GetEventHandler()->ProcessEvent(e);
-}
-
-std::string StatusOf(wxDialog* progress) {
-  return static_cast<wxStaticText*>(progress->FindWindow(widgets::kUPDialogStatusId))->GetLabel().utf8_string();
-}
-
-// Launches from the sheet and records the progress dialog's status texts while it runs; the
-// dialog is closed with its Ok. With cancel, Cancel is pressed as soon as the dialog is up,
-// and the dialog closes itself once the run has ended.
-std::vector<std::string> LaunchAndWatch(CRunSheet* sheet, bool cancel) {
-  std::vector<std::string> seen;
-  wxTheApp->CallAfter([&] {
-    wxDialog* progress = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (progress = runs_gui::FindDialog("Pyrvane Progress...")) != nullptr; }));
-    auto* button = static_cast<wxButton*>(progress->FindWindow(wxID_CANCEL));
-    if (cancel) {
-      Click(button);
-      ASSERT_TRUE(PumpUntil([&] { return runs_gui::FindDialog("Pyrvane Progress...") == nullptr; }, 20000));
-      return;
-    }
-    ASSERT_TRUE(PumpUntil([&] {
-      const std::string s = StatusOf(progress);
-      if (seen.empty() || seen.back() != s) seen.push_back(s);
-      return button->GetLabel() == "Ok";
-    }, 20000));
-    seen.push_back(StatusOf(progress));
-    Click(button);
-  });
-  Click(sheet->launchButton);
-  return seen;
-}
 
 class MttRunWindow : public program_test::ProgramTest {
  protected:
@@ -117,7 +78,7 @@ TEST_F(MttRunWindow, LaunchesFromTheMinimumTravelTimePageCancelsAndMakesItsTheme
     dialogs_->AnswerOpenFile(fms);
     WhenShown(fms, [](wxDialog* editor) { editor->Close(); });
     inputs->menuChooser = [](int) { return static_cast<int>(CRunInputsPage::kOpenFms); };
-    Click(inputs->fmsButton);
+    Use(inputs->fmsButton);
     inputs->menuChooser = nullptr;
     inputs->speedSpin->SetValue(15);
     runs_gui::Choose(inputs->crownCombo, 0);
@@ -126,19 +87,19 @@ TEST_F(MttRunWindow, LaunchesFromTheMinimumTravelTimePageCancelsAndMakesItsTheme
     CPathweaverPage* page = sheet->mttPage;
     ASSERT_TRUE(page->IsCreated());
     EXPECT_EQ(sheet->launchButton->GetLabel(), "Launch MTT");
-    Click(page->FindWindow(1044));  // Arrival Time Grid
+    Use(page->FindWindow(1044));  // Arrival Time Grid
     readyWithoutFile = sheet->launchButton->IsEnabled();
     // A file away from the analysis area is refused; the sample point is taken.
     page->menuChooser = [](int) { return static_cast<int>(CPathweaverPage::kOpenIgnitions); };
     dialogs_->AnswerOpenFile(outside);
-    Click(page->ignitionButton);
+    Use(page->ignitionButton);
     refusals = messages_->Texts();
     messages_->Clear();
     dialogs_->AnswerOpenFile(ignition);
-    Click(page->ignitionButton);
+    Use(page->ignitionButton);
     page->menuChooser = nullptr;
     // Rate, influence, intensity, flow and major paths.
-    for (int id : {1042, 1043, 1047, 1048, 1049}) Click(page->FindWindow(id));
+    for (int id : {1042, 1043, 1047, 1048, 1049}) Use(page->FindWindow(id));
     page->lateralDepth->SetValue(10);
     page->verticalDepth->SetValue(10);
     ASSERT_TRUE(sheet->launchButton->IsEnabled());
@@ -147,7 +108,7 @@ TEST_F(MttRunWindow, LaunchesFromTheMinimumTravelTimePageCancelsAndMakesItsTheme
     themesAfterCancel = sheet->run->outputThemes.size();
     upToDateAfterCancel = sheet->run->mttUpToDate;
     finished = LaunchAndWatch(sheet, false);
-    Click(sheet->FindWindow(wxID_OK));
+    Use(sheet->FindWindow(wxID_OK));
   });
   program_test::Command(frame, cmd::kNewRun);
 

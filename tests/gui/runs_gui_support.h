@@ -2,8 +2,12 @@
 // Helpers of the run windows' tests: a project on the sample landscape with one run, event
 // pumping that waits for events instead of sleeping, and finding shown dialogs.
 #include <gtest/gtest.h>
-#include <wx/choice.h>
 #include <wx/app.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/radiobut.h>
+#include <wx/stattext.h>
 #include <wx/dialog.h>
 #include <wx/evtloop.h>
 #include <wx/timer.h>
@@ -13,13 +17,16 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/folders.h"
 #include "project/document.h"
 #include "project/work_area.h"
 #include "runs/run.h"
 #include "runs/run_commands.h"
+#include "runs/ui/run_sheet.h"
 #include "views/ui/project_tree.h"
+#include "widgets/up_dialog.h"
 
 #include <wx/frame.h>
 
@@ -57,6 +64,28 @@ inline void Choose(wxChoice* choice, int index) {
   e.SetEventObject(choice);
   e.SetInt(index);
   choice->ProcessWindowEvent(e);
+}
+
+// The event a control sends when the user works it: a button pressed, a check box ticked or
+// cleared, a radio button chosen.
+inline void Use(wxWindow* w) {
+  wxEventType type = wxEVT_BUTTON;
+  if (auto* box = dynamic_cast<wxCheckBox*>(w)) {
+    box->SetValue(!box->GetValue());
+    type = wxEVT_CHECKBOX;
+  } else if (auto* radio = dynamic_cast<wxRadioButton*>(w)) {
+    radio->SetValue(true);
+    type = wxEVT_RADIOBUTTON;
+  }
+  wxCommandEvent e(type, w->GetId());
+  e.SetEventObject(w);
+  if (auto* box = dynamic_cast<wxCheckBox*>(w)) e.SetInt(box->GetValue());
+  w->GetEventHandler()->ProcessEvent(e);
+}
+
+// The status line of a run's progress dialog.
+inline std::string ProgressStatus(wxDialog* progress) {
+  return static_cast<wxStaticText*>(progress->FindWindow(widgets::kUPDialogStatusId))->GetLabel().utf8_string();
 }
 
 // What is on screen, for failure messages.
@@ -122,5 +151,31 @@ struct TreeWindow {
   }
   ~TreeWindow() { frame->Destroy(); }
 };
+
+// Presses the sheet's Launch and follows the progress dialog: each status text it shows in
+// turn, the last once the run has ended and its Ok closes it. With cancel, Cancel is pressed
+// as soon as the dialog is up and the dialog closes itself after the run.
+inline std::vector<std::string> LaunchAndWatch(runs::ui::CRunSheet* sheet, bool cancel = false) {
+  std::vector<std::string> seen;
+  wxTheApp->CallAfter([&] {
+    wxDialog* progress = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (progress = FindDialog("Pyrvane Progress...")) != nullptr; }));
+    auto* button = static_cast<wxButton*>(progress->FindWindow(wxID_CANCEL));
+    if (cancel) {
+      Use(button);
+      ASSERT_TRUE(PumpUntil([&] { return FindDialog("Pyrvane Progress...") == nullptr; }, 20000));
+      return;
+    }
+    ASSERT_TRUE(PumpUntil([&] {
+      const std::string s = ProgressStatus(progress);
+      if (seen.empty() || seen.back() != s) seen.push_back(s);
+      return button->GetLabel() == "Ok";
+    }, 20000));
+    seen.push_back(ProgressStatus(progress));
+    Use(button);
+  });
+  Use(sheet->launchButton);
+  return seen;
+}
 
 }  // namespace runs_gui

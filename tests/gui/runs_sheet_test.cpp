@@ -34,31 +34,14 @@ namespace {
 
 constexpr const char* kFms = "0 6 7 8 60 90\n";
 
-void Click(wxWindow* w) {
-  if (auto* box = dynamic_cast<wxCheckBox*>(w)) {
-    box->SetValue(!box->GetValue());
-    wxCommandEvent e(wxEVT_CHECKBOX, box->GetId());
-    e.SetEventObject(box);
-    e.SetInt(box->GetValue());
-    box->ProcessWindowEvent(e);
-  } else if (auto* radio = dynamic_cast<wxRadioButton*>(w)) {
-    radio->SetValue(true);
-    wxCommandEvent e(wxEVT_RADIOBUTTON, radio->GetId());
-    e.SetEventObject(radio);
-    radio->ProcessWindowEvent(e);
-  } else {
-    wxCommandEvent e(wxEVT_BUTTON, w->GetId());
-    e.SetEventObject(w);
-    w->ProcessWindowEvent(e);
-  }
-}
+using runs_gui::Use;
 
 using runs_gui::Choose;
 
 // Chooses a menu item of one of the page's file buttons.
 void UseMenu(CRunInputsPage* page, int buttonId, int item) {
   page->menuChooser = [item](int) { return item; };
-  Click(page->FindWindow(buttonId));
+  Use(page->FindWindow(buttonId));
   page->menuChooser = nullptr;
 }
 
@@ -108,11 +91,11 @@ TEST(RunSheetWindow, StatusLineFollowsTheInputsAndLaunchBecomesReady) {
   EXPECT_EQ(Status(*sheet, 0), "Inputs OK");
 
   // Gridded wind files need both grids.
-  Click(page->FindWindow(1029));
+  Use(page->FindWindow(1029));
   EXPECT_EQ(Status(*sheet, 0), "Need Wind Direction file");
   EXPECT_FALSE(page->FindWindow(1031)->IsEnabled());
   EXPECT_TRUE(page->FindWindow(1483)->IsEnabled());
-  Click(page->FindWindow(1057));  // uphill: azimuth stays, relabelled
+  Use(page->FindWindow(1057));  // uphill: azimuth stays, relabelled
   EXPECT_TRUE(page->FindWindow(1033)->IsEnabled());
   EXPECT_EQ(page->azimuthLabel->GetLabel(), "Default Wind Azimuth (Degrees):");
   EXPECT_FALSE(page->FindWindow(1483)->IsEnabled());
@@ -126,13 +109,13 @@ TEST(RunSheetWindow, StatusLineFollowsTheInputsAndLaunchBecomesReady) {
   EXPECT_TRUE(sheet->launchButton->IsShown());
   EXPECT_EQ(sheet->launchButton->GetLabel(), "Launch Basic FB");
   EXPECT_FALSE(sheet->launchButton->IsEnabled());
-  Click(sheet->outputsPage->FindWindow(1042));  // Flame Length
-  Click(sheet->outputsPage->FindWindow(1065));  // Rate of Spread
+  Use(sheet->outputsPage->FindWindow(1042));  // Flame Length
+  Use(sheet->outputsPage->FindWindow(1065));  // Rate of Spread
   EXPECT_EQ(Status(*sheet, 1), "2 outputs selected");
   EXPECT_TRUE(sheet->launchButton->IsEnabled());
   // Fixed moistures: the conditioning outputs are off and cannot be chosen.
   EXPECT_FALSE(sheet->outputsPage->FindWindow(1047)->IsEnabled());
-  Click(sheet->outputsPage->FindWindow(1060));  // Select All
+  Use(sheet->outputsPage->FindWindow(1060));  // Select All
   EXPECT_EQ(Status(*sheet, 1), "13 outputs selected");
 
   // The options page also applies its choices when the user leaves it.
@@ -177,9 +160,6 @@ void LaunchWith(CRunSheet* sheet, std::function<void(wxDialog*)> script) {
   sheet->OnLaunch();
 }
 
-std::string StatusOf(wxDialog* d) {
-  return static_cast<wxStaticText*>(d->FindWindow(widgets::kUPDialogStatusId))->GetLabel().utf8_string();
-}
 
 // Every status text that reaches the progress dialog, however fast they follow each other.
 class StatusRecorder : public wxEventFilter {
@@ -228,7 +208,7 @@ TEST(RunSheetWindow, LaunchMakesThemesWithLegendsLogAndASecondLaunchIsUpToDate) 
   StatusRecorder statuses;
   LaunchWith(sheet, [&](wxDialog* progress) {
     ASSERT_TRUE(PumpUntil([&] { return CancelOf(progress)->GetLabel() == "Ok"; }));
-    finalText = StatusOf(progress);
+    finalText = runs_gui::ProgressStatus(progress);
     Press(CancelOf(progress));
   });
   EXPECT_EQ(finalText.rfind("Execution complete. Run time: ", 0), 0u) << finalText;
@@ -264,7 +244,7 @@ TEST(RunSheetWindow, LaunchMakesThemesWithLegendsLogAndASecondLaunchIsUpToDate) 
   EXPECT_EQ(p.run->runLogs.size(), 1u);
 
   // A new choice makes the outputs stale: the next launch replaces them, no duplicates.
-  Click(sheet->outputsPage->FindWindow(1043));  // Heat / Unit Area
+  Use(sheet->outputsPage->FindWindow(1043));  // Heat / Unit Area
   EXPECT_EQ(sheet->StatusText(2), "Existing outputs out of date");
   LaunchWith(sheet, [&](wxDialog* progress) {
     ASSERT_TRUE(PumpUntil([&] { return CancelOf(progress)->GetLabel() == "Ok"; }));
@@ -287,9 +267,9 @@ TEST(RunSheetWindow, CancelMidRunLeavesNoOutputsAndTheSheetUsable) {
   sheet->timing.settle = std::chrono::minutes(10);
   std::string afterCancel;
   LaunchWith(sheet, [&](wxDialog* progress) {
-    ASSERT_TRUE(PumpUntil([&] { return StatusOf(progress) == "Initializing.."; }));
+    ASSERT_TRUE(PumpUntil([&] { return runs_gui::ProgressStatus(progress) == "Initializing.."; }));
     Press(CancelOf(progress));
-    afterCancel = StatusOf(progress);
+    afterCancel = runs_gui::ProgressStatus(progress);
     EXPECT_FALSE(CancelOf(progress)->IsEnabled());
   });
   EXPECT_EQ(afterCancel, "Termination Initiated... Please wait");
@@ -385,12 +365,12 @@ TEST(RunSheetWindow, CustomFuelsNeedTheBoxAndTheFileTogether) {
   sheet->Show();
   CRunInputsPage* page = sheet->inputsPage;
   EXPECT_EQ(Status(*sheet, 0), "Inputs OK");
-  Click(page->customFuels);
+  Use(page->customFuels);
   EXPECT_EQ(Status(*sheet, 0), "Need FMD File");
   sheet->SelectPage(1);
   EXPECT_FALSE(sheet->launchButton->IsEnabled());
   sheet->SelectPage(0);
-  Click(page->customFuels);
+  Use(page->customFuels);
   EXPECT_EQ(Status(*sheet, 0), "Inputs OK");
   sheet->Destroy();
   widgets::FlushEvents(2);
@@ -405,7 +385,7 @@ TEST(RunSheetWindow, CustomFuelsNeedTheBoxAndTheFileTogether) {
   sheet->SelectPage(1);
   EXPECT_FALSE(sheet->launchButton->IsEnabled());
   sheet->SelectPage(0);
-  Click(sheet->inputsPage->customFuels);
+  Use(sheet->inputsPage->customFuels);
   EXPECT_EQ(Status(*sheet, 0), "Inputs OK");
   EXPECT_TRUE(messages.Texts().empty());
   sheet->Destroy();
@@ -421,7 +401,7 @@ TEST(RunSheetWindow, GenerateGriddedWindWithItsOptionsLaunchesAndListsTheWindGri
   CRunInputsPage* page = sheet->inputsPage;
   wxWindow* options = page->FindWindow(1341);
   EXPECT_FALSE(options->IsEnabled());
-  Click(page->FindWindow(1334));  // Generate Gridded Wind
+  Use(page->FindWindow(1334));  // Generate Gridded Wind
   EXPECT_EQ(page->windType, 4);
   EXPECT_TRUE(page->speedEdit->IsEnabled());
   ASSERT_TRUE(options->IsEnabled());
@@ -446,12 +426,12 @@ TEST(RunSheetWindow, GenerateGriddedWindWithItsOptionsLaunchesAndListsTheWindGri
     EXPECT_EQ(g->rowsEdit->GetValue(), std::to_string(expected.rows));
     EXPECT_EQ(g->columnsEdit->GetValue(), std::to_string(expected.columns));
     EXPECT_EQ(g->cellsEdit->GetValue(), std::to_string(expected.cells));
-    Click(g->diurnalCheck);
+    Use(g->diurnalCheck);
     EXPECT_TRUE(g->airEdit->IsEnabled());
     g->timeZoneCombo->SetValue("-1 Azores");
     Press(static_cast<wxButton*>(g->FindWindow(wxID_OK)));
   });
-  Click(options);
+  Use(options);
   EXPECT_EQ(p.run->inputs.griddedWindsResolution, 120);
   EXPECT_TRUE(p.run->inputs.diurnalGriddedWinds);
   EXPECT_EQ(p.run->inputs.diurnalTimeZone, -1);
@@ -461,7 +441,7 @@ TEST(RunSheetWindow, GenerateGriddedWindWithItsOptionsLaunchesAndListsTheWindGri
   std::string finalText;
   LaunchWith(sheet, [&](wxDialog* progress) {
     ASSERT_TRUE(PumpUntil([&] { return CancelOf(progress)->GetLabel() == "Ok"; }));
-    finalText = StatusOf(progress);
+    finalText = runs_gui::ProgressStatus(progress);
     Press(CancelOf(progress));
   });
   EXPECT_EQ(finalText.rfind("Execution complete. Run time: ", 0), 0u)
@@ -488,7 +468,7 @@ TEST(RunSheetWindow, OpenWxsTakesAStreamForConditioning) {
   const std::string bad = p.Write("bad.wxs", "RAWS_UNITS: English\nRAWS: 1\n2011 13 7 0 70 30 0.00 5 90 0\n");
   auto* sheet = new CRunSheet(nullptr, p.run);
   CRunInputsPage* page = sheet->inputsPage;
-  Click(page->streamRadio);
+  Use(page->streamRadio);
   ASSERT_TRUE(page->wxsButton->IsEnabled());
 
   messages.SetDefaultAnswer(platform::Answer::No);
