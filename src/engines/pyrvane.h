@@ -61,6 +61,8 @@ class CPyrvane {
   // Tests and tools hand a landscape directly.
   void SetLandscape(std::unique_ptr<engines::LandscapeSource> source);
   void SetUseDiskForLCP(int useDisk) { useDisk_ = useDisk; }
+  // The landscape's coordinate system as WKT, empty without one.
+  std::string GetProjection() const { return land_ ? land_->Projection() : std::string(); }
   void SetAnalysisArea(double east, double west, double north, double south);
   void ResampleLandscape(double resolution);
   void ResetBurn();

@@ -6,7 +6,7 @@
 #include "engines/mtt_engine.h"
 #include "weather/temp_dir.h"
 
-TEST(EngineInterfaces, UnbuiltLaunchesSayTheyAreNotAvailable) {
+TEST(EngineInterfaces, LaunchesWithoutInputsSayWhy) {
   TempDir dir;
   const std::string inputs = dir.Write("inputs.txt", "Pyrvane-Inputs-File-Version-1\n");
   CMinTravelTime mtt;
@@ -18,10 +18,13 @@ TEST(EngineInterfaces, UnbuiltLaunchesSayTheyAreNotAvailable) {
   EXPECT_STREQ(mtt.CommandFileError(code), "Treatment optimisation is not available.");
   EXPECT_EQ(mtt.GetFirePerimeter(0), nullptr);
 
+  // A fire-growth engine refuses a file that is not its own and launches nothing without one.
   CEmbrith embrith;
-  EXPECT_EQ(embrith.LoadEmbrithInputs(inputs.c_str()), 1);
-  EXPECT_STREQ(embrith.CommandFileError(embrith.LaunchEmbrith()),
-               "The fire growth engine is not available.");
+  const int refused = embrith.LoadEmbrithInputs(inputs.c_str());
+  EXPECT_EQ(refused, kEmbrithBadInputs);
+  EXPECT_NE(std::string(embrith.CommandFileError(refused)).find("Embrith-Inputs-File-Version-1"), std::string::npos);
+  EXPECT_EQ(embrith.LaunchEmbrith(), kEmbrithNoInputs);
+  EXPECT_EQ(embrith.GetEmbrithProgress(), 1.0);
   EXPECT_EQ(embrith.GetArrivalTimeGrid(), nullptr);
 }
 

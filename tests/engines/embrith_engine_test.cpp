@@ -1,0 +1,261 @@
+// The fire-growth engine as a run drives it: its inputs file, uniform flat fires against the
+// analytic ellipse, burn periods, barriers, acceleration, winds from an atmosphere file,
+// spotting with a seed, and the perimeter shapefile read back by GDAL's own tools.
+#include "engines/embrith_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "engine_fixture.h"
+#include "engines/pyrvane.h"
+#include "platform/numbers.h"
+#include "support/shape_files.h"
+
+using enginetest::TempDir;
+using testsupport::WriteShapes;
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kSide = 200;  // 30 m cells from (0, 0): a 6 km square
+
+// A flat landscape of one fuel model, no canopy; with a column of non-burnable cells when asked.
+std::unique_ptr<engines::LandscapeSource> Flat(int fuel = 1) {
+  CHeaderData h = engines::MakeStandardHeader(kSide, kSide, 0.0, 0.0, 30.0, false);
+  std::vector<std::vector<std::int16_t>> layers(10);
+  const std::size_t n = static_cast<std::size_t>(kSide) * kSide;
+  layers[0].assign(n, 100);
+  layers[1].assign(n, 0);
+  layers[2].assign(n, 0);
+  layers[3].assign(n, static_cast<std::int16_t>(fuel));
+  layers[4].assign(n, 0);
+  return std::make_unique<engines::MemoryLandscape>(std::move(h), std::move(layers));
+}
+
+// A disc of radius r as WKT.
+std::string Disc(double x, double y, double r) {
+  std::ostringstream s;
+  s << "POLYGON ((";
+  for (int i = 0; i <= 96; ++i) {
+    const double a = 2 * kPi * (i % 96) / 96;
+    s << (i ? "," : "") << x + r * std::cos(a) << " " << y + r * std::sin(a);
+  }
+  s << "))";
+  return s.str();
+}
+
+// Hourly weather records from 15 July 08:00 for two days, one wind throughout.
+std::string Raws(int speed, int direction) {
+  std::string t = "RAWS_ELEVATION: 100\nRAWS_UNITS: English\nRAWS: 48\n";
+  for (int k = 0; k < 48; ++k)
+    t += platform::FormatC("2026 7 %d %d 70 30 0.00 %d %d 0 \n", 15 + (8 + k) / 24, (8 + k) % 24 * 100, speed,
+                           direction);
+  return t;
+}
+
+// An inputs file: the extra lines come first, so their keys win.
+std::string Inputs(const std::string& ignition, const std::string& extra, const std::string& periods = "1\n7 15 1000 1759\n",
+                   const std::string& weather = Raws(5, 0)) {
+  return "Embrith-Inputs-File-Version-1\n" + extra +
+         "FUEL_MOISTURES_DATA: 2\n0 6 7 8 60 90\n1 6 7 8 60 90\n\n"
+         "EMBRITH_TIMESTEP: 60\nEMBRITH_DISTANCE_RES: 10\nEMBRITH_PERIMETER_RES: 10\n"
+         "EMBRITH_SPOT_GRID_RESOLUTION: 30\nEMBRITH_SPOT_PROBABILITY: 0.000\nEMBRITH_SPOT_IGNITION_DELAY: 0\n"
+         "EMBRITH_MINIMUM_SPOT_DISTANCE: 30\nEMBRITH_ACCELERATION_ON: 0\nEMBRITH_FILL_BARRIERS: 0\n"
+         "EMBRITH_BURN_PERIODS: " + periods +
+         "EMBRITH_START_TIME: 7 15 1000\nEMBRITH_END_TIME: 7 15 1759\n"
+         "FOLIAR_MOISTURE_CONTENT: 100.000000\nCROWN_FIRE_METHOD: MarlowBrenner\n"
+         "EMBRITH_IGNITION_FILE: " + ignition + "\n" + weather;
+}
+
+struct Launched {
+  std::unique_ptr<CEmbrith> e = std::make_unique<CEmbrith>();
+  int rc = 0;
+};
+
+Launched Launch(const TempDir& dir, const std::string& inputs, std::unique_ptr<engines::LandscapeSource> land = Flat(),
+           int threads = 2) {
+  Launched r;
+  r.e->SetLandscape(std::move(land));
+  r.e->SetNumProcessors(threads);
+  const std::string file = dir.File("inputs.txt", inputs);
+  r.rc = r.e->LoadEmbrithInputs(file.c_str());
+  EXPECT_EQ(r.rc, 1) << r.e->CommandFileError(r.rc);
+  if (r.rc == 1) r.rc = r.e->LaunchEmbrith();
+  return r;
+}
+
+// The uniform ellipse the inner engine computed (m/min) and its head azimuth (radians).
+struct Ellipse {
+  double a, b, c, head;
+};
+Ellipse UniformEllipse(CEmbrith& e) {
+  CPyrvane* p = e.GetPyrvane();
+  const std::size_t mid = static_cast<std::size_t>(kSide / 2) * kSide + kSide / 2;
+  return {p->GetOutputLayer(engines::kOutEllipseA)[mid], p->GetOutputLayer(engines::kOutEllipseB)[mid],
+          p->GetOutputLayer(engines::kOutEllipseC)[mid], p->GetOutputLayer(engines::kOutMaxSpreadDir)[mid]};
+}
+
+// The perimeters of one elapsed time.
+std::vector<const EmbrithPerimeter*> At(const CEmbrith& e, double minutes) {
+  std::vector<const EmbrithPerimeter*> out;
+  for (const auto& p : e.Perimeters())
+    if (std::fabs(p.elapsed - minutes) < 1e-6) out.push_back(&p);
+  return out;
+}
+
+// Extent of a ring along an azimuth (radians) from (x0, y0).
+double Reach(const engines::growth::Ring& r, double x0, double y0, double az) {
+  double best = -1e30;
+  for (const auto& v : r) best = std::max(best, (v.x - x0) * std::sin(az) + (v.y - y0) * std::cos(az));
+  return best;
+}
+
+// Even-odd point in polygon, written here so the check does not share the engine's scan.
+bool Inside(const engines::growth::Ring& r, double x, double y) {
+  bool in = false;
+  for (std::size_t i = 0, j = r.size() - 1; i < r.size(); j = i++)
+    if ((r[i].y > y) != (r[j].y > y) && x < (r[j].x - r[i].x) * (y - r[i].y) / (r[j].y - r[i].y) + r[i].x) in = !in;
+  return in;
+}
+
+std::string Command(const std::string& cmd) {
+  std::string out;
+  if (FILE* f = popen(cmd.c_str(), "r")) {
+    char buf[4096];
+    std::size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    pclose(f);
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(EmbrithEngine, UniformFlatFireMatchesTheAnalyticEllipseAndItsArrivalTimes) {
+  TempDir dir;
+  const double r0 = 60, x0 = 3000, y0 = 4500;
+  const std::string ign = WriteShapes(dir.path.string(), "ign", {Disc(x0, y0, r0)});
+  Launched r = Launch(dir, Inputs(ign, ""));
+  ASSERT_EQ(r.rc, 1) << r.e->CommandFileError(r.rc);
+  const Ellipse el = UniformEllipse(*r.e);
+  ASSERT_GT(el.b, 1.0);
+  // From 10:00 to 18:00: perimeters at 0, every hour and the period's end.
+  for (int k = 0; k <= 8; ++k) ASSERT_FALSE(At(*r.e, 60.0 * k).empty()) << k;
+  const double t = 240;
+  const auto per = At(*r.e, t);
+  ASSERT_EQ(per.size(), 1u);
+  const auto& ring = per[0]->ring;
+  const double tol = 10 / 2.0;
+  EXPECT_NEAR(Reach(ring, x0, y0, el.head), (el.b + el.c) * t + r0, tol + 0.005 * ((el.b + el.c) * t + r0));
+  EXPECT_NEAR(Reach(ring, x0, y0, el.head + kPi), (el.b - el.c) * t + r0, tol + 0.005 * ((el.b - el.c) * t + r0));
+  EXPECT_NEAR(Reach(ring, x0, y0, el.head + kPi / 2), el.a * t + r0, tol + 0.005 * (el.a * t + r0));
+  EXPECT_EQ(per[0]->month, 7);
+  EXPECT_EQ(per[0]->day, 15);
+  EXPECT_EQ(per[0]->hour, 1400);
+
+  // Every cell whose centre lies inside the perimeter at t has arrived by t, and most cells
+  // outside have not.
+  const double* arrival = r.e->GetArrivalTimeGrid();
+  ASSERT_NE(arrival, nullptr);
+  int inside = 0, late = 0;
+  for (int row = 0; row < kSide; ++row)
+    for (int col = 0; col < kSide; ++col) {
+      const double x = (col + 0.5) * 30, y = kSide * 30 - (row + 0.5) * 30;
+      const double a = arrival[static_cast<std::size_t>(row) * kSide + col];
+      if (Inside(ring, x, y)) {
+        ++inside;
+        if (!(a >= 0 && a <= t)) ++late;
+      } else {
+        EXPECT_FALSE(a >= 0 && a < t - 5) << row << " " << col << " " << a;
+      }
+    }
+  EXPECT_GT(inside, 100);
+  EXPECT_EQ(late, 0);
+  EXPECT_NEAR(r.e->GetIgnitionGrid()[static_cast<std::size_t>((kSide * 30 - y0) / 30) * kSide + static_cast<std::size_t>(x0 / 30)], 1.0, 0);
+}
+
+TEST(EmbrithEngine, PerimeterShapefileReadsInOgrinfoWithItsFields) {
+  TempDir dir;
+  const std::string ign = WriteShapes(dir.path.string(), "ign", {Disc(3000, 2000, 60)});
+  Launched r = Launch(dir, Inputs(ign, "EMBRITH_TIMESTEP: 120\n"));
+  ASSERT_EQ(r.rc, 1) << r.e->CommandFileError(r.rc);
+  const std::string shp = dir.File("per.shp");
+  ASSERT_EQ(r.e->WritePerimetersShapeFile(shp.c_str()), 1);
+  const std::string info = Command("ogrinfo -al -ro " + shp + " 2>&1");
+  for (const char* want : {"Geometry: Polygon", "Feature Count: 5", "Month: Integer", "Day: Integer", "Hour: Integer",
+                           "Elapsed_Mi: Real", "Fire_Type: String", "Elapsed_Mi (Real) = 480", "Hour (Integer) = 1800",
+                           "Fire_Type (String) = Expanding Fire"})
+    EXPECT_NE(info.find(want), std::string::npos) << want << "\n" << info.substr(0, 2000);
+  // A folder that does not exist is reported, not ignored.
+  EXPECT_EQ(r.e->WritePerimetersShapeFile((dir.path.string() + "/no/such/p.shp").c_str()), 0);
+  EXPECT_NE(std::string(r.e->CommandFileError(0)).find("no/such"), std::string::npos) << r.e->CommandFileError(0);
+}
+
+TEST(EmbrithEngine, RefusesSettingsThatCannotRunWithTheirKeyAndReason) {
+  struct Case {
+    const char* extra;
+    const char* periods;
+    const char* want;
+  } cases[] = {
+      {"EMBRITH_TIMESTEP: 0\n", "1\n7 15 1000 1759\n", "EMBRITH_TIMESTEP must be above 0"},
+      {"EMBRITH_TIMESTEP: -30\n", "1\n7 15 1000 1759\n", "EMBRITH_TIMESTEP must be above 0"},
+      {"EMBRITH_DISTANCE_RES: 0\n", "1\n7 15 1000 1759\n", "EMBRITH_DISTANCE_RES must be above 0"},
+      {"EMBRITH_PERIMETER_RES: 0\n", "1\n7 15 1000 1759\n", "EMBRITH_PERIMETER_RES must be above 0"},
+      {"", "1\n-1 15 1000 1759\n", "row 1 has no valid month and day"},
+      {"", "1\n7 15 1800 1059\n", "row 1 ends before it starts"},
+      {"", "2\n7 15 1000 1759\n", "row 2 must hold month, day, start and end"},
+      {"", "0\n", "at least one burn period"},
+      {"", "1\n7 15 1000 2460\n", "not hhmm"},
+  };
+  for (const Case& k : cases) {
+    CEmbrith e;
+    const int rc = e.LoadEmbrithText(Inputs("ign.shp", k.extra, k.periods), "");
+    EXPECT_EQ(rc, kEmbrithBadInputs) << k.want;
+    EXPECT_NE(std::string(e.CommandFileError(rc)).find(k.want), std::string::npos) << e.CommandFileError(rc);
+  }
+  // Unsorted periods are put in order and the run ends with the latest end.
+  engines::EmbrithInputs in;
+  std::string why;
+  ASSERT_EQ(engines::ParseEmbrithInputs(Inputs("i.shp", "", "3\n7 16 1000 2359\n7 15 1200 1559\n7 16 0800 0959\n"), in, why), 1)
+      << why;
+  ASSERT_EQ(in.periods.size(), 3u);
+  EXPECT_EQ(in.periods[0].day, 15);
+  EXPECT_DOUBLE_EQ(in.periods[0].to, 240);
+  EXPECT_DOUBLE_EQ(in.periods[1].from, 1440 - 240);
+  EXPECT_DOUBLE_EQ(in.endMinutes, 1440 + 12 * 60);
+}
+
+TEST(EmbrithEngine, NothingMovesBetweenBurnPeriodsAndBarriersStopTheFire) {
+  TempDir dir;
+  const std::string ign = WriteShapes(dir.path.string(), "ign", {Disc(3000, 2000, 60)});
+  Launched two = Launch(dir, Inputs(ign, "", "2\n7 15 1000 1159\n7 16 1000 1059\n"));
+  ASSERT_EQ(two.rc, 1) << two.e->CommandFileError(two.rc);
+  Launched one = Launch(dir, Inputs(ign, "", "1\n7 15 1000 1259\n"));
+  ASSERT_EQ(one.rc, 1);
+  const double* arrival = two.e->GetArrivalTimeGrid();
+  for (int i = 0; i < kSide * kSide; ++i) EXPECT_FALSE(arrival[i] > 120 && arrival[i] < 1440) << arrival[i];
+  // Three burning hours spread over two days grow the fire of three hours in one.
+  const auto a = At(*two.e, 1500), b = At(*one.e, 180);
+  ASSERT_EQ(a.size(), 1u);
+  ASSERT_EQ(b.size(), 1u);
+  const double areaA = engines::growth::SignedArea(a[0]->ring), areaB = engines::growth::SignedArea(b[0]->ring);
+  EXPECT_NEAR(areaA, areaB, 0.002 * areaB);
+
+  // A barrier line across the head (the wind blows from the north): nothing burns beyond it.
+  const std::string bar = WriteShapes(dir.path.string(), "bar", {"LINESTRING (-100 1500,6100 1500)"});
+  Launched held = Launch(dir, Inputs(ign, "EMBRITH_BARRIER_FILE: " + bar + "\n"));
+  ASSERT_EQ(held.rc, 1) << held.e->CommandFileError(held.rc);
+  const double* at = held.e->GetArrivalTimeGrid();
+  int south = 0;
+  for (int row = 0; row < kSide; ++row)
+    for (int col = 0; col < kSide; ++col)
+      if (kSide * 30 - (row + 0.5) * 30 < 1470 && at[static_cast<std::size_t>(row) * kSide + col] >= 0) ++south;
+  EXPECT_EQ(south, 0);
+  for (const auto& p : held.e->Perimeters())
+    for (const auto& v : p.ring) EXPECT_GT(v.y, 1470);
+}
