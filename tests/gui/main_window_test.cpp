@@ -148,13 +148,13 @@ TEST(MainWindow, EnableRulesWithoutAProject) {
   // Nothing prints, nothing needs a map without a project, and dialogs of other subsystems
   // stay off until they register.
   for (int id : {cmd::kPrint, cmd::kZoomInMode, cmd::kMeasureMode, cmd::kStepBack,
-                 cmd::kCritiquePdf, cmd::kExtractAndOpenArchive, cmd::kColorRamps,
+                 cmd::kCritiquePdf, cmd::kExtractAndOpenArchive, cmd::kPredefinedLegends,
                  cmd::kViewShaderBar})
     EXPECT_FALSE(Enabled(frame, id)) << id;
   bool ran = false;
-  frame->BindCommand(cmd::kColorRamps, [&] { ran = true; });
-  EXPECT_TRUE(Enabled(frame, cmd::kColorRamps));
-  Command(frame, cmd::kColorRamps);
+  frame->BindCommand(cmd::kPredefinedLegends, [&] { ran = true; });
+  EXPECT_TRUE(Enabled(frame, cmd::kPredefinedLegends));
+  Command(frame, cmd::kPredefinedLegends);
   EXPECT_TRUE(ran);
 
   // All six information panes are empty without a project.

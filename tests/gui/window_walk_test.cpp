@@ -46,9 +46,7 @@ const DisabledItem kDisabled[] = {
     {c::kPrint, "Print: nothing prints"},
     {c::kExtractAndOpenArchive, "Extract and Open Archive: project archives are not built"},
     {c::kCreateLandscapeFile, "Create Landscape File: the landscape generator is not built"},
-    {c::kColorRamps, "Color Ramps: its dialog is not built"},
     {c::kPredefinedLegends, "Predefined Legends: its dialog is not built"},
-    {c::kEditPreferences, "Edit Preferences: the preferences sheet is not built"},
     {c::kCritiquePdf, "Critique PDF: the critique report is not built"},
     {c::kCritiqueHtml, "Critique HTML: the critique report is not built"},
     {v::kOpenLandscape, "Open Landscape: the project already has its landscape"},
@@ -238,6 +236,7 @@ class WindowWalk : public program_test::ProgramTest {
       return;
     }
     ASSERT_TRUE(enabled) << label << " (" << command << ") is disabled but not listed";
+    ++walked_;
     const std::set<wxWindow*> windows = ShownWindows();
     ExpectVisible(label, [&] { program_test::Command(frame_, command); });
     Restore(windows, command);
@@ -245,6 +244,7 @@ class WindowWalk : public program_test::ProgramTest {
 
   platform::RecordingShell browser_;
   ModalCloser closer_;
+  int walked_ = 0;  // enabled commands walked
   MainFrame* frame_ = nullptr;
   CPVN4Doc* doc_ = nullptr;
   wxWindow* child_ = nullptr;
@@ -263,6 +263,18 @@ TEST_F(WindowWalk, ProjectMenusFromLandscapeToHelpDoSomethingOrAreListedDisabled
   ASSERT_TRUE(StartOnSample());
   ASSERT_EQ(frame_->GetMenuBar(), frame_->ProjectMenuBar());
   WalkMenuBar(frame_->GetMenuBar(), EndsTheProject, 2);
+}
+
+TEST_F(WindowWalk, EveryOptionsItemIsCountedAndTheWindowsOpen) {
+  ASSERT_TRUE(StartOnSample());
+  wxMenuBar* bar = frame_->GetMenuBar();
+  const int options = bar->FindMenu("Options");
+  ASSERT_NE(options, wxNOT_FOUND);
+  WalkMenuBar(bar, EndsTheProject, static_cast<size_t>(options), static_cast<size_t>(options) + 1);
+  // Pointer modes 8, shape 4, Color Ramps, Edit Preferences, Save As and the two loads.
+  EXPECT_EQ(walked_, 17);
+  for (const char* title : {"Manage Color Ramps", "Preferences"})
+    EXPECT_NE(std::find(closer_.titles.begin(), closer_.titles.end(), title), closer_.titles.end()) << title;
 }
 
 TEST_F(WindowWalk, EveryToolDoesSomethingOrIsDisabledAndSaysWhy) {

@@ -1,5 +1,9 @@
 #include "project_test_support.h"
 
+#include <gdal.h>
+
+#include "app/preference_pages.h"
+
 namespace project_test {
 namespace {
 
@@ -110,6 +114,55 @@ TEST_F(AreaLegendTest, LandscapeLegendsSplitTheHeaderRange) {
   EXPECT_EQ(elevation.GetMinValue(), 1000.0);
   EXPECT_EQ(elevation.GetMaxValue(), 1300.0);
   EXPECT_EQ(doc.DefaultArea()->legends.size(), doc.gridThemes.size());
+}
+
+// What the Theme preferences page stores reaches the legends of the next landscape opened.
+TEST_F(AreaLegendTest, ThemePageChangesReachANewlyOpenedLandscape) {
+  GDALAllRegister();
+  const std::string sample = std::string(PV_SOURCE_DIR) + "/data/sample/sample.lcp";
+  GetApp().colorRamps.clear();
+  GetApp().colorRamps.push_back(std::make_unique<CColorRamp>());
+  GetApp().colorRamps.push_back(std::make_unique<CColorRamp>(std::vector<COLORREF>{0x0000FF, 0x00FF00}));
+  auto pre = std::make_unique<CPredefinedThemeLegend>();
+  pre->name = "Two classes";
+  pre->layerType = 0;
+  pre->SetDecimals(1);
+  pre->AddEntry(CLegendEntry(2000.0f, 0x123456));
+  GetApp().predefinedLegends.push_back(std::move(pre));
+
+  struct Case {
+    const char* what;
+    int layerType;
+    std::function<void(app::ThemePageFields&)> edit;
+    std::function<void(const CThemeLegendData&)> check;
+  };
+  const Case cases[] = {
+      {"decimals", 1, [](app::ThemePageFields& f) { f.decimals.selected = 4; },
+       [](const CThemeLegendData& l) { EXPECT_EQ(l.GetDecimals(), 4); }},
+      {"ramp", 4, [](app::ThemePageFields& f) { f.ramps.selected = 1; f.classes = "3"; },
+       [](const CThemeLegendData& l) {
+         EXPECT_EQ(l.GetEntry(1).GetColor(), 0x0000FFu);
+         EXPECT_EQ(l.GetEntry(l.GetCount() - 1).GetColor(), 0x00FF00u);
+       }},
+      {"predefined legend", 0, [](app::ThemePageFields& f) { f.usePredefinedLegend = 1; },
+       [](const CThemeLegendData& l) {
+         EXPECT_EQ(l.GetDecimals(), 1);
+         EXPECT_EQ(l.GetEntry(l.GetCount() - 1).GetColor(), 0x123456u);
+       }},
+  };
+  for (const Case& c : cases) {
+    CThemePreference& pref = GetApp().themePrefs[static_cast<std::size_t>(c.layerType)];
+    pref.layerType = c.layerType;  // as start-up numbers them
+    app::ThemePageFields f = app::LoadThemePage(pref, GetApp());
+    c.edit(f);
+    ASSERT_FALSE(app::ApplyThemePage(f, pref)) << c.what;
+    CPVN4Doc doc;
+    ASSERT_EQ(doc.OpenLandscape(sample), 1);
+    const CThemeLegendData* legend = doc.DefaultArea()->GetLegendDataByLayerType(c.layerType);
+    ASSERT_NE(legend, nullptr) << c.what;
+    SCOPED_TRACE(c.what);
+    c.check(*legend);
+  }
 }
 
 }  // namespace

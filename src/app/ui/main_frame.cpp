@@ -15,12 +15,14 @@
 #include "app/help.h"
 #include "app/ui/about_dialog.h"
 #include "app/ui/child_frame.h"
+#include "app/ui/preferences_sheet.h"
 #include "app/ui/tool_icons.h"
 #include "landscape/ui/convert_dialog.h"
 #include "platform/dialogs.h"
 #include "platform/folders.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
+#include "themes/ui/color_ramp_dialogs.h"
 #include "views/view_commands.h"
 #include "weather/ui/wtr_wnd_dialog.h"
 
@@ -181,11 +183,16 @@ MainFrame::MainFrame(const std::string& recentFilesPath)
     dialog.ShowModal();
   });
   BindCommand(cmd::kSavePreferencesAs, [] { GetApp().OnSavePreferencesAs(); });
+  // A loaded set of preferences is shown in the sheet at once.
   BindCommand(cmd::kLoadSavedPreferences, [this] {
-    if (GetApp().OnLoadSavedPreferences()) ApplyAppBackground();
+    if (!GetApp().OnLoadSavedPreferences()) return;
+    ApplyAppBackground();
+    EditPreferences(this, [this] { ApplyAppBackground(); });
   });
   BindCommand(cmd::kLoadDefaultPreferences, [this] {
-    if (GetApp().OnLoadDefaultPreferences()) ApplyAppBackground();
+    if (!GetApp().OnLoadDefaultPreferences()) return;
+    ApplyAppBackground();
+    EditPreferences(this, [this] { ApplyAppBackground(); });
   });
   // A project window has two panes, so next and previous both reach the other one.
   BindCommand(cmd::kNextPane, [this] { FocusOtherPane(); });
@@ -200,6 +207,11 @@ MainFrame::MainFrame(const std::string& recentFilesPath)
       else if (id == wxID_COPY) entry->Copy();
       else entry->Paste();
     }, id);
+  BindCommand(cmd::kEditPreferences, [this] { EditPreferences(this, [this] { ApplyAppBackground(); }); });
+  BindCommand(cmd::kColorRamps, [this] {
+    themes::ui::CColorRampsDialog dialog(this);
+    dialog.ShowModal();
+  });
   BindCommand(cmd::kViewToolbar, [this] {
     toolbar_->Show(!toolbar_->IsShown());
     SendSizeEvent();
