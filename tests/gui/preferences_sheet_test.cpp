@@ -53,16 +53,18 @@ int PageIndex(const CPreferencesSheet& sheet, const std::string& title) {
 class PreferencesSheetTest : public program_test::ProgramTest {
  protected:
   PreferencesSheetTest() : ProgramTest("test-preferences") {}
+  // The program started with the random ramp and these ramps.
+  app::ui::MainFrame* StartWithRamps(const std::vector<std::vector<COLORREF>>& ramps) {
+    app::ui::MainFrame* frame = Start({});
+    themes::StoreListedRamps({ramps.begin(), ramps.end()}, GetApp().colorRamps);
+    return frame;
+  }
 };
 
 TEST_F(PreferencesSheetTest, RampDialogsAddEditAndDeleteAndThePagesOfferTheRamp) {
-  app::ui::MainFrame* frame = Start({});
+  app::ui::MainFrame* frame = StartWithRamps({{1, 2, 3}, {4}});
   ASSERT_TRUE(frame);
   CPVN4App& app = GetApp();
-  app.colorRamps.clear();
-  app.colorRamps.push_back(std::make_unique<CColorRamp>());
-  app.colorRamps.push_back(std::make_unique<CColorRamp>(std::vector<COLORREF>{1, 2, 3}));
-  app.colorRamps.push_back(std::make_unique<CColorRamp>(std::vector<COLORREF>{4}));
 
   // Add a ramp, give it two colours, delete the first listed ramp.
   dialogs_->AnswerColour(0x0000FF);
@@ -123,12 +125,9 @@ TEST_F(PreferencesSheetTest, RampDialogsAddEditAndDeleteAndThePagesOfferTheRamp)
 }
 
 TEST_F(PreferencesSheetTest, EveryPageShowsAndAThemeChangeReachesTheMapOfANewLandscape) {
-  app::ui::MainFrame* frame = Start({});
+  app::ui::MainFrame* frame = StartWithRamps({{0x0000FF, 0x0000FF}});
   ASSERT_TRUE(frame);
   CPVN4App& app = GetApp();
-  app.colorRamps.clear();
-  app.colorRamps.push_back(std::make_unique<CColorRamp>());
-  app.colorRamps.push_back(std::make_unique<CColorRamp>(std::vector<COLORREF>{0x0000FF, 0x0000FF}));
   const CWindVectorPreferences windBefore = app.windVectorPrefs[0];
 
   OnModal<CPreferencesSheet>([&](CPreferencesSheet& sheet) {
