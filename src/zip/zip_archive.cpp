@@ -118,7 +118,17 @@ void CZipArchive::Close(int afterException, bool updateTime) {
   // An entry still being read was given up: nothing is checked.
   if (m_iFileOpened == -1) FinishReadingEntry(nullptr, true);
   if (m_iFileOpened == 1) FinishNewEntry(afterException != closeNormal);
-  if (afterException != closeAfterException && !IsClosed(false)) m_centralDir.WriteDirectory(GetCallback(CZipActionCallback::cbSave));
+  bool savedThenCancelled = false;
+  if (afterException != closeAfterException && !IsClosed(false)) {
+    try {
+      m_centralDir.WriteDirectory(GetCallback(CZipActionCallback::cbSave));
+    } catch (const CZipException& e) {
+      // A cancel that came while the directory was written still left it whole: the archive
+      // is kept as written, then the cancel is reported.
+      if (e.m_iCause != CZipException::abortedSafely) throw;
+      savedThenCancelled = true;
+    }
+  }
   std::time_t newest = 0;
   if (updateTime)
     for (std::size_t i = 0; i < m_centralDir.GetCount(); ++i) newest = std::max(newest, m_centralDir[i]->GetTime());
@@ -129,6 +139,7 @@ void CZipArchive::Close(int afterException, bool updateTime) {
   m_iFileOpened = 0;
   std::string path = m_storage.Close(afterException == closeAfterException);
   if (updateTime && !path.empty()) ZipSetFileModTime(path, newest);
+  if (savedThenCancelled) ZipThrow(CZipException::abortedSafely, path);
 }
 
 void CZipArchive::Flush() {

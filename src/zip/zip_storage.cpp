@@ -17,6 +17,53 @@ CZipStorage::~CZipStorage() {
 
 void CZipStorage::DiscardTemp() { platform::DiscardTemp(temp_); }
 
+void CZipStorage::CopyToTemp(const std::string& path) {
+  const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) ZipThrowErrno(path);
+  int err = 0;
+  if (!platform::CreateTempBeside(path, "", temp_, &err)) {
+    ::close(in);
+    ZipThrowErrno(path, err);
+  }
+  // In the kernel where it can (a clone on file systems that share blocks), else by reading.
+  for (;;) {
+    const ssize_t n = ::copy_file_range(in, nullptr, temp_.fd, nullptr, 1 << 30, 0);
+    if (n > 0) continue;
+    if (n == 0) break;
+    if (errno == EINTR) continue;
+    if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+      err = errno;
+      break;
+    }
+    char buf[1 << 16];
+    for (;;) {
+      const ssize_t r = ::read(in, buf, sizeof buf);
+      if (r < 0 && errno == EINTR) continue;
+      if (r <= 0) {
+        if (r < 0) err = errno;
+        break;
+      }
+      for (ssize_t done = 0; done < r;) {
+        const ssize_t w = ::write(temp_.fd, buf + done, static_cast<std::size_t>(r - done));
+        if (w < 0 && errno == EINTR) continue;
+        if (w < 0) {
+          err = errno;
+          break;
+        }
+        done += w;
+      }
+      if (err) break;
+    }
+    break;
+  }
+  ::close(in);
+  if (!err && !platform::CloseTempFd(temp_, &err) && !err) err = EIO;
+  if (err) {
+    DiscardTemp();
+    ZipThrowErrno(path, err);
+  }
+}
+
 std::string CZipStorage::VolumeName(int volume) const {
   CZipPathComponent pc(archivePath_);
   std::string base = archivePath_.substr(0, archivePath_.size() - (pc.m_szFileExt.empty() ? 0 : pc.m_szFileExt.size() + 1));
@@ -29,6 +76,7 @@ std::string CZipStorage::VolumeName(int volume) const {
 
 void CZipStorage::Open(const std::string& path, int mode, int volumeSize) {
   archivePath_ = path;
+  copyOfExisting_ = written_ = false;
   inMemory_ = false;
   readOnly_ = mode == zipOpenReadOnly;
   newMultiVolume_ = false;
@@ -68,7 +116,15 @@ void CZipStorage::Open(const std::string& path, int mode, int volumeSize) {
     Write(sig, 4, true);
     return;
   }
-  internalFile_.Open(path, mode == zipOpen ? CZipFile::modeReadWrite : CZipFile::modeRead, true);
+  if (mode == zipOpen && ZipFileExists(path) == 1) {
+    // Changes are made to a copy beside the archive that replaces it when closed: an
+    // interrupted change (a crash, a full disk) leaves the archive as it was.
+    CopyToTemp(path);
+    internalFile_.Open(temp_.path, CZipFile::modeReadWrite, true);
+    copyOfExisting_ = true;
+  } else {
+    internalFile_.Open(path, mode == zipOpen ? CZipFile::modeReadWrite : CZipFile::modeRead, true);
+  }
   buffer_.Allocate(static_cast<std::uint32_t>(writeBufferSize_));
   file_ = &internalFile_;
   volumeMode_ = volumeSize > 0 ? decideLaterSized : decideLater;
@@ -125,6 +181,7 @@ void CZipStorage::WriteInternal(const char* data, std::uint32_t count) {
 }
 
 void CZipStorage::Write(const void* data, std::uint32_t count, bool atOnce) {
+  written_ = true;
   const char* p = static_cast<const char*>(data);
   if (!IsMultiVolume()) {
     WriteInternal(p, count);
@@ -207,12 +264,14 @@ std::string CZipStorage::Close(bool afterException) {
   }
   fill_ = 0;
   if (!inMemory_) {
-    if (!afterException && !readOnly_ && !internalFile_.IsClosed() && ::fsync(internalFile_.Handle()) != 0 &&
+    if (!afterException && !readOnly_ && !(copyOfExisting_ && !written_) && !internalFile_.IsClosed() && ::fsync(internalFile_.Handle()) != 0 &&
         errno != EINVAL)
       ZipThrowErrno(path);
     internalFile_.Close();
     if (!temp_.path.empty()) {
-      if (afterException) {
+      // Every change ends with a new directory written through Write: an archive opened for
+      // changes and only read is left as it was.
+      if (afterException || (copyOfExisting_ && !written_)) {
         DiscardTemp();
       } else if (int err = 0; !platform::CommitTemp(temp_, &err)) {
         ZipThrowErrno(path, err);

@@ -18,8 +18,9 @@ class CZipStorage {
   CZipStorage(const CZipStorage&) = delete;
   CZipStorage& operator=(const CZipStorage&) = delete;
 
-  // A new single-file archive is written to a temporary file beside the target and renamed
-  // over it when closed, so a failed save leaves the previous file untouched.
+  // A new single-file archive, and an archive opened for changes, is written to a temporary
+  // file beside the target and renamed over it when closed, so a failed or interrupted save
+  // leaves the previous file untouched.
   void Open(const std::string& path, int mode, int volumeSize);
   void OpenMemory(CZipMemFile& file, int mode);
   // Called with the end record's number of this disk.
@@ -56,6 +57,8 @@ class CZipStorage {
  private:
   void WriteInternal(const char* data, std::uint32_t count);
   void DiscardTemp();
+  // Copies an existing archive into temp_, which then replaces it when closed.
+  void CopyToTemp(const std::string& path);
 
   int writeBufferSize_ = 65536;
   CZipFile internalFile_;
@@ -72,5 +75,7 @@ class CZipStorage {
   bool inMemory_ = false;
   bool readOnly_ = false;
   std::string archivePath_;
-  platform::TempFile temp_;  // a new archive's file until it is closed
+  bool copyOfExisting_ = false;  // temp_ is a copy of the archive opened for changes
+  bool written_ = false;
+  platform::TempFile temp_;  // a new or changed archive's file until it is closed
 };

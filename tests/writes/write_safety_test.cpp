@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -104,12 +105,12 @@ std::vector<std::string> Temporaries(const fs::path& folder) {
   return out;
 }
 
-void MakeArchive(const fs::path& target, int generation) {
+void MakeArchive(const fs::path& target, int generation, const std::string& ext = ".zip") {
   const fs::path source = target.parent_path() / "source" / target.filename();
   fs::create_directories(source.parent_path());
   platform::WriteFileAtomically(source.string(), std::string(3 << 20, static_cast<char>('0' + generation)));
   CZipArchive zip;
-  zip.Open(target.string() + ".zip", CZipArchive::zipCreate);
+  zip.Open(target.string() + ext, CZipArchive::zipCreate);
   zip.AddNewFile(source.string(), target.filename().string(), 0);
   zip.Close();
 }
@@ -122,8 +123,29 @@ struct Writer {
 const Writer kWriters[] = {
     {"atomic", "plain.bin"}, {"preferences", "Pyrvane6.cfg"}, {"engine", "output.tif"},
     {"theme", "theme.tif"},  {"themefile", "theme.pvt"},      {"lcp", "land.lcp"},
-    {"landscape", "land.tif"}, {"extract", "entry.bin"},
+    {"landscape", "land.tif"}, {"extract", "entry.bin"}, {"append", "archive.zip"},
 };
+
+std::vector<std::string> Entries(const fs::path& archive) {
+  std::vector<std::string> names;
+  try {
+    CZipArchive zip;
+    zip.Open(archive.string(), CZipArchive::zipOpenReadOnly);
+    for (int i = 0; i < zip.GetCount(); ++i) {
+      CZipFileHeader h;
+      if (zip.GetFileInfo(h, static_cast<std::uint16_t>(i))) names.push_back(h.GetFileName());
+    }
+    zip.Close();
+  } catch (...) {
+  }
+  return names;
+}
+
+// What the standard tool says of an archive: true when every entry tests good.
+bool ToolAccepts(const fs::path& archive) {
+  const std::string command = "unzip -tqq '" + archive.string() + "' >/dev/null 2>&1";
+  return std::system(command.c_str()) == 0;
+}
 
 class WriteSafety : public ::testing::TestWithParam<Writer> {};
 
@@ -133,17 +155,22 @@ TEST_P(WriteSafety, KilledOrFullDiskLeavesOldOrNewAndNoTemporaries) {
   const fs::path target = folder.path / w.file;
   const fs::path reference = folder.path / "reference" / w.file;
   fs::create_directories(reference.parent_path());
+  const bool append = std::string(w.kind) == "append";
   if (std::string(w.kind) == "extract") {
     MakeArchive(reference, 2);
     MakeArchive(target, 2);
   }
+  if (append) MakeArchive(reference, 1, "");
   Probe probe(w.kind);
   // The complete new file, written undisturbed elsewhere, and the old one in place.
   ASSERT_EQ(probe.Run(reference.string(), 2), 0);
   const std::string fresh = Bytes(reference);
   ASSERT_FALSE(fresh.empty());
-  platform::WriteFileAtomically(target.string(), "old contents");
+  // An append's old file is the archive it adds to.
+  if (append) MakeArchive(target, 1, "");
+  else platform::WriteFileAtomically(target.string(), "old contents");
   const std::string old = Bytes(target);
+  if (append) ASSERT_TRUE(ToolAccepts(reference));
 
   // A full disk, half-way through the file: the writer says it failed and the old file stays.
   EXPECT_EQ(probe.Run(target.string(), 2, static_cast<long>(fresh.size() / 2)), 1) << w.kind;
@@ -155,7 +182,7 @@ TEST_P(WriteSafety, KilledOrFullDiskLeavesOldOrNewAndNoTemporaries) {
   const auto span = std::chrono::steady_clock::now() - start;
   std::mt19937 random(12345);
   int killedMidway = 0;
-  for (int i = 0; i < 12; ++i) {
+  for (int i = 0, kills = append ? 20 : 12; i < kills; ++i) {
     fs::remove(target);
     platform::WriteFileAtomically(target.string(), old);
     const pid_t pid = probe.Start(target.string(), 2);
@@ -164,7 +191,14 @@ TEST_P(WriteSafety, KilledOrFullDiskLeavesOldOrNewAndNoTemporaries) {
     ::kill(pid, SIGKILL);
     killedMidway += probe.Finish() == -SIGKILL;
     const std::string now = Bytes(target);
-    EXPECT_TRUE(now == old || now == fresh) << w.kind << " after kill " << i << ": " << now.size() << " bytes";
+    if (append) {
+      // The old archive, or the old one with the new entry: the standard tool accepts either.
+      const std::vector<std::string> both{"archive.zip", "added.bin"};
+      EXPECT_TRUE(now == old || Entries(target) == both) << "after kill " << i;
+      EXPECT_TRUE(ToolAccepts(target)) << "after kill " << i;
+    } else {
+      EXPECT_TRUE(now == old || now == fresh) << w.kind << " after kill " << i << ": " << now.size() << " bytes";
+    }
     // What the killed copy left is gone at the next start.
     platform::RemoveStaleTemporaries();
     EXPECT_TRUE(Temporaries(folder.path).empty()) << w.kind;

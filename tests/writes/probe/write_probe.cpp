@@ -59,6 +59,21 @@ bool Extract(const std::string& target, int generation) {
   }
 }
 
+// Adds an entry to the archive that is the target.
+bool Append(const std::string& target, int generation) {
+  const std::string source = target + ".added";
+  if (!platform::WriteFileAtomically(source, std::string(3 << 20, static_cast<char>('a' + generation)))) return false;
+  try {
+    CZipArchive zip;
+    zip.Open(target, CZipArchive::zipOpen);
+    const bool ok = zip.AddNewFile(source, "added.bin", 0);
+    zip.Close();
+    return ok;
+  } catch (...) {
+    return false;
+  }
+}
+
 }  // namespace
 
 bool Write(const std::string& kind, const std::string& target, int generation) {
@@ -78,6 +93,7 @@ bool Write(const std::string& kind, const std::string& target, int generation) {
   }
   if (kind == "lcp" || kind == "landscape") return Landscape(target, kind == "landscape");
   if (kind == "extract") return Extract(target, generation);
+  if (kind == "append") return Append(target, generation);
   return false;
 }
 
