@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <atomic>
 #include <mutex>
 #include <random>
 #include <vector>
@@ -19,6 +21,24 @@
 
 namespace platform {
 namespace {
+
+std::atomic<pid_t> gPid{0};
+
+// This process's id without a system call each time: saving or extracting many files asks for
+// it twice a file. A forked child starts over with its own.
+pid_t ThisProcess() {
+  static const bool watched = [] {
+    ::pthread_atfork(nullptr, nullptr, [] { gPid.store(0, std::memory_order_relaxed); });
+    return true;
+  }();
+  (void)watched;
+  pid_t pid = gPid.load(std::memory_order_relaxed);
+  if (pid == 0) {
+    pid = ::getpid();
+    gPid.store(pid, std::memory_order_relaxed);
+  }
+  return pid;
+}
 
 constexpr const char* kMarker = ".pv6tmp-";
 
@@ -58,7 +78,7 @@ bool RemoveIfTemporary(const std::string& path) {
 void CloseJournalAtExit() {
   Journal& j = TheJournal();
   std::lock_guard lock(j.mutex);
-  if (j.fd < 0 || j.owner != ::getpid()) return;
+  if (j.fd < 0 || j.owner != ThisProcess()) return;
   for (const std::string& p : ReadLines(j.fd)) RemoveIfTemporary(p);
   ::unlink(j.path.c_str());
   ::close(j.fd);
@@ -69,10 +89,10 @@ void CloseJournalAtExit() {
 void Record(const std::string& temp) {
   Journal& j = TheJournal();
   std::lock_guard lock(j.mutex);
-  if (j.fd < 0 || j.owner != ::getpid()) {
+  if (j.fd < 0 || j.owner != ThisProcess()) {
     const std::string folder = TemporariesJournalFolder();
     MakeFolders(folder);
-    const std::string base = Join(folder, std::to_string(::getpid()));
+    const std::string base = Join(folder, std::to_string(ThisProcess()));
     // Locked under a name the cleaner ignores, then renamed, so that no other copy can take a
     // fresh journal for a dead one.
     const std::string fresh = base + ".new";
@@ -84,7 +104,7 @@ void Record(const std::string& temp) {
     }
     const bool first = j.owner == 0;
     j.fd = fd;
-    j.owner = ::getpid();
+    j.owner = ThisProcess();
     j.path = base + ".lst";
     if (first) std::atexit(CloseJournalAtExit);
   }
@@ -115,7 +135,7 @@ std::string ResolveSaveTarget(const std::string& target) {
 std::string NewTemporaryLeaf(const std::string& folder, const std::string& leaf, const std::string& ext) {
   thread_local std::mt19937 names{std::random_device{}()};
   char suffix[48];
-  std::snprintf(suffix, sizeof suffix, "%s%ld-%08x", kMarker, static_cast<long>(::getpid()),
+  std::snprintf(suffix, sizeof suffix, "%s%ld-%08x", kMarker, static_cast<long>(ThisProcess()),
                 static_cast<unsigned>(names()));
   // Room for the suffix within a file name's 255 bytes.
   std::string name = leaf.substr(0, 200) + suffix + ext;

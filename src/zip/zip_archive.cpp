@@ -84,6 +84,7 @@ void CZipArchive::OpenInMemory(CZipMemFile& file, int mode) {
 }
 
 void CZipArchive::CommonOpen(int mode) {
+  m_iUmask = -1;
   m_pszPassword.Release();
   m_iFileOpened = 0;
   m_centralDir.Reset();

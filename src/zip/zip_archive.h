@@ -171,6 +171,12 @@ class CZipArchive {
   bool m_bRemoveDriveLetter = true;
 
  private:
+  // The process's umask, read once per opening: extracting many files would read it for each.
+  unsigned Umask() {
+    if (m_iUmask < 0) m_iUmask = static_cast<int>(ZipGetUmask());
+    return static_cast<unsigned>(m_iUmask);
+  }
+  int m_iUmask = -1;
   struct Internal {
     z_stream stream{};
     bool streamActive = false;

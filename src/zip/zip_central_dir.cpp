@@ -55,6 +55,14 @@ void CZipCentralDir::ReadDirectory() {
   CZipAbstractFile* f = m_pStorage->File();
   const long long pos = LocateEndRecord();
   m_uEndOffset = pos;
+  // A zip64 end-record locator right before the end record: the real counts and offsets are
+  // in a record this reader does not have.
+  if (pos >= 20) {
+    char locator[4];
+    f->Seek(pos - 20, CZipAbstractFile::begin);
+    if (f->Read(locator, 4) == 4 && ZipGet32(locator) == 0x07064B50)
+      ZipThrowUnsupported(ArchivePath(), "Zip64 archives (over 4 GiB or 65535 entries) are not supported");
+  }
   f->Seek(pos, CZipAbstractFile::begin);
   char rec[22];
   m_pStorage->Read(rec, 22, true);
@@ -93,10 +101,13 @@ void CZipCentralDir::ReadHeaders() {
   for (int i = 0; i < m_uEntriesNumber; ++i) {
     auto h = std::make_unique<CZipFileHeader>();
     if (!h->ReadCentral(*m_pStorage)) ThrowError(CZipException::badZipFile);
-    // In a single file every entry lies before the directory.
-    if (!m_pStorage->IsMultiVolume() && static_cast<std::uint64_t>(h->m_uOffset) + 30 > m_uOffset)
-      ThrowError(CZipException::badZipFile);
     h->ConvertFileName(true);
+    // In a single file every entry lies before the directory.
+    if (!m_pStorage->IsMultiVolume() && static_cast<std::uint64_t>(h->m_uOffset) + 30 > m_uOffset) {
+      if (h->m_uOffset == 0xFFFFFFFF)
+        ZipThrowUnsupported(ArchivePath(), "\"" + h->GetFileName() + "\" has zip64 offsets, which are not supported");
+      ThrowError(CZipException::badZipFile);
+    }
     m_headers.push_back(std::move(h));
   }
   SortHeaders();
@@ -257,6 +268,15 @@ void CZipCentralDir::CloseNewFile() {
 
 void CZipCentralDir::OpenFile(std::uint16_t index) {
   CZipFileHeader* h = m_headers[index].get();
+  // What this reader cannot unpack is said as such, before any of it is read.
+  const std::string quoted = "\"" + h->GetFileName() + "\"";
+  if (h->m_uMethod == 99)
+    ZipThrowUnsupported(ArchivePath(), quoted + " is AES-encrypted, which is not supported");
+  if (h->m_uMethod != 0 && h->m_uMethod != 8)
+    ZipThrowUnsupported(ArchivePath(), quoted + " is compressed with method " + std::to_string(h->m_uMethod) +
+                                           ", which is not supported (only stored and deflated entries are)");
+  if (h->m_uComprSize == 0xFFFFFFFF || h->m_uUncomprSize == 0xFFFFFFFF)
+    ZipThrowUnsupported(ArchivePath(), quoted + " has zip64 sizes, which are not supported");
   m_pOpenedFile = h;
   m_pStorage->ChangeVolume(h->m_uVolumeStart);
   m_pStorage->File()->Seek(AbsolutePos(h->m_uOffset), CZipAbstractFile::begin);
@@ -267,6 +287,14 @@ void CZipCentralDir::OpenFile(std::uint16_t index) {
     int volume = m_pStorage->GetCurrentVolume();
     m_pStorage->Read(m_pLocalExtraField.data(), extraLen, true);
     if (volume != m_pStorage->GetCurrentVolume()) ThrowError(CZipException::badZipFile);
+  }
+  // Its data must end before the next entry and the directory: a few kilobytes of entries
+  // sharing one stretch of compressed data can unpack to gigabytes.
+  if (m_bOnDisk && !m_pStorage->IsMultiVolume()) {
+    const std::uint64_t dataEnd = static_cast<std::uint64_t>(h->m_uOffset) + 30 + h->StoredName().size() + extraLen + h->m_uComprSize;
+    const std::uint64_t next = static_cast<std::size_t>(index) + 1 < m_headers.size() ? m_headers[index + 1]->m_uOffset : m_uOffset;
+    if (dataEnd > next)
+      ZipThrow(CZipException::badZipFile, ArchivePath(), "entry " + quoted + " overlaps the next entry or the directory");
   }
 }
 

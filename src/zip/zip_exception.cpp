@@ -68,8 +68,8 @@ std::string ErrnoText(int err) {
 
 }  // namespace
 
-CZipException::CZipException(int code, std::string fileName)
-    : m_iCause(code), m_szFileName(std::move(fileName)) {
+CZipException::CZipException(int code, std::string fileName, std::string detail, bool unsupported)
+    : m_iCause(code), m_szFileName(std::move(fileName)), m_szDetail(std::move(detail)), m_bUnsupported(unsupported) {
   what_ = GetDescription();
   if (!m_szFileName.empty()) what_ += " (" + m_szFileName + ")";
 }
@@ -95,7 +95,11 @@ std::string CZipException::Describe(int code, bool useDefault) {
   return err ? ErrnoText(err) : Describe(generic, true);
 }
 
-std::string CZipException::GetDescription() const { return Describe(m_iCause, false); }
+std::string CZipException::GetDescription() const {
+  if (m_bUnsupported) return m_szDetail;
+  const std::string text = Describe(m_iCause, false);
+  return m_szDetail.empty() ? text : text + ": " + m_szDetail;
+}
 
 bool CZipException::GetErrorMessage(char* buffer, unsigned size, unsigned*) const {
   if (!buffer || size == 0) return false;
@@ -121,7 +125,13 @@ int CZipException::ZlibErrToZip(int r) {
   }
 }
 
-void ZipThrow(int code, const std::string& fileName) { throw CZipException(code, fileName); }
+void ZipThrow(int code, const std::string& fileName, const std::string& detail) {
+  throw CZipException(code, fileName, detail);
+}
+
+void ZipThrowUnsupported(const std::string& fileName, const std::string& what) {
+  throw CZipException(CZipException::badZipFile, fileName, what, true);
+}
 
 void ZipThrowErrno(const std::string& fileName, int err) {
   if (err == 0) err = errno;

@@ -38,12 +38,14 @@ class CZipException : public std::exception {
     errnoBase = 1000,  // errnoBase + n: system error number n (n >= 100)
   };
 
-  CZipException(int code, std::string fileName = {});
+  CZipException(int code, std::string fileName = {}, std::string detail = {}, bool unsupported = false);
 
   int m_iCause;
   std::string m_szFileName;
+  std::string m_szDetail;  // what exactly is wrong or not supported, when known
+  bool m_bUnsupported = false;  // a sound archive using what this reader lacks: the detail says it
 
-  // The text of the code.
+  // The text of the code, with the detail when there is one.
   std::string GetDescription() const;
   // Copies at most size-1 characters of the description and a terminator.
   bool GetErrorMessage(char* buffer, unsigned size, unsigned* helpContext = nullptr) const;
@@ -59,7 +61,10 @@ class CZipException : public std::exception {
   std::string what_;
 };
 
-[[noreturn]] void ZipThrow(int code, const std::string& fileName = {});
+[[noreturn]] void ZipThrow(int code, const std::string& fileName = {}, const std::string& detail = {});
+// Refuses (code 101) an archive or entry that uses what this reader does not support; the
+// description is the text alone, not "damaged".
+[[noreturn]] void ZipThrowUnsupported(const std::string& fileName, const std::string& what);
 // Raises the code of the system error number (errno when 0): the number itself below 100,
 // else errnoBase + number.
 [[noreturn]] void ZipThrowErrno(const std::string& fileName, int err = 0);

@@ -54,8 +54,12 @@ struct FdCloser {
 int OpenTargetFolder(const std::string& folder, const std::vector<std::string>& parts, std::size_t count,
                      const std::string& shownPath) {
   std::string base = folder.empty() ? std::string(".") : folder;
-  if (!ZipForceDirectory(base)) ZipThrowErrno(base);
+  // The folder is made only when it is not there yet: most entries land in one that is.
   int fd = ::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0 && errno == ENOENT) {
+    if (!ZipForceDirectory(base)) ZipThrowErrno(base);
+    fd = ::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  }
   if (fd < 0) ZipThrowErrno(base);
   for (std::size_t i = 0; i < count; ++i) {
     int child;
@@ -187,10 +191,10 @@ class PieceWriter {
   std::uint32_t crc_ = 0;
 };
 
-mode_t ExtractedMode(std::uint32_t attr, bool folder) {
+mode_t ExtractedMode(std::uint32_t attr, bool folder, unsigned umask) {
   mode_t mode = (attr >> 16) & 0777;
   if ((attr >> 16) == 0) mode = (attr & 0x01) ? 0444 : 0666;
-  mode &= ~static_cast<mode_t>(ZipGetUmask());
+  mode &= ~static_cast<mode_t>(umask);
   return mode | (folder ? 0700 : 0600);
 }
 
@@ -248,7 +252,7 @@ bool CZipArchive::ExtractFile(std::uint16_t index, const std::string& folder, bo
     if (cb) cb->SetTotal(0);
     FdCloser parent{OpenTargetFolder(folder, parts, parts.size() - 1, dest)};
     FdCloser self{OpenChildFolder(parent.fd, parts.back(), true, dest)};
-    ::fchmod(self.fd, ExtractedMode(header.GetSystemAttr(), true));  // a failure is not fatal
+    ::fchmod(self.fd, ExtractedMode(header.GetSystemAttr(), true, Umask()));  // a failure is not fatal
     if (cb) cb->CallbackEnd();
     return true;
   }
@@ -307,7 +311,7 @@ bool CZipArchive::ExtractFile(std::uint16_t index, const std::string& folder, bo
       ts[0].tv_nsec = UTIME_NOW;
       ts[1].tv_sec = t;
       ts[1].tv_nsec = 0;
-      if (::fchmod(out, ExtractedMode(header.GetSystemAttr(), false)) != 0 || ::futimens(out, ts) != 0) result = -2;
+      if (::fchmod(out, ExtractedMode(header.GetSystemAttr(), false, Umask())) != 0 || ::futimens(out, ts) != 0) result = -2;
       if (::close(out) != 0) {
         out = -1;
         ZipThrowErrno(dest);

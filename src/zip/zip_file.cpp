@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <climits>
 #include <cstring>
 
 #include "zip/zip_exception.h"
@@ -72,29 +73,29 @@ bool CZipFile::Open(const std::string& path, int flags, bool throwOnError) {
   }
   fd_ = fd;
   path_ = path;
+  pos_ = 0;
+  windowLength_ = 0;
   return true;
 }
 
 void CZipFile::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  pos_ = 0;
+  windowLength_ = 0;
 }
 
 void CZipFile::Flush() {
   // Data goes straight to the kernel; nothing is held here.
 }
 
-long long CZipFile::GetPosition() const {
-  off_t p = ::lseek(fd_, 0, SEEK_CUR);
-  if (p < 0) ZipThrowErrno(path_);
-  return p;
-}
+long long CZipFile::GetPosition() const { return pos_; }
 
 long long CZipFile::Seek(long long offset, int origin) {
-  int whence = origin == begin ? SEEK_SET : origin == current ? SEEK_CUR : SEEK_END;
-  off_t p = ::lseek(fd_, offset, whence);
-  if (p < 0) ZipThrowErrno(path_);
-  return p;
+  const long long base = origin == begin ? 0 : origin == current ? pos_ : GetLength();
+  if ((offset > 0 && base > LLONG_MAX - offset) || base + offset < 0) ZipThrowErrno(path_, EINVAL);
+  pos_ = base + offset;
+  return pos_;
 }
 
 long long CZipFile::GetLength() const {
@@ -105,16 +106,19 @@ long long CZipFile::GetLength() const {
 
 void CZipFile::SetLength(long long length) {
   if (::ftruncate(fd_, length) != 0) ZipThrowErrno(path_);
+  windowLength_ = 0;
 }
 
-std::uint32_t CZipFile::Read(void* buffer, std::uint32_t count) {
-  char* p = static_cast<char*>(buffer);
+namespace {
+
+// Reads up to count bytes at offset; fewer only at the end of the file.
+std::uint32_t ReadAt(int fd, char* p, std::uint32_t count, long long offset, const std::string& path) {
   std::uint32_t done = 0;
   while (done < count) {
-    ssize_t n = ::read(fd_, p + done, count - done);
+    const ssize_t n = ::pread(fd, p + done, count - done, offset + done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      ZipThrowErrno(path_);
+      ZipThrowErrno(path);
     }
     if (n == 0) break;
     done += static_cast<std::uint32_t>(n);
@@ -122,16 +126,48 @@ std::uint32_t CZipFile::Read(void* buffer, std::uint32_t count) {
   return done;
 }
 
+constexpr std::uint32_t kWindow = 64 * 1024;
+
+}  // namespace
+
+std::uint32_t CZipFile::Read(void* buffer, std::uint32_t count) {
+  char* p = static_cast<char*>(buffer);
+  std::uint32_t done = 0;
+  while (done < count) {
+    const long long at = pos_;
+    if (windowLength_ > 0 && at >= windowStart_ && at < windowStart_ + windowLength_) {
+      const std::uint32_t n = std::min<std::uint32_t>(count - done, static_cast<std::uint32_t>(windowStart_ + windowLength_ - at));
+      std::memcpy(p + done, window_.data() + (at - windowStart_), n);
+      done += n;
+      pos_ += n;
+      continue;
+    }
+    if (count - done >= kWindow) {  // large reads go straight to the caller's buffer
+      const std::uint32_t n = ReadAt(fd_, p + done, count - done, at, path_);
+      done += n;
+      pos_ += n;
+      break;
+    }
+    window_.resize(kWindow);
+    windowStart_ = at;
+    windowLength_ = ReadAt(fd_, window_.data(), kWindow, at, path_);
+    if (windowLength_ == 0) break;
+  }
+  return done;
+}
+
 void CZipFile::Write(const void* buffer, std::uint32_t count) {
   const char* p = static_cast<const char*>(buffer);
+  windowLength_ = 0;
   while (count) {
-    ssize_t n = ::write(fd_, p, count);
+    ssize_t n = ::pwrite(fd_, p, count, pos_);
     if (n < 0) {
       if (errno == EINTR) continue;
       ZipThrowErrno(path_);
     }
     if (n == 0) ZipThrowErrno(path_, ENOSPC);
     p += n;
+    pos_ += n;
     count -= static_cast<std::uint32_t>(n);
   }
 }
@@ -368,7 +404,9 @@ std::string ZipGetTempFileName(const char* folder, std::uint64_t bytesNeeded) {
 
 bool ZipIsDriveRemovable(const std::string&) { return false; }
 
-unsigned ZipGetUmask() {
+namespace {
+
+unsigned ReadUmask() {
   // Read without changing it: setting it, even for a moment, would race with other threads
   // creating files.
   if (std::FILE* f = std::fopen("/proc/self/status", "r")) {
@@ -387,3 +425,8 @@ unsigned ZipGetUmask() {
   ::umask(m);
   return m;
 }
+
+}  // namespace
+
+unsigned ZipGetUmask() { return ReadUmask(); }
+

@@ -78,6 +78,12 @@ class CZipFile : public CZipAbstractFile {
 
  private:
   int fd_ = -1;
+  // The position is kept here and the file read through a small window: reading an archive
+  // means many short reads (headers, names, small entries), each a system call otherwise.
+  long long pos_ = 0;
+  std::string window_;
+  long long windowStart_ = 0;
+  std::uint32_t windowLength_ = 0;
   std::string path_;
 };
 

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include <zlib.h>
+
 #include "zip/zip_exception.h"
 #include "zip/zip_storage.h"
 
@@ -27,6 +29,46 @@ const std::uint16_t kCp437High[128] = {
     0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248,
     0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
 };
+
+// Well-formed UTF-8: no stray continuation bytes, no overlong forms, no surrogates.
+bool IsUtf8(const std::string& s) {
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const std::size_t n = s.size();
+  for (std::size_t i = 0; i < n;) {
+    const unsigned c = p[i];
+    const std::size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (len == 0 || i + len > n) return false;
+    std::uint32_t cp = len == 1 ? c : c & (0x7Fu >> len);
+    for (std::size_t k = 1; k < len; ++k) {
+      if ((p[i + k] & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (p[i + k] & 0x3F);
+    }
+    static const std::uint32_t lowest[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < lowest[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += len;
+  }
+  return true;
+}
+
+// The name in a Unicode path extra field (0x7075), when it is there and still belongs to the
+// stored name (its CRC matches): archivers that store legacy names put the real one there.
+bool UnicodePathOf(const std::string& extra, const std::string& stored, std::string& out) {
+  for (std::size_t i = 0; i + 4 <= extra.size();) {
+    const std::uint16_t id = ZipGet16(extra.data() + i), len = ZipGet16(extra.data() + i + 2);
+    if (i + 4 + len > extra.size()) return false;
+    if (id == 0x7075 && len >= 5 && extra[i + 4] == 1) {
+      const std::uint32_t crc = ZipGet32(extra.data() + i + 5);
+      const auto* bytes = reinterpret_cast<const Bytef*>(stored.data());
+      if (crc != static_cast<std::uint32_t>(::crc32(0, bytes, static_cast<uInt>(stored.size())))) return false;
+      std::string name = extra.substr(i + 9, len - 5u);
+      if (!IsUtf8(name)) return false;
+      out = std::move(name);
+      return true;
+    }
+    i += 4u + len;
+  }
+  return false;
+}
 
 bool IsAscii(const std::string& s) {
   for (unsigned char c : s)
@@ -155,9 +197,14 @@ bool CZipFileHeader::SetComment(const std::string& comment) {
 
 void CZipFileHeader::ConvertFileName(bool fromArchive) {
   if (fromArchive) {
-    name_ = (m_uFlag & kUtf8Flag) ? stored_ : ZipCp437ToUtf8(stored_);
-    // Some Windows tools store '\' as the separator; there it can only be one.
     int sys = GetSystemCompatibility();
+    // Flagged names are UTF-8; unflagged ones from Unix archivers are the host's bytes, which
+    // are UTF-8 when they read as such; the rest are code page 437.
+    if (m_uFlag & kUtf8Flag) name_ = stored_;
+    else if (UnicodePathOf(m_pExtraField, stored_, name_)) {}
+    else if (sys == zipsys::unix_ && IsUtf8(stored_)) name_ = stored_;
+    else name_ = ZipCp437ToUtf8(stored_);
+    // Some Windows tools store '\' as the separator; there it can only be one.
     if (sys == zipsys::dos || sys == zipsys::os2 || sys == zipsys::ntfs)
       for (char& c : name_)
         if (c == '\\') c = '/';
