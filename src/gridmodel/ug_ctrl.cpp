@@ -1,5 +1,7 @@
 #include "gridmodel/ug_ctrl.h"
 
+#include "gridmodel/ug_celltypes.h"
+
 #include <algorithm>
 
 namespace gridmodel {
@@ -34,16 +36,15 @@ void CUGCellType::GetBestSize(int col, long row, int* width, int* height, CUGCel
 }
 
 CUGCtrl::CUGCtrl() : bitmapLoader_(DefaultBitmapLoader()) {
-  checkBoxType_.SetTextEditable(false);
-  checkBoxType_.SetCanOverflow(false);
-  arrowType_.SetTextEditable(false);
-  dropListType_.SetCanOverflow(false);
+  dropListType_ = std::make_unique<CUGDropListType>();
+  checkBoxType_ = std::make_unique<CUGCheckBoxType>();
+  arrowType_ = std::make_unique<CUGArrowType>();
   SetSheetCount(1);
   dataSources_.assign(16, nullptr);
   AddCellType(&normalType_);
-  AddCellType(&dropListType_);
-  AddCellType(&checkBoxType_);
-  AddCellType(&arrowType_);
+  AddCellType(dropListType_.get());
+  AddCellType(checkBoxType_.get());
+  AddCellType(arrowType_.get());
 }
 
 CUGCtrl::~CUGCtrl() = default;

@@ -29,7 +29,12 @@ struct UGRect {
 struct UGPoint {
   int x = 0, y = 0;
 };
-struct UGDrawContext;  // the window layer's drawing surface
+class Painter;
+// The drawing surface handed to the section notifications.
+struct UGDrawContext {
+  Painter* painter = nullptr;
+};
+class CUGDropListType;
 
 // Sections of the grid.
 enum : int {
@@ -80,12 +85,55 @@ class CUGView {
   virtual int MeasureTextWidth(const std::string& text, int fontIndex) { return 0; }
   // Shows the popup menu at a screen point; false when it could not be shown.
   virtual bool TrackPopupMenu(int x, int y) { return false; }
+  // Opens a drop list under a cell-area rectangle; the type hears the choice or the close.
+  virtual bool ShowDropList(CUGDropListType* type, const UGRect& cellRect, const std::vector<std::string>& choices,
+                            int fontIndex) {
+    return false;
+  }
+  virtual void CloseDropList() {}
+  // The next paint of the cell area draws no focus rectangle.
+  virtual void SkipCellAreaFocusOnce() {}
 };
 
-// How cells of a kind behave; drawing belongs to the window layer.
+// How cells of a kind look and react. The base is the normal type: background, bitmap,
+// text and border, text running on into empty neighbours, input ignored (ug_celltype.cpp).
 class CUGCellType {
  public:
   virtual ~CUGCellType() = default;
+  virtual std::string GetName() const { return "Normal Cell Type (default)"; }
+  // Drawing through the shared painter; rectangles are in the drawing surface's units.
+  virtual void OnDraw(Painter* dc, UGRect* rect, int col, long row, CUGCell* cell, int selected, int current);
+  virtual void OnDrawForPrinter(Painter* dc, UGRect* rect, int col, long row, CUGCell* cell, int selected,
+                                int current);
+  virtual void DrawScaled(Painter* dc, UGRect* rect, int col, long row, CUGCell* cell);
+  virtual void DrawBorder(Painter* dc, UGRect* rect, UGRect* inner, CUGCell* cell);
+  virtual void DrawText(Painter* dc, UGRect* rect, int offset, int col, long row, CUGCell* cell, int selected,
+                        int current);
+  virtual void DrawBackground(Painter* dc, UGRect* rect, Colour back, long row, int col, CUGCell* cell, int current,
+                              int selected);
+  // Width used by the bitmap of a cell drawn at the rectangle's left (0 when it has none).
+  virtual int DrawBitmap(Painter* dc, int bitmapIndex, UGRect* rect, Colour back);
+  virtual int GetOverflowOffset(Painter* dc, int col, long row, int* fromCol, CUGCell* scratch);
+  virtual int OnDrawFocus(Painter* dc, UGRect* rect, int col, long row) { return 0; }
+  // Input; an answer of 1 means the type handled it.
+  virtual int OnLeftClick(int col, long row, int isDown, UGRect* rect, UGPoint* point) { return 0; }
+  virtual int OnRightClick(int col, long row, int isDown, UGRect* rect, UGPoint* point) { return 0; }
+  virtual int OnDoubleClick(int col, long row, UGRect* rect, UGPoint* point) { return 0; }
+  virtual int OnKeyDown(int col, long row, unsigned* key) { return 0; }
+  virtual int OnKeyUp(int col, long row, unsigned* key) { return 0; }
+  virtual int OnChar(int col, long row, unsigned* ch) { return 0; }
+  virtual int OnMouseMove(int col, long row, UGPoint* point, unsigned flags) { return 0; }
+  virtual void OnColumnResizing(int col, long row, int* width) {}
+  virtual void OnRowResizing(int col, long row, int* height) {}
+  int SendNotification(int msg, int col, long row, long param);
+  bool CanOverflow(const CUGCell* cell) const;
+  int SetDrawLabelText(bool on) {
+    drawLabelText_ = on;
+    return 0;
+  }
+  bool DrawsLabelText() const { return drawLabelText_; }
+  double Scale() const { return scale_; }
+  void SetScale(double s) { scale_ = s; }
   int GetId() const { return id_; }
   void SetId(int id) { id_ = id; }
   CUGCtrl* GetGrid() const { return grid_; }
@@ -114,6 +162,11 @@ class CUGCellType {
   CUGCtrl* grid_ = nullptr;
   bool textEditable_ = true;
   bool canOverflow_ = true;
+
+ protected:
+  bool drawLabelText_ = false;
+  double scale_ = 1.0;
+  bool fontFixed_ = false;  // scaled drawing: the painter's font stands
 };
 
 struct UGPopupItem {
@@ -647,7 +700,8 @@ class CUGCtrl {
   CUGPtrList bitmapList_;
   UGImageLoader bitmapLoader_;
   CUGPtrList cellTypeList_;
-  CUGCellType normalType_, dropListType_, checkBoxType_, arrowType_;
+  CUGCellType normalType_;
+  std::unique_ptr<CUGCellType> dropListType_, checkBoxType_, arrowType_;
 
   std::vector<UGPopupItem> popupMenu_;
   int menuCol_ = -1;
