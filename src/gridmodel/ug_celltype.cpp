@@ -63,7 +63,8 @@ std::vector<std::string> Wrap(Painter* dc, const std::string& text, int width) {
 bool CUGCellType::CanOverflow(const CUGCell* cell) const {
   if (!cell) return false;
   if (cell->GetCellTypeParam() != 0 || cell->HasProperty(UGCELL_JOIN_SET)) return false;
-  if (!cell->HasProperty(UGCELL_ALIGNMENT_SET) || !(cell->GetAlignment() & 0x1)) return false;
+  // A cell without an alignment of its own is drawn left-aligned, and runs on like one.
+  if (cell->HasProperty(UGCELL_ALIGNMENT_SET) && !(cell->GetAlignment() & 0x1)) return false;
   return canOverflow_;
 }
 
