@@ -262,7 +262,8 @@ TEST_F(MainRoadRuns, TreeMenusOfRunItemsCopyAndDeleteRuns) {
   click.SetPoint(at);
   tree->GetEventHandler()->ProcessEvent(click);
   EXPECT_EQ(menus, 1);
-  EXPECT_EQ(offered, (std::vector<std::string>{"&New Pyrvane/MTT/TOM Run", "&Delete All"}));
+  EXPECT_EQ(offered, (std::vector<std::string>{"&New Pyrvane/MTT/TOM Run", "New &Embrith Run", "&Import",
+                                               "&Delete All", "&Help"}));
   ASSERT_EQ(area->runs.size(), 1u);
   const wxTreeItemId first(area->runs[0]->treeItem);
   ASSERT_TRUE(first.IsOk());
@@ -271,7 +272,7 @@ TEST_F(MainRoadRuns, TreeMenusOfRunItemsCopyAndDeleteRuns) {
   offered.clear();
   WhenShown("Run : Copy of New Run", closeSheet);
   TreeMenu(tree, first, runs::ui::kCmdCopyRun, &offered);
-  EXPECT_EQ(offered, (std::vector<std::string>{"&Delete", "&Properties", "&Copy..."}));
+  EXPECT_EQ(offered, (std::vector<std::string>{"&Delete", "&Properties", "&Help", "&Copy...", "&KMZ Output"}));
   ASSERT_EQ(area->runs.size(), 2u);
   EXPECT_EQ(ChildTexts(*tree, runsItem), (std::set<std::string>{"New Run", "Copy of New Run"}));
 
@@ -293,7 +294,8 @@ TEST_F(MainRoadRuns, TreeMenusOfRunItemsCopyAndDeleteRuns) {
   // and Properties shows the area's dialog.
   offered.clear();
   TreeMenu(tree, areaItem, runs::ui::kCmdNewRun, &offered);
-  EXPECT_EQ(offered, (std::vector<std::string>{"&Properties", "&Delete", "Create &Landscape"}));
+  EXPECT_EQ(offered, (std::vector<std::string>{"&Properties", "&Critique PDF", "Critique &HTML", "&Delete", "&Help",
+                                               "Create &Landscape", "Create Landscape &KMZ"}));
   EXPECT_TRUE(area->runs.empty());
   bool shown = false;
   WhenShown(area->name, [&](wxDialog* d) {

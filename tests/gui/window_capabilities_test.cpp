@@ -1,20 +1,27 @@
 // Capabilities built elsewhere and reached from the window: deleting and renaming analysis
-// areas, the WTR and WND conversion under Utilities, and the F6 pane switch.
+// areas, the WTR and WND conversion under Utilities, the F6 pane switch and the tree's help.
 #include <gtest/gtest.h>
 #include <wx/menu.h>
 #include <wx/textctrl.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "app/application.h"
+#include "app/help.h"
 #include "app/ui/child_frame.h"
 #include "app/ui/main_frame.h"
 #include "app/ui/project_window.h"
 #include "program_fixture.h"
 #include "project/document.h"
+#include "platform/services.h"
 #include "project/work_area.h"
+#include "runs/run.h"
+#include "runs/run_commands.h"
 #include "runs_gui_support.h"
 #include "views/ui/map_view.h"
 #include "views/ui/project_tree.h"
@@ -198,4 +205,49 @@ TEST_F(Capabilities, TheReliefBarIsInSightAtTheDefaultSize) {
   ASSERT_TRUE(shot.IsOk());
   fs::create_directories(fs::path(PV_BINARY_DIR) / "screenshots");
   EXPECT_TRUE(shot.SaveFile(std::string(PV_BINARY_DIR) + "/screenshots/default_window.png", wxBITMAP_TYPE_PNG));
+}
+
+TEST_F(Capabilities, EachTreeItemsHelpOpensItsOwnPage) {
+  platform::ScopedRecordingShell browser;
+  MainFrame* frame = StartOnSample();
+  ASSERT_TRUE(frame);
+  CRun* run = runs::NewRun(*doc_);
+  ASSERT_TRUE(run);
+  run->runLogs.push_back({"help_log", "text\n"});
+  CPyrvane2WorkArea* second = AddArea();
+  CPVN4View* tree = views::ui::FindTreeView(doc_);
+  ASSERT_TRUE(tree && second);
+  tree->ExpandEverything();
+  // The first item of each type, in tree order, and the second area.
+  std::map<int, wxTreeItemId> byType;
+  std::function<void(wxTreeItemId)> visit = [&](wxTreeItemId item) {
+    if (const views::ui::CTreeItem* d = tree->Data(item)) byType.emplace(d->type, item);
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId c = tree->GetFirstChild(item, cookie); c.IsOk(); c = tree->GetNextChild(item, cookie)) visit(c);
+  };
+  visit(tree->RootItem());
+  const struct {
+    int type;
+    int command;
+    int topic;
+  } cases[] = {
+      {views::ui::kTreeRoot, 32866, 23},         {views::ui::kTreeLandscape, 32886, 32},
+      {views::ui::kTreeAreasFolder, 32868, 31},  {views::ui::kTreeArea, 32869, 29},
+      {views::ui::kTreeRunsFolder, 32870, 25},   {views::ui::kTreeRun, 32871, 24},
+      {views::ui::kTreeAreaTheme, 32867, 26},    {views::ui::kTreeGridFolder, 32887, 34},
+      {views::ui::kTreeVectorFolder, 32888, 35}, {views::ui::kTreeContourFolder, 32889, 36},
+      {views::ui::kTreeWindVectorFolder, 32917, 37}, {views::ui::kTreeRunLog, 32957, 21},
+  };
+  std::vector<std::string> expected;
+  for (const auto& c : cases) {
+    ASSERT_TRUE(byType.count(c.type)) << c.type;
+    TreeMenu(tree, byType.at(c.type), c.command);
+    expected.push_back("url:" + ComposeHelpAddress(GetApp().helpBase, c.topic));
+    visit(tree->RootItem());  // a click may have re-synced the items
+  }
+  // The second area's page is not the default area's.
+  TreeMenu(tree, tree->FindAreaItem(second), 32869);
+  expected.push_back("url:" + ComposeHelpAddress(GetApp().helpBase, 30));
+  EXPECT_EQ(browser.Opened(), expected);
+  EXPECT_TRUE(messages_->Texts().empty());
 }

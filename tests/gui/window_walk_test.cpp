@@ -60,6 +60,20 @@ const DisabledItem kDisabled[] = {
     {32850, "Contour: contours are not built"},
     {32899, "3D Window: the 3D view is not built"},
     {32938, "Statistics: theme statistics are not built"},
+    // The tree's menus.
+    {32961, "Create Landscape KMZ: KMZ export is not built"},
+    {32959, "KMZ Output: KMZ export is not built"},
+    {32964, "New Embrith Run: the fire-growth run sheet is not built"},
+    {32973, "Import (runs): the run importer is not built"},
+    {32816, "Contour (tree): contours are not built"},
+    {32810, "Properties (area theme): the theme properties are not built"},
+    {32818, "New Grid Theme: opening grid themes is not built"},
+    {32819, "DeleteAll (grid themes): grid theme commands are not built"},
+    {32820, "New Vector Theme: opening vector themes is not built"},
+    {32821, "DeleteAll (vector themes): vector theme commands are not built"},
+    {32840, "Delete All (contours): contours are not built"},
+    {32913, "New Wind Vector Theme: wind-vector themes are not built"},
+    {32916, "Delete All (wind vectors): wind-vector themes are not built"},
 };
 
 bool ListedDisabled(int command) {

@@ -56,10 +56,15 @@ Answer WxMessages::Show(MessageKind kind, const std::string& text, const std::st
     long style = kind == MessageKind::Tell ? wxOK | wxICON_EXCLAMATION
                  : kind == MessageKind::AskYesNo ? wxYES_NO | wxICON_QUESTION
                                                  : wxYES_NO | wxCANCEL | wxICON_QUESTION;
-    int r = wxMessageBox(wxString::FromUTF8(text), wxString::FromUTF8(caption), style, Parent());
+    // The caption heads the box as well as naming the window: desktops that draw no title bar
+    // on dialogs (or no window manager at all) would otherwise lose it, and a short message
+    // would leave the box too narrow for it.
+    wxMessageDialog box(Parent(), wxString::FromUTF8(caption), wxString::FromUTF8(caption), style);
+    box.SetExtendedMessage(wxString::FromUTF8(text));
+    const int r = box.ShowModal();
     if (kind == MessageKind::Tell) return Answer::Ok;
-    if (r == wxYES) return Answer::Yes;
-    if (r == wxNO) return Answer::No;
+    if (r == wxID_YES) return Answer::Yes;
+    if (r == wxID_NO) return Answer::No;
     return kind == MessageKind::AskYesNo ? Answer::No : Answer::Cancel;
   });
 }

@@ -8,7 +8,9 @@
 
 #include <map>
 
+#include "app/application.h"
 #include "app/command_rules.h"
+#include "app/ui/main_frame.h"
 #include "app/layer_types.h"
 #include "platform/messages.h"
 #include "runs/run.h"
@@ -127,37 +129,125 @@ wxImageList* StateImages() {
 struct MenuEntry {
   int command;  // 0 = separator
   const char* label;
-  const char* prompt;  // shown in the status bar while the item is highlighted
+  const char* prompt = nullptr;  // shown in the status bar while the item is highlighted
 };
 
 constexpr int kCmdProjectProperties = 32798;
 constexpr int kCmdAreaProperties = 32803;
 
-// The context menus built so far, by item type: the properties of the project and of an
-// area, and the run items'.
+// Each item type's context menu. What is not built yet is there too, disabled.
 std::vector<MenuEntry> ItemMenu(int type) {
   using namespace runs::ui;
-  constexpr MenuEntry kSeparator{0, nullptr, nullptr};
+  constexpr MenuEntry kSeparator{0, nullptr};
   switch (type) {
-    case kTreeRoot: return {{kCmdProjectProperties, "&Properties", "Display Project Properties"}};
+    case kTreeRoot:
+      return {{app::cmd::kSave, "&Save"},
+              {kCmdProjectProperties, "&Properties", "Display Project Properties"},
+              {32866, "&Help"}};
+    case kTreeLandscape:
+      return {{cmd::kLandscapeProperties, "&Properties"},
+              {cmd::kOpenLandscape, "&Open"},
+              {cmd::kEditLandscape, "&Edit Landscape"},
+              {cmd::kReloadLandscape, "&Reload Landscape"},
+              {32886, "&Help"}};
+    case kTreeAreasFolder: return {{cmd::kBeginNewAnalysisArea, "&New"}, {32868, "&Help"}};
     case kTreeArea:
       return {{kCmdAreaProperties, "&Properties", "Display Analysis Area Properties"},
+              {app::cmd::kCritiquePdf, "&Critique PDF"},
+              {app::cmd::kCritiqueHtml, "Critique &HTML"},
               kSeparator,
               {cmd::kDeleteAnalysisArea, "&Delete", "Delete the selected analysis area"},
-              {cmd::kCreateLandscape, "Create &Landscape", "Create a new landscape"}};
+              {32869, "&Help"},
+              {cmd::kCreateLandscape, "Create &Landscape", "Create a new landscape"},
+              {32961, "Create Landscape &KMZ"}};
     case kTreeRunsFolder:
       return {{kCmdNewRun, "&New Pyrvane/MTT/TOM Run", "Create a new Pyrvane/MTT/TOM run in active work area"},
+              {32964, "New &Embrith Run"},
               kSeparator,
-              {kCmdDeleteAllRuns, "&Delete All", "Delete All Runs"}};
+              {32973, "&Import"},
+              kSeparator,
+              {kCmdDeleteAllRuns, "&Delete All", "Delete All Runs"},
+              {32870, "&Help"}};
     case kTreeRun:
       return {{kCmdDeleteRun, "&Delete", "Delete the selected run"},
               kSeparator,
               {kCmdRunProperties, "&Properties", "Display Run Properties"},
-              {kCmdCopyRun, "&Copy...", "Copy selected run"}};
+              {32871, "&Help"},
+              {kCmdCopyRun, "&Copy...", "Copy selected run"},
+              {32959, "&KMZ Output"}};
+    case kTreeAreaTheme:
+      return {{32835, "Save As"}, kSeparator, {32816, "&Contour"}, kSeparator,
+              {32810, "&Properties"}, {32938, "S&tatistics"}, {32867, "&Help"}};
+    case kTreeGridFolder: return {{32818, "&New Grid Theme"}, kSeparator, {32819, "&DeleteAll"}, {32887, "&Help"}};
+    case kTreeVectorFolder:
+      return {{32820, "&New Vector Theme"}, kSeparator, {32821, "&DeleteAll"}, {32888, "&Help"}};
+    case kTreeGridTheme:
+      return {{32835, "Save As"}, {32823, "&Delete"}, kSeparator, {32816, "&Contour"}, kSeparator,
+              {32824, "&Properties"}, {32938, "S&tatistics"}, {32873, "&Help"}};
+    case kTreeVectorTheme:
+      return {{32826, "&Delete"}, {32932, "&Save As..."}, kSeparator, {32862, "Bring to &Top"},
+              {32865, "&Arrange Vector Themes"}, kSeparator, {32951, "Create &Raster Theme"},
+              {32827, "&Properties"}, {32922, "&Help"}};
+    case kTreeRunTheme:
+      return {{32833, "Save As..."}, kSeparator, {32830, "Contour"}, kSeparator,
+              {32832, "Properties"}, {32938, "S&tatistics"}, {32877, "&Help"}};
+    case kTreeContourFolder: return {{32840, "&Delete All"}, {32889, "&Help"}};
+    case kTreeContour:
+      return {{32844, "&Delete"}, {32849, "&Save As..."}, kSeparator, {32864, "Bring to &Top"},
+              {32865, "&Arrange Vector Themes"}, kSeparator, {32846, "&Properties"}, {32878, "&Help"}};
+    case kTreeWindVectorFolder:
+      return {{32913, "&New Wind Vector Theme"}, kSeparator, {32916, "&Delete All"}, {32917, "&Help"}};
+    case kTreeWindVector:
+      return {{32918, "&Delete"}, {32934, "&Save As..."}, {32966, "Save Source Grids As"}, kSeparator,
+              {32919, "Bring to &Top"}, {32865, "&Arrange Vector Themes"}, kSeparator,
+              {32920, "&Properties"}, {32921, "&Help"}};
     case kTreeRunLog:
       return {{kCmdSaveRunLogAs, "&Save As...", "Save Text As..."},
-              {kCmdOpenRunLog, "&Open", "Open/View the text file"}};
+              {kCmdOpenRunLog, "&Open", "Open/View the text file"},
+              {32957, "&Help"}};
     default: return {};
+  }
+}
+
+// The help page of a Help entry of the tree's menus; 0 for another command.
+int HelpTopicOf(int command, const CTreeItem& item, const CPVN4Doc& doc) {
+  switch (command) {
+    case 32866: return 23;
+    case 32886: return doc.IsLandscapeLoaded() ? 32 : 33;
+    case 32868: return 31;
+    case 32869: return doc.currentArea == doc.DefaultArea() ? 29 : 30;
+    case 32870: return 25;
+    case 32871: return 24;
+    case 32867: return 26;
+    case 32887: return 34;
+    case 32888: return 35;
+    case 32873: return 20;
+    case 32922: return item.run ? 27 : 28;
+    case 32877: return 22;
+    case 32889: return 36;
+    case 32878: return 28;
+    case 32917: return 37;
+    case 32921: return item.run ? 39 : 38;
+    case 32957: return 21;
+    default: return 0;
+  }
+}
+
+// Commands the tree carries out itself; the main window serves the others.
+bool IsTreeCommand(int command) {
+  using namespace runs::ui;
+  switch (command) {
+    case kCmdProjectProperties:
+    case kCmdAreaProperties:
+    case cmd::kDeleteAnalysisArea:
+    case kCmdNewRun:
+    case kCmdDeleteAllRuns:
+    case kCmdDeleteRun:
+    case kCmdRunProperties:
+    case kCmdCopyRun:
+    case kCmdSaveRunLogAs:
+    case kCmdOpenRunLog: return true;
+    default: return false;
   }
 }
 
@@ -230,22 +320,29 @@ void CPVN4View::ShowContextMenu(wxPoint clientPoint) {
   if (entries.empty()) return;
   wxMenu menu;
   for (const MenuEntry& e : entries) {
-    if (e.command) menu.Append(app::MenuIdFor(e.command), e.label, e.prompt);
-    else menu.AppendSeparator();
+    if (!e.command) {
+      menu.AppendSeparator();
+      continue;
+    }
+    menu.Append(app::MenuIdFor(e.command), e.label, e.prompt ? e.prompt : "")->Enable(IsEntryEnabled(e.command, *data));
   }
   const int command = chooser_ ? chooser_(menu, clientPoint) : 0;
-  // Only what the menu offered is carried out.
-  if (std::none_of(entries.begin(), entries.end(), [command](const MenuEntry& e) { return e.command == command; }))
+  // Only what the menu offered enabled is carried out.
+  const wxMenuItem* chosen = command ? menu.FindItem(app::MenuIdFor(command)) : nullptr;
+  if (!chosen || !chosen->IsEnabled()) return;
+  if (const int topic = HelpTopicOf(command, *data, doc_)) {
+    GetApp().ShowHelpTopic(topic);
     return;
+  }
   if (command == kCmdProjectProperties) return project::ui::ShowProjectProperties(wxGetTopLevelParent(this), doc_);
   if (command == kCmdAreaProperties) return project::ui::ShowAreaProperties(wxGetTopLevelParent(this), doc_);
   if (command == cmd::kDeleteAnalysisArea) {
     doc_.OnDeleteAnalysisArea(data->area, GetItemText(item).utf8_string());
     return;
   }
-  if (command == cmd::kCreateLandscape) {
-    // The main window writes it, behind its progress window; the area is current now.
-    wxCommandEvent e(wxEVT_MENU, app::MenuIdFor(command));
+  if (!IsTreeCommand(command)) {
+    // The main window's command, on the item's area, now current.
+    wxCommandEvent e(wxEVT_MENU, app::ui::MainFrame::WxIdFor(command));
     e.SetEventObject(this);
     if (wxWindow* top = wxGetTopLevelParent(this)) top->GetEventHandler()->ProcessEvent(e);
     return;
@@ -258,6 +355,17 @@ void CPVN4View::ShowContextMenu(wxPoint clientPoint) {
   selection.log = data->log;
   selection.tree = this;
   runs::ui::RunTreeCommand(wxGetTopLevelParent(this), command, doc_, selection);
+}
+
+bool CPVN4View::IsEntryEnabled(int command, const CTreeItem& item) const {
+  if (HelpTopicOf(command, item, doc_) || IsTreeCommand(command)) return true;
+  // The rest are the main window's, enabled as its menus are: not without a handler.
+  auto* frame = dynamic_cast<app::ui::MainFrame*>(wxGetTopLevelParent(const_cast<CPVN4View*>(this)));
+  if (!frame || !frame->HasHandler(command)) return false;
+  wxUpdateUIEvent e(app::ui::MainFrame::WxIdFor(command));
+  e.SetEventObject(frame);
+  frame->ProcessWindowEvent(e);
+  return !e.GetSetEnabled() || e.GetEnabled();
 }
 
 bool CPVN4View::CanRename(wxTreeItemId item) {

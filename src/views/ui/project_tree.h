@@ -125,10 +125,12 @@ class CPVN4View : public wxTreeCtrl, public DocumentObserver {
   CTreeItem* Data(wxTreeItemId item) const;
   CTreeItem* ContextItem() const { return context_; }
 
-  // The context menu of the item under a client point. Only the run items (an area's Runs
-  // folder, a run, a run log) have one so far; their commands act on the item, whose area
-  // becomes the current one first.
+  // The context menu of the item under a client point; its commands act on the item, whose
+  // area becomes the current one first.
   void ShowContextMenu(wxPoint clientPoint);
+  // An entry of an item's menu is enabled when the tree carries it out (its Help among them),
+  // or when the main window has it and its rules allow it now.
+  bool IsEntryEnabled(int command, const CTreeItem& item) const;
   // What a click on an item chooses for the map: its area becomes current, its raster theme
   // visible.
   void ChooseItem(wxTreeItemId item);
