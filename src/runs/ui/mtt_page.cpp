@@ -50,7 +50,7 @@ constexpr MttBox kBoxes[15] = {
 constexpr int kRateBox = 0, kIntensityBox = 3;
 
 wxSpinCtrl* Spin(wxWindow* parent, int id, int lo, int hi) {
-  auto* s = new wxSpinCtrl(parent, id, wxEmptyString, wxDefaultPosition, wxSize(110, -1), wxSP_ARROW_KEYS, lo, hi, lo);
+  auto* s = new wxSpinCtrl(parent, id, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxSP_ARROW_KEYS, lo, hi, lo);
   return s;
 }
 
@@ -102,7 +102,7 @@ void CPathweaverPage::Build() {
   resolution = Spin(nb, 1232, 1, 10000);
   simulationTime = Spin(nb, 1234, 0, 10000);
   pathInterval = Spin(nb, 1236, 1, 10000);
-  spotProbability = new wxSpinCtrlDouble(nb, 1241, wxEmptyString, wxDefaultPosition, wxSize(110, -1),
+  spotProbability = new wxSpinCtrlDouble(nb, 1241, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                                          wxSP_ARROW_KEYS, 0, 1, 0.01, 0.001);
   spotProbability->SetDigits(3);
   spotDelay = Spin(nb, 1254, 0, 120);

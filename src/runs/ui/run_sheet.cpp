@@ -5,6 +5,8 @@
 #include <wx/sizer.h>
 #include <wx/statusbr.h>
 
+#include <algorithm>
+
 #include "platform/messages.h"
 #include "project/document.h"
 #include "project/work_area.h"
@@ -119,7 +121,19 @@ void CRunSheet::OnPageChangedTo(int index) {
   } else if (page == mttPage) {
     mttPage->OnSetActive();
   }
+  GrowToFit();
   UpdateStatusBar();
+}
+
+void CRunSheet::GrowToFit() {
+  // Pages are built when first shown: the sheet grows to hold the largest one so far, so
+  // no control is squeezed out of sight.
+  for (size_t i = 0; i < book->GetPageCount(); ++i) book->GetPage(i)->InvalidateBestSize();
+  book->InvalidateBestSize();
+  const wxSize need = GetSizer()->ComputeFittingWindowSize(this);
+  const wxSize now = GetSize();
+  if (need.x > now.x || need.y > now.y) SetSize(wxSize(std::max(need.x, now.x), std::max(need.y, now.y)));
+  Layout();
 }
 
 void CRunSheet::UpdateStatusBar() {
@@ -156,14 +170,23 @@ void CRunSheet::EnableLaunch(bool enable) {
 }
 
 void CRunSheet::ShowLaunch(bool show) {
-  if (launchButton) launchButton->Show(show);
+  if (!launchButton) return;
+  launchButton->Show(show);
+  FitLaunch();
 }
 
 void CRunSheet::SetLaunchText(const std::string& text) {
   if (!launchButton) return;
   launchButton->SetLabel(wxString::FromUTF8(text));
-  // A longer caption widens the button rather than being cut.
-  launchButton->SetMinSize(launchButton->GetBestSize());
+  FitLaunch();
+}
+
+void CRunSheet::FitLaunch() {
+  // A longer caption widens the button rather than being cut; a hidden button's size is
+  // stale, so it is measured again once shown.
+  launchButton->InvalidateBestSize();
+  launchButton->SetMinSize(wxDefaultSize);
+  if (launchButton->IsShown()) launchButton->SetMinSize(launchButton->GetBestSize());
   Layout();
 }
 

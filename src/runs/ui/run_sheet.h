@@ -271,6 +271,8 @@ class CRunSheet : public wxDialog {
   void EnableLaunch(bool enable);
   void ShowLaunch(bool show);
   void SetLaunchText(const std::string& text);
+  void FitLaunch();
+  void GrowToFit();
   void OnOK();
   void OnApplyNow();
   void OnLaunch();
