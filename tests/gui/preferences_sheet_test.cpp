@@ -14,6 +14,7 @@
 #include "app/layer_types.h"
 #include "app/ui/preferences_sheet.h"
 #include "app/ui/project_window.h"
+#include "platform/atomic_file.h"
 #include "program_fixture.h"
 #include "project/document.h"
 #include "themes/ramp_editing.h"
@@ -193,6 +194,44 @@ TEST_F(PreferencesSheetTest, EveryPageShowsAndAThemeChangeReachesTheMapOfANewLan
   EXPECT_GT(red, total / 2);
 }
 
+TEST_F(PreferencesSheetTest, SavedPreferencesLoadBackAndSaveToTheSameBytes) {
+  app::ui::MainFrame* frame = StartWithRamps({{0x112233, 0x445566}});
+  ASSERT_TRUE(frame);
+  CPVN4App& app = GetApp();
+  OnModal<CPreferencesSheet>([](CPreferencesSheet& sheet) {
+    ASSERT_TRUE(sheet.SelectPage(1));
+    static_cast<CThemePreferencesPage*>(sheet.Page(1))->legend.classes->SetValue("37");
+    sheet.OnOK();
+  });
+  program_test::Command(frame, app::cmd::kEditPreferences);
+  ASSERT_EQ(app.themePrefs[kGenericGridLayerType].numClasses, 37);
+
+  const std::string first = app.configFolder + "/first.cfg", second = app.configFolder + "/second.cfg";
+  dialogs_->AnswerSaveFile(first);
+  program_test::Command(frame, app::cmd::kSavePreferencesAs);
+  app.themePrefs[kGenericGridLayerType].numClasses = 5;
+
+  // Loading shows the sheet with what the file holds.
+  dialogs_->AnswerOpenFile(first);
+  std::string shownClasses;
+  OnModal<CPreferencesSheet>([&](CPreferencesSheet& sheet) {
+    ASSERT_TRUE(sheet.SelectPage(1));
+    shownClasses = static_cast<CThemePreferencesPage*>(sheet.Page(1))->legend.classes->GetValue().utf8_string();
+  });
+  program_test::Command(frame, app::cmd::kLoadSavedPreferences);
+  EXPECT_EQ(shownClasses, "37");
+
+  dialogs_->AnswerSaveFile(second);
+  program_test::Command(frame, app::cmd::kSavePreferencesAs);
+  EXPECT_EQ(messages_->Texts(), (std::vector<std::string>{"Config file successfully saved to disk",
+                                                          "Config file successfully saved to disk"}));
+  std::string a, b;
+  ASSERT_TRUE(platform::ReadWholeFile(first, a));
+  ASSERT_TRUE(platform::ReadWholeFile(second, b));
+  EXPECT_EQ(a, b);
+  EXPECT_NE(a.find("\n2 1122867 4478310\n"), std::string::npos);  // the ramp is in the file
+}
+
 TEST_F(PreferencesSheetTest, LoadedDefaultPreferencesAreShownInTheSheet) {
   app::ui::MainFrame* frame = Start({});
   ASSERT_TRUE(frame);
@@ -216,9 +255,17 @@ TEST_F(PreferencesSheetTest, ApplicationPageSetsTheBackgroundAndStorageFolder) {
     ASSERT_TRUE(page->IsBuilt());
     EXPECT_EQ(page->version->GetLabel(), "OpenGL not installed");  // the test starts without the probe
     EXPECT_FALSE(sheet.applyButton->IsEnabled());
-    page->background->ChooseColor();
+    wxMouseEvent click(wxEVT_LEFT_UP);
+    click.SetEventObject(page->background);
+    page->background->GetEventHandler()->ProcessEvent(click);
+    EXPECT_TRUE(sheet.applyButton->IsEnabled());
     page->OnBrowseFolder();
     EXPECT_EQ(page->folderEdit->GetValue().utf8_string(), folder);
+    page->OnBrowseImage();  // cancelled: offers the formats the program reads
+    const platform::FileDialogOptions image = dialogs_->Requests().back().options;
+    EXPECT_EQ(image.filter.rfind("All Image Files|", 0), 0u);
+    EXPECT_NE(image.filter.find("*.png"), std::string::npos);
+    EXPECT_EQ(image.defaultExt, "bmp");
     EXPECT_TRUE(sheet.applyButton->IsEnabled());
     sheet.OnOK();
   });
@@ -231,6 +278,44 @@ TEST_F(PreferencesSheetTest, ApplicationPageSetsTheBackgroundAndStorageFolder) {
   ASSERT_TRUE(frame->Backdrop()->IsShown());
   const wxImage shot = widgets::CaptureWindow(frame->Backdrop());
   EXPECT_EQ(program_test::Rgb(shot, shot.GetWidth() / 2, shot.GetHeight() / 2), 0x00FF00u);
+}
+
+}  // namespace
+
+namespace {
+
+// The two dialogs the legend editors open over selected rows.
+TEST(LegendRampDialogs, EndColoursAndRelativeLengths) {
+  platform::ScopedRecordingMessages messages;
+  platform::ScopedScriptedDialogs dialogs;
+  dialogs.AnswerColour(0x00FF00);
+
+  themes::ui::CRampDialog ramp(nullptr, 0x000000, 0xFFFFFF);
+  OnModal<themes::ui::CRampDialog>([](themes::ui::CRampDialog& d) {
+    EXPECT_FALSE(d.PickAt(wxPoint(-5, -5)));
+    const wxRect top = d.topSwatch->GetRect();
+    EXPECT_TRUE(d.PickAt(wxPoint(top.GetRight() + 1, top.GetBottom() + 1)));  // the edge counts
+    d.OnOK();
+  });
+  EXPECT_EQ(ramp.ShowModal(), wxID_OK);
+  EXPECT_EQ(ramp.topColor, 0x00FF00u);
+  EXPECT_EQ(ramp.bottomColor, 0xFFFFFFu);
+
+  themes::ui::CRampRelLengthDialog lengths(nullptr, 1, 4, 5);
+  OnModal<themes::ui::CRampRelLengthDialog>([](themes::ui::CRampRelLengthDialog& d) {
+    EXPECT_FALSE(d.OnOK());  // 1 to 4 gives four lengths for five rows
+    d.startEdit->SetValue("0");
+    EXPECT_FALSE(d.OnOK());
+    d.startEdit->SetValue("10");
+    d.endEdit->SetValue("6");
+    EXPECT_TRUE(d.OnOK());
+  });
+  EXPECT_EQ(lengths.ShowModal(), wxID_OK);
+  EXPECT_EQ(lengths.startValue, 10);
+  EXPECT_EQ(lengths.endValue, 6);
+  EXPECT_EQ(messages.Texts(),
+            (std::vector<std::string>{"Error: Selected range yields fewer values than number of cells. Increase range.",
+                                      "Start Value: 0 is out of range; enter a whole number from 1 to 100."}));
 }
 
 }  // namespace

@@ -39,8 +39,10 @@ void ReadChoice(const wxChoice* choice, ListChoice& c) {
 // A swatch that opens the colour dialog on a click.
 widgets::CColorStatic* MakeSwatch(wxWindow* parent, COLORREF colour, CPreferencePage* page) {
   auto* swatch = new widgets::CColorStatic(parent, wxID_ANY, colour, wxDefaultPosition, wxSize(40, 20));
-  swatch->EnableChooser([page] { page->MarkModified(); });
-  swatch->Bind(wxEVT_LEFT_UP, [swatch](wxMouseEvent&) { swatch->ChooseColor(); });
+  // One click opens the chooser; a double-click must not open a second one behind it.
+  swatch->Bind(wxEVT_LEFT_UP, [swatch, page](wxMouseEvent&) {
+    if (swatch->ChooseColor()) page->MarkModified();
+  });
   return swatch;
 }
 

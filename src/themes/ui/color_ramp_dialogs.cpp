@@ -4,18 +4,22 @@
 #include <wx/bmpbuttn.h>
 #include <wx/button.h>
 #include <wx/sizer.h>
-#include <wx/spinctrl.h>
+#include <wx/spinbutt.h>
+#include <wx/textctrl.h>
 #include <wx/stattext.h>
 #include <wx/utils.h>
 
 #include <memory>
+#include <tuple>
 
 #include "app/application.h"
+#include "app/preference_pages.h"
 #include "platform/dialogs.h"
 #include "platform/messages.h"
 #include "themes/ramp_editing.h"
 #include "widgets/color_lists.h"
 #include "widgets/color_static.h"
+#include "widgets/num_spin_ctrl.h"
 
 namespace themes::ui {
 
@@ -223,15 +227,25 @@ void CRampDialog::OnOK() {
 
 CRampRelLengthDialog::CRampRelLengthDialog(wxWindow* parent, int start, int end, int cells)
     : wxDialog(parent, wxID_ANY, "Set Relative Length Ramp"), startValue(start), endValue(end), cellCount(cells) {
-  startSpin = new wxSpinCtrl(this, kStartSpin, wxEmptyString, wxDefaultPosition, wxSize(90, -1),
-                             wxSP_ARROW_KEYS, 1, 100, start);
-  endSpin = new wxSpinCtrl(this, kEndSpin, wxEmptyString, wxDefaultPosition, wxSize(90, -1), wxSP_ARROW_KEYS,
-                           1, 100, end);
   auto* grid = new wxFlexGridSizer(2, 6, 16);
   grid->Add(new wxStaticText(this, wxID_ANY, "Start Value"));
   grid->Add(new wxStaticText(this, wxID_ANY, "End Value"));
-  grid->Add(startSpin);
-  grid->Add(endSpin);
+  const std::pair<int, int> spins[] = {{kStartSpin, start}, {kEndSpin, end}};
+  for (auto [id, value] : spins) {
+    auto* edit = new wxTextCtrl(this, wxID_ANY, wxString::Format("%d", value), wxDefaultPosition, wxSize(60, -1));
+    auto* arrows = new wxSpinButton(this, id, wxDefaultPosition, wxDefaultSize, wxSP_VERTICAL | wxSP_ARROW_KEYS);
+    auto spin = std::make_unique<widgets::CNumSpinCtrl>();
+    spin->SetBuddy(edit);
+    spin->SetDecimalPlaces(0);
+    spin->SetRangeAndStep(1, 100, 1);
+    spin->Attach(arrows);
+    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    row->Add(edit, 0, wxALIGN_CENTER_VERTICAL);
+    row->Add(arrows, 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(row);
+    (id == kStartSpin ? startEdit : endEdit) = edit;
+    (id == kStartSpin ? startSpin_ : endSpin_) = std::move(spin);
+  }
   auto* top = new wxBoxSizer(wxVERTICAL);
   top->Add(grid, 0, wxALL, 8);
   top->Add(OkCancel(this, new wxButton(this, kHelp, "Help")), 0, wxEXPAND | wxALL, 8);
@@ -240,13 +254,22 @@ CRampRelLengthDialog::CRampRelLengthDialog(wxWindow* parent, int start, int end,
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnOK(); }, wxID_OK);
 }
 
+CRampRelLengthDialog::~CRampRelLengthDialog() = default;
+
 bool CRampRelLengthDialog::OnOK() {
-  startValue = startSpin->GetValue();
-  endValue = endSpin->GetValue();
-  if (!RelativeLengthRangeFits(startValue, endValue, cellCount)) {
+  int start = 0, end = 0;
+  for (auto [field, edit, out] : {std::tuple{"Start Value", startEdit, &start}, {"End Value", endEdit, &end}})
+    if (auto problem = app::ParseRangedInt(field, edit->GetValue().utf8_string(), 1, 100, *out)) {
+      platform::Tell(problem->Text());
+      edit->SetFocus();
+      return false;
+    }
+  if (!RelativeLengthRangeFits(start, end, cellCount)) {
     platform::Tell("Error: Selected range yields fewer values than number of cells. Increase range.");
     return false;
   }
+  startValue = start;
+  endValue = end;
   EndModal(wxID_OK);
   return true;
 }

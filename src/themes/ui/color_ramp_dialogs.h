@@ -9,10 +9,14 @@
 
 #include "themes/color_ramp.h"
 
+#include <memory>
+
 class wxButton;
-class wxSpinCtrl;
+class wxSpinButton;
+class wxTextCtrl;
 
 namespace widgets {
+class CNumSpinCtrl;
 class CColorListBox;
 class CColorRampListBox;
 class CColorStatic;
@@ -76,12 +80,17 @@ class CRampRelLengthDialog : public wxDialog {
   enum { kStartSpin = 1032, kEndSpin = 1033, kHelp = 1097 };
   // The start and end lengths (1 to 100) over `cells` rows.
   CRampRelLengthDialog(wxWindow* parent, int start, int end, int cells);
-  // Closes when the range gives every row its own length; says why not otherwise.
+  ~CRampRelLengthDialog() override;
+  // Closes when both lengths are whole numbers from 1 to 100 and the range gives every row
+  // its own length; says why not otherwise.
   bool OnOK();
 
   int startValue, endValue, cellCount;
-  wxSpinCtrl* startSpin = nullptr;
-  wxSpinCtrl* endSpin = nullptr;
+  wxTextCtrl* startEdit = nullptr;
+  wxTextCtrl* endEdit = nullptr;
+
+ private:
+  std::unique_ptr<widgets::CNumSpinCtrl> startSpin_, endSpin_;
 };
 
 }  // namespace themes::ui
