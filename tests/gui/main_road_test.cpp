@@ -85,9 +85,9 @@ TEST_F(MainRoad, SampleLandscapeOpensThroughItsCommandIntoMapTreeAndStatusBar) {
       {views::cmd::kFullView, false, true},
       {views::cmd::kZoomIn, false, true},
       {views::cmd::kViewBack, false, false},
+      {views::cmd::kLandscapeProperties, false, true},
       // No handler yet in this build.
       {views::cmd::kEditLandscape, false, false},
-      {views::cmd::kLandscapeProperties, false, false},
       {cmd::kPrint, false, false},
   };
   for (const auto& r : rules) EXPECT_EQ(StateOf(frame, r.command).enabled, r.before) << r.command;

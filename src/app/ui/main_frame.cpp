@@ -18,6 +18,7 @@
 #include "app/ui/preferences_sheet.h"
 #include "app/ui/tool_icons.h"
 #include "landscape/ui/convert_dialog.h"
+#include "landscape/ui/generate_dialog.h"
 #include "platform/dialogs.h"
 #include "platform/folders.h"
 #include "platform/messages.h"
@@ -210,6 +211,10 @@ MainFrame::MainFrame(const std::string& recentFilesPath)
   BindCommand(cmd::kEditPreferences, [this] { EditPreferences(this, [this] { ApplyAppBackground(); }); });
   BindCommand(cmd::kColorRamps, [this] {
     themes::ui::CColorRampsDialog dialog(this);
+    dialog.ShowModal();
+  });
+  BindCommand(cmd::kCreateLandscapeFile, [this] {
+    landscape::ui::CGenerateLCPDialog dialog(this);
     dialog.ShowModal();
   });
   BindCommand(cmd::kViewToolbar, [this] {

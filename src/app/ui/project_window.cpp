@@ -7,6 +7,7 @@
 #include "app/ui/main_frame.h"
 #include "app/ui/progress_dialog.h"
 #include "app/ui/project_template.h"
+#include "landscape/ui/generate_dialog.h"
 #include "landscape/ui/landscape_commands.h"
 #include "project/document.h"
 #include "runs/run_commands.h"
@@ -139,6 +140,12 @@ void InstallProjectWindows(MainFrame& frame) {
   });
   frame.BindCommand(v::kReloadLandscape, [active] {
     if (CPVN4Doc* doc = active()) landscape::ui::OnReloadLandscape(*doc);
+  });
+  frame.BindCommand(v::kLandscapeProperties, [f, active] {
+    CPVN4Doc* doc = active();
+    if (!doc || !doc->IsLandscapeLoaded()) return;
+    landscape::ui::CGenerateLCPDialog dialog(f, doc->landscape.path);
+    dialog.ShowModal();
   });
   frame.BindCommand(v::kSaveLandscape, [f, active] {
     CPVN4Doc* doc = active();
