@@ -46,8 +46,6 @@ const DisabledItem kDisabled[] = {
     {c::kPrint, "Print: nothing prints"},
     {c::kExtractAndOpenArchive, "Extract and Open Archive: project archives are not built"},
     {c::kPredefinedLegends, "Predefined Legends: its dialog is not built"},
-    {c::kCritiquePdf, "Critique PDF: the critique report is not built"},
-    {c::kCritiqueHtml, "Critique HTML: the critique report is not built"},
     {v::kOpenLandscape, "Open Landscape: the project already has its landscape"},
     {v::kEditLandscape, "Edit Landscape: the landscape editor is not built"},
     {v::kReloadLandscape, "Reload Landscape: no edit rule has changed the landscape"},

@@ -16,21 +16,7 @@ using landscape::GenerationSettings;
 using landscape_test::KeyValues;
 using landscape_test::ScratchDir;
 
-KeyValues GenOracle(const std::string& args) {
-  const std::string cmd = std::string(PV_PYTHON) + " " PV_SOURCE_DIR "/tests/landscape/generate_oracle.py " + args;
-  KeyValues kv;
-  std::FILE* p = ::popen(cmd.c_str(), "r");
-  if (!p) return kv;
-  char line[8192];
-  while (std::fgets(line, sizeof line, p)) {
-    std::string s(line);
-    while (!s.empty() && s.back() == '\n') s.pop_back();
-    const auto eq = s.find('=');
-    if (eq != std::string::npos) kv[s.substr(0, eq)] = s.substr(eq + 1);
-  }
-  EXPECT_EQ(::pclose(p), 0) << cmd;
-  return kv;
-}
+KeyValues GenOracle(const std::string& args) { return landscape_test::Oracle(args, "generate_oracle.py"); }
 
 class Generate : public ::testing::Test {
  protected:

@@ -34,9 +34,9 @@ class ScratchDir {
 
 using KeyValues = std::map<std::string, std::string>;
 
-// Runs the oracle script with the arguments; its key=value lines.
-inline KeyValues Oracle(const std::string& args) {
-  const std::string cmd = std::string(PV_PYTHON) + " " + PV_SOURCE_DIR "/tests/landscape/gdal_oracle.py " + args;
+// Runs an oracle script of this folder with the arguments; its key=value lines.
+inline KeyValues Oracle(const std::string& args, const std::string& script = "gdal_oracle.py") {
+  const std::string cmd = std::string(PV_PYTHON) + " " + PV_SOURCE_DIR "/tests/landscape/" + script + " " + args;
   KeyValues kv;
   std::FILE* p = ::popen(cmd.c_str(), "r");
   if (!p) return kv;

@@ -72,9 +72,8 @@ const Tool kTools[] = {
     {cmd::kCreatePolygonsMode, "Create Polygons", true},
     {cmd::kMeasureMode, "Measure ", true},
     {0, nullptr},
-    // Tools whose work is not built yet stay disabled and say so.
-    {cmd::kCritiqueHtml, "Critique HTML (not available yet)"},
-    {cmd::kCritiquePdf, "Critique PDF (not available yet)"},
+    {cmd::kCritiqueHtml, "Critique HTML"},
+    {cmd::kCritiquePdf, "Critique PDF"},
     {0, nullptr},
     {cmd::kAbout, "About"},
 };

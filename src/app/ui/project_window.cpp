@@ -1,6 +1,7 @@
 #include "app/ui/project_window.h"
 
 #include <wx/docmdi.h>
+#include <wx/utils.h>
 
 #include <memory>
 
@@ -9,6 +10,7 @@
 #include "app/ui/project_template.h"
 #include "landscape/ui/generate_dialog.h"
 #include "landscape/ui/landscape_commands.h"
+#include "project/critique.h"
 #include "project/document.h"
 #include "runs/run_commands.h"
 #include "runs/ui/run_commands_ui.h"
@@ -140,6 +142,19 @@ void InstallProjectWindows(MainFrame& frame) {
   });
   frame.BindCommand(v::kReloadLandscape, [active] {
     if (CPVN4Doc* doc = active()) landscape::ui::OnReloadLandscape(*doc);
+  });
+  // The critique of the current analysis area.
+  frame.BindCommand(cmd::kCritiquePdf, [active] {
+    CPVN4Doc* doc = active();
+    if (!doc) return;
+    wxBusyCursor wait;
+    critique::OnCritiquePdf(*doc);
+  });
+  frame.BindCommand(cmd::kCritiqueHtml, [active] {
+    CPVN4Doc* doc = active();
+    if (!doc) return;
+    wxBusyCursor wait;
+    critique::OnCritiqueHtml(*doc);
   });
   frame.BindCommand(v::kLandscapeProperties, [f, active] {
     CPVN4Doc* doc = active();

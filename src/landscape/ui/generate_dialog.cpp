@@ -69,14 +69,6 @@ std::string LowerCase(std::string s) {
   return s;
 }
 
-std::optional<std::string> Ask(bool save, const char* title, const char* filter, const char* ext = "") {
-  platform::FileDialogOptions o;
-  o.title = title;
-  o.filter = filter;
-  o.defaultExt = ext;
-  o.overwritePrompt = save;
-  return save ? platform::CurrentDialogs().ChooseSaveFile(o) : platform::CurrentDialogs().ChooseOpenFile(o);
-}
 
 // A typed number, or a message naming the field.
 bool ReadNumber(wxTextCtrl* edit, const std::string& field, double& out) {
@@ -314,9 +306,9 @@ void CGenerateLCPDialog::RenewGeneral() {
 
 void CGenerateLCPDialog::OnBrowseLayerGrid(int k) {
   if (!ReadFields()) return;
-  const auto path = Ask(false, kGridTitles[k],
+  const auto path = platform::ChooseFile(false, kGridTitles[k],
                         "ASCII Grid and GeoTIFF Files (*.asc;*.tif)|*.asc;*.tif|ASCII Grid Files (*.asc)|*.asc|"
-                        "GeoTIFF Files (*.tif)|*.tif|All Files (*.*)|*.*||");
+                        "GeoTIFF Files (*.tif)|*.tif|All Files (*.*)|*.*||", "");
   if (!path) return;
   ChooseGrid(settings, k, *path);
   ShowFields();
@@ -324,7 +316,7 @@ void CGenerateLCPDialog::OnBrowseLayerGrid(int k) {
 
 void CGenerateLCPDialog::OnSourceLandscapeFile() {
   if (!ReadFields()) return;
-  const auto path = Ask(false, "Select Landscape File to Load", kLandscapeFilter);
+  const auto path = platform::ChooseFile(false, "Select Landscape File to Load", kLandscapeFilter, "");
   if (!path) return;
   if (ChooseSourceLandscape(settings, *path)) RenewGeneral();
   else ShowFields();
@@ -332,7 +324,7 @@ void CGenerateLCPDialog::OnSourceLandscapeFile() {
 
 void CGenerateLCPDialog::OnProjectionFile() {
   if (!ReadFields()) return;
-  const auto path = Ask(false, "Select a Projection File", "ESRI Projection Files (*.prj)|*.prj||");
+  const auto path = platform::ChooseFile(false, "Select a Projection File", "ESRI Projection Files (*.prj)|*.prj||", "");
   if (!path) return;
   ChooseProjectionFile(settings, *path);
   ShowFields();
@@ -379,7 +371,7 @@ void CGenerateLCPDialog::OnConstantChanged(int k) {
 
 void CGenerateLCPDialog::OnOK() {
   if (!ReadFields()) return;
-  const auto chosen = Ask(true, "Select Destination Landscape File Name", kLandscapeFilter, "lcp");
+  const auto chosen = platform::ChooseFile(true, "Select Destination Landscape File Name", kLandscapeFilter, "lcp");
   if (!chosen) return;
   const std::string dest = platform::WithDefaultExtension(*chosen, "lcp");
   if (!settings.sourcePath.empty() && LowerCase(dest) == LowerCase(settings.sourcePath)) {
