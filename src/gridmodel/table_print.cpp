@@ -1,14 +1,13 @@
 #include "gridmodel/table_print.h"
 
-#include <cairo-pdf.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
 
 #include "gridmodel/painter_cairo.h"
+#include "gridmodel/painter_pdf.h"
 #include "gridmodel/table_grid.h"
-#include "platform/atomic_file.h"
 
 namespace gridmodel {
 
@@ -226,13 +225,6 @@ std::string PrintDateTime() {
   return buf;
 }
 
-namespace {
-cairo_status_t WriteToFile(void* closure, const unsigned char* data, unsigned int length) {
-  auto* file = static_cast<platform::AtomicFile*>(closure);
-  return file->Write(data, length) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
-}
-}  // namespace
-
 bool PrintToPdf(CGridCtrl& grid, const std::string& path, Size paperPoints, const PrintTexts& texts, std::string& error) {
   PrintSetup setup;
   setup.paper = paperPoints;
@@ -242,34 +234,8 @@ bool PrintToPdf(CGridCtrl& grid, const std::string& path, Size paperPoints, cons
   }
   PrintLayout layout;
   if (!ComputePrintLayout(grid, setup, layout, error)) return false;
-  platform::AtomicFile file(path);
-  if (!file.Open()) {
-    error = "the file cannot be created";
-    return false;
-  }
-  cairo_surface_t* surface =
-      cairo_pdf_surface_create_for_stream(&WriteToFile, &file, paperPoints.cx, paperPoints.cy);
-  cairo_t* cr = cairo_create(surface);
-  {
-    CairoPainter painter(cr, true);
-    for (int page = 1; page <= layout.pageCount; ++page) {
-      PrintPage(grid, painter, layout, page, texts);
-      cairo_show_page(cr);
-    }
-  }
-  cairo_destroy(cr);
-  cairo_surface_finish(surface);
-  cairo_status_t status = cairo_surface_status(surface);
-  cairo_surface_destroy(surface);
-  if (status != CAIRO_STATUS_SUCCESS) {
-    error = cairo_status_to_string(status);
-    return false;
-  }
-  if (!file.Commit()) {
-    error = "the file cannot be written";
-    return false;
-  }
-  return true;
+  return WritePdfPages(path, paperPoints, layout.pageCount,
+                       [&](Painter& painter, int page) { PrintPage(grid, painter, layout, page, texts); }, error);
 }
 
 }  // namespace gridmodel

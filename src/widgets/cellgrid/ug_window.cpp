@@ -4,12 +4,15 @@
 #include <wx/dcclient.h>
 #include <wx/listbox.h>
 #include <wx/menu.h>
+#include <wx/print.h>
 #include <wx/settings.h>
 #include <wx/sizer.h>
 
 #include <algorithm>
 
 #include "gridmodel/ug_maskedit.h"
+#include "gridmodel/ug_print.h"
+#include "platform/messages.h"
 #include "widgets/painter_wx.h"
 
 using namespace gridmodel;
@@ -841,6 +844,49 @@ void CUTNumericEditWnd::TextChanged() {
   Mirror();
 }
 
-bool CUGWindow::Print() { return false; }
+namespace {
+class CellGridPrintout : public wxPrintout {
+ public:
+  explicit CellGridPrintout(CUGCtrl& grid) : wxPrintout("Grid"), grid_(grid), printer_(grid) {
+    printer_.SetOption(CUGGridPrinter::kTopHeading, 1);
+    printer_.SetOption(CUGGridPrinter::kSideHeading, 1);
+  }
+  void OnPreparePrinting() override {
+    int w = 0, h = 0, wmm = 0, hmm = 0;
+    GetPageSizePixels(&w, &h);
+    GetPageSizeMM(&wmm, &hmm);
+    pages_ = printer_.LayoutPages(UGPrintDevice{w, h, wmm, hmm, IsPreview()}, 0, 0, std::max(0, grid_.GetColCount() - 1),
+                                  std::max(0L, grid_.GetRowCount() - 1));
+  }
+  void GetPageInfo(int* minPage, int* maxPage, int* from, int* to) override {
+    *minPage = *from = 1;
+    *maxPage = *to = std::max(1, pages_);
+  }
+  bool HasPage(int page) override { return page >= 1 && page <= pages_; }
+  bool OnPrintPage(int page) override {
+    wxDC* dc = GetDC();
+    if (!dc || pages_ <= 0) return false;
+    WxPainter painter(*dc, true);
+    return printer_.DrawPage(painter, page) == 0;
+  }
+  int Pages() const { return pages_; }
+
+ private:
+  CUGCtrl& grid_;
+  CUGGridPrinter printer_;
+  int pages_ = 0;
+};
+}  // namespace
+
+bool CUGWindow::Print() {
+  if (grid_->IsEditing()) grid_->CancelCellEdit();
+  CellGridPrintout printout(*grid_);
+  wxPrinter printer;
+  if (printer.Print(this, &printout, true)) return true;
+  if (wxPrinter::GetLastError() == wxPRINTER_CANCELLED) return false;
+  platform::Tell(std::string("The grid could not be printed: ") +
+                 (printout.Pages() <= 0 ? "the page has no room for it." : "the printer reported an error."));
+  return false;
+}
 
 }  // namespace widgets
