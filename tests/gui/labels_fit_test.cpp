@@ -16,6 +16,7 @@
 
 #include "app/command_rules.h"
 #include "app/ui/main_frame.h"
+#include "app/ui/preferences_sheet.h"
 #include "app/ui/project_window.h"
 #include "program_fixture.h"
 #include "runs/ui/run_sheet.h"
@@ -67,6 +68,28 @@ TEST(LabelsFit, EveryPageOfTheRunSheet) {
     SCOPED_TRACE(sheet->book->GetPageText(i).utf8_string());
     EXPECT_EQ(Clipped(sheet), std::vector<std::string>{});
     Shot(sheet, "run_sheet_" + std::to_string(i));
+  }
+  sheet->Destroy();
+  widgets::FlushEvents(2);
+}
+
+// One page of each kind: Application, a layer type, vector themes, wind vectors. Every
+// control also lies inside its page.
+TEST(LabelsFit, ThePreferencesSheetsPages) {
+  auto* sheet = new app::ui::CPreferencesSheet(nullptr, "Preferences", 0);
+  sheet->Show();
+  widgets::FlushEvents(3);
+  for (int i : {0, 1, 2, 3}) {
+    ASSERT_TRUE(sheet->SelectPage(i));
+    widgets::FlushEvents(3);
+    SCOPED_TRACE(sheet->PageTitle(i));
+    EXPECT_EQ(Clipped(sheet), std::vector<std::string>{});
+    wxWindow* page = sheet->Page(i);
+    const wxRect inside(wxPoint(0, 0), page->GetClientSize());
+    for (wxWindow* c : page->GetChildren())
+      EXPECT_TRUE(inside.Contains(c->GetRect())) << wxString(c->GetClassInfo()->GetClassName()).utf8_string()
+                                                 << " '" << c->GetLabel().utf8_string() << "'";
+    Shot(sheet, "preferences_" + std::to_string(i));
   }
   sheet->Destroy();
   widgets::FlushEvents(2);
