@@ -12,6 +12,7 @@
 
 #include "platform/messages.h"
 #include "project/document.h"
+#include "themes/contour_theme.h"
 #include "themes/legend.h"
 #include "themes/theme.h"
 
@@ -233,6 +234,8 @@ void CPVN4Doc::DrawMapImage(platform::Image& image, double west, double north, d
     for (auto it = drawPriority.rbegin(); it != drawPriority.rend(); ++it) {
       if (it->vectorTheme)
         it->vectorTheme->Draw(canvas, west, north, east, south, 0, 0, rect.right - rect.left, rect.bottom - rect.top);
+      else if (it->contourTheme)
+        it->contourTheme->Draw(canvas, west, north, east, south, 0, 0, rect.right - rect.left, rect.bottom - rect.top);
       else if (overlayPainter)
         overlayPainter->Draw(*it, canvas, *this, west, north, east, south, rect);
     }

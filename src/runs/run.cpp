@@ -367,3 +367,14 @@ void TrimString(std::string& s) {
   s.erase(s.find_last_not_of(blanks) + 1);
   s.erase(0, first);
 }
+
+void CRun::ForgetOverlay(const void* theme) {
+  if (!theme) return;
+  CVectorTheme** vectors[] = {&flowPaths,        &majorPaths,       &mttIgnitions,
+                              &mttBarriers,      &tomIgnitions,     &randomPerimeters,
+                              &embrithIgnitions, &embrithBarriers,  &spotLocations,
+                              &embrithPerimeters};
+  for (CVectorTheme** v : vectors)
+    if (*v == theme) *v = nullptr;
+  if (arrivalContour == theme) arrivalContour = nullptr;
+}

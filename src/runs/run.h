@@ -185,6 +185,8 @@ class CRun {
   void UpdateOutputState();
   void RemoveStaleOutputs();
   void RemoveWindGridThemes();
+  // Drops the run's hold on an overlay the document is deleting (its slots become empty).
+  void ForgetOverlay(const void* theme);
   void RemoveTOMOutputThemes();
   void RemoveIdealLandscapeThemes();
   // Reads layers 3 to 7 of the ideal landscape into themes with legends.

@@ -43,9 +43,16 @@ constexpr bool kEdge[9] = {false, true, false, true, false, true, false, true, f
 
 constexpr float kNone = -std::numeric_limits<float>::infinity();
 
+// Interior starts are looked for in runs of this many column pairs; a run whose cells all lie
+// on one side of the level is skipped whole.
+constexpr int kChunk = 32;
+
 struct Tracer {
   const std::vector<float>& z;  // no data held as -infinity: below every level, never a line end
   int nx, ny;
+  // Per interior row and run of column pairs (i - 1, i), the least and greatest value.
+  std::vector<float> chunkMin, chunkMax;
+  int chunks = 0;
   const ContourGrid& g;
   std::vector<std::uint8_t> visited;
   std::vector<ContourLine>& out;
@@ -54,6 +61,8 @@ struct Tracer {
   int hc = 0, hr = 0, lc = 0, lr = 0;
 
   float Z(int c, int r) const { return z[static_cast<std::size_t>(r) * nx + c]; }
+  // A cell at the level counts as above it, so a plateau at a level lies inside its line.
+  bool High(float v) const { return v >= level; }
 
   bool TestAndSet(int c, int r) {
     const std::size_t i = static_cast<std::size_t>(r) * nx + c;
@@ -98,7 +107,7 @@ struct Tracer {
       if (nc < 0 || nc >= nx || nr < 0 || nr >= ny) return;
       if (t == 5 && TestAndSet(hc, hr)) return;
       if (!kEdge[t]) {
-        if (Z(nc, nr) <= level) lc = nc, lr = nr;
+        if (!High(Z(nc, nr))) lc = nc, lr = nr;
         else hc = nc, hr = nr;
         continue;
       }
@@ -107,22 +116,22 @@ struct Tracer {
       const float qx = (hc + nc) / 2.0f, qy = (hr + nr) / 2.0f;
       const float zh = Z(hc, hr), zl = Z(lc, lr), zn = Z(nc, nr), zm = Z(mc, mr);
       const float zc = (zh + zl + zn + zm) / 4;
-      if (zc > level) {
+      if (High(zc)) {
         Add(qx, qy, zc, float(lc), float(lr), zl);
-        if (zn > level) {
+        if (High(zn)) {
           hc = nc, hr = nr;
         } else {
           Add(qx, qy, zc, float(nc), float(nr), zn);
-          if (zm > level) lc = nc, lr = nr, hc = mc, hr = mr;
+          if (High(zm)) lc = nc, lr = nr, hc = mc, hr = mr;
           else Add(qx, qy, zc, float(mc), float(mr), zm), lc = mc, lr = mr;
         }
       } else {
         Add(float(hc), float(hr), zh, qx, qy, zc);
-        if (zm <= level) {
+        if (!High(zm)) {
           lc = mc, lr = mr;
         } else {
           Add(float(mc), float(mr), zm, qx, qy, zc);
-          if (zn <= level) lc = nc, lr = nr, hc = mc, hr = mr;
+          if (!High(zn)) lc = nc, lr = nr, hc = mc, hr = mr;
           else Add(float(nc), float(nr), zn, qx, qy, zc), hc = nc, hr = nr;
         }
       }
@@ -130,7 +139,7 @@ struct Tracer {
   }
 
   bool Start(int c1, int r1, int c0, int r0) {
-    if (!(Z(c1, r1) > level && Z(c0, r0) <= level)) return false;
+    if (!(High(Z(c1, r1)) && !High(Z(c0, r0)))) return false;
     hc = c1, hr = r1, lc = c0, lr = r0;
     TraceLine();
     return true;
@@ -145,26 +154,51 @@ struct Tracer {
     for (int j = ny - 2; j >= 0; --j) Start(0, j, 0, j + 1);
     for (int j = 1; j < ny - 1; ++j) {
       if (cancelled && cancelled()) return false;
-      for (int i = 1; i < nx; ++i)
-        if (!Test(i, j)) Start(i, j, i - 1, j);
+      const std::size_t row = static_cast<std::size_t>(j) * chunks;
+      for (int k = 0; k < chunks; ++k) {
+        // A start needs a cell below the level beside one at or above it.
+        if (!(chunkMin[row + k] < lv && lv <= chunkMax[row + k])) continue;
+        const int end = std::min(nx, (k + 1) * kChunk);
+        for (int i = std::max(1, k * kChunk); i < end; ++i)
+          if (High(Z(i, j)) && !High(Z(i - 1, j)) && !Test(i, j)) Start(i, j, i - 1, j);
+      }
     }
     return true;
+  }
+
+  void MakeChunks() {
+    chunks = (nx + kChunk - 1) / kChunk;
+    chunkMin.assign(static_cast<std::size_t>(ny) * chunks, 0);
+    chunkMax.assign(chunkMin.size(), 0);
+    for (int j = 0; j < ny; ++j)
+      for (int k = 0; k < chunks; ++k) {
+        const int end = std::min(nx, (k + 1) * kChunk);
+        float mn = std::numeric_limits<float>::infinity(), mx = -mn;
+        for (int i = std::max(0, k * kChunk - 1); i < end; ++i) {
+          mn = std::min(mn, Z(i, j));
+          mx = std::max(mx, Z(i, j));
+        }
+        chunkMin[static_cast<std::size_t>(j) * chunks + k] = mn;
+        chunkMax[static_cast<std::size_t>(j) * chunks + k] = mx;
+      }
   }
 };
 
 }  // namespace
 
 bool TraceContours(const ContourGrid& grid, const std::vector<double>& levels, std::vector<ContourLine>& out,
-                   const std::function<bool()>& cancelled) {
+                   const std::function<bool()>& cancelled, const std::function<void(std::size_t)>& levelDone) {
   if (grid.columns <= 0 || grid.rows <= 0 || !grid.values) return true;
   const std::size_t n = static_cast<std::size_t>(grid.columns) * grid.rows;
   std::vector<float> z(grid.values, grid.values + n);
   for (float& v : z)
     if (std::isnan(v) || v == grid.noData) v = kNone;
-  Tracer tr{z, grid.columns, grid.rows, grid, std::vector<std::uint8_t>(n / 8 + 1), out};
-  for (double lv : levels) {
+  Tracer tr{z, grid.columns, grid.rows, {}, {}, 0, grid, std::vector<std::uint8_t>(n / 8 + 1), out};
+  tr.MakeChunks();
+  for (std::size_t k = 0; k < levels.size(); ++k) {
     if (cancelled && cancelled()) return false;
-    if (!tr.Level(static_cast<float>(lv), cancelled)) return false;
+    if (!tr.Level(static_cast<float>(levels[k]), cancelled)) return false;
+    if (levelDone) levelDone(k + 1);
   }
   return true;
 }

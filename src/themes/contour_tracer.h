@@ -29,10 +29,12 @@ struct ContourGrid {
 // with the reason in `error` and an empty result.
 std::vector<double> ContourLevels(double minimum, double maximum, double interval, std::string* error);
 
-// Traces every level; `cancelled` (may be empty) is asked between rows and lines.
+// Traces every level; `cancelled` (may be empty) is asked between rows and lines, and
+// `levelDone` (may be empty) hears how many levels are finished.
 // Returns false when it answered true; the lines traced so far stay in `out`.
 bool TraceContours(const ContourGrid& grid, const std::vector<double>& levels, std::vector<ContourLine>& out,
-                   const std::function<bool()>& cancelled = {});
+                   const std::function<bool()>& cancelled = {},
+                   const std::function<void(std::size_t)>& levelDone = {});
 
 // Keeps a line's first and last points and every point farther than minDistance
 // (map units) from the last kept one.

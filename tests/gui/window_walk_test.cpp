@@ -25,6 +25,9 @@
 #include "project/work_area.h"
 #include "runs/run.h"
 #include "runs/run_commands.h"
+#include "themes/contour_theme.h"
+#include "themes/ui/theme_commands.h"
+#include "themes/vector_theme.h"
 #include "views/ui/map_view.h"
 #include "views/ui/project_tree.h"
 #include "views/view_commands.h"
@@ -53,7 +56,6 @@ const DisabledItem kDisabled[] = {
     {v::kPointAttributes, "Point Attributes: its window is not built"},
     {32793, "View Legend: the legend window is not built"},
     {32835, "Save As (grid theme): not built"},
-    {32850, "Contour: contours are not built"},
     {32899, "3D Window: the 3D view is not built"},
     {32938, "Statistics: theme statistics are not built"},
     // The tree's menus.
@@ -61,13 +63,9 @@ const DisabledItem kDisabled[] = {
     {32959, "KMZ Output: KMZ export is not built"},
     {32964, "New Embrith Run: the fire-growth run sheet is not built"},
     {32973, "Import (runs): the run importer is not built"},
-    {32816, "Contour (tree): contours are not built"},
     {32810, "Properties (area theme): the theme properties are not built"},
     {32818, "New Grid Theme: opening grid themes is not built"},
     {32819, "DeleteAll (grid themes): grid theme commands are not built"},
-    {32820, "New Vector Theme: opening vector themes is not built"},
-    {32821, "DeleteAll (vector themes): vector theme commands are not built"},
-    {32840, "Delete All (contours): contours are not built"},
     {32913, "New Wind Vector Theme: wind-vector themes are not built"},
     {32916, "Delete All (wind vectors): wind-vector themes are not built"},
 };
@@ -169,6 +167,20 @@ class WindowWalk : public program_test::ProgramTest {
       map->SetPointerMode(mode == app::kModeIdentify ? app::kModePan : app::kModeIdentify);
     if (command == v::kFullView || command == c::kStepBack || command == c::kStepForward) map->ZoomIn();
     if (command == c::kStepForward) map->DoCommand(c::kStepBack);
+    if (command == themes::ui::kCmdArrangeVectorThemes && doc_->drawPriority.empty()) AddOverlays();
+  }
+
+  // A line theme and a contour of the elevation, so the overlay commands have something to act on.
+  void AddOverlays() {
+    const CPyrvane2WorkArea& a = *doc_->DefaultArea();
+    auto lines = std::make_unique<CVectorTheme>();
+    lines->CreateFromLineList("walk lines", a.east, a.west, a.south, a.north, {{a.west, a.south, a.east, a.north}});
+    doc_->AddVectorTheme(std::move(lines));
+    auto contour = MakeOwnedTheme(new CContourTheme);
+    ASSERT_TRUE(contour->Create(doc_->GetThemeByLayerType(0), 200, nullptr, nullptr));
+    doc_->AddContourTheme(std::move(contour));
+    doc_->UpdateAllViews();
+    widgets::FlushEvents(3);
   }
 
   // Undoes what would stand in the way of the next command.
@@ -329,6 +341,7 @@ TEST_F(WindowWalk, EveryEntryOfTheTreesContextMenusDoesSomethingOrIsDisabled) {
   CRun* run = runs::NewRun(*doc_);
   ASSERT_TRUE(run);
   run->runLogs.push_back({"walk_log", "Run log text\n"});
+  AddOverlays();
   doc_->UpdateAllViews();
   widgets::FlushEvents(3);
   views::ui::CPVN4View* tree = Tree();
@@ -345,7 +358,9 @@ TEST_F(WindowWalk, EveryEntryOfTheTreesContextMenusDoesSomethingOrIsDisabled) {
   };
   visit(tree->GetRootItem());
   for (int type : {views::ui::kTreeRoot, views::ui::kTreeArea, views::ui::kTreeRunsFolder,
-                   views::ui::kTreeRun, views::ui::kTreeRunLog})
+                   views::ui::kTreeRun, views::ui::kTreeRunLog, views::ui::kTreeAreaTheme,
+                   views::ui::kTreeVectorFolder, views::ui::kTreeVectorTheme, views::ui::kTreeContourFolder,
+                   views::ui::kTreeContour})
     ASSERT_TRUE(byType.count(type)) << "no item of type " << type;
 
   // Opens the item's menu; `choose` sees its entries and answers.
@@ -453,7 +468,7 @@ TEST_F(WindowWalk, EveryEntryOfTheMapsContextMenusDoesSomethingOrIsDisabled) {
       EXPECT_EQ(Seen(), before);
     }
   }
-  EXPECT_EQ(walked, 9);
+  EXPECT_EQ(walked, 10);
 }
 
 }  // namespace

@@ -213,9 +213,11 @@ struct FillPainter : OverlayPainter {
 TEST_F(ProjectTest, HeadOfTheDrawOrderIsPaintedLast) {
   CPVN4Doc& doc = MakeLandscape(2, 2, 10, 10, [](int, int, int) { return 1.0f; });
   int a = 0, b = 0, c = 0;
-  doc.AddContourDrawItem(reinterpret_cast<CContourTheme*>(&a));
-  doc.AddContourDrawItem(reinterpret_cast<CContourTheme*>(&b));
-  doc.AddContourDrawItem(reinterpret_cast<CContourTheme*>(&c));
+  for (int* t : {&a, &b, &c}) {
+    CVectorThemeItem item;
+    item.windVectorTheme = reinterpret_cast<CWindVectorTheme*>(t);
+    doc.drawPriority.push_back(item);
+  }
   FillPainter painter;
   doc.overlayPainter = &painter;
   platform::Image image;

@@ -24,6 +24,7 @@
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "themes/ui/color_ramp_dialogs.h"
+#include "themes/ui/theme_commands.h"
 #include "views/view_commands.h"
 #include "weather/ui/wtr_wnd_dialog.h"
 
@@ -378,6 +379,10 @@ wxMenuBar* MainFrame::MakeProjectMenuBar() {
                         {cmd::kCreateLandscapeFile, "Create Landscape File..."},
                         {cmd::kConvertLcpToGeoTiff, "Convert LCP to &GeoTIFF"}}),
               "&Landscape");
+  bar->Append(MakeMenu({{themes::ui::kCmdNewVectorTheme, "New &Vector Theme"},
+                        {themes::ui::kCmdContour, "&Contour"},
+                        {themes::ui::kCmdArrangeVectorThemes, "&Arrange Vector Themes"}}),
+              "&Theme");
   bar->Append(MakeMenu({{v::kBeginNewAnalysisArea, "&New Analysis Area"},
                         {v::kDeleteAnalysisArea, "&Delete Analysis Area", false,
                          "Delete the current analysis area"},

@@ -14,6 +14,7 @@
 #include "project/document.h"
 #include "runs/run_commands.h"
 #include "runs/ui/run_commands_ui.h"
+#include "themes/ui/theme_commands.h"
 #include "views/ui/map_view.h"
 #include "views/ui/project_panes.h"
 #include "views/ui/shader_bar.h"
@@ -105,6 +106,10 @@ void InstallProjectWindows(MainFrame& frame) {
   });
   frame.SetStatusProvider([active] { return views::ui::MapStatus(active()); });
   frame.SetProjectRules([active](int command, bool& enabled, bool& checked) {
+    if (themes::ui::RulesThemeCommand(command)) {
+      enabled = enabled && themes::ui::IsThemeCommandEnabled(command, active());
+      return;
+    }
     if (command == cmd::kNewRun) {
       const CPVN4Doc* doc = active();
       enabled = enabled && doc && runs::CanCreateRun(*doc);
@@ -132,6 +137,9 @@ void InstallProjectWindows(MainFrame& frame) {
   frame.BindCommand(v::kBeginNewAnalysisArea, [active] {
     if (views::ui::CMapView* map = views::ui::FindMapView(active())) map->BeginAreaTracker();
   });
+
+  // Theme menu and the map's Contour.
+  themes::ui::BindThemeCommands(frame, active);
 
   // Analysis Area menu: the runs of the current area.
   runs::ui::BindRunCommands(frame, active);

@@ -15,7 +15,10 @@
 #include "platform/messages.h"
 #include "runs/run.h"
 #include "runs/ui/run_commands_ui.h"
+#include "themes/contour_theme.h"
 #include "themes/theme.h"
+#include "themes/ui/theme_commands.h"
+#include "themes/vector_theme.h"
 #include "views/ui/map_view.h"
 #include "views/view_commands.h"
 #include "project/ui/property_dialog.h"
@@ -40,10 +43,14 @@ OverlayFacts& Facts() {
   return facts;
 }
 
+std::string OverlayName(const CVectorTheme* theme) { return theme ? theme->name : std::string(); }
+std::string OverlayName(const CContourTheme* theme) { return theme ? theme->name : std::string(); }
 std::string OverlayName(const void* theme) {
   return Facts().name && theme ? Facts().name(theme) : std::string();
 }
 
+bool OverlayVisible(const CVectorTheme* theme) { return theme && theme->visible; }
+bool OverlayVisible(const CContourTheme* theme) { return theme && theme->visible; }
 bool OverlayVisible(const void* theme) { return Facts().visible && theme && Facts().visible(theme); }
 
 // A 13-pixel picture drawn by `paint` on white, white made transparent.
@@ -246,7 +253,17 @@ bool IsTreeCommand(int command) {
     case kCmdRunProperties:
     case kCmdCopyRun:
     case kCmdSaveRunLogAs:
-    case kCmdOpenRunLog: return true;
+    case kCmdOpenRunLog:
+    case themes::ui::kCmdVectorSaveAs:
+    case themes::ui::kCmdVectorBringToTop:
+    case themes::ui::kCmdVectorProperties:
+    case themes::ui::kCmdDeleteVectorTheme:
+    case themes::ui::kCmdDeleteAllVectorThemes:
+    case themes::ui::kCmdContourSaveAs:
+    case themes::ui::kCmdContourBringToTop:
+    case themes::ui::kCmdContourProperties:
+    case themes::ui::kCmdDeleteContour:
+    case themes::ui::kCmdDeleteAllContours: return true;
     default: return false;
   }
 }
@@ -347,6 +364,12 @@ void CPVN4View::ShowContextMenu(wxPoint clientPoint) {
     if (wxWindow* top = wxGetTopLevelParent(this)) top->GetEventHandler()->ProcessEvent(e);
     return;
   }
+  themes::ui::OverlaySelection overlay;
+  overlay.type = data->type;
+  overlay.text = GetItemText(item).utf8_string();
+  overlay.vector = data->vector;
+  overlay.contour = data->contour;
+  if (themes::ui::ThemeTreeCommand(wxGetTopLevelParent(this), command, doc_, overlay)) return;
   runs::ui::RunTreeSelection selection;
   selection.type = data->type;
   selection.text = GetItemText(item).utf8_string();
@@ -358,6 +381,9 @@ void CPVN4View::ShowContextMenu(wxPoint clientPoint) {
 }
 
 bool CPVN4View::IsEntryEnabled(int command, const CTreeItem& item) const {
+  // Delete All has nothing to do in an empty folder.
+  if (command == themes::ui::kCmdDeleteAllVectorThemes) return !doc_.vectorThemes.empty();
+  if (command == themes::ui::kCmdDeleteAllContours) return !doc_.contourThemes.empty();
   if (HelpTopicOf(command, item, doc_) || IsTreeCommand(command)) return true;
   // The rest are the main window's, enabled as its menus are: not without a handler.
   auto* frame = dynamic_cast<app::ui::MainFrame*>(wxGetTopLevelParent(const_cast<CPVN4View*>(this)));
@@ -399,6 +425,19 @@ void CPVN4View::OnRemoving(CPVN4Doc&, const void* object) {
   const wxTreeItemId item = FindChild(areas_, [object](const CTreeItem& d) { return d.type == kTreeArea && d.area == object; });
   if (item.IsOk()) Delete(item);
   context_ = nullptr;
+  if (!object || !root_.IsOk()) return;
+  // Overlays have items in the auxiliary folders and under the runs they came from.
+  std::vector<wxTreeItemId> doomed;
+  std::function<void(wxTreeItemId)> visit = [&](wxTreeItemId parent) {
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId c = GetFirstChild(parent, cookie); c.IsOk(); c = GetNextChild(parent, cookie)) {
+      const CTreeItem* d = Data(c);
+      if (d && (d->vector == object || d->contour == object)) doomed.push_back(c);
+      else visit(c);
+    }
+  };
+  visit(root_);
+  for (wxTreeItemId c : doomed) Delete(c);
 }
 
 void CPVN4View::ChooseItem(wxTreeItemId item) {
@@ -549,9 +588,10 @@ void CPVN4View::OnUpdate(CPVN4Doc&, int) {
   }
   auto syncOverlays = [&](const auto& list, wxTreeItemId folder, auto add) {
     for (const auto& t : list) {
-      const void* theme = t.get();
-      const wxTreeItemId item = FindChild(folder, [theme](const CTreeItem& d) {
-        return d.vector == theme || d.contour == theme || d.windVector == theme;
+      const auto* theme = t.get();
+      const void* p = theme;
+      const wxTreeItemId item = FindChild(folder, [p](const CTreeItem& d) {
+        return d.vector == p || d.contour == p || d.windVector == p;
       });
       if (!item.IsOk()) {
         (this->*add)(t.get());
@@ -596,33 +636,33 @@ wxTreeItemId CPVN4View::AddGridThemeItem(CTheme* theme) {
   return item;
 }
 
-wxTreeItemId CPVN4View::AddOverlay(wxTreeItemId folder, int, const void* theme, CTreeItem* data) {
+wxTreeItemId CPVN4View::AddOverlay(wxTreeItemId folder, const std::string& name, bool visible, CTreeItem* data) {
   if (!folder.IsOk()) {
     delete data;
     return {};
   }
-  const wxTreeItemId item = Append(folder, OverlayName(theme), kImageTheme, data);
-  SetItemState(item, OverlayVisible(theme) ? kStateShown : kStateHidden);
+  const wxTreeItemId item = Append(folder, name, kImageTheme, data);
+  SetItemState(item, visible ? kStateShown : kStateHidden);
   return item;
 }
 
 wxTreeItemId CPVN4View::AddVectorThemeItem(CVectorTheme* theme) {
   if (!theme) return {};
-  return AddOverlay(vectors_, kTreeVectorTheme, theme,
+  return AddOverlay(vectors_, OverlayName(theme), OverlayVisible(theme),
                     new CTreeItem(kTreeVectorTheme, nullptr, nullptr, nullptr, theme));
 }
 
 wxTreeItemId CPVN4View::AddContourItem(CContourTheme* theme) {
   if (!theme) return {};
-  return AddOverlay(contours_, kTreeContour, theme,
+  return AddOverlay(contours_, OverlayName(theme), OverlayVisible(theme),
                     new CTreeItem(kTreeContour, nullptr, nullptr, nullptr, nullptr, theme));
 }
 
 wxTreeItemId CPVN4View::AddWindVectorItem(CWindVectorTheme* theme) {
   if (!theme) return {};
   const wxTreeItemId item =
-      AddOverlay(windVectors_, kTreeWindVector, theme,
-                 new CTreeItem(kTreeWindVector, nullptr, nullptr, nullptr, nullptr, nullptr, theme));
+      AddOverlay(windVectors_, OverlayName(static_cast<const void*>(theme)),
+                 OverlayVisible(static_cast<const void*>(theme)), new CTreeItem(kTreeWindVector, nullptr, nullptr, nullptr, nullptr, nullptr, theme));
   if (item.IsOk() && !doc_.loading) {
     Expand(root_);
     Expand(auxiliary_);

@@ -85,7 +85,7 @@ class CPVN4View : public wxTreeCtrl, public DocumentObserver {
   void OnInitialUpdate();
   void OnUpdate(CPVN4Doc& doc, int hint) override;
   void OnDocumentDestroyed(CPVN4Doc&) override { docGone_ = true; }
-  // An area being deleted takes its item (and the items of its runs) with it.
+  // An area or overlay being deleted takes its items (and the items of an area's runs) with it.
   void OnRemoving(CPVN4Doc& doc, const void* object) override;
 
   // ---- label editing ----
@@ -157,7 +157,7 @@ class CPVN4View : public wxTreeCtrl, public DocumentObserver {
                            int image, CTreeItem* data);
   wxTreeItemId FindChild(wxTreeItemId parent, const std::function<bool(const CTreeItem&)>& match) const;
   wxTreeItemId FindChildByLabel(wxTreeItemId parent, const std::string& label) const;
-  wxTreeItemId AddOverlay(wxTreeItemId folder, int type, const void* theme, CTreeItem* data);
+  wxTreeItemId AddOverlay(wxTreeItemId folder, const std::string& name, bool visible, CTreeItem* data);
   int RasterState(const CTheme* theme, const CPyrvane2WorkArea* area) const;
   void PlaceInIdealFolder(wxTreeItemId runItem, CRun& run, CTheme* theme);
   void DeleteFirstChild(wxTreeItemId parent, const std::function<bool(const CTreeItem&)>& match);
