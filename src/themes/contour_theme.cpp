@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
+#include <memory>
 
 #include "app/application.h"
 #include "app/unit_tables.h"
@@ -64,17 +66,19 @@ bool CContourTheme::Create(CTheme* source, float step, const CThemeLegendData* l
   CancelCheck cancelled(progress);
   // One copy of the cells, so every level is traced from memory.
   const int nx = std::max(source->columns, 0), ny = std::max(source->rows, 0);
-  std::vector<float> cells(static_cast<std::size_t>(nx) * static_cast<std::size_t>(ny));
+  // Cells without data become -infinity, which the tracer takes as they are.
+  constexpr float kNone = -std::numeric_limits<float>::infinity();
+  std::unique_ptr<float[]> cells(new float[static_cast<std::size_t>(nx) * static_cast<std::size_t>(ny)]);
   float lo = 0, hi = 0;
   bool any = false;
   for (int r = 0; r < ny; ++r) {
     if (cancelled()) return false;
-    float* row = cells.data() + static_cast<std::size_t>(r) * nx;
+    float* row = cells.get() + static_cast<std::size_t>(r) * nx;
     source->ReadRow(r, row);
     for (int c = 0; c < nx; ++c) {
       float& v = row[c];
-      if (std::isnan(v) || v == kNoData) {
-        v = kNoData;
+      if (std::isnan(v) || v == kNoData || std::isinf(v)) {
+        v = kNone;
         continue;
       }
       if (legend) v = source->ConvertToDisplayUnits(v, *legend);
@@ -93,7 +97,7 @@ bool CContourTheme::Create(CTheme* source, float step, const CThemeLegendData* l
     return false;
   }
   if (progress) progress->SetRange(100);
-  const ContourGrid grid{cells.data(), nx, ny, west, north, source->cellWidth, source->cellHeight, kNoData};
+  const ContourGrid grid{cells.get(), nx, ny, west, north, source->cellWidth, source->cellHeight, kNone};
   const double n = static_cast<double>(std::max<std::size_t>(levels.size(), 1));
   return TraceContours(grid, levels, lines, [&cancelled] { return cancelled(); },
                        [progress, n](std::size_t done) {

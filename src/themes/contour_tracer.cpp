@@ -45,10 +45,10 @@ constexpr float kNone = -std::numeric_limits<float>::infinity();
 
 // Interior starts are looked for in runs of this many column pairs; a run whose cells all lie
 // on one side of the level is skipped whole.
-constexpr int kChunk = 32;
+constexpr int kChunk = 16;
 
 struct Tracer {
-  const std::vector<float>& z;  // no data held as -infinity: below every level, never a line end
+  const float* z;  // no data held as -infinity: below every level, never a line end
   int nx, ny;
   // Per interior row and run of column pairs (i - 1, i), the least and greatest value.
   std::vector<float> chunkMin, chunkMax;
@@ -190,10 +190,18 @@ bool TraceContours(const ContourGrid& grid, const std::vector<double>& levels, s
                    const std::function<bool()>& cancelled, const std::function<void(std::size_t)>& levelDone) {
   if (grid.columns <= 0 || grid.rows <= 0 || !grid.values) return true;
   const std::size_t n = static_cast<std::size_t>(grid.columns) * grid.rows;
-  std::vector<float> z(grid.values, grid.values + n);
-  for (float& v : z)
-    if (std::isnan(v) || v == grid.noData) v = kNone;
-  Tracer tr{z, grid.columns, grid.rows, {}, {}, 0, grid, std::vector<std::uint8_t>(n / 8 + 1), out};
+  // The cells are traced in place when they hold no data only as -infinity already.
+  const bool clean = std::none_of(grid.values, grid.values + n, [&](float v) {
+    return std::isnan(v) || (v == grid.noData && v != kNone);
+  });
+  std::vector<float> copy;
+  if (!clean) {
+    copy.assign(grid.values, grid.values + n);
+    for (float& v : copy)
+      if (std::isnan(v) || v == grid.noData) v = kNone;
+  }
+  Tracer tr{clean ? grid.values : copy.data(), grid.columns, grid.rows, {}, {}, 0, grid,
+            std::vector<std::uint8_t>(n / 8 + 1), out};
   tr.MakeChunks();
   for (std::size_t k = 0; k < levels.size(); ++k) {
     if (cancelled && cancelled()) return false;

@@ -16,7 +16,7 @@ struct ContourLine {
   void AddPoint(float x, float y);
 };
 
-// Row 0 is the northern row; a value equal to noData or NaN has no data.
+// Row 0 is the northern row; a value equal to noData, NaN or -infinity has no data.
 struct ContourGrid {
   const float* values = nullptr;
   int columns = 0, rows = 0;
