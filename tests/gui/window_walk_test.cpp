@@ -66,6 +66,7 @@ const DisabledItem kDisabled[] = {
     {32810, "Properties (area theme): the theme properties are not built"},
     {32818, "New Grid Theme: opening grid themes is not built"},
     {32819, "DeleteAll (grid themes): grid theme commands are not built"},
+    {32951, "Create Raster Theme (vector theme): rasterising a vector theme is not offered yet"},
     {32913, "New Wind Vector Theme: wind-vector themes are not built"},
     {32916, "Delete All (wind vectors): wind-vector themes are not built"},
 };
