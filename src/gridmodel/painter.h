@@ -8,6 +8,10 @@
 
 #include "gridmodel/grid_types.h"
 
+namespace platform {
+class Image;
+}
+
 namespace gridmodel {
 
 // A colour that is not set: the cell takes its default cell's.
@@ -54,6 +58,8 @@ class Painter {
   // Text with its top-left corner at (x, y).
   virtual void TextAt(int x, int y, const std::string& text, Colour c) = 0;
 
+  // An image stretched to a rectangle; surfaces that cannot show images leave it out.
+  virtual void DrawImage(const platform::Image& image, const Rect& dest) {}
   // Clipping nests; Pop restores the previous clip.
   virtual void PushClip(const Rect& r) = 0;
   virtual void PopClip() = 0;

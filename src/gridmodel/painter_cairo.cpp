@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "platform/image.h"
+
 namespace gridmodel {
 
 CairoPainter::CairoPainter(cairo_t* cr, bool printing) : cr_(cairo_reference(cr)), printing_(printing) {
@@ -43,6 +45,19 @@ Size CairoPainter::TextExtent(const std::string& text) {
 void CairoPainter::SetSource(Colour c) {
   Colour rgb = Resolve(c);
   cairo_set_source_rgb(cr_, rgb.r() / 255.0, rgb.g() / 255.0, rgb.b() / 255.0);
+}
+
+void CairoPainter::DrawImage(const platform::Image& image, const Rect& dest) {
+  if (image.IsEmpty() || dest.IsEmpty()) return;
+  cairo_save(cr_);
+  cairo_rectangle(cr_, dest.left, dest.top, dest.Width(), dest.Height());
+  cairo_clip(cr_);
+  cairo_translate(cr_, dest.left, dest.top);
+  cairo_scale(cr_, static_cast<double>(dest.Width()) / image.Width(), static_cast<double>(dest.Height()) / image.Height());
+  cairo_set_source_surface(cr_, image.Surface(), 0, 0);
+  cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_GOOD);
+  cairo_paint(cr_);
+  cairo_restore(cr_);
 }
 
 void CairoPainter::FillRect(const Rect& r, Colour c) {

@@ -26,6 +26,7 @@ class CairoPainter : public Painter {
   void FillRect(const Rect& r, Colour c) override;
   void Line(int x0, int y0, int x1, int y1, Colour c) override;
   void TextAt(int x, int y, const std::string& text, Colour c) override;
+  void DrawImage(const platform::Image& image, const Rect& dest) override;
   void PushClip(const Rect& r) override;
   void PopClip() override;
   Rect ClipBox() const override;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "gridmodel/painter.h"
+#include "platform/image.h"
 #include "gridmodel/ug_celltypes.h"
 #include "gridmodel/ug_ctrl.h"
 
@@ -190,7 +191,27 @@ void DrawFrame3D(Painter* dc, const UGRect& r0, bool raised, int depth) {
   }
 }
 
-int CUGCellType::DrawBitmap(Painter* dc, int bitmapIndex, UGRect* rect, Colour back) { return 0; }
+int CUGCellType::DrawBitmap(Painter* dc, int bitmapIndex, UGRect* rect, Colour back) {
+  const platform::Image* bmp = grid_ ? grid_->GetBitmap(bitmapIndex) : nullptr;
+  if (!bmp || bmp->IsEmpty()) return 0;
+  const double scale = dc->IsPrinting() ? scale_ : 1.0;
+  const int m = static_cast<int>(2 * scale);
+  int w = static_cast<int>(bmp->Width() * scale), h = static_cast<int>(bmp->Height() * scale);
+  const int space = rect->Height() - 2 * m;
+  const bool shrunk = h > space;
+  if (shrunk) {
+    // As high as the row less 4 pixels, as wide as the aspect keeps it.
+    const int target = std::max(0, rect->Height() - 4);
+    w = h > 0 ? w * (target * 100 / h) / 100 : 0;
+    h = target;
+  }
+  w = std::min(w, rect->Width() - 2 * m);
+  if (w <= 0 || h <= 0) return 0;
+  dc->FillRect(Rect{rect->left, rect->top, rect->left + 2 * m + w, rect->bottom}, back);
+  const int top = shrunk ? rect->top + m : rect->top + (rect->Height() - h) / 2;
+  dc->DrawImage(*bmp, Rect{rect->left + m, top, rect->left + m + w, top + h});
+  return w + 2 * m;
+}
 
 void CUGCellType::DrawText(Painter* dc, UGRect* rect, int offset, int col, long row, CUGCell* cell, int selected,
                            int current) {

@@ -1,10 +1,32 @@
 #include "widgets/painter_wx.h"
 
+#include <wx/image.h>
+
+#include "platform/image.h"
+
 #include <wx/settings.h>
 
 #include <algorithm>
 
 namespace widgets {
+
+void WxPainter::DrawImage(const platform::Image& image, const gridmodel::Rect& dest) {
+  if (image.IsEmpty() || dest.IsEmpty()) return;
+  const std::vector<std::uint8_t> rgba = image.ToRgbaBytes();
+  wxImage img(image.Width(), image.Height());
+  img.InitAlpha();
+  unsigned char* rgb = img.GetData();
+  unsigned char* alpha = img.GetAlpha();
+  for (std::size_t i = 0, n = static_cast<std::size_t>(image.Width()) * image.Height(); i < n; ++i) {
+    rgb[3 * i] = rgba[4 * i];
+    rgb[3 * i + 1] = rgba[4 * i + 1];
+    rgb[3 * i + 2] = rgba[4 * i + 2];
+    alpha[i] = rgba[4 * i + 3];
+  }
+  if (dest.Width() != image.Width() || dest.Height() != image.Height())
+    img.Rescale(dest.Width(), dest.Height(), wxIMAGE_QUALITY_HIGH);
+  dc_.DrawBitmap(wxBitmap(img), dest.left, dest.top, true);
+}
 
 using gridmodel::Colour;
 using gridmodel::SysColour;

@@ -19,6 +19,7 @@ class WxPainter : public gridmodel::Painter {
   void FillRect(const gridmodel::Rect& r, gridmodel::Colour c) override;
   void Line(int x0, int y0, int x1, int y1, gridmodel::Colour c) override;
   void TextAt(int x, int y, const std::string& text, gridmodel::Colour c) override;
+  void DrawImage(const platform::Image& image, const gridmodel::Rect& dest) override;
   void PushClip(const gridmodel::Rect& r) override;
   void PopClip() override;
   gridmodel::Rect ClipBox() const override;

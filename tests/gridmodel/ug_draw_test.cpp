@@ -202,3 +202,31 @@ TEST(CellGridDrawing, HeadingsAndCornerDrawRaisedWithTheirTexts) {
   EXPECT_GT(top.DarkIn(kW / 2 - 10, 3, kW / 2 + 10, kH - 3), 0);  // centred heading text
   EXPECT_GT(side.DarkIn(10, kH + 3, 30, 2 * kH - 3), 0);
 }
+
+#include "platform/image.h"
+
+TEST(CellGridDrawing, BitmapsShrinkToTheRowAndSmallOnesCentre) {
+  DrawGrid g(3, 1);
+  platform::Image tall(10, 40), small(6, 6);
+  tall.Fill(platform::Rgba{255, 0, 0, 255});
+  small.Fill(platform::Rgba{0, 0, 255, 255});
+  g.SetCellBitmapIndex(0, 0, g.AddBitmap(tall));
+  g.SetCellText(0, 0, "tall");
+  g.SetCellBitmapIndex(1, 0, g.AddBitmap(small));
+  g.SetCellText(1, 0, "small");
+  g.GotoCell(2, 0);
+  Image img;
+  Render(g, img, "bitmaps");
+  // Inside the grid lines the cell is 19 high: shrunk to 15 high and 3 wide, 2 pixels in.
+  EXPECT_EQ(img.At(3, 2), Colour::Rgb(255, 0, 0));
+  EXPECT_EQ(img.At(3, 16), Colour::Rgb(255, 0, 0));
+  EXPECT_NE(img.At(3, 17), Colour::Rgb(255, 0, 0));
+  EXPECT_NE(img.At(6, 10), Colour::Rgb(255, 0, 0));
+  // Not enlarged, centred vertically: rows 6 to 11.
+  EXPECT_EQ(img.At(kW + 4, 6), Colour::Rgb(0, 0, 255));
+  EXPECT_EQ(img.At(kW + 4, 11), Colour::Rgb(0, 0, 255));
+  EXPECT_NE(img.At(kW + 4, 5), Colour::Rgb(0, 0, 255));
+  EXPECT_NE(img.At(kW + 4, 12), Colour::Rgb(0, 0, 255));
+  // The text follows the bitmap, not under it.
+  EXPECT_GT(img.DarkIn(8, 2, 40, 18), 0);
+}

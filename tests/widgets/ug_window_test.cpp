@@ -75,8 +75,10 @@ class LogGrid : public CUGCtrl {
   void OnGridChar(unsigned* ch, bool processed) override {
     if (!processed && *ch >= 32 && *ch != 127) BeginEditWithKey(static_cast<int>(*ch));
   }
-  int OnBeginCellEdit(int c, long r, CUGEditor**) override {
+  widgets::CUTNumericEditWnd* numeric = nullptr;
+  int OnBeginCellEdit(int c, long r, CUGEditor** editor) override {
     Add("BeginCellEdit " + At(c, r));
+    if (c == 5 && numeric) *editor = numeric;
     return 1;
   }
   int OnEndCellEdit(int c, long r, CUGEditor*, const std::string& text, bool cancelled) override {
@@ -397,4 +399,43 @@ TEST_F(CellGridWindowTest, DropListOpensChoosesAndStores) {
   Key('(');
   EXPECT_TRUE(grid.IsEditing());
   Key(WXK_ESCAPE);
+}
+
+TEST_F(CellGridWindowTest, HintsShowTheGridsTextForTheCellUnderThePointer) {
+  sim.MouseMove(CellPoint(2, 3));
+  FlushEvents(3);
+  EXPECT_TRUE(window->CellArea()->GetToolTipText().empty());  // hints are off by default
+  grid.Sheet().enableHints = true;
+  sim.MouseMove(CellPoint(2, 3, 12));
+  FlushEvents(3);
+  EXPECT_EQ(window->CellArea()->GetToolTipText(), "Col:2 Row:3");
+  sim.MouseMove(TopPoint(ColumnRight(0) + 10, 8));
+  FlushEvents(3);
+  EXPECT_EQ(window->Part(UG_TOPHEADING)->GetToolTipText(), "Col:1 Row:-1");
+}
+
+TEST_F(CellGridWindowTest, MaskedAndNumericEditorsCheckWhatIsTyped) {
+  grid.SetCellMask(4, 5, "90");
+  Click(CellPoint(4, 5));
+  Key('1');
+  ASSERT_TRUE(grid.IsEditing());
+  EXPECT_EQ(grid.GetCurrentEditor(), static_cast<CUGEditor*>(window->MaskedEditor()));
+  sim.Text("2x3");
+  FlushEvents(4);
+  EXPECT_EQ(window->MaskedEditor()->GetValue(), "12");
+  Key(WXK_RETURN);
+  EXPECT_EQ(grid.GetCellText(4, 5), "12");
+
+  grid.numeric = new widgets::CUTNumericEditWnd(window, wxID_ANY);
+  grid.numeric->State().SetGroupSize(3);
+  Click(CellPoint(5, 7));
+  Key('1');
+  ASSERT_TRUE(grid.IsEditing());
+  sim.Text("2345");
+  FlushEvents(4);
+  Key('-');
+  EXPECT_EQ(grid.numeric->GetValue(), "-12,345.00");
+  Key(WXK_RETURN);
+  // The cell gets the number, not the text the control shows.
+  EXPECT_EQ(grid.GetCellText(5, 7), "-12345.00");
 }

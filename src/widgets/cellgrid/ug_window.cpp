@@ -157,7 +157,33 @@ void UGPartWnd::OnMouse(wxMouseEvent& e) {
     else if (t == wxEVT_RIGHT_UP) in.RButtonUp(x, y, f);
     else if (t == wxEVT_MOTION) in.MouseMove(x, y, f, s.x, s.y);
   }
+  if (t == wxEVT_MOTION && !e.ButtonIsDown(wxMOUSE_BTN_ANY)) UpdateHint(x, y);
   if (t == wxEVT_MOUSEWHEEL && section_ != UG_GRID) e.Skip();
+}
+
+void UGPartWnd::UpdateHint(int x, int y) {
+  CUGCtrl& g = owner_->Grid();
+  if (!g.Sheet().enableHints) return;
+  int col = -1;
+  long row = -1;
+  UGRect r;
+  bool on = true;
+  if (section_ == UG_GRID) {
+    on = g.GetCellFromPoint(x, y, &col, &row) == 0;
+  } else if (section_ == UG_TOPHEADING) {
+    int hr = -1;
+    on = owner_->TopInput().HitTest(x, y, &col, &hr, &r);
+    row = hr;
+  } else if (section_ == UG_SIDEHEADING) {
+    on = owner_->SideInput().HitTest(x, y, &col, &row, &r);
+  }
+  if (on && col == hintCol_ && row == hintRow_) return;
+  hintCol_ = on ? col : -2;
+  hintRow_ = on ? row : -2;
+  std::string text;
+  // A tip shows for a cell the grid gives a text for; elsewhere none.
+  if (on && g.OnGetHintText(col, row, section_, &text) == 1 && !text.empty()) SetToolTip(wxString::FromUTF8(text));
+  else UnsetToolTip();
 }
 
 void UGPartWnd::OnKeyDown(wxKeyEvent& e) {

@@ -37,9 +37,13 @@ class UGPartWnd : public wxWindow {
   void OnChar(wxKeyEvent&);
   void OnFocus(wxFocusEvent&);
   void OnCaptureLost(wxMouseCaptureLostEvent&);
+  // The tooltip of the cell under the pointer, when the grid's hints are on.
+  void UpdateHint(int x, int y);
 
   CUGWindow* owner_;
   int section_;
+  int hintCol_ = -2;
+  long hintRow_ = -2;
   gridmodel::UGRect tracker_{};
 };
 
