@@ -215,6 +215,12 @@ CVectorTheme* CPyrvane2WorkArea::AdoptVectorTheme(std::unique_ptr<CVectorTheme> 
   return t;
 }
 
+CContourTheme* CPyrvane2WorkArea::AdoptContourTheme(CContourTheme* theme) {
+  if (document) document->AddContourTheme(MakeOwnedTheme(theme));
+  else delete theme;
+  return document ? theme : nullptr;
+}
+
 void CPyrvane2WorkArea::DisposeContourTheme(CContourTheme* theme) {
   if (document) document->DeleteContourTheme(theme);
 }

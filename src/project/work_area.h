@@ -83,6 +83,7 @@ class CPyrvane2WorkArea : public RunHost {
   void DisposeVectorTheme(CVectorTheme* theme) override;
   CVectorTheme* AdoptVectorTheme(std::unique_ptr<CVectorTheme> theme) override;
   void DisposeContourTheme(CContourTheme* theme) override;
+  CContourTheme* AdoptContourTheme(CContourTheme* theme) override;
   void DeleteThemeItems(CRun& run, const CTheme* a, const CTheme* b) override;
   void DeleteRunOutputItems(CRun& run) override;
   void DeleteOutputItem(CRun& run, const void* theme) override;

@@ -36,6 +36,8 @@ class RunHost {
   virtual void DisposeContourTheme(CContourTheme* theme) = 0;
   // Takes a new vector theme into the document and its draw list; returns it.
   virtual CVectorTheme* AdoptVectorTheme(std::unique_ptr<CVectorTheme> theme) = 0;
+  // Takes a new contour theme (owned from here on) into the document and its draw list.
+  virtual CContourTheme* AdoptContourTheme(CContourTheme* theme) = 0;
 
   // ---- project tree ----
   virtual void DeleteThemeItems(CRun& run, const CTheme* a, const CTheme* b) = 0;

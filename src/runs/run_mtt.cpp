@@ -12,6 +12,7 @@
 #include "runs/run.h"
 #include "runs/run_host.h"
 #include "themes/color_ramp.h"
+#include "themes/contour_theme.h"
 #include "themes/theme.h"
 #include "themes/vector_theme.h"
 
@@ -114,6 +115,9 @@ void Collect(MttLaunch& launch) {
   grid(m.nodeInfluence, "MTT Node Influence", 36, e.GetInfluenceGrid());
   grid(m.firelineIntensity, "MTT Fireline Intensity", 38, e.GetFliMapGrid());
   grid(m.ignitionGrid, "MTT Ignition Grid", 42, e.GetIgnitionGrid());
+  if (m.arrivalContour && e.GetArrivalTimeGrid())
+    r.arrivalForContour = {"MTT Arrival Contour", 37, south, west, cell, rows, cols,
+                           std::vector<double>(e.GetArrivalTimeGrid(), e.GetArrivalTimeGrid() + n)};
 
   if (m.majorPaths)
     r.majorPaths = Paths(e.GetNumMajorVecs(), &CMinTravelTime::GetNumMajorVecPoints,
@@ -292,6 +296,31 @@ int CreateMTTOutputThemes(CRun& run, MttRunResult& result, const RunLogFacts& fa
   }
   AddPaths(run, result, result.majorPaths, "MTT Major Paths", MakeColorRef(240, 240, 90), 2, run.majorPaths);
   AddPaths(run, result, result.flowPaths, "MTT Flow Paths", MakeColorRef(0, 0, 0), 1, run.flowPaths);
+  if (const MttGrid& g = result.arrivalForContour; !g.cells.empty() && run.host) {
+    // Contours at a tenth of the arrival times' range, traced from a theme of them.
+    CTheme arrival;
+    auto* contour = new CContourTheme;
+    double lo = 0, hi = 0;
+    std::string error = "the arrival times could not be held";
+    bool made = arrival.CreateFromDoubles(g.name, g.south, g.west, g.cell, g.cell, g.rows, g.columns, -9999.0f,
+                                          g.cells.data(), 0, g.layerType) != 0;
+    if (made) {
+      error.clear();
+      arrival.GetMinMax(lo, hi);
+      made = contour->Create(&arrival, static_cast<float>((hi - lo) / 10), nullptr, nullptr, &error);
+      if (!made && error.empty()) error = "it was cancelled";
+    }
+    if (made) {
+      contour->name = g.name;
+      contour->sourceTheme = nullptr;  // the arrival theme above goes with this scope
+      if (run.arrivalContour) run.host->DisposeContourTheme(run.arrivalContour);
+      run.arrivalContour = run.host->AdoptContourTheme(contour);
+    } else {
+      delete contour;
+      platform::Tell("Error creating the output theme " + g.name + ": " + error);
+    }
+    result.arrivalForContour.cells = {};
+  }
   if (run.mtt.emberLocations && run.host) {
     CMTTSpots spots;
     spots.SetNumSpots(static_cast<int>(result.embers.size()));

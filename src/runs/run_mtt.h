@@ -34,6 +34,7 @@ struct MttRunResult {
   std::string inputsFileText;
   std::vector<OutputGrid> fireBehavior;  // as a basic run's, on the travel-time grid
   std::vector<MttGrid> grids;            // in the order their themes are made
+  MttGrid arrivalForContour;             // the arrival times, when their contour is wanted
   std::vector<TravelPath> majorPaths, flowPaths;  // paths of two points or more
   struct Ember {
     double launchX, launchY, landX, landY, launchTime, landTime;

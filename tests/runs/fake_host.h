@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "runs/run_host.h"
+#include "themes/contour_theme.h"
 #include "themes/legend.h"
 #include "themes/vector_theme.h"
 
@@ -40,6 +41,12 @@ class FakeHost : public RunHost {
     return adopted.back().get();
   }
   std::vector<std::unique_ptr<CVectorTheme>> adopted;
+  CContourTheme* AdoptContourTheme(CContourTheme* theme) override {
+    calls.push_back("AdoptContour");
+    contours.emplace_back(theme);
+    return theme;
+  }
+  std::vector<std::unique_ptr<CContourTheme>> contours;
   void DeleteThemeItems(CRun&, const CTheme*, const CTheme*) override {
     calls.push_back("DeleteThemeItems");
   }

@@ -2,6 +2,8 @@
 // failed and cancelled runs, and the themes, tables and log the outputs become.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <algorithm>
 
 #include "engines/mtt_engine.h"
@@ -63,6 +65,7 @@ struct MttFixture {
 
 TEST(MttRun, ARunFromAnIgnitionFileBecomesThemesTablesAndALog) {
   MttFixture f;
+  f.run.mtt.arrivalContour = 1;
   ASSERT_TRUE(runs::LaunchMTTThreads(f.launch));
   ASSERT_TRUE(f.Completed(1)) << (f.messages.Texts().empty() ? "" : f.messages.Texts()[0]);
   EXPECT_TRUE(f.progress.done);
@@ -91,6 +94,21 @@ TEST(MttRun, ARunFromAnIgnitionFileBecomesThemesTablesAndALog) {
   EXPECT_DOUBLE_EQ(arrival->cellWidth, 60);
   EXPECT_EQ(f.run.maxSpreadDirectionTheme, f.run.FindOutputTheme(21));
 
+  // The arrival contour: levels a tenth of the arrival times' range apart.
+  ASSERT_NE(f.run.arrivalContour, nullptr);
+  const CContourTheme& contour = *f.run.arrivalContour;
+  EXPECT_EQ(contour.name, "MTT Arrival Contour");
+  EXPECT_EQ(contour.sourceTheme, nullptr);
+  double lo = 0, hi = 0;
+  arrival->GetMinMax(lo, hi);
+  EXPECT_NEAR(contour.interval, (hi - lo) / 10, 1e-3 * (hi - lo));
+  EXPECT_FALSE(contour.lines.empty());
+  for (const ContourLine& l : contour.lines) {
+    EXPECT_NEAR(std::remainder(l.level, contour.interval), 0, 1e-2 * contour.interval);
+    EXPECT_GE(l.minX, arrival->west - 1);
+    EXPECT_LE(l.maxX, arrival->east + 1);
+  }
+
   // Travel paths and ember landings become vector themes the document draws.
   ASSERT_NE(f.run.flowPaths, nullptr);
   EXPECT_EQ(f.run.flowPaths->name, "MTT Flow Paths");
@@ -109,7 +127,7 @@ TEST(MttRun, ARunFromAnIgnitionFileBecomesThemesTablesAndALog) {
   EXPECT_EQ(log.rfind("#Run Log for MTT run: New Run\r\n#Run Completed: 2026-12-10 12:00:00\r\n", 0), 0u);
   EXPECT_NE(log.find("MTT_SIM_TIME: 2000.000000\n"), std::string::npos);
   EXPECT_NE(log.find("#SELECTED MTT OUTPUTS\r\n#MTT_ROS\r\n#MTT_INFLUENCE\r\n#MTT_ARRIVAL\r\n#MTT_INTENSITY\r\n"
-                     "#MTT_IGNITIONS\r\n#MTT_FLOWPATHS\r\n#MTT_MAJORPATHS\r\n#MTT_EMBER_LOCATIONS\r\n"
+                     "#MTT_IGNITIONS\r\n#MTT_FLOWPATHS\r\n#MTT_MAJORPATHS\r\n#MTT_CONTOUR\r\n#MTT_EMBER_LOCATIONS\r\n"
                      "#MTT_EMBER_LIST\r\n"
                      "#END SELECTED MTT OUTPUTS\r\n#SPOTTING_SEED: "),
             std::string::npos);

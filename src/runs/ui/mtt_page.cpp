@@ -38,7 +38,7 @@ constexpr MttBox kBoxes[15] = {
     {1045, "Ignition Grid", &CRunMTTSettings::ignitionGrid, true},
     {1048, "Flow Paths", &CRunMTTSettings::flowPaths, true},
     {1049, "Major Paths", &CRunMTTSettings::majorPaths, true},
-    {1046, "Arrival Time Contour", &CRunMTTSettings::arrivalContour, false},
+    {1046, "Arrival Time Contour", &CRunMTTSettings::arrivalContour, true},
     {1409, "Ember Locations", &CRunMTTSettings::emberLocations, true},
     {1053, "Ember List", &CRunMTTSettings::emberList, true},
     {1051, "Burn Probabilities", &CRunMTTSettings::burnProbabilities, false},
