@@ -317,6 +317,7 @@ void CPVN4Doc::RemoveWindVectorDrawItem(CWindVectorTheme* theme) {
 std::size_t CPVN4Doc::AddWindVectorLegend(CWindVectorTheme* theme, const WindVectorFacts& facts) {
   auto legend = std::make_unique<CWVLegendData>();
   legend->theme = theme;
+  legend->kind = facts.kind == 2 ? 2 : facts.kind == 1 ? 1 : 0;
   legend->SetMinValue(facts.minMagnitude);
   legend->SetMaxValue(facts.maxMagnitude);
   const int kind = facts.kind == 2 ? 2 : facts.kind == 1 ? 1 : 0;

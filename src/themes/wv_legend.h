@@ -7,6 +7,10 @@
 
 class CWindVectorTheme;
 
+// Arrow kinds: 0 wind (mph base), 1 spread (m/min base), 2 spot distance (metres base).
+// A pair not in the kind's table (same index, index out of range) returns the value.
+double ConvertArrowUnits(int kind, double value, int from, int to);
+
 class CWVLegendEntry {
  public:
   CWVLegendEntry() = default;
@@ -38,6 +42,17 @@ class CWVLegendData {
   int autoDensity = 1;   // 1: spacing from targetSize, 0: from skip
   int targetSize = 35;   // pixels
   int units = 0;         // position in the kind's unit list
+  int kind = 0;          // the theme's arrow kind, which selects the unit table
+
+  // Magnitudes in the kind's base unit. Colour and length are looked up in the display
+  // units alike, so one arrow takes both from the same class.
+  COLORREF GetColor(double magnitude) const;
+  int GetRelativeLength(double magnitude) const;
+  // Over the classes; 1 when there is none.
+  int GetMaxRelativeLength() const;
+  int GetMinRelativeLength() const;
+  // Any class count: a ramp longer than the classes, or classes past one segment, fit.
+  void ApplyColorRamp(const CColorRamp& ramp);
 
   int GetCount() const { return static_cast<int>(entries_.size()); }
   const CWVLegendEntry& GetEntry(int i) const { return entries_[static_cast<std::size_t>(i)]; }
@@ -54,6 +69,12 @@ class CWVLegendData {
   void SetMaxValue(double v) { max_ = v; }
 
  private:
+  // Class of a magnitude in display units, or -1 for none.
+  int ClassOf(double displayValue) const;
+
   std::vector<CWVLegendEntry> entries_;
   double min_ = 0.0, max_ = 0.0;
 };
+
+// count colours from start to end; count <= 1 gives start and end, so out holds two.
+void MakeRgbRampPair(COLORREF start, COLORREF end, int count, COLORREF* out);
