@@ -295,11 +295,11 @@ void CPVN4Doc::AddContourDrawItem(CContourTheme* theme) {
   drawPriority.push_back(item);
 }
 
-void CPVN4Doc::AddWindVectorDrawItem(CWindVectorTheme* theme, const WindVectorFacts& facts) {
+void CPVN4Doc::AddWindVectorDrawItem(CWindVectorTheme* theme) {
   CVectorThemeItem item;
   item.windVectorTheme = theme;
   drawPriority.push_back(item);
-  AddWindVectorLegend(theme, facts);
+  AddWindVectorLegend(theme);
   SetModifiedFlag(true);
 }
 
@@ -308,19 +308,22 @@ void CPVN4Doc::RemoveWindVectorDrawItem(CWindVectorTheme* theme) {
                            [&](const CVectorThemeItem& i) { return i.windVectorTheme == theme; });
   if (item != drawPriority.end()) drawPriority.erase(item);
   auto legend = std::find_if(windVectorLegends.begin(), windVectorLegends.end(),
-                             [&](const auto& l) { return l->theme == theme; });
+                             [&](const auto& l) { return theme && l->themeSerial == theme->Serial(); });
   if (legend != windVectorLegends.end()) windVectorLegends.erase(legend);
   SetModifiedFlag(true);
   UpdateLegend();
 }
 
-std::size_t CPVN4Doc::AddWindVectorLegend(CWindVectorTheme* theme, const WindVectorFacts& facts) {
+std::size_t CPVN4Doc::AddWindVectorLegend(CWindVectorTheme* theme) {
   auto legend = std::make_unique<CWVLegendData>();
   legend->theme = theme;
-  legend->kind = facts.kind == 2 ? 2 : facts.kind == 1 ? 1 : 0;
-  legend->SetMinValue(facts.minMagnitude);
-  legend->SetMaxValue(facts.maxMagnitude);
-  const int kind = facts.kind == 2 ? 2 : facts.kind == 1 ? 1 : 0;
+  legend->themeSerial = theme ? theme->Serial() : 0;
+  const int kind = theme && (theme->kind == 1 || theme->kind == 2) ? theme->kind : 0;
+  const float minMagnitude = theme ? theme->minMagnitude : 0.0f;
+  const float maxMagnitude = theme ? theme->maxMagnitude : 0.0f;
+  legend->kind = kind;
+  legend->SetMinValue(minMagnitude);
+  legend->SetMaxValue(maxMagnitude);
   const CPVN4App& app = GetApp();
   const CWindVectorPreferences& p = app.windVectorPrefs[static_cast<std::size_t>(kind)];
   const CPredefinedWVThemeLegend* predefined = nullptr;
@@ -343,10 +346,8 @@ std::size_t CPVN4Doc::AddWindVectorLegend(CWindVectorTheme* theme, const WindVec
     legend->lineWidth = p.lineWidth;
     const int n = p.numClasses;
     if (n > 0) {
-      auto convert = [&](double v) {
-        return facts.convertUnits ? facts.convertUnits(v, 0, p.units) : v;
-      };
-      const double lo = convert(facts.minMagnitude), hi = convert(facts.maxMagnitude);
+      auto convert = [&](double v) { return ConvertArrowUnits(kind, v, 0, p.units); };
+      const double lo = convert(minMagnitude), hi = convert(maxMagnitude);
       const float step = static_cast<float>((hi - lo) / n);
       // The classes take their colours the way raster legend classes do.
       CThemeLegendData colours;
@@ -366,8 +367,9 @@ std::size_t CPVN4Doc::AddWindVectorLegend(CWindVectorTheme* theme, const WindVec
 }
 
 CWVLegendData* CPVN4Doc::FindWindVectorLegend(const CWindVectorTheme* theme) const {
+  if (!theme) return nullptr;
   for (const auto& l : windVectorLegends)
-    if (l->theme == theme) return l.get();
+    if (l->themeSerial == theme->Serial()) return l.get();
   return nullptr;
 }
 
@@ -403,20 +405,22 @@ void CPVN4Doc::DeleteContourTheme(CContourTheme* theme) {
   DeleteOverlay(&CVectorThemeItem::contourTheme, contourThemes, theme);
 }
 
-void CPVN4Doc::DropWindVectorTheme(CWindVectorTheme* theme, bool tellViews) {
-  if (!theme) return;
+bool CPVN4Doc::DropWindVectorTheme(CWindVectorTheme* theme, bool tellViews) {
+  if (!theme) return false;
   EraseDrawItems(&CVectorThemeItem::windVectorTheme, theme);
   // Its legends go too: a legend left behind would point at a freed theme.
+  const std::uint64_t serial = theme->Serial();
   windVectorLegends.erase(std::remove_if(windVectorLegends.begin(), windVectorLegends.end(),
-                                         [&](const auto& l) { return l->theme == theme; }),
+                                         [&](const auto& l) { return l->themeSerial == serial; }),
                           windVectorLegends.end());
   if (tellViews) Removing(theme);
-  EraseOwned(windVectorThemes, theme);
+  const bool freed = EraseOwned(windVectorThemes, theme);
   SetModifiedFlag(true);
+  return freed;
 }
 
-// The run thread's variant: it reaches no view or window.
-void CPVN4Doc::RemoveWindVectorTheme(CWindVectorTheme* theme) { DropWindVectorTheme(theme, false); }
+// The variant that reaches no view or window.
+bool CPVN4Doc::RemoveWindVectorTheme(CWindVectorTheme* theme) { return DropWindVectorTheme(theme, false); }
 
 void CPVN4Doc::DeleteWindVectorTheme(CWindVectorTheme* theme) {
   if (!theme) return;

@@ -14,6 +14,7 @@
 #include "project/work_area.h"
 #include "themes/color_ramp.h"
 #include "themes/vector_theme.h"
+#include "themes/wind_vector_theme.h"
 #include "themes/wv_legend.h"
 
 class CTheme;
@@ -106,14 +107,6 @@ struct OverlayPainter {
                     double west, double north, double east, double south, PixelRect rect) = 0;
 };
 
-// Facts of an arrow theme that its legend is made from (minimum and maximum magnitude in
-// the kind's first unit) and the theme's unit conversion between two unit indexes.
-struct WindVectorFacts {
-  int kind = 0;  // 0 wind, 1 spread, 2 maximum spot
-  float minMagnitude = 0, maxMagnitude = 0;
-  std::function<double(double value, int fromUnits, int toUnits)> convertUnits;
-};
-
 class CPVN4Doc {
  public:
   CPVN4Doc();
@@ -185,17 +178,20 @@ class CPVN4Doc {
   void AddWindVectorTheme(OwnedTheme<CWindVectorTheme> theme);
   void AddVectorDrawItem(CVectorTheme* theme);
   void AddContourDrawItem(CContourTheme* theme);
-  void AddWindVectorDrawItem(CWindVectorTheme* theme, const WindVectorFacts& facts);
+  // Appends the theme's draw item and makes its legend from the preferences of its kind.
+  void AddWindVectorDrawItem(CWindVectorTheme* theme);
   void RemoveWindVectorDrawItem(CWindVectorTheme* theme);
-  std::size_t AddWindVectorLegend(CWindVectorTheme* theme, const WindVectorFacts& facts);
+  std::size_t AddWindVectorLegend(CWindVectorTheme* theme);
+  // Found by the theme's serial, which no later theme reuses.
   CWVLegendData* FindWindVectorLegend(const CWindVectorTheme* theme) const;
   // 0 when the head item shows this theme, 1 for another theme, -1 for none.
   int GetTopOfDrawOrderFlag(const void* theme) const;
   void DeleteVectorTheme(CVectorTheme* theme);
   void DeleteContourTheme(CContourTheme* theme);
   void DeleteWindVectorTheme(CWindVectorTheme* theme);
-  // As DeleteWindVectorTheme but touches no window (called from the run thread).
-  void RemoveWindVectorTheme(CWindVectorTheme* theme);
+  // As DeleteWindVectorTheme but touches no window. True when the document held the theme
+  // and freed it; a run's arrows stay with the run.
+  bool RemoveWindVectorTheme(CWindVectorTheme* theme);
 
   // ---- analysis areas ----
   // Null, with the refusal shown, when the aligned rectangle is less than one cell.
@@ -272,7 +268,7 @@ class CPVN4Doc {
 
  private:
   bool LoadLandscapeLayers(const std::string& path);
-  void DropWindVectorTheme(CWindVectorTheme* theme, bool tellViews);
+  bool DropWindVectorTheme(CWindVectorTheme* theme, bool tellViews);
   void DropHistoryOf(const CPyrvane2WorkArea* area);
   void Removing(const void* object);
   template <class T>

@@ -10,6 +10,7 @@
 #include <limits>
 #include <vector>
 
+#include "app/application.h"
 #include "platform/messages.h"
 #include "project/document.h"
 #include "themes/contour_theme.h"
@@ -232,11 +233,15 @@ void CPVN4Doc::DrawMapImage(platform::Image& image, double west, double north, d
     platform::Canvas canvas(image);
     // From the tail to the head, so the head item ends on top.
     for (auto it = drawPriority.rbegin(); it != drawPriority.rend(); ++it) {
-      if (it->vectorTheme)
+      if (it->vectorTheme) {
         it->vectorTheme->Draw(canvas, west, north, east, south, 0, 0, rect.right - rect.left, rect.bottom - rect.top);
-      else if (it->contourTheme)
+      } else if (it->contourTheme) {
         it->contourTheme->Draw(canvas, west, north, east, south, 0, 0, rect.right - rect.left, rect.bottom - rect.top);
-      else if (overlayPainter)
+      } else if (it->windVectorTheme) {
+        if (const CWVLegendData* legend = FindWindVectorLegend(it->windVectorTheme))
+          it->windVectorTheme->Draw(canvas, *legend, west, north, east, south, rect.right - rect.left + 1,
+                                    rect.bottom - rect.top + 1, GetApp().vectorExaggeration);
+      } else if (overlayPainter)
         overlayPainter->Draw(*it, canvas, *this, west, north, east, south, rect);
     }
   }

@@ -202,7 +202,12 @@ void CPyrvane2WorkArea::ShowFuelModelTheme(bool refreshMap) {
 }
 
 void CPyrvane2WorkArea::DisposeWindVectorTheme(CWindVectorTheme* theme) {
-  if (document) document->RemoveWindVectorTheme(theme);
+  // A run's arrows are the run's own: the document lets go of them, and they are freed here.
+  if (!document || !document->RemoveWindVectorTheme(theme)) delete theme;
+}
+
+void CPyrvane2WorkArea::AdoptWindVectorTheme(CWindVectorTheme* theme) {
+  if (document && theme) document->AddWindVectorDrawItem(theme);
 }
 
 void CPyrvane2WorkArea::DisposeVectorTheme(CVectorTheme* theme) {

@@ -80,6 +80,7 @@ class CPyrvane2WorkArea : public RunHost {
   bool IsVisibleTheme(const CTheme* theme) const override;
   void ShowFuelModelTheme(bool refreshMap) override;
   void DisposeWindVectorTheme(CWindVectorTheme* theme) override;
+  void AdoptWindVectorTheme(CWindVectorTheme* theme) override;
   void DisposeVectorTheme(CVectorTheme* theme) override;
   CVectorTheme* AdoptVectorTheme(std::unique_ptr<CVectorTheme> theme) override;
   void DisposeContourTheme(CContourTheme* theme) override;

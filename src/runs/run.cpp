@@ -10,6 +10,7 @@
 #include "engines/pyrvane.h"
 #include "engines/standard_fuels.h"
 #include "platform/atomic_file.h"
+#include "themes/wind_vector_theme.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
 #include "platform/services.h"
@@ -93,10 +94,7 @@ CRun::~CRun() {
                               &mttBarriers,      &tomIgnitions,     &randomPerimeters,
                               &embrithIgnitions, &embrithBarriers,  &spotLocations,
                               &embrithPerimeters};
-  for (CWindVectorTheme** a : arrows) {
-    if (*a && host) host->DisposeWindVectorTheme(*a);
-    *a = nullptr;
-  }
+  for (CWindVectorTheme** a : arrows) DropArrowTheme(*a);
   for (CVectorTheme** v : vectors) {
     if (*v && host) host->DisposeVectorTheme(*v);
     *v = nullptr;
@@ -204,6 +202,13 @@ void CRun::RemoveOutputThemeAt(std::size_t index, bool refreshMap) {
   outputThemes.erase(outputThemes.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
+void CRun::DropArrowTheme(CWindVectorTheme*& theme) {
+  if (!theme) return;
+  if (host) host->DisposeWindVectorTheme(theme);
+  else delete theme;
+  theme = nullptr;
+}
+
 void CRun::RemoveWindGridThemes() {
   if (!windDirectionGridTheme && !windSpeedGridTheme) return;
   if (host) host->DeleteThemeItems(*this, windDirectionGridTheme, windSpeedGridTheme);
@@ -233,12 +238,8 @@ void CRun::RemoveStaleOutputs() {
     if (inputs.windType == 4) windDirectionGridTheme = windSpeedGridTheme = nullptr;
   }
   auto dropArrows = [this](CWindVectorTheme*& t) {
-    if (!t) return;
-    if (host) {
-      host->DeleteOutputItem(*this, t);
-      host->DisposeWindVectorTheme(t);
-    }
-    t = nullptr;
+    if (t && host) host->DeleteOutputItem(*this, t);
+    DropArrowTheme(t);
   };
   auto dropVectors = [this](CVectorTheme*& t) {
     if (!t) return;

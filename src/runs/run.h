@@ -187,6 +187,8 @@ class CRun {
   void RemoveWindGridThemes();
   // Drops the run's hold on an overlay the document is deleting (its slots become empty).
   void ForgetOverlay(const void* theme);
+  // Takes an arrow theme out of the document and frees it; clears the slot.
+  void DropArrowTheme(CWindVectorTheme*& theme);
   void RemoveTOMOutputThemes();
   void RemoveIdealLandscapeThemes();
   // Reads layers 3 to 7 of the ideal landscape into themes with legends.

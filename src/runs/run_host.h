@@ -34,6 +34,8 @@ class RunHost {
   virtual void DisposeWindVectorTheme(CWindVectorTheme* theme) = 0;
   virtual void DisposeVectorTheme(CVectorTheme* theme) = 0;
   virtual void DisposeContourTheme(CContourTheme* theme) = 0;
+  // Draws a run's new arrow theme with a legend of its own; the run keeps owning it.
+  virtual void AdoptWindVectorTheme(CWindVectorTheme* theme) = 0;
   // Takes a new vector theme into the document and its draw list; returns it.
   virtual CVectorTheme* AdoptVectorTheme(std::unique_ptr<CVectorTheme> theme) = 0;
   // Takes a new contour theme (owned from here on) into the document and its draw list.

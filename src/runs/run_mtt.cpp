@@ -282,7 +282,7 @@ std::string BuildMTTRunLog(const CRun& run, const RunLogFacts& facts, const MttR
 
 int CreateMTTOutputThemes(CRun& run, MttRunResult& result, const RunLogFacts& facts) {
   if (!result.succeeded) return 0;
-  int made = AddFireBehaviorThemes(run, result.fireBehavior);
+  int made = AddFireBehaviorThemes(run, result.fireBehavior) + AddArrowThemes(run);
   for (MttGrid& g : result.grids) {
     auto theme = std::make_unique<CTheme>();
     if (!theme->CreateFromDoubles(g.name, g.south, g.west, g.cell, g.cell, g.rows, g.columns, -9999.0f,

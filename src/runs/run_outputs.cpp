@@ -1,5 +1,7 @@
 #include "runs/run_outputs.h"
 
+#include <algorithm>
+#include <cmath>
 #include <ctime>
 #include <memory>
 
@@ -10,6 +12,8 @@
 #include "runs/run_host.h"
 #include "themes/legend.h"
 #include "themes/theme.h"
+#include "themes/wind_vector_theme.h"
+#include "themes/wv_legend.h"
 
 namespace runs {
 
@@ -132,7 +136,7 @@ int CreatePyrvaneOutputThemes(CRun& run, PyrvaneRunResult& result, const RunLogF
     platform::Tell(platform::FormatC("Error retrieving Pyrvane output layer %s",
                                      OutputLayerName(index)));
   }
-  const int made = AddFireBehaviorThemes(run, result.grids);
+  const int made = AddFireBehaviorThemes(run, result.grids) + AddArrowThemes(run);
   if (!result.stoppedWhileCollecting) {
     run.runLogs.push_back(
         {"Run Log", BuildPyrvaneRunLog(run, facts, result.seconds, result.inputsFileText)});
@@ -158,6 +162,94 @@ int AddFireBehaviorThemes(CRun& run, std::vector<OutputGrid>& grids) {
     ++made;
   }
   return made;
+}
+
+int AddArrowThemes(CRun& run) {
+  int made = 0;
+  auto build = [&](CWindVectorTheme*& slot, int kind, const char* name, auto&& create) {
+    if (slot && run.host) run.host->DeleteOutputItem(run, slot);
+    run.DropArrowTheme(slot);
+    auto theme = std::make_unique<CWindVectorTheme>();
+    theme->kind = kind;
+    if (!create(*theme)) {
+      // No valid arrow is nothing to show; only a build that could not be held is an error.
+      if (!theme->Error().empty())
+        platform::Tell(platform::FormatC("Error creating the output theme %s: %s", name,
+                                         theme->Error().c_str()));
+      return;
+    }
+    theme->name = name;
+    slot = theme.release();
+    if (run.host) run.host->AdoptWindVectorTheme(slot);
+    ++made;
+  };
+  if (run.windDirectionGridTheme && run.windSpeedGridTheme)
+    build(run.windVectors, 0, "Wind Vectors", [&](CWindVectorTheme& t) {
+      return t.CreateWindVectors(run.windDirectionGridTheme, run.windSpeedGridTheme);
+    });
+  if (run.outputs.spreadVectors && run.maxSpreadDirectionTheme && run.ellipticalBTheme &&
+      run.ellipticalCTheme)
+    build(run.spreadVectors, 1, "Spread Vectors", [&](CWindVectorTheme& t) {
+      return t.CreateSpreadVectors(run.maxSpreadDirectionTheme, run.ellipticalBTheme,
+                                   run.ellipticalCTheme);
+    });
+  if (run.outputs.maxSpotVectors && run.maxSpottingTheme)
+    build(run.maxSpotVectors, 2, "Max Spot Vectors",
+          [&](CWindVectorTheme& t) { return t.CreateSpotVectors(run.maxSpottingTheme); });
+  return made;
+}
+
+bool CreateFromRunWinds(CWindVectorTheme& theme, CRun& run) {
+  const CTheme* arrival = run.FindOutputTheme(37);
+  if (!arrival && !run.outputThemes.empty()) arrival = run.outputThemes.front().get();
+  if (!arrival) return false;
+  const int type = run.inputs.windType;
+  std::vector<WindSample> samples;
+  int units = 0;
+  const WindGridSet& g = run.windGrids;
+  if (type == 0) {
+    run.ReadRawsFile(samples, units);
+    if (samples.empty()) return false;
+    std::stable_sort(samples.begin(), samples.end(),
+                     [](const WindSample& a, const WindSample& b) { return a.time < b.time; });
+  } else if (type == 4) {
+    if (g.count <= 0) return false;
+  } else {
+    // Atmosphere files have no reader yet, and other types carry no winds of their own.
+    return false;
+  }
+  // Every index into the gridded winds is checked: arrival cells outside their raster, or a
+  // step whose grids are short, get no arrow.
+  const int steps = std::min({g.count, static_cast<int>(g.speed.size()), static_cast<int>(g.direction.size()),
+                              static_cast<int>(g.endTimes.size())});
+  const std::size_t cells = static_cast<std::size_t>(std::max(g.rows, 0)) * static_cast<std::size_t>(std::max(g.columns, 0));
+  const bool built = theme.BuildOnGrid(*arrival, [&](CWindVectorCell& c) {
+    const float t = arrival->GetValueAt(c.x, c.y);
+    if (!(t > 0)) return;  // unburned
+    if (type == 0) {
+      std::size_t k = 0;
+      while (k + 1 < samples.size() && samples[k + 1].time <= t) ++k;
+      if (!(std::fabs(samples[k].direction) < 2e9)) return;
+      c.direction = static_cast<std::int32_t>(samples[k].direction);
+      c.magnitude = static_cast<float>(ConvertArrowUnits(0, samples[k].speed, units, 0));
+      return;
+    }
+    if (steps <= 0 || !(g.cellSize > 0)) return;
+    int s = 0;
+    while (s < steps && g.endTimes[static_cast<std::size_t>(s)] <= t) ++s;
+    s = std::min(s, steps - 1);
+    const double fr = std::floor((g.rows * g.cellSize + g.yll - c.y) / g.cellSize);
+    const double fc = std::floor((c.x - g.xll) / g.cellSize);
+    if (!(fr >= 0 && fr < g.rows && fc >= 0 && fc < g.columns)) return;
+    const std::size_t cell = static_cast<std::size_t>(fr) * static_cast<std::size_t>(g.columns) + static_cast<std::size_t>(fc);
+    const auto& speed = g.speed[static_cast<std::size_t>(s)];
+    const auto& direction = g.direction[static_cast<std::size_t>(s)];
+    if (cell >= cells || cell >= speed.size() || cell >= direction.size()) return;
+    c.direction = direction[cell];
+    c.magnitude = speed[cell];
+  });
+  theme.spread = false;
+  return built;
 }
 
 CTheme* AddThemeWithLegend(CRun& run, std::unique_ptr<CTheme> theme) {

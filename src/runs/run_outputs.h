@@ -9,6 +9,7 @@
 class CRun;
 class CTheme;
 class CRunOutputs;
+class CWindVectorTheme;
 
 namespace runs {
 
@@ -69,6 +70,14 @@ std::string RunLogHead(const char* titleFormat, const CRun& run, const RunLogFac
 // Output themes with legends (and their slots in the run) from fire-behaviour grids; a grid
 // the theme cannot take is reported. Returns the themes made.
 int AddFireBehaviorThemes(CRun& run, std::vector<OutputGrid>& grids);
+// The run's wind arrows (from its wind grids), and its spread and maximum-spot arrows when
+// chosen and their grids exist, replacing earlier ones; each drawn with a legend of its own.
+// Returns the themes made.
+int AddArrowThemes(CRun& run);
+// The wind a fire-growth run's fire met at every burned cell of its arrival-time theme (else its
+// first output theme): from its weather-stream winds (wind type 0) or its gridded winds (4).
+// False when there is no theme, no wind, or no burned cell with a wind.
+bool CreateFromRunWinds(CWindVectorTheme& theme, CRun& run);
 // Appends an output theme to the run with its theme rectangle and the area's legend.
 CTheme* AddThemeWithLegend(CRun& run, std::unique_ptr<CTheme> theme);
 

@@ -42,5 +42,16 @@ class ShapefileWriter {
   bool failed_ = false;
 };
 
+// Owners of shapelib's open files and read shapes.
+struct ShpCloser {
+  void operator()(SHPInfo* h) const { SHPClose(h); }
+};
+struct DbfCloser {
+  void operator()(DBFInfo* h) const { DBFClose(h); }
+};
+struct ShpObjectDestroyer {
+  void operator()(SHPObject* o) const { SHPDestroyObject(o); }
+};
+
 // True for a projection text that says there is none: "", "(null)" or ["null"].
 bool IsNullProjection(const std::string& projection);

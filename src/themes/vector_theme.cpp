@@ -20,21 +20,12 @@
 #include "platform/paths.h"
 #include "themes/line_style.h"
 #include "themes/polygon.h"
+#include "themes/shapefile_writer.h"
 #include "themes/theme.h"
 
 namespace {
 
 constexpr double kAcresPerSquareMetre = 0.000247105;
-
-struct ShpCloser {
-  void operator()(SHPInfo* h) const { SHPClose(h); }
-};
-struct DbfCloser {
-  void operator()(DBFInfo* h) const { DBFClose(h); }
-};
-struct ObjectDestroyer {
-  void operator()(SHPObject* o) const { SHPDestroyObject(o); }
-};
 
 std::unique_ptr<VectorShape> FromShpObject(const SHPObject& o) {
   auto s = std::make_unique<VectorShape>();
@@ -173,7 +164,7 @@ int CVectorTheme::ReadShapefile(const std::string& path, const std::string& proj
   std::vector<std::unique_ptr<VectorShape>> read;
   read.reserve(static_cast<std::size_t>(std::max(count, 0)));
   for (int i = 0; i < count; ++i) {
-    std::unique_ptr<SHPObject, ObjectDestroyer> o(SHPReadObject(shp.get(), i));
+    std::unique_ptr<SHPObject, ShpObjectDestroyer> o(SHPReadObject(shp.get(), i));
     if (o && rewind) SHPRewindObject(shp.get(), o.get());
     read.push_back(o ? FromShpObject(*o) : nullptr);
   }

@@ -1,6 +1,7 @@
 #pragma once
 // Legend of a wind-vector (arrow) theme: classes of colour and relative arrow length by
 // magnitude, and the arrows' display settings.
+#include <cstdint>
 #include <vector>
 
 #include "themes/color_ramp.h"
@@ -34,6 +35,7 @@ class CWVLegendData {
  public:
   // Display settings, read and written directly by their users.
   CWindVectorTheme* theme = nullptr;
+  std::uint64_t themeSerial = 0;  // the theme's serial: addresses are reused, serials never
   int showValues = 0;
   int fontSize = 8;
   int decimals = 0;

@@ -8,6 +8,7 @@
 #include <wx/stattext.h>
 #include <wx/treectrl.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -31,6 +32,8 @@
 #include "runs_gui_support.h"
 #include "themes/legend.h"
 #include "themes/theme.h"
+#include "themes/wind_vector_theme.h"
+#include "themes/wv_legend.h"
 #include "views/ui/map_view.h"
 #include "views/ui/project_tree.h"
 #include "views/view_commands.h"
@@ -307,3 +310,127 @@ TEST_F(MainRoadRuns, TreeMenusOfRunItemsCopyAndDeleteRuns) {
 }
 
 }  // namespace
+
+// The arrows a run makes: ticked on the sheet, listed under the run, pointing along the
+// engine's own spread and spotting directions, drawn over the map and hidden by a double-click.
+TEST_F(MainRoadRuns, SpreadAndSpotArrowsListUnderTheRunAndDrawOverTheMap) {
+  MainFrame* frame = Start({});
+  ASSERT_TRUE(frame);
+  CPVN4Doc* doc = ActiveProject(*frame);
+  ASSERT_TRUE(doc);
+  dialogs_->AnswerOpenFile(SampleLcp());
+  Command(frame, views::cmd::kOpenLandscape);
+  widgets::FlushEvents();
+  ASSERT_TRUE(doc->IsLandscapeLoaded());
+  const std::string fms = (fs::path(PV_BINARY_DIR) / "test-main-road-runs" / "arrows.fms").string();
+  std::ofstream(fms, std::ios::binary) << "0 3 4 5 40 60\n";
+  WhenShown("Run : New Run", [&](wxDialog* d) {
+    auto* sheet = dynamic_cast<CRunSheet*>(d);
+    ASSERT_TRUE(sheet);
+    CRunInputsPage* page = sheet->inputsPage;
+    dialogs_->AnswerOpenFile(fms);
+    WhenShown(fms, [](wxDialog* editor) { editor->Close(); });
+    page->menuChooser = [](int) { return static_cast<int>(CRunInputsPage::kOpenFms); };
+    Use(page->fmsButton);
+    page->menuChooser = nullptr;
+    page->speedEdit->SetValue("25");
+    page->azimuthEdit->SetValue("225");
+    Choose(page->crownCombo, 0);
+    sheet->SelectPage(1);
+    for (int id : {1260, 1055, 1053, 1054})  // spread and spot arrows, spotting direction and distance
+      Use(sheet->outputsPage->FindWindow(id));
+    ASSERT_TRUE(sheet->launchButton->IsEnabled());
+    LaunchAndWait(sheet);
+    Use(sheet->FindWindow(wxID_OK));
+  });
+  Command(frame, cmd::kNewRun);
+  EXPECT_TRUE(messages_->Texts().empty()) << messages_->Texts().front();
+  ASSERT_EQ(doc->currentArea->runs.size(), 1u);
+  CRun& run = *doc->currentArea->runs[0];
+  ASSERT_TRUE(run.spreadVectors);
+  ASSERT_TRUE(run.maxSpotVectors);
+
+  // Each arrow points along its cell's engine direction: spread arrows come from the opposite
+  // of the maximum spread direction, spot arrows go where the embers fly.
+  auto angleGap = [](double a, double b) {
+    const double d = std::fmod(std::fabs(a - b), 360.0);
+    return std::min(d, 360.0 - d);
+  };
+  const CTheme* spotDirection = run.FindOutputTheme(31);
+  const CTheme* spotDistance = run.FindOutputTheme(32);
+  ASSERT_TRUE(spotDirection && spotDistance);
+  int spreadChecked = 0, spotChecked = 0;
+  for (int i = 0; i < run.spreadVectors->rows; ++i)
+    for (int j = 0; j < run.spreadVectors->columns; ++j) {
+      const CWindVectorCell& c = *run.spreadVectors->Cell(i, j);
+      if (!c.IsValid()) continue;
+      const double to = run.maxSpreadDirectionTheme->GetValueAt(c.x, c.y) * 180.0 / 3.141592653589793;
+      EXPECT_LE(angleGap(c.direction, to + 180.0), 1.0) << i << "," << j;
+      ++spreadChecked;
+      const CWindVectorCell& s = *run.maxSpotVectors->Cell(i, j);
+      if (!s.IsValid() || s.magnitude <= 0) continue;
+      EXPECT_LE(angleGap(s.direction, spotDirection->GetValueAt(s.x, s.y)), 1.0) << i << "," << j;
+      EXPECT_NEAR(s.magnitude, std::floor(spotDistance->GetValueAt(s.x, s.y)), 1.0) << i << "," << j;
+      ++spotChecked;
+    }
+  EXPECT_GT(spreadChecked, 100);
+  EXPECT_GT(spotChecked, 10);
+
+  // Both are listed under the run, by name.
+  auto* child = dynamic_cast<CChildFrame*>(frame->GetActiveChild());
+  ASSERT_TRUE(child);
+  auto* tree = dynamic_cast<views::ui::CPVN4View*>(child->TreePane());
+  ASSERT_TRUE(tree);
+  const wxTreeItemId runItem(run.treeItem);
+  const std::set<std::string> under = ChildTexts(*tree, runItem);
+  EXPECT_TRUE(under.count("Spread Vectors") && under.count("Max Spot Vectors"));
+  wxTreeItemId spreadItem, spotItem;
+  for (wxTreeItemId c : Children(*tree, runItem)) {
+    if (tree->GetItemText(c) == "Spread Vectors") spreadItem = c;
+    if (tree->GetItemText(c) == "Max Spot Vectors") spotItem = c;
+  }
+  ASSERT_TRUE(spreadItem.IsOk() && spotItem.IsOk());
+  EXPECT_EQ(tree->GetItemState(spreadItem), views::ui::kStateShown);
+
+  // On the map: hiding both by a double-click takes the arrows away; showing the spread arrows
+  // again draws them in their legend's colours over the fuel models.
+  auto* map = dynamic_cast<views::ui::CMapView*>(child->MapPane());
+  ASSERT_TRUE(map);
+  auto activate = [&](wxTreeItemId item) {
+    wxTreeEvent e(wxEVT_TREE_ITEM_ACTIVATED, tree, item);
+    tree->GetEventHandler()->ProcessEvent(e);
+    widgets::FlushEvents();
+  };
+  auto capture = [&] {
+    widgets::FlushEvents();
+    return widgets::CaptureWindow(map);
+  };
+  activate(spreadItem);
+  activate(spotItem);
+  EXPECT_FALSE(run.spreadVectors->visible);
+  EXPECT_EQ(tree->GetItemState(spotItem), views::ui::kStateHidden);
+  const wxImage bare = capture();
+  activate(spreadItem);
+  EXPECT_TRUE(run.spreadVectors->visible);
+  const wxImage arrows = capture();
+  ASSERT_TRUE(bare.IsOk() && arrows.IsOk());
+  fs::create_directories(fs::path(PV_BINARY_DIR) / "screenshots");
+  arrows.SaveFile(std::string(PV_BINARY_DIR) + "/screenshots/spread_vectors.png", wxBITMAP_TYPE_PNG);
+  const CWVLegendData* legend = doc->FindWindVectorLegend(run.spreadVectors);
+  ASSERT_TRUE(legend);
+  std::set<unsigned> classColours;
+  for (int k = 0; k < legend->GetCount(); ++k) {
+    const platform::Rgba c = platform::RgbaFromColorRef(legend->GetEntry(k).GetColor());
+    classColours.insert((unsigned(c.r) << 16) | (unsigned(c.g) << 8) | c.b);
+  }
+  int changed = 0, inClassColours = 0;
+  for (int y = 0; y < arrows.GetHeight(); ++y)
+    for (int x = 0; x < arrows.GetWidth(); ++x) {
+      const unsigned now = Rgb(arrows, x, y);
+      if (now == Rgb(bare, x, y)) continue;
+      ++changed;
+      inClassColours += classColours.count(now) > 0;
+    }
+  EXPECT_GT(changed, 200);
+  EXPECT_EQ(inClassColours, changed);
+}

@@ -130,11 +130,12 @@ TEST_F(DocumentTest, OverlayRemovalsFreeTheirThemesOnceAndTheirDrawItems) {
   auto owned = std::make_unique<CVectorTheme>();
   CVectorTheme* vector = owned.get();
   auto* contour = reinterpret_cast<CContourTheme*>(&storage[1]);
-  auto* wind = reinterpret_cast<CWindVectorTheme*>(&storage[2]);
+  CWindVectorTheme arrows[2];
+  CWindVectorTheme* wind = &arrows[0];
   doc.AddVectorTheme(std::move(owned));
   doc.AddContourTheme(OwnedTheme<CContourTheme>(contour, &CountDelete<CContourTheme>));
   doc.AddWindVectorTheme(OwnedTheme<CWindVectorTheme>(wind, &CountDelete<CWindVectorTheme>));
-  doc.AddWindVectorDrawItem(wind, WindVectorFacts{});
+  doc.AddWindVectorDrawItem(wind);
   doc.AddVectorDrawItem(vector);  // a second item of the same theme
   ASSERT_EQ(doc.drawPriority.size(), 4u);
   ASSERT_NE(doc.FindWindVectorLegend(wind), nullptr);
@@ -152,9 +153,9 @@ TEST_F(DocumentTest, OverlayRemovalsFreeTheirThemesOnceAndTheirDrawItems) {
   EXPECT_EQ(g_deleted, 2);
 
   // The run thread's removal reaches no view and no window.
-  auto* replaced = reinterpret_cast<CWindVectorTheme*>(&storage[3]);
+  CWindVectorTheme* replaced = &arrows[1];
   doc.AddWindVectorTheme(OwnedTheme<CWindVectorTheme>(replaced, &CountDelete<CWindVectorTheme>));
-  doc.AddWindVectorDrawItem(replaced, WindVectorFacts{});
+  doc.AddWindVectorDrawItem(replaced);
   const auto hints = recorder.hints.size(), removed = recorder.removed.size();
   const int legends = legendUpdates;
   doc.RemoveWindVectorTheme(replaced);
@@ -165,6 +166,21 @@ TEST_F(DocumentTest, OverlayRemovalsFreeTheirThemesOnceAndTheirDrawItems) {
   EXPECT_EQ(legendUpdates, legends);
 }
 
+TEST_F(DocumentTest, AnArrowLegendBelongsToItsThemeNotToItsAddress) {
+  CPVN4Doc& doc = Doc();
+  alignas(CWindVectorTheme) unsigned char storage[sizeof(CWindVectorTheme)];
+  auto* first = new (storage) CWindVectorTheme();
+  doc.AddWindVectorLegend(first);
+  ASSERT_NE(doc.FindWindVectorLegend(first), nullptr);
+  // Freed behind the document's back, and a new theme made at the same address.
+  first->~CWindVectorTheme();
+  auto* second = new (storage) CWindVectorTheme();
+  EXPECT_EQ(doc.FindWindVectorLegend(second), nullptr);
+  doc.AddWindVectorLegend(second);
+  EXPECT_EQ(doc.FindWindVectorLegend(second), doc.windVectorLegends.back().get());
+  second->~CWindVectorTheme();
+}
+
 TEST_F(DocumentTest, ArrowLegendSplitsTheMagnitudeRange) {
   CPVN4Doc& doc = Doc();
   CWindVectorPreferences& p = GetApp().windVectorPrefs[1];
@@ -172,17 +188,16 @@ TEST_F(DocumentTest, ArrowLegendSplitsTheMagnitudeRange) {
   p.units = 1;
   p.usePredefinedLegend = 0;
   p.ramp = CColorRamp({0x000010, 0x000050});
-  int theme = 0;
-  WindVectorFacts facts;
-  facts.kind = 1;
-  facts.minMagnitude = 2;
-  facts.maxMagnitude = 12;
-  facts.convertUnits = [](double v, int from, int to) { return from == to ? v : v * 2; };
-  const std::size_t at = doc.AddWindVectorLegend(reinterpret_cast<CWindVectorTheme*>(&theme), facts);
+  CWindVectorTheme theme;
+  theme.kind = 1;
+  theme.minMagnitude = 2;
+  theme.maxMagnitude = 12;
+  const std::size_t at = doc.AddWindVectorLegend(&theme);
   const CWVLegendData& l = *doc.windVectorLegends[at];
   ASSERT_EQ(l.GetCount(), 5);
   for (int i = 0; i < 5; ++i) {
-    EXPECT_FLOAT_EQ(l.GetEntry(i).GetValue(), 8.0f + 4.0f * i);  // 4 .. 24 in the display units
+    // 2 .. 12 m/min are 6.56 .. 39.37 ft/min, the display units: five steps of 6.56 above it.
+    EXPECT_NEAR(l.GetEntry(i).GetValue(), 6.5616 * (i + 2), 1e-4);
     EXPECT_EQ(l.GetEntry(i).GetRelativeLength(), i + 1);
   }
   EXPECT_EQ(l.GetEntry(0).GetColor(), 0x000010u);
@@ -196,13 +211,13 @@ TEST_F(DocumentTest, ArrowLegendSplitsTheMagnitudeRange) {
   GetApp().predefinedWVLegends.push_back(std::move(pre));
   p.usePredefinedLegend = 1;
   p.predefinedLegendName = "Gusts";
-  const std::size_t copied = doc.AddWindVectorLegend(reinterpret_cast<CWindVectorTheme*>(&theme), facts);
+  const std::size_t copied = doc.AddWindVectorLegend(&theme);
   EXPECT_EQ(doc.windVectorLegends[copied]->GetCount(), 1);
   EXPECT_EQ(doc.windVectorLegends[copied]->GetMaxValue(), 12.0);
   // No classes asked for: no classes, and no division by zero.
   p.usePredefinedLegend = 0;
   p.numClasses = 0;
-  EXPECT_EQ(doc.windVectorLegends[doc.AddWindVectorLegend(nullptr, facts)]->GetCount(), 0);
+  EXPECT_EQ(doc.windVectorLegends[doc.AddWindVectorLegend(&theme)]->GetCount(), 0);
 }
 
 // A run whose output theme is on show, in a second area.
@@ -252,18 +267,18 @@ TEST_F(DocumentTest, DeletingTheCurrentAreaShowsTheFuelLayerOnEveryPath) {
 TEST_F(DocumentTest, DestroyingTheProjectClosesWindowsFirstAndFreesRunOverlaysOnce) {
   g_deleted = 0;
   bool themesAliveWhenWindowsClosed = false;
+  CWindVectorTheme arrows;  // outlives the project, which only counts its deletion
   {
     CPVN4Doc& doc = Doc();
     CPyrvane2WorkArea* area = doc.CreateWorkArea(200, 200, 100, 100, "fire");
     CTheme* output = nullptr;
     CRun* run = AddRunWithOutput(*area, output);
-    int storage[2] = {};
     auto paths = std::make_unique<CVectorTheme>();
     run->flowPaths = paths.get();
-    run->windVectors = reinterpret_cast<CWindVectorTheme*>(&storage[1]);
+    run->windVectors = &arrows;
     doc.AddVectorTheme(std::move(paths));
     doc.AddWindVectorTheme(OwnedTheme<CWindVectorTheme>(run->windVectors, &CountDelete<CWindVectorTheme>));
-    doc.AddWindVectorDrawItem(run->windVectors, WindVectorFacts{});
+    doc.AddWindVectorDrawItem(run->windVectors);
     doc.SetVisibleTheme(output);
     doc.windows.closeWindows = [&] { themesAliveWhenWindowsClosed = !doc.gridThemes.empty() && !doc.areas.empty(); };
     // A window still registered when the project goes (one waiting to be deleted) is told,

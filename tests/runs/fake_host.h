@@ -1,6 +1,7 @@
 #pragma once
 // A stand-in for the project document: the area's fuel models and extent, and a record of the
 // document and tree calls a run makes.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "themes/contour_theme.h"
 #include "themes/legend.h"
 #include "themes/vector_theme.h"
+#include "themes/wind_vector_theme.h"
 
 class FakeHost : public RunHost {
  public:
@@ -32,7 +34,19 @@ class FakeHost : public RunHost {
     calls.push_back(refresh ? "ShowFuelModelTheme+refresh" : "ShowFuelModelTheme");
     visible = nullptr;
   }
-  void DisposeWindVectorTheme(CWindVectorTheme*) override { calls.push_back("DisposeArrows"); }
+  // Arrows the run handed over are freed as the document frees them; stand-ins are not.
+  void DisposeWindVectorTheme(CWindVectorTheme* theme) override {
+    calls.push_back("DisposeArrows");
+    auto it = std::find(arrows.begin(), arrows.end(), theme);
+    if (it == arrows.end()) return;
+    arrows.erase(it);
+    delete theme;
+  }
+  void AdoptWindVectorTheme(CWindVectorTheme* theme) override {
+    calls.push_back("AdoptArrows");
+    arrows.push_back(theme);
+  }
+  std::vector<CWindVectorTheme*> arrows;
   void DisposeVectorTheme(CVectorTheme*) override { calls.push_back("DisposeVectors"); }
   void DisposeContourTheme(CContourTheme*) override { calls.push_back("DisposeContour"); }
   CVectorTheme* AdoptVectorTheme(std::unique_ptr<CVectorTheme> theme) override {

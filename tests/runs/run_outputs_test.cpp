@@ -5,6 +5,9 @@
 #include "runs/run.h"
 #include "runs/run_outputs.h"
 #include "themes/theme.h"
+#include "themes/wind_vector_theme.h"
+
+#include <algorithm>
 
 using runs::IsBasicOutputMade;
 
@@ -119,4 +122,136 @@ TEST(RunOutputs, ThemesLegendsSlotsAndLogFromCollectedGrids) {
   for (auto& g : result.grids) g.cells.assign(cells, cells + 6);
   EXPECT_EQ(runs::CreatePyrvaneOutputThemes(stopped, result, facts), 2);
   EXPECT_TRUE(stopped.runLogs.empty());
+}
+
+// The arrows of a fire-behaviour run: each from its own output grids when they were made, drawn
+// with a legend of its own, and replaced by the next run's.
+TEST(RunOutputs, ArrowThemesFromTheRunsGridsWhenChosenAndReplacedByTheNextRun) {
+  const float pi = 3.14159265f;
+  auto grid = [](std::vector<float> cells, int layerType) {
+    auto t = std::make_unique<CTheme>();
+    t->CreateFromFloats("g", 0, 0, 30, 30, 1, static_cast<int>(cells.size()), -9999.0f, cells.data(), 0,
+                        layerType);
+    return t;
+  };
+  struct Case {
+    bool spread, spot, windGrids;
+    std::vector<std::string> made;
+  };
+  const Case cases[] = {
+      {true, true, false, {"Spread Vectors", "Max Spot Vectors"}},
+      {false, true, true, {"Wind Vectors", "Max Spot Vectors"}},
+      {false, false, false, {}},
+  };
+  for (const Case& c : cases) {
+    FakeHost host;
+    CRun run;
+    run.host = &host;
+    run.outputs.spreadVectors = c.spread;
+    run.outputs.maxSpotVectors = c.spot;
+    auto direction = grid({0, pi / 2}, 21), b = grid({3, 4}, 23), cc = grid({1, 1}, 24);
+    auto spot = grid({120.05f, -9999}, 25), windDir = grid({90, 180}, 33), windSpeed = grid({5, 6}, 34);
+    run.maxSpreadDirectionTheme = direction.get();
+    run.ellipticalBTheme = b.get();
+    run.ellipticalCTheme = cc.get();
+    run.maxSpottingTheme = spot.get();
+    if (c.windGrids) {
+      run.windDirectionGridTheme = windDir.get();
+      run.windSpeedGridTheme = windSpeed.get();
+    }
+    for (int launch = 0; launch < 2; ++launch) {
+      host.calls.clear();
+      EXPECT_EQ(runs::AddArrowThemes(run), static_cast<int>(c.made.size()));
+      std::vector<std::string> made;
+      for (CWindVectorTheme* t : {run.windVectors, run.spreadVectors, run.maxSpotVectors})
+        if (t) made.push_back(t->name);
+      EXPECT_EQ(made, c.made);
+      EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "AdoptArrows"),
+                static_cast<long>(c.made.size()));
+      // The second launch replaces the first launch's arrows.
+      EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "DisposeArrows"),
+                launch == 0 ? 0L : static_cast<long>(c.made.size()));
+      EXPECT_EQ(host.arrows.size(), c.made.size());
+    }
+    if (run.spreadVectors) {
+      EXPECT_EQ(run.spreadVectors->kind, 1);
+      EXPECT_EQ(run.spreadVectors->Cell(0, 0)->direction, 180);
+      EXPECT_EQ(run.spreadVectors->Cell(0, 1)->direction, 270);
+      EXPECT_EQ(run.spreadVectors->Cell(0, 1)->magnitude, 5.0f);
+    }
+    if (run.maxSpotVectors) {
+      EXPECT_EQ(run.maxSpotVectors->kind, 2);
+      EXPECT_EQ(run.maxSpotVectors->count, 1);
+      EXPECT_EQ(run.maxSpotVectors->Cell(0, 0)->magnitude, 120.0f);
+    }
+    if (run.windVectors) {
+      EXPECT_EQ(run.windVectors->Cell(0, 1)->direction, 180);
+    }
+  }
+  // A run outside a project frees its own arrows.
+  CRun alone;
+  alone.outputs.maxSpotVectors = true;
+  auto spot = grid({10.0f}, 25);
+  alone.maxSpottingTheme = spot.get();
+  EXPECT_EQ(runs::AddArrowThemes(alone), 1);
+  EXPECT_EQ(runs::AddArrowThemes(alone), 1);
+}
+
+// The winds a fire-growth fire met: gridded winds by the step of each cell's arrival time, and
+// only where the cell lies in the wind raster; a damaged series gives no arrow, never a read
+// past its grids.
+TEST(RunOutputs, RunWindArrowsTakeTheStepOfEachArrivalAndStayInsideTheWindGrids) {
+  CRun run;
+  run.inputs.windType = 4;
+  // Arrival minutes on 3 x 3 cells of 30 m from (0, 0); row 0 north. 0: unburned.
+  const float arrival[9] = {10, 70, 0,
+                            20, 80, 200,
+                            30, 90, 5};
+  auto theme = std::make_unique<CTheme>();
+  theme->CreateFromFloats("arrival", 0, 0, 30, 30, 3, 3, -9999.0f, arrival, 0, 37);
+  run.AddOutputTheme(std::move(theme), nullptr);
+  // Winds over the north-western 2 x 2 cells only: 30 m cells from (0, 30), steps ending at 60
+  // and 120 minutes.
+  runs::WindGridSet& g = run.windGrids;
+  g.Allocate(2, 2, 2);
+  g.cellSize = 30;
+  g.xll = 0;
+  g.yll = 30;
+  g.endTimes = {60, 120};
+  for (int s = 0; s < 2; ++s)
+    for (int k = 0; k < 4; ++k) {
+      g.speed[static_cast<std::size_t>(s)][static_cast<std::size_t>(k)] = 10.0f * (s + 1) + k;
+      g.direction[static_cast<std::size_t>(s)][static_cast<std::size_t>(k)] = static_cast<std::int16_t>(100 * (s + 1) + k);
+    }
+  CWindVectorTheme arrows;
+  ASSERT_TRUE(runs::CreateFromRunWinds(arrows, run));
+  EXPECT_TRUE(arrows.gridded);
+  EXPECT_FALSE(arrows.spread);
+  // Arrow row 2 is the northern row (wind row 0), row 1 wind row 1; row 0 and column 2 lie
+  // outside the winds.
+  struct Want {
+    int row, column, direction;
+    float speed;
+  };
+  const Want want[] = {
+      {2, 0, 100, 10}, {2, 1, 201, 21},  // 10 minutes: step 0; 70: step 1
+      {1, 0, 102, 12}, {1, 1, 203, 23},  // 20: step 0; 80: step 1
+  };
+  for (const Want& w : want) {
+    const CWindVectorCell& c = *arrows.Cell(w.row, w.column);
+    EXPECT_EQ(c.direction, w.direction) << w.row << "," << w.column;
+    EXPECT_EQ(c.magnitude, w.speed) << w.row << "," << w.column;
+  }
+  // Unburned (top right), burned outside the winds (the rest): no arrow.
+  EXPECT_EQ(arrows.count, 4);
+
+  // A series whose grids are shorter than it says: nothing is read past them.
+  g.speed[0].resize(2);
+  g.direction.resize(1);
+  CWindVectorTheme damaged;
+  ASSERT_TRUE(runs::CreateFromRunWinds(damaged, run));
+  EXPECT_EQ(damaged.count, 2);  // step 0 only, where its grids have the cell
+  g.count = 0;
+  CWindVectorTheme none;
+  EXPECT_FALSE(runs::CreateFromRunWinds(none, run));
 }

@@ -19,6 +19,7 @@
 #include "themes/theme.h"
 #include "themes/ui/theme_commands.h"
 #include "themes/vector_theme.h"
+#include "themes/wind_vector_theme.h"
 #include "views/ui/map_view.h"
 #include "views/view_commands.h"
 #include "project/ui/property_dialog.h"
@@ -52,6 +53,16 @@ std::string OverlayName(const void* theme) {
 bool OverlayVisible(const CVectorTheme* theme) { return theme && theme->visible; }
 bool OverlayVisible(const CContourTheme* theme) { return theme && theme->visible; }
 bool OverlayVisible(const void* theme) { return Facts().visible && theme && Facts().visible(theme); }
+
+// The label and shown state of an overlay item; arrow themes answer for themselves.
+std::string OverlayName(const CWindVectorTheme* theme) { return theme ? theme->name : std::string(); }
+bool OverlayVisible(const CWindVectorTheme* theme) { return theme && theme->visible; }
+std::string OverlayName(const CTreeItem& d) {
+  return d.windVector ? OverlayName(d.windVector) : d.vector ? OverlayName(d.vector) : OverlayName(d.contour);
+}
+bool OverlayVisible(const CTreeItem& d) {
+  return d.windVector ? OverlayVisible(d.windVector) : d.vector ? OverlayVisible(d.vector) : OverlayVisible(d.contour);
+}
 
 // A 13-pixel picture drawn by `paint` on white, white made transparent.
 wxBitmap Picture(const std::function<void(wxDC&)>& paint) {
@@ -309,6 +320,9 @@ CPVN4View::CPVN4View(wxWindow* parent, CPVN4Doc& doc)
   Bind(wxEVT_TREE_END_LABEL_EDIT, [this](wxTreeEvent& e) {
     if (e.IsEditCancelled() || !RenameArea(e.GetItem(), e.GetLabel().utf8_string())) e.Veto();
   });
+  Bind(wxEVT_TREE_ITEM_ACTIVATED, [this](wxTreeEvent& e) {
+    if (!ToggleOverlay(e.GetItem())) e.Skip();
+  });
   // The control selects and expands first; the choice for the map follows.
   Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& e) {
     e.Skip();
@@ -438,6 +452,16 @@ void CPVN4View::OnRemoving(CPVN4Doc&, const void* object) {
   };
   visit(root_);
   for (wxTreeItemId c : doomed) Delete(c);
+}
+
+bool CPVN4View::ToggleOverlay(wxTreeItemId item) {
+  CTreeItem* data = Data(item);
+  if (!data || data->type != kTreeWindVector || !data->windVector || !doc_.IsLandscapeLoaded()) return false;
+  CWindVectorTheme* theme = data->windVector;
+  theme->visible = !theme->visible;
+  SetItemState(item, theme->visible ? kStateShown : kStateHidden);
+  doc_.RefreshMap();
+  return true;
 }
 
 void CPVN4View::ChooseItem(wxTreeItemId item) {
@@ -597,8 +621,8 @@ void CPVN4View::OnUpdate(CPVN4Doc&, int) {
         (this->*add)(t.get());
         continue;
       }
-      SetItemText(item, wxString::FromUTF8(OverlayName(theme)));
-      SetItemState(item, OverlayVisible(theme) ? kStateShown : kStateHidden);
+      SetItemText(item, wxString::FromUTF8(OverlayName(*Data(item))));
+      SetItemState(item, OverlayVisible(*Data(item)) ? kStateShown : kStateHidden);
     }
   };
   syncOverlays(doc_.vectorThemes, vectors_, &CPVN4View::AddVectorThemeItem);
@@ -661,8 +685,7 @@ wxTreeItemId CPVN4View::AddContourItem(CContourTheme* theme) {
 wxTreeItemId CPVN4View::AddWindVectorItem(CWindVectorTheme* theme) {
   if (!theme) return {};
   const wxTreeItemId item =
-      AddOverlay(windVectors_, OverlayName(static_cast<const void*>(theme)),
-                 OverlayVisible(static_cast<const void*>(theme)), new CTreeItem(kTreeWindVector, nullptr, nullptr, nullptr, nullptr, nullptr, theme));
+      AddOverlay(windVectors_, OverlayName(theme), OverlayVisible(theme), new CTreeItem(kTreeWindVector, nullptr, nullptr, nullptr, nullptr, nullptr, theme));
   if (item.IsOk() && !doc_.loading) {
     Expand(root_);
     Expand(auxiliary_);
@@ -777,15 +800,16 @@ void CPVN4View::UpdateRunItems(wxTreeItemId runItem, CRun* run) {
       return d.vector == theme || d.contour == theme || d.windVector == theme;
     });
     if (!item.IsOk()) {
-      item = InsertAfter(runItem, after, OverlayName(theme), kImageTheme, data);
+      item = InsertAfter(runItem, after, OverlayName(*data), kImageTheme, data);
       if (expand && !doc_.loading) {
         Expand(runItem);
         EnsureVisible(item);
       }
     } else {
       delete data;
+      SetItemText(item, wxString::FromUTF8(OverlayName(*Data(item))));
     }
-    SetItemState(item, OverlayVisible(theme) ? kStateShown : kStateHidden);
+    SetItemState(item, OverlayVisible(*Data(item)) ? kStateShown : kStateHidden);
   };
   CPyrvane2WorkArea* area = run->area;
   auto wind = [&](CWindVectorTheme* t) {

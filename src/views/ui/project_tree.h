@@ -101,6 +101,8 @@ class CPVN4View : public wxTreeCtrl, public DocumentObserver {
   wxTreeItemId AddVectorThemeItem(CVectorTheme* theme);
   wxTreeItemId AddContourItem(CContourTheme* theme);
   wxTreeItemId AddWindVectorItem(CWindVectorTheme* theme);
+  // A double-click on an arrow theme: shows or hides it on the map. False for other items.
+  bool ToggleOverlay(wxTreeItemId item);
   wxTreeItemId AddAreaItems(CPyrvane2WorkArea* area);
   void SyncAreaItems(CPyrvane2WorkArea* area, wxTreeItemId areaItem);
   void UpdateRunItems(wxTreeItemId runItem, CRun* run);
