@@ -340,7 +340,7 @@ TEST_F(MainRoadRuns, SpreadAndSpotArrowsListUnderTheRunAndDrawOverTheMap) {
     for (int id : {1260, 1055, 1053, 1054})  // spread and spot arrows, spotting direction and distance
       Use(sheet->outputsPage->FindWindow(id));
     ASSERT_TRUE(sheet->launchButton->IsEnabled());
-    LaunchAndWait(sheet);
+    runs_gui::LaunchAndWatch(sheet);
     Use(sheet->FindWindow(wxID_OK));
   });
   Command(frame, cmd::kNewRun);
