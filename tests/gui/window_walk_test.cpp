@@ -28,6 +28,8 @@
 #include "themes/contour_theme.h"
 #include "themes/ui/theme_commands.h"
 #include "themes/vector_theme.h"
+#include "themes/theme.h"
+#include "themes/wind_vector_theme.h"
 #include "views/ui/map_view.h"
 #include "views/ui/project_tree.h"
 #include "views/view_commands.h"
@@ -67,8 +69,13 @@ const DisabledItem kDisabled[] = {
     {32818, "New Grid Theme: opening grid themes is not built"},
     {32819, "DeleteAll (grid themes): grid theme commands are not built"},
     {32951, "Create Raster Theme (vector theme): rasterising a vector theme is not offered yet"},
-    {32913, "New Wind Vector Theme: wind-vector themes are not built"},
-    {32916, "Delete All (wind vectors): wind-vector themes are not built"},
+    {32913, "New Wind Vector Theme: the arrow theme commands are not built"},
+    {32916, "Delete All (wind vectors): the arrow theme commands are not built"},
+    {32918, "Delete (arrow theme): a run's arrows go with the run; the command is not built"},
+    {32934, "Save As (arrow theme): the arrow theme commands are not built"},
+    {32966, "Save Source Grids As: only fire-growth runs have source grids"},
+    {32919, "Bring to Top (arrow theme): no handler"},
+    {32920, "Properties (arrow theme): the arrow legend creator is not built"},
 };
 
 bool ListedDisabled(int command) {
@@ -338,11 +345,17 @@ TEST_F(WindowWalk, ClosingTheProjectLeavesTheFramesMenusEachDoingSomething) {
 
 TEST_F(WindowWalk, EveryEntryOfTheTreesContextMenusDoesSomethingOrIsDisabled) {
   ASSERT_TRUE(StartOnSample());
-  // A run with a log, so the run and log items are there too.
+  // A run with a log and arrows, so the run, log and arrow items are there too.
   CRun* run = runs::NewRun(*doc_);
   ASSERT_TRUE(run);
   run->runLogs.push_back({"walk_log", "Run log text\n"});
   AddOverlays();
+  const CTheme* aspect = doc_->GetThemeByLayerType(2);
+  ASSERT_TRUE(aspect);
+  run->windVectors = new CWindVectorTheme();
+  ASSERT_TRUE(run->windVectors->CreateWindVectors(aspect, aspect));
+  run->windVectors->name = "Wind Vectors";
+  run->host->AdoptWindVectorTheme(run->windVectors);
   doc_->UpdateAllViews();
   widgets::FlushEvents(3);
   views::ui::CPVN4View* tree = Tree();
