@@ -1,7 +1,9 @@
+#include <algorithm>
 #include <fstream>
 #include <limits>
 
 #include "project_test_support.h"
+#include "themes/wind_vector_theme.h"
 
 namespace project_test {
 namespace {
@@ -212,22 +214,31 @@ struct FillPainter : OverlayPainter {
 
 TEST_F(ProjectTest, HeadOfTheDrawOrderIsPaintedLast) {
   CPVN4Doc& doc = MakeLandscape(2, 2, 10, 10, [](int, int, int) { return 1.0f; });
-  int a = 0, b = 0, c = 0;
-  for (int* t : {&a, &b, &c}) {
-    CVectorThemeItem item;
-    item.windVectorTheme = reinterpret_cast<CWindVectorTheme*>(t);
-    doc.drawPriority.push_back(item);
+  // Three arrow themes of one arrow each, on the same cell, each in a colour of its own.
+  const float direction[1] = {0}, speed[1] = {5};
+  CTheme dirGrid, speedGrid;
+  dirGrid.CreateFromFloats("d", 0, 0, 20, 20, 1, 1, -9999.0f, direction, 0, 10);
+  speedGrid.CreateFromFloats("s", 0, 0, 20, 20, 1, 1, -9999.0f, speed, 0, 10);
+  CWindVectorTheme themes[3];
+  const COLORREF colours[3] = {MakeColorRef(200, 0, 0), MakeColorRef(0, 200, 0), MakeColorRef(0, 0, 200)};
+  for (int k = 0; k < 3; ++k) {
+    ASSERT_TRUE(themes[k].CreateWindVectors(&dirGrid, &speedGrid));
+    doc.AddWindVectorDrawItem(&themes[k]);
+    CWVLegendData* legend = doc.FindWindVectorLegend(&themes[k]);
+    ASSERT_TRUE(legend);
+    legend->RemoveAllEntries();
+    legend->AddEntry(CWVLegendEntry(0, colours[k], 1));
   }
-  FillPainter painter;
-  doc.overlayPainter = &painter;
+  // Drawn from the tail to the head: the head item (the first added) ends on top.
+  std::rotate(doc.drawPriority.begin(), doc.drawPriority.begin() + 2, doc.drawPriority.end());
   platform::Image image;
-  doc.DrawMapImage(image, 0, 20, 20, 0, PixelRect{0, 0, 3, 3});
-  EXPECT_EQ(painter.order, (std::vector<const void*>{&c, &b, &a}));
-  EXPECT_EQ(image.GetPixel(2, 2).r, 120);
-  EXPECT_EQ(doc.GetTopOfDrawOrderFlag(&a), 0);
-  EXPECT_EQ(doc.GetTopOfDrawOrderFlag(&c), 1);
+  doc.DrawMapImage(image, 0, 20, 20, 0, PixelRect{0, 0, 19, 19});
+  const platform::Rgba top = image.GetPixel(10, 13);  // on the shaft, below the tail
+  EXPECT_EQ((std::vector<int>{top.r, top.g, top.b}), (std::vector<int>{0, 0, 200}));
+  EXPECT_EQ(doc.GetTopOfDrawOrderFlag(&themes[2]), 0);
+  EXPECT_EQ(doc.GetTopOfDrawOrderFlag(&themes[0]), 1);
   doc.drawPriority.clear();
-  doc.overlayPainter = nullptr;
+  doc.windVectorLegends.clear();
 }
 
 }  // namespace
