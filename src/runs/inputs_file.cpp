@@ -120,15 +120,20 @@ std::string UnitsWordOf(const std::string& text) {
   return weather::Lower(weather::FirstWord(text, after)) == "metric" ? "Metric" : "English";
 }
 
-// Lines of a daily file that scan as `accept` integers (of at most `scan` read).
-std::vector<std::string_view> DataLines(const std::string& text, const char* scan,
-                                        bool (*accept)(int)) {
-  std::vector<std::string_view> lines;
+// Lines of a daily file that scan as `accept` integers (of at most `scan` read), written again
+// from the values read: the check reads "0051-12" as 51 and -12, the engine only spaced numbers.
+std::vector<std::string> DataLines(const std::string& text, const char* scan, bool (*accept)(int)) {
+  std::vector<std::string> lines;
   weather::LineReader reader(text, kDailyLine);
   std::string_view line;
   std::vector<weather::ScanValue> v;
-  while (reader.Next(line))
-    if (accept(weather::ScanFields(line, scan, v))) lines.push_back(line);
+  while (reader.Next(line)) {
+    const int n = weather::ScanFields(line, scan, v);
+    if (!accept(n)) continue;
+    std::string out;
+    for (int i = 0; i < n; ++i) out += (i ? " " : "") + std::to_string(weather::ScanInt(v[static_cast<std::size_t>(i)]));
+    lines.push_back(std::move(out));
+  }
   return lines;
 }
 
@@ -140,7 +145,7 @@ bool SameDay(std::string_view line, const OleDateTime& d) {
 }
 
 // Copies lines [from, to] (clamped to the file) under "\n<key>: <count>".
-std::string CopyBlock(const char* key, const std::vector<std::string_view>& lines, long from,
+std::string CopyBlock(const char* key, const std::vector<std::string>& lines, long from,
                       long to) {
   from = std::max(from, 0L);
   to = std::min(to, static_cast<long>(lines.size()) - 1);

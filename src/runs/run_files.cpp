@@ -325,8 +325,13 @@ bool CRun::CheckWtrFile(std::string path, OleDateTime& first, OleDateTime& last)
     if (f[0] < 1 || f[0] > 12) error = "Month Data Out of Range, Line -> ";
     else if (!DayExists(f[0], f[1])) error = "Day Data Out of Range, Line -> ";
     else if (!TimeExists(f[3]) || !TimeExists(f[4])) error = "Hour Data Out of Range, Line -> ";
-    else if (f[7] > 100 || f[8] < 2) error = "Humid Data Out of Range, Line -> ";
+    else if (f[7] > 100 || f[8] < 2 || f[7] < 0 || f[8] > 100) error = "Humid Data Out of Range, Line -> ";
     else if (f[9] < 0) error = "Elevation Too Low, Line -> ";
+    // What no station records, which the engine refuses: the same limits here.
+    else if (f[5] < (metric ? -60 : -76) || f[5] > (metric ? 60 : 140) || f[6] < (metric ? -60 : -76) ||
+             f[6] > (metric ? 60 : 140))
+      error = "Temperature Data Out of Range, Line -> ";
+    else if (f[2] < 0 || f[2] > (metric ? 200000 : 8000)) error = "Precipitation Data Out of Range, Line -> ";
     if (error) {
       SetMessage(FormatC("\n%s %ld", error, n));
       result = false;

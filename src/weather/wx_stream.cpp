@@ -151,8 +151,11 @@ int CWxStream::CheckRecords(std::string& message) const {
     return -1;
   };
   auto upTo = [](unsigned limit) { return [limit](int v) { return static_cast<unsigned>(v) <= limit; }; };
+  // Within -100..150 in either unit, and within what a station records in the stream's own
+  // unit: 88 in a metric stream is 88 degrees Celsius, which the engines refuse.
+  const int lowest = units == 0 ? -76 : -60, highest = units == 0 ? 140 : 60;
   if ((bad = check([](const WxRecord& r) { return r.temperature; },
-                   [](int v) { return static_cast<unsigned>(v + 100) <= 250u; },
+                   [lowest, highest](int v) { return static_cast<unsigned>(v + 100) <= 250u && v >= lowest && v <= highest; },
                    "Error, record %d, temperature %d is invalid")) >= 0)
     return bad;
   if ((bad = check([](const WxRecord& r) { return r.humidity; }, upTo(100),

@@ -100,6 +100,13 @@ TEST(RunFileChecks, EveryFormatInOneTable) {
       {"wtr minute 75", 'T', "6 1 0 675 1500 50 70 80 20 0\n", false,
        "\nHour Data Out of Range, Line ->  1"},
       {"wtr word", 'T', std::string(kDay) + "rain\n", false, "\nNon-numeric Data, Line ->  2"},
+      // Weather the engine refuses after launching is refused by the check.
+      {"wtr -120 F", 'T', "6 1 0 600 1500 -120 70 80 20 0\n", false,
+       "\nTemperature Data Out of Range, Line ->  1"},
+      {"wtr metric 88 C", 'T', "METRIC\n6 1 0 600 1500 20 88 80 20 0\n", false,
+       "\nTemperature Data Out of Range, Line ->  2"},
+      {"wtr negative rain", 'T', "6 1 -5 600 1500 50 70 80 20 0\n", false,
+       "\nPrecipitation Data Out of Range, Line ->  1"},
       {"wtr metric word and 12 fields", 'T', "METRIC\n6 1 25 600 1500 5 20 80 20 0 1300 1500\n",
        true, "{checking}", std::pair{At(2011, 6, 1), At(2011, 6, 1)}},
       {"wtr 29 February in the first year", 'T',

@@ -136,7 +136,10 @@ TEST(WxStreamChecks, MessagesAndIndexes) {
       {"precipitation 6 English", "2024 8 7 0 70 40 6.0 5 180 10\n", 0, -1, ""},
       {"precipitation 6.001 English", "2024 8 7 0 70 40 6.001 5 180 10\n", 0, 0,
        "Error, record 1, Precipiation 6.001 is invalid"},
-      {"precipitation 152.4 Metric", "2024 8 7 0 70 40 152.4 5 180 10\n", 1, -1, ""},
+      {"precipitation 152.4 Metric", "2024 8 7 0 20 40 152.4 5 180 10\n", 1, -1, ""},
+      // In its own unit: 88 is a hot day in Fahrenheit and no day at all in Celsius.
+      {"88 English", "2024 8 7 0 88 40 0 5 180 10\n", 0, -1, ""},
+      {"88 Metric", "2024 8 7 0 88 40 0 5 180 10\n", 1, 0, "Error, record 1, temperature 88 is invalid"},
       {"direction 361", "2024 8 7 0 70 40 0 5 361 10\n", 0, 0,
        "Error, record 1, Wind Direction 361 is invalid"},
       {"cloud -1", "2024 8 7 0 70 40 0 5 360 -1\n", 0, 0,

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -65,10 +66,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   CPyrvane engine;
   const int rc = engine.CommandFileLoad(inputs.c_str());
-  ::unlink(inputs.c_str());
   if (rc != engines::kEngineOk) {
-    std::fprintf(stderr, "engine refused checked inputs: %s\n", engine.CommandFileError(rc));
+    std::ifstream written(inputs);
+    std::string text((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
+    std::fprintf(stderr, "engine refused checked inputs: %s\n--- inputs file ---\n%s\n", engine.CommandFileError(rc),
+                 text.c_str());
     std::abort();
   }
+  ::unlink(inputs.c_str());
   return 0;
 }
