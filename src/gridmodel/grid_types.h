@@ -18,6 +18,8 @@ struct FontDesc {
   int weight = 400;
   bool italic = false;
   bool underline = false;
+  // Angle of the text's baseline in tenths of a degree, counter-clockwise: 900 reads upwards.
+  int escapement = 0;
 
   bool operator==(const FontDesc&) const = default;
 };

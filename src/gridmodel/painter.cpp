@@ -75,8 +75,42 @@ Size Painter::MeasureText(const std::string& text, unsigned format) {
   return total;
 }
 
+namespace {
+// Cuts whole characters (UTF-8 sequences kept together) until the text and an ellipsis fit.
+std::string Ellipsized(Painter& p, std::string line, int room) {
+  const std::string dots = "...";
+  while (!line.empty()) {
+    do line.pop_back();
+    while (!line.empty() && (static_cast<unsigned char>(line.back()) & 0xC0) == 0x80);
+    if (!line.empty() && (static_cast<unsigned char>(line.back()) & 0xC0) == 0xC0) line.pop_back();
+    if (p.TextExtent(line + dots).cx <= room) break;
+  }
+  return line + dots;
+}
+}  // namespace
+
 void Painter::DrawText(const std::string& text, const Rect& r, unsigned format, Colour c) {
   if (r.IsEmpty() || text.empty()) return;
+  const FontDesc font = Font();
+  if (IsVerticalFont(font)) {
+    std::string line = LinesOf(text, format | kSingleLine).front();
+    Size s = TextExtent(line);
+    if ((format & kEndEllipsis) && s.cx > r.Height()) {
+      line = Ellipsized(*this, line, r.Height());
+      s = TextExtent(line);
+    }
+    // The turned text's box is s.cy wide and s.cx high.
+    int x = r.left, y = r.top;
+    if (format & kAlignRight) x = r.right - s.cy;
+    else if (format & kAlignCenter) x = r.left + (r.Width() - s.cy) / 2;
+    if (format & kAlignBottom) y = r.bottom - s.cx;
+    else if (format & kAlignVCenter) y = r.top + (r.Height() - s.cx) / 2;
+    PushClip(r);
+    if (font.escapement == 900) TextAt(x, y + s.cx, line, c);
+    else TextAt(x + s.cy, y, line, c);
+    PopClip();
+    return;
+  }
   std::vector<std::string> lines = LinesOf(text, format);
   int lineHeight = TextExtent("Xg").cy;
   int blockHeight = lineHeight * static_cast<int>(lines.size());
@@ -87,15 +121,7 @@ void Painter::DrawText(const std::string& text, const Rect& r, unsigned format, 
   for (std::string& line : lines) {
     int w = TextExtent(line).cx;
     if ((format & kEndEllipsis) && w > r.Width()) {
-      // Cut whole characters (UTF-8 sequences kept together) until the ellipsis fits.
-      const std::string dots = "...";
-      while (!line.empty()) {
-        do line.pop_back();
-        while (!line.empty() && (static_cast<unsigned char>(line.back()) & 0xC0) == 0x80);
-        if (!line.empty() && (static_cast<unsigned char>(line.back()) & 0xC0) == 0xC0) line.pop_back();
-        if (TextExtent(line + dots).cx <= r.Width()) break;
-      }
-      line += dots;
+      line = Ellipsized(*this, line, r.Width());
       w = TextExtent(line).cx;
     }
     int x = r.left;

@@ -55,9 +55,9 @@ class Painter {
   virtual void FillRect(const Rect& r, Colour c) = 0;
   // A one-unit line from (x0, y0) up to, not including, (x1, y1).
   virtual void Line(int x0, int y0, int x1, int y1, Colour c) = 0;
-  // Text with its top-left corner at (x, y).
+  // Text with its top-left corner at (x, y); a font with an escapement turns it about that
+  // corner.
   virtual void TextAt(int x, int y, const std::string& text, Colour c) = 0;
-
   // An image stretched to a rectangle; surfaces that cannot show images leave it out.
   virtual void DrawImage(const platform::Image& image, const Rect& dest) {}
   // Clipping nests; Pop restores the previous clip.
@@ -76,7 +76,8 @@ class Painter {
 
   // Shared helpers over the primitives.
   void FrameRect(const Rect& r, Colour c);
-  // Text laid out in the rectangle by the format flags and clipped to it.
+  // Text laid out in the rectangle by the format flags and clipped to it. With a vertical
+  // font (escapement 900 or -900) the text is one line whose box the flags place.
   void DrawText(const std::string& text, const Rect& r, unsigned format, Colour c);
   // Extent of a text as DrawText lays it out (lines split at line feeds unless single-line).
   Size MeasureText(const std::string& text, unsigned format);
@@ -84,5 +85,7 @@ class Painter {
 
 // Lines of a text, split at line feeds (a trailing CR dropped).
 std::vector<std::string> SplitLines(const std::string& text);
+// A font turned a quarter either way.
+inline bool IsVerticalFont(const FontDesc& f) { return f.escapement == 900 || f.escapement == -900; }
 
 }  // namespace gridmodel

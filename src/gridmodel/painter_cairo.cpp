@@ -1,6 +1,7 @@
 #include "gridmodel/painter_cairo.h"
 
 #include <cmath>
+#include <numbers>
 
 #include "platform/image.h"
 
@@ -92,7 +93,9 @@ void CairoPainter::TextAt(int x, int y, const std::string& text, Colour c) {
   cairo_font_extents(cr_, &fe);
   SetSource(c);
   cairo_save(cr_);
-  cairo_move_to(cr_, x, y + fe.ascent);
+  cairo_translate(cr_, x, y);
+  if (font_.escapement != 0) cairo_rotate(cr_, -font_.escapement / 10.0 * std::numbers::pi / 180.0);
+  cairo_move_to(cr_, 0, fe.ascent);
   cairo_show_text(cr_, text.c_str());
   if (font_.underline) {
     cairo_text_extents_t te;

@@ -17,7 +17,31 @@ FontDesc& MessageFont() {
 FontDesc DefaultMessageFont() { return MessageFont(); }
 void SetDefaultMessageFont(const FontDesc& font) { MessageFont() = font; }
 
+// ---- CGridImageList
+
+int CGridImageList::Add(platform::Image image) {
+  if (image.IsEmpty()) return -1;
+  images_.push_back(std::move(image));
+  return static_cast<int>(images_.size()) - 1;
+}
+
+const platform::Image* CGridImageList::Get(int index) const {
+  if (index < 0 || index >= static_cast<int>(images_.size())) return nullptr;
+  return &images_[static_cast<std::size_t>(index)];
+}
+
 // ---- CGridCellBase
+
+const platform::Image* CGridCellBase::Image() const {
+  const CGridCtrl* grid = GetGrid();
+  if (!grid || !grid->GetImageList() || GetImage() < 0) return nullptr;
+  return grid->GetImageList()->Get(GetImage());
+}
+
+bool CGridCellBase::GetTextRect(Rect& rect) const {
+  if (const platform::Image* image = Image()) rect.left += image->Width() + static_cast<int>(GetMargin()) + 1;
+  return true;
+}
 
 const CGridDefaultCell* CGridCellBase::GetDefaultCell() const {
   const CGridCtrl* grid = GetGrid();
@@ -100,12 +124,18 @@ bool CGridCellBase::Draw(Painter& p, int row, int col, Rect rect, bool eraseBack
   int margin = static_cast<int>(GetMargin());
   rect.left += margin;
   rect.right -= margin;
+  if (const platform::Image* image = Image()) {
+    if (image->Width() + rect.left < rect.right + 2 * margin && image->Height() + rect.top < rect.bottom + 2 * margin)
+      p.DrawImage(*image, Rect{rect.left, rect.top, rect.left + image->Width(), rect.top + image->Height()});
+  }
+  const bool vertical = IsVerticalFont(font);
   if (row == 0 && col == grid->GetSortColumn()) {
     int s = p.TextExtent("M").cy - 4;
     int h = rect.bottom - rect.top;
     if (s >= h) s = h - 4;
     if (s > 0 && rect.left + s < rect.right + 2 * margin) {
-      int left = rect.right - s;
+      // A turned heading keeps its width for the text: the arrow sits centred.
+      int left = vertical ? (rect.left + rect.right - s) / 2 : rect.right - s;
       int top = rect.bottom - s - 2;
       auto arrow = [&](int dx, Colour c) {
         int l = left + dx, t = top + dx, mid = l + s / 2;
@@ -121,7 +151,7 @@ bool CGridCellBase::Draw(Painter& p, int row, int col, Rect rect, bool eraseBack
       };
       arrow(1, sys.buttonHighlight);
       arrow(0, sys.shadow);
-      rect.right -= s;
+      if (!vertical) rect.right -= s;
     }
   }
   GetTextRect(rect);
@@ -146,12 +176,21 @@ Size CGridCellBase::GetTextExtent(const std::string* text, Painter* p) const {
   int margin = static_cast<int>(GetMargin());
   size.cx += 4 * margin;
   size.cy += 2 * margin;
+  if (IsVerticalFont(font)) {
+    std::swap(size.cx, size.cy);
+    size.cy += 4 * margin;
+  }
   return size;
 }
 
 Size CGridCellBase::GetCellExtent(Painter* p) const {
   const std::string& text = GetText();
-  return GetTextExtent(&text, p);
+  Size size = GetTextExtent(&text, p);
+  if (const platform::Image* image = Image()) {
+    size.cx += image->Width() + 1;
+    size.cy = std::max(size.cy, image->Height() + 1);
+  }
+  return size;
 }
 
 bool CGridCellBase::PrintCell(Painter& p, int row, int col, Rect rect) {
@@ -192,6 +231,10 @@ bool CGridCellBase::PrintCell(Painter& p, int row, int col, Rect rect) {
   int margin = static_cast<int>(GetMargin());
   rect.left += margin;
   rect.right -= margin;
+  if (const platform::Image* image = Image()) {
+    p.DrawImage(*image, Rect{rect.left, rect.top, rect.left + image->Width(), rect.top + image->Height()});
+    rect.left += image->Width() + margin;
+  }
   p.DrawText(GetDisplayText(), rect, GetFormat() | kNoPrefix, text.IsDefault() ? black : text);
   p.SetFont(saved);
   return true;
@@ -304,6 +347,43 @@ bool CGridCellColor::Edit(int row, int col, Rect, Point, unsigned) {
     colour_ = Colour::FromRef(*chosen);
     if (grid_) grid_->InvalidateCellRect(row, col);
   }
+  return true;
+}
+
+// ---- CGridCellCombo
+
+bool CGridCellCombo::Draw(Painter& p, int row, int col, Rect rect, bool eraseBackground) {
+  CGridCtrl* grid = GetGrid();
+  if (!grid) return false;
+  const int bar = grid->Host() ? grid->Host()->ScrollBarThickness() : 16;
+  const int width = rect.right - rect.left + 1, height = rect.bottom - rect.top + 1;
+  if (grid->IsCellEditable(row, col) && !IsEditing() && width > bar && height > bar) {
+    // The drop-down button at the cell's right, a scroll bar wide and high.
+    const SystemColours& sys = grid->Colours();
+    Rect button{rect.right - bar + 1, rect.top, rect.right + 1, rect.top + bar};
+    p.FillRect(button, sys.face);
+    p.Line(button.left, button.top, button.right - 1, button.top, sys.buttonHighlight);
+    p.Line(button.left, button.top, button.left, button.bottom - 1, sys.buttonHighlight);
+    p.Line(button.left, button.bottom - 1, button.right, button.bottom - 1, sys.darkShadow);
+    p.Line(button.right - 1, button.top, button.right - 1, button.bottom - 1, sys.darkShadow);
+    const int half = std::max(1, bar / 4), cx = (button.left + button.right) / 2, top = button.top + bar / 2 - half / 2;
+    for (int i = 0; i < half; ++i) p.Line(cx - half + i + 1, top + i, cx + half - i, top + i, sys.windowText);
+    rect.right = button.left;
+  }
+  if (!IsEditing()) return CGridCellBase::Draw(p, row, col, rect, eraseBackground);
+  // Under the open list the text is not drawn.
+  std::string text = std::move(text_);
+  text_.clear();
+  bool drawn = CGridCellBase::Draw(p, row, col, rect, eraseBackground);
+  text_ = std::move(text);
+  return drawn;
+}
+
+bool CGridCellCombo::Edit(int row, int col, Rect rect, Point, unsigned firstChar) {
+  if (!grid_ || !grid_->Host()) return false;
+  if (editing_) return true;
+  editing_ = true;
+  if (!grid_->Host()->OpenListEditor(row, col, rect, style_, options_, text_, firstChar)) editing_ = false;
   return true;
 }
 

@@ -3,11 +3,26 @@
 // which ordinary cells take what they leave unset, and the colour-swatch cell.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "gridmodel/painter.h"
 #include "gridmodel/table_types.h"
+#include "platform/image.h"
 
 namespace gridmodel {
+
+// The images a grid's cells name by index. The grid does not own its list.
+class CGridImageList {
+ public:
+  // The new image's index; -1 for an empty image.
+  int Add(platform::Image image);
+  int GetImageCount() const { return static_cast<int>(images_.size()); }
+  // Null for an index the list does not know.
+  const platform::Image* Get(int index) const;
+
+ private:
+  std::vector<platform::Image> images_;
+};
 
 class CGridCtrl;
 class CGridDefaultCell;
@@ -57,7 +72,8 @@ class CGridCellBase {
 
   // rect has inclusive corners (right = left + width - 1).
   virtual bool Draw(Painter& p, int row, int col, Rect rect, bool eraseBackground);
-  virtual bool GetTextRect(Rect& rect) const { return true; }
+  // Moves the left edge past the cell's image.
+  virtual bool GetTextRect(Rect& rect) const;
   // Extent of a text in the cell's font, margins included; null measures with the grid's
   // measurer.
   virtual Size GetTextExtent(const std::string* text, Painter* p) const;
@@ -72,12 +88,17 @@ class CGridCellBase {
   virtual void OnLButtonDown(Point) {}
   virtual void OnRButtonUp(Point) {}
   virtual void OnLButtonDblClk(Point) {}
+  // Kept free for derived cells: the grid never calls them.
+  virtual void OnSpareHook1() {}
+  virtual void OnSpareHook2() {}
 
   long SendMessageToParent(int row, int col, int code) const;
 
  protected:
   // The colour and font a cell draws with, its own or its default cell's.
   FontDesc EffectiveFont() const;
+  // The cell's image when the grid's image list knows it, else null.
+  const platform::Image* Image() const;
   unsigned state_ = 0;
 };
 
@@ -163,6 +184,24 @@ class CGridCellColor : public CGridCell {
 
  private:
   Colour colour_ = Colour::Rgb(0, 0, 0);
+};
+
+// List styles of the drop-down cell: the text may be typed, or only chosen from the list.
+constexpr unsigned kComboDropDown = 2, kComboDropDownList = 3;
+
+// A cell edited with a drop-down list of options.
+class CGridCellCombo : public CGridCell {
+ public:
+  void SetOptions(const std::vector<std::string>& options) { options_ = options; }
+  const std::vector<std::string>& GetOptions() const { return options_; }
+  void SetStyle(unsigned style) { style_ = style; }
+  unsigned GetStyle() const { return style_; }
+  bool Draw(Painter& p, int row, int col, Rect rect, bool eraseBackground) override;
+  bool Edit(int row, int col, Rect rect, Point point, unsigned firstChar) override;
+
+ private:
+  std::vector<std::string> options_;
+  unsigned style_ = kComboDropDown;
 };
 
 // Makes the cells of a grid; SetCellClass and SetDefaultCellClass take one.

@@ -39,6 +39,11 @@ class GridHost {
   // Opens the in-place text editor over rect (inclusive corners); align is a text format.
   virtual bool OpenEditor(int row, int col, Rect rect, unsigned align, const std::string& text,
                           unsigned firstChar) { return false; }
+  // Opens the drop-down list editor over rect with the options; style is a list style.
+  virtual bool OpenListEditor(int row, int col, Rect rect, unsigned style, const std::vector<std::string>& options,
+                              const std::string& text, unsigned firstChar) {
+    return false;
+  }
   virtual void CloseEditor() {}
   // Title for printed pages: the nearest window up the parents with a text.
   virtual std::string WindowTitle() { return ""; }
@@ -134,6 +139,9 @@ class CGridCtrl {
   void SetGridLineColor(Colour c) { gridLineColour_ = c; }
   Colour GetGridBkColor() const { return gridBackColour_; }
   void SetGridBkColor(Colour c) { gridBackColour_ = c; }
+  // The images cells name by index (not owned; null: cells show no images).
+  void SetImageList(const CGridImageList* list) { imageList_ = list; }
+  const CGridImageList* GetImageList() const { return imageList_; }
   // All four default cells take the font (the window's font).
   void SetDefaultFont(const FontDesc& font);
 
@@ -330,6 +338,7 @@ class CGridCtrl {
 
   GridHost* host_ = nullptr;
   GridOwner* owner_ = nullptr;
+  const CGridImageList* imageList_ = nullptr;
   SystemColours sys_;
   Colour gridBackColour_;
   Colour gridLineColour_ = Colour::Rgb(192, 192, 192);

@@ -117,7 +117,8 @@ void WxPainter::Line(int x0, int y0, int x1, int y1, Colour c) {
 
 void WxPainter::TextAt(int x, int y, const std::string& text, Colour c) {
   dc_.SetTextForeground(ToWx(*this, c));
-  dc_.DrawText(wxString::FromUTF8(text), x, y);
+  if (font_.escapement != 0) dc_.DrawRotatedText(wxString::FromUTF8(text), x, y, font_.escapement / 10.0);
+  else dc_.DrawText(wxString::FromUTF8(text), x, y);
 }
 
 void WxPainter::ApplyClip() {

@@ -42,6 +42,30 @@ unsigned GridKeyOf(int code) {
   }
 }
 
+// Where the caret goes by the key that began the editing: a click or Return keeps the text
+// with the caret at its end, Backspace removes its last character, Tab, space and the
+// navigation keys select it all, and any other character replaces it.
+bool ReplacesText(unsigned ch) {
+  return ch != 0 && ch != kKeyLButton && ch != kKeyReturn && ch != kKeyBack && ch != kKeyTab &&
+         !(ch >= kKeySpace && ch <= kKeyDown);
+}
+
+void ApplyFirstChar(wxTextEntry& entry, unsigned ch) {
+  if (ch == kKeyLButton || ch == kKeyReturn) {
+    entry.SetInsertionPointEnd();
+  } else if (ch == kKeyBack) {
+    wxString v = entry.GetValue();
+    if (!v.empty()) v.RemoveLast();
+    entry.ChangeValue(v);
+    entry.SetInsertionPointEnd();
+  } else if (ch == kKeyTab || (ch >= kKeySpace && ch <= kKeyDown)) {
+    entry.SelectAll();
+  } else if (ReplacesText(ch)) {
+    entry.ChangeValue(wxString(static_cast<wxChar>(ch)));
+    entry.SetInsertionPointEnd();
+  }
+}
+
 wxRect ToWxRect(const Rect& inclusive) {
   return wxRect(inclusive.left, inclusive.top, inclusive.right - inclusive.left + 1, inclusive.bottom - inclusive.top + 1);
 }
@@ -170,11 +194,24 @@ bool TableGridWindow::OpenEditor(int row, int col, Rect rect, unsigned align, co
   return true;
 }
 
+bool TableGridWindow::OpenListEditor(int row, int col, Rect rect, unsigned style, const std::vector<std::string>& options,
+                                     const std::string& text, unsigned firstChar) {
+  if (editor_) {
+    editor_->Type(firstChar);
+    return true;
+  }
+  editor_ = new CInPlaceList(this, ToWxRect(rect), style, row, col, options, text, firstChar);
+  return true;
+}
+
+CInPlaceEdit* TableGridWindow::Editor() const { return dynamic_cast<CInPlaceEdit*>(editor_); }
+CInPlaceList* TableGridWindow::ListEditor() const { return dynamic_cast<CInPlaceList*>(editor_); }
+
 void TableGridWindow::CloseEditor() {
   if (editor_) editor_->EndEdit();
 }
 
-void TableGridWindow::EditorEnded(CInPlaceEdit* editor, int row, int col, const std::string& text, unsigned lastKey) {
+void TableGridWindow::EditorEnded(GridCellEditor* editor, int row, int col, const std::string& text, unsigned lastKey) {
   if (editor_ == editor) editor_ = nullptr;
   if (lastKey != 0) SetFocus();
   grid_.OnEndInPlaceEdit(row, col, text, lastKey);
@@ -372,22 +409,8 @@ CInPlaceEdit::CInPlaceEdit(TableGridWindow* grid, const wxRect& rect, unsigned a
 }
 
 void CInPlaceEdit::Type(unsigned ch) {
-  if (ch == kKeyLButton || ch == kKeyReturn) {
-    SetInsertionPointEnd();
-  } else if (ch == kKeyBack) {
-    wxString v = GetValue();
-    if (!v.empty()) v.RemoveLast();
-    ChangeValue(v);
-    SetInsertionPointEnd();
-  } else if (ch == kKeyTab || (ch >= kKeySpace && ch <= kKeyDown)) {
-    // Tab, space and the navigation keys keep the text, all selected.
-    SelectAll();
-  } else if (ch != 0) {
-    // A typed character replaces the text.
-    ChangeValue(wxString(static_cast<wxChar>(ch)));
-    SetInsertionPointEnd();
-    Grow();
-  }
+  ApplyFirstChar(*this, ch);
+  if (ReplacesText(ch)) Grow();
 }
 
 void CInPlaceEdit::OnKeyDown(wxKeyEvent& event) {
@@ -448,6 +471,103 @@ void CInPlaceEdit::EndEdit() {
   // Gone once the events in hand are done.
   if (wxTheApp) wxTheApp->ScheduleForDestruction(this);
   else Destroy();
+}
+
+// ---- the drop-down list editor
+
+namespace {
+long ListStyle(unsigned style) {
+  return (style & 3) == kComboDropDownList ? wxCB_READONLY : (wxCB_DROPDOWN | wxTE_PROCESS_ENTER);
+}
+wxArrayString Choices(const std::vector<std::string>& options) {
+  wxArrayString out;
+  for (const std::string& o : options) out.Add(wxString::FromUTF8(o));
+  return out;
+}
+}  // namespace
+
+CInPlaceList::CInPlaceList(TableGridWindow* grid, const wxRect& rect, unsigned style, int row, int col,
+                           const std::vector<std::string>& options, const std::string& text, unsigned firstChar)
+    : wxComboBox(grid, 8, wxEmptyString, rect.GetPosition(), rect.GetSize(), Choices(options), ListStyle(style)),
+      grid_(grid), row_(row), col_(col), initial_(text), dropList_((style & 3) == kComboDropDownList) {
+  SetFont(grid->GetFont());
+  const int match = FindString(wxString::FromUTF8(text), true);
+  if (match != wxNOT_FOUND) SetSelection(match);
+  else if (!dropList_) ChangeValue(wxString::FromUTF8(text));
+  if (dropList_) {
+    Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& e) {
+      if (!EndingKey(e.GetKeyCode(), e.ControlDown())) e.Skip();
+    });
+    Bind(wxEVT_KILL_FOCUS, &CInPlaceList::OnKillFocus, this);
+  } else {
+    edit_ = new CComboEdit(this);
+  }
+  SetFocus();
+  Type(firstChar);
+  // Dropped once the list is on screen.
+  CallAfter([this] {
+    if (!ended_) Popup();
+  });
+}
+
+CInPlaceList::~CInPlaceList() {
+  if (edit_) {
+    RemoveEventHandler(edit_);
+    delete edit_;
+  }
+}
+
+void CInPlaceList::Type(unsigned ch) {
+  if (!dropList_) ApplyFirstChar(*this, ch);
+}
+
+bool CInPlaceList::EndingKey(int code, bool ctrl) {
+  switch (code) {
+    case WXK_ESCAPE:
+      if (!dropList_) ChangeValue(wxString::FromUTF8(initial_));
+      else SetSelection(FindString(wxString::FromUTF8(initial_), true));
+      lastKey_ = kKeyEscape;
+      break;
+    case WXK_TAB: lastKey_ = kKeyTab; break;
+    case WXK_RETURN: case WXK_NUMPAD_ENTER: lastKey_ = kKeyReturn; break;
+    case WXK_PAGEUP: case WXK_PAGEDOWN: case WXK_LEFT: case WXK_RIGHT: case WXK_UP: case WXK_DOWN:
+      if (!ctrl) return false;
+      lastKey_ = GridKeyOf(code);
+      break;
+    default: return false;
+  }
+  EndEdit();
+  return true;
+}
+
+void CInPlaceList::OnKillFocus(wxFocusEvent& event) {
+  event.Skip();
+  // The list's own popup takes the focus for a moment: that is not leaving the editor.
+  wxWindow* to = event.GetWindow();
+  if (to && to != this && !IsDescendant(to)) EndEdit();
+}
+
+void CInPlaceList::EndEdit() {
+  if (ended_) return;
+  ended_ = true;
+  Dismiss();
+  std::string text = GetValue().ToStdString(wxConvUTF8);
+  Hide();
+  grid_->EditorEnded(this, row_, col_, text, lastKey_);
+  if (wxTheApp) wxTheApp->ScheduleForDestruction(this);
+  else Destroy();
+}
+
+CComboEdit::CComboEdit(CInPlaceList* list) : list_(list) {
+  Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& e) {
+    if (!list_->EndingKey(e.GetKeyCode(), e.ControlDown())) e.Skip();
+  });
+  Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& e) {
+    e.Skip();
+    wxWindow* to = e.GetWindow();
+    if (to && to != list_ && !list_->IsDescendant(to)) list_->EndEdit();
+  });
+  list->PushEventHandler(this);
 }
 
 }  // namespace widgets

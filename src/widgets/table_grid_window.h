@@ -1,6 +1,7 @@
 #pragma once
 // The table grid's window: paints the model through the wx painter and turns mouse,
 // keyboard and scroll bars into the model's input. Everything else is in the model.
+#include <wx/combobox.h>
 #include <wx/scrolbar.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
@@ -14,6 +15,16 @@
 namespace widgets {
 
 class CInPlaceEdit;
+class CInPlaceList;
+
+// What the grid asks of the editor open over one of its cells.
+class GridCellEditor {
+ public:
+  virtual ~GridCellEditor() = default;
+  virtual void EndEdit() = 0;
+  // A further key for an editor already open.
+  virtual void Type(unsigned ch) = 0;
+};
 
 class TableGridWindow : public wxWindow, public gridmodel::GridHost {
  public:
@@ -24,7 +35,8 @@ class TableGridWindow : public wxWindow, public gridmodel::GridHost {
 
   gridmodel::CGridCtrl& Grid() { return grid_; }
   void SetOwner(gridmodel::GridOwner* owner) { grid_.SetOwner(owner); }
-  CInPlaceEdit* Editor() const { return editor_; }
+  CInPlaceEdit* Editor() const;
+  CInPlaceList* ListEditor() const;
 
   // Prints through the desktop's print dialog; failures are told to the user.
   bool Print();
@@ -43,11 +55,13 @@ class TableGridWindow : public wxWindow, public gridmodel::GridHost {
   void ShowTracker(bool vertical, int pos) override;
   bool OpenEditor(int row, int col, gridmodel::Rect rect, unsigned align, const std::string& text,
                   unsigned firstChar) override;
+  bool OpenListEditor(int row, int col, gridmodel::Rect rect, unsigned style, const std::vector<std::string>& options,
+                      const std::string& text, unsigned firstChar) override;
   void CloseEditor() override;
   std::string WindowTitle() override;
 
   // The editor's report (the editor calls it once, then goes).
-  void EditorEnded(CInPlaceEdit* editor, int row, int col, const std::string& text, unsigned lastKey);
+  void EditorEnded(GridCellEditor* editor, int row, int col, const std::string& text, unsigned lastKey);
 
  private:
   void OnPaint(wxPaintEvent&);
@@ -68,7 +82,7 @@ class TableGridWindow : public wxWindow, public gridmodel::GridHost {
   bool trackerVertical_ = false;
   int trackerPos_ = -1;
   wxSize lastSize_;
-  CInPlaceEdit* editor_ = nullptr;
+  GridCellEditor* editor_ = nullptr;
   std::unique_ptr<wxBitmap> measureBitmap_;
   std::unique_ptr<wxMemoryDC> measureDc_;
   std::unique_ptr<WxPainter> measurer_;
@@ -76,12 +90,12 @@ class TableGridWindow : public wxWindow, public gridmodel::GridHost {
 
 // The one-line editor over a cell. It reports once, on Return, Tab, Escape, an ending
 // navigation key or the loss of focus, then destroys itself.
-class CInPlaceEdit : public wxTextCtrl {
+class CInPlaceEdit : public wxTextCtrl, public GridCellEditor {
  public:
   CInPlaceEdit(TableGridWindow* grid, const wxRect& rect, unsigned align, int row, int col,
                const std::string& text, unsigned firstChar);
-  void EndEdit();
-  void Type(unsigned ch);  // a further key for an editor already open
+  void EndEdit() override;
+  void Type(unsigned ch) override;
   unsigned LastKey() const { return lastKey_; }
 
  private:
@@ -98,6 +112,43 @@ class CInPlaceEdit : public wxTextCtrl {
   bool ended_ = false;
   bool focused_ = false;
   wxRect rect_;
+};
+
+class CComboEdit;
+
+// The drop-down list over a cell: its text typed (drop-down style) or only chosen (drop-list
+// style). It reports once, like the text editor, then goes.
+class CInPlaceList : public wxComboBox, public GridCellEditor {
+ public:
+  CInPlaceList(TableGridWindow* grid, const wxRect& rect, unsigned style, int row, int col,
+               const std::vector<std::string>& options, const std::string& text, unsigned firstChar);
+  ~CInPlaceList() override;
+  void EndEdit() override;
+  void Type(unsigned ch) override;
+  unsigned LastKey() const { return lastKey_; }
+  // A key that may end the editing: true when it did.
+  bool EndingKey(int code, bool ctrl);
+
+ private:
+  void OnKillFocus(wxFocusEvent& event);
+
+  TableGridWindow* grid_;
+  int row_, col_;
+  std::string initial_;
+  unsigned lastKey_ = 0;
+  bool dropList_;
+  bool ended_ = false;
+  CComboEdit* edit_ = nullptr;
+};
+
+// The typing part of a drop-down list: its ending keys go to the list, and losing the focus
+// ends the list's editing.
+class CComboEdit : public wxEvtHandler {
+ public:
+  explicit CComboEdit(CInPlaceList* list);
+
+ private:
+  CInPlaceList* list_;
 };
 
 }  // namespace widgets

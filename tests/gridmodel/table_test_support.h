@@ -24,6 +24,14 @@ struct FakeHost : gridmodel::GridHost {
     editors.push_back(std::to_string(row) + "," + std::to_string(col) + "," + text + "," + std::to_string(ch));
     return true;
   }
+  bool OpenListEditor(int row, int col, gridmodel::Rect, unsigned style, const std::vector<std::string>& options,
+                      const std::string& text, unsigned ch) override {
+    std::string list;
+    for (const auto& o : options) list += o + "|";
+    editors.push_back(std::to_string(row) + "," + std::to_string(col) + "," + text + "," + std::to_string(ch) +
+                      ",list " + std::to_string(style) + " " + list);
+    return true;
+  }
   void CloseEditor() override { ++closed; }
 };
 

@@ -145,6 +145,67 @@ TEST_F(GridWindowFixture, EditingByF2TypingAndEscapeWithVetoes) {
   EXPECT_EQ(window->Editor(), nullptr);
 }
 
+TEST_F(GridWindowFixture, DropDownListsEditWithTheirOptionsAndReportOnce) {
+  CGridCtrl& g = window->Grid();
+  for (int col : {2, 3}) {
+    ASSERT_TRUE(g.SetCellClass(4, col, &MakeCell<CGridCellCombo>));
+    auto* combo = static_cast<CGridCellCombo*>(g.GetCell(4, col));
+    combo->SetOptions({"Low", "Moderate", "High"});
+    combo->SetText("Moderate");
+  }
+  static_cast<CGridCellCombo*>(g.GetCell(4, 3))->SetStyle(kComboDropDownList);
+  Click(At(4, 2));
+  owner.seen.clear();
+
+  // Drop-down style: typing starts with the character; Return stores what was typed.
+  Key('v');
+  widgets::CInPlaceList* list = window->ListEditor();
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->GetCount(), 3u);
+  list->Dismiss();
+  FlushEvents(3);
+  EXPECT_EQ(list->GetValue(), "v");
+  list->SetFocus();
+  FlushEvents(2);
+  list->SetInsertionPointEnd();
+  sim.Text("ery high");
+  FlushEvents(3);
+  Key(WXK_RETURN);
+  EXPECT_EQ(window->ListEditor(), nullptr);
+  EXPECT_EQ(g.GetItemText(4, 2), "very high");
+  EXPECT_EQ(owner.Codes(), (std::vector<int>{kNotifyBeginEdit, kNotifyEndEdit}));
+
+  // Drop-list style: the current option is chosen at the start; Escape keeps the old text.
+  Click(At(4, 3));
+  owner.seen.clear();
+  Key(WXK_F2);
+  list = window->ListEditor();
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->GetSelection(), 1);
+  list->Dismiss();
+  FlushEvents(3);
+  list->SetSelection(2);
+  list->SetFocus();
+  FlushEvents(2);
+  Key(WXK_ESCAPE);
+  EXPECT_EQ(window->ListEditor(), nullptr);
+  EXPECT_EQ(g.GetItemText(4, 3), "Moderate");
+  EXPECT_EQ(owner.Codes(), (std::vector<int>{kNotifyBeginEdit}));
+
+  // Chosen and ended by Tab: stored, and the focus moves on.
+  Key(WXK_F2);
+  list = window->ListEditor();
+  ASSERT_NE(list, nullptr);
+  list->Dismiss();
+  FlushEvents(3);
+  list->SetSelection(2);
+  list->SetFocus();
+  FlushEvents(2);
+  Key(WXK_TAB);
+  EXPECT_EQ(window->ListEditor(), nullptr);
+  EXPECT_EQ(g.GetItemText(4, 3), "High");
+}
+
 TEST_F(GridWindowFixture, DraggingAColumnDividerResizesTheColumn) {
   CGridCtrl& g = window->Grid();
   // The divider between columns 1 and 2 in the heading row.
