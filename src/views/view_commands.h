@@ -10,6 +10,7 @@ namespace views {
 namespace cmd {
 // The toolbar's map tools, as the main window knows them.
 constexpr int kZoomIn = app::cmd::kZoomInStep;
+constexpr int kViewLegend = 32793;
 constexpr int kZoomOut = app::cmd::kZoomOutStep;
 constexpr int kViewBack = app::cmd::kStepBack;
 constexpr int kViewForward = app::cmd::kStepForward;

@@ -56,7 +56,6 @@ const DisabledItem kDisabled[] = {
     {v::kReloadLandscape, "Reload Landscape: no edit rule has changed the landscape"},
     // The map's identify menu.
     {v::kPointAttributes, "Point Attributes: its window is not built"},
-    {32793, "View Legend: the legend window is not built"},
     {32835, "Save As (grid theme): not built"},
     {32899, "3D Window: the 3D view is not built"},
     {32938, "Statistics: theme statistics are not built"},

@@ -357,6 +357,7 @@ wxMenuBar* MainFrame::MakeProjectMenuBar() {
   bar->Append(FileMenu(manager_, true), "&File");
 
   wxMenu* view = FrameViewMenu();
+  view->AppendCheckItem(WxIdFor(v::kViewLegend), "&Legend");
   view->AppendSeparator();
   view->Append(WxIdFor(v::kFullView), "&Full View");
   view->Append(WxIdFor(v::kZoomIn), "Zoom &In");

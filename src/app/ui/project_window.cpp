@@ -15,6 +15,7 @@
 #include "runs/run_commands.h"
 #include "runs/ui/run_commands_ui.h"
 #include "themes/ui/theme_commands.h"
+#include "views/ui/legend_window.h"
 #include "views/ui/map_view.h"
 #include "views/ui/project_panes.h"
 #include "views/ui/shader_bar.h"
@@ -120,6 +121,12 @@ void InstallProjectWindows(MainFrame& frame) {
       enabled = enabled && doc && doc->currentArea;
       return;
     }
+    if (command == v::kViewLegend) {
+      const CPVN4Doc* doc = active();
+      enabled = enabled && doc && views::ui::CLegendDialog::IsViewLegendEnabled(*doc);
+      checked = doc && views::ui::CLegendDialog::IsViewLegendChecked(*doc);
+      return;
+    }
     if (!IsViewRuled(command)) return;
     const CPVN4Doc* doc = active();
     enabled = enabled && doc && views::IsViewCommandEnabled(command, *doc);
@@ -133,6 +140,9 @@ void InstallProjectWindows(MainFrame& frame) {
     };
   };
   frame.BindCommand(v::kFullView, onMap(v::kFullView));
+  frame.BindCommand(v::kViewLegend, [f, active] {
+    if (CPVN4Doc* doc = active()) views::ui::CLegendDialog::OnViewLegend(f, *doc);
+  });
   for (int c = v::kZoomFactor10; c <= v::kZoomFactor50; ++c) frame.BindCommand(c, onMap(c));
   frame.BindCommand(v::kBeginNewAnalysisArea, [active] {
     if (views::ui::CMapView* map = views::ui::FindMapView(active())) map->BeginAreaTracker();

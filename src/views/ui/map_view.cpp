@@ -1,5 +1,7 @@
 #include "views/ui/map_view.h"
 
+#include "views/ui/legend_window.h"
+
 #include <wx/dcbuffer.h>
 #include <wx/menu.h>
 #include <wx/settings.h>
@@ -52,7 +54,7 @@ std::unique_ptr<wxMenu> MakeMenu(int id) {
     case 144:
       menu->Append(-kMenuIdOffset + cmd::kPointAttributes, "Point &Attributes");
       menu->AppendSeparator();
-      menu->Append(-kMenuIdOffset + 32793, "View &Legend");
+      menu->Append(-kMenuIdOffset + cmd::kViewLegend, "View &Legend");
       menu->Append(-kMenuIdOffset + 32835, "&Save As....");
       menu->Append(-kMenuIdOffset + 32850, "&Contour");
       menu->Append(-kMenuIdOffset + cmd::kFullView, "&Full View");
@@ -434,6 +436,9 @@ bool CMapView::IsMenuCommandAvailable(int command) const {
     case cmd::kShapeClear:
     case cmd::kShapeDeleteCurrent:
     case cmd::kShapeDeleteLast: return IsCommandEnabled(command);
+    case cmd::kViewLegend:
+      if (!CLegendDialog::IsViewLegendEnabled(doc_)) return false;
+      break;
     default: break;
   }
   // The rest belong to windows that register with the main window once they exist.

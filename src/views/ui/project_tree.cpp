@@ -20,6 +20,7 @@
 #include "themes/ui/theme_commands.h"
 #include "themes/vector_theme.h"
 #include "themes/wind_vector_theme.h"
+#include "views/ui/legend_window.h"
 #include "views/ui/map_view.h"
 #include "views/view_commands.h"
 #include "project/ui/property_dialog.h"
@@ -320,8 +321,17 @@ CPVN4View::CPVN4View(wxWindow* parent, CPVN4Doc& doc)
   Bind(wxEVT_TREE_END_LABEL_EDIT, [this](wxTreeEvent& e) {
     if (e.IsEditCancelled() || !RenameArea(e.GetItem(), e.GetLabel().utf8_string())) e.Veto();
   });
+  // A double-click hides or shows an overlay; on a raster theme it shows the legend, unless
+  // its window is already shown. The control still expands and collapses as usual.
   Bind(wxEVT_TREE_ITEM_ACTIVATED, [this](wxTreeEvent& e) {
-    if (!ToggleOverlay(e.GetItem())) e.Skip();
+    if (ToggleOverlay(e.GetItem())) return;
+    e.Skip();
+    const CTreeItem* data = Data(e.GetItem());
+    if (!data || (data->type != kTreeAreaTheme && data->type != kTreeGridTheme && data->type != kTreeRunTheme)) return;
+    if (CLegendDialog::IsViewLegendChecked(doc_)) return;
+    wxCommandEvent command(wxEVT_MENU, app::MenuIdFor(cmd::kViewLegend));
+    command.SetEventObject(this);
+    if (wxWindow* top = wxGetTopLevelParent(this)) top->GetEventHandler()->ProcessEvent(command);
   });
   // The control selects and expands first; the choice for the map follows.
   Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& e) {
@@ -480,6 +490,7 @@ void CPVN4View::ChooseItem(wxTreeItemId item) {
           doc_.SetVisibleTheme(doc_.GetThemeByLayerType(3));
         doc_.UpdateAllViews();
         if (map) map->ZoomToFullExtent();
+        doc_.UpdateLegend();
       }
       break;
     case kTreeAreaTheme:
@@ -490,8 +501,12 @@ void CPVN4View::ChooseItem(wxTreeItemId item) {
       doc_.SetVisibleTheme(data->theme);
       doc_.currentArea = data->area;
       doc_.UpdateAllViews();
-      if (!areaChanged) doc_.RefreshMap();
-      else if (map) map->ZoomToFullExtent();
+      if (!areaChanged) {
+        doc_.RefreshMap();
+      } else {
+        if (map) map->ZoomToFullExtent();
+        doc_.UpdateLegend();
+      }
       break;
     }
     case kTreeGridTheme:

@@ -1,0 +1,58 @@
+#pragma once
+// What the legend window shows, as plain values taken from the project, and its two
+// pictures drawn with cairo: the window's rows (labels and swatches, then a sample per
+// visible vector theme) and the picture "Save as..." writes.
+#include <string>
+#include <vector>
+
+#include "platform/image.h"
+#include "themes/color_ramp.h"
+
+class CPVN4Doc;
+class CThemeLegendData;
+
+namespace views {
+
+struct LegendVectorSample {
+  std::string name;
+  int shapeType = 0;
+  COLORREF colour = 0;
+  int style = 0;  // line style, or the point symbol for point types
+  int width = 1;  // pen width, or the point size for point types
+};
+
+struct LegendClass {
+  std::string label;
+  COLORREF colour = 0;
+};
+
+struct LegendContent {
+  bool empty = true;  // no visible raster theme, or no legend for it in the current area
+  std::string themeName;
+  std::string unitsName;
+  std::string maxLabel;  // the legend's maximum in display units, as a label
+  std::vector<LegendClass> classes;
+  std::vector<LegendVectorSample> vectors;  // visible vector themes in draw order
+};
+
+// A value with the legend's decimal places and a trailing blank ("12.500 ").
+std::string LegendValueLabel(double value, int decimals);
+// "No Data" for class 0, else the class value as the legend stores it.
+std::string LegendClassLabel(const CThemeLegendData& legend, int index);
+// The visible theme's legend in the current area and the visible vector themes.
+LegendContent CollectLegend(const CPVN4Doc& doc);
+bool IsPointShape(int shapeType);
+
+// Rows of the window: label, swatch; a second column of vector samples beside them.
+struct LegendRowsLayout {
+  int rowHeight = 0;   // H
+  int labelWidth = 0;  // W
+  int swatchLeft = 0, swatchRight = 0;
+  int firstRowTop = 0;
+};
+platform::Image DrawLegendRows(const LegendContent& content, LegendRowsLayout* layout = nullptr);
+// The picture of "Save as...": the theme's name and units above the rows, the vector samples
+// in a second column.
+platform::Image DrawLegendPicture(const LegendContent& content, LegendRowsLayout* layout = nullptr);
+
+}  // namespace views

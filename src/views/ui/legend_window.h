@@ -1,0 +1,57 @@
+#pragma once
+// The project's legend window: the visible theme's classes, a sample per visible vector
+// theme, the display units of the legend, and "Save as..." of its picture. One per project,
+// hidden rather than closed; rebuilt whenever the project changes.
+#include <wx/dialog.h>
+
+#include <string>
+
+#include "project/document.h"
+#include "views/legend_picture.h"
+
+class wxButton;
+class wxChoice;
+class wxScrolledWindow;
+class wxStaticBitmap;
+
+namespace views::ui {
+
+class CLegendDialog : public wxDialog, public DocumentObserver {
+ public:
+  static constexpr int kSaveAs = 32894;
+
+  CLegendDialog(wxWindow* parent, CPVN4Doc& doc);
+  ~CLegendDialog() override;
+
+  // View > Legend: creates the project's window, or hides a shown one and shows a hidden one.
+  static void OnViewLegend(wxWindow* parent, CPVN4Doc& doc);
+  // The project's window, or null.
+  static CLegendDialog* Of(const CPVN4Doc& doc);
+  // Enabled with a current area and a visible raster theme; checked while shown.
+  static bool IsViewLegendEnabled(const CPVN4Doc& doc);
+  static bool IsViewLegendChecked(const CPVN4Doc& doc);
+
+  void UpdateLegend();
+  void OnDocumentDestroyed(CPVN4Doc& doc) override;
+  const LegendContent& Content() const { return content_; }
+  wxChoice* Units() const { return units_; }
+  wxButton* ThemeButton() const { return themeButton_; }
+  // Writes the picture; the format follows the extension. False, with the reason told, when
+  // it cannot be written.
+  bool SaveAs(const std::string& path);
+  // The context menu's command: asks for a file, then saves.
+  void OnSaveAs();
+
+ private:
+  void OnUnitsChanged();
+
+  CPVN4Doc& doc_;
+  bool docGone_ = false;
+  wxButton* themeButton_ = nullptr;
+  wxChoice* units_ = nullptr;
+  wxScrolledWindow* rows_ = nullptr;
+  wxStaticBitmap* picture_ = nullptr;
+  LegendContent content_;
+};
+
+}  // namespace views::ui

@@ -1,0 +1,104 @@
+// The legend's pictures: rows of labels and swatches in the legend's colours, read back from
+// a PNG by GDAL.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "platform/messages.h"
+#include "project/document.h"
+#include "themes/legend.h"
+#include "themes/theme.h"
+#include "views/legend_picture.h"
+
+namespace views {
+namespace {
+
+std::string Sample() { return std::string(PV_SOURCE_DIR) + "/data/sample/sample.lcp"; }
+
+// Each "x y r g b" line names a pixel of the PNG; GDAL answers with the pixels that differ.
+std::string Mismatches(const std::string& png, const std::string& checks) {
+  const std::string script = std::string(PV_PYTHON) + " - " + png + " <<'EOF'\n" +
+                             "import sys\n"
+                             "from osgeo import gdal\n"
+                             "ds = gdal.Open(sys.argv[1]); b = [ds.GetRasterBand(i + 1).ReadAsArray() for i in range(3)]\n"
+                             "for line in '''" + checks + "'''.split('\\n'):\n"
+                             "    if not line.strip(): continue\n"
+                             "    x, y, r, g, bl = map(int, line.split())\n"
+                             "    got = (int(b[0][y, x]), int(b[1][y, x]), int(b[2][y, x]))\n"
+                             "    if got != (r, g, bl): print(x, y, got, (r, g, bl))\n"
+                             "EOF";
+  std::string out;
+  if (FILE* p = ::popen(script.c_str(), "r")) {
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, p)) out += buf;
+    if (::pclose(p) != 0) out += "python failed";
+  }
+  return out;
+}
+
+TEST(LegendPicture, LabelsCarryTheLegendsDecimalsAndABlank) {
+  EXPECT_EQ(LegendValueLabel(12.5, 3), "12.500 ");
+  EXPECT_EQ(LegendValueLabel(7, 0), "7 ");
+  CThemeLegendData legend;
+  legend.AddEntry(CLegendEntry(kNoData, 0));
+  legend.AddEntry(CLegendEntry(2.25f, 0xFF));
+  legend.SetDecimals(1);
+  EXPECT_EQ(LegendClassLabel(legend, 0), "No Data");
+  EXPECT_EQ(LegendClassLabel(legend, 1), "2.2 ");
+  CPVN4Doc empty;
+  EXPECT_TRUE(CollectLegend(empty).empty);
+}
+
+TEST(LegendPicture, SampleFuelLegendSavedAsPngHasOneSwatchPerModelInItsColour) {
+  platform::ScopedRecordingMessages messages;
+  CPVN4Doc doc;
+  ASSERT_EQ(doc.OpenLandscape(Sample()), 1);
+  const CThemeLegendData* legend = doc.GetVisibleThemeLegend();
+  ASSERT_NE(legend, nullptr);
+  LegendContent content = CollectLegend(doc);
+  ASSERT_FALSE(content.empty);
+  ASSERT_EQ(static_cast<int>(content.classes.size()), legend->GetCount());
+  EXPECT_GT(legend->GetCount(), 2);
+
+  LegendRowsLayout layout;
+  platform::Image picture = DrawLegendPicture(content, &layout);
+  EXPECT_EQ(picture.Width(), std::max(layout.labelWidth + 46, picture.Width() - 2) + 2);  // one column
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "legend-picture";
+  std::filesystem::create_directories(dir);
+  const std::string png = (dir / "fuel.png").string();
+  ASSERT_TRUE(picture.SavePng(png));
+  std::string checks;
+  const int cx = (layout.swatchLeft + layout.swatchRight) / 2;
+  for (int i = 0; i < legend->GetCount(); ++i) {
+    const int cy = layout.firstRowTop + i * layout.rowHeight + (layout.rowHeight - 2) / 2;
+    const platform::Rgba c = platform::RgbaFromColorRef(legend->GetEntry(i).GetColor());
+    checks += std::to_string(cx) + " " + std::to_string(cy) + " " + std::to_string(c.r) + " " + std::to_string(c.g) +
+              " " + std::to_string(c.b) + "\n";
+  }
+  EXPECT_EQ(Mismatches(png, checks), "");
+
+  // A visible vector theme adds a column with its sample in its colour; a hidden one does not.
+  auto lines = std::make_unique<CVectorTheme>();
+  lines->name = "Roads";
+  lines->shapeType = 3;
+  lines->lineColor = 0x0000FF;  // red
+  lines->lineWidth = 3;
+  doc.AddVectorTheme(std::move(lines));
+  auto hidden = std::make_unique<CVectorTheme>();
+  hidden->visible = false;
+  doc.AddVectorTheme(std::move(hidden));
+  content = CollectLegend(doc);
+  ASSERT_EQ(content.vectors.size(), 1u);
+  platform::Image two = DrawLegendPicture(content);
+  EXPECT_EQ(two.Width(), 2 * (picture.Width() - 2) + 4);
+  int red = 0;
+  for (int y = 0; y < two.Height(); ++y)
+    for (int x = picture.Width(); x < two.Width(); ++x) red += two.GetPixel(x, y) == platform::Rgba{255, 0, 0, 255};
+  EXPECT_GT(red, 20);
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace views
