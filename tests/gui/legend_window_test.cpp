@@ -12,7 +12,9 @@
 #include "project/document.h"
 #include "themes/legend.h"
 #include "themes/theme.h"
+#include "views/ui/legend_creator_dialog.h"
 #include "views/ui/legend_window.h"
+#include "widgets/table_grid_window.h"
 #include "views/ui/map_view.h"
 #include "views/view_commands.h"
 
@@ -56,7 +58,7 @@ TEST_F(LegendWindow, ViewLegendShowsTheVisibleThemeAndFollowsIt) {
   ASSERT_EQ(static_cast<int>(legend->Content().classes.size()), fuel->GetCount());
   EXPECT_EQ(legend->Content().classes[0].label, "No Data");
   EXPECT_EQ(legend->ThemeButton()->GetLabel().utf8_string(), doc->GetVisibleTheme()->name);
-  EXPECT_FALSE(legend->ThemeButton()->IsEnabled());  // the legend creator is not built
+  EXPECT_TRUE(legend->ThemeButton()->IsEnabled());
   EXPECT_EQ(legend->GetTitle().utf8_string(), doc->title + " Legend");
 
   // Another visible theme: the window follows it, with that layer's units.
@@ -102,6 +104,66 @@ TEST_F(LegendWindow, ViewLegendShowsTheVisibleThemeAndFollowsIt) {
   EXPECT_EQ(CLegendDialog::Of(*doc), legend);
   EXPECT_TRUE(legend->IsShown());
   fs::remove_all(dir);
+}
+
+// The dialog shown modally next, found and driven from within its own loop.
+void WhenCreatorShows(std::function<void(views::ui::CLegendCreatorDialog&)> drive) {
+  wxTheApp->CallAfter([drive] {
+    for (wxWindow* w : wxTopLevelWindows)
+      if (auto* d = dynamic_cast<views::ui::CLegendCreatorDialog*>(w); d && d->IsModal()) {
+        drive(*d);
+        if (d->IsModal()) d->OnCancel();
+        return;
+      }
+    ADD_FAILURE() << "no legend creator shown";
+  });
+}
+
+TEST_F(LegendWindow, CreatorFromTheThemeButtonRecoloursAClassAndTheMapFollows) {
+  app::ui::MainFrame* frame = Start({program_test::SampleLcp()});
+  ASSERT_NE(frame, nullptr);
+  CPVN4Doc* doc = app::ui::ActiveProject(*frame);
+  ASSERT_NE(doc, nullptr);
+  program_test::Command(frame, views::cmd::kViewLegend);
+  widgets::FlushEvents(2);
+  CLegendDialog* legend = CLegendDialog::Of(*doc);
+  ASSERT_NE(legend, nullptr);
+  views::ui::CMapView* map = views::ui::FindMapView(doc);
+  ASSERT_NE(map, nullptr);
+  CThemeLegendData* fuel = doc->GetVisibleThemeLegend();
+  ASSERT_GT(fuel->GetCount(), 2);
+  const COLORREF chosen = 0x00A0B0C0;  // not a colour of the sample's legend
+  const float value = fuel->GetEntry(1).GetValue();
+
+  // Cancel leaves the legend alone.
+  WhenCreatorShows([&](views::ui::CLegendCreatorDialog& d) {
+    EXPECT_EQ(d.Table()->Grid().GetRowCount(), fuel->GetCount() + 1);
+  });
+  legend->ThemeButton()->ProcessWindowEvent(*std::make_unique<wxCommandEvent>(wxEVT_BUTTON, legend->ThemeButton()->GetId()));
+  widgets::FlushEvents(2);
+  EXPECT_NE(fuel->GetEntry(1).GetColor(), chosen);
+
+  // The first class's colour cell, edited through the colour dialog, then OK.
+  dialogs_->AnswerColour(chosen);
+  WhenCreatorShows([&](views::ui::CLegendCreatorDialog& d) {
+    d.Table()->Grid().OnEditCell(2, 1, gridmodel::Point{-1, -1}, gridmodel::kKeyLButton);
+    EXPECT_EQ(d.Creator().RowColour(2), chosen);
+    d.OnOK();
+  });
+  legend->ThemeButton()->ProcessWindowEvent(*std::make_unique<wxCommandEvent>(wxEVT_BUTTON, legend->ThemeButton()->GetId()));
+  widgets::FlushEvents(3);
+  fuel = doc->GetVisibleThemeLegend();
+  EXPECT_EQ(fuel->GetEntry(1).GetColor(), chosen);
+  EXPECT_FLOAT_EQ(fuel->GetEntry(1).GetValue(), value);
+  EXPECT_TRUE(doc->IsModified());
+  EXPECT_EQ(legend->Content().classes[1].colour, chosen);
+  // The map is drawn again in the new colour.
+  const platform::Image& image = map->MapImage();
+  const platform::Rgba want = platform::RgbaFromColorRef(chosen);
+  int found = 0;
+  for (int y = 0; y < image.Height(); y += 2)
+    for (int x = 0; x < image.Width(); x += 2) found += image.GetPixel(x, y) == want;
+  EXPECT_GT(found, 0);
 }
 
 }  // namespace

@@ -64,7 +64,6 @@ const DisabledItem kDisabled[] = {
     {32959, "KMZ Output: KMZ export is not built"},
     {32964, "New Embrith Run: the fire-growth run sheet is not built"},
     {32973, "Import (runs): the run importer is not built"},
-    {32810, "Properties (area theme): the theme properties are not built"},
     {32818, "New Grid Theme: opening grid themes is not built"},
     {32819, "DeleteAll (grid themes): grid theme commands are not built"},
     {32951, "Create Raster Theme (vector theme): rasterising a vector theme is not offered yet"},

@@ -20,6 +20,7 @@
 #include "project/document.h"
 #include "themes/legend.h"
 #include "themes/theme.h"
+#include "views/ui/legend_creator_dialog.h"
 
 namespace views::ui {
 
@@ -53,8 +54,6 @@ CLegendDialog::CLegendDialog(wxWindow* parent, CPVN4Doc& doc)
   wxFont bold = themeButton_->GetFont();
   bold.SetWeight(wxFONTWEIGHT_BOLD);
   themeButton_->SetFont(bold);
-  // The legend creator is not built: its button stays disabled.
-  themeButton_->Disable();
   top->Add(themeButton_, 0, wxEXPAND | wxALL, 2);
   auto* unitsRow = new wxBoxSizer(wxHORIZONTAL);
   unitsRow->Add(new wxStaticText(this, 1004, "Units:"), 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 2);
@@ -68,6 +67,10 @@ CLegendDialog::CLegendDialog(wxWindow* parent, CPVN4Doc& doc)
   SetSizer(top);
 
   units_->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { OnUnitsChanged(); });
+  // The theme's button and a double-click on its classes open the legend creator.
+  themeButton_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { EditVisibleLegend(this, doc_); });
+  for (wxWindow* w : {static_cast<wxWindow*>(this), static_cast<wxWindow*>(rows_), static_cast<wxWindow*>(picture_)})
+    w->Bind(wxEVT_LEFT_DCLICK, [this](wxMouseEvent&) { EditVisibleLegend(this, doc_); });
   auto menu = [this](wxMouseEvent& e) {
     wxMenu popup;
     popup.Append(kSaveAs, "Save as...");
@@ -144,8 +147,10 @@ void CLegendDialog::UpdateLegend() {
     picture_->SetBitmap(wxNullBitmap);
     rows_->SetVirtualSize(1, 1);
     rows_->Scroll(0, 0);
+    themeButton_->Disable();
     return;
   }
+  themeButton_->Enable();
   themeButton_->SetLabel(wxString::FromUTF8(content_.themeName));
   units_->Clear();
   const std::vector<int> codes = GetLayerTypeUnits(theme->layerType);

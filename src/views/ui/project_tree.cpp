@@ -20,6 +20,7 @@
 #include "themes/ui/theme_commands.h"
 #include "themes/vector_theme.h"
 #include "themes/wind_vector_theme.h"
+#include "views/ui/legend_creator_dialog.h"
 #include "views/ui/legend_window.h"
 #include "views/ui/map_view.h"
 #include "views/view_commands.h"
@@ -153,6 +154,8 @@ struct MenuEntry {
 
 constexpr int kCmdProjectProperties = 32798;
 constexpr int kCmdAreaProperties = 32803;
+constexpr int kCmdAreaThemeProperties = 32810;
+constexpr int kCmdGridThemeProperties = 32824;
 
 // Each item type's context menu. What is not built yet is there too, disabled.
 std::vector<MenuEntry> ItemMenu(int type) {
@@ -258,6 +261,8 @@ bool IsTreeCommand(int command) {
   switch (command) {
     case kCmdProjectProperties:
     case kCmdAreaProperties:
+    case kCmdAreaThemeProperties:
+    case kCmdGridThemeProperties:
     case cmd::kDeleteAnalysisArea:
     case kCmdNewRun:
     case kCmdDeleteAllRuns:
@@ -373,6 +378,11 @@ void CPVN4View::ShowContextMenu(wxPoint clientPoint) {
   if (!chosen || !chosen->IsEnabled()) return;
   if (const int topic = HelpTopicOf(command, *data, doc_)) {
     GetApp().ShowHelpTopic(topic);
+    return;
+  }
+  if (command == kCmdAreaThemeProperties || command == kCmdGridThemeProperties) {
+    // The item is the visible theme now; its legend opens in the creator.
+    EditVisibleLegend(wxGetTopLevelParent(this), doc_);
     return;
   }
   if (command == kCmdProjectProperties) return project::ui::ShowProjectProperties(wxGetTopLevelParent(this), doc_);

@@ -1,0 +1,161 @@
+#include "views/ui/legend_creator_dialog.h"
+
+#include <wx/button.h>
+#include <wx/choice.h>
+#include <wx/radiobut.h>
+#include <wx/sizer.h>
+#include <wx/spinctrl.h>
+#include <wx/stattext.h>
+
+#include "app/unit_tables.h"
+#include "project/document.h"
+#include "themes/theme.h"
+#include "widgets/table_grid_window.h"
+
+namespace views::ui {
+
+CLegendCreatorDialog::CLegendCreatorDialog(wxWindow* parent, CTheme& theme, CThemeLegendData& legend,
+                                           const CPyrvane2WorkArea* area)
+    : wxDialog(parent, wxID_ANY, "Create/Modify Legend", wxDefaultPosition, wxSize(620, 620),
+               wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER) {
+  auto* top = new wxBoxSizer(wxVERTICAL);
+  auto* head = new wxFlexGridSizer(4, 4, 4);
+  head->Add(new wxStaticText(this, wxID_ANY, "Theme:"), 0, wxALIGN_CENTER_VERTICAL);
+  head->Add(new wxStaticText(this, 1018, wxString::FromUTF8(theme.name), wxDefaultPosition, wxDefaultSize,
+                             wxBORDER_SUNKEN),
+            0, wxEXPAND);
+  head->Add(new wxStaticText(this, wxID_ANY, "Data Range"), 0, wxALIGN_CENTER_VERTICAL);
+  auto* range = new wxBoxSizer(wxHORIZONTAL);
+  low_ = new wxStaticText(this, 1131, "low");
+  high_ = new wxStaticText(this, 1132, "high");
+  range->Add(low_);
+  range->Add(new wxStaticText(this, wxID_ANY, " - "));
+  range->Add(high_);
+  head->Add(range, 0, wxALIGN_CENTER_VERTICAL);
+  head->Add(new wxStaticText(this, wxID_ANY, "Units:"), 0, wxALIGN_CENTER_VERTICAL);
+  units_ = new wxChoice(this, 1091);
+  for (int code : GetLayerTypeUnits(theme.layerType)) units_->Append(wxString::FromUTF8(GetUnitName(code)));
+  head->Add(units_, 0, wxEXPAND);
+  head->Add(new wxStaticText(this, wxID_ANY, "Decimal Places:"), 0, wxALIGN_CENTER_VERTICAL);
+  decimals_ = new wxChoice(this, 1101);
+  for (int d = 0; d <= 9; ++d) decimals_->Append(std::to_string(d));
+  head->Add(decimals_);
+  top->Add(head, 0, wxALL, 6);
+
+  auto* kind = new wxStaticBoxSizer(wxHORIZONTAL, this, "Variable Type");
+  continuous_ = new wxRadioButton(kind->GetStaticBox(), 1012, "Continuous Scale", wxDefaultPosition, wxDefaultSize,
+                                  wxRB_GROUP);
+  unique_ = new wxRadioButton(kind->GetStaticBox(), 1013, "Unique Values");
+  kind->Add(continuous_, 0, wxALL, 3);
+  kind->Add(unique_, 0, wxALL, 3);
+  kind->AddSpacer(12);
+  kind->Add(new wxStaticText(kind->GetStaticBox(), wxID_ANY, "Number of Classes:"), 0, wxALIGN_CENTER_VERTICAL);
+  classes_ = new wxSpinCtrl(kind->GetStaticBox(), 1016, "", wxDefaultPosition, wxSize(70, -1), wxSP_ARROW_KEYS, 2, 100);
+  kind->Add(classes_, 0, wxALL, 3);
+  auto* apply = new wxButton(kind->GetStaticBox(), 1023, "Apply");
+  kind->Add(apply, 0, wxALL, 3);
+  top->Add(kind, 0, wxLEFT | wxRIGHT | wxEXPAND, 6);
+
+  auto* middle = new wxBoxSizer(wxHORIZONTAL);
+  table_ = new widgets::TableGridWindow(this, 1015, wxDefaultPosition, wxSize(420, 360));
+  middle->Add(table_, 1, wxEXPAND | wxALL, 6);
+  auto* rowButtons = new wxBoxSizer(wxVERTICAL);
+  struct RowButton {
+    int id;
+    const char* label;
+  };
+  for (const RowButton& b : {RowButton{1129, "Insert Class"}, RowButton{1126, "Append Class"},
+                             RowButton{1127, "Delete Class"}, RowButton{1128, "Sort Classes"},
+                             RowButton{1421, "Compact"}})
+    rowButtons->Add(new wxButton(this, b.id, b.label), 0, wxEXPAND | wxBOTTOM, 4);
+  middle->Add(rowButtons, 0, wxTOP | wxRIGHT, 6);
+  top->Add(middle, 1, wxEXPAND);
+  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+  buttons->Add(new wxButton(this, wxID_OK, "OK"), 0, wxALL, 4);
+  buttons->Add(new wxButton(this, wxID_CANCEL, "Cancel"), 0, wxALL, 4);
+  top->Add(buttons, 0, wxALIGN_CENTER);
+  SetSizer(top);
+
+  creator_ = std::make_unique<CLegendCreator>(theme, legend, area, table_->Grid());
+  creator_->Init();
+  const int cellWidth = std::max(40, table_->GetClientSize().x / 3 - 4);
+  for (int c = 0; c < 3; ++c) table_->Grid().SetColumnWidth(c, cellWidth);
+  table_->SetOwner(this);
+  units_->SetSelection(creator_->Units());
+  decimals_->SetSelection(creator_->Decimals());
+  classes_->SetValue(std::clamp(creator_->Classes(), 2, 100));
+  unique_->Enable(creator_->CanUseUniqueValues());
+  (creator_->UniqueValues() ? unique_ : continuous_)->SetValue(true);
+  Sync();
+
+  apply->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnApplyClasses(); });
+  continuous_->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { creator_->SetUniqueValues(false); });
+  unique_->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) {
+    if (creator_->ApplyUniqueValues()) classes_->SetValue(std::clamp(creator_->Classes(), 2, 100));
+    else continuous_->SetValue(!creator_->UniqueValues());
+    Sync();
+  });
+  auto unitsChanged = [this](wxCommandEvent&) {
+    creator_->ChangeUnitsOrDecimals(units_->GetSelection(), decimals_->GetSelection());
+    Sync();
+  };
+  units_->Bind(wxEVT_CHOICE, unitsChanged);
+  decimals_->Bind(wxEVT_CHOICE, unitsChanged);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { creator_->InsertClass(); Sync(); }, 1129);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { creator_->AppendClass(); Sync(); }, 1126);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { creator_->DeleteClass(); Sync(); }, 1127);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { creator_->SortClasses(); Sync(); }, 1128);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { creator_->Compact(); Sync(); }, 1421);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnOK(); }, wxID_OK);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnCancel(); }, wxID_CANCEL);
+  Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { OnCancel(); });
+}
+
+CLegendCreatorDialog::~CLegendCreatorDialog() {
+  if (table_) table_->SetOwner(nullptr);
+}
+
+void CLegendCreatorDialog::Sync() {
+  low_->SetLabel(wxString::FromUTF8(creator_->LowText()));
+  high_->SetLabel(wxString::FromUTF8(creator_->HighText()));
+  table_->Grid().Refresh();
+  table_->Refresh();
+}
+
+void CLegendCreatorDialog::OnApplyClasses() {
+  if (creator_->ApplyClasses(classes_->GetValue())) continuous_->SetValue(true);
+  Sync();
+}
+
+void CLegendCreatorDialog::OnOK() {
+  table_->Grid().EndEditing();
+  if (!creator_->Commit()) return;
+  if (IsModal()) EndModal(wxID_OK);
+}
+
+void CLegendCreatorDialog::OnCancel() {
+  table_->Grid().EndEditing();
+  creator_->Cancel();
+  if (IsModal()) EndModal(wxID_CANCEL);
+}
+
+long CLegendCreatorDialog::OnGridNotify(const gridmodel::GridNotify& n) {
+  // A value typed in: the counts follow.
+  if (n.code == gridmodel::kNotifyEndEdit && n.col == 0) CallAfter([this] {
+      creator_->CountFrequencies();
+      Sync();
+    });
+  return 0;
+}
+
+bool EditVisibleLegend(wxWindow* parent, CPVN4Doc& doc) {
+  CTheme* theme = doc.GetVisibleTheme();
+  CThemeLegendData* legend = doc.GetVisibleThemeLegend();
+  if (!theme || !legend) return false;
+  CLegendCreatorDialog dialog(parent, *theme, *legend, doc.currentArea);
+  if (dialog.ShowModal() != wxID_OK) return false;
+  doc.NotifyChanged();
+  return true;
+}
+
+}  // namespace views::ui
