@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gridmodel/table_grid.h"
+#include "themes/cell_window.h"
 #include "themes/legend.h"
 
 class CTheme;

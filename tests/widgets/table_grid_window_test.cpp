@@ -178,29 +178,27 @@ TEST_F(GridWindowFixture, DropDownListsEditWithTheirOptionsAndReportOnce) {
   // Drop-list style: the current option is chosen at the start; Escape keeps the old text.
   Click(At(4, 3));
   owner.seen.clear();
-  Key(WXK_F2);
-  list = window->ListEditor();
-  ASSERT_NE(list, nullptr);
-  EXPECT_EQ(list->GetSelection(), 1);
-  list->Dismiss();
-  FlushEvents(3);
-  list->SetSelection(2);
-  list->SetFocus();
-  FlushEvents(2);
+  // F2 opens the list on the current option; the third is chosen with the list closed.
+  auto chooseThird = [&] {
+    Key(WXK_F2);
+    widgets::CInPlaceList* open = window->ListEditor();
+    if (!open) return false;
+    EXPECT_EQ(open->GetSelection(), 1);
+    open->Dismiss();
+    FlushEvents(3);
+    open->SetSelection(2);
+    open->SetFocus();
+    FlushEvents(2);
+    return true;
+  };
+  ASSERT_TRUE(chooseThird());
   Key(WXK_ESCAPE);
   EXPECT_EQ(window->ListEditor(), nullptr);
   EXPECT_EQ(g.GetItemText(4, 3), "Moderate");
   EXPECT_EQ(owner.Codes(), (std::vector<int>{kNotifyBeginEdit}));
 
-  // Chosen and ended by Tab: stored, and the focus moves on.
-  Key(WXK_F2);
-  list = window->ListEditor();
-  ASSERT_NE(list, nullptr);
-  list->Dismiss();
-  FlushEvents(3);
-  list->SetSelection(2);
-  list->SetFocus();
-  FlushEvents(2);
+  // Chosen and ended by Tab: stored.
+  ASSERT_TRUE(chooseThird());
   Key(WXK_TAB);
   EXPECT_EQ(window->ListEditor(), nullptr);
   EXPECT_EQ(g.GetItemText(4, 3), "High");
