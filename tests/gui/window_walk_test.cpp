@@ -480,7 +480,7 @@ TEST_F(WindowWalk, EveryEntryOfTheMapsContextMenusDoesSomethingOrIsDisabled) {
       EXPECT_EQ(Seen(), before);
     }
   }
-  EXPECT_EQ(walked, 10);
+  EXPECT_EQ(walked, 11);
 }
 
 }  // namespace
