@@ -82,6 +82,7 @@ void CPVN4Doc::FreeContents() {
   // Areas first: their runs take their own themes out of the lists below.
   currentArea = nullptr;
   visibleTheme = nullptr;
+  ClearLandscapeRules(landscapeRules);
   while (!areas.empty()) {
     std::unique_ptr<CPyrvane2WorkArea> area = std::move(areas.front());
     areas.erase(areas.begin());
@@ -118,6 +119,7 @@ void CPVN4Doc::UpdateAllViews(int hint) {
 }
 
 void CPVN4Doc::Removing(const void* object) {
+  landscape::RemoveRuleClausesOf(landscapeRules, object);
   const auto observers = observers_;
   for (DocumentObserver* o : observers) o->OnRemoving(*this, object);
 }
@@ -191,6 +193,24 @@ std::int16_t CPVN4Doc::GetLayerUnits(int layer) const {
   if (layer < 0 || layer >= kLandscapeLayerCount) return 0;
   return landscape.header.unitCodes[static_cast<std::size_t>(layer)];
 }
+
+// ---- landscape-edit rules ----
+
+std::int64_t CPVN4Doc::EvaluateLandscapeRule(CLcpRule& rule, bool apply) {
+  const landscape::RuleLayers layers =
+      landscape::ResolveRuleLayers(rule, [this](int type) { return GetThemeByLayerType(type); });
+  if (!layers.error.empty()) {
+    platform::Tell(layers.error);
+    return -1;
+  }
+  const std::int64_t count = landscape::EvaluateRule(rule, layers, apply);
+  if (apply && count > 0) landscape.edited = true;
+  return count;
+}
+
+std::int64_t CPVN4Doc::ApplyLandscapeRule(CLcpRule& rule) { return EvaluateLandscapeRule(rule, true); }
+
+std::int64_t CPVN4Doc::CountLandscapeRuleCells(CLcpRule& rule) { return EvaluateLandscapeRule(rule, false); }
 
 // ---- themes ----
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "landscape/landscape.h"
+#include "landscape/rules.h"
 #include "platform/image.h"
 #include "project/work_area.h"
 #include "themes/color_ramp.h"
@@ -160,6 +161,16 @@ class CPVN4Doc {
   void GetCellSize(double* cellWidth, double* cellHeight) const;
   std::int16_t GetLayerUnits(int layer) const;
 
+  // ---- landscape-edit rules ----
+  // The cells the rule sets (and sets them), or -1 when it cannot be evaluated: the reason
+  // (a missing layer or theme, a value that is not a number) is shown and nothing changes.
+  // Setting any cell marks the landscape edited, which enables Reload Landscape.
+  std::int64_t ApplyLandscapeRule(CLcpRule& rule);
+  // The number of cells Apply would set, or -1 as above.
+  std::int64_t CountLandscapeRuleCells(CLcpRule& rule);
+  static LcpRuleList CopyLandscapeRules(const LcpRuleList& rules) { return landscape::CopyLandscapeRules(rules); }
+  static void ClearLandscapeRules(LcpRuleList& rules) { landscape::ClearLandscapeRules(rules); }
+
   // ---- themes ----
   CTheme* GetVisibleTheme() const { return visibleTheme; }
   CTheme* GetDisplayedTheme() const { return visibleTheme; }
@@ -258,6 +269,8 @@ class CPVN4Doc {
   bool shapesSaved = true;
   CTheme* visibleTheme = nullptr;
   int currentShapeKind = 0;
+  // Not kept in the project file; a clause goes with the theme it is bound to.
+  LcpRuleList landscapeRules;
   std::list<CViewHistoryItem> viewHistory;
   int historyPosition = -1;  // index into viewHistory, -1 for none
   bool weatherConverted = false;
@@ -271,6 +284,7 @@ class CPVN4Doc {
   bool DropWindVectorTheme(CWindVectorTheme* theme, bool tellViews);
   void DropHistoryOf(const CPyrvane2WorkArea* area);
   void Removing(const void* object);
+  std::int64_t EvaluateLandscapeRule(CLcpRule& rule, bool apply);
   template <class T>
   void EraseDrawItems(T* CVectorThemeItem::*slot, T* theme);
   template <class T, class List>

@@ -379,3 +379,55 @@ TEST_F(DocumentTest, LandscapeThatCannotBeOpenedGivesNoArea) {
 
 }  // namespace
 }  // namespace project_test
+
+namespace project_test {
+namespace {
+
+TEST_F(DocumentTest, LandscapeRulesCountApplyAndLoseTheClausesOfDeletedThemes) {
+  platform::ScopedRecordingMessages messages;
+  CPVN4Doc& doc = Doc();
+  CTheme* grid = AddGrid(doc, 4);
+  auto owned = std::make_unique<CVectorTheme>();
+  CVectorTheme* vector = owned.get();
+  doc.AddVectorTheme(std::move(owned));
+
+  auto rule = std::make_unique<CLcpRule>();
+  rule->targetLayer = 4;
+  rule->constantValue = "40";
+  rule->fuelModels = {1};
+  for (const void* theme : {static_cast<const void*>(grid), static_cast<const void*>(vector), static_cast<const void*>(nullptr)}) {
+    auto c = std::make_unique<CLcpRuleClause>();
+    c->isRaster = theme != vector;
+    c->rasterTheme = theme == grid ? grid : theme ? nullptr : doc.GetThemeByLayerType(3);
+    c->rasterTitle = c->rasterTheme ? c->rasterTheme->name : "";
+    c->vectorTheme = theme == vector ? vector : nullptr;
+    c->vectorTitle = "Units";
+    c->minimum = "1";
+    rule->clauses.push_back(std::move(c));
+  }
+  CLcpRule* r = rule.get();
+  doc.landscapeRules.push_back(std::move(rule));
+  doc.DeleteGridTheme(grid);
+  doc.DeleteVectorTheme(vector);
+  ASSERT_EQ(r->clauses.size(), 1u);
+  EXPECT_EQ(r->description, "Set Canopy Cover = 40 IF Fuel Model = (1) AND layer 3 >= 1");
+
+  // Fuel model 1 lies where (row + column) % 3 == 0: 34 of the 100 cells.
+  ASSERT_TRUE(doc.GetThemeByLayerType(4)->LoadMemoryGrid());
+  EXPECT_EQ(doc.CountLandscapeRuleCells(*r), 34);
+  EXPECT_FALSE(doc.landscape.edited);
+  EXPECT_EQ(doc.ApplyLandscapeRule(*r), 34);
+  EXPECT_TRUE(doc.landscape.edited);
+  EXPECT_EQ(doc.GetThemeByLayerType(4)->GetCellValue(3, 0), 40.0f);
+  EXPECT_TRUE(messages.Texts().empty());
+
+  // A layer the landscape lacks refuses the rule, naming the layer.
+  r->targetLayer = 6;
+  r->GetDescription();
+  EXPECT_EQ(doc.ApplyLandscapeRule(*r), -1);
+  ASSERT_EQ(messages.Texts().size(), 1u);
+  EXPECT_NE(messages.Texts()[0].find("Canopy Base Height"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace project_test
