@@ -1,0 +1,68 @@
+#pragma once
+// The terrain surface of the 3D view: the analysis area's elevation cells, thinned by row
+// and column strides so that vertices and faces stay within the vertex limit, as a grid of
+// vertices stored column by column (vertex (i, j) of column i and row j at i x rows + j)
+// with normals and texture coordinates, and the faces that are drawn. Faces that touch a
+// cell without data are left out, and so are their cells from the bounds and the normals.
+#include <cstdint>
+#include <vector>
+
+#include "views/scene_math.h"
+
+class CTheme;
+
+namespace views {
+
+// Vertex and face limit: the largest vertex index of 32-bit indices, at most this.
+constexpr std::uint32_t kVertexLimitCap = 1000000;
+constexpr std::uint64_t kLargestVertexIndex = 0xFFFFFFFFull;
+std::uint32_t VertexLimit(std::uint64_t largestVertexIndex);
+inline bool Uses32BitIndices(std::uint64_t largestVertexIndex) { return largestVertexIndex > 0xFFFF; }
+
+struct MeshStrides {
+  std::uint32_t rowStride = 1, columnStride = 1;
+  std::uint32_t rows = 0, columns = 0;
+};
+// The row stride grows first, then both in step, until vertices and faces fit the limit.
+MeshStrides ComputeStrides(std::uint32_t windowRows, std::uint32_t windowColumns, std::uint32_t limit);
+
+struct TerrainVertex {
+  float x, y, z;
+  float nx, ny, nz;
+  float u, v;
+};
+
+struct TerrainInput {
+  const CTheme* elevation = nullptr;
+  // The area's cell window in the elevation theme, and its map extent.
+  int firstColumn = 0, firstRow = 0, lastColumn = 1, lastRow = 1;
+  double west = 0, north = 0, east = 0, south = 0;
+  // The area's legend range of the elevation layer (0 without a legend).
+  float legendMin = 0, legendMax = 0;
+  float exaggeration = 1.0f;
+  float scale = 1.0f;
+  std::uint32_t vertexLimit = kVertexLimitCap;
+};
+
+struct TerrainMesh {
+  MeshStrides strides;
+  std::vector<TerrainVertex> vertices;
+  std::vector<std::uint32_t> indices;  // three per drawn face
+  std::uint32_t holeFaces = 0;
+  math::Vec3 centre;  // y is 0
+  float radius = 1.0f;
+};
+
+TerrainMesh BuildTerrainMesh(const TerrainInput& in);
+
+// The light's travel direction for a bounding-sphere centre and the options' angles (degrees).
+math::Vec3 LightDirection(math::Vec3 centre, float azimuth, float inclination);
+
+// Size of the map picture for the texture: density pixels per mesh vertex, each side held to
+// the largest texture (the picture is one pixel larger than the rectangle).
+struct TextureSize {
+  int width = 0, height = 0;  // the rectangle's right and bottom
+};
+TextureSize TextureRect(std::uint32_t rows, std::uint32_t columns, double density, int maxTextureSize);
+
+}  // namespace views

@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "themes/theme.h"
+#include "views/terrain_mesh.h"
+
+namespace views {
+namespace {
+
+TEST(TerrainMesh, StridesKeepVerticesAndFacesWithinTheLimit) {
+  struct Case {
+    std::uint32_t rows, columns, limit, sr, sc, meshRows, meshColumns;
+  } cases[] = {
+      {100, 100, 1000000, 1, 1, 100, 100},   {708, 708, 1000000, 1, 1, 708, 708},
+      {709, 709, 1000000, 2, 1, 354, 709},   {1000, 1000, 1000000, 2, 1, 500, 1000},
+      {2000, 2000, 1000000, 3, 3, 666, 666}, {3000, 1500, 1000000, 3, 3, 1000, 500},
+      {1000, 1000, 65535, 6, 6, 166, 166},   {1, 1, 1000000, 1, 1, 1, 1},
+      {4000, 4000, 1000000, 6, 6, 666, 666},
+  };
+  for (const Case& c : cases) {
+    const MeshStrides s = ComputeStrides(c.rows, c.columns, c.limit);
+    EXPECT_EQ(s.rowStride, c.sr) << c.rows << "x" << c.columns;
+    EXPECT_EQ(s.columnStride, c.sc) << c.rows << "x" << c.columns;
+    EXPECT_EQ(s.rows, c.meshRows) << c.rows << "x" << c.columns;
+    EXPECT_EQ(s.columns, c.meshColumns) << c.rows << "x" << c.columns;
+    EXPECT_LE(std::uint64_t{s.rows} * s.columns, c.limit);
+    EXPECT_LE((2ull * s.columns - 2) * (s.rows - 1), c.limit);
+  }
+  EXPECT_EQ(VertexLimit(kLargestVertexIndex), 1000000u);
+  EXPECT_EQ(VertexLimit(65535), 65535u);
+  EXPECT_TRUE(Uses32BitIndices(kLargestVertexIndex));
+  EXPECT_FALSE(Uses32BitIndices(65535));
+}
+
+// A theme of rows x columns cells of 30 m from value(column, row).
+template <class F>
+std::unique_ptr<CTheme> Grid(int rows, int columns, F value) {
+  std::vector<float> cells(static_cast<std::size_t>(rows) * columns);
+  for (int r = 0; r < rows; ++r)
+    for (int c = 0; c < columns; ++c) cells[static_cast<std::size_t>(r) * columns + c] = value(c, r);
+  auto t = std::make_unique<CTheme>();
+  t->CreateFromFloats("elevation", 0, 0, 30, 30, rows, columns, -9999.0f, cells.data(), 0, 0);
+  return t;
+}
+
+TerrainInput Whole(const CTheme& t) {
+  TerrainInput in;
+  in.elevation = &t;
+  in.lastColumn = t.columns - 1;
+  in.lastRow = t.rows - 1;
+  in.west = 15;
+  in.east = 15 + 30.0 * (t.columns - 1);
+  in.south = 15;
+  in.north = 15 + 30.0 * (t.rows - 1);
+  return in;
+}
+
+TEST(TerrainMesh, VerticesRunColumnByColumnFromTheNorthWestWithTextureAcross) {
+  auto t = Grid(3, 4, [](int c, int r) { return 100.0f + 10 * c + r; });
+  TerrainInput in = Whole(*t);
+  in.legendMin = 100;
+  in.legendMax = 132;
+  in.exaggeration = 2;
+  const TerrainMesh m = BuildTerrainMesh(in);
+  ASSERT_EQ(m.strides.rows, 3u);
+  ASSERT_EQ(m.strides.columns, 4u);
+  ASSERT_EQ(m.vertices.size(), 12u);
+  const float zMid = (264.0f - 200.0f) / 2 + 200.0f;
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 3; ++j) {
+      const TerrainVertex& v = m.vertices[static_cast<std::size_t>(i * 3 + j)];
+      EXPECT_FLOAT_EQ(v.x, -45.0f + 30.0f * i);
+      EXPECT_FLOAT_EQ(v.z, -30.0f - 30.0f * j);  // rows go south from z0
+      EXPECT_FLOAT_EQ(v.y, (100.0f + 10 * i + j) * 2 - zMid);
+      EXPECT_FLOAT_EQ(v.u, i / 3.0f);
+      EXPECT_FLOAT_EQ(v.v, j / 2.0f);
+    }
+  // Two faces per cell step, A then B.
+  ASSERT_EQ(m.indices.size(), 3u * 2 * 2 * 3);
+  EXPECT_EQ(std::vector<std::uint32_t>(m.indices.begin(), m.indices.begin() + 6),
+            (std::vector<std::uint32_t>{0, 1, 3, 1, 4, 3}));
+  EXPECT_EQ(m.holeFaces, 0u);
+}
+
+TEST(TerrainMesh, NormalsPointDownOnLevelGroundAndAcrossASlope) {
+  // Level ground: the face order gives -y.
+  auto level = Grid(4, 4, [](int, int) { return 500.0f; });
+  for (const TerrainVertex& v : BuildTerrainMesh(Whole(*level)).vertices) {
+    EXPECT_NEAR(v.nx, 0, 1e-6);
+    EXPECT_NEAR(v.ny, -1, 1e-6);
+    EXPECT_NEAR(v.nz, 0, 1e-6);
+  }
+  // Rising 15 m per 30 m to the east: the plane's normal (0.5, -1, 0) normalised.
+  auto slope = Grid(4, 5, [](int c, int) { return 100.0f + 15 * c; });
+  const float n = 1 / std::sqrt(1.25f);
+  for (const TerrainVertex& v : BuildTerrainMesh(Whole(*slope)).vertices) {
+    EXPECT_NEAR(v.nx, 0.5f * n, 1e-5);
+    EXPECT_NEAR(v.ny, -n, 1e-5);
+    EXPECT_NEAR(v.nz, 0, 1e-5);
+  }
+}
+
+TEST(TerrainMesh, CellsWithoutDataLeaveHolesOutOfFacesNormalsAndBounds) {
+  auto plain = Grid(5, 5, [](int c, int) { return 100.0f + 15 * c; });
+  auto holed = Grid(5, 5, [](int c, int r) { return c == 4 && r == 4 ? -9999.0f : 100.0f + 15 * c; });
+  auto nan = Grid(5, 5, [](int c, int r) { return c == 4 && r == 4 ? NAN : 100.0f + 15 * c; });
+  const TerrainMesh full = BuildTerrainMesh(Whole(*plain));
+  for (const CTheme* t : {holed.get(), nan.get()}) {
+    TerrainInput in = Whole(*t);
+    in.exaggeration = 3;
+    const TerrainMesh m = BuildTerrainMesh(in);
+    // The corner cell is in one face (A of the last step has it as its B corner only).
+    EXPECT_EQ(m.holeFaces, 1u);
+    EXPECT_EQ(m.indices.size(), full.indices.size() - 3);
+    // Neighbours keep the slope's normal (three times as steep): the hole's height has no say.
+    const float n = 1 / std::sqrt(3.25f);
+    for (std::size_t k = 0; k < m.vertices.size(); ++k) {
+      if (k == 4 * 5 + 4) continue;
+      EXPECT_NEAR(m.vertices[k].nx, 1.5f * n, 1e-5) << k;
+      EXPECT_NEAR(m.vertices[k].ny, -n, 1e-5) << k;
+    }
+    // The bounds come from the cells with data: no -9999 x 3 metres down.
+    EXPECT_LT(m.radius, full.radius * 3);
+    EXPECT_LT(m.radius, 200.0f);
+    EXPECT_EQ(m.centre.y, 0.0f);
+  }
+}
+
+TEST(TerrainMesh, OneCellWideOrHighAreasGiveVerticesWithoutFaces) {
+  auto t = Grid(6, 6, [](int c, int r) { return 100.0f + c + r; });
+  for (auto [c1, r1] : {std::pair{2, 5}, std::pair{5, 2}, std::pair{2, 2}}) {
+    TerrainInput in = Whole(*t);
+    in.firstColumn = 2;
+    in.firstRow = 2;
+    in.lastColumn = c1;
+    in.lastRow = r1;
+    const TerrainMesh m = BuildTerrainMesh(in);
+    EXPECT_TRUE(m.indices.empty());
+    for (const TerrainVertex& v : m.vertices) {
+      EXPECT_TRUE(std::isfinite(v.x) && std::isfinite(v.z) && std::isfinite(v.u) && std::isfinite(v.v));
+    }
+    EXPECT_TRUE(std::isfinite(m.radius) && m.radius > 0);
+  }
+}
+
+TEST(TerrainMesh, StridedWindowLeavesTheRemainderOut) {
+  // 709 x 709 takes every other row: 354 rows reach row 706, row 708 is not in the mesh.
+  auto t = Grid(709, 709, [](int, int r) { return 100.0f + r; });
+  const TerrainMesh m = BuildTerrainMesh(Whole(*t));
+  ASSERT_EQ(m.strides.rowStride, 2u);
+  ASSERT_EQ(m.strides.rows, 354u);
+  EXPECT_FLOAT_EQ(m.vertices[353].y - m.vertices[0].y, 706.0f);
+  EXPECT_FLOAT_EQ(m.vertices[353].v, 1.0f);
+}
+
+TEST(TerrainMesh, LightDirectionFollowsAzimuthAndInclination) {
+  struct Case {
+    math::Vec3 centre;
+    float azimuth, inclination;
+    math::Vec3 expected;
+  } cases[] = {
+      {{0, 0, -1000}, 315, 75, {0.1830f, 0.6830f, -0.7071f}},
+      {{0, 0, -1000}, 0, 90, {0, 0, -1}},
+      {{0, 0, -5}, 315, 75, {0.1830f, 0.6830f, -0.7071f}},  // only the direction counts
+      {{0, 0, -1000}, 90, 90, {0, -1, 0}},
+  };
+  for (const Case& c : cases) {
+    const math::Vec3 d = LightDirection(c.centre, c.azimuth, c.inclination);
+    EXPECT_NEAR(d.x, c.expected.x, 1e-4) << c.azimuth << " " << c.inclination;
+    EXPECT_NEAR(d.y, c.expected.y, 1e-4) << c.azimuth << " " << c.inclination;
+    EXPECT_NEAR(d.z, c.expected.z, 1e-4) << c.azimuth << " " << c.inclination;
+  }
+}
+
+TEST(TerrainMesh, TextureRectangleFollowsTheMeshAndTheLargestTexture) {
+  struct Case {
+    std::uint32_t rows, columns;
+    double density;
+    int maxTexture, width, height;
+  } cases[] = {
+      {100, 100, 0.1, 16384, 10, 10},
+      {100, 200, 4.0, 16384, 800, 400},
+      {1000, 500, 4.0, 2048, 2000, 2047},
+      {666, 666, 10.0, 16384, 6660, 6660},
+      {1000, 1000, 10.0, 16384, 10000, 10000},
+      {1000, 1000, 20.0, 16384, 16383, 16383},
+  };
+  for (const Case& c : cases) {
+    const TextureSize t = TextureRect(c.rows, c.columns, c.density, c.maxTexture);
+    EXPECT_EQ(t.width, c.width) << c.rows << " " << c.density;
+    EXPECT_EQ(t.height, c.height) << c.rows << " " << c.density;
+  }
+}
+
+}  // namespace
+}  // namespace views
