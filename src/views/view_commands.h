@@ -40,6 +40,8 @@ constexpr int kCreateNewAnalysisArea = 32786;
 constexpr int kCancelAnalysisArea = 32788;
 constexpr int kZoomTo = 32851;
 constexpr int kPointAttributes = 32836;
+// View > 3D Window and the map's 3D Window.
+constexpr int k3DWindow = 32899;
 // Landscape
 constexpr int kOpenLandscape = 32817;
 constexpr int kEditLandscape = 32967;

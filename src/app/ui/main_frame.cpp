@@ -358,6 +358,7 @@ wxMenuBar* MainFrame::MakeProjectMenuBar() {
 
   wxMenu* view = FrameViewMenu();
   view->AppendCheckItem(WxIdFor(v::kViewLegend), "&Legend");
+  view->Append(WxIdFor(v::k3DWindow), "3&D Window");
   view->AppendSeparator();
   view->Append(WxIdFor(v::kFullView), "&Full View");
   view->Append(WxIdFor(v::kZoomIn), "Zoom &In");

@@ -19,6 +19,7 @@
 #include "views/ui/map_view.h"
 #include "views/ui/project_panes.h"
 #include "views/ui/shader_bar.h"
+#include "views/ui/terrain_view.h"
 #include "views/view_commands.h"
 
 namespace app::ui {
@@ -127,6 +128,11 @@ void InstallProjectWindows(MainFrame& frame) {
       checked = doc && views::ui::CLegendDialog::IsViewLegendChecked(*doc);
       return;
     }
+    if (command == views::ui::C3DDialog::kCommand) {
+      const CPVN4Doc* doc = active();
+      enabled = enabled && doc && views::ui::C3DDialog::Is3DWindowEnabled(*doc);
+      return;
+    }
     if (!IsViewRuled(command)) return;
     const CPVN4Doc* doc = active();
     enabled = enabled && doc && views::IsViewCommandEnabled(command, *doc);
@@ -144,6 +150,10 @@ void InstallProjectWindows(MainFrame& frame) {
     if (CPVN4Doc* doc = active()) views::ui::CLegendDialog::OnViewLegend(f, *doc);
   });
   for (int c = v::kZoomFactor10; c <= v::kZoomFactor50; ++c) frame.BindCommand(c, onMap(c));
+  frame.BindCommand(views::ui::C3DDialog::kCommand, [f, active] {
+    if (CPVN4Doc* doc = active(); doc && views::ui::C3DDialog::Is3DWindowEnabled(*doc))
+      views::ui::C3DDialog::On3DWindow(f, *doc);
+  });
   frame.BindCommand(v::kBeginNewAnalysisArea, [active] {
     if (views::ui::CMapView* map = views::ui::FindMapView(active())) map->BeginAreaTracker();
   });

@@ -42,11 +42,15 @@ bool LoadImageFile(const std::string& path, Image& image) {
 }
 
 bool SaveImageFile(const Image& image, const std::string& path) {
+  std::string ext = Extension(path);
+  if (!ext.empty()) ext.erase(0, 1);
+  return SaveImageFile(image, path, ext);
+}
+
+bool SaveImageFile(const Image& image, const std::string& path, const std::string& ext) {
   if (image.IsEmpty()) return false;
   EnsureHandlers();
   wxLogNull quiet;
-  std::string ext = Extension(path);
-  if (!ext.empty()) ext.erase(0, 1);
   wxImageHandler* handler = wxImage::FindHandler(wxString::FromUTF8(ext), wxBITMAP_TYPE_ANY);
   if (!handler) return false;
   const int w = image.Width(), h = image.Height();

@@ -11,5 +11,7 @@ namespace platform::ui {
 bool LoadImageFile(const std::string& path, Image& image);
 // Written through a temporary file; false when the format is unknown or writing fails.
 bool SaveImageFile(const Image& image, const std::string& path);
+// The same in the format of an extension ("bmp", "png" ...) whatever the path's.
+bool SaveImageFile(const Image& image, const std::string& path, const std::string& format);
 
 }  // namespace platform::ui

@@ -17,6 +17,7 @@
 #include "themes/legend.h"
 #include "themes/theme.h"
 #include "views/ui/measure_dialog.h"
+#include "views/ui/terrain_view.h"
 #include "views/view_commands.h"
 
 namespace views::ui {
@@ -58,7 +59,7 @@ std::unique_ptr<wxMenu> MakeMenu(int id) {
       menu->Append(-kMenuIdOffset + 32835, "&Save As....");
       menu->Append(-kMenuIdOffset + 32850, "&Contour");
       menu->Append(-kMenuIdOffset + cmd::kFullView, "&Full View");
-      menu->Append(-kMenuIdOffset + 32899, "&3D Window");
+      menu->Append(-kMenuIdOffset + C3DDialog::kCommand, "&3D Window");
       menu->Append(-kMenuIdOffset + 32938, "S&tatistics");
       break;
     case 247:
@@ -438,6 +439,9 @@ bool CMapView::IsMenuCommandAvailable(int command) const {
     case cmd::kShapeDeleteLast: return IsCommandEnabled(command);
     case cmd::kViewLegend:
       if (!CLegendDialog::IsViewLegendEnabled(doc_)) return false;
+      break;
+    case C3DDialog::kCommand:
+      if (!C3DDialog::Is3DWindowEnabled(doc_)) return false;
       break;
     default: break;
   }

@@ -1,0 +1,596 @@
+// GL entry points beyond 1.1 come straight from the GL library.
+#define GL_GLEXT_PROTOTYPES 1
+#include "views/ui/terrain_view.h"
+
+#include <wx/display.h>
+#include <wx/glcanvas.h>
+#include <wx/log.h>
+#include <wx/menu.h>
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <GL/glx.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "app/application.h"
+#include "app/command_rules.h"
+#include "platform/dialogs.h"
+#include "platform/messages.h"
+#include "platform/ui/wx_image.h"
+#include "project/work_area.h"
+#include "themes/theme.h"
+#include "views/ui/terrain_options.h"
+
+namespace views::ui {
+
+namespace {
+
+std::map<const CPVN4Doc*, C3DDialog*>& Registry() {
+  static std::map<const CPVN4Doc*, C3DDialog*> views;
+  return views;
+}
+
+constexpr int kElevationLayer = 0;
+
+const char* const kNoDevicesText = "Could not find any compatible Direct3D\ndevices.";
+const char* const kNoInitText =
+    "Could not initialize Direct3D. You may\nwant to check that the latest version of\nDirectX is correctly "
+    "installed on your\nsystem.  Also make sure that this program\nwas compiled with header files that match\nthe "
+    "installed DirectX DLLs.";
+const char* const kGenericText = "Generic application error. Enable\ndebug output for detailed information.";
+const char* const kVideoMemoryText = "Not enough video memory.";
+// The device belongs to this window only: it closes, the program and its projects stay.
+const char* const kClosingText = "\n\nThe 3D window will now close.";
+
+const char* const kVertexShader = R"(#version 330 core
+layout(location = 0) in vec3 position;
+layout(location = 1) in vec3 normal;
+layout(location = 2) in vec2 uv;
+uniform mat4 world;
+uniform mat4 viewProjection;
+uniform vec3 lightDirection;
+uniform vec3 ambient;
+out vec3 lit;
+out vec2 texCoord;
+void main() {
+  vec4 p = world * vec4(position, 1.0);
+  gl_Position = viewProjection * p;
+  // The projection gives depth 0..1; GL clips -1..1.
+  gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;
+  vec3 n = normalize(mat3(world) * normal);
+  lit = min(ambient + vec3(max(0.0, dot(n, -lightDirection))), vec3(1.0));
+  texCoord = uv;
+}
+)";
+
+const char* const kFragmentShader = R"(#version 330 core
+in vec3 lit;
+in vec2 texCoord;
+uniform sampler2D map;
+uniform bool textured;
+out vec4 colour;
+void main() {
+  vec3 t = textured ? texture(map, texCoord).rgb : vec3(1.0);
+  colour = vec4(t * lit, 1.0);
+}
+)";
+
+int gRequiredMajor = 3, gRequiredMinor = 3;
+
+// Frame-buffer configurations, swap control and the screen, as GLX and X report them.
+PlatformReport ReportPlatform() {
+  PlatformReport r;
+  if (Display* dpy = XOpenDisplay(nullptr)) {
+    const int screen = DefaultScreen(dpy);
+    r.adapter = std::string(DisplayString(dpy)) + " screen " + std::to_string(screen);
+    r.screenWidth = DisplayWidth(dpy, screen);
+    r.screenHeight = DisplayHeight(dpy, screen);
+    r.screenDepth = DefaultDepth(dpy, screen);
+    int count = 0;
+    if (GLXFBConfig* configs = glXGetFBConfigs(dpy, screen, &count)) {
+      for (int i = 0; i < count; ++i) {
+        auto get = [&](int attribute) {
+          int v = 0;
+          glXGetFBConfigAttrib(dpy, configs[i], attribute, &v);
+          return v;
+        };
+        if (!(get(GLX_RENDER_TYPE) & GLX_RGBA_BIT)) continue;
+        FrameBufferConfig f;
+        f.red = get(GLX_RED_SIZE);
+        f.green = get(GLX_GREEN_SIZE);
+        f.blue = get(GLX_BLUE_SIZE);
+        f.alpha = get(GLX_ALPHA_SIZE);
+        f.depth = get(GLX_DEPTH_SIZE);
+        f.stencil = get(GLX_STENCIL_SIZE);
+        f.samples = get(GLX_SAMPLE_BUFFERS) ? get(GLX_SAMPLES) : 0;
+        f.window = (get(GLX_DRAWABLE_TYPE) & GLX_WINDOW_BIT) != 0;
+        f.doubleBuffer = get(GLX_DOUBLEBUFFER) != 0;
+        r.configs.push_back(f);
+      }
+      XFree(configs);
+    }
+    const char* extensions = glXQueryExtensionsString(dpy, screen);
+    const std::string ext = extensions ? extensions : "";
+    r.swapControl = ext.find("GLX_EXT_swap_control") != std::string::npos ||
+                    ext.find("GLX_MESA_swap_control") != std::string::npos ||
+                    ext.find("GLX_SGI_swap_control") != std::string::npos;
+    XCloseDisplay(dpy);
+  }
+  wxDisplay display;
+  const wxVideoMode current = display.GetCurrentMode();
+  r.current = {current.GetWidth(), current.GetHeight(), current.GetRefresh(), current.GetDepth()};
+  const wxArrayVideoModes modes = display.GetModes();
+  for (std::size_t i = 0; i < modes.GetCount(); ++i) {
+    const wxVideoMode& m = modes[i];
+    r.modes.push_back({m.GetWidth(), m.GetHeight(), m.GetRefresh(), m.GetDepth() > 0 ? m.GetDepth() : r.screenDepth});
+  }
+  return r;
+}
+
+GLuint Compile(GLenum type, const char* source) {
+  const GLuint s = glCreateShader(type);
+  glShaderSource(s, 1, &source, nullptr);
+  glCompileShader(s);
+  GLint ok = 0;
+  glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+  if (!ok) {
+    glDeleteShader(s);
+    return 0;
+  }
+  return s;
+}
+
+void Uniform(GLuint program, const char* name, const math::Mat4& m) {
+  // Stored row-vector matrices, read column-major by GLSL: v M becomes M^T v.
+  glUniformMatrix4fv(glGetUniformLocation(program, name), 1, GL_FALSE, &m.m[0][0]);
+}
+
+void Channels(std::uint32_t rgb, float out[3]) {
+  out[0] = static_cast<float>((rgb >> 16) & 0xFF) / 255.0f;
+  out[1] = static_cast<float>((rgb >> 8) & 0xFF) / 255.0f;
+  out[2] = static_cast<float>(rgb & 0xFF) / 255.0f;
+}
+
+MouseButtons ButtonsOf(const wxMouseEvent& e) {
+  unsigned b = 0;
+  if (e.LeftIsDown()) b |= kLeftButton;
+  if (e.RightIsDown()) b |= kRightButton;
+  if (e.MiddleIsDown()) b |= kMiddleButton;
+  return static_cast<MouseButtons>(b);
+}
+
+}  // namespace
+
+void SetRequiredGlVersion(int major, int minor) {
+  gRequiredMajor = major;
+  gRequiredMinor = minor;
+}
+
+C3DDialog::C3DDialog(wxWindow* parent, CPVN4Doc& doc)
+    : wxFrame(parent, wxID_ANY, "3D Window", wxDefaultPosition, wxSize(640, 480),
+              wxDEFAULT_FRAME_STYLE | wxFRAME_FLOAT_ON_PARENT),
+      doc_(doc) {
+  Registry()[&doc_] = this;
+  doc_.AddObserver(this);
+
+  auto* bar = new wxMenuBar;
+  auto* file = new wxMenu;
+  file->Append(app::MenuIdFor(kSaveAs), "&Save As...");
+  file->Append(app::MenuIdFor(kClose), "&Close");
+  bar->Append(file, "&File");
+  auto* options = new wxMenu;
+  options->Append(app::MenuIdFor(kOptions), "&Options");
+  options->Append(app::MenuIdFor(kHelp), "&Help");
+  bar->Append(options, "&Options");
+  SetMenuBar(bar);
+  Bind(wxEVT_MENU, [this](wxCommandEvent& e) {
+    switch (app::CommandForMenuId(e.GetId())) {
+      case kSaveAs: OnFileSaveAs(); break;
+      case kClose: Close(true); break;
+      case kOptions: OnOptions(); break;
+      case kHelp: GetApp().ShowHelpTopic(2); break;
+      default: e.Skip();
+    }
+  });
+  Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { Destroy(); });
+
+  catalog_ = BuildCatalog(ReportPlatform(), CatalogRequirements{.depthBuffer = true});
+  vertexLimit_ = views::VertexLimit(kLargestVertexIndex);
+  use32_ = views::Uses32BitIndices(kLargestVertexIndex);
+  CreateDevice();
+}
+
+C3DDialog::~C3DDialog() {
+  if (context_ && canvas_) ReleaseDeviceResources();
+  auto it = Registry().find(&doc_);
+  if (it != Registry().end() && it->second == this) Registry().erase(it);
+  if (!docGone_) doc_.RemoveObserver(this);
+}
+
+void C3DDialog::OnUpdate(CPVN4Doc&, int) {
+  if (!ready_ || failed_) return;
+  if (doc_.GetVisibleTheme() == builtTheme_ && doc_.currentArea == builtArea_) return;
+  BuildTerrain(1.0f);
+  canvas_->Refresh(false);
+}
+
+void C3DDialog::OnDocumentDestroyed(CPVN4Doc&) {
+  docGone_ = true;
+  auto it = Registry().find(&doc_);
+  if (it != Registry().end() && it->second == this) Registry().erase(it);
+  Destroy();
+}
+
+C3DDialog* C3DDialog::Of(const CPVN4Doc& doc) {
+  auto it = Registry().find(&doc);
+  return it == Registry().end() ? nullptr : it->second;
+}
+
+bool C3DDialog::Is3DWindowEnabled(const CPVN4Doc& doc) {
+  return GetApp().threeDAvailable && doc.IsLandscapeLoaded();
+}
+
+void C3DDialog::On3DWindow(wxWindow* parent, CPVN4Doc& doc) {
+  if (!doc.IsLandscapeLoaded()) return;
+  if (C3DDialog* w = Of(doc)) {
+    w->Iconize(false);
+    w->Show();
+    w->Raise();
+    return;
+  }
+  auto* w = new C3DDialog(parent, doc);
+  if (!w->failed_) w->Show();
+}
+
+void C3DDialog::DeviceFailed(const std::string& text) {
+  if (failed_) return;
+  failed_ = true;
+  platform::Tell(text + kClosingText);
+  CallAfter([this] { Destroy(); });
+}
+
+bool C3DDialog::CreateDevice() {
+  const std::optional<WindowedChoice> choice = FindWindowedSettings(catalog_, CatalogRequirements{.depthBuffer = true});
+  if (!choice) {
+    DeviceFailed(kNoDevicesText);
+    return false;
+  }
+  wxGLAttributes attributes;
+  attributes.PlatformDefaults().RGBA().DoubleBuffer().Depth(choice->depthStencil.depth);
+  if (choice->depthStencil.stencil > 0) attributes.Stencil(choice->depthStencil.stencil);
+  attributes.MinRGBA(choice->combination.colourBits, choice->combination.colourBits,
+                     choice->combination.colourBits, choice->combination.alphaBits);
+  if (choice->samples > 0) attributes.SampleBuffers(1).Samplers(choice->samples);
+  attributes.EndList();
+  if (!wxGLCanvas::IsDisplaySupported(attributes)) {
+    attributes.Reset();
+    attributes.PlatformDefaults().RGBA().DoubleBuffer().Depth(choice->depthStencil.depth).EndList();
+  }
+  canvas_ = new wxGLCanvas(this, attributes, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxFULL_REPAINT_ON_RESIZE);
+  canvas_->SetBackgroundStyle(wxBG_STYLE_PAINT);
+  wxGLContextAttrs core;
+  core.PlatformDefaults().CoreProfile().OGLVersion(gRequiredMajor, gRequiredMinor).EndList();
+  {
+    wxLogNull quiet;
+    context_ = std::make_unique<wxGLContext>(canvas_, nullptr, &core);
+  }
+  if (!context_->IsOK()) {
+    context_.reset();
+    DeviceFailed(kNoInitText);
+    return false;
+  }
+
+  canvas_->Bind(wxEVT_PAINT, [this](wxPaintEvent&) { OnPaint(); });
+  canvas_->Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
+    OnSize();
+    e.Skip();
+  });
+  for (auto type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_RIGHT_DOWN, wxEVT_RIGHT_UP, wxEVT_MIDDLE_DOWN,
+                    wxEVT_MIDDLE_UP, wxEVT_MOTION})
+    canvas_->Bind(type, [this](wxMouseEvent& e) {
+      const wxEventType t = e.GetEventType();
+      MouseMessage m = MouseMessage::Other;
+      if (t == wxEVT_LEFT_DOWN) m = MouseMessage::LeftDown;
+      else if (t == wxEVT_LEFT_UP) m = MouseMessage::LeftUp;
+      else if (t == wxEVT_RIGHT_DOWN) m = MouseMessage::RightDown;
+      else if (t == wxEVT_MIDDLE_DOWN) m = MouseMessage::MiddleDown;
+      else if (t == wxEVT_MOTION) m = MouseMessage::Move;
+      // A drag keeps the pointer until its button comes up.
+      if ((t == wxEVT_LEFT_DOWN || t == wxEVT_RIGHT_DOWN || t == wxEVT_MIDDLE_DOWN) && !canvas_->HasCapture())
+        canvas_->CaptureMouse();
+      if ((t == wxEVT_LEFT_UP || t == wxEVT_RIGHT_UP || t == wxEVT_MIDDLE_UP) && canvas_->HasCapture() &&
+          !e.ButtonIsDown(wxMOUSE_BTN_ANY))
+        canvas_->ReleaseMouse();
+      Mouse(m, e.GetX(), e.GetY(), ButtonsOf(e));
+    });
+  canvas_->Bind(wxEVT_MOUSE_CAPTURE_LOST, [](wxMouseCaptureLostEvent&) {});
+
+  return true;
+}
+
+// GL needs the drawing area on screen: the device's resources are made on the first paint
+// (or the first snapshot) after it shows.
+bool C3DDialog::EnsureDevice() {
+  if (ready_) return true;
+  if (failed_ || !context_ || !canvas_ || !canvas_->IsShownOnScreen()) return false;
+  if (!canvas_->SetCurrent(*context_)) {
+    DeviceFailed(kNoInitText);
+    return false;
+  }
+  if (const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER)))
+    catalog_.hardware = !IsSoftwareRenderer(renderer);
+  GLint maxTexture = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
+  maxTextureSize_ = maxTexture;
+
+  const GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader);
+  const GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
+  if (vs && fs) {
+    program_ = glCreateProgram();
+    glAttachShader(program_, vs);
+    glAttachShader(program_, fs);
+    glLinkProgram(program_);
+    GLint linked = 0;
+    glGetProgramiv(program_, GL_LINK_STATUS, &linked);
+    if (!linked) {
+      glDeleteProgram(program_);
+      program_ = 0;
+    }
+  }
+  if (vs) glDeleteShader(vs);
+  if (fs) glDeleteShader(fs);
+  if (!program_) {
+    DeviceFailed(kGenericText);
+    return false;
+  }
+  glGenVertexArrays(1, &vao_);
+  glGenBuffers(1, &vbo_);
+  glGenBuffers(1, &ebo_);
+  ready_ = true;
+  RestoreDeviceResources();
+  return true;
+}
+
+
+bool C3DDialog::MakeCurrent() {
+  if (!EnsureDevice()) return false;
+  return canvas_->SetCurrent(*context_);
+}
+
+void C3DDialog::ReleaseDeviceResources() {
+  if (!ready_ || !canvas_->SetCurrent(*context_)) return;
+  if (texture_) glDeleteTextures(1, &texture_);
+  texture_ = 0;
+  if (vbo_) glDeleteBuffers(1, &vbo_);
+  if (ebo_) glDeleteBuffers(1, &ebo_);
+  if (vao_) glDeleteVertexArrays(1, &vao_);
+  if (program_) glDeleteProgram(program_);
+  vbo_ = ebo_ = vao_ = program_ = 0;
+}
+
+void C3DDialog::BuildTerrain(float scale) {
+  TerrainInput in;
+  in.scale = scale;
+  in.exaggeration = exaggeration;
+  in.vertexLimit = vertexLimit_;
+  const CPyrvane2WorkArea* area = doc_.currentArea;
+  CTheme* elevation = doc_.GetThemeByLayerType(kElevationLayer);
+  mesh_ = TerrainMesh{};
+  builtTheme_ = doc_.GetVisibleTheme();
+  builtArea_ = area;
+  if (area && elevation) {
+    const CThemeRect r = area->GetThemeRect(elevation);
+    in.elevation = elevation;
+    in.firstColumn = r.firstColumn;
+    in.firstRow = r.firstRow;
+    in.lastColumn = r.lastColumn;
+    in.lastRow = r.lastRow;
+    in.west = area->west;
+    in.north = area->north;
+    in.east = area->east;
+    in.south = area->south;
+    in.legendMin = static_cast<float>(area->GetLegendMinByLayerType(kElevationLayer));
+    in.legendMax = static_cast<float>(area->GetLegendMaxByLayerType(kElevationLayer));
+    mesh_ = BuildTerrainMesh(in);
+  }
+  if (!MakeCurrent()) return;
+  UploadMesh();
+  UploadTexture();
+}
+
+void C3DDialog::UploadMesh() {
+  glBindVertexArray(vao_);
+  glBindBuffer(GL_ARRAY_BUFFER, vbo_);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh_.vertices.size() * sizeof(TerrainVertex)),
+               mesh_.vertices.data(), GL_STATIC_DRAW);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ebo_);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh_.indices.size() * sizeof(std::uint32_t)),
+               mesh_.indices.data(), GL_STATIC_DRAW);
+  const GLsizei stride = sizeof(TerrainVertex);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(TerrainVertex, x)));
+  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(TerrainVertex, nx)));
+  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(TerrainVertex, u)));
+  for (GLuint i = 0; i < 3; ++i) glEnableVertexAttribArray(i);
+  glBindVertexArray(0);
+  indexCount_ = mesh_.indices.size();
+  if (glGetError() == GL_OUT_OF_MEMORY) DeviceFailed(kVideoMemoryText);
+}
+
+void C3DDialog::UploadTexture() {
+  if (texture_) glDeleteTextures(1, &texture_);
+  texture_ = 0;
+  if (mesh_.strides.rows == 0 || mesh_.strides.columns == 0 || !doc_.currentArea) return;
+  wxBusyCursor wait;
+  const TextureSize size = TextureRect(mesh_.strides.rows, mesh_.strides.columns, textureDensity, maxTextureSize_);
+  const CPyrvane2WorkArea& a = *doc_.currentArea;
+  platform::Image image;
+  doc_.DrawMapImage(image, a.west, a.north, a.east, a.south, PixelRect{0, 0, size.width, size.height});
+  if (image.IsEmpty()) {
+    platform::Tell("Unable to load texture.");
+    return;
+  }
+  const std::vector<std::uint8_t> rgba = image.ToRgbaBytes();
+  glGenTextures(1, &texture_);
+  glBindTexture(GL_TEXTURE_2D, texture_);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  // The picture's top row is the northern mesh row, where v is 0.
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.Width(), image.Height(), 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+  glGenerateMipmap(GL_TEXTURE_2D);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  if (glGetError() != GL_NO_ERROR) {
+    glDeleteTextures(1, &texture_);
+    texture_ = 0;
+    platform::Tell("Unable to load texture.");
+  }
+}
+
+void C3DDialog::RestoreDeviceResources() {
+  if (failed_) return;
+  BuildTerrain(1.0f);
+  const wxSize size = canvas_ ? canvas_->GetClientSize() : wxSize(0, 0);
+  const int w = std::max(size.x, 1), h = std::max(size.y, 1);
+  trackball_.Reset();
+  trackball_.SetWindow(w, h, 1.0f);
+  trackball_.SetTranslationRadius(mesh_.radius);
+  trackball_.SetRotationX(5.497787f);  // tilted 45 degrees towards the viewer
+  projection_ = math::PerspectiveFovLH(0.7853982f, static_cast<float>(w) / static_cast<float>(h),
+                                       mesh_.radius * 0.015625f, mesh_.radius * 200.0f);
+}
+
+void C3DDialog::RenderScene(int width, int height) {
+  float bg[3];
+  Channels(background, bg);
+  glViewport(0, 0, width, height);
+  glClearColor(bg[0], bg[1], bg[2], 1.0f);
+  glClearDepth(1.0);
+  glClearStencil(0);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LEQUAL);
+  glDisable(GL_CULL_FACE);  // both sides of the surface are drawn
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  if (mesh_.strides.rows == 0 || mesh_.strides.columns == 0 || indexCount_ == 0 || !program_) return;
+
+  const math::Vec3 c = mesh_.centre;
+  const math::Mat4 world = math::Multiply(math::Multiply(math::Translation(-c.x, -c.y, -c.z), trackball_.RotationMatrix()),
+                                          trackball_.TranslationMatrix());
+  const math::Mat4 view = math::LookAtLH({0, 0, -3 * mesh_.radius}, c, {0, 1, 0});
+  const math::Mat4 projection = math::PerspectiveFovLH(
+      0.7853982f, static_cast<float>(width) / static_cast<float>(std::max(height, 1)), mesh_.radius * 0.015625f,
+      mesh_.radius * 200.0f);
+  const math::Vec3 light = LightDirection(c, azimuth, inclination);
+  float amb[3];
+  Channels(ambient, amb);
+
+  glUseProgram(program_);
+  Uniform(program_, "world", world);
+  Uniform(program_, "viewProjection", math::Multiply(view, projection));
+  glUniform3f(glGetUniformLocation(program_, "lightDirection"), light.x, light.y, light.z);
+  glUniform3f(glGetUniformLocation(program_, "ambient"), amb[0], amb[1], amb[2]);
+  glUniform1i(glGetUniformLocation(program_, "textured"), texture_ ? 1 : 0);
+  glUniform1i(glGetUniformLocation(program_, "map"), 0);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, texture_);
+  glBindVertexArray(vao_);
+  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indexCount_), GL_UNSIGNED_INT, nullptr);
+  glBindVertexArray(0);
+  glUseProgram(0);
+}
+
+void C3DDialog::OnPaint() {
+  wxPaintDC dc(canvas_);
+  if (!MakeCurrent()) return;
+  const wxSize s = canvas_->GetClientSize();
+  if (s.x <= 0 || s.y <= 0) return;
+  RenderScene(s.x, s.y);
+  canvas_->SwapBuffers();
+  if (glGetError() == GL_OUT_OF_MEMORY) DeviceFailed(kVideoMemoryText);
+}
+
+void C3DDialog::OnSize() {
+  const wxSize s = canvas_->GetClientSize();
+  trackball_.SetWindow(std::max(s.x, 1), std::max(s.y, 1), 1.0f);
+  trackball_.SetTranslationRadius(mesh_.radius);
+  canvas_->Refresh(false);
+}
+
+void C3DDialog::Mouse(MouseMessage message, int x, int y, unsigned buttons) {
+  if (trackball_.HandleMouse(message, x, y, buttons) && canvas_) canvas_->Refresh(false);
+}
+
+platform::Image C3DDialog::Snapshot() {
+  platform::Image out;
+  if (!MakeCurrent()) return out;
+  const wxSize s = canvas_->GetClientSize();
+  const int w = s.x, h = s.y;
+  if (w <= 0 || h <= 0) return out;
+  GLuint fbo = 0, colour = 0, depth = 0;
+  glGenFramebuffers(1, &fbo);
+  glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+  glGenRenderbuffers(1, &colour);
+  glBindRenderbuffer(GL_RENDERBUFFER, colour);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+  glGenRenderbuffers(1, &depth);
+  glBindRenderbuffer(GL_RENDERBUFFER, depth);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, w, h);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depth);
+  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
+    RenderScene(w, h);
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(w) * h * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    // GL's rows run bottom-up.
+    std::vector<std::uint8_t> flipped(pixels.size());
+    const std::size_t row = static_cast<std::size_t>(w) * 4;
+    for (int y = 0; y < h; ++y)
+      std::memcpy(&flipped[static_cast<std::size_t>(y) * row], &pixels[static_cast<std::size_t>(h - 1 - y) * row], row);
+    if (glGetError() == GL_NO_ERROR) out.FromRgbaBytes(w, h, flipped.data());
+  }
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  glDeleteRenderbuffers(1, &colour);
+  glDeleteRenderbuffers(1, &depth);
+  glDeleteFramebuffers(1, &fbo);
+  return out;
+}
+
+bool C3DDialog::SaveSnapshot(const std::string& path) {
+  std::string last = path.size() >= 3 ? path.substr(path.size() - 3) : path;
+  std::transform(last.begin(), last.end(), last.begin(), [](unsigned char c) { return std::tolower(c); });
+  if (last != "bmp" && last != "jpg" && last != "png" && last != "dib") {
+    platform::Tell("Unrecognized image file format specified.\nPlease specify on of the available formats (bmp, jgp, png, dib)");
+    return false;
+  }
+  const platform::Image picture = Snapshot();
+  if (picture.IsEmpty()) {
+    platform::Tell("The 3D view could not be drawn for \"" + path + "\".");
+    return false;
+  }
+  // A device-independent bitmap is a bitmap file.
+  if (platform::ui::SaveImageFile(picture, path, last == "dib" ? "bmp" : last)) return true;
+  platform::Tell("The picture could not be saved as \"" + path + "\": the file could not be written.");
+  return false;
+}
+
+void C3DDialog::OnFileSaveAs() {
+  platform::FileDialogOptions options;
+  options.filter = "Bitmap File (*.bmp)|*.bmp|JPEG File (*.jpg)|*.jpg|PNG File (*.png)|*.png|DIB File (*.dib)|*.dib||";
+  options.defaultExt = "bmp";
+  options.overwritePrompt = true;
+  const std::optional<std::string> path = platform::CurrentDialogs().ChooseSaveFile(options);
+  if (path) SaveSnapshot(*path);
+}
+
+void C3DDialog::OnOptions() {
+  C3DPropertySheet sheet(this, *this);
+  sheet.ShowModal();
+}
+
+}  // namespace views::ui
