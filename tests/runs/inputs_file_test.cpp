@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "engines/inputs_file.h"
 #include "fake_host.h"
@@ -233,6 +234,18 @@ TEST(RunInputsFile, EachLaunchGetsItsOwnFileAndFailuresWriteNothing) {
   EXPECT_EQ(f.run.lastInputsFile, second);
   EXPECT_FALSE(platform::FileExists(platform::Join(platform::WorkingFolder(),
                                                    "Pyrvane6_inputs_3.txt")));
+}
+
+TEST(RunInputsFile, ARunTakesItsInputsFilesWithItWhenDeleted) {
+  RunFixture f;
+  auto run = std::make_unique<CRun>();
+  std::string a, b;
+  ASSERT_TRUE(run->WritePyrvaneInputsFile(a));
+  ASSERT_TRUE(run->WritePyrvaneInputsFile(b));  // a second launch of the same run
+  ASSERT_TRUE(platform::FileExists(a) && platform::FileExists(b));
+  run.reset();
+  EXPECT_FALSE(platform::FileExists(a));
+  EXPECT_FALSE(platform::FileExists(b));
 }
 
 TEST(RunInputsFile, TheFireBehaviourEngineReadsWhatTheRunWrites) {
