@@ -179,6 +179,20 @@ std::string RuleLayerName(int layerType) {
   return GetLandscapeLayerName(layerType);
 }
 
+std::string RuleLayerUnitsText(int layerType, int unitCode) {
+  const bool metric = unitCode == 1 || unitCode == 3;
+  switch (layerType) {
+    case 0: return unitCode == 1 ? "Feet" : "Meters";
+    case 1: return unitCode == 1 ? "Percent" : "Degrees";
+    case 2: return "Degrees";
+    case 4: return "Percent";
+    case 5:
+    case 6: return metric ? "Meters" : "Feet";
+    case 7: return metric ? "kg/m^3" : "lb/ft^3";
+    default: return "Class";
+  }
+}
+
 float RuleTextNumber(const std::string& text) {
   std::size_t i = 0;
   const std::size_t n = text.size();

@@ -84,6 +84,8 @@ namespace landscape {
 
 // The name of a rule layer: the landscape layer name, "" outside 0-9.
 std::string RuleLayerName(int layerType);
+// The units a rule value of the layer is written in, by the landscape header's unit code.
+std::string RuleLayerUnitsText(int layerType, int unitCode);
 // Text to number as rule texts are read: leading blanks skipped, the longest decimal or
 // exponent prefix taken, 0 when there is none; rounded to single precision.
 float RuleTextNumber(const std::string& text);

@@ -86,8 +86,7 @@ TEST_F(MainRoad, SampleLandscapeOpensThroughItsCommandIntoMapTreeAndStatusBar) {
       {views::cmd::kZoomIn, false, true},
       {views::cmd::kViewBack, false, false},
       {views::cmd::kLandscapeProperties, false, true},
-      // No handler yet in this build.
-      {views::cmd::kEditLandscape, false, false},
+      {views::cmd::kEditLandscape, false, true},
       {cmd::kPrint, false, false},
   };
   for (const auto& r : rules) EXPECT_EQ(StateOf(frame, r.command).enabled, r.before) << r.command;

@@ -52,7 +52,6 @@ const DisabledItem kDisabled[] = {
     {c::kExtractAndOpenArchive, "Extract and Open Archive: project archives are not built"},
     {c::kPredefinedLegends, "Predefined Legends: its dialog is not built"},
     {v::kOpenLandscape, "Open Landscape: the project already has its landscape"},
-    {v::kEditLandscape, "Edit Landscape: the landscape editor is not built"},
     {v::kReloadLandscape, "Reload Landscape: no edit rule has changed the landscape"},
     // The map's identify menu.
     {v::kPointAttributes, "Point Attributes: its window is not built"},

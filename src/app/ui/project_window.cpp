@@ -10,6 +10,7 @@
 #include "app/ui/project_template.h"
 #include "landscape/ui/generate_dialog.h"
 #include "landscape/ui/landscape_commands.h"
+#include "landscape/ui/landscape_editor.h"
 #include "project/critique.h"
 #include "project/document.h"
 #include "runs/run_commands.h"
@@ -167,6 +168,9 @@ void InstallProjectWindows(MainFrame& frame) {
   // Landscape menu.
   frame.BindCommand(v::kOpenLandscape, [active] {
     if (CPVN4Doc* doc = active()) landscape::ui::OnOpenLandscape(*doc);
+  });
+  frame.BindCommand(v::kEditLandscape, [f, active] {
+    if (CPVN4Doc* doc = active()) landscape::ui::OnEditLandscape(f, *doc);
   });
   frame.BindCommand(v::kReloadLandscape, [active] {
     if (CPVN4Doc* doc = active()) landscape::ui::OnReloadLandscape(*doc);
