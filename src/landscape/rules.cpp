@@ -288,45 +288,33 @@ bool UsesOperand(const std::string& op) {
 RuleLayers ResolveRuleLayers(const CLcpRule& rule, const ThemeByLayerType& lookup) {
   RuleLayers layers;
   const std::string& ruleText = rule.description;
-  auto missing = [&](int layerType) {
-    layers.error = "Error. The rule\n" + ruleText + "\nneeds the " + LayerLabel(layerType) +
-                   " layer, which this landscape does not have.";
+  // A landscape layer the landscape has; false with the error set otherwise.
+  auto need = [&](int layerType, const char* use, CTheme*& slot) {
+    if (layerType < 0 || layerType >= kLandscapeLayerCount) {
+      layers.error = "Error. The rule\n" + ruleText + "\n" + use + " layer " + std::to_string(layerType) +
+                     ", which is not a landscape layer.";
+      return false;
+    }
+    slot = lookup(layerType);
+    if (!slot)
+      layers.error = "Error. The rule\n" + ruleText + "\nneeds the " + LayerLabel(layerType) +
+                     " layer, which this landscape does not have.";
+    return slot != nullptr;
   };
-  if (rule.targetLayer < 0 || rule.targetLayer >= kLandscapeLayerCount) {
-    layers.error = "Error. The rule\n" + ruleText + "\nchanges layer " + std::to_string(rule.targetLayer) +
-                   ", which is not a landscape layer.";
-    return layers;
-  }
-  layers.target = lookup(rule.targetLayer);
-  if (!layers.target) {
-    missing(rule.targetLayer);
-    return layers;
-  }
+  if (!need(rule.targetLayer, "changes", layers.target)) return layers;
   if (!layers.target->HasMemoryGrid()) {
     layers.error = "Error. The cells of " + layers.target->name +
                    " are not in memory and cannot be changed by the rule\n" + ruleText;
     return layers;
   }
   layers.fuel = lookup(3);
-  if (!rule.fuelModels.empty() && !layers.fuel) {
-    missing(3);
-    return layers;
-  }
+  if (!rule.fuelModels.empty() && !need(3, "reads", layers.fuel)) return layers;
   layers.standHeight = lookup(5);
   layers.baseHeight = lookup(6);
   if (rule.constant) {
     if (!CheckNumber(rule.constantValue, "constant value", ruleText, layers.error)) return layers;
   } else {
-    if (rule.expressionLayer < 0 || rule.expressionLayer >= kLandscapeLayerCount) {
-      layers.error = "Error. The rule\n" + ruleText + "\nreads layer " + std::to_string(rule.expressionLayer) +
-                     ", which is not a landscape layer.";
-      return layers;
-    }
-    layers.expression = lookup(rule.expressionLayer);
-    if (!layers.expression) {
-      missing(rule.expressionLayer);
-      return layers;
-    }
+    if (!need(rule.expressionLayer, "reads", layers.expression)) return layers;
     if (UsesOperand(rule.expressionOperator) &&
         !CheckNumber(rule.expressionValue, "expression value", ruleText, layers.error))
       return layers;

@@ -87,7 +87,7 @@ TEST_F(LandscapeEditor, RuleIsMadeTestedAppliedSavedLoadedAndReloadRestoresTheFi
     d.ConstantEdit()->SetValue(std::to_string(to));  // each keystroke updates the rule text
     EXPECT_EQ(d.RuleText()->GetValue(), "Set Fuel Model = " + std::to_string(to) + " ");
     d.FuelsNotChosen()->SetSelection(EntryOf(d.FuelsNotChosen(), from));
-    d.OnAddFuel();
+    d.MoveFuel(true);
     EXPECT_EQ(d.FuelsChosen()->GetCount(), 1u);
     // A raster clause needs a theme and a bound; the maximum may not be below the minimum.
     messages_->Clear();

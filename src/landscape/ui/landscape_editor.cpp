@@ -102,6 +102,28 @@ void SetButtonColumn(gridmodel::CUGCtrl& grid, int col, int type) {
   grid.SetColDefault(col, &cell);
 }
 
+// The OK, Cancel and Help row under a dialog's controls; then the sizer is set.
+void FinishWithButtons(wxDialog* dialog, wxSizer* all) {
+  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+  buttons->AddStretchSpacer();
+  auto* ok = new wxButton(dialog, wxID_OK, "OK");
+  ok->SetDefault();
+  buttons->Add(ok, 0, wxRIGHT, 6);
+  buttons->Add(new wxButton(dialog, wxID_CANCEL, "Cancel"), 0, wxRIGHT, 6);
+  buttons->Add(new wxButton(dialog, kIdHelp, "Help"));
+  all->Add(buttons, 0, wxEXPAND | wxALL, 8);
+  dialog->SetSizerAndFit(all);
+}
+
+// The cell grid in the placeholder's place, its columns sized to it.
+template <class Grid>
+widgets::CUGWindow* AttachGrid(wxDialog* dialog, int id, Grid& grid) {
+  widgets::CUGWindow* window = widgets::CUGWindow::AttachToDialogItem(dialog, id, &grid);
+  dialog->Layout();
+  if (window) grid.SetWidths(window->GetClientSize().GetWidth());
+  return window;
+}
+
 }  // namespace
 
 // ---- grids ----
@@ -260,24 +282,15 @@ void CLcpRuleDialog::BuildControls() {
   ruleText_ = new wxTextCtrl(this, kIdRuleText, "", wxDefaultPosition, wxSize(-1, 50),
                              wxTE_MULTILINE | wxTE_READONLY | wxVSCROLL);
   all->Add(ruleText_, 0, wxEXPAND | wxALL, 8);
-  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-  buttons->AddStretchSpacer();
-  buttons->Add(new wxButton(this, wxID_OK, "OK"), 0, wxRIGHT, 6);
-  buttons->Add(new wxButton(this, wxID_CANCEL, "Cancel"), 0, wxRIGHT, 6);
-  buttons->Add(new wxButton(this, kIdHelp, "Help"));
-  all->Add(buttons, 0, wxEXPAND | wxALL, 8);
-  SetSizerAndFit(all);
-
-  clauseWindow_ = widgets::CUGWindow::AttachToDialogItem(this, kIdClauseGrid, &clauses_);
-  Layout();
-  if (clauseWindow_) clauses_.SetWidths(clauseWindow_->GetClientSize().GetWidth());
+  FinishWithButtons(this, all);
+  clauseWindow_ = AttachGrid(this, kIdClauseGrid, clauses_);
 
   Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { OnConstant(); }, kIdConstant);
   Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { OnExpression(); }, kIdExpression);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnAddFuel(); }, kIdAddFuel);
-  Bind(wxEVT_LISTBOX_DCLICK, [this](wxCommandEvent&) { OnAddFuel(); }, kIdFuelsOut);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnRemoveFuel(); }, kIdRemoveFuel);
-  Bind(wxEVT_LISTBOX_DCLICK, [this](wxCommandEvent&) { OnRemoveFuel(); }, kIdFuelsIn);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { MoveFuel(true); }, kIdAddFuel);
+  Bind(wxEVT_LISTBOX_DCLICK, [this](wxCommandEvent&) { MoveFuel(true); }, kIdFuelsOut);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { MoveFuel(false); }, kIdRemoveFuel);
+  Bind(wxEVT_LISTBOX_DCLICK, [this](wxCommandEvent&) { MoveFuel(false); }, kIdFuelsIn);
   Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { OnTargetChanged(); }, kIdTarget);
   Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { OnExpressionThemeChanged(); }, kIdExpressionTheme);
   Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { OnRasterThemeChanged(); }, kIdRasterTheme);
@@ -410,17 +423,8 @@ bool MoveSelected(wxListBox* from, wxListBox* to) {
 
 }  // namespace
 
-void CLcpRuleDialog::OnAddFuel() {
-  if (MoveSelected(fuelsOut_, fuelsIn_)) {
-    rule_.fuelModels.clear();
-    for (unsigned i = 0; i < fuelsIn_->GetCount(); ++i)
-      rule_.fuelModels.push_back(static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(fuelsIn_->GetClientData(i))));
-  }
-  UpdateRuleFromControls();
-}
-
-void CLcpRuleDialog::OnRemoveFuel() {
-  if (MoveSelected(fuelsIn_, fuelsOut_)) {
+void CLcpRuleDialog::MoveFuel(bool add) {
+  if (add ? MoveSelected(fuelsOut_, fuelsIn_) : MoveSelected(fuelsIn_, fuelsOut_)) {
     rule_.fuelModels.clear();
     for (unsigned i = 0; i < fuelsIn_->GetCount(); ++i)
       rule_.fuelModels.push_back(static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(fuelsIn_->GetClientData(i))));
@@ -549,19 +553,8 @@ CLandscapeEditDialog::CLandscapeEditDialog(wxWindow* parent, CPVN4Doc& doc)
   all->Add(top, 0, wxEXPAND | wxALL, 8);
   all->Add(new wxStaticText(this, wxID_ANY, "Rules:"), 0, wxLEFT, 8);
   all->Add(new wxPanel(this, kIdRuleGrid, wxDefaultPosition, wxSize(860, 330)), 1, wxEXPAND | wxALL, 8);
-  auto* bottom = new wxBoxSizer(wxHORIZONTAL);
-  bottom->AddStretchSpacer();
-  auto* ok = new wxButton(this, wxID_OK, "OK");
-  ok->SetDefault();
-  bottom->Add(ok, 0, wxRIGHT, 6);
-  bottom->Add(new wxButton(this, wxID_CANCEL, "Cancel"), 0, wxRIGHT, 6);
-  bottom->Add(new wxButton(this, kIdHelp, "Help"));
-  all->Add(bottom, 0, wxEXPAND | wxALL, 8);
-  SetSizerAndFit(all);
-
-  gridWindow_ = widgets::CUGWindow::AttachToDialogItem(this, kIdRuleGrid, &grid_);
-  Layout();
-  if (gridWindow_) grid_.SetWidths(gridWindow_->GetClientSize().GetWidth());
+  FinishWithButtons(this, all);
+  gridWindow_ = AttachGrid(this, kIdRuleGrid, grid_);
 
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnCreateRule(); }, kIdCreateRule);
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnEditRule(); }, kIdEditRule);

@@ -73,8 +73,8 @@ class CLcpRuleDialog : public wxDialog {
   void EnableValueControls();
   void OnConstant();
   void OnExpression();
-  void OnAddFuel();
-  void OnRemoveFuel();
+  // >>> (add) and <<<: the selected fuel model moves to the other list.
+  void MoveFuel(bool add);
   void OnTargetChanged();
   void OnExpressionThemeChanged();
   void OnRasterThemeChanged();
