@@ -192,6 +192,11 @@ CLcpRuleDialog::CLcpRuleDialog(wxWindow* parent, CPVN4Doc& doc, CLcpRule& rule)
   FillFromRule();
 }
 
+// The grid windows go before their models, which are members.
+CLcpRuleDialog::~CLcpRuleDialog() {
+  if (clauseWindow_) clauseWindow_->Destroy();
+}
+
 void CLcpRuleDialog::BuildControls() {
   auto* all = new wxBoxSizer(wxVERTICAL);
   auto* top = new wxBoxSizer(wxHORIZONTAL);
@@ -568,6 +573,10 @@ CLandscapeEditDialog::CLandscapeEditDialog(wxWindow* parent, CPVN4Doc& doc)
   for (long r = 0; r < static_cast<long>(rules_.size()); ++r) WriteRow(r);
   NumberRows();
   grid_.RedrawAll();
+}
+
+CLandscapeEditDialog::~CLandscapeEditDialog() {
+  if (gridWindow_) gridWindow_->Destroy();
 }
 
 void CLandscapeEditDialog::WriteRow(long row) {

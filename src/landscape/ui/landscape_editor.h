@@ -66,6 +66,7 @@ class CLcpRuleDialog : public wxDialog {
  public:
   // Edits the rule in place; the editor hands it a copy.
   CLcpRuleDialog(wxWindow* parent, CPVN4Doc& doc, CLcpRule& rule);
+  ~CLcpRuleDialog() override;
   const std::string& GetTargetName() const { return targetName_; }
 
   // Handlers, public for tests.
@@ -141,6 +142,7 @@ class CLandscapeEditDialog : public wxDialog {
  public:
   // Works on a copy of the document's rules.
   CLandscapeEditDialog(wxWindow* parent, CPVN4Doc& doc);
+  ~CLandscapeEditDialog() override;
 
   LcpRuleList& Rules() { return rules_; }
   LcpRuleCUG& Grid() { return grid_; }
