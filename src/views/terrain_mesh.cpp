@@ -163,6 +163,18 @@ Vec3 LightDirection(Vec3 centre, float azimuth, float inclination) {
   return Normalize({v.x, -v.y, v.z});
 }
 
+SceneTransforms ComputeTransforms(const TerrainMesh& mesh, const Mat4& rotation, const Mat4& translation, int width,
+                                  int height) {
+  const Vec3 c = mesh.centre;
+  const float r = mesh.radius;
+  SceneTransforms t;
+  t.world = Multiply(Multiply(Translation(-c.x, -c.y, -c.z), rotation), translation);
+  t.view = LookAtLH({0, 0, -3 * r}, c, {0, 1, 0});
+  t.projection = PerspectiveFovLH(0.7853982f, static_cast<float>(std::max(width, 1)) / static_cast<float>(std::max(height, 1)),
+                                  r * 0.015625f, r * 200.0f);
+  return t;
+}
+
 TextureSize TextureRect(std::uint32_t rows, std::uint32_t columns, double density, int maxTextureSize) {
   TextureSize t;
   const double limit = std::max(maxTextureSize - 1, 0);

@@ -58,6 +58,14 @@ TerrainMesh BuildTerrainMesh(const TerrainInput& in);
 // The light's travel direction for a bounding-sphere centre and the options' angles (degrees).
 math::Vec3 LightDirection(math::Vec3 centre, float azimuth, float inclination);
 
+// World (centred, turned, moved), view (from -3 radii looking at the centre) and projection
+// (45 degrees, clip planes at a 64th and 200 radii) of the mesh for a drawing area.
+struct SceneTransforms {
+  math::Mat4 world, view, projection;
+};
+SceneTransforms ComputeTransforms(const TerrainMesh& mesh, const math::Mat4& rotation, const math::Mat4& translation,
+                                  int width, int height);
+
 // Size of the map picture for the texture: density pixels per mesh vertex, each side held to
 // the largest texture (the picture is one pixel larger than the rectangle).
 struct TextureSize {

@@ -1,5 +1,3 @@
-// GL entry points beyond 1.1 come straight from the GL library.
-#define GL_GLEXT_PROTOTYPES 1
 #include "views/ui/terrain_view.h"
 
 #include <wx/display.h>
@@ -7,8 +5,6 @@
 #include <wx/log.h>
 #include <wx/menu.h>
 
-#include <GL/gl.h>
-#include <GL/glext.h>
 #include <GL/glx.h>
 
 #include <algorithm>
@@ -25,6 +21,7 @@
 #include "project/work_area.h"
 #include "themes/theme.h"
 #include "views/ui/terrain_options.h"
+#include "views/ui/terrain_renderer.h"
 
 namespace views::ui {
 
@@ -46,39 +43,6 @@ const char* const kGenericText = "Generic application error. Enable\ndebug outpu
 const char* const kVideoMemoryText = "Not enough video memory.";
 // The device belongs to this window only: it closes, the program and its projects stay.
 const char* const kClosingText = "\n\nThe 3D window will now close.";
-
-const char* const kVertexShader = R"(#version 330 core
-layout(location = 0) in vec3 position;
-layout(location = 1) in vec3 normal;
-layout(location = 2) in vec2 uv;
-uniform mat4 world;
-uniform mat4 viewProjection;
-uniform vec3 lightDirection;
-uniform vec3 ambient;
-out vec3 lit;
-out vec2 texCoord;
-void main() {
-  vec4 p = world * vec4(position, 1.0);
-  gl_Position = viewProjection * p;
-  // The projection gives depth 0..1; GL clips -1..1.
-  gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;
-  vec3 n = normalize(mat3(world) * normal);
-  lit = min(ambient + vec3(max(0.0, dot(n, -lightDirection))), vec3(1.0));
-  texCoord = uv;
-}
-)";
-
-const char* const kFragmentShader = R"(#version 330 core
-in vec3 lit;
-in vec2 texCoord;
-uniform sampler2D map;
-uniform bool textured;
-out vec4 colour;
-void main() {
-  vec3 t = textured ? texture(map, texCoord).rgb : vec3(1.0);
-  colour = vec4(t * lit, 1.0);
-}
-)";
 
 int gRequiredMajor = 3, gRequiredMinor = 3;
 
@@ -130,24 +94,6 @@ PlatformReport ReportPlatform() {
     r.modes.push_back({m.GetWidth(), m.GetHeight(), m.GetRefresh(), m.GetDepth() > 0 ? m.GetDepth() : r.screenDepth});
   }
   return r;
-}
-
-GLuint Compile(GLenum type, const char* source) {
-  const GLuint s = glCreateShader(type);
-  glShaderSource(s, 1, &source, nullptr);
-  glCompileShader(s);
-  GLint ok = 0;
-  glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    glDeleteShader(s);
-    return 0;
-  }
-  return s;
-}
-
-void Uniform(GLuint program, const char* name, const math::Mat4& m) {
-  // Stored row-vector matrices, read column-major by GLSL: v M becomes M^T v.
-  glUniformMatrix4fv(glGetUniformLocation(program, name), 1, GL_FALSE, &m.m[0][0]);
 }
 
 void Channels(std::uint32_t rgb, float out[3]) {
@@ -324,38 +270,15 @@ bool C3DDialog::EnsureDevice() {
   }
   if (const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER)))
     catalog_.hardware = !IsSoftwareRenderer(renderer);
-  GLint maxTexture = 0;
-  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
-  maxTextureSize_ = maxTexture;
-
-  const GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader);
-  const GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
-  if (vs && fs) {
-    program_ = glCreateProgram();
-    glAttachShader(program_, vs);
-    glAttachShader(program_, fs);
-    glLinkProgram(program_);
-    GLint linked = 0;
-    glGetProgramiv(program_, GL_LINK_STATUS, &linked);
-    if (!linked) {
-      glDeleteProgram(program_);
-      program_ = 0;
-    }
-  }
-  if (vs) glDeleteShader(vs);
-  if (fs) glDeleteShader(fs);
-  if (!program_) {
+  maxTextureSize_ = TerrainRenderer::MaxTextureSize();
+  if (!renderer_.Create()) {
     DeviceFailed(kGenericText);
     return false;
   }
-  glGenVertexArrays(1, &vao_);
-  glGenBuffers(1, &vbo_);
-  glGenBuffers(1, &ebo_);
   ready_ = true;
   RestoreDeviceResources();
   return true;
 }
-
 
 bool C3DDialog::MakeCurrent() {
   if (!EnsureDevice()) return false;
@@ -364,13 +287,7 @@ bool C3DDialog::MakeCurrent() {
 
 void C3DDialog::ReleaseDeviceResources() {
   if (!ready_ || !canvas_->SetCurrent(*context_)) return;
-  if (texture_) glDeleteTextures(1, &texture_);
-  texture_ = 0;
-  if (vbo_) glDeleteBuffers(1, &vbo_);
-  if (ebo_) glDeleteBuffers(1, &ebo_);
-  if (vao_) glDeleteVertexArrays(1, &vao_);
-  if (program_) glDeleteProgram(program_);
-  vbo_ = ebo_ = vao_ = program_ = 0;
+  renderer_.Release();
 }
 
 void C3DDialog::BuildTerrain(float scale) {
@@ -404,26 +321,11 @@ void C3DDialog::BuildTerrain(float scale) {
 }
 
 void C3DDialog::UploadMesh() {
-  glBindVertexArray(vao_);
-  glBindBuffer(GL_ARRAY_BUFFER, vbo_);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh_.vertices.size() * sizeof(TerrainVertex)),
-               mesh_.vertices.data(), GL_STATIC_DRAW);
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ebo_);
-  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh_.indices.size() * sizeof(std::uint32_t)),
-               mesh_.indices.data(), GL_STATIC_DRAW);
-  const GLsizei stride = sizeof(TerrainVertex);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(TerrainVertex, x)));
-  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(TerrainVertex, nx)));
-  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(TerrainVertex, u)));
-  for (GLuint i = 0; i < 3; ++i) glEnableVertexAttribArray(i);
-  glBindVertexArray(0);
-  indexCount_ = mesh_.indices.size();
-  if (glGetError() == GL_OUT_OF_MEMORY) DeviceFailed(kVideoMemoryText);
+  if (!renderer_.UploadMesh(mesh_)) DeviceFailed(kVideoMemoryText);
 }
 
 void C3DDialog::UploadTexture() {
-  if (texture_) glDeleteTextures(1, &texture_);
-  texture_ = 0;
+  renderer_.ClearTexture();
   if (mesh_.strides.rows == 0 || mesh_.strides.columns == 0 || !doc_.currentArea) return;
   wxBusyCursor wait;
   const TextureSize size = TextureRect(mesh_.strides.rows, mesh_.strides.columns, textureDensity, maxTextureSize_);
@@ -435,21 +337,7 @@ void C3DDialog::UploadTexture() {
     return;
   }
   const std::vector<std::uint8_t> rgba = image.ToRgbaBytes();
-  glGenTextures(1, &texture_);
-  glBindTexture(GL_TEXTURE_2D, texture_);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  // The picture's top row is the northern mesh row, where v is 0.
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.Width(), image.Height(), 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-  glGenerateMipmap(GL_TEXTURE_2D);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  if (glGetError() != GL_NO_ERROR) {
-    glDeleteTextures(1, &texture_);
-    texture_ = 0;
-    platform::Tell("Unable to load texture.");
-  }
+  if (!renderer_.UploadTexture(image.Width(), image.Height(), rgba.data())) platform::Tell("Unable to load texture.");
 }
 
 void C3DDialog::RestoreDeviceResources() {
@@ -461,47 +349,19 @@ void C3DDialog::RestoreDeviceResources() {
   trackball_.SetWindow(w, h, 1.0f);
   trackball_.SetTranslationRadius(mesh_.radius);
   trackball_.SetRotationX(5.497787f);  // tilted 45 degrees towards the viewer
-  projection_ = math::PerspectiveFovLH(0.7853982f, static_cast<float>(w) / static_cast<float>(h),
-                                       mesh_.radius * 0.015625f, mesh_.radius * 200.0f);
 }
 
-void C3DDialog::RenderScene(int width, int height) {
-  float bg[3];
-  Channels(background, bg);
-  glViewport(0, 0, width, height);
-  glClearColor(bg[0], bg[1], bg[2], 1.0f);
-  glClearDepth(1.0);
-  glClearStencil(0);
-  glEnable(GL_DEPTH_TEST);
-  glDepthFunc(GL_LEQUAL);
-  glDisable(GL_CULL_FACE);  // both sides of the surface are drawn
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-  if (mesh_.strides.rows == 0 || mesh_.strides.columns == 0 || indexCount_ == 0 || !program_) return;
-
-  const math::Vec3 c = mesh_.centre;
-  const math::Mat4 world = math::Multiply(math::Multiply(math::Translation(-c.x, -c.y, -c.z), trackball_.RotationMatrix()),
-                                          trackball_.TranslationMatrix());
-  const math::Mat4 view = math::LookAtLH({0, 0, -3 * mesh_.radius}, c, {0, 1, 0});
-  const math::Mat4 projection = math::PerspectiveFovLH(
-      0.7853982f, static_cast<float>(width) / static_cast<float>(std::max(height, 1)), mesh_.radius * 0.015625f,
-      mesh_.radius * 200.0f);
-  const math::Vec3 light = LightDirection(c, azimuth, inclination);
-  float amb[3];
-  Channels(ambient, amb);
-
-  glUseProgram(program_);
-  Uniform(program_, "world", world);
-  Uniform(program_, "viewProjection", math::Multiply(view, projection));
-  glUniform3f(glGetUniformLocation(program_, "lightDirection"), light.x, light.y, light.z);
-  glUniform3f(glGetUniformLocation(program_, "ambient"), amb[0], amb[1], amb[2]);
-  glUniform1i(glGetUniformLocation(program_, "textured"), texture_ ? 1 : 0);
-  glUniform1i(glGetUniformLocation(program_, "map"), 0);
-  glActiveTexture(GL_TEXTURE0);
-  glBindTexture(GL_TEXTURE_2D, texture_);
-  glBindVertexArray(vao_);
-  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indexCount_), GL_UNSIGNED_INT, nullptr);
-  glBindVertexArray(0);
-  glUseProgram(0);
+SceneState C3DDialog::Scene(int width, int height) const {
+  SceneState scene;
+  const SceneTransforms t =
+      ComputeTransforms(mesh_, trackball_.RotationMatrix(), trackball_.TranslationMatrix(), width, height);
+  scene.world = t.world;
+  scene.view = t.view;
+  scene.projection = t.projection;
+  scene.light = LightDirection(mesh_.centre, azimuth, inclination);
+  Channels(ambient, scene.ambient);
+  Channels(background, scene.background);
+  return scene;
 }
 
 void C3DDialog::OnPaint() {
@@ -509,9 +369,9 @@ void C3DDialog::OnPaint() {
   if (!MakeCurrent()) return;
   const wxSize s = canvas_->GetClientSize();
   if (s.x <= 0 || s.y <= 0) return;
-  RenderScene(s.x, s.y);
+  renderer_.Render(s.x, s.y, Scene(s.x, s.y));
   canvas_->SwapBuffers();
-  if (glGetError() == GL_OUT_OF_MEMORY) DeviceFailed(kVideoMemoryText);
+  if (TerrainRenderer::OutOfMemory()) DeviceFailed(kVideoMemoryText);
 }
 
 void C3DDialog::OnSize() {
@@ -531,33 +391,8 @@ platform::Image C3DDialog::Snapshot() {
   const wxSize s = canvas_->GetClientSize();
   const int w = s.x, h = s.y;
   if (w <= 0 || h <= 0) return out;
-  GLuint fbo = 0, colour = 0, depth = 0;
-  glGenFramebuffers(1, &fbo);
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-  glGenRenderbuffers(1, &colour);
-  glBindRenderbuffer(GL_RENDERBUFFER, colour);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-  glGenRenderbuffers(1, &depth);
-  glBindRenderbuffer(GL_RENDERBUFFER, depth);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, w, h);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depth);
-  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
-    RenderScene(w, h);
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(w) * h * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    // GL's rows run bottom-up.
-    std::vector<std::uint8_t> flipped(pixels.size());
-    const std::size_t row = static_cast<std::size_t>(w) * 4;
-    for (int y = 0; y < h; ++y)
-      std::memcpy(&flipped[static_cast<std::size_t>(y) * row], &pixels[static_cast<std::size_t>(h - 1 - y) * row], row);
-    if (glGetError() == GL_NO_ERROR) out.FromRgbaBytes(w, h, flipped.data());
-  }
-  glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  glDeleteRenderbuffers(1, &colour);
-  glDeleteRenderbuffers(1, &depth);
-  glDeleteFramebuffers(1, &fbo);
+  const std::vector<std::uint8_t> rgba = renderer_.RenderOffscreen(w, h, Scene(w, h));
+  if (!rgba.empty()) out.FromRgbaBytes(w, h, rgba.data());
   return out;
 }
 

@@ -14,6 +14,7 @@
 #include "views/device_catalog.h"
 #include "views/terrain_mesh.h"
 #include "views/trackball.h"
+#include "views/ui/terrain_renderer.h"
 #include "views/view_commands.h"
 
 class wxGLCanvas;
@@ -74,7 +75,7 @@ class C3DDialog : public wxFrame, public DocumentObserver {
   const DeviceCatalog& Catalog() const { return catalog_; }
   const CTrackball& Trackball() const { return trackball_; }
   wxGLCanvas* Canvas() const { return canvas_; }
-  bool HasTexture() const { return texture_ != 0; }
+  bool HasTexture() const { return renderer_.HasTexture(); }
   // The device's resources are made (the drawing area has been on screen).
   bool Ready() const { return ready_; }
   // Tests drive the mouse through this, as the drawing area's events do.
@@ -87,7 +88,7 @@ class C3DDialog : public wxFrame, public DocumentObserver {
   void ReleaseDeviceResources();
   void UploadMesh();
   void UploadTexture();
-  void RenderScene(int width, int height);
+  SceneState Scene(int width, int height) const;
   void DeviceFailed(const std::string& text);
   void OnPaint();
   void OnSize();
@@ -104,9 +105,7 @@ class C3DDialog : public wxFrame, public DocumentObserver {
   std::uint32_t vertexLimit_ = kVertexLimitCap;
   bool use32_ = false;
   int maxTextureSize_ = 0;
-  math::Mat4 projection_;
-  std::uint32_t program_ = 0, vao_ = 0, vbo_ = 0, ebo_ = 0, texture_ = 0;
-  std::size_t indexCount_ = 0;
+  TerrainRenderer renderer_;
   // What the surface was last built from, compared only, never followed.
   const void* builtTheme_ = nullptr;
   const void* builtArea_ = nullptr;
