@@ -21,6 +21,7 @@
 #include "runs/ui/run_sheet.h"
 #include "runs_gui_support.h"
 #include "themes/theme.h"
+#include "themes/wind_vector_theme.h"
 #include "views/ui/project_tree.h"
 #include "widgets/screenshot.h"
 #include "widgets/up_dialog.h"
@@ -452,6 +453,17 @@ TEST(RunSheetWindow, GenerateGriddedWindWithItsOptionsLaunchesAndListsTheWindGri
   EXPECT_NE(std::find(names.begin(), names.end(), "Wind Speed"), names.end());
   ASSERT_NE(p.run->windSpeedGridTheme, nullptr);
   EXPECT_EQ(p.run->windSpeedGridTheme->rows, expected.rows);
+  // The generated winds become the run's arrows, each the wind of the cell under it.
+  ASSERT_NE(p.run->windVectors, nullptr);
+  EXPECT_EQ(p.run->windVectors->name, "Wind Vectors");
+  int checked = 0;
+  for (const CWindVectorCell& a : p.run->windVectors->cells) {
+    if (!a.IsValid()) continue;
+    EXPECT_NEAR(a.magnitude, p.run->windSpeedGridTheme->GetValueAt(a.x, a.y), 1e-3);
+    EXPECT_NEAR(a.direction, p.run->windDirectionGridTheme->GetValueAt(a.x, a.y), 1.0);
+    ++checked;
+  }
+  EXPECT_GT(checked, 10);
   sheet->Destroy();
   widgets::FlushEvents(2);
 }
