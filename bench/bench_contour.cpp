@@ -6,8 +6,11 @@
 // the file.
 // Printed at the end, per interval:
 //   time_over_gdal_contour = mean time of ours / mean time of gdal_contour
+//   the number of lines per level in both shapefiles as OGR reads them, and every level where
+//   they differ (a saddle cut by the mean of its four corners may join the other pair)
 #include <benchmark/benchmark.h>
 #include <gdal_priv.h>
+#include <ogrsf_frmts.h>
 
 #include <chrono>
 #include <cmath>
@@ -82,7 +85,7 @@ void BM_Ours_ContourCommand(benchmark::State& state) {
     std::string error;
     if (!contour.Create(&theme, static_cast<float>(interval), nullptr, nullptr, &error) ||
         !contour.Simplify(theme.cellWidth, nullptr) ||
-        !contour.SaveShapefile(Folder() + "/ours.shp", ""))
+        !contour.SaveShapefile(Folder() + "/ours_" + std::to_string(interval) + ".shp", ""))
       return state.SkipWithError("contouring failed");
     lines = contour.lines.size();
     Record(state, "ours " + std::to_string(interval),
@@ -93,10 +96,10 @@ void BM_Ours_ContourCommand(benchmark::State& state) {
 
 void BM_Baseline_GdalContour(benchmark::State& state) {
   const int interval = static_cast<int>(state.range(0));
-  const std::string out = Folder() + "/gdal.shp";
-  const std::string cmd = "gdal_contour -q -a elev -i " + std::to_string(interval) + " " + SurfacePath() + " " + out;
+  const std::string base = Folder() + "/gdal_" + std::to_string(interval);
+  const std::string cmd = "gdal_contour -q -a elev -i " + std::to_string(interval) + " " + SurfacePath() + " " + base + ".shp";
   for (auto _ : state) {
-    for (const char* ext : {".shp", ".shx", ".dbf", ".prj"}) fs::remove(Folder() + "/gdal" + ext);
+    for (const char* ext : {".shp", ".shx", ".dbf", ".prj"}) fs::remove(base + ext);
     const auto start = std::chrono::steady_clock::now();
     if (std::system(cmd.c_str()) != 0) return state.SkipWithError("gdal_contour failed");
     Record(state, "gdal " + std::to_string(interval),
@@ -106,6 +109,36 @@ void BM_Baseline_GdalContour(benchmark::State& state) {
 
 BENCHMARK(BM_Baseline_GdalContour)->Arg(100)->Arg(10)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 BENCHMARK(BM_Ours_ContourCommand)->Arg(100)->Arg(10)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
+// Lines per level (keyed by level / interval, rounded) of a shapefile as OGR reads it.
+std::map<long long, int> LinesPerLevel(const std::string& path, const char* field, int interval) {
+  std::map<long long, int> count;
+  GDALDatasetUniquePtr ds(GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
+  if (!ds || ds->GetLayerCount() < 1) return count;
+  OGRLayer* layer = ds->GetLayer(0);
+  const int f = layer->GetLayerDefn()->GetFieldIndex(field);
+  if (f < 0) return count;
+  for (auto& feature : *layer) ++count[std::llround(feature->GetFieldAsDouble(f) / interval)];
+  return count;
+}
+
+void CompareLineCounts(int interval) {
+  const auto ours = LinesPerLevel(Folder() + "/ours_" + std::to_string(interval) + ".shp", "VALUE", interval);
+  const auto gdal = LinesPerLevel(Folder() + "/gdal_" + std::to_string(interval) + ".shp", "elev", interval);
+  if (ours.empty() || gdal.empty()) return;
+  std::map<long long, std::pair<int, int>> both;
+  int oursTotal = 0, gdalTotal = 0;
+  for (const auto& [k, n] : ours) both[k].first = n, oursTotal += n;
+  for (const auto& [k, n] : gdal) both[k].second = n, gdalTotal += n;
+  int differing = 0;
+  for (const auto& [k, n] : both)
+    if (n.first != n.second) {
+      if (differing++ == 0) std::printf("  level   ours  gdal_contour\n");
+      std::printf("  %5lld  %5d  %5d\n", k * interval, n.first, n.second);
+    }
+  std::printf("interval %3d  lines: ours %d, gdal_contour %d; levels %zu, differing in %d\n", interval, oursTotal,
+              gdalTotal, both.size(), differing);
+}
 
 }  // namespace
 
@@ -123,6 +156,8 @@ int main(int argc, char** argv) {
     if (ours > 0 && gdal > 0)
       std::printf("interval %3d  time_over_gdal_contour = %.2f\n", interval, ours / gdal);
   }
+  GDALAllRegister();
+  for (int interval : {100, 10}) CompareLineCounts(interval);
   benchmark::Shutdown();
   return 0;
 }

@@ -12,16 +12,13 @@
 
 #include "engines/inputs_file.h"
 #include "engines/landscape_source.h"
+#include "platform/grid_memory.h"
 
 namespace engines {
 struct RunData;
 
-// Memory for a grid, on huge pages where the system grants them (fewer page faults on first
-// touch); nullptr when none is left.
-float* AllocateGridMemory(std::size_t n);
-struct GridMemoryFree {
-  void operator()(float* p) const;
-};
+using platform::AllocateGridMemory;
+using platform::GridMemoryFree;
 
 // A float grid allocated without initialisation, so that the parallel loops that fill it are
 // the first to touch its pages.

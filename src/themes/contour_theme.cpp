@@ -11,6 +11,7 @@
 #include "app/application.h"
 #include "app/unit_tables.h"
 #include "platform/atomic_file.h"
+#include "platform/grid_memory.h"
 #include "platform/image.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
@@ -68,7 +69,11 @@ bool CContourTheme::Create(CTheme* source, float step, const CThemeLegendData* l
   const int nx = std::max(source->columns, 0), ny = std::max(source->rows, 0);
   // Cells without data become -infinity, which the tracer takes as they are.
   constexpr float kNone = -std::numeric_limits<float>::infinity();
-  std::unique_ptr<float[]> cells(new float[static_cast<std::size_t>(nx) * static_cast<std::size_t>(ny)]);
+  platform::GridMemory cells(platform::AllocateGridMemory(static_cast<std::size_t>(nx) * static_cast<std::size_t>(ny)));
+  if (!cells) {
+    if (error) *error = "There is not enough memory to contour " + source->name + ".";
+    return false;
+  }
   float lo = 0, hi = 0;
   bool any = false;
   for (int r = 0; r < ny; ++r) {
@@ -251,12 +256,13 @@ int CContourTheme::LoadThemeBytes(const std::string& b, const std::string& file)
 bool CContourTheme::SaveShapefile(const std::string& path, const std::string& projection) const {
   ShapefileWriter out(path, SHPT_ARC);
   bool ok = out.Open() && out.AddField("ENTITY", FTDouble, 20, 0) && out.AddField("VALUE", FTDouble, 20, 4);
-  std::vector<double> x, y, z;
+  // Plain lines carry no heights, so only x and y are handed over.
+  std::vector<double> x, y;
   for (std::size_t i = 0; i < lines.size() && ok; ++i) {
     const ContourLine& l = lines[i];
-    x.resize(l.points.size()), y.resize(x.size()), z.assign(x.size(), l.level);
+    x.resize(l.points.size()), y.resize(x.size());
     for (std::size_t j = 0; j < x.size(); ++j) x[j] = l.points[j].x, y[j] = l.points[j].y;
-    const int rec = out.WriteShape(SHPT_ARC, static_cast<int>(x.size()), x.data(), y.data(), z.data());
+    const int rec = out.WriteShape(SHPT_ARC, static_cast<int>(x.size()), x.data(), y.data(), nullptr);
     ok = rec >= 0 && out.WriteDouble(rec, 0, rec) && out.WriteDouble(rec, 1, l.level);
   }
   ok = ok && out.Commit(projection);

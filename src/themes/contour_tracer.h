@@ -29,8 +29,9 @@ struct ContourGrid {
 // with the reason in `error` and an empty result.
 std::vector<double> ContourLevels(double minimum, double maximum, double interval, std::string* error);
 
-// Traces every level; `cancelled` (may be empty) is asked between rows and lines, and
-// `levelDone` (may be empty) hears how many levels are finished.
+// Traces every level, several levels at once on their own threads, the lines in level order.
+// Only the calling thread asks `cancelled` (may be empty), between rows and levels, and tells
+// `levelDone` (may be empty) how many levels are finished.
 // Returns false when it answered true; the lines traced so far stay in `out`.
 bool TraceContours(const ContourGrid& grid, const std::vector<double>& levels, std::vector<ContourLine>& out,
                    const std::function<bool()>& cancelled = {},
