@@ -120,6 +120,17 @@ bool Image::SavePng(const std::string& path) const {
   return file.Commit();
 }
 
+bool Image::EncodePng(std::string& out) const {
+  out.clear();
+  if (!surface_) return false;
+  Flush();
+  auto write = [](void* closure, const unsigned char* data, unsigned int length) -> cairo_status_t {
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+  };
+  return cairo_surface_write_to_png_stream(surface_, write, &out) == CAIRO_STATUS_SUCCESS;
+}
+
 bool Image::LoadPng(const std::string& path) {
   cairo_surface_t* s = cairo_image_surface_create_from_png(path.c_str());
   if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {

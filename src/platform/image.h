@@ -42,6 +42,8 @@ class Image {
   // Written through a temporary file, so a failure leaves an older file intact.
   bool SavePng(const std::string& path) const;
   bool LoadPng(const std::string& path);
+  // The PNG file's bytes, for writers that keep them in memory (archives).
+  bool EncodePng(std::string& out) const;
   // Straight RGBA bytes, row by row from the top (for toolkits and encoders).
   std::vector<std::uint8_t> ToRgbaBytes() const;
   void FromRgbaBytes(int width, int height, const std::uint8_t* rgba);
