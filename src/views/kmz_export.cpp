@@ -86,16 +86,21 @@ std::string Lower(std::string s) {
   return s;
 }
 
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
+std::string VFormat(const char* format, va_list args) {
   va_list copy;
   va_copy(copy, args);
   const int n = std::vsnprintf(nullptr, 0, format, copy);
   va_end(copy);
   std::string out(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
   if (n > 0) std::vsnprintf(out.data(), out.size() + 1, format, args);
+  return out;
+}
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string out = VFormat(format, args);
   va_end(args);
   return out;
 }
@@ -122,16 +127,7 @@ KmzBuilder::~KmzBuilder() = default;
 void KmzBuilder::Print(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  va_list copy;
-  va_copy(copy, args);
-  const int n = std::vsnprintf(nullptr, 0, format, copy);
-  va_end(copy);
-  if (n > 0) {
-    const std::size_t at = kml_.size();
-    kml_.resize(at + static_cast<std::size_t>(n) + 1);
-    std::vsnprintf(kml_.data() + at, static_cast<std::size_t>(n) + 1, format, args);
-    kml_.resize(at + static_cast<std::size_t>(n));
-  }
+  kml_ += VFormat(format, args);
   va_end(args);
 }
 

@@ -109,6 +109,23 @@ TEST(KmzText, ArrowIntervalsAndTransparentValues) {
   EXPECT_TRUE(views::TransparentValuesOf(39).empty());                     // MTT Burn Probability
 }
 
+TEST(KmzLegend, RowsAreNoDataAndTheClassesPresent) {
+  const std::vector<float> none(4, -9999.0f), some{1, 1, 5, -9999};
+  CTheme empty, used;
+  empty.CreateFromFloats("empty", 0, 0, 30, 30, 2, 2, -9999.0f, none.data(), 0, 12);
+  used.CreateFromFloats("used", 0, 0, 30, 30, 2, 2, -9999.0f, some.data(), 0, 12);
+  CThemeLegendData legend;
+  legend.SetTheme(&used);
+  for (float v : {-9999.0f, 1.0f, 3.0f, 5.0f, 7.0f}) legend.AddEntry(CLegendEntry(v, 0x00FF00));
+  const platform::Image one = views::MakeKmzLegendImage(empty, legend, CellWindow{0, 0, 1, 1});
+  ASSERT_FALSE(one.IsEmpty());
+  // (rows + 2) row heights and 6 pixels: here "No Data" alone.
+  ASSERT_EQ((one.Height() - 6) % 3, 0);
+  const int m = (one.Height() - 6) / 3;
+  EXPECT_EQ(views::MakeKmzLegendImage(used, legend, CellWindow{0, 0, 1, 1}).Height(), 5 * m + 6);
+  EXPECT_TRUE(views::MakeKmzLegendImage(used, CThemeLegendData(), CellWindow{0, 0, 1, 1}).IsEmpty());
+}
+
 TEST_F(KmzTest, LandscapeKmzMatchesTheWarpingToolAndOnlyFuelModelIsShown) {
   CPVN4Doc& doc = Sample();
   CPyrvane2WorkArea& area = *doc.DefaultArea();

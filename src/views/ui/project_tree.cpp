@@ -20,6 +20,7 @@
 #include "themes/ui/theme_commands.h"
 #include "themes/vector_theme.h"
 #include "themes/wind_vector_theme.h"
+#include "views/ui/kmz_commands.h"
 #include "views/ui/legend_creator_dialog.h"
 #include "views/ui/legend_window.h"
 #include "views/ui/map_view.h"
@@ -269,6 +270,8 @@ bool IsTreeCommand(int command) {
     case kCmdDeleteRun:
     case kCmdRunProperties:
     case kCmdCopyRun:
+    case kCmdKmzOutput:
+    case kCmdLandscapeKmz:
     case kCmdSaveRunLogAs:
     case kCmdOpenRunLog:
     case themes::ui::kCmdVectorSaveAs:
@@ -391,6 +394,7 @@ void CPVN4View::ShowContextMenu(wxPoint clientPoint) {
     doc_.OnDeleteAnalysisArea(data->area, GetItemText(item).utf8_string());
     return;
   }
+  if (command == kCmdKmzOutput || command == kCmdLandscapeKmz) return KmzCommand(command, doc_, data->run, data->area);
   if (!IsTreeCommand(command)) {
     // The main window's command, on the item's area, now current.
     wxCommandEvent e(wxEVT_MENU, app::ui::MainFrame::WxIdFor(command));
