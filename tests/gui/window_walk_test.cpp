@@ -58,8 +58,6 @@ const DisabledItem kDisabled[] = {
     {32835, "Save As (grid theme): not built"},
     {32938, "Statistics: theme statistics are not built"},
     // The tree's menus.
-    {32961, "Create Landscape KMZ: KMZ export is not built"},
-    {32959, "KMZ Output: KMZ export is not built"},
     {32964, "New Embrith Run: the fire-growth run sheet is not built"},
     {32973, "Import (runs): the run importer is not built"},
     {32818, "New Grid Theme: opening grid themes is not built"},
