@@ -272,6 +272,7 @@ class CUGCtrl {
   void InitGrid(const std::optional<FontDesc>& dialogFont);
   // The control's client size; lays the parts out.
   void SetClientSize(int width, int height);
+  int GetClientWidth() const { return clientWidth_; }
   int ArrangeParts();
   const CUGGridInfo& Sheet() const { return *gi_; }
   CUGGridInfo& Sheet() { return *gi_; }

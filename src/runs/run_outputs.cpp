@@ -14,6 +14,7 @@
 #include "themes/theme.h"
 #include "themes/wind_vector_theme.h"
 #include "themes/wv_legend.h"
+#include "weather/atm_file.h"
 
 namespace runs {
 
@@ -199,6 +200,18 @@ int AddArrowThemes(CRun& run) {
   return made;
 }
 
+weather::AtmRunContext AtmContextOf(const CRun& run) {
+  weather::AtmRunContext c;
+  if (!run.embrith.burnPeriods.empty()) {
+    const BurnPeriod& b = run.embrith.burnPeriods.front();
+    c.hasBurnPeriod = true;
+    c.firstMonth = b.month, c.firstDay = b.day, c.firstStartHour = b.startHour;
+  }
+  if (run.host) run.host->AreaExtent(c.east, c.west, c.north, c.south);
+  c.distanceResolution = run.embrith.distanceResolution;
+  return c;
+}
+
 bool CreateFromRunWinds(CWindVectorTheme& theme, CRun& run) {
   const CTheme* arrival = run.FindOutputTheme(37);
   if (!arrival && !run.outputThemes.empty()) arrival = run.outputThemes.front().get();
@@ -207,6 +220,7 @@ bool CreateFromRunWinds(CWindVectorTheme& theme, CRun& run) {
   std::vector<WindSample> samples;
   int units = 0;
   const WindGridSet& g = run.windGrids;
+  weather::CAtmFile atm;
   if (type == 0) {
     run.ReadRawsFile(samples, units);
     if (samples.empty()) return false;
@@ -214,8 +228,12 @@ bool CreateFromRunWinds(CWindVectorTheme& theme, CRun& run) {
                      [](const WindSample& a, const WindSample& b) { return a.time < b.time; });
   } else if (type == 4) {
     if (g.count <= 0) return false;
+  } else if (type == 5) {
+    if (run.embrith.atmFile.empty() || atm.Read(AtmContextOf(run), run.embrith.atmFile) != weather::kAtmOk ||
+        atm.GetEntries().empty())
+      return false;
   } else {
-    // Atmosphere files have no reader yet, and other types carry no winds of their own.
+    // Other wind types carry no winds of their own.
     return false;
   }
   // Every index into the gridded winds is checked: arrival cells outside their raster, or a
@@ -232,6 +250,14 @@ bool CreateFromRunWinds(CWindVectorTheme& theme, CRun& run) {
       if (!(std::fabs(samples[k].direction) < 2e9)) return;
       c.direction = static_cast<std::int32_t>(samples[k].direction);
       c.magnitude = static_cast<float>(ConvertArrowUnits(0, samples[k].speed, units, 0));
+      return;
+    }
+    if (type == 5) {
+      double speed = 0, direction = 0;
+      atm.GetWindAt(t, c.x, c.y, &speed, &direction);
+      if (!(speed >= 0 && direction >= 0)) return;  // outside the grids in force
+      c.direction = static_cast<std::int32_t>(direction);
+      c.magnitude = static_cast<float>(ConvertArrowUnits(0, speed, atm.GetUnits(), 0));
       return;
     }
     if (steps <= 0 || !(g.cellSize > 0)) return;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "weather/atm_file.h"
+
 class CRun;
 class CTheme;
 class CRunOutputs;
@@ -75,9 +77,13 @@ int AddFireBehaviorThemes(CRun& run, std::vector<OutputGrid>& grids);
 // Returns the themes made.
 int AddArrowThemes(CRun& run);
 // The wind a fire-growth run's fire met at every burned cell of its arrival-time theme (else its
-// first output theme): from its weather-stream winds (wind type 0) or its gridded winds (4).
+// first output theme): from its weather-stream winds (wind type 0), its gridded winds (4) or
+// the grids of its atmosphere file in force at each arrival (5).
 // False when there is no theme, no wind, or no burned cell with a wind.
 bool CreateFromRunWinds(CWindVectorTheme& theme, CRun& run);
+// What of the run an atmosphere file is timed and checked against: its first burn period, its
+// analysis area and its fire-growth distance resolution.
+weather::AtmRunContext AtmContextOf(const CRun& run);
 // Appends an output theme to the run with its theme rectangle and the area's legend.
 CTheme* AddThemeWithLegend(CRun& run, std::unique_ptr<CTheme> theme);
 

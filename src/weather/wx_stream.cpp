@@ -178,7 +178,7 @@ int CWxStream::CheckRecords(std::string& message) const {
   return -1;
 }
 
-bool WriteWxsEditorLayout(const CWxStream& stream, const std::string& path) {
+std::string WxsEditorText(const CWxStream& stream) {
   std::string out = FormatC("RAWS_UNITS: %s\n", stream.units == 1 ? "Metric" : "English");
   out += FormatC("RAWS_ELEVATION: %d\n", stream.elevation);
   out += FormatC("RAWS: %d\n", static_cast<int>(stream.records.size()));
@@ -189,7 +189,11 @@ bool WriteWxsEditorLayout(const CWxStream& stream, const std::string& path) {
                    d.GetYear(), d.GetMonth(), d.GetDay(), d.GetHour(), d.GetMinute(), r.temperature, r.humidity, r.precipitation,
                    r.windSpeed, r.windDirection, r.cloudCover);
   }
-  return platform::WriteFileAtomically(path, out);
+  return out;
+}
+
+bool WriteWxsEditorLayout(const CWxStream& stream, const std::string& path) {
+  return platform::WriteFileAtomically(path, WxsEditorText(stream));
 }
 
 std::string WxsConversionText(const CWxStream& stream) {

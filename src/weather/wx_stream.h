@@ -50,6 +50,7 @@ class CWxStream {
 //
 // The stream editor's layout: units word, elevation, count, column header, padded records.
 bool WriteWxsEditorLayout(const CWxStream& stream, const std::string& path);
+std::string WxsEditorText(const CWxStream& stream);
 // The daily-weather conversion's layout: elevation first, lower-case units word, no column
 // header, times without leading zeros and precipitation with three decimals.
 std::string WxsConversionText(const CWxStream& stream);

@@ -8,6 +8,8 @@
 #include "themes/wind_vector_theme.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 using runs::IsBasicOutputMade;
 
@@ -254,4 +256,41 @@ TEST(RunOutputs, RunWindArrowsTakeTheStepOfEachArrivalAndStayInsideTheWindGrids)
   g.count = 0;
   CWindVectorTheme none;
   EXPECT_FALSE(runs::CreateFromRunWinds(none, run));
+}
+
+// The winds of an atmosphere file: at each burned cell the grids in force at its arrival.
+TEST(RunOutputs, RunWindArrowsOfAnAtmosphereFileTakeTheGridsInForceAtEachArrival) {
+  const auto dir = std::filesystem::temp_directory_path() / "pv_runs_atm_arrows";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  auto grid = [&](const std::string& name, int value) {
+    std::ofstream f(dir / name);
+    f << "ncols 3\nnrows 3\nxllcorner 0\nyllcorner 0\ncellsize 30\nNODATA_value -9999\n";
+    for (int i = 0; i < 9; ++i) f << value << (i % 3 == 2 ? "\n" : " ");
+  };
+  grid("s1.asc", 5);
+  grid("d1.asc", 90);
+  grid("s2.asc", 7);
+  grid("d2.asc", 180);
+  std::ofstream(dir / "winds.atm") << "WINDS\nENGLISH\n7 15 1100 s2.asc d2.asc\n7 15 1000 s1.asc d1.asc\n";
+
+  CRun run;
+  run.inputs.windType = 5;
+  run.embrith.atmFile = (dir / "winds.atm").string();
+  run.embrith.burnPeriods = {{7, 15, 10, 14}};
+  const float arrival[9] = {10, 70, 0, 20, 80, 200, 30, 59, 5};
+  auto theme = std::make_unique<CTheme>();
+  theme->CreateFromFloats("arrival", 0, 0, 30, 30, 3, 3, -9999.0f, arrival, 0, 37);
+  run.AddOutputTheme(std::move(theme), nullptr);
+  CWindVectorTheme arrows;
+  ASSERT_TRUE(runs::CreateFromRunWinds(arrows, run));
+  EXPECT_EQ(arrows.count, 8);
+  EXPECT_EQ(arrows.Cell(2, 0)->direction, 90);   // 10 minutes: the first entry
+  EXPECT_EQ(arrows.Cell(2, 1)->direction, 180);  // 70: the second, from minute 60
+  EXPECT_EQ(arrows.Cell(2, 1)->magnitude, 7);
+  EXPECT_EQ(arrows.Cell(0, 1)->direction, 90);   // 59
+  run.embrith.atmFile = (dir / "missing.atm").string();
+  CWindVectorTheme none;
+  EXPECT_FALSE(runs::CreateFromRunWinds(none, run));
+  std::filesystem::remove_all(dir);
 }
