@@ -206,6 +206,8 @@ weather::AtmRunContext AtmContextOf(const CRun& run) {
     const BurnPeriod& b = run.embrith.burnPeriods.front();
     c.hasBurnPeriod = true;
     c.firstMonth = b.month, c.firstDay = b.day, c.firstStartHour = b.startHour;
+    const BurnPeriod& e = run.embrith.burnPeriods.back();
+    c.lastMonth = e.month, c.lastDay = e.day, c.lastEndHour = e.endHour;
   }
   if (run.host) run.host->AreaExtent(c.east, c.west, c.north, c.south);
   c.distanceResolution = run.embrith.distanceResolution;

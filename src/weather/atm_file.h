@@ -17,6 +17,7 @@ struct AtmRunContext {
   // The run's first burn period; without one the times count from 1 January 00:00.
   bool hasBurnPeriod = false;
   int firstMonth = 1, firstDay = 0, firstStartHour = 0;
+  int lastMonth = 1, lastDay = 0, lastEndHour = 0;  // the last burn period, for showing
   // The analysis area's edges (all 0 without an area) and the fire-growth distance resolution,
   // a third of which is the tolerance of the coverage check.
   double west = 0, east = 0, south = 0, north = 0;

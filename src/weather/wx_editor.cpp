@@ -113,10 +113,8 @@ OleDateTime WxCUG::RowDate(long row) {
 double WxCUG::RowNumber(int col, long row) {
   CUGCell c;
   GetStoredCell(col, row, &c);
-  if (!c.HasValue()) return 0;
-  std::string text;
-  c.GetText(&text);
-  return platform::ParseDouble(WxTrim(text)).value_or(c.GetNumber());
+  // A stored number exactly; a typed text (checked when it was typed) as its number.
+  return c.GetNumber();
 }
 
 void WxCUG::RowValues(long row, WxRecord& r) {
@@ -205,18 +203,22 @@ void WxCUG::OnGridChar(unsigned* ch, bool) {
   if (*ch >= 32) BeginEditWithKey(static_cast<int>(*ch));
 }
 
-void WxCUG::OnGridKeyDown(unsigned* vkey, bool) {
-  if (*vkey != gridmodel::UG_VK_TAB || GetRowCount() == 0) return;
-  int col = GetCurrentCol();
-  long row = GetCurrentRow();
-  if (IsShiftDown()) {
-    if (--col < 0) col = GetColCount() - 1, --row;
-  } else if (++col >= GetColCount()) {
+void TabToNextCell(gridmodel::CUGCtrl& g) {
+  if (g.GetRowCount() == 0) return;
+  int col = g.GetCurrentCol();
+  long row = g.GetCurrentRow();
+  if (g.IsShiftDown()) {
+    if (--col < 0) col = g.GetColCount() - 1, --row;
+  } else if (++col >= g.GetColCount()) {
     col = 0, ++row;
   }
-  if (row < 0) row = GetRowCount() - 1;
-  if (row >= GetRowCount()) row = 0;
-  GotoCell(col, row);
+  if (row < 0) row = g.GetRowCount() - 1;
+  if (row >= g.GetRowCount()) row = 0;
+  g.GotoCell(col, row);
+}
+
+void WxCUG::OnGridKeyDown(unsigned* vkey, bool) {
+  if (*vkey == gridmodel::UG_VK_TAB) TabToNextCell(*this);
 }
 
 int WxCUG::OnCellTypeEvent(int cellTypeId, int col, long row, int, long) {

@@ -23,6 +23,10 @@ struct WxRecordColors {
 WxRecordColors& AppRecordColors();
 const WxRecordColors& DefaultRecordColors();
 
+// Tab in the record editors' grids: the next cell (Shift: the previous), wrapping to the next
+// or previous row and from the last row to the first.
+void TabToNextCell(gridmodel::CUGCtrl& grid);
+
 // The date text of the record grid.
 std::string WxGridDateText(const platform::OleDateTime& t);
 

@@ -492,7 +492,14 @@ TEST(RunSheetWindow, OpenWxsTakesAStreamForConditioning) {
 
   messages.Clear();
   dialogs.AnswerOpenFile(good);
+  // The stream opens in the editor at once; closing it unchanged keeps the file.
+  bool edited = false;
+  runs_gui::WhenShown("Edit WXS File: " + good, [&](wxDialog* editor) {
+    edited = true;
+    Use(editor->FindWindow(wxID_CANCEL));
+  });
   UseMenu(page, 1476, CRunInputsPage::kOpenWxs);
+  EXPECT_TRUE(edited);
   EXPECT_TRUE(messages.Texts().empty());
   EXPECT_EQ(page->wxsFile, good);
   const runs::InputsState state = page->State();

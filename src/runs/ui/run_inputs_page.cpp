@@ -34,6 +34,8 @@
 #include "runs/ui/fuel_moistures_dialog.h"
 #include "runs/ui/page_menus.h"
 #include "runs/ui/run_sheet.h"
+#include "weather/ui/wxs_edit_dialog.h"
+#include "weather/wx_records.h"
 #include "weather/wx_stream.h"
 
 namespace runs::ui {
@@ -296,9 +298,8 @@ wxMenu* CRunInputsPage::BuildMenu(int buttonId) {
       break;
     case 1476:
       menu->Append(MenuId(kOpenWxs), "&Open WXS File...");
-      // Creating and editing come with the weather-stream editor.
-      menu->Append(MenuId(kCreateWxs), "&Create WXS File...")->Enable(false);
-      menu->Append(MenuId(kEditWxs), "&Edit WXS File")->Enable(false);
+      menu->Append(MenuId(kEditWxs), "&Edit WXS File")->Enable(!wxsFile.empty());
+      menu->Append(MenuId(kCreateWxs), "&Create WXS File...");
       break;
     case 1483: menu->Append(MenuId(kOpenDirection), "&Open Wind Direction File..."); break;
     case 1484: menu->Append(MenuId(kOpenSpeed), "&Open Wind Speed File..."); break;
@@ -320,6 +321,8 @@ void CRunInputsPage::RunMenuCommand(int id) {
     case kOpenFmd: OnOpenFmd(); break;
     case kEditFmd: OnEditFmd(); break;
     case kOpenWxs: OnOpenWxs(); break;
+    case kEditWxs: OnEditWxs(); break;
+    case kCreateWxs: OnCreateWxs(); break;
     case kOpenDirection: OnOpenDirectionGrid(); break;
     case kOpenSpeed: OnOpenSpeedGrid(); break;
     default: break;
@@ -674,7 +677,75 @@ void CRunInputsPage::OnOpenWxs() {
   ClampConditioningEnd();
   MarkChanged();
   ExchangeConditioningPeriod(false);
+  OnEditWxs();
   RefreshControls();
+}
+
+namespace {
+
+// A stream the editor saved and judged valid, read again and checked; false (nothing taken)
+// otherwise, with the check's message.
+bool ReadEditedStream(const weather::ui::CWXSEditDialog& editor, OleDateTime& first, OleDateTime& last,
+                      std::string& message) {
+  if (editor.model.path.empty() || !editor.model.streamValid) return false;
+  CWxStream stream;
+  if (stream.Read(editor.model.path) < 0) {
+    message = platform::FormatC("Error opening %s", editor.model.path.c_str());
+    return false;
+  }
+  return stream.Validate(first, last, message);
+}
+
+}  // namespace
+
+void CRunInputsPage::TakeEditedStream(weather::ui::CWXSEditDialog& editor, bool clamp) {
+  OleDateTime first, last;
+  std::string message;
+  if (!ReadEditedStream(editor, first, last, message)) return;
+  wxsFile = editor.model.path;
+  firstRecord = first;
+  lastRecord = last;
+  SetupConditioningPickers();
+  conditioningStart = editor.model.condStart;
+  conditioningEnd = editor.model.condEnd;
+  ExchangeConditioningPeriod(false);
+  if (clamp) {
+    ClampConditioningStart();
+    ClampConditioningEnd();
+  }
+  MarkChanged();
+}
+
+void CRunInputsPage::OnEditWxs() {
+  weather::ui::CWXSEditDialog editor(this);
+  editor.model.path = wxsFile;
+  ExchangeConditioningPeriod(true);
+  auto rebuilt = [](const OleDateTime& t) {
+    return t.IsValid() ? OleDateTime(t.GetYear(), t.GetMonth(), t.GetDay(), t.GetHour(), t.GetMinute(), t.GetSecond())
+                       : OleDateTime::Invalid();
+  };
+  editor.model.condStart = rebuilt(conditioningStart);
+  editor.model.condEnd = rebuilt(conditioningEnd);
+  if (editor.ShowModal() == wxID_OK) TakeEditedStream(editor, true);
+  RefreshControls();
+}
+
+void CRunInputsPage::OnCreateWxs() {
+  weather::ui::CRecordDateDlg ask(nullptr);
+  if (ask.ShowModal() != wxID_OK) return;
+  weather::ui::CWXSEditDialog editor(this);
+  editor.model.stream = std::make_unique<CWxStream>();
+  std::string message;
+  weather::AppendBlankRecords(*editor.model.stream, ask.start, ask.count, message);
+  if (editor.ShowModal() == wxID_OK && !editor.model.path.empty() && editor.model.streamValid) {
+    OleDateTime first, last;
+    if (ReadEditedStream(editor, first, last, message)) {
+      TakeEditedStream(editor, false);
+      RefreshControls();
+    } else {
+      platform::Tell(message + "\nThis needs to be fixed before the file can be used in a run.");
+    }
+  }
 }
 
 void CRunInputsPage::OnOpenDirectionGrid() { OpenWindGrid(directionFile); }

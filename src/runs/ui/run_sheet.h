@@ -13,6 +13,10 @@
 #include "runs/run_exec.h"
 #include "runs/run_exec_status.h"
 
+namespace weather::ui {
+class CWXSEditDialog;
+}
+
 class wxBookCtrlEvent;
 class wxButton;
 class wxCheckBox;
@@ -79,6 +83,10 @@ class CRunInputsPage : public wxPanel {
   void OnEditFmd();
   // A weather stream for conditioning; an invalid one is taken only when the user says so.
   void OnOpenWxs();
+  void OnEditWxs();
+  void OnCreateWxs();
+  // Takes the file and period of an editor closed with OK on a valid saved stream.
+  void TakeEditedStream(weather::ui::CWXSEditDialog& editor, bool clamp);
   void OnOpenDirectionGrid();
   void OnOpenSpeedGrid();
   // The gridded-wind options; OK marks the page changed.
