@@ -58,12 +58,16 @@ bool CWindVectorTheme::LoadShapefile(const std::string& path, double cw, double 
   name = GetFileTitleFromPath(path);
   points.clear();
   count = 0;
+  error_.clear();
 
   SAHooks hooks;
   SASetupDefaultHooks(&hooks);
   hooks.Error = [](const char*) {};  // the caller names the file that would not open
   std::unique_ptr<SHPInfo, ShpCloser> shp(SHPOpenLL(path.c_str(), "rb", &hooks));
-  if (!shp) return false;
+  if (!shp) {
+    error_ = "Error: Could not open shapefile:\n" + path;
+    return false;
+  }
   int n = 0, type = 0;
   double lo[4] = {}, hi[4] = {};
   SHPGetInfo(shp.get(), &n, &type, lo, hi);

@@ -82,7 +82,8 @@ class CWindVectorTheme {
   // A point theme from a point shapefile with a speed field ("Windspd", "mph", "m/min",
   // "ft/min", "ch/hr", "speed") and a direction field ("Winddir", "SOURCE_AZI", "dir"), keeping
   // the points inside the clip rectangle. False when it cannot be read: an unreadable
-  // shapefile quietly (the caller says so), the attribute problems with their message.
+  // shapefile with the reason in Error() (the caller says it), the attribute problems with
+  // their message.
   bool LoadShapefile(const std::string& path, double clipWest, double clipEast, double clipNorth,
                      double clipSouth);
   // The valid arrows of the grid as points with "ENTITY", "SOURCE_AZI", "AMAP_AZI" and the

@@ -4,20 +4,18 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/application.h"
+#include "app/preference_records.h"
 #include "platform/messages.h"
 #include "project/work_area.h"
 #include "themes/color_ramp.h"
 #include "themes/theme.h"
+#include "views/legend_table.h"
 
 namespace views {
 
-using gridmodel::CGridCellColor;
-using gridmodel::Colour;
-
 namespace {
 constexpr int kMaxDistinct = 100;
-
-Colour ToColour(COLORREF c) { return Colour::FromRef(c); }
 }  // namespace
 
 CLegendCreator::CLegendCreator(CTheme& theme, CThemeLegendData& legend, const CPyrvane2WorkArea* area,
@@ -37,11 +35,7 @@ CellWindow CLegendCreator::Window() const {
   return CellWindow{0, 0, theme_.columns - 1, theme_.rows - 1};
 }
 
-std::string CLegendCreator::Format(double value) const {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f", std::clamp(decimals_, 0, 9), value);
-  return buf;
-}
+std::string CLegendCreator::Format(double value) const { return FormatClassValue(value, decimals_); }
 
 double CLegendCreator::ToDisplay(float stored) const {
   return area_ ? theme_.ConvertToDisplayUnits(stored, legend_) : stored;
@@ -51,14 +45,9 @@ float CLegendCreator::ToStored(double shown) const {
   return area_ ? theme_.ConvertFromDisplayUnits(static_cast<float>(shown), legend_) : static_cast<float>(shown);
 }
 
-COLORREF CLegendCreator::RowColour(int row) const {
-  const auto* cell = dynamic_cast<const CGridCellColor*>(table_.GetCell(row, 1));
-  return cell ? cell->GetColor().Ref() : 0;
-}
+COLORREF CLegendCreator::RowColour(int row) const { return TableColour(table_, row); }
 
-void CLegendCreator::SetRowColour(int row, COLORREF colour) {
-  if (auto* cell = dynamic_cast<CGridCellColor*>(table_.GetCell(row, 1))) cell->SetColor(ToColour(colour));
-}
+void CLegendCreator::SetRowColour(int row, COLORREF colour) { SetTableColour(table_, row, colour); }
 
 void CLegendCreator::SetRows(int rows) {
   table_.SetRowCount(rows);
@@ -69,8 +58,6 @@ void CLegendCreator::SetRows(int rows) {
 
 void CLegendCreator::SetValueRow(int row, const std::string& text, COLORREF colour) {
   table_.SetItemText(row, 0, text);
-  if (!dynamic_cast<CGridCellColor*>(table_.GetCell(row, 1)))
-    table_.SetCellClass(row, 1, &gridmodel::MakeCell<CGridCellColor>);
   SetRowColour(row, colour);
 }
 
@@ -179,7 +166,10 @@ bool CLegendCreator::ApplyUniqueValues() {
     }
   std::sort(values.begin() + 1, values.end());
   const int d = static_cast<int>(values.size()) - 1;
+  // "No Data" takes the colour the preferences give the layer type.
   COLORREF noData = RowColour(1), start = 0, end = 255;
+  if (theme_.layerType >= 0 && theme_.layerType < kLayerTypeCount)
+    noData = GetApp().themePrefs[static_cast<std::size_t>(theme_.layerType)].noDataColor;
   if (table_.GetRowCount() > 2) {
     start = RowColour(2);
     end = RowColour(table_.GetRowCount() - 1);
@@ -206,52 +196,82 @@ void CLegendCreator::ChangeUnitsOrDecimals(int unitsIndex, int decimals) {
   UpdateRange();
 }
 
-void CLegendCreator::AppendClass() {
-  const int row = table_.InsertRow("");
-  SetValueRow(row, "", 0);
-  table_.SetFocusCell(row, 0);
-  table_.SetSelectedRange(row, 0, row, 0);
+int CLegendCreator::LayerType() const { return theme_.layerType; }
+
+bool CLegendCreator::ApplyRamp(const CColorRamp* ramp) {
+  if (!ramp) {
+    platform::Tell("Select a color ramp.");
+    return false;
+  }
+  CThemeLegendData scratch;
+  scratch.SetTheme(&theme_);
+  scratch.SetUnits(legend_.GetUnits());
+  scratch.SetMinValue(legend_.GetMinValue());
+  scratch.SetMaxValue(legend_.GetMaxValue());
+  scratch.AddEntry(CLegendEntry(theme_.noData, RowColour(1)));
+  for (int r = 2; r < table_.GetRowCount(); ++r)
+    scratch.AddEntry(CLegendEntry(ToStored(std::atof(ValueText(r).c_str())), 0));
+  scratch.ApplyColorRamp(*ramp);
+  for (int r = 2; r < table_.GetRowCount() && r - 1 < scratch.GetCount(); ++r)
+    SetRowColour(r, scratch.GetEntry(r - 1).GetColor());
+  return true;
 }
 
+bool CLegendCreator::ApplyPredefined(const CPredefinedThemeLegend* predefined) {
+  if (!predefined) {
+    platform::Tell("Select a predefined legend.");
+    return false;
+  }
+  const CPredefinedThemeLegend& p = *predefined;
+  decimals_ = p.GetDecimals();
+  classes_ = p.GetCount();
+  unique_ = p.IsUniqueValues();
+  legend_.SetUnits(p.GetUnits());
+  SetRows(p.GetCount() + 1);
+  for (int k = 0; k < p.GetCount(); ++k)
+    SetValueRow(k + 1, k == 0 ? "No Data" : FormatClassValue(p.GetEntry(k).GetValue(), decimals_, true),
+                p.GetEntry(k).GetColor());
+  UpdateRange();
+  return true;
+}
+
+std::unique_ptr<CPredefinedThemeLegend> CLegendCreator::MakePredefined(const std::string& name) const {
+  if (!CheckAscending()) return nullptr;
+  auto p = std::make_unique<CPredefinedThemeLegend>();
+  p->name = name;
+  p->layerType = theme_.layerType;
+  p->RemoveAllEntries();
+  p->SetUniqueValues(unique_);
+  p->SetUnits(legend_.GetUnits());
+  p->SetMinValue(legend_.GetMinValue());
+  p->SetMaxValue(legend_.GetMaxValue());
+  p->SetDecimals(decimals_);
+  FillEntries(*p);
+  return p;
+}
+
+bool CLegendCreator::SelectedColourEnds(COLORREF& start, COLORREF& end) const {
+  return views::SelectedColourEnds(table_, 1, start, end);
+}
+
+void CLegendCreator::RampColours(COLORREF start, COLORREF end) { RampSelectedColours(table_, 1, start, end); }
+
+void CLegendCreator::AppendClass() { InsertClassRow(table_, -1); }
+
 void CLegendCreator::InsertClass() {
-  const gridmodel::CGridRange sel = table_.GetSelectedCellRange();
-  const int before = sel.maxRow;
-  if (table_.GetSelectedCount() == 0 || before <= 1) return AppendClass();
-  const int row = table_.InsertRow("", before);
-  SetValueRow(row, "", 0);
-  table_.SetFocusCell(row, 0);
-  table_.SetSelectedRange(row, 0, row, 0);
+  const int last = table_.GetSelectedCount() ? table_.GetSelectedCellRange().maxRow : -1;
+  InsertClassRow(table_, last > 1 ? last : -1);
 }
 
 bool CLegendCreator::DeleteClass() {
-  if (table_.GetSelectedCount() == 0) {
-    platform::Tell("No rows selected.");
-    return false;
-  }
-  const gridmodel::CGridRange sel = table_.GetSelectedCellRange();
-  if (sel.minRow <= 1) {
-    platform::Tell("Can not delete \"No Data\" class.");
-    return false;
-  }
-  for (int r = sel.maxRow; r >= sel.minRow; --r) table_.DeleteRow(r);
-  const int above = sel.minRow - 1;
-  table_.SetFocusCell(above, 0);
-  table_.SetSelectedRange(above, 0, above, 0);
+  if (!DeleteSelectedClassRows(table_, 2, "Can not delete \"No Data\" class.")) return false;
   CountFrequencies();
   return true;
 }
 
 void CLegendCreator::SortClasses() {
   if (table_.GetRowCount() <= 2) return;
-  table_.SortItems(
-      [](const gridmodel::CGridCellBase* a, const gridmodel::CGridCellBase* b, std::intptr_t) {
-        const std::string& ta = a->GetText();
-        const std::string& tb = b->GetText();
-        if (ta == "No Data" || tb == "No Data") return ta == tb ? 0 : ta == "No Data" ? -1 : 1;
-        const double x = std::atof(ta.c_str()), y = std::atof(tb.c_str());
-        return x < y ? -1 : x > y ? 1 : 0;
-      },
-      0, true);
+  SortTableRows(table_);
   CountFrequencies();
 }
 
@@ -269,29 +289,22 @@ bool CLegendCreator::Compact() {
   return true;
 }
 
-bool CLegendCreator::CheckAscending() const {
-  double last = kNoData;
-  for (int r = 2; r < table_.GetRowCount(); ++r) {
-    const double v = std::atof(ValueText(r).c_str());
-    if (v < last) {
-      platform::Tell("Error: Class values must be in ascending order.");
-      return false;
-    }
-    last = v;
-  }
-  return true;
-}
+bool CLegendCreator::CheckAscending() const { return TableValuesAscend(table_, 2); }
 
 bool CLegendCreator::Commit() {
   if (!CheckAscending()) return false;
   legend_.SetDecimals(decimals_);
   legend_.RemoveAllEntries();
-  for (int r = 1; r < table_.GetRowCount(); ++r) {
-    const float value = r == 1 ? kNoData : static_cast<float>(std::atof(ValueText(r).c_str()));
-    legend_.AddEntry(CLegendEntry(value, RowColour(r)));
-  }
+  FillEntries(legend_);
   legend_.SetUniqueValues(unique_);
   return true;
+}
+
+void CLegendCreator::FillEntries(CThemeLegendData& out) const {
+  for (int r = 1; r < table_.GetRowCount(); ++r) {
+    const float value = r == 1 ? kNoData : static_cast<float>(std::atof(ValueText(r).c_str()));
+    out.AddEntry(CLegendEntry(value, RowColour(r)));
+  }
 }
 
 void CLegendCreator::Cancel() { legend_.SetUnits(savedUnits_); }

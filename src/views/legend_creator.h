@@ -4,6 +4,7 @@
 // it. Continuous and unique-value classes, units and decimals, rows inserted, deleted, sorted
 // and compacted, and the edited classes written back to the legend. Refusals are told with
 // the system's messages and leave the table as it was.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 
 class CTheme;
 class CPyrvane2WorkArea;
+class CPredefinedThemeLegend;
 
 namespace views {
 
@@ -36,6 +38,7 @@ class CLegendCreator {
   const std::string& LowText() const { return lowText_; }
   const std::string& HighText() const { return highText_; }
   int Units() const { return legend_.GetUnits(); }
+  int LayerType() const;
 
   // Equal classes from the legend's minimum to its maximum; n counts the "No Data" class.
   bool ApplyClasses(int n);
@@ -43,6 +46,20 @@ class CLegendCreator {
   bool ApplyUniqueValues();
   void CountFrequencies();
   void ChangeUnitsOrDecimals(int unitsIndex, int decimals);
+
+  // Recolours the class rows from a ramp in ascending value order ("No Data" keeps its
+  // colour); null: "Select a color ramp.".
+  bool ApplyRamp(const CColorRamp* ramp);
+  // The classes, colours and settings of a predefined legend (values as it stores them);
+  // null: "Select a predefined legend.".
+  bool ApplyPredefined(const CPredefinedThemeLegend* predefined);
+  // A new predefined legend of the table, for the theme's layer type; null when the values
+  // do not ascend.
+  std::unique_ptr<CPredefinedThemeLegend> MakePredefined(const std::string& name) const;
+  // The selected colour cells (the "No Data" row included) take a ramp; the ends are those
+  // of the first and last selected.
+  bool SelectedColourEnds(COLORREF& start, COLORREF& end) const;
+  void RampColours(COLORREF start, COLORREF end);
 
   void AppendClass();
   void InsertClass();
@@ -68,6 +85,7 @@ class CLegendCreator {
   double ToDisplay(float stored) const;
   float ToStored(double shown) const;
   void UpdateRange();
+  void FillEntries(CThemeLegendData& out) const;
   CellWindow Window() const;
 
   CTheme& theme_;

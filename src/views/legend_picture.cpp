@@ -4,7 +4,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/unit_tables.h"
 #include "project/document.h"
+#include "themes/contour_theme.h"
+#include "themes/wind_vector_theme.h"
+#include "themes/wv_legend.h"
 #include "themes/legend.h"
 #include "themes/line_style.h"
 #include "themes/theme.h"
@@ -51,6 +55,8 @@ void Swatch(platform::Canvas& canvas, double left, double top, double w, double 
   canvas.StrokeRect(left + 0.5, top + 0.5, w - 1, h - 1);
 }
 
+void StyledLine(platform::Canvas& canvas, COLORREF colour, int style, int width, int cx, int y, int k);
+
 // A vector theme's sample in the row from top to top + h, centred on cx, half as wide as k.
 void Sample(platform::Canvas& canvas, const LegendVectorSample& v, int cx, int top, int h, int k) {
   if (IsPointShape(v.shapeType)) {
@@ -62,15 +68,33 @@ void Sample(platform::Canvas& canvas, const LegendVectorSample& v, int cx, int t
     else canvas.FillCircle(cx, top + 1 + s / 2.0, s / 2.0);
     return;
   }
+  StyledLine(canvas, v.colour, v.style, v.width, cx, top + h / 2, k);
+}
+
+// A styled line across [cx - k/3, cx + k/3] at height y.
+void StyledLine(platform::Canvas& canvas, COLORREF colour, int style, int width, int cx, int y, int k) {
   std::uint32_t pattern[8];
-  const unsigned count = MakeDashPattern(pattern, false, static_cast<unsigned>(std::max(1, v.width)),
-                                         static_cast<unsigned>(v.style));
-  const int y = top + h / 2;
+  const unsigned count = MakeDashPattern(pattern, false, static_cast<unsigned>(std::max(1, width)),
+                                         static_cast<unsigned>(style));
   canvas.NewPath();
-  CDashedStroke stroke(canvas, pattern, count, std::max(1, v.width));
+  CDashedStroke stroke(canvas, pattern, count, std::max(1, width));
   stroke.MoveTo(cx - k / 3, y);
   stroke.LineTo(cx + k / 3, y);
-  StrokeStyledPath(v.colour, canvas, false, std::max(1, v.width));
+  StrokeStyledPath(colour, canvas, false, std::max(1, width));
+}
+
+// An arrow pointing right across [left, right] at height cy, heads a quarter of its length.
+void Arrow(platform::Canvas& canvas, COLORREF colour, int width, double left, double right, double cy) {
+  const double l = std::max(width + 3.0, (right - left) / 4);
+  canvas.SetColour(platform::RgbaFromColorRef(colour));
+  canvas.SetLineWidth(std::max(1, width));
+  canvas.NewPath();
+  canvas.MoveTo(left, cy);
+  canvas.LineTo(right, cy);
+  canvas.MoveTo(right - l, cy + l / 2);
+  canvas.LineTo(right, cy);
+  canvas.LineTo(right - l, cy - l / 2);
+  canvas.StrokePath();
 }
 
 struct Metrics {
@@ -88,6 +112,18 @@ Metrics RowMetrics(platform::Canvas& canvas, const LegendContent& c) {
 }  // namespace
 
 bool IsPointShape(int t) { return t == 1 || t == 8 || t == 11 || t == 18 || t == 21 || t == 28; }
+
+std::string ContourIntervalText(double interval, const std::string& unit) {
+  char buf[64];
+  if (interval == std::floor(interval)) {
+    std::snprintf(buf, sizeof buf, "%.0f", interval);
+  } else {
+    std::snprintf(buf, sizeof buf, "%f", interval);
+    char* end = buf + std::char_traits<char>::length(buf);
+    while (end > buf && end[-1] == '0') *--end = 0;
+  }
+  return std::string(buf) + " " + unit;
+}
 
 std::string LegendValueLabel(double value, int decimals) {
   char buf[64];
@@ -133,6 +169,24 @@ LegendContent CollectLegend(const CPVN4Doc& doc) {
     }
     c.vectors.push_back(std::move(s));
   }
+  for (const CVectorThemeItem& item : doc.drawPriority) {
+    const CContourTheme* t = item.contourTheme;
+    if (!t || !t->visible) continue;
+    c.contours.push_back({t->name, ContourIntervalText(t->interval, GetUnitName(t->units)), t->color, t->lineStyle,
+                          t->lineWidth});
+  }
+  for (const CVectorThemeItem& item : doc.drawPriority) {
+    CWindVectorTheme* t = item.windVectorTheme;
+    const CWVLegendData* legend = t && t->visible ? doc.FindWindVectorLegend(t) : nullptr;
+    if (!legend) continue;
+    LegendArrowColumn a;
+    a.theme = t;
+    a.name = t->name;
+    a.lineWidth = legend->lineWidth;
+    for (int i = 0; i < legend->GetCount(); ++i)
+      a.classes.push_back({LegendValueLabel(legend->GetEntry(i).GetValue(), legend->decimals), legend->GetEntry(i).GetColor()});
+    c.arrows.push_back(std::move(a));
+  }
   return c;
 }
 
@@ -146,9 +200,17 @@ platform::Image DrawLegendRows(const LegendContent& c, LegendRowsLayout* layout)
   const int rows = static_cast<int>(c.classes.size());
   int width = m.w + 46, height = std::max(1, 2 + rows * (m.h + 1));
   const int x0 = m.w + 49;
-  if (!c.vectors.empty()) {
+  if (!c.vectors.empty() || !c.contours.empty()) {
     width = std::max(width, x0 + 165);
-    height = std::max(height, static_cast<int>(c.vectors.size()) * (2 * m.h + 7) + 2);
+    height = std::max(height, static_cast<int>(c.vectors.size()) * (2 * m.h + 7) +
+                                  static_cast<int>(c.contours.size()) * (3 * m.h + 9) + 2);
+  }
+  // A column per arrow theme: its name, then a label and an arrow per class.
+  std::vector<int> arrowLefts;
+  for (const LegendArrowColumn& a : c.arrows) {
+    arrowLefts.push_back(arrowLefts.empty() ? width + 2 : arrowLefts.back() + 165);
+    width = arrowLefts.back() + 165;
+    height = std::max(height, 2 + (m.h + 3) + static_cast<int>(a.classes.size()) * (m.h + 1));
   }
   platform::Image image(width, height);
   image.Fill(kFace);
@@ -165,7 +227,24 @@ platform::Image DrawLegendRows(const LegendContent& c, LegendRowsLayout* layout)
     Sample(canvas, v, x0 + 75, y + m.h + 2, m.h, 150);
     y += 2 * m.h + 7;
   }
-  if (layout) *layout = LegendRowsLayout{m.h, m.w, m.w + 12, m.w + 44, 2};
+  for (const LegendContourSample& t : c.contours) {
+    CentredText(canvas, t.name, x0, x0 + 150, y, m.h, true, false);
+    CentredText(canvas, t.interval, x0, x0 + 150, y + m.h + 2, m.h, false, false);
+    StyledLine(canvas, t.colour, t.style, t.width, x0 + 75, y + 2 * (m.h + 2) + m.h / 2, 150);
+    y += 3 * m.h + 9;
+  }
+  for (std::size_t i = 0; i < c.arrows.size(); ++i) {
+    const LegendArrowColumn& a = c.arrows[i];
+    const int x1 = arrowLefts[i];
+    CentredText(canvas, a.name, x1, x1 + 150, 2, m.h, false, false);
+    int ay = 2 + m.h + 3;
+    for (const LegendClass& k : a.classes) {
+      CentredText(canvas, k.label, x1, x1 + 70, ay, m.h, false, false);
+      Arrow(canvas, k.colour, a.lineWidth, x1 + 90, x1 + 120, ay + m.h / 2.0);
+      ay += m.h + 1;
+    }
+  }
+  if (layout) *layout = LegendRowsLayout{m.h, m.w, m.w + 12, m.w + 44, 2, x0, arrowLefts};
   return image;
 }
 
@@ -179,7 +258,7 @@ platform::Image DrawLegendPicture(const LegendContent& c, LegendRowsLayout* layo
     const double names = std::max(TextSize(measure, c.themeName, true).width, TextSize(measure, c.unitsName, false).width);
     k = std::max(m.w + 46, static_cast<int>(std::ceil(names)) + 4);
   }
-  const int v = 2 * static_cast<int>(c.vectors.size());
+  const int v = 2 * static_cast<int>(c.vectors.size()) + 3 * static_cast<int>(c.contours.size());
   const int rows = static_cast<int>(c.classes.size());
   const int width = v > 0 ? 2 * k + 4 : k + 2;
   // Room for the name, the units and every class below them.
@@ -205,7 +284,13 @@ platform::Image DrawLegendPicture(const LegendContent& c, LegendRowsLayout* layo
     Sample(canvas, s, cx, y, m.h, k);
     y += 2 * m.h;
   }
-  if (layout) *layout = LegendRowsLayout{m.h, m.w, m.w + 12, m.w + 44, 3 * m.h};
+  for (const LegendContourSample& t : c.contours) {
+    CentredText(canvas, t.name, k, 2 * k, y - m.h, m.h, true, true);
+    CentredText(canvas, t.interval, k, 2 * k, y, m.h, false, true);
+    StyledLine(canvas, t.colour, t.style, t.width, cx, (2 * y + 3 * m.h) / 2, k);
+    y += 3 * m.h;
+  }
+  if (layout) *layout = LegendRowsLayout{m.h, m.w, m.w + 12, m.w + 44, 3 * m.h, k, {}};
   return image;
 }
 

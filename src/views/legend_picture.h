@@ -10,6 +10,7 @@
 
 class CPVN4Doc;
 class CThemeLegendData;
+class CWindVectorTheme;
 
 namespace views {
 
@@ -26,6 +27,22 @@ struct LegendClass {
   COLORREF colour = 0;
 };
 
+struct LegendContourSample {
+  std::string name;
+  std::string interval;  // the interval and its unit, "50 Meters"
+  COLORREF colour = 0;
+  int style = 0;
+  int width = 1;
+};
+
+// A visible arrow theme's classes, drawn as arrows of the legend's line width.
+struct LegendArrowColumn {
+  CWindVectorTheme* theme = nullptr;
+  std::string name;
+  std::vector<LegendClass> classes;
+  int lineWidth = 1;
+};
+
 struct LegendContent {
   bool empty = true;  // no visible raster theme, or no legend for it in the current area
   std::string themeName;
@@ -33,7 +50,13 @@ struct LegendContent {
   std::string maxLabel;  // the legend's maximum in display units, as a label
   std::vector<LegendClass> classes;
   std::vector<LegendVectorSample> vectors;  // visible vector themes in draw order
+  std::vector<LegendContourSample> contours;  // visible contour themes in draw order, after them
+  std::vector<LegendArrowColumn> arrows;      // visible arrow themes, a column each (not saved)
 };
+
+// A contour interval with its unit: whole numbers without decimals, others without
+// trailing zeros.
+std::string ContourIntervalText(double interval, const std::string& unit);
 
 // A value with the legend's decimal places and a trailing blank ("12.500 ").
 std::string LegendValueLabel(double value, int decimals);
@@ -43,12 +66,15 @@ std::string LegendClassLabel(const CThemeLegendData& legend, int index);
 LegendContent CollectLegend(const CPVN4Doc& doc);
 bool IsPointShape(int shapeType);
 
-// Rows of the window: label, swatch; a second column of vector samples beside them.
+// Rows of the window: label, swatch; a second column of vector and contour samples beside
+// them, then a column per arrow theme.
 struct LegendRowsLayout {
   int rowHeight = 0;   // H
   int labelWidth = 0;  // W
   int swatchLeft = 0, swatchRight = 0;
   int firstRowTop = 0;
+  int secondColumnLeft = 0;        // of the vector and contour samples
+  std::vector<int> arrowColumnLefts;
 };
 platform::Image DrawLegendRows(const LegendContent& content, LegendRowsLayout* layout = nullptr);
 // The picture of "Save as...": the theme's name and units above the rows, the vector samples

@@ -148,13 +148,13 @@ TEST(MainWindow, EnableRulesWithoutAProject) {
   // Nothing prints, nothing needs a map without a project, and dialogs of other subsystems
   // stay off until they register.
   for (int id : {cmd::kPrint, cmd::kZoomInMode, cmd::kMeasureMode, cmd::kStepBack,
-                 cmd::kCritiquePdf, cmd::kExtractAndOpenArchive, cmd::kPredefinedLegends,
-                 cmd::kViewShaderBar})
+                 cmd::kCritiquePdf, cmd::kExtractAndOpenArchive, cmd::kViewShaderBar})
     EXPECT_FALSE(Enabled(frame, id)) << id;
-  bool ran = false;
-  frame->BindCommand(cmd::kPredefinedLegends, [&] { ran = true; });
   EXPECT_TRUE(Enabled(frame, cmd::kPredefinedLegends));
-  Command(frame, cmd::kPredefinedLegends);
+  bool ran = false;
+  frame->BindCommand(cmd::kExtractAndOpenArchive, [&] { ran = true; });
+  EXPECT_TRUE(Enabled(frame, cmd::kExtractAndOpenArchive));
+  Command(frame, cmd::kExtractAndOpenArchive);
   EXPECT_TRUE(ran);
 
   // All six information panes are empty without a project.

@@ -12,6 +12,7 @@
 
 #include "app/ui/main_frame.h"
 #include "app/ui/project_window.h"
+#include "dialog_helpers.h"
 #include "program_fixture.h"
 #include "project/document.h"
 #include "project/work_area.h"
@@ -25,39 +26,12 @@
 
 namespace {
 
+using dialog_test::Click;
+using dialog_test::CountColour;
+using dialog_test::WhenModal;
+using dialog_test::WithModal;
+
 namespace t = themes::ui;
-
-void Click(wxWindow* dialog, int id) {
-  wxWindow* button = dialog->FindWindow(id);
-  ASSERT_TRUE(button) << id;
-  wxCommandEvent click(wxEVT_BUTTON, id);
-  click.SetEventObject(button);
-  button->GetEventHandler()->ProcessEvent(click);
-}
-
-// Runs show(), which opens a dialog of class D modally; act works on it while it is open.
-template <class D>
-void WithModal(const std::function<void()>& show, const std::function<void(D&)>& act) {
-  bool seen = false;
-  wxTheApp->CallAfter([&] {
-    for (wxWindow* w : wxTopLevelWindows)
-      if (auto* d = dynamic_cast<D*>(w); d && d->IsModal()) {
-        seen = true;
-        act(*d);
-        if (d->IsModal()) d->EndModal(wxID_CANCEL);
-        return;
-      }
-  });
-  show();
-  EXPECT_TRUE(seen);
-}
-
-int CountColour(const platform::Image& image, platform::Rgba c) {
-  int n = 0;
-  for (int y = 0; y < image.Height(); ++y)
-    for (int x = 0; x < image.Width(); ++x) n += image.GetPixel(x, y) == c;
-  return n;
-}
 
 class OverlayCommands : public program_test::ProgramTest {
  protected:

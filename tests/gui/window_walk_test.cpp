@@ -50,7 +50,6 @@ struct DisabledItem {
 const DisabledItem kDisabled[] = {
     {c::kPrint, "Print: nothing prints"},
     {c::kExtractAndOpenArchive, "Extract and Open Archive: project archives are not built"},
-    {c::kPredefinedLegends, "Predefined Legends: its dialog is not built"},
     {v::kOpenLandscape, "Open Landscape: the project already has its landscape"},
     {v::kReloadLandscape, "Reload Landscape: no edit rule has changed the landscape"},
     // The map's identify menu.
@@ -63,13 +62,8 @@ const DisabledItem kDisabled[] = {
     {32818, "New Grid Theme: opening grid themes is not built"},
     {32819, "DeleteAll (grid themes): grid theme commands are not built"},
     {32951, "Create Raster Theme (vector theme): rasterising a vector theme is not offered yet"},
-    {32913, "New Wind Vector Theme: the arrow theme commands are not built"},
-    {32916, "Delete All (wind vectors): the arrow theme commands are not built"},
-    {32918, "Delete (arrow theme): a run's arrows go with the run; the command is not built"},
-    {32934, "Save As (arrow theme): the arrow theme commands are not built"},
+    {32934, "Save As (arrow theme): the walked arrows were read from points; only a run's are saved"},
     {32966, "Save Source Grids As: only fire-growth runs have source grids"},
-    {32919, "Bring to Top (arrow theme): no handler"},
-    {32920, "Properties (arrow theme): the arrow legend creator is not built"},
 };
 
 bool ListedDisabled(int command) {
@@ -296,9 +290,10 @@ TEST_F(WindowWalk, EveryOptionsItemIsCountedAndTheWindowsOpen) {
   const int options = bar->FindMenu("Options");
   ASSERT_NE(options, wxNOT_FOUND);
   WalkMenuBar(bar, EndsTheProject, static_cast<size_t>(options), static_cast<size_t>(options) + 1);
-  // Pointer modes 8, shape 4, Color Ramps, Edit Preferences, Save As and the two loads.
-  EXPECT_EQ(walked_, 17);
-  for (const char* title : {"Manage Color Ramps", "Preferences"})
+  // Pointer modes 8, shape 4, Color Ramps, Predefined Legends, Edit Preferences, Save As and
+  // the two loads.
+  EXPECT_EQ(walked_, 18);
+  for (const char* title : {"Manage Color Ramps", "Predefined Legends", "Preferences"})
     EXPECT_NE(std::find(closer_.titles.begin(), closer_.titles.end(), title), closer_.titles.end()) << title;
 }
 
@@ -351,6 +346,16 @@ TEST_F(WindowWalk, EveryEntryOfTheTreesContextMenusDoesSomethingOrIsDisabled) {
   ASSERT_TRUE(run->windVectors->CreateWindVectors(aspect, aspect));
   run->windVectors->name = "Wind Vectors";
   run->host->AdoptWindVectorTheme(run->windVectors);
+  // Arrows read from points, so the Wind Vectors folder has something to delete.
+  auto points = MakeOwnedTheme(new CWindVectorTheme);
+  points->name = "walk points";
+  for (const CWindVectorCell& c : run->windVectors->cells)
+    if (c.IsValid() && points->points.empty()) points->points.push_back(c);
+  points->count = 1;
+  points->visible = true;
+  CWindVectorTheme* pointTheme = points.get();
+  doc_->AddWindVectorTheme(std::move(points));
+  doc_->AddWindVectorDrawItem(pointTheme);
   doc_->UpdateAllViews();
   widgets::FlushEvents(3);
   views::ui::CPVN4View* tree = Tree();

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "app/application.h"
+#include "app/preference_records.h"
+#include "app/preferences_file.h"
 #include "platform/messages.h"
 #include "project/work_area.h"
 #include "themes/legend.h"
@@ -91,7 +94,11 @@ TEST(LegendCreator, UniqueValuesOnePerDistinctCellValue) {
   CLegendCreator c(f.theme, f.legend, &f.area, f.table);
   c.Init();
   EXPECT_TRUE(c.CanUseUniqueValues());
+  // "No Data" takes the layer type's no-data colour from the preferences.
+  GetApp().themePrefs[10].noDataColor = 0x00AA00;
   ASSERT_TRUE(c.ApplyUniqueValues());
+  GetApp().themePrefs[10].noDataColor = 0xFFFFFF;
+  EXPECT_EQ(c.RowColour(1), 0x00AA00u);
   EXPECT_EQ(f.Values(c), (std::vector<std::string>{"No Data", "1", "2", "3"}));
   EXPECT_EQ(c.Classes(), 3);
   EXPECT_TRUE(c.UniqueValues());
@@ -151,6 +158,76 @@ TEST(LegendCreator, RowsInsertDeleteSortCompactAndTheAscendingCheck) {
   EXPECT_EQ(t.GetItemText(2, 2), "2 (1)");
   ASSERT_TRUE(c.Commit());
   EXPECT_EQ(f.legend.GetCount(), 2);
+}
+
+TEST(LegendCreator, RampsRecolourTheClassesAndSelectedRows) {
+  platform::ScopedRecordingMessages messages;
+  Fixture f(Cells({10, 20}));
+  CLegendCreator c(f.theme, f.legend, &f.area, f.table);
+  c.Init();
+  ASSERT_TRUE(c.ApplyClasses(4));
+  EXPECT_FALSE(c.ApplyRamp(nullptr));
+  EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Select a color ramp."});
+  const CColorRamp ramp({0x000000, 0x0000FF});
+  ASSERT_TRUE(c.ApplyRamp(&ramp));
+  EXPECT_EQ(c.RowColour(1), 0xFFFFFFu);  // "No Data" keeps its colour
+  EXPECT_EQ(c.RowColour(2), 0x000000u);
+  EXPECT_EQ(c.RowColour(4), 0x0000FFu);
+  // Auto Ramp over the selected colour cells: from the first to the last selected.
+  gridmodel::CGridCtrl& t = c.Table();
+  COLORREF start = 0, end = 0;
+  t.SetSelectedRange(2, 1, 2, 1);
+  EXPECT_FALSE(c.SelectedColourEnds(start, end));
+  t.SetSelectedRange(2, 0, 4, 1);
+  ASSERT_TRUE(c.SelectedColourEnds(start, end));
+  c.RampColours(0x0000FF, 0x000000);
+  EXPECT_EQ(c.RowColour(2), 0x0000FFu);
+  EXPECT_EQ(c.RowColour(3), 0x00007Fu);
+  EXPECT_EQ(c.RowColour(4), 0x000000u);
+}
+
+TEST(LegendCreator, APredefinedLegendSavedKeptInThePreferencesAndAppliedGivesTheSameColours) {
+  platform::ScopedRecordingMessages messages;
+  Fixture a(Cells({5, 10, 20}));
+  CLegendCreator ca(a.theme, a.legend, &a.area, a.table);
+  ca.Init();
+  ASSERT_TRUE(ca.ApplyClasses(5));
+  ca.ChangeUnitsOrDecimals(0, 1);
+  std::unique_ptr<CPredefinedThemeLegend> saved = ca.MakePredefined("Quarters");
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->layerType, 10);
+  ASSERT_TRUE(ca.Commit());
+
+  // Through the preferences file and back.
+  CPVN4App& app = GetApp();
+  app.predefinedLegends.clear();
+  app.predefinedLegends.push_back(std::move(saved));
+  const std::string path = ::testing::TempDir() + "predefined_round_trip.cfg";
+  ASSERT_TRUE(app.WritePreferencesFile(path));
+  app.predefinedLegends.clear();
+  ASSERT_TRUE(app.ReadPreferencesFile(path));
+  ASSERT_EQ(app.predefinedLegends.size(), 1u);
+  const CPredefinedThemeLegend& read = *app.predefinedLegends[0];
+  EXPECT_EQ(read.name, "Quarters");
+
+  // Another theme of the same layer type with other classes takes it and colours alike.
+  Fixture b(Cells({1, 2, 3, 99}));
+  b.legend.RemoveAllEntries();
+  b.legend.AddEntry(CLegendEntry(kNoData, 0x111111));
+  b.legend.AddEntry(CLegendEntry(50, 0x222222));
+  CLegendCreator cb(b.theme, b.legend, &b.area, b.table);
+  cb.Init();
+  EXPECT_FALSE(cb.ApplyPredefined(nullptr));
+  ASSERT_TRUE(cb.ApplyPredefined(&read));
+  EXPECT_EQ(b.Values(cb), (std::vector<std::string>{"No Data", "25.0 ", "50.0 ", "75.0 ", "100.0 "}));
+  EXPECT_EQ(cb.Decimals(), 1);
+  ASSERT_TRUE(cb.Commit());
+  ASSERT_EQ(b.legend.GetCount(), a.legend.GetCount());
+  for (double v : {-9999.0, 0.0, 25.0, 30.0, 80.0, 500.0}) EXPECT_EQ(b.legend.GetColor(v), a.legend.GetColor(v)) << v;
+  app.predefinedLegends.clear();
+  // Values out of order are not saved.
+  ca.Table().SetItemText(2, 0, "90");
+  EXPECT_FALSE(ca.MakePredefined("Bad"));
 }
 
 }  // namespace

@@ -8,7 +8,10 @@
 
 #include "platform/messages.h"
 #include "project/document.h"
+#include "themes/contour_theme.h"
 #include "themes/legend.h"
+#include "themes/wind_vector_theme.h"
+#include "themes/wv_legend.h"
 #include "themes/theme.h"
 #include "views/legend_picture.h"
 
@@ -98,6 +101,67 @@ TEST(LegendPicture, SampleFuelLegendSavedAsPngHasOneSwatchPerModelInItsColour) {
     for (int x = picture.Width(); x < two.Width(); ++x) red += two.GetPixel(x, y) == platform::Rgba{255, 0, 0, 255};
   EXPECT_GT(red, 20);
   std::filesystem::remove_all(dir);
+}
+
+int Count(const platform::Image& image, int x0, int x1, platform::Rgba c) {
+  int n = 0;
+  for (int y = 0; y < image.Height(); ++y)
+    for (int x = std::max(x0, 0); x < std::min(x1, image.Width()); ++x) n += image.GetPixel(x, y) == c;
+  return n;
+}
+
+TEST(LegendPicture, ContoursJoinTheSampleColumnAndArrowThemesGetColumnsOfTheirOwn) {
+  EXPECT_EQ(ContourIntervalText(50, "Meters"), "50 Meters");
+  EXPECT_EQ(ContourIntervalText(2.5, "Feet"), "2.5 Feet");
+
+  platform::ScopedRecordingMessages messages;
+  CPVN4Doc doc;
+  ASSERT_EQ(doc.OpenLandscape(Sample()), 1);
+  const int plainWidth = DrawLegendPicture(CollectLegend(doc)).Width();
+  auto contour = MakeOwnedTheme(new CContourTheme);
+  contour->name = "Elevation";
+  contour->interval = 50;
+  contour->color = 0x00FF00;  // green
+  contour->lineWidth = 3;
+  doc.AddContourTheme(std::move(contour));
+  // Three arrow themes, one hidden, each with a legend of blue, then magenta classes.
+  const platform::Rgba blue{0, 0, 255, 255}, magenta{255, 0, 255, 255};
+  for (int i = 0; i < 3; ++i) {
+    auto t = MakeOwnedTheme(new CWindVectorTheme);
+    t->name = "Arrows " + std::to_string(i);
+    t->visible = i != 1;
+    CWindVectorTheme* p = t.get();
+    doc.AddWindVectorTheme(std::move(t));
+    doc.AddWindVectorDrawItem(p);
+    CWVLegendData* legend = doc.FindWindVectorLegend(p);
+    ASSERT_TRUE(legend);
+    legend->RemoveAllEntries();
+    legend->lineWidth = 2;
+    for (int k = 0; k < 2 + i; ++k) legend->AddEntry(CWVLegendEntry(float(k * 10), k ? 0xFF00FF : 0xFF0000, 1));
+  }
+  const LegendContent content = CollectLegend(doc);
+  ASSERT_EQ(content.contours.size(), 1u);
+  EXPECT_EQ(content.contours[0].interval, "50 Meters");
+  ASSERT_EQ(content.arrows.size(), 2u);
+  EXPECT_EQ(content.arrows[1].name, "Arrows 2");
+  EXPECT_EQ(content.arrows[1].classes.size(), 4u);
+
+  LegendRowsLayout layout;
+  const platform::Image rows = DrawLegendRows(content, &layout);
+  ASSERT_EQ(layout.arrowColumnLefts.size(), 2u);
+  EXPECT_EQ(layout.arrowColumnLefts[1] - layout.arrowColumnLefts[0], 165);
+  const int a0 = layout.arrowColumnLefts[0], a1 = layout.arrowColumnLefts[1];
+  EXPECT_GT(Count(rows, layout.secondColumnLeft, a0, {0, 255, 0, 255}), 20);  // the contour's line
+  EXPECT_GT(Count(rows, a0, a1, blue), 10);
+  EXPECT_GT(Count(rows, a0, a1, magenta), 10);
+  EXPECT_GT(Count(rows, a1, rows.Width(), magenta), 2 * Count(rows, a0, a1, magenta) - 10);
+  EXPECT_GE(rows.Height(), 2 + (layout.rowHeight + 3) + 4 * (layout.rowHeight + 1));
+
+  // The saved picture has the contour in its second column and no arrows.
+  const platform::Image picture = DrawLegendPicture(content);
+  EXPECT_EQ(picture.Width(), 2 * (plainWidth - 2) + 4);
+  EXPECT_GT(Count(picture, plainWidth, picture.Width(), {0, 255, 0, 255}), 20);
+  EXPECT_EQ(Count(picture, 0, picture.Width(), magenta), 0);
 }
 
 }  // namespace

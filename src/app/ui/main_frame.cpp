@@ -25,6 +25,7 @@
 #include "platform/paths.h"
 #include "themes/ui/color_ramp_dialogs.h"
 #include "themes/ui/theme_commands.h"
+#include "views/ui/predefined_legends_dialog.h"
 #include "views/view_commands.h"
 #include "weather/ui/wtr_wnd_dialog.h"
 
@@ -211,6 +212,10 @@ MainFrame::MainFrame(const std::string& recentFilesPath)
   BindCommand(cmd::kEditPreferences, [this] { EditPreferences(this, [this] { ApplyAppBackground(); }); });
   BindCommand(cmd::kColorRamps, [this] {
     themes::ui::CColorRampsDialog dialog(this);
+    dialog.ShowModal();
+  });
+  BindCommand(cmd::kPredefinedLegends, [this] {
+    views::ui::CPredefinedLegendsDialog dialog(this);
     dialog.ShowModal();
   });
   BindCommand(cmd::kCreateLandscapeFile, [this] {

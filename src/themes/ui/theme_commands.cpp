@@ -15,6 +15,8 @@
 #include "themes/theme.h"
 #include "themes/ui/overlay_dialogs.h"
 #include "themes/vector_theme.h"
+#include "themes/wind_vector_theme.h"
+#include "views/ui/wv_legend_creator_dialog.h"
 
 namespace themes::ui {
 
@@ -37,6 +39,18 @@ std::optional<std::string> AskShapefile(wxWindow*) {
   o.defaultExt = "shp";
   o.overwritePrompt = true;
   return platform::CurrentDialogs().ChooseSaveFile(o);
+}
+
+// A shapefile chosen to open; another extension is refused.
+std::optional<std::string> AskShapefileToOpen() {
+  platform::FileDialogOptions o;
+  o.filter = "Arcview Shape Files (*.shp)|*.shp||";
+  std::optional<std::string> path = platform::CurrentDialogs().ChooseOpenFile(o);
+  if (path && !platform::HasExtension(*path, ".shp")) {
+    platform::Tell("Unrecognized file type");
+    return std::nullopt;
+  }
+  return path;
 }
 
 // A run whose output this is lets go of it first, so no run keeps a deleted theme.
@@ -92,19 +106,33 @@ void OnContour(wxWindow* parent, CPVN4Doc& doc) {
 
 void OnNewVectorTheme(wxWindow*, CPVN4Doc& doc) {
   if (!doc.IsLandscapeLoaded()) return;
-  platform::FileDialogOptions o;
-  o.filter = "Arcview Shape Files (*.shp)|*.shp||";
-  const std::optional<std::string> path = platform::CurrentDialogs().ChooseOpenFile(o);
+  const std::optional<std::string> path = AskShapefileToOpen();
   if (!path) return;
   wxBusyCursor wait;
-  if (!platform::HasExtension(*path, ".shp")) {
-    platform::Tell("Unrecognized file type");
-    return;
-  }
   auto theme = std::make_unique<CVectorTheme>();
   // The reader has said what is wrong with a file it cannot read; no empty theme is added.
   if (theme->LoadShapefile(*path, Projection(doc)) != 1) return;
   doc.AddVectorTheme(std::move(theme));
+  doc.NotifyChanged();
+}
+
+void OnNewWindVectorTheme(wxWindow*, CPVN4Doc& doc) {
+  if (!doc.IsLandscapeLoaded()) return;
+  const std::optional<std::string> path = AskShapefileToOpen();
+  if (!path) return;
+  wxBusyCursor wait;
+  auto theme = MakeOwnedTheme(new CWindVectorTheme);
+  theme->kind = 0;
+  const landscape::LandscapeState& l = doc.landscape;
+  const CHeaderData& h = l.header;
+  if (!theme->LoadShapefile(*path, h.west, h.east, h.north, h.south)) {
+    // The reader has named the attribute problems; a shapefile that does not open is said here.
+    if (!theme->Error().empty()) platform::Tell(theme->Error());
+    return;
+  }
+  CWindVectorTheme* t = theme.get();
+  doc.AddWindVectorTheme(std::move(theme));
+  doc.AddWindVectorDrawItem(t);
   doc.NotifyChanged();
 }
 
@@ -121,7 +149,43 @@ bool ThemeTreeCommand(wxWindow* parent, int command, CPVN4Doc& doc, const Overla
     case kCmdLayerContour: OnContour(parent, doc); return true;
     case kCmdNewVectorTheme: OnNewVectorTheme(parent, doc); return true;
     case kCmdArrangeVectorThemes: OnArrangeVectorThemes(parent, doc); return true;
+    case kCmdNewWindVectorTheme: OnNewWindVectorTheme(parent, doc); return true;
     default: break;
+  }
+  if (item.windVector) {
+    CWindVectorTheme& t = *item.windVector;
+    switch (command) {
+      case kCmdWindVectorSaveAs:
+        if (auto path = AskShapefile(parent)) {
+          std::string error;
+          wxBusyCursor wait;
+          if (!t.SaveShapefile(*path, Projection(doc), doc.FindWindVectorLegend(&t), &error))
+            platform::Tell(error.empty() ? "Error: Could not write " + *path : error);
+        }
+        return true;
+      case kCmdWindVectorBringToTop: BringToTop(doc, &t); return true;
+      case kCmdWindVectorProperties: views::ui::EditWindVectorLegend(parent, doc, t); return true;
+      case kCmdDeleteWindVectorTheme:
+        if (t.gridded) {
+          platform::Tell(platform::FormatC("Theme '%s' belongs to a Run and must be deleted via Run properties.",
+                                           t.name.c_str()));
+          return true;
+        }
+        if (!platform::AskYesNo(platform::FormatC("Delete Theme '%s'?", item.text.c_str()))) return true;
+        doc.DeleteWindVectorTheme(&t);
+        doc.NotifyChanged();
+        return true;
+      default: break;
+    }
+  }
+  if (command == kCmdDeleteAllWindVectorThemes) {
+    if (doc.windVectorThemes.empty() || !platform::AskYesNo("Delete all wind vector themes?")) return true;
+    wxBusyCursor wait;
+    std::vector<CWindVectorTheme*> all;
+    for (const auto& t : doc.windVectorThemes) all.push_back(t.get());
+    for (CWindVectorTheme* t : all) doc.DeleteWindVectorTheme(t);
+    doc.NotifyChanged();
+    return true;
   }
   if (item.vector) {
     CVectorTheme& t = *item.vector;

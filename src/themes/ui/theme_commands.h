@@ -8,6 +8,7 @@ class wxWindow;
 class CPVN4Doc;
 class CContourTheme;
 class CVectorTheme;
+class CWindVectorTheme;
 
 namespace app::ui {
 class MainFrame;
@@ -30,6 +31,12 @@ constexpr int kCmdContourBringToTop = 32864;
 constexpr int kCmdContourProperties = 32846;
 constexpr int kCmdDeleteContour = 32844;
 constexpr int kCmdDeleteAllContours = 32840;
+constexpr int kCmdNewWindVectorTheme = 32913;
+constexpr int kCmdDeleteAllWindVectorThemes = 32916;
+constexpr int kCmdDeleteWindVectorTheme = 32918;
+constexpr int kCmdWindVectorSaveAs = 32934;
+constexpr int kCmdWindVectorBringToTop = 32919;
+constexpr int kCmdWindVectorProperties = 32920;
 
 // The project-tree item an overlay command acts on.
 struct OverlaySelection {
@@ -37,6 +44,7 @@ struct OverlaySelection {
   std::string text;
   CVectorTheme* vector = nullptr;
   CContourTheme* contour = nullptr;
+  CWindVectorTheme* windVector = nullptr;
 };
 
 // Contours the visible theme: the Contouring dialog, then tracing and thinning under a
@@ -44,6 +52,9 @@ struct OverlaySelection {
 void OnContour(wxWindow* parent, CPVN4Doc& doc);
 void OnNewVectorTheme(wxWindow* parent, CPVN4Doc& doc);
 void OnArrangeVectorThemes(wxWindow* parent, CPVN4Doc& doc);
+// An arrow theme from a point shapefile with speed and direction fields, clipped to the
+// landscape, listed under Wind Vectors and drawn on the map.
+void OnNewWindVectorTheme(wxWindow* parent, CPVN4Doc& doc);
 // A context command on the selected tree item; false when it does not apply to the item.
 bool ThemeTreeCommand(wxWindow* parent, int command, CPVN4Doc& doc, const OverlaySelection& item);
 

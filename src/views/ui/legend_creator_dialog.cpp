@@ -6,10 +6,20 @@
 #include <wx/sizer.h>
 #include <wx/spinctrl.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
 
+#include <wx/menu.h>
+
+#include "app/application.h"
+#include "app/command_rules.h"
+#include "app/preference_records.h"
 #include "app/unit_tables.h"
+#include "themes/ui/color_ramp_dialogs.h"
+#include "views/ui/wv_legend_creator_dialog.h"
+#include "widgets/color_lists.h"
 #include "project/document.h"
 #include "themes/theme.h"
+#include "views/legend_table.h"
 #include "widgets/table_grid_window.h"
 
 namespace views::ui {
@@ -56,8 +66,20 @@ CLegendCreatorDialog::CLegendCreatorDialog(wxWindow* parent, CTheme& theme, CThe
   kind->Add(apply, 0, wxALL, 3);
   top->Add(kind, 0, wxLEFT | wxRIGHT | wxEXPAND, 6);
 
+  auto* choices = new wxFlexGridSizer(3, 4, 4);
+  choices->Add(new wxStaticText(this, wxID_ANY, "Color Ramp:"), 0, wxALIGN_CENTER_VERTICAL);
+  ramps = new widgets::CColorRampCombo(this, 1111, wxDefaultPosition, wxSize(260, -1));
+  for (const auto& r : GetApp().colorRamps) ramps->AddRamp(r.get());
+  choices->Add(ramps);
+  choices->Add(new wxButton(this, 1024, "Apply"));
+  choices->Add(new wxStaticText(this, wxID_ANY, "Predefined Legend:"), 0, wxALIGN_CENTER_VERTICAL);
+  predefined = new wxChoice(this, 1123, wxDefaultPosition, wxSize(260, -1));
+  choices->Add(predefined);
+  choices->Add(new wxButton(this, 1025, "Apply"));
+  top->Add(choices, 0, wxALL, 6);
+
   auto* middle = new wxBoxSizer(wxHORIZONTAL);
-  table_ = new widgets::TableGridWindow(this, 1015, wxDefaultPosition, wxSize(420, 360));
+  table_ = new widgets::TableGridWindow(this, 1015, wxDefaultPosition, wxSize(420, 320));
   middle->Add(table_, 1, wxEXPAND | wxALL, 6);
   auto* rowButtons = new wxBoxSizer(wxVERTICAL);
   struct RowButton {
@@ -73,20 +95,29 @@ CLegendCreatorDialog::CLegendCreatorDialog(wxWindow* parent, CTheme& theme, CThe
   auto* buttons = new wxBoxSizer(wxHORIZONTAL);
   buttons->Add(new wxButton(this, wxID_OK, "OK"), 0, wxALL, 4);
   buttons->Add(new wxButton(this, wxID_CANCEL, "Cancel"), 0, wxALL, 4);
+  buttons->Add(new wxButton(this, 1098, "Save As..."), 0, wxALL, 4);
+  buttons->Add(new wxButton(this, 1097, "Help"), 0, wxALL, 4);
   top->Add(buttons, 0, wxALIGN_CENTER);
   SetSizer(top);
+  Layout();
 
   creator_ = std::make_unique<CLegendCreator>(theme, legend, area, table_->Grid());
   creator_->Init();
   const int cellWidth = std::max(40, table_->GetClientSize().x / 3 - 4);
   for (int c = 0; c < 3; ++c) table_->Grid().SetColumnWidth(c, cellWidth);
   table_->SetOwner(this);
-  units_->SetSelection(creator_->Units());
-  decimals_->SetSelection(creator_->Decimals());
-  classes_->SetValue(std::clamp(creator_->Classes(), 2, 100));
+  FillPredefined(-1);
+  ShowSettings();
   unique_->Enable(creator_->CanUseUniqueValues());
-  (creator_->UniqueValues() ? unique_ : continuous_)->SetValue(true);
   Sync();
+  menuChooser = [this](wxMenu& menu, wxPoint at) {
+    const int chosen = GetPopupMenuSelectionFromUser(menu, at);
+    return chosen == wxID_NONE ? 0 : app::CommandForMenuId(chosen);
+  };
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnApplyRamp(); }, 1024);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnApplyPredefined(); }, 1025);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnSaveAs(); }, 1098);
+  Bind(wxEVT_BUTTON, [](wxCommandEvent&) { GetApp().ShowHelpTopic(43); }, 1097);
 
   apply->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnApplyClasses(); });
   continuous_->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { creator_->SetUniqueValues(false); });
@@ -122,6 +153,62 @@ void CLegendCreatorDialog::Sync() {
   table_->Refresh();
 }
 
+void CLegendCreatorDialog::ShowSettings() {
+  units_->SetSelection(creator_->Units());
+  decimals_->SetSelection(creator_->Decimals());
+  classes_->SetValue(std::clamp(creator_->Classes(), 2, 100));
+  (creator_->UniqueValues() ? unique_ : continuous_)->SetValue(true);
+}
+
+void CLegendCreatorDialog::FillPredefined(int select) {
+  predefined->Clear();
+  for (const auto& p : GetApp().predefinedLegends)
+    if (p->layerType == creator_->LayerType()) predefined->Append(wxString::FromUTF8(p->name), p.get());
+  if (select >= 0) predefined->SetSelection(select);
+}
+
+void CLegendCreatorDialog::OnApplyRamp() {
+  creator_->ApplyRamp(ramps->GetRamp(ramps->GetSelection()));
+  Sync();
+}
+
+void CLegendCreatorDialog::OnApplyPredefined() {
+  const int n = predefined->GetSelection();
+  const auto* p = n < 0 ? nullptr : static_cast<const CPredefinedThemeLegend*>(predefined->GetClientData(n));
+  if (!creator_->ApplyPredefined(p)) return;
+  ShowSettings();
+  Sync();
+}
+
+void CLegendCreatorDialog::OnSaveAs() {
+  table_->Grid().EndEditing();
+  if (!creator_->CheckAscending()) return;
+  if (SavePredefinedLegend(this, GetApp().predefinedLegends,
+                           [this](const std::string& name) { return creator_->MakePredefined(name); }))
+    FillPredefined(static_cast<int>(predefined->GetCount()));
+}
+
+void CLegendCreatorDialog::OnTableRightClick(int row, int col) {
+  COLORREF start = 0, end = 0;
+  if (col != 1 || row < 1 || !creator_->SelectedColourEnds(start, end)) return;
+  wxMenu menu;
+  menu.Append(app::MenuIdFor(kCmdColourAutoRamp), "&Auto Ramp");
+  menu.Append(app::MenuIdFor(kCmdColourDefineRamp), "&Define Ramp");
+  if (const int command = ChooseFromTableMenu(this, table_, row, col, menu, menuChooser)) OnMenuCommand(command);
+}
+
+void CLegendCreatorDialog::OnMenuCommand(int command) {
+  COLORREF start = 0, end = 0;
+  if (!creator_->SelectedColourEnds(start, end)) return;
+  if (command == kCmdColourDefineRamp) {
+    if (!DefineColourRamp(this, start, end)) return;
+  } else if (command != kCmdColourAutoRamp) {
+    return;
+  }
+  creator_->RampColours(start, end);
+  Sync();
+}
+
 void CLegendCreatorDialog::OnApplyClasses() {
   if (creator_->ApplyClasses(classes_->GetValue())) continuous_->SetValue(true);
   Sync();
@@ -145,7 +232,51 @@ long CLegendCreatorDialog::OnGridNotify(const gridmodel::GridNotify& n) {
       creator_->CountFrequencies();
       Sync();
     });
+  if (n.code == gridmodel::kNotifyRClick) CallAfter([this, row = n.row, col = n.col] { OnTableRightClick(row, col); });
   return 0;
+}
+
+CGetLegendNameDialog::CGetLegendNameDialog(wxWindow* parent, std::vector<std::string> existing)
+    : wxDialog(parent, wxID_ANY, "Enter Legend Name"), existing_(std::move(existing)) {
+  auto* top = new wxBoxSizer(wxVERTICAL);
+  top->Add(new wxStaticText(this, wxID_ANY, "Enter a name for the predefined legend:"), 0, wxALL, 8);
+  edit = new wxTextCtrl(this, 1025, "", wxDefaultPosition, wxSize(280, -1));
+  top->Add(edit, 0, wxEXPAND | wxLEFT | wxRIGHT, 8);
+  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+  buttons->Add(new wxButton(this, wxID_OK, "OK"), 0, wxALL, 4);
+  buttons->Add(new wxButton(this, wxID_CANCEL, "Cancel"), 0, wxALL, 4);
+  top->Add(buttons, 0, wxALIGN_CENTER | wxALL, 4);
+  SetSizerAndFit(top);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnOK(); }, wxID_OK);
+}
+
+void CGetLegendNameDialog::OnOK() {
+  std::string typed = edit->GetValue().utf8_string();
+  if (!AcceptLegendName(typed, existing_)) return;
+  name = typed;
+  if (IsModal()) EndModal(wxID_OK);
+}
+
+int ChooseFromTableMenu(wxWindow* dialog, widgets::TableGridWindow* table, int row, int col, wxMenu& menu,
+                        const std::function<int(wxMenu&, wxPoint)>& chooser) {
+  gridmodel::Rect r;
+  table->Grid().GetCellRect(row, col, r);
+  const wxPoint at = dialog->ScreenToClient(table->ClientToScreen(wxPoint(r.left, r.top)));
+  return chooser ? chooser(menu, at) : 0;
+}
+
+bool DefineColourRamp(wxWindow* parent, COLORREF& start, COLORREF& end) {
+  themes::ui::CRampDialog dialog(parent, start, end);
+  if (dialog.ShowModal() != wxID_OK) return false;
+  start = dialog.topColor;
+  end = dialog.bottomColor;
+  return true;
+}
+
+std::optional<std::string> AskLegendName(wxWindow* parent, const std::vector<std::string>& existing) {
+  CGetLegendNameDialog dialog(parent, existing);
+  if (dialog.ShowModal() != wxID_OK) return std::nullopt;
+  return dialog.name;
 }
 
 bool EditVisibleLegend(wxWindow* parent, CPVN4Doc& doc) {

@@ -2,7 +2,11 @@
 // "Create/Modify Legend": the modal editor of a raster theme's legend over its class table.
 #include <wx/dialog.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "gridmodel/table_grid.h"
 #include "views/legend_creator.h"
@@ -11,10 +15,14 @@ class wxChoice;
 class wxRadioButton;
 class wxSpinCtrl;
 class wxStaticText;
+class wxTextCtrl;
 class CPVN4Doc;
+
+class wxMenu;
 
 namespace widgets {
 class TableGridWindow;
+class CColorRampCombo;
 }
 
 namespace views::ui {
@@ -29,13 +37,26 @@ class CLegendCreatorDialog : public wxDialog, public gridmodel::GridOwner {
   wxSpinCtrl* ClassCount() const { return classes_; }
   // The buttons' actions, as the buttons run them.
   void OnApplyClasses();
+  void OnApplyRamp();
+  void OnApplyPredefined();
+  void OnSaveAs();
   void OnOK();
   void OnCancel();
+  // The right-click menu on two or more selected colour cells: Auto Ramp, Define Ramp. The
+  // chooser shows it (tests answer).
+  void OnTableRightClick(int row, int col);
+  void OnMenuCommand(int command);
+  std::function<int(wxMenu&, wxPoint)> menuChooser;
 
   long OnGridNotify(const gridmodel::GridNotify& n) override;
 
+  widgets::CColorRampCombo* ramps = nullptr;
+  wxChoice* predefined = nullptr;
+
  private:
   void Sync();
+  void FillPredefined(int select);
+  void ShowSettings();
 
   widgets::TableGridWindow* table_ = nullptr;
   std::unique_ptr<CLegendCreator> creator_;
@@ -47,6 +68,39 @@ class CLegendCreatorDialog : public wxDialog, public gridmodel::GridOwner {
   wxStaticText* low_ = nullptr;
   wxStaticText* high_ = nullptr;
 };
+
+// "Enter Legend Name": the name of a new predefined legend, trimmed; a blank name or one of
+// `existing` is refused and the dialog stays.
+class CGetLegendNameDialog : public wxDialog {
+ public:
+  CGetLegendNameDialog(wxWindow* parent, std::vector<std::string> existing);
+  void OnOK();
+  std::string name;
+  wxTextCtrl* edit = nullptr;
+
+ private:
+  std::vector<std::string> existing_;
+};
+std::optional<std::string> AskLegendName(wxWindow* parent, const std::vector<std::string>& existing);
+
+// Save As... of a legend creator: the name asked, then make(name) appended to the list.
+template <class Legend, class Make>
+bool SavePredefinedLegend(wxWindow* parent, std::vector<std::unique_ptr<Legend>>& list, Make make) {
+  std::vector<std::string> names;
+  for (const auto& p : list) names.push_back(p->name);
+  const std::optional<std::string> name = AskLegendName(parent, names);
+  if (!name) return false;
+  std::unique_ptr<Legend> legend = make(*name);
+  if (!legend) return false;
+  list.push_back(std::move(legend));
+  return true;
+}
+
+// A class table's right-click menu at a cell's top-left corner; the command chosen, or 0.
+int ChooseFromTableMenu(wxWindow* dialog, widgets::TableGridWindow* table, int row, int col, wxMenu& menu,
+                        const std::function<int(wxMenu&, wxPoint)>& chooser);
+// Set Color Ramp from start to end; false when cancelled.
+bool DefineColourRamp(wxWindow* parent, COLORREF& start, COLORREF& end);
 
 // The legend creator over the visible theme's legend in the current area; on OK the map,
 // the tree and the legend window follow and the project is marked modified. False when

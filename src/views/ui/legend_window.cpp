@@ -21,6 +21,7 @@
 #include "themes/legend.h"
 #include "themes/theme.h"
 #include "views/ui/legend_creator_dialog.h"
+#include "views/ui/wv_legend_creator_dialog.h"
 
 namespace views::ui {
 
@@ -69,8 +70,10 @@ CLegendDialog::CLegendDialog(wxWindow* parent, CPVN4Doc& doc)
   units_->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { OnUnitsChanged(); });
   // The theme's button and a double-click on its classes open the legend creator.
   themeButton_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { EditVisibleLegend(this, doc_); });
-  for (wxWindow* w : {static_cast<wxWindow*>(this), static_cast<wxWindow*>(rows_), static_cast<wxWindow*>(picture_)})
-    w->Bind(wxEVT_LEFT_DCLICK, [this](wxMouseEvent&) { EditVisibleLegend(this, doc_); });
+  themeButton_->SetToolTip("Edit the legend");
+  Bind(wxEVT_LEFT_DCLICK, [this](wxMouseEvent&) { EditVisibleLegend(this, doc_); });
+  picture_->Bind(wxEVT_LEFT_DCLICK, [this](wxMouseEvent& e) { OnDoubleClick(e.GetPosition()); });
+  rows_->Bind(wxEVT_LEFT_DCLICK, [this](wxMouseEvent& e) { OnDoubleClick(rows_->CalcUnscrolledPosition(e.GetPosition())); });
   auto menu = [this](wxMouseEvent& e) {
     wxMenu popup;
     popup.Append(kSaveAs, "Save as...");
@@ -157,12 +160,21 @@ void CLegendDialog::UpdateLegend() {
   for (std::size_t i = 0; i < codes.size(); ++i) units_->Append(wxString::FromUTF8(GetUnitName(codes[i])));
   if (legend->GetUnits() >= 0 && legend->GetUnits() < static_cast<int>(codes.size()))
     units_->SetSelection(legend->GetUnits());
-  const platform::Image image = DrawLegendRows(content_);
+  const platform::Image image = DrawLegendRows(content_, &layout_);
   picture_->SetBitmap(ToBitmap(image));
   picture_->SetSize(image.Width(), image.Height());
   rows_->SetVirtualSize(image.Width(), image.Height());
   rows_->Scroll(0, 0);
   rows_->Refresh();
+}
+
+void CLegendDialog::OnDoubleClick(wxPoint at) {
+  for (std::size_t i = content_.arrows.size(); i-- > 0;)
+    if (i < layout_.arrowColumnLefts.size() && at.x >= layout_.arrowColumnLefts[i]) {
+      if (content_.arrows[i].theme) EditWindVectorLegend(GetParent() ? GetParent() : this, doc_, *content_.arrows[i].theme);
+      return;
+    }
+  EditVisibleLegend(this, doc_);
 }
 
 void CLegendDialog::OnUnitsChanged() {

@@ -34,6 +34,7 @@ class CLegendDialog : public wxDialog, public DocumentObserver {
   void UpdateLegend();
   void OnDocumentDestroyed(CPVN4Doc& doc) override;
   const LegendContent& Content() const { return content_; }
+  const LegendRowsLayout& Layout() const { return layout_; }
   wxChoice* Units() const { return units_; }
   wxButton* ThemeButton() const { return themeButton_; }
   // Writes the picture; the format follows the extension. False, with the reason told, when
@@ -41,6 +42,9 @@ class CLegendDialog : public wxDialog, public DocumentObserver {
   bool SaveAs(const std::string& path);
   // The context menu's command: asks for a file, then saves.
   void OnSaveAs();
+  // A double-click at a point of the rows: an arrow theme's column opens its legend creator,
+  // anywhere else the visible theme's.
+  void OnDoubleClick(wxPoint atRows);
 
  private:
   void OnUnitsChanged();
@@ -52,6 +56,7 @@ class CLegendDialog : public wxDialog, public DocumentObserver {
   wxScrolledWindow* rows_ = nullptr;
   wxStaticBitmap* picture_ = nullptr;
   LegendContent content_;
+  LegendRowsLayout layout_;
 };
 
 }  // namespace views::ui

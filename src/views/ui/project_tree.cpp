@@ -283,7 +283,13 @@ bool IsTreeCommand(int command) {
     case themes::ui::kCmdContourBringToTop:
     case themes::ui::kCmdContourProperties:
     case themes::ui::kCmdDeleteContour:
-    case themes::ui::kCmdDeleteAllContours: return true;
+    case themes::ui::kCmdDeleteAllContours:
+    case themes::ui::kCmdNewWindVectorTheme:
+    case themes::ui::kCmdDeleteAllWindVectorThemes:
+    case themes::ui::kCmdDeleteWindVectorTheme:
+    case themes::ui::kCmdWindVectorSaveAs:
+    case themes::ui::kCmdWindVectorBringToTop:
+    case themes::ui::kCmdWindVectorProperties: return true;
     default: return false;
   }
 }
@@ -333,8 +339,12 @@ CPVN4View::CPVN4View(wxWindow* parent, CPVN4Doc& doc)
   // its window is already shown. The control still expands and collapses as usual.
   Bind(wxEVT_TREE_ITEM_ACTIVATED, [this](wxTreeEvent& e) {
     if (ToggleOverlay(e.GetItem())) return;
-    e.Skip();
     const CTreeItem* data = Data(e.GetItem());
+    if (data && data->type == kTreeWindVectorFolder && doc_.IsLandscapeLoaded()) {
+      themes::ui::OnNewWindVectorTheme(wxGetTopLevelParent(this), doc_);
+      return;
+    }
+    e.Skip();
     if (!data || (data->type != kTreeAreaTheme && data->type != kTreeGridTheme && data->type != kTreeRunTheme)) return;
     if (CLegendDialog::IsViewLegendChecked(doc_)) return;
     wxCommandEvent command(wxEVT_MENU, app::MenuIdFor(cmd::kViewLegend));
@@ -407,6 +417,7 @@ void CPVN4View::ShowContextMenu(wxPoint clientPoint) {
   overlay.text = GetItemText(item).utf8_string();
   overlay.vector = data->vector;
   overlay.contour = data->contour;
+  overlay.windVector = data->windVector;
   if (themes::ui::ThemeTreeCommand(wxGetTopLevelParent(this), command, doc_, overlay)) return;
   runs::ui::RunTreeSelection selection;
   selection.type = data->type;
@@ -422,6 +433,11 @@ bool CPVN4View::IsEntryEnabled(int command, const CTreeItem& item) const {
   // Delete All has nothing to do in an empty folder.
   if (command == themes::ui::kCmdDeleteAllVectorThemes) return !doc_.vectorThemes.empty();
   if (command == themes::ui::kCmdDeleteAllContours) return !doc_.contourThemes.empty();
+  if (command == themes::ui::kCmdNewWindVectorTheme) return doc_.IsLandscapeLoaded();
+  if (command == themes::ui::kCmdDeleteAllWindVectorThemes) return !doc_.windVectorThemes.empty();
+  // A run's arrows go with the run; arrows read from points are saved only from grids.
+  if (command == themes::ui::kCmdDeleteWindVectorTheme) return item.windVector && !item.windVector->gridded;
+  if (command == themes::ui::kCmdWindVectorSaveAs) return item.windVector && item.windVector->gridded;
   if (HelpTopicOf(command, item, doc_) || IsTreeCommand(command)) return true;
   // The rest are the main window's, enabled as its menus are: not without a handler.
   auto* frame = dynamic_cast<app::ui::MainFrame*>(wxGetTopLevelParent(const_cast<CPVN4View*>(this)));
@@ -470,7 +486,7 @@ void CPVN4View::OnRemoving(CPVN4Doc&, const void* object) {
     wxTreeItemIdValue cookie;
     for (wxTreeItemId c = GetFirstChild(parent, cookie); c.IsOk(); c = GetNextChild(parent, cookie)) {
       const CTreeItem* d = Data(c);
-      if (d && (d->vector == object || d->contour == object)) doomed.push_back(c);
+      if (d && (d->vector == object || d->contour == object || d->windVector == object)) doomed.push_back(c);
       else visit(c);
     }
   };
