@@ -31,6 +31,7 @@ bool IsCommandEnabled(int id, const CommandState& s) {
     case cmd::kPrint:
       return false;
     case cmd::kSave:
+    case cmd::kSaveAs:
       return s.hasProject;
     case cmd::kShaderReliefShading:
     case cmd::kShaderApply:

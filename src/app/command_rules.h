@@ -14,6 +14,7 @@ namespace cmd {
 constexpr int kNew = 57600;
 constexpr int kOpen = 57601;
 constexpr int kSave = 57603;
+constexpr int kSaveAs = 57604;
 constexpr int kPrint = 57607;
 constexpr int kRecentFile = 57616;  // first of the ten recent-file entries
 constexpr int kExit = 57665;

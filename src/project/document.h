@@ -65,6 +65,15 @@ struct PanePlacement {
   bool operator==(const PanePlacement&) const = default;
 };
 
+// The map view's scroll position, scroll size and scale, kept with the project; the view
+// applies them at its first update after the project is read.
+struct MapViewState {
+  int scrollX = 0, scrollY = 0;
+  int scrollWidth = 1, scrollHeight = 1;
+  double scale = 1.0;
+  bool operator==(const MapViewState&) const = default;
+};
+
 // A pixel rectangle, edges inclusive.
 struct PixelRect {
   int left = 0, top = 0, right = 0, bottom = 0;
@@ -96,6 +105,9 @@ struct DocumentWindows {
   std::function<void(CRun&)> deleteRunOutputItems;
   std::function<void*(CRun&)> addIdealLandscapeTreeItem;
   std::function<void(void* item, const std::string& text)> renameTreeItem;
+  // Copies the live windows' placements and the map view's state into the document (before
+  // the project is written).
+  std::function<void()> storeWindowState;
 };
 
 // What the renderer needs of a contour or arrow theme, which it cannot see itself: whether it
@@ -262,6 +274,10 @@ class CPVN4Doc {
   int shadingAzimuth = 315;
   float shadingStrength = 0.5f;
   PanePlacement treePlacement, legendPlacement, pointPlacement, framePlacement;
+  bool legendWindowVisible = false;
+  bool pointWindowVisible = false;
+  double pointWindowX = 0, pointWindowY = 0;  // the map point the point window shows
+  MapViewState mapView;
   std::vector<std::vector<dPoint>> shapes;
   std::vector<dPoint> shapeInProgress;
   std::vector<dPoint> measurePoints;

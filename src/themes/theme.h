@@ -4,6 +4,7 @@
 // memory, in a scratch file of the working folder, or in place in one landscape band.
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,6 +72,11 @@ class CTheme {
   int LoadThemeFile(const std::string& path);
   // False (and the previous file kept) when it cannot be written; the error is shown.
   bool SaveThemeFile(const std::string& path) const;
+  // The same file's bytes, from and into memory (the project's companion archive).
+  int LoadThemeBytes(const std::string& bytes, const std::string& nameForMessages);
+  std::string ThemeBytes() const;
+  // Hands the file's bytes to write piece by piece; false as soon as write does.
+  bool WriteThemeData(const std::function<bool(const void*, std::size_t)>& write) const;
   // The readers and the GeoTIFF writer report rows done to the progress sink, when given,
   // and give up quietly (0 or false, nothing kept) when it asks to cancel.
   // ESRI ASCII grid, or GeoTIFF (".tif", ".tiff") through GDAL.
@@ -135,6 +141,8 @@ class CTheme {
   template <class RowProducer>
   bool MakeScratch(RowProducer&& produce);
   bool AllocateMemory();
+  std::string ThemeHeader() const;
+  int LoadThemeData(const unsigned char* data, std::size_t size, const std::string& path);
   void ReleaseStores();
   // Frees every cell store (a reader refills a theme from scratch).
   void DropCells();

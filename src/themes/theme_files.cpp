@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <functional>
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -188,8 +189,15 @@ int CTheme::CreateFromDoubles(const std::string& themeName, double s, double w, 
 int CTheme::LoadThemeFile(const std::string& path) {
   MappedFile in;
   if (!in.Open(path)) return 0;
-  const unsigned char* d = in.Data();
-  const std::size_t size = in.Size();
+  return LoadThemeData(in.Data(), in.Size(), path);
+}
+
+int CTheme::LoadThemeBytes(const std::string& bytes, const std::string& nameForMessages) {
+  return LoadThemeData(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                       nameForMessages);
+}
+
+int CTheme::LoadThemeData(const unsigned char* d, std::size_t size, const std::string& path) {
   if (size < kThemeHeaderSize + 1) {
     TellErrorOpening(path);
     return 0;
@@ -232,7 +240,7 @@ int CTheme::LoadThemeFile(const std::string& path) {
              : 0;
 }
 
-bool CTheme::SaveThemeFile(const std::string& path) const {
+std::string CTheme::ThemeHeader() const {
   std::string header;
   Put<std::int32_t>(header, rows);
   Put<std::int32_t>(header, columns);
@@ -248,14 +256,33 @@ bool CTheme::SaveThemeFile(const std::string& path) const {
   header += stored;
   header += '\0';
   Put(header, units);
+  return header;
+}
 
-  platform::AtomicFile out(path);
-  bool ok = out.Open() && out.Write(header);
+bool CTheme::WriteThemeData(const std::function<bool(const void*, std::size_t)>& write) const {
+  const std::string header = ThemeHeader();
+  bool ok = write(header.data(), header.size());
   std::vector<float> row(rows > 0 ? static_cast<std::size_t>(std::max(columns, 0)) : 0);
   for (int r = 0; ok && r < rows; ++r) {
     ReadRow(r, row.data());
-    ok = out.Write(row.data(), row.size() * sizeof(float));
+    ok = write(row.data(), row.size() * sizeof(float));
   }
+  return ok;
+}
+
+std::string CTheme::ThemeBytes() const {
+  std::string bytes;
+  WriteThemeData([&](const void* data, std::size_t size) {
+    bytes.append(static_cast<const char*>(data), size);
+    return true;
+  });
+  return bytes;
+}
+
+bool CTheme::SaveThemeFile(const std::string& path) const {
+  platform::AtomicFile out(path);
+  bool ok = out.Open() &&
+            WriteThemeData([&](const void* data, std::size_t size) { return out.Write(data, size); });
   if (ok) ok = out.Commit();
   if (!ok) TellErrorOpening(path);
   return ok;

@@ -205,7 +205,7 @@ TEST_F(MainRoad, LandscapePathsOpenNewProjectWindowsAndProjectFilesSaySo) {
             "LCP and GeoTIFF Files (*.lcp;*.tif)|*.lcp;*.tif|Pyrvane Project Files (*.pvn)|*.pvn|"
             "All Files (*.*)|*.*||");
 
-  // A project file and a file of no known kind are refused with their reasons.
+  // A damaged project file and a file of no known kind are refused with their reasons.
   messages_->Clear();
   const std::string project = (fs::path(PV_BINARY_DIR) / "test-main-road" / "fire.pvn").string();
   std::ofstream(project) << "project\n";
@@ -216,18 +216,17 @@ TEST_F(MainRoad, LandscapePathsOpenNewProjectWindowsAndProjectFilesSaySo) {
   widgets::FlushEvents();
   EXPECT_EQ(messages_->Texts(),
             (std::vector<std::string>{
-                "Cannot open " + project +
-                    ": project files cannot be opened yet. Open a landscape (.lcp or .tif) instead.",
+                "Error: Unrecognized file format\nMissing Pyrvane6 header line.",
                 "Cannot open /tmp/notes.txt: it is neither a project nor a landscape file."}));
   EXPECT_EQ(frame->DocManager()->GetDocumentsVector().size(), 2u);
 
-  // Saving a project is refused before any file is asked for.
+  // Saving a project without a file asks for one; cancelling writes nothing.
   messages_->Clear();
   const size_t asked = dialogs_->Requests().size();
   Command(frame, cmd::kSave);
-  EXPECT_EQ(messages_->Texts(),
-            std::vector<std::string>{"Cannot save Pyrvane2: project files cannot be saved yet."});
-  EXPECT_EQ(dialogs_->Requests().size(), asked);
+  EXPECT_TRUE(messages_->Texts().empty());
+  ASSERT_EQ(dialogs_->Requests().size(), asked + 1);
+  EXPECT_EQ(dialogs_->Requests().back().options.filter, "Pyrvane Project Files (*.pvn)|*.pvn||");
 
   // Closing a project asks about its changes through the program's messages; its panes go
   // with its window and the shader bar lets go of it.

@@ -43,6 +43,7 @@ struct MenuItem {
 // Framework ids for the commands the framework itself handles.
 const std::pair<int, int> kStockIds[] = {
     {cmd::kNew, wxID_NEW},   {cmd::kOpen, wxID_OPEN},   {cmd::kSave, wxID_SAVE},
+    {cmd::kSaveAs, wxID_SAVEAS},
     {cmd::kExit, wxID_EXIT}, {cmd::kAbout, wxID_ABOUT},
 };
 
@@ -231,7 +232,7 @@ MainFrame::MainFrame(const std::string& recentFilesPath)
     SendSizeEvent();
   });
   // The framework's document manager answers these.
-  for (int c : {cmd::kNew, cmd::kOpen, cmd::kSave}) handlers_[c] = nullptr;
+  for (int c : {cmd::kNew, cmd::kOpen, cmd::kSave, cmd::kSaveAs}) handlers_[c] = nullptr;
   for (int i = 0; i < kRecentFileCount; ++i) handlers_[cmd::kRecentFile + i] = nullptr;
   Bind(wxEVT_MENU, &MainFrame::OnRecentFile, this, WxIdFor(cmd::kRecentFile),
        WxIdFor(cmd::kRecentFile) + kRecentFileCount - 1);
@@ -298,6 +299,7 @@ wxMenu* FileMenu(PyrvaneDocManager* manager, bool project) {
   if (project) {
     file->Append(wxID_CLOSE, "&Close");
     file->Append(MainFrame::WxIdFor(cmd::kSave), "&Save\tCtrl+S");
+    file->Append(MainFrame::WxIdFor(cmd::kSaveAs), "Save &As...");
   }
   file->AppendSeparator();
   file->Append(MainFrame::WxIdFor(cmd::kExtractAndOpenArchive), "&Extract and Open Archive...");

@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <cctype>
 
+#include <wx/filename.h>
+
 #include "app/ui/child_frame.h"
 #include "app/ui/main_frame.h"
 #include "platform/dialogs.h"
 #include "platform/messages.h"
 #include "project/document.h"
+#include "project/project_file.h"
+#include "views/ui/legend_window.h"
 #include "views/ui/map_view.h"
 #include "views/ui/project_panes.h"
 #include "views/ui/project_tree.h"
@@ -68,9 +72,20 @@ bool ProjectDocument::OnNewDocument() {
 bool ProjectDocument::OnOpenDocument(const wxString& wxPath) {
   const std::string path = wxPath.utf8_string();
   if (IsProjectFilePath(path)) {
-    platform::Tell("Cannot open " + path +
-                   ": project files cannot be opened yet. Open a landscape (.lcp or .tif) instead.");
-    return false;
+    model_->OnNewDocument();
+    if (!model_->OnOpenDocument(path, [](CPVN4Doc& doc, const std::string& p) {
+          return projectfile::ReadProject(doc, p);
+        })) {
+      Modify(false);  // nothing to ask about when the failed window closes
+      return false;
+    }
+    SetFilename(wxPath, true);
+    SetDocumentSaved(true);
+    model_->title = GetUserReadableName().utf8_string();
+    const bool modified = model_->IsModified();
+    RestoreWindows();
+    Modify(modified);
+    return true;
   }
   // The landscape goes into a new, unnamed project: the project is not the landscape's file,
   // so Save never writes over it.
@@ -82,6 +97,55 @@ bool ProjectDocument::OnOpenDocument(const wxString& wxPath) {
   return true;
 }
 
+CChildFrame* ProjectDocument::Frame() const {
+  for (wxView* view : GetViews())
+    if (auto* frame = dynamic_cast<CChildFrame*>(view->GetFrame())) return frame;
+  return nullptr;
+}
+
+void ProjectDocument::StoreWindows() {
+  CPVN4Doc& m = *model_;
+  if (CChildFrame* frame = Frame()) {
+    const wxRect r = frame->GetRect();
+    m.framePlacement.showCmd = frame->IsMaximized() ? 3 : frame->IsIconized() ? 2 : 1;
+    m.framePlacement.left = r.GetLeft(), m.framePlacement.top = r.GetTop();
+    m.framePlacement.right = r.GetRight() + 1, m.framePlacement.bottom = r.GetBottom() + 1;
+    m.treePlacement.left = 0, m.treePlacement.right = frame->TreeWidth();
+  }
+  views::ui::CLegendDialog* legend = views::ui::CLegendDialog::Of(m);
+  m.legendWindowVisible = legend && legend->IsShown();
+  if (legend) {
+    const wxRect r = legend->GetRect();
+    m.legendPlacement.left = r.GetLeft(), m.legendPlacement.top = r.GetTop();
+    m.legendPlacement.right = r.GetRight() + 1, m.legendPlacement.bottom = r.GetBottom() + 1;
+  }
+  if (views::ui::CMapView* map = views::ui::FindMapView(&m)) {
+    const auto& g = map->Geometry();
+    m.mapView = MapViewState{g.scrollX, g.scrollY, g.totalWidth, g.totalHeight, g.scale};
+  }
+}
+
+void ProjectDocument::RestoreWindows() {
+  CPVN4Doc& m = *model_;
+  m.UpdateAllViews(kHintLandscapeOpened);
+  if (CChildFrame* frame = Frame()) {
+    const PanePlacement& p = m.framePlacement;
+    if (p.right > p.left && p.bottom > p.top && p.showCmd != 3)
+      frame->SetSize(static_cast<int>(p.left), static_cast<int>(p.top), static_cast<int>(p.right - p.left),
+                     static_cast<int>(p.bottom - p.top));
+    if (p.showCmd == 3) frame->Maximize();
+    if (m.treePlacement.right > 0) frame->SetTreeWidth(static_cast<int>(m.treePlacement.right));
+  }
+  views::ui::CMapView* map = views::ui::FindMapView(&m);
+  if (map && m.currentArea && m.mapView.scrollWidth > 0 && m.mapView.scale > 0) {
+    CViewHistoryItem view;
+    view.x = m.mapView.scrollX, view.y = m.mapView.scrollY, view.scale = m.mapView.scale;
+    view.area = m.currentArea;
+    map->SetViewState(view);
+  }
+  if (m.legendWindowVisible && Frame() && views::ui::CLegendDialog::IsViewLegendEnabled(m))
+    views::ui::CLegendDialog::OnViewLegend(Frame(), m);
+}
 bool ProjectDocument::OnCloseDocument() {
   model_->OnCloseDocument();
   return wxDocument::OnCloseDocument();
@@ -104,16 +168,41 @@ bool ProjectDocument::OnSaveModified() {
 }
 
 bool ProjectDocument::Save() {
-  platform::Tell("Cannot save " + GetUserReadableName().utf8_string() +
-                 ": project files cannot be saved yet.");
-  return false;
+  if (!GetFilename().empty() && GetDocumentSaved()) return OnSaveDocument(GetFilename());
+  return SaveAs();
 }
 
-bool ProjectDocument::SaveAs() { return Save(); }
+bool ProjectDocument::SaveAs() {
+  platform::FileDialogOptions o;
+  o.title = "Save Pyrvane Project";
+  o.filter = "Pyrvane Project Files (*.pvn)|*.pvn||";
+  o.defaultExt = "pvn";
+  o.overwritePrompt = true;
+  if (!GetFilename().empty()) o.initialPath = GetFilename().utf8_string();
+  const auto chosen = platform::CurrentDialogs().ChooseSaveFile(o);
+  if (!chosen) return false;
+  const wxString path = wxString::FromUTF8(*chosen);
+  if (!OnSaveDocument(path)) return false;
+  SetTitle(wxFileName(path).GetName());
+  SetFilename(path, true);
+  model_->title = GetUserReadableName().utf8_string();
+  if (wxDocManager* manager = GetDocumentManager()) manager->AddFileToHistory(path);
+  model_->UpdateAllViews();
+  return true;
+}
 
 bool ProjectDocument::DoOpenDocument(const wxString& path) { return OnOpenDocument(path); }
 
-bool ProjectDocument::DoSaveDocument(const wxString&) { return Save(); }
+bool ProjectDocument::DoSaveDocument(const wxString& path) {
+  model_->windows.storeWindowState = [this] { StoreWindows(); };
+  const bool saved = projectfile::SaveProject(*model_, path.utf8_string());
+  model_->windows.storeWindowState = nullptr;
+  if (saved) {
+    model_->pathName = path.utf8_string();
+    Modify(false);
+  }
+  return saved;
+}
 
 // Keeps the window's caption in step with the landscape the project shows.
 struct ProjectWindowView::CaptionWatch : DocumentObserver {

@@ -10,6 +10,10 @@
 class CPVN4Doc;
 
 namespace app::ui {
+class CChildFrame;
+}
+
+namespace app::ui {
 
 // "Pyrvane Project Files (*.pvn)", then "LCP and GeoTIFF Files (*.lcp;*.tif)": a landscape
 // path opens a new project around that landscape. Both make a ProjectDocument shown by a
@@ -29,15 +33,16 @@ class ProjectDocument : public wxDocument {
   std::shared_ptr<CPVN4Doc> SharedModel() const { return model_; }
 
   bool OnNewDocument() override;
-  // A landscape path: a new, unnamed project with that landscape open in it. A project file
-  // cannot be read yet, which is said.
+  // A project file: the project it describes, its windows placed as they were saved. A
+  // landscape path: a new, unnamed project with that landscape open in it.
   bool OnOpenDocument(const wxString& path) override;
   bool OnCloseDocument() override;
   bool IsModified() const override;
   void Modify(bool modified) override;
   // Asks through the program's messages, so tests can answer.
   bool OnSaveModified() override;
-  // Project files cannot be written yet: said at once, before any file is chosen.
+  // A project that has no file yet asks for one first. A failed save says why and keeps
+  // the previous files.
   bool Save() override;
   bool SaveAs() override;
 
@@ -46,6 +51,11 @@ class ProjectDocument : public wxDocument {
   bool DoSaveDocument(const wxString& path) override;
 
  private:
+  CChildFrame* Frame() const;
+  // The window placements and the map view's state into the model, and back after reading.
+  void StoreWindows();
+  void RestoreWindows();
+
   std::shared_ptr<CPVN4Doc> model_;
   wxDECLARE_DYNAMIC_CLASS(ProjectDocument);
 };

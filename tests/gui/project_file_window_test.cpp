@@ -1,0 +1,134 @@
+// Projects saved and reopened through the window: File > Save As, close, the recent files,
+// and the question on closing a changed project.
+#include <gtest/gtest.h>
+#include <wx/treectrl.h>
+
+#include <filesystem>
+#include <set>
+
+#include "app/command_rules.h"
+#include "app/ui/child_frame.h"
+#include "app/ui/main_frame.h"
+#include "app/ui/project_window.h"
+#include "platform/dialogs.h"
+#include "platform/messages.h"
+#include "project/document.h"
+#include "views/ui/map_view.h"
+#include "views/view_commands.h"
+#include "program_fixture.h"
+#include "widgets/screenshot.h"
+
+namespace fs = std::filesystem;
+using namespace app;
+using namespace app::ui;
+using program_test::Command;
+using program_test::SampleLcp;
+
+namespace {
+
+std::multiset<std::string> TreeTexts(const wxTreeCtrl& tree, wxTreeItemId item) {
+  std::multiset<std::string> out{tree.GetItemText(item).utf8_string()};
+  wxTreeItemIdValue cookie;
+  for (wxTreeItemId c = tree.GetFirstChild(item, cookie); c.IsOk(); c = tree.GetNextChild(item, cookie))
+    out.merge(TreeTexts(tree, c));
+  return out;
+}
+
+class ProjectFileWindow : public program_test::ProgramTest {
+ protected:
+  ProjectFileWindow() : ProgramTest("test-project-file") {}
+  std::string Folder() const {
+    const fs::path f = fs::path(PV_BINARY_DIR) / "test-project-file" / "projects";
+    fs::create_directories(f);
+    return f.string();
+  }
+  wxTreeCtrl* Tree(MainFrame* frame) {
+    auto* child = dynamic_cast<CChildFrame*>(frame->GetActiveChild());
+    return child ? dynamic_cast<wxTreeCtrl*>(child->TreePane()) : nullptr;
+  }
+};
+
+TEST_F(ProjectFileWindow, SaveAsCloseAndReopenFromTheRecentFilesShowsTheSameProject) {
+  MainFrame* frame = Start({SampleLcp()});
+  ASSERT_TRUE(frame);
+  CPVN4Doc* doc = ActiveProject(*frame);
+  ASSERT_TRUE(doc);
+  const CHeaderData& h = doc->landscape.header;
+  ASSERT_TRUE(doc->CreateWorkArea(h.north - 600, h.east - 600, h.south + 600, h.west + 600, "Ridge"));
+  doc->reliefShading = 1;
+  doc->shadingAzimuth = 200;
+  doc->UpdateAllViews();
+  Command(frame, views::cmd::kZoomIn);
+  widgets::FlushEvents();
+  auto* map = views::ui::FindMapView(doc);
+  ASSERT_TRUE(map);
+  const views::ViewGeometry before = map->Geometry();
+
+  const std::string path = (fs::path(Folder()) / "ridge.pvn").string();
+  fs::remove(path);
+  dialogs_->AnswerSaveFile(path);
+  Command(frame, cmd::kSaveAs);
+  widgets::FlushEvents();
+  ASSERT_TRUE(fs::exists(path)) << ::testing::PrintToString(messages_->Texts());
+  EXPECT_TRUE(fs::exists((fs::path(Folder()) / "ridge.pzp")));
+  EXPECT_FALSE(doc->IsModified());
+  EXPECT_EQ(frame->DocManager()->GetHistoryFile(0), wxString::FromUTF8(path));
+  wxTreeCtrl* tree = Tree(frame);
+  ASSERT_TRUE(tree);
+  const auto texts = TreeTexts(*tree, tree->GetRootItem());
+  EXPECT_EQ(texts.count("ridge"), 1u);
+
+  // A saved, unchanged project closes without a question.
+  messages_->Clear();
+  ASSERT_TRUE(frame->DocManager()->CloseDocument(frame->DocManager()->GetCurrentDocument()));
+  widgets::FlushEvents();
+  EXPECT_TRUE(messages_->Texts().empty()) << ::testing::PrintToString(messages_->Texts());
+  EXPECT_TRUE(frame->DocManager()->GetDocumentsVector().empty());
+
+  wxCommandEvent recent(wxEVT_MENU, MainFrame::WxIdFor(cmd::kRecentFile));
+  frame->ProcessWindowEvent(recent);
+  widgets::FlushEvents();
+  ASSERT_EQ(frame->DocManager()->GetDocumentsVector().size(), 1u) << ::testing::PrintToString(messages_->Texts());
+  CPVN4Doc* reopened = ActiveProject(*frame);
+  ASSERT_TRUE(reopened);
+  EXPECT_TRUE(messages_->Texts().empty()) << ::testing::PrintToString(messages_->Texts());
+  EXPECT_FALSE(reopened->IsModified());
+  ASSERT_EQ(reopened->areas.size(), 2u);
+  EXPECT_EQ(reopened->areas[1]->name, "Ridge");
+  EXPECT_EQ(reopened->reliefShading, 1);
+  EXPECT_EQ(reopened->shadingAzimuth, 200);
+  tree = Tree(frame);
+  ASSERT_TRUE(tree);
+  EXPECT_EQ(TreeTexts(*tree, tree->GetRootItem()), texts);
+  auto* reopenedMap = views::ui::FindMapView(reopened);
+  ASSERT_TRUE(reopenedMap);
+  EXPECT_DOUBLE_EQ(reopenedMap->Geometry().scale, before.scale);
+  EXPECT_EQ(reopenedMap->Geometry().scrollX, before.scrollX);
+  EXPECT_EQ(reopenedMap->Geometry().scrollY, before.scrollY);
+  EXPECT_FALSE(reopenedMap->MapImage().IsEmpty());
+}
+
+TEST_F(ProjectFileWindow, ClosingAChangedProjectOffersToSaveAndYesSavesAndCloses) {
+  MainFrame* frame = Start({SampleLcp()});
+  ASSERT_TRUE(frame);
+  CPVN4Doc* doc = ActiveProject(*frame);
+  ASSERT_TRUE(doc && doc->IsModified());
+  const std::string path = (fs::path(Folder()) / "closing.pvn").string();
+  fs::remove(path);
+  messages_->Script({platform::Answer::Yes});
+  dialogs_->AnswerSaveFile(path);
+  ASSERT_TRUE(frame->DocManager()->CloseDocument(frame->DocManager()->GetCurrentDocument()));
+  widgets::FlushEvents();
+  EXPECT_EQ(messages_->Texts(), std::vector<std::string>{"Save changes to Pyrvane1?"});
+  EXPECT_TRUE(fs::exists(path));
+  EXPECT_TRUE(frame->DocManager()->GetDocumentsVector().empty());
+
+  // The command line opens a project file.
+  const std::string reopened = frame->OpenFile(wxString::FromUTF8(path)) ? "opened" : "refused";
+  EXPECT_EQ(reopened, "opened") << ::testing::PrintToString(messages_->Texts());
+  CPVN4Doc* again = ActiveProject(*frame);
+  ASSERT_TRUE(again);
+  EXPECT_TRUE(again->IsLandscapeLoaded());
+}
+
+}  // namespace
