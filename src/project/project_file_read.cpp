@@ -94,7 +94,8 @@ class Reader {
   // A count of records that each take at least `linesEach` lines: checked against what follows.
   int Count(int linesEach = 1) {
     const std::string line = Line();
-    const int n = std::atoi(line.c_str());
+    const long read = std::strtol(line.c_str(), nullptr, 10);
+    const int n = static_cast<int>(std::clamp<long>(read, -1, 1 << 30));
     std::size_t left = 0;
     for (std::size_t p = pos_; p < text_.size() && left <= static_cast<std::size_t>(std::max(n, 0)) * linesEach;
          ++p)
@@ -239,9 +240,10 @@ void Reader::RunArrowBlock(CRun& run, CWindVectorTheme*& slot, int kind,
   const ArrowHead head = ArrowLegendHead(false);
   auto theme = std::make_unique<CWindVectorTheme>();
   theme->kind = kind;
-  if (!build || !build(*theme)) {
+  // A run of a refused area is dropped, and its arrows with it.
+  if (!run.host || !build || !build(*theme)) {
     ArrowEntries(head, nullptr);
-    missing.push_back("the arrows " + name + " of the run " + run.name + " (their grids are missing)");
+    if (run.host) missing.push_back("the arrows " + name + " of the run " + run.name + " (their grids are missing)");
     return;
   }
   theme->name = name;
@@ -800,7 +802,7 @@ void Reader::RunSecondHalf(CRun& run) {
         }
       }
       auto theme = std::make_unique<CWindVectorTheme>();
-      if (runs::CreateFromRunWinds(*theme, run)) {
+      if (run.host && runs::CreateFromRunWinds(*theme, run)) {
         theme->name = name;
         run.embrithWindVectors = theme.release();
         doc_.AddWindVectorDrawItem(run.embrithWindVectors);

@@ -102,7 +102,7 @@ TEST_F(ProjectFileWindow, SaveAsCloseAndReopenFromTheRecentFilesShowsTheSameProj
   EXPECT_EQ(TreeTexts(*tree, tree->GetRootItem()), texts);
   auto* reopenedMap = views::ui::FindMapView(reopened);
   ASSERT_TRUE(reopenedMap);
-  EXPECT_DOUBLE_EQ(reopenedMap->Geometry().scale, before.scale);
+  EXPECT_NEAR(reopenedMap->Geometry().scale, before.scale, 1e-6);  // kept with six decimals
   EXPECT_EQ(reopenedMap->Geometry().scrollX, before.scrollX);
   EXPECT_EQ(reopenedMap->Geometry().scrollY, before.scrollY);
   EXPECT_FALSE(reopenedMap->MapImage().IsEmpty());

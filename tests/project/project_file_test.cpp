@@ -149,6 +149,35 @@ class ProjectFileTest : public ProjectTest {
     run->runLogs.push_back({"Run Log", "Pyrvane run log\r\nline two\r\n"});
     run->runLogs.push_back({"Inputs", std::string("binary\0bytes", 12)});
 
+    // A fire-growth run whose gridded winds are kept with their arrows, speeds in mph.
+    CRun* growth = area->AddRun(std::make_unique<CRun>());
+    growth->name = "Growth";
+    growth->isEmbrith = true;
+    growth->inputs.windType = 4;
+    growth->embrith.burnPeriods = {{7, 14, 10, 18}, {7, 15, 9, 20}};
+    auto arrivalTheme = Grid(doc, 37, [](int r, int c) { return r < 80 ? 10.0f * (1 + c % 5) : -9999.0f; });
+    arrivalTheme->name = "Arrival Time";
+    runs::AddThemeWithLegend(*growth, std::move(arrivalTheme));
+    runs::WindGridSet& g = growth->windGrids;
+    g.Allocate(2, h.rows / 8, h.columns / 8);
+    g.xll = h.west, g.yll = h.south, g.cellSize = h.cellWidth * 8;
+    for (int s = 0; s < 2; ++s) {
+      for (std::size_t i = 0; i < g.speed[s].size(); ++i) {
+        g.speed[s][i] = 3.5f + static_cast<float>(i % 11) + s;
+        g.direction[s][i] = static_cast<std::int16_t>((i * 13 + s * 90) % 360);
+      }
+      g.endTimes[s] = 20.0 * (s + 1);
+      g.dateTimes[s] = s ? "07/14 1100" : "07/14 1000";
+      g.inputSpeeds[s] = 10.0f + s;
+      g.inputDirections[s] = static_cast<std::int16_t>(180 + s);
+      g.inputSpeedUnits[s] = "mph";
+    }
+    auto gridWinds = std::make_unique<CWindVectorTheme>();
+    EXPECT_TRUE(runs::CreateFromRunWinds(*gridWinds, *growth));
+    gridWinds->name = "Gridded Winds";
+    growth->embrithWindVectors = gridWinds.release();
+    area->AdoptWindVectorTheme(growth->embrithWindVectors);
+
     // The contour is the top overlay; the view and shading are kept.
     auto top = std::find_if(doc.drawPriority.begin(), doc.drawPriority.end(),
                             [&](const CVectorThemeItem& i) { return i.contourTheme == contourTheme; });
@@ -199,6 +228,15 @@ TEST_F(ProjectFileTest, FullProjectSavesReopensAndSavesAgainByteIdentical) {
   EXPECT_EQ(b.flowPaths->ThemeBytes(), a.flowPaths->ThemeBytes());
   ASSERT_NE(b.arrivalContour, nullptr);
   EXPECT_EQ(b.arrivalContour->ThemeBytes(), a.arrivalContour->ThemeBytes());
+  // Gridded winds come back in the unit they were kept in, arrow for arrow.
+  const CRun& ga = *first.areas[1]->runs[1];
+  const CRun& gb = *second.areas[1]->runs[1];
+  ASSERT_EQ(gb.windGrids.count, 2);
+  EXPECT_EQ(gb.windGrids.speed, ga.windGrids.speed);
+  EXPECT_EQ(gb.windGrids.direction, ga.windGrids.direction);
+  ASSERT_NE(gb.embrithWindVectors, nullptr);
+  EXPECT_EQ(gb.embrithWindVectors->count, ga.embrithWindVectors->count);
+  EXPECT_EQ(gb.embrith.burnPeriods.size(), 2u);
   ASSERT_EQ(b.runLogs.size(), 2u);
   EXPECT_EQ(b.runLogs[1].text, a.runLogs[1].text);
   EXPECT_EQ(b.inputs.conditioningStart, a.inputs.conditioningStart);
@@ -320,7 +358,7 @@ TEST_F(ProjectFileTest, MissingFilesAndEntriesAreNamedAndTheRestOpens) {
   EXPECT_NE(said.find("0.tmp"), std::string::npos) << said;
   // Every record after them was read in step.
   EXPECT_EQ(read.areas.size(), 2u);
-  ASSERT_EQ(read.areas[1]->runs.size(), 1u);
+  ASSERT_EQ(read.areas[1]->runs.size(), 2u);
   EXPECT_EQ(read.areas[1]->runs[0]->outputThemes.size(), 4u);
   EXPECT_EQ(read.contourThemes.size(), 2u);
 }

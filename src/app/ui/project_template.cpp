@@ -79,6 +79,7 @@ bool ProjectDocument::OnOpenDocument(const wxString& wxPath) {
       Modify(false);  // nothing to ask about when the failed window closes
       return false;
     }
+    SetTitle(wxFileName(wxPath).GetName());
     SetFilename(wxPath, true);
     SetDocumentSaved(true);
     model_->title = GetUserReadableName().utf8_string();
@@ -98,8 +99,9 @@ bool ProjectDocument::OnOpenDocument(const wxString& wxPath) {
 }
 
 CChildFrame* ProjectDocument::Frame() const {
-  for (wxView* view : GetViews())
-    if (auto* frame = dynamic_cast<CChildFrame*>(view->GetFrame())) return frame;
+  for (wxObject* object : GetViews())
+    if (auto* view = dynamic_cast<wxView*>(object))
+      if (auto* frame = dynamic_cast<CChildFrame*>(view->GetFrame())) return frame;
   return nullptr;
 }
 
