@@ -349,9 +349,7 @@ TEST(Startup, UnreadableProjectOnTheCommandLineEndsStartUp) {
   std::ofstream(project) << "not a project\n";
   EXPECT_FALSE(shell.Start(options, {project}));
   EXPECT_EQ(messages.Texts(),
-            std::vector<std::string>{"Cannot open " + project +
-                                     ": project files cannot be opened yet. Open a landscape "
-                                     "(.lcp or .tif) instead."});
+            std::vector<std::string>{"Error: Unrecognized file format\nMissing Pyrvane6 header line."});
   for (int i = 0; i < 200 && (shell.Frame() || shell.Splash()); ++i) widgets::FlushEvents(1);
   EXPECT_FALSE(shell.Frame());
   EXPECT_FALSE(shell.Splash());
