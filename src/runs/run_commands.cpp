@@ -149,12 +149,21 @@ bool SaveRunLogAs(const RunLogFile& log) {
 std::string OpenRunLog(const RunLogFile& log) {
   const std::string folder = platform::WorkingFolder();
   platform::MakeFolders(folder);
-  const std::string path = folder + "/" + log.name + ".txt";
+  // The title comes from the project file: only its plain characters go into the name, and
+  // the name is a fresh one, so no other file is reached or replaced.
+  std::string title;
+  for (char c : log.name)
+    title += std::isalnum(static_cast<unsigned char>(c)) || c == ' ' || c == '_' || c == '-' ? c : '_';
+  const std::string path = platform::ReserveScratchFile("-" + title.substr(0, 64) + ".txt");
+  if (path.empty()) {
+    platform::Tell(platform::FormatC("Error opening a file for %s in %s", log.name.c_str(), folder.c_str()));
+    return {};
+  }
+  Opened().Add(path);
   if (!platform::WriteFileAtomically(path, log.text)) {
     platform::Tell(platform::FormatC("Error opening %s", path.c_str()));
     return {};
   }
-  Opened().Add(path);
   if (!platform::ShellOpenFile(path)) {
     platform::Tell(platform::FormatC("Cannot show %s: no program to view it could be started.", path.c_str()));
     return {};

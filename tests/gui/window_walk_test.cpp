@@ -25,6 +25,7 @@
 #include "project/work_area.h"
 #include "runs/run.h"
 #include "runs/run_commands.h"
+#include "runs/run_outputs.h"
 #include "themes/contour_theme.h"
 #include "themes/ui/theme_commands.h"
 #include "themes/vector_theme.h"
@@ -53,14 +54,9 @@ const DisabledItem kDisabled[] = {
     {v::kOpenLandscape, "Open Landscape: the project already has its landscape"},
     {v::kReloadLandscape, "Reload Landscape: no edit rule has changed the landscape"},
     // The map's identify menu.
-    {v::kPointAttributes, "Point Attributes: its window is not built"},
-    {32835, "Save As (grid theme): not built"},
-    {32938, "Statistics: theme statistics are not built"},
     // The tree's menus.
     {32964, "New Embrith Run: the fire-growth run sheet is not built"},
     {32973, "Import (runs): the run importer is not built"},
-    {32818, "New Grid Theme: opening grid themes is not built"},
-    {32819, "DeleteAll (grid themes): grid theme commands are not built"},
     {32951, "Create Raster Theme (vector theme): rasterising a vector theme is not offered yet"},
     {32934, "Save As (arrow theme): the walked arrows were read from points; only a run's are saved"},
     {32966, "Save Source Grids As: only fire-growth runs have source grids"},
@@ -356,6 +352,18 @@ TEST_F(WindowWalk, EveryEntryOfTheTreesContextMenusDoesSomethingOrIsDisabled) {
   CWindVectorTheme* pointTheme = points.get();
   doc_->AddWindVectorTheme(std::move(points));
   doc_->AddWindVectorDrawItem(pointTheme);
+  // An auxiliary grid and a run output, so the grid folder, grid theme and run output menus
+  // have something to act on.
+  const float cells[4] = {1, 2, 3, -9999};
+  const CPyrvane2WorkArea& a = *doc_->DefaultArea();
+  auto grid = std::make_unique<CTheme>();
+  ASSERT_EQ(grid->CreateFromFloats("walk grid", a.south, a.west, (a.east - a.west) / 2, (a.north - a.south) / 2, 2, 2,
+                                   -9999, cells, 0, 10), 1);
+  doc_->AddGridTheme(std::move(grid));
+  auto output = std::make_unique<CTheme>();
+  ASSERT_EQ(output->CreateFromFloats("walk output", a.south, a.west, (a.east - a.west) / 2, (a.north - a.south) / 2, 2,
+                                     2, -9999, cells, 0, 20), 1);
+  runs::AddThemeWithLegend(*run, std::move(output));
   doc_->UpdateAllViews();
   widgets::FlushEvents(3);
   views::ui::CPVN4View* tree = Tree();
@@ -374,7 +382,8 @@ TEST_F(WindowWalk, EveryEntryOfTheTreesContextMenusDoesSomethingOrIsDisabled) {
   for (int type : {views::ui::kTreeRoot, views::ui::kTreeArea, views::ui::kTreeRunsFolder,
                    views::ui::kTreeRun, views::ui::kTreeRunLog, views::ui::kTreeAreaTheme,
                    views::ui::kTreeVectorFolder, views::ui::kTreeVectorTheme, views::ui::kTreeContourFolder,
-                   views::ui::kTreeContour})
+                   views::ui::kTreeContour, views::ui::kTreeGridFolder, views::ui::kTreeGridTheme,
+                   views::ui::kTreeRunTheme})
     ASSERT_TRUE(byType.count(type)) << "no item of type " << type;
 
   // Opens the item's menu; `choose` sees its entries and answers.
@@ -471,9 +480,9 @@ TEST_F(WindowWalk, EveryEntryOfTheMapsContextMenusDoesSomethingOrIsDisabled) {
       Restore(windows, 0);
       ++walked;
     }
-    // A disabled entry chosen anyway (as a stale menu could) is not carried out.
+    // A disabled command chosen anyway (as a stale menu could) is not carried out.
     for (const DisabledItem& d : kDisabled) {
-      if (menuId != 144 || d.command != v::kPointAttributes) continue;
+      if (menuId != 144 || d.command != 32961) continue;
       map->SetPointerMode(app::kModeIdentify);
       map->SetMenuChooser([&](int, wxMenu&, wxPoint) { return d.command; });
       const std::string before = Seen();
@@ -482,7 +491,8 @@ TEST_F(WindowWalk, EveryEntryOfTheMapsContextMenusDoesSomethingOrIsDisabled) {
       EXPECT_EQ(Seen(), before);
     }
   }
-  EXPECT_EQ(walked, 12);
+  // Point Attributes, View Legend, Save As, Contour, Full View, 3D Window and Statistics on 144.
+  EXPECT_EQ(walked, 15);
 }
 
 }  // namespace

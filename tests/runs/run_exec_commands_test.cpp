@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/atomic_file.h"
 #include "platform/dialogs.h"
 #include "platform/folders.h"
 #include "platform/messages.h"
@@ -101,10 +102,23 @@ TEST(RunCommands, RunLogsAreSavedAndOpenedFilesRemovedAtTheEnd) {
   EXPECT_EQ(requests[2].options.filter.rfind("CSV Files (*.csv)", 0), 0u);
 
   const std::string opened = runs::OpenRunLog(table);
-  EXPECT_EQ(opened, platform::WorkingFolder() + "/FLP English.txt");
+  EXPECT_EQ(std::filesystem::path(opened).parent_path(), std::filesystem::path(platform::WorkingFolder()));
+  EXPECT_NE(opened.find("FLP English"), std::string::npos) << opened;
   EXPECT_EQ(shell.Opened(), std::vector<std::string>{"file:" + opened});
   // The viewer may read it at any time until the program ends.
   EXPECT_EQ(TempDir::Read(opened), table.text);
+  // Opened again it gets a name of its own; a title from a project file reaches no other folder
+  // and replaces no file.
+  const std::string again = runs::OpenRunLog(table);
+  EXPECT_NE(again, opened);
+  EXPECT_EQ(TempDir::Read(opened), table.text);
+  const std::string outside = platform::WorkingFolder() + "/../escape.txt";
+  ASSERT_TRUE(platform::WriteFileAtomically(outside, "keep"));
+  RunLogFile hostile{"../escape", "hostile\n"};
+  const std::string contained = runs::OpenRunLog(hostile);
+  EXPECT_EQ(std::filesystem::path(contained).parent_path(), std::filesystem::path(platform::WorkingFolder()));
+  EXPECT_EQ(TempDir::Read(outside), "keep");
   runs::RemoveOpenedRunLogs();
-  EXPECT_FALSE(std::filesystem::exists(opened));
+  for (const std::string& p : {opened, again, contained}) EXPECT_FALSE(std::filesystem::exists(p)) << p;
+  std::filesystem::remove(outside);
 }

@@ -24,6 +24,7 @@
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "themes/ui/color_ramp_dialogs.h"
+#include "themes/ui/raster_theme_commands.h"
 #include "themes/ui/theme_commands.h"
 #include "views/ui/predefined_legends_dialog.h"
 #include "views/view_commands.h"
@@ -388,7 +389,8 @@ wxMenuBar* MainFrame::MakeProjectMenuBar() {
                         {cmd::kCreateLandscapeFile, "Create Landscape File..."},
                         {cmd::kConvertLcpToGeoTiff, "Convert LCP to &GeoTIFF"}}),
               "&Landscape");
-  bar->Append(MakeMenu({{themes::ui::kCmdNewVectorTheme, "New &Vector Theme"},
+  bar->Append(MakeMenu({{themes::ui::kCmdNewGridTheme, "New &Grid Theme"},
+                        {themes::ui::kCmdNewVectorTheme, "New &Vector Theme"},
                         {themes::ui::kCmdContour, "&Contour"},
                         {themes::ui::kCmdArrangeVectorThemes, "&Arrange Vector Themes"}}),
               "&Theme");

@@ -15,9 +15,11 @@
 #include "project/document.h"
 #include "runs/run_commands.h"
 #include "runs/ui/run_commands_ui.h"
+#include "themes/ui/raster_theme_commands.h"
 #include "themes/ui/theme_commands.h"
 #include "views/ui/legend_window.h"
 #include "views/ui/map_view.h"
+#include "views/ui/point_dialog.h"
 #include "views/ui/project_panes.h"
 #include "views/ui/shader_bar.h"
 #include "views/ui/terrain_view.h"
@@ -113,6 +115,10 @@ void InstallProjectWindows(MainFrame& frame) {
       enabled = enabled && themes::ui::IsThemeCommandEnabled(command, active());
       return;
     }
+    if (themes::ui::RulesRasterThemeCommand(command)) {
+      enabled = enabled && themes::ui::IsRasterThemeCommandEnabled(command, active());
+      return;
+    }
     if (command == cmd::kNewRun) {
       const CPVN4Doc* doc = active();
       enabled = enabled && doc && runs::CanCreateRun(*doc);
@@ -159,8 +165,18 @@ void InstallProjectWindows(MainFrame& frame) {
     if (views::ui::CMapView* map = views::ui::FindMapView(active())) map->BeginAreaTracker();
   });
 
+  frame.BindCommand(v::kPointAttributes, [f, active] {
+    CPVN4Doc* doc = active();
+    const views::ui::CMapView* map = views::ui::FindMapView(doc);
+    if (!doc || !map) return;
+    const wxPoint at = map->IdentifyPoint();
+    const views::MapPoint p = map->ClientToMap(at.x, at.y);
+    views::ui::CPointDialog::OnPointAttributes(f, *doc, p.x, p.y);
+  });
+
   // Theme menu and the map's Contour.
   themes::ui::BindThemeCommands(frame, active);
+  themes::ui::BindRasterThemeCommands(frame, active);
 
   // Analysis Area menu: the runs of the current area.
   runs::ui::BindRunCommands(frame, active);

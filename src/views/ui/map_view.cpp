@@ -443,6 +443,15 @@ bool CMapView::IsMenuCommandAvailable(int command) const {
     case C3DDialog::kCommand:
       if (!C3DDialog::Is3DWindowEnabled(doc_)) return false;
       break;
+    case cmd::kPointAttributes:
+      if (!doc_.currentArea) return false;
+      break;
+    case 32835:
+      if (!doc_.GetVisibleTheme() || !doc_.currentArea) return false;
+      break;
+    case 32938:
+      if (!doc_.GetVisibleThemeLegend()) return false;
+      break;
     default: break;
   }
   // The rest belong to windows that register with the main window once they exist.

@@ -13,10 +13,12 @@
 #include "app/ui/main_frame.h"
 #include "app/layer_types.h"
 #include "platform/messages.h"
+#include "platform/numbers.h"
 #include "runs/run.h"
 #include "runs/ui/run_commands_ui.h"
 #include "themes/contour_theme.h"
 #include "themes/theme.h"
+#include "themes/ui/raster_theme_commands.h"
 #include "themes/ui/theme_commands.h"
 #include "themes/vector_theme.h"
 #include "themes/wind_vector_theme.h"
@@ -156,6 +158,7 @@ struct MenuEntry {
 constexpr int kCmdProjectProperties = 32798;
 constexpr int kCmdAreaProperties = 32803;
 constexpr int kCmdAreaThemeProperties = 32810;
+constexpr int kCmdLayerProperties = 32832;
 constexpr int kCmdGridThemeProperties = 32824;
 
 // Each item type's context menu. What is not built yet is there too, disabled.
@@ -263,8 +266,11 @@ bool IsTreeCommand(int command) {
     case kCmdProjectProperties:
     case kCmdAreaProperties:
     case kCmdAreaThemeProperties:
+    case kCmdLayerProperties:
     case kCmdGridThemeProperties:
     case cmd::kDeleteAnalysisArea:
+    case themes::ui::kCmdDeleteGridTheme:
+    case themes::ui::kCmdDeleteAllGridThemes:
     case kCmdNewRun:
     case kCmdDeleteAllRuns:
     case kCmdDeleteRun:
@@ -335,21 +341,17 @@ CPVN4View::CPVN4View(wxWindow* parent, CPVN4Doc& doc)
   Bind(wxEVT_TREE_END_LABEL_EDIT, [this](wxTreeEvent& e) {
     if (e.IsEditCancelled() || !RenameArea(e.GetItem(), e.GetLabel().utf8_string())) e.Veto();
   });
-  // A double-click hides or shows an overlay; on a raster theme it shows the legend, unless
-  // its window is already shown. The control still expands and collapses as usual.
+  // A double-click acts on its item; where it does nothing of its own the control expands
+  // and collapses as usual.
   Bind(wxEVT_TREE_ITEM_ACTIVATED, [this](wxTreeEvent& e) {
-    if (ToggleOverlay(e.GetItem())) return;
-    const CTreeItem* data = Data(e.GetItem());
-    if (data && data->type == kTreeWindVectorFolder && doc_.IsLandscapeLoaded()) {
-      themes::ui::OnNewWindVectorTheme(wxGetTopLevelParent(this), doc_);
+    if (!ActivateItem(e.GetItem())) e.Skip();
+  });
+  Bind(wxEVT_TREE_KEY_DOWN, [this](wxTreeEvent& e) {
+    if (e.GetKeyCode() == WXK_DELETE) {
+      DeleteKey(GetSelection());
       return;
     }
     e.Skip();
-    if (!data || (data->type != kTreeAreaTheme && data->type != kTreeGridTheme && data->type != kTreeRunTheme)) return;
-    if (CLegendDialog::IsViewLegendChecked(doc_)) return;
-    wxCommandEvent command(wxEVT_MENU, app::MenuIdFor(cmd::kViewLegend));
-    command.SetEventObject(this);
-    if (wxWindow* top = wxGetTopLevelParent(this)) top->GetEventHandler()->ProcessEvent(command);
   });
   // The control selects and expands first; the choice for the map follows.
   Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& e) {
@@ -389,11 +391,17 @@ void CPVN4View::ShowContextMenu(wxPoint clientPoint) {
   // Only what the menu offered enabled is carried out.
   const wxMenuItem* chosen = command ? menu.FindItem(app::MenuIdFor(command)) : nullptr;
   if (!chosen || !chosen->IsEnabled()) return;
+  DoItemCommand(item, command);
+}
+
+void CPVN4View::DoItemCommand(wxTreeItemId item, int command) {
+  CTreeItem* data = Data(item);
+  if (!data) return;
   if (const int topic = HelpTopicOf(command, *data, doc_)) {
     GetApp().ShowHelpTopic(topic);
     return;
   }
-  if (command == kCmdAreaThemeProperties || command == kCmdGridThemeProperties) {
+  if (command == kCmdAreaThemeProperties || command == kCmdGridThemeProperties || command == kCmdLayerProperties) {
     // The item is the visible theme now; its legend opens in the creator.
     EditVisibleLegend(wxGetTopLevelParent(this), doc_);
     return;
@@ -405,6 +413,14 @@ void CPVN4View::ShowContextMenu(wxPoint clientPoint) {
     return;
   }
   if (command == kCmdKmzOutput || command == kCmdLandscapeKmz) return KmzCommand(command, doc_, data->run, data->area);
+  if (command == themes::ui::kCmdDeleteGridTheme) {
+    if (data->type == kTreeGridTheme) themes::ui::DeleteGridThemeAsked(doc_, data->theme, GetItemText(item).utf8_string());
+    return;
+  }
+  if (command == themes::ui::kCmdDeleteAllGridThemes) {
+    if (data->type == kTreeGridFolder) themes::ui::DeleteAllGridThemesAsked(doc_);
+    return;
+  }
   if (!IsTreeCommand(command)) {
     // The main window's command, on the item's area, now current.
     wxCommandEvent e(wxEVT_MENU, app::ui::MainFrame::WxIdFor(command));
@@ -429,6 +445,113 @@ void CPVN4View::ShowContextMenu(wxPoint clientPoint) {
   runs::ui::RunTreeCommand(wxGetTopLevelParent(this), command, doc_, selection);
 }
 
+void CPVN4View::SendToMainWindow(int command) {
+  wxCommandEvent e(wxEVT_MENU, app::ui::MainFrame::WxIdFor(command));
+  e.SetEventObject(this);
+  if (wxWindow* top = wxGetTopLevelParent(this)) top->GetEventHandler()->ProcessEvent(e);
+}
+
+bool CPVN4View::ActivateItem(wxTreeItemId item) {
+  CTreeItem* data = Data(item);
+  context_ = data;
+  if (!data) return false;
+  const bool loaded = doc_.IsLandscapeLoaded();
+  switch (data->type) {
+    case kTreeRoot: doc_.UpdateAllViews(); return true;
+    case kTreeLandscape:
+      SendToMainWindow(loaded ? cmd::kLandscapeProperties : cmd::kOpenLandscape);
+      return loaded;
+    case kTreeRunsFolder: {
+      wxRect r;
+      if (GetBoundingRect(item, r, true)) ShowContextMenu(wxPoint(r.x + r.width / 2, r.y + r.height / 2));
+      return true;
+    }
+    case kTreeRun: DoItemCommand(item, runs::ui::kCmdRunProperties); return true;
+    case kTreeAreaTheme:
+    case kTreeGridTheme:
+    case kTreeRunTheme:
+      if (!CLegendDialog::IsViewLegendChecked(doc_)) SendToMainWindow(cmd::kViewLegend);
+      return false;
+    case kTreeGridFolder:
+    case kTreeVectorFolder:
+      if (!loaded) return false;
+      SendToMainWindow(data->type == kTreeGridFolder ? themes::ui::kCmdNewGridTheme
+                                                     : themes::ui::kCmdNewVectorTheme);
+      return true;
+    case kTreeWindVectorFolder:
+      if (!loaded) return false;
+      themes::ui::OnNewWindVectorTheme(wxGetTopLevelParent(this), doc_);
+      return true;
+    case kTreeVectorTheme:
+    case kTreeContour:
+    case kTreeWindVector: return ToggleOverlay(item);
+    case kTreeRunLog: DoItemCommand(item, runs::ui::kCmdOpenRunLog); return false;
+    default: return false;
+  }
+}
+
+bool CPVN4View::DeleteKey(wxTreeItemId item) {
+  CTreeItem* data = Data(item);
+  context_ = data;
+  if (!data) return false;
+  const std::string label = GetItemText(item).utf8_string();
+  bool deleted = false;
+  switch (data->type) {
+    case kTreeArea: return doc_.OnDeleteAnalysisArea(data->area, label);
+    case kTreeRun: {
+      runs::ui::RunTreeSelection selection;
+      selection.type = data->type;
+      selection.text = label;
+      selection.run = data->run;
+      selection.area = data->area;
+      selection.tree = this;
+      return runs::ui::RunTreeCommand(wxGetTopLevelParent(this), runs::ui::kCmdDeleteRun, doc_, selection);
+    }
+    case kTreeGridTheme: return themes::ui::DeleteGridThemeAsked(doc_, data->theme, label);
+    case kTreeVectorTheme:
+    case kTreeContour: {
+      const bool vector = data->type == kTreeVectorTheme;
+      void* theme = vector ? static_cast<void*>(data->vector) : static_cast<void*>(data->contour);
+      if (!theme || !platform::AskYesNo(platform::FormatC(vector ? "Delete Theme '%s'?" : "Delete Contour: '%s'?",
+                                                            label.c_str())))
+        return false;
+      // No run keeps an overlay the document frees.
+      for (const auto& area : doc_.areas)
+        for (const auto& run : area->runs)
+          if (run) run->ForgetOverlay(theme);
+      if (vector)
+        doc_.DeleteVectorTheme(static_cast<CVectorTheme*>(theme));
+      else
+        doc_.DeleteContourTheme(static_cast<CContourTheme*>(theme));
+      deleted = true;
+      break;
+    }
+    case kTreeWindVector: {
+      CWindVectorTheme* theme = data->windVector;
+      if (!theme) return false;
+      if (theme->gridded) {
+        platform::Tell(platform::FormatC("Theme '%s' belongs to a Run and must be deleted via Run properties.",
+                                         label.c_str()));
+        return false;
+      }
+      if (!platform::AskYesNo(platform::FormatC("Delete Theme '%s'?", label.c_str()))) return false;
+      for (const auto& area : doc_.areas)
+        for (const auto& run : area->runs)
+          if (run) run->ForgetOverlay(theme);
+      doc_.DeleteWindVectorTheme(theme);
+      deleted = true;
+      break;
+    }
+    default: return false;
+  }
+  if (deleted) {
+    doc_.UpdateAllViews();
+    doc_.RefreshLegendAndPointWindows();
+    doc_.SetModifiedFlag(true);
+  }
+  return deleted;
+}
+
 bool CPVN4View::IsEntryEnabled(int command, const CTreeItem& item) const {
   // Delete All has nothing to do in an empty folder.
   if (command == themes::ui::kCmdDeleteAllVectorThemes) return !doc_.vectorThemes.empty();
@@ -438,6 +561,7 @@ bool CPVN4View::IsEntryEnabled(int command, const CTreeItem& item) const {
   // A run's arrows go with the run; arrows read from points are saved only from grids.
   if (command == themes::ui::kCmdDeleteWindVectorTheme) return item.windVector && !item.windVector->gridded;
   if (command == themes::ui::kCmdWindVectorSaveAs) return item.windVector && item.windVector->gridded;
+  if (command == themes::ui::kCmdDeleteAllGridThemes) return grids_.IsOk() && ItemHasChildren(grids_);
   if (HelpTopicOf(command, item, doc_) || IsTreeCommand(command)) return true;
   // The rest are the main window's, enabled as its menus are: not without a handler.
   auto* frame = dynamic_cast<app::ui::MainFrame*>(wxGetTopLevelParent(const_cast<CPVN4View*>(this)));
@@ -452,11 +576,18 @@ bool CPVN4View::CanRename(wxTreeItemId item) {
   // Only areas have a name of their own to change; the default one keeps its name.
   CTreeItem* data = Data(item);
   context_ = data;
+  if (data && data->type == kTreeRoot) return true;
   return data && data->type == kTreeArea && data->area && data->area != doc_.DefaultArea();
 }
 
 bool CPVN4View::RenameArea(wxTreeItemId item, const std::string& typed) {
   const CTreeItem* data = Data(item);
+  if (data && data->type == kTreeRoot) {
+    if (typed.empty()) return false;
+    doc_.title = typed;
+    doc_.SetModifiedFlag(true);
+    return true;
+  }
   if (!data || data->type != kTreeArea || !data->area) return false;
   if (data->area == doc_.DefaultArea()) {
     platform::Tell("Can not rename the default Analysis Area.");
@@ -486,7 +617,8 @@ void CPVN4View::OnRemoving(CPVN4Doc&, const void* object) {
     wxTreeItemIdValue cookie;
     for (wxTreeItemId c = GetFirstChild(parent, cookie); c.IsOk(); c = GetNextChild(parent, cookie)) {
       const CTreeItem* d = Data(c);
-      if (d && (d->vector == object || d->contour == object || d->windVector == object)) doomed.push_back(c);
+      if (d && (d->vector == object || d->contour == object || d->windVector == object || d->theme == object))
+        doomed.push_back(c);
       else visit(c);
     }
   };
@@ -496,10 +628,14 @@ void CPVN4View::OnRemoving(CPVN4Doc&, const void* object) {
 
 bool CPVN4View::ToggleOverlay(wxTreeItemId item) {
   CTreeItem* data = Data(item);
-  if (!data || data->type != kTreeWindVector || !data->windVector || !doc_.IsLandscapeLoaded()) return false;
-  CWindVectorTheme* theme = data->windVector;
-  theme->visible = !theme->visible;
-  SetItemState(item, theme->visible ? kStateShown : kStateHidden);
+  if (!data || !doc_.IsLandscapeLoaded()) return false;
+  bool* visible = nullptr;
+  if (data->type == kTreeWindVector && data->windVector) visible = &data->windVector->visible;
+  if (data->type == kTreeVectorTheme && data->vector) visible = &data->vector->visible;
+  if (data->type == kTreeContour && data->contour) visible = &data->contour->visible;
+  if (!visible) return false;
+  *visible = !*visible;
+  SetItemState(item, *visible ? kStateShown : kStateHidden);
   doc_.RefreshMap();
   return true;
 }

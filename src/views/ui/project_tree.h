@@ -89,10 +89,11 @@ class CPVN4View : public wxTreeCtrl, public DocumentObserver {
   void OnRemoving(CPVN4Doc& doc, const void* object) override;
 
   // ---- label editing ----
-  // Only an analysis area other than the default one can be renamed.
+  // The project's root and the analysis areas other than the default one can be renamed.
   bool CanRename(wxTreeItemId item);
-  // The typed name without its surrounding blanks becomes the area's; false (the edit is
-  // refused) for an empty name or the default area, which is said.
+  // The typed name without its surrounding blanks becomes the area's (a non-empty text the
+  // project's title); false (the edit is refused) for an empty name or the default area,
+  // which is said. A rename marks the project modified.
   bool RenameArea(wxTreeItemId item, const std::string& typed);
 
   // ---- insertion ----
@@ -101,8 +102,15 @@ class CPVN4View : public wxTreeCtrl, public DocumentObserver {
   wxTreeItemId AddVectorThemeItem(CVectorTheme* theme);
   wxTreeItemId AddContourItem(CContourTheme* theme);
   wxTreeItemId AddWindVectorItem(CWindVectorTheme* theme);
-  // A double-click on an arrow theme: shows or hides it on the map. False for other items.
+  // A double-click on an overlay (vector, contour or arrow theme) with a landscape loaded:
+  // shows or hides it on the map. False for other items.
   bool ToggleOverlay(wxTreeItemId item);
+  // A double-click on the item; true when the control's own expanding is left out.
+  bool ActivateItem(wxTreeItemId item);
+  // The Delete key on the item: asks, deletes, says why not. True when something was deleted.
+  bool DeleteKey(wxTreeItemId item);
+  // A command of the item's menu, carried out on the item.
+  void DoItemCommand(wxTreeItemId item, int command);
   wxTreeItemId AddAreaItems(CPyrvane2WorkArea* area);
   void SyncAreaItems(CPyrvane2WorkArea* area, wxTreeItemId areaItem);
   void UpdateRunItems(wxTreeItemId runItem, CRun* run);
@@ -164,6 +172,7 @@ class CPVN4View : public wxTreeCtrl, public DocumentObserver {
   void PlaceInIdealFolder(wxTreeItemId runItem, CRun& run, CTheme* theme);
   void DeleteFirstChild(wxTreeItemId parent, const std::function<bool(const CTreeItem&)>& match);
   wxTreeItemId ItemOfRun(const CRun& run) const;
+  void SendToMainWindow(int command);
 
   CPVN4Doc& doc_;
   bool docGone_ = false;  // the window can outlive its document while it waits to be deleted
