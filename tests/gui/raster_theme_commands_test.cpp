@@ -413,7 +413,9 @@ TEST_F(RasterThemes, PointAttributesListEveryLayerAsGdalLocationInfoGivesIt) {
   const gridmodel::CGridCtrl& g = w->Table(0)->Grid();
   ASSERT_EQ(g.GetRowCount(), static_cast<int>(doc_->gridThemes.size()) + 1);
   EXPECT_EQ(g.GetItemText(0, 0), "Theme");
+  // The tables are made again on each rebuild: looked up afresh.
   auto valueOf = [&](const std::string& name) {
+    const gridmodel::CGridCtrl& g = w->Table(0)->Grid();
     for (int r = 1; r < g.GetRowCount(); ++r)
       if (g.GetItemText(r, 0) == name) return g.GetItemText(r, 1);
     return std::string("missing");

@@ -100,7 +100,11 @@ void OnNewGridTheme(wxWindow*, CPVN4Doc& doc) {
 }
 
 std::string GridThemeSaveFilter() {
-  wxInitAllImageHandlers();
+  static const bool handlers = [] {
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxInitAllImageHandlers();
+    return true;
+  }();
+  (void)handlers;
   std::string filter =
       "Ascii Grid and GeoTIFF Files (*.asc;*.tif)|*.tif;*.asc|Ascii Grid Files (*.asc)|*.asc|GeoTIFF Files "
       "(*.tif)|*.tif|";
