@@ -32,7 +32,7 @@ TEST(RunTreeCommands, ApplyOnlyToTheirItemKind) {
 
   EXPECT_TRUE(RunTreeCommand(nullptr, kCmdOpenRunLog, p.doc, logItem));
   ASSERT_EQ(shell.Opened().size(), 1u);
-  EXPECT_NE(shell.Opened()[0].find("/Run Log.txt"), std::string::npos);
+  EXPECT_NE(shell.Opened()[0].find("-Run Log.txt"), std::string::npos);
 
   // Copy opens the copy's sheet; OK keeps it.
   runs_gui::WhenShown("Run : Copy of New Run", [](wxDialog* sheet) {
