@@ -119,8 +119,11 @@ TEST(WxsEditorWindow, CreateWxsMakesAStreamThatConditionsTheRun) {
   Use(sheet->outputsPage->FindWindow(1048));  // 1hr Fuel Moisture
   Use(sheet->outputsPage->FindWindow(1042));  // Flame Length
   ASSERT_TRUE(sheet->launchButton->IsEnabled()) << sheet->StatusText(0) << " / " << sheet->StatusText(1);
+  // The monitor samples the engine's phase once a poll, so a short conditioning may never be
+  // shown; the moisture grid below is what proves it ran.
   const std::vector<std::string> seen = runs_gui::LaunchAndWatch(sheet);
-  EXPECT_NE(std::find(seen.begin(), seen.end(), "Fuel Conditioning..."), seen.end());
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.back().rfind("Execution complete. Run time: ", 0), 0u) << seen.back();
   EXPECT_TRUE(p.run->inputs.useWeatherStream);
   EXPECT_EQ(p.run->inputs.weatherStreamFile, wxs);
   EXPECT_NE(p.run->FindOutputTheme(17), nullptr);  // the 1hr fuel moisture grid
