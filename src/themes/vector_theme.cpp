@@ -449,6 +449,19 @@ bool CVectorTheme::HasVertexInRect(double minX, double maxX, double minY, double
   return false;
 }
 
+std::vector<std::string> CVectorTheme::RasterFieldNames() const {
+  std::vector<std::string> names;
+  std::unique_ptr<DBFInfo, DbfCloser> dbf(
+      sourcePath.empty() ? nullptr : DBFOpen(platform::ReplaceExtension(sourcePath, ".dbf").c_str(), "rb"));
+  if (!dbf) return names;
+  for (int f = 0; f < DBFGetFieldCount(dbf.get()); ++f) {
+    char fieldName[XBASE_FLDNAME_LEN_READ + 1] = {};
+    const DBFFieldType t = DBFGetFieldInfo(dbf.get(), f, fieldName, nullptr, nullptr);
+    if (t == FTInteger || t == FTDouble || t == FTLogical) names.emplace_back(fieldName);
+  }
+  return names;
+}
+
 std::vector<float> CVectorTheme::RasterizePolygons(const std::string& field, double c, double s,
                                                    double n, double w, double e, int& rows,
                                                    int& columns) const {

@@ -103,6 +103,9 @@ class CVectorTheme {
   std::vector<float> RasterizePolygons(const std::string& field, double cellSize, double south,
                                        double north, double west, double east, int& rows,
                                        int& columns) const;
+  // The source table's fields that can be burnt into a grid (integer, double or logical), in
+  // table order; empty when the table cannot be opened.
+  std::vector<std::string> RasterFieldNames() const;
 
   // ---- drawing, on the map image whose origin is the rectangle's top-left corner ----
   void Draw(platform::Canvas& canvas, double west, double north, double east, double south,

@@ -33,24 +33,9 @@ using dialog_test::WithModal;
 
 namespace t = themes::ui;
 
-class OverlayCommands : public program_test::ProgramTest {
+class OverlayCommands : public program_test::SampleProgramTest {
  protected:
-  OverlayCommands() : ProgramTest("test-overlays") {}
-  void SetUp() override {
-    ProgramTest::SetUp();
-    frame_ = Start({program_test::SampleLcp()});
-    ASSERT_TRUE(frame_);
-    doc_ = app::ui::ActiveProject(*frame_);
-    ASSERT_TRUE(doc_);
-    map_ = views::ui::FindMapView(doc_);
-    tree_ = views::ui::FindTreeView(doc_);
-    ASSERT_TRUE(map_ && tree_);
-  }
-  const platform::Image& Map() {
-    map_->RedrawMap();
-    widgets::FlushEvents(2);
-    return map_->MapImage();
-  }
+  OverlayCommands() : SampleProgramTest("test-overlays") {}
   // Chooses a command from the context menu of the first tree item holding the overlay.
   void TreeCommand(const void* overlay, int command) {
     wxTreeItemId found;
@@ -81,10 +66,6 @@ class OverlayCommands : public program_test::ProgramTest {
     return p;
   }
 
-  app::ui::MainFrame* frame_ = nullptr;
-  CPVN4Doc* doc_ = nullptr;
-  views::ui::CMapView* map_ = nullptr;
-  views::ui::CPVN4View* tree_ = nullptr;
 };
 
 TEST_F(OverlayCommands, ContourFromTheIdentifyMenuAndTheThemeMenuRefusesBadFieldsAndDrawsTheLines) {

@@ -12,10 +12,13 @@
 
 #include "app/application.h"
 #include "app/ui/main_frame.h"
+#include "app/ui/project_window.h"
 #include "app/ui/startup.h"
 #include "platform/dialogs.h"
 #include "platform/messages.h"
 #include "platform/services.h"
+#include "views/ui/map_view.h"
+#include "views/ui/project_tree.h"
 #include "widgets/screenshot.h"
 
 namespace program_test {
@@ -110,6 +113,33 @@ class ProgramTest : public ::testing::Test {
   app::ui::ApplicationShell shell_;
   std::optional<platform::ScopedRecordingMessages> messages_;
   std::optional<platform::ScopedScriptedDialogs> dialogs_;
+};
+
+// The program started on the sample landscape, with its project, map and tree at hand.
+class SampleProgramTest : public ProgramTest {
+ protected:
+  using ProgramTest::ProgramTest;
+  void SetUp() override {
+    ProgramTest::SetUp();
+    frame_ = Start({SampleLcp()});
+    ASSERT_TRUE(frame_);
+    doc_ = app::ui::ActiveProject(*frame_);
+    ASSERT_TRUE(doc_);
+    map_ = views::ui::FindMapView(doc_);
+    tree_ = views::ui::FindTreeView(doc_);
+    ASSERT_TRUE(map_ && tree_);
+  }
+  // The map as it is drawn now.
+  const platform::Image& Map() {
+    map_->RedrawMap();
+    widgets::FlushEvents(2);
+    return map_->MapImage();
+  }
+
+  app::ui::MainFrame* frame_ = nullptr;
+  CPVN4Doc* doc_ = nullptr;
+  views::ui::CMapView* map_ = nullptr;
+  views::ui::CPVN4View* tree_ = nullptr;
 };
 
 }  // namespace program_test

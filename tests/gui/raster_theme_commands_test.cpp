@@ -5,6 +5,8 @@
 #include <gdal_priv.h>
 #include <gtest/gtest.h>
 #include <wx/choice.h>
+#include <wx/combobox.h>
+#include <wx/textctrl.h>
 #include <wx/notebook.h>
 
 #include <cmath>
@@ -18,6 +20,7 @@
 #include "app/ui/project_window.h"
 #include "platform/atomic_file.h"
 #include "platform/numbers.h"
+#include "dialog_helpers.h"
 #include "program_fixture.h"
 #include "project/document.h"
 #include "project/work_area.h"
@@ -27,7 +30,9 @@
 #include "themes/legend.h"
 #include "themes/stats_report.h"
 #include "themes/theme.h"
+#include "themes/ui/overlay_dialogs.h"
 #include "themes/ui/raster_theme_commands.h"
+#include "themes/ui/theme_commands.h"
 #include "themes/ui/theme_stats_sheet.h"
 #include "themes/vector_theme.h"
 #include "views/ui/map_view.h"
@@ -80,18 +85,11 @@ double After(const std::string& text, const std::string& key) {
   return at == std::string::npos ? NAN : std::strtod(text.c_str() + at + key.size(), nullptr);
 }
 
-class RasterThemes : public program_test::ProgramTest {
+class RasterThemes : public program_test::SampleProgramTest {
  protected:
-  RasterThemes() : ProgramTest("test-raster-themes") {}
+  RasterThemes() : SampleProgramTest("test-raster-themes") {}
   void SetUp() override {
-    ProgramTest::SetUp();
-    frame_ = Start({program_test::SampleLcp()});
-    ASSERT_TRUE(frame_);
-    doc_ = app::ui::ActiveProject(*frame_);
-    ASSERT_TRUE(doc_);
-    map_ = views::ui::FindMapView(doc_);
-    tree_ = views::ui::FindTreeView(doc_);
-    ASSERT_TRUE(map_ && tree_);
+    SampleProgramTest::SetUp();
     dir_ = (fs::path(PV_BINARY_DIR) / "test-raster-themes" /
             ::testing::UnitTest::GetInstance()->current_test_info()->name() / "files").string();
     fs::create_directories(dir_);
@@ -183,10 +181,6 @@ class RasterThemes : public program_test::ProgramTest {
     EXPECT_NEAR(After(info, "STATISTICS_MEAN="), sum / n, 1e-3 * std::max(1.0, std::fabs(sum / n)));
   }
 
-  app::ui::MainFrame* frame_ = nullptr;
-  CPVN4Doc* doc_ = nullptr;
-  views::ui::CMapView* map_ = nullptr;
-  views::ui::CPVN4View* tree_ = nullptr;
   std::string dir_;
 };
 
@@ -507,6 +501,109 @@ TEST_F(RasterThemes, TreeKeysAndDoubleClicksActOnTheirItems) {
   EXPECT_EQ(doc_->title, "Ridge study");
   EXPECT_TRUE(doc_->IsModified());
   EXPECT_FALSE(tree_->RenameArea(tree_->RootItem(), ""));
+}
+
+TEST_F(RasterThemes, CreateRasterThemeBurnsAPolygonFieldAsGdalRasterizeDoesAndRefusesOtherShapes) {
+  // Two lakes on cell edges (one with an island hole, one overlapping it later in the file)
+  // and a line theme; GDAL burns the same field over the landscape's grid as the judge.
+  const CHeaderData& h = doc_->landscape.header;
+  std::ostringstream s;
+  s.precision(17);
+  s << "from osgeo import gdal, ogr\nw, n, c = " << h.west << ", " << h.north << ", " << h.cellWidth << "\n"
+    << "e, so = " << h.east << ", " << h.south << "\n"
+       "def ring(c0, r0, c1, r1, clockwise):\n"
+       "    pts = [(w + c0 * c, n - r0 * c), (w + c1 * c, n - r0 * c), (w + c1 * c, n - r1 * c), (w + c0 * c, n - r1 * c)]\n"
+       "    if not clockwise: pts.reverse()\n"
+       "    r = ogr.Geometry(ogr.wkbLinearRing)\n"
+       "    for p in pts + pts[:1]: r.AddPoint_2D(*p)\n"
+       "    return r\n"
+       "ds = ogr.GetDriverByName('ESRI Shapefile').CreateDataSource('" << dir_ << "/lakes.shp')\n"
+       "ly = ds.CreateLayer('lakes', None, ogr.wkbPolygon)\n"
+       "ly.CreateField(ogr.FieldDefn('NAME', ogr.OFTString))\n"
+       "ly.CreateField(ogr.FieldDefn('CODE', ogr.OFTInteger))\n"
+       "ly.CreateField(ogr.FieldDefn('DEPTH', ogr.OFTReal))\n"
+       "for (c0, r0, c1, r1, hole, code) in [(2, 3, 9, 8, (4, 5, 6, 6), 7), (7, 6, 12, 10, None, 9)]:\n"
+       "    g = ogr.Geometry(ogr.wkbPolygon)\n"
+       "    g.AddGeometry(ring(c0, r0, c1, r1, True))\n"
+       "    if hole: g.AddGeometry(ring(*hole, False))\n"
+       "    f = ogr.Feature(ly.GetLayerDefn())\n"
+       "    f.SetField('NAME', 'lake')\n"
+       "    f.SetField('CODE', code)\n"
+       "    f.SetField('DEPTH', code + 0.5)\n"
+       "    f.SetGeometry(g)\n"
+       "    ly.CreateFeature(f)\n"
+       "ds = None\n"
+       "cols, rows = int((e - w) / c), int((n - so) / c)\n"
+       "gdal.Rasterize('" << dir_ << "/judge.tif', '" << dir_ << "/lakes.shp', format='GTiff', attribute='CODE',\n"
+       "               outputBounds=(w, n - rows * c, w + cols * c, n), width=cols, height=rows,\n"
+       "               initValues=-9999, noData=-9999, outputType=gdal.GDT_Float32)\n";
+  Python(s.str());
+  dialogs_->AnswerOpenFile(Path("lakes.shp"));
+  program_test::Command(frame_, t::kCmdNewVectorTheme);
+  ASSERT_EQ(doc_->vectorThemes.size(), 1u);
+  CVectorTheme* lakes = doc_->vectorThemes[0].get();
+
+  // A line theme is refused before any dialog.
+  const CPyrvane2WorkArea& a = *doc_->DefaultArea();
+  auto line = std::make_unique<CVectorTheme>();
+  line->CreateFromLineList("roads", a.east, a.west, a.south, a.north, {{a.west, a.south, a.east, a.north}});
+  CVectorTheme* roads = line.get();
+  doc_->AddVectorTheme(std::move(line));
+  doc_->NotifyChanged();
+  messages_->Clear();
+  TreeCommand(FindItem([&](const views::ui::CTreeItem& d) { return d.vector == roads; }), t::kCmdCreateRasterTheme);
+  ASSERT_EQ(messages_->Texts().size(), 1u);
+  EXPECT_EQ(messages_->Texts()[0],
+            "Can not create raster theme.\nVector theme must be a polygon theme and can not be Pyrvane/Embrith burn "
+            "perimeters");
+  EXPECT_TRUE(dialogs_->Requests().size() == 1u);  // only the shapefile's open dialog
+
+  const std::size_t grids = doc_->gridThemes.size();
+  dialogs_->AnswerSaveFile(Path("lakes_raster"));
+  messages_->Clear();
+  dialog_test::WithModal<t::CCreateRasterThemeDlg>(
+      [&] {
+        TreeCommand(FindItem([&](const views::ui::CTreeItem& d) { return d.vector == lakes; }),
+                    t::kCmdCreateRasterTheme);
+      },
+      [&](t::CCreateRasterThemeDlg& d) {
+        // Numeric fields only, in table order; choosing one proposes its name.
+        ASSERT_EQ(d.fieldCombo->GetCount(), 2u);
+        EXPECT_EQ(d.fieldCombo->GetString(0), "CODE");
+        EXPECT_EQ(d.fieldCombo->GetString(1), "DEPTH");
+        d.fieldCombo->SetSelection(0);
+        wxCommandEvent chosen(wxEVT_COMBOBOX, d.fieldCombo->GetId());
+        chosen.SetEventObject(d.fieldCombo);
+        d.fieldCombo->GetEventHandler()->ProcessEvent(chosen);
+        EXPECT_EQ(d.nameEdit->GetValue(), "lakes_CODE");
+        d.nameEdit->SetValue("  ");
+        dialog_test::Click(&d, wxID_OK);
+        ASSERT_TRUE(d.IsModal());
+        ASSERT_EQ(messages_->Texts().size(), 1u);
+        d.nameEdit->SetValue("lakes_CODE");
+        dialog_test::Click(&d, wxID_OK);
+      });
+  ASSERT_EQ(dialogs_->Requests().back().options.filter, "ASCII Grid files (*.asc)|*.asc||");
+  ASSERT_TRUE(fs::exists(Path("lakes_raster.asc")));
+  ASSERT_EQ(doc_->gridThemes.size(), grids + 1);
+  const CTheme& made = *doc_->gridThemes.back();
+  int rows = 0, columns = 0;
+  double geo[6];
+  const std::vector<float> judge = GdalCells(Path("judge.tif"), &rows, &columns, geo);
+  ASSERT_EQ(made.rows, rows);
+  ASSERT_EQ(made.columns, columns);
+  EXPECT_NEAR(made.west, geo[0], 1e-6);
+  EXPECT_NEAR(made.north, geo[3], 1e-6);
+  const std::vector<float> cells = ThemeCells(made);
+  int burnt = 0;
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    ASSERT_EQ(cells[i], judge[i]) << "cell " << i;
+    burnt += cells[i] != -9999;
+  }
+  // 7x5 less the 2x1 island, and 5x4 over it.
+  EXPECT_EQ(burnt, 35 - 2 + 20 - 4);
+  EXPECT_EQ(tree_->GetItemText(FindItem([&](const views::ui::CTreeItem& d) { return d.theme == &made; })),
+            "lakes_raster");
 }
 
 }  // namespace

@@ -40,25 +40,13 @@ using dialog_test::WithModal;
 namespace t = themes::ui;
 using views::ui::CWVLegendCreatorDialog;
 
-class WindVectorCommands : public program_test::ProgramTest {
+class WindVectorCommands : public program_test::SampleProgramTest {
  protected:
-  WindVectorCommands() : ProgramTest("test-wind-vectors") {}
+  WindVectorCommands() : SampleProgramTest("test-wind-vectors") {}
   void SetUp() override {
-    ProgramTest::SetUp();
-    frame_ = Start({program_test::SampleLcp()});
-    ASSERT_TRUE(frame_);
-    doc_ = app::ui::ActiveProject(*frame_);
-    ASSERT_TRUE(doc_);
-    map_ = views::ui::FindMapView(doc_);
-    tree_ = views::ui::FindTreeView(doc_);
-    ASSERT_TRUE(map_ && tree_);
+    SampleProgramTest::SetUp();
     folder_ = std::filesystem::path(PV_BINARY_DIR) / "test-wind-vectors" /
               ::testing::UnitTest::GetInstance()->current_test_info()->name() / "work";
-  }
-  const platform::Image& Map() {
-    map_->RedrawMap();
-    widgets::FlushEvents(2);
-    return map_->MapImage();
   }
   // A run's wind arrows over the sample, aspect as direction and as speed.
   CWindVectorTheme* RunArrows() {
@@ -98,10 +86,6 @@ class WindVectorCommands : public program_test::ProgramTest {
   }
   std::string Path(const char* name) const { return (folder_ / name).string(); }
 
-  app::ui::MainFrame* frame_ = nullptr;
-  CPVN4Doc* doc_ = nullptr;
-  views::ui::CMapView* map_ = nullptr;
-  views::ui::CPVN4View* tree_ = nullptr;
   std::filesystem::path folder_;
 };
 

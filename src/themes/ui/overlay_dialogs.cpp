@@ -3,6 +3,7 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/combobox.h>
 #include <wx/dcclient.h>
 #include <wx/listbox.h>
 #include <wx/sizer.h>
@@ -359,6 +360,47 @@ void CDrawPriorityDialog::Move(int button) {
 
 void CDrawPriorityDialog::OnOK() {
   list_ = order;
+  EndModal(wxID_OK);
+}
+
+CCreateRasterThemeDlg::CCreateRasterThemeDlg(wxWindow* parent, const CVectorTheme& theme)
+    : wxDialog(parent, wxID_ANY, "Create Raster Theme"), theme_(theme) {
+  auto* grid = new wxFlexGridSizer(2, 6, 6);
+  grid->Add(new wxStaticText(this, wxID_ANY, "Field:"), 0, wxALIGN_CENTER_VERTICAL);
+  fieldCombo = new wxComboBox(this, 1349, "", wxDefaultPosition, wxSize(200, -1), 0, nullptr, wxCB_READONLY);
+  for (const std::string& f : theme.RasterFieldNames()) fieldCombo->Append(wxString::FromUTF8(f));
+  grid->Add(fieldCombo, 1, wxEXPAND);
+  grid->Add(new wxStaticText(this, wxID_ANY, "Name:"), 0, wxALIGN_CENTER_VERTICAL);
+  nameEdit = Edit(this, 1350, "", false, 200);
+  grid->Add(nameEdit, 1, wxEXPAND);
+  auto* all = new wxBoxSizer(wxVERTICAL);
+  all->Add(grid, 0, wxALL, 10);
+  auto* row = new wxBoxSizer(wxHORIZONTAL);
+  auto* ok = new wxButton(this, wxID_OK, "OK");
+  ok->SetDefault();
+  row->Add(ok, 0, wxALL, 4);
+  row->Add(new wxButton(this, wxID_CANCEL, "Cancel"), 0, wxALL, 4);
+  all->Add(row, 0, wxALIGN_RIGHT | wxALL, 6);
+  SetSizerAndFit(all);
+  fieldCombo->Bind(wxEVT_COMBOBOX, [this](wxCommandEvent&) { OnFieldChosen(); });
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnOK(); }, wxID_OK);
+  CentreOnParent();
+}
+
+void CCreateRasterThemeDlg::OnFieldChosen() {
+  nameEdit->ChangeValue(wxString::FromUTF8(theme_.name) + "_" + fieldCombo->GetValue());
+}
+
+void CCreateRasterThemeDlg::OnOK() {
+  const std::string typed = nameEdit->GetValue().utf8_string();
+  const std::size_t first = typed.find_first_not_of(" \t");
+  if (first == std::string::npos) {
+    platform::Tell("Name: enter a name for the new theme.");
+    nameEdit->SetFocus();
+    return;
+  }
+  themeName = typed.substr(first, typed.find_last_not_of(" \t") - first + 1);
+  fieldName = fieldCombo->GetValue().utf8_string();
   EndModal(wxID_OK);
 }
 

@@ -15,6 +15,7 @@ class CTheme;
 class CThemeLegendData;
 class CVectorTheme;
 class wxCheckBox;
+class wxComboBox;
 class wxChoice;
 class wxListBox;
 class wxStaticText;
@@ -121,6 +122,21 @@ class CDrawPriorityDialog : public wxDialog {
  private:
   void Fill();
   std::vector<CVectorThemeItem>& list_;
+};
+
+// "Create Raster Theme": the attribute field of a polygon theme to burn into a grid and the
+// new theme's name. Choosing a field proposes "<theme>_<field>"; OK refuses a blank name.
+class CCreateRasterThemeDlg : public wxDialog {
+ public:
+  CCreateRasterThemeDlg(wxWindow* parent, const CVectorTheme& theme);
+  void OnFieldChosen();
+  void OnOK();
+  std::string fieldName, themeName;
+  wxComboBox* fieldCombo = nullptr;  // 1349
+  wxTextCtrl* nameEdit = nullptr;    // 1350
+
+ private:
+  const CVectorTheme& theme_;
 };
 
 // What the dialog lists for an entry of the draw order.

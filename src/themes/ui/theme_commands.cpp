@@ -10,10 +10,13 @@
 #include "platform/messages.h"
 #include "platform/numbers.h"
 #include "platform/paths.h"
+#include "app/layer_types.h"
 #include "project/document.h"
+#include "project/work_area.h"
 #include "themes/contour_theme.h"
 #include "themes/theme.h"
 #include "themes/ui/overlay_dialogs.h"
+#include "themes/ui/raster_theme_commands.h"
 #include "themes/vector_theme.h"
 #include "themes/wind_vector_theme.h"
 #include "views/ui/wv_legend_creator_dialog.h"
@@ -71,6 +74,43 @@ void DeleteContour(CPVN4Doc& doc, CContourTheme* theme) {
 }
 
 }  // namespace
+
+void CreateRasterTheme(wxWindow* parent, CPVN4Doc& doc, const CVectorTheme& theme) {
+  constexpr int kPolygonShapes = 5;
+  if (theme.shapeType != kPolygonShapes || theme.hasPerimeterAttributes) {
+    platform::Tell(
+        "Can not create raster theme.\nVector theme must be a polygon theme and can not be Pyrvane/Embrith burn "
+        "perimeters");
+    return;
+  }
+  if (!doc.IsLandscapeLoaded() || !doc.currentArea) return;
+  CCreateRasterThemeDlg dialog(parent, theme);
+  if (dialog.ShowModal() != wxID_OK) return;
+  const CHeaderData& h = doc.landscape.header;
+  CTheme working;
+  {
+    wxBusyCursor wait;
+    int rows = 0, columns = 0;
+    const std::vector<float> cells =
+        theme.RasterizePolygons(dialog.fieldName, h.cellWidth, h.south, h.north, h.west, h.east, rows, columns);
+    if (rows <= 0 || columns <= 0 ||
+        working.CreateFromFloats(dialog.themeName, h.south, h.west, h.cellWidth, h.cellWidth, rows, columns, -9999,
+                                 cells.data(), 0, kGenericGridLayerType) != 1) {
+      platform::Tell("Can not create raster theme " + dialog.themeName + ": the grid could not be made.");
+      return;
+    }
+  }
+  platform::FileDialogOptions o;
+  o.filter = "ASCII Grid files (*.asc)|*.asc||";
+  o.defaultExt = "asc";
+  o.overwritePrompt = true;
+  const std::optional<std::string> chosen = platform::CurrentDialogs().ChooseSaveFile(o);
+  if (!chosen) return;
+  wxBusyCursor wait;
+  const std::string path = platform::WithDefaultExtension(*chosen, o.defaultExt);
+  // The grid joins the project as the file it was saved to, like any added grid.
+  if (doc.currentArea->ExportAsciiGrid(&working, path)) AddGridThemeFromFile(doc, path);
+}
 
 void OnContour(wxWindow* parent, CPVN4Doc& doc) {
   CTheme* theme = doc.GetVisibleTheme();
@@ -194,6 +234,7 @@ bool ThemeTreeCommand(wxWindow* parent, int command, CPVN4Doc& doc, const Overla
         if (auto path = AskShapefile(parent)) t.SaveShapefile(*path, Projection(doc));
         return true;
       case kCmdVectorBringToTop: BringToTop(doc, &t); return true;
+      case kCmdCreateRasterTheme: CreateRasterTheme(parent, doc, t); return true;
       case kCmdVectorProperties: {
         auto dialog = MakeVectorPropertiesDialog(parent, t);
         if (dialog && dialog->ShowModal() == wxID_OK) doc.NotifyChanged();

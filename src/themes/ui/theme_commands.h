@@ -26,6 +26,7 @@ constexpr int kCmdVectorBringToTop = 32862;
 constexpr int kCmdVectorProperties = 32827;
 constexpr int kCmdDeleteVectorTheme = 32826;
 constexpr int kCmdDeleteAllVectorThemes = 32821;
+constexpr int kCmdCreateRasterTheme = 32951;
 constexpr int kCmdContourSaveAs = 32849;
 constexpr int kCmdContourBringToTop = 32864;
 constexpr int kCmdContourProperties = 32846;
@@ -55,6 +56,9 @@ void OnArrangeVectorThemes(wxWindow* parent, CPVN4Doc& doc);
 // An arrow theme from a point shapefile with speed and direction fields, clipped to the
 // landscape, listed under Wind Vectors and drawn on the map.
 void OnNewWindVectorTheme(wxWindow* parent, CPVN4Doc& doc);
+// Burns a polygon theme's attribute into a grid over the landscape, saves it as an ASCII grid
+// and adds that file as a grid theme. Point, line and perimeter themes are refused.
+void CreateRasterTheme(wxWindow* parent, CPVN4Doc& doc, const CVectorTheme& theme);
 // A context command on the selected tree item; false when it does not apply to the item.
 bool ThemeTreeCommand(wxWindow* parent, int command, CPVN4Doc& doc, const OverlaySelection& item);
 

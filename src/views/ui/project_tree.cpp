@@ -283,6 +283,7 @@ bool IsTreeCommand(int command) {
     case themes::ui::kCmdVectorSaveAs:
     case themes::ui::kCmdVectorBringToTop:
     case themes::ui::kCmdVectorProperties:
+    case themes::ui::kCmdCreateRasterTheme:
     case themes::ui::kCmdDeleteVectorTheme:
     case themes::ui::kCmdDeleteAllVectorThemes:
     case themes::ui::kCmdContourSaveAs:
