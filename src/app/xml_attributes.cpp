@@ -106,3 +106,9 @@ bool ReadXmlAttributeTable(const TiXmlElement* element, const XmlAttributeSpec* 
              " when parsing file " + file + ".  This attribute will be ignored");
   return true;
 }
+
+bool ParseXmlText(TiXmlDocument& doc, const std::string& text) {
+  const std::string padded = text + std::string(8, '\0');
+  doc.Parse(padded.c_str());
+  return !doc.Error();
+}

@@ -4,6 +4,7 @@
 // reported in a message box; reading never stops.
 #include <string>
 
+class TiXmlDocument;
 class TiXmlElement;
 
 enum XmlAttributeType : int {
@@ -35,3 +36,9 @@ struct XmlAttributeSpec {
 bool ReadXmlAttributes(const TiXmlElement* element, const XmlAttributeSpec* table, const std::string& fileName);
 bool ReadXmlAttributeTable(const TiXmlElement* element, const XmlAttributeSpec* table, const std::string& tagName,
                            const std::string& fileName);
+
+// Parses XML text into the document; false when it is not well formed (the document holds
+// the error). Use this rather than the document's own Parse or LoadFile: the parser steps over
+// a whole UTF-8 sequence from its lead byte, so a damaged sequence at the very end of the text
+// would take it past a single terminator.
+bool ParseXmlText(TiXmlDocument& doc, const std::string& text);

@@ -284,11 +284,7 @@ std::unique_ptr<CLcpRule> ReadRule(const TiXmlElement* e, const std::string& fil
 
 int ReadRulesText(const std::string& text, const std::string& fileName, const RuleThemes& themes, LcpRuleList& out) {
   TiXmlDocument doc;
-  // The XML parser steps over a whole UTF-8 sequence from its lead byte, so a damaged sequence
-  // at the end can jump past the terminator; spare terminators keep it inside the buffer.
-  const std::string padded = text + std::string(8, '\0');
-  doc.Parse(padded.c_str());
-  if (doc.Error()) {
+  if (!ParseXmlText(doc, text)) {
     platform::Tell("Error. " + fileName + " is not a rules file: " + doc.ErrorDesc() + " (line " +
                    std::to_string(doc.ErrorRow()) + ", column " + std::to_string(doc.ErrorCol()) + ").");
     return 0;

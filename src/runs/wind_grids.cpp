@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/xml_attributes.h"
 #include "engines/embrith_engine.h"
 #include "platform/atomic_file.h"
 #include "platform/numbers.h"
@@ -180,8 +181,9 @@ int LoadWindGrids(const std::string& tifPath, const std::string& xmlPath, WindGr
   if (!ds || ds->GetGeoTransform(gt) != CE_None) return -1;
   const int bands = ds->GetRasterCount(), cols = ds->GetRasterXSize(), rows = ds->GetRasterYSize();
   const int n = bands / 2;
-  TiXmlDocument doc(xmlPath.c_str());
-  if (!doc.LoadFile()) return -2;
+  std::string xml;
+  TiXmlDocument doc;
+  if (!platform::ReadWholeFile(xmlPath, xml) || !ParseXmlText(doc, xml)) return -2;
   const TiXmlElement* root = doc.RootElement();
   const TiXmlElement* layers = root ? root->FirstChildElement("layers") : nullptr;
   if (!layers || !layers->FirstChildElement("layer")) return -2;

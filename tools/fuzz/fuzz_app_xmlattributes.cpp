@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   TiXmlDocument doc;
-  doc.Parse(text.c_str());
+  ParseXmlText(doc, text);
   bool flag = false;
   int count = 0;
   float ratio = 0;
