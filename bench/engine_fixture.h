@@ -2,7 +2,9 @@
 // The generated landscape of the engine benchmarks: a mix of grass, shrub, timber, slash and
 // non-burnable models on every slope and aspect, a canopy on every third column.
 #include <cstdint>
+#include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engines/landscape_source.h"
@@ -29,6 +31,24 @@ inline std::unique_ptr<engines::LandscapeSource> MakeLandscape(int rows, int col
       layers[7][i] = static_cast<std::int16_t>(canopy ? 5 + (r % 6) * 6 : 0);
     }
   return std::make_unique<engines::MemoryLandscape>(std::move(h), std::move(layers));
+}
+
+// The same landscape as an LCP file (bands interleaved cell by cell), as a user's run reads it.
+inline bool WriteLandscapeFile(const std::string& path, int rows, int cols) {
+  const auto land = MakeLandscape(rows, cols);
+  const CHeaderData& h = land->Header();
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = h.WriteHeader(f) == 0;
+  const int bands = h.BandCount();
+  std::vector<std::int16_t> row(static_cast<size_t>(cols) * bands);
+  for (int r = 0; ok && r < rows; ++r) {
+    for (int k = 0; k < 10; ++k)
+      if (const int b = h.BandIndex(k); b >= 0)
+        for (int c = 0; c < cols; ++c) row[static_cast<size_t>(c) * bands + b] = land->Layer(k)[static_cast<size_t>(r) * cols + c];
+    ok = std::fwrite(row.data(), sizeof(std::int16_t), row.size(), f) == row.size();
+  }
+  return std::fclose(f) == 0 && ok;
 }
 
 }  // namespace benchfixture

@@ -183,25 +183,15 @@ struct Factors {
   bool limited = false;
 };
 
-// Sine and cosine of an azimuth (degrees), remembered: a run asks again and again for the same
-// wind direction, and for the same upslope within a cell.
-struct Direction {
-  double azimuth = HUGE_VAL, sin = 0, cos = 1;
-  void Set(double a) {
-    if (a == azimuth) return;
-    azimuth = a;
-    sin = std::sin(a * kDeg);
-    cos = std::cos(a * kDeg);
-  }
-};
+// Bearings of the double-typed entry points, remembered: callers ask again and again for the
+// same wind direction, and for the same upslope within a cell.
+const Bearing& Remembered(Bearing& b, double azimuth) {
+  if (azimuth != b.deg) b = Bearing(azimuth);
+  return b;
+}
+thread_local Bearing tWind, tUp;
 
-thread_local Direction tWind, tUp;
-
-Factors Combine(const FuelBedState& s, double u, double windTo, double slopeTan, double upslope) {
-  Direction& wind = tWind;
-  Direction& up = tUp;
-  wind.Set(windTo);
-  up.Set(upslope);
+Factors Combine(const FuelBedState& s, double u, const Bearing& wind, double slopeTan, const Bearing& up) {
   Factors f;
   const double phiW = WindFactor(s, u);
   f.phiS = s.slopeK * slopeTan * slopeTan;
@@ -222,9 +212,22 @@ double HeadDirection(const Factors& f, double windTo, double upslope) {
 }
 
 // Head-fire rate (ft/min) alone: what the crown thresholds need, without direction or shape.
-double HeadRate(const FuelBedState& s, double u, double windTo, double slopeTan, double upslope, double adjust) {
+double HeadRate(const FuelBedState& s, double u, const Bearing& windTo, double slopeTan, const Bearing& upslope,
+                double adjust) {
   if (!s.burnable) return 0;
   return s.ros0 * (1.0 + Combine(s, u, windTo, slopeTan, upslope).phi) * adjust;
+}
+
+double WindForTotalFactor(const FuelBedState& s, double phi, double slopeTan, const Bearing& wind, const Bearing& up) {
+  if (!s.burnable || !std::isfinite(phi)) return -1;
+  const double phiS = s.slopeK * slopeTan * slopeTan;
+  if (phiS >= phi) return 0;  // the slope alone is enough
+  if (phi > s.phiLimit) return -1;  // beyond the effective-wind limit
+  // |phiW w + phiS u| = phi for unit vectors w (wind) and u (upslope): the positive root.
+  const double cosT = wind.cos * up.cos + wind.sin * up.sin;  // of the angle between them
+  const double sinT = wind.sin * up.cos - wind.cos * up.sin;
+  const double phiW = -phiS * cosT + std::sqrt(phi * phi - phiS * phiS * sinT * sinT);
+  return WindForFactor(s, phiW);
 }
 
 }  // namespace
@@ -233,7 +236,7 @@ SurfaceSpread ComputeSpread(const FuelBedState& s, double u, double windTo, doub
                             double upslope, double adjust) {
   SurfaceSpread r;
   if (!s.burnable) return r;
-  const Factors f = Combine(s, u, windTo, slopeTan, upslope);
+  const Factors f = Combine(s, u, Remembered(tWind, windTo), slopeTan, Remembered(tUp, upslope));
   double phi = f.phi;
   const double dir = HeadDirection(f, windTo, upslope);
   const double ue = f.limited ? 0.9 * s.reactionIntensity : WindForFactor(s, phi);
@@ -255,17 +258,7 @@ double LengthToBreadth(double effectiveWindFtMin) {
 }
 
 double WindForTotalFactor(const FuelBedState& s, double phi, double slopeTan, double windTo, double upslope) {
-  if (!s.burnable || !std::isfinite(phi)) return -1;
-  const double phiS = s.slopeK * slopeTan * slopeTan;
-  if (phiS >= phi) return 0;  // the slope alone is enough
-  if (phi > s.phiLimit) return -1;  // beyond the effective-wind limit
-  // |phiW w + phiS u| = phi for unit vectors w (wind) and u (upslope): the positive root.
-  tWind.Set(windTo);
-  tUp.Set(upslope);
-  const double cosT = tWind.cos * tUp.cos + tWind.sin * tUp.sin;  // of the angle between them
-  const double sinT = tWind.sin * tUp.cos - tWind.cos * tUp.sin;
-  const double phiW = -phiS * cosT + std::sqrt(phi * phi - phiS * phiS * sinT * sinT);
-  return WindForFactor(s, phiW);
+  return WindForTotalFactor(s, phi, slopeTan, Remembered(tWind, windTo), Remembered(tUp, upslope));
 }
 
 double SpreadAlong(const SurfaceSpread& sp, double azimuth) {
@@ -279,18 +272,22 @@ double RateAlong(const FireResult& f, double azimuth) {
   return f.rosMMin * (1.0 - e) / (1.0 - e * std::cos((azimuth - f.direction) * kDeg));
 }
 
+double CrownFill(double cc) { return cc / 100.0 * kPi / 12.0; }
+
+double WafLogTerm(double h) { return std::log((20.0 + 0.36 * h) / (0.13 * h)); }
+
 double UnshelteredWaf(double h) {
   if (h <= 0) return 0;
-  return 1.83 / std::log((20.0 + 0.36 * h) / (0.13 * h));
+  return 1.83 / WafLogTerm(h);
 }
 
 double ShelteredWaf(double cc, double h) {
-  double f = cc / 100.0 * kPi / 12.0;
+  const double f = CrownFill(cc);
   if (f <= 0 || h <= 0) return 0;
-  return 0.555 / (std::sqrt(f * h) * std::log((20.0 + 0.36 * h) / (0.13 * h)));
+  return ShelteredWafOf(f, h, WafLogTerm(h));
 }
 
-bool ShelteredByCanopy(double cc, double standHeightFt) { return cc / 100.0 * kPi / 12.0 >= 0.05 && standHeightFt > 0; }
+bool ShelteredByCanopy(double cc, double standHeightFt) { return CrownFill(cc) >= 0.05 && standHeightFt > 0; }
 
 double WindAdjustmentFactor(double depth, double cc, double standHeightFt) {
   return ShelteredByCanopy(cc, standHeightFt) ? ShelteredWaf(cc, standHeightFt) : UnshelteredWaf(depth);
@@ -311,15 +308,23 @@ double CrownInitiationIntensity(double cbh, double fmc) {
 FireResult ComputeFire(const FuelBedState& s, const FuelBedState& s10, double wind20,
                        double waf, double windTo, double slopeTan, double upslope,
                        const CrownInput& crown, double adjust, bool shape) {
+  return ComputeFire(s, s10, wind20, waf, Remembered(tWind, windTo), slopeTan, Remembered(tUp, upslope), crown,
+                     adjust, shape);
+}
+
+FireResult ComputeFire(const FuelBedState& s, const FuelBedState& s10, double wind20,
+                       double waf, const Bearing& windTo, double slopeTan, const Bearing& upslope,
+                       const CrownInput& crown, double adjust, bool shape) {
   FireResult r;
   if (!s.burnable) return r;
   SurfaceSpread sp;
+  const Factors f = Combine(s, wind20 * waf, windTo, slopeTan, upslope);
+  sp.ros = s.ros0 * (1.0 + f.phi) * adjust;
+  sp.direction = HeadDirection(f, windTo.deg, upslope.deg);
   if (shape) {
-    sp = ComputeSpread(s, wind20 * waf, windTo, slopeTan, upslope, adjust);
-  } else {
-    const Factors f = Combine(s, wind20 * waf, windTo, slopeTan, upslope);
-    sp.ros = s.ros0 * (1.0 + f.phi) * adjust;
-    sp.direction = HeadDirection(f, windTo, upslope);
+    sp.effectiveWind = f.limited ? 0.9 * s.reactionIntensity : WindForFactor(s, f.phi);
+    sp.lengthToBreadth = LengthToBreadth(sp.effectiveWind);
+    sp.eccentricity = std::sqrt(sp.lengthToBreadth * sp.lengthToBreadth - 1.0) / sp.lengthToBreadth;
   }
   double rs = sp.ros * kFtToM;
   double hpa = s.heatPerArea * kKJm2PerBtuFt2;

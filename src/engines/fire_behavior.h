@@ -4,9 +4,22 @@
 // wind limit, wind and slope combined as vectors), the elliptical fire shape, intensity and
 // flame length, and crown fire (1977 initiation, active spread from fuel model 10).
 // Computations are in English units (lb, ft, min, BTU); the Metric* helpers convert.
+#include <cmath>
+
 #include "engines/standard_fuels.h"
 
 namespace engines {
+
+// An azimuth (degrees) with its sine and cosine, worked out once where many cells share it (the
+// run's wind, the upslope of a stored aspect value).
+struct Bearing {
+  double deg = 0, sin = 0, cos = 1;
+  Bearing() = default;
+  explicit Bearing(double azimuth)
+      : deg(azimuth),
+        sin(std::sin(azimuth * (3.14159265358979323846 / 180.0))),
+        cos(std::cos(azimuth * (3.14159265358979323846 / 180.0))) {}
+};
 
 // A fuel model as the engine uses it. Loads tons/acre, SAV 1/ft, depth ft, heat BTU/lb.
 struct FuelModel {
@@ -82,6 +95,13 @@ double ShelteredWaf(double canopyCoverPct, double standHeightFt);
 double WindAdjustmentFactor(double fuelDepthFt, double canopyCoverPct, double standHeightFt);
 // Whether the canopy shelters the surface wind (crown fill of at least 0.05 and a stand height).
 bool ShelteredByCanopy(double canopyCoverPct, double standHeightFt);
+// The sheltered factor's parts, for grids that keep them per stored cover and height value:
+// the crown fill (cover / 100 x pi / 12) and ln((20 + 0.36 H) / (0.13 H)) of the stand height.
+double CrownFill(double canopyCoverPct);
+double WafLogTerm(double standHeightFt);
+inline double ShelteredWafOf(double fill, double standHeightFt, double logTerm) {
+  return 0.555 / (std::sqrt(fill * standHeightFt) * logTerm);
+}
 
 // Unit helpers.
 constexpr double kFtPerM = 1.0 / 0.3048;
@@ -134,6 +154,10 @@ inline double CriticalActiveRate(double cbdKgM3) { return cbdKgM3 > 0 ? 3.0 / cb
 // do not ask for it.
 FireResult ComputeFire(const FuelBedState& surface, const FuelBedState& model10, double wind20FtMin,
                        double waf, double windToAzimuth, double slopeTan, double upslopeAzimuth,
+                       const CrownInput& crown, double adjust = 1.0, bool shape = true);
+// The same with the directions' sines and cosines already worked out: what a grid run calls.
+FireResult ComputeFire(const FuelBedState& surface, const FuelBedState& model10, double wind20FtMin,
+                       double waf, const Bearing& windTo, double slopeTan, const Bearing& upslope,
                        const CrownInput& crown, double adjust = 1.0, bool shape = true);
 
 }  // namespace engines

@@ -15,26 +15,34 @@ MemoryLandscape::MemoryLandscape(CHeaderData header, std::vector<std::vector<std
     : header_(std::move(header)), layers_(std::move(layers)) {
   layers_.resize(10);
   const size_t cells = static_cast<size_t>(std::max(header_.rows, 0)) * std::max(header_.columns, 0);
+  for (int k = 0; k < 10; ++k) {
+    if (header_.BandIndex(k) < 0) continue;
+    if (layers_[k].size() != cells) layers_[k].assign(cells, 0);
+    data_[k] = layers_[k].data();
+  }
+}
+
+MemoryLandscape::MemoryLandscape(CHeaderData header, std::array<platform::LayerMemory, 10> blocks)
+    : header_(std::move(header)), blocks_(std::move(blocks)) {
   for (int k = 0; k < 10; ++k)
-    if (header_.BandIndex(k) >= 0 && layers_[k].size() != cells) layers_[k].assign(cells, 0);
+    if (header_.BandIndex(k) >= 0) data_[k] = blocks_[k].get();
 }
 
 bool MemoryLandscape::ReadWindow(int layer, int row0, int col0, int nrows, int ncols, std::int16_t* out) const {
-  if (layer < 0 || layer > 9 || header_.BandIndex(layer) < 0 || layers_[layer].empty()) return false;
+  const std::int16_t* cells = Layer(layer);
+  if (!cells) return false;
   if (row0 < 0 || col0 < 0 || nrows < 0 || ncols < 0 || row0 + nrows > header_.rows ||
       col0 + ncols > header_.columns)
     return false;
   for (int r = 0; r < nrows; ++r)
-    std::memcpy(out + static_cast<size_t>(r) * ncols,
-                layers_[layer].data() + static_cast<size_t>(row0 + r) * header_.columns + col0,
+    std::memcpy(out + static_cast<size_t>(r) * ncols, cells + static_cast<size_t>(row0 + r) * header_.columns + col0,
                 sizeof(std::int16_t) * ncols);
   return true;
 }
 
 const std::int16_t* MemoryLandscape::Layer(int layer) const {
   if (layer < 0 || layer > 9 || header_.BandIndex(layer) < 0) return nullptr;
-  const auto& v = layers_[layer];
-  return v.size() == static_cast<size_t>(header_.rows) * header_.columns ? v.data() : nullptr;
+  return data_[layer];
 }
 
 namespace {
@@ -47,30 +55,33 @@ std::unique_ptr<LandscapeSource> OpenLcp(std::FILE* f, std::string* error) {
   }
   const int bands = h.BandCount();
   const size_t cells = static_cast<size_t>(h.rows) * h.columns;
-  std::vector<std::vector<std::int16_t>> layers(10);
-  std::vector<std::int16_t> row(static_cast<size_t>(h.columns) * bands);
-  try {
-    for (int k = 0; k < 10; ++k)
-      if (h.BandIndex(k) >= 0) layers[k].resize(cells);
-  } catch (const std::bad_alloc&) {
-    *error = "not enough memory for the landscape";
-    return nullptr;
-  }
+  std::array<platform::LayerMemory, 10> layers;
+  for (int k = 0; k < 10; ++k)
+    if (h.BandIndex(k) >= 0 && !(layers[k] = platform::AllocateLayerMemory(cells))) {
+      *error = "not enough memory for the landscape";
+      return nullptr;
+    }
   if (std::fseek(f, static_cast<long>(landscape::kLcpHeaderSize), SEEK_SET) != 0) {
     *error = "cannot read the landscape cells";
     return nullptr;
   }
-  // Row by row, so that the interleaved cells never sit in memory twice.
-  for (int r = 0; r < h.rows; ++r) {
-    if (std::fread(row.data(), sizeof(std::int16_t), row.size(), f) != row.size()) {
+  // A few rows at a time, so that the interleaved cells never sit in memory twice.
+  const size_t rowValues = static_cast<size_t>(h.columns) * bands;
+  const int chunk = static_cast<int>(std::clamp<size_t>((1u << 20) / std::max<size_t>(rowValues, 1), 1, 64));
+  std::vector<std::int16_t> buf(rowValues * chunk);
+  for (int r0 = 0; r0 < h.rows; r0 += chunk) {
+    const int n = std::min(chunk, h.rows - r0);
+    if (std::fread(buf.data(), sizeof(std::int16_t), rowValues * n, f) != rowValues * n) {
       *error = "cannot read the landscape cells";
       return nullptr;
     }
+    const size_t first = static_cast<size_t>(r0) * h.columns, count = static_cast<size_t>(n) * h.columns;
     for (int k = 0; k < 10; ++k) {
-      int b = h.BandIndex(k);
+      const int b = h.BandIndex(k);
       if (b < 0) continue;
-      std::int16_t* dst = layers[k].data() + static_cast<size_t>(r) * h.columns;
-      for (int c = 0; c < h.columns; ++c) dst[c] = row[static_cast<size_t>(c) * bands + b];  // little-endian host
+      std::int16_t* dst = layers[k].get() + first;
+      const std::int16_t* src = buf.data() + b;
+      for (size_t i = 0; i < count; ++i) dst[i] = src[i * bands];  // little-endian host
     }
   }
   return std::make_unique<MemoryLandscape>(std::move(h), std::move(layers));
@@ -98,16 +109,19 @@ std::unique_ptr<LandscapeSource> OpenGeoTiff(const std::string& path, std::strin
     return nullptr;
   }
   if (bandCount >= 10) h.groundFlag = 21;
-  std::vector<std::vector<std::int16_t>> layers(10);
+  std::array<platform::LayerMemory, 10> layers;
   for (int k = 0; k < 10; ++k) {
-    if (h.BandIndex(k) < 0 || k + 1 > bandCount) continue;
-    try {
-      layers[k].resize(static_cast<size_t>(cells));
-    } catch (const std::bad_alloc&) {
+    if (h.BandIndex(k) < 0) continue;
+    if (!(layers[k] = platform::AllocateLayerMemory(static_cast<size_t>(cells)))) {
       *error = "not enough memory for the landscape";
       return nullptr;
     }
-    if (ds->GetRasterBand(k + 1)->RasterIO(GF_Read, 0, 0, h.columns, h.rows, layers[k].data(), h.columns,
+    // A band the file lacks reads as zeros.
+    if (k + 1 > bandCount) {
+      std::fill_n(layers[k].get(), static_cast<size_t>(cells), std::int16_t{0});
+      continue;
+    }
+    if (ds->GetRasterBand(k + 1)->RasterIO(GF_Read, 0, 0, h.columns, h.rows, layers[k].get(), h.columns,
                                           h.rows, GDT_Int16, 0, 0) != CE_None) {
       *error = "cannot read the landscape cells";
       return nullptr;

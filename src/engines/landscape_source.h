@@ -1,12 +1,14 @@
 #pragma once
 // Where the engine takes its landscape from: the header fields and windows of one layer.
 // Files (LCP or landscape GeoTIFF) are read whole into memory; tests build grids in memory.
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "landscape/header.h"
+#include "platform/grid_memory.h"
 
 namespace engines {
 
@@ -34,6 +36,9 @@ class MemoryLandscape final : public LandscapeSource {
  public:
   // layers[k] holds layer k or is empty for an absent layer.
   MemoryLandscape(CHeaderData header, std::vector<std::vector<std::int16_t>> layers);
+  // The same from whole blocks of rows x columns values (null for an absent layer), as the file
+  // readers fill them.
+  MemoryLandscape(CHeaderData header, std::array<platform::LayerMemory, 10> blocks);
   const CHeaderData& Header() const override { return header_; }
   bool ReadWindow(int layer, int row0, int col0, int nrows, int ncols, std::int16_t* out) const override;
   const std::int16_t* Layer(int layer) const override;
@@ -41,6 +46,8 @@ class MemoryLandscape final : public LandscapeSource {
  private:
   CHeaderData header_;
   std::vector<std::vector<std::int16_t>> layers_;
+  std::array<platform::LayerMemory, 10> blocks_;
+  std::array<const std::int16_t*, 10> data_{};  // each present layer's cells, from either
 };
 
 // Opens an LCP file or a landscape GeoTIFF; nullptr with a reason on failure.

@@ -344,6 +344,10 @@ struct RunData {
                      *height = nullptr, *baseHeight = nullptr, *density = nullptr;
   bool canopy = false;
   std::vector<double> slopeTanOf, upslopeOf;  // by stored value + 32768
+  std::vector<Bearing> upslopeBearingOf;
+  // Canopy values in engine units by stored value + 32768: stand height (m, ft), the wind
+  // adjustment factor's logarithm of it, base height (m), bulk density (kg/m3), crown fill.
+  std::vector<double> standHeightMOf, standHeightFtOf, wafLogOf, baseHeightMOf, densityOf, fillOf;
   std::vector<float> coverOf;
   // Float grids for conditioning and spotting only.
   FloatGrid elevM, slopeDeg, aspectDeg, coverPct;
@@ -422,14 +426,31 @@ int CPyrvane::LoadCells(RunData& d) {
   // flat class 25 faces north), cover in percent. No data stays no data.
   d.slopeTanOf.assign(65536, kNoData);
   d.upslopeOf.assign(65536, kNoData);
+  d.upslopeBearingOf.assign(65536, Bearing());
   d.coverOf.assign(65536, 0.0f);
   for (int v = -32768; v <= 32767; ++v) {
     const size_t k = static_cast<size_t>(v + 32768);
     if (v == -9999) continue;
     d.slopeTanOf[k] = std::tan(static_cast<float>(SlopeDegrees(uc[1], v)) * kPi / 180.0);
     const double az = AzimuthOf(uc[2], v);
-    if (az != kNoData) d.upslopeOf[k] = std::fmod(static_cast<float>(az) + 180.0, 360.0);
+    if (az != kNoData) {
+      d.upslopeOf[k] = std::fmod(static_cast<float>(az) + 180.0, 360.0);
+      d.upslopeBearingOf[k] = Bearing(d.upslopeOf[k]);
+    }
     d.coverOf[k] = v > 0 ? static_cast<float>(CoverPercent(uc[4], v)) : 0.0f;
+  }
+  if (d.canopy) {
+    for (auto* t : {&d.standHeightMOf, &d.standHeightFtOf, &d.wafLogOf, &d.baseHeightMOf, &d.densityOf, &d.fillOf})
+      t->assign(65536, 0.0);
+    for (int v = -32768; v <= 32767; ++v) {
+      const size_t k = static_cast<size_t>(v + 32768);
+      d.standHeightMOf[k] = std::max(0.0, HeightMetres(uc[5], v));
+      d.standHeightFtOf[k] = d.standHeightMOf[k] * kFtPerM;
+      if (d.standHeightFtOf[k] > 0) d.wafLogOf[k] = WafLogTerm(d.standHeightFtOf[k]);
+      d.baseHeightMOf[k] = std::max(0.0, HeightMetres(uc[6], v));
+      d.densityOf[k] = std::max(0.0, DensityKgM3(uc[7], v));
+      d.fillOf[k] = CrownFill(d.coverOf[k]);
+    }
   }
   return kEngineOk;
 }
@@ -578,7 +599,6 @@ int CPyrvane::Condition(RunData& d) {
 
 int CPyrvane::ComputeCells(RunData& d) {
   const PyrvaneInputs& in = inputs_;
-  const auto& uc = land_->Header().unitCodes;
   SetOverall(4, 0);
   std::array<bool, kOutputCount> want{};
   for (int k = 0; k < kOutputCount; ++k) want[k] = selected_[k] || in.outputs[k];
@@ -626,34 +646,45 @@ int CPyrvane::ComputeCells(RunData& d) {
   const bool shape = in.fixedSpreadDirection || want[kOutEllipseA] || want[kOutEllipseB] || want[kOutEllipseC];
   const bool uphill = in.windDirection == -1, downhill = in.windDirection == -2;
   const double windToConst = std::fmod(in.windDirection + 180.0, 360.0);
+  const Bearing windToConstBearing(windToConst);
   std::atomic<long> rowsDone{0};
   const int rows = rows_, cols = cols_;
-  auto put = [&](int k, size_t i, double v) {
-    if (!grids_[k].empty()) grids_[k][i] = static_cast<float>(v);
+  // Each output's cells, or null when it is not made.
+  std::array<float*, kOutputCount> out{};
+  for (int k = 0; k < kOutputCount; ++k)
+    if (want[k] && !grids_[k].empty()) out[k] = grids_[k].data();
+  const bool moistureOut = out[kOutSolar] || out[kOutMoisture1] || out[kOutMoisture10] || out[kOutMoisture100] ||
+                           out[kOutMoisture1000];
+  auto put = [&out](int k, size_t i, double v) {
+    if (out[k]) out[k][i] = static_cast<float>(v);
   };
 
   ForEachRow(rows, d.threads, [&](int r) {
     if (cancel_.load(std::memory_order_relaxed)) return;
     for (int k = 0; k < kOutputCount; ++k)
-      if (want[k]) std::fill_n(grids_[k].data() + static_cast<size_t>(r) * cols, cols, kNoData);
+      if (out[k]) std::fill_n(out[k] + static_cast<size_t>(r) * cols, cols, kNoData);
     for (int c = 0; c < cols; ++c) {
       const size_t i = static_cast<size_t>(r) * cols + c;
       const int fm = d.fuel[i];
-      const double slopeTan = d.slopeTanOf[d.slope[i] + 32768], upslope = d.upslopeOf[d.aspect[i] + 32768];
+      const int aspectKey = d.aspect[i] + 32768;
+      const double slopeTan = d.slopeTanOf[d.slope[i] + 32768], upslope = d.upslopeOf[aspectKey];
       if (fm == -9999 || slopeTan == kNoData || upslope == kNoData) continue;  // all stay -9999
+      const bool known = Burnable(fm) && d.known[fm];
       Moistures m;
-      const bool haveM = Burnable(fm) && d.known[fm] ? (m = d.modelMoist[fm], true) : d.MoistureOf(fm, m);
-      if (d.conditioned) {
-        m.m1 = d.cond.m1[i];
-        m.m10 = d.cond.m10[i];
-        m.m100 = d.cond.m100[i];
-        put(kOutSolar, i, d.cond.solar[i]);
-      }
-      if (haveM || d.conditioned) {
-        put(kOutMoisture1, i, m.m1);
-        put(kOutMoisture10, i, m.m10);
-        put(kOutMoisture100, i, m.m100);
-        put(kOutMoisture1000, i, d.conditioned ? d.cond.m1000[i] : m.m100);
+      if (moistureOut || d.conditioned) {
+        const bool haveM = known ? (m = d.modelMoist[fm], true) : d.MoistureOf(fm, m);
+        if (d.conditioned) {
+          m.m1 = d.cond.m1[i];
+          m.m10 = d.cond.m10[i];
+          m.m100 = d.cond.m100[i];
+          put(kOutSolar, i, d.cond.solar[i]);
+        }
+        if (haveM || d.conditioned) {
+          put(kOutMoisture1, i, m.m1);
+          put(kOutMoisture10, i, m.m10);
+          put(kOutMoisture100, i, m.m100);
+          put(kOutMoisture1000, i, d.conditioned ? d.cond.m1000[i] : m.m100);
+        }
       }
 
       const double wind20 = d.gridded ? d.windSpeed[i] : wind20Const;
@@ -663,9 +694,10 @@ int CPyrvane::ComputeCells(RunData& d) {
         if (slopeTan <= 0) windFrom = in.defaultUpDownDirection;
         else windFrom = uphill ? upslope + 180.0 : upslope;
       }
-      const double windTo = d.gridded || uphill || downhill ? std::fmod(windFrom + 180.0, 360.0) : windToConst;
+      const bool windVaries = d.gridded || uphill || downhill;
+      const double windTo = windVaries ? std::fmod(windFrom + 180.0, 360.0) : windToConst;
 
-      if (!Burnable(fm) || !d.known[fm] || !d.models[fm].Burnable()) {
+      if (!known || !d.models[fm].Burnable()) {
         for (int k : {kOutCrownState, kOutCrownFraction, kOutMaxSpot, kOutMaxSpotDir, kOutMaxSpotDx}) put(k, i, 0);
         continue;
       }
@@ -676,15 +708,20 @@ int CPyrvane::ComputeCells(RunData& d) {
       }
       const FuelBedState& bed = d.conditioned ? cellBed : beds[fm];
       const FuelBedState& bed10 = d.conditioned ? cellBed10 : beds10[fm];
-      const double shM = d.canopy ? std::max(0.0, HeightMetres(uc[5], d.height[i])) : 0.0;
-      const double cbhM = d.canopy ? std::max(0.0, HeightMetres(uc[6], d.baseHeight[i])) : 0.0;
-      const double cbd = d.canopy ? std::max(0.0, DensityKgM3(uc[7], d.density[i])) : 0.0;
-      const double coverPct = d.coverOf[d.cover[i] + 32768], shFt = shM * kFtPerM;
-      const double waf = ShelteredByCanopy(coverPct, shFt) ? ShelteredWaf(coverPct, shFt) : openWaf[fm];
+      double shM = 0, cbhM = 0, cbd = 0, waf = openWaf[fm];
+      if (d.canopy) {
+        const size_t h = static_cast<size_t>(d.height[i] + 32768);
+        shM = d.standHeightMOf[h];
+        cbhM = d.baseHeightMOf[static_cast<size_t>(d.baseHeight[i] + 32768)];
+        cbd = d.densityOf[static_cast<size_t>(d.density[i] + 32768)];
+        const double fill = d.fillOf[static_cast<size_t>(d.cover[i] + 32768)], shFt = d.standHeightFtOf[h];
+        if (fill >= 0.05 && shFt > 0) waf = ShelteredWafOf(fill, shFt, d.wafLogOf[h]);
+      }
       const CrownInput crown{cbhM, cbd, shM, in.foliarMoisture, in.crownMethod, want[kOutTorchingIndex],
                              want[kOutCrowningIndex]};
       const FireResult f =
-          ComputeFire(bed, bed10, wind20 * 88.0, waf, windTo, slopeTan, upslope, crown, d.modelAdjust[fm], shape);
+          ComputeFire(bed, bed10, wind20 * 88.0, waf, windVaries ? Bearing(windTo) : windToConstBearing, slopeTan,
+                      d.upslopeBearingOf[aspectKey], crown, d.modelAdjust[fm], shape);
 
       double ros = f.rosMMin, dir = f.direction;
       if (in.fixedSpreadDirection) {
@@ -693,8 +730,10 @@ int CPyrvane::ComputeCells(RunData& d) {
       }
       const double fli = f.hpaKJm2 * ros / 60.0;
       const bool crowning = f.crownClass == kCrownPassive || f.crownClass == kCrownActive;
-      const double flame = !in.fixedSpreadDirection ? f.flameM : crowning ? CrownFlameLength(fli) : SurfaceFlameLength(fli);
-      put(kOutFlameLength, i, flame);
+      if (out[kOutFlameLength])
+        out[kOutFlameLength][i] = static_cast<float>(!in.fixedSpreadDirection ? f.flameM
+                                                     : crowning              ? CrownFlameLength(fli)
+                                                                             : SurfaceFlameLength(fli));
       put(kOutSpreadRate, i, ros);
       put(kOutIntensity, i, fli);
       put(kOutHeatArea, i, f.hpaKJm2);
@@ -702,7 +741,7 @@ int CPyrvane::ComputeCells(RunData& d) {
       put(kOutCrownFraction, i, f.cfb);
       put(kOutMidflame, i, wind20 * waf);
       // Slope along the spread direction shortens the horizontal projection of the run.
-      if (want[kOutHorizRate]) {
+      if (out[kOutHorizRate]) {
         const double along = slopeTan * std::cos((dir - upslope) * kPi / 180.0);
         put(kOutHorizRate, i, ros / std::sqrt(1.0 + along * along));
       }

@@ -7,16 +7,24 @@
 
 namespace platform {
 
-float* AllocateGridMemory(std::size_t n) {
+void* AllocateLargeBlock(std::size_t bytes) {
   constexpr std::size_t kHuge = 2u << 20;
-  const std::size_t bytes = std::max<std::size_t>(n, 1) * sizeof(float);
-  if (bytes < kHuge) return static_cast<float*>(std::malloc(bytes));
+  bytes = std::max<std::size_t>(bytes, 1);
+  if (bytes < kHuge) return std::malloc(bytes);
   const std::size_t rounded = (bytes + kHuge - 1) / kHuge * kHuge;
   void* p = std::aligned_alloc(kHuge, rounded);
   if (p) ::madvise(p, rounded, MADV_HUGEPAGE);
-  return static_cast<float*>(p);
+  return p;
 }
 
-void GridMemoryFree::operator()(float* p) const { std::free(p); }
+void FreeLargeBlock(void* p) { std::free(p); }
+
+float* AllocateGridMemory(std::size_t n) { return static_cast<float*>(AllocateLargeBlock(n * sizeof(float))); }
+
+void GridMemoryFree::operator()(float* p) const { FreeLargeBlock(p); }
+
+LayerMemory AllocateLayerMemory(std::size_t n) {
+  return LayerMemory(static_cast<std::int16_t*>(AllocateLargeBlock(n * sizeof(std::int16_t))));
+}
 
 }  // namespace platform

@@ -1,16 +1,28 @@
 #pragma once
 // Memory for large grids of cells.
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 namespace platform {
 
-// Memory for a grid, on huge pages where the system grants them (fewer page faults on first
-// touch); nullptr when none is left. Not cleared.
+// A block of at least `bytes`, on huge pages where the system grants them (fewer page faults on
+// first touch, which cost dearly on a virtual machine); nullptr when none is left. Not cleared.
+void* AllocateLargeBlock(std::size_t bytes);
+void FreeLargeBlock(void* p);
+
+// Memory for a grid of n floats, as above.
 float* AllocateGridMemory(std::size_t n);
 struct GridMemoryFree {
   void operator()(float* p) const;
 };
 using GridMemory = std::unique_ptr<float[], GridMemoryFree>;
+
+// n int16 values (a landscape band), as above.
+struct LayerMemoryFree {
+  void operator()(std::int16_t* p) const { FreeLargeBlock(p); }
+};
+using LayerMemory = std::unique_ptr<std::int16_t[], LayerMemoryFree>;
+LayerMemory AllocateLayerMemory(std::size_t n);
 
 }  // namespace platform
