@@ -2,10 +2,15 @@
 
 #include <gdal_priv.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
+#include "engines/parallel_rows.h"
 #include "platform/atomic_file.h"
 #include "platform/services.h"
 
@@ -61,19 +66,27 @@ std::unique_ptr<LandscapeSource> OpenLcp(std::FILE* f, std::string* error) {
       *error = "not enough memory for the landscape";
       return nullptr;
     }
-  if (std::fseek(f, static_cast<long>(landscape::kLcpHeaderSize), SEEK_SET) != 0) {
-    *error = "cannot read the landscape cells";
-    return nullptr;
-  }
-  // A few rows at a time, so that the interleaved cells never sit in memory twice.
+  // Blocks of rows read side by side, each into a buffer of its thread's, so that the
+  // interleaved cells never sit in memory twice.
   const size_t rowValues = static_cast<size_t>(h.columns) * bands;
   const int chunk = static_cast<int>(std::clamp<size_t>((1u << 20) / std::max<size_t>(rowValues, 1), 1, 64));
-  std::vector<std::int16_t> buf(rowValues * chunk);
-  for (int r0 = 0; r0 < h.rows; r0 += chunk) {
-    const int n = std::min(chunk, h.rows - r0);
-    if (std::fread(buf.data(), sizeof(std::int16_t), rowValues * n, f) != rowValues * n) {
-      *error = "cannot read the landscape cells";
-      return nullptr;
+  const int chunks = (h.rows + chunk - 1) / chunk;
+  const int fd = ::fileno(f);
+  std::atomic<bool> failed{false};
+  ForEachRow(chunks, static_cast<int>(std::max(1u, std::thread::hardware_concurrency())), [&](int j) {
+    thread_local std::vector<std::int16_t> buf;
+    const int r0 = j * chunk, n = std::min(chunk, h.rows - r0);
+    const size_t bytes = rowValues * n * sizeof(std::int16_t);
+    buf.resize(rowValues * chunk);
+    const off_t at = static_cast<off_t>(landscape::kLcpHeaderSize + static_cast<std::int64_t>(r0) * rowValues * 2);
+    size_t got = 0;
+    while (got < bytes) {
+      const ssize_t k = ::pread(fd, reinterpret_cast<char*>(buf.data()) + got, bytes - got, at + static_cast<off_t>(got));
+      if (k <= 0) {
+        failed = true;
+        return;
+      }
+      got += static_cast<size_t>(k);
     }
     const size_t first = static_cast<size_t>(r0) * h.columns, count = static_cast<size_t>(n) * h.columns;
     for (int k = 0; k < 10; ++k) {
@@ -83,6 +96,10 @@ std::unique_ptr<LandscapeSource> OpenLcp(std::FILE* f, std::string* error) {
       const std::int16_t* src = buf.data() + b;
       for (size_t i = 0; i < count; ++i) dst[i] = src[i * bands];  // little-endian host
     }
+  });
+  if (failed) {
+    *error = "cannot read the landscape cells";
+    return nullptr;
   }
   return std::make_unique<MemoryLandscape>(std::move(h), std::move(layers));
 }

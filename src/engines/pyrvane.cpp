@@ -4,6 +4,8 @@
 #include <omp.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cstdlib>
 #include <cmath>
 #include <filesystem>
@@ -499,13 +501,18 @@ int CPyrvane::LoadFuels(RunData& d) {
       d.moist[r.model] = {r.percent[0] / 100.0, r.percent[1] / 100.0, r.percent[2] / 100.0, r.percent[3] / 100.0,
                           r.percent[4] / 100.0};
   }
-  std::vector<char> seen(257, 0);
-  for (size_t i = 0; i < d.n; ++i)
-    if (const int v = d.fuel[i]; Burnable(v) && !seen[v]) {
-      seen[v] = 1;
-      d.present.push_back(v);
-    }
-  std::sort(d.present.begin(), d.present.end());
+  // The burnable models the cells hold, blocks of rows side by side.
+  std::array<std::atomic<bool>, 257> seen{};
+  const int blocks = std::max(1, std::min(rows_, 64));
+  ForEachRow(blocks, d.threads, [&](int b) {
+    std::array<bool, 257> here{};
+    for (size_t i = d.n * b / blocks, end = d.n * (b + 1) / blocks; i < end; ++i)
+      if (const int v = d.fuel[i]; v > 0 && v <= 256) here[v] = true;
+    for (int v = 1; v <= 256; ++v)
+      if (here[v]) seen[v].store(true, std::memory_order_relaxed);
+  });
+  for (int v = 1; v <= 256; ++v)
+    if (seen[v] && Burnable(v)) d.present.push_back(v);
   for (int fm : d.present) {
     auto it = fuels.find(fm);
     if (it == fuels.end()) return Fail(kErrUnknownFuel, "Fuel model " + std::to_string(fm));
