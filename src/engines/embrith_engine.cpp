@@ -159,6 +159,15 @@ int CEmbrith::LoadEmbrithText(const std::string& text, const std::string& folder
   return 1;
 }
 
+double CEmbrith::GetBurnedArea(double elapsed) const {
+  // Fires run counter-clockwise and enclaves clockwise, so the signed areas add up to the
+  // burned ground.
+  double area = 0;
+  for (const EmbrithPerimeter& p : perimeters_)
+    if (std::fabs(p.elapsed - elapsed) < 1e-6) area += growth::SignedArea(p.ring);
+  return area;
+}
+
 int CEmbrith::WriteSpotDataFile(const char* path) {
   std::string text = "Launch_X, Launch_Y, Land_X, Land_Y, Launch_Time, Land_Time\r\n";
   for (int i = 0; i < spots_.GetNumSpots(); ++i) {

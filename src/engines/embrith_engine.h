@@ -94,6 +94,9 @@ class CEmbrith {
   CEmbrithSpots* GetFireSpots() { return &spots_; }
   int GetSpottingSeedUsed() const { return seedUsed_; }
   const std::vector<EmbrithPerimeter>& Perimeters() const { return perimeters_; }
+  // The burned area (m2, horizontal) at one perimeter time: its fires less their enclaves;
+  // 0 when no perimeter has that elapsed time.
+  double GetBurnedArea(double elapsed) const;
   // The perimeters as a polygon shapefile with its fields; the spot fires as text lines.
   // Both written whole or not at all: 1, or 0 with the reason in CommandFileError(0).
   int WritePerimetersShapeFile(const char* path);
