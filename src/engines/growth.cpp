@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <parallel/algorithm>
 
 namespace engines::growth {
 
@@ -104,9 +105,10 @@ bool RightOf(const std::vector<Vertex>& pts, bool closed, double& px, double& py
   for (std::size_t i = 0; i < edges; ++i) {
     const Vertex& a = pts[i];
     const Vertex& b = pts[(i + 1) % n];
-    const double len = std::hypot(b.x - a.x, b.y - a.y);
-    if (len > best) {
-      best = len;
+    const double len2 = (b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y);
+    if (len2 > best) {
+      best = len2;
+      const double len = std::sqrt(len2);
       const double eps = std::min(1e-4, len * 1e-3);
       px = (a.x + b.x) / 2 + (b.y - a.y) / len * eps;
       py = (a.y + b.y) / 2 - (b.x - a.x) / len * eps;
@@ -142,7 +144,7 @@ void VertexVelocity(const Wavelet& w, double tx, double ty, double& vx, double& 
   double t1x, t1y, ux, uy;
   stretch(tx, ty, k, t1x, t1y);
   stretch(std::sin(w.head), std::cos(w.head), k, ux, uy);
-  const double ul = std::hypot(ux, uy);
+  const double ul = std::sqrt(ux * ux + uy * uy);
   ux /= ul, uy /= ul;
   const double wx = uy, wy = -ux;
   const double nx = t1y, ny = -t1x;  // outward: the burned side is on the left
@@ -155,7 +157,7 @@ void VertexVelocity(const Wavelet& w, double tx, double ty, double& vx, double& 
   if (!std::isfinite(vx) || !std::isfinite(vy)) vx = vy = 0;
 }
 
-std::vector<Ring> CleanRings(const std::vector<Ring>& input) {
+std::vector<Ring> CleanRings(const std::vector<Ring>& input, int threads) {
   std::vector<Ring> rings;
   for (const Ring& r : input)
     if (r.size() >= 3) rings.push_back(r);
@@ -191,41 +193,67 @@ std::vector<Ring> CleanRings(const std::vector<Ring>& input) {
     const std::uint64_t bx = static_cast<std::uint64_t>((x - ox) / h), by = static_cast<std::uint64_t>((y - oy) / h);
     return (by << 32) | (bx & 0xffffffffu);
   };
-  std::vector<std::pair<std::uint64_t, int>> keyed;
-  keyed.reserve(static_cast<std::size_t>(total) * 2);
+  // Each segment's buckets, gathered in parallel and put in order; the order is total (a
+  // segment appears once per bucket), so the result does not depend on the threads.
+  const int nt = std::max(1, threads);
+  std::vector<std::size_t> keyStart(static_cast<std::size_t>(total) + 1, 0);
+#pragma omp parallel for schedule(static) num_threads(nt)
   for (int s = 0; s < total; ++s) {
     const Vertex &a = end(s, 0), &b = end(s, 1);
     const std::uint64_t b0 = bucket(std::min(a.x, b.x), std::min(a.y, b.y));
     const std::uint64_t b1 = bucket(std::max(a.x, b.x), std::max(a.y, b.y));
+    keyStart[s + 1] = ((b1 >> 32) - (b0 >> 32) + 1) * ((b1 & 0xffffffffu) - (b0 & 0xffffffffu) + 1);
+  }
+  for (int s = 0; s < total; ++s) keyStart[s + 1] += keyStart[s];
+  std::vector<std::pair<std::uint64_t, int>> keyed(keyStart.back());
+#pragma omp parallel for schedule(static) num_threads(nt)
+  for (int s = 0; s < total; ++s) {
+    const Vertex &a = end(s, 0), &b = end(s, 1);
+    const std::uint64_t b0 = bucket(std::min(a.x, b.x), std::min(a.y, b.y));
+    const std::uint64_t b1 = bucket(std::max(a.x, b.x), std::max(a.y, b.y));
+    std::size_t k = keyStart[s];
     for (std::uint64_t by = b0 >> 32; by <= b1 >> 32; ++by)
-      for (std::uint64_t bx = b0 & 0xffffffffu; bx <= (b1 & 0xffffffffu); ++bx) keyed.push_back({(by << 32) | bx, s});
+      for (std::uint64_t bx = b0 & 0xffffffffu; bx <= (b1 & 0xffffffffu); ++bx) keyed[k++] = {(by << 32) | bx, s};
   }
-  std::sort(keyed.begin(), keyed.end());
-  std::vector<Crossing> crossings;
-  for (std::size_t g = 0; g < keyed.size();) {
-    std::size_t e = g;
-    while (e < keyed.size() && keyed[e].first == keyed[g].first) ++e;
-    for (std::size_t i = g; i < e; ++i)
-      for (std::size_t j = i + 1; j < e; ++j) {
-        const int s1 = keyed[i].second, s2 = keyed[j].second;
-        if (segs[s1].ring == segs[s2].ring) {
-          const int n = static_cast<int>(rings[segs[s1].ring].size());
-          const int d = std::abs(segs[s1].index - segs[s2].index);
-          if (d == 1 || d == n - 1) continue;
+  if (nt > 1 && keyed.size() > 4096)
+    __gnu_parallel::sort(keyed.begin(), keyed.end(), __gnu_parallel::multiway_mergesort_tag(nt));
+  else
+    std::sort(keyed.begin(), keyed.end());
+  std::vector<std::size_t> groups;
+  for (std::size_t g = 0; g < keyed.size(); ++g)
+    if (g == 0 || keyed[g].first != keyed[g - 1].first) groups.push_back(g);
+  groups.push_back(keyed.size());
+  // Crossings by fixed chunks of buckets, joined in bucket order.
+  const int chunks = static_cast<int>(std::min<std::size_t>(256, groups.size() - 1));
+  std::vector<std::vector<Crossing>> found(static_cast<std::size_t>(std::max(chunks, 0)));
+#pragma omp parallel for schedule(dynamic, 1) num_threads(nt)
+  for (int ch = 0; ch < chunks; ++ch) {
+    const std::size_t g0 = (groups.size() - 1) * ch / chunks, g1 = (groups.size() - 1) * (ch + 1) / chunks;
+    for (std::size_t gi = g0; gi < g1; ++gi) {
+      const std::size_t g = groups[gi], e = groups[gi + 1];
+      for (std::size_t i = g; i < e; ++i)
+        for (std::size_t j = i + 1; j < e; ++j) {
+          const int s1 = keyed[i].second, s2 = keyed[j].second;
+          if (segs[s1].ring == segs[s2].ring) {
+            const int n = static_cast<int>(rings[segs[s1].ring].size());
+            const int d = std::abs(segs[s1].index - segs[s2].index);
+            if (d == 1 || d == n - 1) continue;
+          }
+          const Vertex &p = end(s1, 0), &p2 = end(s1, 1), &q = end(s2, 0), &q2 = end(s2, 1);
+          const double rx = p2.x - p.x, ry = p2.y - p.y, sx = q2.x - q.x, sy = q2.y - q.y;
+          const double den = rx * sy - ry * sx;
+          if (std::fabs(den) <= 1e-12 * (rx * rx + ry * ry + sx * sx + sy * sy)) continue;
+          const double qx = q.x - p.x, qy = q.y - p.y;
+          const double t = (qx * sy - qy * sx) / den, u = (qx * ry - qy * rx) / den;
+          if (t < 0 || t >= 1 || u < 0 || u >= 1) continue;
+          const double x = p.x + rx * t, y = p.y + ry * t;
+          if (bucket(x, y) != keyed[g].first) continue;
+          found[static_cast<std::size_t>(ch)].push_back({s1, s2, t, u, x, y});
         }
-        const Vertex &p = end(s1, 0), &p2 = end(s1, 1), &q = end(s2, 0), &q2 = end(s2, 1);
-        const double rx = p2.x - p.x, ry = p2.y - p.y, sx = q2.x - q.x, sy = q2.y - q.y;
-        const double den = rx * sy - ry * sx;
-        if (std::fabs(den) <= 1e-12 * (rx * rx + ry * ry + sx * sx + sy * sy)) continue;
-        const double qx = q.x - p.x, qy = q.y - p.y;
-        const double t = (qx * sy - qy * sx) / den, u = (qx * ry - qy * rx) / den;
-        if (t < 0 || t >= 1 || u < 0 || u >= 1) continue;
-        const double x = p.x + rx * t, y = p.y + ry * t;
-        if (bucket(x, y) != keyed[g].first) continue;
-        crossings.push_back({s1, s2, t, u, x, y});
-      }
-    g = e;
+    }
   }
+  std::vector<Crossing> crossings;
+  for (auto& f : found) crossings.insert(crossings.end(), f.begin(), f.end());
 
   const StripIndex index(rings, h);
   std::vector<Ring> out;
@@ -323,20 +351,22 @@ std::vector<Ring> CleanRings(const std::vector<Ring>& input) {
 void Resample(Ring& ring, double maxEdge, double minEdge) {
   const std::size_t n = ring.size();
   if (n < 3) return;
+  auto dist2 = [](const Vertex& a, const Vertex& b) { return (b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y); };
+  const double min2 = minEdge * minEdge, max2 = maxEdge * maxEdge;
   Ring out;
   out.reserve(n + n / 4);
   for (std::size_t i = 0; i < n; ++i) {
     const Vertex& a = ring[i];
-    if (!out.empty() && std::hypot(a.x - out.back().x, a.y - out.back().y) < minEdge) continue;
+    if (!out.empty() && dist2(out.back(), a) < min2) continue;
     out.push_back(a);
     const Vertex& b = ring[(i + 1) % n];
-    const double len = std::hypot(b.x - a.x, b.y - a.y);
-    if (len > maxEdge) {
-      const int pieces = static_cast<int>(std::ceil(len / maxEdge));
+    const double len2 = dist2(a, b);
+    if (len2 > max2) {
+      const int pieces = static_cast<int>(std::ceil(std::sqrt(len2) / maxEdge));
       for (int k = 1; k < pieces; ++k) out.push_back(Lerp(a, b, static_cast<double>(k) / pieces));
     }
   }
-  while (out.size() > 3 && std::hypot(out.back().x - out.front().x, out.back().y - out.front().y) < minEdge) out.pop_back();
+  while (out.size() > 3 && dist2(out.back(), out.front()) < min2) out.pop_back();
   ring.swap(out);
 }
 
@@ -430,7 +460,7 @@ std::size_t Growth::VertexCount() const {
 }
 
 void Growth::Clean() {
-  rings_ = CleanRings(rings_);
+  rings_ = CleanRings(rings_, s_.threads);
   for (Ring& r : rings_) Resample(r, s_.perimeterRes, s_.perimeterRes * 0.02);
   added_ = false;
 }
@@ -439,79 +469,73 @@ bool Growth::Advance(double minutes, const WaveletAt& wavelet, const Blocked& bl
                      const std::function<void(double)>& after) {
   if (added_) Clean();
   double done = 0;
-  std::vector<std::vector<double>> vel(rings_.size());
+  const int nt = std::max(1, s_.threads);
+  // Every vertex of every ring moves independently within a sub-step, so the moves run as one
+  // parallel loop over all vertices; each writes only its own vertex, whatever the threads.
+  std::vector<std::size_t> offset;
+  std::vector<double> vel;
+  auto ringOf = [&](std::size_t g) {
+    return static_cast<std::size_t>(std::upper_bound(offset.begin(), offset.end(), g) - offset.begin()) - 1;
+  };
   while (done < minutes - 1e-9) {
     if (cancel.load()) return false;
-    vel.assign(rings_.size(), {});
+    offset.assign(1, 0);
+    for (const Ring& r : rings_) offset.push_back(offset.back() + r.size());
+    const long total = static_cast<long>(offset.back());
+    vel.assign(2 * static_cast<std::size_t>(total), 0.0);
     double vmax = 0;
     const double k = s_.accelerationRate;
-    for (std::size_t ri = 0; ri < rings_.size(); ++ri) {
+#pragma omp parallel for schedule(static) num_threads(nt) reduction(max : vmax)
+    for (long g = 0; g < total; ++g) {
+      const std::size_t ri = ringOf(static_cast<std::size_t>(g));
       const Ring& r = rings_[ri];
       const int n = static_cast<int>(r.size());
-      std::vector<double>& v = vel[ri];
-      v.assign(2 * static_cast<std::size_t>(n), 0.0);
-      double ringMax = 0;
-#pragma omp parallel for schedule(static) num_threads(std::max(1, s_.threads)) reduction(max : ringMax)
-      for (int i = 0; i < n; ++i) {
-        Wavelet w;
-        if (!wavelet(r[i].x, r[i].y, w)) continue;
-        const Vertex& prev = r[(i + n - 1) % n];
-        const Vertex& next = r[(i + 1) % n];
-        double vx, vy;
-        VertexVelocity(w, next.x - prev.x, next.y - prev.y, vx, vy);
-        if (s_.acceleration) {
-          const double f = 1 - std::exp(-k * r[i].tau);
-          ringMax = std::max(ringMax, std::hypot(vx, vy) * std::max(f, 1 - std::exp(-k * (r[i].tau + 1))));
-        } else {
-          ringMax = std::max(ringMax, std::hypot(vx, vy));
-        }
-        v[2 * i] = vx;
-        v[2 * i + 1] = vy;
-      }
-      vmax = std::max(vmax, ringMax);
+      const int i = static_cast<int>(static_cast<std::size_t>(g) - offset[ri]);
+      Wavelet w;
+      if (!wavelet(r[i].x, r[i].y, w)) continue;
+      const Vertex& prev = r[(i + n - 1) % n];
+      const Vertex& next = r[(i + 1) % n];
+      double vx, vy;
+      VertexVelocity(w, next.x - prev.x, next.y - prev.y, vx, vy);
+      const double speed = std::sqrt(vx * vx + vy * vy);
+      // With acceleration the sub-step is sized by the rate the vertex reaches within a minute.
+      vmax = std::max(vmax, s_.acceleration ? speed * (1 - std::exp(-k * (r[i].tau + 1))) : speed);
+      vel[2 * g] = vx;
+      vel[2 * g + 1] = vy;
     }
     double dt = minutes - done;
     if (vmax > 0) dt = std::min(dt, s_.distanceRes / vmax);
-    for (std::size_t ri = 0; ri < rings_.size(); ++ri) {
-      Ring& r = rings_[ri];
-      const int n = static_cast<int>(r.size());
-      const std::vector<double>& v = vel[ri];
-#pragma omp parallel for schedule(static) num_threads(std::max(1, s_.threads))
-      for (int i = 0; i < n; ++i) {
-        Vertex& p = r[i];
-        double f = 1;
-        // The mean of 1 - exp(-k tau) over the sub-step: the integrated acceleration.
-        if (s_.acceleration) f = 1 - (std::exp(-k * p.tau) - std::exp(-k * (p.tau + dt))) / (k * dt);
-        const double dx = v[2 * i] * dt * f, dy = v[2 * i + 1] * dt * f;
-        p.tau += dt;
-        if (dx == 0 && dy == 0) continue;
-        int r0, c0, r1, c1;
-        const bool inside0 = grid_.Cell(p.x, p.y, r0, c0);
-        const bool inside1 = grid_.Cell(p.x + dx, p.y + dy, r1, c1);
-        if (!inside1) continue;  // the grid's edge holds the fire
-        if (inside0 && r0 == r1 && c0 == c1) {
-          p.x += dx, p.y += dy;
-          continue;
-        }
-        // Stop before the first blocked cell on the way.
-        const double len = std::hypot(dx, dy);
-        const int steps = std::max(1, static_cast<int>(std::ceil(len / (grid_.cell / 4))));
-        double sx = p.x, sy = p.y;
-        bool stopped = false;
-        for (int s = 1; s <= steps; ++s) {
-          const double qx = p.x + dx * s / steps, qy = p.y + dy * s / steps;
-          int rr, cc;
-          if (!grid_.Cell(qx, qy, rr, cc) || blocked(rr, cc)) {
-            stopped = true;
-            break;
-          }
-          sx = qx, sy = qy;
-        }
-        (void)stopped;
-        p.x = sx, p.y = sy;
+#pragma omp parallel for schedule(static) num_threads(nt)
+    for (long g = 0; g < total; ++g) {
+      const std::size_t ri = ringOf(static_cast<std::size_t>(g));
+      Vertex& p = rings_[ri][static_cast<std::size_t>(g) - offset[ri]];
+      double f = 1;
+      // The mean of 1 - exp(-k tau) over the sub-step: the integrated acceleration.
+      if (s_.acceleration) f = 1 - (std::exp(-k * p.tau) - std::exp(-k * (p.tau + dt))) / (k * dt);
+      const double dx = vel[2 * g] * dt * f, dy = vel[2 * g + 1] * dt * f;
+      p.tau += dt;
+      if (dx == 0 && dy == 0) continue;
+      int r0, c0, r1, c1;
+      const bool inside0 = grid_.Cell(p.x, p.y, r0, c0);
+      const bool inside1 = grid_.Cell(p.x + dx, p.y + dy, r1, c1);
+      if (!inside1) continue;  // the grid's edge holds the fire
+      if (inside0 && r0 == r1 && c0 == c1) {
+        p.x += dx, p.y += dy;
+        continue;
       }
-      vertexSteps_ += static_cast<std::uint64_t>(n);
+      // Stop before the first blocked cell on the way.
+      const double len = std::sqrt(dx * dx + dy * dy);
+      const int steps = std::max(1, static_cast<int>(std::ceil(len / (grid_.cell / 4))));
+      double sx = p.x, sy = p.y;
+      for (int s = 1; s <= steps; ++s) {
+        const double qx = p.x + dx * s / steps, qy = p.y + dy * s / steps;
+        int rr, cc;
+        if (!grid_.Cell(qx, qy, rr, cc) || blocked(rr, cc)) break;
+        sx = qx, sy = qy;
+      }
+      p.x = sx, p.y = sy;
     }
+    vertexSteps_ += static_cast<std::uint64_t>(total);
     Clean();
     done += dt;
     if (after) after(done);

@@ -33,8 +33,9 @@ void VertexVelocity(const Wavelet& w, double tx, double ty, double& vx, double& 
 
 // The boundary of the region where the rings' winding number is positive: loops clipped,
 // overlapping fires merged, unburned islands as clockwise enclaves. Rings that cross nothing
-// are kept or dropped whole; vertex attributes are interpolated at crossings.
-std::vector<Ring> CleanRings(const std::vector<Ring>& rings);
+// are kept or dropped whole; vertex attributes are interpolated at crossings. The result does
+// not depend on the number of threads.
+std::vector<Ring> CleanRings(const std::vector<Ring>& rings, int threads = 1);
 
 // Inserts vertices so that no edge is longer than maxEdge and drops a vertex closer than
 // minEdge to the one before it.

@@ -299,7 +299,9 @@ TEST(EmbrithEngine, EnclavesAreSubtractedFromTheBurnedArea) {
   for (int row = 0; row < kSide; ++row)
     for (int col = 0; col < kSide; ++col) {
       const double a = arrival[static_cast<std::size_t>(row) * kSide + col];
-      if (rock(row, col)) EXPECT_LT(a, 0) << row << " " << col;
+      if (rock(row, col)) {
+        EXPECT_LT(a, 0) << row << " " << col;
+      }
       if (a >= 0 && a <= t) cells += 900;
     }
   EXPECT_NEAR(r.e->GetBurnedArea(t), cells, 0.02 * cells);

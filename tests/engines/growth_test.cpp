@@ -119,6 +119,18 @@ TEST(Growth, CrossingRingsMergeLoopsClipAndIslandsStayAsEnclaves) {
   EXPECT_NEAR(enclave, -20, 1e-9);
   EXPECT_NEAR(fire + enclave, 75 + 24 - 5, 1e-9);
 
+  // Many crossing fires give the same outlines, vertex for vertex, on any number of threads.
+  std::vector<g::Ring> many;
+  for (int k = 0; k < 40; ++k) many.push_back(g::Circle(37.0 * (k % 8), 29.0 * (k / 8) + 3.0 * (k % 3), 40, 256));
+  const auto serial = g::CleanRings(many, 1), parallel = g::CleanRings(many, 8);
+  ASSERT_EQ(serial.size(), parallel.size());
+  for (std::size_t k = 0; k < serial.size(); ++k) {
+    ASSERT_EQ(serial[k].size(), parallel[k].size());
+    for (std::size_t i = 0; i < serial[k].size(); ++i)
+      ASSERT_TRUE(serial[k][i].x == parallel[k][i].x && serial[k][i].y == parallel[k][i].y) << k << " " << i;
+  }
+  EXPECT_GT(serial.size(), 1u);  // the union has holes
+
   // A ring lying inside another fire is dropped.
   auto inside = g::CleanRings({g::Circle(0, 0, 100, 32), g::Circle(10, 0, 5, 12)});
   ASSERT_EQ(inside.size(), 1u);
