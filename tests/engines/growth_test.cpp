@@ -121,7 +121,7 @@ TEST(Growth, CrossingRingsMergeLoopsClipAndIslandsStayAsEnclaves) {
 
   // Many crossing fires give the same outlines, vertex for vertex, on any number of threads.
   std::vector<g::Ring> many;
-  for (int k = 0; k < 40; ++k) many.push_back(g::Circle(37.0 * (k % 8), 29.0 * (k / 8) + 3.0 * (k % 3), 40, 256));
+  for (int k = 0; k < 40; ++k) many.push_back(g::Circle(70.0 * (k % 8), 70.0 * (k / 8) + 3.0 * (k % 3), 40, 256));
   const auto serial = g::CleanRings(many, 1), parallel = g::CleanRings(many, 8);
   ASSERT_EQ(serial.size(), parallel.size());
   for (std::size_t k = 0; k < serial.size(); ++k) {
