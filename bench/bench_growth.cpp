@@ -35,11 +35,11 @@ fs::path Folder() {
   return dir;
 }
 
-// Rolling hills with patches of grass, shrub, timber litter and slash a few hundred metres
+// Rolling hills under patches of grass, grass-shrub, shrub and timber a kilometre or two
 // across, timber stands with a canopy, and a few lakes.
 std::unique_ptr<engines::LandscapeSource> Landscape(int side) {
   CHeaderData h = engines::MakeStandardHeader(side, side, 0.0, 0.0, 30.0, true);
-  const int fuels[] = {1, 2, 102, 122, 145, 165, 8, 10, 183, 4};
+  const int fuels[] = {1, 2, 102, 104, 122, 142, 145, 121, 165, 10};
   std::vector<std::vector<std::int16_t>> layers(10);
   for (int k = 0; k < 8; ++k) layers[k].resize(static_cast<std::size_t>(side) * side);
   for (int r = 0; r < side; ++r)
@@ -49,7 +49,7 @@ std::unique_ptr<engines::LandscapeSource> Landscape(int side) {
       layers[0][i] = static_cast<std::int16_t>(800 + 200 * std::sin(u) * std::cos(v));
       layers[1][i] = static_cast<std::int16_t>(std::fabs(25 * std::sin(u * 0.7 + v * 0.3)));
       layers[2][i] = static_cast<std::int16_t>(static_cast<int>(180 + 179 * std::sin(u * 0.5 - v * 0.4)) % 360);
-      const int patch = ((r / 23) * 7 + (c / 31) * 3 + (r / 71) * (c / 53)) % 10;
+      const int patch = ((r / 43) * 7 + (c / 61) * 3 + (r / 131) * (c / 97)) % 10;
       const bool lake = (r / 97 + c / 113) % 11 == 5 && (r % 97) < 30 && (c % 113) < 40;
       const int fuel = lake ? 98 : fuels[patch];
       layers[3][i] = static_cast<std::int16_t>(fuel);
@@ -65,7 +65,7 @@ std::unique_ptr<engines::LandscapeSource> Landscape(int side) {
 // Hourly weather for the three days: a south-westerly backing to the west and north-west.
 std::string Inputs(int side) {
   const fs::path ign = Folder() / "ign.geojson";
-  const double x = side * 30.0 * 0.3, y = side * 30.0 * 0.35;
+  const double x = side * 30.0 * 0.25, y = side * 30.0 * 0.25;
   std::ofstream(ign) << "{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\",\"properties\":{},"
                         "\"geometry\":{\"type\":\"Point\",\"coordinates\":["
                      << x << "," << y << "]}}]}";
