@@ -3,8 +3,22 @@
 #include <cstring>
 
 #include "platform/atomic_file.h"
+#include "platform/png_encode.h"
 
 namespace platform {
+
+Rgba StraightFromPremultiplied(std::uint32_t p) {
+  const unsigned a = p >> 24, r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+  if (a == 0) return Rgba{0, 0, 0, 0};
+  if (a == 255) return Rgba{static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(b), 255};
+  auto un = [a](unsigned v) { return static_cast<std::uint8_t>((v * 255 + a / 2) / a); };
+  return Rgba{un(r), un(g), un(b), static_cast<std::uint8_t>(a)};
+}
+
+std::uint32_t PremultipliedFromStraight(Rgba c) {
+  auto pre = [&c](unsigned v) { return (v * c.a + 127) / 255; };
+  return (std::uint32_t(c.a) << 24) | (pre(c.r) << 16) | (pre(c.g) << 8) | pre(c.b);
+}
 
 Image::Image(int width, int height) {
   if (width <= 0 || height <= 0) return;
@@ -71,10 +85,7 @@ Rgba Image::GetPixel(int x, int y) const {
   int stride = cairo_image_surface_get_stride(surface_);
   std::uint32_t p;
   std::memcpy(&p, data + static_cast<std::size_t>(y) * stride + 4 * x, 4);
-  unsigned a = p >> 24, r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-  if (a == 0) return Rgba{0, 0, 0, 0};
-  auto un = [a](unsigned v) { return static_cast<std::uint8_t>((v * 255 + a / 2) / a); };
-  return Rgba{un(r), un(g), un(b), static_cast<std::uint8_t>(a)};
+  return StraightFromPremultiplied(p);
 }
 
 void Image::SetPixel(int x, int y, Rgba c) {
@@ -82,53 +93,57 @@ void Image::SetPixel(int x, int y, Rgba c) {
   Flush();
   unsigned char* data = cairo_image_surface_get_data(surface_);
   int stride = cairo_image_surface_get_stride(surface_);
-  auto pre = [&c](unsigned v) { return (v * c.a + 127) / 255; };
-  std::uint32_t p = (std::uint32_t(c.a) << 24) | (pre(c.r) << 16) | (pre(c.g) << 8) | pre(c.b);
+  const std::uint32_t p = PremultipliedFromStraight(c);
   std::memcpy(data + static_cast<std::size_t>(y) * stride + 4 * x, &p, 4);
   cairo_surface_mark_dirty(surface_);
 }
 
 std::vector<std::uint8_t> Image::ToRgbaBytes() const {
-  std::vector<std::uint8_t> out;
-  out.reserve(static_cast<std::size_t>(width_) * height_ * 4);
+  std::vector<std::uint8_t> out(static_cast<std::size_t>(width_) * height_ * 4);
+  if (!surface_) return out;
+  Flush();
+  const unsigned char* data = cairo_image_surface_get_data(surface_);
+  const std::size_t stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface_));
   for (int y = 0; y < height_; ++y)
     for (int x = 0; x < width_; ++x) {
-      Rgba p = GetPixel(x, y);
-      out.insert(out.end(), {p.r, p.g, p.b, p.a});
+      std::uint32_t p;
+      std::memcpy(&p, data + static_cast<std::size_t>(y) * stride + 4 * static_cast<std::size_t>(x), 4);
+      const Rgba c = StraightFromPremultiplied(p);
+      std::uint8_t* o = &out[(static_cast<std::size_t>(y) * width_ + x) * 4];
+      o[0] = c.r;
+      o[1] = c.g;
+      o[2] = c.b;
+      o[3] = c.a;
     }
   return out;
 }
 
 void Image::FromRgbaBytes(int width, int height, const std::uint8_t* rgba) {
   *this = Image(width, height);
+  if (!surface_) return;
+  unsigned char* data = cairo_image_surface_get_data(surface_);
+  const std::size_t stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface_));
   for (int y = 0; y < height_; ++y)
     for (int x = 0; x < width_; ++x) {
       const std::uint8_t* p = rgba + (static_cast<std::size_t>(y) * width_ + x) * 4;
-      SetPixel(x, y, Rgba{p[0], p[1], p[2], p[3]});
+      const std::uint32_t v = PremultipliedFromStraight(Rgba{p[0], p[1], p[2], p[3]});
+      std::memcpy(data + static_cast<std::size_t>(y) * stride + 4 * static_cast<std::size_t>(x), &v, 4);
     }
+  cairo_surface_mark_dirty(surface_);
 }
 
 bool Image::SavePng(const std::string& path) const {
   if (!surface_) return false;
-  Flush();
-  AtomicFile file(path);
-  if (!file.Open()) return false;
-  auto write = [](void* closure, const unsigned char* data, unsigned int length) -> cairo_status_t {
-    return static_cast<AtomicFile*>(closure)->Write(data, length) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
-  };
-  if (cairo_surface_write_to_png_stream(surface_, write, &file) != CAIRO_STATUS_SUCCESS) return false;
-  return file.Commit();
+  std::string bytes;
+  return EncodePng(bytes) && WriteFileAtomically(path, bytes);
 }
 
-bool Image::EncodePng(std::string& out) const {
+bool Image::EncodePng(std::string& out, PngColours colours) const {
   out.clear();
   if (!surface_) return false;
   Flush();
-  auto write = [](void* closure, const unsigned char* data, unsigned int length) -> cairo_status_t {
-    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
-    return CAIRO_STATUS_SUCCESS;
-  };
-  return cairo_surface_write_to_png_stream(surface_, write, &out) == CAIRO_STATUS_SUCCESS;
+  return EncodeArgb32Png(cairo_image_surface_get_data(surface_), width_, height_,
+                         cairo_image_surface_get_stride(surface_), colours == PngColours::PaletteWherePossible, out);
 }
 
 bool Image::LoadPng(const std::string& path) {

@@ -19,6 +19,10 @@ constexpr Rgba RgbaFromColorRef(std::uint32_t c, std::uint8_t alpha = 255) {
               static_cast<std::uint8_t>((c >> 16) & 0xFF), alpha};
 }
 
+// cairo's pixels: colour premultiplied by alpha in a native-endian 0xAARRGGBB word.
+Rgba StraightFromPremultiplied(std::uint32_t pixel);
+std::uint32_t PremultipliedFromStraight(Rgba colour);
+
 class Image {
  public:
   Image() = default;
@@ -39,11 +43,13 @@ class Image {
   Rgba GetPixel(int x, int y) const;
   void SetPixel(int x, int y, Rgba colour);
 
-  // Written through a temporary file, so a failure leaves an older file intact.
+  // Written through a temporary file, so a failure leaves an older file intact. RGBA.
   bool SavePng(const std::string& path) const;
   bool LoadPng(const std::string& path);
-  // The PNG file's bytes, for writers that keep them in memory (archives).
-  bool EncodePng(std::string& out) const;
+  // The PNG file's bytes, for writers that keep them in memory (archives). An image of at
+  // most 256 colours may be given a palette (smaller and quicker; the same pixels).
+  enum class PngColours { Rgba, PaletteWherePossible };
+  bool EncodePng(std::string& out, PngColours colours = PngColours::Rgba) const;
   // Straight RGBA bytes, row by row from the top (for toolkits and encoders).
   std::vector<std::uint8_t> ToRgbaBytes() const;
   void FromRgbaBytes(int width, int height, const std::uint8_t* rgba);

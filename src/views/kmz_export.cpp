@@ -147,17 +147,18 @@ std::string KmzBuilder::UniqueStem(const std::string& name, const std::vector<st
 }
 
 std::string KmzBuilder::AddImage(const std::string& stem, const std::string& suffix, const platform::Image& image) {
+  std::string bytes;
+  // An empty legend still gets a picture, so that the document names no missing entry.
+  const platform::Image blank(1, 1);
+  if (!(image.IsEmpty() ? blank : image).EncodePng(bytes)) throw KmzFailure("Unable to create image.");
+  return AddPng(stem, suffix, std::move(bytes));
+}
+
+std::string KmzBuilder::AddPng(const std::string& stem, const std::string& suffix, std::string png) {
   const std::string unique = UniqueStem(stem, {suffix});
   const std::string name = "Images/" + unique + suffix + ".png";
-  Entry e{name, {}};
-  if (!image.IsEmpty() && !image.EncodePng(e.bytes)) throw KmzFailure("Unable to create image.");
-  if (image.IsEmpty()) {
-    // An empty legend still gets a picture, so that the document names no missing entry.
-    platform::Image blank(1, 1);
-    blank.EncodePng(e.bytes);
-  }
   names_.insert(Lower(name));
-  entries_.push_back(std::move(e));
+  entries_.push_back(Entry{name, std::move(png)});
   return name;
 }
 
@@ -284,8 +285,7 @@ void RasterFolder(KmzBuilder& b, const CPyrvane2WorkArea& area, const CTheme& th
   std::string error;
   if (!MakeKmzOverlayImage(overlay, theme, &legend, b.projection, transparent, error)) throw KmzFailure(error);
   const std::string stem = b.UniqueStem(prefix + theme.name, {"", "Legend"});
-  const std::string overlayEntry = b.AddImage(stem, "", overlay.image);
-  overlay.image = platform::Image();
+  const std::string overlayEntry = b.AddPng(stem, "", std::move(overlay.png));
   const platform::Image legendImage = MakeKmzLegendImage(theme, legend, WindowOf(area, &theme));
   const std::string legendEntry = b.AddImage(stem, "Legend", legendImage);
   const std::string name = XmlEscape(theme.name);

@@ -45,8 +45,11 @@ std::string SafeEntryStem(const std::string& name);
 
 // A raster warped to WGS84 and painted: transparent where the value is -9999, not a number or
 // one of the transparent values; bounds in degrees.
+// A raster overlay as its PNG file's bytes: the legend's colours (a palette where they fit in
+// one), the clear values transparent.
 struct KmzOverlay {
-  platform::Image image;
+  std::string png;
+  int width = 0, height = 0;
   double west = 0, east = 0, south = 0, north = 0;
 };
 // False, with the reason in error, when the theme cannot be warped.

@@ -11,8 +11,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <new>
+#include <vector>
 
+#include "platform/png_encode.h"
 #include "themes/legend.h"
 #include "themes/theme.h"
 #include "themes/wind_vector_theme.h"
@@ -29,11 +33,21 @@ struct DatasetCloser {
 };
 using Dataset = std::unique_ptr<GDALDataset, DatasetCloser>;
 
-Dataset MemDataset(int columns, int rows) {
+// A one-band dataset in memory over cells the caller keeps (rows lineBytes apart): nothing
+// is copied in or out.
+Dataset MemDataset(int columns, int rows, GDALDataType type, void* cells, std::size_t lineBytes) {
   GDALAllRegister();
   GDALDriver* mem = GetGDALDriverManager()->GetDriverByName("MEM");
   if (!mem) return nullptr;
-  return Dataset(mem->Create("", columns, rows, 1, GDT_Float32, nullptr));
+  Dataset d(mem->Create("", columns, rows, 0, type, nullptr));
+  if (!d) return nullptr;
+  char pointer[64], line[64], pixel[64];
+  std::snprintf(pointer, sizeof pointer, "DATAPOINTER=%p", cells);
+  std::snprintf(line, sizeof line, "LINEOFFSET=%zu", lineBytes);
+  std::snprintf(pixel, sizeof pixel, "PIXELOFFSET=%d", GDALGetDataTypeSizeBytes(type));
+  char* options[] = {pointer, line, pixel, nullptr};
+  if (d->AddBand(type, options) != CE_None) return nullptr;
+  return d;
 }
 
 // Colour lookup of a legend by binary search over its ascending classes: the same answer
@@ -67,11 +81,53 @@ std::vector<float> TransparentValuesOf(int layerType) {
   return {0.0f, -1.0f};
 }
 
+namespace {
+
+// The overlay's colours: index 0 clear, then the legend's distinct colours in ascending order.
+struct OverlayColours {
+  std::vector<COLORREF> shades;
+  std::size_t Count() const { return shades.size() + 1; }
+  std::size_t IndexOf(COLORREF c) const {
+    return 1 + static_cast<std::size_t>(std::lower_bound(shades.begin(), shades.end(), c) - shades.begin());
+  }
+};
+
+// The cells of the theme as colour indices, row by row side by side: a value's index is worked
+// out once per run of equal values and remembered in a small table, as a grid holds few.
+template <class Index>
+void IndexCells(const CTheme& theme, Index* out, const std::function<Index(float)>& indexOf) {
+#pragma omp parallel
+  {
+    std::vector<float> row(static_cast<std::size_t>(theme.columns));
+    constexpr std::size_t kMemo = 4096;
+    std::vector<std::uint32_t> keys(kMemo, 0xFFFFFFFFu);  // a NaN, clear like every NaN
+    std::vector<Index> memo(kMemo, 0);
+#pragma omp for schedule(static)
+    for (int r = 0; r < theme.rows; ++r) {
+      theme.ReadRow(r, row.data());
+      Index* o = out + static_cast<std::size_t>(r) * static_cast<std::size_t>(theme.columns);
+      for (int c = 0; c < theme.columns; ++c) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &row[static_cast<std::size_t>(c)], 4);
+        const std::size_t slot = (bits * 2654435761u) >> 20;
+        if (keys[slot] != bits) {
+          keys[slot] = bits;
+          memo[slot] = indexOf(row[static_cast<std::size_t>(c)]);
+        }
+        o[c] = memo[slot];
+      }
+    }
+  }
+}
+
+}  // namespace
+
 bool MakeKmzOverlayImage(KmzOverlay& out, const CTheme& theme, const CThemeLegendData* legend,
                          const std::string& projection, const std::vector<float>& transparent,
                          std::string& error) {
   out = KmzOverlay{};
   const std::string failed = "Error, cannot warp \"" + theme.name + "\" to geographic coordinates, no kmz will be written.";
+  const std::string noImage = "Unable to create image.";
   if (theme.rows <= 0 || theme.columns <= 0) {
     error = "The theme \"" + theme.name + "\" holds no cells, no kmz will be written.";
     return false;
@@ -90,59 +146,90 @@ bool MakeKmzOverlayImage(KmzOverlay& out, const CTheme& theme, const CThemeLegen
   CPLFree(srcWkt);
   CPLFree(dstWkt);
 
-  // The cells in the legend's display units, in memory: no scratch files.
-  Dataset src = MemDataset(theme.columns, theme.rows);
+  // Each cell becomes the index of its colour: the legend's colour of its value in display
+  // units, or 0 (clear) for no data, not a number and the transparent values. Nearest-neighbour
+  // warping only moves cells, so the indices are warped, with 0 as their no-data value: one
+  // byte a cell where the colours fit a palette, which the warp then writes straight into the
+  // PNG's rows; two bytes otherwise, painted as RGBA afterwards.
+  OverlayColours colours;
+  colours.shades.push_back(0);
+  if (legend)
+    for (int i = 0; i < legend->GetCount(); ++i) colours.shades.push_back(legend->GetEntry(i).GetColor());
+  std::sort(colours.shades.begin(), colours.shades.end());
+  colours.shades.erase(std::unique(colours.shades.begin(), colours.shades.end()), colours.shades.end());
+  if (colours.Count() > 65535) {
+    error = "The legend of \"" + theme.name + "\" has more colours than a KMZ image can hold, no kmz will be written.";
+    return false;
+  }
+  const bool paletted = colours.Count() <= 256;
+  const GDALDataType type = paletted ? GDT_Byte : GDT_UInt16;
+  const std::size_t indexBytes = paletted ? 1 : 2;
+  const ColourLookup colour(legend);
+  auto indexOf = [&](float stored) -> std::size_t {
+    const float value = legend && stored != kNoData ? theme.ConvertToDisplayUnits(stored, *legend) : stored;
+    if (value == kNoData || std::isnan(value) || std::find(transparent.begin(), transparent.end(), value) != transparent.end())
+      return 0;
+    return colours.IndexOf(colour(value));
+  };
+
+  const std::size_t columns = static_cast<std::size_t>(theme.columns);
+  std::unique_ptr<std::uint8_t[]> cells(new (std::nothrow) std::uint8_t[columns * static_cast<std::size_t>(theme.rows) * indexBytes]);
+  if (!cells) {
+    error = failed;
+    return false;
+  }
+  if (paletted)
+    IndexCells<std::uint8_t>(theme, cells.get(), [&](float v) { return static_cast<std::uint8_t>(indexOf(v)); });
+  else
+    IndexCells<std::uint16_t>(theme, reinterpret_cast<std::uint16_t*>(cells.get()),
+                              [&](float v) { return static_cast<std::uint16_t>(indexOf(v)); });
+  Dataset src = MemDataset(theme.columns, theme.rows, type, cells.get(), columns * indexBytes);
   if (!src) {
     error = failed;
     return false;
   }
-  {
-    std::vector<float> row(static_cast<std::size_t>(theme.columns));
-    GDALRasterBand* band = src->GetRasterBand(1);
-    for (int r = 0; r < theme.rows; ++r) {
-      theme.ReadRow(r, row.data());
-      if (legend)
-        for (float& v : row) v = theme.ConvertToDisplayUnits(v, *legend);
-      if (band->RasterIO(GF_Write, 0, r, theme.columns, 1, row.data(), theme.columns, 1, GDT_Float32, 0, 0) != CE_None) {
-        error = failed;
-        return false;
-      }
-    }
-    band->SetNoDataValue(kNoData);
-  }
   double gt[6] = {theme.west, theme.cellWidth, 0, theme.north, 0, -theme.cellHeight};
   src->SetGeoTransform(gt);
   src->SetProjection(sourceWkt.c_str());
+  src->GetRasterBand(1)->SetNoDataValue(0);
 
-  void* suggest = GDALCreateGenImgProjTransformer(src.get(), sourceWkt.c_str(), nullptr, targetWkt.c_str(), FALSE, 0.0, 1);
-  if (!suggest) {
+  // One transformer: first for the output's extent, then to it.
+  void* transformer = GDALCreateGenImgProjTransformer(src.get(), sourceWkt.c_str(), nullptr, targetWkt.c_str(), FALSE, 0.0, 1);
+  if (!transformer) {
     error = kNoTransformMessage;
     return false;
   }
   double dgt[6];
   int pixels = 0, lines = 0;
-  const CPLErr suggested = GDALSuggestedWarpOutput(src.get(), GDALGenImgProjTransform, suggest, dgt, &pixels, &lines);
-  GDALDestroyGenImgProjTransformer(suggest);
-  if (suggested != CE_None || pixels <= 0 || lines <= 0) {
+  if (GDALSuggestedWarpOutput(src.get(), GDALGenImgProjTransform, transformer, dgt, &pixels, &lines) != CE_None ||
+      pixels <= 0 || lines <= 0) {
+    GDALDestroyGenImgProjTransformer(transformer);
     error = failed;
     return false;
   }
-  Dataset dst = MemDataset(pixels, lines);
+  GDALSetGenImgProjTransformerDstGeoTransform(transformer, dgt);
+
+  // The warped indices: for a palette, the PNG's rows (each led by its filter byte).
+  const std::size_t w = static_cast<std::size_t>(pixels), h = static_cast<std::size_t>(lines);
+  const std::size_t lineBytes = paletted ? w + 1 : w * 2;
+  std::vector<std::uint8_t> warpedRows;
+  Dataset dst;
+  try {
+    warpedRows.resize(lineBytes * h);
+    dst = MemDataset(pixels, lines, type, warpedRows.data() + (paletted ? 1 : 0), lineBytes);
+  } catch (const std::bad_alloc&) {
+  }
   if (!dst) {
-    error = "Unable to create image.";
+    GDALDestroyGenImgProjTransformer(transformer);
+    error = noImage;
     return false;
   }
   dst->SetGeoTransform(dgt);
   dst->SetProjection(targetWkt.c_str());
-  dst->GetRasterBand(1)->SetNoDataValue(kNoData);
+  dst->GetRasterBand(1)->SetNoDataValue(0);
 
-  void* exact = GDALCreateGenImgProjTransformer(src.get(), sourceWkt.c_str(), dst.get(), targetWkt.c_str(), FALSE, 0.0, 1);
-  if (!exact) {
-    error = kNoTransformMessage;
-    return false;
-  }
   // An eighth of a pixel of error, as the warping tool allows by default.
-  void* approx = GDALCreateApproxTransformer(GDALGenImgProjTransform, exact, 0.125);
+  void* approx = GDALCreateApproxTransformer(GDALGenImgProjTransform, transformer, 0.125);
   GDALWarpOptions* o = GDALCreateWarpOptions();
   o->hSrcDS = src.get();
   o->hDstDS = dst.get();
@@ -153,7 +240,7 @@ bool MakeKmzOverlayImage(KmzOverlay& out, const CTheme& theme, const CThemeLegen
   o->eResampleAlg = GRA_NearestNeighbour;
   o->padfSrcNoDataReal = static_cast<double*>(CPLMalloc(sizeof(double)));
   o->padfDstNoDataReal = static_cast<double*>(CPLMalloc(sizeof(double)));
-  o->padfSrcNoDataReal[0] = o->padfDstNoDataReal[0] = kNoData;
+  o->padfSrcNoDataReal[0] = o->padfDstNoDataReal[0] = 0;
   o->papszWarpOptions = CSLSetNameValue(o->papszWarpOptions, "INIT_DEST", "NO_DATA");
   o->papszWarpOptions = CSLSetNameValue(o->papszWarpOptions, "NUM_THREADS", "ALL_CPUS");
   o->pfnTransformer = GDALApproxTransform;
@@ -164,53 +251,49 @@ bool MakeKmzOverlayImage(KmzOverlay& out, const CTheme& theme, const CThemeLegen
     warped = op.Initialize(o) == CE_None && op.ChunkAndWarpImage(0, 0, pixels, lines) == CE_None;
   }
   GDALDestroyApproxTransformer(approx);
-  GDALDestroyGenImgProjTransformer(exact);
+  GDALDestroyGenImgProjTransformer(transformer);
   GDALDestroyWarpOptions(o);
+  dst.reset();
+  src.reset();
+  cells.reset();
   if (!warped) {
     error = failed;
     return false;
   }
 
-  platform::Image image(pixels, lines);
-  if (image.IsEmpty()) {
-    error = "Unable to create image.";
-    return false;
-  }
-  std::vector<float> values(static_cast<std::size_t>(pixels) * lines);
-  if (dst->GetRasterBand(1)->RasterIO(GF_Read, 0, 0, pixels, lines, values.data(), pixels, lines, GDT_Float32, 0, 0) != CE_None) {
-    error = failed;
-    return false;
-  }
-  const ColourLookup colour(legend);
-  cairo_surface_flush(image.Surface());
-  unsigned char* data = cairo_image_surface_get_data(image.Surface());
-  const int stride = cairo_image_surface_get_stride(image.Surface());
+  if (paletted) {
+    std::vector<platform::Rgba> palette{platform::Rgba{0, 0, 0, 0}};
+    for (COLORREF c : colours.shades) palette.push_back(platform::RgbaFromColorRef(c));
+    if (!platform::EncodeIndexedPng(warpedRows, pixels, lines, palette, out.png)) {
+      error = noImage;
+      return false;
+    }
+  } else {
+    platform::Image image(pixels, lines);
+    if (image.IsEmpty()) {
+      error = noImage;
+      return false;
+    }
+    std::vector<std::uint32_t> argb{0};
+    for (COLORREF c : colours.shades)
+      argb.push_back(0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu));
+    cairo_surface_flush(image.Surface());
+    unsigned char* data = cairo_image_surface_get_data(image.Surface());
+    const std::size_t stride = static_cast<std::size_t>(cairo_image_surface_get_stride(image.Surface()));
 #pragma omp parallel for schedule(static)
-  for (int y = 0; y < lines; ++y) {
-    auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
-    const float* v = values.data() + static_cast<std::size_t>(y) * pixels;
-    float lastValue = std::nanf("");
-    std::uint32_t lastPixel = 0;
-    for (int x = 0; x < pixels; ++x) {
-      const float value = v[x];
-      if (value == lastValue) {
-        row[x] = lastPixel;
-        continue;
-      }
-      std::uint32_t p = 0;  // transparent
-      const bool clear = value == kNoData || std::isnan(value) ||
-                         std::find(transparent.begin(), transparent.end(), value) != transparent.end();
-      if (!clear) {
-        const COLORREF c = colour(value);
-        p = 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
-      }
-      row[x] = p;
-      lastValue = value;
-      lastPixel = p;
+    for (int y = 0; y < lines; ++y) {
+      auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
+      const auto* index = reinterpret_cast<const std::uint16_t*>(warpedRows.data() + static_cast<std::size_t>(y) * lineBytes);
+      for (int x = 0; x < pixels; ++x) row[x] = argb[index[x]];
+    }
+    cairo_surface_mark_dirty(image.Surface());
+    if (!image.EncodePng(out.png)) {
+      error = noImage;
+      return false;
     }
   }
-  cairo_surface_mark_dirty(image.Surface());
-  out.image = std::move(image);
+  out.width = pixels;
+  out.height = lines;
   out.west = dgt[0];
   out.east = dgt[0] + pixels * dgt[1];
   out.north = dgt[3];
@@ -296,20 +379,34 @@ platform::Image MakeKmzLegendImage(const CTheme& theme, const CThemeLegendData& 
   const int c0 = std::max(0, window.firstColumn), c1 = std::min(theme.columns - 1, window.lastColumn);
   const int r0 = std::max(0, window.firstRow), r1 = std::min(theme.rows - 1, window.lastRow);
   const std::vector<double> classes(thresholds.begin() + 1, thresholds.end());
-  std::vector<float> row(static_cast<std::size_t>(std::max(theme.columns, 1)));
-  for (int r = r0; r <= r1; ++r) {
-    theme.ReadRow(r, row.data());
-    for (int c = c0; c <= c1; ++c) {
-      const float v = row[static_cast<std::size_t>(c)];
-      if (std::isnan(v) || v == theme.noData) {
-        ++counts[0];
-        continue;
+  // Rows side by side, each thread counting on its own; a class is worked out once per run
+  // of equal values.
+#pragma omp parallel
+  {
+    std::vector<long> local(static_cast<std::size_t>(n), 0);
+    std::vector<float> row(static_cast<std::size_t>(std::max(theme.columns, 1)));
+#pragma omp for schedule(static)
+    for (int r = r0; r <= r1; ++r) {
+      theme.ReadRow(r, row.data());
+      float last = std::nanf("");
+      std::size_t lastClass = 0;
+      for (int c = c0; c <= c1; ++c) {
+        const float v = row[static_cast<std::size_t>(c)];
+        if (!(v == last)) {
+          last = v;
+          if (std::isnan(v) || v == theme.noData) {
+            lastClass = 0;
+          } else {
+            const double d = theme.ConvertToDisplayUnits(v, legend);
+            // Classes only: a cell never falls into "No Data" by value.
+            lastClass = n > 1 ? static_cast<std::size_t>(ClassOfValue(classes, d) + 1) : 0;
+          }
+        }
+        ++local[lastClass];
       }
-      const double d = theme.ConvertToDisplayUnits(v, legend);
-      // Classes only: a cell never falls into "No Data" by value.
-      const int j = n > 1 ? ClassOfValue(classes, d) + 1 : 0;
-      ++counts[static_cast<std::size_t>(j)];
     }
+#pragma omp critical
+    for (std::size_t j = 0; j < local.size(); ++j) counts[j] += local[j];
   }
   std::vector<LegendRow> rows;
   rows.push_back({"No Data", counts[0], legend.GetEntry(0).GetColor()});

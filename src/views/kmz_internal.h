@@ -60,6 +60,8 @@ class KmzBuilder {
   // Adds the image under "Images/" + stem + suffix + ".png", the stem made safe and unique
   // among the entries; returns the entry name.
   std::string AddImage(const std::string& stem, const std::string& suffix, const platform::Image& image);
+  // The same for a PNG file's bytes made elsewhere.
+  std::string AddPng(const std::string& stem, const std::string& suffix, std::string png);
   // A stem not yet used with any of the suffixes, so that an overlay and its legend share it.
   std::string UniqueStem(const std::string& name, const std::vector<std::string>& suffixes);
   // An id attribute value (escaped) that no other element of the document has.

@@ -8,8 +8,8 @@ Checks, failing with a message on the first fault:
 - doc.kml: xmllint --noout accepts it; every href names an entry of the archive;
 - every ground overlay given on the command line: its LatLonBox equals the corners of
   gdalwarp -t_srs EPSG:4326 of the GeoTIFF within half a cell, the PNG's size (gdalinfo)
-  equals the warped raster's, and the PNG is transparent exactly where the warped value is
-  -9999 or one of the transparent values.
+  equals the warped raster's, and the PNG (RGBA, or a palette with its transparency) is
+  transparent exactly where the warped value is -9999 or one of the transparent values.
 Prints the names of the archive's entries, one a line, then "ogrinfo:" and ogrinfo's summary.
 """
 import faulthandler
@@ -83,10 +83,18 @@ def main():
         pinfo = json.loads(subprocess.run(["gdalinfo", "-json", png], capture_output=True, text=True, check=True).stdout)
         if pinfo["size"] != [w, h]:
             fail("%s is %r, gdalwarp gives %r" % (href, pinfo["size"], [w, h]))
-        if len(pinfo["bands"]) != 4:
-            fail("%s has no alpha band" % href)
         png_ds, warped_ds = gdal.Open(png), gdal.Open(warped)
-        alpha = png_ds.GetRasterBand(4).ReadAsArray()
+        if png_ds.RasterCount == 4:
+            alpha = png_ds.GetRasterBand(4).ReadAsArray()
+        else:
+            # A palette image: a pixel's alpha is its palette entry's (tRNS).
+            table = png_ds.GetRasterBand(1).GetColorTable() if png_ds.RasterCount == 1 else None
+            if table is None:
+                fail("%s has no alpha band and no palette" % href)
+            lut = np.full(256, 255, dtype=np.uint8)
+            for i in range(table.GetCount()):
+                lut[i] = table.GetColorEntry(i)[3]
+            alpha = lut[png_ds.GetRasterBand(1).ReadAsArray()]
         values = warped_ds.GetRasterBand(1).ReadAsArray()
         clear = (values == -9999) | np.isnan(values)
         for v in transparent:
