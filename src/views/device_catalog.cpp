@@ -78,6 +78,16 @@ DeviceCatalog BuildCatalog(const PlatformReport& report, const CatalogRequiremen
   std::stable_sort(c.combinations.begin(), c.combinations.end(), [](const DeviceCombination& a, const DeviceCombination& b) {
     return std::tie(b.colourBits, b.alphaBits) < std::tie(a.colourBits, a.alphaBits);
   });
+  // The same configurations over the whole screen, wherever a display mode has their depth.
+  const std::size_t windowed = c.combinations.size();
+  for (std::size_t i = 0; i < windowed; ++i) {
+    const DeviceCombination d = c.combinations[i];
+    const bool shown = std::any_of(c.modes.begin(), c.modes.end(),
+                                   [&](const DisplayMode& m) { return ChannelBits(m.bitsPerPixel) == d.colourBits; });
+    if (!shown) continue;
+    c.combinations.push_back(d);
+    c.combinations.back().windowed = false;
+  }
   return c;
 }
 
@@ -102,6 +112,49 @@ std::optional<WindowedChoice> FindWindowedSettings(const DeviceCatalog& catalog,
   w.samples = best->samples.empty() ? 0 : best->samples.front();
   w.interval = best->intervals.empty() ? PresentInterval::Immediate : best->intervals.front();
   return w;
+}
+
+std::optional<FullscreenChoice> FindFullscreenSettings(const DeviceCatalog& catalog, const CatalogRequirements& needs) {
+  const int desktop = ChannelBits(catalog.desktop.bitsPerPixel);
+  const DeviceCombination* best = nullptr;
+  for (const DeviceCombination& d : catalog.combinations) {
+    if (d.windowed) continue;
+    if (needs.depthBuffer && d.depthStencil.empty()) continue;
+    if (!best || (best->colourBits != desktop && d.colourBits == desktop)) best = &d;
+    // The desktop's depth with no alpha is the best there is.
+    if (d.colourBits == desktop && d.alphaBits == 0) {
+      best = &d;
+      break;
+    }
+  }
+  if (!best) return std::nullopt;
+  const DisplayMode* mode = nullptr;
+  for (const DisplayMode& m : catalog.modes) {
+    if (ChannelBits(m.bitsPerPixel) != best->colourBits) continue;
+    if (m.width == catalog.desktop.width && m.height == catalog.desktop.height && m.refresh == catalog.desktop.refresh) {
+      mode = &m;
+      break;
+    }
+    if (m.width == catalog.desktop.width || !mode) mode = &m;
+  }
+  if (!mode) return std::nullopt;
+  FullscreenChoice f;
+  f.combination = *best;
+  f.mode = *mode;
+  if (needs.depthBuffer) f.depthStencil = best->depthStencil.front();
+  f.samples = best->samples.empty() ? 0 : best->samples.front();
+  f.interval = PresentInterval::Default;
+  return f;
+}
+
+std::optional<DeviceChoice> ChooseDevice(const DeviceCatalog& catalog, const CatalogRequirements& needs,
+                                         bool startFullscreen) {
+  DeviceChoice c;
+  c.fullscreen = FindFullscreenSettings(catalog, needs);
+  c.window = FindWindowedSettings(catalog, needs);
+  if (!c.window && !c.fullscreen) return std::nullopt;
+  c.windowed = !(c.fullscreen && (startFullscreen || !c.window));
+  return c;
 }
 
 }  // namespace views

@@ -46,6 +46,8 @@ struct DepthStencil {
 
 struct DeviceCombination {
   int colourBits = 0, alphaBits = 0;  // per channel
+  // Windowed: drawn in a window on the desktop. Full screen: drawn over the whole screen in a
+  // display mode of the same colour depth.
   bool windowed = true;
   std::vector<DepthStencil> depthStencil;  // ascending
   std::vector<int> samples;                // ascending, 0 for none
@@ -57,7 +59,7 @@ struct DeviceCatalog {
   bool hardware = false;  // a hardware renderer rather than the software one
   DisplayMode desktop;
   std::vector<DisplayMode> modes;  // sorted by width, height, depth, refresh
-  std::vector<DeviceCombination> combinations;
+  std::vector<DeviceCombination> combinations;  // the windowed ones first
 };
 
 struct WindowedChoice {
@@ -68,9 +70,31 @@ struct WindowedChoice {
   PresentInterval interval = PresentInterval::Immediate;
 };
 
+struct FullscreenChoice {
+  DeviceCombination combination;
+  DisplayMode mode;  // the display mode the screen is drawn in
+  DepthStencil depthStencil;
+  int samples = 0;
+  PresentInterval interval = PresentInterval::Default;
+};
+
+// What the device is made with: a window, or the whole screen when no window can be had.
+struct DeviceChoice {
+  bool windowed = true;
+  std::optional<WindowedChoice> window;
+  std::optional<FullscreenChoice> fullscreen;
+};
+
 bool IsSoftwareRenderer(const std::string& renderer);
 DeviceCatalog BuildCatalog(const PlatformReport& report, const CatalogRequirements& needs);
 // A windowed combination whose colour depth matches the desktop's; none when there is none.
 std::optional<WindowedChoice> FindWindowedSettings(const DeviceCatalog& catalog, const CatalogRequirements& needs);
+// A full-screen combination, the desktop's colour depth preferred, and its display mode: the
+// desktop's own when offered, else one of the desktop's width, else the first.
+std::optional<FullscreenChoice> FindFullscreenSettings(const DeviceCatalog& catalog, const CatalogRequirements& needs);
+// Windowed unless full screen is asked for and offered, or only full screen is offered;
+// neither offered: nothing.
+std::optional<DeviceChoice> ChooseDevice(const DeviceCatalog& catalog, const CatalogRequirements& needs,
+                                         bool startFullscreen = false);
 
 }  // namespace views

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "project/document.h"
+#include "project/work_area.h"
 #include "themes/theme.h"
 
 namespace views {
@@ -60,40 +62,48 @@ TerrainMesh BuildTerrainMesh(const TerrainInput& in) {
 
   // The sampled cells, row by row.
   std::vector<float> h(static_cast<std::size_t>(rows) * cols);
-  std::vector<float> line(static_cast<std::size_t>(std::max(e.columns, 0)));
-  for (std::uint32_t j = 0; j < rows; ++j) {
-    const int row = r0 + static_cast<int>(j * sr);
-    float* out = &h[static_cast<std::size_t>(j) * cols];
-    if (row >= 0 && row < e.rows && !line.empty()) {
-      e.ReadRow(row, line.data());
-      for (std::uint32_t i = 0; i < cols; ++i) {
-        const int c = c0 + static_cast<int>(i * sc);
-        out[i] = c >= 0 && c < e.columns ? line[static_cast<std::size_t>(c)] : e.noData;
+#pragma omp parallel
+  {
+    std::vector<float> line(static_cast<std::size_t>(std::max(e.columns, 0)));
+#pragma omp for schedule(static)
+    for (std::int64_t jj = 0; jj < static_cast<std::int64_t>(rows); ++jj) {
+      const auto j = static_cast<std::uint32_t>(jj);
+      const int row = r0 + static_cast<int>(j * sr);
+      float* out = &h[static_cast<std::size_t>(j) * cols];
+      if (row >= 0 && row < e.rows && !line.empty()) {
+        e.ReadRow(row, line.data());
+        for (std::uint32_t i = 0; i < cols; ++i) {
+          const int c = c0 + static_cast<int>(i * sc);
+          out[i] = c >= 0 && c < e.columns ? line[static_cast<std::size_t>(c)] : e.noData;
+        }
+      } else {
+        std::fill(out, out + cols, e.noData);
       }
-    } else {
-      std::fill(out, out + cols, e.noData);
     }
   }
-  auto cell = [&](std::uint32_t i, std::uint32_t j) { return h[static_cast<std::size_t>(j) * cols + i]; };
+  const float nd = e.noData;
+  auto hole = [&](std::uint32_t i, std::uint32_t j) { return IsHole(h[static_cast<std::size_t>(j) * cols + i], nd); };
 
   mesh.vertices.resize(static_cast<std::size_t>(rows) * cols);
   const float uStep = cols > 1 ? 1.0f / static_cast<float>(cols - 1) : 0.0f;
   const float vStep = rows > 1 ? 1.0f / static_cast<float>(rows - 1) : 0.0f;
   double sx = 0, sz = 0;
-  std::size_t valid = 0;
-  for (std::uint32_t i = 0; i < cols; ++i) {
+  std::int64_t valid = 0;
+#pragma omp parallel for schedule(static) reduction(+ : sx, sz, valid)
+  for (std::int64_t ii = 0; ii < static_cast<std::int64_t>(cols); ++ii) {
+    const auto i = static_cast<std::uint32_t>(ii);
     const float x = (static_cast<float>(i * sc) * dx + x0) * s;
     for (std::uint32_t j = 0; j < rows; ++j) {
       TerrainVertex& v = mesh.vertices[static_cast<std::size_t>(i) * rows + j];
-      const float c = cell(i, j);
-      const bool hole = IsHole(c, e.noData);
+      const float c = h[static_cast<std::size_t>(j) * cols + i];
+      const bool gap = IsHole(c, nd);
       v.x = x;
-      v.y = hole ? 0.0f : (c * ex - zMid) * s;
+      v.y = gap ? 0.0f : (c * ex - zMid) * s;
       v.z = (z0 - static_cast<float>(j * sr) * dy) * s;
       v.nx = v.ny = v.nz = 0;
       v.u = static_cast<float>(i) * uStep;
       v.v = static_cast<float>(j) * vStep;
-      if (!hole) {
+      if (!gap) {
         sx += v.x;
         sz += v.z;
         ++valid;
@@ -101,52 +111,107 @@ TerrainMesh BuildTerrainMesh(const TerrainInput& in) {
     }
   }
 
-  // Faces and area-weighted normals of the faces that are drawn.
-  if (rows > 1 && cols > 1) mesh.indices.reserve(static_cast<std::size_t>(rows - 1) * (cols - 1) * 6);
-  auto addFace = [&](std::uint32_t a, std::uint32_t b, std::uint32_t c) {
-    mesh.indices.insert(mesh.indices.end(), {a, b, c});
-    TerrainVertex &p0 = mesh.vertices[a], &p1 = mesh.vertices[b], &p2 = mesh.vertices[c];
-    const Vec3 n = Cross(Vec3{p1.x - p0.x, p1.y - p0.y, p1.z - p0.z}, Vec3{p2.x - p0.x, p2.y - p0.y, p2.z - p0.z});
-    for (TerrainVertex* p : {&p0, &p1, &p2}) {
-      p->nx += n.x;
-      p->ny += n.y;
-      p->nz += n.z;
-    }
+  // Faces: A = (k, k + 1, k') and B = (k + 1, k' + 1, k') of each cell of the grid, with
+  // k = (i, j) and k' = (i + 1, j); a face touching a hole is not drawn. Their normals are
+  // kept for the vertices (length: twice the face's area).
+  const std::uint32_t fr = rows > 1 ? rows - 1 : 0, fc = cols > 1 ? cols - 1 : 0;
+  const std::size_t cells = static_cast<std::size_t>(fr) * fc;
+  std::vector<Vec3> faceA(cells), faceB(cells);
+  std::vector<std::uint8_t> drawnA(cells), drawnB(cells);
+  std::vector<std::size_t> perColumn(static_cast<std::size_t>(fc) + 1, 0);
+  auto at = [&](std::uint32_t i, std::uint32_t j) -> const TerrainVertex& {
+    return mesh.vertices[static_cast<std::size_t>(i) * rows + j];
   };
-  for (std::uint32_t i = 0; i + 1 < cols; ++i)
-    for (std::uint32_t j = 0; j + 1 < rows; ++j) {
-      const std::uint32_t k = i * rows + j, k2 = (i + 1) * rows + j;
-      const float nd = e.noData;
-      if (IsHole(cell(i, j), nd) || IsHole(cell(i, j + 1), nd) || IsHole(cell(i + 1, j), nd))
-        ++mesh.holeFaces;
-      else
-        addFace(k, k + 1, k2);
-      if (IsHole(cell(i, j + 1), nd) || IsHole(cell(i + 1, j + 1), nd) || IsHole(cell(i + 1, j), nd))
-        ++mesh.holeFaces;
-      else
-        addFace(k + 1, k2 + 1, k2);
+  auto normal = [](const TerrainVertex& p0, const TerrainVertex& p1, const TerrainVertex& p2) {
+    return Cross(Vec3{p1.x - p0.x, p1.y - p0.y, p1.z - p0.z}, Vec3{p2.x - p0.x, p2.y - p0.y, p2.z - p0.z});
+  };
+#pragma omp parallel for schedule(static)
+  for (std::int64_t ii = 0; ii < static_cast<std::int64_t>(fc); ++ii) {
+    const auto i = static_cast<std::uint32_t>(ii);
+    std::size_t n = 0;
+    for (std::uint32_t j = 0; j < fr; ++j) {
+      const std::size_t f = static_cast<std::size_t>(i) * fr + j;
+      drawnA[f] = !(hole(i, j) || hole(i, j + 1) || hole(i + 1, j));
+      drawnB[f] = !(hole(i, j + 1) || hole(i + 1, j + 1) || hole(i + 1, j));
+      if (drawnA[f]) faceA[f] = normal(at(i, j), at(i, j + 1), at(i + 1, j));
+      if (drawnB[f]) faceB[f] = normal(at(i, j + 1), at(i + 1, j + 1), at(i + 1, j));
+      n += drawnA[f] + drawnB[f];
     }
-  for (TerrainVertex& v : mesh.vertices) {
-    const Vec3 n = Normalize({v.nx, v.ny, v.nz});
-    v.nx = n.x;
-    v.ny = n.y;
-    v.nz = n.z;
+    perColumn[i + 1] = n;
+  }
+  for (std::size_t i = 1; i < perColumn.size(); ++i) perColumn[i] += perColumn[i - 1];
+  const std::size_t drawn = perColumn.back();
+  mesh.holeFaces = static_cast<std::uint32_t>(2 * cells - drawn);
+  mesh.indices.resize(drawn * 3);
+#pragma omp parallel for schedule(static)
+  for (std::int64_t ii = 0; ii < static_cast<std::int64_t>(fc); ++ii) {
+    const auto i = static_cast<std::uint32_t>(ii);
+    std::uint32_t* out = mesh.indices.data() + perColumn[i] * 3;
+    for (std::uint32_t j = 0; j < fr; ++j) {
+      const std::size_t f = static_cast<std::size_t>(i) * fr + j;
+      const std::uint32_t k = i * rows + j, k2 = (i + 1) * rows + j;
+      if (drawnA[f]) {
+        out[0] = k;
+        out[1] = k + 1;
+        out[2] = k2;
+        out += 3;
+      }
+      if (drawnB[f]) {
+        out[0] = k + 1;
+        out[1] = k2 + 1;
+        out[2] = k2;
+        out += 3;
+      }
+    }
+  }
+  // Each vertex sums the faces drawn around it, in the order the faces are listed.
+#pragma omp parallel for schedule(static)
+  for (std::int64_t ii = 0; ii < static_cast<std::int64_t>(cols); ++ii) {
+    const auto i = static_cast<std::uint32_t>(ii);
+    for (std::uint32_t j = 0; j < rows; ++j) {
+      Vec3 sum{0, 0, 0};
+      auto add = [&](const std::vector<Vec3>& normals, const std::vector<std::uint8_t>& drawn, std::int64_t fi,
+                     std::int64_t fj) {
+        if (fi < 0 || fj < 0 || fi >= fc || fj >= fr) return;
+        const std::size_t f = static_cast<std::size_t>(fi) * fr + static_cast<std::size_t>(fj);
+        if (!drawn[f]) return;
+        sum.x += normals[f].x;
+        sum.y += normals[f].y;
+        sum.z += normals[f].z;
+      };
+      const std::int64_t si = i, sj = j;
+      add(faceB, drawnB, si - 1, sj - 1);
+      add(faceA, drawnA, si - 1, sj);
+      add(faceB, drawnB, si - 1, sj);
+      add(faceA, drawnA, si, sj - 1);
+      add(faceB, drawnB, si, sj - 1);
+      add(faceA, drawnA, si, sj);
+      const Vec3 n = Normalize(sum);
+      TerrainVertex& v = mesh.vertices[static_cast<std::size_t>(i) * rows + j];
+      v.nx = n.x;
+      v.ny = n.y;
+      v.nz = n.z;
+    }
   }
 
   // Bounds of the cells with data; the centre sits at height 0.
   if (valid > 0) {
-    mesh.centre = {static_cast<float>(sx / valid), 0.0f, static_cast<float>(sz / valid)};
+    mesh.centre = {static_cast<float>(sx / static_cast<double>(valid)), 0.0f,
+                   static_cast<float>(sz / static_cast<double>(valid))};
     double cy = 0;
-    for (std::uint32_t i = 0; i < cols; ++i)
+#pragma omp parallel for schedule(static) reduction(+ : cy)
+    for (std::int64_t ii = 0; ii < static_cast<std::int64_t>(cols); ++ii)
       for (std::uint32_t j = 0; j < rows; ++j)
-        if (!IsHole(cell(i, j), e.noData)) cy += mesh.vertices[static_cast<std::size_t>(i) * rows + j].y;
+        if (!hole(static_cast<std::uint32_t>(ii), j)) cy += mesh.vertices[static_cast<std::size_t>(ii) * rows + j].y;
     cy /= static_cast<double>(valid);
+    const Vec3 c{mesh.centre.x, static_cast<float>(cy), mesh.centre.z};
     float r2 = 0;
-    for (std::uint32_t i = 0; i < cols; ++i)
+#pragma omp parallel for schedule(static) reduction(max : r2)
+    for (std::int64_t ii = 0; ii < static_cast<std::int64_t>(cols); ++ii)
       for (std::uint32_t j = 0; j < rows; ++j) {
-        if (IsHole(cell(i, j), e.noData)) continue;
-        const TerrainVertex& v = mesh.vertices[static_cast<std::size_t>(i) * rows + j];
-        const float ddx = v.x - mesh.centre.x, ddy = v.y - static_cast<float>(cy), ddz = v.z - mesh.centre.z;
+        if (hole(static_cast<std::uint32_t>(ii), j)) continue;
+        const TerrainVertex& v = mesh.vertices[static_cast<std::size_t>(ii) * rows + j];
+        const float ddx = v.x - c.x, ddy = v.y - c.y, ddz = v.z - c.z;
         r2 = std::max(r2, ddx * ddx + ddy * ddy + ddz * ddz);
       }
     mesh.radius = std::sqrt(r2);
@@ -154,6 +219,30 @@ TerrainMesh BuildTerrainMesh(const TerrainInput& in) {
   // A single point still needs a camera distance and clip planes.
   if (!(mesh.radius > 0)) mesh.radius = 1.0f;
   return mesh;
+}
+
+TerrainInput TerrainInputOf(const CPVN4Doc& doc, float exaggeration, float scale, std::uint32_t vertexLimit) {
+  constexpr int kElevationLayer = 0;
+  TerrainInput in;
+  in.scale = scale;
+  in.exaggeration = exaggeration;
+  in.vertexLimit = vertexLimit;
+  const CPyrvane2WorkArea* area = doc.currentArea;
+  CTheme* elevation = doc.GetThemeByLayerType(kElevationLayer);
+  if (!area || !elevation) return in;
+  const CThemeRect r = area->GetThemeRect(elevation);
+  in.elevation = elevation;
+  in.firstColumn = r.firstColumn;
+  in.firstRow = r.firstRow;
+  in.lastColumn = r.lastColumn;
+  in.lastRow = r.lastRow;
+  in.west = area->west;
+  in.north = area->north;
+  in.east = area->east;
+  in.south = area->south;
+  in.legendMin = static_cast<float>(area->GetLegendMinByLayerType(kElevationLayer));
+  in.legendMax = static_cast<float>(area->GetLegendMaxByLayerType(kElevationLayer));
+  return in;
 }
 
 Vec3 LightDirection(Vec3 centre, float azimuth, float inclination) {

@@ -10,6 +10,7 @@
 #include "views/scene_math.h"
 
 class CTheme;
+class CPVN4Doc;
 
 namespace views {
 
@@ -54,6 +55,9 @@ struct TerrainMesh {
 };
 
 TerrainMesh BuildTerrainMesh(const TerrainInput& in);
+// The input of the project's current area: its window of the elevation layer, its extent and
+// its elevation legend's range; no elevation theme without a current area or an elevation layer.
+TerrainInput TerrainInputOf(const CPVN4Doc& doc, float exaggeration, float scale, std::uint32_t vertexLimit);
 
 // The light's travel direction for a bounding-sphere centre and the options' angles (degrees).
 math::Vec3 LightDirection(math::Vec3 centre, float azimuth, float inclination);

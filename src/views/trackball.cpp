@@ -1,6 +1,7 @@
 #include "views/trackball.h"
 
 #include <cmath>
+#include <utility>
 
 namespace views {
 
@@ -137,6 +138,28 @@ float FrameTimer::operator()(int command) {
     }
     default: return -1.0f;
   }
+}
+
+FramePacer::FramePacer(FrameTimer timer) : timer_(std::move(timer)) {
+  timer_(FrameTimer::Reset);
+  SetPaused(true);
+}
+
+void FramePacer::SetPaused(bool pause) {
+  if (!pause && pauses_ == 0) return;  // a resume without its pause changes nothing
+  pauses_ += pause ? 1 : -1;
+  if (!moving_) return;
+  if (pause && pauses_ == 1) timer_(FrameTimer::Stop);
+  if (!pause && pauses_ == 0) timer_(FrameTimer::Start);
+}
+
+bool FramePacer::BeginFrame() {
+  const float now = timer_(FrameTimer::AppTime);
+  const float elapsed = timer_(FrameTimer::ElapsedTime);
+  if (elapsed == 0.0f && moving_) return false;
+  time_ = now;
+  elapsed_ = elapsed;
+  return true;
 }
 
 Material SetupMaterial(float r, float g, float b, float a) {

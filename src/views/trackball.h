@@ -61,6 +61,27 @@ class FrameTimer {
   bool stopped_ = false;
 };
 
+// The frames of one 3D view, drawn on demand. Time moves on by the view's frame timer, which
+// stands still while the view is paused (pauses nest); a frame asked for while time moves but
+// none has passed since the last one is not drawn. Made paused, as a view is until its
+// device is ready.
+class FramePacer {
+ public:
+  explicit FramePacer(FrameTimer timer = FrameTimer{});
+  void SetPaused(bool pause);
+  bool Active() const { return pauses_ == 0; }
+  // True when the frame is to be drawn; its application and elapsed times are then kept.
+  bool BeginFrame();
+  float Time() const { return time_; }
+  float Elapsed() const { return elapsed_; }
+
+ private:
+  FrameTimer timer_;
+  int pauses_ = 0;
+  bool moving_ = true;  // frames move with time; nothing stops them in this program
+  float time_ = 0, elapsed_ = 0;
+};
+
 struct Material {
   float diffuse[4] = {0, 0, 0, 0};
   float ambient[4] = {0, 0, 0, 0};

@@ -1,6 +1,8 @@
 // The 3D window on the sample landscape, drawn by the GL software renderer: opened from the
 // map's identify menu, a textured and lit surface in its snapshot, turned with the mouse,
-// the options applied, saved, and closed; a device that cannot be had closes only it.
+// the options applied, saved, and closed; a device that cannot be had closes only it; clicks
+// in the project tree rebuild it; frames follow the frame timer; a desktop no window can be
+// drawn on gets the whole screen.
 #include <gtest/gtest.h>
 #include <wx/glcanvas.h>
 #include <wx/spinctrl.h>
@@ -16,7 +18,10 @@
 #include "program_fixture.h"
 #include "project/document.h"
 #include "project/work_area.h"
+#include "themes/contour_theme.h"
+#include "themes/theme.h"
 #include "views/ui/map_view.h"
+#include "views/ui/project_tree.h"
 #include "views/ui/terrain_options.h"
 #include "views/ui/terrain_view.h"
 
@@ -31,6 +36,8 @@ class View3D : public program_test::ProgramTest {
 
   void TearDown() override {
     views::ui::SetRequiredGlVersion(3, 3);
+    views::ui::SetPlatformReportFilter({});
+    views::ui::SetFrameClock({}, 0);
     ProgramTest::TearDown();
   }
 
@@ -69,6 +76,14 @@ class View3D : public program_test::ProgramTest {
 
 int Distance(platform::Rgba a, platform::Rgba b) {
   return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+}
+
+// Pixels of a sample grid that differ clearly between two pictures of one size.
+int Changed(const platform::Image& a, const platform::Image& b) {
+  int n = 0;
+  for (int y = 0; y < a.Height(); y += 4)
+    for (int x = 0; x < a.Width(); x += 4) n += Distance(a.GetPixel(x, y), b.GetPixel(x, y)) > 20;
+  return n;
 }
 
 TEST_F(View3D, OpensFromTheIdentifyMenuAndDrawsTheTexturedLitSurface) {
@@ -300,6 +315,154 @@ TEST_F(View3D, CloseAndDeviceFailuresEndOnlyTheWindow) {
   std::size_t left = 0;
   for (wxWindow* w : wxTopLevelWindows) left += dynamic_cast<C3DDialog*>(w) != nullptr;
   EXPECT_EQ(left, 0u);
+}
+
+// What the tree's clicks choose for the map, the 3D window shows: another theme of the area,
+// a theme of another area (its cells), and an overlay shown or hidden by a double-click.
+TEST_F(View3D, TreeClicksAndOverlayDoubleClicksRebuildTheSurface) {
+  C3DDialog* view = OpenFromIdentifyMenu();
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(view->Ready());
+  views::ui::CPVN4View* tree = views::ui::FindTreeView(doc_);
+  ASSERT_NE(tree, nullptr);
+  std::function<wxTreeItemId(wxTreeItemId, const std::function<bool(const views::ui::CTreeItem&)>&)> find =
+      [&](wxTreeItemId parent, const std::function<bool(const views::ui::CTreeItem&)>& match) -> wxTreeItemId {
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId c = tree->GetFirstChild(parent, cookie); c.IsOk(); c = tree->GetNextChild(parent, cookie)) {
+      if (const views::ui::CTreeItem* d = tree->Data(c); d && match(*d)) return c;
+      if (const wxTreeItemId inner = find(c, match); inner.IsOk()) return inner;
+    }
+    return {};
+  };
+  auto themeItem = [&](const CTheme* theme, const CPyrvane2WorkArea* area) {
+    return find(tree->RootItem(), [&](const views::ui::CTreeItem& d) {
+      return d.type == views::ui::kTreeAreaTheme && d.theme == theme && d.area == area;
+    });
+  };
+  // A left click on the item's label, as the mouse gives it.
+  auto click = [&](wxTreeItemId item) {
+    tree->EnsureVisible(item);
+    widgets::FlushEvents(2);
+    wxRect r;
+    ASSERT_TRUE(tree->GetBoundingRect(item, r, true));
+    for (wxEventType type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP}) {
+      wxMouseEvent e(type);
+      e.SetPosition(r.GetPosition() + wxPoint(r.width / 2, r.height / 2));
+      e.m_leftDown = type == wxEVT_LEFT_DOWN;
+      e.SetEventObject(tree);
+      tree->GetEventHandler()->ProcessEvent(e);
+    }
+    widgets::FlushEvents(3);
+  };
+
+  CPyrvane2WorkArea* first = doc_->currentArea;
+  const std::uint32_t firstRows = view->Rows();
+  const platform::Image fuel = view->Snapshot();
+  CTheme* slope = doc_->GetThemeByLayerType(1);
+  ASSERT_NE(slope, doc_->GetVisibleTheme());
+  const wxTreeItemId slopeItem = themeItem(slope, first);
+  ASSERT_TRUE(slopeItem.IsOk());
+  click(slopeItem);
+  EXPECT_EQ(doc_->GetVisibleTheme(), slope);
+  const platform::Image sloped = view->Snapshot();
+  ASSERT_EQ(sloped.Width(), fuel.Width());
+  EXPECT_GT(Changed(fuel, sloped), 100);
+
+  // A smaller area made current elsewhere; a click on a theme of the first area brings its
+  // cells back.
+  const CHeaderData& h = doc_->landscape.header;
+  CPyrvane2WorkArea* second = doc_->CreateWorkArea(h.north - 300, h.west + 900, h.north - 900, h.west + 300, "Ridge");
+  ASSERT_NE(second, nullptr);
+  doc_->UpdateAllViews();
+  ASSERT_EQ(doc_->currentArea, second);
+  EXPECT_LT(view->Rows(), firstRows);
+  click(themeItem(doc_->GetThemeByLayerType(0), first));
+  EXPECT_EQ(doc_->currentArea, first);
+  EXPECT_EQ(view->Rows(), firstRows);
+  EXPECT_EQ(doc_->GetVisibleTheme(), doc_->GetThemeByLayerType(0));
+
+  // A contour overlay: its double-click shows or hides it on the map, and on the surface.
+  auto contour = MakeOwnedTheme(new CContourTheme);
+  ASSERT_TRUE(contour->Create(doc_->GetThemeByLayerType(0), 20, nullptr, nullptr));
+  contour->color = 0x000000FF;
+  contour->lineWidth = 3;
+  CContourTheme* lines = contour.get();
+  doc_->AddContourTheme(std::move(contour));
+  doc_->UpdateAllViews();
+  const wxTreeItemId contourItem = find(tree->RootItem(), [&](const views::ui::CTreeItem& d) { return d.contour == lines; });
+  ASSERT_TRUE(contourItem.IsOk());
+  const bool shown = lines->visible;
+  const platform::Image before = view->Snapshot();
+  EXPECT_TRUE(tree->ActivateItem(contourItem));
+  widgets::FlushEvents(2);
+  EXPECT_NE(lines->visible, shown);
+  EXPECT_GT(Changed(before, view->Snapshot()), 20);
+  EXPECT_TRUE(messages_->Texts().empty());
+}
+
+// Frames follow the frame timer: one asked for within the tick of the last draws nothing, and
+// is drawn once the clock has moved on; paused (iconised), paints show the scene without a frame.
+TEST_F(View3D, AFrameAskedForWithinOneTickDrawsNothing) {
+  std::int64_t now = 1000000;
+  views::ui::SetFrameClock([&now] { return now; }, 1000);
+  C3DDialog* view = OpenFromIdentifyMenu();
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(view->Ready());
+  ASSERT_TRUE(view->Active());
+  now += 1;
+  const long drawn = view->FramesDrawn();
+  EXPECT_TRUE(view->RenderFrame());
+  EXPECT_FALSE(view->RenderFrame());
+  EXPECT_EQ(view->FramesDrawn(), drawn + 1);
+  // A paint in the same tick draws nothing until the clock moves; then the frame follows.
+  view->Canvas()->Refresh(false);
+  widgets::FlushEvents(3);
+  EXPECT_EQ(view->FramesDrawn(), drawn + 1);
+  now += 1;
+  for (int i = 0; i < 100 && view->FramesDrawn() == drawn + 1; ++i) widgets::FlushEvents(1);
+  EXPECT_EQ(view->FramesDrawn(), drawn + 2);
+
+  wxIconizeEvent iconised(view->GetId(), true);
+  view->ProcessWindowEvent(iconised);
+  EXPECT_FALSE(view->Active());
+  now += 5;
+  EXPECT_FALSE(view->RenderFrame());  // time stands still while paused
+  wxIconizeEvent restored(view->GetId(), false);
+  view->ProcessWindowEvent(restored);
+  EXPECT_TRUE(view->Active());
+  now += 1;
+  EXPECT_TRUE(view->RenderFrame());
+}
+
+// A desktop of 8 bits a pixel, on which no configuration draws in a window, with a display
+// mode of 24 bits: the 3D window takes the whole screen in that mode, without its menu, draws
+// the surface there, and Escape closes it.
+TEST_F(View3D, WithoutAWindowOnTheDesktopTheWindowTakesTheWholeScreen) {
+  views::ui::SetPlatformReportFilter([](views::PlatformReport& r) {
+    r.modes.push_back({r.screenWidth, r.screenHeight, 0, 24});
+    r.current.bitsPerPixel = 8;
+    r.screenDepth = 8;
+  });
+  C3DDialog* view = OpenFromIdentifyMenu();
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(view->Ready());
+  EXPECT_TRUE(view->FullScreenDevice());
+  EXPECT_TRUE(view->IsFullScreen());
+  EXPECT_FALSE(view->GetMenuBar() && view->GetMenuBar()->IsShown());
+  const wxSize screen = wxGetDisplaySize();
+  for (int i = 0; i < 100 && view->Canvas()->GetClientSize() != screen; ++i) widgets::FlushEvents(1);
+  EXPECT_EQ(view->Canvas()->GetClientSize(), screen);
+  const platform::Image shot = view->Snapshot();
+  ASSERT_EQ(shot.Width(), screen.x);
+  for (const platform::Rgba& p : Centre(shot, 4)) EXPECT_GT(Distance(p, platform::Rgba{0xB5, 0xB5, 0xFF, 255}), 10);
+
+  wxKeyEvent escape(wxEVT_CHAR_HOOK);
+  escape.m_keyCode = WXK_ESCAPE;
+  escape.SetEventObject(view);
+  view->ProcessWindowEvent(escape);
+  widgets::FlushEvents(3);
+  EXPECT_EQ(C3DDialog::Of(*doc_), nullptr);
+  EXPECT_TRUE(messages_->Texts().empty());
 }
 
 }  // namespace

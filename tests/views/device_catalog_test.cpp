@@ -55,7 +55,12 @@ TEST(DeviceCatalog, CombinationsGroupConfigsAndTheWindowedChoiceTakesTheFirstOfE
   r.swapControl = true;
   const DeviceCatalog c = BuildCatalog(r, needs);
   EXPECT_TRUE(c.hardware);
-  ASSERT_EQ(c.combinations.size(), 3u);  // 8 bits with and without alpha, 5 bits
+  // Windowed: 8 bits with and without alpha, 5 bits; full screen: the 8-bit ones, the only
+  // depth a display mode has.
+  ASSERT_EQ(c.combinations.size(), 5u);
+  for (std::size_t i = 0; i < c.combinations.size(); ++i) EXPECT_EQ(c.combinations[i].windowed, i < 3) << i;
+  EXPECT_EQ(c.combinations[3].colourBits, 8);
+  EXPECT_EQ(c.combinations[4].colourBits, 8);
   const DeviceCombination& rgb = c.combinations[1];
   EXPECT_EQ(rgb.colourBits, 8);
   EXPECT_EQ(rgb.alphaBits, 0);
@@ -69,6 +74,54 @@ TEST(DeviceCatalog, CombinationsGroupConfigsAndTheWindowedChoiceTakesTheFirstOfE
   EXPECT_EQ(w->depthStencil, (DepthStencil{16, 0}));
   EXPECT_EQ(w->samples, 0);
   EXPECT_EQ(w->interval, PresentInterval::Immediate);
+  // A window can be had: the choice is windowed, with full screen known beside it.
+  const auto choice = ChooseDevice(c, needs);
+  ASSERT_TRUE(choice);
+  EXPECT_TRUE(choice->windowed);
+  ASSERT_TRUE(choice->fullscreen);
+  EXPECT_EQ(choice->fullscreen->mode, (DisplayMode{1600, 1000, 60, 24}));  // the desktop's own mode
+  EXPECT_EQ(choice->fullscreen->combination.alphaBits, 0);
+  EXPECT_EQ(choice->fullscreen->interval, PresentInterval::Default);
+  EXPECT_FALSE(ChooseDevice(c, needs, true)->windowed);  // full screen asked for
+}
+
+// A desktop of a depth no configuration has: no window, so the whole screen in a mode that has
+// one; the desktop's width is preferred, then the first mode.
+TEST(DeviceCatalog, WithoutAWindowTheChoiceIsFullScreenInTheBestMode) {
+  CatalogRequirements needs;
+  needs.depthBuffer = true;
+  struct Case {
+    DisplayMode desktop;
+    std::vector<DisplayMode> modes;
+    DisplayMode chosen;
+  } cases[] = {
+      {{1600, 1000, 60, 8}, {{640, 480, 60, 24}, {1600, 900, 60, 24}, {1600, 1000, 75, 24}, {1280, 1024, 60, 24}},
+       {1600, 1000, 75, 24}},  // the last of the desktop's width
+      {{1600, 1000, 60, 8}, {{1024, 768, 60, 24}, {800, 600, 60, 24}}, {800, 600, 60, 24}},  // none of its width
+  };
+  for (const Case& k : cases) {
+    PlatformReport r = Screen();
+    r.current = k.desktop;
+    r.screenDepth = 8;
+    r.modes = k.modes;
+    const DeviceCatalog c = BuildCatalog(r, needs);
+    EXPECT_FALSE(FindWindowedSettings(c, needs));
+    const auto choice = ChooseDevice(c, needs);
+    ASSERT_TRUE(choice);
+    EXPECT_FALSE(choice->windowed);
+    ASSERT_TRUE(choice->fullscreen);
+    EXPECT_EQ(choice->fullscreen->mode, k.chosen);
+    // None has the desktop's depth: the first full-screen combination, with its first depth format.
+    EXPECT_EQ(choice->fullscreen->combination.colourBits, 8);
+    EXPECT_EQ(choice->fullscreen->combination.alphaBits, 8);
+    EXPECT_EQ(choice->fullscreen->depthStencil, (DepthStencil{24, 8}));
+  }
+  // No mode of any configuration's depth either: nothing to choose.
+  PlatformReport none = Screen();
+  none.current = {1600, 1000, 60, 8};
+  none.screenDepth = 8;
+  none.modes = {{1024, 768, 60, 8}};
+  EXPECT_FALSE(ChooseDevice(BuildCatalog(none, needs), needs));
 }
 
 TEST(DeviceCatalog, WithoutSwapControlOnlyImmediateAndWithoutAMatchNoChoice) {

@@ -123,6 +123,40 @@ TEST(FrameTimer, StoppedTimerHoldsItsTimesAndStartCarriesOn) {
   }
 }
 
+// A frame asked for within the tick of the last one is not drawn; pauses nest and hold time.
+TEST(FramePacer, DrawsOnlyWhenTimeHasMovedOnAndHoldsTimeWhilePaused) {
+  std::int64_t now = 1000;
+  FramePacer pacer(FrameTimer([&] { return now; }, 100));
+  EXPECT_FALSE(pacer.Active());  // made paused, as a view is until its device is ready
+  enum Op { Frame, Pause, Resume };
+  struct Step {
+    Op op;
+    std::int64_t at;
+    bool drawn;  // for Frame: drawn; otherwise: active afterwards
+    float time, elapsed;
+  } steps[] = {
+      {Frame, 1200, false, 0, 0},     // paused: the timer stands still
+      {Resume, 1300, true, 0, 0},     {Frame, 1300, false, 0, 0},  // no time has passed
+      {Frame, 1350, true, 0.5f, 0.5f}, {Frame, 1350, false, 0.5f, 0.5f},
+      {Pause, 1400, false, 0, 0},     {Pause, 1450, false, 0, 0},  {Resume, 1500, false, 0, 0},
+      {Frame, 1600, false, 0.5f, 0.5f},  // still paused once
+      {Resume, 1700, true, 0, 0},     {Resume, 1750, true, 0, 0},  // one resume too many: nothing
+      {Frame, 1800, true, 2.0f, 1.0f},   // 1 s before the pause and 1 s since the resume
+  };
+  for (const Step& s : steps) {
+    now = s.at;
+    switch (s.op) {
+      case Frame:
+        EXPECT_EQ(pacer.BeginFrame(), s.drawn) << "frame at " << s.at;
+        EXPECT_NEAR(pacer.Time(), s.time, 1e-5) << s.at;
+        EXPECT_NEAR(pacer.Elapsed(), s.elapsed, 1e-5) << s.at;
+        break;
+      case Pause: pacer.SetPaused(true); EXPECT_EQ(pacer.Active(), s.drawn) << s.at; break;
+      case Resume: pacer.SetPaused(false); EXPECT_EQ(pacer.Active(), s.drawn) << s.at; break;
+    }
+  }
+}
+
 TEST(SceneSetup, MaterialAndLightRecords) {
   const Material m = SetupMaterial(1, 0.5f, 0.25f, 1);
   EXPECT_EQ(m.ambient[1], 0.5f);

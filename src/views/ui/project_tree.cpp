@@ -26,6 +26,7 @@
 #include "views/ui/legend_creator_dialog.h"
 #include "views/ui/legend_window.h"
 #include "views/ui/map_view.h"
+#include "views/ui/terrain_view.h"
 #include "views/view_commands.h"
 #include "project/ui/property_dialog.h"
 
@@ -638,6 +639,8 @@ bool CPVN4View::ToggleOverlay(wxTreeItemId item) {
   *visible = !*visible;
   SetItemState(item, *visible ? kStateShown : kStateHidden);
   doc_.RefreshMap();
+  // The 3D window wears the map picture, overlays included.
+  if (C3DDialog* view = C3DDialog::Of(doc_)) view->Rebuild();
   return true;
 }
 

@@ -32,8 +32,6 @@ std::map<const CPVN4Doc*, C3DDialog*>& Registry() {
   return views;
 }
 
-constexpr int kElevationLayer = 0;
-
 const char* const kNoDevicesText = "Could not find any compatible Direct3D\ndevices.";
 const char* const kNoInitText =
     "Could not initialize Direct3D. You may\nwant to check that the latest version of\nDirectX is correctly "
@@ -45,6 +43,9 @@ const char* const kVideoMemoryText = "Not enough video memory.";
 const char* const kClosingText = "\n\nThe 3D window will now close.";
 
 int gRequiredMajor = 3, gRequiredMinor = 3;
+std::function<void(PlatformReport&)> gReportFilter;
+FrameTimer::Clock gFrameClock;
+std::int64_t gTicksPerSecond = 1000000000;
 
 // Frame-buffer configurations, swap control and the screen, as GLX and X report them.
 PlatformReport ReportPlatform() {
@@ -117,10 +118,19 @@ void SetRequiredGlVersion(int major, int minor) {
   gRequiredMinor = minor;
 }
 
+void SetPlatformReportFilter(std::function<void(PlatformReport&)> filter) { gReportFilter = std::move(filter); }
+
+void SetFrameClock(FrameTimer::Clock clock, std::int64_t ticksPerSecond) {
+  gFrameClock = std::move(clock);
+  gTicksPerSecond = gFrameClock ? ticksPerSecond : 1000000000;
+}
+
 C3DDialog::C3DDialog(wxWindow* parent, CPVN4Doc& doc)
     : wxFrame(parent, wxID_ANY, "3D Window", wxDefaultPosition, wxSize(640, 480),
               wxDEFAULT_FRAME_STYLE | wxFRAME_FLOAT_ON_PARENT),
-      doc_(doc) {
+      doc_(doc),
+      pacer_(FrameTimer(gFrameClock, gTicksPerSecond)),
+      retry_(this) {
   Registry()[&doc_] = this;
   doc_.AddObserver(this);
 
@@ -144,23 +154,48 @@ C3DDialog::C3DDialog(wxWindow* parent, CPVN4Doc& doc)
     }
   });
   Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { Destroy(); });
+  // Over the whole screen there is no menu: Escape closes the window.
+  Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& e) {
+    if (fullscreen_ && e.GetKeyCode() == WXK_ESCAPE) Close(true);
+    else e.Skip();
+  });
+  // An iconised window stops its time; shown again, time carries on from where it stood.
+  Bind(wxEVT_ICONIZE, [this](wxIconizeEvent& e) {
+    if (e.IsIconized() != iconized_) {
+      iconized_ = e.IsIconized();
+      pacer_.SetPaused(iconized_);
+    }
+    e.Skip();
+  });
+  retry_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+    if (canvas_) canvas_->Refresh(false);
+  });
 
-  catalog_ = BuildCatalog(ReportPlatform(), CatalogRequirements{.depthBuffer = true});
+  PlatformReport report = ReportPlatform();
+  if (gReportFilter) gReportFilter(report);
+  catalog_ = BuildCatalog(report, CatalogRequirements{.depthBuffer = true});
   vertexLimit_ = views::VertexLimit(kLargestVertexIndex);
   use32_ = views::Uses32BitIndices(kLargestVertexIndex);
   CreateDevice();
 }
 
 C3DDialog::~C3DDialog() {
+  retry_.Stop();
   if (context_ && canvas_) ReleaseDeviceResources();
+  // The desktop gets its own display mode back.
+  if (modeChanged_) wxDisplay().ChangeMode();
   auto it = Registry().find(&doc_);
   if (it != Registry().end() && it->second == this) Registry().erase(it);
   if (!docGone_) doc_.RemoveObserver(this);
 }
 
 void C3DDialog::OnUpdate(CPVN4Doc&, int) {
-  if (!ready_ || failed_) return;
   if (doc_.GetVisibleTheme() == builtTheme_ && doc_.currentArea == builtArea_) return;
+  Rebuild();
+}
+
+void C3DDialog::Rebuild() {
+  if (!ready_ || failed_) return;
   BuildTerrain(1.0f);
   canvas_->Refresh(false);
 }
@@ -190,7 +225,20 @@ void C3DDialog::On3DWindow(wxWindow* parent, CPVN4Doc& doc) {
     return;
   }
   auto* w = new C3DDialog(parent, doc);
-  if (!w->failed_) w->Show();
+  if (w->failed_) return;
+  w->Show();
+  w->ApplyWindowMode();
+}
+
+void C3DDialog::ApplyWindowMode() {
+  if (!fullscreen_ || IsFullScreen()) return;
+  // The screen is switched to the chosen mode only where its size differs from the desktop's.
+  wxDisplay display(this);
+  const wxVideoMode current = display.GetCurrentMode();
+  if (fullscreenMode_.width != current.GetWidth() || fullscreenMode_.height != current.GetHeight())
+    modeChanged_ = display.ChangeMode(wxVideoMode(fullscreenMode_.width, fullscreenMode_.height,
+                                                  fullscreenMode_.bitsPerPixel, fullscreenMode_.refresh));
+  ShowFullScreen(true, wxFULLSCREEN_ALL);
 }
 
 void C3DDialog::DeviceFailed(const std::string& text) {
@@ -201,21 +249,25 @@ void C3DDialog::DeviceFailed(const std::string& text) {
 }
 
 bool C3DDialog::CreateDevice() {
-  const std::optional<WindowedChoice> choice = FindWindowedSettings(catalog_, CatalogRequirements{.depthBuffer = true});
+  const std::optional<DeviceChoice> choice = ChooseDevice(catalog_, CatalogRequirements{.depthBuffer = true});
   if (!choice) {
     DeviceFailed(kNoDevicesText);
     return false;
   }
+  fullscreen_ = !choice->windowed;
+  const DeviceCombination& combination = fullscreen_ ? choice->fullscreen->combination : choice->window->combination;
+  const DepthStencil depthStencil = fullscreen_ ? choice->fullscreen->depthStencil : choice->window->depthStencil;
+  const int samples = fullscreen_ ? choice->fullscreen->samples : choice->window->samples;
+  if (fullscreen_) fullscreenMode_ = choice->fullscreen->mode;
   wxGLAttributes attributes;
-  attributes.PlatformDefaults().RGBA().DoubleBuffer().Depth(choice->depthStencil.depth);
-  if (choice->depthStencil.stencil > 0) attributes.Stencil(choice->depthStencil.stencil);
-  attributes.MinRGBA(choice->combination.colourBits, choice->combination.colourBits,
-                     choice->combination.colourBits, choice->combination.alphaBits);
-  if (choice->samples > 0) attributes.SampleBuffers(1).Samplers(choice->samples);
+  attributes.PlatformDefaults().RGBA().DoubleBuffer().Depth(depthStencil.depth);
+  if (depthStencil.stencil > 0) attributes.Stencil(depthStencil.stencil);
+  attributes.MinRGBA(combination.colourBits, combination.colourBits, combination.colourBits, combination.alphaBits);
+  if (samples > 0) attributes.SampleBuffers(1).Samplers(samples);
   attributes.EndList();
   if (!wxGLCanvas::IsDisplaySupported(attributes)) {
     attributes.Reset();
-    attributes.PlatformDefaults().RGBA().DoubleBuffer().Depth(choice->depthStencil.depth).EndList();
+    attributes.PlatformDefaults().RGBA().DoubleBuffer().Depth(depthStencil.depth).EndList();
   }
   canvas_ = new wxGLCanvas(this, attributes, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxFULL_REPAINT_ON_RESIZE);
   canvas_->SetBackgroundStyle(wxBG_STYLE_PAINT);
@@ -277,6 +329,8 @@ bool C3DDialog::EnsureDevice() {
   }
   ready_ = true;
   RestoreDeviceResources();
+  // The device is ready: time starts.
+  pacer_.SetPaused(false);
   return true;
 }
 
@@ -291,30 +345,10 @@ void C3DDialog::ReleaseDeviceResources() {
 }
 
 void C3DDialog::BuildTerrain(float scale) {
-  TerrainInput in;
-  in.scale = scale;
-  in.exaggeration = exaggeration;
-  in.vertexLimit = vertexLimit_;
-  const CPyrvane2WorkArea* area = doc_.currentArea;
-  CTheme* elevation = doc_.GetThemeByLayerType(kElevationLayer);
-  mesh_ = TerrainMesh{};
   builtTheme_ = doc_.GetVisibleTheme();
-  builtArea_ = area;
-  if (area && elevation) {
-    const CThemeRect r = area->GetThemeRect(elevation);
-    in.elevation = elevation;
-    in.firstColumn = r.firstColumn;
-    in.firstRow = r.firstRow;
-    in.lastColumn = r.lastColumn;
-    in.lastRow = r.lastRow;
-    in.west = area->west;
-    in.north = area->north;
-    in.east = area->east;
-    in.south = area->south;
-    in.legendMin = static_cast<float>(area->GetLegendMinByLayerType(kElevationLayer));
-    in.legendMax = static_cast<float>(area->GetLegendMaxByLayerType(kElevationLayer));
-    mesh_ = BuildTerrainMesh(in);
-  }
+  builtArea_ = doc_.currentArea;
+  const TerrainInput in = TerrainInputOf(doc_, exaggeration, scale, vertexLimit_);
+  mesh_ = in.elevation ? BuildTerrainMesh(in) : TerrainMesh{};
   if (!MakeCurrent()) return;
   UploadMesh();
   UploadTexture();
@@ -367,6 +401,23 @@ SceneState C3DDialog::Scene(int width, int height) const {
 void C3DDialog::OnPaint() {
   wxPaintDC dc(canvas_);
   if (!MakeCurrent()) return;
+  // Paused, the scene is shown as it stands and time does not move.
+  if (pacer_.Active()) RenderFrame();
+  else DrawScene();
+}
+
+bool C3DDialog::RenderFrame() {
+  if (!MakeCurrent()) return false;
+  if (!pacer_.BeginFrame()) {
+    if (!retry_.IsRunning()) retry_.StartOnce(1);
+    return false;
+  }
+  DrawScene();
+  ++framesDrawn_;
+  return true;
+}
+
+void C3DDialog::DrawScene() {
   const wxSize s = canvas_->GetClientSize();
   if (s.x <= 0 || s.y <= 0) return;
   renderer_.Render(s.x, s.y, Scene(s.x, s.y));
@@ -382,7 +433,9 @@ void C3DDialog::OnSize() {
 }
 
 void C3DDialog::Mouse(MouseMessage message, int x, int y, unsigned buttons) {
-  if (trackball_.HandleMouse(message, x, y, buttons) && canvas_) canvas_->Refresh(false);
+  const bool taken = trackball_.HandleMouse(message, x, y, buttons);
+  // A move with no button held changes nothing: no frame is drawn for it.
+  if (taken && canvas_ && (message != MouseMessage::Move || buttons != 0)) canvas_->Refresh(false);
 }
 
 platform::Image C3DDialog::Snapshot() {

@@ -3,8 +3,10 @@
 // picture, turned, panned and dollied with the mouse, drawn through OpenGL 3.3 on demand.
 // One per project. A failing GL device closes this window with a message, nothing else.
 #include <wx/frame.h>
+#include <wx/timer.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +26,10 @@ namespace views::ui {
 
 // The OpenGL version the window asks for (3.3 core); tests ask for one no driver has.
 void SetRequiredGlVersion(int major, int minor);
+// Tests change what the display reports (a desktop no window can be drawn on) and give the
+// frame timer a clock of their own; empty restores the platform's.
+void SetPlatformReportFilter(std::function<void(PlatformReport&)> filter);
+void SetFrameClock(FrameTimer::Clock clock, std::int64_t ticksPerSecond);
 
 class C3DDialog : public wxFrame, public DocumentObserver {
  public:
@@ -39,6 +45,8 @@ class C3DDialog : public wxFrame, public DocumentObserver {
   ~C3DDialog() override;
 
   // The command: shows the project's window, or makes one. Nothing without a landscape.
+  // Where no window can be drawn on the desktop, the window covers the whole screen
+  // (without its menu; Escape closes it).
   static void On3DWindow(wxWindow* parent, CPVN4Doc& doc);
   static bool Is3DWindowEnabled(const CPVN4Doc& doc);
   static C3DDialog* Of(const CPVN4Doc& doc);
@@ -47,6 +55,8 @@ class C3DDialog : public wxFrame, public DocumentObserver {
   void RestoreDeviceResources();
   // Mesh and texture from the project's current state; the camera is left alone.
   void BuildTerrain(float scale);
+  // Mesh and texture built again and shown, once the device is ready.
+  void Rebuild();
   // One frame drawn off screen at the drawing area's size and read back; empty on failure.
   platform::Image Snapshot();
   // Saves a snapshot; the format follows the last three letters of the path. False when
@@ -80,6 +90,13 @@ class C3DDialog : public wxFrame, public DocumentObserver {
   bool Ready() const { return ready_; }
   // Tests drive the mouse through this, as the drawing area's events do.
   void Mouse(MouseMessage message, int x, int y, unsigned buttons);
+  // The device was made for the whole screen rather than a window.
+  bool FullScreenDevice() const { return fullscreen_; }
+  // One frame drawn and shown when time has moved on since the last; false when not drawn.
+  bool RenderFrame();
+  // Frames drawn so far (a paint while paused draws the scene as it stands, without a frame).
+  long FramesDrawn() const { return framesDrawn_; }
+  bool Active() const { return pacer_.Active(); }
 
  private:
   bool CreateDevice();
@@ -92,6 +109,8 @@ class C3DDialog : public wxFrame, public DocumentObserver {
   void DeviceFailed(const std::string& text);
   void OnPaint();
   void OnSize();
+  void ApplyWindowMode();
+  void DrawScene();
 
   CPVN4Doc& doc_;
   bool docGone_ = false;
@@ -106,6 +125,14 @@ class C3DDialog : public wxFrame, public DocumentObserver {
   bool use32_ = false;
   int maxTextureSize_ = 0;
   TerrainRenderer renderer_;
+  FramePacer pacer_;
+  long framesDrawn_ = 0;
+  // A frame not drawn for want of time is drawn once time has moved on.
+  wxTimer retry_;
+  bool fullscreen_ = false;
+  DisplayMode fullscreenMode_;
+  bool modeChanged_ = false;
+  bool iconized_ = false;
   // What the surface was last built from, compared only, never followed.
   const void* builtTheme_ = nullptr;
   const void* builtArea_ = nullptr;
