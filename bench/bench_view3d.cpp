@@ -67,6 +67,8 @@ CPVN4Doc& Project() {
     t->CreateFromFloats("elevation", h.south, h.west, bench_map::kCell, bench_map::kCell, n, n, -9999.0f, cells.data(), 0, 0);
     d->landscape.layers[0] = t.get();
     d->gridThemes.push_back(std::move(t));
+    // An area made now knows the elevation's cells.
+    d->currentArea = d->CreateWorkArea(h.north, h.east, h.south, h.west, "Whole landscape");
     return d;
   }();
   return *doc;

@@ -45,8 +45,8 @@ std::string SafeEntryStem(const std::string& name);
 
 // A raster warped to WGS84 and painted: transparent where the value is -9999, not a number or
 // one of the transparent values; bounds in degrees.
-// A raster overlay as its PNG file's bytes: the legend's colours (a palette where they fit in
-// one), the clear values transparent.
+// A raster overlay as its PNG file's bytes: a palette of the legend's colours, the clear
+// values transparent.
 struct KmzOverlay {
   std::string png;
   int width = 0, height = 0;

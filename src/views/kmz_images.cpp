@@ -86,7 +86,6 @@ namespace {
 // The overlay's colours: index 0 clear, then the legend's distinct colours in ascending order.
 struct OverlayColours {
   std::vector<COLORREF> shades;
-  std::size_t Count() const { return shades.size() + 1; }
   std::size_t IndexOf(COLORREF c) const {
     return 1 + static_cast<std::size_t>(std::lower_bound(shades.begin(), shades.end(), c) - shades.begin());
   }
@@ -94,18 +93,17 @@ struct OverlayColours {
 
 // The cells of the theme as colour indices, row by row side by side: a value's index is worked
 // out once per run of equal values and remembered in a small table, as a grid holds few.
-template <class Index>
-void IndexCells(const CTheme& theme, Index* out, const std::function<Index(float)>& indexOf) {
+void IndexCells(const CTheme& theme, std::uint8_t* out, const std::function<std::uint8_t(float)>& indexOf) {
 #pragma omp parallel
   {
     std::vector<float> row(static_cast<std::size_t>(theme.columns));
     constexpr std::size_t kMemo = 4096;
     std::vector<std::uint32_t> keys(kMemo, 0xFFFFFFFFu);  // a NaN, clear like every NaN
-    std::vector<Index> memo(kMemo, 0);
+    std::vector<std::uint8_t> memo(kMemo, 0);
 #pragma omp for schedule(static)
     for (int r = 0; r < theme.rows; ++r) {
       theme.ReadRow(r, row.data());
-      Index* o = out + static_cast<std::size_t>(r) * static_cast<std::size_t>(theme.columns);
+      std::uint8_t* o = out + static_cast<std::size_t>(r) * static_cast<std::size_t>(theme.columns);
       for (int c = 0; c < theme.columns; ++c) {
         std::uint32_t bits;
         std::memcpy(&bits, &row[static_cast<std::size_t>(c)], 4);
@@ -148,22 +146,15 @@ bool MakeKmzOverlayImage(KmzOverlay& out, const CTheme& theme, const CThemeLegen
 
   // Each cell becomes the index of its colour: the legend's colour of its value in display
   // units, or 0 (clear) for no data, not a number and the transparent values. Nearest-neighbour
-  // warping only moves cells, so the indices are warped, with 0 as their no-data value: one
-  // byte a cell where the colours fit a palette, which the warp then writes straight into the
-  // PNG's rows; two bytes otherwise, painted as RGBA afterwards.
+  // warping only moves cells, so the indices are warped, one byte a cell with 0 as their
+  // no-data value, straight into the rows of the PNG's palette image.
+  static_assert(kMaxLegendEntries + 2 <= 256, "a legend's colours, black and clear fit a palette");
   OverlayColours colours;
   colours.shades.push_back(0);
   if (legend)
     for (int i = 0; i < legend->GetCount(); ++i) colours.shades.push_back(legend->GetEntry(i).GetColor());
   std::sort(colours.shades.begin(), colours.shades.end());
   colours.shades.erase(std::unique(colours.shades.begin(), colours.shades.end()), colours.shades.end());
-  if (colours.Count() > 65535) {
-    error = "The legend of \"" + theme.name + "\" has more colours than a KMZ image can hold, no kmz will be written.";
-    return false;
-  }
-  const bool paletted = colours.Count() <= 256;
-  const GDALDataType type = paletted ? GDT_Byte : GDT_UInt16;
-  const std::size_t indexBytes = paletted ? 1 : 2;
   const ColourLookup colour(legend);
   auto indexOf = [&](float stored) -> std::size_t {
     const float value = legend && stored != kNoData ? theme.ConvertToDisplayUnits(stored, *legend) : stored;
@@ -173,17 +164,13 @@ bool MakeKmzOverlayImage(KmzOverlay& out, const CTheme& theme, const CThemeLegen
   };
 
   const std::size_t columns = static_cast<std::size_t>(theme.columns);
-  std::unique_ptr<std::uint8_t[]> cells(new (std::nothrow) std::uint8_t[columns * static_cast<std::size_t>(theme.rows) * indexBytes]);
+  std::unique_ptr<std::uint8_t[]> cells(new (std::nothrow) std::uint8_t[columns * static_cast<std::size_t>(theme.rows)]);
   if (!cells) {
     error = failed;
     return false;
   }
-  if (paletted)
-    IndexCells<std::uint8_t>(theme, cells.get(), [&](float v) { return static_cast<std::uint8_t>(indexOf(v)); });
-  else
-    IndexCells<std::uint16_t>(theme, reinterpret_cast<std::uint16_t*>(cells.get()),
-                              [&](float v) { return static_cast<std::uint16_t>(indexOf(v)); });
-  Dataset src = MemDataset(theme.columns, theme.rows, type, cells.get(), columns * indexBytes);
+  IndexCells(theme, cells.get(), [&](float v) { return static_cast<std::uint8_t>(indexOf(v)); });
+  Dataset src = MemDataset(theme.columns, theme.rows, GDT_Byte, cells.get(), columns);
   if (!src) {
     error = failed;
     return false;
@@ -209,14 +196,13 @@ bool MakeKmzOverlayImage(KmzOverlay& out, const CTheme& theme, const CThemeLegen
   }
   GDALSetGenImgProjTransformerDstGeoTransform(transformer, dgt);
 
-  // The warped indices: for a palette, the PNG's rows (each led by its filter byte).
-  const std::size_t w = static_cast<std::size_t>(pixels), h = static_cast<std::size_t>(lines);
-  const std::size_t lineBytes = paletted ? w + 1 : w * 2;
+  // The warped indices: the PNG's rows, each led by its filter byte.
+  const std::size_t lineBytes = static_cast<std::size_t>(pixels) + 1;
   std::vector<std::uint8_t> warpedRows;
   Dataset dst;
   try {
-    warpedRows.resize(lineBytes * h);
-    dst = MemDataset(pixels, lines, type, warpedRows.data() + (paletted ? 1 : 0), lineBytes);
+    warpedRows.resize(lineBytes * static_cast<std::size_t>(lines));
+    dst = MemDataset(pixels, lines, GDT_Byte, warpedRows.data() + 1, lineBytes);
   } catch (const std::bad_alloc&) {
   }
   if (!dst) {
@@ -261,36 +247,11 @@ bool MakeKmzOverlayImage(KmzOverlay& out, const CTheme& theme, const CThemeLegen
     return false;
   }
 
-  if (paletted) {
-    std::vector<platform::Rgba> palette{platform::Rgba{0, 0, 0, 0}};
-    for (COLORREF c : colours.shades) palette.push_back(platform::RgbaFromColorRef(c));
-    if (!platform::EncodeIndexedPng(warpedRows, pixels, lines, palette, out.png)) {
-      error = noImage;
-      return false;
-    }
-  } else {
-    platform::Image image(pixels, lines);
-    if (image.IsEmpty()) {
-      error = noImage;
-      return false;
-    }
-    std::vector<std::uint32_t> argb{0};
-    for (COLORREF c : colours.shades)
-      argb.push_back(0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu));
-    cairo_surface_flush(image.Surface());
-    unsigned char* data = cairo_image_surface_get_data(image.Surface());
-    const std::size_t stride = static_cast<std::size_t>(cairo_image_surface_get_stride(image.Surface()));
-#pragma omp parallel for schedule(static)
-    for (int y = 0; y < lines; ++y) {
-      auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
-      const auto* index = reinterpret_cast<const std::uint16_t*>(warpedRows.data() + static_cast<std::size_t>(y) * lineBytes);
-      for (int x = 0; x < pixels; ++x) row[x] = argb[index[x]];
-    }
-    cairo_surface_mark_dirty(image.Surface());
-    if (!image.EncodePng(out.png)) {
-      error = noImage;
-      return false;
-    }
+  std::vector<platform::Rgba> palette{platform::Rgba{0, 0, 0, 0}};
+  for (COLORREF c : colours.shades) palette.push_back(platform::RgbaFromColorRef(c));
+  if (!platform::EncodeIndexedPng(warpedRows, pixels, lines, palette, out.png)) {
+    error = noImage;
+    return false;
   }
   out.width = pixels;
   out.height = lines;

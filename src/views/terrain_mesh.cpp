@@ -62,10 +62,8 @@ TerrainMesh BuildTerrainMesh(const TerrainInput& in) {
 
   // The sampled cells, row by row.
   std::vector<float> h(static_cast<std::size_t>(rows) * cols);
-#pragma omp parallel
   {
     std::vector<float> line(static_cast<std::size_t>(std::max(e.columns, 0)));
-#pragma omp for schedule(static)
     for (std::int64_t jj = 0; jj < static_cast<std::int64_t>(rows); ++jj) {
       const auto j = static_cast<std::uint32_t>(jj);
       const int row = r0 + static_cast<int>(j * sr);
@@ -89,7 +87,6 @@ TerrainMesh BuildTerrainMesh(const TerrainInput& in) {
   const float vStep = rows > 1 ? 1.0f / static_cast<float>(rows - 1) : 0.0f;
   double sx = 0, sz = 0;
   std::int64_t valid = 0;
-#pragma omp parallel for schedule(static) reduction(+ : sx, sz, valid)
   for (std::int64_t ii = 0; ii < static_cast<std::int64_t>(cols); ++ii) {
     const auto i = static_cast<std::uint32_t>(ii);
     const float x = (static_cast<float>(i * sc) * dx + x0) * s;
@@ -125,7 +122,6 @@ TerrainMesh BuildTerrainMesh(const TerrainInput& in) {
   auto normal = [](const TerrainVertex& p0, const TerrainVertex& p1, const TerrainVertex& p2) {
     return Cross(Vec3{p1.x - p0.x, p1.y - p0.y, p1.z - p0.z}, Vec3{p2.x - p0.x, p2.y - p0.y, p2.z - p0.z});
   };
-#pragma omp parallel for schedule(static)
   for (std::int64_t ii = 0; ii < static_cast<std::int64_t>(fc); ++ii) {
     const auto i = static_cast<std::uint32_t>(ii);
     std::size_t n = 0;
@@ -143,7 +139,6 @@ TerrainMesh BuildTerrainMesh(const TerrainInput& in) {
   const std::size_t drawn = perColumn.back();
   mesh.holeFaces = static_cast<std::uint32_t>(2 * cells - drawn);
   mesh.indices.resize(drawn * 3);
-#pragma omp parallel for schedule(static)
   for (std::int64_t ii = 0; ii < static_cast<std::int64_t>(fc); ++ii) {
     const auto i = static_cast<std::uint32_t>(ii);
     std::uint32_t* out = mesh.indices.data() + perColumn[i] * 3;
@@ -165,7 +160,6 @@ TerrainMesh BuildTerrainMesh(const TerrainInput& in) {
     }
   }
   // Each vertex sums the faces drawn around it, in the order the faces are listed.
-#pragma omp parallel for schedule(static)
   for (std::int64_t ii = 0; ii < static_cast<std::int64_t>(cols); ++ii) {
     const auto i = static_cast<std::uint32_t>(ii);
     for (std::uint32_t j = 0; j < rows; ++j) {
@@ -199,14 +193,12 @@ TerrainMesh BuildTerrainMesh(const TerrainInput& in) {
     mesh.centre = {static_cast<float>(sx / static_cast<double>(valid)), 0.0f,
                    static_cast<float>(sz / static_cast<double>(valid))};
     double cy = 0;
-#pragma omp parallel for schedule(static) reduction(+ : cy)
     for (std::int64_t ii = 0; ii < static_cast<std::int64_t>(cols); ++ii)
       for (std::uint32_t j = 0; j < rows; ++j)
         if (!hole(static_cast<std::uint32_t>(ii), j)) cy += mesh.vertices[static_cast<std::size_t>(ii) * rows + j].y;
     cy /= static_cast<double>(valid);
     const Vec3 c{mesh.centre.x, static_cast<float>(cy), mesh.centre.z};
     float r2 = 0;
-#pragma omp parallel for schedule(static) reduction(max : r2)
     for (std::int64_t ii = 0; ii < static_cast<std::int64_t>(cols); ++ii)
       for (std::uint32_t j = 0; j < rows; ++j) {
         if (hole(static_cast<std::uint32_t>(ii), j)) continue;

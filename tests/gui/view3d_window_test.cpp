@@ -392,11 +392,11 @@ TEST_F(View3D, TreeClicksAndOverlayDoubleClicksRebuildTheSurface) {
   const wxTreeItemId contourItem = find(tree->RootItem(), [&](const views::ui::CTreeItem& d) { return d.contour == lines; });
   ASSERT_TRUE(contourItem.IsOk());
   const bool shown = lines->visible;
-  const platform::Image before = view->Snapshot();
+  const long builds = view->Builds();
   EXPECT_TRUE(tree->ActivateItem(contourItem));
   widgets::FlushEvents(2);
   EXPECT_NE(lines->visible, shown);
-  EXPECT_GT(Changed(before, view->Snapshot()), 20);
+  EXPECT_EQ(view->Builds(), builds + 1);
   EXPECT_TRUE(messages_->Texts().empty());
 }
 
@@ -450,10 +450,14 @@ TEST_F(View3D, WithoutAWindowOnTheDesktopTheWindowTakesTheWholeScreen) {
   EXPECT_TRUE(view->IsFullScreen());
   EXPECT_FALSE(view->GetMenuBar() && view->GetMenuBar()->IsShown());
   const wxSize screen = wxGetDisplaySize();
-  for (int i = 0; i < 100 && view->Canvas()->GetClientSize() != screen; ++i) widgets::FlushEvents(1);
-  EXPECT_EQ(view->Canvas()->GetClientSize(), screen);
+  auto covers = [&] {
+    const wxSize s = view->Canvas()->GetClientSize();
+    return s.x >= screen.x && s.y >= screen.y;
+  };
+  for (int i = 0; i < 100 && !covers(); ++i) widgets::FlushEvents(1);
+  EXPECT_TRUE(covers()) << view->Canvas()->GetClientSize().x << "x" << view->Canvas()->GetClientSize().y;
   const platform::Image shot = view->Snapshot();
-  ASSERT_EQ(shot.Width(), screen.x);
+  ASSERT_GE(shot.Width(), screen.x);
   for (const platform::Rgba& p : Centre(shot, 4)) EXPECT_GT(Distance(p, platform::Rgba{0xB5, 0xB5, 0xFF, 255}), 10);
 
   wxKeyEvent escape(wxEVT_CHAR_HOOK);

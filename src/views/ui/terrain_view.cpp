@@ -167,9 +167,9 @@ C3DDialog::C3DDialog(wxWindow* parent, CPVN4Doc& doc)
     }
     e.Skip();
   });
-  retry_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+  Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
     if (canvas_) canvas_->Refresh(false);
-  });
+  }, retry_.GetId());
 
   PlatformReport report = ReportPlatform();
   if (gReportFilter) gReportFilter(report);
@@ -345,6 +345,7 @@ void C3DDialog::ReleaseDeviceResources() {
 }
 
 void C3DDialog::BuildTerrain(float scale) {
+  ++builds_;
   builtTheme_ = doc_.GetVisibleTheme();
   builtArea_ = doc_.currentArea;
   const TerrainInput in = TerrainInputOf(doc_, exaggeration, scale, vertexLimit_);

@@ -97,6 +97,8 @@ class C3DDialog : public wxFrame, public DocumentObserver {
   // Frames drawn so far (a paint while paused draws the scene as it stands, without a frame).
   long FramesDrawn() const { return framesDrawn_; }
   bool Active() const { return pacer_.Active(); }
+  // Surfaces built so far (each with its texture).
+  long Builds() const { return builds_; }
 
  private:
   bool CreateDevice();
@@ -127,6 +129,7 @@ class C3DDialog : public wxFrame, public DocumentObserver {
   TerrainRenderer renderer_;
   FramePacer pacer_;
   long framesDrawn_ = 0;
+  long builds_ = 0;
   // A frame not drawn for want of time is drawn once time has moved on.
   wxTimer retry_;
   bool fullscreen_ = false;
