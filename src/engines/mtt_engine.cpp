@@ -12,6 +12,7 @@
 #include "engines/mtt_shapes.h"
 #include "engines/pyrvane.h"
 #include "platform/atomic_file.h"
+#include "platform/numbers.h"
 
 namespace mtt = engines::mtt;
 
@@ -27,7 +28,35 @@ constexpr int kInputsGrids[] = {engines::kOutSpreadRate, engines::kOutIntensity,
                                 engines::kOutEllipseB,   engines::kOutEllipseC,     engines::kOutMaxSpot,
                                 engines::kOutMaxSpotDir, engines::kOutMaxSpotDx};
 
+// Ember reach of every cell from the inner engine's grids; empty when embers are off or the
+// grids are missing.
+mtt::SpotSettings SpotReach(CPyrvane& p, double probability, double delay) {
+  mtt::SpotSettings sp;
+  const float *crown = p.GetOutputLayer(engines::kOutCrownState), *dx = p.GetOutputLayer(engines::kOutMaxSpotDx),
+              *sdir = p.GetOutputLayer(engines::kOutMaxSpotDir), *wind = p.GetOutputLayer(engines::kOutMidflame);
+  if (!(probability > 0) || !crown || !dx || !sdir || !wind) return sp;
+  const std::size_t n = static_cast<std::size_t>(p.GetNumRows()) * p.GetNumCols();
+  sp.probability = probability;
+  sp.delay = delay;
+  sp.distance.assign(n, 0.f);
+  sp.azimuth.assign(n, 0.f);
+  sp.speed.assign(n, 0.f);
+  for (std::size_t i = 0; i < n; ++i) {
+    // Embers come from torching and crowning cells.
+    if (!(crown[i] >= 2) || !(dx[i] > 0)) continue;
+    sp.distance[i] = dx[i];
+    sp.azimuth[i] = static_cast<float>(sdir[i] * kPi / 180.0);
+    sp.speed[i] = static_cast<float>(std::max(0.f, wind[i]) * kMphToMPerMin);
+  }
+  return sp;
+}
+
 }  // namespace
+
+struct QuickFireModel {
+  std::string key;  // the settings and grids it was made from
+  mtt::SearchModel model;
+};
 
 bool CPerimeterLine::GetPoint(int i, float* x, float* y) const {
   if (i < 0 || i >= GetNumPoints()) return false;
@@ -136,6 +165,7 @@ void CMinTravelTime::ClearOutputs() {
   spots_.SetNumSpots(0);
   perimeter_.SetNumLines(0);
   hasPerimeter_ = false;
+  quickRan_ = quickGridsMade_ = false;
 }
 
 void CMinTravelTime::ResetMTT() {
@@ -200,9 +230,81 @@ int CMinTravelTime::SetIgnitionPoint(double x, double y) {
   const CPyrvane& p = *pyrvane_;
   const double cx = (x - p.GetWest()) / p.GetCellSize(), cy = (p.GetNorth() - y) / p.GetCellSize();
   if (!(cx >= 0 && cy >= 0 && cx < p.GetNumCols() && cy < p.GetNumRows())) return 1;
-  std::vector<char> mask;
-  if (!Barriers(mask) || mask.empty()) return 1;
-  return mask[static_cast<std::size_t>(cy) * p.GetNumCols() + static_cast<std::size_t>(cx)] ? 0 : 1;
+  const std::vector<char>* mask = CachedBarriers();
+  if (!mask || mask->empty()) return 1;
+  return (*mask)[static_cast<std::size_t>(cy) * p.GetNumCols() + static_cast<std::size_t>(cx)] ? 0 : 1;
+}
+
+const std::vector<char>* CMinTravelTime::CachedBarriers() {
+  const CPyrvane& p = *pyrvane_;
+  const std::string key = in_.barrierFile + '\n' + std::to_string(in_.fillBarriers) + ' ' +
+                          std::to_string(p.GetNumRows()) + ' ' + std::to_string(p.GetNumCols()) + ' ' +
+                          platform::FormatC("%.17g %.17g %.17g", p.GetWest(), p.GetNorth(), p.GetCellSize());
+  if (key != barrierKey_) {
+    barrierKey_ = key;
+    barrierOk_ = Barriers(barrierMask_);
+  }
+  return barrierOk_ ? &barrierMask_ : nullptr;
+}
+
+std::string CMinTravelTime::QuickKey() const {
+  CPyrvane& p = *pyrvane_;
+  return platform::FormatC("%p %p %p %d %d %.17g %.17g %.17g %d %d %d %.17g %d ", static_cast<void*>(&p),
+                           static_cast<void*>(p.GetOutputLayer(engines::kOutEllipseB)),
+                           static_cast<void*>(p.GetOutputLayer(engines::kOutMaxSpreadDir)), p.GetNumRows(),
+                           p.GetNumCols(), p.GetWest(), p.GetNorth(), p.GetCellSize(), in_.lateral, in_.vertical,
+                           in_.fillBarriers, in_.spotProbability, in_.spotDelay) +
+         in_.barrierFile;
+}
+
+std::shared_ptr<const QuickFireModel> CMinTravelTime::GetQuickFireModel() {
+  const std::string key = QuickKey();
+  if (quickModel_ && quickModel_->key == key) return quickModel_;
+  quickModel_.reset();
+  CPyrvane& p = *pyrvane_;
+  const float *b = p.GetOutputLayer(engines::kOutEllipseB), *c = p.GetOutputLayer(engines::kOutEllipseC),
+              *dir = p.GetOutputLayer(engines::kOutMaxSpreadDir);
+  if (!b || !c || !dir) return nullptr;
+  const std::vector<char>* barriers = CachedBarriers();
+  if (!barriers) return nullptr;
+  const std::size_t n = static_cast<std::size_t>(p.GetNumRows()) * p.GetNumCols();
+  mtt::SpreadField field;
+  field.rows = p.GetNumRows();
+  field.cols = p.GetNumCols();
+  field.cell = p.GetCellSize();
+  field.b.assign(b, b + n);
+  field.c.assign(c, c + n);
+  field.dir.assign(dir, dir + n);
+  auto model = std::make_shared<QuickFireModel>();
+  model->key = key;
+  model->model = mtt::BuildModel(field, in_.lateral, in_.vertical, *barriers,
+                                 SpotReach(p, in_.spotProbability, in_.spotDelay));
+  quickModel_ = std::move(model);
+  return quickModel_;
+}
+
+std::size_t CMinTravelTime::QuickFireModelBytesPerNode() { return 4 * sizeof(double) + 3 * sizeof(float); }
+std::size_t CMinTravelTime::QuickFireBytesPerNode() { return mtt::SearchWorkspace::kBytesPerNode; }
+
+const std::vector<int>& CMinTravelTime::GetQuickBurned() const {
+  static const std::vector<int> kNone;
+  return quickRan_ ? quick_->Order() : kNone;
+}
+
+double CMinTravelTime::GetQuickArrival(int node) const { return quickRan_ ? quick_->Arrival(node) : kNoData; }
+double CMinTravelTime::GetQuickRate(int node) const { return quickRan_ ? quick_->Rate(node) : kNoData; }
+
+CMinTravelTime& CMinTravelTime::QuickGrids() {
+  if (!quickRan_ || quickGridsMade_) return *this;
+  quickGridsMade_ = true;
+  const std::size_t n = static_cast<std::size_t>(rows_) * cols_;
+  arrival_.assign(n, kNoData);
+  ros_.assign(n, kNoData);
+  for (int v : quick_->Order()) {
+    arrival_[v] = quick_->Arrival(v);
+    ros_[v] = quick_->Rate(v);
+  }
+  return *this;
 }
 
 int CMinTravelTime::LaunchMTTQuick() {
@@ -217,10 +319,22 @@ int CMinTravelTime::LaunchMTTQuick() {
     const double cx = (ignitionX_ - p.GetWest()) / p.GetCellSize();
     const double cy = (p.GetNorth() - ignitionY_) / p.GetCellSize();
     if (!(cx >= 0 && cy >= 0 && cx < p.GetNumCols() && cy < p.GetNumRows())) return Fail(kMttNoIgnition);
-    std::vector<char> barriers;
-    if (!Barriers(barriers)) return lastCode_;
+    const std::shared_ptr<const QuickFireModel> shared = GetQuickFireModel();
+    if (!shared) return lastCode_ == kMttBarrierFile ? lastCode_ : Fail(kMttFireBehavior);
+    const mtt::SearchModel& m = shared->model;
     const int node = static_cast<int>(cy) * p.GetNumCols() + static_cast<int>(cx);
-    return Search({node}, barriers, false);
+    if (!std::isfinite(m.P[node])) return Fail(kMttNoIgnition);
+    rows_ = m.rows;
+    cols_ = m.cols;
+    cell_ = m.cell;
+    west_ = p.GetWest();
+    north_ = p.GetNorth();
+    seedUsed_ = seed_ >= 0 ? seed_ : static_cast<int>(std::random_device{}() & 0x7fffffff);
+    if (!quick_) quick_ = std::make_unique<mtt::SearchWorkspace>();
+    if (!quick_->Run(m, {node}, in_.simTime, static_cast<std::uint64_t>(seedUsed_), &cancel_))
+      return Fail(kMttCancelled);
+    quickRan_ = true;
+    return 1;
   }();
   progress_.store(1.0);
   return rc;
@@ -259,24 +373,8 @@ int CMinTravelTime::Search(const std::vector<int>& ignitions, const std::vector<
   if (s.ignitions.empty()) return Fail(kMttNoIgnition);
 
   seedUsed_ = seed_ >= 0 ? seed_ : static_cast<int>(std::random_device{}() & 0x7fffffff);
-  const float *crown = grid(engines::kOutCrownState), *dx = grid(engines::kOutMaxSpotDx),
-              *sdir = grid(engines::kOutMaxSpotDir), *wind = grid(engines::kOutMidflame);
-  if (in_.spotProbability > 0 && crown && dx && sdir && wind) {
-    mtt::SpotSettings& sp = s.spots;
-    sp.probability = in_.spotProbability;
-    sp.delay = in_.spotDelay;
-    sp.seed = static_cast<std::uint64_t>(seedUsed_);
-    sp.distance.assign(n, 0.f);
-    sp.azimuth.assign(n, 0.f);
-    sp.speed.assign(n, 0.f);
-    for (std::size_t i = 0; i < n; ++i) {
-      // Embers come from torching and crowning cells.
-      if (!(crown[i] >= 2) || !(dx[i] > 0)) continue;
-      sp.distance[i] = dx[i];
-      sp.azimuth[i] = static_cast<float>(sdir[i] * kPi / 180.0);
-      sp.speed[i] = static_cast<float>(std::max(0.f, wind[i]) * kMphToMPerMin);
-    }
-  }
+  s.spots = SpotReach(*pyrvane_, in_.spotProbability, in_.spotDelay);
+  s.spots.seed = static_cast<std::uint64_t>(seedUsed_);
 
   mtt::SearchResult r = mtt::RunSearch(field, s);
   if (r.cancelled) return Fail(kMttCancelled);
@@ -340,54 +438,60 @@ int CMinTravelTime::Search(const std::vector<int>& ignitions, const std::vector<
         const int v = row * cols_ + col;
         if (r.arrival[v] >= 0 && !drawn[v]) trace(v, flow_);
       }
-  } else if (!r.order.empty()) {
-    // The outline of the burned cells, each ring with the burned side on its left.
-    std::vector<char> burned(n, 0);
-    for (int v : r.order) burned[v] = 1;
-    auto in = [&](int row, int col) {
-      return row >= 0 && col >= 0 && row < rows_ && col < cols_ && burned[static_cast<std::size_t>(row) * cols_ + col];
-    };
-    const long long W = cols_ + 1;
-    std::unordered_multimap<long long, long long> next;  // corner -> corner
-    for (int v : r.order) {
-      const int row = v / cols_, col = v % cols_;
-      const long long nw = row * W + col, ne = nw + 1, sw = nw + W, se = sw + 1;
-      if (!in(row - 1, col)) next.emplace(ne, nw);
-      if (!in(row, col - 1)) next.emplace(nw, sw);
-      if (!in(row + 1, col)) next.emplace(sw, se);
-      if (!in(row, col + 1)) next.emplace(se, ne);
-    }
-    std::vector<std::vector<long long>> rings;
-    while (!next.empty()) {
-      auto it = next.begin();
-      const long long start = it->first;
-      std::vector<long long> ring{start};
-      long long at = it->second;
-      next.erase(it);
-      while (at != start) {
-        ring.push_back(at);
-        auto step = next.find(at);
-        if (step == next.end()) break;
-        at = step->second;
-        next.erase(step);
-      }
-      ring.push_back(start);
-      rings.push_back(std::move(ring));
-    }
-    perimeter_.SetNumLines(static_cast<int>(rings.size()));
-    for (std::size_t i = 0; i < rings.size(); ++i) {
-      CPerimeterLine* line = perimeter_.GetLine(static_cast<int>(i));
-      line->SetNumPoints(static_cast<int>(rings[i].size()));
-      for (std::size_t j = 0; j < rings[i].size(); ++j)
-        line->SetPoint(static_cast<int>(j), static_cast<float>(west_ + (rings[i][j] % W) * cell_),
-                       static_cast<float>(north_ - (rings[i][j] / W) * cell_));
-    }
-    hasPerimeter_ = true;
   }
   return 1;
 }
 
-CPerimeter* CMinTravelTime::GetFirePerimeter(int) { return hasPerimeter_ ? &perimeter_ : nullptr; }
+void CMinTravelTime::OutlineQuickFire() {
+  const std::vector<int>& order = quick_->Order();
+  if (order.empty()) return;
+  // The outline of the burned cells, each ring with the burned side on its left.
+  auto in = [&](int row, int col) {
+    return row >= 0 && col >= 0 && row < rows_ && col < cols_ && quick_->Arrival(row * cols_ + col) >= 0;
+  };
+  const long long W = cols_ + 1;
+  std::unordered_multimap<long long, long long> next;  // corner -> corner
+  for (int v : order) {
+    const int row = v / cols_, col = v % cols_;
+    const long long nw = row * W + col, ne = nw + 1, sw = nw + W, se = sw + 1;
+    if (!in(row - 1, col)) next.emplace(ne, nw);
+    if (!in(row, col - 1)) next.emplace(nw, sw);
+    if (!in(row + 1, col)) next.emplace(sw, se);
+    if (!in(row, col + 1)) next.emplace(se, ne);
+  }
+  std::vector<std::vector<long long>> rings;
+  while (!next.empty()) {
+    auto it = next.begin();
+    const long long start = it->first;
+    std::vector<long long> ring{start};
+    long long at = it->second;
+    next.erase(it);
+    while (at != start) {
+      ring.push_back(at);
+      auto step = next.find(at);
+      if (step == next.end()) break;
+      at = step->second;
+      next.erase(step);
+    }
+    ring.push_back(start);
+    rings.push_back(std::move(ring));
+  }
+  perimeter_.SetNumLines(static_cast<int>(rings.size()));
+  for (std::size_t i = 0; i < rings.size(); ++i) {
+    CPerimeterLine* line = perimeter_.GetLine(static_cast<int>(i));
+    line->SetNumPoints(static_cast<int>(rings[i].size()));
+    for (std::size_t j = 0; j < rings[i].size(); ++j)
+      line->SetPoint(static_cast<int>(j), static_cast<float>(west_ + (rings[i][j] % W) * cell_),
+                     static_cast<float>(north_ - (rings[i][j] / W) * cell_));
+  }
+  hasPerimeter_ = true;
+}
+
+CPerimeter* CMinTravelTime::GetFirePerimeter(int) {
+  // A quick fire is outlined only when its outline is asked for.
+  if (quickRan_ && !hasPerimeter_) OutlineQuickFire();
+  return hasPerimeter_ ? &perimeter_ : nullptr;
+}
 
 long CMinTravelTime::PathSize(const std::vector<Path>& paths, long i) {
   return i >= 0 && i < static_cast<long>(paths.size()) ? static_cast<long>(paths[i].size()) : 0;

@@ -14,6 +14,10 @@
 #include "engines/mtt_spot_list.h"
 
 class CPyrvane;
+namespace engines::mtt {
+class SearchWorkspace;
+}
+struct QuickFireModel;
 
 constexpr int kMttNotAvailable = -100;
 constexpr int kMttCannotOpenInputs = -101;
@@ -83,8 +87,8 @@ class CMinTravelTime {
   double GetSouth() const { return north_ - rows_ * cell_; }
   // Output grids, row 0 north; -9999 where the fire did not reach (arrival times in minutes,
   // rates in m/min, intensity in kW/m); the ignition grid is 1 on ignition nodes, else 0.
-  double* GetROSGrid() { return Or(ros_); }
-  double* GetArrivalTimeGrid() { return Or(arrival_); }
+  double* GetROSGrid() { return Or(QuickGrids().ros_); }
+  double* GetArrivalTimeGrid() { return Or(QuickGrids().arrival_); }
   double* GetInfluenceGrid() { return Or(influence_); }
   double* GetTreatmentGrid() { return nullptr; }
   float* GetFliMapGrid() { return Or(fli_); }
@@ -123,6 +127,19 @@ class CMinTravelTime {
   int LaunchMTTQuick();
   // The outline of the latest quick fire's burned cells; null when nothing burned.
   CPerimeter* GetFirePerimeter(int fire);
+  // The nodes the latest quick fire burned, in the order they burned (row-major node indices
+  // of the grid above), with each one's arrival time (minutes) and rate (m/min). The full
+  // grids of a quick fire are made only when asked for.
+  const std::vector<int>& GetQuickBurned() const;
+  double GetQuickArrival(int node) const;
+  double GetQuickRate(int node) const;
+  // The lattice that quick fires of the current settings share, made on first use; lend it to
+  // engines of other threads so that each holds only its own search state.
+  std::shared_ptr<const QuickFireModel> GetQuickFireModel();
+  void SetQuickFireModel(std::shared_ptr<const QuickFireModel> model) { quickModel_ = std::move(model); }
+  // Memory of a shared lattice and of one engine's search state, per node.
+  static std::size_t QuickFireModelBytesPerNode();
+  static std::size_t QuickFireBytesPerNode();
 
  private:
   using Path = std::vector<std::pair<float, float>>;
@@ -135,6 +152,11 @@ class CMinTravelTime {
   // The search over the inner engine's finished grids from the given ignition nodes.
   int Search(const std::vector<int>& ignitions, const std::vector<char>& barriers, bool paths);
   bool Barriers(std::vector<char>& mask);
+  // The barrier mask of the current settings, read once per file and lattice.
+  const std::vector<char>* CachedBarriers();
+  std::string QuickKey() const;
+  CMinTravelTime& QuickGrids();
+  void OutlineQuickFire();
 
   std::unique_ptr<CPyrvane> own_;
   CPyrvane* pyrvane_ = nullptr;
@@ -155,6 +177,12 @@ class CMinTravelTime {
   CMTTSpots spots_;
   CPerimeter perimeter_;
   bool hasPerimeter_ = false;
+  std::shared_ptr<const QuickFireModel> quickModel_;
+  std::unique_ptr<engines::mtt::SearchWorkspace> quick_;
+  bool quickRan_ = false, quickGridsMade_ = false;
+  std::vector<char> barrierMask_;
+  std::string barrierKey_;
+  bool barrierOk_ = false;
 
   int lastCode_ = 0;
   std::string lastDetail_, errorText_;

@@ -36,72 +36,6 @@ std::vector<Piece> Pieces(int dr, int dc) {
   return pieces;
 }
 
-// A 4-ary min-heap of node indices keyed by their tentative times, with decrease-key.
-class NodeHeap {
- public:
-  NodeHeap(std::size_t n, const std::vector<double>& key) : pos_(n, -1), key_(key) {}
-  bool empty() const { return heap_.empty(); }
-  // Inserts the node or moves it up after its key dropped.
-  void Push(int v) {
-    if (pos_[v] < 0) {
-      pos_[v] = static_cast<int>(heap_.size());
-      heap_.push_back(v);
-    }
-    Up(pos_[v]);
-  }
-  int Pop() {
-    const int top = heap_.front();
-    pos_[top] = -2;
-    const int last = heap_.back();
-    heap_.pop_back();
-    if (!heap_.empty()) {
-      heap_[0] = last;
-      pos_[last] = 0;
-      Down(0);
-    }
-    return top;
-  }
-  bool Done(int v) const { return pos_[v] == -2; }
-
- private:
-  bool Less(int a, int b) const {
-    return key_[a] < key_[b] || (key_[a] == key_[b] && a < b);
-  }
-  void Up(int i) {
-    const int v = heap_[i];
-    while (i > 0) {
-      const int p = (i - 1) / 4;
-      if (!Less(v, heap_[p])) break;
-      heap_[i] = heap_[p];
-      pos_[heap_[i]] = i;
-      i = p;
-    }
-    heap_[i] = v;
-    pos_[v] = i;
-  }
-  void Down(int i) {
-    const int n = static_cast<int>(heap_.size());
-    const int v = heap_[i];
-    for (;;) {
-      const int first = 4 * i + 1;
-      if (first >= n) break;
-      int best = first;
-      for (int k = first + 1; k < std::min(first + 4, n); ++k)
-        if (Less(heap_[k], heap_[best])) best = k;
-      if (!Less(heap_[best], v)) break;
-      heap_[i] = heap_[best];
-      pos_[heap_[i]] = i;
-      i = best;
-    }
-    heap_[i] = v;
-    pos_[v] = i;
-  }
-
-  std::vector<int> heap_;
-  std::vector<int> pos_;  // -1 never queued, -2 settled
-  const std::vector<double>& key_;
-};
-
 // Uniform value in [0, 1) from 53 bits of the generator.
 double Uniform(std::mt19937_64& g) { return static_cast<double>(g() >> 11) * 0x1.0p-53; }
 
@@ -131,143 +65,218 @@ double RateAlong(double b, double c, double dir, double azimuth) {
   return (b * b - c * c) / (b - c * std::cos(azimuth - dir));
 }
 
-SearchResult RunSearch(const SpreadField& f, const SearchSettings& s) {
-  SearchResult out;
-  const int rows = f.rows, cols = f.cols;
-  const std::size_t n = static_cast<std::size_t>(std::max(rows, 0)) * std::max(cols, 0);
-  out.arrival.assign(n, -1.0);
-  out.parent.assign(n, -1);
-  out.rate.assign(n, -1.0);
-  if (n == 0) return out;
-
-  // Slowness along azimuth phi is P - Q cos(phi) - S sin(phi) (min/m), the reciprocal of the
-  // ellipse's polar form; a cell that cannot burn has P infinite.
-  std::vector<double> P(n, kInf), Q(n, 0.0), S(n, 0.0);
-  std::size_t burnable = 0;
+SearchModel BuildModel(const SpreadField& f, int lateral, int vertical, const std::vector<char>& removed,
+                       SpotSettings spots) {
+  SearchModel m;
+  m.rows = std::max(f.rows, 0);
+  m.cols = std::max(f.cols, 0);
+  m.cell = f.cell;
+  const std::size_t n = m.Nodes();
+  m.P.assign(n, kInf);
+  m.Q.assign(n, 0.0);
+  m.S.assign(n, 0.0);
+  m.head.assign(n, 0.0);
   for (std::size_t i = 0; i < n; ++i) {
     const double b = f.b[i];
-    if (!(b > 0) || !std::isfinite(b) || (!s.removed.empty() && s.removed[i])) continue;
+    m.head[i] = b + f.c[i];
+    if (!(b > 0) || !std::isfinite(b) || (!removed.empty() && removed[i])) continue;
     double c = std::isfinite(f.c[i]) ? std::clamp(f.c[i], 0.0, b * (1 - 1e-9)) : 0.0;
     const double d = std::isfinite(f.dir[i]) ? f.dir[i] : 0.0;
     const double k = 1.0 / (b * b - c * c);
-    P[i] = b * k;
-    Q[i] = c * std::cos(d) * k;
-    S[i] = c * std::sin(d) * k;
-    ++burnable;
+    m.P[i] = b * k;
+    m.Q[i] = c * std::cos(d) * k;
+    m.S[i] = c * std::sin(d) * k;
+    ++m.burnable;
   }
-
-  // The stencil with each piece as a linear offset in this grid.
-  struct Edge {
-    int dr, dc;
-    long long step;
-    double scale, sinAz, cosAz;
-    std::size_t first, count;
-  };
-  struct LinearPiece {
-    long long step;
-    double share;
-  };
-  std::vector<Edge> edges;
-  std::vector<LinearPiece> pieces;
-  for (const Offset& o : BuildStencil(s.lateral, s.vertical)) {
-    Edge e{o.dr, o.dc, static_cast<long long>(o.dr) * cols + o.dc, o.length * f.cell, o.sinAz,
-           o.cosAz, pieces.size(), o.pieces.size()};
+  for (const Offset& o : BuildStencil(lateral, vertical)) {
+    SearchModel::Edge e{o.dr, o.dc, static_cast<long long>(o.dr) * m.cols + o.dc, o.length * f.cell, o.sinAz,
+                        o.cosAz, m.pieces.size(), o.pieces.size()};
     for (const Piece& p : o.pieces)
-      pieces.push_back({static_cast<long long>(p.dr) * cols + p.dc, p.share});
-    edges.push_back(e);
+      m.pieces.push_back({static_cast<long long>(p.dr) * m.cols + p.dc, p.share});
+    m.edges.push_back(e);
   }
+  m.spotting = spots.probability > 0 && spots.distance.size() == n && spots.azimuth.size() == n &&
+               spots.speed.size() == n;
+  m.spots = std::move(spots);
+  return m;
+}
 
-  std::vector<double> tent(n, kInf);
-  std::vector<char> viaEmber(n, 0);
-  NodeHeap heap(n, tent);
-  for (int v : s.ignitions) {
-    if (v < 0 || static_cast<std::size_t>(v) >= n || !std::isfinite(P[v])) continue;
-    tent[v] = 0.0;
-    heap.Push(v);
+void SearchWorkspace::Reset(std::size_t n) {
+  if (tent_.size() != n) {
+    tent_.assign(n, kInf);
+    arrival_.assign(n, -1.0);
+    rate_.assign(n, -1.0);
+    parent_.assign(n, -1);
+    pos_.assign(n, -1);
+    viaEmber_.assign(n, 0);
+  } else {
+    for (int v : touched_) {
+      tent_[v] = kInf;
+      arrival_[v] = -1.0;
+      rate_[v] = -1.0;
+      parent_[v] = -1;
+      pos_[v] = -1;
+      viaEmber_[v] = 0;
+    }
   }
+  touched_.clear();
+  heap_.clear();
+  order_.clear();
+  spots_.clear();
+}
 
-  const SpotSettings& sp = s.spots;
-  const bool spotting = sp.probability > 0 && sp.distance.size() == n && sp.azimuth.size() == n &&
-                        sp.speed.size() == n;
-  std::mt19937_64 gen(sp.seed);
-  const double limit = s.maxTime > 0 ? s.maxTime : kInf;
-  out.order.reserve(burnable);
+// A 4-ary min-heap of node indices keyed by their tentative times, with decrease-key: Push
+// inserts a node or moves it up after its key dropped.
+void SearchWorkspace::Push(int v) {
+  if (pos_[v] == -1) {
+    touched_.push_back(v);
+    pos_[v] = static_cast<int>(heap_.size());
+    heap_.push_back(v);
+  }
+  int i = pos_[v];
+  while (i > 0) {
+    const int p = (i - 1) / 4;
+    if (!Less(v, heap_[p])) break;
+    heap_[i] = heap_[p];
+    pos_[heap_[i]] = i;
+    i = p;
+  }
+  heap_[i] = v;
+  pos_[v] = i;
+}
+
+int SearchWorkspace::Pop() {
+  const int top = heap_.front();
+  pos_[top] = -2;
+  const int last = heap_.back();
+  heap_.pop_back();
+  const int n = static_cast<int>(heap_.size());
+  if (n == 0) return top;
+  int i = 0;
+  for (;;) {
+    const int first = 4 * i + 1;
+    if (first >= n) break;
+    int best = first;
+    for (int k = first + 1; k < std::min(first + 4, n); ++k)
+      if (Less(heap_[k], heap_[best])) best = k;
+    if (!Less(heap_[best], last)) break;
+    heap_[i] = heap_[best];
+    pos_[heap_[i]] = i;
+    i = best;
+  }
+  heap_[i] = last;
+  pos_[last] = i;
+  return top;
+}
+
+bool SearchWorkspace::Run(const SearchModel& m, const std::vector<int>& ignitions, double maxTime,
+                          std::uint64_t seed, const std::atomic<bool>* cancel, std::atomic<double>* progress) {
+  const std::size_t n = m.Nodes();
+  Reset(n);
+  if (n == 0) return true;
+  const int rows = m.rows, cols = m.cols;
+  for (int v : ignitions) {
+    if (v < 0 || static_cast<std::size_t>(v) >= n || !std::isfinite(m.P[v])) continue;
+    tent_[v] = 0.0;
+    Push(v);
+  }
+  const SpotSettings& sp = m.spots;
+  std::mt19937_64 gen(seed);
+  const double limit = maxTime > 0 ? maxTime : kInf;
+  const double* P = m.P.data();
+  const double* Q = m.Q.data();
+  const double* S = m.S.data();
 
   std::size_t settled = 0;
-  while (!heap.empty()) {
-    const int u = heap.Pop();
-    const double t = tent[u];
+  while (!heap_.empty()) {
+    const int u = heap_.front();
+    const double t = tent_[u];
     if (t > limit) break;
+    Pop();
     if ((++settled & 4095) == 0) {
-      if (s.cancel && s.cancel->load(std::memory_order_relaxed)) {
-        out.cancelled = true;
-        break;
-      }
-      if (s.progress) {
-        double p = static_cast<double>(settled) / static_cast<double>(burnable);
-        if (s.maxTime > 0) p = std::max(p, t / s.maxTime);
-        s.progress->store(std::min(p, 0.999));
+      if (cancel && cancel->load(std::memory_order_relaxed)) return false;
+      if (progress) {
+        double p = static_cast<double>(settled) / static_cast<double>(m.burnable);
+        if (maxTime > 0) p = std::max(p, t / maxTime);
+        progress->store(std::min(p, 0.999));
       }
     }
-    out.arrival[u] = t;
-    out.order.push_back(u);
-    const int parent = out.parent[u];
-    if (viaEmber[u]) {
-      out.spots.push_back({parent, u, out.arrival[parent], t - sp.delay});
-      out.rate[u] = f.b[u] + f.c[u];
+    arrival_[u] = t;
+    order_.push_back(u);
+    const int parent = parent_[u];
+    if (viaEmber_[u]) {
+      spots_.push_back({parent, u, arrival_[parent], t - sp.delay});
+      rate_[u] = m.head[u];
     } else if (parent < 0) {
-      out.rate[u] = f.b[u] + f.c[u];
+      rate_[u] = m.head[u];
     } else {
       const double dr = u / cols - parent / cols, dc = u % cols - parent % cols;
       const double len = std::hypot(dr, dc);
-      out.rate[u] = 1.0 / (P[u] - Q[u] * (-dr / len) - S[u] * (dc / len));
+      rate_[u] = 1.0 / (P[u] - Q[u] * (-dr / len) - S[u] * (dc / len));
     }
 
     const int r = u / cols, c = u % cols;
-    for (const Edge& e : edges) {
+    for (const SearchModel::Edge& e : m.edges) {
       const int r2 = r + e.dr, c2 = c + e.dc;
       if (r2 < 0 || r2 >= rows || c2 < 0 || c2 >= cols) continue;
       const long long v = u + e.step;
-      if (heap.Done(static_cast<int>(v))) continue;
+      if (pos_[v] == -2) continue;
       double sum = 0;
-      const LinearPiece* pc = &pieces[e.first];
+      const SearchModel::LinearPiece* pc = &m.pieces[e.first];
       for (std::size_t k = 0; k < e.count; ++k) {
         const long long i = u + pc[k].step;
         sum += pc[k].share * (P[i] - Q[i] * e.cosAz - S[i] * e.sinAz);
       }
       const double arrive = t + e.scale * sum;
-      if (arrive < tent[v]) {
-        tent[v] = arrive;
-        out.parent[v] = u;
-        viaEmber[v] = 0;
-        heap.Push(static_cast<int>(v));
+      if (arrive < tent_[v]) {
+        tent_[v] = arrive;
+        parent_[v] = u;
+        viaEmber_[v] = 0;
+        Push(static_cast<int>(v));
       }
     }
 
     // Embers from this node: whether one catches, then how far it flies (both drawn for
     // every launching node, so the draws follow the order in which nodes burn).
-    if (spotting && sp.distance[u] > 0) {
+    if (m.spotting && sp.distance[u] > 0) {
       const double catches = Uniform(gen), reach = Uniform(gen);
       if (catches >= sp.probability || !(sp.speed[u] > 0)) continue;
       const double d = reach * sp.distance[u];
-      const double x = c + 0.5 + d / f.cell * std::sin(sp.azimuth[u]);
-      const double y = r + 0.5 - d / f.cell * std::cos(sp.azimuth[u]);
+      const double x = c + 0.5 + d / m.cell * std::sin(sp.azimuth[u]);
+      const double y = r + 0.5 - d / m.cell * std::cos(sp.azimuth[u]);
       if (!(x >= 0 && x < cols && y >= 0 && y < rows)) continue;
       const int v = static_cast<int>(std::floor(y)) * cols + static_cast<int>(std::floor(x));
-      if (heap.Done(v) || !std::isfinite(P[v])) continue;
+      if (pos_[v] == -2 || !std::isfinite(P[v])) continue;
       const double ignite = t + d / sp.speed[u] + sp.delay;
-      if (ignite < tent[v]) {
-        tent[v] = ignite;
-        out.parent[v] = u;
-        viaEmber[v] = 1;
-        heap.Push(v);
+      if (ignite < tent_[v]) {
+        tent_[v] = ignite;
+        parent_[v] = u;
+        viaEmber_[v] = 1;
+        Push(v);
       }
     }
   }
-  // Parents of nodes that never burned mean nothing.
-  for (std::size_t i = 0; i < n; ++i)
-    if (out.arrival[i] < 0) out.parent[i] = -1;
-  if (s.progress && !out.cancelled) s.progress->store(1.0);
+  if (progress) progress->store(1.0);
+  return true;
+}
+
+SearchResult RunSearch(const SpreadField& f, const SearchSettings& s) {
+  SearchResult out;
+  SearchModel m = BuildModel(f, s.lateral, s.vertical, s.removed, s.spots);
+  const std::size_t n = m.Nodes();
+  SearchWorkspace w;
+  out.cancelled = !w.Run(m, s.ignitions, s.maxTime, s.spots.seed, s.cancel, s.progress);
+  out.arrival.assign(n, -1.0);
+  out.parent.assign(n, -1);
+  out.rate.assign(n, -1.0);
+  if (out.cancelled) return out;
+  out.order = w.Order();
+  for (int v : out.order) {
+    out.arrival[v] = w.Arrival(v);
+    out.parent[v] = w.Parent(v);
+    out.rate[v] = w.Rate(v);
+  }
+  out.spots = w.Spots();
   return out;
 }
 

@@ -75,6 +75,67 @@ struct SearchResult {
 
 SearchResult RunSearch(const SpreadField& field, const SearchSettings& settings);
 
+// What every fire on one lattice shares, built once and only read afterwards: the slowness
+// terms of each cell, the stencil as linear offsets and the ember reach of each cell.
+struct SearchModel {
+  int rows = 0, cols = 0;
+  double cell = 0;
+  // Slowness along azimuth phi is P - Q cos(phi) - S sin(phi) (min/m); P is infinite where
+  // the cell cannot burn (or is a barrier). head is the head-fire rate b + c.
+  std::vector<double> P, Q, S, head;
+  struct Edge {
+    int dr, dc;
+    long long step;
+    double scale, sinAz, cosAz;
+    std::size_t first, count;
+  };
+  struct LinearPiece {
+    long long step;
+    double share;
+  };
+  std::vector<Edge> edges;
+  std::vector<LinearPiece> pieces;
+  std::size_t burnable = 0;
+  SpotSettings spots;  // its seed is not used: each fire brings its own
+  bool spotting = false;
+  std::size_t Nodes() const { return static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols); }
+};
+
+// The model of a field with the stencil of the given depths; removed nodes (empty: none) and
+// the ember reach of spots (may be empty) go into it.
+SearchModel BuildModel(const SpreadField& field, int lateral, int vertical, const std::vector<char>& removed,
+                       SpotSettings spots = {});
+
+// The per-thread state of a search: node arrays sized once, and before each fire only the
+// nodes the previous fire touched are reset, so a fire costs what it burns, not the lattice.
+class SearchWorkspace {
+ public:
+  // Grows fire from the ignitions (nodes that cannot burn are left out) until maxTime
+  // (minutes; 0 or less: unlimited). Returns false when cancelled.
+  bool Run(const SearchModel& model, const std::vector<int>& ignitions, double maxTime, std::uint64_t seed,
+           const std::atomic<bool>* cancel = nullptr, std::atomic<double>* progress = nullptr);
+  // Nodes in the order they burned, with their arrival (minutes) and rate (m/min).
+  const std::vector<int>& Order() const { return order_; }
+  double Arrival(int v) const { return arrival_[static_cast<std::size_t>(v)]; }
+  double Rate(int v) const { return rate_[static_cast<std::size_t>(v)]; }
+  int Parent(int v) const { return arrival_[static_cast<std::size_t>(v)] < 0 ? -1 : parent_[static_cast<std::size_t>(v)]; }
+  const std::vector<SpotEvent>& Spots() const { return spots_; }
+  // Bytes a workspace takes per lattice node.
+  static constexpr std::size_t kBytesPerNode = 3 * sizeof(double) + 3 * sizeof(int) + 1;
+
+ private:
+  void Reset(std::size_t n);
+  void Push(int v);
+  int Pop();
+  bool Less(int a, int b) const { return tent_[a] < tent_[b] || (tent_[a] == tent_[b] && a < b); }
+
+  std::vector<double> tent_, arrival_, rate_;
+  std::vector<int> parent_, pos_;  // pos: -1 never queued, -2 settled, else the heap slot
+  std::vector<char> viaEmber_;
+  std::vector<int> heap_, touched_, order_;
+  std::vector<SpotEvent> spots_;
+};
+
 // Nodes in each burned node's subtree (itself included); 0 for unburned nodes.
 std::vector<double> Influence(const SearchResult& result);
 

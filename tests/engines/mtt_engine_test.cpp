@@ -250,3 +250,30 @@ TEST(MttEngine, QuickFiresShareALentEngineAndOutlineWhatBurned) {
   // The lent engine outlived the quick engine and still holds its grids.
   EXPECT_NE(full->GetPyrvane()->GetOutputLayer(12), nullptr);
 }
+
+TEST(MttEngine, AQuickFireAfterAnotherOnASharedLatticeEqualsAFreshOne) {
+  TempDir dir;
+  const std::string ign = WriteShapes(dir.path.string(), "ign", {"POINT (1715 2615)"});
+  auto full = Loaded(dir, Appendix(ign, "MTT_SIM_TIME: 40\n"));
+  ASSERT_EQ(full->LaunchMTT(), 1);
+  auto quick = [&](CMinTravelTime& e, double x, double y) {
+    e.ResetMTT();
+    e.SetPyrvane(full->GetPyrvane());
+    e.SetMaxSimTime(40);
+    e.SetNumLat(6);
+    e.SetNumVert(4);
+    e.SetIgnitionPoint(x, y);
+    return e.LaunchMTTQuick();
+  };
+  // One fire, then another elsewhere on the same engine: nothing of the first may remain.
+  CMinTravelTime reused, fresh;
+  ASSERT_EQ(quick(reused, 1715, 2615), 1);
+  ASSERT_GT(reused.GetQuickBurned().size(), 20u);
+  fresh.SetQuickFireModel(reused.GetQuickFireModel());  // the same lattice, lent
+  ASSERT_EQ(quick(reused, 2400, 2100), 1);
+  ASSERT_EQ(quick(fresh, 2400, 2100), 1);
+  EXPECT_EQ(reused.GetQuickBurned(), fresh.GetQuickBurned());
+  EXPECT_EQ(0, std::memcmp(reused.GetArrivalTimeGrid(), fresh.GetArrivalTimeGrid(), kRows * kCols * sizeof(double)));
+  EXPECT_EQ(0, std::memcmp(reused.GetROSGrid(), fresh.GetROSGrid(), kRows * kCols * sizeof(double)));
+  for (int v : fresh.GetQuickBurned()) EXPECT_EQ(fresh.GetQuickArrival(v), fresh.GetArrivalTimeGrid()[v]);
+}
