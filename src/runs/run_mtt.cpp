@@ -20,34 +20,6 @@ namespace runs {
 
 namespace {
 
-// The dialog as both threads of one launch see it: once the completion is posted, a monitor's
-// late text or position is dropped, so the dialog's last word is the run's.
-class CompletionLast : public RunProgress {
- public:
-  explicit CompletionLast(RunProgress& to) : to_(to) {}
-  bool IsWindow() const override { return to_.IsWindow(); }
-  bool StopRequested() const override { return to_.StopRequested(); }
-  void PostText(const std::string& text) override {
-    std::lock_guard hold(lock_);
-    if (!completed_) to_.PostText(text);
-  }
-  void PostPosition(int percent) override {
-    std::lock_guard hold(lock_);
-    if (!completed_) to_.PostPosition(percent);
-  }
-  void PostCompletion(int success) override {
-    std::lock_guard hold(lock_);
-    completed_ = true;
-    to_.PostCompletion(success);
-  }
-  void SetDone(bool done) override { to_.SetDone(done); }
-
- private:
-  RunProgress& to_;
-  std::mutex lock_;
-  bool completed_ = false;
-};
-
 bool Fail(RunProgress& progress, const std::string& message) {
   return FailRun(progress, message, "Unable to run MTT");
 }
@@ -83,27 +55,7 @@ void Collect(MttLaunch& launch) {
   const double cell = e.GetResolution(), south = e.GetSouth(), west = e.GetWest();
   const std::size_t n = static_cast<std::size_t>(rows) * cols;
 
-  // The fire-behaviour outputs the run wants; a missing grid is dropped.
-  CPyrvane* inner = e.GetPyrvane();
-  for (int i = 0; i < kBasicOutputCount; ++i) {
-    if (!IsBasicOutputMade(i, run.outputs, run.inputs.windType)) continue;
-    const float* cells = e.GetPyrvaneOutputLayer(i);
-    if (!cells) continue;
-    OutputGrid g;
-    g.index = i;
-    g.south = south;
-    g.west = west;
-    g.cellWidth = g.cellHeight = cell;
-    g.rows = rows;
-    g.columns = cols;
-    if (i == kOutputWindDirection || i == kOutputWindSpeed) {
-      g.rows = inner->GetNumWindRows();
-      g.columns = inner->GetNumWindCols();
-      g.cellWidth = g.cellHeight = inner->GetWindsResolution();
-    }
-    g.cells.assign(cells, cells + static_cast<std::size_t>(g.rows) * g.columns);
-    r.fireBehavior.push_back(std::move(g));
-  }
+  r.fireBehavior = CollectFireBehaviorGrids(run, *e.GetPyrvane());
 
   const CRunMTTSettings& m = run.mtt;
   auto grid = [&](bool wanted, const char* name, int type, auto* cells) {
@@ -178,6 +130,32 @@ void AddPaths(CRun& run, const MttRunResult& r, const std::vector<TravelPath>& p
 }
 
 }  // namespace
+
+std::vector<OutputGrid> CollectFireBehaviorGrids(const CRun& run, CPyrvane& inner) {
+  // The fire-behaviour outputs the run wants; a missing grid is dropped.
+  std::vector<OutputGrid> out;
+  const int rows = inner.GetNumRows(), cols = inner.GetNumCols();
+  for (int i = 0; i < kBasicOutputCount; ++i) {
+    if (!IsBasicOutputMade(i, run.outputs, run.inputs.windType)) continue;
+    const float* cells = inner.GetOutputLayer(i);
+    if (!cells) continue;
+    OutputGrid g;
+    g.index = i;
+    g.south = inner.GetSouth();
+    g.west = inner.GetWest();
+    g.cellWidth = g.cellHeight = inner.GetCellSize();
+    g.rows = rows;
+    g.columns = cols;
+    if (i == kOutputWindDirection || i == kOutputWindSpeed) {
+      g.rows = inner.GetNumWindRows();
+      g.columns = inner.GetNumWindCols();
+      g.cellWidth = g.cellHeight = inner.GetWindsResolution();
+    }
+    g.cells.assign(cells, cells + static_cast<std::size_t>(g.rows) * g.columns);
+    out.push_back(std::move(g));
+  }
+  return out;
+}
 
 int MTTMonitorThread(MttLaunch& launch, const std::atomic<bool>& runFinished) {
   RunProgress& p = *launch.progress;

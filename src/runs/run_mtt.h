@@ -5,6 +5,7 @@
 // thread touches neither the document nor a window: the UI thread turns the collected
 // outputs into themes, tables and the run log once the launch is over.
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,9 +14,38 @@
 #include "runs/run_outputs.h"
 
 class CMinTravelTime;
+class CPyrvane;
 class CRun;
 
 namespace runs {
+
+// The dialog as both threads of one launch see it: once the completion is posted, a monitor's
+// late text or position is dropped, so the dialog's last word is the run's.
+class CompletionLast : public RunProgress {
+ public:
+  explicit CompletionLast(RunProgress& to) : to_(to) {}
+  bool IsWindow() const override { return to_.IsWindow(); }
+  bool StopRequested() const override { return to_.StopRequested(); }
+  void PostText(const std::string& text) override {
+    std::lock_guard hold(lock_);
+    if (!completed_) to_.PostText(text);
+  }
+  void PostPosition(int percent) override {
+    std::lock_guard hold(lock_);
+    if (!completed_) to_.PostPosition(percent);
+  }
+  void PostCompletion(int success) override {
+    std::lock_guard hold(lock_);
+    completed_ = true;
+    to_.PostCompletion(success);
+  }
+  void SetDone(bool done) override { to_.SetDone(done); }
+
+ private:
+  RunProgress& to_;
+  std::mutex lock_;
+  bool completed_ = false;
+};
 
 // A grid of the travel-time engine, with its name and layer type.
 struct MttGrid {
@@ -56,6 +86,9 @@ struct MttLaunch {
   RunTiming timing;
   MttRunResult result;
 };
+
+// The fire-behaviour grids of the run's choices from a finished engine, on its own grid.
+std::vector<OutputGrid> CollectFireBehaviorGrids(const CRun& run, CPyrvane& engine);
 
 // The monitor: the inner engine's phases, then "Running MTT..." with the search's progress;
 // a stop cancels the engine.

@@ -141,3 +141,84 @@ TEST_F(MttRunWindow, LaunchesFromTheMinimumTravelTimePageCancelsAndMakesItsTheme
   ASSERT_FALSE(run.runLogs.empty());
   EXPECT_EQ(run.runLogs.back().text.rfind("#Run Log for MTT run: New Run\r\n", 0), 0u);
 }
+
+TEST_F(MttRunWindow, BurnProbabilityRunsFromRandomIgnitionsAndAFireList) {
+  MainFrame* frame = Start({});
+  ASSERT_TRUE(frame);
+  CPVN4Doc* doc = ActiveProject(*frame);
+  dialogs_->AnswerOpenFile(program_test::SampleLcp());
+  program_test::Command(frame, views::cmd::kOpenLandscape);
+  widgets::FlushEvents();
+  ASSERT_TRUE(doc->IsLandscapeLoaded());
+
+  const fs::path folder = fs::path(PV_BINARY_DIR) / "test-mtt-run";
+  fs::create_directories(folder);
+  const std::string fms = (folder / "dry.fms").string();
+  std::ofstream(fms, std::ios::binary) << "0 3 4 5 40 60\n";
+  const std::string list = (folder / "fires.txt").string();
+  std::ofstream(list, std::ios::binary) << "FIRE_NUM, X, Y\n1, 614400, 4509600\n2 613000 4508000\n3, 1, 1,\n";
+
+  bool readyWithoutOutputs = true, readyWithoutList = true, randomReady = false;
+  int simulationTime = 0;
+  std::vector<std::string> asked;
+  std::vector<std::string> finished;
+  WhenShown("Run : New Run", [&](wxDialog* d) {
+    auto* sheet = dynamic_cast<CRunSheet*>(d);
+    ASSERT_TRUE(sheet);
+    sheet->timing = {std::chrono::milliseconds(1), std::chrono::milliseconds(10)};
+    CRunInputsPage* inputs = sheet->inputsPage;
+    dialogs_->AnswerOpenFile(fms);
+    WhenShown(fms, [](wxDialog* editor) { editor->Close(); });
+    inputs->menuChooser = [](int) { return static_cast<int>(CRunInputsPage::kOpenFms); };
+    Use(inputs->fmsButton);
+    inputs->menuChooser = nullptr;
+    inputs->speedSpin->SetValue(15);
+    runs_gui::Choose(inputs->crownCombo, 0);
+
+    sheet->SelectPage(2);
+    CPathweaverPage* page = sheet->mttPage;
+    Use(page->sourceRadios[1]);  // Random
+    simulationTime = page->simulationTime->GetValue();
+    readyWithoutOutputs = sheet->launchButton->IsEnabled();
+    Use(page->FindWindow(1051));  // Burn Probabilities
+    randomReady = sheet->launchButton->IsEnabled();
+    Use(page->sourceRadios[2]);  // From Fire List File
+    readyWithoutList = sheet->launchButton->IsEnabled();
+    page->menuChooser = [](int) { return static_cast<int>(CPathweaverPage::kOpenFireList); };
+    dialogs_->AnswerOpenFile(list);
+    messages_->Script({platform::Answer::Yes});
+    Use(page->fireListButton);
+    asked = messages_->Texts();
+    messages_->Clear();
+    page->menuChooser = nullptr;
+    for (int id : {1356, 1041, 1050}) Use(page->FindWindow(id));  // perimeters, FLP English, sizes
+    ASSERT_TRUE(sheet->launchButton->IsEnabled());
+    finished = LaunchAndWatch(sheet, false);
+    Use(sheet->FindWindow(wxID_OK));
+  });
+  program_test::Command(frame, cmd::kNewRun);
+
+  EXPECT_EQ(simulationTime, 60);
+  EXPECT_FALSE(readyWithoutOutputs);
+  EXPECT_TRUE(randomReady);
+  EXPECT_FALSE(readyWithoutList);
+  EXPECT_EQ(asked, std::vector<std::string>{"Found 2 fires in " + list + "\n\nUse this fire list file?"});
+  ASSERT_FALSE(finished.empty());
+  EXPECT_EQ(finished.back().rfind("Execution complete. Run time: ", 0), 0u) << finished.back();
+  EXPECT_TRUE(messages_->Texts().empty()) << messages_->Texts().front();
+
+  CRun& run = *doc->currentArea->runs.at(0);
+  EXPECT_EQ(run.mtt.ignitionSource, 3);
+  EXPECT_EQ(run.mtt.fireListFile, list);
+  const CTheme* bp = run.FindOutputTheme(39);
+  ASSERT_NE(bp, nullptr);
+  EXPECT_EQ(bp->name, "Burn Probability");
+  ASSERT_NE(run.randomPerimeters, nullptr);
+  bool drawn = false;
+  for (const auto& item : doc->drawPriority) drawn |= item.vectorTheme == run.randomPerimeters;
+  EXPECT_TRUE(drawn);
+  std::vector<std::string> tables;
+  for (const auto& l : run.runLogs) tables.push_back(l.name);
+  EXPECT_EQ(tables, (std::vector<std::string>{"FLP English", "FireSizeList", "Run Log"}));
+  EXPECT_EQ(run.runLogs.back().text.rfind("#Run Log for MTT Random Ignitions run: New Run\r\n", 0), 0u);
+}

@@ -14,6 +14,8 @@
 #include "platform/dialogs.h"
 #include "platform/messages.h"
 #include "project/document.h"
+#include "platform/numbers.h"
+#include "runs/run_burnprob.h"
 #include "runs/run_host.h"
 #include "runs/ui/page_menus.h"
 #include "runs/ui/run_sheet.h"
@@ -27,25 +29,24 @@ struct MttBox {
   int id;
   const char* label;
   int CRunMTTSettings::*flag;
-  bool built;  // false: its theme kind is not available yet, the box stays off
 };
 
 constexpr MttBox kBoxes[15] = {
-    {1042, "Rate of Spread Grid", &CRunMTTSettings::rateOfSpread, true},
-    {1043, "Influence Grid", &CRunMTTSettings::nodeInfluence, true},
-    {1044, "Arrival Time Grid", &CRunMTTSettings::arrivalTime, true},
-    {1047, "Fireline Intensity", &CRunMTTSettings::firelineIntensity, true},
-    {1045, "Ignition Grid", &CRunMTTSettings::ignitionGrid, true},
-    {1048, "Flow Paths", &CRunMTTSettings::flowPaths, true},
-    {1049, "Major Paths", &CRunMTTSettings::majorPaths, true},
-    {1046, "Arrival Time Contour", &CRunMTTSettings::arrivalContour, true},
-    {1409, "Ember Locations", &CRunMTTSettings::emberLocations, true},
-    {1053, "Ember List", &CRunMTTSettings::emberList, true},
-    {1051, "Burn Probabilities", &CRunMTTSettings::burnProbabilities, false},
-    {1356, "Perimeters", &CRunMTTSettings::perimeters, false},
-    {1041, "FLP - 6 Bin English", &CRunMTTSettings::flpEnglish, false},
-    {1052, "FLP - 20 Bin Metric", &CRunMTTSettings::flpMetric, false},
-    {1050, "Fire Size List", &CRunMTTSettings::fireSizeList, false},
+    {1042, "Rate of Spread Grid", &CRunMTTSettings::rateOfSpread},
+    {1043, "Influence Grid", &CRunMTTSettings::nodeInfluence},
+    {1044, "Arrival Time Grid", &CRunMTTSettings::arrivalTime},
+    {1047, "Fireline Intensity", &CRunMTTSettings::firelineIntensity},
+    {1045, "Ignition Grid", &CRunMTTSettings::ignitionGrid},
+    {1048, "Flow Paths", &CRunMTTSettings::flowPaths},
+    {1049, "Major Paths", &CRunMTTSettings::majorPaths},
+    {1046, "Arrival Time Contour", &CRunMTTSettings::arrivalContour},
+    {1409, "Ember Locations", &CRunMTTSettings::emberLocations},
+    {1053, "Ember List", &CRunMTTSettings::emberList},
+    {1051, "Burn Probabilities", &CRunMTTSettings::burnProbabilities},
+    {1356, "Perimeters", &CRunMTTSettings::perimeters},
+    {1041, "FLP - 6 Bin English", &CRunMTTSettings::flpEnglish},
+    {1052, "FLP - 20 Bin Metric", &CRunMTTSettings::flpMetric},
+    {1050, "Fire Size List", &CRunMTTSettings::fireSizeList},
 };
 constexpr int kRateBox = 0, kIntensityBox = 3;
 
@@ -157,11 +158,15 @@ void CPathweaverPage::Build() {
   for (wxSpinCtrl* s : {randomCount, resolution, simulationTime, pathInterval, spotDelay, lateralDepth, verticalDepth})
     s->Bind(wxEVT_SPINCTRL, [this](wxCommandEvent&) { MarkChanged(); });
   spotProbability->Bind(wxEVT_SPINCTRLDOUBLE, [this](wxCommandEvent&) { MarkChanged(); });
-  sourceRadios[0]->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) {
-    ignitionSource = 0;
-    SetIgnitionControls();
-    MarkChanged();
-  });
+  for (int k = 0; k < 3; ++k)
+    sourceRadios[k]->Bind(wxEVT_RADIOBUTTON, [this, k](wxCommandEvent&) {
+      ignitionSource = k == 0 ? 0 : k + 1;
+      // Fires of unlimited time would burn the whole area: random fires and fire lists
+      // start from an hour.
+      if (k != 0 && simulationTime->GetValue() == 0) simulationTime->SetValue(60);
+      SetIgnitionControls();
+      MarkChanged();
+    });
   all->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnSelectAll(); });
   none->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnRemoveAll(); });
   for (wxButton* b : {ignitionButton, barrierButton, fireListButton})
@@ -188,12 +193,11 @@ void CPathweaverPage::OnSetActive() {
 void CPathweaverPage::LoadFromRun() {
   loading_ = true;
   CRunMTTSettings& m = run->mtt;
-  // Random ignitions and fire lists are not built: the page works from an ignition file.
-  ignitionSource = 0;
+  ignitionSource = m.ignitionSource == 0 || m.ignitionSource == 2 ? m.ignitionSource : 3;
   ignitionFile = m.ignitionFile;
   barrierFile = m.barrierFile;
   fireListFile = m.fireListFile;
-  sourceRadios[0]->SetValue(true);
+  sourceRadios[ignitionSource == 0 ? 0 : ignitionSource - 1]->SetValue(true);
   double cellWidth = 0, cellHeight = 0;
   if (run->document) run->document->GetCellSize(&cellWidth, &cellHeight);
   if (cellWidth > 0) {
@@ -210,7 +214,7 @@ void CPathweaverPage::LoadFromRun() {
   verticalDepth->SetValue(m.verticalSearchDepth);
   spotProbability->SetValue(m.spotProbability);
   fillBarriers->SetValue(m.fillBarriers != 0);
-  for (int i = 0; i < 15; ++i) outputs[i]->SetValue(kBoxes[i].built && m.*(kBoxes[i].flag) != 0);
+  for (int i = 0; i < 15; ++i) outputs[i]->SetValue(m.*(kBoxes[i].flag) != 0);
   ShowFiles();
   SetIgnitionControls();
   loading_ = false;
@@ -223,16 +227,14 @@ void CPathweaverPage::ShowFiles() {
 }
 
 void CPathweaverPage::SetIgnitionControls() {
-  const bool fromFile = ignitionSource == 0;
+  const bool fromFile = ignitionSource == 0, random = ignitionSource == 2;
   ignitionButton->Enable(fromFile);
   ignitionBox->Enable(fromFile);
-  // Random ignitions and fire lists are not available yet.
-  sourceRadios[1]->Enable(false);
-  sourceRadios[2]->Enable(false);
-  randomCount->Enable(false);
-  fireListButton->Enable(false);
-  fireListBox->Enable(false);
-  for (int i = 0; i < 15; ++i) outputs[i]->Enable(kBoxes[i].built && (i < kShapefileOutputs) == fromFile);
+  randomCount->Enable(random);
+  if (wxWindow* label = FindWindow(1489)) label->Enable(random);
+  fireListButton->Enable(!fromFile && !random);
+  fireListBox->Enable(!fromFile && !random);
+  for (int i = 0; i < 15; ++i) outputs[i]->Enable((i < kShapefileOutputs) == fromFile);
 }
 
 void CPathweaverPage::ApplyToRun() {
@@ -263,7 +265,13 @@ void CPathweaverPage::ApplyToRun() {
 
 bool CPathweaverPage::IsReady() const {
   if (!created_) return run->mtt.IsReady();
-  if (ignitionSource != 0 || ignitionFile.empty() || !run->mttIgnitions) return false;
+  if (ignitionSource != 0) {
+    if (ignitionSource != 2 && (ignitionSource != 3 || fireListFile.empty())) return false;
+    for (int i = kShapefileOutputs; i < 15; ++i)
+      if (outputs[i]->GetValue()) return true;
+    return false;
+  }
+  if (ignitionFile.empty() || !run->mttIgnitions) return false;
   for (int i = 0; i < kShapefileOutputs; ++i)
     if (outputs[i]->IsEnabled() && outputs[i]->GetValue()) return true;
   return false;
@@ -282,13 +290,13 @@ void CPathweaverPage::MarkChanged() {
 
 void CPathweaverPage::OnSelectAll() {
   for (int i = 0; i < 15; ++i)
-    if (outputs[i]->IsEnabled()) outputs[i]->SetValue(true);
+    if ((i < kShapefileOutputs) == (ignitionSource == 0)) outputs[i]->SetValue(true);
   MarkChanged();
 }
 
 void CPathweaverPage::OnRemoveAll() {
   for (int i = 0; i < 15; ++i)
-    if (outputs[i]->IsEnabled()) outputs[i]->SetValue(false);
+    if ((i < kShapefileOutputs) == (ignitionSource == 0)) outputs[i]->SetValue(false);
   MarkChanged();
 }
 
@@ -306,8 +314,8 @@ wxMenu* CPathweaverPage::BuildMenu(int buttonId) {
       menu->Append(MenuId(kClearBarriers), "&Clear Barriers FIle")->Enable(!barrierFile.empty());
       break;
     case 1485:
-      menu->Append(MenuId(kOpenFireList), "&Open Fire List File...")->Enable(false);
-      menu->Append(MenuId(kClearFireList), "&Clear Fire List File...")->Enable(false);
+      menu->Append(MenuId(kOpenFireList), "&Open Fire List File...");
+      menu->Append(MenuId(kClearFireList), "&Clear Fire List File...")->Enable(!fireListFile.empty());
       break;
     default: break;
   }
@@ -320,6 +328,8 @@ void CPathweaverPage::RunMenuCommand(int id) {
     case kClearIgnitions: OnClearIgnitionFile(); break;
     case kOpenBarriers: OnBarrierFile(); break;
     case kClearBarriers: OnClearBarrierFile(); break;
+    case kOpenFireList: OnFireListFile(); break;
+    case kClearFireList: OnClearFireListFile(); break;
     default: break;
   }
 }
@@ -380,6 +390,33 @@ void CPathweaverPage::OnClearBarrierFile() {
   if (!run->mttBarriers) return;
   DropTheme(run->mttBarriers);
   if (run->document) run->document->UpdateAllViews();
+  MarkChanged();
+}
+
+void CPathweaverPage::OnFireListFile() {
+  platform::FileDialogOptions options;
+  options.filter = "Fire List Files (*.txt, *.csv)|*.txt;*.csv|All Files (*.*)|*.*||";
+  auto chosen = platform::CurrentDialogs().ChooseOpenFile(options);
+  if (!chosen) return;
+  double east = 0, west = 0, north = 0, south = 0;
+  if (run->host) run->host->AreaExtent(east, west, north, south);
+  std::vector<runs::FirePoint> points;
+  if (!runs::ReadFireList(*chosen, east, west, north, south, points)) {
+    platform::Tell(platform::FormatC("Error opening %s", chosen->c_str()));
+    return;
+  }
+  if (!platform::AskYesNo(platform::FormatC("Found %ld fires in %s\n\nUse this fire list file?",
+                                            static_cast<long>(points.size()), chosen->c_str())))
+    return;
+  fireListFile = *chosen;
+  ShowFiles();
+  if (run->document) run->document->UpdateAllViews();
+  MarkChanged();
+}
+
+void CPathweaverPage::OnClearFireListFile() {
+  fireListFile.clear();
+  ShowFiles();
   MarkChanged();
 }
 

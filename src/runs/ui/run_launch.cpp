@@ -7,6 +7,7 @@
 #include "project/document.h"
 #include "project/work_area.h"
 #include "runs/run.h"
+#include "runs/run_burnprob.h"
 #include "runs/run_mtt.h"
 #include "runs/run_outputs.h"
 #include "widgets/up_dialog.h"
@@ -82,7 +83,42 @@ bool LaunchBasicRun(wxWindow* parent, CRun& run, const runs::RunTiming& timing) 
   return succeeded;
 }
 
+namespace {
+
+// Random ignitions and fire lists: quick fires over one fire-behaviour computation.
+bool LaunchBurnProbabilityRun(wxWindow* parent, CRun& run, const runs::RunTiming& timing) {
+  runs::BurnProbabilityLaunch launch;
+  launch.run = &run;
+  launch.timing = timing;
+  runs::RunLogFacts facts;
+  TakeFacts(run, facts, launch.geometry);
+  if (run.document) launch.landscapeFile = run.document->landscape.path;
+  auto work = [&launch](widgets::UPDialogWorkerBlock* block) {
+    WorkerBlockProgress progress(*block);
+    launch.progress = &progress;
+    const bool ok = runs::LaunchBurnProbabilityThreads(launch);
+    launch.progress = nullptr;
+    return ok;
+  };
+  {
+    widgets::CUPDialog dialog(parent, work, &run, "Pyrvane Progress...", true);
+    dialog.DoModal();
+  }
+  facts.completed = runs::RunLogTimestamp();
+  const bool succeeded = launch.result.succeeded;
+  if (succeeded) {
+    wxBusyCursor wait;
+    runs::CreateBurnProbabilityThemes(run, launch.result, facts);
+    run.fireBehaviorUpToDate = run.mttUpToDate = true;
+  }
+  RefreshDocument(run);
+  return succeeded;
+}
+
+}  // namespace
+
 bool LaunchMTTRun(wxWindow* parent, CRun& run, const runs::RunTiming& timing) {
+  if (run.mtt.ignitionSource != 0) return LaunchBurnProbabilityRun(parent, run, timing);
   runs::MttLaunch launch;
   launch.run = &run;
   launch.timing = timing;

@@ -32,8 +32,9 @@ class WorkerBlockProgress : public runs::RunProgress {
 // Returns true when the run produced its outputs.
 bool LaunchBasicRun(wxWindow* parent, CRun& run, const runs::RunTiming& timing = {});
 
-// The same for a minimum-travel-time run from the run's ignition file: the engine exists from
-// just before the dialog to just after it.
+// The same for a minimum-travel-time run: from the run's ignition file (the engine exists from
+// just before the dialog to just after it), or from random ignitions or a fire list (burn
+// probability).
 bool LaunchMTTRun(wxWindow* parent, CRun& run, const runs::RunTiming& timing = {});
 
 }  // namespace runs::ui

@@ -221,6 +221,8 @@ class CPathweaverPage : public wxPanel {
   void OnClearIgnitionFile();
   void OnBarrierFile();
   void OnClearBarrierFile();
+  void OnFireListFile();
+  void OnClearFireListFile();
   void RunMenuCommand(int id);
   wxMenu* BuildMenu(int buttonId);
 

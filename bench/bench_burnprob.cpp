@@ -1,0 +1,150 @@
+// Burn probability as the run makes it (one fire-behaviour computation, then quick fires of
+// 60 minutes from random ignitions on worker threads), at 1, 2, 4 and 8 threads; the baseline
+// is the same run on one thread. Each run reports its speed-up over one thread, whether its
+// burn probabilities are bit for bit those of one thread, and the time per fire and per burned
+// node (a fire costs what it burns, not the lattice: compare the two sizes).
+// Default: 300 x 300 cells and 1,000 fires; PYRVANE_BENCH_FULL=1: 1000 x 1000 and 10,000.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "platform/folders.h"
+#include "runs/run.h"
+#include "runs/run_burnprob.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool Full() { return std::getenv("PYRVANE_BENCH_FULL") != nullptr; }
+int Side() { return Full() ? 1000 : 300; }
+int Fires() { return Full() ? 10000 : 1000; }
+
+fs::path Folder() {
+  static const fs::path dir = fs::temp_directory_path() / ("pv_bench_burnprob_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  return dir;
+}
+
+// A landscape of GDAL's writing: grass, shrub, timber and slash with patches of water, on
+// rolling terrain.
+std::string Landscape(int side) {
+  const fs::path lcp = Folder() / ("land" + std::to_string(side) + ".lcp");
+  if (fs::exists(lcp)) return lcp.string();
+  const fs::path py = Folder() / "make.py";
+  std::ofstream(py) << "from osgeo import gdal\nimport numpy as np\nn = " << side
+                    << "\nr, c = np.mgrid[0:n, 0:n]\n"
+                       "m = gdal.GetDriverByName('MEM').Create('', n, n, 8, gdal.GDT_Int16)\n"
+                       "m.SetGeoTransform([0.0, 30.0, 0, n * 30.0, 0, -30.0])\n"
+                       "fuels = np.array([1, 2, 4, 8, 10, 102, 122, 145, 165, 183, 98, 204, 3, 124, 9, 2])\n"
+                       "bands = [500 + 200 * np.sin(r / 40.0) * np.cos(c / 55.0), (r * 7 + c * 3) % 30,\n"
+                       "         (r * 37 + c * 11) % 360, fuels[((r // 7) * 5 + c // 9) % 16],\n"
+                       "         np.where(c % 3 == 0, 40, 0), np.where(c % 3 == 0, 150, 0),\n"
+                       "         np.where(c % 3 == 0, 15, 0), np.where(c % 3 == 0, 10, 0)]\n"
+                       "for b, a in enumerate(bands):\n"
+                       "    m.GetRasterBand(b + 1).WriteArray(np.asarray(a, dtype=np.int16))\n"
+                       "gdal.GetDriverByName('LCP').CreateCopy('"
+                    << lcp.string() << "', m, options=['LATITUDE=45', 'LINEAR_UNIT=METER'])\n";
+  if (std::system((std::string(PV_PYTHON) + " " + py.string()).c_str()) != 0) return {};
+  return lcp.string();
+}
+
+class QuietProgress : public runs::RunProgress {
+ public:
+  bool IsWindow() const override { return false; }
+  bool StopRequested() const override { return false; }
+  void PostText(const std::string&) override {}
+  void PostPosition(int) override {}
+  void PostCompletion(int success) override { completed = success; }
+  void SetDone(bool) override {}
+  int completed = -1;
+};
+
+struct Baseline {
+  double seconds = 0, fireSeconds = 0;
+  std::vector<float> burnProbability;
+};
+std::map<int, Baseline>& OneThread() {
+  static std::map<int, Baseline> m;
+  return m;
+}
+
+void BM_BurnProbability(benchmark::State& state) {
+  const int threads = static_cast<int>(state.range(0));
+  const int side = static_cast<int>(state.range(1));
+  const std::string lcp = Landscape(side);
+  if (lcp.empty()) {
+    state.SkipWithError("the landscape could not be written");
+    return;
+  }
+  platform::SetWorkingFolder((Folder() / "work").string());
+  platform::MakeFolders((Folder() / "work").string());
+  const std::string fms = (Folder() / "a.fms").string();
+  std::ofstream(fms) << "0 6 7 8 60 90\n";
+  double seconds = 0;
+  runs::BurnProbabilityResult result;
+  for (auto _ : state) {
+    CRun run;
+    run.inputs.fuelMoistureFile = fms;
+    run.inputs.windSpeed = 15;
+    run.inputs.windDirection = 225;
+    run.outputs.crownFireMethod = 0;
+    run.mtt.ignitionSource = 2;
+    run.mtt.numberOfRandomFires = side == Side() ? Fires() : Fires() / 4;
+    run.mtt.resolution = 30;
+    run.mtt.simulationTime = 60;
+    run.mtt.burnProbabilities = run.mtt.fireSizeList = 1;
+    QuietProgress progress;
+    runs::BurnProbabilityLaunch launch;
+    launch.run = &run;
+    launch.progress = &progress;
+    launch.landscapeFile = lcp;
+    launch.geometry = {side * 30.0, 0, side * 30.0, 0, 30, 30};
+    launch.timing = {std::chrono::milliseconds(1), std::chrono::milliseconds(0)};
+    launch.seed = 4242;
+    launch.threads = threads;
+    const auto start = std::chrono::steady_clock::now();
+    runs::RunBurnProbability(launch);
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    state.SetIterationTime(seconds);
+    if (progress.completed != 1) state.SkipWithError("the run failed");
+    result = std::move(launch.result);
+  }
+  double burned = 0;
+  for (const FireSizeRecord& r : result.records) burned += r.fireSize / (30.0 * 30.0 * 0.0002471053816137119);
+  const double fires = std::max(1, result.fires);
+  state.counters["threads_used"] = result.threads;
+  state.counters["fires"] = result.fires;
+  state.counters["fires_s"] = result.fireSeconds;
+  state.counters["ms_per_fire"] = result.fireSeconds * 1000 / fires;
+  state.counters["us_per_burned_node"] = burned > 0 ? result.fireSeconds * 1e6 / burned : 0;
+  state.counters["nodes_per_fire"] = burned / fires;
+  if (threads == 1) {
+    OneThread()[side] = {seconds, result.fireSeconds, result.burnProbability};
+  } else if (auto it = OneThread().find(side); it != OneThread().end()) {
+    state.counters["speedup_vs_1_thread"] = it->second.seconds / seconds;
+    state.counters["fires_speedup"] = it->second.fireSeconds / std::max(1e-9, result.fireSeconds);
+    const auto& a = it->second.burnProbability;
+    state.counters["same_as_1_thread"] =
+        a.size() == result.burnProbability.size() &&
+        std::memcmp(a.data(), result.burnProbability.data(), a.size() * sizeof(float)) == 0;
+  }
+}
+
+}  // namespace
+
+BENCHMARK(BM_BurnProbability)
+    ->ArgsProduct({{1, 2, 4, 8}, {Side()}})
+    ->Args({1, 2 * Side()})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
