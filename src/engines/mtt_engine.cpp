@@ -323,7 +323,7 @@ int CMinTravelTime::LaunchMTTQuick() {
     if (!shared) return lastCode_ == kMttBarrierFile ? lastCode_ : Fail(kMttFireBehavior);
     const mtt::SearchModel& m = shared->model;
     const int node = static_cast<int>(cy) * p.GetNumCols() + static_cast<int>(cx);
-    if (!std::isfinite(m.P[node])) return Fail(kMttNoIgnition);
+    if (!m.Burnable(static_cast<std::size_t>(node))) return Fail(kMttNoIgnition);
     rows_ = m.rows;
     cols_ = m.cols;
     cell_ = m.cell;

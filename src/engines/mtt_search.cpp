@@ -72,9 +72,7 @@ SearchModel BuildModel(const SpreadField& f, int lateral, int vertical, const st
   m.cols = std::max(f.cols, 0);
   m.cell = f.cell;
   const std::size_t n = m.Nodes();
-  m.P.assign(n, kInf);
-  m.Q.assign(n, 0.0);
-  m.S.assign(n, 0.0);
+  m.slowness.assign(n, {kInf, 0.0, 0.0});
   m.head.assign(n, 0.0);
   for (std::size_t i = 0; i < n; ++i) {
     const double b = f.b[i];
@@ -83,9 +81,7 @@ SearchModel BuildModel(const SpreadField& f, int lateral, int vertical, const st
     double c = std::isfinite(f.c[i]) ? std::clamp(f.c[i], 0.0, b * (1 - 1e-9)) : 0.0;
     const double d = std::isfinite(f.dir[i]) ? f.dir[i] : 0.0;
     const double k = 1.0 / (b * b - c * c);
-    m.P[i] = b * k;
-    m.Q[i] = c * std::cos(d) * k;
-    m.S[i] = c * std::sin(d) * k;
+    m.slowness[i] = {b * k, c * std::cos(d) * k, c * std::sin(d) * k};
     ++m.burnable;
   }
   for (const Offset& o : BuildStencil(lateral, vertical)) {
@@ -102,21 +98,16 @@ SearchModel BuildModel(const SpreadField& f, int lateral, int vertical, const st
 }
 
 void SearchWorkspace::Reset(std::size_t n) {
-  if (tent_.size() != n) {
-    tent_.assign(n, kInf);
+  const Node fresh{kInf, -1, -1, 0};
+  if (node_.size() != n) {
+    node_.assign(n, fresh);
     arrival_.assign(n, -1.0);
     rate_.assign(n, -1.0);
-    parent_.assign(n, -1);
-    pos_.assign(n, -1);
-    viaEmber_.assign(n, 0);
   } else {
     for (int v : touched_) {
-      tent_[v] = kInf;
+      node_[v] = fresh;
       arrival_[v] = -1.0;
       rate_[v] = -1.0;
-      parent_[v] = -1;
-      pos_[v] = -1;
-      viaEmber_[v] = 0;
     }
   }
   touched_.clear();
@@ -128,26 +119,26 @@ void SearchWorkspace::Reset(std::size_t n) {
 // A 4-ary min-heap of node indices keyed by their tentative times, with decrease-key: Push
 // inserts a node or moves it up after its key dropped.
 void SearchWorkspace::Push(int v) {
-  if (pos_[v] == -1) {
+  if (node_[v].pos == -1) {
     touched_.push_back(v);
-    pos_[v] = static_cast<int>(heap_.size());
+    node_[v].pos = static_cast<int>(heap_.size());
     heap_.push_back(v);
   }
-  int i = pos_[v];
+  int i = node_[v].pos;
   while (i > 0) {
     const int p = (i - 1) / 4;
     if (!Less(v, heap_[p])) break;
     heap_[i] = heap_[p];
-    pos_[heap_[i]] = i;
+    node_[heap_[i]].pos = i;
     i = p;
   }
   heap_[i] = v;
-  pos_[v] = i;
+  node_[v].pos = i;
 }
 
 int SearchWorkspace::Pop() {
   const int top = heap_.front();
-  pos_[top] = -2;
+  node_[top].pos = -2;
   const int last = heap_.back();
   heap_.pop_back();
   const int n = static_cast<int>(heap_.size());
@@ -161,11 +152,11 @@ int SearchWorkspace::Pop() {
       if (Less(heap_[k], heap_[best])) best = k;
     if (!Less(heap_[best], last)) break;
     heap_[i] = heap_[best];
-    pos_[heap_[i]] = i;
+    node_[heap_[i]].pos = i;
     i = best;
   }
   heap_[i] = last;
-  pos_[last] = i;
+  node_[last].pos = i;
   return top;
 }
 
@@ -176,21 +167,19 @@ bool SearchWorkspace::Run(const SearchModel& m, const std::vector<int>& ignition
   if (n == 0) return true;
   const int rows = m.rows, cols = m.cols;
   for (int v : ignitions) {
-    if (v < 0 || static_cast<std::size_t>(v) >= n || !std::isfinite(m.P[v])) continue;
-    tent_[v] = 0.0;
+    if (v < 0 || static_cast<std::size_t>(v) >= n || !m.Burnable(static_cast<std::size_t>(v))) continue;
+    node_[v].tent = 0.0;
     Push(v);
   }
   const SpotSettings& sp = m.spots;
   std::mt19937_64 gen(seed);
   const double limit = maxTime > 0 ? maxTime : kInf;
-  const double* P = m.P.data();
-  const double* Q = m.Q.data();
-  const double* S = m.S.data();
+  const SearchModel::Slowness* slow = m.slowness.data();
 
   std::size_t settled = 0;
   while (!heap_.empty()) {
     const int u = heap_.front();
-    const double t = tent_[u];
+    const double t = node_[u].tent;
     if (t > limit) break;
     Pop();
     if ((++settled & 4095) == 0) {
@@ -203,8 +192,8 @@ bool SearchWorkspace::Run(const SearchModel& m, const std::vector<int>& ignition
     }
     arrival_[u] = t;
     order_.push_back(u);
-    const int parent = parent_[u];
-    if (viaEmber_[u]) {
+    const int parent = node_[u].parent;
+    if (node_[u].viaEmber) {
       spots_.push_back({parent, u, arrival_[parent], t - sp.delay});
       rate_[u] = m.head[u];
     } else if (parent < 0) {
@@ -212,7 +201,7 @@ bool SearchWorkspace::Run(const SearchModel& m, const std::vector<int>& ignition
     } else {
       const double dr = u / cols - parent / cols, dc = u % cols - parent % cols;
       const double len = std::hypot(dr, dc);
-      rate_[u] = 1.0 / (P[u] - Q[u] * (-dr / len) - S[u] * (dc / len));
+      rate_[u] = 1.0 / (slow[u].P - slow[u].Q * (-dr / len) - slow[u].S * (dc / len));
     }
 
     const int r = u / cols, c = u % cols;
@@ -220,18 +209,19 @@ bool SearchWorkspace::Run(const SearchModel& m, const std::vector<int>& ignition
       const int r2 = r + e.dr, c2 = c + e.dc;
       if (r2 < 0 || r2 >= rows || c2 < 0 || c2 >= cols) continue;
       const long long v = u + e.step;
-      if (pos_[v] == -2) continue;
+      Node& to = node_[v];
+      if (to.pos == -2) continue;
       double sum = 0;
       const SearchModel::LinearPiece* pc = &m.pieces[e.first];
       for (std::size_t k = 0; k < e.count; ++k) {
-        const long long i = u + pc[k].step;
-        sum += pc[k].share * (P[i] - Q[i] * e.cosAz - S[i] * e.sinAz);
+        const SearchModel::Slowness& w = slow[u + pc[k].step];
+        sum += pc[k].share * (w.P - w.Q * e.cosAz - w.S * e.sinAz);
       }
       const double arrive = t + e.scale * sum;
-      if (arrive < tent_[v]) {
-        tent_[v] = arrive;
-        parent_[v] = u;
-        viaEmber_[v] = 0;
+      if (arrive < to.tent) {
+        to.tent = arrive;
+        to.parent = u;
+        to.viaEmber = 0;
         Push(static_cast<int>(v));
       }
     }
@@ -246,12 +236,12 @@ bool SearchWorkspace::Run(const SearchModel& m, const std::vector<int>& ignition
       const double y = r + 0.5 - d / m.cell * std::cos(sp.azimuth[u]);
       if (!(x >= 0 && x < cols && y >= 0 && y < rows)) continue;
       const int v = static_cast<int>(std::floor(y)) * cols + static_cast<int>(std::floor(x));
-      if (pos_[v] == -2 || !std::isfinite(P[v])) continue;
+      if (node_[v].pos == -2 || !m.Burnable(static_cast<std::size_t>(v))) continue;
       const double ignite = t + d / sp.speed[u] + sp.delay;
-      if (ignite < tent_[v]) {
-        tent_[v] = ignite;
-        parent_[v] = u;
-        viaEmber_[v] = 1;
+      if (ignite < node_[v].tent) {
+        node_[v].tent = ignite;
+        node_[v].parent = u;
+        node_[v].viaEmber = 1;
         Push(v);
       }
     }

@@ -3,6 +3,7 @@
 // edge times from the spread ellipses of the cells an edge crosses, and a shortest-path search
 // from the ignition nodes, with embers that may start new fires ahead of the front.
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -81,8 +82,14 @@ struct SearchModel {
   int rows = 0, cols = 0;
   double cell = 0;
   // Slowness along azimuth phi is P - Q cos(phi) - S sin(phi) (min/m); P is infinite where
-  // the cell cannot burn (or is a barrier). head is the head-fire rate b + c.
-  std::vector<double> P, Q, S, head;
+  // the cell cannot burn (or is a barrier). The three lie together: an edge reads all three
+  // of each cell it crosses. head is the head-fire rate b + c.
+  struct Slowness {
+    double P, Q, S;
+  };
+  std::vector<Slowness> slowness;
+  std::vector<double> head;
+  bool Burnable(std::size_t i) const { return std::isfinite(slowness[i].P); }
   struct Edge {
     int dr, dc;
     long long step;
@@ -118,20 +125,26 @@ class SearchWorkspace {
   const std::vector<int>& Order() const { return order_; }
   double Arrival(int v) const { return arrival_[static_cast<std::size_t>(v)]; }
   double Rate(int v) const { return rate_[static_cast<std::size_t>(v)]; }
-  int Parent(int v) const { return arrival_[static_cast<std::size_t>(v)] < 0 ? -1 : parent_[static_cast<std::size_t>(v)]; }
+  int Parent(int v) const { return arrival_[static_cast<std::size_t>(v)] < 0 ? -1 : node_[static_cast<std::size_t>(v)].parent; }
   const std::vector<SpotEvent>& Spots() const { return spots_; }
   // Bytes a workspace takes per lattice node.
-  static constexpr std::size_t kBytesPerNode = 3 * sizeof(double) + 3 * sizeof(int) + 1;
+  static constexpr std::size_t kBytesPerNode = 4 * sizeof(double);
 
  private:
+  // What the search reads and writes of a node as the front passes, in one place.
+  struct Node {
+    double tent;
+    int pos;  // -1 never queued, -2 settled, else the heap slot
+    int parent : 31;
+    unsigned viaEmber : 1;
+  };
   void Reset(std::size_t n);
   void Push(int v);
   int Pop();
-  bool Less(int a, int b) const { return tent_[a] < tent_[b] || (tent_[a] == tent_[b] && a < b); }
+  bool Less(int a, int b) const { return node_[a].tent < node_[b].tent || (node_[a].tent == node_[b].tent && a < b); }
 
-  std::vector<double> tent_, arrival_, rate_;
-  std::vector<int> parent_, pos_;  // pos: -1 never queued, -2 settled, else the heap slot
-  std::vector<char> viaEmber_;
+  std::vector<Node> node_;
+  std::vector<double> arrival_, rate_;
   std::vector<int> heap_, touched_, order_;
   std::vector<SpotEvent> spots_;
 };

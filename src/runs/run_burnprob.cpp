@@ -219,7 +219,10 @@ std::string FlpTable(const BurnProbabilityResult& r, const SharedCounts& counts,
 int Workers(const BurnProbabilityLaunch& launch, std::size_t nodes) {
   int wanted = launch.threads > 0 ? launch.threads : launch.run->outputs.numberOfProcessors;
   wanted = std::max(1, wanted);
-  const std::uint64_t budget = launch.memory ? launch.memory : platform::AvailableMemoryBytes() / 2;
+  // The lattice and the counts are shared; each worker adds its own search state.
+  const std::uint64_t shared = static_cast<std::uint64_t>(nodes) * CMinTravelTime::QuickFireModelBytesPerNode();
+  const std::uint64_t budget = launch.memory ? launch.memory : platform::AvailableMemoryBytes() / 2 - std::min(
+                                                                   shared, platform::AvailableMemoryBytes() / 2);
   const std::uint64_t each = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(nodes) * CMinTravelTime::QuickFireBytesPerNode());
   const std::uint64_t fit = std::max<std::uint64_t>(1, budget / each);
   return static_cast<int>(std::min<std::uint64_t>(static_cast<std::uint64_t>(wanted), fit));
@@ -454,18 +457,7 @@ bool RunBurnProbability(BurnProbabilityLaunch& launch) {
 }
 
 bool LaunchBurnProbabilityThreads(BurnProbabilityLaunch& launch) {
-  RunProgress* dialog = launch.progress;
-  CompletionLast ordered(*dialog);
-  launch.progress = &ordered;
-  RunProgress& p = ordered;
-  SendRunStatus(p, "Initializing..");
-  SendRunPosition(p, 0);
-  const bool ran = RunLaunchThreads(
-      *launch.run, &launch,
-      [&](const std::atomic<bool>& runFinished) { RandomIgnitionsMonitorThread(launch, runFinished); },
-      [&] { RunBurnProbability(launch); }, [&](const std::string& message) { return Fail(p, message); });
-  launch.progress = dialog;
-  return ran;
+  return RunTravelTimeThreads(launch, RandomIgnitionsMonitorThread, RunBurnProbability);
 }
 
 std::string BuildRandomIgnitionsRunLog(const CRun& run, const RunLogFacts& facts, const BurnProbabilityResult& r) {

@@ -226,21 +226,7 @@ bool RunMTT(MttLaunch& launch) {
   return true;
 }
 
-bool LaunchMTTThreads(MttLaunch& launch) {
-  RunProgress* dialog = launch.progress;
-  CompletionLast ordered(*dialog);
-  launch.progress = &ordered;
-  RunProgress& p = ordered;
-  SendRunStatus(p, "Initializing..");
-  SendRunPosition(p, 0);
-  const bool ran = RunLaunchThreads(
-      *launch.run, &launch,
-      [&](const std::atomic<bool>& runFinished) { MTTMonitorThread(launch, runFinished); },
-      [&] { RunMTT(launch); },
-      [&](const std::string& message) { return Fail(p, message); });
-  launch.progress = dialog;
-  return ran;
-}
+bool LaunchMTTThreads(MttLaunch& launch) { return RunTravelTimeThreads(launch, MTTMonitorThread, RunMTT); }
 
 std::string BuildMTTRunLog(const CRun& run, const RunLogFacts& facts, const MttRunResult& result) {
   std::string log = RunLogHead("#Run Log for MTT run: %s\r\n", run, facts, result.seconds);

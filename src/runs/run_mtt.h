@@ -47,6 +47,24 @@ class CompletionLast : public RunProgress {
   bool completed_ = false;
 };
 
+// The work function of a travel-time launch: "Initializing..", then the monitor beside the
+// run, both seeing the dialog through CompletionLast; a run that cannot start fails with
+// "Unable to run MTT".
+template <class Launch, class Monitor, class Body>
+bool RunTravelTimeThreads(Launch& launch, Monitor monitor, Body body) {
+  RunProgress* dialog = launch.progress;
+  CompletionLast ordered(*dialog);
+  launch.progress = &ordered;
+  SendRunStatus(ordered, "Initializing..");
+  SendRunPosition(ordered, 0);
+  const bool ran = RunLaunchThreads(
+      *launch.run, &launch, [&](const std::atomic<bool>& runFinished) { monitor(launch, runFinished); },
+      [&] { body(launch); },
+      [&](const std::string& message) { return FailRun(ordered, message, "Unable to run MTT"); });
+  launch.progress = dialog;
+  return ran;
+}
+
 // A grid of the travel-time engine, with its name and layer type.
 struct MttGrid {
   std::string name;

@@ -45,6 +45,33 @@ namespace {
 class MttRunWindow : public program_test::ProgramTest {
  protected:
   MttRunWindow() : ProgramTest("test-mtt-run") {}
+
+  // The sample landscape in the started program's project; the scratch folder and a fuel
+  // moisture file in it.
+  CPVN4Doc* OpenSample(MainFrame* frame) {
+    CPVN4Doc* doc = ActiveProject(*frame);
+    dialogs_->AnswerOpenFile(program_test::SampleLcp());
+    program_test::Command(frame, views::cmd::kOpenLandscape);
+    widgets::FlushEvents();
+    folder = fs::path(PV_BINARY_DIR) / "test-mtt-run";
+    fs::create_directories(folder);
+    fms = (folder / "dry.fms").string();
+    std::ofstream(fms, std::ios::binary) << "0 3 4 5 40 60\n";
+    return doc;
+  }
+  // The run sheet's inputs: the moisture file, a 15 mph wind and the first crown method.
+  void FillInputs(CRunSheet* sheet) {
+    CRunInputsPage* inputs = sheet->inputsPage;
+    dialogs_->AnswerOpenFile(fms);
+    WhenShown(fms, [](wxDialog* editor) { editor->Close(); });
+    inputs->menuChooser = [](int) { return static_cast<int>(CRunInputsPage::kOpenFms); };
+    Use(inputs->fmsButton);
+    inputs->menuChooser = nullptr;
+    inputs->speedSpin->SetValue(15);
+    runs_gui::Choose(inputs->crownCombo, 0);
+  }
+  fs::path folder;
+  std::string fms;
 };
 
 }  // namespace
@@ -52,16 +79,8 @@ class MttRunWindow : public program_test::ProgramTest {
 TEST_F(MttRunWindow, LaunchesFromTheMinimumTravelTimePageCancelsAndMakesItsThemes) {
   MainFrame* frame = Start({});
   ASSERT_TRUE(frame);
-  CPVN4Doc* doc = ActiveProject(*frame);
-  dialogs_->AnswerOpenFile(program_test::SampleLcp());
-  program_test::Command(frame, views::cmd::kOpenLandscape);
-  widgets::FlushEvents();
+  CPVN4Doc* doc = OpenSample(frame);
   ASSERT_TRUE(doc->IsLandscapeLoaded());
-
-  const fs::path folder = fs::path(PV_BINARY_DIR) / "test-mtt-run";
-  fs::create_directories(folder);
-  const std::string fms = (folder / "dry.fms").string();
-  std::ofstream(fms, std::ios::binary) << "0 3 4 5 40 60\n";
   const std::string ignition = testsupport::WriteShapes(folder.string(), "ign", {"POINT (614400 4509600)"});
   const std::string outside = testsupport::WriteShapes(folder.string(), "far", {"POINT (100 100)"});
 
@@ -74,14 +93,7 @@ TEST_F(MttRunWindow, LaunchesFromTheMinimumTravelTimePageCancelsAndMakesItsTheme
     auto* sheet = dynamic_cast<CRunSheet*>(d);
     ASSERT_TRUE(sheet);
     sheet->timing = {std::chrono::milliseconds(1), std::chrono::milliseconds(300)};
-    CRunInputsPage* inputs = sheet->inputsPage;
-    dialogs_->AnswerOpenFile(fms);
-    WhenShown(fms, [](wxDialog* editor) { editor->Close(); });
-    inputs->menuChooser = [](int) { return static_cast<int>(CRunInputsPage::kOpenFms); };
-    Use(inputs->fmsButton);
-    inputs->menuChooser = nullptr;
-    inputs->speedSpin->SetValue(15);
-    runs_gui::Choose(inputs->crownCombo, 0);
+    FillInputs(sheet);
 
     sheet->SelectPage(2);
     CPathweaverPage* page = sheet->mttPage;
@@ -145,16 +157,8 @@ TEST_F(MttRunWindow, LaunchesFromTheMinimumTravelTimePageCancelsAndMakesItsTheme
 TEST_F(MttRunWindow, BurnProbabilityRunsFromRandomIgnitionsAndAFireList) {
   MainFrame* frame = Start({});
   ASSERT_TRUE(frame);
-  CPVN4Doc* doc = ActiveProject(*frame);
-  dialogs_->AnswerOpenFile(program_test::SampleLcp());
-  program_test::Command(frame, views::cmd::kOpenLandscape);
-  widgets::FlushEvents();
+  CPVN4Doc* doc = OpenSample(frame);
   ASSERT_TRUE(doc->IsLandscapeLoaded());
-
-  const fs::path folder = fs::path(PV_BINARY_DIR) / "test-mtt-run";
-  fs::create_directories(folder);
-  const std::string fms = (folder / "dry.fms").string();
-  std::ofstream(fms, std::ios::binary) << "0 3 4 5 40 60\n";
   const std::string list = (folder / "fires.txt").string();
   std::ofstream(list, std::ios::binary) << "FIRE_NUM, X, Y\n1, 614400, 4509600\n2 613000 4508000\n3, 1, 1,\n";
 
@@ -166,14 +170,7 @@ TEST_F(MttRunWindow, BurnProbabilityRunsFromRandomIgnitionsAndAFireList) {
     auto* sheet = dynamic_cast<CRunSheet*>(d);
     ASSERT_TRUE(sheet);
     sheet->timing = {std::chrono::milliseconds(1), std::chrono::milliseconds(10)};
-    CRunInputsPage* inputs = sheet->inputsPage;
-    dialogs_->AnswerOpenFile(fms);
-    WhenShown(fms, [](wxDialog* editor) { editor->Close(); });
-    inputs->menuChooser = [](int) { return static_cast<int>(CRunInputsPage::kOpenFms); };
-    Use(inputs->fmsButton);
-    inputs->menuChooser = nullptr;
-    inputs->speedSpin->SetValue(15);
-    runs_gui::Choose(inputs->crownCombo, 0);
+    FillInputs(sheet);
 
     sheet->SelectPage(2);
     CPathweaverPage* page = sheet->mttPage;

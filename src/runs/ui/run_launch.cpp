@@ -85,18 +85,20 @@ bool LaunchBasicRun(wxWindow* parent, CRun& run, const runs::RunTiming& timing) 
 
 namespace {
 
-// Random ignitions and fire lists: quick fires over one fire-behaviour computation.
-bool LaunchBurnProbabilityRun(wxWindow* parent, CRun& run, const runs::RunTiming& timing) {
-  runs::BurnProbabilityLaunch launch;
+// A travel-time launch of either kind under the progress dialog, its outputs made on this
+// thread once the dialog has closed.
+template <class Launch>
+bool RunTravelTimeDialog(wxWindow* parent, CRun& run, const runs::RunTiming& timing, Launch& launch,
+                         bool (*threads)(Launch&), int (*outputs)(CRun&, decltype(Launch::result)&, const runs::RunLogFacts&)) {
   launch.run = &run;
   launch.timing = timing;
   runs::RunLogFacts facts;
   TakeFacts(run, facts, launch.geometry);
   if (run.document) launch.landscapeFile = run.document->landscape.path;
-  auto work = [&launch](widgets::UPDialogWorkerBlock* block) {
+  auto work = [&launch, threads](widgets::UPDialogWorkerBlock* block) {
     WorkerBlockProgress progress(*block);
     launch.progress = &progress;
-    const bool ok = runs::LaunchBurnProbabilityThreads(launch);
+    const bool ok = threads(launch);
     launch.progress = nullptr;
     return ok;
   };
@@ -108,43 +110,26 @@ bool LaunchBurnProbabilityRun(wxWindow* parent, CRun& run, const runs::RunTiming
   const bool succeeded = launch.result.succeeded;
   if (succeeded) {
     wxBusyCursor wait;
-    runs::CreateBurnProbabilityThemes(run, launch.result, facts);
+    outputs(run, launch.result, facts);
     run.fireBehaviorUpToDate = run.mttUpToDate = true;
   }
-  RefreshDocument(run);
   return succeeded;
 }
 
 }  // namespace
 
 bool LaunchMTTRun(wxWindow* parent, CRun& run, const runs::RunTiming& timing) {
-  if (run.mtt.ignitionSource != 0) return LaunchBurnProbabilityRun(parent, run, timing);
-  runs::MttLaunch launch;
-  launch.run = &run;
-  launch.timing = timing;
-  runs::RunLogFacts facts;
-  TakeFacts(run, facts, launch.geometry);
-  if (run.document) launch.landscapeFile = run.document->landscape.path;
-  run.mttEngine = std::make_unique<CMinTravelTime>();
-  launch.engine = run.mttEngine.get();
-
-  auto work = [&launch](widgets::UPDialogWorkerBlock* block) {
-    WorkerBlockProgress progress(*block);
-    launch.progress = &progress;
-    const bool ok = runs::LaunchMTTThreads(launch);
-    launch.progress = nullptr;
-    return ok;
-  };
-  {
-    widgets::CUPDialog dialog(parent, work, &run, "Pyrvane Progress...", true);
-    dialog.DoModal();
-  }
-  facts.completed = runs::RunLogTimestamp();
-  const bool succeeded = launch.result.succeeded;
-  if (succeeded) {
-    wxBusyCursor wait;
-    runs::CreateMTTOutputThemes(run, launch.result, facts);
-    run.fireBehaviorUpToDate = run.mttUpToDate = true;
+  bool succeeded = false;
+  if (run.mtt.ignitionSource != 0) {
+    // Random ignitions and fire lists: quick fires over one fire-behaviour computation.
+    runs::BurnProbabilityLaunch launch;
+    succeeded = RunTravelTimeDialog(parent, run, timing, launch, &runs::LaunchBurnProbabilityThreads,
+                                    &runs::CreateBurnProbabilityThemes);
+  } else {
+    runs::MttLaunch launch;
+    run.mttEngine = std::make_unique<CMinTravelTime>();
+    launch.engine = run.mttEngine.get();
+    succeeded = RunTravelTimeDialog(parent, run, timing, launch, &runs::LaunchMTTThreads, &runs::CreateMTTOutputThemes);
   }
   run.mttEngine.reset();
   RefreshDocument(run);
