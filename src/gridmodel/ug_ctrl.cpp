@@ -126,7 +126,10 @@ int CUGCtrl::ArrangeParts() {
   g.gridWidth = std::max(0, ca.Width());
   g.gridHeight = std::max(0, ca.Height());
   OnAdjustLayout(&ca, &th, &sh, &cb, &vs, &hs, &tabs);
-  if (g.paintMode) {
+  if (g.paintMode) tabs_.SetClientSize(tabs.Width(), tabs.Height());
+  if (g.paintMode && tabsOnlyLayout_) {
+    if (view_) view_->TabsArranged();
+  } else if (g.paintMode) {
     if (view_) view_->PartsArranged();
     AdjustTopRow();
     AdjustLeftCol();
@@ -138,6 +141,24 @@ int CUGCtrl::ArrangeParts() {
   g.tabWidth = keepTab;
   g.lastTopRow = g.topRow;
   g.lastLeftCol = g.leftCol;
+  return 0;
+}
+
+int CUGCtrl::ArrangeTabsOnly() {
+  tabsOnlyLayout_ = true;
+  ArrangeParts();
+  tabsOnlyLayout_ = false;
+  return 0;
+}
+
+int CUGCtrl::SetCurrentTab(long id) {
+  if (tabs_.SetCurrentTab(id) != 0) return 1;
+  OnSheetTabClicked(static_cast<int>(id));
+  return 0;
+}
+
+int CUGCtrl::EnableHints(bool on) {
+  gi_->enableHints = on;
   return 0;
 }
 

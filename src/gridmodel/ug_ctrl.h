@@ -16,6 +16,7 @@
 #include "gridmodel/ug_hints.h"
 #include "gridmodel/ug_multiselect.h"
 #include "gridmodel/ug_ptrlist.h"
+#include "gridmodel/ug_tabs.h"
 #include "platform/image.h"
 
 namespace gridmodel {
@@ -83,6 +84,10 @@ class CUGView {
   virtual void PartsArranged() {}
   virtual void FocusCellArea() {}
   virtual int MeasureTextWidth(const std::string& text, int fontIndex) { return 0; }
+  virtual int MeasureFontTextWidth(const std::string& text, const FontDesc& font) { return 0; }
+  // The sheet tabs: repaint them; the strip and the horizontal bar alone were laid out again.
+  virtual void RefreshTabs() {}
+  virtual void TabsArranged() {}
   // Shows the popup menu at a screen point; false when it could not be shown.
   virtual bool TrackPopupMenu(int x, int y) { return false; }
   // Opens a drop list under a cell-area rectangle; the type hears the choice or the close.
@@ -274,6 +279,8 @@ class CUGCtrl {
   void SetClientSize(int width, int height);
   int GetClientWidth() const { return clientWidth_; }
   int ArrangeParts();
+  // Lays out again only the horizontal bar and the sheet tabs (their grip was dragged).
+  int ArrangeTabsOnly();
   const CUGGridInfo& Sheet() const { return *gi_; }
   CUGGridInfo& Sheet() { return *gi_; }
   // Keyboard state the window reports with each input.
@@ -303,6 +310,32 @@ class CUGCtrl {
   bool IsPaintingEnabled() const { return gi_->paintMode; }
   int EnableUpdate(bool on) {
     enableUpdate_ = on;
+    return 0;
+  }
+
+  // ---- sheet tabs and hints ----
+  CUGTab& Tabs() { return tabs_; }
+  int AddTab(const std::string& label, long id) { return tabs_.AddTab(label, id); }
+  int InsertTab(int position, const std::string& label, long id) { return tabs_.InsertTab(position, label, id); }
+  int DeleteTab(long id) { return tabs_.DeleteTab(id); }
+  int SetTabBackColor(long id, Colour c) { return tabs_.SetTabBackColor(id, c); }
+  int SetTabTextColor(long id, Colour c) { return tabs_.SetTabTextColor(id, c); }
+  // 0 hides the tabs; takes effect at the next layout.
+  int SetTabWidth(int width) {
+    gi_->tabWidth = width;
+    return 0;
+  }
+  // Selects the tab and tells OnSheetTabClicked; 1 when no tab has the id.
+  int SetCurrentTab(long id);
+  // The position of the selected tab, not its id.
+  int GetCurrentTab() const { return tabs_.GetCurrentTab(); }
+  int EnableHints(bool on);
+  int EnableVScrollHints(bool on) {
+    gi_->enableVScrollHints = on;
+    return 0;
+  }
+  int EnableHScrollHints(bool on) {
+    gi_->enableHScrollHints = on;
     return 0;
   }
 
@@ -684,7 +717,9 @@ class CUGCtrl {
   CUGGridInfo* gi_ = nullptr;
   int sheetNumber_ = 0;
   bool enableUpdate_ = true;
+  bool tabsOnlyLayout_ = false;
   CUGView* view_ = nullptr;
+  CUGTab tabs_{*this};
   UGRedrawHints cellHints_;
   bool shiftDown_ = false, ctrlDown_ = false;
   int clientWidth_ = 0, clientHeight_ = 0;

@@ -477,9 +477,27 @@ void UGCellAreaInput::Help(bool fromF1, int x, int y) {
   int col = g_.GetCurrentCol();
   long row = g_.GetCurrentRow();
   if (!fromF1 && g_.GetCellFromPoint(x, y, &col, &row) != 0) col = -1, row = -1;
-  const int id = g_.OnGetHelpContextId(col, row, UG_GRID);
-  // An id of 0 is no help page.
-  if (id != 0) host_.ShowHelp(id);
+  RequestGridHelp(g_, host_, col, row, UG_GRID);
+}
+
+namespace {
+UGHelpHandler& HelpHandler() {
+  static UGHelpHandler handler;
+  return handler;
+}
+}  // namespace
+
+void SetGridHelpHandler(UGHelpHandler handler) { HelpHandler() = std::move(handler); }
+
+void UGPartHost::ShowHelp(int contextId) {
+  if (HelpHandler()) HelpHandler()(contextId);
+}
+
+bool RequestGridHelp(CUGCtrl& g, UGPartHost& host, int col, long row, int section) {
+  const int id = g.OnGetHelpContextId(col, row, section);
+  if (id == 0) return false;
+  host.ShowHelp(id);
+  return true;
 }
 
 // ---- top heading ----

@@ -2,6 +2,8 @@
 // What the cell grid's part windows do, without the windows: painting the cell area, the
 // headings and the corner through the shared painter, and turning mouse, wheel and keys on
 // them into the grid's moves and notifications. The wx windows only forward events here.
+#include <functional>
+
 #include "gridmodel/painter.h"
 #include "gridmodel/ug_celltypes.h"
 #include "gridmodel/ug_ctrl.h"
@@ -25,9 +27,16 @@ class UGPartHost {
   virtual void StartAutoScroll(int section, int ms) {}
   virtual void StopAutoScroll() {}
   virtual void RefreshPart(int section) {}
-  // Opens the help page of an id.
-  virtual void ShowHelp(int contextId) {}
+  // Opens the help page of an id: what the program installed (SetGridHelpHandler) does.
+  virtual void ShowHelp(int contextId);
 };
+
+// What the program's help does with a grid's help context id; none installed: nothing.
+using UGHelpHandler = std::function<void(int contextId)>;
+void SetGridHelpHandler(UGHelpHandler handler);
+// A help request on a part: the grid names the id for the cell and section; an id of 0 is
+// no help page and opens nothing. True when help was opened.
+bool RequestGridHelp(CUGCtrl& g, UGPartHost& host, int col, long row, int section);
 
 // Painting; each clears the part's hints. The cell area paints what its hints name.
 void PaintCellArea(CUGCtrl& g, Painter& p, int clientWidth, int clientHeight, bool drawFocus);

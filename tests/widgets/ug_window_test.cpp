@@ -5,10 +5,12 @@
 #include <wx/sizer.h>
 #include <wx/uiaction.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "gridmodel/ug_celltypes.h"
+#include "gridmodel/ug_parts.h"
 #include "widgets/cellgrid/ug_window.h"
 #include "widgets/screenshot.h"
 
@@ -19,6 +21,8 @@ using widgets::FlushEvents;
 namespace {
 
 constexpr int kPlaceholderId = 500;
+// The middle of a 75-pixel cell, where side arrows draw.
+constexpr int kArrowsX = 37;
 
 // A record grid as the editors build one: it starts editing on Enter, F2 and typed
 // characters, and logs what the model tells it.
@@ -88,6 +92,19 @@ class LogGrid : public CUGCtrl {
   int OnContinueCellEdit(int, long, int* nc, long* nr) override {
     Add("ContinueCellEdit " + At(*nc, *nr));
     return 0;  // edits end after one cell here
+  }
+  void OnSheetTabClicked(int id) override {
+    Add("SheetTab " + std::to_string(id));
+    SetSheetNumber(id);
+  }
+  int OnGetVScrollHintText(long row, std::string* text) override {
+    *text = "Row " + std::to_string(row);
+    return 1;
+  }
+  // Help pages for the columns right of the first; none for the first.
+  int OnGetHelpContextId(int c, long r, int section) override {
+    Add("HelpId " + At(c, r) + " " + std::to_string(section));
+    return c <= 0 ? 0 : 40 + c;
   }
   int OnCellTypeEvent(int id, int c, long r, int msg, long param) override {
     Add("CellType " + std::to_string(id) + " " + At(c, r) + " " + std::to_string(msg));
@@ -367,6 +384,17 @@ TEST_F(CellGridWindowTest, BuiltInCellTypesReportTheirEvents) {
   Click(CellPoint(2, 1, r.Width() - 4));
   log = grid.Take();
   EXPECT_NE(std::find(log.begin(), log.end(), "CellType " + std::to_string(grid.ellipsisId) + " 2,1 100"), log.end());
+
+  // Side arrows only draw: a click on them is the grid's plain click on that cell.
+  grid.SetCellTypeAt(3, 1, 3);
+  grid.SetCellTypeParamAt(3, 1, 0x40);
+  grid.RedrawAll();
+  FlushEvents(3);
+  Click(CellPoint(3, 1, kArrowsX));
+  log = grid.Take();
+  EXPECT_EQ(std::count_if(log.begin(), log.end(), [](auto& s) { return s.rfind("CellType", 0) == 0; }), 0);
+  EXPECT_NE(std::find(log.begin(), log.end(), "LeftClick 3,1 down"), log.end());
+  EXPECT_NE(std::find(log.begin(), log.end(), "LeftClick 3,1 up"), log.end());
 }
 
 TEST_F(CellGridWindowTest, DropListOpensChoosesAndStores) {
@@ -438,4 +466,98 @@ TEST_F(CellGridWindowTest, MaskedAndNumericEditorsCheckWhatIsTyped) {
   Key(WXK_RETURN);
   // The cell gets the number, not the text the control shows.
   EXPECT_EQ(grid.GetCellText(5, 7), "-12345.00");
+}
+
+TEST_F(CellGridWindowTest, SheetTabsSwitchSheetsWhenClicked) {
+  // Two more sheets of their own size; the tabs name the three.
+  grid.SetSheetCount(3);
+  for (int sheet = 1; sheet < 3; ++sheet) {
+    grid.SetSheetNumber(sheet);
+    grid.SetColCount(2);
+    grid.SetRowCount(5);
+    grid.SetCellText(0, 0, "sheet " + std::to_string(sheet));
+  }
+  grid.SetSheetNumber(0);
+  grid.SetTabWidth(220);
+  for (int sheet = 0; sheet < 3; ++sheet) grid.AddTab("Sheet " + std::to_string(sheet + 1), sheet);
+  grid.ArrangeParts();
+  FlushEvents(3);
+  const CUGGridInfo& s = grid.Sheet();
+  ASSERT_TRUE(window->TabStrip()->IsShown());
+  // Columns fit: the tabs take the whole bottom row, under the cells.
+  EXPECT_EQ(window->TabStrip()->GetPosition().y, s.rects[0].bottom);
+  EXPECT_GE(window->TabStrip()->GetSize().x, window->GetClientSize().x);
+  grid.Take();
+
+  const CUGTab& tabs = grid.Tabs();
+  const int x = tabs.ButtonWidth() + tabs.TabWidth(0) + tabs.TabWidth(1) / 2;
+  Click(window->TabStrip()->ClientToScreen(wxPoint(x, window->TabStrip()->GetSize().y / 2)));
+  EXPECT_EQ(grid.Take(), std::vector<std::string>{"SheetTab 1"});
+  EXPECT_EQ(grid.GetSheetNumber(), 1);
+  EXPECT_EQ(grid.GetCurrentTab(), 1);
+  EXPECT_EQ(grid.GetColCount(), 2);
+  EXPECT_EQ(grid.GetCellText(0, 0), "sheet 1");
+  // The new sheet keeps the strip.
+  EXPECT_TRUE(window->TabStrip()->IsShown());
+
+  // Selecting a tab from code tells the grid too.
+  ASSERT_EQ(grid.SetCurrentTab(2), 0);
+  EXPECT_EQ(grid.Take(), std::vector<std::string>{"SheetTab 2"});
+  EXPECT_EQ(grid.GetCellText(0, 0), "sheet 2");
+}
+
+TEST_F(CellGridWindowTest, ThumbHintShowsWhileTheThumbIsDraggedAndGoesAfter) {
+  grid.EnableVScrollHints(true);
+  wxScrollBar* bar = window->VScroll();
+  ASSERT_TRUE(bar->IsShown());
+  const wxRect r = bar->GetScreenRect();
+  // The thumb sits at the top of the bar while the first row is at the top.
+  const wxPoint start(r.x + r.width / 2, r.y + 6);
+  sim.MouseMove(start);
+  FlushEvents(2);
+  sim.MouseDown();
+  FlushEvents(3);
+  for (int dy = 10; dy <= 60; dy += 10) {
+    sim.MouseMove(wxPoint(start.x, start.y + dy));
+    FlushEvents(3);
+  }
+  widgets::UGHintWnd* hint = window->HintWindow();
+  ASSERT_TRUE(hint->IsShown());
+  EXPECT_EQ(grid.GetTopRow(), 0);  // scroll mode 0: the view waits for the release
+  const std::string text = hint->HintText();
+  ASSERT_EQ(text.rfind("Row ", 0), 0u) << text;
+  const long shown = std::stol(text.substr(4));
+  EXPECT_GT(shown, 0);
+  // Beside the bar, on its left, at the pointer's height.
+  const wxRect h = hint->GetScreenRect();
+  EXPECT_LE(h.GetRight(), r.x);
+  EXPECT_LE(std::abs(h.y + h.height / 2 - (start.y + 60)), h.height);
+  sim.MouseUp();
+  FlushEvents(4);
+  EXPECT_FALSE(hint->IsShown());
+  EXPECT_EQ(grid.GetTopRow(), shown);  // the release shows the row the hint named
+}
+
+TEST_F(CellGridWindowTest, HelpOpensTheGridsPageAndNothingForIdZero) {
+  std::vector<int> opened;
+  SetGridHelpHandler([&](int id) { opened.push_back(id); });
+  Key(WXK_F1);  // on (0,0): no page
+  EXPECT_TRUE(opened.empty());
+  Click(CellPoint(2, 4));
+  grid.Take();
+  Key(WXK_F1);
+  EXPECT_EQ(opened, std::vector<int>{42});
+  EXPECT_EQ(grid.Take(), std::vector<std::string>{"HelpId 2,4 1"});
+  // Help asked over a heading: the heading's cell and section; again nothing for id 0.
+  auto helpAt = [&](wxWindow* part, const wxPoint& client) {
+    wxHelpEvent e(wxEVT_HELP, part->GetId(), part->ClientToScreen(client), wxHelpEvent::Origin_HelpButton);
+    e.SetEventObject(part);
+    part->GetEventHandler()->ProcessEvent(e);
+  };
+  helpAt(window->Part(UG_TOPHEADING), wxPoint(ColumnRight(0) + 10, 8));
+  helpAt(window->Part(UG_TOPHEADING), wxPoint(10, 8));
+  helpAt(window->Part(UG_CORNERBUTTON), wxPoint(5, 5));
+  EXPECT_EQ(opened, (std::vector<int>{42, 41}));
+  EXPECT_EQ(grid.Take(), (std::vector<std::string>{"HelpId 1,-1 2", "HelpId 0,-1 2", "HelpId -1,-1 4"}));
+  SetGridHelpHandler(nullptr);
 }

@@ -11,6 +11,7 @@
 #include "app/ui/gl_probe.h"
 #include "app/ui/project_window.h"
 #include "gridmodel/ug_ctrl.h"
+#include "gridmodel/ug_parts.h"
 #include "platform/folders.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
@@ -42,6 +43,8 @@ void InstallProgramServices() {
   platform::ui::InstallWxPlatform();
   GetApp().imageLoader = platform::ui::LoadImageFile;
   gridmodel::SetDefaultBitmapLoader(platform::ui::LoadImageFile);
+  // A grid that names a help context for a cell opens that help topic.
+  gridmodel::SetGridHelpHandler([](int contextId) { GetApp().ShowHelpTopic(contextId); });
 }
 
 void ApplicationShell::ShowSplash(const StartupOptions& options) {

@@ -7,6 +7,7 @@
 #include <wx/print.h>
 #include <wx/settings.h>
 #include <wx/sizer.h>
+#include <wx/utils.h>
 
 #include <algorithm>
 
@@ -20,7 +21,7 @@ using namespace gridmodel;
 namespace widgets {
 
 namespace {
-enum { kCellAreaId = 1, kTopId = 2, kSideId = 3, kCornerId = 4, kVScrollId = 6, kHScrollId = 7, kEditId = 123,
+enum { kCellAreaId = 1, kTopId = 2, kSideId = 3, kCornerId = 4, kTabsId = 5, kVScrollId = 6, kHScrollId = 7, kEditId = 123,
        kMaskedId = 124, kListId = 125 };
 
 unsigned MouseFlags(const wxMouseEvent& e) {
@@ -72,6 +73,7 @@ UGPartWnd::UGPartWnd(CUGWindow* owner, int section, wxWindowID id)
                     wxEVT_MOUSEWHEEL})
     Bind(type, &UGPartWnd::OnMouse, this);
   Bind(wxEVT_MOUSE_CAPTURE_LOST, &UGPartWnd::OnCaptureLost, this);
+  Bind(wxEVT_HELP, &UGPartWnd::OnHelp, this);
   if (section == UG_GRID) {
     Bind(wxEVT_KEY_DOWN, &UGPartWnd::OnKeyDown, this);
     Bind(wxEVT_KEY_UP, &UGPartWnd::OnKeyUp, this);
@@ -163,7 +165,11 @@ void UGPartWnd::OnMouse(wxMouseEvent& e) {
 
 void UGPartWnd::UpdateHint(int x, int y) {
   CUGCtrl& g = owner_->Grid();
-  if (!g.Sheet().enableHints) return;
+  if (!g.Sheet().enableHints) {
+    if (hintCol_ != -2) UnsetToolTip();
+    hintCol_ = hintRow_ = -2;
+    return;
+  }
   int col = -1;
   long row = -1;
   UGRect r;
@@ -186,8 +192,35 @@ void UGPartWnd::UpdateHint(int x, int y) {
   else UnsetToolTip();
 }
 
+void UGPartWnd::OnHelp(wxHelpEvent& e) {
+  CUGCtrl& g = owner_->Grid();
+  const bool fromKey = e.GetOrigin() == wxHelpEvent::Origin_Keyboard;
+  const wxPoint p = fromKey ? wxPoint(-1, -1) : ScreenToClient(e.GetPosition());
+  int col = -1;
+  long row = -1;
+  UGRect r;
+  switch (section_) {
+    case UG_GRID: owner_->CellInput().Help(fromKey, p.x, p.y); return;
+    case UG_TOPHEADING: {
+      int hr = -1;
+      if (owner_->TopInput().HitTest(p.x, p.y, &col, &hr, &r)) row = hr;
+      else col = -1;
+      break;
+    }
+    case UG_SIDEHEADING:
+      if (!owner_->SideInput().HitTest(p.x, p.y, &col, &row, &r)) col = -1, row = -1;
+      break;
+    default: break;
+  }
+  RequestGridHelp(g, *owner_, col, row, section_);
+}
+
 void UGPartWnd::OnKeyDown(wxKeyEvent& e) {
   CUGCtrl& g = owner_->Grid();
+  if (e.GetKeyCode() == WXK_F1 && !e.HasAnyModifiers()) {
+    owner_->CellInput().Help(true, 0, 0);
+    return;
+  }
   g.SetKeyState(e.ShiftDown(), e.ControlDown());
   const unsigned key = VirtualKey(e);
   if (key == UG_VK_TAB && !g.IsEditing()) {
@@ -225,6 +258,73 @@ void UGPartWnd::OnFocus(wxFocusEvent& e) {
 
 void UGPartWnd::OnCaptureLost(wxMouseCaptureLostEvent&) { owner_->StopAutoScroll(); }
 
+// ---- sheet tabs and the thumb hint ----
+
+UGTabWnd::UGTabWnd(CUGWindow* owner)
+    : wxWindow(owner, kTabsId, wxDefaultPosition, wxSize(0, 0), wxFULL_REPAINT_ON_RESIZE | wxCLIP_CHILDREN),
+      owner_(owner) {
+  SetBackgroundStyle(wxBG_STYLE_PAINT);
+  Bind(wxEVT_PAINT, &UGTabWnd::OnPaint, this);
+  for (auto type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_DCLICK, wxEVT_LEFT_UP, wxEVT_RIGHT_DOWN, wxEVT_MOTION})
+    Bind(type, &UGTabWnd::OnMouse, this);
+  Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) { owner_->Grid().Tabs().LButtonUp(*owner_); });
+  Bind(wxEVT_HELP, [this](wxHelpEvent&) {
+    CUGCtrl& g = owner_->Grid();
+    RequestGridHelp(g, *owner_, g.GetCurrentCol(), g.GetCurrentRow(), UG_TAB);
+  });
+}
+
+void UGTabWnd::OnPaint(wxPaintEvent&) {
+  wxAutoBufferedPaintDC dc(this);
+  const wxSize size = GetClientSize();
+  WxPainter p(dc);
+  if (!owner_->Grid().Sheet().paintMode) {
+    p.FillRect(Rect{0, 0, size.x, size.y}, Colour::System(SysColour::ButtonFace));
+    return;
+  }
+  owner_->Grid().Tabs().Paint(p, size.x, size.y);
+}
+
+void UGTabWnd::OnMouse(wxMouseEvent& e) {
+  CUGTab& tabs = owner_->Grid().Tabs();
+  const wxEventType t = e.GetEventType();
+  if (t == wxEVT_LEFT_DOWN || t == wxEVT_LEFT_DCLICK) tabs.LButtonDown(e.GetX(), e.GetY(), *owner_);
+  else if (t == wxEVT_LEFT_UP) tabs.LButtonUp(*owner_);
+  else if (t == wxEVT_RIGHT_DOWN) tabs.RButtonDown(e.GetX(), e.GetY(), *owner_);
+  else if (t == wxEVT_MOTION) tabs.MouseMove(e.GetX(), e.GetY(), *owner_);
+}
+
+UGHintWnd::UGHintWnd(CUGWindow* owner) : wxPopupWindow(owner, wxBORDER_SIMPLE), owner_(owner) {
+  SetBackgroundStyle(wxBG_STYLE_PAINT);
+  Bind(wxEVT_PAINT, &UGHintWnd::OnPaint, this);
+}
+
+void UGHintWnd::PlaceAt(int x, int y, int minWidth, int flags) {
+  wxClientDC dc(this);
+  dc.SetFont(GetFont());
+  const wxSize text = dc.GetTextExtent(wxString::FromUTF8(text_));
+  const int height = dc.GetTextExtent("X").y + 2;  // and the border
+  const wxSize client = owner_->GetClientSize();
+  const UGRect r = PlaceHint(x, y, minWidth, text.x, height, flags, client.x, client.y);
+  const wxPoint at = owner_->ClientToScreen(wxPoint(r.left, r.top));
+  SetSize(at.x, at.y, r.Width(), r.Height());
+  if (!IsShown()) Show();
+  Refresh();
+  Update();
+}
+
+void UGHintWnd::OnPaint(wxPaintEvent&) {
+  wxPaintDC dc(this);
+  if (!owner_->Grid().Sheet().paintMode) return;
+  const wxSize size = GetClientSize();
+  dc.SetBrush(wxBrush(wxColour(255, 255, 224)));
+  dc.SetPen(*wxTRANSPARENT_PEN);
+  dc.DrawRectangle(0, 0, size.x, size.y);
+  dc.SetFont(GetFont());
+  dc.SetTextForeground(*wxBLACK);
+  dc.DrawLabel(wxString::FromUTF8(text_), wxRect(size), wxALIGN_CENTER);
+}
+
 // ---- the control ----
 
 CUGWindow::CUGWindow(wxWindow* parent, wxWindowID id, CUGCtrl* grid, const wxPoint& pos, const wxSize& size)
@@ -236,8 +336,15 @@ CUGWindow::CUGWindow(wxWindow* parent, wxWindowID id, CUGCtrl* grid, const wxPoi
   parts_[1] = new UGPartWnd(this, UG_TOPHEADING, kTopId);
   parts_[2] = new UGPartWnd(this, UG_SIDEHEADING, kSideId);
   parts_[3] = new UGPartWnd(this, UG_CORNERBUTTON, kCornerId);
+  tabs_ = new UGTabWnd(this);
   vbar_ = new wxScrollBar(this, kVScrollId, wxDefaultPosition, wxDefaultSize, wxSB_VERTICAL);
   hbar_ = new wxScrollBar(this, kHScrollId, wxDefaultPosition, wxDefaultSize, wxSB_HORIZONTAL);
+  hint_ = new UGHintWnd(this);
+  for (wxScrollBar* bar : {vbar_, hbar_})
+    bar->Bind(wxEVT_HELP, [this, bar](wxHelpEvent&) {
+      RequestGridHelp(*grid_, *this, grid_->GetCurrentCol(), grid_->GetCurrentRow(),
+                      bar == vbar_ ? UG_VSCROLL : UG_HSCROLL);
+    });
   edit_ = new CUGEdit(this);
   masked_ = new CUGMaskedEdit(this);
   Bind(wxEVT_SIZE, &CUGWindow::OnSize, this);
@@ -286,6 +393,11 @@ CUGWindow* CUGWindow::AttachToDialogItem(wxWindow* dialog, wxWindowID id, CUGCtr
   return window;
 }
 
+wxWindow* CUGWindow::PartWindow(int section) const {
+  if (section == UG_TAB) return tabs_;
+  return Part(section);
+}
+
 UGPartWnd* CUGWindow::Part(int section) const {
   switch (section) {
     case UG_GRID: return parts_[0];
@@ -325,7 +437,21 @@ void CUGWindow::PartsArranged() {
   hbar_->Show(h.Width() > 0 && h.Height() > 0);
   if (vbar_->IsShown()) vbar_->SetSize(ToWx(v));
   if (hbar_->IsShown()) hbar_->SetSize(ToWx(h));
+  TabsArranged();
 }
+
+void CUGWindow::TabsArranged() {
+  const CUGGridInfo& s = grid_->Sheet();
+  const UGRect& h = s.rects[6];
+  const UGRect& t = s.rects[4];
+  hbar_->Show(h.Width() > 0 && h.Height() > 0);
+  if (hbar_->IsShown()) hbar_->SetSize(ToWx(h));
+  tabs_->Show(t.Width() > 0 && t.Height() > 0);
+  if (tabs_->IsShown()) tabs_->SetSize(ToWx(t));
+  tabs_->Refresh(false);
+}
+
+void CUGWindow::RefreshTabs() { tabs_->Refresh(false); }
 
 void CUGWindow::UpdateScrollBars() {
   const CUGGridInfo& s = grid_->Sheet();
@@ -357,17 +483,44 @@ void CUGWindow::OnScroll(wxScrollEvent& e) {
   else if (t == wxEVT_SCROLL_PAGEDOWN) move(3);
   else if (t == wxEVT_SCROLL_TOP) move(4);
   else if (t == wxEVT_SCROLL_BOTTOM) move(5);
-  else if (t == wxEVT_SCROLL_THUMBRELEASE || (t == wxEVT_SCROLL_THUMBTRACK && (vertical ? s.vScrollMode : s.hScrollMode) == 1)) {
-    if (vertical) grid_->SetTopRow(vScale_ > 1.0 ? static_cast<long>(pos * vScale_) : pos + s.numLockRows);
-    else grid_->SetLeftCol(pos + s.numLockCols);
+  else if (t == wxEVT_SCROLL_THUMBRELEASE || t == wxEVT_SCROLL_THUMBTRACK) {
+    // The row or column the thumb stands for: what a release makes the first in view.
+    const long track = vertical ? (vScale_ > 1.0 ? static_cast<long>(pos * vScale_) : pos + s.numLockRows)
+                                : pos + s.numLockCols;
+    const bool follow = (vertical ? s.vScrollMode : s.hScrollMode) == 1;
+    if (t == wxEVT_SCROLL_THUMBRELEASE) hint_->HideHint();
+    if (t == wxEVT_SCROLL_THUMBRELEASE || follow) {
+      if (vertical) grid_->SetTopRow(track);
+      else grid_->SetLeftCol(static_cast<int>(track));
+    }
+    if (t == wxEVT_SCROLL_THUMBTRACK && (vertical ? s.enableVScrollHints : s.enableHScrollHints))
+      ShowThumbHint(vertical, track);
   }
   s.moveType = UG_MOVE_KEYS;
-  UpdateScrollBars();
+  // A thumb the view does not follow stays where the pointer holds it until released.
+  const bool held = t == wxEVT_SCROLL_THUMBTRACK && (vertical ? s.vScrollMode : s.hScrollMode) != 1;
+  if (!held) UpdateScrollBars();
   parts_[2]->Refresh(false);
+}
+
+void CUGWindow::ShowThumbHint(bool vertical, long track) {
+  const CUGGridInfo& s = grid_->Sheet();
+  const wxPoint mouse = ScreenToClient(wxGetMousePosition());
+  std::string text;
+  if (vertical) {
+    grid_->OnGetVScrollHintText(track, &text);
+    hint_->SetHintText(text);
+    hint_->PlaceAt(s.rects[5].left - 1, mouse.y, 40, UG_HINT_ALIGNRIGHT | UG_HINT_ALIGNVCENTER);
+  } else {
+    grid_->OnGetHScrollHintText(static_cast<int>(track), &text);
+    hint_->SetHintText(text);
+    hint_->PlaceAt(mouse.x, s.rects[6].top - 1, 20, UG_HINT_ALIGNCENTER | UG_HINT_ALIGNBOTTOM);
+  }
 }
 
 void CUGWindow::RefreshAllParts() {
   for (UGPartWnd* p : parts_) p->Refresh(false);
+  tabs_->Refresh(false);
   UpdateScrollBars();
 }
 
@@ -384,6 +537,12 @@ void CUGWindow::RefreshAfterMove() {
 
 void CUGWindow::FocusCellArea() {
   if (parts_[0]) parts_[0]->SetFocus();
+}
+
+int CUGWindow::MeasureFontTextWidth(const std::string& text, const FontDesc& font) {
+  wxClientDC dc(this);
+  dc.SetFont(FontToWx(font));
+  return dc.GetTextExtent(wxString::FromUTF8(text)).x;
 }
 
 int CUGWindow::MeasureTextWidth(const std::string& text, int fontIndex) {
@@ -505,7 +664,7 @@ void CUGWindow::CloseDropList() {
 }
 
 void CUGWindow::Capture(int section, bool on) {
-  UGPartWnd* w = Part(section);
+  wxWindow* w = PartWindow(section);
   if (!w) return;
   if (on && !w->HasCapture()) w->CaptureMouse();
   else if (!on && w->HasCapture()) w->ReleaseMouse();
@@ -514,7 +673,7 @@ void CUGWindow::Capture(int section, bool on) {
 bool CUGWindow::CellAreaHasFocus() const { return FindFocus() == parts_[0]; }
 
 void CUGWindow::SetCursor(int section, UGCursor cursor) {
-  if (UGPartWnd* w = Part(section))
+  if (wxWindow* w = PartWindow(section))
     w->SetCursor(wxCursor(cursor == UGCursor::SizeWE ? wxCURSOR_SIZEWE
                           : cursor == UGCursor::SizeNS ? wxCURSOR_SIZENS
                                                        : wxCURSOR_ARROW));
@@ -523,7 +682,7 @@ void CUGWindow::SetCursor(int section, UGCursor cursor) {
 void CUGWindow::ShowTracker(const UGRect& rect) { parts_[0]->SetTracker(rect); }
 
 UGPoint CUGWindow::ToScreen(int section, UGPoint p) {
-  UGPartWnd* w = Part(section);
+  wxWindow* w = PartWindow(section);
   const wxPoint s = w ? w->ClientToScreen(wxPoint(p.x, p.y)) : ClientToScreen(wxPoint(p.x, p.y));
   return UGPoint{s.x, s.y};
 }
@@ -545,7 +704,7 @@ void CUGWindow::OnTimer(wxTimerEvent&) {
 }
 
 void CUGWindow::RefreshPart(int section) {
-  if (UGPartWnd* w = Part(section)) w->Refresh(false);
+  if (wxWindow* w = PartWindow(section)) w->Refresh(false);
 }
 
 // ---- editors ----

@@ -37,6 +37,7 @@ class UGPartWnd : public wxWindow {
   void OnChar(wxKeyEvent&);
   void OnFocus(wxFocusEvent&);
   void OnCaptureLost(wxMouseCaptureLostEvent&);
+  void OnHelp(wxHelpEvent&);
   // The tooltip of the cell under the pointer, when the grid's hints are on.
   void UpdateHint(int x, int y);
 
@@ -86,6 +87,35 @@ class CUGEditBase : public wxTextCtrl, public gridmodel::CUGEditor {
   long newRow_ = 0;
   bool cancelled_ = false, moveOn_ = false, ending_ = false, shown_ = false;
   unsigned lastKey_ = 0;
+};
+
+// The sheet tabs beside the horizontal scroll bar; the strip's model decides everything.
+class UGTabWnd : public wxWindow {
+ public:
+  explicit UGTabWnd(CUGWindow* owner);
+
+ private:
+  void OnPaint(wxPaintEvent&);
+  void OnMouse(wxMouseEvent&);
+  CUGWindow* owner_;
+};
+
+// The hint beside a dragged scroll thumb: a small popup that never takes the focus.
+class UGHintWnd : public wxPopupWindow {
+ public:
+  explicit UGHintWnd(CUGWindow* owner);
+  void SetHintText(const std::string& text) { text_ = text; }
+  const std::string& HintText() const { return text_; }
+  // Sizes and shows the hint at a point of the control's client area (placement flags).
+  void PlaceAt(int x, int y, int minWidth, int flags);
+  void HideHint() {
+    if (IsShown()) Hide();
+  }
+
+ private:
+  void OnPaint(wxPaintEvent&);
+  CUGWindow* owner_;
+  std::string text_;
 };
 
 // The default editor: multi-line, growing over its neighbours while the text grows.
@@ -155,6 +185,8 @@ class CUGWindow : public wxWindow, public gridmodel::CUGView, public gridmodel::
   CUGMaskedEdit* MaskedEditor() const { return masked_; }
   wxScrollBar* VScroll() const { return vbar_; }
   wxScrollBar* HScroll() const { return hbar_; }
+  UGTabWnd* TabStrip() const { return tabs_; }
+  UGHintWnd* HintWindow() const { return hint_; }
   wxWindow* DropList() const { return dropPopup_; }
   wxListBox* DropListBox() const { return dropList_; }
   // Prints the whole grid through the desktop's print dialog; failures are told to the user.
@@ -179,6 +211,9 @@ class CUGWindow : public wxWindow, public gridmodel::CUGView, public gridmodel::
   void PartsArranged() override;
   void FocusCellArea() override;
   int MeasureTextWidth(const std::string& text, int fontIndex) override;
+  int MeasureFontTextWidth(const std::string& text, const gridmodel::FontDesc& font) override;
+  void RefreshTabs() override;
+  void TabsArranged() override;
   bool TrackPopupMenu(int x, int y) override;
   bool ShowDropList(gridmodel::CUGDropListType* type, const gridmodel::UGRect& cellRect,
                     const std::vector<std::string>& choices, int fontIndex) override;
@@ -194,7 +229,6 @@ class CUGWindow : public wxWindow, public gridmodel::CUGView, public gridmodel::
   void StartAutoScroll(int section, int ms) override;
   void StopAutoScroll() override;
   void RefreshPart(int section) override;
-  void ShowHelp(int contextId) override {}
 
   // The drop list's report.
   void DropListDone(int index);
@@ -203,6 +237,9 @@ class CUGWindow : public wxWindow, public gridmodel::CUGView, public gridmodel::
   void OnSize(wxSizeEvent&);
   void OnPaint(wxPaintEvent&);
   void OnScroll(wxScrollEvent&);
+  // The hint beside a dragged thumb, when the grid asked for scroll hints.
+  void ShowThumbHint(bool vertical, long track);
+  wxWindow* PartWindow(int section) const;
   void OnTimer(wxTimerEvent&);
   void UpdateScrollBars();
 
@@ -210,6 +247,8 @@ class CUGWindow : public wxWindow, public gridmodel::CUGView, public gridmodel::
   UGPartWnd* parts_[4] = {};
   wxScrollBar* vbar_ = nullptr;
   wxScrollBar* hbar_ = nullptr;
+  UGTabWnd* tabs_ = nullptr;
+  UGHintWnd* hint_ = nullptr;
   CUGEdit* edit_ = nullptr;
   CUGMaskedEdit* masked_ = nullptr;
   gridmodel::UGCellAreaInput cellInput_;
