@@ -18,6 +18,7 @@ constexpr int kSaveAs = 57604;
 constexpr int kPrint = 57607;
 constexpr int kRecentFile = 57616;  // first of the ten recent-file entries
 constexpr int kExit = 57665;
+constexpr int kSaveAndArchive = 32882;
 constexpr int kExtractAndOpenArchive = 32883;
 constexpr int kCreateLandscapeFile = 32895;
 constexpr int kConvertLcpToGeoTiff = 32952;

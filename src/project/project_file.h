@@ -41,5 +41,18 @@ void SetExternalFilesForTests(bool open);
 // the renames.
 enum class SaveFault { None, Payload, Archive, Rename };
 void SetSaveFaultForTests(SaveFault fault);
+// Where a save kills its own process (SIGKILL), for tests of interrupted saves: 1 with the
+// archive half written, 2 when it is complete, 3 when the project file is too, 4 between the
+// two renames, 5 after both; 0 never.
+void SetSaveKillStepForTests(int step);
+
+// The companion archive's comment names the project text it was written with, so that a
+// reader can tell a pair that belongs together. "" for a text.
+std::string PairMark(const std::string& projectText);
+// Where a save keeps the previous companion archive until the new project file is in place.
+std::string PreviousCompanionPath(const std::string& companion);
+// The archive to read with a project text: the companion, or the previous companion kept
+// beside it while a save was replacing the pair, when only that one matches the text.
+std::string MatchingCompanion(const std::string& projectPath, const std::string& projectText);
 
 }  // namespace projectfile

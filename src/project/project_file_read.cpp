@@ -969,7 +969,34 @@ bool ReadProject(CPVN4Doc& doc, const std::string& path) {
     platform::Tell("Error: the project file " + path + " cannot be read.");
     return false;
   }
-  return ReadProjectText(doc, text, path, CompanionPath(path));
+  return ReadProjectText(doc, text, path, MatchingCompanion(path, text));
+}
+
+std::string PairMark(const std::string& projectText) {
+  const uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(projectText.data()), static_cast<uInt>(projectText.size()));
+  return platform::FormatC("Pyrvane project %08lx %zu", crc, projectText.size());
+}
+
+std::string PreviousCompanionPath(const std::string& companion) { return companion + ".pv6previous"; }
+
+std::string MatchingCompanion(const std::string& projectPath, const std::string& projectText) {
+  const std::string companion = CompanionPath(projectPath);
+  const std::string previous = PreviousCompanionPath(companion);
+  if (!platform::FileExists(previous)) return companion;
+  auto mark = [](const std::string& archive) {
+    try {
+      CZipArchive zip;
+      zip.Open(archive, CZipArchive::zipOpenReadOnly);
+      std::string comment = zip.GetGlobalComment();
+      zip.Close();
+      return comment;
+    } catch (const CZipException&) {
+      return std::string();
+    }
+  };
+  // A previous archive without a mark was written before marks were kept.
+  const std::string wanted = PairMark(projectText), before = mark(previous);
+  return mark(companion) != wanted && (before == wanted || before.empty()) ? previous : companion;
 }
 
 }  // namespace projectfile

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
@@ -30,6 +32,11 @@ namespace projectfile {
 namespace {
 
 SaveFault g_fault = SaveFault::None;
+int g_killStep = 0;
+
+void KillPoint(int step) {
+  if (g_killStep == step) ::kill(::getpid(), SIGKILL);
+}
 
 struct SaveError : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -448,6 +455,7 @@ std::string MakeScratchFolder() {
 }  // namespace
 
 void SetSaveFaultForTests(SaveFault fault) { g_fault = fault; }
+void SetSaveKillStepForTests(int step) { g_killStep = step; }
 
 bool SaveProject(CPVN4Doc& doc, const std::string& path) {
   const std::string companion = CompanionPath(path);
@@ -488,8 +496,11 @@ bool SaveProject(CPVN4Doc& doc, const std::string& path) {
       Writer writer(doc, zip, scratch);
       writer.Document();
       text = std::move(writer.text);
+      KillPoint(1);
       if (g_fault == SaveFault::Archive) throw SaveError("the archive " + companion + " could not be completed");
+      zip.SetGlobalComment(PairMark(text));
       zip.Close();
+      KillPoint(2);
     } catch (...) {
       zip.Close(CZipArchive::closeAfterException);
       throw;
@@ -513,11 +524,14 @@ bool SaveProject(CPVN4Doc& doc, const std::string& path) {
     if (fd >= 0) ::close(fd);
     if (!synced) return fail("the archive " + companion + " could not be written to the disk");
   }
+  KillPoint(3);
   if (g_fault == SaveFault::Rename) return fail("the files could not be renamed");
 
   // The archive takes its place first; should the project file then fail to follow, the
-  // previous archive is put back.
-  const std::string backup = companion + ".pv6previous";
+  // previous archive is put back. Until the project file has followed, the previous archive
+  // stays beside the new one as well, where a reader finds it should the program die between
+  // the two renames (the archives' comments tell which one the project file belongs to).
+  const std::string backup = PreviousCompanionPath(companion);
   std::remove(backup.c_str());
   const bool hadPrevious = ::link(companion.c_str(), backup.c_str()) == 0;
   if (std::rename(archiveTemp.path.c_str(), companion.c_str()) != 0) {
@@ -525,6 +539,7 @@ bool SaveProject(CPVN4Doc& doc, const std::string& path) {
     return fail("the archive " + companion + " could not be renamed: " + std::strerror(errno));
   }
   dropArchive.keep = true;
+  KillPoint(4);
   if (!project.Commit()) {
     if (hadPrevious)
       std::rename(backup.c_str(), companion.c_str());
@@ -532,6 +547,7 @@ bool SaveProject(CPVN4Doc& doc, const std::string& path) {
       std::remove(companion.c_str());
     return fail("the project file could not be renamed: " + std::string(std::strerror(project.Error())));
   }
+  KillPoint(5);
   if (hadPrevious) std::remove(backup.c_str());
   return true;
 }

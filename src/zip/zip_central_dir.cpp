@@ -121,7 +121,9 @@ void CZipCentralDir::SortHeaders() {
   for (std::size_t i = 1; i < m_headers.size(); ++i) {
     if (m_headers[i]->m_uVolumeStart == m_headers[i - 1]->m_uVolumeStart &&
         m_headers[i]->m_uOffset == m_headers[i - 1]->m_uOffset)
-      ThrowError(CZipException::badZipFile);
+      ZipThrow(CZipException::badZipFile, ArchivePath(),
+               "entries \"" + m_headers[i - 1]->GetFileName() + "\" and \"" + m_headers[i]->GetFileName() +
+                   "\" share their data");
   }
 }
 

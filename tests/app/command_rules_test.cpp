@@ -14,7 +14,7 @@ namespace {
 CommandState AllHandled() {
   CommandState s;
   for (int id : {cmd::kNew, cmd::kOpen, cmd::kSave, cmd::kPrint, cmd::kExit, cmd::kAbout,
-                 cmd::kHelp, cmd::kExtractAndOpenArchive, cmd::kStepBack, cmd::kStepForward,
+                 cmd::kHelp, cmd::kExtractAndOpenArchive, cmd::kSaveAndArchive, cmd::kStepBack, cmd::kStepForward,
                  cmd::kZoomInMode, cmd::kMeasureMode, cmd::kCritiquePdf,
                  cmd::kShaderReliefShading, cmd::kShaderApply})
     s.handled.insert(id);
@@ -33,6 +33,8 @@ TEST(CommandRules, EnableRulesFollowTheActiveProject) {
   const Case cases[] = {
       {"new without project", cmd::kNew, false, false, false, false, true},
       {"archive without project", cmd::kExtractAndOpenArchive, false, false, false, false, true},
+      {"save and archive needs a landscape", cmd::kSaveAndArchive, true, false, false, false, false},
+      {"save and archive with landscape", cmd::kSaveAndArchive, true, true, false, false, true},
       {"print never", cmd::kPrint, true, true, true, true, false},
       {"save needs a project", cmd::kSave, false, false, false, false, false},
       {"save with project", cmd::kSave, true, false, false, false, true},

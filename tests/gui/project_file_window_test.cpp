@@ -131,4 +131,54 @@ TEST_F(ProjectFileWindow, ClosingAChangedProjectOffersToSaveAndYesSavesAndCloses
   EXPECT_TRUE(again->IsLandscapeLoaded());
 }
 
+TEST_F(ProjectFileWindow, SaveAndArchiveThenExtractAndOpenElsewhere) {
+  MainFrame* frame = Start({SampleLcp()});
+  ASSERT_TRUE(frame);
+  CPVN4Doc* doc = ActiveProject(*frame);
+  ASSERT_TRUE(doc);
+  const CHeaderData& h = doc->landscape.header;
+  ASSERT_TRUE(doc->CreateWorkArea(h.north - 600, h.east - 600, h.south + 600, h.west + 600, "Packed"));
+  const fs::path folder = Folder();
+  const std::string project = (folder / "packed.pvn").string(), archive = (folder / "packed.pza").string();
+  const fs::path elsewhere = folder / "unpacked";
+  for (const fs::path& p : {fs::path(project), fs::path(archive), elsewhere}) fs::remove_all(p);
+  fs::create_directories(elsewhere);
+
+  EXPECT_TRUE(program_test::StateOf(frame, cmd::kSaveAndArchive).enabled);
+  // A project without a file is saved first, then packed.
+  dialogs_->AnswerSaveFile(project);
+  dialogs_->AnswerSaveFile(archive);
+  Command(frame, cmd::kSaveAndArchive);
+  widgets::FlushEvents();
+  const auto requests = dialogs_->Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].options.title, "Save Pyrvane2 Project First");
+  EXPECT_EQ(requests[1].options.title, "Archive Pyrvane2 Project");
+  EXPECT_EQ(requests[1].options.initialPath, (folder / "packed").string());
+  ASSERT_TRUE(fs::exists(archive)) << ::testing::PrintToString(messages_->Texts());
+  EXPECT_TRUE(messages_->Texts().empty()) << ::testing::PrintToString(messages_->Texts());
+  EXPECT_FALSE(doc->IsModified());
+  ASSERT_TRUE(frame->DocManager()->CloseDocument(frame->DocManager()->GetCurrentDocument()));
+  widgets::FlushEvents();
+
+  // Extract and Open works without a project window.
+  ASSERT_TRUE(frame->DocManager()->GetDocumentsVector().empty());
+  EXPECT_TRUE(program_test::StateOf(frame, cmd::kExtractAndOpenArchive).enabled);
+  dialogs_->AnswerOpenFile(archive);
+  dialogs_->AnswerFolder(elsewhere.string());
+  Command(frame, cmd::kExtractAndOpenArchive);
+  widgets::FlushEvents();
+  EXPECT_EQ(dialogs_->Requests().back().options.initialPath, folder.string());
+  ASSERT_EQ(frame->DocManager()->GetDocumentsVector().size(), 1u) << ::testing::PrintToString(messages_->Texts());
+  CPVN4Doc* opened = ActiveProject(*frame);
+  ASSERT_TRUE(opened);
+  EXPECT_TRUE(messages_->Texts().empty()) << ::testing::PrintToString(messages_->Texts());
+  EXPECT_EQ(opened->landscape.path, (elsewhere / "sample.lcp").string());
+  EXPECT_TRUE(opened->IsLandscapeLoaded());
+  ASSERT_EQ(opened->areas.size(), 2u);
+  EXPECT_EQ(opened->areas[1]->name, "Packed");
+  for (const char* f : {"packed.pvn", "packed.pzp", "sample.lcp", "sample.prj"})
+    EXPECT_TRUE(fs::exists(elsewhere / f)) << f;
+}
+
 }  // namespace

@@ -50,7 +50,6 @@ struct DisabledItem {
 // that builds an item's window or engine removes its line here.
 const DisabledItem kDisabled[] = {
     {c::kPrint, "Print: nothing prints"},
-    {c::kExtractAndOpenArchive, "Extract and Open Archive: project archives are not built"},
     {v::kOpenLandscape, "Open Landscape: the project already has its landscape"},
     {v::kReloadLandscape, "Reload Landscape: no edit rule has changed the landscape"},
     // The map's identify menu.

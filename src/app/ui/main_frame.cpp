@@ -301,9 +301,12 @@ wxMenu* FileMenu(PyrvaneDocManager* manager, bool project) {
     file->Append(wxID_CLOSE, "&Close");
     file->Append(MainFrame::WxIdFor(cmd::kSave), "&Save\tCtrl+S");
     file->Append(MainFrame::WxIdFor(cmd::kSaveAs), "Save &As...");
+    file->Append(MainFrame::WxIdFor(cmd::kSaveAndArchive), "Save and Archi&ve...",
+                 "Package all data and inputs for distribution to other machines");
   }
   file->AppendSeparator();
-  file->Append(MainFrame::WxIdFor(cmd::kExtractAndOpenArchive), "&Extract and Open Archive...");
+  file->Append(MainFrame::WxIdFor(cmd::kExtractAndOpenArchive), "&Extract and Open Archive...",
+               "Extract and Open a previously saved Pyrvane2 Archive");
   file->AppendSeparator();
   file->Append(MainFrame::WxIdFor(cmd::kCreateLandscapeFile), "Create Landscape File...");
   file->Append(MainFrame::WxIdFor(cmd::kConvertLcpToGeoTiff), "Convert LCP to &GeoTIFF");

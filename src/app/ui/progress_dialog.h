@@ -66,4 +66,23 @@ class ProgressWindowSink final : public platform::ProgressSink {
   std::string text_;
 };
 
+// The progress window appears with the first report, so not before the file has been chosen.
+class LateProgressWindow final : public platform::ProgressSink {
+ public:
+  LateProgressWindow(wxWindow* parent, wxString caption) : parent_(parent), caption_(std::move(caption)) {}
+  void SetText(const std::string& text) override { Window().SetText(text); }
+  void SetRange(long long range) override { Window().SetRange(range); }
+  void SetPosition(long long pos) override { Window().SetPosition(pos); }
+  bool CancelRequested() override { return Window().CancelRequested(); }
+
+ private:
+  ProgressWindowSink& Window() {
+    if (!window_) window_ = std::make_unique<ProgressWindowSink>(parent_, caption_);
+    return *window_;
+  }
+  wxWindow* parent_;
+  wxString caption_;
+  std::unique_ptr<ProgressWindowSink> window_;
+};
+
 }  // namespace app::ui

@@ -4,13 +4,18 @@
 #include <cctype>
 
 #include <wx/filename.h>
+#include <wx/utils.h>
 
 #include "app/ui/child_frame.h"
 #include "app/ui/main_frame.h"
+#include "app/ui/progress_dialog.h"
 #include "platform/dialogs.h"
 #include "platform/messages.h"
+#include "platform/paths.h"
 #include "project/document.h"
+#include "project/project_archive.h"
 #include "project/project_file.h"
+#include "zip/zip_callback.h"
 #include "views/ui/legend_window.h"
 #include "views/ui/map_view.h"
 #include "views/ui/project_panes.h"
@@ -182,8 +187,10 @@ bool ProjectDocument::SaveAs() {
   o.overwritePrompt = true;
   if (!GetFilename().empty()) o.initialPath = GetFilename().utf8_string();
   const auto chosen = platform::CurrentDialogs().ChooseSaveFile(o);
-  if (!chosen) return false;
-  const wxString path = wxString::FromUTF8(*chosen);
+  return chosen && SaveAsPath(wxString::FromUTF8(*chosen));
+}
+
+bool ProjectDocument::SaveAsPath(const wxString& path) {
   if (!OnSaveDocument(path)) return false;
   SetTitle(wxFileName(path).GetName());
   SetFilename(path, true);
@@ -191,6 +198,35 @@ bool ProjectDocument::SaveAs() {
   if (wxDocManager* manager = GetDocumentManager()) manager->AddFileToHistory(path);
   model_->UpdateAllViews();
   return true;
+}
+
+void ProjectDocument::SaveAndArchive(wxWindow* owner) {
+  if (!model_->IsLandscapeLoaded()) return;
+  // The archive holds the project as saved; a save that fails ends the command.
+  if (GetFilename().empty() || !GetDocumentSaved() || !IsProjectFilePath(GetFilename().utf8_string())) {
+    platform::FileDialogOptions o;
+    o.title = "Save Pyrvane2 Project First";
+    o.filter = "Pyrvane Project Files (*.pvn)|*.pvn||";
+    o.defaultExt = "pvn";
+    o.overwritePrompt = true;
+    const auto chosen = platform::CurrentDialogs().ChooseSaveFile(o);
+    if (!chosen || !SaveAsPath(wxString::FromUTF8(*chosen))) return;
+  } else if (IsModified() && !OnSaveDocument(GetFilename())) {
+    return;
+  }
+  const std::string project = GetFilename().utf8_string();
+  platform::FileDialogOptions o;
+  o.title = "Archive Pyrvane2 Project";
+  o.filter = "Pyrvane Archives (*.pza)|*.pza||";
+  o.defaultExt = "pza";
+  o.overwritePrompt = true;
+  o.initialPath = platform::Join(platform::Directory(project), platform::FileTitle(project));
+  const auto archive = platform::CurrentDialogs().ChooseSaveFile(o);
+  if (!archive) return;
+  wxBusyCursor wait;
+  LateProgressWindow progress(owner, "Adding Files");
+  CZipProgressData callback(progress);
+  projectarchive::WriteArchive(*model_, project, *archive, &callback);
 }
 
 bool ProjectDocument::DoOpenDocument(const wxString& path) { return OnOpenDocument(path); }

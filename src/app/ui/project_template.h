@@ -45,6 +45,11 @@ class ProjectDocument : public wxDocument {
   // the previous files.
   bool Save() override;
   bool SaveAs() override;
+  // Saves under path, which the project then takes with its title and a recent-file entry.
+  bool SaveAsPath(const wxString& path);
+  // Save and Archive: makes sure the project is saved, then packs it with every file it
+  // names into an archive the user chooses.
+  void SaveAndArchive(wxWindow* owner);
 
  protected:
   bool DoOpenDocument(const wxString& path) override;

@@ -12,7 +12,11 @@
 #include "landscape/ui/landscape_commands.h"
 #include "landscape/ui/landscape_editor.h"
 #include "project/critique.h"
+#include "platform/dialogs.h"
+#include "platform/paths.h"
 #include "project/document.h"
+#include "project/project_archive.h"
+#include "zip/zip_callback.h"
 #include "runs/run_commands.h"
 #include "runs/ui/run_commands_ui.h"
 #include "themes/ui/raster_theme_commands.h"
@@ -55,26 +59,31 @@ bool IsViewRuled(int command) {
   }
 }
 
-// The progress window appears with the first report, so not before the file has been chosen.
-class LateProgressWindow final : public platform::ProgressSink {
- public:
-  LateProgressWindow(wxWindow* parent, wxString caption) : parent_(parent), caption_(std::move(caption)) {}
-  void SetText(const std::string& text) override { Window().SetText(text); }
-  void SetRange(long long range) override { Window().SetRange(range); }
-  void SetPosition(long long pos) override { Window().SetPosition(pos); }
-  bool CancelRequested() override { return Window().CancelRequested(); }
-
- private:
-  ProgressWindowSink& Window() {
-    if (!window_) window_ = std::make_unique<ProgressWindowSink>(parent_, caption_);
-    return *window_;
-  }
-  wxWindow* parent_;
-  wxString caption_;
-  std::unique_ptr<ProgressWindowSink> window_;
-};
 
 }  // namespace
+
+void ExtractAndOpenArchive(MainFrame& frame) {
+  // The folder of the archive last chosen, where the folder choice starts next time.
+  static std::string archiveFolder;
+  platform::FileDialogOptions o;
+  o.title = "Open Pyrvane2 Archive";
+  o.filter = "Pyrvane2 Archives (*.pza)|*.pza||";
+  o.defaultExt = "pza";
+  const auto archive = platform::CurrentDialogs().ChooseOpenFile(o);
+  if (!archive) return;
+  archiveFolder = platform::Directory(*archive);
+  const auto folder =
+      platform::CurrentDialogs().ChooseFolder("Select a Directory to Extract the Pyrvane6 Project", archiveFolder);
+  if (!folder) return;
+  std::string project;
+  {
+    wxBusyCursor wait;
+    LateProgressWindow progress(&frame, "Extracting Files");
+    CZipProgressData callback(progress);
+    project = projectarchive::ExtractArchive(*archive, *folder, &callback);
+  }
+  if (!project.empty()) frame.OpenFile(wxString::FromUTF8(project));
+}
 
 CPVN4Doc* ActiveProject(const MainFrame& frame) {
   auto* child = dynamic_cast<wxDocMDIChildFrame*>(frame.GetActiveChild());
@@ -180,6 +189,14 @@ void InstallProjectWindows(MainFrame& frame) {
 
   // Analysis Area menu: the runs of the current area.
   runs::ui::BindRunCommands(frame, active);
+
+  // File menu: project archives.
+  frame.BindCommand(cmd::kSaveAndArchive, [f] {
+    auto* child = dynamic_cast<wxDocMDIChildFrame*>(f->GetActiveChild());
+    if (auto* project = child ? dynamic_cast<ProjectDocument*>(child->GetDocument()) : nullptr)
+      project->SaveAndArchive(f);
+  });
+  frame.BindCommand(cmd::kExtractAndOpenArchive, [f] { ExtractAndOpenArchive(*f); });
 
   // Landscape menu.
   frame.BindCommand(v::kOpenLandscape, [active] {

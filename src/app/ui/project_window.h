@@ -11,5 +11,8 @@ void InstallProjectWindows(MainFrame& frame);
 
 // The project of the active project window, or null.
 CPVN4Doc* ActiveProject(const MainFrame& frame);
+// Extract and Open Archive: asks for a project archive and a folder, unpacks the project
+// there and opens it.
+void ExtractAndOpenArchive(MainFrame& frame);
 
 }  // namespace app::ui
