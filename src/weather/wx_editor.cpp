@@ -4,6 +4,7 @@
 #include <cmath>
 #include <set>
 
+#include "app/application.h"
 #include "gridmodel/ug_cell.h"
 #include "gridmodel/ug_celltypes.h"
 #include "platform/atomic_file.h"
@@ -23,9 +24,13 @@ const char* const kDegree = "\xC2\xB0";
 
 }  // namespace
 
-WxRecordColors& AppRecordColors() {
-  static WxRecordColors colors;
-  return colors;
+WxRecordColors AppRecordColors() {
+  const auto& stored = GetApp().wxRecordColors;
+  return {stored[0] & 0xFFFFFF, stored[1] & 0xFFFFFF, stored[2] & 0xFFFFFF};
+}
+
+void SetAppRecordColors(const WxRecordColors& colors) {
+  GetApp().wxRecordColors = {colors.notUsed, colors.conditioning, colors.burning};
 }
 
 const WxRecordColors& DefaultRecordColors() {

@@ -20,7 +20,9 @@ namespace weather {
 struct WxRecordColors {
   uint32_t notUsed = 0xA4A0A0, conditioning = 0xA0FFD2, burning = 0x5780FF;
 };
-WxRecordColors& AppRecordColors();
+// Kept in the preferences, as the graph's settings are.
+WxRecordColors AppRecordColors();
+void SetAppRecordColors(const WxRecordColors& colors);
 const WxRecordColors& DefaultRecordColors();
 
 // Tab in the record editors' grids: the next cell (Shift: the previous), wrapping to the next

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/application.h"
 #include "platform/numbers.h"
 
 namespace weather {
@@ -246,9 +247,51 @@ class PanePainter {
 
 }  // namespace
 
-WxGraphSettings& AppGraphSettings() {
-  static WxGraphSettings settings;
-  return settings;
+WxGraphSettings AppGraphSettings() {
+  const StoredPreferences& p = GetApp();
+  const WxGraphSettings& d = DefaultGraphSettings();
+  auto named = [](const std::vector<std::pair<int, std::string>>& table, int v, int fallback) {
+    for (const auto& entry : table)
+      if (entry.first == v) return v;
+    return fallback;
+  };
+  auto width = [](int v, int fallback) { return v >= 1 && v <= 20 ? v : fallback; };
+  WxGraphSettings g;
+  for (int i = 0; i < 5; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    g.curveColor[i] = p.wxSeriesColors[k] & 0xFFFFFF;
+    g.lineColor[i] = p.wxHLineColors[k] & 0xFFFFFF;
+    g.lineStyle[i] = named(GraphPenStyleNames(), p.wxHLineStyles[k], d.lineStyle[i]);
+  }
+  for (int i = 0; i < 4; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    g.curveWidth[i] = width(p.wxSeriesWidths[k], d.curveWidth[i]);
+    g.curveStyle[i] = named(GraphPenStyleNames(), p.wxSeriesStyles[k], d.curveStyle[i]);
+  }
+  g.precipHatch = named(GraphHatchNames(), p.wxPrecipHatch, d.precipHatch);
+  g.verticalLines = named(GraphVerticalLineNames(), p.wxVLineFrequency, d.verticalLines);
+  g.verticalColor = p.wxVLineColor & 0xFFFFFF;
+  g.verticalWidth = width(p.wxVLineWidth, d.verticalWidth);
+  return g;
+}
+
+void SetAppGraphSettings(const WxGraphSettings& g) {
+  StoredPreferences& p = GetApp();
+  for (int i = 0; i < 5; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    p.wxSeriesColors[k] = g.curveColor[i];
+    p.wxHLineColors[k] = g.lineColor[i];
+    p.wxHLineStyles[k] = g.lineStyle[i];
+  }
+  for (int i = 0; i < 4; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    p.wxSeriesWidths[k] = g.curveWidth[i];
+    p.wxSeriesStyles[k] = g.curveStyle[i];
+  }
+  p.wxPrecipHatch = g.precipHatch;
+  p.wxVLineFrequency = g.verticalLines;
+  p.wxVLineColor = g.verticalColor;
+  p.wxVLineWidth = g.verticalWidth;
 }
 
 const WxGraphSettings& DefaultGraphSettings() {

@@ -28,7 +28,10 @@ struct WxGraphSettings {
   uint32_t verticalColor = Rgb(225, 225, 225);
   int verticalWidth = 1;
 };
-WxGraphSettings& AppGraphSettings();
+// The program's settings live in the preferences (so the preferences file keeps them); these
+// read and store them there. Stored values outside what the graph can draw read as defaults.
+WxGraphSettings AppGraphSettings();
+void SetAppGraphSettings(const WxGraphSettings& settings);
 const WxGraphSettings& DefaultGraphSettings();
 
 // The name tables the properties dialog shows: (value, name) in order.

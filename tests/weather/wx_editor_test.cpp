@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "gridmodel/ug_cell.h"
+#include "gridmodel/ug_parts.h"
 #include "platform/messages.h"
 #include "temp_dir.h"
 
@@ -177,4 +178,37 @@ TEST_F(WxEditor, BurnBoxesSpreadOverTheSelectionAndBecomePeriods) {
   m.grid.GetCell(m.grid.colTemp, 5, &c);
   EXPECT_EQ(c.GetBackColor().r(), 0xFF);  // burning 0x5780FF
   EXPECT_EQ(c.GetBackColor().b(), 0x57);
+}
+
+TEST_F(WxEditor, TabMovesCellByCellAndWrapsOverRowsAndTheGrid) {
+  WxEditorModel m;
+  Open(m, dir_.Write("in.wxs", EditorFile()));
+  const int lastCol = m.grid.GetColCount() - 1;
+  const long lastRow = m.grid.GetRowCount() - 1;
+  ASSERT_EQ(lastCol, m.grid.colCloud);  // no Burn column outside burn-period mode
+  struct Case {
+    int col;
+    long row;
+    bool shift;
+    int wantCol;
+    long wantRow;
+  } cases[] = {
+      {0, 0, false, 1, 0},                   // the next cell of the row
+      {lastCol, 3, false, 0, 4},             // from a row's end to the next row's start
+      {lastCol, lastRow, false, 0, 0},       // from the last cell to the first
+      {3, 10, true, 2, 10},                  // Shift+Tab: the previous cell
+      {0, 4, true, lastCol, 3},              // from a row's start to the previous row's end
+      {0, 0, true, lastCol, lastRow},        // from the first cell to the last
+  };
+  gridmodel::UGPartHost host;
+  gridmodel::UGCellAreaInput keys(m.grid, host);
+  for (const Case& c : cases) {
+    m.grid.GotoCell(c.col, c.row);
+    m.grid.SetKeyState(c.shift, false);
+    keys.KeyDown(gridmodel::UG_VK_TAB);
+    EXPECT_EQ(m.grid.GetCurrentCol(), c.wantCol) << c.col << "," << c.row << (c.shift ? " shift" : "");
+    EXPECT_EQ(m.grid.GetCurrentRow(), c.wantRow) << c.col << "," << c.row << (c.shift ? " shift" : "");
+  }
+  m.grid.SetKeyState(false, false);
+  EXPECT_FALSE(m.modified);  // moving edits nothing
 }

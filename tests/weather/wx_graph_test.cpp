@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "app/application.h"
+#include "app/preferences_file.h"
+#include "weather/wx_editor.h"
 #include "weather/wx_records.h"
 
 using platform::OleDateTime;
@@ -116,4 +119,53 @@ TEST(WxGraph, WindAndPrecipitationPanesDrawTheirMarks) {
       EXPECT_EQ(img.GetPixel(x, y), (platform::Rgba{255, 255, 255, 255}));
     }
   }
+}
+
+TEST(WxGraphSettings, GraphAndRecordColoursAreKeptInThePreferencesFile) {
+  StoredPreferences& app = GetApp();
+  const StoredPreferences before = app;
+  WxGraphSettings g = DefaultGraphSettings();
+  g.curveColor[2] = WxGraphSettings::Rgb(1, 2, 3);
+  g.curveWidth[1] = 7;
+  g.precipHatch = 4;
+  g.lineStyle[3] = 2;
+  g.verticalLines = 2;
+  g.verticalColor = WxGraphSettings::Rgb(9, 8, 7);
+  g.verticalWidth = 3;
+  SetAppGraphSettings(g);
+  SetAppRecordColors({0x010203, 0x040506, 0x070809});
+
+  // Written and read back as the program does at shutdown and start.
+  const std::string text = FormatPreferences(app, PreferenceLists{});
+  app = StoredPreferences{};
+  EXPECT_EQ(AppGraphSettings().curveColor[2], DefaultGraphSettings().curveColor[2]);
+  PreferenceLists lists;
+  std::string error;
+  ASSERT_TRUE(ParsePreferences(text, app, lists, error)) << error;
+  const WxGraphSettings back = AppGraphSettings();
+  EXPECT_EQ(back.curveColor[2], g.curveColor[2]);
+  EXPECT_EQ(back.curveWidth[1], 7);
+  EXPECT_EQ(back.precipHatch, 4);
+  EXPECT_EQ(back.lineStyle[3], 2);
+  EXPECT_EQ(back.verticalLines, 2);
+  EXPECT_EQ(back.verticalColor, g.verticalColor);
+  EXPECT_EQ(back.verticalWidth, 3);
+  const WxRecordColors colors = AppRecordColors();
+  EXPECT_EQ(colors.notUsed, 0x010203u);
+  EXPECT_EQ(colors.conditioning, 0x040506u);
+  EXPECT_EQ(colors.burning, 0x070809u);
+
+  // Stored values the graph cannot draw read as its defaults.
+  app.wxSeriesWidths[0] = 0;
+  app.wxVLineWidth = 500;
+  app.wxHLineStyles[1] = 99;
+  app.wxPrecipHatch = 6;
+  app.wxVLineFrequency = -3;
+  const WxGraphSettings d = DefaultGraphSettings(), shown = AppGraphSettings();
+  EXPECT_EQ(shown.curveWidth[0], d.curveWidth[0]);
+  EXPECT_EQ(shown.verticalWidth, d.verticalWidth);
+  EXPECT_EQ(shown.lineStyle[1], d.lineStyle[1]);
+  EXPECT_EQ(shown.precipHatch, d.precipHatch);
+  EXPECT_EQ(shown.verticalLines, d.verticalLines);
+  app = before;
 }

@@ -378,7 +378,7 @@ void CWXSEditDialog::OnOK() {
   if (!OnSave()) return;
   model.condStart = FromPickers(startDate, startTime, true);
   if (!model.burnMode) model.condEnd = FromPickers(endDate, endTime, true);
-  AppRecordColors() = model.grid.colors;
+  SetAppRecordColors(model.grid.colors);
   EndModal(wxID_OK);
 }
 
@@ -395,7 +395,7 @@ void CWXSEditDialog::OnCancel() {
 void CWXSEditDialog::OnGraph() {
   model.GridToStream();
   if (!model.stream || model.stream->records.empty()) return platform::Tell("Nothing to graph...");
-  AppRecordColors() = model.grid.colors;
+  SetAppRecordColors(model.grid.colors);
   CWxsGraphDlg graph(this, model.stream.get(), model.GetBurnPeriods(), model.condStart,
                      model.burnMode ? OleDateTime::Invalid() : model.condEnd);
   graph.ShowModal();

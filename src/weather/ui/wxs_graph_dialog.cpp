@@ -104,7 +104,7 @@ CWxsGraphDlg::CWxsGraphDlg(wxWindow* parent, const CWxStream* stream, std::vecto
     paging_.Start(static_cast<int>(days_.size()));
     spin_->SetRange(1, std::min(paging_.dayCount, 31));
     spin_->SetValue(paging_.visibleDays);
-    const WxRecordColors& c = AppRecordColors();
+    const WxRecordColors c = AppRecordColors();
     graph->SetRecordColors(RecordColors(*stream_, burns, start, end, c.notUsed, c.conditioning, c.burning));
     ShowRange();
   }
@@ -195,7 +195,7 @@ widgets::CColorStatic* Swatch(wxWindow* parent, int id, uint32_t colour, uint32_
 
 CWxsGraphPropertiesDlg::CWxsGraphPropertiesDlg(wxWindow* graphWindow)
     : wxDialog(graphWindow, wxID_ANY, "WXS Graph Properties"), graphWindow_(graphWindow) {
-  const WxGraphSettings& g = AppGraphSettings();
+  const WxGraphSettings g = AppGraphSettings();
   const WxGraphSettings& d = DefaultGraphSettings();
   auto* grid = new wxFlexGridSizer(5, 6, 10);
   for (const char* h : {"Variable", "Color", "Width", "Horizontal Line Color", "Style"})
@@ -265,7 +265,7 @@ void CWxsGraphPropertiesDlg::OnApply() {
     }
     widths[i] = static_cast<int>(*v);
   }
-  WxGraphSettings& g = AppGraphSettings();
+  WxGraphSettings g = AppGraphSettings();
   for (int i = 0; i < 5; ++i) {
     g.curveColor[i] = curve[static_cast<std::size_t>(i)]->GetColor();
     g.lineColor[i] = line[static_cast<std::size_t>(i)]->GetColor();
@@ -276,6 +276,7 @@ void CWxsGraphPropertiesDlg::OnApply() {
   g.verticalColor = verticalColor->GetColor();
   g.precipHatch = GraphValueOfName(GraphHatchNames(), hatch->GetValue().utf8_string(), -1);
   g.verticalLines = GraphValueOfName(GraphVerticalLineNames(), frequency->GetValue().utf8_string(), 1);
+  SetAppGraphSettings(g);
   if (auto* dlg = dynamic_cast<CWxsGraphDlg*>(graphWindow_)) dlg->graph->RedrawPanes();
   graphWindow_->Refresh();
   graphWindow_->Update();
