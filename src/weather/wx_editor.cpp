@@ -219,7 +219,12 @@ void TabToNextCell(gridmodel::CUGCtrl& g) {
   }
   if (row < 0) row = g.GetRowCount() - 1;
   if (row >= g.GetRowCount()) row = 0;
+  // Shift only gives the direction: the move itself is a plain one, not a Shift+arrow that
+  // would stretch the selection and leave the current cell where it was.
+  const bool shift = g.IsShiftDown(), ctrl = g.IsCtrlDown();
+  g.SetKeyState(false, false);
   g.GotoCell(col, row);
+  g.SetKeyState(shift, ctrl);
 }
 
 void WxCUG::OnGridKeyDown(unsigned* vkey, bool) {

@@ -203,6 +203,7 @@ TEST_F(WxEditor, TabMovesCellByCellAndWrapsOverRowsAndTheGrid) {
   gridmodel::UGPartHost host;
   gridmodel::UGCellAreaInput keys(m.grid, host);
   for (const Case& c : cases) {
+    m.grid.SetKeyState(false, false);
     m.grid.GotoCell(c.col, c.row);
     m.grid.SetKeyState(c.shift, false);
     keys.KeyDown(gridmodel::UG_VK_TAB);
