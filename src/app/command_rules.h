@@ -28,6 +28,7 @@ constexpr int kViewStatusBar = 59393;
 constexpr int kViewShaderBar = 32891;
 // Analysis Area
 constexpr int kNewRun = 32779;
+constexpr int kNewEmbrithRun = 32964;
 // Options and Utilities
 constexpr int kColorRamps = 32884;
 constexpr int kPredefinedLegends = 32892;

@@ -15,6 +15,7 @@
 #include "project/document.h"
 #include "project/work_area.h"
 #include "runs/run.h"
+#include "runs/run_embrith.h"
 #include "runs/run_exec_status.h"
 #include "themes/theme.h"
 
@@ -71,6 +72,18 @@ CRun* NewRun(CPVN4Doc& doc) {
   if (!doc.currentArea) return nullptr;
   auto run = std::make_unique<CRun>();
   run->inputs.griddedWindsResolution = GetDefaultRunResolution(doc);
+  CRun* added = doc.currentArea->AddRun(std::move(run));
+  doc.UpdateAllViews();
+  doc.SetModifiedFlag();
+  return added;
+}
+
+CRun* NewEmbrithRun(CPVN4Doc& doc) {
+  if (!doc.currentArea) return nullptr;
+  auto run = std::make_unique<CRun>();
+  double x = 1.0, height = 0.0;
+  if (doc.IsLandscapeLoaded()) doc.GetCellSize(&x, &height);
+  InitEmbrithRun(*run, x > 0 ? x : 1.0, GetDefaultRunResolution(doc));
   CRun* added = doc.currentArea->AddRun(std::move(run));
   doc.UpdateAllViews();
   doc.SetModifiedFlag();

@@ -22,6 +22,10 @@ bool CanCreateRun(const CPVN4Doc& doc);
 // A new run of the current area, appended and shown in the views. Null without an area.
 CRun* NewRun(CPVN4Doc& doc);
 
+// "New Embrith Run": a new fire-growth run of the current area with its resolutions taken from
+// the landscape's cells, appended and shown. Null without an area.
+CRun* NewEmbrithRun(CPVN4Doc& doc);
+
 // A copy of the source's settings (not its outputs, logs or up-to-date flags) named
 // "Copy of <name>", appended to the current area. Null without an area.
 CRun* CopyRun(CPVN4Doc& doc, const CRun& source);

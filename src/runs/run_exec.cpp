@@ -60,6 +60,13 @@ void Pause(std::chrono::milliseconds interval, const RunProgress& progress,
   }
 }
 
+bool CancelledRun(RunProgress& progress) {
+  if (progress.IsWindow()) progress.PostText("Cancelled");
+  progress.SetDone(false);
+  progress.PostCompletion(0);
+  return false;
+}
+
 bool FailRun(RunProgress& progress, const std::string& message, const std::string& status) {
   // After a stop the engine's answer is the cancel itself: nothing to tell the user.
   if (!message.empty() && !progress.StopRequested()) platform::Tell(message);

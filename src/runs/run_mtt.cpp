@@ -1,7 +1,6 @@
 #include "runs/run_mtt.h"
 
 #include <cstdio>
-#include <mutex>
 
 #include "engines/mtt_engine.h"
 #include "engines/pyrvane.h"
@@ -22,14 +21,6 @@ namespace {
 
 bool Fail(RunProgress& progress, const std::string& message) {
   return FailRun(progress, message, "Unable to run MTT");
-}
-
-// A stopped run is no success: it says so and completes with 0.
-bool Cancelled(RunProgress& progress) {
-  if (progress.IsWindow()) progress.PostText("Cancelled");
-  progress.SetDone(false);
-  progress.PostCompletion(0);
-  return false;
 }
 
 // Paths of two points or more, in map units.
@@ -205,7 +196,7 @@ bool RunMTT(MttLaunch& launch) {
                                                 result.inputsFileText, p, launch.timing.settle);
   // A failed inputs file still ends the dialog's wait with a completion.
   if (path.empty()) return Fail(p, "Error building MTT inputs file.");
-  if (p.StopRequested()) return Cancelled(p);
+  if (p.StopRequested()) return CancelledRun(p);
   if (e.SetLandscapeFile(launch.landscapeFile.c_str()) == 0)
     return Fail(p, "Error loading landscape file for MTT.");
   const RunGeometry& g = launch.geometry;
@@ -215,7 +206,7 @@ bool RunMTT(MttLaunch& launch) {
   rc = e.LaunchMTT();
   const auto end = std::chrono::steady_clock::now();
   // A cancelled search is a failure for the dialog, not a success with no outputs.
-  if (rc == kMttCancelled || p.StopRequested()) return Cancelled(p);
+  if (rc == kMttCancelled || p.StopRequested()) return CancelledRun(p);
   if (rc != 1) return Fail(p, e.CommandFileError(rc));
   result.seconds = std::chrono::duration<double>(end - start).count();
   Collect(launch);

@@ -155,15 +155,17 @@ struct TreeWindow {
 // Presses the sheet's Launch and follows the progress dialog: each status text it shows in
 // turn, the last once the run has ended and its Ok closes it. With cancel, Cancel is pressed
 // as soon as the dialog is up and the dialog closes itself after the run.
-inline std::vector<std::string> LaunchAndWatch(runs::ui::CRunSheet* sheet, bool cancel = false) {
+template <class Sheet = runs::ui::CRunSheet>
+std::vector<std::string> LaunchAndWatch(Sheet* sheet, bool cancel = false,
+                                        const std::string& title = "Pyrvane Progress...") {
   std::vector<std::string> seen;
   wxTheApp->CallAfter([&] {
     wxDialog* progress = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (progress = FindDialog("Pyrvane Progress...")) != nullptr; }));
+    ASSERT_TRUE(PumpUntil([&] { return (progress = FindDialog(title)) != nullptr; }));
     auto* button = static_cast<wxButton*>(progress->FindWindow(wxID_CANCEL));
     if (cancel) {
       Use(button);
-      ASSERT_TRUE(PumpUntil([&] { return FindDialog("Pyrvane Progress...") == nullptr; }, 20000));
+      ASSERT_TRUE(PumpUntil([&] { return FindDialog(title) == nullptr; }, 20000));
       return;
     }
     ASSERT_TRUE(PumpUntil([&] {

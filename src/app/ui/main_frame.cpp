@@ -403,6 +403,8 @@ wxMenuBar* MainFrame::MakeProjectMenuBar() {
                         {0, nullptr},
                         {cmd::kNewRun, "New Pyrvane/MTT/TOM &Run", false,
                          "Create a new Pyrvane/MTT/TOM run in active work area"},
+                        {cmd::kNewEmbrithRun, "New &Embrith Run", false,
+                         "Create a new Embrith run for the active avalysis area"},
                         {0, nullptr},
                         {cmd::kCritiquePdf, "&Critique PDF"},
                         {cmd::kCritiqueHtml, "Critique &HTML"}}),

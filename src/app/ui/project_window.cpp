@@ -128,7 +128,7 @@ void InstallProjectWindows(MainFrame& frame) {
       enabled = enabled && themes::ui::IsRasterThemeCommandEnabled(command, active());
       return;
     }
-    if (command == cmd::kNewRun) {
+    if (command == cmd::kNewRun || command == cmd::kNewEmbrithRun) {
       const CPVN4Doc* doc = active();
       enabled = enabled && doc && runs::CanCreateRun(*doc);
       return;

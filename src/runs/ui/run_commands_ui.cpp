@@ -7,6 +7,7 @@
 #include "project/document.h"
 #include "runs/run.h"
 #include "runs/run_commands.h"
+#include "runs/ui/embrith_sheet.h"
 #include "runs/ui/run_sheet.h"
 #include "views/ui/project_tree.h"
 
@@ -19,11 +20,19 @@ CRun* ShowAndEdit(wxWindow* parent, CPVN4Doc& doc, CRun* run) {
   if (!run) return nullptr;
   if (views::ui::CPVN4View* tree = views::ui::FindTreeView(&doc); tree && run->treeItem)
     tree->EnsureVisible(wxTreeItemId(run->treeItem));
-  EditRunProperties(parent, *run);
+  EditRunSheet(parent, *run);
   return run;
 }
 
 }  // namespace
+
+int EditRunSheet(wxWindow* parent, CRun& run) {
+  return run.isEmbrith ? EditEmbrithRunProperties(parent, run) : EditRunProperties(parent, run);
+}
+
+CRun* NewEmbrithRunCommand(wxWindow* parent, CPVN4Doc& doc) {
+  return ShowAndEdit(parent, doc, runs::NewEmbrithRun(doc));
+}
 
 CRun* NewRunCommand(wxWindow* parent, CPVN4Doc& doc) {
   return ShowAndEdit(parent, doc, runs::NewRun(doc));
@@ -41,7 +50,7 @@ bool RunTreeCommand(wxWindow* parent, int command, CPVN4Doc& doc, const RunTreeS
       return NewRunCommand(parent, doc) != nullptr;
     case kCmdRunProperties:
       if (item.type != 7 || !item.run) return false;
-      EditRunProperties(parent, *item.run);
+      EditRunSheet(parent, *item.run);
       return true;
     case kCmdDeleteRun: {
       if (item.type != 7 || !item.run) return false;
@@ -73,6 +82,10 @@ void BindRunCommands(app::ui::MainFrame& frame, std::function<CPVN4Doc*()> activ
   frame.BindCommand(kCmdNewRun, [&frame, activeDocument] {
     CPVN4Doc* doc = activeDocument ? activeDocument() : nullptr;
     if (doc && runs::CanCreateRun(*doc)) NewRunCommand(&frame, *doc);
+  });
+  frame.BindCommand(kCmdNewEmbrithRun, [&frame, activeDocument] {
+    CPVN4Doc* doc = activeDocument ? activeDocument() : nullptr;
+    if (doc && runs::CanCreateRun(*doc)) NewEmbrithRunCommand(&frame, *doc);
   });
 }
 

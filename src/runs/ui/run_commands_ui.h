@@ -17,6 +17,7 @@ class MainFrame;
 namespace runs::ui {
 
 constexpr int kCmdNewRun = 32779;
+constexpr int kCmdNewEmbrithRun = 32964;
 constexpr int kCmdRunProperties = 32808;
 constexpr int kCmdDeleteRun = 32807;
 constexpr int kCmdCopyRun = 32956;
@@ -36,6 +37,10 @@ struct RunTreeSelection {
 
 // "New Pyrvane/MTT/TOM Run": a new run of the current area, then its sheet.
 CRun* NewRunCommand(wxWindow* parent, CPVN4Doc& doc);
+// "New Embrith Run": a new fire-growth run of the current area, then its sheet.
+CRun* NewEmbrithRunCommand(wxWindow* parent, CPVN4Doc& doc);
+// The sheet of the run's kind.
+int EditRunSheet(wxWindow* parent, CRun& run);
 // A context command on the selected tree item; false when it does not apply to the item.
 bool RunTreeCommand(wxWindow* parent, int command, CPVN4Doc& doc, const RunTreeSelection& item);
 // Registers the main menu's new-run command on the active project.

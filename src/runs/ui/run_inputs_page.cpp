@@ -31,6 +31,7 @@
 #include "runs/ui/date_pickers.h"
 #include "runs/ui/editor_dialog.h"
 #include "runs/ui/gustforge_dialog.h"
+#include "runs/ui/input_file_actions.h"
 #include "runs/ui/fuel_moistures_dialog.h"
 #include "runs/ui/page_menus.h"
 #include "runs/ui/run_sheet.h"
@@ -57,31 +58,6 @@ wxDateTime ToWx(const OleDateTime& t) {
   if (!t.IsValid()) return wxDefaultDateTime;
   return wxDateTime(static_cast<wxDateTime::wxDateTime_t>(t.GetDay()),
                     static_cast<wxDateTime::Month>(t.GetMonth() - 1), t.GetYear());
-}
-
-// Up and down arrows beside a number box: they step the typed number within the range (from
-// the range's end when what is typed is no number).
-wxSpinButton* NumberSpin(wxWindow* parent, int id, wxTextCtrl* edit, int lo, int hi) {
-  auto* spin = new wxSpinButton(parent, id, wxDefaultPosition, wxDefaultSize, wxSP_VERTICAL | wxSP_ARROW_KEYS);
-  spin->SetRange(lo, hi);
-  auto step = [spin, edit, lo, hi](int delta) {
-    const auto typed = platform::ParseDouble(edit->GetValue().utf8_string());
-    long value = typed ? std::lround(*typed) + delta : (delta > 0 ? lo : hi);
-    value = std::clamp<long>(value, lo, hi);
-    spin->SetValue(static_cast<int>(value));
-    edit->SetValue(wxString::Format("%ld", value));
-  };
-  spin->Bind(wxEVT_SPIN_UP, [step](wxSpinEvent& e) { step(1); e.Veto(); });
-  spin->Bind(wxEVT_SPIN_DOWN, [step](wxSpinEvent& e) { step(-1); e.Veto(); });
-  return spin;
-}
-
-// A typed whole number within its range, or why it is not one.
-std::optional<std::string> IntegerProblem(const wxTextCtrl* edit, int lo, int hi) {
-  const auto v = platform::ParseInt(edit->GetValue().utf8_string());
-  if (!v) return std::string("Please enter an integer.");
-  if (*v < lo || *v > hi) return platform::FormatC("Please enter an integer between %d and %d.", lo, hi);
-  return std::nullopt;
 }
 
 }  // namespace
@@ -559,19 +535,12 @@ void CRunInputsPage::ExchangeConditioningPeriod(bool fromControls) {
 
 void CRunInputsPage::OnOpenFms() {
   Exchange(false);
-  platform::FileDialogOptions options;
-  options.filter = "Fuel Moisture Files (*.fms)|*.fms|All Files (*.*)|*.*||";
-  auto chosen = platform::CurrentDialogs().ChooseOpenFile(options);
   // A cancelled choice leaves the run's outputs as they are.
-  if (!chosen) return;
-  if (run->CheckFmsFile(*chosen)) {
+  if (auto chosen = OpenFmsFile(*run)) {
     fmsFile = *chosen;
     ShowFiles();
     MarkChanged();
     OnEditFms();
-  } else {
-    platform::Tell(platform::FormatC("The file:\n%s is not a valid FMS file.\nFirst Error:\n%s",
-                                     chosen->c_str(), ValidationMessage().c_str()));
   }
   RefreshControls();
 }
@@ -579,68 +548,34 @@ void CRunInputsPage::OnOpenFms() {
 void CRunInputsPage::OnEditFms() { EditFms(fmsFile, {}); }
 
 void CRunInputsPage::EditFms(const std::string& path, const std::string& generated) {
-  CEditorDialog editor(this);
-  editor.kind = runs::kEditFms;
-  editor.path = path;
-  if (path.empty()) {
-    editor.text = generated;
-    editor.modified = true;  // closing without saving asks first
-  }
-  editor.ShowModal();
-  // Only a checked, valid file on disk is taken.
-  if (!editor.path.empty() && editor.verdict) {
-    fmsFile = editor.path;
+  if (auto taken = EditFmsFile(this, path, generated)) {
+    fmsFile = *taken;
     MarkChanged();
     RefreshControls();
   }
 }
 
 void CRunInputsPage::OnCreateFmsFromLandscape() {
-  CFuelMoisturesDialog moistures(this);
-  if (moistures.ShowModal() != wxID_OK) return;
-  const int m[5] = {moistures.oneHour, moistures.tenHour, moistures.hundredHour, moistures.herbaceous,
-                    moistures.liveWoody};
-  std::string text = platform::FormatC("0 %d %d %d %d %d\n", m[0], m[1], m[2], m[3], m[4]);
-  {
-    CPyrvane engine;
-    if (run->document) engine.SetLandscapeFile(run->document->landscape.path.c_str());
-    const int count = engine.GetLayerHeaderValCount(3);
-    for (int i = 1; i <= count; ++i) {
-      const int model = engine.GetLayerHeaderVal(3, i);
-      if ((model >= 0 && model <= 89) || (model >= 100 && model <= 256))
-        text += platform::FormatC("%d %d %d %d %d %d\n", model, m[0], m[1], m[2], m[3], m[4]);
-    }
-  }
-  EditFms({}, text);
+  const auto text = LandscapeFmsText(this, *run, [](int model) {
+    return (model >= 0 && model <= 89) || (model >= 100 && model <= 256);
+  });
+  if (text) EditFms({}, *text);
 }
 
 void CRunInputsPage::OnOpenFmd() {
   Exchange(false);
-  platform::FileDialogOptions options;
-  options.filter = "Custom Fuel Files (*.fmd)|*.fmd|All Files (*.*)|*.*||";
-  auto chosen = platform::CurrentDialogs().ChooseOpenFile(options);
-  if (chosen) {
-    if (run->CheckFmdFile(*chosen)) {
-      fmdFile = *chosen;
-      ShowFiles();
-      MarkChanged();
-      CRun::CheckFileReadable(*chosen);
-      OnEditFmd();
-    } else {
-      platform::Tell(platform::FormatC("The file:\n%s is not a valid FMD file.\nFirst Error:\n%s",
-                                       chosen->c_str(), ValidationMessage().c_str()));
-    }
+  if (auto chosen = OpenFmdFile(*run)) {
+    fmdFile = *chosen;
+    ShowFiles();
+    MarkChanged();
+    OnEditFmd();
   }
   RefreshControls();
 }
 
 void CRunInputsPage::OnEditFmd() {
-  CEditorDialog editor(this);
-  editor.kind = runs::kEditFmd;
-  editor.path = fmdFile;
-  editor.ShowModal();
-  if (!editor.path.empty()) {
-    fmdFile = editor.path;
+  if (auto taken = EditFmdFile(this, fmdFile)) {
+    fmdFile = *taken;
     MarkChanged();
     RefreshControls();
   }
@@ -648,26 +583,10 @@ void CRunInputsPage::OnEditFmd() {
 
 void CRunInputsPage::OnOpenWxs() {
   Exchange(false);
-  platform::FileDialogOptions options;
-  options.filter = "Weather Stream Files (*.wxs)|*.wxs|All Files (*.*)|*.*||";
-  const auto chosen = platform::CurrentDialogs().ChooseOpenFile(options);
+  const auto chosen = OpenWxsFile();
   if (!chosen) return;
-  CWxStream stream;
-  OleDateTime first, last;
-  std::string message;
-  const int count = stream.Read(*chosen);
-  if (count < 0) {
-    platform::Tell(platform::FormatC("Error opening %s", chosen->c_str()));
-    return;
-  }
-  if (!stream.Validate(first, last, message)) {
-    if (message.empty()) message = "The file " + *chosen + " holds no weather records.";
-    if (!platform::AskYesNo(message + "\nThis needs to be fixed before the file can be used in a run.\n\n"
-                            "Load WXS file anyway?"))
-      return;
-  }
-  if (!stream.elevationRead) platform::Tell("Warning!: No elevation field in WXS file.");
-  wxsFile = *chosen;
+  const OleDateTime first = chosen->first, last = chosen->last;
+  wxsFile = chosen->path;
   firstRecord = first;
   lastRecord = last;
   conditioningStart = first;
@@ -680,23 +599,6 @@ void CRunInputsPage::OnOpenWxs() {
   OnEditWxs();
   RefreshControls();
 }
-
-namespace {
-
-// A stream the editor saved and judged valid, read again and checked; false (nothing taken)
-// otherwise, with the check's message.
-bool ReadEditedStream(const weather::ui::CWXSEditDialog& editor, OleDateTime& first, OleDateTime& last,
-                      std::string& message) {
-  if (editor.model.path.empty() || !editor.model.streamValid) return false;
-  CWxStream stream;
-  if (stream.Read(editor.model.path) < 0) {
-    message = platform::FormatC("Error opening %s", editor.model.path.c_str());
-    return false;
-  }
-  return stream.Validate(first, last, message);
-}
-
-}  // namespace
 
 void CRunInputsPage::TakeEditedStream(weather::ui::CWXSEditDialog& editor, bool clamp) {
   OleDateTime first, last;

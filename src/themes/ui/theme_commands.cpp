@@ -13,6 +13,7 @@
 #include "app/layer_types.h"
 #include "project/document.h"
 #include "project/work_area.h"
+#include "runs/ui/embrith_perimeters_dialog.h"
 #include "themes/contour_theme.h"
 #include "themes/theme.h"
 #include "themes/ui/overlay_dialogs.h"
@@ -236,6 +237,8 @@ bool ThemeTreeCommand(wxWindow* parent, int command, CPVN4Doc& doc, const Overla
       case kCmdVectorBringToTop: BringToTop(doc, &t); return true;
       case kCmdCreateRasterTheme: CreateRasterTheme(parent, doc, t); return true;
       case kCmdVectorProperties: {
+        // A fire-growth run's perimeters choose which of them show.
+        if (runs::ui::EditPerimeterTheme(parent, doc, t)) return true;
         auto dialog = MakeVectorPropertiesDialog(parent, t);
         if (dialog && dialog->ShowModal() == wxID_OK) doc.NotifyChanged();
         return true;

@@ -1,0 +1,56 @@
+#pragma once
+// What the run pages do with their input files alike: FMS and FMD files chosen, checked and
+// edited; an FMS text made from the landscape's fuel models; weather streams chosen or taken
+// from the stream editor; number boxes with arrows.
+#include <optional>
+#include <string>
+
+#include "platform/date_time.h"
+
+class CRun;
+class wxSpinButton;
+class wxTextCtrl;
+class wxWindow;
+
+namespace weather::ui {
+class CWXSEditDialog;
+}
+
+namespace runs::ui {
+
+// The file-open dialog for an FMS (FMD) file; a file that fails the check is refused with
+// "The file:\n%s is not a valid FMS file.\nFirst Error:\n%s". The chosen valid path, if any.
+std::optional<std::string> OpenFmsFile(CRun& run);
+std::optional<std::string> OpenFmdFile(CRun& run);
+// The input-file editor on an FMS file (or on generated text when the path is empty): the file
+// it closed on when that was saved and found valid.
+std::optional<std::string> EditFmsFile(wxWindow* parent, const std::string& path, const std::string& generated);
+// The editor on an FMD file: the file it closed on, valid or not.
+std::optional<std::string> EditFmdFile(wxWindow* parent, const std::string& path);
+// The default moistures asked for, then a line for them and one per fuel model of the
+// landscape that `keep` accepts. Nothing when the dialog was cancelled.
+std::optional<std::string> LandscapeFmsText(wxWindow* parent, CRun& run, bool (*keep)(int model));
+
+// A weather stream chosen with the file-open dialog: read and checked; an invalid one is taken
+// only when the user says so (its times then invalid); "Warning!: No elevation field in WXS
+// file." for a stream without elevation.
+struct ChosenStream {
+  std::string path;
+  platform::OleDateTime first = platform::OleDateTime::Invalid(), last = platform::OleDateTime::Invalid();
+  bool valid = false;
+};
+std::optional<ChosenStream> OpenWxsFile();
+// A stream the editor saved and judged valid, read again and checked; false (nothing taken)
+// otherwise, with the check's message.
+bool ReadEditedStream(const weather::ui::CWXSEditDialog& editor, platform::OleDateTime& first,
+                      platform::OleDateTime& last, std::string& message);
+
+// Up and down arrows beside a number box: they step the typed number within the range (from
+// the range's end when what is typed is no number).
+wxSpinButton* NumberSpin(wxWindow* parent, int id, wxTextCtrl* edit, int lo, int hi);
+
+// A typed whole number (number) within its range, or why it is not one.
+std::optional<std::string> IntegerProblem(const wxTextCtrl* edit, int lo, int hi);
+std::optional<std::string> NumberProblem(const wxTextCtrl* edit, double lo, double hi);
+
+}  // namespace runs::ui
