@@ -7,9 +7,11 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/radiobut.h>
+#include <wx/spinctrl.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -23,9 +25,11 @@
 #include "project/document.h"
 #include "project/work_area.h"
 #include "runs/run.h"
+#include "runs/ui/embrith_perimeters_dialog.h"
 #include "runs/ui/embrith_sheet.h"
 #include "runs_gui_support.h"
 #include "themes/theme.h"
+#include "themes/ui/theme_commands.h"
 #include "themes/vector_theme.h"
 #include "views/view_commands.h"
 
@@ -199,10 +203,42 @@ TEST_F(EmbrithRunWindow, GrowsAFireFromTheSheetAndShowsItsOutputs) {
   for (const RunLogFile& log : run.runLogs) logs.insert(log.name);
   EXPECT_EQ(logs, (std::set<std::string>{"Run Log", "Fire Growth Report", "Spot Fire List"}));
   for (const RunLogFile& log : run.runLogs)
-    if (log.name == "Fire Growth Report") EXPECT_NE(log.text.find(" 00 00:00 \t"), std::string::npos) << log.text;
+    if (log.name == "Fire Growth Report") {
+      EXPECT_NE(log.text.find(" 00 00:00 \t"), std::string::npos) << log.text;
+      EXPECT_NE(log.text.find(" 00 01:00 \t\t08/07 "), std::string::npos) << log.text;
+    }
   bool drawnPerimeters = false;
   for (const auto& item : doc->drawPriority) drawnPerimeters |= item.vectorTheme == run.embrithPerimeters;
   EXPECT_TRUE(drawnPerimeters);
+  // The perimeters dialog chooses which perimeters show, and the map's draw list follows.
+  CVectorTheme& perimeters = *run.embrithPerimeters;
+  const std::size_t all = perimeters.displayList.size();
+  EXPECT_EQ(all, static_cast<std::size_t>(perimeters.ShapeCount()));
+  bool intervalFollows = false;
+  WhenShown("Embrith Perimeters", [&](wxDialog* d) {
+    auto* dialog = dynamic_cast<runs::ui::CEmbrithPerimetersPropertiesDlg*>(d);
+    ASSERT_TRUE(dialog);
+    Use(dialog->modes[1]);
+    intervalFollows = dialog->interval->IsEnabled();
+    dialog->interval->SetValue(4);
+    Use(dialog->modes[3]);
+    intervalFollows = intervalFollows && !dialog->interval->IsEnabled();
+    Use(dialog->FindWindow(wxID_OK));
+  });
+  themes::ui::OverlaySelection selected;
+  selected.type = 12;
+  selected.text = perimeters.name;
+  selected.vector = &perimeters;
+  themes::ui::ThemeTreeCommand(frame, themes::ui::kCmdVectorProperties, *doc, selected);
+  EXPECT_TRUE(intervalFollows);
+  EXPECT_EQ(perimeters.perimeterDisplayMode, 3);
+  EXPECT_EQ(perimeters.perimeterInterval, 4);
+  ASSERT_FALSE(perimeters.displayList.empty());
+  EXPECT_LT(perimeters.displayList.size(), all);
+  double latest = 0;
+  for (double e : perimeters.elapsedMinutes) latest = std::max(latest, e);
+  for (int i : perimeters.displayList) EXPECT_EQ(perimeters.elapsedMinutes[static_cast<std::size_t>(i)], latest);
+
   // No perimeter file is left in the working folder.
   for (const auto& e : fs::directory_iterator(platform::WorkingFolder()))
     EXPECT_NE(e.path().extension(), ".shp") << e.path();
