@@ -14,6 +14,7 @@
 #include "platform/numbers.h"
 #include "project/document.h"
 #include "runs/run_host.h"
+#include "runs/run_mtt.h"
 #include "runs/wind_grids.h"
 #include "themes/color_ramp.h"
 #include "themes/theme.h"

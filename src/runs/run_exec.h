@@ -8,7 +8,6 @@
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "runs/run_outputs.h"
@@ -28,34 +27,6 @@ class RunProgress {
   virtual void PostPosition(int percent) = 0;
   virtual void PostCompletion(int success) = 0;
   virtual void SetDone(bool done) = 0;
-};
-
-// The dialog as both threads of one launch see it: once the completion is posted, a monitor's
-// late text or position is dropped, so the dialog's last word is the run's.
-class CompletionLast : public RunProgress {
- public:
-  explicit CompletionLast(RunProgress& to) : to_(to) {}
-  bool IsWindow() const override { return to_.IsWindow(); }
-  bool StopRequested() const override { return to_.StopRequested(); }
-  void PostText(const std::string& text) override {
-    std::lock_guard hold(lock_);
-    if (!completed_) to_.PostText(text);
-  }
-  void PostPosition(int percent) override {
-    std::lock_guard hold(lock_);
-    if (!completed_) to_.PostPosition(percent);
-  }
-  void PostCompletion(int success) override {
-    std::lock_guard hold(lock_);
-    completed_ = true;
-    to_.PostCompletion(success);
-  }
-  void SetDone(bool done) override { to_.SetDone(done); }
-
- private:
-  RunProgress& to_;
-  std::mutex lock_;
-  bool completed_ = false;
 };
 
 // A stopped run is no success: it says so ("Cancelled") and completes with 0.
