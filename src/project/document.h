@@ -239,6 +239,9 @@ class CPVN4Doc {
   // "ENTITY" and "VALUE" and a ".prj" of the landscape's projection. 1, or 0 with the reason
   // in error (nothing kept of a failed write).
   int WriteShapeFile(const std::string& path, std::string* error = nullptr);
+  // Asks for a shapefile (before overwriting one) and writes the shapes there: 1 written, 0
+  // failed (said), -1 no file chosen.
+  int SaveShapesToChosenFile();
   // The Shape menu: asks for a file and writes it; failures are shown.
   void OnShapeSaveToFile();
   void OnShapeClear();

@@ -77,17 +77,21 @@ int CPVN4Doc::WriteShapeFile(const std::string& path, std::string* error) {
   return 1;
 }
 
-void CPVN4Doc::OnShapeSaveToFile() {
+int CPVN4Doc::SaveShapesToChosenFile() {
   platform::FileDialogOptions o;
   o.filter = "Shape Files (*.shp)|*.shp||";
   o.defaultExt = "shp";
   o.overwritePrompt = true;
   const auto path = platform::CurrentDialogs().ChooseSaveFile(o);
-  if (!path) return;
+  if (!path) return -1;
   std::string why;
-  if (!WriteShapeFile(*path, &why))
-    platform::Tell("Error: Unable to create ignition shape file." + (why.empty() ? "" : "\n" + why));
-  RefreshMap();
+  if (WriteShapeFile(*path, &why)) return 1;
+  platform::Tell("Error: Unable to create ignition shape file." + (why.empty() ? "" : "\n" + why));
+  return 0;
+}
+
+void CPVN4Doc::OnShapeSaveToFile() {
+  if (SaveShapesToChosenFile() >= 0) RefreshMap();
 }
 
 void CPVN4Doc::OnShapeClear() {

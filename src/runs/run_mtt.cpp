@@ -23,14 +23,18 @@ bool Fail(RunProgress& progress, const std::string& message) {
   return FailRun(progress, message, "Unable to run MTT");
 }
 
-// Paths of two points or more, in map units.
+// Paths of two points or more, in map units; those of one point are counted in leftOut.
 std::vector<TravelPath> Paths(long count, long (CMinTravelTime::*size)(long) const,
                               float (CMinTravelTime::*px)(long, long) const,
-                              float (CMinTravelTime::*py)(long, long) const, const CMinTravelTime& e) {
+                              float (CMinTravelTime::*py)(long, long) const, const CMinTravelTime& e,
+                              int& leftOut) {
   std::vector<TravelPath> out;
   for (long p = 0; p < count; ++p) {
     const long n = (e.*size)(p);
-    if (n < 2) continue;
+    if (n < 2) {
+      leftOut += n == 1;
+      continue;
+    }
     TravelPath path;
     for (long i = 0; i < n; ++i) path.emplace_back((e.*px)(p, i), (e.*py)(p, i));
     out.push_back(std::move(path));
@@ -64,10 +68,12 @@ void Collect(MttLaunch& launch) {
 
   if (m.majorPaths)
     r.majorPaths = Paths(e.GetNumMajorVecs(), &CMinTravelTime::GetNumMajorVecPoints,
-                         &CMinTravelTime::GetMajorVecPointX, &CMinTravelTime::GetMajorVecPointY, e);
+                         &CMinTravelTime::GetMajorVecPointX, &CMinTravelTime::GetMajorVecPointY, e,
+                         r.majorPathsLeftOut);
   if (m.flowPaths)
     r.flowPaths = Paths(e.GetNumFlowVecs(), &CMinTravelTime::GetNumFlowVecPoints,
-                        &CMinTravelTime::GetFlowVecPointX, &CMinTravelTime::GetFlowVecPointY, e);
+                        &CMinTravelTime::GetFlowVecPointX, &CMinTravelTime::GetFlowVecPointY, e,
+                        r.flowPathsLeftOut);
   if (m.emberLocations) {
     CMTTSpots* spots = e.GetFireSpots();
     for (int i = 0; i < spots->GetNumSpots(); ++i) {
@@ -76,15 +82,7 @@ void Collect(MttLaunch& launch) {
                           s->GetLaunchTime(), s->GetLandTime()});
     }
   }
-  if (m.emberList) {
-    const std::string path = platform::ReserveScratchFile(".csv");
-    if (path.empty() || !e.WriteEmberCSV(path.c_str()) || !platform::ReadWholeFile(path, r.emberList)) {
-      platform::Tell("Error writing the ember list to the working folder " + platform::WorkingFolder() + ".");
-    } else {
-      r.hasEmberList = true;
-    }
-    if (!path.empty()) std::remove(path.c_str());
-  }
+  if (m.emberList) r.hasEmberList = CopyEmberList(e, r.emberList);
   r.seed = e.GetSpottingSeed();
   const RunGeometry& g = launch.geometry;
   r.east = g.east;
@@ -94,9 +92,14 @@ void Collect(MttLaunch& launch) {
 }
 
 // A vector theme of the run's travel paths, kept in its slot and drawn by the document.
-void AddPaths(CRun& run, const MttRunResult& r, const std::vector<TravelPath>& paths, const char* name,
-              COLORREF color, int width, CVectorTheme*& slot) {
-  if (paths.empty() || !run.host) return;
+void AddPaths(CRun& run, const MttRunResult& r, bool wanted, const std::vector<TravelPath>& paths,
+              int leftOut, const char* name, COLORREF color, int width, CVectorTheme*& slot) {
+  if (!wanted || !run.host) return;
+  if (paths.empty()) {
+    platform::Tell(std::string(name) + ": no travel path has two points or more (" + std::to_string(leftOut) +
+                   " of one point left out), so no theme was made.");
+    return;
+  }
   if (slot) {
     run.host->DisposeVectorTheme(slot);
     slot = nullptr;
@@ -235,6 +238,14 @@ std::string BuildMTTRunLog(const CRun& run, const RunLogFacts& facts, const MttR
   return log;
 }
 
+bool CopyEmberList(CMinTravelTime& engine, std::string& text) {
+  const std::string path = platform::ReserveScratchFile(".csv");
+  const bool copied = !path.empty() && engine.WriteEmberCSV(path.c_str()) && platform::ReadWholeFile(path, text);
+  if (!copied) platform::Tell("Error writing the ember list to the working folder " + platform::WorkingFolder() + ".");
+  if (!path.empty()) std::remove(path.c_str());
+  return copied;
+}
+
 int CreateMTTOutputThemes(CRun& run, MttRunResult& result, const RunLogFacts& facts) {
   if (!result.succeeded) return 0;
   int made = AddFireBehaviorThemes(run, result.fireBehavior) + AddArrowThemes(run);
@@ -249,8 +260,11 @@ int CreateMTTOutputThemes(CRun& run, MttRunResult& result, const RunLogFacts& fa
     AddThemeWithLegend(run, std::move(theme));
     ++made;
   }
-  AddPaths(run, result, result.majorPaths, "MTT Major Paths", MakeColorRef(240, 240, 90), 2, run.majorPaths);
-  AddPaths(run, result, result.flowPaths, "MTT Flow Paths", MakeColorRef(0, 0, 0), 1, run.flowPaths);
+  const CRunMTTSettings& m = run.mtt;
+  AddPaths(run, result, m.majorPaths, result.majorPaths, result.majorPathsLeftOut, "MTT Major Paths",
+           MakeColorRef(240, 240, 90), 2, run.majorPaths);
+  AddPaths(run, result, m.flowPaths, result.flowPaths, result.flowPathsLeftOut, "MTT Flow Paths",
+           MakeColorRef(0, 0, 0), 1, run.flowPaths);
   if (const MttGrid& g = result.arrivalForContour; !g.cells.empty() && run.host) {
     // Contours at a tenth of the arrival times' range, traced from a theme of them.
     CTheme arrival;
@@ -262,10 +276,13 @@ int CreateMTTOutputThemes(CRun& run, MttRunResult& result, const RunLogFacts& fa
     if (made) {
       error.clear();
       arrival.GetMinMax(lo, hi);
+      if (!(hi > lo)) error = "every burned cell has the same arrival time";
+    }
+    if (made && error.empty()) {
       made = contour->Create(&arrival, static_cast<float>((hi - lo) / 10), nullptr, nullptr, &error);
       if (!made && error.empty()) error = "it was cancelled";
     }
-    if (made) {
+    if (made && error.empty()) {
       contour->name = g.name;
       contour->sourceTheme = nullptr;  // the arrival theme above goes with this scope
       if (run.arrivalContour) run.host->DisposeContourTheme(run.arrivalContour);

@@ -84,6 +84,7 @@ struct MttRunResult {
   std::vector<MttGrid> grids;            // in the order their themes are made
   MttGrid arrivalForContour;             // the arrival times, when their contour is wanted
   std::vector<TravelPath> majorPaths, flowPaths;  // paths of two points or more
+  int majorPathsLeftOut = 0, flowPathsLeftOut = 0;  // paths of a single point
   struct Ember {
     double launchX, launchY, landX, landY, launchTime, landTime;
   };
@@ -117,9 +118,14 @@ bool RunMTT(MttLaunch& launch);
 // The work function: monitor and run threads, waited for.
 bool LaunchMTTThreads(MttLaunch& launch);
 
+// The engine's ember list, written to a scratch file of the working folder and read back; a
+// failure is said (naming the folder) and gives false.
+bool CopyEmberList(CMinTravelTime& engine, std::string& text);
+
 // On the UI thread: the fire-behaviour themes of the run's choices, the MTT rasters, travel
 // paths, ember locations and the ember list of its MTT choices, and the run log with its tags and spotting seed (kept
-// only when the run was not stopped while collecting). Returns the themes made.
+// only when the run was not stopped while collecting). A selected theme that cannot be made
+// (no path of two points, arrival times all equal) is said. Returns the themes made.
 int CreateMTTOutputThemes(CRun& run, MttRunResult& result, const RunLogFacts& facts);
 
 // The MTT run log: the basic log's head under the MTT title, the MTT inputs file, the tags of

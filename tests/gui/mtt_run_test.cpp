@@ -1,12 +1,14 @@
 // A minimum-travel-time run as a user makes one: the sample landscape, a new run, the Minimum
-// Travel Time page with an ignition file, "Launch MTT", the progress dialog (cancelled once,
-// then run to its end) and the MTT themes under the run.
+// Travel Time page with an ignition drawn on the map, typed numbers refused, "Launch MTT", the
+// progress dialog (cancelled once, then run to its end) and the MTT themes under the run.
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
-#include <wx/spinctrl.h>
+#include <wx/menu.h>
+#include <wx/spinbutt.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
 
 #include <filesystem>
 #include <fstream>
@@ -21,9 +23,11 @@
 #include "runs/run.h"
 #include "app/command_rules.h"
 #include "app/ui/project_window.h"
+#include "runs/ui/page_menus.h"
 #include "runs/ui/run_sheet.h"
 #include "runs_gui_support.h"
 #include "support/shape_files.h"
+#include "themes/contour_theme.h"
 #include "themes/theme.h"
 #include "themes/vector_theme.h"
 #include "views/view_commands.h"
@@ -81,14 +85,16 @@ TEST_F(MttRunWindow, LaunchesFromTheMinimumTravelTimePageCancelsAndMakesItsTheme
   ASSERT_TRUE(frame);
   CPVN4Doc* doc = OpenSample(frame);
   ASSERT_TRUE(doc->IsLandscapeLoaded());
-  const std::string ignition = testsupport::WriteShapes(folder.string(), "ign", {"POINT (614400 4509600)"});
   const std::string outside = testsupport::WriteShapes(folder.string(), "far", {"POINT (100 100)"});
+  const std::string drawnFile = (folder / "drawn.shp").string();
+  fs::remove(drawnFile);
 
   std::vector<std::string> finished;
   std::size_t themesAfterCancel = 99;
   bool upToDateAfterCancel = true;
-  std::vector<std::string> refusals;
-  bool readyWithoutFile = true;
+  std::vector<std::string> refusals, writeRefusals, typedRefusals;
+  std::string ignitionAfterFailedWrite = "?", keptTyped, statusWithTyped;
+  bool readyWithoutFile = true, loadShapeWithoutShapes = true, launchWithTyped = true, askedAgain = true;
   WhenShown("Run : New Run", [&](wxDialog* d) {
     auto* sheet = dynamic_cast<CRunSheet*>(d);
     ASSERT_TRUE(sheet);
@@ -107,13 +113,48 @@ TEST_F(MttRunWindow, LaunchesFromTheMinimumTravelTimePageCancelsAndMakesItsTheme
     Use(page->ignitionButton);
     refusals = messages_->Texts();
     messages_->Clear();
-    dialogs_->AnswerOpenFile(ignition);
-    Use(page->ignitionButton);
     page->menuChooser = nullptr;
-    // Rate, influence, intensity, flow and major paths.
-    for (int id : {1042, 1043, 1047, 1048, 1049}) Use(page->FindWindow(id));
-    page->lateralDepth->SetValue(10);
-    page->verticalDepth->SetValue(10);
+
+    // Load Current Shape: only while the map holds drawn shapes; they are written where the user
+    // says (a failed write is said and changes nothing), then taken from that file while they
+    // stay as they were.
+    auto loadShapeEnabled = [page] {
+      std::unique_ptr<wxMenu> menu(page->BuildMenu(1480));
+      return menu->IsEnabled(runs::ui::MenuId(CPathweaverPage::kLoadCurrentShape));
+    };
+    loadShapeWithoutShapes = loadShapeEnabled();
+    ASSERT_TRUE(doc->ChooseShapeKind(4));
+    doc->shapes.push_back({dPoint{614400, 4509600}});
+    doc->shapesSaved = false;
+    ASSERT_TRUE(loadShapeEnabled());
+    page->menuChooser = [](int) { return static_cast<int>(CPathweaverPage::kLoadCurrentShape); };
+    dialogs_->AnswerSaveFile((folder / "no-such-folder" / "drawn.shp").string());
+    Use(page->ignitionButton);
+    writeRefusals = messages_->Texts();
+    messages_->Clear();
+    ignitionAfterFailedWrite = page->ignitionFile;
+    dialogs_->AnswerSaveFile(drawnFile);
+    Use(page->ignitionButton);
+    const std::size_t asked = dialogs_->Requests().size();
+    Use(page->ignitionButton);
+    askedAgain = dialogs_->Requests().size() != asked;
+    page->menuChooser = nullptr;
+    // Rate, influence, intensity, flow and major paths, arrival contour.
+    for (int id : {1042, 1043, 1047, 1048, 1049, 1046}) Use(page->FindWindow(id));
+
+    // Typed numbers out of range or not numbers are refused by name and kept as typed.
+    page->lateralDepth->SetValue("11");
+    launchWithTyped = sheet->launchButton->IsEnabled();
+    statusWithTyped = sheet->StatusText(0);
+    Use(sheet->FindWindow(CRunSheet::kApplyId));
+    keptTyped = page->lateralDepth->GetValue().utf8_string();
+    page->lateralDepth->SetValue("10");
+    page->spotProbability->SetValue("often");
+    Use(sheet->FindWindow(CRunSheet::kApplyId));
+    page->spotProbability->SetValue("0.010");
+    page->verticalDepth->SetValue("10");
+    typedRefusals = messages_->Texts();
+    messages_->Clear();
     ASSERT_TRUE(sheet->launchButton->IsEnabled());
 
     LaunchAndWatch(sheet, true);
@@ -126,6 +167,16 @@ TEST_F(MttRunWindow, LaunchesFromTheMinimumTravelTimePageCancelsAndMakesItsTheme
 
   EXPECT_FALSE(readyWithoutFile);
   EXPECT_EQ(refusals, std::vector<std::string>{"Error: Ignition file does not overlap Analysis Area"});
+  EXPECT_FALSE(loadShapeWithoutShapes);
+  ASSERT_EQ(writeRefusals.size(), 1u);
+  EXPECT_EQ(writeRefusals[0].rfind("Error: Unable to create ignition shape file.", 0), 0u) << writeRefusals[0];
+  EXPECT_EQ(ignitionAfterFailedWrite, "");
+  EXPECT_FALSE(askedAgain);
+  EXPECT_FALSE(launchWithTyped);
+  EXPECT_EQ(statusWithTyped, "Lateral Search Depth: Please enter an integer between 0 and 10.");
+  EXPECT_EQ(keptTyped, "11");
+  EXPECT_EQ(typedRefusals, (std::vector<std::string>{"Lateral Search Depth: Please enter an integer between 0 and 10.",
+                                                     "Spot Probability: Please enter a number."}));
   EXPECT_EQ(themesAfterCancel, 0u);  // a cancelled run is no success
   EXPECT_FALSE(upToDateAfterCancel);
   ASSERT_FALSE(finished.empty());
@@ -135,8 +186,9 @@ TEST_F(MttRunWindow, LaunchesFromTheMinimumTravelTimePageCancelsAndMakesItsTheme
   EXPECT_TRUE(messages_->Texts().empty()) << messages_->Texts().front();
 
   CRun& run = *doc->currentArea->runs.at(0);
-  EXPECT_EQ(run.mtt.ignitionFile, ignition);
+  EXPECT_EQ(run.mtt.ignitionFile, drawnFile);
   EXPECT_EQ(run.mtt.lateralSearchDepth, 10);
+  EXPECT_DOUBLE_EQ(run.mtt.spotProbability, 0.01);
   std::set<std::string> names;
   for (const auto& t : run.outputThemes) names.insert(t->name);
   for (const char* want : {"MTT ROS", "MTT Arrival Time", "MTT Node Influence", "MTT Fireline Intensity"})
@@ -147,6 +199,9 @@ TEST_F(MttRunWindow, LaunchesFromTheMinimumTravelTimePageCancelsAndMakesItsTheme
   ASSERT_NE(run.flowPaths, nullptr);
   ASSERT_NE(run.majorPaths, nullptr);
   EXPECT_GT(run.flowPaths->ShapeCount(), 0);
+  ASSERT_NE(run.arrivalContour, nullptr);
+  EXPECT_EQ(run.arrivalContour->name, "MTT Arrival Contour");
+  EXPECT_FALSE(run.arrivalContour->lines.empty());
   bool drawn = false;
   for (const auto& item : doc->drawPriority) drawn |= item.vectorTheme == run.flowPaths;
   EXPECT_TRUE(drawn);
@@ -163,7 +218,7 @@ TEST_F(MttRunWindow, BurnProbabilityRunsFromRandomIgnitionsAndAFireList) {
   std::ofstream(list, std::ios::binary) << "FIRE_NUM, X, Y\n1, 614400, 4509600\n2 613000 4508000\n3, 1, 1,\n";
 
   bool readyWithoutOutputs = true, readyWithoutList = true, randomReady = false;
-  int simulationTime = 0;
+  std::string simulationTime;
   std::vector<std::string> asked;
   std::vector<std::string> finished;
   WhenShown("Run : New Run", [&](wxDialog* d) {
@@ -175,7 +230,7 @@ TEST_F(MttRunWindow, BurnProbabilityRunsFromRandomIgnitionsAndAFireList) {
     sheet->SelectPage(2);
     CPathweaverPage* page = sheet->mttPage;
     Use(page->sourceRadios[1]);  // Random
-    simulationTime = page->simulationTime->GetValue();
+    simulationTime = page->simulationTime->GetValue().utf8_string();
     readyWithoutOutputs = sheet->launchButton->IsEnabled();
     Use(page->FindWindow(1051));  // Burn Probabilities
     randomReady = sheet->launchButton->IsEnabled();
@@ -195,7 +250,7 @@ TEST_F(MttRunWindow, BurnProbabilityRunsFromRandomIgnitionsAndAFireList) {
   });
   program_test::Command(frame, cmd::kNewRun);
 
-  EXPECT_EQ(simulationTime, 60);
+  EXPECT_EQ(simulationTime, "60");
   EXPECT_FALSE(readyWithoutOutputs);
   EXPECT_TRUE(randomReady);
   EXPECT_FALSE(readyWithoutList);

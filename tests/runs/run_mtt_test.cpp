@@ -166,3 +166,37 @@ TEST(MttRun, FailedAndCancelledRunsCompleteWithZero) {
     EXPECT_TRUE(f.run.runLogs.empty());
   }
 }
+
+TEST(MttRun, SelectedOutputsThatCannotBeMadeAreSaid) {
+  MttFixture f;
+  // Only the ignition burns: its travel paths are single points and every burned cell has the
+  // same arrival time.
+  f.run.mtt.simulationTime = 0.001;
+  f.run.mtt.travelPathInterval = 60;
+  f.run.mtt.arrivalContour = 1;
+  ASSERT_TRUE(runs::LaunchMTTThreads(f.launch));
+  ASSERT_TRUE(f.Completed(1)) << (f.messages.Texts().empty() ? "" : f.messages.Texts()[0]);
+  EXPECT_TRUE(f.launch.result.flowPaths.empty());
+  EXPECT_EQ(f.launch.result.flowPathsLeftOut, 1);
+  EXPECT_EQ(f.launch.result.majorPathsLeftOut, 1);
+  f.messages.Clear();
+  runs::CreateMTTOutputThemes(f.run, f.launch.result, {});
+  EXPECT_EQ(f.run.majorPaths, nullptr);
+  EXPECT_EQ(f.run.flowPaths, nullptr);
+  EXPECT_EQ(f.run.arrivalContour, nullptr);
+  EXPECT_EQ(f.messages.Texts(),
+            (std::vector<std::string>{
+                "MTT Major Paths: no travel path has two points or more (1 of one point left out), so no theme was made.",
+                "MTT Flow Paths: no travel path has two points or more (1 of one point left out), so no theme was made.",
+                "Error creating the output theme MTT Arrival Contour: every burned cell has the same arrival time"}));
+  EXPECT_NE(f.run.FindOutputTheme(37), nullptr);  // the arrival grid itself is made
+
+  // The ember list cannot be written to a working folder that takes no file: said, naming it.
+  f.messages.Clear();
+  const std::string folder = f.run.inputs.fuelMoistureFile + "/work";
+  platform::SetWorkingFolder(folder);
+  std::string text;
+  EXPECT_FALSE(runs::CopyEmberList(f.engine, text));
+  EXPECT_EQ(f.messages.Texts(),
+            std::vector<std::string>{"Error writing the ember list to the working folder " + folder + "."});
+}

@@ -3,18 +3,20 @@
 #include <wx/menu.h>
 #include <wx/radiobut.h>
 #include <wx/sizer.h>
-#include <wx/spinctrl.h>
+#include <wx/spinbutt.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "app/application.h"
 #include "platform/dialogs.h"
 #include "platform/messages.h"
-#include "project/document.h"
 #include "platform/numbers.h"
+#include "project/document.h"
 #include "runs/run_burnprob.h"
 #include "runs/run_host.h"
 #include "runs/ui/page_menus.h"
@@ -50,10 +52,27 @@ constexpr MttBox kBoxes[15] = {
 };
 constexpr int kRateBox = 0, kIntensityBox = 3;
 
-wxSpinCtrl* Spin(wxWindow* parent, int id, int lo, int hi) {
-  auto* s = new wxSpinCtrl(parent, id, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxSP_ARROW_KEYS, lo, hi, lo);
-  return s;
-}
+// The number boxes: their ids, the name a refusal gives, and what they take.
+struct NumberField {
+  wxTextCtrl* CPathweaverPage::*edit;
+  int editId, spinId;
+  const char* label;
+  double lo, hi, step;
+  int digits;  // 0: whole numbers
+};
+
+const NumberField kNumbers[] = {
+    {&CPathweaverPage::randomCount, 1239, 1240, "Number of Random Ignitions", 1, 1000000, 1, 0},
+    {&CPathweaverPage::resolution, 1232, 1233, "Resolution of calculations(distance)", 1, 10000, 1, 0},
+    {&CPathweaverPage::simulationTime, 1234, 1235,
+     "Maximum Simulation Time (minutes, 0 = Unlimited, per Ignition)", 0, 10000, 1, 0},
+    {&CPathweaverPage::pathInterval, 1236, 1237, "Interval for Minimum Travel Paths (distance)", 1, 10000, 1, 0},
+    {&CPathweaverPage::spotProbability, 1241, 1245, "Spot Probability", 0, 1, 0.001, 3},
+    {&CPathweaverPage::spotDelay, 1254, 1255, "Spotting Delay (mins)", 0, 120, 1, 0},
+    {&CPathweaverPage::lateralDepth, 1250, 1251, "Lateral Search Depth", 0, 10, 1, 0},
+    {&CPathweaverPage::verticalDepth, 1252, 1253, "Vertical Search Depth", 0, 10, 1, 0},
+};
+constexpr int kResolutionField = 1;
 
 }  // namespace
 
@@ -72,7 +91,18 @@ void CPathweaverPage::Build() {
   ignitionButton = new wxButton(ib, 1480, "Ignition File");
   ignitionBox = new wxTextCtrl(ib, 1243, "", wxDefaultPosition, wxSize(260, -1), wxTE_READONLY);
   sourceRadios[1] = new wxRadioButton(ib, 1238, "Random");
-  randomCount = Spin(ib, 1239, 1, 1000000);
+  // The number boxes, each with its arrows beside it.
+  auto numberBox = [&](wxWindow* parent, std::size_t i) {
+    const NumberField& f = kNumbers[i];
+    auto* box = new wxBoxSizer(wxHORIZONTAL);
+    wxTextCtrl*& edit = this->*f.edit;
+    edit = new wxTextCtrl(parent, f.editId, "", wxDefaultPosition, wxSize(90, -1));
+    numberSpins[i] = NumberSpin(parent, f.spinId, edit, f.lo, f.hi, f.step, f.digits);
+    box->Add(edit, 0, wxALIGN_CENTER_VERTICAL);
+    box->Add(numberSpins[i], 0, wxALIGN_CENTER_VERTICAL);
+    return box;
+  };
+  wxSizer* randomBox = numberBox(ib, 0);
   sourceRadios[2] = new wxRadioButton(ib, 1030, "From Fire List File");
   fireListButton = new wxButton(ib, 1485, "Fire List File");
   fireListBox = new wxTextCtrl(ib, 1248, "", wxDefaultPosition, wxSize(260, -1), wxTE_READONLY);
@@ -84,7 +114,7 @@ void CPathweaverPage::Build() {
   row = new wxBoxSizer(wxHORIZONTAL);
   row->Add(sourceRadios[1], 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
   row->Add(new wxStaticText(ib, 1489, "Number of Random Ignitions:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
-  row->Add(randomCount);
+  row->Add(randomBox);
   ign->Add(row, 0, wxALL, 2);
   row = new wxBoxSizer(wxHORIZONTAL);
   row->Add(sourceRadios[2], 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
@@ -96,26 +126,10 @@ void CPathweaverPage::Build() {
   auto* in = new wxStaticBoxSizer(wxVERTICAL, this, "Inputs");
   wxWindow* nb = in->GetStaticBox();
   auto* grid = new wxFlexGridSizer(2, 4, 6);
-  auto add = [&](const char* label, wxWindow* control) {
-    grid->Add(new wxStaticText(nb, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
-    grid->Add(control);
-  };
-  resolution = Spin(nb, 1232, 1, 10000);
-  simulationTime = Spin(nb, 1234, 0, 10000);
-  pathInterval = Spin(nb, 1236, 1, 10000);
-  spotProbability = new wxSpinCtrlDouble(nb, 1241, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-                                         wxSP_ARROW_KEYS, 0, 1, 0.01, 0.001);
-  spotProbability->SetDigits(3);
-  spotDelay = Spin(nb, 1254, 0, 120);
-  lateralDepth = Spin(nb, 1250, 0, 10);
-  verticalDepth = Spin(nb, 1252, 0, 10);
-  add("Resolution of calculations(distance):", resolution);
-  add("Maximum Simulation Time (minutes, 0 = Unlimited, per Ignition):", simulationTime);
-  add("Interval for Minimum Travel Paths (distance):", pathInterval);
-  add("Spot Probability:", spotProbability);
-  add("Spotting Delay (mins):", spotDelay);
-  add("Lateral Search Depth:", lateralDepth);
-  add("Vertical Search Depth:", verticalDepth);
+  for (std::size_t i = 1; i < std::size(kNumbers); ++i) {
+    grid->Add(new wxStaticText(nb, wxID_ANY, std::string(kNumbers[i].label) + ":"), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(numberBox(nb, i));
+  }
   in->Add(grid, 0, wxALL, 4);
   left->Add(in, 0, wxEXPAND | wxALL, 4);
 
@@ -155,15 +169,16 @@ void CPathweaverPage::Build() {
       MarkChanged();
     });
   fillBarriers->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { MarkChanged(); });
-  for (wxSpinCtrl* s : {randomCount, resolution, simulationTime, pathInterval, spotDelay, lateralDepth, verticalDepth})
-    s->Bind(wxEVT_SPINCTRL, [this](wxCommandEvent&) { MarkChanged(); });
-  spotProbability->Bind(wxEVT_SPINCTRLDOUBLE, [this](wxCommandEvent&) { MarkChanged(); });
+  // Typed text is taken or refused when the page is applied; until then the status line says
+  // what is wrong with it.
+  for (const NumberField& f : kNumbers) (this->*f.edit)->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { MarkChanged(); });
   for (int k = 0; k < 3; ++k)
     sourceRadios[k]->Bind(wxEVT_RADIOBUTTON, [this, k](wxCommandEvent&) {
       ignitionSource = k == 0 ? 0 : k + 1;
       // Fires of unlimited time would burn the whole area: random fires and fire lists
       // start from an hour.
-      if (k != 0 && simulationTime->GetValue() == 0) simulationTime->SetValue(60);
+      if (k != 0 && platform::ParseInt(simulationTime->GetValue().utf8_string()) == std::optional<long long>(0))
+        simulationTime->ChangeValue("60");
       SetIgnitionControls();
       MarkChanged();
     });
@@ -201,18 +216,19 @@ void CPathweaverPage::LoadFromRun() {
   double cellWidth = 0, cellHeight = 0;
   if (run->document) run->document->GetCellSize(&cellWidth, &cellHeight);
   if (cellWidth > 0) {
-    resolution->SetRange(static_cast<int>(cellWidth), 10000);
+    minResolution = std::clamp(static_cast<int>(cellWidth), 1, 10000);
     // A resolution finer than the landscape's cells means nothing: the run takes the cell width.
     if (m.resolution < cellWidth) m.resolution = cellWidth;
   }
-  randomCount->SetValue(std::max(1, m.numberOfRandomFires));
-  resolution->SetValue(static_cast<int>(m.resolution));
-  pathInterval->SetValue(static_cast<int>(m.travelPathInterval));
-  simulationTime->SetValue(static_cast<int>(m.simulationTime));
-  spotDelay->SetValue(m.spotDelay);
-  lateralDepth->SetValue(m.lateralSearchDepth);
-  verticalDepth->SetValue(m.verticalSearchDepth);
-  spotProbability->SetValue(m.spotProbability);
+  auto show = [](wxTextCtrl* edit, long value) { edit->ChangeValue(wxString::Format("%ld", value)); };
+  show(randomCount, std::max(1, m.numberOfRandomFires));
+  show(resolution, static_cast<long>(m.resolution));
+  show(pathInterval, static_cast<long>(m.travelPathInterval));
+  show(simulationTime, static_cast<long>(m.simulationTime));
+  show(spotDelay, m.spotDelay);
+  show(lateralDepth, m.lateralSearchDepth);
+  show(verticalDepth, m.verticalSearchDepth);
+  spotProbability->ChangeValue(wxString::FromUTF8(platform::FormatC("%.3f", m.spotProbability)));
   fillBarriers->SetValue(m.fillBarriers != 0);
   for (int i = 0; i < 15; ++i) outputs[i]->SetValue(m.*(kBoxes[i].flag) != 0);
   ShowFiles();
@@ -231,14 +247,41 @@ void CPathweaverPage::SetIgnitionControls() {
   ignitionButton->Enable(fromFile);
   ignitionBox->Enable(fromFile);
   randomCount->Enable(random);
+  numberSpins[0]->Enable(random);
   if (wxWindow* label = FindWindow(1489)) label->Enable(random);
   fireListButton->Enable(!fromFile && !random);
   fireListBox->Enable(!fromFile && !random);
   for (int i = 0; i < 15; ++i) outputs[i]->Enable((i < kShapefileOutputs) == fromFile);
 }
 
+std::optional<FieldProblem> CPathweaverPage::CheckFields() const {
+  if (!created_) return std::nullopt;
+  for (std::size_t i = 0; i < std::size(kNumbers); ++i) {
+    const NumberField& f = kNumbers[i];
+    const wxTextCtrl* edit = this->*f.edit;
+    // A box the ignition source leaves disabled keeps the value last taken.
+    if (!edit->IsEnabled()) continue;
+    const int lo = i == kResolutionField ? minResolution : static_cast<int>(f.lo);
+    auto problem = f.digits ? NumberProblem(edit, f.lo, f.hi) : IntegerProblem(edit, lo, static_cast<int>(f.hi));
+    if (problem) return FieldProblem{const_cast<wxTextCtrl*>(edit), f.label, *problem};
+  }
+  return std::nullopt;
+}
+
+bool CPathweaverPage::Exchange(bool report) {
+  if (!created_) return true;
+  auto problem = CheckFields();
+  if (problem && report) {
+    platform::Tell(problem->field + ": " + problem->message);
+    problem->control->SetFocus();
+  }
+  return !problem;
+}
+
 void CPathweaverPage::ApplyToRun() {
-  if (!run || !created_) return;
+  // Only values the page can take reach the run (the sheet has said why it refused others).
+  if (!run || !created_ || CheckFields()) return;
+  auto whole = [](const wxTextCtrl* edit) { return static_cast<int>(*platform::ParseInt(edit->GetValue().utf8_string())); };
   CRunMTTSettings& m = run->mtt;
   m.marker = 1;
   for (int i = 0; i < 15; ++i) m.*(kBoxes[i].flag) = outputs[i]->GetValue() ? 1 : 0;
@@ -247,14 +290,14 @@ void CPathweaverPage::ApplyToRun() {
   m.ignitionFile = ignitionFile;
   m.barrierFile = barrierFile;
   m.fireListFile = fireListFile;
-  m.travelPathInterval = pathInterval->GetValue();
-  m.simulationTime = simulationTime->GetValue();
-  m.numberOfRandomFires = randomCount->GetValue();
-  m.resolution = resolution->GetValue();
-  m.spotDelay = spotDelay->GetValue();
-  m.lateralSearchDepth = lateralDepth->GetValue();
-  m.verticalSearchDepth = verticalDepth->GetValue();
-  m.spotProbability = spotProbability->GetValue();
+  m.travelPathInterval = whole(pathInterval);
+  m.simulationTime = whole(simulationTime);
+  if (randomCount->IsEnabled()) m.numberOfRandomFires = whole(randomCount);
+  m.resolution = whole(resolution);
+  m.spotDelay = whole(spotDelay);
+  m.lateralSearchDepth = whole(lateralDepth);
+  m.verticalSearchDepth = whole(verticalDepth);
+  m.spotProbability = *platform::ParseDouble(spotProbability->GetValue().utf8_string());
   // The travel-time search needs the ellipses and spotting of the fire-behaviour engine.
   CRunOutputs& o = run->outputs;
   o.maxSpreadDirection = o.ellipticalA = o.ellipticalB = o.ellipticalC = o.maxSpotting = true;
@@ -305,8 +348,8 @@ wxMenu* CPathweaverPage::BuildMenu(int buttonId) {
   switch (buttonId) {
     case 1480:
       menu->Append(MenuId(kOpenIgnitions), "&Open Ignitions File...");
-      // Drawn shapes are not kept by the map yet.
-      menu->Append(MenuId(kLoadCurrentShape), "&Load Current Shape")->Enable(false);
+      menu->Append(MenuId(kLoadCurrentShape), "&Load Current Shape")
+          ->Enable(run->document && run->document->HasShapePoints());
       menu->Append(MenuId(kClearIgnitions), "&Clear Ignitions File")->Enable(!ignitionFile.empty());
       break;
     case 1486:
@@ -325,6 +368,7 @@ wxMenu* CPathweaverPage::BuildMenu(int buttonId) {
 void CPathweaverPage::RunMenuCommand(int id) {
   switch (id) {
     case kOpenIgnitions: OnIgnitionFile(); break;
+    case kLoadCurrentShape: OnLoadCurrentShape(); break;
     case kClearIgnitions: OnClearIgnitionFile(); break;
     case kOpenBarriers: OnBarrierFile(); break;
     case kClearBarriers: OnClearBarrierFile(); break;
@@ -339,10 +383,14 @@ void CPathweaverPage::OpenShapefile(bool barriers) {
   options.filter = "Arcview Shape Files (*.shp)|*.shp||";
   auto chosen = platform::CurrentDialogs().ChooseOpenFile(options);
   if (!chosen) return;
+  TakeShapefile(barriers, *chosen, true);
+}
+
+void CPathweaverPage::TakeShapefile(bool barriers, const std::string& path, bool mustOverlap) {
   CVectorTheme*& slot = barriers ? run->mttBarriers : run->mttIgnitions;
   std::string& file = barriers ? barrierFile : ignitionFile;
   DropTheme(slot);
-  file = *chosen;
+  file = path;
   auto theme = std::make_unique<CVectorTheme>();
   const std::string projection = run->document ? run->document->landscape.projection : std::string();
   double east = 0, west = 0, north = 0, south = 0;
@@ -350,7 +398,7 @@ void CPathweaverPage::OpenShapefile(bool barriers) {
   // A file that cannot be read has said why; one outside the area is refused here.
   if (!theme->LoadShapefile(file, projection)) {
     file.clear();
-  } else if (!theme->HasVertexInRect(west, east, south, north) || !run->host) {
+  } else if ((mustOverlap && !theme->HasVertexInRect(west, east, south, north)) || !run->host) {
     file.clear();
     platform::Tell(barriers ? "Error: Barrier file does not overlap Analysis Area"
                             : "Error: Ignition file does not overlap Analysis Area");
@@ -361,6 +409,16 @@ void CPathweaverPage::OpenShapefile(bool barriers) {
   ShowFiles();
   if (run->document) run->document->UpdateAllViews();
   MarkChanged();
+}
+
+void CPathweaverPage::OnLoadCurrentShape() {
+  CPVN4Doc* doc = run->document;
+  if (!doc || !doc->HasShapePoints()) return;
+  // Shapes already written and unchanged since are taken from their file; others are written
+  // first, to a file the user names.
+  if ((doc->shapesFile.empty() || !doc->shapesSaved) && doc->SaveShapesToChosenFile() != 1) return;
+  // Drawn shapes are taken as they are, without the overlap test of an opened file.
+  TakeShapefile(false, doc->shapesFile, false);
 }
 
 void CPathweaverPage::DropTheme(CVectorTheme*& theme) {

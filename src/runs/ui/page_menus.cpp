@@ -2,6 +2,13 @@
 
 #include <wx/button.h>
 #include <wx/menu.h>
+#include <wx/spinbutt.h>
+#include <wx/textctrl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/numbers.h"
 
 namespace runs::ui {
 
@@ -24,6 +31,37 @@ int ChooseMenuCommand(wxButton* button, wxMenu& menu, const std::function<int(in
     id = id == wxID_NONE ? 0 : id + kMenuIdShift;
   }
   return id;
+}
+
+wxSpinButton* NumberSpin(wxWindow* parent, int id, wxTextCtrl* edit, double lo, double hi, double step,
+                         int digits) {
+  auto* spin = new wxSpinButton(parent, id, wxDefaultPosition, wxDefaultSize, wxSP_VERTICAL | wxSP_ARROW_KEYS);
+  spin->SetRange(static_cast<int>(std::lround(lo / step)), static_cast<int>(std::lround(hi / step)));
+  auto move = [spin, edit, lo, hi, step, digits](int delta) {
+    const auto typed = platform::ParseDouble(edit->GetValue().utf8_string());
+    double value = typed ? (std::round(*typed / step) + delta) * step : (delta > 0 ? lo : hi);
+    value = std::clamp(value, lo, hi);
+    spin->SetValue(static_cast<int>(std::lround(value / step)));
+    edit->SetValue(wxString::FromUTF8(platform::FormatC("%.*f", digits, value)));
+  };
+  spin->Bind(wxEVT_SPIN_UP, [move](wxSpinEvent& e) { move(1); e.Veto(); });
+  spin->Bind(wxEVT_SPIN_DOWN, [move](wxSpinEvent& e) { move(-1); e.Veto(); });
+  return spin;
+}
+
+std::optional<std::string> IntegerProblem(const wxTextCtrl* edit, int lo, int hi) {
+  const auto v = platform::ParseInt(edit->GetValue().utf8_string());
+  if (!v) return std::string("Please enter an integer.");
+  if (*v < lo || *v > hi) return platform::FormatC("Please enter an integer between %d and %d.", lo, hi);
+  return std::nullopt;
+}
+
+std::optional<std::string> NumberProblem(const wxTextCtrl* edit, double lo, double hi) {
+  const auto v = platform::ParseDouble(edit->GetValue().utf8_string());
+  if (!v) return std::string("Please enter a number.");
+  // Written so that "nan" is refused too.
+  if (!(*v >= lo && *v <= hi)) return platform::FormatC("Please enter a number between %g and %g.", lo, hi);
+  return std::nullopt;
 }
 
 }  // namespace runs::ui

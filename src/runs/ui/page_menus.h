@@ -1,13 +1,17 @@
 #pragma once
-// What the run pages share: file boxes that show a path shortened to fit, and buttons that drop
-// a menu of file commands (command numbers shifted into the toolkit's id range).
+// What the run pages share: file boxes that show a path shortened to fit, buttons that drop a
+// menu of file commands (command numbers shifted into the toolkit's id range), and number boxes
+// whose typed text is checked rather than clamped.
 #include <wx/string.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class wxButton;
 class wxMenu;
+class wxSpinButton;
+class wxTextCtrl;
 class wxWindow;
 
 namespace runs::ui {
@@ -23,5 +27,15 @@ wxString Shortened(const std::string& path, wxWindow* box);
 // (tests) answers in place of the user; a command it names that the menu lacks or has
 // disabled counts as none.
 int ChooseMenuCommand(wxButton* button, wxMenu& menu, const std::function<int(int buttonId)>& chooser);
+
+// Up and down arrows beside a number box: they step the typed number by `step` within the
+// range, written with `digits` decimals (from the range's end when what is typed is no number).
+wxSpinButton* NumberSpin(wxWindow* parent, int id, wxTextCtrl* edit, double lo, double hi, double step = 1,
+                         int digits = 0);
+
+// A typed whole number within its range, or why it is not one.
+std::optional<std::string> IntegerProblem(const wxTextCtrl* edit, int lo, int hi);
+// A typed number within its range, or why it is not one.
+std::optional<std::string> NumberProblem(const wxTextCtrl* edit, double lo, double hi);
 
 }  // namespace runs::ui

@@ -95,6 +95,11 @@ void CRunSheet::OnPageChanging(wxBookCtrlEvent& event) {
     }
     outputsPage->ApplyToRun();
   } else if (leaving == mttPage) {
+    if (!mttPage->Exchange()) {
+      event.Veto();
+      revertTo_ = event.GetOldSelection();
+      return;
+    }
     mttPage->ApplyToRun();
   }
 }
@@ -142,6 +147,7 @@ void CRunSheet::UpdateStatusBar() {
   // A value the pages cannot take comes first: nothing launches until it is put right.
   std::optional<FieldProblem> problem = inputsPage->CheckFields();
   if (!problem && outputsPage && outputsPage->IsCreated()) problem = outputsPage->CheckFields();
+  if (!problem && mttPage) problem = mttPage->CheckFields();
   statusBar->SetStatusText(wxString::FromUTF8(problem ? problem->field + ": " + problem->message
                                                       : runs::MissingInputText(*run, state)), 0);
   const bool fromPage = outputsPage && outputsPage->IsCreated();
@@ -156,7 +162,7 @@ bool CRunSheet::CanLaunch(wxWindow* page) {
   if (outputsPage->IsCreated() && !outputsPage->Exchange(false)) return false;
   if (!inputsPage->IsReady()) return false;
   const bool outputsReady = outputsPage->IsCreated() ? outputsPage->IsReady() : run->outputs.HasOutputs();
-  if (page && page == mttPage) return mttPage->IsReady();
+  if (page && page == mttPage) return mttPage->Exchange(false) && mttPage->IsReady();
   return page && page == outputsPage && outputsReady;
 }
 
@@ -199,7 +205,7 @@ void CRunSheet::RenameTreeItem() {
 }
 
 bool CRunSheet::ExchangePages() {
-  return inputsPage->Exchange() && (!outputsPage->IsCreated() || outputsPage->Exchange());
+  return inputsPage->Exchange() && (!outputsPage->IsCreated() || outputsPage->Exchange()) && mttPage->Exchange();
 }
 
 void CRunSheet::OnOK() {
@@ -216,7 +222,7 @@ void CRunSheet::OnOK() {
 void CRunSheet::OnApplyNow() {
   if (inputsPage->Exchange()) inputsPage->ApplyToRun();
   if (outputsPage->IsCreated() && outputsPage->Exchange()) outputsPage->ApplyToRun();
-  mttPage->ApplyToRun();
+  if (mttPage->Exchange()) mttPage->ApplyToRun();
   RenameTreeItem();
   UpdateStatusBar();
   EnableLaunch(ActivePage() == inputsPage ? false : CanLaunch(ActivePage()));

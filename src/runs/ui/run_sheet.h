@@ -211,6 +211,11 @@ class CPathweaverPage : public wxPanel {
 
   bool IsCreated() const { return created_; }
   void OnSetActive();
+  // The first typed number the page cannot take, if any.
+  std::optional<FieldProblem> CheckFields() const;
+  // As the Inputs page's: false for a value the page cannot take, said when `report`.
+  bool Exchange(bool report = true);
+  // Copies the page into the run; nothing while a typed number is refused.
   void ApplyToRun();
   bool IsReady() const;
   void MarkChanged();
@@ -218,6 +223,9 @@ class CPathweaverPage : public wxPanel {
   void OnSelectAll();
   void OnRemoveAll();
   void OnIgnitionFile();
+  // The shapes drawn on the map become the ignition file (written first when they have no
+  // file or changed since it was written).
+  void OnLoadCurrentShape();
   void OnClearIgnitionFile();
   void OnBarrierFile();
   void OnClearBarrierFile();
@@ -239,14 +247,17 @@ class CPathweaverPage : public wxPanel {
   wxTextCtrl* ignitionBox = nullptr;
   wxTextCtrl* fireListBox = nullptr;
   wxTextCtrl* barrierBox = nullptr;
-  wxSpinCtrl* randomCount = nullptr;
-  wxSpinCtrl* resolution = nullptr;
-  wxSpinCtrl* simulationTime = nullptr;
-  wxSpinCtrl* pathInterval = nullptr;
-  wxSpinCtrlDouble* spotProbability = nullptr;
-  wxSpinCtrl* spotDelay = nullptr;
-  wxSpinCtrl* lateralDepth = nullptr;
-  wxSpinCtrl* verticalDepth = nullptr;
+  // Number boxes: typed text is checked when the page is applied, never clamped.
+  wxTextCtrl* randomCount = nullptr;
+  wxTextCtrl* resolution = nullptr;
+  wxTextCtrl* simulationTime = nullptr;
+  wxTextCtrl* pathInterval = nullptr;
+  wxTextCtrl* spotProbability = nullptr;
+  wxTextCtrl* spotDelay = nullptr;
+  wxTextCtrl* lateralDepth = nullptr;
+  wxTextCtrl* verticalDepth = nullptr;
+  wxSpinButton* numberSpins[8] = {};  // beside the boxes, random count first
+  int minResolution = 1;  // the landscape's cell width
   wxCheckBox* fillBarriers = nullptr;
   wxCheckBox* outputs[15] = {};  // the ten ignition-file outputs, then the five random ones
   std::function<int(int buttonId)> menuChooser;
@@ -258,6 +269,9 @@ class CPathweaverPage : public wxPanel {
   // Opens a shapefile as the run's ignition or barrier theme; one with no vertex in the
   // analysis area is refused and leaves the file empty.
   void OpenShapefile(bool barriers);
+  // The file becomes the run's ignition or barrier theme; when `mustOverlap`, only if a vertex
+  // lies in the analysis area.
+  void TakeShapefile(bool barriers, const std::string& path, bool mustOverlap);
   void DropTheme(CVectorTheme*& theme);
   bool created_ = false;
   bool loading_ = false;
