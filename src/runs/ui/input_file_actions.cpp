@@ -1,6 +1,5 @@
 #include "runs/ui/input_file_actions.h"
 
-#include <wx/spinbutt.h>
 #include <wx/textctrl.h>
 
 #include <algorithm>
@@ -120,35 +119,6 @@ bool ReadEditedStream(const weather::ui::CWXSEditDialog& editor, OleDateTime& fi
     return false;
   }
   return stream.Validate(first, last, message);
-}
-
-wxSpinButton* NumberSpin(wxWindow* parent, int id, wxTextCtrl* edit, int lo, int hi) {
-  auto* spin = new wxSpinButton(parent, id, wxDefaultPosition, wxDefaultSize, wxSP_VERTICAL | wxSP_ARROW_KEYS);
-  spin->SetRange(lo, hi);
-  auto step = [spin, edit, lo, hi](int delta) {
-    const auto typed = platform::ParseDouble(edit->GetValue().utf8_string());
-    long value = typed ? std::lround(*typed) + delta : (delta > 0 ? lo : hi);
-    value = std::clamp<long>(value, lo, hi);
-    spin->SetValue(static_cast<int>(value));
-    edit->SetValue(wxString::Format("%ld", value));
-  };
-  spin->Bind(wxEVT_SPIN_UP, [step](wxSpinEvent& e) { step(1); e.Veto(); });
-  spin->Bind(wxEVT_SPIN_DOWN, [step](wxSpinEvent& e) { step(-1); e.Veto(); });
-  return spin;
-}
-
-std::optional<std::string> IntegerProblem(const wxTextCtrl* edit, int lo, int hi) {
-  const auto v = platform::ParseInt(edit->GetValue().utf8_string());
-  if (!v) return std::string("Please enter an integer.");
-  if (*v < lo || *v > hi) return platform::FormatC("Please enter an integer between %d and %d.", lo, hi);
-  return std::nullopt;
-}
-
-std::optional<std::string> NumberProblem(const wxTextCtrl* edit, double lo, double hi) {
-  const auto v = platform::ParseDouble(edit->GetValue().utf8_string());
-  if (!v || !std::isfinite(*v)) return std::string("Please enter a number.");
-  if (*v < lo || *v > hi) return platform::FormatC("Please enter a number between %g and %g.", lo, hi);
-  return std::nullopt;
 }
 
 }  // namespace runs::ui

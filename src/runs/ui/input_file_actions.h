@@ -8,7 +8,6 @@
 #include "platform/date_time.h"
 
 class CRun;
-class wxSpinButton;
 class wxTextCtrl;
 class wxWindow;
 
@@ -44,13 +43,5 @@ std::optional<ChosenStream> OpenWxsFile();
 // otherwise, with the check's message.
 bool ReadEditedStream(const weather::ui::CWXSEditDialog& editor, platform::OleDateTime& first,
                       platform::OleDateTime& last, std::string& message);
-
-// Up and down arrows beside a number box: they step the typed number within the range (from
-// the range's end when what is typed is no number).
-wxSpinButton* NumberSpin(wxWindow* parent, int id, wxTextCtrl* edit, int lo, int hi);
-
-// A typed whole number (number) within its range, or why it is not one.
-std::optional<std::string> IntegerProblem(const wxTextCtrl* edit, int lo, int hi);
-std::optional<std::string> NumberProblem(const wxTextCtrl* edit, double lo, double hi);
 
 }  // namespace runs::ui
