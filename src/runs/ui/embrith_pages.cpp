@@ -1046,24 +1046,11 @@ void CEmbrithPage::OnOpenIgnitions() { OpenShapefile(false); }
 
 void CEmbrithPage::OnLoadCurrentShape() {
   CPVN4Doc* doc = run->document;
-  if (!doc || !run->host) return;
-  std::string path;
-  if (!doc->shapesFile.empty() && doc->shapesSaved) {
-    path = doc->shapesFile;
-  } else {
-    platform::FileDialogOptions options;
-    options.filter = "Shape Files (*.shp)|*.shp||";
-    options.defaultExt = "shp";
-    options.overwritePrompt = true;
-    const auto chosen = platform::CurrentDialogs().ChooseSaveFile(options);
-    if (!chosen) return;
-    std::string why;
-    if (!doc->WriteShapeFile(*chosen, &why)) {
-      platform::Tell("Error: Unable to create ignition shape file.");
-      return;
-    }
-    path = doc->shapesFile;
-  }
+  if (!doc || !run->host || !doc->HasShapePoints()) return;
+  // Shapes already written and unchanged since are taken from their file; others are written
+  // first, to a file the user names.
+  if ((doc->shapesFile.empty() || !doc->shapesSaved) && doc->SaveShapesToChosenFile() != 1) return;
+  const std::string path = doc->shapesFile;
   auto theme = std::make_unique<CVectorTheme>();
   if (!theme->LoadShapefile(path, doc->landscape.projection)) return;
   DropTheme(run->embrithIgnitions);
