@@ -17,6 +17,7 @@
 #include "runs/run_mtt.h"
 #include "runs/wind_grids.h"
 #include "themes/color_ramp.h"
+#include "themes/polygon.h"
 #include "themes/theme.h"
 #include "themes/vector_theme.h"
 #include "themes/wind_vector_theme.h"
@@ -380,6 +381,25 @@ int CreateEmbrithOutputThemes(CRun& run, CEmbrith& e, const RunLogFacts& facts, 
   return made;
 }
 
+namespace {
+
+// Acres an enclave takes back from its fire: the perimeter records give only expanding fires
+// an area, and an enclave's rings would otherwise count as burned.
+double EnclaveAcres(const VectorShape& s) {
+  double sum = 0;
+  for (int p = 0; p < s.PartCount(); ++p) {
+    int b = 0, e = 0;
+    s.PartRange(p, b, e);
+    CPolygon ring;
+    ring.SetVertexCount(e - b);
+    for (int i = b; i < e; ++i) ring.SetVertex(s.x[static_cast<std::size_t>(i)], s.y[static_cast<std::size_t>(i)], i - b);
+    sum += ring.GetArea();
+  }
+  return std::fabs(sum) * 0.000247105;
+}
+
+}  // namespace
+
 std::string FireGrowthReport(const CRun& run) {
   constexpr double kHectares = 0.404686;
   const double a0 = run.embrithIgnitions ? run.embrithIgnitions->GetTotalArea() : 0.0;
@@ -405,8 +425,12 @@ std::string FireGrowthReport(const CRun& run) {
     for (std::size_t i = 0; i < n; ++i) {
       if (!p->shapes[i] || std::fabs(p->elapsedMinutes[i] - t) > 1e-6) continue;
       ++fires;
-      if (i < p->fireType.size() && p->fireType[i] == kEnclaveFire) ++enclaves;
-      if (i < p->area.size()) total += p->area[i];
+      if (i < p->fireType.size() && p->fireType[i] == kEnclaveFire) {
+        ++enclaves;
+        total -= EnclaveAcres(*p->shapes[i]);
+      } else if (i < p->area.size()) {
+        total += p->area[i];
+      }
       if (i < p->month.size()) month = p->month[i];
       if (i < p->day.size()) day = p->day[i];
       if (i < p->hour.size()) hour = p->hour[i];

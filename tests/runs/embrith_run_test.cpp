@@ -261,6 +261,9 @@ TEST(FireGrowthReport, OneLinePerTimeStep) {
                                     {120, 7, 15, 1200, 1, 9.0},
                                     {120, 7, 15, 1200, 2, 0.0},
                                     {120, 7, 15, 1200, 1, 1.0}});
+  // The enclave's 100 m square (2.47 acres) is taken back from the burned total.
+  const double ex[] = {0, 0, 100, 100, 0}, ey[] = {0, 100, 100, 0, 0};
+  perimeters->shapes[3] = VectorShape::Simple(5, 5, ex, ey, nullptr);
   run.embrithPerimeters = perimeters.get();
   std::string report = runs::FireGrowthReport(run);
   EXPECT_EQ(report.rfind("Run: Ridge\r\nEmbrith Fire Growth\r\n\tNote: Ignition acreage included\r\n"
@@ -271,7 +274,7 @@ TEST(FireGrowthReport, OneLinePerTimeStep) {
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0], " 00 00:00 \t\t07/15 10:00 \t        1 \t        0 \t     2.00 (     0.81)\t     2.00 (     0.81)");
   EXPECT_EQ(lines[1], " 00 01:00 \t\t07/15 11:00 \t        1 \t        0 \t     5.00 (     2.02)\t     3.00 (     1.21)");
-  EXPECT_EQ(lines[2], " 00 02:00 \t\t07/15 12:00 \t        3 \t        1 \t    10.00 (     4.05)\t     5.00 (     2.02)");
+  EXPECT_EQ(lines[2], " 00 02:00 \t\t07/15 12:00 \t        3 \t        1 \t     7.53 (     3.05)\t     2.53 (     1.02)");
 
   // A finer step names the steps without perimeters.
   run.embrith.timeStep = 30;
