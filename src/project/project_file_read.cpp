@@ -20,6 +20,7 @@
 #include "platform/paths.h"
 #include "project/document.h"
 #include "project/project_file.h"
+#include "runs/run_embrith.h"
 #include "runs/run_outputs.h"
 #include "runs/wind_grids.h"
 #include "themes/contour_theme.h"
@@ -827,6 +828,9 @@ void Reader::RunSecondHalf(CRun& run) {
       break;
     }
   }
+  // Files before version 16 did not keep the fire growth report: it is made again from the
+  // perimeters.
+  if (version_ <= 15 && run.isEmbrith && run.embrithPerimeters) runs::GetFireGrowthReport(run);
 }
 
 void Reader::Read() {

@@ -204,6 +204,56 @@ TEST_F(ProjectFileTest, DamagedFilesAreRefusedNamingTheLine) {
   EXPECT_EQ(read.areas.size(), 2u);
 }
 
+TEST_F(ProjectFileTest, FireGrowthReportIsMadeAgainForFilesBeforeVersionSixteen) {
+  CPVN4Doc& doc = BuildProject();
+  CRun& growth = *doc.areas[1]->runs[1];
+  ASSERT_TRUE(growth.isEmbrith);
+  growth.embrith.timeStep = 60;
+  const CHeaderData& h = doc.landscape.header;
+  auto perimeters = std::make_unique<CVectorTheme>();
+  perimeters->hasPerimeterAttributes = true;
+  perimeters->shapeType = 5;
+  for (int k = 0; k < 2; ++k) {
+    const double r = 100.0 * (k + 1);
+    const double x[] = {h.west + 500 - r, h.west + 500 - r, h.west + 500 + r, h.west + 500 + r, h.west + 500 - r};
+    const double y[] = {h.south + 500 - r, h.south + 500 + r, h.south + 500 + r, h.south + 500 - r, h.south + 500 - r};
+    perimeters->shapes.push_back(VectorShape::Simple(5, 5, x, y, nullptr));
+    perimeters->elapsedMinutes.push_back(60.0 * k);
+    perimeters->month.push_back(7);
+    perimeters->day.push_back(14);
+    perimeters->hour.push_back(1000 + 100 * k);
+    perimeters->fireType.push_back(1);
+  }
+  perimeters->ComputePerimeterAreas();
+  growth.embrithPerimeters = doc.areas[1]->AdoptVectorTheme(std::move(perimeters));
+  ASSERT_TRUE(projectfile::SaveProject(doc, Path("g.pvn"))) << ::testing::PrintToString(messages_.Texts());
+
+  // As saved (version 16) the run has the logs its file holds; the same record read as
+  // version 15 gains the report, its lines made from the perimeters.
+  const std::string text = Slurp(Path("g.pvn"));
+  std::string old = text;
+  old.replace(old.find("Version 16"), 10, "Version 15");
+  std::ofstream(Path("g15.pvn"), std::ios::binary) << old;
+  std::filesystem::copy_file(Path("g.pzp"), Path("g15.pzp"), std::filesystem::copy_options::overwrite_existing);
+  for (const char* name : {"g.pvn", "g15.pvn"}) {
+    SCOPED_TRACE(name);
+    CPVN4Doc read;
+    ASSERT_TRUE(projectfile::ReadProject(read, Path(name))) << ::testing::PrintToString(messages_.Texts());
+    const CRun& run = *read.areas[1]->runs[1];
+    ASSERT_NE(run.embrithPerimeters, nullptr);
+    const auto report = std::find_if(run.runLogs.begin(), run.runLogs.end(),
+                                     [](const RunLogFile& l) { return l.name == "Fire Growth Report"; });
+    if (std::string(name) == "g.pvn") {
+      EXPECT_EQ(report, run.runLogs.end());
+      continue;
+    }
+    ASSERT_NE(report, run.runLogs.end());
+    // 200 m and 400 m squares: 9.88 and 39.54 acres.
+    EXPECT_NE(report->text.find(" 00 01:00 \t\t07/14 11:00 \t        1 \t        0 \t    39.54"), std::string::npos)
+        << report->text;
+  }
+}
+
 TEST_F(ProjectFileTest, MissingFilesAndEntriesAreNamedAndTheRestOpens) {
   CPVN4Doc& doc = BuildProject();
   ASSERT_TRUE(projectfile::SaveProject(doc, Path("m.pvn")));
