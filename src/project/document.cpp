@@ -9,6 +9,9 @@
 #include "project/cell_math.h"
 #include "platform/messages.h"
 #include "runs/run.h"
+#include "themes/wind_vector_theme.h"
+#include "themes/vector_theme.h"
+#include "themes/contour_theme.h"
 #include "themes/legend.h"
 #include "themes/theme.h"
 
@@ -132,6 +135,19 @@ void CPVN4Doc::NotifyChanged() {
   UpdateAllViews(kHintRender);
   SetModifiedFlag(true);
   UpdateLegend();
+}
+
+void CPVN4Doc::ClearOtherRunsShownFlags(const CRun* keep) {
+  for (const auto& area : areas)
+    for (const auto& r : area->runs) {
+      if (!r || r.get() == keep) continue;
+      for (CWindVectorTheme* w : {r->windVectors, r->spreadVectors, r->maxSpotVectors})
+        if (w) w->visible = false;
+      for (CVectorTheme* v : {r->flowPaths, r->majorPaths, r->mttBarriers, r->mttIgnitions, r->tomIgnitions,
+                              r->embrithBarriers, r->embrithIgnitions, r->embrithPerimeters, r->spotLocations})
+        if (v) v->visible = false;
+      if (r->arrivalContour) r->arrivalContour->visible = false;
+    }
 }
 
 void CPVN4Doc::RefreshMap() {

@@ -18,6 +18,7 @@
 #include "themes/wind_vector_theme.h"
 #include "themes/wv_legend.h"
 
+class CRun;
 class CTheme;
 class CThemeLegendData;
 class CContourTheme;
@@ -159,6 +160,9 @@ class CPVN4Doc {
   void NotifyChanged();
   void RefreshMap();
   void RefreshLegendAndPointWindows();
+  // Hides the overlays of every run but this one, so that after a launch only the launched
+  // run's overlays are drawn.
+  void ClearOtherRunsShownFlags(const CRun* run);
 
   // ---- landscape ----
   // Opens a landscape into layer themes, creates the default area over it and shows the

@@ -1,4 +1,5 @@
 #include "project_test_support.h"
+#include "themes/contour_theme.h"
 
 namespace project_test {
 namespace {
@@ -262,6 +263,36 @@ TEST_F(DocumentTest, DeletingTheCurrentAreaShowsTheFuelLayerOnEveryPath) {
     EXPECT_EQ(recorder.removed.back(), area);
     recorder = Recorder{};
   }
+}
+
+TEST_F(DocumentTest, ALaunchHidesTheOverlaysOfEveryOtherRun) {
+  CPVN4Doc& doc = Doc();
+  CPyrvane2WorkArea* fire = doc.CreateWorkArea(200, 200, 100, 100, "fire");
+  CPyrvane2WorkArea* ridge = doc.CreateWorkArea(200, 200, 100, 100, "ridge");
+  CTheme* output = nullptr;
+  CRun* launched = AddRunWithOutput(*fire, output);
+  CRun* sameArea = AddRunWithOutput(*fire, output);
+  CRun* otherArea = AddRunWithOutput(*ridge, output);
+  CVectorTheme paths[3], perimeters;
+  CContourTheme contour;
+  CWindVectorTheme arrows[2];
+  launched->flowPaths = &paths[0];
+  launched->windVectors = &arrows[0];
+  sameArea->majorPaths = &paths[1];
+  sameArea->arrivalContour = &contour;
+  otherArea->mttIgnitions = &paths[2];
+  otherArea->embrithPerimeters = &perimeters;
+  otherArea->spreadVectors = &arrows[1];
+  arrows[0].visible = arrows[1].visible = true;
+  doc.ClearOtherRunsShownFlags(launched);
+  EXPECT_TRUE(paths[0].visible);
+  EXPECT_TRUE(arrows[0].visible);
+  for (const bool shown : {paths[1].visible, contour.visible, paths[2].visible, perimeters.visible, arrows[1].visible})
+    EXPECT_FALSE(shown);
+  // The themes belong to this test, not to the runs.
+  launched->flowPaths = sameArea->majorPaths = otherArea->mttIgnitions = otherArea->embrithPerimeters = nullptr;
+  launched->windVectors = otherArea->spreadVectors = nullptr;
+  sameArea->arrivalContour = nullptr;
 }
 
 TEST_F(DocumentTest, DestroyingTheProjectClosesWindowsFirstAndFreesRunOverlaysOnce) {

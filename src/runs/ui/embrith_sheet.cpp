@@ -171,6 +171,7 @@ void CEmbrithRunSheet::OnLaunch() {
   // Every output of a fire growth goes with a new launch.
   run->fireBehaviorUpToDate = false;
   run->RemoveStaleOutputs();
+  if (run->document) run->document->ClearOtherRunsShownFlags(run);
   LaunchEmbrithRun(this, *run, timing);
   outputsChanged = 0;
   UpdateStatusBar();

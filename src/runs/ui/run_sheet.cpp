@@ -258,9 +258,11 @@ void CRunSheet::OnLaunch() {
     // replaces those outputs.
     run->fireBehaviorUpToDate = false;
     run->RemoveStaleOutputs();
+    if (run->document) run->document->ClearOtherRunsShownFlags(run);
     LaunchMTTRun(this, *run, timing);
   } else {
     run->RemoveStaleOutputs();
+    if (run->document) run->document->ClearOtherRunsShownFlags(run);
     LaunchBasicRun(this, *run, timing);
   }
   if (run->document) run->document->RefreshLegendAndPointWindows();
