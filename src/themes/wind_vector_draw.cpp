@@ -9,7 +9,7 @@
 
 namespace {
 
-int Trunc(double v) { return static_cast<int>(std::clamp(v, -1e9, 1e9)); }
+int Trunc(double v) { return std::isnan(v) ? 0 : static_cast<int>(std::clamp(v, -1e9, 1e9)); }
 
 constexpr double kRadians = 0.017453292519943295;
 
@@ -49,6 +49,8 @@ std::vector<ArrowStroke> CWindVectorTheme::ArrowsToDraw(const CWVLegendData& leg
   const double minHead = legend.lineWidth * g + 3;
 
   auto add = [&](const CWindVectorCell& c, double sx, double sy, double tx, double ty) {
+    // A point read from a damaged file can sit nowhere on the map.
+    if (!std::isfinite(sx) || !std::isfinite(sy) || !std::isfinite(tx) || !std::isfinite(ty)) return;
     const bool tailIn = 0 <= sx && sx <= rectRight && 0 <= sy && sy <= rectBottom;
     const bool tipIn = 0 <= tx && tx <= rectRight && 0 <= ty && ty <= rectBottom;
     if (!tailIn && !tipIn) return;
