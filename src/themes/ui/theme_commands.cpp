@@ -100,6 +100,12 @@ void CreateRasterTheme(wxWindow* parent, CPVN4Doc& doc, const CVectorTheme& them
       platform::Tell("Can not create raster theme " + dialog.themeName + ": the grid could not be made.");
       return;
     }
+    // An unreadable attribute table or polygons off the landscape leave nothing burnt.
+    if (std::none_of(cells.begin(), cells.end(), [](float v) { return v != -9999; })) {
+      platform::Tell("Can not create raster theme " + dialog.themeName + ": no polygon of " + theme.name +
+                     " covers a cell of the landscape, or its attribute table could not be read.");
+      return;
+    }
   }
   platform::FileDialogOptions o;
   o.filter = "ASCII Grid files (*.asc)|*.asc||";
