@@ -2,8 +2,8 @@
 // The minimum-travel-time engine: the fire-behaviour engine, resampled to the run's resolution,
 // gives every cell its spread ellipse; fire then travels between cell centres along the
 // quickest paths of a lattice (mtt_search.h). A run thread launches it while a monitor polls
-// the progress getters and may cancel. Treatment optimisation is not built: LaunchTOM answers
-// kMttNotAvailable.
+// the progress getters and may cancel. Treatment optimisation is not built yet: LaunchTOM
+// answers kMttNotAvailable and its grids are null until it is.
 #include <atomic>
 #include <memory>
 #include <string>
@@ -66,6 +66,8 @@ class CMinTravelTime {
   CMinTravelTime& operator=(const CMinTravelTime&) = delete;
 
   int SetLandscapeFile(const char* path);  // 0 = not loaded
+  // A treatment run's grid starts at the area's south-west corner (the whole landscape when
+  // no area is set).
   void SetAnalysisArea(double east, double west, double north, double south);
   int LoadMTTInputs(const char* file);  // 1 = loaded, else an error code
   int LoadTOMInputs(const char* file);
@@ -79,7 +81,8 @@ class CMinTravelTime {
   CPyrvane* GetPyrvane() const { return pyrvane_; }
   float* GetPyrvaneOutputLayer(int index);
 
-  // The node grid of the latest launch.
+  // The node grid of the latest launch (for a treatment run: from the analysis area's
+  // south-west corner, at the run's resolution but never finer than the landscape's cells).
   long GetNumRows() const { return rows_; }
   long GetNumCols() const { return cols_; }
   double GetResolution() const { return cell_; }
@@ -87,6 +90,10 @@ class CMinTravelTime {
   double GetSouth() const { return north_ - rows_ * cell_; }
   // Output grids, row 0 north; -9999 where the fire did not reach (arrival times in minutes,
   // rates in m/min, intensity in kW/m); the ignition grid is 1 on ignition nodes, else 0.
+  // After a treatment run they are the fire on the treated landscape, and the treatment grid
+  // holds the iteration (1, 2, ...) that treated a cell, 0 elsewhere; the opportunities grid
+  // is 1 where the ideal fuels spread slower in every direction, 0 elsewhere; both -9999
+  // where the landscape has no data. An opportunities-only run makes only that grid.
   double* GetROSGrid() { return Or(QuickGrids().ros_); }
   double* GetArrivalTimeGrid() { return Or(QuickGrids().arrival_); }
   double* GetInfluenceGrid() { return Or(influence_); }
