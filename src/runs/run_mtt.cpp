@@ -23,25 +23,6 @@ bool Fail(RunProgress& progress, const std::string& message) {
   return FailRun(progress, message, "Unable to run MTT");
 }
 
-// Paths of two points or more, in map units; those of one point are counted in leftOut.
-std::vector<TravelPath> Paths(long count, long (CMinTravelTime::*size)(long) const,
-                              float (CMinTravelTime::*px)(long, long) const,
-                              float (CMinTravelTime::*py)(long, long) const, const CMinTravelTime& e,
-                              int& leftOut) {
-  std::vector<TravelPath> out;
-  for (long p = 0; p < count; ++p) {
-    const long n = (e.*size)(p);
-    if (n < 2) {
-      leftOut += n == 1;
-      continue;
-    }
-    TravelPath path;
-    for (long i = 0; i < n; ++i) path.emplace_back((e.*px)(p, i), (e.*py)(p, i));
-    out.push_back(std::move(path));
-  }
-  return out;
-}
-
 void Collect(MttLaunch& launch) {
   CRun& run = *launch.run;
   CMinTravelTime& e = *launch.engine;
@@ -66,14 +47,8 @@ void Collect(MttLaunch& launch) {
     r.arrivalForContour = {"MTT Arrival Contour", 37, south, west, cell, rows, cols,
                            std::vector<double>(e.GetArrivalTimeGrid(), e.GetArrivalTimeGrid() + n)};
 
-  if (m.majorPaths)
-    r.majorPaths = Paths(e.GetNumMajorVecs(), &CMinTravelTime::GetNumMajorVecPoints,
-                         &CMinTravelTime::GetMajorVecPointX, &CMinTravelTime::GetMajorVecPointY, e,
-                         r.majorPathsLeftOut);
-  if (m.flowPaths)
-    r.flowPaths = Paths(e.GetNumFlowVecs(), &CMinTravelTime::GetNumFlowVecPoints,
-                        &CMinTravelTime::GetFlowVecPointX, &CMinTravelTime::GetFlowVecPointY, e,
-                        r.flowPathsLeftOut);
+  if (m.majorPaths) r.majorPaths = CollectTravelPaths(e, true, 2, r.majorPathsLeftOut);
+  if (m.flowPaths) r.flowPaths = CollectTravelPaths(e, false, 2, r.flowPathsLeftOut);
   if (m.emberLocations) {
     CMTTSpots* spots = e.GetFireSpots();
     for (int i = 0; i < spots->GetNumSpots(); ++i) {
@@ -91,13 +66,13 @@ void Collect(MttLaunch& launch) {
   r.south = g.south;
 }
 
-// A vector theme of the run's travel paths, kept in its slot and drawn by the document.
-void AddPaths(CRun& run, const MttRunResult& r, bool wanted, const std::vector<TravelPath>& paths,
-              int leftOut, const char* name, COLORREF color, int width, CVectorTheme*& slot) {
-  if (!wanted || !run.host) return;
+}  // namespace
+
+void AddTravelPaths(CRun& run, const std::vector<TravelPath>& paths, const RunGeometry& area, const char* name,
+                    std::uint32_t color, int width, CVectorTheme*& slot, const std::string& whyNone) {
+  if (!run.host) return;
   if (paths.empty()) {
-    platform::Tell(std::string(name) + ": no travel path has two points or more (" + std::to_string(leftOut) +
-                   " of one point left out), so no theme was made.");
+    platform::Tell(std::string(name) + ": " + whyNone + ", so no theme was made.");
     return;
   }
   if (slot) {
@@ -114,7 +89,7 @@ void AddPaths(CRun& run, const MttRunResult& r, bool wanted, const std::vector<T
     lists.push_back(std::move(xy));
   }
   auto theme = std::make_unique<CVectorTheme>();
-  if (!theme->CreateFromLineList(name, r.east, r.west, r.south, r.north, lists)) {
+  if (!theme->CreateFromLineList(name, area.east, area.west, area.south, area.north, lists)) {
     platform::Tell(std::string("Error creating the output theme ") + name + ".");
     return;
   }
@@ -123,7 +98,51 @@ void AddPaths(CRun& run, const MttRunResult& r, bool wanted, const std::vector<T
   slot = run.host->AdoptVectorTheme(std::move(theme));
 }
 
-}  // namespace
+int AddTravelTimeGrids(CRun& run, std::vector<MttGrid>& grids) {
+  int made = 0;
+  for (MttGrid& g : grids) {
+    auto theme = std::make_unique<CTheme>();
+    if (!theme->CreateFromDoubles(g.name, g.south, g.west, g.cell, g.cell, g.rows, g.columns, -9999.0f,
+                                  g.cells.data(), 0, g.layerType)) {
+      platform::Tell("Error creating the output theme " + g.name + ".");
+      continue;
+    }
+    g.cells = {};
+    AddThemeWithLegend(run, std::move(theme));
+    ++made;
+  }
+  return made;
+}
+
+void AddArrivalContour(CRun& run, MttGrid& g) {
+  if (g.cells.empty() || !run.host) return;
+  // Contours at a tenth of the arrival times' range, traced from a theme of them.
+  CTheme arrival;
+  auto* contour = new CContourTheme;
+  double lo = 0, hi = 0;
+  std::string error = "the arrival times could not be held";
+  bool made = arrival.CreateFromDoubles(g.name, g.south, g.west, g.cell, g.cell, g.rows, g.columns, -9999.0f,
+                                        g.cells.data(), 0, g.layerType) != 0;
+  if (made) {
+    error.clear();
+    arrival.GetMinMax(lo, hi);
+    if (!(hi > lo)) error = "every burned cell has the same arrival time";
+  }
+  if (made && error.empty()) {
+    made = contour->Create(&arrival, static_cast<float>((hi - lo) / 10), nullptr, nullptr, &error);
+    if (!made && error.empty()) error = "it was cancelled";
+  }
+  if (made && error.empty()) {
+    contour->name = g.name;
+    contour->sourceTheme = nullptr;  // the arrival theme above goes with this scope
+    if (run.arrivalContour) run.host->DisposeContourTheme(run.arrivalContour);
+    run.arrivalContour = run.host->AdoptContourTheme(contour);
+  } else {
+    delete contour;
+    platform::Tell("Error creating the output theme " + g.name + ": " + error);
+  }
+  g.cells = {};
+}
 
 std::vector<OutputGrid> CollectFireBehaviorGrids(const CRun& run, CPyrvane& inner) {
   // The fire-behaviour outputs the run wants; a missing grid is dropped.
@@ -151,11 +170,10 @@ std::vector<OutputGrid> CollectFireBehaviorGrids(const CRun& run, CPyrvane& inne
   return out;
 }
 
-int MTTMonitorThread(MttLaunch& launch, const std::atomic<bool>& runFinished) {
-  RunProgress& p = *launch.progress;
-  CMinTravelTime& e = *launch.engine;
+int TravelTimeMonitor(RunProgress& p, CMinTravelTime& e, const RunTiming& timing,
+                      const std::atomic<bool>& runFinished, const char* running) {
   CPyrvane& inner = *e.GetPyrvane();
-  Pause(launch.timing.poll, p, &runFinished);
+  Pause(timing.poll, p, &runFinished);
   inner.GetRunState();
   int phase = 0;
   static const char* const kTexts[] = {nullptr, "Loading inputs...", "Running Gustforge...",
@@ -168,23 +186,27 @@ int MTTMonitorThread(MttLaunch& launch, const std::atomic<bool>& runFinished) {
       phase = state;
     }
     SendRunPosition(p, PercentOf(inner.QueryPyrvaneProgress()));
-    Pause(launch.timing.poll, p, &runFinished);
+    Pause(timing.poll, p, &runFinished);
   }
   if (inner.QueryPyrvaneProgress() < 1.0 && p.StopRequested()) e.CancelMTT();
   // A run that has ended has posted its completion: nothing may follow it.
   if (runFinished) return 1;
   e.GetMTTProgress();
-  SendRunStatus(p, "Running MTT...");
+  SendRunStatus(p, running);
   while (!p.StopRequested() && !runFinished) {
     if (e.GetMTTProgress() >= 1.0) break;
     SendRunPosition(p, PercentOf(e.GetMTTProgress()));
-    Pause(launch.timing.poll, p, &runFinished);
+    Pause(timing.poll, p, &runFinished);
   }
   if (p.StopRequested())
     e.CancelMTT();
   else if (!runFinished)
     SendRunPosition(p, 100);
   return 1;
+}
+
+int MTTMonitorThread(MttLaunch& launch, const std::atomic<bool>& runFinished) {
+  return TravelTimeMonitor(*launch.progress, *launch.engine, launch.timing, runFinished, "Running MTT...");
 }
 
 bool RunMTT(MttLaunch& launch) {
@@ -249,50 +271,19 @@ bool CopyEmberList(CMinTravelTime& engine, std::string& text) {
 int CreateMTTOutputThemes(CRun& run, MttRunResult& result, const RunLogFacts& facts) {
   if (!result.succeeded) return 0;
   int made = AddFireBehaviorThemes(run, result.fireBehavior) + AddArrowThemes(run);
-  for (MttGrid& g : result.grids) {
-    auto theme = std::make_unique<CTheme>();
-    if (!theme->CreateFromDoubles(g.name, g.south, g.west, g.cell, g.cell, g.rows, g.columns, -9999.0f,
-                                  g.cells.data(), 0, g.layerType)) {
-      platform::Tell("Error creating the output theme " + g.name + ".");
-      continue;
-    }
-    g.cells = {};
-    AddThemeWithLegend(run, std::move(theme));
-    ++made;
-  }
+  made += AddTravelTimeGrids(run, result.grids);
   const CRunMTTSettings& m = run.mtt;
-  AddPaths(run, result, m.majorPaths, result.majorPaths, result.majorPathsLeftOut, "MTT Major Paths",
-           MakeColorRef(240, 240, 90), 2, run.majorPaths);
-  AddPaths(run, result, m.flowPaths, result.flowPaths, result.flowPathsLeftOut, "MTT Flow Paths",
-           MakeColorRef(0, 0, 0), 1, run.flowPaths);
-  if (const MttGrid& g = result.arrivalForContour; !g.cells.empty() && run.host) {
-    // Contours at a tenth of the arrival times' range, traced from a theme of them.
-    CTheme arrival;
-    auto* contour = new CContourTheme;
-    double lo = 0, hi = 0;
-    std::string error = "the arrival times could not be held";
-    bool made = arrival.CreateFromDoubles(g.name, g.south, g.west, g.cell, g.cell, g.rows, g.columns, -9999.0f,
-                                          g.cells.data(), 0, g.layerType) != 0;
-    if (made) {
-      error.clear();
-      arrival.GetMinMax(lo, hi);
-      if (!(hi > lo)) error = "every burned cell has the same arrival time";
-    }
-    if (made && error.empty()) {
-      made = contour->Create(&arrival, static_cast<float>((hi - lo) / 10), nullptr, nullptr, &error);
-      if (!made && error.empty()) error = "it was cancelled";
-    }
-    if (made && error.empty()) {
-      contour->name = g.name;
-      contour->sourceTheme = nullptr;  // the arrival theme above goes with this scope
-      if (run.arrivalContour) run.host->DisposeContourTheme(run.arrivalContour);
-      run.arrivalContour = run.host->AdoptContourTheme(contour);
-    } else {
-      delete contour;
-      platform::Tell("Error creating the output theme " + g.name + ": " + error);
-    }
-    result.arrivalForContour.cells = {};
-  }
+  const RunGeometry area{result.east, result.west, result.north, result.south};
+  auto whyNone = [](int leftOut) {
+    return "no travel path has two points or more (" + std::to_string(leftOut) + " of one point left out)";
+  };
+  if (m.majorPaths)
+    AddTravelPaths(run, result.majorPaths, area, "MTT Major Paths", MakeColorRef(240, 240, 90), 2, run.majorPaths,
+                   whyNone(result.majorPathsLeftOut));
+  if (m.flowPaths)
+    AddTravelPaths(run, result.flowPaths, area, "MTT Flow Paths", MakeColorRef(0, 0, 0), 1, run.flowPaths,
+                   whyNone(result.flowPathsLeftOut));
+  AddArrivalContour(run, result.arrivalForContour);
   if (run.mtt.emberLocations && run.host) {
     CMTTSpots spots;
     spots.SetNumSpots(static_cast<int>(result.embers.size()));

@@ -5,6 +5,7 @@
 // thread touches neither the document nor a window: the UI thread turns the collected
 // outputs into themes, tables and the run log once the launch is over.
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -16,6 +17,7 @@
 class CMinTravelTime;
 class CPyrvane;
 class CRun;
+class CVectorTheme;
 
 namespace runs {
 
@@ -49,9 +51,10 @@ class CompletionLast : public RunProgress {
 
 // The work function of a travel-time launch: "Initializing..", then the monitor beside the
 // run, both seeing the dialog through CompletionLast; a run that cannot start fails with
-// "Unable to run MTT".
+// `failStatus`.
 template <class Launch, class Monitor, class Body>
-bool RunTravelTimeThreads(Launch& launch, Monitor monitor, Body body) {
+bool RunTravelTimeThreads(Launch& launch, Monitor monitor, Body body,
+                          const char* failStatus = "Unable to run MTT") {
   RunProgress* dialog = launch.progress;
   CompletionLast ordered(*dialog);
   launch.progress = &ordered;
@@ -60,7 +63,7 @@ bool RunTravelTimeThreads(Launch& launch, Monitor monitor, Body body) {
   const bool ran = RunLaunchThreads(
       *launch.run, &launch, [&](const std::atomic<bool>& runFinished) { monitor(launch, runFinished); },
       [&] { body(launch); },
-      [&](const std::string& message) { return FailRun(ordered, message, "Unable to run MTT"); });
+      [&](const std::string& message) { return FailRun(ordered, message, failStatus); });
   launch.progress = dialog;
   return ran;
 }
@@ -75,6 +78,27 @@ struct MttGrid {
 };
 
 using TravelPath = std::vector<std::pair<double, double>>;
+
+// The engine's major (or flow) paths in map units. Paths of fewer than minPoints points are
+// left out; those of one point are counted in leftOut.
+template <class Engine>
+std::vector<TravelPath> CollectTravelPaths(const Engine& e, bool major, long minPoints, int& leftOut) {
+  std::vector<TravelPath> out;
+  const long count = major ? e.GetNumMajorVecs() : e.GetNumFlowVecs();
+  for (long p = 0; p < count; ++p) {
+    const long n = major ? e.GetNumMajorVecPoints(p) : e.GetNumFlowVecPoints(p);
+    if (n < minPoints || n < 1) {
+      leftOut += n == 1;
+      continue;
+    }
+    TravelPath path;
+    for (long i = 0; i < n; ++i)
+      path.emplace_back(major ? e.GetMajorVecPointX(p, i) : e.GetFlowVecPointX(p, i),
+                        major ? e.GetMajorVecPointY(p, i) : e.GetFlowVecPointY(p, i));
+    out.push_back(std::move(path));
+  }
+  return out;
+}
 
 struct MttRunResult {
   bool succeeded = false;
@@ -109,8 +133,11 @@ struct MttLaunch {
 // The fire-behaviour grids of the run's choices from a finished engine, on its own grid.
 std::vector<OutputGrid> CollectFireBehaviorGrids(const CRun& run, CPyrvane& engine);
 
-// The monitor: the inner engine's phases, then "Running MTT..." with the search's progress;
-// a stop cancels the engine.
+// The monitor of a travel-time engine: the inner engine's phases, then `running` with the
+// search's progress; a stop cancels the engine.
+int TravelTimeMonitor(RunProgress& progress, CMinTravelTime& engine, const RunTiming& timing,
+                      const std::atomic<bool>& runFinished, const char* running);
+// The MTT monitor: "Running MTT..." for the search.
 int MTTMonitorThread(MttLaunch& launch, const std::atomic<bool>& runFinished);
 // The run. Every ending posts a completion: 1 with the outputs collected, 0 after a failure
 // (its message shown, "Unable to run MTT") or a cancel.
@@ -121,6 +148,17 @@ bool LaunchMTTThreads(MttLaunch& launch);
 // The engine's ember list, written to a scratch file of the working folder and read back; a
 // failure is said (naming the folder) and gives false.
 bool CopyEmberList(CMinTravelTime& engine, std::string& text);
+
+// On the UI thread, for travel-time and treatment runs alike: raster themes with legends from
+// the collected grids (one the theme cannot take is said); returns the themes made.
+int AddTravelTimeGrids(CRun& run, std::vector<MttGrid>& grids);
+// A vector theme of the paths in the run's slot (replacing the one there), drawn by the
+// document and bounded by the analysis area; with no path, `whyNone` is said instead.
+void AddTravelPaths(CRun& run, const std::vector<TravelPath>& paths, const RunGeometry& area, const char* name,
+                    std::uint32_t color, int width, CVectorTheme*& slot, const std::string& whyNone);
+// The arrival contour (named after the grid) at a tenth of the arrival times' range, in the
+// run's contour slot; said when it cannot be made. The grid's cells are released.
+void AddArrivalContour(CRun& run, MttGrid& arrival);
 
 // On the UI thread: the fire-behaviour themes of the run's choices, the MTT rasters, travel
 // paths, ember locations and the ember list of its MTT choices, and the run log with its tags and spotting seed (kept

@@ -109,16 +109,23 @@ std::string BuildPyrvaneRunLog(const CRun& run, const RunLogFacts& facts, double
   return RunLogHead("#Run Log for Pyrvane run: %s\r\n", run, facts, seconds) + inputsFileText;
 }
 
-std::string RunLogHead(const char* titleFormat, const CRun& run, const RunLogFacts& facts,
-                       double seconds) {
+std::string RunLogTitle(const char* titleFormat, const CRun& run, const RunLogFacts& facts,
+                        double seconds) {
   using platform::FormatC;
-  const CRunInputs& in = run.inputs;
   std::string log;
   log += FormatC(titleFormat, run.name.c_str());
   log += FormatC("#Run Completed: %s\r\n", facts.completed.c_str());
   log += FormatC("#Run Time (Seconds): %.2f\r\n", seconds);
   log += FormatC("#Landscape File: %s\r\n", facts.landscapeFile.c_str());
   log += FormatC("#Landscape Resolution: %.1lf\r\n", facts.landscapeResolution);
+  return log;
+}
+
+std::string RunLogHead(const char* titleFormat, const CRun& run, const RunLogFacts& facts,
+                       double seconds) {
+  using platform::FormatC;
+  const CRunInputs& in = run.inputs;
+  std::string log = RunLogTitle(titleFormat, run, facts, seconds);
   log += FormatC("#FUEL_MOISTURE_FILE: %s\r\n", in.fuelMoistureFile.c_str());
   if (!in.noConditioning) {
     if (in.useWeatherStream) {

@@ -64,8 +64,11 @@ std::string RunLogTimestamp();
 std::string BuildPyrvaneRunLog(const CRun& run, const RunLogFacts& facts, double seconds,
                                const std::string& inputsFileText);
 
-// The head every run log shares: the title (formatted with the run's name), completion and
-// run time, landscape, moisture and weather files.
+// The lines every run log starts with: the title (formatted with the run's name), completion
+// and run time, landscape file and resolution.
+std::string RunLogTitle(const char* titleFormat, const CRun& run, const RunLogFacts& facts,
+                        double seconds);
+// The title lines, then the moisture and weather files.
 std::string RunLogHead(const char* titleFormat, const CRun& run, const RunLogFacts& facts,
                        double seconds);
 

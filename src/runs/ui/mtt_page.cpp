@@ -389,23 +389,12 @@ void CPathweaverPage::OpenShapefile(bool barriers) {
 void CPathweaverPage::TakeShapefile(bool barriers, const std::string& path, bool mustOverlap) {
   CVectorTheme*& slot = barriers ? run->mttBarriers : run->mttIgnitions;
   std::string& file = barriers ? barrierFile : ignitionFile;
-  DropTheme(slot);
   file = path;
-  auto theme = std::make_unique<CVectorTheme>();
-  const std::string projection = run->document ? run->document->landscape.projection : std::string();
-  double east = 0, west = 0, north = 0, south = 0;
-  if (run->host) run->host->AreaExtent(east, west, north, south);
-  // A file that cannot be read has said why; one outside the area is refused here.
-  if (!theme->LoadShapefile(file, projection)) {
+  if (!TakeRunShapefile(*run, slot, path, mustOverlap,
+                        barriers ? "Minimum Travel Time Barriers" : "Minimum Travel Time Ignitions",
+                        barriers ? "Error: Barrier file does not overlap Analysis Area"
+                                 : "Error: Ignition file does not overlap Analysis Area"))
     file.clear();
-  } else if ((mustOverlap && !theme->HasVertexInRect(west, east, south, north)) || !run->host) {
-    file.clear();
-    platform::Tell(barriers ? "Error: Barrier file does not overlap Analysis Area"
-                            : "Error: Ignition file does not overlap Analysis Area");
-  } else {
-    theme->name = barriers ? "Minimum Travel Time Barriers" : "Minimum Travel Time Ignitions";
-    slot = run->host->AdoptVectorTheme(std::move(theme));
-  }
   ShowFiles();
   if (run->document) run->document->UpdateAllViews();
   MarkChanged();
@@ -421,20 +410,11 @@ void CPathweaverPage::OnLoadCurrentShape() {
   TakeShapefile(false, doc->shapesFile, false);
 }
 
-void CPathweaverPage::DropTheme(CVectorTheme*& theme) {
-  if (!theme) return;
-  if (run->host) {
-    run->host->DeleteOutputItem(*run, theme);
-    run->host->DisposeVectorTheme(theme);
-  }
-  theme = nullptr;
-}
-
 void CPathweaverPage::OnIgnitionFile() { OpenShapefile(false); }
 
 void CPathweaverPage::OnClearIgnitionFile() {
   ignitionFile.clear();
-  DropTheme(run->mttIgnitions);
+  DropRunVectorTheme(*run, run->mttIgnitions);
   ShowFiles();
   if (run->document) run->document->UpdateAllViews();
   MarkChanged();
@@ -446,7 +426,7 @@ void CPathweaverPage::OnClearBarrierFile() {
   barrierFile.clear();
   ShowFiles();
   if (!run->mttBarriers) return;
-  DropTheme(run->mttBarriers);
+  DropRunVectorTheme(*run, run->mttBarriers);
   if (run->document) run->document->UpdateAllViews();
   MarkChanged();
 }

@@ -8,7 +8,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/messages.h"
 #include "platform/numbers.h"
+#include "project/document.h"
+#include "runs/run.h"
+#include "runs/run_host.h"
+#include "themes/vector_theme.h"
 
 namespace runs::ui {
 
@@ -62,6 +67,33 @@ std::optional<std::string> NumberProblem(const wxTextCtrl* edit, double lo, doub
   // Written so that "nan" is refused too.
   if (!(*v >= lo && *v <= hi)) return platform::FormatC("Please enter a number between %g and %g.", lo, hi);
   return std::nullopt;
+}
+
+void DropRunVectorTheme(CRun& run, CVectorTheme*& slot) {
+  if (!slot) return;
+  if (run.host) {
+    run.host->DeleteOutputItem(run, slot);
+    run.host->DisposeVectorTheme(slot);
+  }
+  slot = nullptr;
+}
+
+bool TakeRunShapefile(CRun& run, CVectorTheme*& slot, const std::string& path, bool mustOverlap, const char* name,
+                      const char* noOverlap) {
+  DropRunVectorTheme(run, slot);
+  auto theme = std::make_unique<CVectorTheme>();
+  const std::string projection = run.document ? run.document->landscape.projection : std::string();
+  double east = 0, west = 0, north = 0, south = 0;
+  if (run.host) run.host->AreaExtent(east, west, north, south);
+  // A file that cannot be read has said why; one outside the area is refused here.
+  if (!theme->LoadShapefile(path, projection)) return false;
+  if ((mustOverlap && !theme->HasVertexInRect(west, east, south, north)) || !run.host) {
+    platform::Tell(noOverlap);
+    return false;
+  }
+  theme->name = name;
+  slot = run.host->AdoptVectorTheme(std::move(theme));
+  return true;
 }
 
 }  // namespace runs::ui

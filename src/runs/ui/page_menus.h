@@ -13,6 +13,8 @@ class wxMenu;
 class wxSpinButton;
 class wxTextCtrl;
 class wxWindow;
+class CRun;
+class CVectorTheme;
 
 namespace runs::ui {
 
@@ -37,5 +39,13 @@ wxSpinButton* NumberSpin(wxWindow* parent, int id, wxTextCtrl* edit, double lo, 
 std::optional<std::string> IntegerProblem(const wxTextCtrl* edit, int lo, int hi);
 // A typed number within its range, or why it is not one.
 std::optional<std::string> NumberProblem(const wxTextCtrl* edit, double lo, double hi);
+
+// Takes the run's vector theme in `slot` out of the project tree and the document.
+void DropRunVectorTheme(CRun& run, CVectorTheme*& slot);
+// The shapefile at `path` becomes the run's theme in `slot` (named `name`), replacing the one
+// there. False when it cannot be read (the reader says why) or, when `mustOverlap`, no vertex
+// lies in the analysis area (`noOverlap` is said); the slot is empty then.
+bool TakeRunShapefile(CRun& run, CVectorTheme*& slot, const std::string& path, bool mustOverlap, const char* name,
+                      const char* noOverlap);
 
 }  // namespace runs::ui

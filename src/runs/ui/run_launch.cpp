@@ -10,6 +10,7 @@
 #include "runs/run_burnprob.h"
 #include "runs/run_mtt.h"
 #include "runs/run_outputs.h"
+#include "runs/run_tom.h"
 #include "widgets/up_dialog.h"
 
 namespace runs::ui {
@@ -111,7 +112,6 @@ bool RunTravelTimeDialog(wxWindow* parent, CRun& run, const runs::RunTiming& tim
   if (succeeded) {
     wxBusyCursor wait;
     outputs(run, launch.result, facts);
-    run.fireBehaviorUpToDate = run.mttUpToDate = true;
   }
   return succeeded;
 }
@@ -132,6 +132,27 @@ bool LaunchMTTRun(wxWindow* parent, CRun& run, const runs::RunTiming& timing) {
     succeeded = RunTravelTimeDialog(parent, run, timing, launch, &runs::LaunchMTTThreads, &runs::CreateMTTOutputThemes);
   }
   run.mttEngine.reset();
+  // The run's fire-behaviour outputs are now those of the travel-time grid; treatment outputs
+  // went with the stale ones.
+  if (succeeded) {
+    run.fireBehaviorUpToDate = run.mttUpToDate = true;
+    run.tomUpToDate1 = run.tomUpToDate2 = false;
+  }
+  RefreshDocument(run);
+  return succeeded;
+}
+
+bool LaunchTOMRun(wxWindow* parent, CRun& run, const runs::RunTiming& timing) {
+  runs::TomLaunch launch;
+  run.mttEngine = std::make_unique<CMinTravelTime>();
+  launch.engine = run.mttEngine.get();
+  const bool succeeded = RunTravelTimeDialog(parent, run, timing, launch, &runs::LaunchTOMThreads,
+                                             &runs::CreateTOMOutputThemes);
+  run.mttEngine.reset();
+  if (succeeded) {
+    run.fireBehaviorUpToDate = run.tomUpToDate1 = run.tomUpToDate2 = true;
+    run.mttUpToDate = false;
+  }
   RefreshDocument(run);
   return succeeded;
 }

@@ -37,4 +37,7 @@ bool LaunchBasicRun(wxWindow* parent, CRun& run, const runs::RunTiming& timing =
 // probability).
 bool LaunchMTTRun(wxWindow* parent, CRun& run, const runs::RunTiming& timing = {});
 
+// The same for a treatment-optimisation run.
+bool LaunchTOMRun(wxWindow* parent, CRun& run, const runs::RunTiming& timing = {});
+
 }  // namespace runs::ui

@@ -26,6 +26,8 @@ CRunSheet::CRunSheet(wxWindow* parent, CRun* r)
   book->AddPage(outputsPage, "Fire Behavior Options");
   mttPage = new CPathweaverPage(book, this, run);
   book->AddPage(mttPage, "Minimum Travel Time");
+  treatPage = new CTreatPage(book, this, run);
+  book->AddPage(treatPage, "Treatment Optimization Model");
 
   launchButton = new wxButton(this, kLaunchId, "Launch");
   auto* ok = new wxButton(this, wxID_OK, "OK");
@@ -101,6 +103,13 @@ void CRunSheet::OnPageChanging(wxBookCtrlEvent& event) {
       return;
     }
     mttPage->ApplyToRun();
+  } else if (leaving == treatPage) {
+    if (!treatPage->Exchange()) {
+      event.Veto();
+      revertTo_ = event.GetOldSelection();
+      return;
+    }
+    treatPage->ApplyToRun();
   }
 }
 
@@ -125,6 +134,8 @@ void CRunSheet::OnPageChangedTo(int index) {
     outputsPage->OnSetActive();
   } else if (page == mttPage) {
     mttPage->OnSetActive();
+  } else if (page == treatPage) {
+    treatPage->OnSetActive();
   }
   GrowToFit();
   UpdateStatusBar();
@@ -148,6 +159,7 @@ void CRunSheet::UpdateStatusBar() {
   std::optional<FieldProblem> problem = inputsPage->CheckFields();
   if (!problem && outputsPage && outputsPage->IsCreated()) problem = outputsPage->CheckFields();
   if (!problem && mttPage) problem = mttPage->CheckFields();
+  if (!problem && treatPage) problem = treatPage->CheckFields();
   statusBar->SetStatusText(wxString::FromUTF8(problem ? problem->field + ": " + problem->message
                                                       : runs::MissingInputText(*run, state)), 0);
   const bool fromPage = outputsPage && outputsPage->IsCreated();
@@ -163,6 +175,7 @@ bool CRunSheet::CanLaunch(wxWindow* page) {
   if (!inputsPage->IsReady()) return false;
   const bool outputsReady = outputsPage->IsCreated() ? outputsPage->IsReady() : run->outputs.HasOutputs();
   if (page && page == mttPage) return mttPage->Exchange(false) && mttPage->IsReady();
+  if (page && page == treatPage) return treatPage->Exchange(false) && treatPage->IsReady();
   return page && page == outputsPage && outputsReady;
 }
 
@@ -205,7 +218,8 @@ void CRunSheet::RenameTreeItem() {
 }
 
 bool CRunSheet::ExchangePages() {
-  return inputsPage->Exchange() && (!outputsPage->IsCreated() || outputsPage->Exchange()) && mttPage->Exchange();
+  return inputsPage->Exchange() && (!outputsPage->IsCreated() || outputsPage->Exchange()) && mttPage->Exchange() &&
+         treatPage->Exchange();
 }
 
 void CRunSheet::OnOK() {
@@ -214,6 +228,7 @@ void CRunSheet::OnOK() {
   inputsPage->ApplyToRun();
   if (outputsPage->IsCreated()) outputsPage->ApplyToRun();
   mttPage->ApplyToRun();
+  treatPage->ApplyToRun();
   RenameTreeItem();
   if (run->document) run->document->RefreshLegendAndPointWindows();
   EndModal(wxID_OK);
@@ -223,6 +238,7 @@ void CRunSheet::OnApplyNow() {
   if (inputsPage->Exchange()) inputsPage->ApplyToRun();
   if (outputsPage->IsCreated() && outputsPage->Exchange()) outputsPage->ApplyToRun();
   if (mttPage->Exchange()) mttPage->ApplyToRun();
+  if (treatPage->Exchange()) treatPage->ApplyToRun();
   RenameTreeItem();
   UpdateStatusBar();
   EnableLaunch(ActivePage() == inputsPage ? false : CanLaunch(ActivePage()));
@@ -231,9 +247,10 @@ void CRunSheet::OnApplyNow() {
 }
 
 void CRunSheet::OnLaunch() {
+  const bool tom = ActivePage() == treatPage;
   const bool mtt = ActivePage() == mttPage;
   if (!ExchangePages()) return;
-  if (mtt) {
+  if (mtt || tom) {
     OnApplyNow();
     if (!CanLaunch(ActivePage())) return;
   } else {
@@ -251,15 +268,20 @@ void CRunSheet::OnLaunch() {
   run->UpdateOutputState();
   wxBusyCursor wait;
   Enable(false);
-  if (mtt && run->inputs.griddedWindsResolution < run->mtt.resolution)
-    run->inputs.griddedWindsResolution = static_cast<int>(run->mtt.resolution);
-  if (mtt) {
-    // The travel-time run computes the fire behaviour again at its own resolution and
-    // replaces those outputs.
+  // The gridded winds need be no finer than the travel-time grid.
+  const double resolution = tom ? run->tom.resolution : mtt ? run->mtt.resolution : 0;
+  if (run->inputs.griddedWindsResolution < resolution)
+    run->inputs.griddedWindsResolution = static_cast<int>(resolution);
+  if (mtt || tom) {
+    // Travel-time and treatment runs compute the fire behaviour again at their own resolution
+    // and replace those outputs.
     run->fireBehaviorUpToDate = false;
     run->RemoveStaleOutputs();
     if (run->document) run->document->ClearOtherRunsShownFlags(run);
-    LaunchMTTRun(this, *run, timing);
+    if (tom)
+      LaunchTOMRun(this, *run, timing);
+    else
+      LaunchMTTRun(this, *run, timing);
   } else {
     run->RemoveStaleOutputs();
     if (run->document) run->document->ClearOtherRunsShownFlags(run);

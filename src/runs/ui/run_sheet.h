@@ -1,7 +1,7 @@
 #pragma once
-// The run sheet: the Inputs and Fire Behavior Options pages of a fire-behaviour run, a
-// three-part status line saying what is missing, how many outputs are selected and whether
-// existing outputs are current, and the Launch button.
+// The run sheet: the Inputs, Fire Behavior Options, Minimum Travel Time and Treatment
+// Optimization Model pages of a run, a three-part status line saying what is missing, how
+// many outputs are selected and whether existing outputs are current, and the Launch button.
 #include <wx/dialog.h>
 
 #include <functional>
@@ -272,7 +272,72 @@ class CPathweaverPage : public wxPanel {
   // The file becomes the run's ignition or barrier theme; when `mustOverlap`, only if a vertex
   // lies in the analysis area.
   void TakeShapefile(bool barriers, const std::string& path, bool mustOverlap);
-  void DropTheme(CVectorTheme*& theme);
+  bool created_ = false;
+  bool loading_ = false;
+};
+
+// The Treatment Optimization Model page: treatment ignitions, the ideal landscape, the
+// optimisation's settings and its outputs.
+class CTreatPage : public wxPanel {
+ public:
+  enum {
+    kOpenIgnitions = 33018, kLoadCurrentShape = 33019, kClearIgnitions = 33020, kOpenIdealLandscape = 33030,
+    kClearIdealLandscape = 33031
+  };
+  static constexpr int kOutputCount = 9;
+  CTreatPage(wxWindow* parent, CRunSheet* sheet, CRun* run);
+
+  bool IsCreated() const { return created_; }
+  void OnSetActive();
+  std::optional<FieldProblem> CheckFields() const;
+  // As the other pages': false for a value the page cannot take, said when `report`.
+  bool Exchange(bool report = true);
+  // Copies the page into the run (a new ideal landscape replaces its themes); nothing while a
+  // typed number is refused.
+  void ApplyToRun();
+  bool IsReady() const;
+  void MarkChanged();
+  void OnSelectAll();
+  void OnRemoveAll();
+  void OnIgnitionFile();
+  void OnLoadCurrentShape();
+  void OnClearIgnitionFile();
+  // The chosen file becomes the page's ideal landscape when CheckIdealLandscape takes it.
+  void OnIdealLandscape();
+  void OnClearIdealLandscape();
+  // A readable landscape with fuel and canopy layers that covers the analysis area; otherwise
+  // said, naming the file.
+  bool CheckIdealLandscape(const std::string& path);
+  void RunMenuCommand(int id);
+  wxMenu* BuildMenu(int buttonId);
+
+  CRun* run;
+  CRunSheet* sheet;
+  bool changed = false;
+  std::string ignitionFile, idealLandscapeFile;
+
+  wxButton* ignitionButton = nullptr;
+  wxButton* idealButton = nullptr;
+  wxTextCtrl* ignitionBox = nullptr;
+  wxTextCtrl* idealBox = nullptr;
+  // Number boxes: typed text is checked when the page is applied, never clamped.
+  wxTextCtrl* resolution = nullptr;
+  wxTextCtrl* dimension = nullptr;
+  wxTextCtrl* iterations = nullptr;
+  wxTextCtrl* fraction = nullptr;
+  wxSpinButton* numberSpins[4] = {};
+  int minResolution = 1;  // the landscape's cell width
+  // Opportunities, treatments, then the seven optional outputs.
+  wxCheckBox* outputs[kOutputCount] = {};
+  std::function<int(int buttonId)> menuChooser;
+
+ private:
+  void Build();
+  void LoadFromRun();
+  void ShowFiles();
+  // The file becomes the run's treatment ignition theme; when `mustOverlap`, only if a vertex
+  // lies in the analysis area.
+  void TakeIgnitions(const std::string& path, bool mustOverlap);
   bool created_ = false;
   bool loading_ = false;
 };
@@ -307,6 +372,7 @@ class CRunSheet : public wxDialog {
   CRunInputsPage* inputsPage = nullptr;
   CRunOutputsPage* outputsPage = nullptr;
   CPathweaverPage* mttPage = nullptr;
+  CTreatPage* treatPage = nullptr;
   CRun* run;
   int outputsChanged = 0;
   wxNotebook* book = nullptr;

@@ -972,6 +972,12 @@ void CPVN4View::UpdateRunItems(wxTreeItemId runItem, CRun* run) {
   if (!run->tom.idealLandscapeFile.empty())
     for (CTheme* t : run->idealLandscapeThemes) PlaceInIdealFolder(runItem, *run, t);
   for (CTheme* t : run->tomOutputThemes) PlaceInIdealFolder(runItem, *run, t);
+  // A cleared ideal landscape leaves its folder empty: it goes too.
+  if (run->idealLandscapeTreeItem && run->tom.idealLandscapeFile.empty() &&
+      !ItemHasChildren(wxTreeItemId(run->idealLandscapeTreeItem))) {
+    Delete(wxTreeItemId(run->idealLandscapeTreeItem));
+    run->idealLandscapeTreeItem = nullptr;
+  }
 
   // Overlay outputs go right after the folder (or first when there is none).
   const wxTreeItemId after = run->idealLandscapeTreeItem ? wxTreeItemId(run->idealLandscapeTreeItem)
