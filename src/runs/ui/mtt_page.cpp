@@ -27,13 +27,7 @@ namespace runs::ui {
 
 namespace {
 
-struct MttBox {
-  int id;
-  const char* label;
-  int CRunMTTSettings::*flag;
-};
-
-constexpr MttBox kBoxes[15] = {
+constexpr PageOutput<CRunMTTSettings> kBoxes[15] = {
     {1042, "Rate of Spread Grid", &CRunMTTSettings::rateOfSpread},
     {1043, "Influence Grid", &CRunMTTSettings::nodeInfluence},
     {1044, "Arrival Time Grid", &CRunMTTSettings::arrivalTime},
@@ -52,18 +46,9 @@ constexpr MttBox kBoxes[15] = {
 };
 constexpr int kRateBox = 0, kIntensityBox = 3;
 
-// The number boxes: their ids, the name a refusal gives, and what they take.
-struct NumberField {
-  wxTextCtrl* CPathweaverPage::*edit;
-  int editId, spinId;
-  const char* label;
-  double lo, hi, step;
-  int digits;  // 0: whole numbers
-};
-
-const NumberField kNumbers[] = {
+const PageNumber<CPathweaverPage> kNumbers[] = {
     {&CPathweaverPage::randomCount, 1239, 1240, "Number of Random Ignitions", 1, 1000000, 1, 0},
-    {&CPathweaverPage::resolution, 1232, 1233, "Resolution of calculations(distance)", 1, 10000, 1, 0},
+    {&CPathweaverPage::resolution, 1232, 1233, "Resolution of calculations(distance)", 1, 10000, 1, 0, true},
     {&CPathweaverPage::simulationTime, 1234, 1235,
      "Maximum Simulation Time (minutes, 0 = Unlimited, per Ignition)", 0, 10000, 1, 0},
     {&CPathweaverPage::pathInterval, 1236, 1237, "Interval for Minimum Travel Paths (distance)", 1, 10000, 1, 0},
@@ -72,11 +57,11 @@ const NumberField kNumbers[] = {
     {&CPathweaverPage::lateralDepth, 1250, 1251, "Lateral Search Depth", 0, 10, 1, 0},
     {&CPathweaverPage::verticalDepth, 1252, 1253, "Vertical Search Depth", 0, 10, 1, 0},
 };
-constexpr int kResolutionField = 1;
 
 }  // namespace
 
-CPathweaverPage::CPathweaverPage(wxWindow* parent, CRunSheet* s, CRun* r) : wxPanel(parent, 243), run(r), sheet(s) {
+CPathweaverPage::CPathweaverPage(wxWindow* parent, CRunSheet* s, CRun* r)
+    : CTravelTimePage(parent, 243, s, r, "Launch MTT") {
   Bind(wxEVT_HELP, [](wxHelpEvent&) { GetApp().ShowHelpTopic(44); });
 }
 
@@ -92,16 +77,7 @@ void CPathweaverPage::Build() {
   ignitionBox = new wxTextCtrl(ib, 1243, "", wxDefaultPosition, wxSize(260, -1), wxTE_READONLY);
   sourceRadios[1] = new wxRadioButton(ib, 1238, "Random");
   // The number boxes, each with its arrows beside it.
-  auto numberBox = [&](wxWindow* parent, std::size_t i) {
-    const NumberField& f = kNumbers[i];
-    auto* box = new wxBoxSizer(wxHORIZONTAL);
-    wxTextCtrl*& edit = this->*f.edit;
-    edit = new wxTextCtrl(parent, f.editId, "", wxDefaultPosition, wxSize(90, -1));
-    numberSpins[i] = NumberSpin(parent, f.spinId, edit, f.lo, f.hi, f.step, f.digits);
-    box->Add(edit, 0, wxALIGN_CENTER_VERTICAL);
-    box->Add(numberSpins[i], 0, wxALIGN_CENTER_VERTICAL);
-    return box;
-  };
+  auto numberBox = [&](wxWindow* parent, std::size_t i) { return AddNumberBox(parent, kNumbers[i], numberSpins[i]); };
   wxSizer* randomBox = numberBox(ib, 0);
   sourceRadios[2] = new wxRadioButton(ib, 1030, "From Fire List File");
   fireListButton = new wxButton(ib, 1485, "Fire List File");
@@ -161,17 +137,8 @@ void CPathweaverPage::Build() {
   SetSizer(top);
   Layout();
 
-  for (int i = 0; i < 15; ++i)
-    outputs[i]->Bind(wxEVT_CHECKBOX, [this, i](wxCommandEvent&) {
-      // Intensity is made from the travel-time rate: the two go together.
-      if (i == kRateBox && !outputs[kRateBox]->GetValue()) outputs[kIntensityBox]->SetValue(false);
-      if (i == kIntensityBox && outputs[kIntensityBox]->GetValue()) outputs[kRateBox]->SetValue(true);
-      MarkChanged();
-    });
+  BindOutputBoxes(outputs, 15, kRateBox, kIntensityBox);
   fillBarriers->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { MarkChanged(); });
-  // Typed text is taken or refused when the page is applied; until then the status line says
-  // what is wrong with it.
-  for (const NumberField& f : kNumbers) (this->*f.edit)->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { MarkChanged(); });
   for (int k = 0; k < 3; ++k)
     sourceRadios[k]->Bind(wxEVT_RADIOBUTTON, [this, k](wxCommandEvent&) {
       ignitionSource = k == 0 ? 0 : k + 1;
@@ -191,20 +158,6 @@ void CPathweaverPage::Build() {
     });
 }
 
-void CPathweaverPage::OnSetActive() {
-  if (!created_) {
-    Build();
-    created_ = true;
-    LoadFromRun();
-    changed = false;
-  }
-  if (sheet) {
-    sheet->SetLaunchText("Launch MTT");
-    sheet->ShowLaunch(true);
-    sheet->EnableLaunch(sheet->CanLaunch(this));
-  }
-}
-
 void CPathweaverPage::LoadFromRun() {
   loading_ = true;
   CRunMTTSettings& m = run->mtt;
@@ -213,13 +166,7 @@ void CPathweaverPage::LoadFromRun() {
   barrierFile = m.barrierFile;
   fireListFile = m.fireListFile;
   sourceRadios[ignitionSource == 0 ? 0 : ignitionSource - 1]->SetValue(true);
-  double cellWidth = 0, cellHeight = 0;
-  if (run->document) run->document->GetCellSize(&cellWidth, &cellHeight);
-  if (cellWidth > 0) {
-    minResolution = std::clamp(static_cast<int>(cellWidth), 1, 10000);
-    // A resolution finer than the landscape's cells means nothing: the run takes the cell width.
-    if (m.resolution < cellWidth) m.resolution = cellWidth;
-  }
+  TakeCellWidth(m.resolution);
   auto show = [](wxTextCtrl* edit, long value) { edit->ChangeValue(wxString::Format("%ld", value)); };
   show(randomCount, std::max(1, m.numberOfRandomFires));
   show(resolution, static_cast<long>(m.resolution));
@@ -254,33 +201,9 @@ void CPathweaverPage::SetIgnitionControls() {
   for (int i = 0; i < 15; ++i) outputs[i]->Enable((i < kShapefileOutputs) == fromFile);
 }
 
-std::optional<FieldProblem> CPathweaverPage::CheckFields() const {
-  if (!created_) return std::nullopt;
-  for (std::size_t i = 0; i < std::size(kNumbers); ++i) {
-    const NumberField& f = kNumbers[i];
-    const wxTextCtrl* edit = this->*f.edit;
-    // A box the ignition source leaves disabled keeps the value last taken.
-    if (!edit->IsEnabled()) continue;
-    const int lo = i == kResolutionField ? minResolution : static_cast<int>(f.lo);
-    auto problem = f.digits ? NumberProblem(edit, f.lo, f.hi) : IntegerProblem(edit, lo, static_cast<int>(f.hi));
-    if (problem) return FieldProblem{const_cast<wxTextCtrl*>(edit), f.label, *problem};
-  }
-  return std::nullopt;
-}
-
-bool CPathweaverPage::Exchange(bool report) {
-  if (!created_) return true;
-  auto problem = CheckFields();
-  if (problem && report) {
-    platform::Tell(problem->field + ": " + problem->message);
-    problem->control->SetFocus();
-  }
-  return !problem;
-}
-
 void CPathweaverPage::ApplyToRun() {
   // Only values the page can take reach the run (the sheet has said why it refused others).
-  if (!run || !created_ || CheckFields()) return;
+  if (!run || !IsCreated() || CheckFields()) return;
   auto whole = [](const wxTextCtrl* edit) { return static_cast<int>(*platform::ParseInt(edit->GetValue().utf8_string())); };
   CRunMTTSettings& m = run->mtt;
   m.marker = 1;
@@ -298,16 +221,13 @@ void CPathweaverPage::ApplyToRun() {
   m.lateralSearchDepth = whole(lateralDepth);
   m.verticalSearchDepth = whole(verticalDepth);
   m.spotProbability = *platform::ParseDouble(spotProbability->GetValue().utf8_string());
-  // The travel-time search needs the ellipses and spotting of the fire-behaviour engine.
-  CRunOutputs& o = run->outputs;
-  o.maxSpreadDirection = o.ellipticalA = o.ellipticalB = o.ellipticalC = o.maxSpotting = true;
-  if (m.firelineIntensity) o.firelineIntensity = o.rateOfSpread = true;
+  SelectEngineGrids(m.firelineIntensity != 0);
   if (changed) run->mttUpToDate = false;
   changed = false;
 }
 
 bool CPathweaverPage::IsReady() const {
-  if (!created_) return run->mtt.IsReady();
+  if (!IsCreated()) return run->mtt.IsReady();
   if (ignitionSource != 0) {
     if (ignitionSource != 2 && (ignitionSource != 3 || fireListFile.empty())) return false;
     for (int i = kShapefileOutputs; i < 15; ++i)
@@ -318,17 +238,6 @@ bool CPathweaverPage::IsReady() const {
   for (int i = 0; i < kShapefileOutputs; ++i)
     if (outputs[i]->IsEnabled() && outputs[i]->GetValue()) return true;
   return false;
-}
-
-void CPathweaverPage::MarkChanged() {
-  if (loading_) return;
-  changed = true;
-  if (sheet) {
-    if (sheet->applyButton) sheet->applyButton->Enable(true);
-    sheet->outputsChanged = 1;
-    sheet->EnableLaunch(sheet->CanLaunch(this));
-    sheet->UpdateStatusBar();
-  }
 }
 
 void CPathweaverPage::OnSelectAll() {
@@ -346,12 +255,7 @@ void CPathweaverPage::OnRemoveAll() {
 wxMenu* CPathweaverPage::BuildMenu(int buttonId) {
   auto* menu = new wxMenu;
   switch (buttonId) {
-    case 1480:
-      menu->Append(MenuId(kOpenIgnitions), "&Open Ignitions File...");
-      menu->Append(MenuId(kLoadCurrentShape), "&Load Current Shape")
-          ->Enable(run->document && run->document->HasShapePoints());
-      menu->Append(MenuId(kClearIgnitions), "&Clear Ignitions File")->Enable(!ignitionFile.empty());
-      break;
+    case 1480: AppendIgnitionItems(*menu, !ignitionFile.empty()); break;
     case 1486:
       menu->Append(MenuId(kOpenBarriers), "&Open Barriers File...");
       menu->Append(MenuId(kClearBarriers), "&Clear Barriers FIle")->Enable(!barrierFile.empty());
@@ -401,13 +305,8 @@ void CPathweaverPage::TakeShapefile(bool barriers, const std::string& path, bool
 }
 
 void CPathweaverPage::OnLoadCurrentShape() {
-  CPVN4Doc* doc = run->document;
-  if (!doc || !doc->HasShapePoints()) return;
-  // Shapes already written and unchanged since are taken from their file; others are written
-  // first, to a file the user names.
-  if ((doc->shapesFile.empty() || !doc->shapesSaved) && doc->SaveShapesToChosenFile() != 1) return;
   // Drawn shapes are taken as they are, without the overlap test of an opened file.
-  TakeShapefile(false, doc->shapesFile, false);
+  if (std::string file = DrawnShapesFile(); !file.empty()) TakeShapefile(false, file, false);
 }
 
 void CPathweaverPage::OnIgnitionFile() { OpenShapefile(false); }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/date_time.h"
 #include "runs/run.h"
@@ -199,26 +200,101 @@ class CRunOutputsPage : public wxPanel {
   bool loading_ = false;
 };
 
-// The Minimum Travel Time page: ignitions, barriers, calculation settings and MTT outputs.
-class CPathweaverPage : public wxPanel {
+// A number box of a page: its ids, the name a refusal gives, and what it takes.
+template <class Page>
+struct PageNumber {
+  wxTextCtrl* Page::*edit;
+  int editId, spinId;
+  const char* label;
+  double lo, hi, step;
+  int digits;               // 0: whole numbers
+  bool resolution = false;  // takes nothing finer than the landscape's cells
+};
+
+// An output check box of a page and the run setting it edits.
+template <class Settings>
+struct PageOutput {
+  int id;
+  const char* label;
+  int Settings::*flag;
+};
+
+// What the Minimum Travel Time and treatment pages share: they are built when first shown,
+// their number boxes are checked by name when the page is applied (never clamped), and every
+// edit marks the page changed and judges the sheet's Launch again.
+class CTravelTimePage : public wxPanel {
  public:
-  enum {
-    kOpenIgnitions = 33018, kLoadCurrentShape = 33019, kClearIgnitions = 33020,
-    kOpenBarriers = 33021, kClearBarriers = 33022, kOpenFireList = 33028, kClearFireList = 33029
-  };
-  static constexpr int kShapefileOutputs = 10;
-  CPathweaverPage(wxWindow* parent, CRunSheet* sheet, CRun* run);
+  // The ignition button's commands, alike on both pages.
+  enum { kOpenIgnitions = 33018, kLoadCurrentShape = 33019, kClearIgnitions = 33020 };
+  CTravelTimePage(wxWindow* parent, int id, CRunSheet* sheet, CRun* run, const char* launchText);
 
   bool IsCreated() const { return created_; }
   void OnSetActive();
-  // The first typed number the page cannot take, if any.
+  // The first typed number the page cannot take, if any (a disabled box keeps its last value).
   std::optional<FieldProblem> CheckFields() const;
   // As the Inputs page's: false for a value the page cannot take, said when `report`.
   bool Exchange(bool report = true);
+  void MarkChanged();
+
+  CRun* run;
+  CRunSheet* sheet;
+  bool changed = false;
+  int minResolution = 1;  // the landscape's cell width
+  // Answers the next menu drop without showing it (tests); 0 dismisses it.
+  std::function<int(int buttonId)> menuChooser;
+
+ protected:
+  virtual void Build() = 0;
+  virtual void LoadFromRun() = 0;
+  // A number box with its arrows in `parent`, checked by CheckFields; returns the row of both.
+  // A resolution box takes nothing finer than the landscape's cells.
+  wxSizer* AddNumberBox(wxWindow* parent, wxTextCtrl*& edit, wxSpinButton*& spin, int editId, int spinId,
+                        const char* label, double lo, double hi, double step, int digits, bool resolution = false);
+  template <class Page>
+  wxSizer* AddNumberBox(wxWindow* parent, const PageNumber<Page>& f, wxSpinButton*& spin) {
+    return AddNumberBox(parent, static_cast<Page*>(this)->*f.edit, spin, f.editId, f.spinId, f.label, f.lo, f.hi,
+                        f.step, f.digits, f.resolution);
+  }
+  // Every output box marks the page changed; the intensity is made from the travel-time rate,
+  // so clearing the rate clears it and ticking it ticks the rate.
+  void BindOutputBoxes(wxCheckBox* const* boxes, int count, int rateBox, int intensityBox);
+  // Raises a run's resolution to the landscape's cell width (a finer one only multiplies the
+  // cells) and keeps that width as the resolution boxes' lowest value.
+  void TakeCellWidth(double& resolution);
+  // The file of the shapes drawn on the map, written first where the user says when they
+  // have none or changed since; empty when there is nothing to take.
+  std::string DrawnShapesFile();
+  // The ignition button's menu: Open always, Load Current Shape while the map holds drawn
+  // shapes, Clear while there is a file.
+  void AppendIgnitionItems(wxMenu& menu, bool hasFile);
+  // The fire-behaviour grids the travel-time engine needs: the ellipses and spotting, and the
+  // basic intensity and rate when its own intensity is wanted.
+  void SelectEngineGrids(bool intensity);
+  bool loading_ = false;
+
+ private:
+  struct CheckedNumber {
+    const wxTextCtrl* edit;
+    const char* label;
+    double lo, hi;
+    int digits;
+    bool resolution;
+  };
+  std::vector<CheckedNumber> numbers_;
+  const char* launchText_;
+  bool created_ = false;
+};
+
+// The Minimum Travel Time page: ignitions, barriers, calculation settings and MTT outputs.
+class CPathweaverPage : public CTravelTimePage {
+ public:
+  enum { kOpenBarriers = 33021, kClearBarriers = 33022, kOpenFireList = 33028, kClearFireList = 33029 };
+  static constexpr int kShapefileOutputs = 10;
+  CPathweaverPage(wxWindow* parent, CRunSheet* sheet, CRun* run);
+
   // Copies the page into the run; nothing while a typed number is refused.
   void ApplyToRun();
   bool IsReady() const;
-  void MarkChanged();
   void SetIgnitionControls();
   void OnSelectAll();
   void OnRemoveAll();
@@ -234,9 +310,6 @@ class CPathweaverPage : public wxPanel {
   void RunMenuCommand(int id);
   wxMenu* BuildMenu(int buttonId);
 
-  CRun* run;
-  CRunSheet* sheet;
-  bool changed = false;
   int ignitionSource = 0;
   std::string ignitionFile, barrierFile, fireListFile;
 
@@ -257,14 +330,12 @@ class CPathweaverPage : public wxPanel {
   wxTextCtrl* lateralDepth = nullptr;
   wxTextCtrl* verticalDepth = nullptr;
   wxSpinButton* numberSpins[8] = {};  // beside the boxes, random count first
-  int minResolution = 1;  // the landscape's cell width
   wxCheckBox* fillBarriers = nullptr;
   wxCheckBox* outputs[15] = {};  // the ten ignition-file outputs, then the five random ones
-  std::function<int(int buttonId)> menuChooser;
 
  private:
-  void Build();
-  void LoadFromRun();
+  void Build() override;
+  void LoadFromRun() override;
   void ShowFiles();
   // Opens a shapefile as the run's ignition or barrier theme; one with no vertex in the
   // analysis area is refused and leaves the file empty.
@@ -272,31 +343,20 @@ class CPathweaverPage : public wxPanel {
   // The file becomes the run's ignition or barrier theme; when `mustOverlap`, only if a vertex
   // lies in the analysis area.
   void TakeShapefile(bool barriers, const std::string& path, bool mustOverlap);
-  bool created_ = false;
-  bool loading_ = false;
 };
 
 // The Treatment Optimization Model page: treatment ignitions, the ideal landscape, the
 // optimisation's settings and its outputs.
-class CTreatPage : public wxPanel {
+class CTreatPage : public CTravelTimePage {
  public:
-  enum {
-    kOpenIgnitions = 33018, kLoadCurrentShape = 33019, kClearIgnitions = 33020, kOpenIdealLandscape = 33030,
-    kClearIdealLandscape = 33031
-  };
+  enum { kOpenIdealLandscape = 33030, kClearIdealLandscape = 33031 };
   static constexpr int kOutputCount = 9;
   CTreatPage(wxWindow* parent, CRunSheet* sheet, CRun* run);
 
-  bool IsCreated() const { return created_; }
-  void OnSetActive();
-  std::optional<FieldProblem> CheckFields() const;
-  // As the other pages': false for a value the page cannot take, said when `report`.
-  bool Exchange(bool report = true);
   // Copies the page into the run (a new ideal landscape replaces its themes); nothing while a
   // typed number is refused.
   void ApplyToRun();
   bool IsReady() const;
-  void MarkChanged();
   void OnSelectAll();
   void OnRemoveAll();
   void OnIgnitionFile();
@@ -311,9 +371,6 @@ class CTreatPage : public wxPanel {
   void RunMenuCommand(int id);
   wxMenu* BuildMenu(int buttonId);
 
-  CRun* run;
-  CRunSheet* sheet;
-  bool changed = false;
   std::string ignitionFile, idealLandscapeFile;
 
   wxButton* ignitionButton = nullptr;
@@ -326,20 +383,16 @@ class CTreatPage : public wxPanel {
   wxTextCtrl* iterations = nullptr;
   wxTextCtrl* fraction = nullptr;
   wxSpinButton* numberSpins[4] = {};
-  int minResolution = 1;  // the landscape's cell width
   // Opportunities, treatments, then the seven optional outputs.
   wxCheckBox* outputs[kOutputCount] = {};
-  std::function<int(int buttonId)> menuChooser;
 
  private:
-  void Build();
-  void LoadFromRun();
+  void Build() override;
+  void LoadFromRun() override;
   void ShowFiles();
   // The file becomes the run's treatment ignition theme; when `mustOverlap`, only if a vertex
   // lies in the analysis area.
   void TakeIgnitions(const std::string& path, bool mustOverlap);
-  bool created_ = false;
-  bool loading_ = false;
 };
 
 class CRunSheet : public wxDialog {

@@ -25,13 +25,7 @@ namespace runs::ui {
 
 namespace {
 
-struct TreatBox {
-  int id;
-  const char* label;
-  int CRunTOMSettings::*flag;
-};
-
-constexpr TreatBox kBoxes[CTreatPage::kOutputCount] = {
+constexpr PageOutput<CRunTOMSettings> kBoxes[CTreatPage::kOutputCount] = {
     {1259, "Treatment Opportunities Grid", &CRunTOMSettings::treatmentOpportunities},
     {1254, "Treatment Grid ", &CRunTOMSettings::treatments},
     {1042, "Rate of Spread Grid", &CRunTOMSettings::rateOfSpread},
@@ -44,27 +38,17 @@ constexpr TreatBox kBoxes[CTreatPage::kOutputCount] = {
 };
 constexpr int kOpportunitiesBox = 0, kTreatmentsBox = 1, kRateBox = 2, kIntensityBox = 5;
 
-// The number boxes: their ids, the name a refusal gives, and what they take.
-struct NumberField {
-  wxTextCtrl* CTreatPage::*edit;
-  int editId, spinId;
-  const char* label;
-  double lo, hi, step;
-  int digits;  // 0: whole numbers
-};
-
-const NumberField kNumbers[] = {
-    {&CTreatPage::resolution, 1232, 1233, "Resolution of calculations(distance)", 1, 10000, 1, 0},
+const PageNumber<CTreatPage> kNumbers[] = {
+    {&CTreatPage::resolution, 1232, 1233, "Resolution of calculations(distance)", 1, 10000, 1, 0, true},
     {&CTreatPage::dimension, 1249, 1250, "Maximum Treatment Dimension (m)", 1, 10000, 1, 0},
     {&CTreatPage::iterations, 1247, 1248, "Iterations / Treatment Level (1 - 5)", 1, 5, 1, 0},
     {&CTreatPage::fraction, 1253, 1252, "Treatment Fraction (portion of landscape that can be treated)", 0.01, 1,
      0.01, 2},
 };
-constexpr std::size_t kResolutionField = 0;
 
 }  // namespace
 
-CTreatPage::CTreatPage(wxWindow* parent, CRunSheet* s, CRun* r) : wxPanel(parent, 244), run(r), sheet(s) {
+CTreatPage::CTreatPage(wxWindow* parent, CRunSheet* s, CRun* r) : CTravelTimePage(parent, 244, s, r, "Launch TOM") {
   Bind(wxEVT_HELP, [](wxHelpEvent&) { GetApp().ShowHelpTopic(52); });
 }
 
@@ -78,14 +62,10 @@ void CTreatPage::Build() {
   idealButton = new wxButton(ib, 1488, "Ideal Landscape");
   idealBox = new wxTextCtrl(ib, 1245, "", wxDefaultPosition, wxSize(280, -1), wxTE_READONLY);
   auto numberRow = [&](std::size_t i) {
-    const NumberField& f = kNumbers[i];
     auto* row = new wxBoxSizer(wxHORIZONTAL);
-    wxTextCtrl*& edit = this->*f.edit;
-    edit = new wxTextCtrl(ib, f.editId, "", wxDefaultPosition, wxSize(90, -1));
-    numberSpins[i] = NumberSpin(ib, f.spinId, edit, f.lo, f.hi, f.step, f.digits);
-    row->Add(new wxStaticText(ib, wxID_ANY, std::string(f.label) + ":"), 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
-    row->Add(edit, 0, wxALIGN_CENTER_VERTICAL);
-    row->Add(numberSpins[i], 0, wxALIGN_CENTER_VERTICAL);
+    row->Add(new wxStaticText(ib, wxID_ANY, std::string(kNumbers[i].label) + ":"), 1, wxALIGN_CENTER_VERTICAL | wxRIGHT,
+             6);
+    row->Add(AddNumberBox(ib, kNumbers[i], numberSpins[i]));
     in->Add(row, 0, wxEXPAND | wxALL, 2);
   };
   in->Add(ignitionButton, 0, wxALL, 2);
@@ -119,16 +99,7 @@ void CTreatPage::Build() {
   SetSizer(top);
   Layout();
 
-  for (int i = 0; i < kOutputCount; ++i)
-    outputs[i]->Bind(wxEVT_CHECKBOX, [this, i](wxCommandEvent&) {
-      // Intensity is made from the travel-time rate: the two go together.
-      if (i == kRateBox && !outputs[kRateBox]->GetValue()) outputs[kIntensityBox]->SetValue(false);
-      if (i == kIntensityBox && outputs[kIntensityBox]->GetValue()) outputs[kRateBox]->SetValue(true);
-      MarkChanged();
-    });
-  // Typed text is taken or refused when the page is applied; until then the status line says
-  // what is wrong with it.
-  for (const NumberField& f : kNumbers) (this->*f.edit)->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { MarkChanged(); });
+  BindOutputBoxes(outputs, kOutputCount, kRateBox, kIntensityBox);
   all->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnSelectAll(); });
   none->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnRemoveAll(); });
   for (wxButton* b : {ignitionButton, idealButton})
@@ -138,33 +109,12 @@ void CTreatPage::Build() {
     });
 }
 
-void CTreatPage::OnSetActive() {
-  if (!created_) {
-    Build();
-    created_ = true;
-    LoadFromRun();
-    changed = false;
-  }
-  if (sheet) {
-    sheet->SetLaunchText("Launch TOM");
-    sheet->ShowLaunch(true);
-    sheet->EnableLaunch(sheet->CanLaunch(this));
-  }
-}
-
 void CTreatPage::LoadFromRun() {
   loading_ = true;
   CRunTOMSettings& t = run->tom;
   ignitionFile = t.ignitionFile;
   idealLandscapeFile = t.idealLandscapeFile;
-  double cellWidth = 0, cellHeight = 0;
-  if (run->document) run->document->GetCellSize(&cellWidth, &cellHeight);
-  if (cellWidth > 0) {
-    minResolution = std::clamp(static_cast<int>(std::ceil(cellWidth)), 1, 10000);
-    // A resolution finer than the landscape's cells only multiplies them: the run takes the
-    // cell width.
-    if (t.resolution < minResolution) t.resolution = minResolution;
-  }
+  TakeCellWidth(t.resolution);
   auto show = [](wxTextCtrl* edit, long value) { edit->ChangeValue(wxString::Format("%ld", value)); };
   show(resolution, static_cast<long>(t.resolution));
   show(dimension, static_cast<long>(t.maxTreatmentDimension));
@@ -180,31 +130,9 @@ void CTreatPage::ShowFiles() {
   idealBox->ChangeValue(Shortened(idealLandscapeFile, idealBox));
 }
 
-std::optional<FieldProblem> CTreatPage::CheckFields() const {
-  if (!created_) return std::nullopt;
-  for (std::size_t i = 0; i < std::size(kNumbers); ++i) {
-    const NumberField& f = kNumbers[i];
-    const wxTextCtrl* edit = this->*f.edit;
-    const int lo = i == kResolutionField ? minResolution : static_cast<int>(f.lo);
-    auto problem = f.digits ? NumberProblem(edit, f.lo, f.hi) : IntegerProblem(edit, lo, static_cast<int>(f.hi));
-    if (problem) return FieldProblem{const_cast<wxTextCtrl*>(edit), f.label, *problem};
-  }
-  return std::nullopt;
-}
-
-bool CTreatPage::Exchange(bool report) {
-  if (!created_) return true;
-  auto problem = CheckFields();
-  if (problem && report) {
-    platform::Tell(problem->field + ": " + problem->message);
-    problem->control->SetFocus();
-  }
-  return !problem;
-}
-
 void CTreatPage::ApplyToRun() {
   // Only values the page can take reach the run (the sheet has said why it refused others).
-  if (!run || !created_ || CheckFields()) return;
+  if (!run || !IsCreated() || CheckFields()) return;
   auto whole = [](const wxTextCtrl* edit) { return static_cast<int>(*platform::ParseInt(edit->GetValue().utf8_string())); };
   CRunTOMSettings& t = run->tom;
   for (int i = 0; i < kOutputCount; ++i) t.*(kBoxes[i].flag) = outputs[i]->GetValue() ? 1 : 0;
@@ -213,10 +141,7 @@ void CTreatPage::ApplyToRun() {
   t.maxTreatmentDimension = whole(dimension);
   t.treatmentFraction = *platform::ParseDouble(fraction->GetValue().utf8_string());
   t.iterations = whole(iterations);
-  // The optimisation needs the ellipses and spotting of the fire-behaviour engine.
-  CRunOutputs& o = run->outputs;
-  o.maxSpreadDirection = o.ellipticalA = o.ellipticalB = o.ellipticalC = o.maxSpotting = true;
-  if (t.firelineIntensity) o.firelineIntensity = o.rateOfSpread = true;
+  SelectEngineGrids(t.firelineIntensity != 0);
 
   // A new ideal landscape replaces its themes; a cleared one takes them away.
   if (!idealLandscapeFile.empty() && idealLandscapeFile != t.idealLandscapeFile) {
@@ -240,20 +165,9 @@ void CTreatPage::ApplyToRun() {
 }
 
 bool CTreatPage::IsReady() const {
-  if (!created_) return run->tom.IsReady();
+  if (!IsCreated()) return run->tom.IsReady();
   if (outputs[kTreatmentsBox]->GetValue()) return !idealLandscapeFile.empty() && !ignitionFile.empty();
   return outputs[kOpportunitiesBox]->GetValue() && !idealLandscapeFile.empty();
-}
-
-void CTreatPage::MarkChanged() {
-  if (loading_) return;
-  changed = true;
-  if (sheet) {
-    if (sheet->applyButton) sheet->applyButton->Enable(true);
-    sheet->outputsChanged = 1;
-    sheet->EnableLaunch(sheet->CanLaunch(this));
-    sheet->UpdateStatusBar();
-  }
 }
 
 void CTreatPage::OnSelectAll() {
@@ -269,10 +183,7 @@ void CTreatPage::OnRemoveAll() {
 wxMenu* CTreatPage::BuildMenu(int buttonId) {
   auto* menu = new wxMenu;
   if (buttonId == 1480) {
-    menu->Append(MenuId(kOpenIgnitions), "&Open Ignitions File...");
-    menu->Append(MenuId(kLoadCurrentShape), "&Load Current Shape")
-        ->Enable(run->document && run->document->HasShapePoints());
-    menu->Append(MenuId(kClearIgnitions), "&Clear Ignitions File")->Enable(!ignitionFile.empty());
+    AppendIgnitionItems(*menu, !ignitionFile.empty());
   } else if (buttonId == 1488) {
     menu->Append(MenuId(kOpenIdealLandscape), "&Open Ideal Landscape...");
     menu->Append(MenuId(kClearIdealLandscape), "&Clear Ideal Landscape")->Enable(!idealLandscapeFile.empty());
@@ -308,12 +219,8 @@ void CTreatPage::OnIgnitionFile() {
 }
 
 void CTreatPage::OnLoadCurrentShape() {
-  CPVN4Doc* doc = run->document;
-  if (!doc || !doc->HasShapePoints()) return;
-  // Shapes already written and unchanged since are taken from their file; others are written
-  // first, to a file the user names.
-  if ((doc->shapesFile.empty() || !doc->shapesSaved) && doc->SaveShapesToChosenFile() != 1) return;
-  TakeIgnitions(doc->shapesFile, false);
+  // Drawn shapes are taken as they are, without the overlap test of an opened file.
+  if (std::string file = DrawnShapesFile(); !file.empty()) TakeIgnitions(file, false);
 }
 
 void CTreatPage::OnClearIgnitionFile() {
