@@ -8,6 +8,7 @@
 #include <wx/textctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <set>
@@ -55,6 +56,19 @@ std::string WriteIdealLandscape(const runs_gui::Project& p, const std::string& n
   return p.Write(name, bytes);
 }
 
+// The sample landscape moved 100 km east.
+std::string MovedLandscape(const runs_gui::Project& p, const std::string& name) {
+  const std::string path = p.Write(name, runs_gui::Project::Read(SampleLcp()));
+  auto land = landscape::LandscapeReader::Open(SampleLcp());
+  CHeaderData h = land->Header();
+  for (double* x : {&h.west, &h.east, &h.westEdge, &h.eastEdge}) *x += 100000;
+  std::FILE* f = std::fopen(path.c_str(), "r+b");
+  EXPECT_TRUE(f);
+  EXPECT_EQ(h.WriteHeader(f), 0);
+  std::fclose(f);
+  return path;
+}
+
 void UseMenu(CTreatPage* page, wxWindow* button, int item) {
   page->menuChooser = [item](int) { return item; };
   Use(button);
@@ -88,15 +102,21 @@ TEST(TreatPageWindow, ReadinessFilesTypedNumbersAndOutputBoxes) {
   EXPECT_EQ(page->fraction->GetValue(), "0.10");
   EXPECT_EQ(page->resolution->GetValue(), "30");
 
-  // A file that is no landscape is refused, naming it.
+  // A file that is no landscape, or a landscape away from the analysis area, is refused,
+  // naming it.
   const std::string junk = p.Write("junk.lcp", "not a landscape");
-  dialogs.AnswerOpenFile(junk);
-  UseMenu(page, page->idealButton, CTreatPage::kOpenIdealLandscape);
-  ASSERT_EQ(messages.Texts().size(), 1u);
-  EXPECT_EQ(messages.Texts()[0].rfind("Error: the ideal landscape " + junk + " cannot be read", 0), 0u)
-      << messages.Texts()[0];
-  EXPECT_EQ(page->idealLandscapeFile, "");
-  messages.Clear();
+  const std::string moved = MovedLandscape(p, "moved.lcp");
+  const std::pair<std::string, std::string> refused[] = {
+      {junk, "Error: the ideal landscape " + junk + " cannot be read"},
+      {moved, "Error: the ideal landscape " + moved + " does not cover the Analysis Area."}};
+  for (const auto& [file, refusal] : refused) {
+    dialogs.AnswerOpenFile(file);
+    UseMenu(page, page->idealButton, CTreatPage::kOpenIdealLandscape);
+    ASSERT_EQ(messages.Texts().size(), 1u) << file;
+    EXPECT_EQ(messages.Texts()[0].rfind(refusal, 0), 0u) << messages.Texts()[0];
+    EXPECT_EQ(page->idealLandscapeFile, "");
+    messages.Clear();
+  }
 
   // Treatments need the ignition file as well; opportunities only the ideal landscape.
   Use(page->FindWindow(1254));  // Treatment Grid
