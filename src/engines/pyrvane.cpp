@@ -8,8 +8,10 @@
 #include <atomic>
 #include <cstdlib>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <map>
+#include <optional>
 
 #include "engines/conditioning.h"
 #include "engines/custom_fuels.h"
@@ -339,6 +341,9 @@ struct RunData {
   std::vector<FuelModel> models = std::vector<FuelModel>(257);
   std::vector<Moistures> modelMoist = std::vector<Moistures>(257);
   std::vector<double> modelAdjust = std::vector<double>(257, 1.0);
+  // The range of stored slope and aspect values (no data left out); lowest above highest when
+  // every cell lacks them.
+  int slopeLow = 32767, slopeHigh = -32768, aspectLow = 32767, aspectHigh = -32768;
   // The landscape bands as stored, read in place where the held grid is the landscape's own
   // (owned copies otherwise); their values in engine units come from per-value tables.
   std::vector<std::int16_t> owned[8];
@@ -501,16 +506,29 @@ int CPyrvane::LoadFuels(RunData& d) {
       d.moist[r.model] = {r.percent[0] / 100.0, r.percent[1] / 100.0, r.percent[2] / 100.0, r.percent[3] / 100.0,
                           r.percent[4] / 100.0};
   }
-  // The burnable models the cells hold, blocks of rows side by side.
+  // The burnable models the cells hold and their range of slopes and aspects, blocks of rows
+  // side by side.
   std::array<std::atomic<bool>, 257> seen{};
   const int blocks = std::max(1, std::min(rows_, 64));
+  std::vector<std::array<int, 4>> ranges(static_cast<size_t>(blocks));
   ForEachRow(blocks, d.threads, [&](int b) {
     std::array<bool, 257> here{};
-    for (size_t i = d.n * b / blocks, end = d.n * (b + 1) / blocks; i < end; ++i)
+    int sLow = 32767, sHigh = -32768, aLow = 32767, aHigh = -32768;
+    for (size_t i = d.n * b / blocks, end = d.n * (b + 1) / blocks; i < end; ++i) {
       if (const int v = d.fuel[i]; v > 0 && v <= 256) here[v] = true;
+      if (const int s = d.slope[i]; s != -9999) sLow = std::min(sLow, s), sHigh = std::max(sHigh, s);
+      if (const int a = d.aspect[i]; a != -9999) aLow = std::min(aLow, a), aHigh = std::max(aHigh, a);
+    }
     for (int v = 1; v <= 256; ++v)
       if (here[v]) seen[v].store(true, std::memory_order_relaxed);
+    ranges[static_cast<size_t>(b)] = {sLow, sHigh, aLow, aHigh};
   });
+  for (const auto& r : ranges) {
+    d.slopeLow = std::min(d.slopeLow, r[0]);
+    d.slopeHigh = std::max(d.slopeHigh, r[1]);
+    d.aspectLow = std::min(d.aspectLow, r[2]);
+    d.aspectHigh = std::max(d.aspectHigh, r[3]);
+  }
   for (int v = 1; v <= 256; ++v)
     if (seen[v] && Burnable(v)) d.present.push_back(v);
   for (int fm : d.present) {
@@ -604,6 +622,91 @@ int CPyrvane::Condition(RunData& d) {
   return kEngineOk;
 }
 
+namespace {
+
+// The fire of cells with no canopy over them under a constant wind depends only on the cell's
+// fuel model, stored slope and stored aspect: each combination the cells hold is worked out by
+// the first cell that meets it and read by the others. Every cell that would compute a
+// combination computes the same bits, so which one stores it changes nothing.
+class OpenCellFires {
+ public:
+  // Entries for the models present over the slope and aspect ranges; none (every cell
+  // computes) when there would be more entries than cells.
+  OpenCellFires(const RunData& d, const std::vector<FuelBedState>& beds) : beds_(beds) {
+    if (d.slopeLow > d.slopeHigh || d.aspectLow > d.aspectHigh || d.present.empty()) return;
+    slopeLow_ = d.slopeLow;
+    aspectLow_ = d.aspectLow;
+    slopes_ = static_cast<size_t>(d.slopeHigh - d.slopeLow + 1);
+    aspects_ = static_cast<size_t>(d.aspectHigh - d.aspectLow + 1);
+    const size_t entries = d.present.size() * slopes_ * aspects_;
+    if (entries > d.n) return;
+    block_.assign(257, 0);
+    for (size_t k = 0; k < d.present.size(); ++k) block_[static_cast<size_t>(d.present[k])] = k * slopes_ * aspects_;
+    // On large pages, cleared (every entry empty): cells reach it all over.
+    entries_.reset(static_cast<Entry*>(platform::AllocateLargeBlock(entries * sizeof(Entry))));
+    if (entries_) std::memset(static_cast<void*>(entries_.get()), 0, entries * sizeof(Entry));
+  }
+  bool Active() const { return entries_ != nullptr; }
+
+  // Where a cell's entry sits, or null when it has none: cells ask in no order the table keeps,
+  // so the entry of a cell some way ahead is fetched while this one computes.
+  const void* EntryOf(int fm, int slope, int aspect) const {
+    const size_t s = static_cast<size_t>(slope - slopeLow_), a = static_cast<size_t>(aspect - aspectLow_);
+    if (fm <= 0 || fm > 256 || s >= slopes_ || a >= aspects_) return nullptr;
+    return &entries_[block_[static_cast<size_t>(fm)] + s * aspects_ + a];
+  }
+
+  // The cell's fire from its model, stored slope and aspect; compute() works it out when no
+  // cell has yet.
+  template <typename Compute>
+  FireResult Fire(int fm, int slope, int aspect, Compute&& compute) {
+    Entry& e = entries_[block_[static_cast<size_t>(fm)] + static_cast<size_t>(slope - slopeLow_) * aspects_ +
+                        static_cast<size_t>(aspect - aspectLow_)];
+    std::atomic_ref<int> state(e.state);
+    if (state.load(std::memory_order_acquire) == kReady) return Expand(fm, e);
+    const FireResult f = compute();
+    int empty = kEmpty;
+    if (state.compare_exchange_strong(empty, kWriting, std::memory_order_relaxed)) {
+      e.ros = f.rosMMin;
+      e.direction = f.direction;
+      e.flame = f.flameM;
+      state.store(kReady, std::memory_order_release);
+    }
+    return f;
+  }
+
+ private:
+  enum { kEmpty = 0, kWriting = 1, kReady = 2 };
+  struct Entry {
+    double ros, direction, flame;
+    alignas(std::atomic_ref<int>::required_alignment) int state;  // kEmpty, kWriting, kReady
+  };
+  struct Free {
+    void operator()(Entry* p) const { platform::FreeLargeBlock(p); }
+  };
+  // What the cell's own computation gives without a crown and without the fire's shape.
+  FireResult Expand(int fm, const Entry& e) const {
+    FireResult f;
+    const FuelBedState& bed = beds_[static_cast<size_t>(fm)];
+    if (!bed.burnable) return f;
+    f.rosMMin = f.surfaceRosMMin = e.ros;
+    f.hpaKJm2 = bed.heatPerArea * kKJm2PerBtuFt2;
+    f.fliKWm = f.surfaceFliKWm = f.hpaKJm2 * e.ros / 60.0;
+    f.reactionKWm2 = bed.reactionIntensity * kKJm2PerBtuFt2 / 60.0;
+    f.direction = e.direction;
+    f.flameM = e.flame;
+    f.crownClass = kCrownSurface;
+    return f;
+  }
+  const std::vector<FuelBedState>& beds_;
+  std::vector<size_t> block_;  // first entry of each model
+  int slopeLow_ = 0, aspectLow_ = 0;
+  size_t slopes_ = 0, aspects_ = 0;
+  std::unique_ptr<Entry[], Free> entries_;
+};
+
+}  // namespace
+
 int CPyrvane::ComputeCells(RunData& d) {
   const PyrvaneInputs& in = inputs_;
   SetOverall(4, 0);
@@ -656,6 +759,10 @@ int CPyrvane::ComputeCells(RunData& d) {
   const Bearing windToConstBearing(windToConst);
   std::atomic<long> rowsDone{0};
   const int rows = rows_, cols = cols_;
+  const bool windVaries = d.gridded || uphill || downhill;
+  std::optional<OpenCellFires> openFires;
+  if (!d.conditioned && !windVaries && !shape) openFires.emplace(d, beds);
+  OpenCellFires* open = openFires && openFires->Active() ? &*openFires : nullptr;
   // Each output's cells, or null when it is not made.
   std::array<float*, kOutputCount> out{};
   for (int k = 0; k < kOutputCount; ++k)
@@ -672,6 +779,10 @@ int CPyrvane::ComputeCells(RunData& d) {
       if (out[k]) std::fill_n(out[k] + static_cast<size_t>(r) * cols, cols, kNoData);
     for (int c = 0; c < cols; ++c) {
       const size_t i = static_cast<size_t>(r) * cols + c;
+      constexpr int kAhead = 16;
+      if (open && c + kAhead < cols)
+        if (const void* ahead = open->EntryOf(d.fuel[i + kAhead], d.slope[i + kAhead], d.aspect[i + kAhead]))
+          __builtin_prefetch(ahead);
       const int fm = d.fuel[i];
       const int aspectKey = d.aspect[i] + 32768;
       const double slopeTan = d.slopeTanOf[d.slope[i] + 32768], upslope = d.upslopeOf[aspectKey];
@@ -701,34 +812,40 @@ int CPyrvane::ComputeCells(RunData& d) {
         if (slopeTan <= 0) windFrom = in.defaultUpDownDirection;
         else windFrom = uphill ? upslope + 180.0 : upslope;
       }
-      const bool windVaries = d.gridded || uphill || downhill;
       const double windTo = windVaries ? std::fmod(windFrom + 180.0, 360.0) : windToConst;
 
       if (!known || !d.models[fm].Burnable()) {
         for (int k : {kOutCrownState, kOutCrownFraction, kOutMaxSpot, kOutMaxSpotDir, kOutMaxSpotDx}) put(k, i, 0);
         continue;
       }
-      FuelBedState cellBed, cellBed10;
+      // Conditioned cells have beds of their own; the others share their model's.
+      std::optional<FuelBedState> cellBed, cellBed10;
       if (d.conditioned) {
         cellBed = ComputeFuelBed(d.models[fm], m);
         cellBed10 = ComputeFuelBed(fm10, m);
       }
-      const FuelBedState& bed = d.conditioned ? cellBed : beds[fm];
-      const FuelBedState& bed10 = d.conditioned ? cellBed10 : beds10[fm];
+      const FuelBedState& bed = d.conditioned ? *cellBed : beds[fm];
+      const FuelBedState& bed10 = d.conditioned ? *cellBed10 : beds10[fm];
       double shM = 0, cbhM = 0, cbd = 0, waf = openWaf[fm];
+      bool sheltered = false;
       if (d.canopy) {
         const size_t h = static_cast<size_t>(d.height[i] + 32768);
         shM = d.standHeightMOf[h];
         cbhM = d.baseHeightMOf[static_cast<size_t>(d.baseHeight[i] + 32768)];
         cbd = d.densityOf[static_cast<size_t>(d.density[i] + 32768)];
         const double fill = d.fillOf[static_cast<size_t>(d.cover[i] + 32768)], shFt = d.standHeightFtOf[h];
-        if (fill >= 0.05 && shFt > 0) waf = ShelteredWafOf(fill, shFt, d.wafLogOf[h]);
+        sheltered = fill >= 0.05 && shFt > 0;
+        if (sheltered) waf = ShelteredWafOf(fill, shFt, d.wafLogOf[h]);
       }
       const CrownInput crown{cbhM, cbd, shM, in.foliarMoisture, in.crownMethod, want[kOutTorchingIndex],
                              want[kOutCrowningIndex]};
-      const FireResult f =
-          ComputeFire(bed, bed10, wind20 * 88.0, waf, windVaries ? Bearing(windTo) : windToConstBearing, slopeTan,
-                      d.upslopeBearingOf[aspectKey], crown, d.modelAdjust[fm], shape);
+      auto compute = [&] {
+        return ComputeFire(bed, bed10, wind20 * 88.0, waf, windVaries ? Bearing(windTo) : windToConstBearing,
+                           slopeTan, d.upslopeBearingOf[aspectKey], crown, d.modelAdjust[fm], shape);
+      };
+      // No crown can burn where the canopy lacks density or height.
+      const FireResult f = open && !sheltered && !(cbd > 0 && shM > 0) ? open->Fire(fm, d.slope[i], d.aspect[i], compute)
+                                                                         : compute();
 
       double ros = f.rosMMin, dir = f.direction;
       if (in.fixedSpreadDirection) {

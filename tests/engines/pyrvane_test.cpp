@@ -552,6 +552,30 @@ TEST(Pyrvane, LeavingOutTheShapeChangesNoOtherOutput) {
   }
 }
 
+// Under a constant wind, cells without a canopy share the fire of their model, slope and aspect,
+// worked out by whichever thread meets it first. A grid large enough for every combination to
+// recur must give the same bits as a run that works out every cell alone (one that asks for the
+// fire's shape), on one thread and on eight.
+TEST(Pyrvane, SharedFiresOfOpenCellsMatchCellByCellWork) {
+  const int rows = 500, cols = 500;
+  auto withThreads = [](std::string t, int k) {
+    t.replace(t.find("NUMBER_PROCESSORS: 2"), 20, "NUMBER_PROCESSORS: " + std::to_string(k));
+    return t;
+  };
+  std::string lean = enginetest::InputsText();
+  for (const char* key : {"ELLIPSEDIM_A:\n", "ELLIPSEDIM_B:\n", "ELLIPSEDIM_C:\n"}) lean.erase(lean.find(key), std::strlen(key));
+  auto full = Launched(withThreads(enginetest::InputsText(), 8), rows, cols);
+  for (int threads : {1, 8}) {
+    auto shared = Launched(withThreads(lean, threads), rows, cols);
+    for (int k : {kOutFlameLength, kOutSpreadRate, kOutIntensity, kOutHeatArea, kOutCrownState, kOutMaxSpreadDir,
+                  kOutMidflame, kOutHorizRate, kOutCrownFraction, kOutMaxSpotDx}) {
+      ASSERT_TRUE(full->GetOutputLayer(k) && shared->GetOutputLayer(k)) << k;
+      EXPECT_EQ(std::memcmp(full->GetOutputLayer(k), shared->GetOutputLayer(k), size_t{rows} * cols * sizeof(float)), 0)
+          << "output " << k << " on " << threads << " threads";
+    }
+  }
+}
+
 // A sparse GeoTIFF of a few kilobytes can claim billions of cells: the engine refuses it before
 // reading, instead of allocating until the machine gives up.
 TEST(Pyrvane, LandscapeClaimingMoreCellsThanMemoryIsRefused) {
