@@ -777,6 +777,9 @@ int CPyrvane::ComputeCells(RunData& d) {
     if (cancel_.load(std::memory_order_relaxed)) return;
     for (int k = 0; k < kOutputCount; ++k)
       if (out[k]) std::fill_n(out[k] + static_cast<size_t>(r) * cols, cols, kNoData);
+    // Conditioned cells have beds of their own; the others share their model's. Kept out of the
+    // cell loop: a bed is large, and clearing one per cell costs more than a cell's fire.
+    FuelBedState cellBed, cellBed10;
     for (int c = 0; c < cols; ++c) {
       const size_t i = static_cast<size_t>(r) * cols + c;
       constexpr int kAhead = 16;
@@ -818,14 +821,12 @@ int CPyrvane::ComputeCells(RunData& d) {
         for (int k : {kOutCrownState, kOutCrownFraction, kOutMaxSpot, kOutMaxSpotDir, kOutMaxSpotDx}) put(k, i, 0);
         continue;
       }
-      // Conditioned cells have beds of their own; the others share their model's.
-      std::optional<FuelBedState> cellBed, cellBed10;
       if (d.conditioned) {
         cellBed = ComputeFuelBed(d.models[fm], m);
         cellBed10 = ComputeFuelBed(fm10, m);
       }
-      const FuelBedState& bed = d.conditioned ? *cellBed : beds[fm];
-      const FuelBedState& bed10 = d.conditioned ? *cellBed10 : beds10[fm];
+      const FuelBedState& bed = d.conditioned ? cellBed : beds[fm];
+      const FuelBedState& bed10 = d.conditioned ? cellBed10 : beds10[fm];
       double shM = 0, cbhM = 0, cbd = 0, waf = openWaf[fm];
       bool sheltered = false;
       if (d.canopy) {
