@@ -795,9 +795,15 @@ void Reader::RunSecondHalf(CRun& run) {
         if (::mkdtemp(folder.data())) {
           const std::string tifPath = platform::Join(folder, "winds.tif");
           const std::string xmlPath = platform::Join(folder, "winds.xml");
+          std::string why;
           if (platform::WriteFileAtomically(tifPath, tif) && platform::WriteFileAtomically(xmlPath, xml) &&
-              runs::LoadWindGrids(tifPath, xmlPath, run.windGrids) != 1)
-            missing.push_back("the gridded winds of the run " + run.name + " (their layers cannot be read)");
+              runs::LoadWindGrids(tifPath, xmlPath, run.windGrids, &why) != 1) {
+            // The reason names the scratch copies; the user knows the archive's entries.
+            for (const auto& [path, entry] : {std::pair{tifPath, tifEntry}, {xmlPath, xmlEntry}})
+              if (const std::size_t at = why.find(path); at != std::string::npos)
+                why.replace(at, path.size(), "entry " + entry);
+            missing.push_back("the gridded winds of the run " + run.name + " (their layers cannot be read: " + why + ")");
+          }
           std::error_code ec;
           std::filesystem::remove_all(folder, ec);
         }

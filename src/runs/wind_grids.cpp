@@ -35,6 +35,9 @@ std::string Format(const char* fmt, double v) {
   return buf;
 }
 
+// The most cells a loaded layer set holds over all its bands.
+constexpr double kMaxWindGridValues = 1u << 30;
+
 struct DatasetCloser {
   void operator()(GDALDataset* d) const { GDALClose(d); }
 };
@@ -173,20 +176,35 @@ int SaveWindGrids(const WindGridSet& set, const std::string& landscapePath, cons
   return 1;
 }
 
-int LoadWindGrids(const std::string& tifPath, const std::string& xmlPath, WindGridSet& set) {
+int LoadWindGrids(const std::string& tifPath, const std::string& xmlPath, WindGridSet& set, std::string* why) {
   set.Free();
+  auto fail = [why](int code, const std::string& text) {
+    if (why) *why = text;
+    return code;
+  };
   GDALAllRegister();
   Dataset ds(GDALDataset::Open(tifPath.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
   double gt[6];
-  if (!ds || ds->GetGeoTransform(gt) != CE_None) return -1;
+  if (!ds) return fail(-1, tifPath + " cannot be opened as a GeoTIFF");
+  if (ds->GetGeoTransform(gt) != CE_None) return fail(-1, tifPath + " has no georeference");
   const int bands = ds->GetRasterCount(), cols = ds->GetRasterXSize(), rows = ds->GetRasterYSize();
   const int n = bands / 2;
+  // The header's sizes are not trusted: a set larger than any landscape's winds is refused
+  // before its memory is asked for.
+  if (cols <= 0 || rows <= 0 || static_cast<double>(cols) * rows * bands > kMaxWindGridValues)
+    return fail(-1, platform::FormatC("%s holds %d bands of %d by %d cells, more than a wind grid set can hold",
+                                      tifPath.c_str(), bands, cols, rows));
   std::string xml;
   TiXmlDocument doc;
-  if (!platform::ReadWholeFile(xmlPath, xml) || !ParseXmlText(doc, xml)) return -2;
+  if (!platform::ReadWholeFile(xmlPath, xml)) return fail(-2, xmlPath + " cannot be read");
+  if (!ParseXmlText(doc, xml)) {
+    // The parser knows the line only of errors before the end of the text.
+    const std::string where = doc.ErrorRow() > 0 ? platform::FormatC("line %d: ", doc.ErrorRow()) : std::string();
+    return fail(-2, xmlPath + " is not well-formed XML (" + where + doc.ErrorDesc() + ")");
+  }
   const TiXmlElement* root = doc.RootElement();
   const TiXmlElement* layers = root ? root->FirstChildElement("layers") : nullptr;
-  if (!layers || !layers->FirstChildElement("layer")) return -2;
+  if (!layers || !layers->FirstChildElement("layer")) return fail(-2, xmlPath + " describes no layers");
   WindGridSet s;
   s.Allocate(n, rows, cols);
   s.cellSize = std::fabs(gt[1]);
@@ -216,13 +234,16 @@ int LoadWindGrids(const std::string& tifPath, const std::string& xmlPath, WindGr
     // Speeds are stored in the unit their layer names; the set holds mph.
     if (id % 2 == 1) speedUnit[k] = std::max(UnitOfName(units), 0);
   }
-  if (read != bands) return -3;
+  if (read != bands)
+    return fail(-3, platform::FormatC("%s describes %d layers for the %d bands of %s", xmlPath.c_str(), read, bands,
+                                      tifPath.c_str()));
   std::vector<float> row(cols);
   for (int b = 1; b <= 2 * n; ++b) {
     const int k = (b - 1) / 2;
     GDALRasterBand* band = ds->GetRasterBand(b);
     for (int r = 0; r < rows; ++r) {
-      if (band->RasterIO(GF_Read, 0, r, cols, 1, row.data(), cols, 1, GDT_Float32, 0, 0) != CE_None) return -1;
+      if (band->RasterIO(GF_Read, 0, r, cols, 1, row.data(), cols, 1, GDT_Float32, 0, 0) != CE_None)
+        return fail(-1, platform::FormatC("band %d of %s cannot be read", b, tifPath.c_str()));
       const std::size_t o = static_cast<std::size_t>(r) * cols;
       for (int c = 0; c < cols; ++c) {
         if (b % 2 == 1) s.speed[k][o + c] = static_cast<float>(row[c] / kPerMph[speedUnit[k]]);

@@ -39,7 +39,9 @@ int SaveWindGrids(const WindGridSet& set, const std::string& landscapePath, cons
 
 // 1 on success; -1 the GeoTIFF cannot be opened or has no geotransform; -2 the description
 // cannot be loaded or has no layers; -3 the layers read differ from the bands. Speeds come back
-// in mph, converted from the unit each speed layer names. The set is empty on failure.
-int LoadWindGrids(const std::string& tifPath, const std::string& xmlPath, WindGridSet& set);
+// in mph, converted from the unit each speed layer names. The set is empty on failure, and
+// `why` names the file at fault and the reason.
+int LoadWindGrids(const std::string& tifPath, const std::string& xmlPath, WindGridSet& set,
+                  std::string* why = nullptr);
 
 }  // namespace runs

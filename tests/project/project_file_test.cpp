@@ -274,6 +274,24 @@ TEST_F(ProjectFileTest, MissingFilesAndEntriesAreNamedAndTheRestOpens) {
   EXPECT_EQ(read.contourThemes.size(), 2u);
 }
 
+TEST_F(ProjectFileTest, DamagedGriddedWindsAreNamedByTheirEntryAndWhy) {
+  CPVN4Doc& doc = BuildProject();
+  ASSERT_TRUE(projectfile::SaveProject(doc, Path("w.pvn")));
+  // The layer description cut short in the archive, which keeps its comment.
+  const std::string entry = RunCommand("cd " + dir_ + " && unzip -Z1 w.pzp | grep '\\.xml$'");
+  ASSERT_FALSE(entry.empty());
+  const std::string name = entry.substr(0, entry.find('\n'));
+  RunCommand("cd " + dir_ + " && mkdir cut && printf '<embrithWindGrids><layers><layer id=' > cut/" + name +
+             " && cd cut && zip -q ../w.pzp " + name);
+  CPVN4Doc read;
+  ASSERT_TRUE(projectfile::ReadProject(read, Path("w.pvn")));
+  ASSERT_EQ(messages_.Texts().size(), 1u) << ::testing::PrintToString(messages_.Texts());
+  const std::string said = messages_.Texts()[0];
+  EXPECT_NE(said.find("the gridded winds of the run Growth"), std::string::npos) << said;
+  EXPECT_NE(said.find("entry " + name + " is not well-formed XML (Error reading Attributes.)"), std::string::npos) << said;
+  EXPECT_EQ(said.find("project-open-"), std::string::npos) << said;
+}
+
 }  // namespace
 
 namespace {

@@ -129,11 +129,28 @@ TEST(WindGrids, SavedSetReadsInGdalAndLoadsBackWithoutDrift) {
   ASSERT_EQ(runs::LoadWindGrids(f / "w2.tif", f / "w2.xml", again), 1);
   EXPECT_NEAR(again.speed[0][10], set.speed[0][10], 1e-4);
 
-  // Refusals leave the set empty.
+  // Refusals leave the set empty and name the file at fault with the reason.
   std::ofstream(f / "short.xml") << text.substr(0, text.find("<layer id=\"8\"")) << "\t</layers>\n</embrithWindGrids>\n";
-  EXPECT_EQ(runs::LoadWindGrids(f / "w.tif", f / "short.xml", back), -3);
-  EXPECT_EQ(back.count, 0);
-  EXPECT_EQ(runs::LoadWindGrids(f / "w.tif", f / "none.xml", back), -2);
-  EXPECT_EQ(runs::LoadWindGrids(f / "none.tif", f / "w.xml", back), -1);
+  std::ofstream(f / "cut.xml") << text.substr(0, text.find("<layer id=\"3\"") + 20);
+  std::ofstream(f / "tags.xml") << "<embrithWindGrids>\n<layers></layer>\n</embrithWindGrids>\n";
+  std::ofstream(f / "empty.xml") << "<embrithWindGrids><layers></layers></embrithWindGrids>\n";
+  const struct {
+    const char *tif, *xml;
+    int code;
+    const char* why;
+  } refusals[] = {
+      {"w.tif", "short.xml", -3, "short.xml describes 7 layers for the 8 bands of "},
+      {"w.tif", "cut.xml", -2, "cut.xml is not well-formed XML ("},
+      {"w.tif", "tags.xml", -2, "tags.xml is not well-formed XML (line 2: "},
+      {"w.tif", "empty.xml", -2, "empty.xml describes no layers"},
+      {"w.tif", "none.xml", -2, "none.xml cannot be read"},
+      {"none.tif", "w.xml", -1, "none.tif cannot be opened as a GeoTIFF"},
+  };
+  for (const auto& r : refusals) {
+    why.clear();
+    EXPECT_EQ(runs::LoadWindGrids(f / r.tif, f / r.xml, back, &why), r.code) << r.xml;
+    EXPECT_EQ(back.count, 0);
+    EXPECT_NE(why.find(r.why), std::string::npos) << why;
+  }
   EXPECT_EQ(runs::SaveWindGrids(runs::WindGridSet{}, f / "land.tif", f / "x.tif", f / "x.xml", 0, 1), -1);
 }

@@ -2,10 +2,9 @@
 // "Embrith Gustforge Options": the resolution of a fire-growth run's generated wind grids with
 // the rows, columns and cells it gives over the analysis area, and the speed and direction
 // tolerances within which an earlier wind grid is used again.
-#include <wx/dialog.h>
-
-#include <cstdint>
 #include <memory>
+
+#include "runs/ui/wind_grid_dialog.h"
 
 class CRun;
 class wxChoice;
@@ -16,7 +15,7 @@ class CNumSpinCtrl;
 
 namespace runs::ui {
 
-class CEmbrithGustforgeDialog : public wxDialog {
+class CEmbrithGustforgeDialog : public CWindGridDialog {
  public:
   CEmbrithGustforgeDialog(wxWindow* parent, CRun* run);
   ~CEmbrithGustforgeDialog() override;
@@ -26,14 +25,11 @@ class CEmbrithGustforgeDialog : public wxDialog {
   // Refuses a resolution outside 30-10000 (the run unchanged); otherwise writes the run.
   bool OnOK();
 
-  CRun* run;
-  int rows = 0, columns = 0;
-  std::int64_t cells = 0;
-  wxTextCtrl *resolutionEdit = nullptr, *rowsEdit = nullptr, *columnsEdit = nullptr, *cellsEdit = nullptr;
   wxChoice* speedCombo = nullptr;
   wxChoice* directionCombo = nullptr;
 
  private:
+  void Recount() override { ComputeGrid(); }
   std::unique_ptr<widgets::CNumSpinCtrl> spin_;
 };
 

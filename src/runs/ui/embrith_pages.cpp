@@ -85,7 +85,7 @@ wxTextCtrl* FileBox(wxWindow* parent, int id) {
 // ==== Weather Inputs ===========================================================================
 
 CEmbrithFbInputsPage::CEmbrithFbInputsPage(wxWindow* parent, CEmbrithRunSheet* s, CRun* r)
-    : wxPanel(parent, 283), run(r), sheet(s) {
+    : wxPanel(parent, 283), CFuelFileCommands(this, r), run(r), sheet(s) {
   auto* top = new wxBoxSizer(wxVERTICAL);
   auto* row = new wxBoxSizer(wxHORIZONTAL);
   row->Add(new wxStaticText(this, wxID_ANY, "Run Name:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
@@ -217,24 +217,13 @@ bool CEmbrithFbInputsPage::IsReady() {
 void CEmbrithFbInputsPage::MarkChanged() {
   if (loading_) return;
   changed = true;
-  if (sheet) {
-    sheet->outputsChanged = 1;
-    if (sheet->applyButton) sheet->applyButton->Enable(true);
-  }
+  if (sheet) sheet->NoteChange();
 }
 
 wxMenu* CEmbrithFbInputsPage::BuildMenu(int buttonId) {
   auto* menu = new wxMenu;
+  if (AppendFuelFileItems(*menu, buttonId)) return menu;
   switch (buttonId) {
-    case 1477:
-      menu->Append(MenuId(kOpenFms), "&Open FMS File");
-      menu->Append(MenuId(kCreateFms), "&Create FMS File");
-      menu->Append(MenuId(kEditFms), "&Edit FMS File")->Enable(!fmsFile.empty());
-      break;
-    case 1478:
-      menu->Append(MenuId(kOpenFmd), "&Open FMD File...");
-      menu->Append(MenuId(kEditFmd), "&Edit FMD File")->Enable(!fmdFile.empty());
-      break;
     case 1479:
       menu->Append(MenuId(kOpenAtm), "&Open Atmosphere Grid File...");
       menu->Append(MenuId(kNewAtm), "&New Atmosphere Grid File");
@@ -259,47 +248,13 @@ void CEmbrithFbInputsPage::RunMenuCommand(int id) {
   }
 }
 
-void CEmbrithFbInputsPage::OnOpenFms() {
-  Exchange();
-  if (auto chosen = OpenFmsFile(*run)) {
-    fmsFile = *chosen;
-    ShowFiles();
-    MarkChanged();
-    OnEditFms();
-  }
-}
-
-void CEmbrithFbInputsPage::OnEditFms() { EditFms(fmsFile, {}); }
-
-void CEmbrithFbInputsPage::EditFms(const std::string& path, const std::string& generated) {
-  if (auto taken = EditFmsFile(this, path, generated)) {
-    fmsFile = *taken;
-    ShowFiles();
-    MarkChanged();
-  }
+void CEmbrithFbInputsPage::FuelFileTaken() {
+  ShowFiles();
+  MarkChanged();
 }
 
 void CEmbrithFbInputsPage::OnCreateFms() {
-  const auto text = LandscapeFmsText(this, *run, [](int model) { return model >= 0 && model <= 256; });
-  if (text) EditFms({}, *text);
-}
-
-void CEmbrithFbInputsPage::OnOpenFmd() {
-  Exchange();
-  if (auto chosen = OpenFmdFile(*run)) {
-    fmdFile = *chosen;
-    ShowFiles();
-    MarkChanged();
-    OnEditFmd();
-  }
-}
-
-void CEmbrithFbInputsPage::OnEditFmd() {
-  if (auto taken = EditFmdFile(this, fmdFile)) {
-    fmdFile = *taken;
-    ShowFiles();
-    MarkChanged();
-  }
+  CreateFms([](int model) { return model >= 0 && model <= 256; });
 }
 
 void CEmbrithFbInputsPage::OnOpenAtm() {
@@ -373,10 +328,7 @@ void CEmbrithFbInputsPage::OnNewAtm() {
 
 void CEmbrithFbInputsPage::OnGustforgeOptions() {
   CEmbrithGustforgeDialog dialog(this, run);
-  if (dialog.ShowModal() == wxID_OK && sheet) {
-    sheet->outputsChanged = 1;
-    if (sheet->applyButton) sheet->applyButton->Enable(true);
-  }
+  if (dialog.ShowModal() == wxID_OK && sheet) sheet->NoteChange();
 }
 
 // ==== Weather Stream and Burn Periods ==========================================================
@@ -665,12 +617,7 @@ bool CEmbrithWxBpPage::IsReady() const {
 void CEmbrithWxBpPage::MarkChanged() {
   if (loading_) return;
   changed = true;
-  if (sheet) {
-    if (sheet->applyButton) sheet->applyButton->Enable(true);
-    sheet->outputsChanged = 1;
-    sheet->EnableLaunch(sheet->CanLaunch());
-    sheet->UpdateStatusBar();
-  }
+  if (sheet) sheet->PageEdited(this);
 }
 
 wxMenu* CEmbrithWxBpPage::BuildMenu() {
@@ -960,12 +907,7 @@ bool CEmbrithPage::IsReady() const {
 void CEmbrithPage::MarkChanged() {
   if (loading_) return;
   changed = true;
-  if (sheet) {
-    if (sheet->applyButton) sheet->applyButton->Enable(true);
-    sheet->outputsChanged = 1;
-    sheet->EnableLaunch(sheet->CanLaunch());
-    sheet->UpdateStatusBar();
-  }
+  if (sheet) sheet->PageEdited(this);
 }
 
 wxMenu* CEmbrithPage::BuildMenu(int buttonId) {
@@ -1005,38 +947,16 @@ void CEmbrithPage::RunMenuCommand(int id) {
   }
 }
 
-void CEmbrithPage::DropTheme(CVectorTheme*& theme) {
-  if (!theme) return;
-  if (run->host) {
-    run->host->DeleteOutputItem(*run, theme);
-    run->host->DisposeVectorTheme(theme);
-  }
-  theme = nullptr;
-}
-
 void CEmbrithPage::OpenShapefile(bool barriers) {
-  platform::FileDialogOptions options;
-  options.filter = "Arcview Shape Files (*.shp)|*.shp||";
-  auto chosen = platform::CurrentDialogs().ChooseOpenFile(options);
+  auto chosen = ChooseShapefile();
   if (!chosen) return;
-  CVectorTheme*& slot = barriers ? run->embrithBarriers : run->embrithIgnitions;
   std::string& file = barriers ? barrierFile : ignitionFile;
-  DropTheme(slot);
   file = *chosen;
-  auto theme = std::make_unique<CVectorTheme>();
-  const std::string projection = run->document ? run->document->landscape.projection : std::string();
-  double east = 0, west = 0, north = 0, south = 0;
-  if (run->host) run->host->AreaExtent(east, west, north, south);
-  if (!theme->LoadShapefile(file, projection)) {
+  if (!TakeRunShapefile(*run, barriers ? run->embrithBarriers : run->embrithIgnitions, file, true,
+                        barriers ? "Embrith Barriers" : "Embrith Ignitions",
+                        barriers ? "Error: Barrier file does not overlap Analysis Area"
+                                 : "Error: Ignition file does not overlap Analysis Area"))
     file.clear();
-  } else if (!theme->HasVertexInRect(west, east, south, north) || !run->host) {
-    file.clear();
-    platform::Tell(barriers ? "Error: Barrier file does not overlap Analysis Area"
-                            : "Error: Ignition file does not overlap Analysis Area");
-  } else {
-    theme->name = barriers ? "Embrith Barriers" : "Embrith Ignitions";
-    slot = run->host->AdoptVectorTheme(std::move(theme));
-  }
   ShowFiles();
   if (run->document) run->document->UpdateAllViews();
   MarkChanged();
@@ -1046,14 +966,12 @@ void CEmbrithPage::OnOpenIgnitions() { OpenShapefile(false); }
 
 void CEmbrithPage::OnLoadCurrentShape() {
   CPVN4Doc* doc = run->document;
-  if (!doc || !run->host || !doc->HasShapePoints()) return;
-  // Shapes already written and unchanged since are taken from their file; others are written
-  // first, to a file the user names.
-  if ((doc->shapesFile.empty() || !doc->shapesSaved) && doc->SaveShapesToChosenFile() != 1) return;
-  const std::string path = doc->shapesFile;
+  if (!run->host) return;
+  const std::string path = DrawnShapesFile(doc);
+  if (path.empty()) return;
   auto theme = std::make_unique<CVectorTheme>();
   if (!theme->LoadShapefile(path, doc->landscape.projection)) return;
-  DropTheme(run->embrithIgnitions);
+  DropRunVectorTheme(*run, run->embrithIgnitions);
   ignitionFile = path;
   theme->name = "Embrith Ignitions";
   run->embrithIgnitions = run->host->AdoptVectorTheme(std::move(theme));
@@ -1064,7 +982,7 @@ void CEmbrithPage::OnLoadCurrentShape() {
 
 void CEmbrithPage::OnClearIgnitions() {
   ignitionFile.clear();
-  DropTheme(run->embrithIgnitions);
+  DropRunVectorTheme(*run, run->embrithIgnitions);
   ShowFiles();
   if (run->document) run->document->UpdateAllViews();
   MarkChanged();
@@ -1076,7 +994,7 @@ void CEmbrithPage::OnClearBarriers() {
   barrierFile.clear();
   ShowFiles();
   if (!run->embrithBarriers) return;
-  DropTheme(run->embrithBarriers);
+  DropRunVectorTheme(*run, run->embrithBarriers);
   if (run->document) run->document->UpdateAllViews();
   MarkChanged();
 }
@@ -1175,12 +1093,7 @@ bool CEmbrithOutputsPage::IsReady() const {
 
 void CEmbrithOutputsPage::MarkChanged() {
   changed = true;
-  if (sheet) {
-    if (sheet->applyButton) sheet->applyButton->Enable(true);
-    sheet->outputsChanged = 1;
-    sheet->EnableLaunch(sheet->CanLaunch());
-    sheet->UpdateStatusBar();
-  }
+  if (sheet) sheet->PageEdited(this);
 }
 
 void CEmbrithOutputsPage::OnSelectAll() {

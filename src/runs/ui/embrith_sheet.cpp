@@ -3,11 +3,9 @@
 #include <wx/button.h>
 #include <wx/notebook.h>
 #include <wx/sizer.h>
-#include <wx/statusbr.h>
 #include <wx/utils.h>
 
 #include "engines/embrith_engine.h"
-#include "platform/messages.h"
 #include "project/document.h"
 #include "project/work_area.h"
 #include "runs/run_exec_status.h"
@@ -16,11 +14,7 @@
 
 namespace runs::ui {
 
-CEmbrithRunSheet::CEmbrithRunSheet(wxWindow* parent, CRun* r)
-    : wxDialog(parent, wxID_ANY, wxString::FromUTF8(" Embrith Run : " + r->name), wxDefaultPosition, wxDefaultSize,
-               wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
-      run(r) {
-  book = new wxNotebook(this, wxID_ANY);
+CEmbrithRunSheet::CEmbrithRunSheet(wxWindow* parent, CRun* r) : CLaunchSheet(parent, " Embrith Run : " + r->name, r) {
   inputsPage = new CEmbrithFbInputsPage(book, this, run);
   streamPage = new CEmbrithWxBpPage(book, this, run);
   modelPage = new CEmbrithPage(book, this, run);
@@ -30,34 +24,13 @@ CEmbrithRunSheet::CEmbrithRunSheet(wxWindow* parent, CRun* r)
   book->AddPage(modelPage, "Model Settings");
   book->AddPage(outputsPage, "Outputs");
 
-  launchButton = new wxButton(this, kLaunchId, "Launch Embrith");
-  auto* ok = new wxButton(this, wxID_OK, "OK");
-  auto* cancel = new wxButton(this, wxID_CANCEL, "Cancel");
-  applyButton = new wxButton(this, kApplyId, "Apply");
-  applyButton->Enable(false);
-  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-  buttons->Add(launchButton, 0, wxRIGHT, 6);
-  buttons->AddStretchSpacer();
-  for (wxButton* b : {ok, cancel, applyButton}) buttons->Add(b, 0, wxLEFT, 6);
-  statusBar = new wxStatusBar(this, kStatusId, 0);
-  statusBar->SetFieldsCount(3);
-  auto* top = new wxBoxSizer(wxVERTICAL);
-  top->Add(book, 1, wxEXPAND | wxALL, 4);
-  top->Add(buttons, 0, wxEXPAND | wxALL, 6);
-  top->Add(statusBar, 0, wxEXPAND);
+  wxSizer* top = AddButtonsAndStatus("Launch Embrith");
   // Every page is built now, so the sheet is sized for the largest.
   streamPage->OnSetActive();
   modelPage->OnSetActive();
   outputsPage->OnSetActive();
-  SetSizerAndFit(top);
-  const int a = GetSize().GetWidth() / 3;
-  const int widths[3] = {a, a, -1};
-  statusBar->SetStatusWidths(3, widths);
+  FitSheet(top);
 
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnOK(); }, wxID_OK);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { EndModal(0); }, wxID_CANCEL);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnApplyNow(); }, kApplyId);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnLaunch(); }, kLaunchId);
   book->Bind(wxEVT_NOTEBOOK_PAGE_CHANGING, &CEmbrithRunSheet::OnPageChanging, this);
   book->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, &CEmbrithRunSheet::OnPageChanged, this);
 
@@ -67,8 +40,6 @@ CEmbrithRunSheet::CEmbrithRunSheet(wxWindow* parent, CRun* r)
 }
 
 void CEmbrithRunSheet::SelectPage(int index) { book->SetSelection(static_cast<size_t>(index)); }
-
-std::string CEmbrithRunSheet::StatusText(int part) const { return statusBar->GetStatusText(part).utf8_string(); }
 
 void CEmbrithRunSheet::OnPageChanging(wxBookCtrlEvent& event) {
   // Leaving the Weather Inputs page copies it into the run, so the others judge what was chosen.
@@ -99,12 +70,8 @@ void CEmbrithRunSheet::UpdateStatusBar() {
   state.conditioningStart = streamPage->conditioningStart;
   // A value the pages cannot take comes first: nothing launches until it is put right.
   const std::optional<FieldProblem> problem = FirstProblem();
-  statusBar->SetStatusText(
-      wxString::FromUTF8(problem ? problem->field + ": " + problem->message : runs::MissingEmbrithInputText(*run, state)),
-      0);
-  const int n = runs::CountEmbrithOutputs(outputsPage->Selection());
-  statusBar->SetStatusText(wxString::FromUTF8(runs::SelectedOutputsText(n)), 1);
-  statusBar->SetStatusText(wxString::FromUTF8(runs::ExistingOutputsText(*run, outputsChanged != 0)), 2);
+  ShowStatus(problem ? ProblemText(*problem) : runs::MissingEmbrithInputText(*run, state),
+             runs::CountEmbrithOutputs(outputsPage->Selection()));
 }
 
 bool CEmbrithRunSheet::CanLaunch() {
@@ -112,10 +79,6 @@ bool CEmbrithRunSheet::CanLaunch() {
   if (!inputsPage->IsReady()) return false;
   if (FirstProblem()) return false;
   return streamPage->IsReady() && modelPage->IsReady() && outputsPage->IsReady();
-}
-
-void CEmbrithRunSheet::EnableLaunch(bool enable) {
-  if (launchButton) launchButton->Enable(enable);
 }
 
 void CEmbrithRunSheet::ShowLaunch(bool show) {
@@ -141,8 +104,7 @@ void CEmbrithRunSheet::ApplyPages() {
 void CEmbrithRunSheet::OnOK() {
   // A value the pages cannot take keeps the sheet open with its reason shown.
   if (auto problem = FirstProblem()) {
-    platform::Tell(problem->field + ": " + problem->message);
-    if (problem->control) problem->control->SetFocus();
+    TellProblem(*problem);
     return;
   }
   ApplyPages();
@@ -152,7 +114,7 @@ void CEmbrithRunSheet::OnOK() {
 void CEmbrithRunSheet::OnApplyNow() {
   const std::optional<FieldProblem> problem = FirstProblem();
   if (problem) {
-    platform::Tell(problem->field + ": " + problem->message);
+    TellProblem(*problem, false);
   } else {
     ApplyPages();
     applyButton->Enable(false);

@@ -16,6 +16,7 @@
 #include "runs/run.h"
 #include "runs/run_embrith.h"
 #include "runs/run_exec.h"
+#include "runs/ui/input_file_actions.h"
 #include "runs/ui/run_sheet.h"
 
 class wxButton;
@@ -44,12 +45,9 @@ namespace runs::ui {
 class CEmbrithRunSheet;
 
 
-class CEmbrithFbInputsPage : public wxPanel {
+class CEmbrithFbInputsPage : public wxPanel, public CFuelFileCommands {
  public:
-  enum {
-    kOpenFms = 33010, kEditFms = 33011, kCreateFms = 33012, kOpenFmd = 33013, kEditFmd = 33014,
-    kOpenAtm = 33015, kEditAtm = 33016, kNewAtm = 33017
-  };
+  enum { kOpenAtm = 33015, kEditAtm = 33016, kNewAtm = 33017 };
   CEmbrithFbInputsPage(wxWindow* parent, CEmbrithRunSheet* sheet, CRun* run);
 
   void LoadFromRun();
@@ -60,11 +58,7 @@ class CEmbrithFbInputsPage : public wxPanel {
   void SetWindControls();
   runs::EmbrithInputsState State() const;
 
-  void OnOpenFms();
-  void OnEditFms();
   void OnCreateFms();
-  void OnOpenFmd();
-  void OnEditFmd();
   void OnOpenAtm();
   void OnEditAtm();
   void OnNewAtm();
@@ -77,7 +71,7 @@ class CEmbrithFbInputsPage : public wxPanel {
   bool changed = false;
   std::string runName;
   int useCustomFuels = 0;
-  std::string fmdFile, fmsFile, atmFile;
+  std::string atmFile;
   int windType = 0;
 
   wxTextCtrl* nameEdit = nullptr;
@@ -94,7 +88,8 @@ class CEmbrithFbInputsPage : public wxPanel {
 
  private:
   void ShowFiles();
-  void EditFms(const std::string& path, const std::string& generated);
+  void PullControls() override { Exchange(); }
+  void FuelFileTaken() override;
   bool loading_ = false;
 };
 
@@ -231,7 +226,6 @@ class CEmbrithPage : public wxPanel {
   void Build();
   void ShowFiles();
   void OpenShapefile(bool barriers);
-  void DropTheme(CVectorTheme*& theme);
   std::unique_ptr<widgets::CNumSpinCtrl> probability_;
   bool created_ = false;
   bool loading_ = false;
@@ -261,24 +255,19 @@ class CEmbrithOutputsPage : public wxPanel {
   bool created_ = false;
 };
 
-class CEmbrithRunSheet : public wxDialog {
+class CEmbrithRunSheet : public CLaunchSheet {
  public:
-  static constexpr int kLaunchId = 1066;
-  static constexpr int kApplyId = 12321;
-  static constexpr int kStatusId = 102;
-
   // " Embrith Run : <name>" over the run's four pages.
   CEmbrithRunSheet(wxWindow* parent, CRun* run);
 
-  void UpdateStatusBar();
+  void UpdateStatusBar() override;
   bool CanLaunch();
-  void EnableLaunch(bool enable);
+  bool CanLaunchFrom(wxWindow*) override { return CanLaunch(); }
   void ShowLaunch(bool show);
-  void OnOK();
-  void OnApplyNow();
-  void OnLaunch();
+  void OnOK() override;
+  void OnApplyNow() override;
+  void OnLaunch() override;
   void SelectPage(int index);
-  std::string StatusText(int part) const;
   // A value the pages cannot take: the first, with its page's reason.
   std::optional<FieldProblem> FirstProblem();
 
@@ -286,13 +275,6 @@ class CEmbrithRunSheet : public wxDialog {
   CEmbrithWxBpPage* streamPage = nullptr;
   CEmbrithPage* modelPage = nullptr;
   CEmbrithOutputsPage* outputsPage = nullptr;
-  CRun* run;
-  int outputsChanged = 0;
-  wxNotebook* book = nullptr;
-  wxStatusBar* statusBar = nullptr;
-  wxButton* launchButton = nullptr;
-  wxButton* applyButton = nullptr;
-  runs::RunTiming timing;
 
  private:
   void ApplyPages();

@@ -11,7 +11,6 @@
 #include <wx/textctrl.h>
 #include <wx/timectrl.h>
 
-#include "app/application.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
 #include "project/document.h"
@@ -25,29 +24,17 @@ namespace runs::ui {
 
 namespace {
 
-constexpr const char* kNote =
-    "Warning! Running Gustforge with greater than 1,000,000 cells\r\nrequires a very long time...";
-
-wxTextCtrl* ReadOnly(wxWindow* parent, int id, int width) {
-  return new wxTextCtrl(parent, id, "", wxDefaultPosition, wxSize(width, -1), wxTE_READONLY | wxTE_RIGHT);
-}
-
 std::unique_ptr<widgets::CNumSpinCtrl> Spin(wxWindow* parent, int id, wxTextCtrl* buddy, double lo, double hi,
                                             wxSizer* row) {
-  auto* arrows = new wxSpinButton(parent, id, wxDefaultPosition, wxDefaultSize, wxSP_VERTICAL);
-  auto spin = std::make_unique<widgets::CNumSpinCtrl>();
-  spin->Attach(arrows);
-  spin->SetBuddy(buddy);
-  spin->SetDecimalPlaces(0);
-  spin->SetRangeAndStep(lo, hi, 1);
+  auto spin = WholeNumberSpin(parent, id, buddy, lo, hi);
   row->Add(buddy, 0, wxALIGN_CENTER_VERTICAL);
-  row->Add(arrows, 0, wxEXPAND | wxRIGHT, 8);
+  row->Add(spin->GetArrows(), 0, wxEXPAND | wxRIGHT, 8);
   return spin;
 }
 
 }  // namespace
 
-CGustforgeDialog::CGustforgeDialog(wxWindow* parent, CRun* r) : wxDialog(parent, 271, "Gustforge Options"), run(r) {
+CGustforgeDialog::CGustforgeDialog(wxWindow* parent, CRun* r) : CWindGridDialog(parent, 271, "Gustforge Options", r) {
   const CRunInputs& in = run->inputs;
   resolution = in.griddedWindsResolution;
   airTemperature = static_cast<int>(in.diurnalAirTemperature);
@@ -59,20 +46,19 @@ CGustforgeDialog::CGustforgeDialog(wxWindow* parent, CRun* r) : wxDialog(parent,
   resolutionEdit = new wxTextCtrl(this, 1048, "", wxDefaultPosition, wxSize(70, -1));
   grid->Add(new wxStaticText(this, wxID_ANY, "Resolution:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
   resolutionSpin = Spin(this, 1049, resolutionEdit, 30, 10000, grid);
-  rowsEdit = ReadOnly(this, 1347, 60);
-  columnsEdit = ReadOnly(this, 1348, 60);
+  rowsEdit = CountBox(1347, 60);
+  columnsEdit = CountBox(1348, 60);
   grid->Add(new wxStaticText(this, wxID_ANY, "Rows:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
   grid->Add(rowsEdit, 0, wxRIGHT, 8);
   grid->Add(new wxStaticText(this, wxID_ANY, "Columns:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
   grid->Add(columnsEdit);
   top->Add(grid, 0, wxALL, 8);
   auto* count = new wxBoxSizer(wxHORIZONTAL);
-  cellsEdit = ReadOnly(this, 1349, 130);
+  cellsEdit = CountBox(1349, 130);
   count->Add(new wxStaticText(this, wxID_ANY, "Number of Gustforge cells:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
   count->Add(cellsEdit);
   top->Add(count, 0, wxLEFT | wxRIGHT, 8);
-  note = new wxTextCtrl(this, 1354, kNote, wxDefaultPosition, wxSize(380, 40),
-                        wxTE_READONLY | wxTE_MULTILINE | wxBORDER_NONE);
+  note = LongRunNote(wxSize(380, 40));
   top->Add(note, 0, wxEXPAND | wxALL, 8);
 
   auto* diurnal = new wxStaticBoxSizer(wxVERTICAL, this, "Diurnal Settings");
@@ -118,11 +104,7 @@ CGustforgeDialog::CGustforgeDialog(wxWindow* parent, CRun* r) : wxDialog(parent,
   diurnal->Add(when, 0, wxEXPAND | wxALL, 4);
   top->Add(diurnal, 0, wxEXPAND | wxLEFT | wxRIGHT, 8);
 
-  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-  buttons->Add(new wxButton(this, wxID_OK, "OK"), 0, wxRIGHT, 8);
-  buttons->Add(new wxButton(this, wxID_CANCEL, "Cancel"), 0, wxRIGHT, 8);
-  buttons->Add(new wxButton(this, 1363, "Help"));
-  top->Add(buttons, 0, wxALIGN_CENTER | wxALL, 8);
+  AddButtons(top, 54);
   SetSizerAndFit(top);
 
   // Opening: the run's values, the time zone's entry, the counts, and the longitude of the
@@ -142,20 +124,10 @@ CGustforgeDialog::CGustforgeDialog(wxWindow* parent, CRun* r) : wxDialog(parent,
   UpdateGridCounts();
   EnableDiurnalControls();
 
-  resolutionEdit->Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& e) {
-    UpdateGridCounts();
-    e.Skip();
-  });
-  // The spin's own handler moves the value first; count once it has.
-  for (auto type : {wxEVT_SPIN_UP, wxEVT_SPIN_DOWN})
-    resolutionSpin->GetArrows()->Bind(type, [this](wxSpinEvent& e) {
-      CallAfter([this] { UpdateGridCounts(); });
-      e.Skip();
-    });
+  RecountOn(resolutionSpin->GetArrows());
   diurnalCheck->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { EnableDiurnalControls(); });
   conditioningEndButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnUseConditioningEnd(); });
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnOK(); }, wxID_OK);
-  Bind(wxEVT_BUTTON, [](wxCommandEvent&) { GetApp().ShowHelpTopic(54); }, 1363);
 }
 
 CGustforgeDialog::~CGustforgeDialog() = default;
@@ -167,20 +139,7 @@ void CGustforgeDialog::ShowValues() {
   longitudeSpin->SetValue(longitude);
 }
 
-void CGustforgeDialog::UpdateGridCounts() {
-  const auto typed = platform::ParseInt(resolutionEdit->GetValue().utf8_string());
-  const CPyrvane2WorkArea* area = run->area;
-  // A resolution that cannot be used leaves the counts empty rather than dividing by it.
-  WindGridCounts g;
-  if (typed && *typed > 0 && *typed <= 1000000 && area)
-    g = GustforgeGridCounts(area->north, area->east, area->south, area->west, static_cast<int>(*typed));
-  rows = g.rows;
-  columns = g.columns;
-  cells = g.cells;
-  rowsEdit->SetValue(std::to_string(rows));
-  columnsEdit->SetValue(std::to_string(columns));
-  cellsEdit->SetValue(std::to_string(cells));
-}
+void CGustforgeDialog::UpdateGridCounts() { CountCells(1, 1000000); }
 
 void CGustforgeDialog::EnableDiurnalControls() {
   const bool on = diurnalCheck->GetValue();

@@ -1,10 +1,9 @@
 #pragma once
 // "Gustforge Options": the mesh resolution of generated gridded winds and the moment, air
 // temperature, cloud cover, longitude and time zone of a diurnal simulation.
-#include <wx/dialog.h>
-
-#include <cstdint>
 #include <memory>
+
+#include "runs/ui/wind_grid_dialog.h"
 
 class CRun;
 class wxButton;
@@ -19,7 +18,7 @@ class CNumSpinCtrl;
 
 namespace runs::ui {
 
-class CGustforgeDialog : public wxDialog {
+class CGustforgeDialog : public CWindGridDialog {
  public:
   CGustforgeDialog(wxWindow* parent, CRun* run);
   ~CGustforgeDialog() override;
@@ -32,13 +31,10 @@ class CGustforgeDialog : public wxDialog {
   void OnUseConditioningEnd();
   void EnableDiurnalControls();
 
-  CRun* run;
-  int resolution = 90, airTemperature = 75, cloudCover = 20, rows = 0, columns = 0;
-  std::int64_t cells = 0;
+  int resolution = 90, airTemperature = 75, cloudCover = 20;
   double longitude = -114.0;
 
-  wxTextCtrl *resolutionEdit = nullptr, *rowsEdit = nullptr, *columnsEdit = nullptr, *cellsEdit = nullptr,
-             *airEdit = nullptr, *cloudEdit = nullptr, *longitudeEdit = nullptr, *note = nullptr;
+  wxTextCtrl *airEdit = nullptr, *cloudEdit = nullptr, *longitudeEdit = nullptr, *note = nullptr;
   wxCheckBox* diurnalCheck = nullptr;
   wxButton* conditioningEndButton = nullptr;
   wxComboBox* timeZoneCombo = nullptr;
@@ -47,6 +43,7 @@ class CGustforgeDialog : public wxDialog {
   std::unique_ptr<widgets::CNumSpinCtrl> resolutionSpin, airSpin, cloudSpin, longitudeSpin;
 
  private:
+  void Recount() override { UpdateGridCounts(); }
   // Reads the typed values into the members; false (after saying why) when one is refused.
   bool ReadControls(bool checkResolution);
   void ShowValues();

@@ -1,5 +1,6 @@
 #include "runs/ui/input_file_actions.h"
 
+#include <wx/menu.h>
 #include <wx/textctrl.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include "runs/run_exec_editor_checks.h"
 #include "runs/ui/editor_dialog.h"
 #include "runs/ui/fuel_moistures_dialog.h"
+#include "runs/ui/page_menus.h"
 #include "weather/ui/wxs_edit_dialog.h"
 #include "weather/wx_stream.h"
 
@@ -83,6 +85,62 @@ std::optional<std::string> LandscapeFmsText(wxWindow* parent, CRun& run, bool (*
     if (keep(model)) text += platform::FormatC("%d %d %d %d %d %d\n", model, m[0], m[1], m[2], m[3], m[4]);
   }
   return text;
+}
+
+bool CFuelFileCommands::AppendFuelFileItems(wxMenu& menu, int buttonId) const {
+  switch (buttonId) {
+    case 1477:
+      menu.Append(MenuId(kOpenFms), "&Open FMS File");
+      menu.Append(MenuId(kCreateFms), "&Create FMS File");
+      menu.Append(MenuId(kEditFms), "&Edit FMS File")->Enable(!fmsFile.empty());
+      return true;
+    case 1478:
+      menu.Append(MenuId(kOpenFmd), "&Open FMD File...");
+      menu.Append(MenuId(kEditFmd), "&Edit FMD File")->Enable(!fmdFile.empty());
+      return true;
+    default: return false;
+  }
+}
+
+void CFuelFileCommands::OnOpenFms() {
+  PullControls();
+  // A cancelled choice leaves the run's outputs as they are.
+  if (auto chosen = OpenFmsFile(*run_)) {
+    fmsFile = *chosen;
+    FuelFileTaken();
+    OnEditFms();
+  }
+  FuelFileChoiceEnded();
+}
+
+void CFuelFileCommands::OnEditFms() { EditFms(fmsFile, {}); }
+
+void CFuelFileCommands::EditFms(const std::string& path, const std::string& generated) {
+  if (auto taken = EditFmsFile(page_, path, generated)) {
+    fmsFile = *taken;
+    FuelFileTaken();
+  }
+}
+
+void CFuelFileCommands::CreateFms(bool (*keep)(int model)) {
+  if (const auto text = LandscapeFmsText(page_, *run_, keep)) EditFms({}, *text);
+}
+
+void CFuelFileCommands::OnOpenFmd() {
+  PullControls();
+  if (auto chosen = OpenFmdFile(*run_)) {
+    fmdFile = *chosen;
+    FuelFileTaken();
+    OnEditFmd();
+  }
+  FuelFileChoiceEnded();
+}
+
+void CFuelFileCommands::OnEditFmd() {
+  if (auto taken = EditFmdFile(page_, fmdFile)) {
+    fmdFile = *taken;
+    FuelFileTaken();
+  }
 }
 
 std::optional<ChosenStream> OpenWxsFile() {

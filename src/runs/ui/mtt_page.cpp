@@ -283,11 +283,7 @@ void CPathweaverPage::RunMenuCommand(int id) {
 }
 
 void CPathweaverPage::OpenShapefile(bool barriers) {
-  platform::FileDialogOptions options;
-  options.filter = "Arcview Shape Files (*.shp)|*.shp||";
-  auto chosen = platform::CurrentDialogs().ChooseOpenFile(options);
-  if (!chosen) return;
-  TakeShapefile(barriers, *chosen, true);
+  if (auto chosen = ChooseShapefile()) TakeShapefile(barriers, *chosen, true);
 }
 
 void CPathweaverPage::TakeShapefile(bool barriers, const std::string& path, bool mustOverlap) {
@@ -306,7 +302,7 @@ void CPathweaverPage::TakeShapefile(bool barriers, const std::string& path, bool
 
 void CPathweaverPage::OnLoadCurrentShape() {
   // Drawn shapes are taken as they are, without the overlap test of an opened file.
-  if (std::string file = DrawnShapesFile(); !file.empty()) TakeShapefile(false, file, false);
+  if (std::string file = DrawnShapesFile(run->document); !file.empty()) TakeShapefile(false, file, false);
 }
 
 void CPathweaverPage::OnIgnitionFile() { OpenShapefile(false); }

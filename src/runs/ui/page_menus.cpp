@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/dialogs.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
 #include "project/document.h"
@@ -67,6 +68,20 @@ std::optional<std::string> NumberProblem(const wxTextCtrl* edit, double lo, doub
   // Written so that "nan" is refused too.
   if (!(*v >= lo && *v <= hi)) return platform::FormatC("Please enter a number between %g and %g.", lo, hi);
   return std::nullopt;
+}
+
+std::optional<std::string> ChooseShapefile() {
+  platform::FileDialogOptions options;
+  options.filter = "Arcview Shape Files (*.shp)|*.shp||";
+  return platform::CurrentDialogs().ChooseOpenFile(options);
+}
+
+std::string DrawnShapesFile(CPVN4Doc* doc) {
+  if (!doc || !doc->HasShapePoints()) return {};
+  // Shapes already written and unchanged since are taken from their file; others are written
+  // first, to a file the user names.
+  if ((doc->shapesFile.empty() || !doc->shapesSaved) && doc->SaveShapesToChosenFile() != 1) return {};
+  return doc->shapesFile;
 }
 
 void DropRunVectorTheme(CRun& run, CVectorTheme*& slot) {

@@ -13,6 +13,7 @@ class wxMenu;
 class wxSpinButton;
 class wxTextCtrl;
 class wxWindow;
+class CPVN4Doc;
 class CRun;
 class CVectorTheme;
 
@@ -40,6 +41,11 @@ std::optional<std::string> IntegerProblem(const wxTextCtrl* edit, int lo, int hi
 // A typed number within its range, or why it is not one.
 std::optional<std::string> NumberProblem(const wxTextCtrl* edit, double lo, double hi);
 
+// The file-open dialog for an ignition or barrier shapefile.
+std::optional<std::string> ChooseShapefile();
+// The file of the shapes drawn on the map, written first where the user says when they have
+// none or changed since; empty when there is nothing to take.
+std::string DrawnShapesFile(CPVN4Doc* doc);
 // Takes the run's vector theme in `slot` out of the project tree and the document.
 void DropRunVectorTheme(CRun& run, CVectorTheme*& slot);
 // The shapefile at `path` becomes the run's theme in `slot` (named `name`), replacing the one

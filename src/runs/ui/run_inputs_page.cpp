@@ -63,7 +63,7 @@ wxDateTime ToWx(const OleDateTime& t) {
 }  // namespace
 
 CRunInputsPage::CRunInputsPage(wxWindow* parent, CRunSheet* s, CRun* r)
-    : wxPanel(parent, 107), run(r), sheet(s) {
+    : wxPanel(parent, 107), CFuelFileCommands(this, r), run(r), sheet(s) {
   // Both at the current hour until loaded.
   std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -262,16 +262,8 @@ void CRunInputsPage::OnGustforgeOptions() {
 
 wxMenu* CRunInputsPage::BuildMenu(int buttonId) {
   auto* menu = new wxMenu;
+  if (AppendFuelFileItems(*menu, buttonId)) return menu;
   switch (buttonId) {
-    case 1477:
-      menu->Append(MenuId(kOpenFms), "&Open FMS File");
-      menu->Append(MenuId(kCreateFms), "&Create FMS File");
-      menu->Append(MenuId(kEditFms), "&Edit FMS File")->Enable(!fmsFile.empty());
-      break;
-    case 1478:
-      menu->Append(MenuId(kOpenFmd), "&Open FMD File...");
-      menu->Append(MenuId(kEditFmd), "&Edit FMD File")->Enable(!fmdFile.empty());
-      break;
     case 1476:
       menu->Append(MenuId(kOpenWxs), "&Open WXS File...");
       menu->Append(MenuId(kEditWxs), "&Edit WXS File")->Enable(!wxsFile.empty());
@@ -370,10 +362,7 @@ std::optional<FieldProblem> CRunInputsPage::CheckFields() const {
 bool CRunInputsPage::Exchange(bool report) {
   runName = nameEdit->GetValue().utf8_string();
   if (auto problem = CheckFields()) {
-    if (report) {
-      platform::Tell(problem->field + ": " + problem->message);
-      problem->control->SetFocus();
-    }
+    if (report) TellProblem(*problem);
     return false;
   }
   if (speedEdit->IsEnabled()) windSpeed = static_cast<int>(*platform::ParseInt(speedEdit->GetValue().utf8_string()));
@@ -434,8 +423,7 @@ bool CRunInputsPage::IsReady() { return runs::InputsReady(*run, State()); }
 void CRunInputsPage::MarkChanged() {
   changed = true;
   if (sheet) {
-    sheet->outputsChanged = 1;
-    if (sheet->applyButton) sheet->applyButton->Enable(true);
+    sheet->NoteChange();
     sheet->UpdateStatusBar();
   }
 }
@@ -533,52 +521,13 @@ void CRunInputsPage::ExchangeConditioningPeriod(bool fromControls) {
 
 // ---- file actions ----
 
-void CRunInputsPage::OnOpenFms() {
-  Exchange(false);
-  // A cancelled choice leaves the run's outputs as they are.
-  if (auto chosen = OpenFmsFile(*run)) {
-    fmsFile = *chosen;
-    ShowFiles();
-    MarkChanged();
-    OnEditFms();
-  }
+void CRunInputsPage::FuelFileTaken() {
+  MarkChanged();
   RefreshControls();
-}
-
-void CRunInputsPage::OnEditFms() { EditFms(fmsFile, {}); }
-
-void CRunInputsPage::EditFms(const std::string& path, const std::string& generated) {
-  if (auto taken = EditFmsFile(this, path, generated)) {
-    fmsFile = *taken;
-    MarkChanged();
-    RefreshControls();
-  }
 }
 
 void CRunInputsPage::OnCreateFmsFromLandscape() {
-  const auto text = LandscapeFmsText(this, *run, [](int model) {
-    return (model >= 0 && model <= 89) || (model >= 100 && model <= 256);
-  });
-  if (text) EditFms({}, *text);
-}
-
-void CRunInputsPage::OnOpenFmd() {
-  Exchange(false);
-  if (auto chosen = OpenFmdFile(*run)) {
-    fmdFile = *chosen;
-    ShowFiles();
-    MarkChanged();
-    OnEditFmd();
-  }
-  RefreshControls();
-}
-
-void CRunInputsPage::OnEditFmd() {
-  if (auto taken = EditFmdFile(this, fmdFile)) {
-    fmdFile = *taken;
-    MarkChanged();
-    RefreshControls();
-  }
+  CreateFms([](int model) { return (model >= 0 && model <= 89) || (model >= 100 && model <= 256); });
 }
 
 void CRunInputsPage::OnOpenWxs() {

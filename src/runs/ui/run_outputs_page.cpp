@@ -207,10 +207,7 @@ bool CRunOutputsPage::Exchange(bool report) {
   if (!created_) return true;
   for (int i = 0; i < 18; ++i) selection.*(kBoxes[i].flag) = boxes[i]->GetValue();
   if (auto problem = CheckFields()) {
-    if (report) {
-      platform::Tell(problem->field + ": " + problem->message);
-      problem->control->SetFocus();
-    }
+    if (report) TellProblem(*problem);
     return false;
   }
   degrees = static_cast<int>(*platform::ParseInt(degreesEdit->GetValue().utf8_string()));
@@ -234,12 +231,7 @@ bool CRunOutputsPage::IsReady() const {
 }
 
 void CRunOutputsPage::MarkChanged() {
-  if (sheet) {
-    if (sheet->applyButton) sheet->applyButton->Enable(true);
-    sheet->outputsChanged = 1;
-    sheet->EnableLaunch(sheet->CanLaunch(this));
-    sheet->UpdateStatusBar();
-  }
+  if (sheet) sheet->PageEdited(this);
   changed = true;
 }
 

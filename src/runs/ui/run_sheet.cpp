@@ -15,11 +15,7 @@
 
 namespace runs::ui {
 
-CRunSheet::CRunSheet(wxWindow* parent, CRun* r)
-    : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Run : " + r->name), wxDefaultPosition,
-               wxDefaultSize, wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
-      run(r) {
-  book = new wxNotebook(this, wxID_ANY);
+CRunSheet::CRunSheet(wxWindow* parent, CRun* r) : CLaunchSheet(parent, "Run : " + r->name, r) {
   inputsPage = new CRunInputsPage(book, this, run);
   outputsPage = new CRunOutputsPage(book, this, run);
   book->AddPage(inputsPage, "Inputs", true);
@@ -29,35 +25,10 @@ CRunSheet::CRunSheet(wxWindow* parent, CRun* r)
   treatPage = new CTreatPage(book, this, run);
   book->AddPage(treatPage, "Treatment Optimization Model");
 
-  launchButton = new wxButton(this, kLaunchId, "Launch");
-  auto* ok = new wxButton(this, wxID_OK, "OK");
-  auto* cancel = new wxButton(this, wxID_CANCEL, "Cancel");
-  applyButton = new wxButton(this, kApplyId, "Apply");
-  applyButton->Enable(false);
-  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-  buttons->Add(launchButton, 0, wxRIGHT, 6);
-  buttons->AddStretchSpacer();
-  for (wxButton* b : {ok, cancel, applyButton}) buttons->Add(b, 0, wxLEFT, 6);
-  statusBar = new wxStatusBar(this, kStatusId, 0);
-  statusBar->SetFieldsCount(3);
-
-  auto* top = new wxBoxSizer(wxVERTICAL);
-  top->Add(book, 1, wxEXPAND | wxALL, 4);
-  top->Add(buttons, 0, wxEXPAND | wxALL, 6);
-  top->Add(statusBar, 0, wxEXPAND);
-  SetSizerAndFit(top);
-  // The three status parts share the width.
-  const int a = GetSize().GetWidth() / 3;
-  const int widths[3] = {a, a, -1};
-  statusBar->SetStatusWidths(3, widths);
-
+  FitSheet(AddButtonsAndStatus("Launch"));
   EnableLaunch(false);
   ShowLaunch(false);
 
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnOK(); }, wxID_OK);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { EndModal(0); }, wxID_CANCEL);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnApplyNow(); }, kApplyId);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnLaunch(); }, kLaunchId);
   book->Bind(wxEVT_NOTEBOOK_PAGE_CHANGING, &CRunSheet::OnPageChanging, this);
   book->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, &CRunSheet::OnPageChanged, this);
 
@@ -75,8 +46,6 @@ void CRunSheet::SelectPage(int index) {
     revertTo_ = -1;
   }
 }
-
-std::string CRunSheet::StatusText(int part) const { return statusBar->GetStatusText(part).utf8_string(); }
 
 void CRunSheet::OnPageChanging(wxBookCtrlEvent& event) {
   revertTo_ = -1;
@@ -160,13 +129,10 @@ void CRunSheet::UpdateStatusBar() {
   if (!problem && outputsPage && outputsPage->IsCreated()) problem = outputsPage->CheckFields();
   if (!problem && mttPage) problem = mttPage->CheckFields();
   if (!problem && treatPage) problem = treatPage->CheckFields();
-  statusBar->SetStatusText(wxString::FromUTF8(problem ? problem->field + ": " + problem->message
-                                                      : runs::MissingInputText(*run, state)), 0);
   const bool fromPage = outputsPage && outputsPage->IsCreated();
   const CRunOutputs& selection = fromPage ? outputsPage->selection : run->outputs;
-  const int n = runs::CountSelectedOutputs(*run, selection, fromPage, state.fixedFuelMoistures);
-  statusBar->SetStatusText(wxString::FromUTF8(runs::SelectedOutputsText(n)), 1);
-  statusBar->SetStatusText(wxString::FromUTF8(runs::ExistingOutputsText(*run, outputsChanged != 0)), 2);
+  ShowStatus(problem ? ProblemText(*problem) : runs::MissingInputText(*run, state),
+             runs::CountSelectedOutputs(*run, selection, fromPage, state.fixedFuelMoistures));
 }
 
 bool CRunSheet::CanLaunch(wxWindow* page) {
@@ -182,10 +148,6 @@ bool CRunSheet::CanLaunch(wxWindow* page) {
 bool CRunSheet::CheckFuelModels() {
   if (run->CheckFuelMoistures() == -1) return false;
   return run->CheckLandscapeFuelMoistures() && run->CheckCustomFuelModels();
-}
-
-void CRunSheet::EnableLaunch(bool enable) {
-  if (launchButton) launchButton->Enable(enable);
 }
 
 void CRunSheet::ShowLaunch(bool show) {

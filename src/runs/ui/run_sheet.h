@@ -13,6 +13,8 @@
 #include "runs/run.h"
 #include "runs/run_exec.h"
 #include "runs/run_exec_status.h"
+#include "runs/ui/input_file_actions.h"
+#include "runs/ui/launch_sheet.h"
 
 namespace weather::ui {
 class CWXSEditDialog;
@@ -41,21 +43,10 @@ namespace runs::ui {
 
 class CRunSheet;
 
-// A typed number the page cannot take: the control, the field's name and the reason.
-struct FieldProblem {
-  wxWindow* control = nullptr;
-  std::string field;
-  std::string message;
-};
-
-class CRunInputsPage : public wxPanel {
+class CRunInputsPage : public wxPanel, public CFuelFileCommands {
  public:
-  // Menu commands of the page's file buttons.
-  enum {
-    kOpenFms = 33010, kEditFms = 33011, kCreateFms = 33012, kOpenFmd = 33013, kEditFmd = 33014,
-    kOpenWxs = 33008, kEditWxs = 33009, kCreateWxs = 33032, kOpenDirection = 33026,
-    kOpenSpeed = 33027
-  };
+  // Menu commands of the page's other file buttons.
+  enum { kOpenWxs = 33008, kEditWxs = 33009, kCreateWxs = 33032, kOpenDirection = 33026, kOpenSpeed = 33027 };
   CRunInputsPage(wxWindow* parent, CRunSheet* sheet, CRun* run);
 
   void LoadFromRun();
@@ -77,11 +68,7 @@ class CRunInputsPage : public wxPanel {
   runs::InputsState State() const;
 
   // ---- file actions ----
-  void OnOpenFms();
-  void OnEditFms();
   void OnCreateFmsFromLandscape();
-  void OnOpenFmd();
-  void OnEditFmd();
   // A weather stream for conditioning; an invalid one is taken only when the user says so.
   void OnOpenWxs();
   void OnEditWxs();
@@ -107,7 +94,7 @@ class CRunInputsPage : public wxPanel {
   int windSpeed = 0, azimuth = 0;
   double foliarMoisture = 0;
   int useCustomFuels = 0;
-  std::string fmdFile, fmsFile, directionFile, speedFile, wxsFile;
+  std::string directionFile, speedFile, wxsFile;
   int windType = 0;
   int fixedFuelMoistures = 1, useWeatherStream = 0;
   platform::OleDateTime firstRecord, lastRecord;
@@ -151,8 +138,9 @@ class CRunInputsPage : public wxPanel {
   void ShowFiles();
   void DropMenu(wxButton* button);
   void OpenWindGrid(std::string& file);
-  // The editor on an FMS file, or on generated text when the path is empty.
-  void EditFms(const std::string& path, const std::string& generated);
+  void PullControls() override { Exchange(false); }
+  void FuelFileTaken() override;
+  void FuelFileChoiceEnded() override { RefreshControls(); }
   bool loading_ = false;
 };
 
@@ -261,9 +249,6 @@ class CTravelTimePage : public wxPanel {
   // Raises a run's resolution to the landscape's cell width (a finer one only multiplies the
   // cells) and keeps that width as the resolution boxes' lowest value.
   void TakeCellWidth(double& resolution);
-  // The file of the shapes drawn on the map, written first where the user says when they
-  // have none or changed since; empty when there is nothing to take.
-  std::string DrawnShapesFile();
   // The ignition button's menu: Open always, Load Current Shape while the map holds drawn
   // shapes, Clear while there is a file.
   void AppendIgnitionItems(wxMenu& menu, bool hasFile);
@@ -395,45 +380,32 @@ class CTreatPage : public CTravelTimePage {
   void TakeIgnitions(const std::string& path, bool mustOverlap);
 };
 
-class CRunSheet : public wxDialog {
+class CRunSheet : public CLaunchSheet {
  public:
-  static constexpr int kLaunchId = 1066;
-  static constexpr int kApplyId = 12321;
-  static constexpr int kStatusId = 102;
-
   // "Run : <name>" over the run's pages.
   CRunSheet(wxWindow* parent, CRun* run);
 
-  void UpdateStatusBar();
+  void UpdateStatusBar() override;
   // Whether Launch can start from the page; says nothing of values it cannot take.
   bool CanLaunch(wxWindow* page);
+  bool CanLaunchFrom(wxWindow* page) override { return CanLaunch(page); }
   // Pulls both pages' controls, saying what is wrong with the first bad value.
   bool ExchangePages();
   bool CheckFuelModels();
-  void EnableLaunch(bool enable);
   void ShowLaunch(bool show);
   void SetLaunchText(const std::string& text);
   void FitLaunch();
   void GrowToFit();
-  void OnOK();
-  void OnApplyNow();
-  void OnLaunch();
+  void OnOK() override;
+  void OnApplyNow() override;
+  void OnLaunch() override;
   wxWindow* ActivePage() const;
   void SelectPage(int index);
-  std::string StatusText(int part) const;
 
   CRunInputsPage* inputsPage = nullptr;
   CRunOutputsPage* outputsPage = nullptr;
   CPathweaverPage* mttPage = nullptr;
   CTreatPage* treatPage = nullptr;
-  CRun* run;
-  int outputsChanged = 0;
-  wxNotebook* book = nullptr;
-  wxStatusBar* statusBar = nullptr;
-  wxButton* launchButton = nullptr;
-  wxButton* applyButton = nullptr;
-  // The timing of launches (tests poll faster).
-  runs::RunTiming timing;
 
  private:
   void OnPageChanging(wxBookCtrlEvent& event);

@@ -80,22 +80,14 @@ std::optional<FieldProblem> CTravelTimePage::CheckFields() const {
 bool CTravelTimePage::Exchange(bool report) {
   if (!created_) return true;
   auto problem = CheckFields();
-  if (problem && report) {
-    platform::Tell(problem->field + ": " + problem->message);
-    problem->control->SetFocus();
-  }
+  if (problem && report) TellProblem(*problem);
   return !problem;
 }
 
 void CTravelTimePage::MarkChanged() {
   if (loading_) return;
   changed = true;
-  if (sheet) {
-    if (sheet->applyButton) sheet->applyButton->Enable(true);
-    sheet->outputsChanged = 1;
-    sheet->EnableLaunch(sheet->CanLaunch(this));
-    sheet->UpdateStatusBar();
-  }
+  if (sheet) sheet->PageEdited(this);
 }
 
 void CTravelTimePage::SelectEngineGrids(bool intensity) {
@@ -109,15 +101,6 @@ void CTravelTimePage::AppendIgnitionItems(wxMenu& menu, bool hasFile) {
   menu.Append(MenuId(kLoadCurrentShape), "&Load Current Shape")
       ->Enable(run->document && run->document->HasShapePoints());
   menu.Append(MenuId(kClearIgnitions), "&Clear Ignitions File")->Enable(hasFile);
-}
-
-std::string CTravelTimePage::DrawnShapesFile() {
-  CPVN4Doc* doc = run->document;
-  if (!doc || !doc->HasShapePoints()) return {};
-  // Shapes already written and unchanged since are taken from their file; others are written
-  // first, to a file the user names.
-  if ((doc->shapesFile.empty() || !doc->shapesSaved) && doc->SaveShapesToChosenFile() != 1) return {};
-  return doc->shapesFile;
 }
 
 }  // namespace runs::ui

@@ -213,14 +213,12 @@ void CTreatPage::TakeIgnitions(const std::string& path, bool mustOverlap) {
 }
 
 void CTreatPage::OnIgnitionFile() {
-  platform::FileDialogOptions options;
-  options.filter = "Arcview Shape Files (*.shp)|*.shp||";
-  if (auto chosen = platform::CurrentDialogs().ChooseOpenFile(options)) TakeIgnitions(*chosen, true);
+  if (auto chosen = ChooseShapefile()) TakeIgnitions(*chosen, true);
 }
 
 void CTreatPage::OnLoadCurrentShape() {
   // Drawn shapes are taken as they are, without the overlap test of an opened file.
-  if (std::string file = DrawnShapesFile(); !file.empty()) TakeIgnitions(file, false);
+  if (std::string file = DrawnShapesFile(run->document); !file.empty()) TakeIgnitions(file, false);
 }
 
 void CTreatPage::OnClearIgnitionFile() {
