@@ -10,6 +10,7 @@
 #include "engines/inputs_file.h"
 #include "engines/mtt_search.h"
 #include "engines/mtt_shapes.h"
+#include "engines/tom.h"
 #include "engines/pyrvane.h"
 #include "platform/atomic_file.h"
 #include "platform/numbers.h"
@@ -51,6 +52,32 @@ mtt::SpotSettings SpotReach(CPyrvane& p, double probability, double delay) {
   return sp;
 }
 
+// The ellipse grids of a finished inner engine as the search reads them; false when missing.
+bool FieldOf(CPyrvane& p, mtt::SpreadField& field) {
+  const float *b = p.GetOutputLayer(engines::kOutEllipseB), *c = p.GetOutputLayer(engines::kOutEllipseC),
+              *dir = p.GetOutputLayer(engines::kOutMaxSpreadDir);
+  if (!b || !c || !dir) return false;
+  const std::size_t n = static_cast<std::size_t>(p.GetNumRows()) * p.GetNumCols();
+  field.rows = p.GetNumRows();
+  field.cols = p.GetNumCols();
+  field.cell = p.GetCellSize();
+  field.b.assign(b, b + n);
+  field.c.assign(c, c + n);
+  field.dir.assign(dir, dir + n);
+  return true;
+}
+
+// Cells where the engine's landscape has data (its crown-state grid is 0 on non-burnable
+// fuels and -9999 only where data is missing).
+std::vector<char> KnownCells(CPyrvane& p) {
+  const float* crown = p.GetOutputLayer(engines::kOutCrownState);
+  const std::size_t n = static_cast<std::size_t>(p.GetNumRows()) * p.GetNumCols();
+  std::vector<char> known(n, 0);
+  if (crown)
+    for (std::size_t i = 0; i < n; ++i) known[i] = crown[i] != static_cast<float>(kNoData);
+  return known;
+}
+
 }  // namespace
 
 struct QuickFireModel {
@@ -78,8 +105,10 @@ CPerimeterLine* CPerimeter::GetLine(int i) {
   return &lines_[static_cast<std::size_t>(i)];
 }
 
-CMinTravelTime::CMinTravelTime() : own_(std::make_unique<CPyrvane>()), pyrvane_(own_.get()) {
+CMinTravelTime::CMinTravelTime()
+    : own_(std::make_unique<CPyrvane>()), pyrvane_(own_.get()), ideal_(std::make_unique<CPyrvane>()) {
   own_->SetUseDiskForLCP(0);
+  ideal_->SetUseDiskForLCP(0);
 }
 
 CMinTravelTime::~CMinTravelTime() = default;
@@ -92,6 +121,11 @@ int CMinTravelTime::SetLandscapeFile(const char* path) {
 
 void CMinTravelTime::SetAnalysisArea(double east, double west, double north, double south) {
   own_->SetAnalysisArea(east, west, north, south);
+  hasArea_ = true;
+  areaEast_ = east;
+  areaWest_ = west;
+  areaNorth_ = north;
+  areaSouth_ = south;
 }
 
 int CMinTravelTime::Fail(int code, std::string detail) {
@@ -114,15 +148,15 @@ const char* CMinTravelTime::CommandFileError(int code) {
       break;
     case kMttCancelled: errorText_ = "The run was cancelled."; break;
     case kMttNoInputs: errorText_ = "No inputs file has been loaded."; break;
+    case kTomIdealLandscape: errorText_ = "The ideal landscape cannot be used."; break;
     default: errorText_ = "Unknown minimum travel time error."; break;
   }
   if (code == lastCode_ && !lastDetail_.empty()) errorText_ += "\n" + lastDetail_;
   return errorText_.c_str();
 }
 
-int CMinTravelTime::LoadMTTInputs(const char* file) {
-  inputsLoaded_ = false;
-  std::string text;
+int CMinTravelTime::ReadInputs(const char* file, std::string& text) {
+  inputsLoaded_ = tomLoaded_ = false;
   std::error_code ec;
   constexpr std::uintmax_t kLargestInputs = 256u << 20;
   if (!file || std::filesystem::file_size(file, ec) > kLargestInputs || ec ||
@@ -130,6 +164,12 @@ int CMinTravelTime::LoadMTTInputs(const char* file) {
     return Fail(kMttCannotOpenInputs, file ? file : "");
   if (const int rc = own_->CommandTextLoad(text); rc != 1)
     return Fail(kMttBadInputs, own_->CommandFileError(rc));
+  return 1;
+}
+
+int CMinTravelTime::LoadMTTInputs(const char* file) {
+  std::string text;
+  if (const int rc = ReadInputs(file, text); rc != 1) return rc;
   mtt::MttInputs in;
   std::string detail;
   if (mtt::ParseMttInputs(text, in, detail) != 1) return Fail(kMttBadInputs, detail);
@@ -140,16 +180,129 @@ int CMinTravelTime::LoadMTTInputs(const char* file) {
 
 int CMinTravelTime::LoadTOMInputs(const char* file) {
   std::string text;
-  if (!file || !platform::ReadWholeFile(file, text)) return Fail(kMttCannotOpenInputs, file ? file : "");
+  if (const int rc = ReadInputs(file, text); rc != 1) return rc;
+  mtt::TomInputs in;
+  std::string detail;
+  if (mtt::ParseTomInputs(text, in, detail) != 1) return Fail(kMttBadInputs, detail);
+  tom_ = std::move(in);
+  in_ = tom_.mtt;
+  tomText_ = std::move(text);
+  tomLoaded_ = true;
   return 1;
 }
 
-int CMinTravelTime::LaunchTOM() { return Fail(kMttNotAvailable); }
+int CMinTravelTime::LaunchTOM() {
+  progress_.store(0.0);
+  ClearOutputs();
+  const int rc = RunTOM();
+  if (rc != 1) ClearOutputs();
+  progress_.store(1.0);
+  return rc;
+}
+
+int CMinTravelTime::RunTOM() {
+  if (!tomLoaded_) return Fail(kMttNoInputs);
+  // A treatment run works on its own engine, never on a lent one.
+  pyrvane_ = own_.get();
+  double lw = 0, le = 0, ln = 0, ls = 0, lcell = 0;
+  if (!own_->GetLandscapeExtent(&lw, &le, &ln, &ls, &lcell) || !(lcell > 0)) return Fail(kMttNoLandscape);
+  // The grid starts at the area's south-west corner, where the run's outputs are placed; a
+  // resolution finer than the landscape's cells would only repeat them.
+  double west = lw, east = le, north = ln, south = ls;
+  if (hasArea_) {
+    west = areaWest_;
+    east = areaEast_;
+    north = areaNorth_;
+    south = areaSouth_;
+  }
+  if (!(std::min(east, le) > std::max(west, lw) && std::min(north, ln) > std::max(south, ls)))
+    return Fail(kMttNoLandscape, "The analysis area does not overlap the landscape.");
+  const double cell = std::max(in_.resolution, lcell);
+  const double cols = std::ceil((east - west) / cell - 1e-9), rows = std::ceil((north - south) / cell - 1e-9);
+  if (!(rows * cols <= 1e9)) return Fail(kMttBadInputs, "MTT_RESOLUTION gives too many cells for the analysis area.");
+  rows_ = static_cast<int>(rows);
+  cols_ = static_cast<int>(cols);
+  cell_ = cell;
+  west_ = west;
+  north_ = south + rows_ * cell;
+  const std::size_t n = static_cast<std::size_t>(rows_) * cols_;
+  own_->SetHeldGrid(west_, north_, cell_, rows_, cols_);
+  if (const int fb = RunFireBehavior(*own_); fb != 1) return fb;
+
+  const std::string& idealPath = tom_.idealLandscape;
+  if (ideal_->SetLandscapeFile(idealPath.c_str()) != 1)
+    return Fail(kTomIdealLandscape, "TREAT_IDEAL_LANDSCAPE: " + idealPath + " cannot be read as a landscape.");
+  if (const int rc = ideal_->CommandTextLoad(tomText_); rc != 1)
+    return Fail(kMttBadInputs, ideal_->CommandFileError(rc));
+  ideal_->SetHeldGrid(west_, north_, cell_, rows_, cols_);
+  if (const int fb = RunFireBehavior(*ideal_); fb != 1) return fb;
+
+  mtt::SpreadField now, ideal;
+  if (!FieldOf(*own_, now) || !FieldOf(*ideal_, ideal))
+    return Fail(kMttFireBehavior, "The fire-behaviour grids are missing.");
+  const std::vector<char> landKnown = KnownCells(*own_), idealKnown = KnownCells(*ideal_);
+  if (std::find(idealKnown.begin(), idealKnown.end(), 1) == idealKnown.end())
+    return Fail(kTomIdealLandscape, "TREAT_IDEAL_LANDSCAPE: " + idealPath + " does not cover the analysis area.");
+  // Treatment and opportunity flags, no data where the landscape has none.
+  auto flags = [&](const std::vector<char>& on, auto& out, auto onValue) {
+    out.assign(n, 0);
+    for (std::size_t i = 0; i < n; ++i) out[i] = landKnown[i] ? (on[i] ? onValue(i) : 0) : kNoData;
+  };
+
+  if (tom_.opportunitiesOnly == 1) {
+    const std::vector<char> opportunity = engines::tom::Opportunities(now, ideal, idealKnown);
+    flags(opportunity, opportunity_, [](std::size_t) { return 1.f; });
+    return 1;
+  }
+
+  std::vector<mtt::Shape> shapes;
+  std::string error;
+  if (!mtt::ReadShapes(tom_.ignitionFile, shapes, error)) return Fail(kMttIgnitionFile, "TREAT_IGNITION: " + error);
+  std::vector<char> mask;
+  mtt::MarkShapes(shapes, {rows_, cols_, west_, north_, cell_}, true, mask);
+  engines::tom::Settings ts;
+  for (std::size_t i = 0; i < mask.size(); ++i)
+    if (mask[i] && now.b[i] > 0) ts.search.ignitions.push_back(static_cast<int>(i));
+  if (ts.search.ignitions.empty()) return Fail(kMttNoIgnition);
+
+  const std::size_t area = static_cast<std::size_t>(std::count(landKnown.begin(), landKnown.end(), 1));
+  ts.iterations = tom_.iterations;
+  ts.unitCells = std::max(1, static_cast<int>(std::floor(tom_.dimension / cell_ + 1e-9)));
+  ts.budgetCells = static_cast<std::size_t>(std::floor(tom_.fraction * static_cast<double>(area) + 1e-9));
+  ts.search.maxTime = in_.simTime;
+  ts.search.lateral = in_.lateral;
+  ts.search.vertical = in_.vertical;
+  ts.search.cancel = &cancel_;
+  seedUsed_ = seed_ >= 0 ? seed_ : static_cast<int>(std::random_device{}() & 0x7fffffff);
+  ts.search.spots = SpotReach(*own_, in_.spotProbability, in_.spotDelay);
+  ts.search.spots.seed = static_cast<std::uint64_t>(seedUsed_);
+  ts.progress = &progress_;
+
+  const engines::tom::Result result = engines::tom::Optimise(now, ideal, idealKnown, ts);
+  if (result.cancelled || cancel_.load()) return Fail(kMttCancelled);
+
+  // Treated cells burn with the ideal fuels' intensity.
+  const float *fliNow = own_->GetOutputLayer(engines::kOutIntensity),
+              *fliIdeal = ideal_->GetOutputLayer(engines::kOutIntensity);
+  std::vector<float> fli;
+  if (fliNow && fliIdeal) {
+    fli.assign(fliNow, fliNow + n);
+    for (std::size_t i = 0; i < n; ++i)
+      if (result.treatment[i] > 0) fli[i] = fliIdeal[i];
+  }
+  KeepFire(result.treated, fli.empty() ? nullptr : fli.data(), result.fire, ts.search.ignitions, true);
+  flags(result.opportunity, opportunity_, [](std::size_t) { return 1.f; });
+  std::vector<char> treated(n, 0);
+  for (std::size_t i = 0; i < n; ++i) treated[i] = result.treatment[i] > 0;
+  flags(treated, treatment_, [&](std::size_t i) { return static_cast<double>(result.treatment[i]); });
+  return 1;
+}
 
 void CMinTravelTime::CancelMTT() {
   cancel_.store(true);
   // Only the own engine may be stopped: a lent one is shared by other fires.
   if (pyrvane_ == own_.get()) own_->CancelPyrvane();
+  ideal_->CancelPyrvane();
 }
 
 float* CMinTravelTime::GetPyrvaneOutputLayer(int index) { return pyrvane_->GetOutputLayer(index); }
@@ -158,6 +311,8 @@ void CMinTravelTime::ClearOutputs() {
   arrival_.clear();
   ros_.clear();
   influence_.clear();
+  treatment_.clear();
+  opportunity_.clear();
   fli_.clear();
   ignition_.clear();
   major_.clear();
@@ -200,10 +355,7 @@ int CMinTravelTime::LaunchMTT() {
     CPyrvane& p = *pyrvane_;
     if (p.GetNumRows() <= 0 || p.GetNumCols() <= 0) return Fail(kMttNoLandscape);
     p.ResampleLandscape(in_.resolution);
-    for (int index : kInputsGrids) p.SelectOutputLayer(index, 1);
-    const int fb = p.LaunchPyrvane(0);
-    if (cancel_.load()) return Fail(kMttCancelled);
-    if (fb != 1) return Fail(kMttFireBehavior, p.CommandFileError(fb));
+    if (const int fb = RunFireBehavior(p); fb != 1) return fb;
 
     std::vector<mtt::Shape> shapes;
     std::string error;
@@ -220,6 +372,14 @@ int CMinTravelTime::LaunchMTT() {
   }();
   progress_.store(1.0);
   return rc;
+}
+
+int CMinTravelTime::RunFireBehavior(CPyrvane& p) {
+  for (int index : kInputsGrids) p.SelectOutputLayer(index, 1);
+  const int fb = p.LaunchPyrvane(0);
+  if (cancel_.load()) return Fail(kMttCancelled);
+  if (fb != 1) return Fail(kMttFireBehavior, p.CommandFileError(fb));
+  return 1;
 }
 
 int CMinTravelTime::SetIgnitionPoint(double x, double y) {
@@ -262,19 +422,10 @@ std::shared_ptr<const QuickFireModel> CMinTravelTime::GetQuickFireModel() {
   if (quickModel_ && quickModel_->key == key) return quickModel_;
   quickModel_.reset();
   CPyrvane& p = *pyrvane_;
-  const float *b = p.GetOutputLayer(engines::kOutEllipseB), *c = p.GetOutputLayer(engines::kOutEllipseC),
-              *dir = p.GetOutputLayer(engines::kOutMaxSpreadDir);
-  if (!b || !c || !dir) return nullptr;
+  mtt::SpreadField field;
+  if (!FieldOf(p, field)) return nullptr;
   const std::vector<char>* barriers = CachedBarriers();
   if (!barriers) return nullptr;
-  const std::size_t n = static_cast<std::size_t>(p.GetNumRows()) * p.GetNumCols();
-  mtt::SpreadField field;
-  field.rows = p.GetNumRows();
-  field.cols = p.GetNumCols();
-  field.cell = p.GetCellSize();
-  field.b.assign(b, b + n);
-  field.c.assign(c, c + n);
-  field.dir.assign(dir, dir + n);
   auto model = std::make_shared<QuickFireModel>();
   model->key = key;
   model->model = mtt::BuildModel(field, in_.lateral, in_.vertical, *barriers,
@@ -347,19 +498,8 @@ int CMinTravelTime::Search(const std::vector<int>& ignitions, const std::vector<
   cell_ = p.GetCellSize();
   west_ = p.GetWest();
   north_ = p.GetNorth();
-  const std::size_t n = static_cast<std::size_t>(rows_) * cols_;
-  auto grid = [&](int index) -> const float* { return pyrvane_->GetOutputLayer(index); };
-  const float *b = grid(engines::kOutEllipseB), *c = grid(engines::kOutEllipseC),
-              *dir = grid(engines::kOutMaxSpreadDir);
-  if (!b || !c || !dir) return Fail(kMttFireBehavior, "The fire-behaviour grids are missing.");
-
   mtt::SpreadField field;
-  field.rows = rows_;
-  field.cols = cols_;
-  field.cell = cell_;
-  field.b.assign(b, b + n);
-  field.c.assign(c, c + n);
-  field.dir.assign(dir, dir + n);
+  if (!FieldOf(*pyrvane_, field)) return Fail(kMttFireBehavior, "The fire-behaviour grids are missing.");
 
   mtt::SearchSettings s;
   s.maxTime = in_.simTime;
@@ -378,13 +518,18 @@ int CMinTravelTime::Search(const std::vector<int>& ignitions, const std::vector<
 
   mtt::SearchResult r = mtt::RunSearch(field, s);
   if (r.cancelled) return Fail(kMttCancelled);
+  KeepFire(field, pyrvane_->GetOutputLayer(engines::kOutIntensity), r, s.ignitions, paths);
+  return 1;
+}
 
-  const float* fli = grid(engines::kOutIntensity);
+void CMinTravelTime::KeepFire(const mtt::SpreadField& field, const float* fli, const mtt::SearchResult& r,
+                              const std::vector<int>& ignitions, bool paths) {
+  const std::size_t n = static_cast<std::size_t>(rows_) * cols_;
   arrival_.assign(n, kNoData);
   ros_.assign(n, kNoData);
   fli_.assign(n, static_cast<float>(kNoData));
   ignition_.assign(n, 0.f);
-  for (int v : s.ignitions) ignition_[v] = 1.f;
+  for (int v : ignitions) ignition_[v] = 1.f;
   std::vector<double> influence = mtt::Influence(r);
   influence_.assign(n, kNoData);
   for (int v : r.order) {
@@ -439,7 +584,6 @@ int CMinTravelTime::Search(const std::vector<int>& ignitions, const std::vector<
         if (r.arrival[v] >= 0 && !drawn[v]) trace(v, flow_);
       }
   }
-  return 1;
 }
 
 void CMinTravelTime::OutlineQuickFire() {

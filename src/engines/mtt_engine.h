@@ -2,8 +2,8 @@
 // The minimum-travel-time engine: the fire-behaviour engine, resampled to the run's resolution,
 // gives every cell its spread ellipse; fire then travels between cell centres along the
 // quickest paths of a lattice (mtt_search.h). A run thread launches it while a monitor polls
-// the progress getters and may cancel. Treatment optimisation is not built yet: LaunchTOM
-// answers kMttNotAvailable and its grids are null until it is.
+// the progress getters and may cancel. Treatment optimisation (LaunchTOM) places treatment
+// units where the ideal landscape's fuels most delay the fastest travel (tom.h).
 #include <atomic>
 #include <memory>
 #include <string>
@@ -16,6 +16,8 @@
 class CPyrvane;
 namespace engines::mtt {
 class SearchWorkspace;
+struct SpreadField;
+struct SearchResult;
 }
 struct QuickFireModel;
 
@@ -29,6 +31,7 @@ constexpr int kMttBarrierFile = -106;
 constexpr int kMttNoIgnition = -107;
 constexpr int kMttCancelled = -108;
 constexpr int kMttNoInputs = -109;
+constexpr int kTomIdealLandscape = -110;
 
 class CMTTSpot : public EngineSpot {};
 class CMTTSpots : public SpotList<CMTTSpot> {};
@@ -97,10 +100,10 @@ class CMinTravelTime {
   double* GetROSGrid() { return Or(QuickGrids().ros_); }
   double* GetArrivalTimeGrid() { return Or(QuickGrids().arrival_); }
   double* GetInfluenceGrid() { return Or(influence_); }
-  double* GetTreatmentGrid() { return nullptr; }
+  double* GetTreatmentGrid() { return Or(treatment_); }
   float* GetFliMapGrid() { return Or(fli_); }
   float* GetIgnitionGrid() { return Or(ignition_); }
-  float* GetTreatOpportunitiesGrid() { return nullptr; }
+  float* GetTreatOpportunitiesGrid() { return Or(opportunity_); }
 
   long GetNumMajorVecs() const { return static_cast<long>(major_.size()); }
   long GetNumFlowVecs() const { return static_cast<long>(flow_.size()); }
@@ -155,7 +158,15 @@ class CMinTravelTime {
   static long PathSize(const std::vector<Path>& paths, long i);
   static std::pair<float, float> PathPoint(const std::vector<Path>& paths, long path, long i);
   int Fail(int code, std::string detail = {});
+  // The inputs file's text, and the fire-behaviour keys loaded into the inner engine.
+  int ReadInputs(const char* file, std::string& text);
   void ClearOutputs();
+  // Runs the inner engine with the grids the search reads; 1 or an error code.
+  int RunFireBehavior(CPyrvane& p);
+  int RunTOM();
+  // The outputs of a finished search over field (fli: the head-fire intensity of its cells).
+  void KeepFire(const engines::mtt::SpreadField& field, const float* fli, const engines::mtt::SearchResult& r,
+                const std::vector<int>& ignitions, bool paths);
   // The search over the inner engine's finished grids from the given ignition nodes.
   int Search(const std::vector<int>& ignitions, const std::vector<char>& barriers, bool paths);
   bool Barriers(std::vector<char>& mask);
@@ -169,6 +180,16 @@ class CMinTravelTime {
   CPyrvane* pyrvane_ = nullptr;
   engines::mtt::MttInputs in_;
   bool inputsLoaded_ = false;
+  engines::mtt::TomInputs tom_;
+  std::string tomText_;
+  bool tomLoaded_ = false;
+  // The ideal landscape's engine of a treatment run, kept for the object's life so that a
+  // monitor may cancel it at any time.
+  std::unique_ptr<CPyrvane> ideal_;
+  // The landscape's extent and cell size as loaded, and the analysis area.
+  double landWest_ = 0, landEast_ = 0, landNorth_ = 0, landSouth_ = 0, landCell_ = 0;
+  bool hasArea_ = false;
+  double areaWest_ = 0, areaEast_ = 0, areaNorth_ = 0, areaSouth_ = 0;
   std::atomic<double> progress_{0.0};
   std::atomic<bool> cancel_{false};
   int processors_ = 1, startProcessor_ = 0;
@@ -178,7 +199,8 @@ class CMinTravelTime {
 
   int rows_ = 0, cols_ = 0;
   double cell_ = 0, west_ = 0, north_ = 0;
-  std::vector<double> arrival_, ros_, influence_;
+  std::vector<double> arrival_, ros_, influence_, treatment_;
+  std::vector<float> opportunity_;
   std::vector<float> fli_, ignition_;
   std::vector<Path> major_, flow_;
   CMTTSpots spots_;

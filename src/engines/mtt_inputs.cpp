@@ -45,9 +45,9 @@ struct Reader {
     if (*d < lo || *d > hi) return Refuse(key, "is out of range");
     out = *d;
   }
-  void Integer(std::string_view key, int& out, int lo, int hi) {
+  void Integer(std::string_view key, int& out, int lo, int hi, bool required = false) {
     double d = out;
-    Number(key, d, lo, hi, false);
+    Number(key, d, lo, hi, required);
     if (ok && d != std::floor(d)) Refuse(key, "is not a whole number");
     if (ok) out = static_cast<int>(d);
   }
@@ -57,25 +57,55 @@ struct Reader {
   }
 };
 
+// The keys both kinds of run share.
+void ReadTravelKeys(Reader& r, MttInputs& in) {
+  r.Number("MTT_RESOLUTION", in.resolution, 1e-6, 1e9, true);
+  r.Number("MTT_SIM_TIME", in.simTime, 0, 1e12, false);
+  r.Number("MTT_TRAVEL_PATH_INTERVAL", in.pathInterval, 0, 1e12, false);
+  r.Number("MTT_SPOT_PROBABILITY", in.spotProbability, 0, 1, false);
+  r.Integer("MTT_SPOT_DELAY", in.spotDelay, 0, 1000000);
+  r.Integer("PathweaverNumLat", in.lateral, 0, 100);
+  r.Integer("PathweaverNumVert", in.vertical, 0, 100);
+}
+
 }  // namespace
 
 int ParseMttInputs(std::string_view text, MttInputs& out, std::string& detail) {
   MttInputs in;
   Reader r{text, detail};
-  r.Number("MTT_RESOLUTION", in.resolution, 1e-6, 1e9, true);
-  if (r.ok && !(in.resolution > 0)) r.Refuse("MTT_RESOLUTION", "is out of range");
-  r.Number("MTT_SIM_TIME", in.simTime, 0, 1e12, false);
-  r.Number("MTT_TRAVEL_PATH_INTERVAL", in.pathInterval, 0, 1e12, false);
-  r.Number("MTT_SPOT_PROBABILITY", in.spotProbability, 0, 1, false);
-  r.Integer("MTT_SPOT_DELAY", in.spotDelay, 0, 1000000);
+  ReadTravelKeys(r, in);
   r.Integer("MTT_FILL_BARRIERS", in.fillBarriers, 0, 1);
-  r.Integer("PathweaverNumLat", in.lateral, 0, 100);
-  r.Integer("PathweaverNumVert", in.vertical, 0, 100);
   if (!r.ok) return 0;
   if (auto v = Value(text, "MTT_IGNITION_FILE")) in.ignitionFile = std::string(*v);
   if (auto v = Value(text, "MTT_BARRIER_FILE")) in.barrierFile = std::string(*v);
   if (in.ignitionFile.empty()) {
     detail = "MTT_IGNITION_FILE is missing.";
+    return 0;
+  }
+  out = std::move(in);
+  return 1;
+}
+
+int ParseTomInputs(std::string_view text, TomInputs& out, std::string& detail) {
+  TomInputs in;
+  Reader r{text, detail};
+  ReadTravelKeys(r, in.mtt);
+  // The treatment resolution governs when both are given.
+  r.Number("TREAT_RESOLUTION", in.mtt.resolution, 1e-6, 1e9, false);
+  r.Integer("TREAT_ITERATIONS", in.iterations, 1, 5, true);
+  r.Number("TREAT_DIMENSION", in.dimension, 1e-6, 1e9, true);
+  r.Number("TREAT_FRACTION", in.fraction, 0, 1, true);
+  if (r.ok && !(in.fraction > 0)) r.Refuse("TREAT_FRACTION", "is out of range");
+  r.Integer("TREAT_OPPORTUNITES_ONLY", in.opportunitiesOnly, 0, 1);
+  if (!r.ok) return 0;
+  if (auto v = Value(text, "TREAT_IDEAL_LANDSCAPE")) in.idealLandscape = std::string(*v);
+  if (auto v = Value(text, "TREAT_IGNITION")) in.ignitionFile = std::string(*v);
+  if (in.idealLandscape.empty()) {
+    detail = "TREAT_IDEAL_LANDSCAPE is missing.";
+    return 0;
+  }
+  if (in.ignitionFile.empty() && in.opportunitiesOnly != 1) {
+    detail = "TREAT_IGNITION is missing.";
     return 0;
   }
   out = std::move(in);

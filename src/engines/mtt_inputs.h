@@ -21,4 +21,18 @@ struct MttInputs {
 // 1 on success; otherwise 0 with the key and the reason in detail.
 int ParseMttInputs(std::string_view text, MttInputs& out, std::string& detail);
 
+// The treatment-optimisation keys: the travel-time settings (without ignition and barrier
+// files) and the treatment settings.
+struct TomInputs {
+  MttInputs mtt;               // resolution, time limit, path interval, spotting, depths
+  std::string idealLandscape;  // a landscape whose fuels describe the treated state
+  std::string ignitionFile;    // empty only for an opportunities-only run
+  int iterations = 1;          // 1 to 5
+  double dimension = 0;        // the widest a treatment unit may be (map units)
+  double fraction = 0;         // of the area that may be treated, above 0 up to 1
+  int opportunitiesOnly = 0;
+};
+
+int ParseTomInputs(std::string_view text, TomInputs& out, std::string& detail);
+
 }  // namespace engines::mtt

@@ -161,6 +161,29 @@ void CPyrvane::ResampleLandscape(double resolution) {
   rows_ = static_cast<int>(std::ceil((north_ - south) / cell_ - 1e-9));
 }
 
+bool CPyrvane::GetLandscapeExtent(double* west, double* east, double* north, double* south, double* cell) const {
+  if (!land_) return false;
+  const CHeaderData& h = land_->Header();
+  *west = h.west;
+  *east = h.east;
+  *north = h.north;
+  *south = h.south;
+  *cell = h.cellWidth;
+  return true;
+}
+
+void CPyrvane::SetHeldGrid(double west, double north, double cell, int rows, int cols) {
+  if (!land_ || !(cell > 0) || rows <= 0 || cols <= 0) {
+    rows_ = cols_ = 0;
+    return;
+  }
+  west_ = west;
+  north_ = north;
+  cell_ = cell;
+  rows_ = rows;
+  cols_ = cols;
+}
+
 void CPyrvane::ResetBurn() {
   for (auto& g : grids_) g.clear();
 }

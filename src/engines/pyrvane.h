@@ -62,6 +62,11 @@ class CPyrvane {
   std::string GetProjection() const { return land_ ? land_->Projection() : std::string(); }
   void SetAnalysisArea(double east, double west, double north, double south);
   void ResampleLandscape(double resolution);
+  // The landscape's own extent and cell size; false without a landscape.
+  bool GetLandscapeExtent(double* west, double* east, double* north, double* south, double* cell) const;
+  // Holds exactly this grid, whatever the landscape's cell borders (cells off the landscape
+  // have no data).
+  void SetHeldGrid(double west, double north, double cell, int rows, int cols);
   void ResetBurn();
 
   // ---- run ----

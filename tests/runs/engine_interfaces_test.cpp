@@ -11,11 +11,13 @@ TEST(EngineInterfaces, LaunchesWithoutInputsSayWhy) {
   const std::string inputs = dir.Write("inputs.txt", "Pyrvane-Inputs-File-Version-1\n");
   CMinTravelTime mtt;
   EXPECT_EQ(mtt.LoadMTTInputs(dir.File("missing.txt").c_str()), kMttCannotOpenInputs);
-  EXPECT_EQ(mtt.LoadTOMInputs(inputs.c_str()), 1);
+  const int refusedTom = mtt.LoadTOMInputs(inputs.c_str());
+  EXPECT_EQ(refusedTom, kMttBadInputs);
+  EXPECT_NE(std::string(mtt.CommandFileError(refusedTom)).find("MTT_RESOLUTION is missing."), std::string::npos);
   EXPECT_EQ(mtt.LaunchMTT(), kMttNoInputs);
   EXPECT_EQ(mtt.GetMTTProgress(), 1.0);  // a monitor waiting on it ends
   const int code = mtt.LaunchTOM();
-  EXPECT_STREQ(mtt.CommandFileError(code), "Treatment optimisation is not available.");
+  EXPECT_STREQ(mtt.CommandFileError(code), "No inputs file has been loaded.");
   EXPECT_EQ(mtt.GetFirePerimeter(0), nullptr);
 
   // A fire-growth engine refuses a file that is not its own and launches nothing without one.

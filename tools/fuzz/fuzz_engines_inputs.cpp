@@ -1,4 +1,4 @@
-// The engines' inputs-file readers (fire behaviour, travel-time keys) and the custom-fuel
+// The engines' inputs-file readers (fire behaviour, travel-time and treatment keys) and the custom-fuel
 // reader on hostile text. fuzz-seconds: 30
 #include <cstdint>
 #include <cstdlib>
@@ -26,6 +26,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (engines::mtt::ParseMttInputs(text, mtt, detail) == 1) {
     if (!(mtt.resolution > 0) || mtt.spotProbability < 0 || mtt.spotProbability > 1 ||
         mtt.ignitionFile.empty())
+      std::abort();
+  } else if (detail.empty()) {
+    std::abort();
+  }
+  engines::mtt::TomInputs tom;
+  if (engines::mtt::ParseTomInputs(text, tom, detail) == 1) {
+    if (!(tom.mtt.resolution > 0) || !(tom.fraction > 0) || tom.fraction > 1 || !(tom.dimension > 0) ||
+        tom.iterations < 1 || tom.iterations > 5 || tom.idealLandscape.empty() ||
+        (tom.ignitionFile.empty() && tom.opportunitiesOnly != 1))
       std::abort();
   } else if (detail.empty()) {
     std::abort();
