@@ -226,9 +226,8 @@ int CMinTravelTime::RunTOM() {
   west_ = west;
   north_ = south + rows_ * cell;
   const std::size_t n = static_cast<std::size_t>(rows_) * cols_;
-  own_->SetHeldGrid(west_, north_, cell_, rows_, cols_);
-  if (const int fb = RunFireBehavior(*own_); fb != 1) return fb;
-
+  // The ideal landscape first, so that output files an inputs file may ask for end up as
+  // the landscape's own.
   const std::string& idealPath = tom_.idealLandscape;
   if (ideal_->SetLandscapeFile(idealPath.c_str()) != 1)
     return Fail(kTomIdealLandscape, "TREAT_IDEAL_LANDSCAPE: " + idealPath + " cannot be read as a landscape.");
@@ -236,6 +235,8 @@ int CMinTravelTime::RunTOM() {
     return Fail(kMttBadInputs, ideal_->CommandFileError(rc));
   ideal_->SetHeldGrid(west_, north_, cell_, rows_, cols_);
   if (const int fb = RunFireBehavior(*ideal_); fb != 1) return fb;
+  own_->SetHeldGrid(west_, north_, cell_, rows_, cols_);
+  if (const int fb = RunFireBehavior(*own_); fb != 1) return fb;
 
   mtt::SpreadField now, ideal;
   if (!FieldOf(*own_, now) || !FieldOf(*ideal_, ideal))
