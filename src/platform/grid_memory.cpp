@@ -19,6 +19,17 @@ void* AllocateLargeBlock(std::size_t bytes) {
 
 void FreeLargeBlock(void* p) { std::free(p); }
 
+void* AllocateClearedBlock(std::size_t bytes) {
+  void* p = ::mmap(nullptr, std::max<std::size_t>(bytes, 1), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) return nullptr;
+  ::madvise(p, bytes, MADV_HUGEPAGE);
+  return p;
+}
+
+void FreeClearedBlock(void* p, std::size_t bytes) {
+  if (p) ::munmap(p, std::max<std::size_t>(bytes, 1));
+}
+
 float* AllocateGridMemory(std::size_t n) { return static_cast<float*>(AllocateLargeBlock(n * sizeof(float))); }
 
 void GridMemoryFree::operator()(float* p) const { FreeLargeBlock(p); }

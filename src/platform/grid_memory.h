@@ -10,6 +10,10 @@ namespace platform {
 // first touch, which cost dearly on a virtual machine); nullptr when none is left. Not cleared.
 void* AllocateLargeBlock(std::size_t bytes);
 void FreeLargeBlock(void* p);
+// A block of `bytes` straight from the system, so already clear, on huge pages where granted;
+// nullptr when none is left. Freed with its size.
+void* AllocateClearedBlock(std::size_t bytes);
+void FreeClearedBlock(void* p, std::size_t bytes);
 
 // Memory for a grid of n floats, as above.
 float* AllocateGridMemory(std::size_t n);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/atomic_file.h"
+#include "platform/grid_memory.h"
 #include "platform/png_encode.h"
 
 namespace platform {
@@ -20,9 +21,50 @@ std::uint32_t PremultipliedFromStraight(Rgba c) {
   return (std::uint32_t(c.a) << 24) | (pre(c.r) << 16) | (pre(c.g) << 8) | pre(c.b);
 }
 
+namespace {
+
+const cairo_user_data_key_t kLargeBlockKey{};
+
+struct LargeBlock {
+  void* data;
+  std::size_t bytes;
+};
+
+void FreeLargeImageBlock(void* p) {
+  auto* block = static_cast<LargeBlock*>(p);
+  FreeClearedBlock(block->data, block->bytes);
+  delete block;
+}
+
+// A large picture (the 3D view's texture, a full-screen map) lives on huge pages where the
+// system grants them: cairo's own buffer would take a page fault every 4 KB on first touch,
+// which costs dearly on a virtual machine. Fresh pages are clear, as cairo clears its own.
+cairo_surface_t* CreateLargeSurface(int width, int height) {
+  constexpr std::size_t kLarge = 4u << 20;
+  const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width);
+  if (stride <= 0) return nullptr;
+  const std::size_t bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
+  if (bytes < kLarge) return nullptr;
+  void* data = AllocateClearedBlock(bytes);
+  if (!data) return nullptr;
+  auto* block = new LargeBlock{data, bytes};
+  cairo_surface_t* s =
+      cairo_image_surface_create_for_data(static_cast<unsigned char*>(data), CAIRO_FORMAT_ARGB32, width, height, stride);
+  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS ||
+      cairo_surface_set_user_data(s, &kLargeBlockKey, block, FreeLargeImageBlock) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(s);
+    FreeLargeImageBlock(block);
+    return nullptr;
+  }
+  return s;
+}
+
+}  // namespace
+
 Image::Image(int width, int height) {
   if (width <= 0 || height <= 0) return;
-  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  cairo_surface_t* s = CreateLargeSurface(width, height);
+  if (!s) s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
   if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(s);
     return;

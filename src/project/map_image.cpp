@@ -149,7 +149,6 @@ void CPVN4Doc::DrawMapImage(platform::Image& image, double west, double north, d
     return;
   }
   const int W = image.Width(), H = image.Height();
-  image.Fill(platform::RgbaFromColorRef(windowColor));
 
   const CTheme& theme = *visibleTheme;
   const CTheme* aspect = reliefShading ? GetThemeByLayerType(landscape::kAspect) : nullptr;
@@ -171,6 +170,7 @@ void CPVN4Doc::DrawMapImage(platform::Image& image, double west, double north, d
   unsigned char* data = cairo_image_surface_get_data(surface);
   const int stride = cairo_image_surface_get_stride(surface);
 
+  const std::uint32_t background = Argb(windowColor);
   // The shading of every whole-degree aspect of one turn, worked out once.
   std::array<int, 360> shade{};
   for (int a = 0; a < 360; ++a) shade[static_cast<std::size_t>(a)] = ShadeAmount(a);
@@ -184,6 +184,10 @@ void CPVN4Doc::DrawMapImage(platform::Image& image, double west, double north, d
     double y = north - dy * 0.5;
     for (int i = 0; i < firstRow; ++i) y -= dy;  // the same sums as a single pass
     for (int i = firstRow; i < endRow; ++i, y -= dy) {
+      auto* out = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(i) * stride);
+      // The window's colour outside the area; a row inside it wholly is painted over once only.
+      if (columns.size() != static_cast<std::size_t>(W) || !(area.south <= y && y <= area.north))
+        std::fill(out, out + W, background);
       if (!(area.south <= y && y <= area.north) || columns.empty()) continue;
       const int r = RowOf(theme, y);
       if (r >= 0 && r != loadedRow) {
@@ -198,7 +202,6 @@ void CPVN4Doc::DrawMapImage(platform::Image& image, double west, double north, d
           loadedAspectRow = ar;
         }
       }
-      auto* out = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(i) * stride);
       for (std::size_t k = 0; k < columns.size(); ++k) {
         const int c = themeColumn[k];
         const float v = (r >= 0 && c >= 0) ? themeRow[static_cast<std::size_t>(c)] : kNoData;

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <new>
 
-#include <sys/mman.h>
 #include <unistd.h>
 
+#include "platform/grid_memory.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "themes/mapped_file.h"
@@ -135,7 +135,7 @@ bool FitsInMemory(std::size_t cells, std::size_t bytesPerCell) {
 }  // namespace
 
 void LandscapeCellsDeleter::operator()(std::int16_t* cells) const {
-  if (cells) ::munmap(cells, bytes);
+  platform::FreeClearedBlock(cells, bytes);
 }
 
 bool CTheme::AllocateLandscapeCells() {
@@ -145,9 +145,8 @@ bool CTheme::AllocateLandscapeCells() {
   // Not cleared by us (every cell is read from the file next), and in large pages where the
   // system has them: a band is written once from end to end, and small pages would cost a
   // fault every 4 KB.
-  void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (p == MAP_FAILED) return false;
-  ::madvise(p, bytes, MADV_HUGEPAGE);
+  void* p = platform::AllocateClearedBlock(bytes);
+  if (!p) return false;
   cells16_ = std::unique_ptr<std::int16_t[], LandscapeCellsDeleter>(static_cast<std::int16_t*>(p),
                                                                       LandscapeCellsDeleter{bytes});
   return true;

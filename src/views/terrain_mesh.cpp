@@ -39,14 +39,19 @@ bool IsHole(float h, float noData) { return h == noData || h != h; }
 
 }  // namespace
 
+MeshStrides StridesOf(const TerrainInput& in) {
+  if (!in.elevation || in.lastColumn < in.firstColumn || in.lastRow < in.firstRow) return MeshStrides{};
+  return ComputeStrides(static_cast<std::uint32_t>(in.lastRow - in.firstRow + 1),
+                        static_cast<std::uint32_t>(in.lastColumn - in.firstColumn + 1), in.vertexLimit);
+}
+
 TerrainMesh BuildTerrainMesh(const TerrainInput& in) {
   TerrainMesh mesh;
   if (!in.elevation) return mesh;
   const CTheme& e = *in.elevation;
   const int c0 = in.firstColumn, r0 = in.firstRow, c1 = in.lastColumn, r1 = in.lastRow;
   if (c1 < c0 || r1 < r0) return mesh;
-  mesh.strides = ComputeStrides(static_cast<std::uint32_t>(r1 - r0 + 1),
-                                static_cast<std::uint32_t>(c1 - c0 + 1), in.vertexLimit);
+  mesh.strides = StridesOf(in);
   const MeshStrides& st = mesh.strides;
   const std::uint32_t rows = st.rows, cols = st.columns, sr = st.rowStride, sc = st.columnStride;
   if (rows == 0 || cols == 0) return mesh;
@@ -109,84 +114,91 @@ TerrainMesh BuildTerrainMesh(const TerrainInput& in) {
   }
 
   // Faces: A = (k, k + 1, k') and B = (k + 1, k' + 1, k') of each cell of the grid, with
-  // k = (i, j) and k' = (i + 1, j); a face touching a hole is not drawn. Their normals are
-  // kept for the vertices (length: twice the face's area).
+  // k = (i, j) and k' = (i + 1, j); a face touching a hole is not drawn. Along a column of
+  // cells the faces A, B, A, B ... are the triangles of the strip k, k', k + 1, k' + 1, ...,
+  // so each run of drawn faces is one strip: a third of the indices of a face list, and
+  // less work for a software renderer. Face normals (length: twice the face's area) are
+  // kept for two columns of cells at a time, which is all a column of vertices needs.
   const std::uint32_t fr = rows > 1 ? rows - 1 : 0, fc = cols > 1 ? cols - 1 : 0;
-  const std::size_t cells = static_cast<std::size_t>(fr) * fc;
-  std::vector<Vec3> faceA(cells), faceB(cells);
-  std::vector<std::uint8_t> drawnA(cells), drawnB(cells);
-  std::vector<std::size_t> perColumn(static_cast<std::size_t>(fc) + 1, 0);
+  std::vector<Vec3> faceA[2] = {std::vector<Vec3>(fr), std::vector<Vec3>(fr)};
+  std::vector<Vec3> faceB[2] = {std::vector<Vec3>(fr), std::vector<Vec3>(fr)};
+  std::vector<std::uint8_t> drawnA[2] = {std::vector<std::uint8_t>(fr), std::vector<std::uint8_t>(fr)};
+  std::vector<std::uint8_t> drawnB[2] = {std::vector<std::uint8_t>(fr), std::vector<std::uint8_t>(fr)};
+  // A whole mesh without holes: one strip of 2 x rows indices and its end per column of cells.
+  mesh.strips.reserve(static_cast<std::size_t>(fc) * (2 * static_cast<std::size_t>(rows) + 1));
   auto at = [&](std::uint32_t i, std::uint32_t j) -> const TerrainVertex& {
     return mesh.vertices[static_cast<std::size_t>(i) * rows + j];
   };
   auto normal = [](const TerrainVertex& p0, const TerrainVertex& p1, const TerrainVertex& p2) {
     return Cross(Vec3{p1.x - p0.x, p1.y - p0.y, p1.z - p0.z}, Vec3{p2.x - p0.x, p2.y - p0.y, p2.z - p0.z});
   };
-  for (std::int64_t ii = 0; ii < static_cast<std::int64_t>(fc); ++ii) {
-    const auto i = static_cast<std::uint32_t>(ii);
-    std::size_t n = 0;
+  std::size_t drawn = 0;
+  // Column i of cells: its faces, drawn flags and strips.
+  auto cellColumn = [&](std::uint32_t i, int slot) {
+    Vec3* na = faceA[slot].data();
+    Vec3* nb = faceB[slot].data();
+    std::uint8_t* da = drawnA[slot].data();
+    std::uint8_t* db = drawnB[slot].data();
+    const std::uint32_t k0 = i * rows, k20 = (i + 1) * rows;
+    // Strip position t runs over the faces A0, B0, A1, B1 ...; face t is strip vertices t to t + 2.
+    auto stripVertex = [&](std::uint32_t t) { return t % 2 == 0 ? k0 + t / 2 : k20 + t / 2; };
+    std::int64_t runStart = -1;
+    auto endRun = [&](std::uint32_t end) {  // faces runStart .. end - 1
+      if (runStart < 0) return;
+      for (std::uint32_t t = static_cast<std::uint32_t>(runStart); t < end + 2; ++t) mesh.strips.push_back(stripVertex(t));
+      mesh.strips.push_back(kStripRestart);
+      runStart = -1;
+    };
     for (std::uint32_t j = 0; j < fr; ++j) {
-      const std::size_t f = static_cast<std::size_t>(i) * fr + j;
-      drawnA[f] = !(hole(i, j) || hole(i, j + 1) || hole(i + 1, j));
-      drawnB[f] = !(hole(i, j + 1) || hole(i + 1, j + 1) || hole(i + 1, j));
-      if (drawnA[f]) faceA[f] = normal(at(i, j), at(i, j + 1), at(i + 1, j));
-      if (drawnB[f]) faceB[f] = normal(at(i, j + 1), at(i + 1, j + 1), at(i + 1, j));
-      n += drawnA[f] + drawnB[f];
-    }
-    perColumn[i + 1] = n;
-  }
-  for (std::size_t i = 1; i < perColumn.size(); ++i) perColumn[i] += perColumn[i - 1];
-  const std::size_t drawn = perColumn.back();
-  mesh.holeFaces = static_cast<std::uint32_t>(2 * cells - drawn);
-  mesh.indices.resize(drawn * 3);
-  for (std::int64_t ii = 0; ii < static_cast<std::int64_t>(fc); ++ii) {
-    const auto i = static_cast<std::uint32_t>(ii);
-    std::uint32_t* out = mesh.indices.data() + perColumn[i] * 3;
-    for (std::uint32_t j = 0; j < fr; ++j) {
-      const std::size_t f = static_cast<std::size_t>(i) * fr + j;
-      const std::uint32_t k = i * rows + j, k2 = (i + 1) * rows + j;
-      if (drawnA[f]) {
-        out[0] = k;
-        out[1] = k + 1;
-        out[2] = k2;
-        out += 3;
-      }
-      if (drawnB[f]) {
-        out[0] = k + 1;
-        out[1] = k2 + 1;
-        out[2] = k2;
-        out += 3;
+      da[j] = !(hole(i, j) || hole(i, j + 1) || hole(i + 1, j));
+      db[j] = !(hole(i, j + 1) || hole(i + 1, j + 1) || hole(i + 1, j));
+      if (da[j]) na[j] = normal(at(i, j), at(i, j + 1), at(i + 1, j));
+      if (db[j]) nb[j] = normal(at(i, j + 1), at(i + 1, j + 1), at(i + 1, j));
+      drawn += da[j] + db[j];
+      for (std::uint32_t t = 2 * j; t < 2 * j + 2; ++t) {
+        const bool on = t % 2 == 0 ? da[j] : db[j];
+        if (on && runStart < 0) runStart = t;
+        if (!on) endRun(t);
       }
     }
-  }
+    endRun(2 * fr);
+  };
   // Each vertex sums the faces drawn around it, in the order the faces are listed.
-  for (std::int64_t ii = 0; ii < static_cast<std::int64_t>(cols); ++ii) {
-    const auto i = static_cast<std::uint32_t>(ii);
+  auto vertexColumn = [&](std::uint32_t i, int left, int right) {
     for (std::uint32_t j = 0; j < rows; ++j) {
       Vec3 sum{0, 0, 0};
-      auto add = [&](const std::vector<Vec3>& normals, const std::vector<std::uint8_t>& drawn, std::int64_t fi,
-                     std::int64_t fj) {
-        if (fi < 0 || fj < 0 || fi >= fc || fj >= fr) return;
-        const std::size_t f = static_cast<std::size_t>(fi) * fr + static_cast<std::size_t>(fj);
-        if (!drawn[f]) return;
-        sum.x += normals[f].x;
-        sum.y += normals[f].y;
-        sum.z += normals[f].z;
+      auto add = [&](int slot, bool a, std::uint32_t fi, std::int64_t fj) {
+        if (fi >= fc || fj < 0 || fj >= fr) return;
+        const auto f = static_cast<std::size_t>(fj);
+        if (!(a ? drawnA : drawnB)[slot][f]) return;
+        const Vec3& n = (a ? faceA : faceB)[slot][f];
+        sum.x += n.x;
+        sum.y += n.y;
+        sum.z += n.z;
       };
-      const std::int64_t si = i, sj = j;
-      add(faceB, drawnB, si - 1, sj - 1);
-      add(faceA, drawnA, si - 1, sj);
-      add(faceB, drawnB, si - 1, sj);
-      add(faceA, drawnA, si, sj - 1);
-      add(faceB, drawnB, si, sj - 1);
-      add(faceA, drawnA, si, sj);
+      const std::int64_t sj = j;
+      if (i > 0) {
+        add(left, false, i - 1, sj - 1);
+        add(left, true, i - 1, sj);
+        add(left, false, i - 1, sj);
+      }
+      add(right, true, i, sj - 1);
+      add(right, false, i, sj - 1);
+      add(right, true, i, sj);
       const Vec3 n = Normalize(sum);
       TerrainVertex& v = mesh.vertices[static_cast<std::size_t>(i) * rows + j];
       v.nx = n.x;
       v.ny = n.y;
       v.nz = n.z;
     }
+  };
+  for (std::uint32_t i = 0; i < cols; ++i) {
+    const int right = static_cast<int>(i % 2), left = 1 - right;
+    if (i < fc) cellColumn(i, right);
+    vertexColumn(i, left, right);
   }
+  mesh.faces = static_cast<std::uint32_t>(drawn);
+  mesh.holeFaces = static_cast<std::uint32_t>(2 * static_cast<std::size_t>(fr) * fc - drawn);
 
   // Bounds of the cells with data; the centre sits at height 0.
   if (valid > 0) {

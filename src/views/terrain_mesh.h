@@ -45,16 +45,26 @@ struct TerrainInput {
   std::uint32_t vertexLimit = kVertexLimitCap;
 };
 
+constexpr std::uint32_t kStripRestart = 0xFFFFFFFFu;
+
 struct TerrainMesh {
   MeshStrides strides;
   std::vector<TerrainVertex> vertices;
-  std::vector<std::uint32_t> indices;  // three per drawn face
-  std::uint32_t holeFaces = 0;
+  // The drawn faces as triangle strips, each ended by kStripRestart: one or more per column of
+  // cells, face t of a strip being its vertices t, t + 1 and t + 2. Down a column the faces run
+  // A, B, A, B ..., A = (k, k + 1, k') and B = (k + 1, k' + 1, k') of each cell, with k
+  // = (i, j) and k' = (i + 1, j) (a strip turns every other face, which no one sees: both
+  // sides are drawn and the normals come from these orders).
+  std::vector<std::uint32_t> strips;
+  std::uint32_t faces = 0, holeFaces = 0;
   math::Vec3 centre;  // y is 0
   float radius = 1.0f;
 };
 
 TerrainMesh BuildTerrainMesh(const TerrainInput& in);
+// The strides and mesh size BuildTerrainMesh will use (no rows or columns without an elevation
+// theme or with an empty window), so that the texture's size is known before the mesh is built.
+MeshStrides StridesOf(const TerrainInput& in);
 // The input of the project's current area: its window of the elevation layer, its extent and
 // its elevation legend's range; no elevation theme without a current area or an elevation layer.
 TerrainInput TerrainInputOf(const CPVN4Doc& doc, float exaggeration, float scale, std::uint32_t vertexLimit);

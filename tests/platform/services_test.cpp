@@ -115,3 +115,29 @@ TEST(Image, DrawSaveAndReadBackWithIndependentReader) {
   EXPECT_FALSE(img.SavePng((dir / "no" / "such" / "x.png").string()));
   EXPECT_FALSE(Image(0, 5).SavePng(png));
 }
+
+// Small images live in cairo's own buffer, large ones (4 MB and more) in huge-page memory:
+// both start transparent, draw, copy and move alike.
+TEST(Image, SmallAndLargeImagesBehaveAlike) {
+  for (const auto& [w, h] : {std::pair{30, 20}, std::pair{1200, 1000}}) {
+    SCOPED_TRACE(w);
+    Image img(w, h);
+    ASSERT_FALSE(img.IsEmpty());
+    EXPECT_EQ(img.GetPixel(w - 1, h - 1), (Rgba{0, 0, 0, 0}));
+    EXPECT_EQ(img.GetPixel(w / 2, h / 2), (Rgba{0, 0, 0, 0}));
+    img.Fill(Rgba{10, 20, 30, 255});
+    {
+      Canvas c(img);
+      c.SetAntialias(false);
+      c.SetColour(Rgba{200, 0, 0, 255});
+      c.FillRect(w - 5, h - 5, 5, 5);
+    }
+    img.SetPixel(0, h - 1, Rgba{1, 2, 3, 255});
+    Image copy(img);
+    EXPECT_EQ(copy.ToRgbaBytes(), img.ToRgbaBytes());
+    Image moved(std::move(copy));
+    EXPECT_EQ(moved.GetPixel(w - 1, h - 1), (Rgba{200, 0, 0, 255}));
+    EXPECT_EQ(moved.GetPixel(0, h - 1), (Rgba{1, 2, 3, 255}));
+    EXPECT_EQ(moved.GetPixel(w / 2, 0), (Rgba{10, 20, 30, 255}));
+  }
+}

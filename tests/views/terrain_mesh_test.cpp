@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <set>
 #include <vector>
 
 #include "themes/theme.h"
@@ -45,6 +47,18 @@ std::unique_ptr<CTheme> Grid(int rows, int columns, F value) {
   return t;
 }
 
+// The faces of the strips, each as its set of vertices, in drawing order.
+std::vector<std::set<std::uint32_t>> Faces(const TerrainMesh& m) {
+  std::vector<std::set<std::uint32_t>> faces;
+  std::size_t start = 0;
+  for (std::size_t k = 0; k < m.strips.size(); ++k) {
+    if (m.strips[k] != kStripRestart) continue;
+    for (std::size_t t = start; t + 2 < k; ++t) faces.push_back({m.strips[t], m.strips[t + 1], m.strips[t + 2]});
+    start = k + 1;
+  }
+  return faces;
+}
+
 TerrainInput Whole(const CTheme& t) {
   TerrainInput in;
   in.elevation = &t;
@@ -77,10 +91,12 @@ TEST(TerrainMesh, VerticesRunColumnByColumnFromTheNorthWestWithTextureAcross) {
       EXPECT_FLOAT_EQ(v.u, i / 3.0f);
       EXPECT_FLOAT_EQ(v.v, j / 2.0f);
     }
-  // Two faces per cell step, A then B.
-  ASSERT_EQ(m.indices.size(), 3u * 2 * 2 * 3);
-  EXPECT_EQ(std::vector<std::uint32_t>(m.indices.begin(), m.indices.begin() + 6),
-            (std::vector<std::uint32_t>{0, 1, 3, 1, 4, 3}));
+  // Two faces per cell step, A then B, one strip per column of cells.
+  EXPECT_EQ(m.faces, 2u * 2 * 3);
+  constexpr std::uint32_t end = kStripRestart;
+  EXPECT_EQ(m.strips, (std::vector<std::uint32_t>{0, 3, 1, 4, 2, 5, end, 3, 6, 4, 7, 5, 8, end, 6, 9, 7, 10, 8, 11, end}));
+  EXPECT_EQ(Faces(m).front(), (std::set<std::uint32_t>{0, 1, 3}));  // A of the first cell
+  EXPECT_EQ(Faces(m)[1], (std::set<std::uint32_t>{1, 4, 3}));       // its B
   EXPECT_EQ(m.holeFaces, 0u);
 }
 
@@ -113,7 +129,11 @@ TEST(TerrainMesh, CellsWithoutDataLeaveHolesOutOfFacesNormalsAndBounds) {
     const TerrainMesh m = BuildTerrainMesh(in);
     // The corner cell is in one face (A of the last step has it as its B corner only).
     EXPECT_EQ(m.holeFaces, 1u);
-    EXPECT_EQ(m.indices.size(), full.indices.size() - 3);
+    EXPECT_EQ(m.faces, full.faces - 1);
+    // The strip of the last column of cells stops before that face; the others are whole.
+    std::vector<std::set<std::uint32_t>> faces = Faces(full);
+    faces.erase(std::find(faces.begin(), faces.end(), std::set<std::uint32_t>{19, 24, 23}));
+    EXPECT_EQ(Faces(m), faces);
     // Neighbours keep the slope's normal (three times as steep): the hole's height has no say.
     const float n = 1 / std::sqrt(3.25f);
     for (std::size_t k = 0; k < m.vertices.size(); ++k) {
@@ -137,7 +157,8 @@ TEST(TerrainMesh, OneCellWideOrHighAreasGiveVerticesWithoutFaces) {
     in.lastColumn = c1;
     in.lastRow = r1;
     const TerrainMesh m = BuildTerrainMesh(in);
-    EXPECT_TRUE(m.indices.empty());
+    EXPECT_TRUE(m.strips.empty());
+    EXPECT_EQ(m.faces, 0u);
     for (const TerrainVertex& v : m.vertices) {
       EXPECT_TRUE(std::isfinite(v.x) && std::isfinite(v.z) && std::isfinite(v.u) && std::isfinite(v.v));
     }

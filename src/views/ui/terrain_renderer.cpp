@@ -93,6 +93,7 @@ bool TerrainRenderer::Create() {
 
 void TerrainRenderer::Release() {
   ClearTexture();
+  ReleaseOffscreen();
   if (vbo_) glDeleteBuffers(1, &vbo_);
   if (ebo_) glDeleteBuffers(1, &ebo_);
   if (vao_) glDeleteVertexArrays(1, &vao_);
@@ -108,32 +109,32 @@ bool TerrainRenderer::UploadMesh(const TerrainMesh& mesh) {
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh.vertices.size() * sizeof(TerrainVertex)),
                mesh.vertices.data(), GL_STATIC_DRAW);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ebo_);
-  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh.indices.size() * sizeof(std::uint32_t)),
-               mesh.indices.data(), GL_STATIC_DRAW);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh.strips.size() * sizeof(std::uint32_t)),
+               mesh.strips.data(), GL_STATIC_DRAW);
   const GLsizei stride = sizeof(TerrainVertex);
   glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(TerrainVertex, x)));
   glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(TerrainVertex, nx)));
   glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(TerrainVertex, u)));
   for (GLuint i = 0; i < 3; ++i) glEnableVertexAttribArray(i);
   glBindVertexArray(0);
-  indexCount_ = mesh.indices.size();
+  indexCount_ = mesh.strips.size();
   return !OutOfMemory();
 }
 
 void TerrainRenderer::ClearTexture() {
   if (texture_) glDeleteTextures(1, &texture_);
   texture_ = 0;
+  textureWidth_ = textureHeight_ = 0;
 }
 
-bool TerrainRenderer::UploadTexture(int width, int height, const std::uint8_t* rgba) {
+bool TerrainRenderer::ReserveTexture(int width, int height) {
   ClearTexture();
+  if (width <= 0 || height <= 0) return false;
   GLuint t = 0;
   glGetError();
   glGenTextures(1, &t);
   glBindTexture(GL_TEXTURE_2D, t);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  // The picture's top row is the northern mesh row, where v is 0.
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
   // No mipmaps: building them on a software renderer costs more than the mesh and the draw
   // together, and the texture's size already follows the mesh, not the cells.
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
@@ -146,7 +147,37 @@ bool TerrainRenderer::UploadTexture(int width, int height, const std::uint8_t* r
     return false;
   }
   texture_ = t;
+  textureWidth_ = width;
+  textureHeight_ = height;
   return true;
+}
+
+bool TerrainRenderer::FillTexture(const platform::Image& picture) {
+  if (!texture_ || picture.IsEmpty() || picture.Width() != textureWidth_ || picture.Height() != textureHeight_) {
+    ClearTexture();
+    return false;
+  }
+  cairo_surface_t* surface = picture.Surface();
+  cairo_surface_flush(surface);
+  glGetError();
+  glBindTexture(GL_TEXTURE_2D, texture_);
+  // cairo's native-endian 0xAARRGGBB words, taken as they lie (no conversion pass); rows may
+  // be padded.
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, cairo_image_surface_get_stride(surface) / 4);
+  // The picture's top row is the northern mesh row, where v is 0.
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, textureWidth_, textureHeight_, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                  cairo_image_surface_get_data(surface));
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  if (glGetError() != GL_NO_ERROR) {
+    ClearTexture();
+    return false;
+  }
+  return true;
+}
+
+bool TerrainRenderer::UploadTexture(const platform::Image& picture) {
+  return ReserveTexture(picture.Width(), picture.Height()) && FillTexture(picture);
 }
 
 void TerrainRenderer::Render(int width, int height, const SceneState& s) {
@@ -169,41 +200,60 @@ void TerrainRenderer::Render(int width, int height, const SceneState& s) {
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, texture_);
   glBindVertexArray(vao_);
-  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indexCount_), GL_UNSIGNED_INT, nullptr);
+  glEnable(GL_PRIMITIVE_RESTART);
+  glPrimitiveRestartIndex(kStripRestart);
+  glDrawElements(GL_TRIANGLE_STRIP, static_cast<GLsizei>(indexCount_), GL_UNSIGNED_INT, nullptr);
+  glDisable(GL_PRIMITIVE_RESTART);
   glBindVertexArray(0);
   glUseProgram(0);
 }
 
+bool TerrainRenderer::BindOffscreen(int w, int h) {
+  // Kept while the size stays, as a window keeps its own frame buffer between frames.
+  if (!fbo_ || w != offscreenWidth_ || h != offscreenHeight_) {
+    ReleaseOffscreen();
+    glGenFramebuffers(1, &fbo_);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+    glGenRenderbuffers(1, &colour_);
+    glBindRenderbuffer(GL_RENDERBUFFER, colour_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
+    glGenRenderbuffers(1, &depth_);
+    glBindRenderbuffer(GL_RENDERBUFFER, depth_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, w, h);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depth_);
+    offscreenWidth_ = w;
+    offscreenHeight_ = h;
+  }
+  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) return true;
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  ReleaseOffscreen();
+  return false;
+}
+
+void TerrainRenderer::ReleaseOffscreen() {
+  if (colour_) glDeleteRenderbuffers(1, &colour_);
+  if (depth_) glDeleteRenderbuffers(1, &depth_);
+  if (fbo_) glDeleteFramebuffers(1, &fbo_);
+  fbo_ = colour_ = depth_ = 0;
+  offscreenWidth_ = offscreenHeight_ = 0;
+}
+
 std::vector<std::uint8_t> TerrainRenderer::RenderOffscreen(int w, int h, const SceneState& scene) {
   std::vector<std::uint8_t> out;
-  if (w <= 0 || h <= 0) return out;
-  GLuint fbo = 0, colour = 0, depth = 0;
-  glGenFramebuffers(1, &fbo);
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-  glGenRenderbuffers(1, &colour);
-  glBindRenderbuffer(GL_RENDERBUFFER, colour);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-  glGenRenderbuffers(1, &depth);
-  glBindRenderbuffer(GL_RENDERBUFFER, depth);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, w, h);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depth);
-  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
-    Render(w, h, scene);
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(w) * h * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    // GL's rows run bottom-up.
-    out.resize(pixels.size());
-    const std::size_t row = static_cast<std::size_t>(w) * 4;
-    for (int y = 0; y < h; ++y)
-      std::memcpy(&out[static_cast<std::size_t>(y) * row], &pixels[static_cast<std::size_t>(h - 1 - y) * row], row);
-    if (glGetError() != GL_NO_ERROR) out.clear();
-  }
+  if (w <= 0 || h <= 0 || !BindOffscreen(w, h)) return out;
+  Render(w, h, scene);
+  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(w) * h * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  // GL's rows run bottom-up.
+  out.resize(pixels.size());
+  const std::size_t row = static_cast<std::size_t>(w) * 4;
+  for (int y = 0; y < h; ++y)
+    std::memcpy(&out[static_cast<std::size_t>(y) * row], &pixels[static_cast<std::size_t>(h - 1 - y) * row], row);
+  if (glGetError() != GL_NO_ERROR) out.clear();
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  glDeleteRenderbuffers(1, &colour);
-  glDeleteRenderbuffers(1, &depth);
-  glDeleteFramebuffers(1, &fbo);
   return out;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/image.h"
 #include "views/scene_math.h"
 
 namespace views {
@@ -32,7 +33,15 @@ class TerrainRenderer {
   bool Ready() const { return program_ != 0; }
   // False when the device has no memory for them.
   bool UploadMesh(const TerrainMesh& mesh);
-  bool UploadTexture(int width, int height, const std::uint8_t* rgba);
+  // Storage for a texture of this size, made before its picture is ready; false when the
+  // device refuses it.
+  bool ReserveTexture(int width, int height);
+  // The map picture into the reserved texture of its size, straight from cairo's pixels. The
+  // picture is opaque (the map is painted over a filled background), so its premultiplied
+  // words are its colours.
+  bool FillTexture(const platform::Image& picture);
+  // Both of the above.
+  bool UploadTexture(const platform::Image& picture);
   void ClearTexture();
   bool HasTexture() const { return texture_ != 0; }
   // Clears to the background and draws the faces into the bound frame buffer.
@@ -45,8 +54,14 @@ class TerrainRenderer {
   static bool OutOfMemory();
 
  private:
+  bool BindOffscreen(int width, int height);
+  void ReleaseOffscreen();
+
   std::uint32_t program_ = 0, vao_ = 0, vbo_ = 0, ebo_ = 0, texture_ = 0;
+  std::uint32_t fbo_ = 0, colour_ = 0, depth_ = 0;
+  int offscreenWidth_ = 0, offscreenHeight_ = 0;
   std::size_t indexCount_ = 0;
+  int textureWidth_ = 0, textureHeight_ = 0;
 };
 
 }  // namespace views::ui

@@ -22,6 +22,7 @@
 #include "themes/theme.h"
 #include "views/ui/terrain_options.h"
 #include "views/ui/terrain_renderer.h"
+#include "views/ui/terrain_scene.h"
 
 namespace views::ui {
 
@@ -349,30 +350,15 @@ void C3DDialog::BuildTerrain(float scale) {
   builtTheme_ = doc_.GetVisibleTheme();
   builtArea_ = doc_.currentArea;
   const TerrainInput in = TerrainInputOf(doc_, exaggeration, scale, vertexLimit_);
-  mesh_ = in.elevation ? BuildTerrainMesh(in) : TerrainMesh{};
-  if (!MakeCurrent()) return;
-  UploadMesh();
-  UploadTexture();
-}
-
-void C3DDialog::UploadMesh() {
-  if (!renderer_.UploadMesh(mesh_)) DeviceFailed(kVideoMemoryText);
-}
-
-void C3DDialog::UploadTexture() {
-  renderer_.ClearTexture();
-  if (mesh_.strides.rows == 0 || mesh_.strides.columns == 0 || !doc_.currentArea) return;
-  wxBusyCursor wait;
-  const TextureSize size = TextureRect(mesh_.strides.rows, mesh_.strides.columns, textureDensity, maxTextureSize_);
-  const CPyrvane2WorkArea& a = *doc_.currentArea;
-  platform::Image image;
-  doc_.DrawMapImage(image, a.west, a.north, a.east, a.south, PixelRect{0, 0, size.width, size.height});
-  if (image.IsEmpty()) {
-    platform::Tell("Unable to load texture.");
+  if (!MakeCurrent()) {
+    mesh_ = in.elevation ? BuildTerrainMesh(in) : TerrainMesh{};
     return;
   }
-  const std::vector<std::uint8_t> rgba = image.ToRgbaBytes();
-  if (!renderer_.UploadTexture(image.Width(), image.Height(), rgba.data())) platform::Tell("Unable to load texture.");
+  wxBusyCursor wait;
+  TerrainScene scene = BuildTerrainScene(doc_, in, textureDensity, maxTextureSize_, renderer_);
+  mesh_ = std::move(scene.mesh);
+  if (!scene.meshUploaded) DeviceFailed(kVideoMemoryText);
+  else if (scene.textureFailed) platform::Tell("Unable to load texture.");
 }
 
 void C3DDialog::RestoreDeviceResources() {

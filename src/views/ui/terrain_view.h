@@ -105,8 +105,6 @@ class C3DDialog : public wxFrame, public DocumentObserver {
   bool EnsureDevice();
   bool MakeCurrent();
   void ReleaseDeviceResources();
-  void UploadMesh();
-  void UploadTexture();
   SceneState Scene(int width, int height) const;
   void DeviceFailed(const std::string& text);
   void OnPaint();
