@@ -94,7 +94,8 @@ TEST(TerrainMesh, VerticesRunColumnByColumnFromTheNorthWestWithTextureAcross) {
   // Two faces per cell step, A then B, one strip per column of cells.
   EXPECT_EQ(m.faces, 2u * 2 * 3);
   constexpr std::uint32_t end = kStripRestart;
-  EXPECT_EQ(m.strips, (std::vector<std::uint32_t>{0, 3, 1, 4, 2, 5, end, 3, 6, 4, 7, 5, 8, end, 6, 9, 7, 10, 8, 11, end}));
+  EXPECT_EQ(m.strips,
+            (std::vector<std::uint32_t>{0, 3, 1, 4, 2, 5, end, 3, 6, 4, 7, 5, 8, end, 6, 9, 7, 10, 8, 11, end}));
   EXPECT_EQ(Faces(m).front(), (std::set<std::uint32_t>{0, 1, 3}));  // A of the first cell
   EXPECT_EQ(Faces(m)[1], (std::set<std::uint32_t>{1, 4, 3}));       // its B
   EXPECT_EQ(m.holeFaces, 0u);

@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -176,10 +177,6 @@ bool TerrainRenderer::FillTexture(const platform::Image& picture) {
   return true;
 }
 
-bool TerrainRenderer::UploadTexture(const platform::Image& picture) {
-  return ReserveTexture(picture.Width(), picture.Height()) && FillTexture(picture);
-}
-
 void TerrainRenderer::Render(int width, int height, const SceneState& s) {
   glViewport(0, 0, width, height);
   glClearColor(s.background[0], s.background[1], s.background[2], 1.0f);
@@ -244,14 +241,15 @@ std::vector<std::uint8_t> TerrainRenderer::RenderOffscreen(int w, int h, const S
   std::vector<std::uint8_t> out;
   if (w <= 0 || h <= 0 || !BindOffscreen(w, h)) return out;
   Render(w, h, scene);
-  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(w) * h * 4);
+  out.resize(static_cast<std::size_t>(w) * h * 4);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-  // GL's rows run bottom-up.
-  out.resize(pixels.size());
+  glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, out.data());
+  // GL's rows run bottom-up: turned over in place.
   const std::size_t row = static_cast<std::size_t>(w) * 4;
-  for (int y = 0; y < h; ++y)
-    std::memcpy(&out[static_cast<std::size_t>(y) * row], &pixels[static_cast<std::size_t>(h - 1 - y) * row], row);
+  for (int y = 0; y < h / 2; ++y)
+    std::swap_ranges(out.begin() + static_cast<std::ptrdiff_t>(y * row),
+                     out.begin() + static_cast<std::ptrdiff_t>((y + 1) * row),
+                     out.begin() + static_cast<std::ptrdiff_t>((h - 1 - y) * row));
   if (glGetError() != GL_NO_ERROR) out.clear();
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   return out;

@@ -40,8 +40,6 @@ class TerrainRenderer {
   // picture is opaque (the map is painted over a filled background), so its premultiplied
   // words are its colours.
   bool FillTexture(const platform::Image& picture);
-  // Both of the above.
-  bool UploadTexture(const platform::Image& picture);
   void ClearTexture();
   bool HasTexture() const { return texture_ != 0; }
   // Clears to the background and draws the faces into the bound frame buffer.

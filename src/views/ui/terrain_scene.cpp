@@ -26,8 +26,7 @@ TerrainScene BuildTerrainScene(CPVN4Doc& doc, const TerrainInput& in, double tex
   }
   const bool drawOnHelper = !picture.IsEmpty() && doc.GetVisibleTheme();
 
-  // The helpers own nothing but their results; a failure in one comes back through get().
-  auto mesh = std::async(std::launch::async, [&in] { return BuildTerrainMesh(in); });
+  // The helper owns nothing; a failure in it comes back through get().
   std::future<void> drawing;
   if (drawOnHelper)
     drawing = std::async(std::launch::async, [&] {
@@ -35,10 +34,11 @@ TerrainScene BuildTerrainScene(CPVN4Doc& doc, const TerrainInput& in, double tex
                        PixelRect{0, 0, size.width, size.height});
     });
   // The texture's storage is the slowest part of a software device's upload (fresh memory on
-  // every page); it is made while the helpers work.
+  // every page); it is made while the picture is drawn, and so is the mesh (here, where the
+  // memory of the last one is at hand).
   const bool reserved = drawOnHelper && renderer.ReserveTexture(picture.Width(), picture.Height());
+  scene.mesh = BuildTerrainMesh(in);
   if (drawing.valid()) drawing.get();
-  scene.mesh = mesh.get();
 
   scene.meshUploaded = renderer.UploadMesh(scene.mesh);
   if (textured) {

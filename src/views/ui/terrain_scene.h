@@ -1,8 +1,8 @@
 #pragma once
-// The 3D view's surface and its map picture made together: the mesh and the picture are
-// computed on helper threads while this thread, which owns the GL context, has the texture's
-// storage made, then both go to the renderer. The calling thread waits for the helpers, so
-// nothing changes the project while they read it.
+// The 3D view's surface and its map picture made together: the picture is drawn on a helper
+// thread while this thread, which owns the GL context, has the texture's storage made and
+// builds the mesh; then both go to the renderer. The calling thread waits for the helper, so
+// nothing changes the project while it reads it.
 #include "views/terrain_mesh.h"
 
 class CPVN4Doc;
