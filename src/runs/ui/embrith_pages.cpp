@@ -913,16 +913,8 @@ void CEmbrithPage::MarkChanged() {
 wxMenu* CEmbrithPage::BuildMenu(int buttonId) {
   auto* menu = new wxMenu;
   switch (buttonId) {
-    case 1480:
-      menu->Append(MenuId(kOpenIgnitions), "&Open Ignitions File...");
-      menu->Append(MenuId(kLoadCurrentShape), "&Load Current Shape")
-          ->Enable(run->document && run->document->HasShapePoints());
-      menu->Append(MenuId(kClearIgnitions), "&Clear Ignitions File")->Enable(!ignitionFile.empty());
-      break;
-    case 1481:
-      menu->Append(MenuId(kOpenBarriers), "&Open Barriers File...");
-      menu->Append(MenuId(kClearBarriers), "&Clear Barriers FIle")->Enable(!barrierFile.empty());
-      break;
+    case 1480: AppendIgnitionItems(*menu, *run, !ignitionFile.empty()); break;
+    case 1481: AppendBarrierItems(*menu, !barrierFile.empty()); break;
     case 1482:
       menu->Append(MenuId(kOpenRosAdjust), "&Open ROS Adjust File...");
       menu->Append(MenuId(kEditRosAdjust), "&Edit ROS Adjust File")->Enable(!rosAdjustFile.empty());
@@ -954,8 +946,7 @@ void CEmbrithPage::OpenShapefile(bool barriers) {
   file = *chosen;
   if (!TakeRunShapefile(*run, barriers ? run->embrithBarriers : run->embrithIgnitions, file, true,
                         barriers ? "Embrith Barriers" : "Embrith Ignitions",
-                        barriers ? "Error: Barrier file does not overlap Analysis Area"
-                                 : "Error: Ignition file does not overlap Analysis Area"))
+                        NoOverlapText(barriers)))
     file.clear();
   ShowFiles();
   if (run->document) run->document->UpdateAllViews();

@@ -173,8 +173,9 @@ class CEmbrithWxBpPage : public wxPanel {
 class CEmbrithPage : public wxPanel {
  public:
   enum {
-    kOpenIgnitions = 33018, kLoadCurrentShape = 33019, kClearIgnitions = 33020, kOpenBarriers = 33021,
-    kClearBarriers = 33022, kOpenRosAdjust = 33023, kEditRosAdjust = 33024, kClearRosAdjust = 33025
+    kOpenIgnitions = kOpenIgnitionsCommand, kLoadCurrentShape = kLoadCurrentShapeCommand,
+    kClearIgnitions = kClearIgnitionsCommand, kOpenBarriers = kOpenBarriersCommand,
+    kClearBarriers = kClearBarriersCommand, kOpenRosAdjust = 33023, kEditRosAdjust = 33024, kClearRosAdjust = 33025
   };
   // The numbers of the page, in the order of their boxes.
   enum Field { kPerimeterRes, kDistanceRes, kTimeStep, kMinSpotDistance, kSpotGridRes, kSpotProbability,

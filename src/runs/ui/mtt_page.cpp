@@ -255,11 +255,8 @@ void CPathweaverPage::OnRemoveAll() {
 wxMenu* CPathweaverPage::BuildMenu(int buttonId) {
   auto* menu = new wxMenu;
   switch (buttonId) {
-    case 1480: AppendIgnitionItems(*menu, !ignitionFile.empty()); break;
-    case 1486:
-      menu->Append(MenuId(kOpenBarriers), "&Open Barriers File...");
-      menu->Append(MenuId(kClearBarriers), "&Clear Barriers FIle")->Enable(!barrierFile.empty());
-      break;
+    case 1480: AppendIgnitionItems(*menu, *run, !ignitionFile.empty()); break;
+    case 1486: AppendBarrierItems(*menu, !barrierFile.empty()); break;
     case 1485:
       menu->Append(MenuId(kOpenFireList), "&Open Fire List File...");
       menu->Append(MenuId(kClearFireList), "&Clear Fire List File...")->Enable(!fireListFile.empty());
@@ -292,8 +289,7 @@ void CPathweaverPage::TakeShapefile(bool barriers, const std::string& path, bool
   file = path;
   if (!TakeRunShapefile(*run, slot, path, mustOverlap,
                         barriers ? "Minimum Travel Time Barriers" : "Minimum Travel Time Ignitions",
-                        barriers ? "Error: Barrier file does not overlap Analysis Area"
-                                 : "Error: Ignition file does not overlap Analysis Area"))
+                        NoOverlapText(barriers)))
     file.clear();
   ShowFiles();
   if (run->document) run->document->UpdateAllViews();

@@ -70,6 +70,23 @@ std::optional<std::string> NumberProblem(const wxTextCtrl* edit, double lo, doub
   return std::nullopt;
 }
 
+void AppendIgnitionItems(wxMenu& menu, const CRun& run, bool hasFile) {
+  menu.Append(MenuId(kOpenIgnitionsCommand), "&Open Ignitions File...");
+  menu.Append(MenuId(kLoadCurrentShapeCommand), "&Load Current Shape")
+      ->Enable(run.document && run.document->HasShapePoints());
+  menu.Append(MenuId(kClearIgnitionsCommand), "&Clear Ignitions File")->Enable(hasFile);
+}
+
+void AppendBarrierItems(wxMenu& menu, bool hasFile) {
+  menu.Append(MenuId(kOpenBarriersCommand), "&Open Barriers File...");
+  menu.Append(MenuId(kClearBarriersCommand), "&Clear Barriers FIle")->Enable(hasFile);
+}
+
+const char* NoOverlapText(bool barriers) {
+  return barriers ? "Error: Barrier file does not overlap Analysis Area"
+                  : "Error: Ignition file does not overlap Analysis Area";
+}
+
 std::optional<std::string> ChooseShapefile() {
   platform::FileDialogOptions options;
   options.filter = "Arcview Shape Files (*.shp)|*.shp||";

@@ -41,6 +41,19 @@ std::optional<std::string> IntegerProblem(const wxTextCtrl* edit, int lo, int hi
 // A typed number within its range, or why it is not one.
 std::optional<std::string> NumberProblem(const wxTextCtrl* edit, double lo, double hi);
 
+// The ignition and barrier buttons' commands, alike on every page that takes those files.
+enum ShapefileCommand {
+  kOpenIgnitionsCommand = 33018, kLoadCurrentShapeCommand = 33019, kClearIgnitionsCommand = 33020,
+  kOpenBarriersCommand = 33021, kClearBarriersCommand = 33022
+};
+// The ignition button's menu: Open always, Load Current Shape while the map holds drawn
+// shapes, Clear while there is a file.
+void AppendIgnitionItems(wxMenu& menu, const CRun& run, bool hasFile);
+// The barrier button's menu: Open always, Clear while there is a file.
+void AppendBarrierItems(wxMenu& menu, bool hasFile);
+// What is said of an ignition or barrier file with no vertex in the analysis area.
+const char* NoOverlapText(bool barriers);
+
 // The file-open dialog for an ignition or barrier shapefile.
 std::optional<std::string> ChooseShapefile();
 // The file of the shapes drawn on the map, written first where the user says when they have

@@ -15,6 +15,7 @@
 #include "runs/run_exec_status.h"
 #include "runs/ui/input_file_actions.h"
 #include "runs/ui/launch_sheet.h"
+#include "runs/ui/page_menus.h"
 
 namespace weather::ui {
 class CWXSEditDialog;
@@ -213,7 +214,10 @@ struct PageOutput {
 class CTravelTimePage : public wxPanel {
  public:
   // The ignition button's commands, alike on both pages.
-  enum { kOpenIgnitions = 33018, kLoadCurrentShape = 33019, kClearIgnitions = 33020 };
+  enum {
+    kOpenIgnitions = kOpenIgnitionsCommand, kLoadCurrentShape = kLoadCurrentShapeCommand,
+    kClearIgnitions = kClearIgnitionsCommand
+  };
   CTravelTimePage(wxWindow* parent, int id, CRunSheet* sheet, CRun* run, const char* launchText);
 
   bool IsCreated() const { return created_; }
@@ -249,9 +253,6 @@ class CTravelTimePage : public wxPanel {
   // Raises a run's resolution to the landscape's cell width (a finer one only multiplies the
   // cells) and keeps that width as the resolution boxes' lowest value.
   void TakeCellWidth(double& resolution);
-  // The ignition button's menu: Open always, Load Current Shape while the map holds drawn
-  // shapes, Clear while there is a file.
-  void AppendIgnitionItems(wxMenu& menu, bool hasFile);
   // The fire-behaviour grids the travel-time engine needs: the ellipses and spotting, and the
   // basic intensity and rate when its own intensity is wanted.
   void SelectEngineGrids(bool intensity);
@@ -273,7 +274,10 @@ class CTravelTimePage : public wxPanel {
 // The Minimum Travel Time page: ignitions, barriers, calculation settings and MTT outputs.
 class CPathweaverPage : public CTravelTimePage {
  public:
-  enum { kOpenBarriers = 33021, kClearBarriers = 33022, kOpenFireList = 33028, kClearFireList = 33029 };
+  enum {
+    kOpenBarriers = kOpenBarriersCommand, kClearBarriers = kClearBarriersCommand, kOpenFireList = 33028,
+    kClearFireList = 33029
+  };
   static constexpr int kShapefileOutputs = 10;
   CPathweaverPage(wxWindow* parent, CRunSheet* sheet, CRun* run);
 

@@ -96,11 +96,4 @@ void CTravelTimePage::SelectEngineGrids(bool intensity) {
   if (intensity) o.firelineIntensity = o.rateOfSpread = true;
 }
 
-void CTravelTimePage::AppendIgnitionItems(wxMenu& menu, bool hasFile) {
-  menu.Append(MenuId(kOpenIgnitions), "&Open Ignitions File...");
-  menu.Append(MenuId(kLoadCurrentShape), "&Load Current Shape")
-      ->Enable(run->document && run->document->HasShapePoints());
-  menu.Append(MenuId(kClearIgnitions), "&Clear Ignitions File")->Enable(hasFile);
-}
-
 }  // namespace runs::ui

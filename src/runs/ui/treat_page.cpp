@@ -183,7 +183,7 @@ void CTreatPage::OnRemoveAll() {
 wxMenu* CTreatPage::BuildMenu(int buttonId) {
   auto* menu = new wxMenu;
   if (buttonId == 1480) {
-    AppendIgnitionItems(*menu, !ignitionFile.empty());
+    AppendIgnitionItems(*menu, *run, !ignitionFile.empty());
   } else if (buttonId == 1488) {
     menu->Append(MenuId(kOpenIdealLandscape), "&Open Ideal Landscape...");
     menu->Append(MenuId(kClearIdealLandscape), "&Clear Ideal Landscape")->Enable(!idealLandscapeFile.empty());
@@ -205,7 +205,7 @@ void CTreatPage::RunMenuCommand(int id) {
 void CTreatPage::TakeIgnitions(const std::string& path, bool mustOverlap) {
   ignitionFile = path;
   if (!TakeRunShapefile(*run, run->tomIgnitions, path, mustOverlap, "Treatment Ignitions",
-                        "Error: Ignition file does not overlap Analysis Area"))
+                        NoOverlapText(false)))
     ignitionFile.clear();
   ShowFiles();
   if (run->document) run->document->UpdateAllViews();
