@@ -709,7 +709,7 @@ class OpenCellFires {
   };
   // What the cell's own computation gives without a crown and without the fire's shape.
   FireResult Expand(int fm, const Entry& e) const {
-    FireResult f;
+    FireResult f = none_;
     const FuelBedState& bed = beds_[static_cast<size_t>(fm)];
     if (!bed.burnable) return f;
     f.rosMMin = f.surfaceRosMMin = e.ros;
@@ -722,6 +722,9 @@ class OpenCellFires {
     return f;
   }
   const std::vector<FuelBedState>& beds_;
+  // A result with nothing in it, copied: building one field by field clears it first, which
+  // costs as much as the rest of a shared cell.
+  const FireResult none_{};
   std::vector<size_t> block_;  // first entry of each model
   int slopeLow_ = 0, aspectLow_ = 0;
   size_t slopes_ = 0, aspects_ = 0;
