@@ -195,6 +195,8 @@ void BM_OpenSceneThenGdaldem(benchmark::State& state) {
   if (!renderer.Create()) return state.SkipWithError("the shaders were refused");
   std::size_t faces = 0;
   for (auto _ : state) {
+    // Each round opens afresh: no texture of the same size to keep.
+    renderer.ClearTexture();
     if (!OpenScene(renderer, faces)) return state.SkipWithError("upload or draw failed");
     fs::remove(out);
     const auto start = std::chrono::steady_clock::now();
@@ -214,6 +216,7 @@ void BM_ScenePartsOneByOne(benchmark::State& state) {
   if (!renderer.Create()) return state.SkipWithError("the shaders were refused");
   const CPyrvane2WorkArea& a = *Project().currentArea;
   for (auto _ : state) {
+    renderer.ClearTexture();
     const views::TerrainMesh mesh = Timed(kParts[0], [] { return views::BuildTerrainMesh(Input()); });
     const views::TextureSize t =
         views::TextureRect(mesh.strides.rows, mesh.strides.columns, 4.0, views::ui::TerrainRenderer::MaxTextureSize());

@@ -129,6 +129,9 @@ void TerrainRenderer::ClearTexture() {
 }
 
 bool TerrainRenderer::ReserveTexture(int width, int height) {
+  // A rebuild of the same size (another theme, an overlay shown) keeps the storage: making it
+  // afresh is the slowest part of a software device's upload.
+  if (texture_ && width == textureWidth_ && height == textureHeight_) return true;
   ClearTexture();
   if (width <= 0 || height <= 0) return false;
   GLuint t = 0;

@@ -33,8 +33,8 @@ class TerrainRenderer {
   bool Ready() const { return program_ != 0; }
   // False when the device has no memory for them.
   bool UploadMesh(const TerrainMesh& mesh);
-  // Storage for a texture of this size, made before its picture is ready; false when the
-  // device refuses it.
+  // Storage for a texture of this size, made before its picture is ready (the present one is
+  // kept when its size is the same); false when the device refuses it.
   bool ReserveTexture(int width, int height);
   // The map picture into the reserved texture of its size, straight from cairo's pixels. The
   // picture is opaque (the map is painted over a filled background), so its premultiplied

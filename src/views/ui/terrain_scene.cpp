@@ -12,7 +12,6 @@ namespace views::ui {
 TerrainScene BuildTerrainScene(CPVN4Doc& doc, const TerrainInput& in, double textureDensity, int maxTextureSize,
                                TerrainRenderer& renderer) {
   TerrainScene scene;
-  renderer.ClearTexture();
   const MeshStrides strides = StridesOf(in);
   const CPyrvane2WorkArea* area = doc.currentArea;
   const bool textured = strides.rows > 0 && strides.columns > 0 && area;
@@ -25,6 +24,7 @@ TerrainScene BuildTerrainScene(CPVN4Doc& doc, const TerrainInput& in, double tex
     picture = platform::Image(size.width + 1, size.height + 1);
   }
   const bool drawOnHelper = !picture.IsEmpty() && doc.GetVisibleTheme();
+  if (!drawOnHelper) renderer.ClearTexture();
 
   // The helper owns nothing; a failure in it comes back through get().
   std::future<void> drawing;
