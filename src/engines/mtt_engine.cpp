@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <random>
 #include <unordered_map>
 
@@ -194,7 +195,12 @@ int CMinTravelTime::LoadTOMInputs(const char* file) {
 int CMinTravelTime::LaunchTOM() {
   progress_.store(0.0);
   ClearOutputs();
-  const int rc = RunTOM();
+  int rc = 0;
+  try {
+    rc = RunTOM();
+  } catch (const std::bad_alloc&) {
+    rc = Fail(kMttFireBehavior, "There is not enough memory for the treatment run.");
+  }
   if (rc != 1) ClearOutputs();
   progress_.store(1.0);
   return rc;
@@ -219,7 +225,10 @@ int CMinTravelTime::RunTOM() {
     return Fail(kMttNoLandscape, "The analysis area does not overlap the landscape.");
   const double cell = std::max(in_.resolution, lcell);
   const double cols = std::ceil((east - west) / cell - 1e-9), rows = std::ceil((north - south) / cell - 1e-9);
-  if (!(rows * cols <= 1e9)) return Fail(kMttBadInputs, "MTT_RESOLUTION gives too many cells for the analysis area.");
+  // An area far beyond the landscape would only add cells without data.
+  const double landCells = std::ceil((le - lw) / lcell) * std::ceil((ln - ls) / lcell);
+  if (!(rows * cols <= 4 * landCells + 1))
+    return Fail(kMttNoLandscape, "The analysis area reaches far beyond the landscape.");
   rows_ = static_cast<int>(rows);
   cols_ = static_cast<int>(cols);
   cell_ = cell;

@@ -308,6 +308,14 @@ TEST(TomEngine, RefusesBadSettingsNamingTheKeyOrFile) {
     EXPECT_NE(std::string(e->CommandFileError(rc)).find(k.names), std::string::npos) << e->CommandFileError(rc);
     EXPECT_EQ(e->LaunchTOM(), kMttNoInputs);
   }
+  // Areas off the landscape, or reaching far beyond it, are refused before any work.
+  for (const double far : {-5000.0, 1e7}) {
+    auto e = f.Engine(TomAppendix(f.ideal, f.ignition));
+    e->SetAnalysisArea(far > 0 ? far : -4000, far > 0 ? -far : -4500, far > 0 ? far : -4000, far > 0 ? -far : -4500);
+    const int rc = e->LaunchTOM();
+    EXPECT_EQ(rc, kMttNoLandscape) << far;
+    EXPECT_NE(std::string(e->CommandFileError(rc)).find("analysis area"), std::string::npos);
+  }
   const std::string missing = f.dir.File("nowhere.lcp");
   auto e = f.Engine(TomAppendix(missing, f.ignition));
   const int rc = e->LaunchTOM();
