@@ -3,6 +3,8 @@
 #include <omp.h>
 
 #include <algorithm>
+#include <array>
+#include <map>
 #include <cmath>
 #include <stdexcept>
 
@@ -144,6 +146,25 @@ void SolveWater(double* m, const double* temp, const Geometry& g, double sDiag, 
   }
 }
 
+// One hour of weather for the four sticks of a place; returns the sun on its ground (W/m2).
+double StepHour(FuelStick sticks[4], double m[4], const HourlyWeather& w, double elevationM, double slopeDeg,
+                double aspectDeg, double coverPct, double stationElevationM, double latitudeDeg) {
+  // Lapse the air to the place with a constant dew point.
+  const double t = w.temperatureC + kLapseCPerM * (elevationM - stationElevationM);
+  const double rh = std::clamp(w.humidityPct * SatVapour(w.temperatureC) / SatVapour(t), 1.0, 100.0);
+  const double solar = SolarRadiation(w.dayOfYear, w.hour, latitudeDeg, slopeDeg, aspectDeg, w.cloudPct, coverPct);
+  StickAir air;
+  // A stick on the ground sees half the sky, less what the canopy hides.
+  air.skyView = 0.5 * (1.0 - std::clamp(coverPct, 0.0, 100.0) / 100.0);
+  air.temperatureC = t;
+  air.humidityPct = rh;
+  air.solarWm2 = solar;
+  air.rainMm = w.precipMm;
+  air.cloudPct = w.cloudPct;
+  for (int k = 0; k < 4; ++k) m[k] = sticks[k].Step(1.0, air);
+  return solar;
+}
+
 }  // namespace
 
 double EquilibriumMoisture(double tC, double rh) { return Isotherm(tC, std::clamp(rh, 0.0, 100.0) / 100.0); }
@@ -271,18 +292,10 @@ void FuelStick::SubStep(double dt, const StickAir& air, double rainRate, double 
   vapourOut_ = 0;
 }
 
-std::vector<HourlyWeather> ConditioningWeather(const PyrvaneInputs& in, double* stationElev) {
-  std::vector<HourlyWeather> out;
-  if (!in.conditioningStart.Valid() || !in.conditioningEnd.Valid()) return out;
-  double t0 = HourStamp(DayOfYear(in.conditioningStart.month, in.conditioningStart.day),
-                        in.conditioningStart.hhmm / 100);
-  double t1 = HourStamp(DayOfYear(in.conditioningEnd.month, in.conditioningEnd.day), in.conditioningEnd.hhmm / 100);
-  if (t1 < t0) t1 += 365 * 24;  // over New Year
-  if (t1 - t0 > 24.0 * 366) return out;
-  struct Sample {
-    double stamp;
-    HourlyWeather w;
-  };
+double HourStampOf(int month, int day, int hhmm) { return HourStamp(DayOfYear(month, day), hhmm / 100); }
+
+std::vector<StampedWeather> WeatherSamples(const PyrvaneInputs& in, double* stationElev) {
+  using Sample = StampedWeather;
   std::vector<Sample> samples;
   if (in.hasRaws && !in.raws.empty()) {
     *stationElev = in.rawsMetric ? in.rawsElevation : in.rawsElevation * 0.3048;
@@ -351,21 +364,33 @@ std::vector<HourlyWeather> ConditioningWeather(const PyrvaneInputs& in, double* 
         if (c.first <= s.stamp) cc = c.second;
       s.w.cloudPct = cc;
     }
-  } else {
-    return out;
   }
   std::stable_sort(samples.begin(), samples.end(), [](const Sample& a, const Sample& b) { return a.stamp < b.stamp; });
+  return samples;
+}
+
+HourlyWeather WeatherOfHour(const std::vector<StampedWeather>& samples, double t) {
+  auto after = std::upper_bound(samples.begin(), samples.end(), t + 1e-9,
+                                [](double v, const StampedWeather& s) { return v < s.stamp; });
+  HourlyWeather w = (after == samples.begin() ? after : after - 1)->w;
+  w.hour = std::fmod(t, 24.0);
+  w.dayOfYear = static_cast<int>(std::fmod(std::floor(t / 24.0), 365.0)) + 1;
+  return w;
+}
+
+std::vector<HourlyWeather> ConditioningWeather(const PyrvaneInputs& in, double* stationElev) {
+  std::vector<HourlyWeather> out;
+  if (!in.conditioningStart.Valid() || !in.conditioningEnd.Valid()) return out;
+  double t0 = HourStampOf(in.conditioningStart.month, in.conditioningStart.day, in.conditioningStart.hhmm);
+  double t1 = HourStampOf(in.conditioningEnd.month, in.conditioningEnd.day, in.conditioningEnd.hhmm);
+  if (t1 < t0) t1 += 365 * 24;  // over New Year
+  if (t1 - t0 > 24.0 * 366) return out;
+  const std::vector<StampedWeather> samples = WeatherSamples(in, stationElev);
+  if (samples.empty()) return out;
   // Anchor the period at the first sample's year.
   if (samples.front().stamp > t0 + 24.0 * 180) t0 += 365 * 24.0, t1 += 365 * 24.0;
   if (samples.front().stamp > t0 + 1e-9 || samples.back().stamp + 24.0 < t1) return out;
-  size_t k = 0;
-  for (double t = t0; t <= t1 + 1e-9; t += 1.0) {
-    while (k + 1 < samples.size() && samples[k + 1].stamp <= t + 1e-9) ++k;
-    HourlyWeather w = samples[k].w;
-    w.hour = std::fmod(t, 24.0);
-    w.dayOfYear = static_cast<int>(std::fmod(std::floor(t / 24.0), 365.0)) + 1;
-    out.push_back(w);
-  }
+  for (double t = t0; t <= t1 + 1e-9; t += 1.0) out.push_back(WeatherOfHour(samples, t));
   return out;
 }
 
@@ -391,22 +416,9 @@ bool ConditionFuels(const ConditioningCells& cells, const std::vector<HourlyWeat
       FuelStick sticks[4] = {{0, initial[0]}, {1, initial[1]}, {2, initial[2]}, {3, initial[3]}};
       double solar = 0;
       double m[4] = {initial[0], initial[1], initial[2], initial[3]};
-      // A stick on the ground sees half the sky, less what the canopy hides.
-      StickAir air;
-      air.skyView = 0.5 * (1.0 - std::clamp(static_cast<double>(cells.coverPct[i]), 0.0, 100.0) / 100.0);
-      for (const auto& w : weather) {
-        // Lapse the air to the cell with a constant dew point.
-        double t = w.temperatureC + kLapseCPerM * (cells.elevationM[i] - stationElev);
-        double rh = std::clamp(w.humidityPct * SatVapour(w.temperatureC) / SatVapour(t), 1.0, 100.0);
-        solar = SolarRadiation(w.dayOfYear, w.hour, cells.latitudeDeg, cells.slopeDeg[i], cells.aspectDeg[i],
-                               w.cloudPct, cells.coverPct[i]);
-        air.temperatureC = t;
-        air.humidityPct = rh;
-        air.solarWm2 = solar;
-        air.rainMm = w.precipMm;
-        air.cloudPct = w.cloudPct;
-        for (int k = 0; k < 4; ++k) m[k] = sticks[k].Step(1.0, air);
-      }
+      for (const auto& w : weather)
+        solar = StepHour(sticks, m, w, cells.elevationM[i], cells.slopeDeg[i], cells.aspectDeg[i], cells.coverPct[i],
+                         stationElev, cells.latitudeDeg);
       out.m1[i] = static_cast<float>(m[0]);
       out.m10[i] = static_cast<float>(m[1]);
       out.m100[i] = static_cast<float>(m[2]);
@@ -416,6 +428,68 @@ bool ConditionFuels(const ConditioningCells& cells, const std::vector<HourlyWeat
     progress.store(static_cast<double>(++done) / chunks, std::memory_order_relaxed);
   }
   return !cancel.load();
+}
+
+HourlyConditioner::HourlyConditioner(const ConditioningCells& cells, double stationElevationM, const double initial[4],
+                                     const Classes& classes)
+    : stationElevationM_(stationElevationM), latitudeDeg_(cells.latitudeDeg) {
+  // The class of each cell, as the index of its central values; flat ground has no aspect.
+  auto index = [](double v, double width) { return static_cast<std::int64_t>(std::floor(v / width + 0.5)); };
+  std::map<std::array<std::int64_t, 4>, std::int32_t> known;
+  siteOf_.assign(static_cast<std::size_t>(std::max(cells.count, 0)), -1);
+  for (int i = 0; i < cells.count; ++i) {
+    if (cells.elevationM[i] == -9999.0f || cells.slopeDeg[i] == -9999.0f || cells.aspectDeg[i] == -9999.0f) continue;
+    const std::int64_t slope = index(cells.slopeDeg[i], classes.slopeDeg);
+    const std::array<std::int64_t, 4> key = {index(cells.elevationM[i], classes.elevationM), slope,
+                                             slope == 0 ? 0 : index(cells.aspectDeg[i], classes.aspectDeg) %
+                                                                  index(360.0, classes.aspectDeg),
+                                             index(cells.coverPct[i], classes.coverPct)};
+    auto [it, added] = known.emplace(key, static_cast<std::int32_t>(sites_.size()));
+    if (added)
+      sites_.push_back({static_cast<float>(key[0] * classes.elevationM), static_cast<float>(key[1] * classes.slopeDeg),
+                        static_cast<float>(key[2] * classes.aspectDeg), static_cast<float>(key[3] * classes.coverPct)});
+    siteOf_[static_cast<std::size_t>(i)] = it->second;
+  }
+  states_.reserve(sites_.size());
+  for (std::size_t k = 0; k < sites_.size(); ++k)
+    states_.push_back({{{0, initial[0]}, {1, initial[1]}, {2, initial[2]}, {3, initial[3]}},
+                       {initial[0], initial[1], initial[2], initial[3]},
+                       0.0});
+}
+
+bool HourlyConditioner::Step(const HourlyWeather& w, int threads, const std::atomic<bool>& cancel) {
+  if (threads <= 0) threads = omp_get_num_procs();
+  const long sites = static_cast<long>(sites_.size());
+  // Each site steps on its own, so the moistures are the same at any thread count.
+#pragma omp parallel for schedule(dynamic, 16) num_threads(threads)
+  for (long k = 0; k < sites; ++k) {
+    if (cancel.load(std::memory_order_relaxed)) continue;
+    const Site& s = sites_[static_cast<std::size_t>(k)];
+    State& st = states_[static_cast<std::size_t>(k)];
+    st.solar = StepHour(st.sticks, st.m, w, s.elevationM, s.slopeDeg, s.aspectDeg, s.coverPct, stationElevationM_,
+                        latitudeDeg_);
+  }
+  return !cancel.load();
+}
+
+void HourlyConditioner::Fill(ConditioningResult& out, int threads) const {
+  const std::size_t n = siteOf_.size();
+  for (auto* g : {&out.m1, &out.m10, &out.m100, &out.m1000, &out.solar}) g->resize(n);
+  if (threads <= 0) threads = omp_get_num_procs();
+#pragma omp parallel for schedule(static) num_threads(threads)
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::int32_t k = siteOf_[i];
+    if (k < 0) {
+      out.m1[i] = out.m10[i] = out.m100[i] = out.m1000[i] = out.solar[i] = -9999.0f;
+      continue;
+    }
+    const State& st = states_[static_cast<std::size_t>(k)];
+    out.m1[i] = static_cast<float>(st.m[0]);
+    out.m10[i] = static_cast<float>(st.m[1]);
+    out.m100[i] = static_cast<float>(st.m[2]);
+    out.m1000[i] = static_cast<float>(st.m[3]);
+    out.solar[i] = static_cast<float>(st.solar);
+  }
 }
 
 }  // namespace engines

@@ -22,6 +22,19 @@ struct HourlyWeather {
 // weather and wind lines). Empty when the inputs do not cover the period.
 std::vector<HourlyWeather> ConditioningWeather(const PyrvaneInputs& in, double* stationElevationM);
 
+// Weather samples of the inputs in time order, each stamped in hours from the start of the first
+// sample's year ((day of year - 1) x 24 + hour). Empty without a weather stream or daily weather.
+struct StampedWeather {
+  double stamp = 0;
+  HourlyWeather w;
+};
+std::vector<StampedWeather> WeatherSamples(const PyrvaneInputs& in, double* stationElevationM);
+// The stamp of a month, day and hhmm of a 365-day year.
+double HourStampOf(int month, int day, int hhmm);
+// The weather of the hour at stamp: the latest sample at or before it (the first before any),
+// with the hour's own day and clock time.
+HourlyWeather WeatherOfHour(const std::vector<StampedWeather>& samples, double stamp);
+
 struct ConditioningCells {
   int count = 0;
   const float* elevationM = nullptr;
@@ -74,6 +87,39 @@ class FuelStick {
   double moist_[kNodes];     // fraction, centre to surface
   double temp_[kNodes];      // C
   double vapourOut_ = 0;     // kg/m2/s leaving the surface in the last sub-step
+};
+
+// Dead fuel moistures carried hour by hour through a fire-growth run. Cells are grouped into
+// sites of one elevation band, slope, aspect and cover class, whose sticks see the class's
+// central values (flat sites face north), so the work grows with the sites, not the cells.
+class HourlyConditioner {
+ public:
+  struct Classes {
+    double elevationM = 20, slopeDeg = 5, aspectDeg = 15, coverPct = 10;
+  };
+  // Throws std::bad_alloc when memory runs out.
+  HourlyConditioner(const ConditioningCells& cells, double stationElevationM, const double initial[4],
+                    const Classes& classes);
+  std::size_t Sites() const { return sites_.size(); }
+  // Steps every site through one hour of weather; false when cancelled.
+  bool Step(const HourlyWeather& w, int threads, const std::atomic<bool>& cancel);
+  // Every cell's moistures (fractions) after the hours stepped so far, and the last hour's solar
+  // radiation; cells without terrain are -9999.
+  void Fill(ConditioningResult& out, int threads) const;
+
+ private:
+  struct Site {
+    float elevationM, slopeDeg, aspectDeg, coverPct;
+  };
+  struct State {
+    FuelStick sticks[4];
+    double m[4];
+    double solar = 0;
+  };
+  std::vector<std::int32_t> siteOf_;  // per cell, -1 without terrain
+  std::vector<Site> sites_;
+  std::vector<State> states_;
+  double stationElevationM_, latitudeDeg_;
 };
 
 // Conditions every cell; initial moistures are fractions (the fuel-moisture file's default

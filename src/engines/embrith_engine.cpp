@@ -9,6 +9,7 @@
 #include <random>
 #include <set>
 
+#include "engines/conditioning.h"
 #include "engines/inputs_file.h"
 #include "engines/mtt_shapes.h"
 #include "engines/pyrvane.h"
@@ -26,14 +27,16 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kNoData = -9999.0;
 
 // The inner engine's grids a growth step reads.
-enum Layer { kA, kB, kC, kDir, kFlame, kRos, kFli, kHpa, kCrown, kSpotDx, kSpotDir, kLayers };
+enum Layer { kA, kB, kC, kDir, kFlame, kRos, kFli, kHpa, kCrown, kSpotDx, kSpotDir, kReaction, kLayers };
 constexpr int kSource[kLayers] = {engines::kOutEllipseA,  engines::kOutEllipseB,   engines::kOutEllipseC,
                                   engines::kOutMaxSpreadDir, engines::kOutFlameLength, engines::kOutSpreadRate,
                                   engines::kOutIntensity, engines::kOutHeatArea,   engines::kOutCrownState,
-                                  engines::kOutMaxSpotDx, engines::kOutMaxSpotDir};
+                                  engines::kOutMaxSpotDx, engines::kOutMaxSpotDir, engines::kOutReactionIntensity};
+// The inputs-file keys of the grids; the reaction intensity has none and is selected directly.
 constexpr const char* kKeys[kLayers] = {"ELLIPSEDIM_A", "ELLIPSEDIM_B", "ELLIPSEDIM_C", "MAXSPREADDIR",
                                         "FLAMELENGTH",  "SPREADRATE",   "INTENSITY",    "HEATAREA",
-                                        "CROWNSTATE",   "MAXSPOT_DX",   "MAXSPOT_DIR"};
+                                        "CROWNSTATE",   "MAXSPOT_DX",   "MAXSPOT_DIR",  "REACTION_INTENSITY"};
+constexpr double kKJMinPerKW = 60.0;  // kW/m2 to kJ/min/m2, the unit of the reaction intensity theme
 
 struct WindChange {
   double minutes = 0, speed = 0, direction = 0;
@@ -67,6 +70,7 @@ struct CEmbrith::Behavior {
   std::vector<float> g[kLayers];
   double speed = -1, direction = -1;
   int units = -1;
+  double moistureHour = -1;  // the conditioned hour whose fuel moistures it burns in, -1 held moistures
   const engines::AtmEntryFiles* atm = nullptr;
 };
 
@@ -258,7 +262,7 @@ int CEmbrith::LaunchEmbrith() {
     try {
       arrival_.assign(n, kNoData);
       ignition_.assign(n, 0.0);
-      for (int k = 0; k < 6; ++k) out_[k].assign(n, kNoData);
+      for (auto& g : out_) g.assign(n, kNoData);
     } catch (const std::bad_alloc&) {
       return Fail(kEmbrithMemory);
     }
@@ -320,8 +324,64 @@ int CEmbrith::LaunchEmbrith() {
         winds.push_back({engines::CalendarMinutes(w.month, w.day, w.hhmm, in_.refMonth, in_.refMinutes), w.speed,
                          static_cast<double>(w.direction), common.windsMetric ? 1 : 0});
     std::stable_sort(winds.begin(), winds.end(), [](const WindChange& a, const WindChange& b) { return a.minutes < b.minutes; });
+    // Dead fuel moistures conditioned hour by hour from the run's weather (a weather stream or
+    // daily weather), from the conditioning start, or the weather's first hour, through the run.
+    // Without such weather the fuel-moisture file's values hold.
+    double stationElev = 0;
+    const std::vector<engines::StampedWeather> weather = engines::WeatherSamples(common, &stationElev);
+    std::unique_ptr<engines::HourlyConditioner> conditioner;
+    engines::ConditioningResult moistures;
+    double runStamp = (in_.refMinutes - 1440.0) / 60.0, nextHour = 0;  // hours of the year
+    struct Given {  // the inner engine keeps no pointer to this launch's moistures
+      CPyrvane& p;
+      ~Given() { p.SetConditionedMoistures(nullptr); }
+    } given{p};
+    if (!weather.empty()) {
+      if (weather.front().stamp > runStamp + 24.0 * 180) runStamp += 365 * 24.0;
+      double start = std::floor(weather.front().stamp + 1e-9);
+      if (common.conditioningStart.Valid()) {
+        start = engines::HourStampOf(common.conditioningStart.month, common.conditioningStart.day,
+                                     common.conditioningStart.hhmm);
+        if (weather.front().stamp > start + 24.0 * 180) start += 365 * 24.0;
+      }
+      start = std::min(start, std::floor(runStamp + 1e-9));
+      if (weather.front().stamp > start + 1e-9)
+        return Fail(kEmbrithBadInputs, "Fuel conditioning needs weather from the conditioning start and the first "
+                                       "burn period on; the weather begins later.");
+      if (runStamp + in_.endMinutes / 60.0 - start > 24.0 * 366)
+        return Fail(kEmbrithBadInputs, "Fuel conditioning from its start to the run's end would last over a year.");
+      nextHour = start;
+      std::vector<float> elev, slope, aspect, cover;
+      double latitude = 45;
+      if (!p.GetTerrain(elev, slope, aspect, cover, latitude)) return Fail(kEmbrithMemory);
+      const engines::ConditioningCells cells{static_cast<int>(n), elev.data(), slope.data(), aspect.data(),
+                                             cover.data(), latitude};
+      engines::FuelMoistureRecord first;
+      if (!common.moistures.empty()) first = common.moistures.front();
+      for (const auto& r : common.moistures)
+        if (r.model == 0) {
+          first = r;
+          break;
+        }
+      const double initial[4] = {first.percent[0] / 100.0, first.percent[1] / 100.0, first.percent[2] / 100.0,
+                                 first.percent[2] / 100.0};
+      try {
+        conditioner = std::make_unique<engines::HourlyConditioner>(cells, stationElev, initial,
+                                                                   engines::HourlyConditioner::Classes{});
+      } catch (const std::bad_alloc&) {
+        return Fail(kEmbrithMemory);
+      }
+    }
+    // The conditioned hour in force at a run time, -1 without conditioning.
+    auto moistureHour = [&](double minutes) {
+      return conditioner ? std::floor(runStamp + minutes / 60.0 + 1e-9) : -1.0;
+    };
+
     std::vector<double> changes;
     for (const auto& w : winds) changes.push_back(w.minutes);
+    if (conditioner)
+      for (double h = std::ceil(runStamp - 1e-9); (h - runStamp) * 60.0 < in_.endMinutes; h += 1.0)
+        if (h - runStamp > 1e-9) changes.push_back((h - runStamp) * 60.0);
     for (const auto& e : atm_.entries) changes.push_back(e.minutes);
     std::sort(changes.begin(), changes.end());
     auto windAt = [&](double t) {
@@ -339,8 +399,9 @@ int CEmbrith::LaunchEmbrith() {
     auto behaviorAt = [&](double t) -> int {
       const WindChange w = windAt(t);
       const engines::AtmEntryFiles* atm = atm_.At(t);
+      const double hour = moistureHour(t);
       for (auto& b : cache) {
-        bool same = b->atm == atm && b->units == w.units;
+        bool same = b->atm == atm && b->units == w.units && b->moistureHour == hour;
         if (in_.generateWinds) {
           const double turn = std::fabs(std::fmod(w.direction - b->direction + 540.0, 360.0) - 180.0);
           same = same && std::fabs(w.speed - b->speed) <= in_.speedBin && turn <= in_.directionBin;
@@ -359,8 +420,22 @@ int CEmbrith::LaunchEmbrith() {
         t2 += "GRIDDED_WIND_SPEED_FILE: " + atm->speedFile + "\nGRIDDED_WINDS_DIRECTION_FILE: " + atm->directionFile + "\n";
       t2 += text_;
       t2 += "\n#SELECTED PYRVANE OUTPUTS\n";
-      for (const char* k : kKeys) t2 += std::string(k) + ":\n";
+      for (int k = 0; k < kLayers; ++k)
+        if (kSource[k] != engines::kOutReactionIntensity) t2 += std::string(kKeys[k]) + ":\n";
       t2 += "#END SELECTED PYRVANE OUTPUTS\n";
+      p.SelectOutputLayer(engines::kOutReactionIntensity, 1);
+      if (conditioner) {
+        // The sticks carry on from the last hour conditioned up to this one.
+        for (; nextHour <= hour + 1e-9; nextHour += 1.0)
+          if (!conditioner->Step(engines::WeatherOfHour(weather, nextHour), threads, cancel_))
+            return Fail(kEmbrithCancelled);
+        try {
+          conditioner->Fill(moistures, threads);
+        } catch (const std::bad_alloc&) {
+          return Fail(kEmbrithMemory);
+        }
+        p.SetConditionedMoistures(&moistures);
+      }
       int rc = p.CommandTextLoad(t2);
       if (rc == 1) rc = p.LaunchPyrvane(0);
       if (cancel_.load()) return Fail(kEmbrithCancelled);
@@ -379,6 +454,7 @@ int CEmbrith::LaunchEmbrith() {
       b->direction = w.direction;
       b->units = w.units;
       b->atm = atm;
+      b->moistureHour = hour;
       if (cache.size() >= 4) cache.erase(cache.begin());
       cache.push_back(std::move(b));
       now = cache.back().get();
@@ -412,6 +488,7 @@ int CEmbrith::LaunchEmbrith() {
           out_[3][i] = b->g[kHpa][i];
           out_[4][i] = b->g[kDir][i] == kNoData ? kNoData : b->g[kDir][i] * 180.0 / kPi;
           out_[5][i] = b->g[kCrown][i];
+          out_[6][i] = b->g[kReaction][i] == kNoData ? kNoData : b->g[kReaction][i] * kKJMinPerKW;
         }
       });
     };

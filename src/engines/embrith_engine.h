@@ -74,8 +74,8 @@ class CEmbrith {
 
   // Grids of the held landscape, row 0 north, -9999 where the fire did not arrive. Arrival in
   // minutes after the first burn period's start, flame length m, spread rate m/min, intensity
-  // kW/m, heat kJ/m2, spread direction degrees, crown activity class, reaction intensity
-  // kW/m2; the ignition grid is 1 under the ignitions and 0 elsewhere.
+  // kW/m, heat kJ/m2, spread direction degrees, crown activity class, the surface fire's
+  // reaction intensity kJ/min/m2; the ignition grid is 1 under the ignitions and 0 elsewhere.
   double* GetArrivalTimeGrid() { return Or(arrival_); }
   double* GetFlameLengthGrid() { return Or(out_[0]); }
   double* GetRateOfSpreadGrid() { return Or(out_[1]); }

@@ -37,13 +37,14 @@ struct MonthDayTime {
   bool Valid() const { return month >= 1 && month <= 12 && day >= 1 && day <= 31 && hhmm >= 0 && hhmm <= 2400; }
 };
 
-// Output indices of the engine (layer type = index + 11).
+// Output indices of the engine (layer type = index + 11). The surface fire's reaction intensity
+// (kW/m2) has no layer type: only the fire-growth engine asks for it, through SelectOutputLayer.
 enum OutputIndex {
   kOutFlameLength = 0, kOutSpreadRate, kOutIntensity, kOutHeatArea, kOutCrownState, kOutSolar,
   kOutMoisture1, kOutMoisture10, kOutMidflame, kOutHorizRate, kOutMaxSpreadDir, kOutEllipseA,
   kOutEllipseB, kOutEllipseC, kOutMaxSpot, kOutMoisture100, kOutMoisture1000, kOutCrownFraction,
   kOutTorchingIndex, kOutCrowningIndex, kOutMaxSpotDir, kOutMaxSpotDx, kOutWindDir, kOutWindSpeed,
-  kOutputCount
+  kOutReactionIntensity, kOutputCount
 };
 
 struct PyrvaneInputs {

@@ -34,7 +34,8 @@ const char* const kOutputFileNames[kOutputCount] = {
     "flame_length", "spread_rate", "intensity", "heat_area", "crown_state", "solar_radiation",
     "moisture_1h", "moisture_10h", "midflame", "horizontal_rate", "max_spread_dir", "ellipse_a",
     "ellipse_b", "ellipse_c", "maxspot", "moisture_100h", "moisture_1000h", "crown_fraction_burned",
-    "torching_index", "crowning_index", "maxspot_dir", "maxspot_dx", "wind_direction", "wind_speed"};
+    "torching_index", "crowning_index", "maxspot_dir", "maxspot_dx", "wind_direction", "wind_speed",
+    "reaction_intensity"};
 
 // Landscape values in the engine's units, by the header's unit codes.
 double ToMetres(int code, double v) {  // elevation
@@ -385,7 +386,8 @@ struct RunData {
   std::vector<float> windSpeed, windDir;  // 20-ft mph, degrees from
   std::vector<float> windGridSpeed, windGridDir;  // generated winds, on the wind grid
   bool conditioned = false;
-  ConditioningResult cond;
+  ConditioningResult own;
+  const ConditioningResult* cond = &own;  // the launch's own conditioning, or moistures handed in
 
   bool MoistureOf(int fm, Moistures& out) const {
     auto it = moist.find(fm);
@@ -419,6 +421,25 @@ int CPyrvane::Run() {
   if (rc == kEngineOk) rc = cancel_ ? Fail(kErrCancelled) : ComputeCells(d);
   if (rc == kEngineOk) rc = WriteFiles();
   return rc;
+}
+
+bool CPyrvane::GetTerrain(std::vector<float>& elevationM, std::vector<float>& slopeDeg, std::vector<float>& aspectDeg,
+                          std::vector<float>& coverPct, double& latitudeDeg) {
+  if (!land_ || rows_ <= 0 || cols_ <= 0) return false;
+  RunData d;
+  d.n = static_cast<size_t>(rows_) * cols_;
+  d.threads = inputs_.processors > 0 ? inputs_.processors : omp_get_num_procs();
+  try {
+    if (LoadCells(d) != kEngineOk || !LoadFloatGrids(d)) return false;
+    elevationM.assign(d.elevM.data(), d.elevM.data() + d.n);
+    slopeDeg.assign(d.slopeDeg.data(), d.slopeDeg.data() + d.n);
+    aspectDeg.assign(d.aspectDeg.data(), d.aspectDeg.data() + d.n);
+    coverPct.assign(d.coverPct.data(), d.coverPct.data() + d.n);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  latitudeDeg = land_->Header().latitude;
+  return true;
 }
 
 int CPyrvane::LoadCells(RunData& d) {
@@ -628,6 +649,13 @@ int CPyrvane::GenerateWinds(RunData& d) {
 
 int CPyrvane::Condition(RunData& d) {
   const PyrvaneInputs& in = inputs_;
+  if (given_) {
+    for (const auto* g : {&given_->m1, &given_->m10, &given_->m100, &given_->m1000, &given_->solar})
+      if (g->size() != d.n) return Fail(kErrWeather, "The fuel moistures handed in do not cover the grid.");
+    d.conditioned = true;
+    d.cond = given_;
+    return kEngineOk;
+  }
   d.conditioned = in.conditioning;
   if (!d.conditioned) return kEngineOk;
   SetOverall(3, 0);
@@ -639,7 +667,7 @@ int CPyrvane::Condition(RunData& d) {
   const double initial[4] = {r.percent[0] / 100.0, r.percent[1] / 100.0, r.percent[2] / 100.0, r.percent[2] / 100.0};
   ConditioningCells cells{static_cast<int>(d.n), d.elevM.data(), d.slopeDeg.data(), d.aspectDeg.data(),
                           d.coverPct.data(), static_cast<double>(land_->Header().latitude)};
-  if (!ConditionFuels(cells, weather, stationElev, initial, d.threads, cancel_, phase_[1], d.cond))
+  if (!ConditionFuels(cells, weather, stationElev, initial, d.threads, cancel_, phase_[1], d.own))
     return Fail(kErrCancelled);
   SetOverall(3, 1);
   return kEngineOk;
@@ -821,16 +849,16 @@ int CPyrvane::ComputeCells(RunData& d) {
       if (moistureOut || d.conditioned) {
         const bool haveM = known ? (m = d.modelMoist[fm], true) : d.MoistureOf(fm, m);
         if (d.conditioned) {
-          m.m1 = d.cond.m1[i];
-          m.m10 = d.cond.m10[i];
-          m.m100 = d.cond.m100[i];
-          put(kOutSolar, i, d.cond.solar[i]);
+          m.m1 = d.cond->m1[i];
+          m.m10 = d.cond->m10[i];
+          m.m100 = d.cond->m100[i];
+          put(kOutSolar, i, d.cond->solar[i]);
         }
         if (haveM || d.conditioned) {
           put(kOutMoisture1, i, m.m1);
           put(kOutMoisture10, i, m.m10);
           put(kOutMoisture100, i, m.m100);
-          put(kOutMoisture1000, i, d.conditioned ? d.cond.m1000[i] : m.m100);
+          put(kOutMoisture1000, i, d.conditioned ? d.cond->m1000[i] : m.m100);
         }
       }
 
@@ -888,6 +916,7 @@ int CPyrvane::ComputeCells(RunData& d) {
       put(kOutSpreadRate, i, ros);
       put(kOutIntensity, i, fli);
       put(kOutHeatArea, i, f.hpaKJm2);
+      put(kOutReactionIntensity, i, f.reactionKWm2);
       put(kOutCrownState, i, f.crownClass);
       put(kOutCrownFraction, i, f.cfb);
       put(kOutMidflame, i, wind20 * waf);

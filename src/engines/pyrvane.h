@@ -16,6 +16,7 @@
 
 namespace engines {
 struct RunData;
+struct ConditioningResult;
 
 using platform::AllocateGridMemory;
 using platform::GridMemoryFree;
@@ -82,6 +83,10 @@ class CPyrvane {
   double GetConditioningProgress() const { return phase_[1].load(); }
   double GetFireBehaviorProgress() const { return phase_[2].load(); }
   void CancelPyrvane() { cancel_.store(true); }
+  // Dead fuel moistures for the next launches in place of the inputs' conditioning: every held
+  // cell's 1-, 10-, 100- and 1000-h moistures and solar radiation (fire growth conditions them
+  // hour by hour itself). Not owned; null returns to the inputs' own.
+  void SetConditionedMoistures(const engines::ConditioningResult* m) { given_ = m; }
 
   // ---- outputs ----
   void SelectOutputLayer(int index, int on);
@@ -99,6 +104,11 @@ class CPyrvane {
   int GetNumWindCols() const { return windCols_; }
   int GetWindsResolution() const { return windRes_; }
   void GetWindCorners(double* west, double* south) const;
+  // The held cells' terrain in engine units: elevation m, slope degrees, aspect as azimuth and
+  // cover percent (-9999 where missing), and the landscape's latitude. False without a landscape
+  // or memory.
+  bool GetTerrain(std::vector<float>& elevationM, std::vector<float>& slopeDeg, std::vector<float>& aspectDeg,
+                  std::vector<float>& coverPct, double& latitudeDeg);
   float GetLayerValueByCell(int layer, int col, int row) const;
   float GetLayerValue(int layer, double x, double y) const;
   int GetUnits(int layer) const;
@@ -134,6 +144,7 @@ class CPyrvane {
   int windRows_ = 0, windCols_ = 0, windRes_ = 0;
   double windWest_ = 0, windSouth_ = 0;
 
+  const engines::ConditioningResult* given_ = nullptr;
   bool inputsLoaded_ = false;
   engines::PyrvaneInputs inputs_;
   std::array<bool, engines::kOutputCount> selected_{};

@@ -5,14 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <functional>
 #include <memory>
 #include <sstream>
+#include <vector>
 
 #include "engine_fixture.h"
+#include "engines/conditioning.h"
+#include "engines/fire_behavior.h"
 #include "engines/pyrvane.h"
 #include "platform/numbers.h"
 #include "support/shape_files.h"
@@ -62,18 +66,18 @@ std::string Disc(double x, double y, double r) {
   return s.str();
 }
 
-// Hourly weather records from 15 July 08:00 for two days, one wind throughout.
-std::string Raws(int speed, int direction) {
-  std::string t = "RAWS_ELEVATION: 100\nRAWS_UNITS: English\nRAWS: 48\n";
+// Hourly wind lines from 15 July 08:00 for two days, one wind throughout. They carry no
+// temperature or humidity, so the fuel-moisture file's values hold and every hour burns alike.
+std::string Winds(int speed, int direction) {
+  std::string t = "WIND_DATA: 48\n";
   for (int k = 0; k < 48; ++k)
-    t += platform::FormatC("2026 7 %d %d 70 30 0.00 %d %d 0 \n", 15 + (8 + k) / 24, (8 + k) % 24 * 100, speed,
-                           direction);
+    t += platform::FormatC("7 %d %d %d %d 0\n", 15 + (8 + k) / 24, (8 + k) % 24 * 100, speed, direction);
   return t;
 }
 
 // An inputs file: the extra lines come first, so their keys win.
 std::string Inputs(const std::string& ignition, const std::string& extra, const std::string& periods = "1\n7 15 1000 1759\n",
-                   const std::string& weather = Raws(5, 0)) {
+                   const std::string& weather = Winds(5, 0)) {
   return "Embrith-Inputs-File-Version-1\n" + extra +
          "FUEL_MOISTURES_DATA: 2\n0 6 7 8 60 90\n1 6 7 8 60 90\n\n"
          "EMBRITH_TIMESTEP: 60\nEMBRITH_DISTANCE_RES: 10\nEMBRITH_PERIMETER_RES: 10\n"
@@ -190,6 +194,19 @@ TEST(EmbrithEngine, UniformFlatFireMatchesTheAnalyticEllipseAndItsArrivalTimes) 
     }
   EXPECT_GT(inside, 100);
   EXPECT_EQ(late, 0);
+
+  // The reaction intensity of every burned cell is the fire-behaviour model's own for its fuel
+  // bed (fuel model 1 at 6, 7 and 8 %), in kJ/min/m2; unburned cells have none.
+  const engines::FuelBedState bed = engines::ComputeFuelBed(
+      engines::FuelModel::FromStandard(*engines::FindStandardFuelModel(1)), {0.06, 0.07, 0.08, 0.60, 0.90});
+  const double expected = bed.reactionIntensity * engines::kKJm2PerBtuFt2;
+  ASSERT_GT(expected, 100.0);
+  const double* reaction = r.e->GetReactionIntensityGrid();
+  ASSERT_NE(reaction, nullptr);
+  for (std::size_t i = 0; i < static_cast<std::size_t>(kSide) * kSide; ++i) {
+    if (arrival[i] >= 0) ASSERT_NEAR(reaction[i], expected, 1e-6 * expected) << i;
+    else ASSERT_EQ(reaction[i], -9999.0) << i;
+  }
   EXPECT_NEAR(r.e->GetIgnitionGrid()[static_cast<std::size_t>((kSide * 30 - y0) / 30) * kSide + static_cast<std::size_t>(x0 / 30)], 1.0, 0);
 }
 
@@ -312,7 +329,7 @@ TEST(EmbrithEngine, AFixedSeedGivesTheSamePerimetersAtAnyThreadCount) {
   TempDir dir;
   const std::string ign = WriteShapes(dir.path.string(), "ign", {Disc(3000, 4800, 60)});
   const std::string in = Inputs(ign, "EMBRITH_SPOT_PROBABILITY: 0.2\nEMBRITH_MINIMUM_SPOT_DISTANCE: 60\n",
-                                "1\n7 15 1000 1159\n", Raws(20, 0));
+                                "1\n7 15 1000 1159\n", Winds(20, 0));
   Launched one = Launch(dir, in, Flat(10, {}, true), 1, 4242);
   ASSERT_EQ(one.rc, 1) << one.e->CommandFileError(one.rc);
   Launched eight = Launch(dir, in, Flat(10, {}, true), 8, 4242);
@@ -386,7 +403,7 @@ TEST(EmbrithEngine, AWindSwitchInTheAtmosphereFileTurnsTheHeadThen) {
   const std::string atm = dir.File(
       "winds.atm", "WINDS\nENGLISH\n7 15 1000 \"speed.asc\" \"north.asc\"\n7 15 1200 \"speed.asc\" \"east.asc\"\n");
   const std::string ign = WriteShapes(dir.path.string(), "ign", {Disc(x0, y0, r0)});
-  Launched r = Launch(dir, Inputs(ign, "EMBRITH_ATM_FILE: " + atm + "\n", "1\n7 15 1000 1359\n", Raws(5, 270)));
+  Launched r = Launch(dir, Inputs(ign, "EMBRITH_ATM_FILE: " + atm + "\n", "1\n7 15 1000 1359\n", Winds(5, 270)));
   ASSERT_EQ(r.rc, 1) << r.e->CommandFileError(r.rc);
   const Ellipse el = UniformEllipse(*r.e);
   EXPECT_NEAR(el.head, 1.5 * kPi, 1e-3) << "the last wind blows towards the west";
@@ -433,4 +450,91 @@ TEST(EmbrithEngine, FiresGrownTogetherEqualTheUnionOfTheFiresGrownApart) {
   const std::size_t at = out.find("max ");
   ASSERT_NE(at, std::string::npos) << out;
   EXPECT_LT(std::stod(out.substr(at + 4)), 0.01) << out;
+}
+
+namespace {
+
+// Hourly weather from 15 July 00:00 for two days at the landscape's own elevation, no wind:
+// mild and humid until 12:00, then hot and dry.
+struct Hour {
+  double temperatureC, humidityPct;
+};
+Hour DryingWeather(int k) { return k % 24 <= 12 && k < 24 ? Hour{25, 45} : Hour{38, 8}; }
+
+}  // namespace
+
+TEST(EmbrithEngine, FuelMoisturesFollowTheWeatherHourByHourThroughTheRun) {
+  TempDir dir;
+  std::string raws = "RAWS_ELEVATION: 100\nRAWS_UNITS: Metric\nRAWS: 48\n";
+  for (int k = 0; k < 48; ++k)
+    raws += platform::FormatC("2026 7 %d %d %.0f %.0f 0.00 0 0 0\n", 15 + k / 24, k % 24 * 100,
+                              DryingWeather(k).temperatureC, DryingWeather(k).humidityPct);
+  const double x0 = 3000, y0 = 3000;
+  const std::string ign = WriteShapes(dir.path.string(), "ign", {Disc(x0, y0, 30)});
+  Launched r = Launch(dir, Inputs(ign, "", "1\n7 15 1000 1759\n", raws));
+  ASSERT_EQ(r.rc, 1) << r.e->CommandFileError(r.rc);
+
+  // The sticks stepped here through the same hours, from the fuel-moisture file's 6, 7 and 8 %:
+  // the moistures of hour h are those after stepping it.
+  const engines::FuelModel grass = engines::FuelModel::FromStandard(*engines::FindStandardFuelModel(1));
+  engines::FuelStick sticks[4] = {{0, 0.06}, {1, 0.07}, {2, 0.08}, {3, 0.08}};
+  std::vector<engines::Moistures> byHour;
+  std::vector<engines::HourlyWeather> weather;
+  for (int h = 0; h <= 17; ++h) {
+    engines::HourlyWeather w;
+    w.dayOfYear = 196;
+    w.hour = h;
+    w.temperatureC = DryingWeather(h).temperatureC;
+    w.humidityPct = DryingWeather(h).humidityPct;
+    weather.push_back(w);
+    engines::StickAir air;
+    air.temperatureC = w.temperatureC;
+    air.humidityPct = w.humidityPct;
+    air.solarWm2 = engines::SolarRadiation(196, h, 45, 0, 0, 0, 0);
+    air.skyView = 0.5;
+    air.cloudPct = 0;
+    double m[4];
+    for (int k = 0; k < 4; ++k) m[k] = sticks[k].Step(1.0, air);
+    // The grids hold moistures as floats.
+    byHour.push_back({static_cast<float>(m[0]), static_cast<float>(m[1]), static_cast<float>(m[2]), 0.60, 0.90});
+  }
+  // The hour the fire starts in has the moistures that conditioning once, up to it, gives.
+  {
+    const float elev = 100, flat = 0, cover = 0;
+    const engines::ConditioningCells cell{1, &elev, &flat, &flat, &cover, 45};
+    const double initial[4] = {0.06, 0.07, 0.08, 0.08};
+    std::atomic<bool> cancel{false};
+    std::atomic<double> progress{0};
+    engines::ConditioningResult once;
+    ASSERT_TRUE(engines::ConditionFuels(cell, {weather.begin(), weather.begin() + 11}, 100, initial, 1, cancel,
+                                        progress, once));
+    EXPECT_EQ(once.m1[0], static_cast<float>(byHour[10].m1));
+    EXPECT_EQ(once.m10[0], static_cast<float>(byHour[10].m10));
+    EXPECT_EQ(once.m100[0], static_cast<float>(byHour[10].m100));
+  }
+  // Every cell burns with the spread rate and reaction intensity of its hour's moistures.
+  const double* arrival = r.e->GetArrivalTimeGrid();
+  const double* ros = r.e->GetRateOfSpreadGrid();
+  const double* reaction = r.e->GetReactionIntensityGrid();
+  ASSERT_TRUE(arrival && ros && reaction);
+  std::vector<int> cellsOf(18, 0);
+  std::vector<double> rosOf(18, 0);
+  for (std::size_t i = 0; i < static_cast<std::size_t>(kSide) * kSide; ++i) {
+    if (!(arrival[i] > 0)) continue;
+    const int h = 10 + static_cast<int>(std::ceil(arrival[i] / 60.0 - 1e-9)) - 1;
+    ASSERT_GE(h, 10);
+    ASSERT_LE(h, 17);
+    const engines::FuelBedState bed = engines::ComputeFuelBed(grass, byHour[h]);
+    const engines::FireResult f = engines::ComputeFire(bed, bed, 0, 0.4, 0, 0, 0, engines::CrownInput{});
+    ASSERT_NEAR(ros[i], f.rosMMin, 1e-5 * f.rosMMin) << "hour " << h;
+    const double expected = bed.reactionIntensity * engines::kKJm2PerBtuFt2;
+    ASSERT_NEAR(reaction[i], expected, 1e-6 * expected) << "hour " << h;
+    ++cellsOf[h];
+    rosOf[h] = f.rosMMin;
+  }
+  for (int h = 10; h <= 17; ++h) EXPECT_GT(cellsOf[h], 0) << h;
+  // Dry air from 13:00: the fine fuels dry within the hour and the fire runs faster then.
+  EXPECT_LT(byHour[13].m1, byHour[12].m1 - 0.01);
+  EXPECT_GT(rosOf[13], 1.2 * rosOf[12]);
+  EXPECT_GT(rosOf[14], rosOf[13]);
 }
