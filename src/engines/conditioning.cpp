@@ -475,6 +475,8 @@ bool HourlyConditioner::Step(const HourlyWeather& w, int threads, const std::ato
 void HourlyConditioner::Fill(ConditioningResult& out, int threads) const {
   const std::size_t n = siteOf_.size();
   for (auto* g : {&out.m1, &out.m10, &out.m100, &out.m1000, &out.solar}) g->resize(n);
+  if (out.site.size() != n) out.site = siteOf_;
+  out.sites = sites_.size();
   if (threads <= 0) threads = omp_get_num_procs();
 #pragma omp parallel for schedule(static) num_threads(threads)
   for (std::size_t i = 0; i < n; ++i) {

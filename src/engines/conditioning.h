@@ -47,6 +47,9 @@ struct ConditioningCells {
 struct ConditioningResult {
   std::vector<float> m1, m10, m100, m1000;  // fractions
   std::vector<float> solar;                // W/m2 at the last hour
+  // When cells share their moistures by site: each cell's site (-1 none) and the number of sites.
+  std::vector<std::int32_t> site;
+  std::size_t sites = 0;
 };
 
 // Equilibrium moisture content (fraction) of the sticks' wood at temperature (C) and relative

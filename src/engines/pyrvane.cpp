@@ -796,6 +796,42 @@ int CPyrvane::ComputeCells(RunData& d) {
       beds[fm] = ComputeFuelBed(d.models[fm], d.modelMoist[fm]);
       beds10[fm] = ComputeFuelBed(fm10, d.modelMoist[fm]);
     }
+  // Moistures shared by sites: each model's beds once per site it grows on, not per cell.
+  const ConditioningResult& cond = *d.cond;
+  const bool bySite = d.conditioned && cond.site.size() == d.n && cond.sites > 0;
+  const size_t models = d.present.size();
+  std::vector<std::int32_t> slotOf;  // by site x model, -1 where no cell has the pair
+  std::vector<FuelBedState> siteBeds, siteBeds10;
+  std::vector<int> modelIndex(257, -1);
+  if (bySite) {
+    for (size_t k = 0; k < models; ++k) modelIndex[static_cast<size_t>(d.present[k])] = static_cast<int>(k);
+    std::vector<size_t> firstCell;
+    try {
+      slotOf.assign(cond.sites * models, -1);
+      for (size_t i = 0; i < d.n; ++i) {
+        const int fm = d.fuel[i];
+        if (cond.site[i] < 0 || fm < 1 || fm > 256 || modelIndex[static_cast<size_t>(fm)] < 0) continue;
+        std::int32_t& slot = slotOf[static_cast<size_t>(cond.site[i]) * models + modelIndex[static_cast<size_t>(fm)]];
+        if (slot >= 0) continue;
+        slot = static_cast<std::int32_t>(firstCell.size());
+        firstCell.push_back(i);
+      }
+      siteBeds.resize(firstCell.size());
+      siteBeds10.resize(firstCell.size());
+    } catch (const std::bad_alloc&) {
+      return Fail(kErrMemory);
+    }
+    ForEachRow(static_cast<int>(firstCell.size()), d.threads, [&](int k) {
+      const size_t i = firstCell[static_cast<size_t>(k)];
+      const int fm = d.fuel[i];
+      Moistures m = d.modelMoist[fm];
+      m.m1 = cond.m1[i];
+      m.m10 = cond.m10[i];
+      m.m100 = cond.m100[i];
+      siteBeds[static_cast<size_t>(k)] = ComputeFuelBed(d.models[fm], m);
+      siteBeds10[static_cast<size_t>(k)] = ComputeFuelBed(fm10, m);
+    });
+  }
 
   const double wind20Const = Wind20Mph(in.windSpeed, in.windSpeedUnits);
   // Under a constant wind every open cell of a model, and every cell's crown, sees one wind.
@@ -844,6 +880,8 @@ int CPyrvane::ComputeCells(RunData& d) {
       const int aspectKey = d.aspect[i] + 32768;
       const double slopeTan = d.slopeTanOf[d.slope[i] + 32768], upslope = d.upslopeOf[aspectKey];
       if (fm == -9999 || slopeTan == kNoData || upslope == kNoData) continue;  // all stay -9999
+      // Conditioning needs the elevation too: a cell without it has no moistures to burn with.
+      if (d.conditioned && d.cond->m1[i] == kNoData) continue;
       const bool known = Burnable(fm) && d.known[fm];
       Moistures m;
       if (moistureOut || d.conditioned) {
@@ -875,12 +913,19 @@ int CPyrvane::ComputeCells(RunData& d) {
         for (int k : {kOutCrownState, kOutCrownFraction, kOutMaxSpot, kOutMaxSpotDir, kOutMaxSpotDx}) put(k, i, 0);
         continue;
       }
-      if (d.conditioned) {
+      const FuelBedState* bed = &beds[fm];
+      const FuelBedState* bed10 = &beds10[fm];
+      if (bySite) {
+        const size_t slot = static_cast<size_t>(
+            slotOf[static_cast<size_t>(cond.site[i]) * models + modelIndex[static_cast<size_t>(fm)]]);
+        bed = &siteBeds[slot];
+        bed10 = &siteBeds10[slot];
+      } else if (d.conditioned) {
         cellBed = ComputeFuelBed(d.models[fm], m);
         cellBed10 = ComputeFuelBed(fm10, m);
+        bed = &cellBed;
+        bed10 = &cellBed10;
       }
-      const FuelBedState& bed = d.conditioned ? cellBed : beds[fm];
-      const FuelBedState& bed10 = d.conditioned ? cellBed10 : beds10[fm];
       double shM = 0, cbhM = 0, cbd = 0, waf = openWaf[fm];
       bool sheltered = false;
       if (d.canopy) {
@@ -895,7 +940,7 @@ int CPyrvane::ComputeCells(RunData& d) {
       const CrownInput crown{cbhM, cbd, shM, in.foliarMoisture, in.crownMethod, want[kOutTorchingIndex],
                              want[kOutCrowningIndex]};
       auto compute = [&] {
-        return ComputeFire(bed, bed10, wind20 * 88.0, waf, windVaries ? Bearing(windTo) : windToConstBearing,
+        return ComputeFire(*bed, *bed10, wind20 * 88.0, waf, windVaries ? Bearing(windTo) : windToConstBearing,
                            slopeTan, d.upslopeBearingOf[aspectKey], crown, d.modelAdjust[fm], shape);
       };
       // No crown can burn where the canopy lacks density or height.

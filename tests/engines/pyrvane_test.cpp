@@ -461,13 +461,13 @@ TEST(Pyrvane, SampleLandscapeFromEitherFileKind) {
 // afternoon a south slope is sunnier and drier than a north slope, and a high flat cell is
 // cooler and moister than a low one.
 TEST(Pyrvane, ConditionedMoistureFollowsSunAndElevation) {
-  CHeaderData h = MakeStandardHeader(1, 4, 0, 0, 30, false);
+  CHeaderData h = MakeStandardHeader(1, 5, 0, 0, 30, false);
   h.latitude = 45;
-  std::vector<std::vector<std::int16_t>> layers(10, std::vector<std::int16_t>(4, 0));
-  layers[0] = {1000, 1000, 1000, 2500};  // elevation, m
-  layers[1] = {30, 30, 0, 0};            // slope, degrees
-  layers[2] = {180, 0, 0, 0};            // aspect: south, north, flat, flat
-  layers[3] = {102, 102, 102, 102};
+  std::vector<std::vector<std::int16_t>> layers(10, std::vector<std::int16_t>(5, 0));
+  layers[0] = {1000, 1000, 1000, 2500, -9999};  // elevation, m; none in the last cell
+  layers[1] = {30, 30, 0, 0, 0};                // slope, degrees
+  layers[2] = {180, 0, 0, 0, 0};                // aspect: south, north, flat, flat
+  layers[3] = {102, 102, 102, 102, 102};
   CPyrvane e;
   e.SetLandscape(std::make_unique<MemoryLandscape>(h, layers));
   std::string raws = "CONDITIONING_PERIOD_START: 08 07 0600\nCONDITIONING_PERIOD_END: 08 07 1400\n"
@@ -490,6 +490,11 @@ TEST(Pyrvane, ConditionedMoistureFollowsSunAndElevation) {
   // Eight sunny hours move the 1000-h fuel only a little from the fuel-moisture file's 8 %.
   EXPECT_NEAR(m1000[2], 0.08, 0.01);
   EXPECT_LT(std::fabs(m10[2] - 0.07), std::fabs(m1[2] - 0.06) + 0.02);
+  // Without an elevation there is nothing to condition at: no moistures and no fire there.
+  EXPECT_EQ(m1[4], -9999.0f);
+  ASSERT_TRUE(e.GetOutputLayer(kOutSpreadRate));
+  EXPECT_EQ(e.GetOutputLayer(kOutSpreadRate)[4], -9999.0f);
+  EXPECT_GT(e.GetOutputLayer(kOutSpreadRate)[2], 0.0f);
 }
 
 // Aspect stored in any of the landscape's forms drives an uphill wind up the same slope.
