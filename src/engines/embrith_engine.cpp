@@ -338,7 +338,7 @@ int CEmbrith::LaunchEmbrith() {
     } given{p};
     if (!weather.empty()) {
       if (weather.front().stamp > runStamp + 24.0 * 180) runStamp += 365 * 24.0;
-      double start = std::floor(weather.front().stamp + 1e-9);
+      double start = std::ceil(weather.front().stamp - 1e-9);
       if (common.conditioningStart.Valid()) {
         start = engines::HourStampOf(common.conditioningStart.month, common.conditioningStart.day,
                                      common.conditioningStart.hhmm);

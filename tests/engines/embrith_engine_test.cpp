@@ -537,4 +537,16 @@ TEST(EmbrithEngine, FuelMoisturesFollowTheWeatherHourByHourThroughTheRun) {
   EXPECT_LT(byHour[13].m1, byHour[12].m1 - 0.01);
   EXPECT_GT(rosOf[13], 1.2 * rosOf[12]);
   EXPECT_GT(rosOf[14], rosOf[13]);
+
+  // Weather that begins after the fire starts cannot condition its first hour: refused.
+  CEmbrith late;
+  late.SetLandscape(Flat());
+  ASSERT_EQ(late.LoadEmbrithText(Inputs(ign, "", "1\n7 15 1000 1759\n",
+                                        "RAWS_ELEVATION: 100\nRAWS_UNITS: Metric\nRAWS: 2\n"
+                                        "2026 7 15 1100 25 45 0.00 0 0 0\n2026 7 15 1200 25 45 0.00 0 0 0\n"),
+                                 dir.path.string()),
+            1);
+  const int rc = late.LaunchEmbrith();
+  EXPECT_EQ(rc, kEmbrithBadInputs);
+  EXPECT_NE(std::string(late.CommandFileError(rc)).find("the weather begins later"), std::string::npos);
 }
