@@ -471,8 +471,21 @@ TEST(EmbrithEngine, FuelMoisturesFollowTheWeatherHourByHourThroughTheRun) {
                               DryingWeather(k).temperatureC, DryingWeather(k).humidityPct);
   const double x0 = 3000, y0 = 3000;
   const std::string ign = WriteShapes(dir.path.string(), "ign", {Disc(x0, y0, 30)});
-  Launched r = Launch(dir, Inputs(ign, "", "1\n7 15 1000 1759\n", raws));
+  const std::string inputs = Inputs(ign, "", "1\n7 15 1000 1759\n", raws);
+  Launched r = Launch(dir, inputs);
   ASSERT_EQ(r.rc, 1) << r.e->CommandFileError(r.rc);
+  // Conditioned on 1 and 8 threads: the same perimeters, vertex for vertex.
+  for (int threads : {1, 8}) {
+    Launched other = Launch(dir, inputs, Flat(), threads);
+    ASSERT_EQ(other.rc, 1);
+    const auto &a = r.e->Perimeters(), &b = other.e->Perimeters();
+    ASSERT_EQ(a.size(), b.size()) << threads;
+    for (std::size_t k = 0; k < a.size(); ++k) {
+      ASSERT_EQ(a[k].ring.size(), b[k].ring.size()) << threads;
+      for (std::size_t i = 0; i < a[k].ring.size(); ++i)
+        ASSERT_TRUE(a[k].ring[i].x == b[k].ring[i].x && a[k].ring[i].y == b[k].ring[i].y) << threads;
+    }
+  }
 
   // The sticks stepped here through the same hours, from the fuel-moisture file's 6, 7 and 8 %:
   // the moistures of hour h are those after stepping it.
