@@ -145,7 +145,7 @@ TEST_F(EmbrithRunWindow, GrowsAFireFromTheSheetAndShowsItsOutputs) {
     }
 
     sheet->SelectPage(3);
-    for (int id : {1366, 1042, 1047, 1048, 1052}) Use(sheet->outputsPage->FindWindow(id));
+    for (int id : {1366, 1042, 1051, 1047, 1048, 1052}) Use(sheet->outputsPage->FindWindow(id));
     Use(sheet->applyButton);
     note();  // everything set
     // Winds from an atmosphere file need the file; generated winds need nothing more.
@@ -193,7 +193,9 @@ TEST_F(EmbrithRunWindow, GrowsAFireFromTheSheetAndShowsItsOutputs) {
   EXPECT_EQ(run.embrith.burnPeriods[0].startHour, 10);
   std::set<std::string> names;
   for (const auto& t : run.outputThemes) names.insert(t->name);
-  EXPECT_EQ(names, (std::set<std::string>{"Embrith Arrival Time", "Embrith Flame Length"}));
+  EXPECT_EQ(names, (std::set<std::string>{"Embrith Arrival Time", "Embrith Flame Length", "Embrith Reaction Intensity"}));
+  for (const auto& t : run.outputThemes)
+    if (t->name == "Embrith Reaction Intensity") EXPECT_EQ(t->layerType, 43);
   ASSERT_NE(run.embrithPerimeters, nullptr);
   EXPECT_EQ(run.embrithPerimeters->name, "Embrith Perimeters");
   EXPECT_GT(run.embrithPerimeters->ShapeCount(), 1);
