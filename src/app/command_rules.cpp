@@ -53,6 +53,7 @@ bool IsCommandEnabled(int id, const CommandState& s) {
     case cmd::kCritiqueHtml:
     case cmd::kCritiquePdf:
     case cmd::kNewEmbrithRun:
+    case cmd::kImportRun:
     case cmd::kNewRun:  // the project's rules also ask for a current analysis area
     case cmd::kSaveAndArchive:
       return s.hasProject && s.hasLandscape;

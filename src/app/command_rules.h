@@ -29,6 +29,7 @@ constexpr int kViewShaderBar = 32891;
 // Analysis Area
 constexpr int kNewRun = 32779;
 constexpr int kNewEmbrithRun = 32964;
+constexpr int kImportRun = 32973;
 // Options and Utilities
 constexpr int kColorRamps = 32884;
 constexpr int kPredefinedLegends = 32892;

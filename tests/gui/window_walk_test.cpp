@@ -54,7 +54,6 @@ const DisabledItem kDisabled[] = {
     {v::kReloadLandscape, "Reload Landscape: no edit rule has changed the landscape"},
     // The map's identify menu.
     // The tree's menus.
-    {32973, "Import (runs): the run importer is not built"},
     {32934, "Save As (arrow theme): the walked arrows were read from points; only a run's are saved"},
     {32966, "Save Source Grids As: only fire-growth runs have source grids"},
 };

@@ -405,6 +405,7 @@ wxMenuBar* MainFrame::MakeProjectMenuBar() {
                          "Create a new Pyrvane/MTT/TOM run in active work area"},
                         {cmd::kNewEmbrithRun, "New &Embrith Run", false,
                          "Create a new Embrith run for the active avalysis area"},
+                        {cmd::kImportRun, "&Import Run", false, "Import from Run Log or TRIAX Inputs file"},
                         {0, nullptr},
                         {cmd::kCritiquePdf, "&Critique PDF"},
                         {cmd::kCritiqueHtml, "Critique &HTML"}}),

@@ -18,6 +18,7 @@
 #include "project/project_archive.h"
 #include "zip/zip_callback.h"
 #include "runs/run_commands.h"
+#include "runs/run_import.h"
 #include "runs/ui/run_commands_ui.h"
 #include "themes/ui/raster_theme_commands.h"
 #include "themes/ui/theme_commands.h"
@@ -131,6 +132,11 @@ void InstallProjectWindows(MainFrame& frame) {
     if (command == cmd::kNewRun || command == cmd::kNewEmbrithRun) {
       const CPVN4Doc* doc = active();
       enabled = enabled && doc && runs::CanCreateRun(*doc);
+      return;
+    }
+    if (command == cmd::kImportRun) {
+      const CPVN4Doc* doc = active();
+      enabled = enabled && doc && runs::CanImportRun(*doc);
       return;
     }
     if (command == v::kDeleteAnalysisArea) {

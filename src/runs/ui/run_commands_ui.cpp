@@ -6,7 +6,9 @@
 #include "app/ui/main_frame.h"
 #include "project/document.h"
 #include "runs/run.h"
+#include "platform/dialogs.h"
 #include "runs/run_commands.h"
+#include "runs/run_import.h"
 #include "runs/ui/embrith_sheet.h"
 #include "runs/ui/run_sheet.h"
 #include "views/ui/project_tree.h"
@@ -32,6 +34,19 @@ int EditRunSheet(wxWindow* parent, CRun& run) {
 
 CRun* NewEmbrithRunCommand(wxWindow* parent, CPVN4Doc& doc) {
   return ShowAndEdit(parent, doc, runs::NewEmbrithRun(doc));
+}
+
+CRun* ImportRunCommand(wxWindow* parent, CPVN4Doc& doc) {
+  platform::FileDialogOptions options;
+  options.filter = "Pyrvane Run Logs (*.txt)|*.txt|TRIAX input files (*.input)|*.input|All Files (*.*)|*.*||";
+  const auto chosen = platform::CurrentDialogs().ChooseOpenFile(options);
+  if (!chosen) return nullptr;
+  CRun* run = nullptr;
+  {
+    wxBusyCursor wait;
+    run = runs::ImportRun(doc, *chosen);
+  }
+  return ShowAndEdit(parent, doc, run);
 }
 
 CRun* NewRunCommand(wxWindow* parent, CPVN4Doc& doc) {
@@ -82,6 +97,10 @@ void BindRunCommands(app::ui::MainFrame& frame, std::function<CPVN4Doc*()> activ
   frame.BindCommand(kCmdNewRun, [&frame, activeDocument] {
     CPVN4Doc* doc = activeDocument ? activeDocument() : nullptr;
     if (doc && runs::CanCreateRun(*doc)) NewRunCommand(&frame, *doc);
+  });
+  frame.BindCommand(kCmdImportRun, [&frame, activeDocument] {
+    CPVN4Doc* doc = activeDocument ? activeDocument() : nullptr;
+    if (doc && runs::CanImportRun(*doc)) ImportRunCommand(&frame, *doc);
   });
   frame.BindCommand(kCmdNewEmbrithRun, [&frame, activeDocument] {
     CPVN4Doc* doc = activeDocument ? activeDocument() : nullptr;

@@ -18,6 +18,7 @@ namespace runs::ui {
 
 constexpr int kCmdNewRun = 32779;
 constexpr int kCmdNewEmbrithRun = 32964;
+constexpr int kCmdImportRun = 32973;
 constexpr int kCmdRunProperties = 32808;
 constexpr int kCmdDeleteRun = 32807;
 constexpr int kCmdCopyRun = 32956;
@@ -39,6 +40,9 @@ struct RunTreeSelection {
 CRun* NewRunCommand(wxWindow* parent, CPVN4Doc& doc);
 // "New Embrith Run": a new fire-growth run of the current area, then its sheet.
 CRun* NewEmbrithRunCommand(wxWindow* parent, CPVN4Doc& doc);
+// "Import Run": a run recreated from a chosen run log or inputs file, then its sheet. Null when
+// cancelled or refused (the reason shown).
+CRun* ImportRunCommand(wxWindow* parent, CPVN4Doc& doc);
 // The sheet of the run's kind.
 int EditRunSheet(wxWindow* parent, CRun& run);
 // A context command on the selected tree item; false when it does not apply to the item.

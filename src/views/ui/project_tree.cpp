@@ -191,7 +191,7 @@ std::vector<MenuEntry> ItemMenu(int type) {
       return {{kCmdNewRun, "&New Pyrvane/MTT/TOM Run", "Create a new Pyrvane/MTT/TOM run in active work area"},
               {32964, "New &Embrith Run"},
               kSeparator,
-              {32973, "&Import"},
+              {32973, "&Import", "Import from Run Log or TRIAX Inputs file"},
               kSeparator,
               {kCmdDeleteAllRuns, "&Delete All", "Delete All Runs"},
               {32870, "&Help"}};
