@@ -22,7 +22,9 @@ long Lines(const std::string& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::string base = "/tmp/fuzz_runs_import_" + std::to_string(::getpid()) + ".txt";
+  // The extracted files are written and synced for every input: memory-backed when possible.
+  static const std::string base = std::string(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
+                                  "/fuzz_runs_import_" + std::to_string(::getpid()) + ".txt";
   const runs::ImportFile file(std::string(reinterpret_cast<const char*>(data), size));
   const int kind = file.LineCount() > 0 ? runs::ImportKindOf(file.Line(0)) : -1;
   if (kind < -1 || kind >= runs::kImportKindCount) std::abort();
