@@ -15,6 +15,7 @@
 #include "runs/run_import.h"
 #include "runs/run_mtt.h"
 #include "runs/run_outputs.h"
+#include "runs/run_tom.h"
 #include "support/shape_files.h"
 #include "themes/vector_theme.h"
 #include "weather/temp_dir.h"
@@ -270,15 +271,16 @@ TEST(RunImport, TreatmentRunLogKeepsItsTreatmentSettings) {
   o.tom.maxTreatmentDimension = 450;
   o.tom.treatmentFraction = 0.25;
   o.tom.treatmentOpportunities = o.tom.arrivalTime = o.tom.majorPaths = 1;
-  // The log as a TOM launch writes it: title, then the inputs file, then the chosen tags.
-  std::string log = "#Run Log for TOM run: New Run\r\n" + f.InputsText(&CRun::WriteTOMInputsFile);
-  for (const char* tag : {"#TOM_OPPORTUNITIES", "#TOM_ARRIVAL", "#TOM_MAJORPATHS"}) log += std::string(tag) + "\r\n";
-  CRun* run = f.Import("tom.txt", log);
+  // A log carrying the whole treatment inputs file, treatment keys included.
+  runs::TomRunResult result;
+  result.inputsFileText = f.InputsText(&CRun::WriteTOMInputsFile);
+  CRun* run = f.Import("tom.txt", runs::BuildTOMRunLog(o, ImportFixture::Facts(), result));
   ASSERT_TRUE(run);
   EXPECT_EQ(run->tom.ignitionFile, o.tom.ignitionFile);  // a blank in the path is kept
   EXPECT_EQ(run->tom.iterations, 4);
   EXPECT_EQ(run->tom.resolution, 60);
   EXPECT_EQ(run->mtt.simulationTime, 0);
+  EXPECT_EQ(WithoutFirstLine(f.InputsText(&CRun::WriteTOMInputsFile, run)), WithoutFirstLine(result.inputsFileText));
   EXPECT_EQ(Outputs(*run), Outputs(o));
   ASSERT_TRUE(run->tomIgnitions);
   EXPECT_EQ(run->tomIgnitions->name, "TOM Ignitions");
