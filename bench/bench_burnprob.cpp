@@ -62,6 +62,7 @@ class QuietProgress : public runs::RunProgress {
   bool StopRequested() const override { return false; }
   void PostText(const std::string&) override {}
   void PostPosition(int) override {}
+  void PostRange(int) override {}
   void PostCompletion(int success) override { completed = success; }
   void SetDone(bool) override {}
   int completed = -1;

@@ -184,9 +184,11 @@ struct FireRunner {
 };
 
 // The flame-length table: a line per node from the north, its burn probability and the share
-// of its burns in each class.
+// of its burns in each class. The bar counts the rows written.
 std::string FlpTable(const BurnProbabilityResult& r, const SharedCounts& counts, const std::vector<std::uint32_t>& classes,
-                     int classCount, const RunProgress& progress) {
+                     int classCount, RunProgress& progress) {
+  SendRunRange(progress, r.rows);
+  SendRunPosition(progress, 0);
   std::string out = "XPos, YPos, PBurn";
   for (int k = 1; k <= classCount; ++k) out += platform::FormatC(", FIL%d", k);
   out += "\r\n";
@@ -210,6 +212,7 @@ std::string FlpTable(const BurnProbabilityResult& r, const SharedCounts& counts,
         put(", ", burns > 0 ? classes[static_cast<std::size_t>(k) * counts.nodes + i] / burns : 0.0);
       out += "\r\n";
     }
+    SendRunPosition(progress, l + 1);
   }
   return out;
 }
@@ -276,9 +279,17 @@ int RandomIgnitionsMonitorThread(BurnProbabilityLaunch& launch, const std::atomi
   RunProgress& p = *launch.progress;
   Pause(launch.timing.poll, p, &runFinished);
   if (runFinished) return 1;
-  SendRunStatus(p, "Running Random Ignitions...");
+  {
+    std::lock_guard hold(launch.monitorLock);
+    if (launch.firesOver) return 1;
+    SendRunStatus(p, "Running Random Ignitions...");
+  }
   while (!p.StopRequested() && !runFinished && launch.run->randomIgnitionProgress.load() < 1.0) {
-    SendRunPosition(p, PercentOf(launch.run->randomIgnitionProgress.load()));
+    {
+      std::lock_guard hold(launch.monitorLock);
+      if (launch.firesOver) break;
+      SendRunPosition(p, PercentOf(launch.run->randomIgnitionProgress.load()));
+    }
     Pause(launch.timing.poll, p, &runFinished);
   }
   return 1;
@@ -289,6 +300,10 @@ bool RunBurnProbability(BurnProbabilityLaunch& launch) {
   RunProgress& p = *launch.progress;
   BurnProbabilityResult& r = launch.result;
   r = {};
+  {
+    std::lock_guard hold(launch.monitorLock);
+    launch.firesOver = false;
+  }
   const CRunMTTSettings& m = run.mtt;
   const RunGeometry& g = launch.geometry;
   run.randomIgnitionProgress.store(0.0);
@@ -417,6 +432,10 @@ bool RunBurnProbability(BurnProbabilityLaunch& launch) {
     runner.Work(0, *fires[0]);
     for (std::thread& t : team) t.join();
     r.fireSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - fireStart).count();
+  }
+  {
+    std::lock_guard hold(launch.monitorLock);
+    launch.firesOver = true;
   }
   if (p.StopRequested()) return Cancelled(p);
   r.completed = runner.completed;

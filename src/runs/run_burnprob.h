@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -67,6 +68,10 @@ struct BurnProbabilityLaunch {
   std::int32_t seed = 0;     // 0: from the clock; the ignitions drawn and every fire's embers follow it
   std::uint64_t memory = 0;  // bytes the workers may take; 0: half the memory available now
   BurnProbabilityResult result;
+  // Once the fires are over the run alone moves the bar (it counts table rows from then on),
+  // so the monitor posts nothing after firesOver is set.
+  std::mutex monitorLock;
+  bool firesOver = false;
 };
 
 // The monitor: "Running Random Ignitions..." and the share of fires completed.

@@ -119,6 +119,10 @@ void SendRunPosition(RunProgress& progress, int percent) {
   if (progress.IsWindow() && !progress.StopRequested()) progress.PostPosition(percent);
 }
 
+void SendRunRange(RunProgress& progress, int upper) {
+  if (progress.IsWindow() && !progress.StopRequested()) progress.PostRange(upper);
+}
+
 int PercentOf(double fraction) {
   if (!(fraction > 0)) return 0;
   return static_cast<int>(std::min(fraction * 100.0, 100.0));

@@ -25,6 +25,8 @@ class RunProgress {
   virtual bool StopRequested() const = 0;
   virtual void PostText(const std::string& text) = 0;
   virtual void PostPosition(int percent) = 0;
+  // The bar's upper bound; the positions that follow count up to it instead of to 100.
+  virtual void PostRange(int upper) = 0;
   virtual void PostCompletion(int success) = 0;
   virtual void SetDone(bool done) = 0;
 };
@@ -35,6 +37,7 @@ bool CancelledRun(RunProgress& progress);
 // Status text and position, sent only while the window exists and no stop is requested.
 void SendRunStatus(RunProgress& progress, const std::string& text);
 void SendRunPosition(RunProgress& progress, int percent);
+void SendRunRange(RunProgress& progress, int upper);
 // Waits up to the interval, in short slices, so that a stop or the end of the run (when
 // runFinished is given) is seen at once rather than a second later.
 void Pause(std::chrono::milliseconds interval, const RunProgress& progress,

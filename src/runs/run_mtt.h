@@ -36,6 +36,10 @@ class CompletionLast : public RunProgress {
     std::lock_guard hold(lock_);
     if (!completed_) to_.PostPosition(percent);
   }
+  void PostRange(int upper) override {
+    std::lock_guard hold(lock_);
+    if (!completed_) to_.PostRange(upper);
+  }
   void PostCompletion(int success) override {
     std::lock_guard hold(lock_);
     completed_ = true;

@@ -307,6 +307,18 @@ TEST(BurnProbability, ARandomRunMakesItsThemesTablesAndTheProcessorSettingHolds)
   EXPECT_EQ(f.run.randomIgnitionProgress.load(), 1.0);
   EXPECT_NE(std::find(f.progress.Texts().begin(), f.progress.Texts().end(), "Running Random Ignitions..."),
             f.progress.Texts().end());
+  // While the tables are written the bar counts their rows, and the monitor no longer moves it.
+  const auto events = f.progress.Events();
+  const auto tables = std::find(events.begin(), events.end(), "text:Creating FLP English");
+  std::vector<std::string> expected;
+  for (const char* table : {"English", "Metric"}) {
+    expected.push_back(std::string("text:Creating FLP ") + table);
+    expected.push_back("range:30");
+    for (int row = 0; row <= 30; ++row) expected.push_back("pos:" + std::to_string(row));
+  }
+  expected.push_back("text:Creating Fire Size List");
+  expected.push_back("complete:1");
+  EXPECT_EQ(std::vector<std::string>(tables, events.end()), expected);
   runs::RunLogFacts facts{f.launch.landscapeFile, 30, "2026-12-11 04:00:00"};
   runs::CreateBurnProbabilityThemes(f.run, f.launch.result, facts);
   const CTheme* bp = f.run.FindOutputTheme(39);

@@ -17,6 +17,7 @@ class RecordingProgress : public runs::RunProgress {
   bool StopRequested() const override { return stop; }
   void PostText(const std::string& text) override { Add("text:" + text); }
   void PostPosition(int percent) override { Add("pos:" + std::to_string(percent)); }
+  void PostRange(int upper) override { Add("range:" + std::to_string(upper)); }
   void PostCompletion(int success) override { Add("complete:" + std::to_string(success)); }
   void SetDone(bool d) override { done = d; }
   std::vector<std::string> Events() const {

@@ -19,6 +19,7 @@ bool WorkerBlockProgress::IsWindow() const { return block_.dialog.IsWindow(); }
 bool WorkerBlockProgress::StopRequested() const { return block_.terminateRequested; }
 void WorkerBlockProgress::PostText(const std::string& text) { block_.dialog.SetText(text); }
 void WorkerBlockProgress::PostPosition(int percent) { block_.dialog.SetPos(percent); }
+void WorkerBlockProgress::PostRange(int upper) { block_.dialog.SetRange(upper); }
 void WorkerBlockProgress::PostCompletion(int success) { block_.dialog.Complete(success); }
 void WorkerBlockProgress::SetDone(bool done) { block_.done = done; }
 

@@ -21,6 +21,7 @@ class WorkerBlockProgress : public runs::RunProgress {
   bool StopRequested() const override;
   void PostText(const std::string& text) override;
   void PostPosition(int percent) override;
+  void PostRange(int upper) override;
   void PostCompletion(int success) override;
   void SetDone(bool done) override;
 
