@@ -1,10 +1,13 @@
 // Burn probability as the run makes it (one fire-behaviour computation, then quick fires of
-// 60 minutes from random ignitions on worker threads), at 1, 2, 4 and 8 threads; the baseline
-// is the same run on one thread. Each run reports its speed-up over one thread, whether its
-// burn probabilities are bit for bit those of one thread, and the time per fire and per burned
-// node (a fire costs what it burns, not the lattice: compare the two sizes).
-// Default: 300 x 300 cells and 1,000 fires; PYRVANE_BENCH_FULL=1: 1000 x 1000 and 10,000.
+// 60 minutes from random ignitions on worker threads, then the burn probabilities, both
+// flame-length tables and the fire-size list), with the run's processor setting at 1, 2, 4 and
+// 8; the baseline is the same run on one processor. Each run reports its speed-up over one
+// processor, whether all its outputs are byte for byte those of one processor, the seconds of
+// each stage, the CPU seconds of all threads, and the time per fire and per burned node (a
+// fire costs what it burns, not the lattice: compare the run on a lattice four times larger).
+// Default: 1000 x 1000 cells and 10,000 fires; PYRVANE_BENCH_SMALL=1: 300 x 300 and 1,000.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -23,9 +26,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool Full() { return std::getenv("PYRVANE_BENCH_FULL") != nullptr; }
-int Side() { return Full() ? 1000 : 300; }
-int Fires() { return Full() ? 10000 : 1000; }
+bool Small() { return std::getenv("PYRVANE_BENCH_SMALL") != nullptr; }
+int Side() { return Small() ? 300 : 1000; }
+int Fires() { return Small() ? 1000 : 10000; }
+
+double CpuSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_utime.tv_sec + u.ru_stime.tv_sec + 1e-6 * (u.ru_utime.tv_usec + u.ru_stime.tv_usec);
+}
 
 fs::path Folder() {
   static const fs::path dir = fs::temp_directory_path() / ("pv_bench_burnprob_" + std::to_string(::getpid()));
@@ -70,8 +79,15 @@ class QuietProgress : public runs::RunProgress {
 
 struct Baseline {
   double seconds = 0, fireSeconds = 0;
-  std::vector<float> burnProbability;
+  runs::BurnProbabilityResult outputs;
 };
+
+bool SameOutputs(const runs::BurnProbabilityResult& a, const runs::BurnProbabilityResult& b) {
+  return a.burnProbability.size() == b.burnProbability.size() &&
+         std::memcmp(a.burnProbability.data(), b.burnProbability.data(), a.burnProbability.size() * sizeof(float)) == 0 &&
+         a.flpEnglish == b.flpEnglish && a.flpMetric == b.flpMetric && a.fireSizeList == b.fireSizeList &&
+         a.completed == b.completed;
+}
 std::map<int, Baseline>& OneThread() {
   static std::map<int, Baseline> m;
   return m;
@@ -89,7 +105,7 @@ void BM_BurnProbability(benchmark::State& state) {
   platform::MakeFolders((Folder() / "work").string());
   const std::string fms = (Folder() / "a.fms").string();
   std::ofstream(fms) << "0 6 7 8 60 90\n";
-  double seconds = 0;
+  double seconds = 0, cpu = 0;
   runs::BurnProbabilityResult result;
   for (auto _ : state) {
     CRun run;
@@ -102,6 +118,9 @@ void BM_BurnProbability(benchmark::State& state) {
     run.mtt.resolution = 30;
     run.mtt.simulationTime = 60;
     run.mtt.burnProbabilities = run.mtt.fireSizeList = 1;
+    // The tables of the larger lattice would only repeat the point at four times the memory.
+    run.mtt.flpEnglish = run.mtt.flpMetric = side == Side();
+    run.outputs.numberOfProcessors = threads;
     QuietProgress progress;
     runs::BurnProbabilityLaunch launch;
     launch.run = &run;
@@ -110,10 +129,11 @@ void BM_BurnProbability(benchmark::State& state) {
     launch.geometry = {side * 30.0, 0, side * 30.0, 0, 30, 30};
     launch.timing = {std::chrono::milliseconds(1), std::chrono::milliseconds(0)};
     launch.seed = 4242;
-    launch.threads = threads;
+    const double cpuStart = CpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     runs::RunBurnProbability(launch);
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    cpu = CpuSeconds() - cpuStart;
     state.SetIterationTime(seconds);
     if (progress.completed != 1) state.SkipWithError("the run failed");
     result = std::move(launch.result);
@@ -123,19 +143,20 @@ void BM_BurnProbability(benchmark::State& state) {
   const double fires = std::max(1, result.fires);
   state.counters["threads_used"] = result.threads;
   state.counters["fires"] = result.fires;
+  state.counters["cpu_s"] = cpu;
+  state.counters["behavior_s"] = result.behaviorSeconds;
+  state.counters["lattice_s"] = result.latticeSeconds;
   state.counters["fires_s"] = result.fireSeconds;
+  state.counters["outputs_s"] = result.outputSeconds;
   state.counters["ms_per_fire"] = result.fireSeconds * 1000 / fires;
   state.counters["us_per_burned_node"] = burned > 0 ? result.fireSeconds * 1e6 / burned : 0;
   state.counters["nodes_per_fire"] = burned / fires;
-  if (threads == 1) {
-    OneThread()[side] = {seconds, result.fireSeconds, result.burnProbability};
+  if (threads == 1 && side == Side()) {
+    OneThread()[side] = {seconds, result.fireSeconds, std::move(result)};
   } else if (auto it = OneThread().find(side); it != OneThread().end()) {
     state.counters["speedup_vs_1_thread"] = it->second.seconds / seconds;
     state.counters["fires_speedup"] = it->second.fireSeconds / std::max(1e-9, result.fireSeconds);
-    const auto& a = it->second.burnProbability;
-    state.counters["same_as_1_thread"] =
-        a.size() == result.burnProbability.size() &&
-        std::memcmp(a.data(), result.burnProbability.data(), a.size() * sizeof(float)) == 0;
+    state.counters["same_as_1_thread"] = SameOutputs(it->second.outputs, result);
   }
 }
 

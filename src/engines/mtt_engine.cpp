@@ -438,8 +438,9 @@ std::shared_ptr<const QuickFireModel> CMinTravelTime::GetQuickFireModel() {
   if (!barriers) return nullptr;
   auto model = std::make_shared<QuickFireModel>();
   model->key = key;
-  model->model = mtt::BuildModel(field, in_.lateral, in_.vertical, *barriers,
-                                 SpotReach(p, in_.spotProbability, in_.spotDelay));
+  model->model = mtt::BuildModel(mtt::SpreadGrids{p.GetNumRows(), p.GetNumCols(), p.GetCellSize(), b, c, dir},
+                                 in_.lateral, in_.vertical, *barriers, SpotReach(p, in_.spotProbability, in_.spotDelay),
+                                 processors_);
   quickModel_ = std::move(model);
   return quickModel_;
 }

@@ -7,6 +7,8 @@
 #include <numeric>
 #include <random>
 
+#include "engines/parallel_rows.h"
+
 namespace engines::mtt {
 
 namespace {
@@ -65,27 +67,40 @@ double RateAlong(double b, double c, double dir, double azimuth) {
   return (b * b - c * c) / (b - c * std::cos(azimuth - dir));
 }
 
-SearchModel BuildModel(const SpreadField& f, int lateral, int vertical, const std::vector<char>& removed,
-                       SpotSettings spots) {
+namespace {
+
+// The cells' slowness terms, row by row on up to `threads` threads; the grids are read as
+// doubles whatever they are held in.
+template <class T>
+SearchModel Model(int rows, int cols, double cell, const T* fb, const T* fc, const T* fdir, int lateral, int vertical,
+                  const std::vector<char>& removed, SpotSettings spots, int threads) {
   SearchModel m;
-  m.rows = std::max(f.rows, 0);
-  m.cols = std::max(f.cols, 0);
-  m.cell = f.cell;
+  m.rows = std::max(rows, 0);
+  m.cols = std::max(cols, 0);
+  m.cell = cell;
   const std::size_t n = m.Nodes();
-  m.slowness.assign(n, {kInf, 0.0, 0.0});
-  m.head.assign(n, 0.0);
-  for (std::size_t i = 0; i < n; ++i) {
-    const double b = f.b[i];
-    m.head[i] = b + f.c[i];
-    if (!(b > 0) || !std::isfinite(b) || (!removed.empty() && removed[i])) continue;
-    double c = std::isfinite(f.c[i]) ? std::clamp(f.c[i], 0.0, b * (1 - 1e-9)) : 0.0;
-    const double d = std::isfinite(f.dir[i]) ? f.dir[i] : 0.0;
-    const double k = 1.0 / (b * b - c * c);
-    m.slowness[i] = {b * k, c * std::cos(d) * k, c * std::sin(d) * k};
-    ++m.burnable;
-  }
+  m.slowness.resize(n);
+  m.head.resize(n);
+  std::vector<std::size_t> burnable(static_cast<std::size_t>(m.rows), 0);
+  ForEachRow(m.rows, std::max(threads, 1), [&](int row) {
+    const std::size_t from = static_cast<std::size_t>(row) * static_cast<std::size_t>(m.cols);
+    std::size_t count = 0;
+    for (std::size_t i = from; i < from + static_cast<std::size_t>(m.cols); ++i) {
+      const double b = fb[i], fcv = fc[i], fd = fdir[i];
+      m.head[i] = b + fcv;
+      m.slowness[i] = {kInf, 0.0, 0.0};
+      if (!(b > 0) || !std::isfinite(b) || (!removed.empty() && removed[i])) continue;
+      double c = std::isfinite(fcv) ? std::clamp(fcv, 0.0, b * (1 - 1e-9)) : 0.0;
+      const double d = std::isfinite(fd) ? fd : 0.0;
+      const double k = 1.0 / (b * b - c * c);
+      m.slowness[i] = {b * k, c * std::cos(d) * k, c * std::sin(d) * k};
+      ++count;
+    }
+    burnable[static_cast<std::size_t>(row)] = count;
+  });
+  for (std::size_t count : burnable) m.burnable += count;
   for (const Offset& o : BuildStencil(lateral, vertical)) {
-    SearchModel::Edge e{o.dr, o.dc, static_cast<long long>(o.dr) * m.cols + o.dc, o.length * f.cell, o.sinAz,
+    SearchModel::Edge e{o.dr, o.dc, static_cast<long long>(o.dr) * m.cols + o.dc, o.length * cell, o.sinAz,
                         o.cosAz, m.pieces.size(), o.pieces.size()};
     for (const Piece& p : o.pieces)
       m.pieces.push_back({static_cast<long long>(p.dr) * m.cols + p.dc, p.share});
@@ -97,20 +112,28 @@ SearchModel BuildModel(const SpreadField& f, int lateral, int vertical, const st
   return m;
 }
 
+}  // namespace
+
+SearchModel BuildModel(const SpreadField& f, int lateral, int vertical, const std::vector<char>& removed,
+                       SpotSettings spots, int threads) {
+  return Model(f.rows, f.cols, f.cell, f.b.data(), f.c.data(), f.dir.data(), lateral, vertical, removed,
+               std::move(spots), threads);
+}
+
+SearchModel BuildModel(const SpreadGrids& g, int lateral, int vertical, const std::vector<char>& removed,
+                       SpotSettings spots, int threads) {
+  return Model(g.rows, g.cols, g.cell, g.b, g.c, g.dir, lateral, vertical, removed, std::move(spots), threads);
+}
+
 void SearchWorkspace::Reset(std::size_t n) {
   const Node fresh{kInf, -1, -1, 0};
   if (node_.size() != n) {
     node_.assign(n, fresh);
-    arrival_.assign(n, -1.0);
-    rate_.assign(n, -1.0);
   } else {
-    for (int v : touched_) {
-      node_[v] = fresh;
-      arrival_[v] = -1.0;
-      rate_[v] = -1.0;
-    }
+    for (int v : touched_) node_[v] = fresh;
   }
   touched_.clear();
+  rate_.clear();
   heap_.clear();
   order_.clear();
   spots_.clear();
@@ -138,7 +161,8 @@ void SearchWorkspace::Push(int v) {
 
 int SearchWorkspace::Pop() {
   const int top = heap_.front();
-  node_[top].pos = -2;
+  node_[top].pos = kSettled - static_cast<int>(order_.size());
+  order_.push_back(top);
   const int last = heap_.back();
   heap_.pop_back();
   const int n = static_cast<int>(heap_.size());
@@ -190,18 +214,16 @@ bool SearchWorkspace::Run(const SearchModel& m, const std::vector<int>& ignition
         progress->store(std::min(p, 0.999));
       }
     }
-    arrival_[u] = t;
-    order_.push_back(u);
     const int parent = node_[u].parent;
     if (node_[u].viaEmber) {
-      spots_.push_back({parent, u, arrival_[parent], t - sp.delay});
-      rate_[u] = m.head[u];
+      spots_.push_back({parent, u, node_[parent].tent, t - sp.delay});
+      rate_.push_back(m.head[u]);
     } else if (parent < 0) {
-      rate_[u] = m.head[u];
+      rate_.push_back(m.head[u]);
     } else {
       const double dr = u / cols - parent / cols, dc = u % cols - parent % cols;
-      const double len = std::hypot(dr, dc);
-      rate_[u] = 1.0 / (slow[u].P - slow[u].Q * (-dr / len) - slow[u].S * (dc / len));
+      const double len = std::sqrt(dr * dr + dc * dc);
+      rate_.push_back(1.0 / (slow[u].P - slow[u].Q * (-dr / len) - slow[u].S * (dc / len)));
     }
 
     const int r = u / cols, c = u % cols;
@@ -210,7 +232,7 @@ bool SearchWorkspace::Run(const SearchModel& m, const std::vector<int>& ignition
       if (r2 < 0 || r2 >= rows || c2 < 0 || c2 >= cols) continue;
       const long long v = u + e.step;
       Node& to = node_[v];
-      if (to.pos == -2) continue;
+      if (to.pos <= kSettled) continue;
       double sum = 0;
       const SearchModel::LinearPiece* pc = &m.pieces[e.first];
       for (std::size_t k = 0; k < e.count; ++k) {
@@ -236,7 +258,7 @@ bool SearchWorkspace::Run(const SearchModel& m, const std::vector<int>& ignition
       const double y = r + 0.5 - d / m.cell * std::cos(sp.azimuth[u]);
       if (!(x >= 0 && x < cols && y >= 0 && y < rows)) continue;
       const int v = static_cast<int>(std::floor(y)) * cols + static_cast<int>(std::floor(x));
-      if (node_[v].pos == -2 || !m.Burnable(static_cast<std::size_t>(v))) continue;
+      if (node_[v].pos <= kSettled || !m.Burnable(static_cast<std::size_t>(v))) continue;
       const double ignite = t + d / sp.speed[u] + sp.delay;
       if (ignite < node_[v].tent) {
         node_[v].tent = ignite;

@@ -109,9 +109,18 @@ struct SearchModel {
 };
 
 // The model of a field with the stencil of the given depths; removed nodes (empty: none) and
-// the ember reach of spots (may be empty) go into it.
+// the ember reach of spots (may be empty) go into it. Its rows are shared out to `threads`.
 SearchModel BuildModel(const SpreadField& field, int lateral, int vertical, const std::vector<char>& removed,
-                       SpotSettings spots = {});
+                       SpotSettings spots = {}, int threads = 1);
+// The same, read in place from the fire-behaviour engine's single-precision grids (row 0
+// north, rows x cols each): the model of the same values held as doubles.
+struct SpreadGrids {
+  int rows = 0, cols = 0;
+  double cell = 0;
+  const float *b = nullptr, *c = nullptr, *dir = nullptr;
+};
+SearchModel BuildModel(const SpreadGrids& grids, int lateral, int vertical, const std::vector<char>& removed,
+                       SpotSettings spots = {}, int threads = 1);
 
 // The per-thread state of a search: node arrays sized once, and before each fire only the
 // nodes the previous fire touched are reset, so a fire costs what it burns, not the lattice.
@@ -123,28 +132,39 @@ class SearchWorkspace {
            const std::atomic<bool>* cancel = nullptr, std::atomic<double>* progress = nullptr);
   // Nodes in the order they burned, with their arrival (minutes) and rate (m/min).
   const std::vector<int>& Order() const { return order_; }
-  double Arrival(int v) const { return arrival_[static_cast<std::size_t>(v)]; }
-  double Rate(int v) const { return rate_[static_cast<std::size_t>(v)]; }
-  int Parent(int v) const { return arrival_[static_cast<std::size_t>(v)] < 0 ? -1 : node_[static_cast<std::size_t>(v)].parent; }
+  // Unburned nodes answer -1.
+  double Arrival(int v) const { return Burned(v) ? node_[static_cast<std::size_t>(v)].tent : -1.0; }
+  double Rate(int v) const {
+    return Burned(v) ? rate_[static_cast<std::size_t>(kSettled - node_[static_cast<std::size_t>(v)].pos)] : -1.0;
+  }
+  int Parent(int v) const { return Burned(v) ? node_[static_cast<std::size_t>(v)].parent : -1; }
   const std::vector<SpotEvent>& Spots() const { return spots_; }
-  // Bytes a workspace takes per lattice node.
-  static constexpr std::size_t kBytesPerNode = 4 * sizeof(double);
 
  private:
-  // What the search reads and writes of a node as the front passes, in one place.
+  // What the search reads and writes of a node as the front passes, in one place. A settled
+  // node's tentative time is its arrival, and pos tells where it stands in the burning order.
   struct Node {
     double tent;
-    int pos;  // -1 never queued, -2 settled, else the heap slot
+    int pos;  // -1 never queued, >= 0 the heap slot, <= kSettled settled: kSettled - its place in order_
     int parent : 31;
     unsigned viaEmber : 1;
   };
+  static constexpr int kSettled = -2;
+  bool Burned(int v) const { return node_[static_cast<std::size_t>(v)].pos <= kSettled; }
+
+ public:
+  // Bytes a workspace takes per lattice node: its node array alone (the rest grows with what
+  // a fire burns).
+  static constexpr std::size_t kBytesPerNode = sizeof(Node);
+
+ private:
   void Reset(std::size_t n);
   void Push(int v);
   int Pop();
   bool Less(int a, int b) const { return node_[a].tent < node_[b].tent || (node_[a].tent == node_[b].tent && a < b); }
 
   std::vector<Node> node_;
-  std::vector<double> arrival_, rate_;
+  std::vector<double> rate_;  // in burning order
   std::vector<int> heap_, touched_, order_;
   std::vector<SpotEvent> spots_;
 };

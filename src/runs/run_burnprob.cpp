@@ -4,12 +4,16 @@
 #include <atomic>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <mutex>
+#include <new>
 #include <thread>
+#include <utility>
 
 #include "app/random.h"
 #include "engines/inputs_file.h"
 #include "engines/mtt_engine.h"
+#include "engines/parallel_rows.h"
 #include "engines/pyrvane.h"
 #include "platform/atomic_file.h"
 #include "platform/messages.h"
@@ -78,14 +82,29 @@ bool Fail(RunProgress& progress, const std::string& message) {
 // The fuel models a random ignition may not start on: non-burnable and out of range.
 bool IgnitableFuel(float fuel) { return fuel > 0 && fuel <= 256 && !(fuel >= 90 && fuel <= 99); }
 
-// Counts kept in grids shared by all workers: whole numbers added atomically, so the sums do
-// not depend on the order in which fires finish.
-struct SharedCounts {
-  std::vector<std::uint32_t> burned, english, metric;  // class grids: class-major
-  std::size_t nodes = 0;
-  static void Add(std::vector<std::uint32_t>& grid, std::size_t i) {
-    std::atomic_ref<std::uint32_t>(grid[i]).fetch_add(1, std::memory_order_relaxed);
+// A grid of counts shared by all workers: whole numbers added atomically, so the sums do not
+// depend on the order in which fires finish. Its pages come zeroed from the system as they are
+// first written, so neither zeroing them nor the cells no fire reaches cost anything.
+class CountGrid {
+ public:
+  void Allocate(std::size_t n) {
+    data_.reset(static_cast<std::uint32_t*>(std::calloc(n, sizeof(std::uint32_t))));
+    if (!data_) throw std::bad_alloc();
   }
+  bool empty() const { return !data_; }
+  std::uint32_t operator[](std::size_t i) const { return data_[i]; }
+  void Add(std::size_t i) { std::atomic_ref<std::uint32_t>(data_[i]).fetch_add(1, std::memory_order_relaxed); }
+
+ private:
+  struct Free {
+    void operator()(std::uint32_t* p) const { std::free(p); }
+  };
+  std::unique_ptr<std::uint32_t[], Free> data_;
+};
+
+struct SharedCounts {
+  CountGrid burned, english, metric;  // class grids: class-major
+  std::size_t nodes = 0;
 };
 
 // The quick fires: each worker takes the next fire until none is left or a stop is seen.
@@ -161,7 +180,7 @@ struct FireRunner {
       const std::vector<int>& burned = fire.GetQuickBurned();
       for (int f : burned) {
         const std::size_t i = static_cast<std::size_t>(f);
-        SharedCounts::Add(counts.burned, i);
+        counts.burned.Add(i);
         if (!english && !metric) continue;
         // The head-fire intensity scaled by the travel rate over the head rate; cells without
         // a head rate or an intensity give no flame length.
@@ -170,8 +189,8 @@ struct FireRunner {
         const double intensity = fire.GetQuickRate(f) / head * fli[i];
         if (!(intensity >= 0)) continue;
         const float length = 0.0775f * std::pow(static_cast<float>(intensity), 0.46f);
-        if (english) SharedCounts::Add(counts.english, FlameLengthEnglishClass(length) * counts.nodes + i);
-        if (metric) SharedCounts::Add(counts.metric, FlameLengthMetricClass(length) * counts.nodes + i);
+        if (english) counts.english.Add(FlameLengthEnglishClass(length) * counts.nodes + i);
+        if (metric) counts.metric.Add(FlameLengthMetricClass(length) * counts.nodes + i);
       }
       record.fireSize = cellAcres * static_cast<double>(burned.size());
       if (wantPerimeters)
@@ -184,24 +203,31 @@ struct FireRunner {
 };
 
 // The flame-length table: a line per node from the north, its burn probability and the share
-// of its burns in each class. The bar counts the rows written.
-std::string FlpTable(const BurnProbabilityResult& r, const SharedCounts& counts, const std::vector<std::uint32_t>& classes,
-                     int classCount, RunProgress& progress) {
+// of its burns in each class. Rows are printed on `threads` threads and joined in order as
+// they come, each freed once joined; the bar counts the rows joined. Empty when stopped.
+std::string FlpTable(const BurnProbabilityResult& r, const SharedCounts& counts, const CountGrid& classes,
+                     int classCount, int threads, RunProgress& progress) {
   SendRunRange(progress, r.rows);
   SendRunPosition(progress, 0);
   std::string out = "XPos, YPos, PBurn";
   for (int k = 1; k <= classCount; ++k) out += platform::FormatC(", FIL%d", k);
   out += "\r\n";
   const double north = r.south + r.rows * r.cell;
-  // Numbers as "%f" prints them, without the cost of a formatted print per value.
-  auto put = [&out](const char* lead, double v) {
-    char buffer[64];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 6);
-    out += lead;
-    if (ec == std::errc()) out.append(buffer, end);
-  };
-  for (int l = 0; l < r.rows; ++l) {
-    if (progress.StopRequested()) return {};
+  auto row = [&](int l) {
+    // Numbers as "%f" prints them, written in place: a formatted print or an append per value
+    // would cost more than the number.
+    std::string line;
+    std::size_t used = 0;
+    constexpr std::size_t kLongest = 400;  // "%f" of the largest double, with its lead
+    auto room = [&] {
+      if (line.size() - used < kLongest) line.resize(std::max(2 * line.size(), used + kLongest));
+      return line.data() + used;
+    };
+    auto put = [&](std::string_view lead, double v) {
+      char* at = std::copy(lead.begin(), lead.end(), room());
+      at = std::to_chars(at, line.data() + line.size(), v, std::chars_format::fixed, 6).ptr;
+      used = static_cast<std::size_t>(at - line.data());
+    };
     for (int m = 0; m < r.columns; ++m) {
       const std::size_t i = static_cast<std::size_t>(l) * r.columns + m;
       const double burns = counts.burned[i];
@@ -210,20 +236,52 @@ std::string FlpTable(const BurnProbabilityResult& r, const SharedCounts& counts,
       put(", ", burns / r.completed);
       for (int k = 0; k < classCount; ++k)
         put(", ", burns > 0 ? classes[static_cast<std::size_t>(k) * counts.nodes + i] / burns : 0.0);
-      out += "\r\n";
+      std::copy_n("\r\n", 2, room());
+      used += 2;
     }
-    SendRunPosition(progress, l + 1);
-  }
+    line.resize(used);
+    return line;
+  };
+  std::vector<std::string> done(static_cast<std::size_t>(r.rows));
+  std::vector<char> ready(static_cast<std::size_t>(r.rows), 0);
+  std::mutex join;
+  int joined = 0;
+  std::atomic<bool> stopped{false};
+  engines::ForEachRow(r.rows, threads, [&](int l) {
+    if (stopped.load() || progress.StopRequested()) {
+      stopped.store(true);
+      return;
+    }
+    std::string line = row(l);
+    std::lock_guard hold(join);
+    done[static_cast<std::size_t>(l)] = std::move(line);
+    ready[static_cast<std::size_t>(l)] = 1;
+    while (joined < r.rows && ready[static_cast<std::size_t>(joined)]) {
+      // Rows differ little in length: the first tells how much the table will take.
+      if (joined == 0) out.reserve(out.size() + (done[0].size() + done[0].size() / 16) * static_cast<std::size_t>(r.rows));
+      out += done[static_cast<std::size_t>(joined)];
+      std::string().swap(done[static_cast<std::size_t>(joined)]);
+      SendRunPosition(progress, ++joined);
+    }
+  });
+  if (stopped.load()) return {};
   return out;
+}
+
+// The run's processor setting (or the launch's own count).
+int Processors(const BurnProbabilityLaunch& launch) {
+  return std::max(1, launch.threads > 0 ? launch.threads : launch.run->outputs.numberOfProcessors);
 }
 
 // Workers the run may start: its processor setting, as many as the memory lets each have its
 // own search state.
 int Workers(const BurnProbabilityLaunch& launch, std::size_t nodes) {
-  int wanted = launch.threads > 0 ? launch.threads : launch.run->outputs.numberOfProcessors;
-  wanted = std::max(1, wanted);
+  const int wanted = Processors(launch);
   // The lattice and the counts are shared; each worker adds its own search state.
-  const std::uint64_t shared = static_cast<std::uint64_t>(nodes) * CMinTravelTime::QuickFireModelBytesPerNode();
+  const CRunMTTSettings& m = launch.run->mtt;
+  const std::uint64_t counts = sizeof(std::uint32_t) * (1 + (m.flpEnglish ? kEnglishClasses : 0) +
+                                                        (m.flpMetric ? kMetricClasses : 0));
+  const std::uint64_t shared = static_cast<std::uint64_t>(nodes) * (CMinTravelTime::QuickFireModelBytesPerNode() + counts);
   const std::uint64_t budget = launch.memory ? launch.memory : platform::AvailableMemoryBytes() / 2 - std::min(
                                                                    shared, platform::AvailableMemoryBytes() / 2);
   const std::uint64_t each = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(nodes) * CMinTravelTime::QuickFireBytesPerNode());
@@ -333,6 +391,11 @@ bool RunBurnProbability(BurnProbabilityLaunch& launch) {
   }
   if (p.StopRequested()) return Cancelled(p);
   if (rc != 1) return Fail(p, engine.CommandFileError(rc));
+  auto lap = [stage = std::chrono::steady_clock::now()]() mutable {
+    const auto now = std::chrono::steady_clock::now();
+    return std::chrono::duration<double>(now - std::exchange(stage, now)).count();
+  };
+  r.behaviorSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
   r.rows = engine.GetNumRows();
   r.columns = engine.GetNumCols();
@@ -392,9 +455,9 @@ bool RunBurnProbability(BurnProbabilityLaunch& launch) {
   // The counts, shared by the workers.
   SharedCounts counts;
   counts.nodes = nodes;
-  counts.burned.assign(nodes, 0);
-  if (m.flpEnglish) counts.english.assign(nodes * kEnglishClasses, 0);
-  if (m.flpMetric) counts.metric.assign(nodes * kMetricClasses, 0);
+  counts.burned.Allocate(nodes);
+  if (m.flpEnglish) counts.english.Allocate(nodes * kEnglishClasses);
+  if (m.flpMetric) counts.metric.Allocate(nodes * kMetricClasses);
   r.records.assign(static_cast<std::size_t>(n), {});
   if (m.perimeters) r.perimeters.resize(static_cast<std::size_t>(n));
 
@@ -419,6 +482,7 @@ bool RunBurnProbability(BurnProbabilityLaunch& launch) {
       }
       first.SetSpotProbability(m.spotProbability);
       first.SetSpotDelay(m.spotDelay);
+      first.SetNumProcessors(Processors(launch));
       auto model = first.GetQuickFireModel();
       if (!model && !m.barrierFile.empty()) {
         const int code = kMttBarrierFile;
@@ -426,12 +490,12 @@ bool RunBurnProbability(BurnProbabilityLaunch& launch) {
       }
       for (auto& f : fires) f->SetQuickFireModel(model);
     }
-    const auto fireStart = std::chrono::steady_clock::now();
+    r.latticeSeconds = lap();
     std::vector<std::thread> team;
     for (int t = 1; t < workers; ++t) team.emplace_back([&runner, &fires, t] { runner.Work(t, *fires[t]); });
     runner.Work(0, *fires[0]);
     for (std::thread& t : team) t.join();
-    r.fireSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - fireStart).count();
+    r.fireSeconds = lap();
   }
   {
     std::lock_guard hold(launch.monitorLock);
@@ -444,12 +508,12 @@ bool RunBurnProbability(BurnProbabilityLaunch& launch) {
   if (r.completed > 0) {
     if (m.flpEnglish) {
       SendRunStatus(p, "Creating FLP English");
-      r.flpEnglish = FlpTable(r, counts, counts.english, kEnglishClasses, p);
+      r.flpEnglish = FlpTable(r, counts, counts.english, kEnglishClasses, Processors(launch), p);
       r.hasFlpEnglish = !p.StopRequested();
     }
     if (m.flpMetric) {
       SendRunStatus(p, "Creating FLP Metric");
-      r.flpMetric = FlpTable(r, counts, counts.metric, kMetricClasses, p);
+      r.flpMetric = FlpTable(r, counts, counts.metric, kMetricClasses, Processors(launch), p);
       r.hasFlpMetric = !p.StopRequested();
     }
     if (m.burnProbabilities) {
@@ -468,6 +532,7 @@ bool RunBurnProbability(BurnProbabilityLaunch& launch) {
     r.hasFireSizeList = true;
   }
   if (p.StopRequested()) return Cancelled(p);
+  r.outputSeconds = lap();
   r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   r.succeeded = true;
   p.SetDone(true);

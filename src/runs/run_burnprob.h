@@ -41,7 +41,9 @@ int FlameLengthEnglishClass(float metres);
 struct BurnProbabilityResult {
   bool succeeded = false;
   double seconds = 0;
-  double fireSeconds = 0;      // of the quick fires alone
+  // Seconds of the stages: the landscape and its fire behaviour, the ignitions and the lattice
+  // the fires share, the quick fires, and the outputs made of their counts.
+  double behaviorSeconds = 0, latticeSeconds = 0, fireSeconds = 0, outputSeconds = 0;
   std::string inputsFileText;  // the fire-behaviour inputs, for the run log
   std::vector<OutputGrid> fireBehavior;
   int fires = 0, completed = 0, threads = 0;
