@@ -82,9 +82,9 @@ bool Fail(RunProgress& progress, const std::string& message) {
 // The fuel models a random ignition may not start on: non-burnable and out of range.
 bool IgnitableFuel(float fuel) { return fuel > 0 && fuel <= 256 && !(fuel >= 90 && fuel <= 99); }
 
-// A grid of counts shared by all workers: whole numbers added atomically, so the sums do not
-// depend on the order in which fires finish. Its pages come zeroed from the system as they are
-// first written, so neither zeroing them nor the cells no fire reaches cost anything.
+// A grid of counts shared by all workers: whole numbers, so the sums do not depend on the
+// order in which fires finish. Its pages come zeroed from the system as they are first
+// written, so neither zeroing them nor the cells no fire reaches cost anything.
 class CountGrid {
  public:
   void Allocate(std::size_t n) {
@@ -93,7 +93,7 @@ class CountGrid {
   }
   bool empty() const { return !data_; }
   std::uint32_t operator[](std::size_t i) const { return data_[i]; }
-  void Add(std::size_t i) { std::atomic_ref<std::uint32_t>(data_[i]).fetch_add(1, std::memory_order_relaxed); }
+  void Add(std::size_t i) { ++data_[i]; }  // under the lock of the cell's band
 
  private:
   struct Free {
@@ -102,9 +102,38 @@ class CountGrid {
   std::unique_ptr<std::uint32_t[], Free> data_;
 };
 
+// The counts of every fire, in bands of rows that one worker at a time adds to. A fire holds
+// the lock of one or two bands, briefly; plain adds let the processor overlap the cache misses
+// that an atomic add per cell would wait for one by one.
 struct SharedCounts {
+  static constexpr int kBandRows = 16;
   CountGrid burned, english, metric;  // class grids: class-major
   std::size_t nodes = 0;
+  int columns = 1;
+  std::vector<std::mutex> bands;
+  SharedCounts(int rows, int cols)
+      : nodes(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols)),
+        columns(std::max(cols, 1)),
+        bands(static_cast<std::size_t>(rows / kBandRows + 1)) {}
+  std::size_t Band(int node) const { return static_cast<std::size_t>(node / columns / kBandRows); }
+  // The burned nodes in node order, each with its flame-length classes (-1: none).
+  struct Burn {
+    int node;
+    int english, metric;
+  };
+  void Add(const std::vector<Burn>& burns) {
+    for (std::size_t k = 0; k < burns.size();) {
+      const std::size_t band = Band(burns[k].node);
+      std::lock_guard hold(bands[band]);
+      for (; k < burns.size() && Band(burns[k].node) == band; ++k) {
+        const Burn& u = burns[k];
+        const std::size_t i = static_cast<std::size_t>(u.node);
+        burned.Add(i);
+        if (u.english >= 0) english.Add(static_cast<std::size_t>(u.english) * nodes + i);
+        if (u.metric >= 0) metric.Add(static_cast<std::size_t>(u.metric) * nodes + i);
+      }
+    }
+  }
 };
 
 // The quick fires: each worker takes the next fire until none is left or a stop is seen.
@@ -130,6 +159,7 @@ struct FireRunner {
     const int n = static_cast<int>(points.size());
     const double cellAcres = m.resolution * m.resolution * kAcresPerSquareMetre;
     const bool english = !counts.english.empty(), metric = !counts.metric.empty();
+    std::vector<SharedCounts::Burn> burns;
     for (;;) {
       if (launch.progress->StopRequested()) return;
       const int k = next.fetch_add(1);
@@ -178,20 +208,24 @@ struct FireRunner {
         continue;
       }
       const std::vector<int>& burned = fire.GetQuickBurned();
+      burns.clear();
       for (int f : burned) {
-        const std::size_t i = static_cast<std::size_t>(f);
-        counts.burned.Add(i);
+        SharedCounts::Burn& u = burns.emplace_back(SharedCounts::Burn{f, -1, -1});
         if (!english && !metric) continue;
         // The head-fire intensity scaled by the travel rate over the head rate; cells without
         // a head rate or an intensity give no flame length.
+        const std::size_t i = static_cast<std::size_t>(f);
         const double head = static_cast<double>(b[i]) + c[i];
         if (!(head > 0) || !fli || !(fli[i] >= 0)) continue;
         const double intensity = fire.GetQuickRate(f) / head * fli[i];
         if (!(intensity >= 0)) continue;
         const float length = 0.0775f * std::pow(static_cast<float>(intensity), 0.46f);
-        if (english) counts.english.Add(FlameLengthEnglishClass(length) * counts.nodes + i);
-        if (metric) counts.metric.Add(FlameLengthMetricClass(length) * counts.nodes + i);
+        if (english) u.english = FlameLengthEnglishClass(length);
+        if (metric) u.metric = FlameLengthMetricClass(length);
       }
+      // In node order the counts are written a row at a time, a band at a time.
+      std::sort(burns.begin(), burns.end(), [](const auto& x, const auto& y) { return x.node < y.node; });
+      counts.Add(burns);
       record.fireSize = cellAcres * static_cast<double>(burned.size());
       if (wantPerimeters)
         if (CPerimeter* outline = fire.GetFirePerimeter(k)) r.perimeters[static_cast<std::size_t>(k)] = std::make_unique<CPerimeter>(*outline);
@@ -453,8 +487,7 @@ bool RunBurnProbability(BurnProbabilityLaunch& launch) {
   r.fires = n;
 
   // The counts, shared by the workers.
-  SharedCounts counts;
-  counts.nodes = nodes;
+  SharedCounts counts(r.rows, r.columns);
   counts.burned.Allocate(nodes);
   if (m.flpEnglish) counts.english.Allocate(nodes * kEnglishClasses);
   if (m.flpMetric) counts.metric.Allocate(nodes * kMetricClasses);
