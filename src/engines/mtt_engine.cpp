@@ -53,18 +53,24 @@ mtt::SpotSettings SpotReach(CPyrvane& p, double probability, double delay) {
   return sp;
 }
 
-// The ellipse grids of a finished inner engine as the search reads them; false when missing.
+// The ellipse grids of a finished inner engine, read in place; false when missing.
+bool GridsOf(CPyrvane& p, mtt::SpreadGrids& g) {
+  g = {p.GetNumRows(), p.GetNumCols(), p.GetCellSize(), p.GetOutputLayer(engines::kOutEllipseB),
+       p.GetOutputLayer(engines::kOutEllipseC), p.GetOutputLayer(engines::kOutMaxSpreadDir)};
+  return g.b && g.c && g.dir;
+}
+
+// The same grids as the search reads them; false when missing.
 bool FieldOf(CPyrvane& p, mtt::SpreadField& field) {
-  const float *b = p.GetOutputLayer(engines::kOutEllipseB), *c = p.GetOutputLayer(engines::kOutEllipseC),
-              *dir = p.GetOutputLayer(engines::kOutMaxSpreadDir);
-  if (!b || !c || !dir) return false;
-  const std::size_t n = static_cast<std::size_t>(p.GetNumRows()) * p.GetNumCols();
-  field.rows = p.GetNumRows();
-  field.cols = p.GetNumCols();
-  field.cell = p.GetCellSize();
-  field.b.assign(b, b + n);
-  field.c.assign(c, c + n);
-  field.dir.assign(dir, dir + n);
+  mtt::SpreadGrids g;
+  if (!GridsOf(p, g)) return false;
+  const std::size_t n = static_cast<std::size_t>(g.rows) * g.cols;
+  field.rows = g.rows;
+  field.cols = g.cols;
+  field.cell = g.cell;
+  field.b.assign(g.b, g.b + n);
+  field.c.assign(g.c, g.c + n);
+  field.dir.assign(g.dir, g.dir + n);
   return true;
 }
 
@@ -432,15 +438,14 @@ std::shared_ptr<const QuickFireModel> CMinTravelTime::GetQuickFireModel() {
   if (quickModel_ && quickModel_->key == key) return quickModel_;
   quickModel_.reset();
   CPyrvane& p = *pyrvane_;
-  mtt::SpreadField field;
-  if (!FieldOf(p, field)) return nullptr;
+  mtt::SpreadGrids grids;
+  if (!GridsOf(p, grids)) return nullptr;
   const std::vector<char>* barriers = CachedBarriers();
   if (!barriers) return nullptr;
   auto model = std::make_shared<QuickFireModel>();
   model->key = key;
-  model->model = mtt::BuildModel(mtt::SpreadGrids{p.GetNumRows(), p.GetNumCols(), p.GetCellSize(), b, c, dir},
-                                 in_.lateral, in_.vertical, *barriers, SpotReach(p, in_.spotProbability, in_.spotDelay),
-                                 processors_);
+  model->model = mtt::BuildModel(grids, in_.lateral, in_.vertical, *barriers,
+                                 SpotReach(p, in_.spotProbability, in_.spotDelay), processors_);
   quickModel_ = std::move(model);
   return quickModel_;
 }
