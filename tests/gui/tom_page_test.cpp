@@ -19,6 +19,7 @@
 #include "runs/ui/run_sheet.h"
 #include "runs_gui_support.h"
 #include "support/shape_files.h"
+#include "themes/contour_theme.h"
 #include "themes/theme.h"
 #include "themes/vector_theme.h"
 #include "views/ui/project_tree.h"
@@ -261,14 +262,58 @@ TEST(TreatPageWindow, LaunchTOMRunsTheOptimisationFromThePage) {
   // The gridded winds need be no finer than the optimisation's grid.
   EXPECT_EQ(p.run->inputs.griddedWindsResolution, 120);
   ASSERT_FALSE(seen.empty());
-  // The optimisation completes and its treatment outputs join the run.
-  EXPECT_EQ(seen.back().rfind("Execution complete.", 0), 0u) << seen.back();
+  EXPECT_EQ(seen.back().rfind("Execution complete. Run time: ", 0), 0u) << seen.back();
   EXPECT_TRUE(messages.Texts().empty()) << messages.Texts().front();
-  std::vector<std::string> names;
-  for (const auto& t : p.run->outputThemes) names.push_back(t->name);
-  for (const char* name : {"TOM Treatments", "TOM Treat Opportunities", "TOM Arrival Time"})
-    EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
-  EXPECT_TRUE(p.run->tomUpToDate1);
+
+  // The TOM rasters sit on the analysis area's corner, every treated cell an opportunity.
+  const CPyrvane2WorkArea* area = p.doc.currentArea;
+  std::set<std::string> names;
+  for (const auto& t : p.run->outputThemes) {
+    names.insert(t->name);
+    if (t->layerType < 35) continue;
+    EXPECT_DOUBLE_EQ(t->west, area->west) << t->name;
+    EXPECT_DOUBLE_EQ(t->south, area->south) << t->name;
+    EXPECT_DOUBLE_EQ(t->cellWidth, 120) << t->name;
+  }
+  for (const char* want : {"TOM Treat Opportunities", "TOM Treatments", "TOM ROS", "TOM Node Influence",
+                           "TOM Arrival Time", "TOM Fireline Intensity"})
+    EXPECT_TRUE(names.count(want)) << want;
+  const CTheme* treatments = p.run->FindOutputTheme(40);
+  const CTheme* opportunities = p.run->FindOutputTheme(41);
+  ASSERT_TRUE(treatments && opportunities);
+  int treated = 0;
+  for (int r = 0; r < treatments->rows; ++r)
+    for (int c = 0; c < treatments->columns; ++c) {
+      const double x = treatments->west + (c + 0.5) * 120, y = treatments->north - (r + 0.5) * 120;
+      if (!(treatments->GetValueAt(x, y) > 0)) continue;
+      ++treated;
+      EXPECT_FLOAT_EQ(opportunities->GetValueAt(x, y), 1) << x << " " << y;
+    }
+  EXPECT_GT(treated, 0);
+  ASSERT_NE(p.run->majorPaths, nullptr);
+  EXPECT_EQ(p.run->majorPaths->name, "TOM Major Paths");
+  ASSERT_NE(p.run->flowPaths, nullptr);
+  EXPECT_EQ(p.run->flowPaths->name, "TOM Flow Paths");
+  ASSERT_NE(p.run->arrivalContour, nullptr);
+  EXPECT_EQ(p.run->arrivalContour->name, "TOM Arrival Contour");
+  ASSERT_FALSE(p.run->runLogs.empty());
+  EXPECT_EQ(p.run->runLogs.back().text.rfind("#Run Log for TOM run: New Run\r\n", 0), 0u);
+
+  // The outputs are listed under the run in the project tree.
+  views::ui::CPVN4View* tree = window.tree;
+  ASSERT_NE(p.run->treeItem, nullptr);
+  std::set<std::string> listed;
+  wxTreeItemIdValue cookie;
+  const wxTreeItemId runItem(p.run->treeItem);
+  for (wxTreeItemId c = tree->GetFirstChild(runItem, cookie); c.IsOk(); c = tree->GetNextChild(runItem, cookie))
+    listed.insert(tree->GetItemText(c).utf8_string());
+  for (const char* want : {"TOM Treatments", "TOM Treat Opportunities", "TOM Major Paths", "Run Log"})
+    EXPECT_TRUE(listed.count(want)) << want << " in " << ::testing::PrintToString(listed);
+
+  // Nothing is stale now: a second launch says so.
+  EXPECT_TRUE(p.run->tomUpToDate1 && p.run->tomUpToDate2 && p.run->fireBehaviorUpToDate);
+  sheet->OnLaunch();
+  EXPECT_EQ(messages.Texts(), std::vector<std::string>{"All outputs up to date."});
   EXPECT_TRUE(sheet->IsEnabled());
   sheet->Destroy();
   widgets::FlushEvents(2);
