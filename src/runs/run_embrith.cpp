@@ -349,19 +349,7 @@ int CreateEmbrithOutputThemes(CRun& run, CEmbrith& e, const RunLogFacts& facts, 
     StoreWindGrids(e, units, run.windGrids);
   }
   auto arrows = [&](CWindVectorTheme*& slot, int kind, const char* name, auto&& create) {
-    if (slot && run.host) run.host->DeleteOutputItem(run, slot);
-    run.DropArrowTheme(slot);
-    auto theme = std::make_unique<CWindVectorTheme>();
-    theme->kind = kind;
-    if (!create(*theme)) {
-      if (!theme->Error().empty())
-        platform::Tell(FormatC("Error creating the output theme %s: %s", name, theme->Error().c_str()));
-      return;
-    }
-    theme->name = name;
-    slot = theme.release();
-    if (run.host) run.host->AdoptWindVectorTheme(slot);
-    ++made;
+    if (ReplaceArrowTheme(run, slot, kind, name, create)) ++made;
   };
   if (s.arrivalTime && s.windVectors)
     arrows(run.embrithWindVectors, 0, "Embrith Wind Vectors",

@@ -172,24 +172,29 @@ int AddFireBehaviorThemes(CRun& run, std::vector<OutputGrid>& grids) {
   return made;
 }
 
+bool ReplaceArrowTheme(CRun& run, CWindVectorTheme*& slot, int kind, const char* name,
+                       const std::function<bool(CWindVectorTheme&)>& create) {
+  if (slot && run.host) run.host->DeleteOutputItem(run, slot);
+  run.DropArrowTheme(slot);
+  auto theme = std::make_unique<CWindVectorTheme>();
+  theme->kind = kind;
+  if (!create(*theme)) {
+    // No valid arrow is nothing to show; only a build that could not be held is an error.
+    if (!theme->Error().empty())
+      platform::Tell(platform::FormatC("Error creating the output theme %s: %s", name,
+                                       theme->Error().c_str()));
+    return false;
+  }
+  theme->name = name;
+  slot = theme.release();
+  if (run.host) run.host->AdoptWindVectorTheme(slot);
+  return true;
+}
+
 int AddArrowThemes(CRun& run) {
   int made = 0;
   auto build = [&](CWindVectorTheme*& slot, int kind, const char* name, auto&& create) {
-    if (slot && run.host) run.host->DeleteOutputItem(run, slot);
-    run.DropArrowTheme(slot);
-    auto theme = std::make_unique<CWindVectorTheme>();
-    theme->kind = kind;
-    if (!create(*theme)) {
-      // No valid arrow is nothing to show; only a build that could not be held is an error.
-      if (!theme->Error().empty())
-        platform::Tell(platform::FormatC("Error creating the output theme %s: %s", name,
-                                         theme->Error().c_str()));
-      return;
-    }
-    theme->name = name;
-    slot = theme.release();
-    if (run.host) run.host->AdoptWindVectorTheme(slot);
-    ++made;
+    if (ReplaceArrowTheme(run, slot, kind, name, create)) ++made;
   };
   if (run.windDirectionGridTheme && run.windSpeedGridTheme)
     build(run.windVectors, 0, "Wind Vectors", [&](CWindVectorTheme& t) {

@@ -2,6 +2,7 @@
 // What a finished fire-behaviour run leaves behind: the output grids handed back by the
 // engine (collected on the run thread), the output themes and legends made from them on
 // the UI thread, and the run log.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -79,6 +80,11 @@ int AddFireBehaviorThemes(CRun& run, std::vector<OutputGrid>& grids);
 // chosen and their grids exist, replacing earlier ones; each drawn with a legend of its own.
 // Returns the themes made.
 int AddArrowThemes(CRun& run);
+// Replaces the arrow theme in one of the run's arrow slots by one that `create` fills: the old
+// theme leaves the tree and the run, the new one is named and adopted. No arrow is nothing to
+// show; a build that could not be held is said. True when a theme was made.
+bool ReplaceArrowTheme(CRun& run, CWindVectorTheme*& slot, int kind, const char* name,
+                       const std::function<bool(CWindVectorTheme&)>& create);
 // The wind a fire-growth run's fire met at every burned cell of its arrival-time theme (else its
 // first output theme): from its weather-stream winds (wind type 0), its gridded winds (4) or
 // the grids of its atmosphere file in force at each arrival (5).
