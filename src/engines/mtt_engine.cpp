@@ -143,7 +143,6 @@ int CMinTravelTime::Fail(int code, std::string detail) {
 
 const char* CMinTravelTime::CommandFileError(int code) {
   switch (code) {
-    case kMttNotAvailable: errorText_ = "Treatment optimisation is not available."; break;
     case kMttCannotOpenInputs: errorText_ = "Cannot open the inputs file."; break;
     case kMttBadInputs: errorText_ = "The inputs file holds an invalid setting."; break;
     case kMttNoLandscape: errorText_ = "No landscape is loaded."; break;

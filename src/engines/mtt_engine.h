@@ -21,7 +21,6 @@ struct SearchResult;
 }
 struct QuickFireModel;
 
-constexpr int kMttNotAvailable = -100;
 constexpr int kMttCannotOpenInputs = -101;
 constexpr int kMttBadInputs = -102;
 constexpr int kMttNoLandscape = -103;
