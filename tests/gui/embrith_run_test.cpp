@@ -27,6 +27,7 @@
 #include "runs/run.h"
 #include "runs/ui/embrith_perimeters_dialog.h"
 #include "runs/ui/embrith_sheet.h"
+#include "run_window_fixture.h"
 #include "runs_gui_support.h"
 #include "themes/theme.h"
 #include "themes/ui/theme_commands.h"
@@ -45,9 +46,9 @@ using runs_gui::WhenShown;
 
 namespace {
 
-class EmbrithRunWindow : public program_test::ProgramTest {
+class EmbrithRunWindow : public program_test::RunWindowTest {
  protected:
-  EmbrithRunWindow() : ProgramTest("test-embrith-run") {}
+  EmbrithRunWindow() : RunWindowTest("test-embrith-run") {}
 };
 
 // Two days of hourly weather, a steady south-west wind.
@@ -64,16 +65,9 @@ std::string TwoDayStream() {
 TEST_F(EmbrithRunWindow, GrowsAFireFromTheSheetAndShowsItsOutputs) {
   MainFrame* frame = Start({});
   ASSERT_TRUE(frame);
-  CPVN4Doc* doc = ActiveProject(*frame);
-  dialogs_->AnswerOpenFile(program_test::SampleLcp());
-  program_test::Command(frame, views::cmd::kOpenLandscape);
-  widgets::FlushEvents();
+  CPVN4Doc* doc = OpenSample(frame);
   ASSERT_TRUE(doc->IsLandscapeLoaded());
 
-  const fs::path folder = fs::path(PV_BINARY_DIR) / "test-embrith-run";
-  fs::create_directories(folder);
-  const std::string fms = (folder / "dry.fms").string();
-  std::ofstream(fms, std::ios::binary) << "0 3 4 5 40 60\n";
   const std::string wxs = (folder / "two.wxs").string();
   std::ofstream(wxs, std::ios::binary) << TwoDayStream();
   const std::string drawn = (folder / "drawn.shp").string();
@@ -97,10 +91,7 @@ TEST_F(EmbrithRunWindow, GrowsAFireFromTheSheetAndShowsItsOutputs) {
     };
     note();  // nothing chosen yet
     auto* inputs = sheet->inputsPage;
-    dialogs_->AnswerOpenFile(fms);
-    WhenShown(fms, [](wxDialog* editor) { editor->Close(); });
-    inputs->menuChooser = [](int) { return static_cast<int>(runs::ui::CEmbrithFbInputsPage::kOpenFms); };
-    Use(inputs->fmsButton);
+    OpenFms(inputs, runs::ui::CEmbrithFbInputsPage::kOpenFms);
     note();  // a stream is wanted next
 
     sheet->SelectPage(1);
@@ -194,8 +185,11 @@ TEST_F(EmbrithRunWindow, GrowsAFireFromTheSheetAndShowsItsOutputs) {
   std::set<std::string> names;
   for (const auto& t : run.outputThemes) names.insert(t->name);
   EXPECT_EQ(names, (std::set<std::string>{"Embrith Arrival Time", "Embrith Flame Length", "Embrith Reaction Intensity"}));
-  for (const auto& t : run.outputThemes)
-    if (t->name == "Embrith Reaction Intensity") EXPECT_EQ(t->layerType, 43);
+  for (const auto& t : run.outputThemes) {
+    if (t->name == "Embrith Reaction Intensity") {
+      EXPECT_EQ(t->layerType, 43);
+    }
+  }
   ASSERT_NE(run.embrithPerimeters, nullptr);
   EXPECT_EQ(run.embrithPerimeters->name, "Embrith Perimeters");
   EXPECT_GT(run.embrithPerimeters->ShapeCount(), 1);

@@ -25,6 +25,7 @@
 #include "app/ui/project_window.h"
 #include "runs/ui/page_menus.h"
 #include "runs/ui/run_sheet.h"
+#include "run_window_fixture.h"
 #include "runs_gui_support.h"
 #include "support/shape_files.h"
 #include "themes/contour_theme.h"
@@ -46,36 +47,17 @@ using runs_gui::WhenShown;
 
 namespace {
 
-class MttRunWindow : public program_test::ProgramTest {
+class MttRunWindow : public program_test::RunWindowTest {
  protected:
-  MttRunWindow() : ProgramTest("test-mtt-run") {}
+  MttRunWindow() : RunWindowTest("test-mtt-run") {}
 
-  // The sample landscape in the started program's project; the scratch folder and a fuel
-  // moisture file in it.
-  CPVN4Doc* OpenSample(MainFrame* frame) {
-    CPVN4Doc* doc = ActiveProject(*frame);
-    dialogs_->AnswerOpenFile(program_test::SampleLcp());
-    program_test::Command(frame, views::cmd::kOpenLandscape);
-    widgets::FlushEvents();
-    folder = fs::path(PV_BINARY_DIR) / "test-mtt-run";
-    fs::create_directories(folder);
-    fms = (folder / "dry.fms").string();
-    std::ofstream(fms, std::ios::binary) << "0 3 4 5 40 60\n";
-    return doc;
-  }
   // The run sheet's inputs: the moisture file, a 15 mph wind and the first crown method.
   void FillInputs(CRunSheet* sheet) {
     CRunInputsPage* inputs = sheet->inputsPage;
-    dialogs_->AnswerOpenFile(fms);
-    WhenShown(fms, [](wxDialog* editor) { editor->Close(); });
-    inputs->menuChooser = [](int) { return static_cast<int>(CRunInputsPage::kOpenFms); };
-    Use(inputs->fmsButton);
-    inputs->menuChooser = nullptr;
+    OpenFms(inputs, CRunInputsPage::kOpenFms);
     inputs->speedSpin->SetValue(15);
     runs_gui::Choose(inputs->crownCombo, 0);
   }
-  fs::path folder;
-  std::string fms;
 };
 
 }  // namespace

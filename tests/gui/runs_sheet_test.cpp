@@ -202,7 +202,6 @@ TEST(RunSheetWindow, LaunchMakesThemesWithLegendsLogAndASecondLaunchIsUpToDate) 
   runs_gui::Project p;
   platform::ScopedRecordingMessages messages;
   runs_gui::TreeWindow window(p.doc);
-  views::ui::CPVN4View* tree = window.tree;
   CRunSheet* sheet = ReadySheet(p);
   ASSERT_TRUE(sheet->launchButton->IsEnabled());
   std::string finalText;

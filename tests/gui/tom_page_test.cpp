@@ -26,7 +26,9 @@
 #include "widgets/screenshot.h"
 #include "widgets/up_dialog.h"
 
+using runs::ui::CPathweaverPage;
 using runs::ui::CRunSheet;
+using runs::ui::CTravelTimePage;
 using runs::ui::CTreatPage;
 using runs_gui::Use;
 
@@ -70,7 +72,7 @@ std::string MovedLandscape(const runs_gui::Project& p, const std::string& name) 
   return path;
 }
 
-void UseMenu(CTreatPage* page, wxWindow* button, int item) {
+void UseMenu(CTravelTimePage* page, wxWindow* button, int item) {
   page->menuChooser = [item](int) { return item; };
   Use(button);
   page->menuChooser = nullptr;
@@ -193,6 +195,49 @@ TEST(TreatPageWindow, ReadinessFilesTypedNumbersAndOutputBoxes) {
   EXPECT_EQ(sheet->StatusText(1), "11 outputs selected");  // three fire-behaviour grids, eight TOM outputs
   sheet->Destroy();
   widgets::FlushEvents(2);
+}
+
+TEST(TreatPageWindow, ClearIgnitionsAndClearBarriersDropTheFileAndItsTheme) {
+  runs_gui::Project p;
+  platform::ScopedRecordingMessages messages;
+  platform::ScopedScriptedDialogs dialogs;
+  CRunSheet* sheet = TreatSheet(p);
+  sheet->SelectPage(2);
+  CPathweaverPage* mtt = sheet->mttPage;
+  CTreatPage* treat = sheet->treatPage;
+  ASSERT_TRUE(mtt->IsCreated() && treat->IsCreated());
+  const std::string shapes = testsupport::WriteShapes(p.dir.string(), "ign", {"POINT (614400 4509600)"});
+  const struct {
+    const char* name;
+    CTravelTimePage* page;
+    wxButton* button;
+    int open, clear;
+    std::string& file;
+    wxTextCtrl* box;
+    CVectorTheme*& slot;
+  } cases[] = {
+      {"MTT ignitions", mtt, mtt->ignitionButton, CPathweaverPage::kOpenIgnitions, CPathweaverPage::kClearIgnitions,
+       mtt->ignitionFile, mtt->ignitionBox, p.run->mttIgnitions},
+      {"MTT barriers", mtt, mtt->barrierButton, CPathweaverPage::kOpenBarriers, CPathweaverPage::kClearBarriers,
+       mtt->barrierFile, mtt->barrierBox, p.run->mttBarriers},
+      {"TOM ignitions", treat, treat->ignitionButton, CTreatPage::kOpenIgnitions, CTreatPage::kClearIgnitions,
+       treat->ignitionFile, treat->ignitionBox, p.run->tomIgnitions},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    dialogs.AnswerOpenFile(shapes);
+    UseMenu(k.page, k.button, k.open);
+    ASSERT_NE(k.slot, nullptr);
+    EXPECT_EQ(k.file, shapes);
+    k.page->changed = false;
+    UseMenu(k.page, k.button, k.clear);
+    EXPECT_EQ(k.file, "");
+    EXPECT_EQ(k.box->GetValue(), "");
+    EXPECT_EQ(k.slot, nullptr);
+    EXPECT_TRUE(k.page->changed);
+  }
+  EXPECT_TRUE(messages.Texts().empty()) << messages.Texts().front();
+  sheet->Destroy();
 }
 
 TEST(TreatPageWindow, TheIdealLandscapeThemesFollowApply) {

@@ -13,6 +13,7 @@
 
 #include "engines/embrith_engine.h"
 #include "fake_host.h"
+#include "hourly_stream.h"
 #include "platform/folders.h"
 #include "platform/messages.h"
 #include "run_exec_fakes.h"
@@ -24,14 +25,6 @@
 using platform::OleDateTime;
 
 namespace {
-
-std::string HourlyStream() {
-  std::string s = "RAWS_ELEVATION: 2100\nRAWS_UNITS: English\nRAWS: 12\n";
-  for (int h = 6; h < 18; ++h)
-    s += "2011 8 7 " + std::to_string(h * 100) + " " + std::to_string(60 + h) + " 30 0.00 5 " +
-         std::to_string(h * 10) + " 0\n";
-  return s;
-}
 
 // A fire-growth run as "New Embrith Run" makes it, with every input the sheet asks for.
 struct EmbrithFixture {

@@ -5,6 +5,7 @@
 
 #include "engines/inputs_file.h"
 #include "fake_host.h"
+#include "hourly_stream.h"
 #include "platform/folders.h"
 #include "platform/paths.h"
 #include "runs/run.h"
@@ -35,14 +36,6 @@ struct RunFixture {
     return TempDir::Read(std::string(PV_TEST_DATA_DIR) + "/runs/" + name);
   }
 };
-
-std::string HourlyStream() {
-  std::string s = "RAWS_ELEVATION: 2100\nRAWS_UNITS: English\nRAWS: 12\n";
-  for (int h = 6; h < 18; ++h)
-    s += "2011 8 7 " + std::to_string(h * 100) + " " + std::to_string(60 + h) + " 30 0.00 5 " +
-         std::to_string(h * 10) + " 0\n";
-  return s;
-}
 
 std::string DailyWeather() {
   std::string s = "english\n";
@@ -75,11 +68,7 @@ TEST(RunInputsFile, BasicFileWithWeatherStreamMatchesGolden) {
   CRun& run = f.run;
   run.inputs.fuelMoistureFile = f.dir.Write("a.fms", "1 5 6 7 80 100\n2 4 5 6 70 90\n"
                                                      "300 9 9 9 9 9\n0 3 4 5 60 80\n");
-  run.inputs.noConditioning = false;
-  run.inputs.useWeatherStream = true;
-  run.inputs.weatherStreamFile = f.dir.Write("s.wxs", HourlyStream());
-  run.inputs.conditioningStart = OleDateTime(2011, 8, 7, 8, 30, 0);
-  run.inputs.conditioningEnd = OleDateTime(2011, 8, 7, 12, 0, 0);
+  ConditionFromHourlyStream(run.inputs, f.dir, OleDateTime(2011, 8, 7, 8, 30, 0), OleDateTime(2011, 8, 7, 12, 0, 0));
   run.inputs.windType = 1;
   run.inputs.windSpeed = 12;
   run.inputs.windDirection = 225;

@@ -12,11 +12,8 @@
 #include <cstring>
 #include <numeric>
 
-#include "engines/mtt_engine.h"
-#include "fake_host.h"
+#include "launch_fixture.h"
 #include "platform/folders.h"
-#include "platform/messages.h"
-#include "run_exec_fakes.h"
 #include "runs/run.h"
 #include "themes/theme.h"
 #include "weather/temp_dir.h"
@@ -43,37 +40,21 @@ std::string HomogeneousLcp(const TempDir& dir, int fuel, int rows = 60, int cols
   return lcp;
 }
 
-struct BurnFixture {
-  TempDir dir;
-  FakeHost host;
-  CRun run;
-  RecordingProgress progress;
+struct BurnFixture : LaunchFixtureBase {
   runs::BurnProbabilityLaunch launch;
-  platform::ScopedRecordingMessages messages;
   explicit BurnFixture(int fuel = 1, int rows = 60, int cols = 60) {
-    platform::SetWorkingFolder(dir.File("work"));
-    platform::MakeFolders(dir.File("work"));
-    run.host = &host;
-    run.inputs.fuelMoistureFile = dir.Write("a.fms", "0 6 7 8 60 90\n");
     run.inputs.windSpeed = 10;
     run.inputs.windDirection = 225;
-    run.outputs.crownFireMethod = 0;
     run.mtt.ignitionSource = 2;
     run.mtt.numberOfRandomFires = 300;
     run.mtt.resolution = 30;
     run.mtt.simulationTime = 20;
     run.mtt.burnProbabilities = run.mtt.perimeters = run.mtt.flpEnglish = run.mtt.flpMetric = run.mtt.fireSizeList = 1;
-    launch.run = &run;
-    launch.progress = &progress;
+    Attach(launch);
     launch.landscapeFile = HomogeneousLcp(dir, fuel, rows, cols);
     launch.geometry = {1000.0 + 30 * cols, 1000, 2000.0 + 30 * rows, 2000, 30, 30};
-    launch.timing = {std::chrono::milliseconds(1), std::chrono::milliseconds(0)};
     launch.seed = 12345;
     launch.threads = 2;
-  }
-  int Completions(int success) const {
-    const auto events = progress.Events();
-    return static_cast<int>(std::count(events.begin(), events.end(), "complete:" + std::to_string(success)));
   }
   const runs::BurnProbabilityResult& Launch() {
     EXPECT_TRUE(runs::LaunchBurnProbabilityThreads(launch));
@@ -256,12 +237,8 @@ TEST(BurnProbability, RunsThatCannotGoOnSayWhyAndCompleteWithZero) {
     EXPECT_EQ(std::count(events.begin(), events.end(), "complete:1"), 0);
     EXPECT_FALSE(p.done);
     EXPECT_EQ(f.run.randomIgnitionProgress.load(), 1.0);  // the monitor is let go
-    const auto shown = f.messages.Texts();
-    if (*k.message) {
-      ASSERT_EQ(shown.size(), 1u);
-      EXPECT_EQ(shown[0].rfind(k.message, 0), 0u) << shown[0];
-    } else {
-      EXPECT_TRUE(shown.empty());
+    ExpectShownOnly(f.messages.Texts(), k.message);
+    if (!*k.message) {
       EXPECT_EQ(p.Texts().back(), "Cancelled");
     }
     EXPECT_EQ(runs::CreateBurnProbabilityThemes(f.run, f.launch.result, {}), 0);

@@ -3,10 +3,8 @@
 #include <algorithm>
 
 #include "engines/pyrvane.h"
-#include "fake_host.h"
+#include "launch_fixture.h"
 #include "platform/folders.h"
-#include "platform/messages.h"
-#include "run_exec_fakes.h"
 #include "runs/run.h"
 #include "runs/run_exec.h"
 #include "runs/run_outputs.h"
@@ -17,26 +15,14 @@ using runs::PyrvaneLaunch;
 
 namespace {
 
-// A run with a good FMS file and flame length wanted, writing into its own folder.
-struct LaunchFixture {
-  TempDir dir;
-  FakeHost host;
-  CRun run;
-  RecordingProgress progress;
+// A run with flame length wanted, on an engine that follows a script.
+struct LaunchFixture : LaunchFixtureBase {
   ScriptedEngine engine;
   PyrvaneLaunch launch;
-  platform::ScopedRecordingMessages messages;
   LaunchFixture() {
-    platform::SetWorkingFolder(dir.File("work"));
-    platform::MakeFolders(dir.File("work"));
-    run.host = &host;
-    run.inputs.fuelMoistureFile = dir.Write("a.fms", "0 6 7 8 60 90\n");
     run.outputs.flameLength = true;
-    run.outputs.crownFireMethod = 0;
-    launch.run = &run;
+    Attach(launch);
     launch.engine = &engine;
-    launch.progress = &progress;
-    launch.timing = {std::chrono::milliseconds(1), std::chrono::milliseconds(0)};
     launch.geometry.cellWidth = launch.geometry.cellHeight = 30;
   }
 };

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "hourly_stream.h"
 #include "platform/folders.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
@@ -89,14 +90,6 @@ std::string Outputs(const CRun& r) {
 // Everything from the first line on that names no file the import writes itself.
 std::string WithoutFirstLine(const std::string& text) { return text.substr(text.find('\n') + 1); }
 
-std::string HourlyStream() {
-  std::string s = "RAWS_ELEVATION: 2100\nRAWS_UNITS: English\nRAWS: 12\n";
-  for (int h = 6; h < 18; ++h)
-    s += "2011 8 7 " + std::to_string(h * 100) + " " + std::to_string(60 + h) + " 30 0.00 5 " +
-         std::to_string(h * 10) + " 0\n";
-  return s;
-}
-
 }  // namespace
 
 TEST(RunImportKeys, HeadersKeysAndValues) {
@@ -138,11 +131,7 @@ TEST(RunImportKeys, HeadersKeysAndValues) {
 TEST(RunImport, FireBehaviorRunFromItsInputsFileAndItsRunLog) {
   ImportFixture f;
   CRun& o = f.original;
-  o.inputs.noConditioning = false;
-  o.inputs.useWeatherStream = true;
-  o.inputs.weatherStreamFile = f.dir.Write("s.wxs", HourlyStream());
-  o.inputs.conditioningStart = OleDateTime(2011, 8, 7, 8, 30, 0);
-  o.inputs.conditioningEnd = OleDateTime(2011, 8, 7, 12, 0, 0);
+  ConditionFromHourlyStream(o.inputs, f.dir, OleDateTime(2011, 8, 7, 8, 30, 0), OleDateTime(2011, 8, 7, 12, 0, 0));
   o.inputs.windType = 1;
   o.inputs.windSpeedUnits = 2;
   o.inputs.foliarMoistureContent = 90;
@@ -290,11 +279,7 @@ TEST(RunImport, FireGrowthInputsFileWithStreamAndBurnPeriods) {
   ImportFixture f;
   CRun& o = f.original;
   o.isEmbrith = true;
-  o.inputs.noConditioning = false;
-  o.inputs.useWeatherStream = true;
-  o.inputs.weatherStreamFile = f.dir.Write("s.wxs", HourlyStream());
-  o.inputs.conditioningStart = OleDateTime(2011, 8, 7, 7, 0, 0);
-  o.inputs.conditioningEnd = OleDateTime(2011, 8, 7, 15, 0, 0);
+  ConditionFromHourlyStream(o.inputs, f.dir, OleDateTime(2011, 8, 7, 7, 0, 0), OleDateTime(2011, 8, 7, 15, 0, 0));
   o.inputs.windType = 4;
   o.inputs.griddedWindsResolution = 60;
   o.inputs.diurnalCloudCover = 3;

@@ -6,39 +6,21 @@
 
 #include <algorithm>
 
-#include "engines/mtt_engine.h"
 #include "engines/pyrvane.h"
-#include "fake_host.h"
+#include "launch_fixture.h"
 #include "platform/folders.h"
-#include "platform/messages.h"
-#include "run_exec_fakes.h"
 #include "runs/run.h"
 #include "runs/run_mtt.h"
 #include "support/shape_files.h"
 #include "themes/color_ramp.h"
 #include "themes/theme.h"
 #include "themes/vector_theme.h"
-#include "weather/temp_dir.h"
 
 namespace {
 
-// The sample landscape: 160 x 160 cells of 30 m from (612000, 4507200).
-struct MttFixture {
-  TempDir dir;
-  FakeHost host;
-  CRun run;
-  RecordingProgress progress;
-  CMinTravelTime engine;
-  runs::MttLaunch launch;
-  platform::ScopedRecordingMessages messages;
+struct MttFixture : SampleTravelTimeFixture<runs::MttLaunch> {
   MttFixture() {
-    platform::SetWorkingFolder(dir.File("work"));
-    platform::MakeFolders(dir.File("work"));
-    run.host = &host;
-    run.inputs.fuelMoistureFile = dir.Write("a.fms", "0 6 7 8 60 90\n");
-    run.inputs.windSpeed = 15;
     run.inputs.windDirection = 225;
-    run.outputs.crownFireMethod = 0;
     run.outputs.maxSpreadDirection = run.outputs.ellipticalB = true;
     run.mtt.ignitionFile =
         testsupport::WriteShapes(dir.File(""), "ign", {"POINT (614400 4509600)"});
@@ -47,17 +29,6 @@ struct MttFixture {
     run.mtt.rateOfSpread = run.mtt.arrivalTime = run.mtt.nodeInfluence = run.mtt.firelineIntensity =
         run.mtt.ignitionGrid = run.mtt.majorPaths = run.mtt.flowPaths = run.mtt.emberList =
             run.mtt.emberLocations = 1;
-    launch.run = &run;
-    launch.engine = &engine;
-    launch.progress = &progress;
-    launch.landscapeFile = std::string(PV_SOURCE_DIR) + "/data/sample/sample.lcp";
-    launch.geometry = {616800, 612000, 4512000, 4507200, 30, 30};
-    launch.timing = {std::chrono::milliseconds(1), std::chrono::milliseconds(0)};
-  }
-  bool Completed(int success) const {
-    const auto events = progress.Events();
-    return std::count(events.begin(), events.end(), "complete:" + std::to_string(success)) == 1 &&
-           std::count(events.begin(), events.end(), "complete:" + std::to_string(1 - success)) == 0;
   }
 };
 
@@ -134,12 +105,7 @@ TEST(MttRun, ARunFromAnIgnitionFileBecomesThemesTablesAndALog) {
 }
 
 TEST(MttRun, FailedAndCancelledRunsCompleteWithZero) {
-  struct Case {
-    const char* name;
-    void (*setup)(MttFixture&);
-    const char* message;  // shown to the user, "" for none
-    const char* lastText;
-  } cases[] = {
+  const FailedLaunchCase<MttFixture> cases[] = {
       {"inputs file", [](MttFixture& f) { platform::SetWorkingFolder(f.run.inputs.fuelMoistureFile + "/no"); },
        "Error building MTT inputs file.", "Unable to run MTT"},
       {"landscape", [](MttFixture& f) { f.launch.landscapeFile = f.dir.File("none.lcp"); },
@@ -148,23 +114,7 @@ TEST(MttRun, FailedAndCancelledRunsCompleteWithZero) {
        "The ignition file cannot be read.", "Unable to run MTT"},
       {"cancel", [](MttFixture& f) { f.engine.CancelMTT(); }, "", "Cancelled"},
   };
-  for (const Case& k : cases) {
-    MttFixture f;
-    k.setup(f);
-    ASSERT_TRUE(runs::LaunchMTTThreads(f.launch));
-    EXPECT_TRUE(f.Completed(0)) << k.name;
-    EXPECT_FALSE(f.progress.done) << k.name;
-    EXPECT_EQ(f.progress.Texts().back(), k.lastText) << k.name;
-    const auto shown = f.messages.Texts();
-    if (*k.message) {
-      ASSERT_EQ(shown.size(), 1u) << k.name;
-      EXPECT_EQ(shown[0].rfind(k.message, 0), 0u) << shown[0];
-    } else {
-      EXPECT_TRUE(shown.empty()) << k.name;
-    }
-    EXPECT_EQ(runs::CreateMTTOutputThemes(f.run, f.launch.result, {}), 0);
-    EXPECT_TRUE(f.run.runLogs.empty());
-  }
+  ExpectFailedLaunches(cases, runs::LaunchMTTThreads, runs::CreateMTTOutputThemes);
 }
 
 TEST(MttRun, SelectedOutputsThatCannotBeMadeAreSaid) {

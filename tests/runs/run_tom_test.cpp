@@ -5,18 +5,15 @@
 #include <algorithm>
 #include <vector>
 
-#include "engines/mtt_engine.h"
-#include "fake_host.h"
+#include "launch_fixture.h"
 #include "platform/folders.h"
 #include "platform/messages.h"
-#include "run_exec_fakes.h"
 #include "runs/run.h"
 #include "runs/run_tom.h"
 #include "support/shape_files.h"
 #include "themes/color_ramp.h"
 #include "themes/theme.h"
 #include "themes/vector_theme.h"
-#include "weather/temp_dir.h"
 
 namespace {
 
@@ -54,70 +51,25 @@ void SelectAll(CRunTOMSettings& t) {
       t.firelineIntensity = t.flowPaths = t.majorPaths = t.arrivalContour = 1;
 }
 
-// A launch on the sample landscape (160 x 160 cells of 30 m from (612000, 4507200)).
-struct TomFixture {
-  TempDir dir;
-  FakeHost host;
-  CRun run;
-  RecordingProgress progress;
-  CMinTravelTime engine;
-  runs::TomLaunch launch;
-  platform::ScopedRecordingMessages messages;
+struct TomFixture : SampleTravelTimeFixture<runs::TomLaunch> {
   TomFixture() {
-    platform::SetWorkingFolder(dir.File("work"));
-    platform::MakeFolders(dir.File("work"));
-    run.host = &host;
-    run.inputs.fuelMoistureFile = dir.Write("a.fms", "0 6 7 8 60 90\n");
-    run.inputs.windSpeed = 15;
-    run.outputs.crownFireMethod = 0;
     run.tom.idealLandscapeFile = std::string(PV_SOURCE_DIR) + "/data/sample/sample.lcp";
     run.tom.ignitionFile = testsupport::WriteShapes(dir.File(""), "ign", {"POINT (614400 4509600)"});
     run.tom.treatments = run.tom.treatmentOpportunities = 1;
-    launch.run = &run;
-    launch.engine = &engine;
-    launch.progress = &progress;
-    launch.landscapeFile = std::string(PV_SOURCE_DIR) + "/data/sample/sample.lcp";
-    launch.geometry = {616800, 612000, 4512000, 4507200, 30, 30};
-    launch.timing = {std::chrono::milliseconds(1), std::chrono::milliseconds(0)};
   }
 };
 
 }  // namespace
 
 TEST(TomRun, FailedAndCancelledRunsCompleteWithZeroAndSayWhy) {
-  struct Case {
-    const char* name;
-    void (*setup)(TomFixture&);
-    const char* message;  // the start of what the user is shown, "" for nothing
-    const char* lastText;
-  } cases[] = {
+  const FailedLaunchCase<TomFixture> cases[] = {
       {"inputs file", [](TomFixture& f) { platform::SetWorkingFolder(f.run.inputs.fuelMoistureFile + "/no"); },
        "Error building TOM inputs file.", "Unable to run TOM"},
       {"landscape", [](TomFixture& f) { f.launch.landscapeFile = f.dir.File("none.lcp"); },
        "Error loading landscape file for TOM.", "Unable to run TOM"},
       {"cancel", [](TomFixture& f) { f.progress.stop = true; }, "", "Cancelled"},
   };
-  for (const Case& k : cases) {
-    TomFixture f;
-    k.setup(f);
-    ASSERT_TRUE(runs::LaunchTOMThreads(f.launch));
-    const auto events = f.progress.Events();
-    EXPECT_EQ(std::count(events.begin(), events.end(), "complete:0"), 1) << k.name;
-    EXPECT_EQ(std::count(events.begin(), events.end(), "complete:1"), 0) << k.name;
-    EXPECT_EQ(events.back(), "complete:0") << k.name;
-    EXPECT_FALSE(f.progress.done) << k.name;
-    EXPECT_EQ(f.progress.Texts().back(), k.lastText) << k.name;
-    const auto shown = f.messages.Texts();
-    if (*k.message) {
-      ASSERT_EQ(shown.size(), 1u) << k.name;
-      EXPECT_EQ(shown[0].rfind(k.message, 0), 0u) << shown[0];
-    } else {
-      EXPECT_TRUE(shown.empty()) << k.name;
-    }
-    EXPECT_EQ(runs::CreateTOMOutputThemes(f.run, f.launch.result, {}), 0);
-    EXPECT_TRUE(f.run.runLogs.empty());
-    EXPECT_TRUE(f.run.outputThemes.empty());
-  }
+  ExpectFailedLaunches(cases, runs::LaunchTOMThreads, runs::CreateTOMOutputThemes);
 }
 
 TEST(TomRun, AnEngineThatRefusesTheRunIsSaidInItsOwnWords) {

@@ -929,9 +929,9 @@ void CEmbrithPage::RunMenuCommand(int id) {
   switch (id) {
     case kOpenIgnitions: OnOpenIgnitions(); break;
     case kLoadCurrentShape: OnLoadCurrentShape(); break;
-    case kClearIgnitions: OnClearIgnitions(); break;
+    case kClearIgnitions: ClearShapefile(false); break;
     case kOpenBarriers: OnOpenBarriers(); break;
-    case kClearBarriers: OnClearBarriers(); break;
+    case kClearBarriers: ClearShapefile(true); break;
     case kOpenRosAdjust: OnOpenRosAdjust(); break;
     case kEditRosAdjust: OnEditRosAdjust(); break;
     case kClearRosAdjust: OnClearRosAdjust(); break;
@@ -971,23 +971,12 @@ void CEmbrithPage::OnLoadCurrentShape() {
   MarkChanged();
 }
 
-void CEmbrithPage::OnClearIgnitions() {
-  ignitionFile.clear();
-  DropRunVectorTheme(*run, run->embrithIgnitions);
-  ShowFiles();
-  if (run->document) run->document->UpdateAllViews();
-  MarkChanged();
-}
-
 void CEmbrithPage::OnOpenBarriers() { OpenShapefile(true); }
 
-void CEmbrithPage::OnClearBarriers() {
-  barrierFile.clear();
-  ShowFiles();
-  if (!run->embrithBarriers) return;
-  DropRunVectorTheme(*run, run->embrithBarriers);
-  if (run->document) run->document->UpdateAllViews();
-  MarkChanged();
+void CEmbrithPage::ClearShapefile(bool barriers) {
+  ClearRunShapefile(*run, barriers ? run->embrithBarriers : run->embrithIgnitions,
+                    barriers ? barrierFile : ignitionFile, barriers, [this] { ShowFiles(); },
+                    [this] { MarkChanged(); });
 }
 
 void CEmbrithPage::OnOpenRosAdjust() {

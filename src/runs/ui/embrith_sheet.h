@@ -193,9 +193,7 @@ class CEmbrithPage : public wxPanel {
   void OnOpenIgnitions();
   // The shapes drawn on the map (saved first when they are not) as the ignitions.
   void OnLoadCurrentShape();
-  void OnClearIgnitions();
   void OnOpenBarriers();
-  void OnClearBarriers();
   void OnOpenRosAdjust();
   void OnEditRosAdjust();
   void OnClearRosAdjust();
@@ -227,6 +225,7 @@ class CEmbrithPage : public wxPanel {
   void Build();
   void ShowFiles();
   void OpenShapefile(bool barriers);
+  void ClearShapefile(bool barriers);
   std::unique_ptr<widgets::CNumSpinCtrl> probability_;
   bool created_ = false;
   bool loading_ = false;

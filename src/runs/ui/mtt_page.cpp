@@ -270,9 +270,9 @@ void CPathweaverPage::RunMenuCommand(int id) {
   switch (id) {
     case kOpenIgnitions: OnIgnitionFile(); break;
     case kLoadCurrentShape: OnLoadCurrentShape(); break;
-    case kClearIgnitions: OnClearIgnitionFile(); break;
+    case kClearIgnitions: ClearShapefile(false); break;
     case kOpenBarriers: OnBarrierFile(); break;
-    case kClearBarriers: OnClearBarrierFile(); break;
+    case kClearBarriers: ClearShapefile(true); break;
     case kOpenFireList: OnFireListFile(); break;
     case kClearFireList: OnClearFireListFile(); break;
     default: break;
@@ -303,23 +303,11 @@ void CPathweaverPage::OnLoadCurrentShape() {
 
 void CPathweaverPage::OnIgnitionFile() { OpenShapefile(false); }
 
-void CPathweaverPage::OnClearIgnitionFile() {
-  ignitionFile.clear();
-  DropRunVectorTheme(*run, run->mttIgnitions);
-  ShowFiles();
-  if (run->document) run->document->UpdateAllViews();
-  MarkChanged();
-}
-
 void CPathweaverPage::OnBarrierFile() { OpenShapefile(true); }
 
-void CPathweaverPage::OnClearBarrierFile() {
-  barrierFile.clear();
-  ShowFiles();
-  if (!run->mttBarriers) return;
-  DropRunVectorTheme(*run, run->mttBarriers);
-  if (run->document) run->document->UpdateAllViews();
-  MarkChanged();
+void CPathweaverPage::ClearShapefile(bool barriers) {
+  ClearRunShapefile(*run, barriers ? run->mttBarriers : run->mttIgnitions, barriers ? barrierFile : ignitionFile,
+                    barriers, [this] { ShowFiles(); }, [this] { MarkChanged(); });
 }
 
 void CPathweaverPage::OnFireListFile() {

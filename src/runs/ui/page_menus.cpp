@@ -110,6 +110,16 @@ void DropRunVectorTheme(CRun& run, CVectorTheme*& slot) {
   slot = nullptr;
 }
 
+void ClearRunShapefile(CRun& run, CVectorTheme*& slot, std::string& file, bool barriers,
+                       const std::function<void()>& showFiles, const std::function<void()>& markChanged) {
+  file.clear();
+  showFiles();
+  if (barriers && !slot) return;
+  DropRunVectorTheme(run, slot);
+  if (run.document) run.document->UpdateAllViews();
+  markChanged();
+}
+
 bool TakeRunShapefile(CRun& run, CVectorTheme*& slot, const std::string& path, bool mustOverlap, const char* name,
                       const char* noOverlap) {
   DropRunVectorTheme(run, slot);

@@ -61,6 +61,11 @@ std::optional<std::string> ChooseShapefile();
 std::string DrawnShapesFile(CPVN4Doc* doc);
 // Takes the run's vector theme in `slot` out of the project tree and the document.
 void DropRunVectorTheme(CRun& run, CVectorTheme*& slot);
+// Clear Ignitions and Clear Barriers: the page's file name and the run's theme in `slot` go and
+// `showFiles` puts the page's boxes right; then the map is redrawn and `markChanged` called,
+// for barriers only when a theme went.
+void ClearRunShapefile(CRun& run, CVectorTheme*& slot, std::string& file, bool barriers,
+                       const std::function<void()>& showFiles, const std::function<void()>& markChanged);
 // The shapefile at `path` becomes the run's theme in `slot` (named `name`), replacing the one
 // there. False when it cannot be read (the reader says why) or, when `mustOverlap`, no vertex
 // lies in the analysis area (`noOverlap` is said); the slot is empty then.

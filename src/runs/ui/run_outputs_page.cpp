@@ -6,8 +6,6 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include <cstdlib>
-
 #include "app/application.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
@@ -47,9 +45,6 @@ constexpr OutputBox kBoxes[18] = {
     {1051, "1000hr Fuel Moisture", &CRunOutputs::fuelMoisture1000},
 };
 constexpr int kFirstMoistureBox = 13;
-
-// Leading digits (with a sign) as an integer; 0 without any.
-long LeadingInteger(const wxString& text) { return std::strtol(text.utf8_string().c_str(), nullptr, 10); }
 
 }  // namespace
 

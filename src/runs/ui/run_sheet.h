@@ -291,9 +291,7 @@ class CPathweaverPage : public CTravelTimePage {
   // The shapes drawn on the map become the ignition file (written first when they have no
   // file or changed since it was written).
   void OnLoadCurrentShape();
-  void OnClearIgnitionFile();
   void OnBarrierFile();
-  void OnClearBarrierFile();
   void OnFireListFile();
   void OnClearFireListFile();
   void RunMenuCommand(int id);
@@ -329,6 +327,7 @@ class CPathweaverPage : public CTravelTimePage {
   // Opens a shapefile as the run's ignition or barrier theme; one with no vertex in the
   // analysis area is refused and leaves the file empty.
   void OpenShapefile(bool barriers);
+  void ClearShapefile(bool barriers);
   // The file becomes the run's ignition or barrier theme; when `mustOverlap`, only if a vertex
   // lies in the analysis area.
   void TakeShapefile(bool barriers, const std::string& path, bool mustOverlap);

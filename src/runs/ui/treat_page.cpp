@@ -222,11 +222,7 @@ void CTreatPage::OnLoadCurrentShape() {
 }
 
 void CTreatPage::OnClearIgnitionFile() {
-  ignitionFile.clear();
-  DropRunVectorTheme(*run, run->tomIgnitions);
-  ShowFiles();
-  if (run->document) run->document->UpdateAllViews();
-  MarkChanged();
+  ClearRunShapefile(*run, run->tomIgnitions, ignitionFile, false, [this] { ShowFiles(); }, [this] { MarkChanged(); });
 }
 
 bool CTreatPage::CheckIdealLandscape(const std::string& path) {
