@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/grid_memory.h"
+
 namespace engines::mtt {
 
 // One cell crossed by an edge: its offset from the edge's start cell and the share of the
@@ -87,8 +89,8 @@ struct SearchModel {
   struct Slowness {
     double P, Q, S;
   };
-  std::vector<Slowness> slowness;
-  std::vector<double> head;
+  std::vector<Slowness, platform::GridAllocator<Slowness>> slowness;
+  std::vector<double, platform::GridAllocator<double>> head;
   bool Burnable(std::size_t i) const { return std::isfinite(slowness[i].P); }
   struct Edge {
     int dr, dc;
@@ -163,7 +165,7 @@ class SearchWorkspace {
   int Pop();
   bool Less(int a, int b) const { return node_[a].tent < node_[b].tent || (node_[a].tent == node_[b].tent && a < b); }
 
-  std::vector<Node> node_;
+  std::vector<Node, platform::GridAllocator<Node>> node_;
   std::vector<double> rate_;  // in burning order
   std::vector<int> heap_, touched_, order_;
   std::vector<SpotEvent> spots_;

@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 namespace platform {
@@ -11,6 +12,7 @@ void* AllocateLargeBlock(std::size_t bytes) {
   constexpr std::size_t kHuge = 2u << 20;
   bytes = std::max<std::size_t>(bytes, 1);
   if (bytes < kHuge) return std::malloc(bytes);
+  if (bytes > SIZE_MAX - kHuge) return nullptr;
   const std::size_t rounded = (bytes + kHuge - 1) / kHuge * kHuge;
   void* p = std::aligned_alloc(kHuge, rounded);
   if (p) ::madvise(p, rounded, MADV_HUGEPAGE);
@@ -28,6 +30,13 @@ void* AllocateClearedBlock(std::size_t bytes) {
 
 void FreeClearedBlock(void* p, std::size_t bytes) {
   if (p) ::munmap(p, std::max<std::size_t>(bytes, 1));
+}
+
+void PreferHugePages(void* p, std::size_t bytes) {
+  constexpr std::uintptr_t kHuge = 2u << 20;
+  const std::uintptr_t from = (reinterpret_cast<std::uintptr_t>(p) + kHuge - 1) / kHuge * kHuge,
+                       to = (reinterpret_cast<std::uintptr_t>(p) + bytes) / kHuge * kHuge;
+  if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
 }
 
 float* AllocateGridMemory(std::size_t n) { return static_cast<float*>(AllocateLargeBlock(n * sizeof(float))); }

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
+#include <utility>
 
 namespace platform {
 
@@ -14,6 +16,10 @@ void FreeLargeBlock(void* p);
 // nullptr when none is left. Freed with its size.
 void* AllocateClearedBlock(std::size_t bytes);
 void FreeClearedBlock(void* p, std::size_t bytes);
+
+// Asks for huge pages under the whole 2 MB steps of an allocated block that is still to be
+// written (a long text's reserved room, say).
+void PreferHugePages(void* p, std::size_t bytes);
 
 // Memory for a grid of n floats, as above.
 float* AllocateGridMemory(std::size_t n);
@@ -28,5 +34,32 @@ struct LayerMemoryFree {
 };
 using LayerMemory = std::unique_ptr<std::int16_t[], LayerMemoryFree>;
 LayerMemory AllocateLayerMemory(std::size_t n);
+
+// For vectors of lattice-sized grids: their blocks come as above, and an element made without a
+// value is left as it comes, so the threads that fill a grid are the ones that first touch
+// its pages rather than one thread zeroing them all before.
+template <class T>
+struct GridAllocator {
+  using value_type = T;
+  GridAllocator() = default;
+  template <class U>
+  GridAllocator(const GridAllocator<U>&) noexcept {}
+  T* allocate(std::size_t n) {
+    if (void* p = AllocateLargeBlock(n * sizeof(T))) return static_cast<T*>(p);
+    throw std::bad_alloc();
+  }
+  void deallocate(T* p, std::size_t) noexcept { FreeLargeBlock(p); }
+  template <class U, class... A>
+  void construct(U* p, A&&... a) {
+    if constexpr (sizeof...(A) == 0)
+      ::new (static_cast<void*>(p)) U;
+    else
+      ::new (static_cast<void*>(p)) U(std::forward<A>(a)...);
+  }
+  template <class U>
+  bool operator==(const GridAllocator<U>&) const noexcept {
+    return true;
+  }
+};
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 #include <new>
@@ -16,6 +17,7 @@
 #include "engines/parallel_rows.h"
 #include "engines/pyrvane.h"
 #include "platform/atomic_file.h"
+#include "platform/grid_memory.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
 #include "platform/services.h"
@@ -68,6 +70,12 @@ bool ParseFireLine(const char* p, const char* end, FirePoint& point) {
   return ReadNumber(q + 1, end, point.y) != nullptr;
 }
 
+// A number as "%f" prints it.
+void AppendFixed(std::string& out, double v) {
+  char text[400];  // "%f" of the largest double, with its sign
+  out.append(text, std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, 6).ptr);
+}
+
 bool Cancelled(RunProgress& progress) {
   if (progress.IsWindow()) progress.PostText("Cancelled");
   progress.SetDone(false);
@@ -87,8 +95,15 @@ bool IgnitableFuel(float fuel) { return fuel > 0 && fuel <= 256 && !(fuel >= 90 
 // written, so neither zeroing them nor the cells no fire reaches cost anything.
 class CountGrid {
  public:
+  CountGrid() = default;
+  CountGrid(const CountGrid&) = delete;
+  CountGrid& operator=(const CountGrid&) = delete;
+  ~CountGrid() { platform::FreeClearedBlock(data_, bytes_); }
   void Allocate(std::size_t n) {
-    data_.reset(static_cast<std::uint32_t*>(std::calloc(n, sizeof(std::uint32_t))));
+    if (n > SIZE_MAX / sizeof(std::uint32_t)) throw std::bad_alloc();
+    platform::FreeClearedBlock(data_, bytes_);
+    bytes_ = n * sizeof(std::uint32_t);
+    data_ = static_cast<std::uint32_t*>(platform::AllocateClearedBlock(bytes_));
     if (!data_) throw std::bad_alloc();
   }
   bool empty() const { return !data_; }
@@ -96,10 +111,8 @@ class CountGrid {
   void Add(std::size_t i) { ++data_[i]; }  // under the lock of the cell's band
 
  private:
-  struct Free {
-    void operator()(std::uint32_t* p) const { std::free(p); }
-  };
-  std::unique_ptr<std::uint32_t[], Free> data_;
+  std::uint32_t* data_ = nullptr;
+  std::size_t bytes_ = 0;
 };
 
 // The counts of every fire, in bands of rows that one worker at a time adds to. A fire holds
@@ -249,8 +262,9 @@ std::string FlpTable(const BurnProbabilityResult& r, const SharedCounts& counts,
   const double north = r.south + r.rows * r.cell;
   auto row = [&](int l) {
     // Numbers as "%f" prints them, written in place: a formatted print or an append per value
-    // would cost more than the number.
-    std::string line;
+    // would cost more than the number. Each thread prints into its own room, kept from row to
+    // row, and the row leaves it as one copy of what it holds.
+    thread_local std::string line;
     std::size_t used = 0;
     constexpr std::size_t kLongest = 400;  // "%f" of the largest double, with its lead
     auto room = [&] {
@@ -273,13 +287,36 @@ std::string FlpTable(const BurnProbabilityResult& r, const SharedCounts& counts,
       std::copy_n("\r\n", 2, room());
       used += 2;
     }
-    line.resize(used);
-    return line;
+    return std::string(line.data(), used);
   };
   std::vector<std::string> done(static_cast<std::size_t>(r.rows));
   std::vector<char> ready(static_cast<std::size_t>(r.rows), 0);
-  std::mutex join;
-  int joined = 0;
+  std::mutex handOver;  // done and ready
+  std::mutex joiner;    // held by the one thread appending
+  int joined = 0;       // read and written by the joiner alone
+  // Appends the rows ready in order. The others go on printing meanwhile: a thread that finds
+  // another joining leaves the row it printed to it, or to the last call.
+  auto join = [&](bool wait) {
+    std::unique_lock hold(joiner, std::defer_lock);
+    if (wait)
+      hold.lock();
+    else if (!hold.try_lock())
+      return;
+    for (std::string line; joined < r.rows; SendRunPosition(progress, ++joined)) {
+      {
+        std::lock_guard take(handOver);
+        if (!ready[static_cast<std::size_t>(joined)]) return;
+        line = std::move(done[static_cast<std::size_t>(joined)]);
+      }
+      // Rows differ little in length: the first tells how much the table will take.
+      if (joined == 0) {
+        out.reserve(out.size() + (line.size() + line.size() / 16) * static_cast<std::size_t>(r.rows));
+        // Hundreds of megabytes written by one thread: few large pages fault far less.
+        platform::PreferHugePages(out.data(), out.capacity());
+      }
+      out += line;
+    }
+  };
   std::atomic<bool> stopped{false};
   engines::ForEachRow(r.rows, threads, [&](int l) {
     if (stopped.load() || progress.StopRequested()) {
@@ -287,18 +324,15 @@ std::string FlpTable(const BurnProbabilityResult& r, const SharedCounts& counts,
       return;
     }
     std::string line = row(l);
-    std::lock_guard hold(join);
-    done[static_cast<std::size_t>(l)] = std::move(line);
-    ready[static_cast<std::size_t>(l)] = 1;
-    while (joined < r.rows && ready[static_cast<std::size_t>(joined)]) {
-      // Rows differ little in length: the first tells how much the table will take.
-      if (joined == 0) out.reserve(out.size() + (done[0].size() + done[0].size() / 16) * static_cast<std::size_t>(r.rows));
-      out += done[static_cast<std::size_t>(joined)];
-      std::string().swap(done[static_cast<std::size_t>(joined)]);
-      SendRunPosition(progress, ++joined);
+    {
+      std::lock_guard hold(handOver);
+      done[static_cast<std::size_t>(l)] = std::move(line);
+      ready[static_cast<std::size_t>(l)] = 1;
     }
+    join(false);
   });
   if (stopped.load()) return {};
+  join(true);
   return out;
 }
 
@@ -551,17 +585,27 @@ bool RunBurnProbability(BurnProbabilityLaunch& launch) {
     }
     if (m.burnProbabilities) {
       r.burnProbability.resize(nodes);
-      for (std::size_t i = 0; i < nodes; ++i)
-        r.burnProbability[i] = static_cast<float>(static_cast<double>(counts.burned[i]) / r.completed);
+      engines::ForEachRow(r.rows, Processors(launch), [&](int row) {
+        const std::size_t from = static_cast<std::size_t>(row) * static_cast<std::size_t>(r.columns);
+        for (std::size_t i = from; i < from + static_cast<std::size_t>(r.columns); ++i)
+          r.burnProbability[i] = static_cast<float>(static_cast<double>(counts.burned[i]) / r.completed);
+      });
     }
   }
   if (m.fireSizeList) {
     SendRunStatus(p, "Creating Fire Size List");
-    r.fireSizeList = "FIRE_NUM, XStart, YStart, FireSize Acres, FireSize Ha\r\n";
+    std::string& list = r.fireSizeList;
+    list = "FIRE_NUM, XStart, YStart, FireSize Acres, FireSize Ha\r\n";
+    list.reserve(list.size() + 64 * r.records.size());
     for (const FireSizeRecord& f : r.records)
-      if (f.fireNumber >= 0)
-        r.fireSizeList += platform::FormatC("%d, %f, %f, %f, %f\r\n", f.fireNumber, f.ignitionX, f.ignitionY,
-                                            f.fireSize, f.fireSize * kHectaresPerAcre);
+      if (f.fireNumber >= 0) {
+        list += std::to_string(f.fireNumber);
+        for (double v : {f.ignitionX, f.ignitionY, f.fireSize, f.fireSize * kHectaresPerAcre}) {
+          list += ", ";
+          AppendFixed(list, v);
+        }
+        list += "\r\n";
+      }
     r.hasFireSizeList = true;
   }
   if (p.StopRequested()) return Cancelled(p);
