@@ -6,6 +6,7 @@
 // of all threads, and the time per fire and per burned node (a fire costs what it burns, not
 // the lattice: compare the run on a lattice four times larger). The same run with both
 // flame-length tables (third argument 1) at 1 and 8 shows what writing their text adds.
+// Each figure is the fastest of three rounds (one round when small).
 // Default: 1000 x 1000 cells and 10,000 fires; PYRVANE_BENCH_SMALL=1: 300 x 300 and 1,000.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -30,6 +31,7 @@ namespace fs = std::filesystem;
 bool Small() { return std::getenv("PYRVANE_BENCH_SMALL") != nullptr; }
 int Side() { return Small() ? 300 : 1000; }
 int Fires() { return Small() ? 1000 : 10000; }
+int Rounds() { return Small() ? 1 : 3; }
 
 double CpuSeconds() {
   rusage u{};
@@ -110,34 +112,46 @@ void BM_BurnProbability(benchmark::State& state) {
   double seconds = 0, cpu = 0;
   runs::BurnProbabilityResult result;
   for (auto _ : state) {
-    CRun run;
-    run.inputs.fuelMoistureFile = fms;
-    run.inputs.windSpeed = 15;
-    run.inputs.windDirection = 225;
-    run.outputs.crownFireMethod = 0;
-    run.mtt.ignitionSource = 2;
-    run.mtt.numberOfRandomFires = side == Side() ? Fires() : Fires() / 4;
-    run.mtt.resolution = 30;
-    run.mtt.simulationTime = 60;
-    run.mtt.burnProbabilities = run.mtt.fireSizeList = 1;
-    run.mtt.flpEnglish = run.mtt.flpMetric = tables;
-    run.outputs.numberOfProcessors = threads;
-    QuietProgress progress;
-    runs::BurnProbabilityLaunch launch;
-    launch.run = &run;
-    launch.progress = &progress;
-    launch.landscapeFile = lcp;
-    launch.geometry = {side * 30.0, 0, side * 30.0, 0, 30, 30};
-    launch.timing = {std::chrono::milliseconds(1), std::chrono::milliseconds(0)};
-    launch.seed = 4242;
-    const double cpuStart = CpuSeconds();
-    const auto start = std::chrono::steady_clock::now();
-    runs::RunBurnProbability(launch);
-    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    cpu = CpuSeconds() - cpuStart;
-    state.SetIterationTime(seconds);
-    if (progress.completed != 1) state.SkipWithError("the run failed");
-    result = std::move(launch.result);
+    // The fastest of a few rounds, on both sides of each ratio: one round on a shared machine
+    // measures its neighbours as much as the run.
+    double best = 0;
+    for (int round = 0; round < Rounds(); ++round) {
+      CRun run;
+      run.inputs.fuelMoistureFile = fms;
+      run.inputs.windSpeed = 15;
+      run.inputs.windDirection = 225;
+      run.outputs.crownFireMethod = 0;
+      run.mtt.ignitionSource = 2;
+      run.mtt.numberOfRandomFires = side == Side() ? Fires() : Fires() / 4;
+      run.mtt.resolution = 30;
+      run.mtt.simulationTime = 60;
+      run.mtt.burnProbabilities = run.mtt.fireSizeList = 1;
+      run.mtt.flpEnglish = run.mtt.flpMetric = tables;
+      run.outputs.numberOfProcessors = threads;
+      QuietProgress progress;
+      runs::BurnProbabilityLaunch launch;
+      launch.run = &run;
+      launch.progress = &progress;
+      launch.landscapeFile = lcp;
+      launch.geometry = {side * 30.0, 0, side * 30.0, 0, 30, 30};
+      launch.timing = {std::chrono::milliseconds(1), std::chrono::milliseconds(0)};
+      launch.seed = 4242;
+      const double cpuStart = CpuSeconds();
+      const auto start = std::chrono::steady_clock::now();
+      runs::RunBurnProbability(launch);
+      const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      if (progress.completed != 1) {
+        state.SkipWithError("the run failed");
+        break;
+      }
+      if (round == 0 || took < best) {
+        best = took;
+        cpu = CpuSeconds() - cpuStart;
+        result = std::move(launch.result);
+      }
+    }
+    seconds = best;
+    state.SetIterationTime(std::max(seconds, 1e-9));
   }
   double burned = 0;
   for (const FireSizeRecord& r : result.records) burned += r.fireSize / (30.0 * 30.0 * 0.0002471053816137119);
