@@ -236,6 +236,12 @@ TEST(TreatPageWindow, ClearIgnitionsAndClearBarriersDropTheFileAndItsTheme) {
     EXPECT_EQ(k.slot, nullptr);
     EXPECT_TRUE(k.page->changed);
   }
+  // Barriers named without a theme behind them: the run changes all the same.
+  mtt->barrierFile = shapes;
+  mtt->changed = false;
+  UseMenu(mtt, mtt->barrierButton, CPathweaverPage::kClearBarriers);
+  EXPECT_EQ(mtt->barrierFile, "");
+  EXPECT_TRUE(mtt->changed);
   EXPECT_TRUE(messages.Texts().empty()) << messages.Texts().front();
   sheet->Destroy();
 }

@@ -112,9 +112,15 @@ void DropRunVectorTheme(CRun& run, CVectorTheme*& slot) {
 
 void ClearRunShapefile(CRun& run, CVectorTheme*& slot, std::string& file, bool barriers,
                        const std::function<void()>& showFiles, const std::function<void()>& markChanged) {
+  const bool named = !file.empty();
   file.clear();
   showFiles();
-  if (barriers && !slot) return;
+  // Barriers named without a theme (read from a project, say) have nothing to redraw, but the
+  // run no longer has them.
+  if (barriers && !slot) {
+    if (named) markChanged();
+    return;
+  }
   DropRunVectorTheme(run, slot);
   if (run.document) run.document->UpdateAllViews();
   markChanged();

@@ -63,7 +63,7 @@ std::string DrawnShapesFile(CPVN4Doc* doc);
 void DropRunVectorTheme(CRun& run, CVectorTheme*& slot);
 // Clear Ignitions and Clear Barriers: the page's file name and the run's theme in `slot` go and
 // `showFiles` puts the page's boxes right; then the map is redrawn and `markChanged` called,
-// for barriers only when a theme went.
+// for barriers without a theme only when a file was named (nothing to redraw then).
 void ClearRunShapefile(CRun& run, CVectorTheme*& slot, std::string& file, bool barriers,
                        const std::function<void()>& showFiles, const std::function<void()>& markChanged);
 // The shapefile at `path` becomes the run's theme in `slot` (named `name`), replacing the one
