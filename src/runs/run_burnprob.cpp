@@ -254,7 +254,8 @@ struct FireRunner {
 // they come, each freed once joined; the bar counts the rows joined. Empty when stopped.
 std::string FlpTable(const BurnProbabilityResult& r, const SharedCounts& counts, const CountGrid& classes,
                      int classCount, int threads, RunProgress& progress) {
-  SendRunRange(progress, r.rows);
+  const RowsOnBar bar(r.rows);
+  SendRunRange(progress, bar.range);
   SendRunPosition(progress, 0);
   std::string out = "XPos, YPos, PBurn";
   for (int k = 1; k <= classCount; ++k) out += platform::FormatC(", FIL%d", k);
@@ -302,7 +303,7 @@ std::string FlpTable(const BurnProbabilityResult& r, const SharedCounts& counts,
       hold.lock();
     else if (!hold.try_lock())
       return;
-    for (std::string line; joined < r.rows; SendRunPosition(progress, ++joined)) {
+    for (std::string line; joined < r.rows;) {
       {
         std::lock_guard take(handOver);
         if (!ready[static_cast<std::size_t>(joined)]) return;
@@ -315,6 +316,7 @@ std::string FlpTable(const BurnProbabilityResult& r, const SharedCounts& counts,
         platform::PreferHugePages(out.data(), out.capacity());
       }
       out += line;
+      if (const int at = bar.Position(++joined); at != bar.Position(joined - 1)) SendRunPosition(progress, at);
     }
   };
   std::atomic<bool> stopped{false};

@@ -4,6 +4,7 @@
 // dialog only through RunProgress (posted texts and positions, atomic flags). The run
 // thread touches neither the document nor a window: it collects the outputs, which the UI
 // thread turns into themes once the launch is over.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -38,6 +39,14 @@ bool CancelledRun(RunProgress& progress);
 void SendRunStatus(RunProgress& progress, const std::string& text);
 void SendRunPosition(RunProgress& progress, int percent);
 void SendRunRange(RunProgress& progress, int upper);
+// A count of rows on the progress bar, whose range holds at most 65535 steps: above that, a
+// step stands for several rows, and the last row still fills the bar.
+struct RowsOnBar {
+  static constexpr int kMostSteps = 65535;
+  explicit RowsOnBar(int rows) : per(std::max(1, (rows + kMostSteps - 1) / kMostSteps)), range((std::max(rows, 0) + per - 1) / per) {}
+  int Position(int done) const { return (done + per - 1) / per; }
+  int per, range;
+};
 // Waits up to the interval, in short slices, so that a stop or the end of the run (when
 // runFinished is given) is seen at once rather than a second later.
 void Pause(std::chrono::milliseconds interval, const RunProgress& progress,

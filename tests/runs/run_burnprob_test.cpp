@@ -174,6 +174,19 @@ assert all(abs(float(r[3]) * 0.404686 - float(r[4])) < 1e-5 for r in rows[1:])
   EXPECT_EQ(std::system((std::string(PV_PYTHON) + " " + py + " " + dir.File("")).c_str()), 0);
 }
 
+TEST(BurnProbability, TableRowsFitTheBarsRange) {
+  // The bar's range holds 65535 steps: longer tables step it every few rows, ending full.
+  for (int rows : {1, 30, 65535, 65536, 131070, 131071, 1000000}) {
+    SCOPED_TRACE(rows);
+    const runs::RowsOnBar bar(rows);
+    EXPECT_LE(bar.range, 65535);
+    EXPECT_GE(bar.range, std::min(rows, 32768));
+    EXPECT_EQ(bar.Position(0), 0);
+    EXPECT_EQ(bar.Position(rows), bar.range);
+    if (rows <= 65535) EXPECT_EQ(bar.Position(rows - 1), rows - 1);
+  }
+}
+
 TEST(BurnProbability, FireListLinesAndFlameLengthClasses) {
   const char* text =
       "FIRE_NUM XStart YStart\n"
