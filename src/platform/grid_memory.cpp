@@ -1,5 +1,6 @@
 #include "platform/grid_memory.h"
 
+#include <malloc.h>
 #include <sys/mman.h>
 
 #include <algorithm>
@@ -37,6 +38,12 @@ void PreferHugePages(void* p, std::size_t bytes) {
   const std::uintptr_t from = (reinterpret_cast<std::uintptr_t>(p) + kHuge - 1) / kHuge * kHuge,
                        to = (reinterpret_cast<std::uintptr_t>(p) + bytes) / kHuge * kHuge;
   if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+}
+
+void KeepFreedMemory() {
+  // The largest threshold the allocator takes; a fixed one also stops it from moving.
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
 }
 
 float* AllocateGridMemory(std::size_t n) { return static_cast<float*>(AllocateLargeBlock(n * sizeof(float))); }

@@ -21,6 +21,11 @@ void FreeClearedBlock(void* p, std::size_t bytes);
 // written (a long text's reserved room, say).
 void PreferHugePages(void* p, std::size_t bytes);
 
+// Once at start-up: freed blocks of up to 32 MB (a 3D view's texture, mesh and draw lists, a
+// map picture's rows) stay with the program for its next use instead of going back to the
+// system, which would hand them out again as fresh pages, one fault per 4 KB.
+void KeepFreedMemory();
+
 // Memory for a grid of n floats, as above.
 float* AllocateGridMemory(std::size_t n);
 struct GridMemoryFree {

@@ -149,6 +149,61 @@ TEST(TerrainMesh, CellsWithoutDataLeaveHolesOutOfFacesNormalsAndBounds) {
   }
 }
 
+// A mesh large enough to be built in bands by several threads, with holes scattered over
+// it (band edges included), against the faces, normals and bounds worked out one by one.
+TEST(TerrainMesh, LargeMeshWithHolesEqualsTheFacesWorkedOutOneByOne) {
+  const int n = 301;
+  auto gap = [](int c, int r) { return (c * 7 + r * 13) % 29 == 0 || c == 75 || c == 150 || r == 200; };
+  auto t = Grid(n, n, [&](int c, int r) { return gap(c, r) ? -9999.0f : 500 + 40 * std::sin(c * 0.1f) + r * 0.5f; });
+  const TerrainMesh m = BuildTerrainMesh(Whole(*t));
+  ASSERT_EQ(m.strides.rows, static_cast<std::uint32_t>(n));
+  const auto rows = static_cast<std::uint32_t>(n);
+  auto hole = [&](std::uint32_t k) { return gap(static_cast<int>(k / rows), static_cast<int>(k % rows)); };
+  // Faces A and B of every cell, column by column, those without holes in that order.
+  std::vector<std::set<std::uint32_t>> expected;
+  std::vector<views::math::Vec3> sums(m.vertices.size());
+  auto face = [&](std::uint32_t a, std::uint32_t b, std::uint32_t c) {
+    if (hole(a) || hole(b) || hole(c)) return;
+    expected.push_back({a, b, c});
+    const TerrainVertex &p0 = m.vertices[a], &p1 = m.vertices[b], &p2 = m.vertices[c];
+    const views::math::Vec3 f = views::math::Cross({p1.x - p0.x, p1.y - p0.y, p1.z - p0.z},
+                                                   {p2.x - p0.x, p2.y - p0.y, p2.z - p0.z});
+    for (std::uint32_t k : {a, b, c}) sums[k] = sums[k] + f;
+  };
+  for (std::uint32_t i = 0; i + 1 < rows; ++i)
+    for (std::uint32_t j = 0; j + 1 < rows; ++j) {
+      const std::uint32_t k = i * rows + j, k2 = (i + 1) * rows + j;
+      face(k, k + 1, k2);
+      face(k + 1, k2 + 1, k2);
+    }
+  EXPECT_EQ(Faces(m), expected);
+  EXPECT_EQ(m.faces, expected.size());
+  EXPECT_EQ(m.holeFaces, 2u * (rows - 1) * (rows - 1) - expected.size());
+  double sx = 0, sy = 0, sz = 0;
+  int valid = 0;
+  for (std::uint32_t k = 0; k < m.vertices.size(); ++k) {
+    const views::math::Vec3 e = views::math::Normalize(sums[k]);
+    ASSERT_NEAR(m.vertices[k].nx, e.x, 1e-5) << k;
+    ASSERT_NEAR(m.vertices[k].ny, e.y, 1e-5) << k;
+    ASSERT_NEAR(m.vertices[k].nz, e.z, 1e-5) << k;
+    if (hole(k)) continue;
+    sx += m.vertices[k].x;
+    sy += m.vertices[k].y;
+    sz += m.vertices[k].z;
+    ++valid;
+  }
+  EXPECT_NEAR(m.centre.x, sx / valid, 1e-2);
+  EXPECT_NEAR(m.centre.z, sz / valid, 1e-2);
+  float r2 = 0;
+  for (std::uint32_t k = 0; k < m.vertices.size(); ++k) {
+    if (hole(k)) continue;
+    const TerrainVertex& v = m.vertices[k];
+    const double dx = v.x - m.centre.x, dy = v.y - sy / valid, dz = v.z - m.centre.z;
+    r2 = std::max(r2, static_cast<float>(dx * dx + dy * dy + dz * dz));
+  }
+  EXPECT_NEAR(m.radius, std::sqrt(r2), 1e-2);
+}
+
 TEST(TerrainMesh, OneCellWideOrHighAreasGiveVerticesWithoutFaces) {
   auto t = Grid(6, 6, [](int c, int r) { return 100.0f + c + r; });
   for (auto [c1, r1] : {std::pair{2, 5}, std::pair{5, 2}, std::pair{2, 2}}) {

@@ -6,12 +6,14 @@
 
 #include "app/application.h"
 #include "app/ui/startup.h"
+#include "platform/grid_memory.h"
 
 namespace {
 
 class PyrvaneApp : public wxApp {
  public:
   bool OnInit() override {
+    platform::KeepFreedMemory();
     SetAppName("Pyrvane");
     wxInitAllImageHandlers();
     app::ui::InstallProgramServices();
