@@ -36,15 +36,45 @@ void main() {
 }
 )";
 
+// The surface pass keeps each pixel's lighting and texture coordinates (exact floats); the
+// map is looked up afterwards, so the faces can be drawn before the map picture is ready.
 const char* const kFragmentShader = R"(#version 330 core
 in vec3 lit;
 in vec2 texCoord;
+layout(location = 0) out vec4 shade;
+layout(location = 1) out vec2 coord;
+void main() {
+  shade = vec4(lit, 1.0);
+  coord = texCoord;
+}
+)";
+
+// One triangle over the whole frame: the map through each surface pixel's coordinates,
+// modulated by its lighting; the background where no face was drawn.
+const char* const kComposeVertexShader = R"(#version 330 core
+void main() {
+  vec2 p = vec2(gl_VertexID == 1 ? 3.0 : -1.0, gl_VertexID == 2 ? 3.0 : -1.0);
+  gl_Position = vec4(p, 0.0, 1.0);
+}
+)";
+
+const char* const kComposeFragmentShader = R"(#version 330 core
+uniform sampler2D shades;
+uniform sampler2D coords;
 uniform sampler2D map;
 uniform bool textured;
+uniform vec3 background;
 out vec4 colour;
 void main() {
-  vec3 t = textured ? texture(map, texCoord).rgb : vec3(1.0);
-  colour = vec4(t * lit, 1.0);
+  ivec2 at = ivec2(gl_FragCoord.xy);
+  vec4 lit = texelFetch(shades, at, 0);
+  if (lit.a == 0.0) {
+    colour = vec4(background, 1.0);
+    return;
+  }
+  // The map has one level, so no level of detail is wanted.
+  vec3 t = textured ? textureLod(map, texelFetch(coords, at, 0).xy, 0.0).rgb : vec3(1.0);
+  colour = vec4(t * lit.rgb, 1.0);
 }
 )";
 
@@ -66,27 +96,38 @@ void Uniform(GLuint program, const char* name, const math::Mat4& m) {
   glUniformMatrix4fv(glGetUniformLocation(program, name), 1, GL_FALSE, &m.m[0][0]);
 }
 
-}  // namespace
-
-bool TerrainRenderer::Create() {
-  const GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader);
-  const GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
+GLuint Link(const char* vertexSource, const char* fragmentSource) {
+  const GLuint vs = Compile(GL_VERTEX_SHADER, vertexSource);
+  const GLuint fs = Compile(GL_FRAGMENT_SHADER, fragmentSource);
+  GLuint program = 0;
   if (vs && fs) {
-    program_ = glCreateProgram();
-    glAttachShader(program_, vs);
-    glAttachShader(program_, fs);
-    glLinkProgram(program_);
+    program = glCreateProgram();
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    glLinkProgram(program);
     GLint linked = 0;
-    glGetProgramiv(program_, GL_LINK_STATUS, &linked);
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
     if (!linked) {
-      glDeleteProgram(program_);
-      program_ = 0;
+      glDeleteProgram(program);
+      program = 0;
     }
   }
   if (vs) glDeleteShader(vs);
   if (fs) glDeleteShader(fs);
-  if (!program_) return false;
+  return program;
+}
+
+}  // namespace
+
+bool TerrainRenderer::Create() {
+  program_ = Link(kVertexShader, kFragmentShader);
+  compose_ = Link(kComposeVertexShader, kComposeFragmentShader);
+  if (!program_ || !compose_) {
+    Release();
+    return false;
+  }
   glGenVertexArrays(1, &vao_);
+  glGenVertexArrays(1, &emptyVao_);
   glGenBuffers(1, &vbo_);
   glGenBuffers(1, &ebo_);
   return true;
@@ -95,11 +136,14 @@ bool TerrainRenderer::Create() {
 void TerrainRenderer::Release() {
   ClearTexture();
   ReleaseOffscreen();
+  ReleaseSurfaceFrame();
   if (vbo_) glDeleteBuffers(1, &vbo_);
   if (ebo_) glDeleteBuffers(1, &ebo_);
   if (vao_) glDeleteVertexArrays(1, &vao_);
+  if (emptyVao_) glDeleteVertexArrays(1, &emptyVao_);
   if (program_) glDeleteProgram(program_);
-  vbo_ = ebo_ = vao_ = program_ = 0;
+  if (compose_) glDeleteProgram(compose_);
+  vbo_ = ebo_ = vao_ = emptyVao_ = program_ = compose_ = 0;
   indexCount_ = 0;
 }
 
@@ -119,6 +163,7 @@ bool TerrainRenderer::UploadMesh(const TerrainMesh& mesh) {
   for (GLuint i = 0; i < 3; ++i) glEnableVertexAttribArray(i);
   glBindVertexArray(0);
   indexCount_ = mesh.strips.size();
+  surfaceDrawn_ = false;
   return !OutOfMemory();
 }
 
@@ -180,31 +225,119 @@ bool TerrainRenderer::FillTexture(const platform::Image& picture) {
   return true;
 }
 
+bool TerrainRenderer::BindSurfaceFrame(int w, int h) {
+  if (!surfaceFbo_ || w != surfaceWidth_ || h != surfaceHeight_) {
+    ReleaseSurfaceFrame();
+    glGenFramebuffers(1, &surfaceFbo_);
+    glBindFramebuffer(GL_FRAMEBUFFER, surfaceFbo_);
+    const GLint formats[2] = {GL_RGBA32F, GL_RG32F};
+    const GLenum layouts[2] = {GL_RGBA, GL_RG};
+    glGenTextures(2, surfaceTargets_);
+    for (int i = 0; i < 2; ++i) {
+      glBindTexture(GL_TEXTURE_2D, surfaceTargets_[i]);
+      glTexImage2D(GL_TEXTURE_2D, 0, formats[i], w, h, 0, layouts[i], GL_FLOAT, nullptr);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+      glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + i, GL_TEXTURE_2D, surfaceTargets_[i], 0);
+    }
+    glGenRenderbuffers(1, &surfaceDepth_);
+    glBindRenderbuffer(GL_RENDERBUFFER, surfaceDepth_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, w, h);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, surfaceDepth_);
+    const GLenum targets[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1};
+    glDrawBuffers(2, targets);
+    surfaceWidth_ = w;
+    surfaceHeight_ = h;
+  }
+  glBindFramebuffer(GL_FRAMEBUFFER, surfaceFbo_);
+  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) return true;
+  ReleaseSurfaceFrame();
+  return false;
+}
+
+void TerrainRenderer::ReleaseSurfaceFrame() {
+  if (surfaceTargets_[0]) glDeleteTextures(2, surfaceTargets_);
+  if (surfaceDepth_) glDeleteRenderbuffers(1, &surfaceDepth_);
+  if (surfaceFbo_) glDeleteFramebuffers(1, &surfaceFbo_);
+  surfaceTargets_[0] = surfaceTargets_[1] = surfaceDepth_ = surfaceFbo_ = 0;
+  surfaceWidth_ = surfaceHeight_ = 0;
+  surfaceDrawn_ = false;
+}
+
+bool TerrainRenderer::DrawSurface(int width, int height, const SceneState& s) {
+  GLint drawTarget = 0, readTarget = 0;
+  glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawTarget);
+  glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readTarget);
+  surfaceDrawn_ = false;
+  const bool bound = width > 0 && height > 0 && BindSurfaceFrame(width, height);
+  if (bound) {
+    glViewport(0, 0, width, height);
+    const GLfloat none[4] = {0, 0, 0, 0};
+    glClearBufferfv(GL_COLOR, 0, none);
+    glClearBufferfv(GL_COLOR, 1, none);
+    glClearDepth(1.0);
+    glClearStencil(0);
+    glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    if (indexCount_ > 0 && program_) {
+      glEnable(GL_DEPTH_TEST);
+      glDepthFunc(GL_LEQUAL);
+      glDisable(GL_CULL_FACE);  // both sides of the surface are drawn
+      glUseProgram(program_);
+      Uniform(program_, "world", s.world);
+      Uniform(program_, "viewProjection", math::Multiply(s.view, s.projection));
+      glUniform3f(glGetUniformLocation(program_, "lightDirection"), s.light.x, s.light.y, s.light.z);
+      glUniform3f(glGetUniformLocation(program_, "ambient"), s.ambient[0], s.ambient[1], s.ambient[2]);
+      glBindVertexArray(vao_);
+      glEnable(GL_PRIMITIVE_RESTART);
+      glPrimitiveRestartIndex(kStripRestart);
+      glDrawElements(GL_TRIANGLE_STRIP, static_cast<GLsizei>(indexCount_), GL_UNSIGNED_INT, nullptr);
+      glDisable(GL_PRIMITIVE_RESTART);
+      glBindVertexArray(0);
+      glUseProgram(0);
+      glDisable(GL_DEPTH_TEST);
+    }
+    surfaceDrawn_ = true;
+    surfaceScene_ = s;
+  }
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawTarget));
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(readTarget));
+  return bound;
+}
+
+bool TerrainRenderer::SurfaceDrawnFor(int width, int height, const SceneState& s) const {
+  // Everything the surface pass uses; the background only shows in the second pass.
+  auto same = [](const auto& a, const auto& b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+  return surfaceDrawn_ && width == surfaceWidth_ && height == surfaceHeight_ && same(s.world, surfaceScene_.world) &&
+         same(s.view, surfaceScene_.view) && same(s.projection, surfaceScene_.projection) &&
+         same(s.light, surfaceScene_.light) && same(s.ambient, surfaceScene_.ambient);
+}
+
 void TerrainRenderer::Render(int width, int height, const SceneState& s) {
+  if (!SurfaceDrawnFor(width, height, s)) DrawSurface(width, height, s);
   glViewport(0, 0, width, height);
+  glDisable(GL_DEPTH_TEST);
   glClearColor(s.background[0], s.background[1], s.background[2], 1.0f);
-  glClearDepth(1.0);
-  glClearStencil(0);
-  glEnable(GL_DEPTH_TEST);
-  glDepthFunc(GL_LEQUAL);
-  glDisable(GL_CULL_FACE);  // both sides of the surface are drawn
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-  if (indexCount_ == 0 || !program_) return;
-  glUseProgram(program_);
-  Uniform(program_, "world", s.world);
-  Uniform(program_, "viewProjection", math::Multiply(s.view, s.projection));
-  glUniform3f(glGetUniformLocation(program_, "lightDirection"), s.light.x, s.light.y, s.light.z);
-  glUniform3f(glGetUniformLocation(program_, "ambient"), s.ambient[0], s.ambient[1], s.ambient[2]);
-  glUniform1i(glGetUniformLocation(program_, "textured"), texture_ ? 1 : 0);
-  glUniform1i(glGetUniformLocation(program_, "map"), 0);
+  if (!surfaceDrawn_ || !compose_) {
+    glClear(GL_COLOR_BUFFER_BIT);
+    return;
+  }
+  glUseProgram(compose_);
+  glUniform1i(glGetUniformLocation(compose_, "shades"), 0);
+  glUniform1i(glGetUniformLocation(compose_, "coords"), 1);
+  glUniform1i(glGetUniformLocation(compose_, "map"), 2);
+  glUniform1i(glGetUniformLocation(compose_, "textured"), texture_ ? 1 : 0);
+  glUniform3f(glGetUniformLocation(compose_, "background"), s.background[0], s.background[1], s.background[2]);
   glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, surfaceTargets_[0]);
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_2D, surfaceTargets_[1]);
+  glActiveTexture(GL_TEXTURE2);
   glBindTexture(GL_TEXTURE_2D, texture_);
-  glBindVertexArray(vao_);
-  glEnable(GL_PRIMITIVE_RESTART);
-  glPrimitiveRestartIndex(kStripRestart);
-  glDrawElements(GL_TRIANGLE_STRIP, static_cast<GLsizei>(indexCount_), GL_UNSIGNED_INT, nullptr);
-  glDisable(GL_PRIMITIVE_RESTART);
+  glBindVertexArray(emptyVao_);
+  glDrawArrays(GL_TRIANGLES, 0, 3);
   glBindVertexArray(0);
+  glActiveTexture(GL_TEXTURE0);
   glUseProgram(0);
 }
 
@@ -218,10 +351,6 @@ bool TerrainRenderer::BindOffscreen(int w, int h) {
     glBindRenderbuffer(GL_RENDERBUFFER, colour_);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
-    glGenRenderbuffers(1, &depth_);
-    glBindRenderbuffer(GL_RENDERBUFFER, depth_);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, w, h);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depth_);
     offscreenWidth_ = w;
     offscreenHeight_ = h;
   }
@@ -234,9 +363,8 @@ bool TerrainRenderer::BindOffscreen(int w, int h) {
 
 void TerrainRenderer::ReleaseOffscreen() {
   if (colour_) glDeleteRenderbuffers(1, &colour_);
-  if (depth_) glDeleteRenderbuffers(1, &depth_);
   if (fbo_) glDeleteFramebuffers(1, &fbo_);
-  fbo_ = colour_ = depth_ = 0;
+  fbo_ = colour_ = 0;
   offscreenWidth_ = offscreenHeight_ = 0;
 }
 

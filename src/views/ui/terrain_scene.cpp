@@ -10,7 +10,7 @@
 namespace views::ui {
 
 TerrainScene BuildTerrainScene(CPVN4Doc& doc, const TerrainInput& in, double textureDensity, int maxTextureSize,
-                               TerrainRenderer& renderer) {
+                               TerrainRenderer& renderer, const FirstFrame& first) {
   TerrainScene scene;
   const MeshStrides strides = StridesOf(in);
   const CPyrvane2WorkArea* area = doc.currentArea;
@@ -33,14 +33,17 @@ TerrainScene BuildTerrainScene(CPVN4Doc& doc, const TerrainInput& in, double tex
       doc.DrawMapImage(picture, area->west, area->north, area->east, area->south,
                        PixelRect{0, 0, size.width, size.height});
     });
-  // The texture's storage is the slowest part of a software device's upload (fresh memory on
-  // every page); it is made while the picture is drawn, and so is the mesh (here, where the
-  // memory of the last one is at hand).
-  const bool reserved = drawOnHelper && renderer.ReserveTexture(picture.Width(), picture.Height());
+  // While the picture is drawn, this thread builds and uploads the mesh (here, where the memory
+  // of the last one is at hand), draws the first frame's faces, which need no texture, and has
+  // the texture's storage made: after that draw, which lets the device drop the last frame's
+  // texture, so that its memory serves again.
   scene.mesh = BuildTerrainMesh(in);
+  scene.meshUploaded = renderer.UploadMesh(scene.mesh);
+  if (scene.meshUploaded && first.scene && first.width > 0 && first.height > 0)
+    renderer.DrawSurface(first.width, first.height, first.scene(scene.mesh));
+  const bool reserved = drawOnHelper && renderer.ReserveTexture(picture.Width(), picture.Height());
   if (drawing.valid()) drawing.get();
 
-  scene.meshUploaded = renderer.UploadMesh(scene.mesh);
   if (textured) {
     // Without an image (the document says why) or a visible theme there is nothing to show.
     if (picture.IsEmpty()) doc.DrawMapImage(picture, area->west, area->north, area->east, area->south,

@@ -345,7 +345,7 @@ void C3DDialog::ReleaseDeviceResources() {
   renderer_.Release();
 }
 
-void C3DDialog::BuildTerrain(float scale) {
+void C3DDialog::BuildTerrain(float scale, bool resetView) {
   ++builds_;
   builtTheme_ = doc_.GetVisibleTheme();
   builtArea_ = doc_.currentArea;
@@ -355,7 +355,14 @@ void C3DDialog::BuildTerrain(float scale) {
     return;
   }
   wxBusyCursor wait;
-  TerrainScene scene = BuildTerrainScene(doc_, in, textureDensity, maxTextureSize_, renderer_);
+  // The first frame's faces are drawn while the map picture is made; the paint that follows
+  // only looks the map up.
+  const wxSize size = canvas_ ? canvas_->GetClientSize() : wxSize(0, 0);
+  FirstFrame first{size.x, size.y, [&](const TerrainMesh& mesh) {
+                     if (resetView) ResetView(mesh.radius);
+                     return SceneOf(mesh, size.x, size.y);
+                   }};
+  TerrainScene scene = BuildTerrainScene(doc_, in, textureDensity, maxTextureSize_, renderer_, first);
   mesh_ = std::move(scene.mesh);
   if (!scene.meshUploaded) DeviceFailed(kVideoMemoryText);
   else if (scene.textureFailed) platform::Tell("Unable to load texture.");
@@ -363,23 +370,29 @@ void C3DDialog::BuildTerrain(float scale) {
 
 void C3DDialog::RestoreDeviceResources() {
   if (failed_) return;
-  BuildTerrain(1.0f);
+  BuildTerrain(1.0f, true);
+  ResetView(mesh_.radius);
+}
+
+void C3DDialog::ResetView(float radius) {
   const wxSize size = canvas_ ? canvas_->GetClientSize() : wxSize(0, 0);
   const int w = std::max(size.x, 1), h = std::max(size.y, 1);
   trackball_.Reset();
   trackball_.SetWindow(w, h, 1.0f);
-  trackball_.SetTranslationRadius(mesh_.radius);
+  trackball_.SetTranslationRadius(radius);
   trackball_.SetRotationX(5.497787f);  // tilted 45 degrees towards the viewer
 }
 
-SceneState C3DDialog::Scene(int width, int height) const {
+SceneState C3DDialog::Scene(int width, int height) const { return SceneOf(mesh_, width, height); }
+
+SceneState C3DDialog::SceneOf(const TerrainMesh& mesh, int width, int height) const {
   SceneState scene;
   const SceneTransforms t =
-      ComputeTransforms(mesh_, trackball_.RotationMatrix(), trackball_.TranslationMatrix(), width, height);
+      ComputeTransforms(mesh, trackball_.RotationMatrix(), trackball_.TranslationMatrix(), width, height);
   scene.world = t.world;
   scene.view = t.view;
   scene.projection = t.projection;
-  scene.light = LightDirection(mesh_.centre, azimuth, inclination);
+  scene.light = LightDirection(mesh.centre, azimuth, inclination);
   Channels(ambient, scene.ambient);
   Channels(background, scene.background);
   return scene;

@@ -54,7 +54,9 @@ class C3DDialog : public wxFrame, public DocumentObserver {
   // Terrain, texture, light, trackball and projection from the project and the settings.
   void RestoreDeviceResources();
   // Mesh and texture from the project's current state; the camera is left alone.
-  void BuildTerrain(float scale);
+  // resetView: the trackball starts afresh for the new mesh (the window's first build).
+  void BuildTerrain(float scale, bool resetView = false);
+  void ResetView(float radius);
   // Mesh and texture built again and shown, once the device is ready.
   void Rebuild();
   // One frame drawn off screen at the drawing area's size and read back; empty on failure.
@@ -106,6 +108,7 @@ class C3DDialog : public wxFrame, public DocumentObserver {
   bool MakeCurrent();
   void ReleaseDeviceResources();
   SceneState Scene(int width, int height) const;
+  SceneState SceneOf(const TerrainMesh& mesh, int width, int height) const;
   void DeviceFailed(const std::string& text);
   void OnPaint();
   void OnSize();
