@@ -161,6 +161,39 @@ TEST_F(View3D, OpensFromTheIdentifyMenuAndDrawsTheTexturedLitSurface) {
   EXPECT_GT(darker, 0);
 }
 
+TEST_F(View3D, AGreyAmbientLightLightsAsTheSameColouredOne) {
+  // A grey ambient light takes a leaner way through the device than a coloured one; the
+  // channels the two lights share must come out byte for byte the same.
+  C3DDialog* view = OpenFromIdentifyMenu();
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(view->Ready());
+  auto shotUnder = [&](std::uint32_t ambient) {
+    views::ui::C3DPropertySheet sheet(view, *view);
+    sheet.Page()->Ambient()->SetColor(ambient);
+    EXPECT_TRUE(sheet.Page()->OnApply());
+    return view->Snapshot();
+  };
+  // The second light is one step brighter in a single channel.
+  const platform::Image grey = shotUnder(0x00444444), coloured = shotUnder(0x00454444);
+  ASSERT_FALSE(grey.IsEmpty());
+  ASSERT_EQ(grey.Width(), coloured.Width());
+  ASSERT_EQ(grey.Height(), coloured.Height());
+  int changed[3] = {0, 0, 0}, darker = 0;
+  for (int y = 0; y < grey.Height(); ++y)
+    for (int x = 0; x < grey.Width(); ++x) {
+      const platform::Rgba g = grey.GetPixel(x, y), c = coloured.GetPixel(x, y);
+      changed[0] += g.r != c.r;
+      changed[1] += g.g != c.g;
+      changed[2] += g.b != c.b;
+      darker += c.r < g.r || c.g < g.g || c.b < g.b;
+    }
+  EXPECT_EQ(darker, 0);
+  std::sort(std::begin(changed), std::end(changed));
+  EXPECT_EQ(changed[0], 0);
+  EXPECT_EQ(changed[1], 0);
+  EXPECT_GT(changed[2], 0);
+}
+
 TEST_F(View3D, TheMouseTurnsPansAndDolliesTheSurface) {
   C3DDialog* view = OpenFromIdentifyMenu();
   ASSERT_NE(view, nullptr);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <string>
 
 #include "views/terrain_mesh.h"
 
@@ -15,7 +16,12 @@ namespace views::ui {
 
 namespace {
 
-const char* const kVertexShader = R"(#version 330 core
+// The surface pass in two kinds. Under a grey ambient light every face's lighting is one
+// value, carried with the map coordinates in one vector (GREY): a software device sets up
+// every face for each value it carries, so fewer values draw the faces sooner.
+const char* const kSurfaceVersion = "#version 330 core\n";
+const char* const kGrey = "#define GREY 1\n";
+const char* const kVertexShader = R"(
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec3 normal;
 layout(location = 2) in vec2 uv;
@@ -23,29 +29,47 @@ uniform mat4 world;
 uniform mat4 viewProjection;
 uniform vec3 lightDirection;
 uniform vec3 ambient;
+#ifdef GREY
+out vec3 litUv;
+#else
 out vec3 lit;
 out vec2 texCoord;
+#endif
 void main() {
   vec4 p = world * vec4(position, 1.0);
   gl_Position = viewProjection * p;
   // The projection gives depth 0..1; GL clips -1..1.
   gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;
   vec3 n = normalize(mat3(world) * normal);
-  lit = min(ambient + vec3(max(0.0, dot(n, -lightDirection))), vec3(1.0));
+  vec3 l = min(ambient + vec3(max(0.0, dot(n, -lightDirection))), vec3(1.0));
+#ifdef GREY
+  litUv = vec3(l.r, uv);
+#else
+  lit = l;
   texCoord = uv;
+#endif
 }
 )";
 
 // The surface pass keeps each pixel's lighting and texture coordinates (exact floats); the
 // map is looked up afterwards, so the faces can be drawn before the map picture is ready.
-const char* const kFragmentShader = R"(#version 330 core
+const char* const kFragmentShader = R"(
+#ifdef GREY
+in vec3 litUv;
+#else
 in vec3 lit;
 in vec2 texCoord;
+#endif
 layout(location = 0) out vec4 shade;
 layout(location = 1) out vec2 coord;
 void main() {
+#ifdef GREY
+  shade = vec4(vec3(litUv.x), 1.0);
+  coord = litUv.yz;
+#else
   shade = vec4(lit, 1.0);
   coord = texCoord;
+#endif
 }
 )";
 
@@ -120,9 +144,11 @@ GLuint Link(const char* vertexSource, const char* fragmentSource) {
 }  // namespace
 
 bool TerrainRenderer::Create() {
-  program_ = Link(kVertexShader, kFragmentShader);
+  const std::string plain = kSurfaceVersion, grey = plain + kGrey;
+  program_ = Link((plain + kVertexShader).c_str(), (plain + kFragmentShader).c_str());
+  greyProgram_ = Link((grey + kVertexShader).c_str(), (grey + kFragmentShader).c_str());
   compose_ = Link(kComposeVertexShader, kComposeFragmentShader);
-  if (!program_ || !compose_) {
+  if (!program_ || !greyProgram_ || !compose_) {
     Release();
     return false;
   }
@@ -142,8 +168,9 @@ void TerrainRenderer::Release() {
   if (vao_) glDeleteVertexArrays(1, &vao_);
   if (emptyVao_) glDeleteVertexArrays(1, &emptyVao_);
   if (program_) glDeleteProgram(program_);
+  if (greyProgram_) glDeleteProgram(greyProgram_);
   if (compose_) glDeleteProgram(compose_);
-  vbo_ = ebo_ = vao_ = emptyVao_ = program_ = compose_ = 0;
+  vbo_ = ebo_ = vao_ = emptyVao_ = program_ = greyProgram_ = compose_ = 0;
   indexCount_ = 0;
 }
 
@@ -283,11 +310,13 @@ bool TerrainRenderer::DrawSurface(int width, int height, const SceneState& s) {
       glEnable(GL_DEPTH_TEST);
       glDepthFunc(GL_LEQUAL);
       glDisable(GL_CULL_FACE);  // both sides of the surface are drawn
-      glUseProgram(program_);
-      Uniform(program_, "world", s.world);
-      Uniform(program_, "viewProjection", math::Multiply(s.view, s.projection));
-      glUniform3f(glGetUniformLocation(program_, "lightDirection"), s.light.x, s.light.y, s.light.z);
-      glUniform3f(glGetUniformLocation(program_, "ambient"), s.ambient[0], s.ambient[1], s.ambient[2]);
+      const bool greyLight = s.ambient[0] == s.ambient[1] && s.ambient[1] == s.ambient[2];
+      const GLuint program = greyLight ? greyProgram_ : program_;
+      glUseProgram(program);
+      Uniform(program, "world", s.world);
+      Uniform(program, "viewProjection", math::Multiply(s.view, s.projection));
+      glUniform3f(glGetUniformLocation(program, "lightDirection"), s.light.x, s.light.y, s.light.z);
+      glUniform3f(glGetUniformLocation(program, "ambient"), s.ambient[0], s.ambient[1], s.ambient[2]);
       glBindVertexArray(vao_);
       glEnable(GL_PRIMITIVE_RESTART);
       glPrimitiveRestartIndex(kStripRestart);

@@ -65,7 +65,7 @@ class TerrainRenderer {
   void ReleaseSurfaceFrame();
   bool SurfaceDrawnFor(int width, int height, const SceneState& scene) const;
 
-  std::uint32_t program_ = 0, compose_ = 0, vao_ = 0, emptyVao_ = 0, vbo_ = 0, ebo_ = 0, texture_ = 0;
+  std::uint32_t program_ = 0, greyProgram_ = 0, compose_ = 0, vao_ = 0, emptyVao_ = 0, vbo_ = 0, ebo_ = 0, texture_ = 0;
   std::uint32_t fbo_ = 0, colour_ = 0;
   // The faces' pass: lighting and map coordinates, with its depth.
   std::uint32_t surfaceFbo_ = 0, surfaceTargets_[2] = {0, 0}, surfaceDepth_ = 0;
