@@ -370,7 +370,12 @@ FireResult ComputeFire(const FuelBedState& s, const FuelBedState& s10, double wi
       // wind behind the fuel-model-10 factor that gives 3.34 * R10 = rac (the crowning index).
       double rSA = HUGE_VAL;
       if (w10 >= 0) rSA = HeadRate(s, w10 / 0.4 * waf, windTo, slopeTan, upslope, adjust) * kFtToM;
-      if (rSA <= rInit) {
+      if (!active && rSA <= rs) {
+        // More wind lowers this fire (it runs against the wind, downslope wind): the crowning
+        // index belongs to a fire running the other way, so the crown is full only at the
+        // critical active rate. Linear from initiation up to it.
+        cfb = rac > rInit ? std::clamp((rs - rInit) / (rac - rInit), 0.0, 1.0) : 1.0;
+      } else if (rSA <= rInit) {
         cfb = 1.0;
       } else if (std::isfinite(rSA)) {
         // Linear between initiation and the rate at which the crown fire becomes fully active.

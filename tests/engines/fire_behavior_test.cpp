@@ -20,9 +20,10 @@ struct Case {
   double wind20Mph, slopePct;
   double cc, shM, cbhM, cbd;
   int method;
+  double windTo = 45.0;
 };
 
-constexpr double kWindTo = 45.0, kUpslope = 0.0, kFmc = 100.0;
+constexpr double kUpslope = 0.0, kFmc = 100.0;
 
 // A spread direction per case, all round the compass.
 double AzimuthOf(size_t i) { return static_cast<double>((i * 37) % 360); }
@@ -33,7 +34,7 @@ FireResult RunCase(const Case& c) {
   FuelBedState bed10 = ComputeFuelBed(FuelModel::FromStandard(*FindStandardFuelModel(10)), c.m);
   double waf = WindAdjustmentFactor(fm.depth, c.cc, c.shM * kFtPerM);
   CrownInput crown{c.cbhM, c.cbd, c.shM, kFmc, c.method};
-  return ComputeFire(bed, bed10, c.wind20Mph * 88.0, waf, kWindTo, c.slopePct / 100.0, kUpslope, crown);
+  return ComputeFire(bed, bed10, c.wind20Mph * 88.0, waf, c.windTo, c.slopePct / 100.0, kUpslope, crown);
 }
 
 }  // namespace
@@ -54,8 +55,15 @@ TEST(FireBehavior, AgreesWithIndependentNumpyImplementation) {
       for (double w : {0.0, 5.0, 15.0})
         for (double s : {0.0, 30.0, 60.0})
           for (const auto& cn : canopies) cases.push_back({&fm, m, w, s, cn.cc, cn.sh, cn.cbh, cn.cbd, cn.method});
+    // Wind blowing down the slope, where more wind first slows the fire: passive crowns there.
+    for (const auto& m : scenarios)
+      for (double w : {2.0, 5.0, 10.0})
+        for (double s : {30.0, 60.0}) {
+          const auto& cn = canopies[1];
+          cases.push_back({&fm, m, w, s, cn.cc, cn.sh, cn.cbh, cn.cbd, cn.method, 180.0});
+        }
   }
-  ASSERT_EQ(cases.size(), 53u * 3 * 3 * 3 * 3);
+  ASSERT_EQ(cases.size(), 53u * 3 * 3 * (3 * 3 + 2));
 
   auto dir = std::filesystem::temp_directory_path() / ("pv_oracle_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
@@ -71,7 +79,7 @@ TEST(FireBehavior, AgreesWithIndependentNumpyImplementation) {
         << p.sav[0] << ' ' << p.sav[1] << ' ' << p.sav[2] << ' ' << p.depth << ' ' << p.extinction << ' '
         << p.heatDead << ' ' << p.heatLive << ' ' << p.dynamic << ' ' << c.m.m1 << ' ' << c.m.m10 << ' '
         << c.m.m100 << ' ' << c.m.herb << ' ' << c.m.woody << ' ' << c.wind20Mph << ' ' << c.slopePct << ' '
-        << kWindTo << ' ' << kUpslope << ' ' << c.cc << ' ' << c.shM << ' ' << c.cbhM << ' ' << c.cbd << ' '
+        << c.windTo << ' ' << kUpslope << ' ' << c.cc << ' ' << c.shM << ' ' << c.cbhM << ' ' << c.cbd << ' '
         << kFmc << ' ' << c.method << " 1 " << AzimuthOf(&c - cases.data()) << '\n';
     }
   }
@@ -224,4 +232,33 @@ TEST(FireBehavior, TorchingAndCrowningIndicesSitOnTheThresholds) {
   FireResult bare = ComputeFire(bed10, bed10, 880.0, 0.4, 0, 0, 0, CrownInput{});
   EXPECT_EQ(bare.torchingIndexMph, -9999.0);
   EXPECT_EQ(bare.crowningIndexMph, -9999.0);
+}
+
+// Passive crowns under wind blowing down a steep slope: more wind slows these fires, so the
+// crowning index belongs to a fire running the other way. The crown fraction is worked out here
+// by hand from the initiation intensity and the critical active rate, from the fire's own
+// surface rate and heat per unit area: never forced to 1.
+TEST(FireBehavior, PassiveCrownFractionUnderDownslopeWindFollowsTheHandRelation) {
+  const Moistures dry{0.03, 0.04, 0.05, 0.30, 0.60};
+  const double cbh = 1.0, cbd = 0.15;
+  const struct { int model; double slopePct, windMph; } cells[] = {
+      {188, 60, 2}, {188, 60, 8}, {165, 60, 4}, {165, 60, 12}, {145, 60, 2}, {145, 60, 8}, {122, 60, 6}};
+  for (const auto& cell : cells) {
+    const Case c{FindStandardFuelModel(cell.model), dry, cell.windMph, cell.slopePct, 50, 15, cbh, cbd, 1, 180.0};
+    const FireResult f = RunCase(c);
+    const double rs = f.surfaceRosMMin, hpa = f.surfaceFliKWm * 60.0 / rs;
+    const double i0 = std::pow(0.010 * cbh * (460.0 + 25.9 * kFmc), 1.5);  // kW/m
+    const double rInit = 60.0 * i0 / hpa, rActive = 3.0 / cbd;                // m/min
+    const double expected = (rs - rInit) / (rActive - rInit);
+    SCOPED_TRACE("model " + std::to_string(cell.model) + " wind " + std::to_string(cell.windMph));
+    ASSERT_EQ(f.crownClass, kCrownPassive);
+    EXPECT_NEAR(f.cfb, expected, 1e-9);
+    EXPECT_GT(f.cfb, 0.0);
+    EXPECT_LT(f.cfb, 0.8);
+  }
+  // The fire of the report: a slow surface fire just over initiation stays slow.
+  const Case slow{FindStandardFuelModel(188), dry, 4, 60, 50, 15, cbh, cbd, 1, 180.0};
+  const FireResult f = RunCase(slow);
+  EXPECT_LT(f.rosMMin, 1.2 * f.surfaceRosMMin);
+  EXPECT_LT(f.flameM, 3.0);
 }

@@ -269,6 +269,10 @@ def surface_and_crown(cols):
     r_sa = _crowning_index_rate(c, bed, bed10, waf, tan_slope)
     with np.errstate(divide="ignore", invalid="ignore"):
         cfb1 = np.where(r_s >= r_sa, 1.0, np.clip((r_s - r_init) / (r_sa - r_init), 0.0, 1.0))
+        # A passive fire that more wind would slow (wind against the slope) never reaches the
+        # crowning index's rate: linear from initiation to the critical active rate instead.
+        to_critical = np.where(r_crit > r_init, np.clip((r_s - r_init) / (r_crit - r_init), 0.0, 1.0), 1.0)
+        cfb1 = np.where(~sustains & (r_s >= r_sa), to_critical, cfb1)
     cfb = np.where(torches, np.where(method1, cfb1, cfb0), 0.0)
     crown_class = np.where(torches, np.where(sustains, CLASS_ACTIVE, CLASS_PASSIVE),
                            np.where(method1 & sustains, CLASS_CONDITIONAL, CLASS_SURFACE))
