@@ -40,12 +40,14 @@ long long CZipCentralDir::LocateEndRecord() {
   CZipAbstractFile* f = m_pStorage->File();
   const long long length = f->GetLength();
   const long long window = std::min(length, kMaxComment + kEndRecordSize);
-  if (window < kEndRecordSize) ThrowError(CZipException::cdirNotFound);
+  if (window < 4) ThrowError(CZipException::cdirNotFound);
   std::string buf(static_cast<std::size_t>(window), '\0');
   f->Seek(length - window, CZipAbstractFile::begin);
   if (f->Read(buf.data(), static_cast<std::uint32_t>(window)) != window) ThrowError(CZipException::badZipFile);
-  // The signature nearest to the end wins, so a zip stored inside the archive is not taken.
-  for (long long i = window - kEndRecordSize; i >= 0; --i) {
+  // The signature nearest to the end wins, even one too close to the end for a whole record: a
+  // cut archive must be reported as damaged, not passed over for an earlier signature (such as
+  // that of a zip stored as the last entry).
+  for (long long i = window - 4; i >= 0; --i) {
     if (ZipGet32(buf.data() + i) == kEndSignature) return length - window + i;
   }
   ThrowError(CZipException::cdirNotFound);
@@ -82,6 +84,9 @@ void CZipCentralDir::ReadDirectory() {
     ThrowError(CZipException::badZipFile);
   m_pszComment.assign(commentLen, '\0');
   if (commentLen) m_pStorage->Read(m_pszComment.data(), commentLen, true);
+  // The record and its comment close the file; bytes after them mean this is not the last
+  // record (a stored inner archive's, with the real one cut off).
+  if (pos + kEndRecordSize + commentLen != m_pStorage->File()->GetLength()) ThrowError(CZipException::badZipFile);
   m_uBytesBeforeZip = multi ? 0 : pos - m_uOffset - m_uSize;
   if ((m_uSize == 0) != (m_uEntriesNumber == 0)) ThrowError(CZipException::badZipFile);
   if (static_cast<std::uint64_t>(m_uEntriesNumber) * 46 > m_uSize) ThrowError(CZipException::badZipFile);

@@ -118,7 +118,7 @@ TEST_F(ZipRead, SevenZipAndDataInFront) {
   }
 }
 
-TEST_F(ZipRead, ZipStoredInsideDoesNotConfuseTheSearch) {
+TEST_F(ZipRead, ZipStoredInsideDoesNotConfuseTheSearchEvenWhenCut) {
   // An inner archive stored last, with no comment: its end record sits just before ours.
   CZipArchive inner;
   inner.Open(P("inner.zip"), CZipArchive::zipCreate);
@@ -133,6 +133,31 @@ TEST_F(ZipRead, ZipStoredInsideDoesNotConfuseTheSearch) {
   EXPECT_EQ(outer.GetCount(), 2);
   EXPECT_EQ(outer.FindFile("inner.zip"), 1);
   outer.Close();
+
+  // Cut by 1 to 100 bytes, the outer archive is damaged: it must never open as the inner one.
+  // Python lists the outer entries of the whole file only (it reads some cuts as the inner
+  // archive, which is not the file the user saved).
+  const std::string whole = ReadFile(P("outer.zip"));
+  std::string script =
+      "import zipfile,sys\n"
+      "for p in sys.argv[1:]:\n"
+      "  try: n=zipfile.ZipFile(p).namelist()\n"
+      "  except zipfile.BadZipFile: n=[]\n"
+      "  print('outer' if n==['b.txt','inner.zip'] else 'other')\n";
+  std::string args = " " + Quote(P("outer.zip"));
+  for (int cut = 1; cut <= 100; ++cut) {
+    WriteFile(P("cut" + std::to_string(cut) + ".zip"), whole.substr(0, whole.size() - cut));
+    args += " " + Quote(P("cut" + std::to_string(cut) + ".zip"));
+    CZipArchive zip;
+    EXPECT_EQ(CodeOf([&] { zip.Open(P("cut" + std::to_string(cut) + ".zip"), CZipArchive::zipOpenReadOnly); }), 101)
+        << "cut " << cut;
+    EXPECT_TRUE(zip.IsClosed()) << "cut " << cut;
+  }
+  ShellResult py = Shell(std::string(PV_PYTHON) + " -c " + Quote(script) + args);
+  ASSERT_EQ(py.status, 0) << py.out;
+  std::string expected = "outer\n";
+  for (int cut = 1; cut <= 100; ++cut) expected += "other\n";
+  EXPECT_EQ(py.out, expected);
 }
 
 TEST_F(ZipRead, FindingEntries) {
