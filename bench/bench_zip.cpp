@@ -1,7 +1,7 @@
 // Archive speed against the physical limit (zlib's raw deflate or inflate plus crc32 over the
 // same buffers, in memory) and the usual alternative (Info-ZIP zip -6 / unzip), on the same
 // bytes in one run. Default sizes are small; PYRVANE_BENCH_FULL=1 gives the 200 MB landscape
-// file and 10,000 small files.
+// file and 20,000 small files.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/grid_memory.h"
 #include "zip/zip_archive.h"
 
 namespace fs = std::filesystem;
@@ -84,7 +85,7 @@ const std::string& LandscapeFile() {
 const std::string& SmallFilesDir() {
   static const std::string dir = [] {
     std::string d = WorkDir() + "/small";
-    const int n = Full() ? 10000 : 500;
+    const int n = Full() ? 20000 : 500;
     std::mt19937 rng(7);
     for (int i = 0; i < n; ++i) {
       std::string sub = d + "/" + std::to_string(i / 500);
@@ -390,6 +391,8 @@ BENCHMARK(BM_OpenAndFindEveryName_LinearScan)
     ->Complexity(benchmark::oNSquared);
 
 int main(int argc, char** argv) {
+  // As the program does at start-up.
+  platform::KeepFreedMemory();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

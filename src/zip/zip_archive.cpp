@@ -24,6 +24,8 @@ CZipArchive::CZipArchive() : m_pZipCompare(GetZipStringCompareFunction(false, tr
 }
 
 CZipArchive::~CZipArchive() {
+  ForgetExtractFolder();
+  DropKeptInflater();
   if (m_info.streamActive) {
     // zlib's blocks go with the allocation list below.
     m_info.streamActive = false;
@@ -52,6 +54,19 @@ void CZipArchive::ZFree(void* opaque, void* address) {
     if (it != list.end()) list.erase(it);
   }
   std::free(address);
+}
+
+void CZipArchive::DropKeptInflater() {
+  if (!m_info.inflaterKept) return;
+  inflateEnd(&m_info.stream);
+  m_info.inflaterKept = false;
+}
+
+// A failed read leaves no inflater to keep.
+void CZipArchive::EndActiveInflater() {
+  if (!m_info.streamActive) return;
+  inflateEnd(&m_info.stream);
+  m_info.streamActive = false;
 }
 
 void CZipArchive::FreeAllocations() {
@@ -135,6 +150,9 @@ void CZipArchive::Close(int afterException, bool updateTime) {
     for (std::size_t i = 0; i < m_centralDir.GetCount(); ++i) newest = std::max(newest, m_centralDir[i]->GetTime());
   m_centralDir.Clear(true);
   m_centralDir.Reset();
+  ForgetExtractFolder();
+  m_extractBuffer.Release();
+  DropKeptInflater();
   FreeAllocations();
   m_info.buffer.Release();
   m_iFileOpened = 0;
@@ -520,6 +538,7 @@ bool CZipArchive::StartNewEntry(CZipFileHeader& templ, int level, const char* so
   if (!m_storage.IsMultiVolume()) h->m_uOffset = static_cast<std::uint32_t>(h->m_uOffset - m_centralDir.m_uBytesBeforeZip);
   m_iFileOpened = 1;
   if (h->IsEncrypted()) CryptWriteHeader(*h);
+  DropKeptInflater();
   z_stream& s = m_info.stream;
   s = z_stream{};
   s.next_out = reinterpret_cast<Bytef*>(m_info.buffer.data());
@@ -619,8 +638,9 @@ void CZipArchive::FinishEntryInternal() {
   m_info.crcOnWriter = false;
   if (m_iFileOpened == 1 && m_centralDir.m_pOpenedFile) m_centralDir.InvalidateSize();
   m_centralDir.m_pOpenedFile = nullptr;
+  // The read buffer stays for the next entry; writing releases it (entries may be large).
+  if (m_iFileOpened != -1) m_info.buffer.Release();
   m_iFileOpened = 0;
-  m_info.buffer.Release();
   FreeAllocations();
 }
 
@@ -693,15 +713,26 @@ void CZipArchive::StartReadingInternal(std::uint16_t index) {
   m_info.crc = 0;
   m_info.streamEnded = false;
   z_stream& s = m_info.stream;
-  s = z_stream{};
-  if (h->m_uMethod == 8) {
+  if (h->m_uMethod == 8 && m_info.inflaterKept) {
+    s.next_in = nullptr;
+    s.avail_in = 0;
+    m_info.inflaterKept = false;
+    CheckZlib(inflateReset(&s));
+    m_info.streamActive = true;
+  } else if (h->m_uMethod == 8) {
+    s = z_stream{};
     s.zalloc = &ZAlloc;
     s.zfree = &ZFree;
     s.opaque = m_bDetectZlibMemoryLeaks ? this : nullptr;
     int r = inflateInit2(&s, -MAX_WBITS);
     CheckZlib(r);
     m_info.streamActive = true;
-  } else if (h->m_uMethod != 0) {
+  } else if (h->m_uMethod == 0) {
+    // A stored entry reads through next_in/avail_in only; a kept inflater stays as it is.
+    if (!m_info.inflaterKept) s = z_stream{};
+    s.next_in = nullptr;
+    s.avail_in = 0;
+  } else {
     ThrowError(CZipException::badZipFile);
   }
 }
@@ -767,7 +798,12 @@ int CZipArchive::FinishReadingEntry(const char* path, bool afterException) {
         ThrowError(CZipException::badCrc);
       }
       if (m_info.streamActive) {
-        inflateEnd(&m_info.stream);
+        // Blocks tracked for leak detection are freed per entry, so only an untracked
+        // inflater is kept for the next entry.
+        if (m_bDetectZlibMemoryLeaks)
+          inflateEnd(&m_info.stream);
+        else
+          m_info.inflaterKept = true;
         m_info.streamActive = false;
       }
       if (path) {
@@ -781,9 +817,11 @@ int CZipArchive::FinishReadingEntry(const char* path, bool afterException) {
       }
       m_centralDir.CloseFile(atDataEnd && result != -1);
     } else {
+      EndActiveInflater();
       m_centralDir.CloseFile(false);
     }
   } catch (...) {
+    EndActiveInflater();
     m_centralDir.CloseFile(false);
     FinishEntryInternal();
     throw;

@@ -177,9 +177,22 @@ class CZipArchive {
     return static_cast<unsigned>(m_iUmask);
   }
   int m_iUmask = -1;
+  // The folder the last entry was extracted into, kept open: entries of an archive mostly
+  // share their folders, and opening a folder path costs a call per component.
+  struct ExtractFolder {
+    std::string key;
+    int fd = -1;
+  } m_extractFolder;
+  CZipAutoBuffer m_extractBuffer;  // the piece buffer of small entries, kept between entries
+  int ExtractFolderFd(const std::string& folder, const std::vector<std::string>& parts, std::size_t count,
+                      const std::string& shownPath);
+  void ForgetExtractFolder();
   struct Internal {
     z_stream stream{};
     bool streamActive = false;
+    // The stream holds an inflater kept from the last entry read: the next entry resets it
+    // instead of allocating its window again (many small entries cost mostly that).
+    bool inflaterKept = false;
     bool streamEnded = false;
     bool crcOnWriter = false;  // extraction checksums the data where it writes it
     std::uint64_t uncomprLeft = 0;
@@ -195,6 +208,8 @@ class CZipArchive {
   static void* ZAlloc(void* opaque, unsigned items, unsigned size);
   static void ZFree(void* opaque, void* address);
   void FreeAllocations();
+  void DropKeptInflater();
+  void EndActiveInflater();
   [[noreturn]] void ThrowError(int code, bool zlib = false) const;
   void CheckZlib(int result) const;
   void CommonOpen(int mode);

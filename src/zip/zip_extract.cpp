@@ -92,13 +92,21 @@ void WriteAll(int fd, const char* p, std::size_t n, const std::string& shownPath
 // pieces are gathered into blocks of about 1 MB so the two threads rarely meet.
 class PieceWriter {
  public:
-  PieceWriter(int fd, std::uint32_t pieceSize, bool async, std::string shownPath)
+  // A small entry is written through syncBuffer, which the archive keeps between entries.
+  PieceWriter(int fd, std::uint32_t pieceSize, bool async, std::string shownPath, CZipAutoBuffer& syncBuffer)
       : fd_(fd), shown_(std::move(shownPath)), async_(async), piece_(pieceSize) {
-    std::uint32_t block = pieceSize;
-    if (async_) block = std::max<std::uint32_t>(pieceSize, (1u << 20) / pieceSize * pieceSize);
-    buffers_.resize(async ? 3 : 1);
-    for (auto& b : buffers_) b.Allocate(block);
-    if (async_) thread_ = std::thread([this] { Run(); });
+    if (async_) {
+      const std::uint32_t block = std::max<std::uint32_t>(pieceSize, (1u << 20) / pieceSize * pieceSize);
+      own_.resize(3);
+      for (auto& b : own_) {
+        b.Allocate(block);
+        buffers_.push_back(&b);
+      }
+      thread_ = std::thread([this] { Run(); });
+    } else {
+      syncBuffer.Allocate(pieceSize);
+      buffers_.push_back(&syncBuffer);
+    }
   }
   ~PieceWriter() {
     if (async_) {
@@ -111,16 +119,16 @@ class PieceWriter {
     }
   }
   // Room for the next piece.
-  char* Buffer() { return buffers_[current_].data() + fill_; }
+  char* Buffer() { return buffers_[current_]->data() + fill_; }
   // Takes the piece just filled; raises the first write error met so far.
   void Commit(std::uint32_t n) {
     fill_ += n;
     if (!async_) {
-      WriteAll(fd_, buffers_[0].data(), fill_, shown_);
+      WriteAll(fd_, buffers_[0]->data(), fill_, shown_);
       fill_ = 0;
       return;
     }
-    if (buffers_[current_].GetSize() - fill_ < piece_) HandOver();
+    if (buffers_[current_]->GetSize() - fill_ < piece_) HandOver();
   }
   // CRC-32 of everything written, when the second thread computes it.
   std::uint32_t Crc() const { return crc_; }
@@ -162,7 +170,7 @@ class PieceWriter {
       int err = 0;
       if (!failed) {
         try {
-          const char* block = buffers_[item.buffer].data();
+          const char* block = buffers_[item.buffer]->data();
           crc_ = static_cast<std::uint32_t>(crc32(crc_, reinterpret_cast<const Bytef*>(block), item.size));
           WriteAll(fd_, block, item.size, shown_);
         } catch (const CZipException& e) {
@@ -179,7 +187,8 @@ class PieceWriter {
   std::string shown_;
   bool async_;
   std::uint32_t piece_;
-  std::vector<CZipAutoBuffer> buffers_;
+  std::vector<CZipAutoBuffer> own_;
+  std::vector<CZipAutoBuffer*> buffers_;
   std::size_t current_ = 0;
   std::uint32_t fill_ = 0;
   std::thread thread_;
@@ -196,6 +205,12 @@ mode_t ExtractedMode(std::uint32_t attr, bool folder, unsigned umask) {
   if ((attr >> 16) == 0) mode = (attr & 0x01) ? 0444 : 0666;
   mode &= ~static_cast<mode_t>(umask);
   return mode | (folder ? 0700 : 0600);
+}
+
+// Unnamed files are given their names through /proc; without it they cannot be used.
+bool UnnamedFilesLinkable() {
+  static const bool linkable = ::access("/proc/self/fd", X_OK) == 0;
+  return linkable;
 }
 
 }  // namespace
@@ -231,6 +246,27 @@ std::string CZipArchive::GetExtractPath(const std::string& nameInZip, const std:
   return dir + rel;
 }
 
+int CZipArchive::ExtractFolderFd(const std::string& folder, const std::vector<std::string>& parts, std::size_t count,
+                                 const std::string& shownPath) {
+  std::string key = folder;
+  for (std::size_t i = 0; i < count; ++i) (key += '/') += parts[i];
+  if (m_extractFolder.fd >= 0 && key == m_extractFolder.key) {
+    // A folder removed since (the user emptied the destination) is made again.
+    struct stat st;
+    if (::fstat(m_extractFolder.fd, &st) == 0 && st.st_nlink > 0) return m_extractFolder.fd;
+  }
+  ForgetExtractFolder();
+  m_extractFolder.fd = OpenTargetFolder(folder, parts, count, shownPath);
+  m_extractFolder.key = std::move(key);
+  return m_extractFolder.fd;
+}
+
+void CZipArchive::ForgetExtractFolder() {
+  if (m_extractFolder.fd >= 0) ::close(m_extractFolder.fd);
+  m_extractFolder.fd = -1;
+  m_extractFolder.key.clear();
+}
+
 bool CZipArchive::ExtractFile(std::uint16_t index, const std::string& folder, bool fullPath, const char* newName,
                               std::uint32_t bufferSize) {
   if (IsClosed() || !m_centralDir.IsValidIndex(index) || m_iFileOpened || bufferSize == 0) return false;
@@ -260,29 +296,39 @@ bool CZipArchive::ExtractFile(std::uint16_t index, const std::string& folder, bo
   if (cb) cb->SetTotal(header.m_uUncomprSize);
   if (!StartReadingEntry(index)) return false;
 
-  FdCloser dir;
+  int dirFd = -1;
   int out = -1;
   std::string temp;
   auto discard = [&] {
     if (out >= 0) ::close(out);
     out = -1;
-    if (!temp.empty() && dir.fd >= 0) ::unlinkat(dir.fd, temp.c_str(), 0);
+    if (!temp.empty() && dirFd >= 0) ::unlinkat(dirFd, temp.c_str(), 0);
     temp.clear();
   };
   int abortCode = 0;
   int result = 0;
   try {
-    dir.fd = OpenTargetFolder(folder, parts, parts.size() - 1, dest);
-    // The entry is written under a temporary name and takes its own only when complete, so a
-    // failed or interrupted extraction leaves neither a partial file nor a damaged previous
-    // one. A name that did not exist is taken without replacing anything that appeared since.
+    dirFd = ExtractFolderFd(folder, parts, parts.size() - 1, dest);
+    // The entry is written into a file with no name (or, where the file system has none of
+    // those or a file is replaced, under a temporary name) and takes its own only when
+    // complete, so a failed or interrupted extraction leaves neither a partial file nor a
+    // damaged previous one. A name that did not exist is taken without replacing anything
+    // that appeared since.
     const std::string& leaf = parts.back();
     struct stat st;
-    const bool existed = ::fstatat(dir.fd, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    const bool existed = ::fstatat(dirFd, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
     if (!existed && errno != ENOENT) ZipThrowErrno(dest);
+    // Created with its final permissions when the umask lets them through, saving a call.
+    const mode_t mode = ExtractedMode(header.GetSystemAttr(), false, Umask());
+    const bool modeAtCreation = (mode & Umask()) == 0;
+    const mode_t createMode = modeAtCreation ? mode : 0600;
+    if (!existed && UnnamedFilesLinkable()) {
+      out = ::openat(dirFd, ".", O_WRONLY | O_TMPFILE | O_CLOEXEC, createMode);
+      if (out < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) ZipThrowErrno(dest);
+    }
     for (int attempt = 0; attempt < 100 && out < 0; ++attempt) {
       temp = platform::NewTemporaryLeaf(platform::Directory(dest), "." + leaf, ".part");
-      out = ::openat(dir.fd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+      out = ::openat(dirFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, createMode);
       if (out < 0 && errno != EEXIST) {
         temp.clear();
         ZipThrowErrno(dest);
@@ -294,7 +340,7 @@ bool CZipArchive::ExtractFile(std::uint16_t index, const std::string& folder, bo
     }
     {
       const bool large = header.m_uUncomprSize >= (8u << 20);
-      PieceWriter writer(out, bufferSize, large, dest);
+      PieceWriter writer(out, bufferSize, large, dest, m_extractBuffer);
       // For a large entry the checksum is taken on the writing thread, beside the write.
       m_info.crcOnWriter = large;
       abortCode = ReadPieces(bufferSize, cb, [&] { return writer.Buffer(); }, [&](std::uint32_t n) { writer.Commit(n); });
@@ -311,15 +357,29 @@ bool CZipArchive::ExtractFile(std::uint16_t index, const std::string& folder, bo
       ts[0].tv_nsec = UTIME_NOW;
       ts[1].tv_sec = t;
       ts[1].tv_nsec = 0;
-      if (::fchmod(out, ExtractedMode(header.GetSystemAttr(), false, Umask())) != 0 || ::futimens(out, ts) != 0) result = -2;
+      if ((!modeAtCreation && ::fchmod(out, mode) != 0) || ::futimens(out, ts) != 0) result = -2;
+      if (temp.empty()) {
+        // The unnamed file is linked under its name; an existing name is refused by the link.
+        const std::string self = "/proc/self/fd/" + std::to_string(out);
+        if (::linkat(AT_FDCWD, self.c_str(), dirFd, leaf.c_str(), AT_SYMLINK_FOLLOW) != 0) ZipThrowErrno(dest);
+        const int closed = ::close(out);
+        out = -1;
+        if (closed != 0) {
+          ::unlinkat(dirFd, leaf.c_str(), 0);
+          ZipThrowErrno(dest);
+        }
+        if (cb) cb->CallbackEnd();
+        if (abortCode) ZipThrow(abortCode, dest);
+        return true;
+      }
       if (::close(out) != 0) {
         out = -1;
         ZipThrowErrno(dest);
       }
       out = -1;
-      int moved = existed ? -1 : ::renameat2(dir.fd, temp.c_str(), dir.fd, leaf.c_str(), RENAME_NOREPLACE);
+      int moved = existed ? -1 : ::renameat2(dirFd, temp.c_str(), dirFd, leaf.c_str(), RENAME_NOREPLACE);
       if (moved != 0 && (existed || errno == EINVAL))  // EINVAL: the file system cannot refuse
-        moved = ::renameat(dir.fd, temp.c_str(), dir.fd, leaf.c_str());
+        moved = ::renameat(dirFd, temp.c_str(), dirFd, leaf.c_str());
       if (moved != 0) ZipThrowErrno(dest);
       temp.clear();
     } else {

@@ -229,3 +229,52 @@ TEST(ZipWildcard, Matching) {
   EXPECT_TRUE(W::IsPattern("a?"));
   EXPECT_FALSE(W::IsPattern("plain.txt"));
 }
+
+// One archive object extracts entry after entry, as Extract and Open does: what it keeps
+// between entries (inflater, buffers, the open destination folder) must not leak from a
+// damaged entry into the next, nor outlive a destination removed meanwhile.
+TEST_F(ZipRead, ManyEntriesThroughOneArchiveSurviveDamageAndRemovedFolders) {
+  const std::string damagedText = "DAMAGED-ENTRY-" + TextBytes(3000, 9);
+  const std::vector<std::pair<std::string, std::string>> entries = {
+      {"a.txt", TextBytes(90000, 3)}, {"sub/b.bin", RandomBytes(5000, 4)}, {"c.txt", damagedText},
+      {"sub/d.txt", TextBytes(40000, 5)}, {"sub/e.txt", TextBytes(7000, 6)}};
+  {
+    CZipArchive zip;
+    zip.Open(P("many.zip"), CZipArchive::zipCreate);
+    for (const auto& [name, bytes] : entries) {
+      CZipFileHeader h;
+      h.SetFileName(name);
+      // The damaged entry is stored, so its bytes can be found and changed in the file.
+      ASSERT_TRUE(zip.StartNewEntry(h, name == "c.txt" || name == "sub/b.bin" ? 0 : 6));
+      ASSERT_TRUE(zip.WriteEntryData(bytes.data(), static_cast<std::uint32_t>(bytes.size())));
+      ASSERT_TRUE(zip.FinishNewEntry());
+    }
+    zip.Close();
+  }
+  std::string file = ReadFile(P("many.zip"));
+  const std::size_t at = file.find("DAMAGED-ENTRY-");
+  ASSERT_NE(at, std::string::npos);
+  file[at] = 'X';
+  WriteFile(P("many.zip"), file);
+  WriteFile(P("out/a.txt"), "an older a.txt");
+
+  CZipArchive zip;
+  zip.Open(P("many.zip"), CZipArchive::zipOpenReadOnly);
+  for (std::uint16_t i = 0; i < entries.size(); ++i) {
+    const auto& [name, bytes] = entries[i];
+    SCOPED_TRACE(name);
+    if (name == "sub/e.txt") fs::remove_all(P("out"));  // the user empties the destination
+    if (name == "c.txt") {
+      EXPECT_THROW(zip.ExtractFile(i, P("out"), true), CZipException);
+      EXPECT_FALSE(fs::exists(P("out/c.txt")));
+      continue;
+    }
+    ASSERT_TRUE(zip.ExtractFile(i, P("out"), true));
+    EXPECT_EQ(ReadFile(P("out/" + name)), bytes);
+  }
+  zip.Close();
+  // Nothing but the entries is left behind: no temporary names.
+  std::size_t files = 0;
+  for (const auto& e : fs::recursive_directory_iterator(P("out"))) files += e.is_regular_file();
+  EXPECT_EQ(files, 1u);
+}
