@@ -402,6 +402,7 @@ struct RunData {
 
 int CPyrvane::Run() {
   for (auto& g : grids_) g.clear();
+  flatNoAspect_ = noSlope_ = noElevation_ = 0;
   windRows_ = windCols_ = windRes_ = 0;
   SetOverall(1, 0);
   if (!land_) return Fail(kErrNoLandscape);
@@ -522,6 +523,8 @@ bool CPyrvane::LoadFloatGrids(RunData& d) {
       d.slopeDeg[i] = d.slope[i] == -9999 ? kNoData : static_cast<float>(SlopeDegrees(uc[1], d.slope[i]));
       const double az = d.aspect[i] == -9999 ? kNoData : AzimuthOf(uc[2], d.aspect[i]);
       d.aspectDeg[i] = az == kNoData ? kNoData : static_cast<float>(az);
+      // A cell with a slope and no aspect is flat ground, as the fire loop burns it.
+      if (d.aspectDeg[i] == kNoData && d.slopeDeg[i] != kNoData) d.slopeDeg[i] = d.aspectDeg[i] = 0.0f;
       d.coverPct[i] = d.coverOf[d.cover[i] + 32768];
     }
   });
@@ -863,10 +866,13 @@ int CPyrvane::ComputeCells(RunData& d) {
     if (out[k]) out[k][i] = static_cast<float>(v);
   };
 
+  std::atomic<long> flatNoAspectAll{0}, noSlopeAll{0}, noElevationAll{0};
+  const Bearing north(0.0);
   ForEachRow(rows, d.threads, [&](int r) {
     if (cancel_.load(std::memory_order_relaxed)) return;
     for (int k = 0; k < kOutputCount; ++k)
       if (out[k]) std::fill_n(out[k] + static_cast<size_t>(r) * cols, cols, kNoData);
+    long flatNoAspect = 0, noSlope = 0, noElevation = 0;
     // Conditioned cells have beds of their own; the others share their model's. Kept out of the
     // cell loop: a bed is large, and clearing one per cell costs more than a cell's fire.
     FuelBedState cellBed, cellBed10;
@@ -878,11 +884,24 @@ int CPyrvane::ComputeCells(RunData& d) {
           __builtin_prefetch(ahead);
       const int fm = d.fuel[i];
       const int aspectKey = d.aspect[i] + 32768;
-      const double slopeTan = d.slopeTanOf[d.slope[i] + 32768], upslope = d.upslopeOf[aspectKey];
-      if (fm == -9999 || slopeTan == kNoData || upslope == kNoData) continue;  // all stay -9999
-      // Conditioning needs the elevation too: a cell without it has no moistures to burn with.
-      if (d.conditioned && d.cond->m1[i] == kNoData) continue;
+      double slopeTan = d.slopeTanOf[d.slope[i] + 32768], upslope = d.upslopeOf[aspectKey];
       const bool known = Burnable(fm) && d.known[fm];
+      if (fm == -9999 || slopeTan == kNoData) {  // all stay -9999
+        noSlope += fm != -9999 && known && d.models[fm].Burnable();
+        continue;
+      }
+      // Flat ground burns whatever its aspect says (landscapes code it -1); a slope without an
+      // aspect has no upslope to burn towards, so it burns as flat ground and is counted.
+      const bool noAspect = upslope == kNoData;
+      if (noAspect) {
+        flatNoAspect += slopeTan != 0 && known && d.models[fm].Burnable();
+        slopeTan = upslope = 0;
+      }
+      // Conditioning needs the elevation too: a cell without it has no moistures to burn with.
+      if (d.conditioned && d.cond->m1[i] == kNoData) {
+        noElevation += known && d.models[fm].Burnable();
+        continue;
+      }
       Moistures m;
       if (moistureOut || d.conditioned) {
         const bool haveM = known ? (m = d.modelMoist[fm], true) : d.MoistureOf(fm, m);
@@ -941,11 +960,14 @@ int CPyrvane::ComputeCells(RunData& d) {
                              want[kOutCrowningIndex]};
       auto compute = [&] {
         return ComputeFire(*bed, *bed10, wind20 * 88.0, waf, windVaries ? Bearing(windTo) : windToConstBearing,
-                           slopeTan, d.upslopeBearingOf[aspectKey], crown, d.modelAdjust[fm], shape);
+                           slopeTan, noAspect ? north : d.upslopeBearingOf[aspectKey], crown, d.modelAdjust[fm],
+                           shape);
       };
-      // No crown can burn where the canopy lacks density or height.
-      const FireResult f = open && !sheltered && !(cbd > 0 && shM > 0) ? open->Fire(fm, d.slope[i], d.aspect[i], compute)
-                                                                         : compute();
+      // No crown can burn where the canopy lacks density or height. The shared fires know only
+      // the stored aspects.
+      const FireResult f = open && !sheltered && !(cbd > 0 && shM > 0) && d.aspect[i] != -9999
+                               ? open->Fire(fm, d.slope[i], d.aspect[i], compute)
+                               : compute();
 
       double ros = f.rosMMin, dir = f.direction;
       if (in.fixedSpreadDirection) {
@@ -986,13 +1008,30 @@ int CPyrvane::ComputeCells(RunData& d) {
         put(kOutMaxSpotDx, i, spot);
       }
     }
+    if (flatNoAspect) flatNoAspectAll += flatNoAspect;
+    if (noSlope) noSlopeAll += noSlope;
+    if (noElevation) noElevationAll += noElevation;
     const long done = ++rowsDone;
     phase_[2].store(static_cast<double>(done) / rows, std::memory_order_relaxed);
     if ((done & 15) == 0) SetOverall(4, static_cast<double>(done) / rows);
   });
   if (cancel_) return Fail(kErrCancelled);
+  flatNoAspect_ = flatNoAspectAll;
+  noSlope_ = noSlopeAll;
+  noElevation_ = noElevationAll;
   phase_[2] = 1.0;
   return kEngineOk;
+}
+
+std::string CPyrvane::GetCellNotes() const {
+  std::string notes;
+  auto line = [&notes](long count, const char* what) {
+    if (count > 0) notes += "#" + std::to_string(count) + " " + what + "\r\n";
+  };
+  line(flatNoAspect_, "burnable cells with a slope but no aspect burned as flat ground");
+  line(noSlope_, "burnable cells have no fire behaviour: their slope is missing");
+  line(noElevation_, "burnable cells have no fire behaviour: their elevation is missing, which fuel conditioning needs");
+  return notes;
 }
 
 int CPyrvane::WriteFiles() {

@@ -92,6 +92,12 @@ class CPyrvane {
   void SelectOutputLayer(int index, int on);
   float* GetOutputLayer(int index);
 
+  // Cells of the last launch that were not taken as they stand, as run-log lines ("#..." and
+  // CR LF each; empty when every cell was): burnable cells with a slope but no aspect, burned as
+  // flat ground, and burnable cells left without fire behaviour for want of a slope or (under
+  // conditioning) an elevation.
+  std::string GetCellNotes() const;
+
   // ---- the grid as held (the analysis area's cells after SetAnalysisArea) ----
   int GetNumRows() const { return rows_; }
   int GetNumCols() const { return cols_; }
@@ -156,4 +162,5 @@ class CPyrvane {
   std::atomic<bool> cancel_{false};
   int lastCode_ = 0;
   std::string lastDetail_, errorText_;
+  long flatNoAspect_ = 0, noSlope_ = 0, noElevation_ = 0;  // cells counted by the last launch
 };

@@ -41,6 +41,7 @@ class PyrvaneAdapter : public FireBehaviorEngine {
   int WindColumns() const override { return e_.GetNumWindCols(); }
   int WindResolution() const override { return e_.GetWindsResolution(); }
   void WindCorner(double& west, double& south) const override { e_.GetWindCorners(&west, &south); }
+  std::string CellNotes() const override { return e_.GetCellNotes(); }
 
  private:
   CPyrvane& e_;
@@ -183,6 +184,7 @@ bool RunPyrvane(PyrvaneLaunch& launch) {
   const auto end = std::chrono::steady_clock::now();
   if (rc != 1) return Fail(p, e.CommandFileError(rc));
   result.seconds = std::chrono::duration<double>(end - start).count();
+  result.cellNotes = e.CellNotes();
 
   for (int i = 0; i < kBasicOutputCount; ++i) {
     if (!IsBasicOutputMade(i, run.outputs, run.inputs.windType)) continue;

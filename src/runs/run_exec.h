@@ -93,6 +93,8 @@ class FireBehaviorEngine {
   virtual int WindColumns() const = 0;
   virtual int WindResolution() const = 0;
   virtual void WindCorner(double& west, double& south) const = 0;
+  // Run-log lines about cells the launch could not take as they stand (empty when none).
+  virtual std::string CellNotes() const { return {}; }
 };
 
 // The real engine behind the interface (not owned).

@@ -32,6 +32,7 @@ void Collect(MttLaunch& launch) {
   const std::size_t n = static_cast<std::size_t>(rows) * cols;
 
   r.fireBehavior = CollectFireBehaviorGrids(run, *e.GetPyrvane());
+  r.cellNotes = e.GetPyrvane()->GetCellNotes();
 
   const CRunMTTSettings& m = run.mtt;
   auto grid = [&](bool wanted, const char* name, int type, auto* cells) {
@@ -246,6 +247,7 @@ bool LaunchMTTThreads(MttLaunch& launch) { return RunTravelTimeThreads(launch, M
 
 std::string BuildMTTRunLog(const CRun& run, const RunLogFacts& facts, const MttRunResult& result) {
   std::string log = RunLogHead("#Run Log for MTT run: %s\r\n", run, facts, result.seconds);
+  log += result.cellNotes;
   log += result.inputsFileText;
   log += "#SELECTED MTT OUTPUTS\r\n";
   const CRunMTTSettings& m = run.mtt;

@@ -108,6 +108,7 @@ struct MttRunResult {
   bool succeeded = false;
   double seconds = 0;
   std::string inputsFileText;
+  std::string cellNotes;                 // the fire-behaviour engine's lines about its cells
   std::vector<OutputGrid> fireBehavior;  // as a basic run's, on the travel-time grid
   std::vector<MttGrid> grids;            // in the order their themes are made
   MttGrid arrivalForContour;             // the arrival times, when their contour is wanted

@@ -105,8 +105,8 @@ std::string RunLogTimestamp() {
 }
 
 std::string BuildPyrvaneRunLog(const CRun& run, const RunLogFacts& facts, double seconds,
-                               const std::string& inputsFileText) {
-  return RunLogHead("#Run Log for Pyrvane run: %s\r\n", run, facts, seconds) + inputsFileText;
+                               const std::string& inputsFileText, const std::string& cellNotes) {
+  return RunLogHead("#Run Log for Pyrvane run: %s\r\n", run, facts, seconds) + cellNotes + inputsFileText;
 }
 
 std::string RunLogTitle(const char* titleFormat, const CRun& run, const RunLogFacts& facts,
@@ -147,7 +147,7 @@ int CreatePyrvaneOutputThemes(CRun& run, PyrvaneRunResult& result, const RunLogF
   const int made = AddFireBehaviorThemes(run, result.grids) + AddArrowThemes(run);
   if (!result.stoppedWhileCollecting) {
     run.runLogs.push_back(
-        {"Run Log", BuildPyrvaneRunLog(run, facts, result.seconds, result.inputsFileText)});
+        {"Run Log", BuildPyrvaneRunLog(run, facts, result.seconds, result.inputsFileText, result.cellNotes)});
   }
   return made;
 }

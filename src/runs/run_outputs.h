@@ -45,6 +45,7 @@ struct PyrvaneRunResult {
   bool succeeded = false;        // the engine finished and its grids were collected
   double seconds = 0;            // wall-clock run time
   std::string inputsFileText;    // the bytes the engine read, for the run log
+  std::string cellNotes;         // the engine's lines about cells it could not take as they stand
   std::vector<OutputGrid> grids;
   std::vector<int> missing;      // outputs the engine did not hand back
   bool stoppedWhileCollecting = false;  // the log is thrown away, the grids are kept
@@ -63,7 +64,7 @@ std::string RunLogTimestamp();
 // The basic run log: title, completion, run time, landscape, moisture and weather files,
 // then the inputs file byte for byte. Every formatted line ends with CR LF.
 std::string BuildPyrvaneRunLog(const CRun& run, const RunLogFacts& facts, double seconds,
-                               const std::string& inputsFileText);
+                               const std::string& inputsFileText, const std::string& cellNotes = {});
 
 // The lines every run log starts with: the title (formatted with the run's name), completion
 // and run time, landscape file and resolution.

@@ -56,6 +56,7 @@ bool RunTOM(TomLaunch& launch) {
   result.seconds = std::chrono::duration<double>(end - start).count();
   CPyrvane& inner = *e.GetPyrvane();
   result.fireBehavior = CollectFireBehaviorGrids(run, inner);
+  result.cellNotes = inner.GetCellNotes();
   for (OutputGrid& grid : result.fireBehavior) {
     grid.south = g.south;
     grid.west = g.west;
@@ -74,6 +75,7 @@ bool LaunchTOMThreads(TomLaunch& launch) {
 
 std::string BuildTOMRunLog(const CRun& run, const RunLogFacts& facts, const TomRunResult& result) {
   std::string log = RunLogTitle("#Run Log for TOM run: %s\r\n", run, facts, result.seconds);
+  log += result.cellNotes;
   log += result.inputsFileText;
   log += "#SELECTED TOM OUTPUTS\r\n";
   const CRunTOMSettings& t = run.tom;

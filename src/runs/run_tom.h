@@ -20,6 +20,7 @@ struct TomRunResult {
   bool succeeded = false;
   double seconds = 0;
   std::string inputsFileText;            // the fire-behaviour part of the inputs file, for the log
+  std::string cellNotes;                 // the fire-behaviour engine's lines about its cells
   std::vector<OutputGrid> fireBehavior;  // anchored at the analysis area's south-west corner
   std::vector<MttGrid> grids;            // likewise, in the order their themes are made
   MttGrid arrivalForContour;

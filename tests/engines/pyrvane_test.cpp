@@ -345,6 +345,60 @@ TEST(Pyrvane, ReadsLandscapeFilesThroughGdalOracle) {
   EXPECT_EQ(e.GetOutputLayer(kOutSpreadRate)[5], -9999.0f);  // centre beyond the landscape's east edge
 }
 
+// A landscape GeoTIFF written by GDAL as public rasters code flat ground (aspect -1), with slopes lacking an aspect and one cell lacking a slope: flat cells burn as flat ground
+// with and without conditioning, a slope without an aspect burns as flat and is counted, and the
+// one cell left without fire behaviour is named in the notes.
+TEST(Pyrvane, FlatGroundCodedWithoutAnAspectBurnsAsFlat) {
+  TempDir dir;
+  const std::string tif = dir.File("flat.tif");
+  // Columns 0-3: slope 0, aspect -1 / -1 / 90 / -9999; columns 4-5: slope 20, aspect -1 and
+  // -9999; columns 6-7: slope 20 facing south. Row 3 is non-burnable; cell (2, 7) has no slope.
+  const std::string py = std::string(PV_PYTHON) + " - <<'EOF'\n"
+      "from osgeo import gdal\nimport numpy as np\n"
+      "src = gdal.GetDriverByName('GTiff').Create('" + tif + "', 8, 4, 8, gdal.GDT_Int16)\n"
+      "src.SetGeoTransform([500000.0, 30.0, 0, 4000000.0, 0, -30.0])\n"
+      "slope = np.array([[0, 0, 0, 0, 20, 20, 20, 20]] * 4, dtype=np.int16)\n"
+      "slope[2, 7] = -9999\n"
+      "aspect = np.array([[-1, -1, 90, -9999, -1, -9999, 180, 180]] * 4, dtype=np.int16)\n"
+      "fuel = np.array([[188] * 8, [189] * 8, [188] * 8, [91] * 8], dtype=np.int16)\n"
+      "bands = [np.full((4, 8), 1500, np.int16), slope, aspect, fuel, np.full((4, 8), 40, np.int16),\n"
+      "         np.full((4, 8), 150, np.int16), np.full((4, 8), 20, np.int16), np.full((4, 8), 10, np.int16)]\n"
+      "for k, a in enumerate(bands):\n"
+      "    src.GetRasterBand(k + 1).WriteArray(a)\n"
+      "    src.GetRasterBand(k + 1).SetNoDataValue(-9999)\n"
+      "src = None\n"
+      "EOF\n";
+  ASSERT_EQ(std::system(py.c_str()), 0);
+  for (const bool conditioned : {false, true}) {
+    SCOPED_TRACE(conditioned ? "conditioned" : "held moistures");
+    CPyrvane e;
+    ASSERT_EQ(e.SetLandscapeFile(tif.c_str()), 1);
+    ASSERT_EQ(e.CommandTextLoad(enginetest::InputsText(conditioned ? enginetest::RawsConditioning() : "")), kEngineOk);
+    ASSERT_EQ(e.LaunchPyrvane(0), kEngineOk);
+    const float* ros = e.GetOutputLayer(kOutSpreadRate);
+    const float* fl = e.GetOutputLayer(kOutFlameLength);
+    ASSERT_NE(ros, nullptr);
+    for (int r = 0; r < 3; ++r) {
+      const float flat = ros[r * 8 + 2];  // aspect 90 on flat ground
+      ASSERT_GT(flat, 0.0f);
+      for (int c = 0; c < 8; ++c) {
+        const int i = r * 8 + c;
+        if (r == 2 && c == 7) {
+          EXPECT_EQ(ros[i], -9999.0f);
+          continue;
+        }
+        EXPECT_GT(ros[i], 0.0f) << r << "," << c;
+        EXPECT_GT(fl[i], 0.0f) << r << "," << c;
+        if (c < 6) EXPECT_FLOAT_EQ(ros[i], flat) << r << "," << c;
+      }
+      EXPECT_GT(ros[r * 8 + 6], flat);  // the real slope still counts
+    }
+    EXPECT_EQ(e.GetCellNotes(),
+              "#6 burnable cells with a slope but no aspect burned as flat ground\r\n"
+              "#1 burnable cells have no fire behaviour: their slope is missing\r\n");
+  }
+}
+
 TEST(Pyrvane, CustomFuelsInBothLayoutsAndUnitsMatchTheStandardModel) {
   TempDir dir;
   // Model 4 (chaparral) redefined as custom model 150, numeric English, named metric.

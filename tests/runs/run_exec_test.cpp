@@ -130,6 +130,40 @@ TEST(RunExec, SendsNothingWithoutAWindowOrAfterAStopButStillCompletes) {
   EXPECT_EQ(f.progress.Events(), std::vector<std::string>{"complete:1"});
 }
 
+// Public rasters code flat ground with an aspect of -1: those cells burn, and the run log says
+// how many cells with a slope but no aspect were burned as flat ground.
+TEST(RunExec, RunLogCountsSlopesWithoutAnAspectBurnedAsFlat) {
+  LaunchFixture f;
+  const std::string tif = f.dir.File("flat.tif");
+  const std::string script =
+      "import sys\nimport numpy as np\nfrom osgeo import gdal\n"
+      "d=gdal.GetDriverByName('GTiff').Create(sys.argv[1],6,5,8,gdal.GDT_Int16)\n"
+      "d.SetGeoTransform([500000.0,30.0,0,4000000.0,0,-30.0])\n"
+      "slope=np.zeros((5,6),np.int16); slope[:,3:]=25\n"
+      "aspect=np.full((5,6),-1,np.int16); aspect[:,5]=200\n"
+      "vals=[np.full((5,6),900,np.int16),slope,aspect,np.full((5,6),102,np.int16)]+[np.zeros((5,6),np.int16)]*4\n"
+      "for k,a in enumerate(vals):\n"
+      "    d.GetRasterBand(k+1).WriteArray(a); d.GetRasterBand(k+1).SetNoDataValue(-9999)\n"
+      "d=None\n";
+  ASSERT_EQ(std::system((std::string(PV_PYTHON) + " " + f.dir.Write("make.py", script) + " " + tif).c_str()), 0);
+  CPyrvane engine;
+  ASSERT_EQ(engine.SetLandscapeFile(tif.c_str()), 1);
+  auto wrapped = runs::WrapPyrvane(engine);
+  f.launch.engine = wrapped.get();
+  f.launch.geometry = {engine.GetEast(), engine.GetWest(), engine.GetNorth(), engine.GetSouth(),
+                       engine.GetCellSize(), engine.GetCellSize()};
+  ASSERT_TRUE(runs::LaunchPyrvaneThreads(f.launch)) << ::testing::PrintToString(f.messages.Texts());
+  ASSERT_TRUE(f.launch.result.succeeded);
+  const float* flame = engine.GetOutputLayer(0);
+  for (int i = 0; i < 30; ++i) EXPECT_GT(flame[i], 0.0f) << i;
+  runs::RunLogFacts facts{tif, 30.0, "2026-01-02 03:04:05"};
+  runs::CreatePyrvaneOutputThemes(f.run, f.launch.result, facts);
+  ASSERT_EQ(f.run.runLogs.size(), 1u);
+  EXPECT_NE(f.run.runLogs[0].text.find("\r\n#10 burnable cells with a slope but no aspect burned as flat ground\r\n"),
+            std::string::npos)
+      << f.run.runLogs[0].text;
+}
+
 // The real engine on the sample landscape: the themes and log made on the UI thread embed
 // exactly the inputs file the engine read.
 TEST(RunExec, SampleLandscapeRunGivesFlameLengthThemeAndLog) {
