@@ -465,6 +465,45 @@ void Growth::Clean() {
   added_ = false;
 }
 
+namespace {
+
+// The share (0 to 1) of the move (dx, dy) from (x, y), in cell (row, col), that stays out of
+// blocked cells and on the grid: the cells the segment passes through are visited in order, and
+// the move ends just short of the first blocked one. Passing through a corner enters neither
+// side cell, so it ends there when either side is blocked: a line of cells touching only at
+// corners is closed.
+double OpenShareOfMove(const Grid& g, double x, double y, double dx, double dy, int row, int col,
+                       const Growth::Blocked& blocked) {
+  const double u = (x - g.west) / g.cell, v = (g.north - y) / g.cell;  // columns east, rows south
+  const double du = dx / g.cell, dv = -dy / g.cell;
+  const int su = du > 0 ? 1 : -1, sv = dv > 0 ? 1 : -1;
+  // Parameter of the next column and row border, and the step between borders.
+  const double stepU = du != 0 ? 1.0 / std::fabs(du) : HUGE_VAL, stepV = dv != 0 ? 1.0 / std::fabs(dv) : HUGE_VAL;
+  double nextU = du != 0 ? ((su > 0 ? col + 1 : col) - u) / du : HUGE_VAL;
+  double nextV = dv != 0 ? ((sv > 0 ? row + 1 : row) - v) / dv : HUGE_VAL;
+  const double len = std::sqrt(du * du + dv * dv);
+  const double margin = 1e-6 / len;  // a millionth of a cell short of the blocked border
+  auto open = [&](int r, int c) { return r >= 0 && c >= 0 && r < g.rows && c < g.cols && !blocked(r, c); };
+  for (;;) {
+    const double t = std::min(nextU, nextV);
+    if (t >= 1.0) return 1.0;
+    if (std::fabs(nextU - nextV) <= 1e-12 * std::max(1.0, t)) {
+      if (!open(row, col + su) || !open(row + sv, col)) return std::max(0.0, t - margin);
+      col += su, row += sv;
+      nextU += stepU, nextV += stepV;
+    } else if (nextU < nextV) {
+      col += su;
+      nextU += stepU;
+    } else {
+      row += sv;
+      nextV += stepV;
+    }
+    if (!open(row, col)) return std::max(0.0, t - margin);
+  }
+}
+
+}  // namespace
+
 bool Growth::Advance(double minutes, const WaveletAt& wavelet, const Blocked& blocked, const std::atomic<bool>& cancel,
                      const std::function<void(double)>& after) {
   if (added_) Clean();
@@ -524,16 +563,8 @@ bool Growth::Advance(double minutes, const WaveletAt& wavelet, const Blocked& bl
         continue;
       }
       // Stop before the first blocked cell on the way.
-      const double len = std::sqrt(dx * dx + dy * dy);
-      const int steps = std::max(1, static_cast<int>(std::ceil(len / (grid_.cell / 4))));
-      double sx = p.x, sy = p.y;
-      for (int s = 1; s <= steps; ++s) {
-        const double qx = p.x + dx * s / steps, qy = p.y + dy * s / steps;
-        int rr, cc;
-        if (!grid_.Cell(qx, qy, rr, cc) || blocked(rr, cc)) break;
-        sx = qx, sy = qy;
-      }
-      p.x = sx, p.y = sy;
+      const double t = inside0 ? OpenShareOfMove(grid_, p.x, p.y, dx, dy, r0, c0, blocked) : blocked(r1, c1) ? 0.0 : 1.0;
+      p.x += dx * t, p.y += dy * t;
     }
     vertexSteps_ += static_cast<std::uint64_t>(total);
     Clean();

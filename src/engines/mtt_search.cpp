@@ -100,8 +100,14 @@ SearchModel Model(int rows, int cols, double cell, const T* fb, const T* fc, con
   });
   for (std::size_t count : burnable) m.burnable += count;
   for (const Offset& o : BuildStencil(lateral, vertical)) {
+    // With both parts odd the segment crosses the corner at its middle, between the cells
+    // (dr - 1)/2 or (dr + 1)/2 rows and (dc + 1)/2 or (dc - 1)/2 columns on.
+    const bool corner = o.dr % 2 != 0 && o.dc % 2 != 0;
+    const int hr = (o.dr - (o.dr > 0 ? 1 : -1)) / 2, hc = (o.dc - (o.dc > 0 ? 1 : -1)) / 2;
+    const int sr = o.dr > 0 ? 1 : -1, sc = o.dc > 0 ? 1 : -1;
     SearchModel::Edge e{o.dr, o.dc, static_cast<long long>(o.dr) * m.cols + o.dc, o.length * cell, o.sinAz,
-                        o.cosAz, m.pieces.size(), o.pieces.size()};
+                        o.cosAz, m.pieces.size(), o.pieces.size(), corner,
+                        static_cast<long long>(hr + sr) * m.cols + hc, static_cast<long long>(hr) * m.cols + hc + sc};
     for (const Piece& p : o.pieces)
       m.pieces.push_back({static_cast<long long>(p.dr) * m.cols + p.dc, p.share});
     m.edges.push_back(e);
@@ -233,6 +239,10 @@ bool SearchWorkspace::Run(const SearchModel& m, const std::vector<int>& ignition
       const long long v = u + e.step;
       Node& to = node_[v];
       if (to.pos <= kSettled) continue;
+      // Two cells that cannot burn, touching at the corner the edge passes, close it.
+      if (e.corner && !m.Burnable(static_cast<std::size_t>(u + e.side1)) &&
+          !m.Burnable(static_cast<std::size_t>(u + e.side2)))
+        continue;
       double sum = 0;
       const SearchModel::LinearPiece* pc = &m.pieces[e.first];
       for (std::size_t k = 0; k < e.count; ++k) {

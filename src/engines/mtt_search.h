@@ -92,11 +92,15 @@ struct SearchModel {
   std::vector<Slowness, platform::GridAllocator<Slowness>> slowness;
   std::vector<double, platform::GridAllocator<double>> head;
   bool Burnable(std::size_t i) const { return std::isfinite(slowness[i].P); }
+  // An edge through a cell corner (both parts odd: through its middle) passes between the two
+  // side cells there, by their steps from the edge's start; none when corner is false.
   struct Edge {
     int dr, dc;
     long long step;
     double scale, sinAz, cosAz;
     std::size_t first, count;
+    bool corner;
+    long long side1, side2;
   };
   struct LinearPiece {
     long long step;

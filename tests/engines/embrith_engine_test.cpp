@@ -291,6 +291,32 @@ TEST(EmbrithEngine, NothingMovesBetweenBurnPeriodsAndBarriersStopTheFire) {
     for (const auto& v : p.ring) EXPECT_GT(v.y, 1470);
 }
 
+// A line of non-burnable cells one cell wide at 45 degrees, its cells touching only at corners,
+// across the head: at either diagonal no cell beyond it burns and no vertex passes it.
+TEST(EmbrithEngine, ADiagonalLineOfCellsThatCannotBurnStopsTheFire) {
+  TempDir dir;
+  const std::string ign = WriteShapes(dir.path.string(), "ign", {Disc(3000, 2000, 60)});  // row 133, col 100
+  for (const int slope : {1, -1}) {
+    // Through cell (140, 100), 200 m south of the ignition; the wind blows from the north.
+    auto beyond = [slope](int r, int c) { return slope > 0 ? r - c - 40 : r + c - 240; };
+    Launched l = Launch(dir, Inputs(ign, "", "1\n7 15 1000 1359\n", Winds(10, 0)),
+                        Flat(1, [&](int r, int c) { return beyond(r, c) == 0; }));
+    ASSERT_EQ(l.rc, 1) << l.e->CommandFileError(l.rc);
+    const double* at = l.e->GetArrivalTimeGrid();
+    int burned = 0, across = 0;
+    for (int r = 0; r < kSide; ++r)
+      for (int c = 0; c < kSide; ++c)
+        if (at[static_cast<std::size_t>(r) * kSide + c] >= 0) ++burned, across += beyond(r, c) > 0;
+    EXPECT_EQ(across, 0) << "slope " << slope;
+    EXPECT_GT(burned, 500);
+    for (const auto& p : l.e->Perimeters())
+      for (const auto& v : p.ring) {
+        const double r = (kSide * 30 - v.y) / 30, c = v.x / 30;  // in cells from the north-west
+        EXPECT_LE(slope > 0 ? r - c - 41 : r + c - 241, 1e-6) << v.x << "," << v.y;
+      }
+  }
+}
+
 TEST(EmbrithEngine, EnclavesAreSubtractedFromTheBurnedArea) {
   // A square of rock 300 m south of the ignition: the fire runs round it, the flanks close
   // behind it and leave it as an enclave.

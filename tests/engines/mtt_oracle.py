@@ -5,8 +5,9 @@ nodes at cell centres; an edge to every offset (dx, dy) with gcd 1 within the la
 vertical depths (a depth of 0 counts as 1); an edge's time is the sum, over the cells its
 segment crosses, of the length in the cell over the cell's spread rate along the edge, the
 rate being the ellipse's polar form about the rear focus, (b^2 - c^2) / (b - c cos(theta)).
-Cells whose b is not above 0 do not burn and block every edge that crosses them. Shortest
-times come from scipy.sparse.csgraph.dijkstra.
+Cells whose b is not above 0 do not burn and block every edge that crosses them; an edge
+through a cell corner is blocked too when both cells beside it there do not burn (a line of such
+cells touching only at corners is closed). Shortest times come from scipy.sparse.csgraph.dijkstra.
 
 usage: mtt_oracle.py [bench] DIR ROWS COLS CELL LATERAL VERTICAL
 DIR holds b.f32, c.f32, dir.f32 (radians), ign.f32 (1 = ignition) and arrival.f64 (engine).
@@ -35,6 +36,22 @@ def crossed_cells(dy, dx):
     for t0, t1 in zip(cuts, cuts[1:]):
         mid = (t0 + t1) / 2
         out.append((math.floor(mid * dy + Fraction(1, 2)), math.floor(mid * dx + Fraction(1, 2)), float(t1 - t0)))
+    return out
+
+
+def corner_sides(dy, dx):
+    """For every cell corner the segment from (0,0) to (dy,dx) passes through: the two cells
+    beside it there, (row offset, column offset) each, from the cells before and after it."""
+    out = []
+    for k in range(1, abs(dy) + 1):
+        t = Fraction(2 * k - 1, 2 * abs(dy))
+        if (t * dx + Fraction(1, 2)).denominator != 1:
+            continue  # a row border crossed away from any column border
+        before = (math.floor((t - Fraction(1, 10**6)) * dy + Fraction(1, 2)),
+                  math.floor((t - Fraction(1, 10**6)) * dx + Fraction(1, 2)))
+        after = (math.floor((t + Fraction(1, 10**6)) * dy + Fraction(1, 2)),
+                 math.floor((t + Fraction(1, 10**6)) * dx + Fraction(1, 2)))
+        out.append(((before[0], after[1]), (after[0], before[1])))
     return out
 
 
@@ -72,6 +89,10 @@ def main():
                 with np.errstate(divide="ignore", invalid="ignore"):
                     rate = (bb * bb - ccc * ccc) / (bb - ccc * np.cos(theta - dd))
                     total += np.where(burns[rs, cs], share / rate, np.inf)
+            for (ay, ax), (by, bx) in corner_sides(dy, dx):
+                side_a = burns[r0.start + ay:r0.stop + ay, c0.start + ax:c0.stop + ax]
+                side_b = burns[r0.start + by:r0.stop + by, c0.start + bx:c0.stop + bx]
+                total[~side_a & ~side_b] = np.inf
             ok = np.isfinite(total)
             src = (rr[r0, c0] * cols + cc[r0, c0])[ok]
             src_all.append(src)

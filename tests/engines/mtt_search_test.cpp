@@ -213,6 +213,30 @@ TEST(MttSearch, BarriersStopSpreadWithoutSpottingAndEmbersCrossThem) {
   }
 }
 
+// A line of non-burnable cells one cell wide at 45 degrees, its cells touching only at corners,
+// as roads and streams rasterise: at either diagonal, with the head driven against the line or
+// along it, no node beyond it burns.
+TEST(MttSearch, ADiagonalLineOfCellsThatCannotBurnStopsTheFire) {
+  const int n = 41;
+  const struct { int slope; double heading; } cases[] = {
+      {1, 3 * kPi / 4}, {1, kPi / 4}, {-1, kPi / 4}, {-1, -kPi / 4}, {1, kPi}};
+  for (const auto& k : cases) {
+    SpreadField f = Uniform(n, n, 4, k.heading);
+    // slope 1: cells with row = col (north-west to south-east); -1: row + col = n - 1.
+    auto along = [&](int r, int c) { return k.slope > 0 ? r - c : r + c - (n - 1); };
+    for (int r = 0; r < n; ++r)
+      for (int c = 0; c < n; ++c)
+        if (along(r, c) == 0) f.b[static_cast<std::size_t>(r) * n + c] = 0;
+    // Ignite north-east of the line for slope 1 (row < col), north-west for -1.
+    const int start = k.slope > 0 ? 5 * n + 30 : 5 * n + 10;
+    const SearchResult res = RunSearch(f, From(start));
+    int beyond = 0;
+    for (int v : res.order) beyond += along(v / n, v % n) > 0;
+    EXPECT_EQ(beyond, 0) << "slope " << k.slope << " heading " << k.heading;
+    EXPECT_GT(res.order.size(), 300u);
+  }
+}
+
 TEST(MttSearch, SpottingRepeatsWithItsSeedAndNothingHappensAtProbabilityZero) {
   SpreadField f = Varied(40, 40);
   SearchSettings s = From(20 * 40 + 20);
