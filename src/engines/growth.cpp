@@ -352,6 +352,17 @@ void Resample(Ring& ring, double maxEdge, double minEdge) {
   const std::size_t n = ring.size();
   if (n < 3) return;
   auto dist2 = [](const Vertex& a, const Vertex& b) { return (b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y); };
+  // A ring shorter than kMinVertices edges of maxEdge keeps kMinVertices edges: both lengths
+  // shrink with it, so a small fire under a coarse resolution stays a fire (dropping vertices
+  // closer than minEdge would leave it none). The walk stops as soon as the ring is long enough.
+  double length = 0;
+  for (std::size_t i = 0; i < n && length < kMinVertices * maxEdge; ++i)
+    length += std::sqrt(dist2(ring[i], ring[(i + 1) % n]));
+  if (length < kMinVertices * maxEdge && length > 0) {
+    const double shrink = length / (kMinVertices * maxEdge);
+    maxEdge *= shrink;
+    minEdge *= shrink;
+  }
   const double min2 = minEdge * minEdge, max2 = maxEdge * maxEdge;
   Ring out;
   out.reserve(n + n / 4);

@@ -38,7 +38,9 @@ void VertexVelocity(const Wavelet& w, double tx, double ty, double& vx, double& 
 std::vector<Ring> CleanRings(const std::vector<Ring>& rings, int threads = 1);
 
 // Inserts vertices so that no edge is longer than maxEdge and drops a vertex closer than
-// minEdge to the one before it.
+// minEdge to the one before it. A ring shorter than kMinVertices x maxEdge has both lengths
+// scaled down by its length over that, so it keeps about kMinVertices vertices.
+constexpr int kMinVertices = 12;
 void Resample(Ring& ring, double maxEdge, double minEdge);
 
 // The cell grid the growth runs on: row 0 north, cell centres at west + (c + 0.5) cell,

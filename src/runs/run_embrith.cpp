@@ -25,6 +25,10 @@
 
 namespace runs {
 
+namespace {
+const char kNoFireSurvived[] = "Embrith finished, but no fire survived to the end of the run.";
+}  // namespace
+
 using platform::FormatC;
 using platform::OleDateTime;
 
@@ -170,6 +174,11 @@ bool RunEmbrith(EmbrithLaunch& launch) {
   launch.seconds = std::chrono::duration<double>(end - start).count();
   launch.succeeded = true;
   launch.stopped = p.StopRequested();
+  // Outputs up to the last fire are kept, but the run is not a plain success.
+  if (e.GetNumCurrentFires() == 0 && !launch.stopped) {
+    SendRunStatus(p, kNoFireSurvived);
+    platform::Tell(kNoFireSurvived);
+  }
   p.SetDone(true);
   p.PostCompletion(1);
   return true;
@@ -239,7 +248,8 @@ std::string BuildEmbrithRunLog(const CRun& run, CEmbrith& e, const RunLogFacts& 
   }
   if (at == std::string::npos) at = log.size();
   log.insert(at, FormatC("#\tFinal Number Fires: %d\t\tNumber Spot Fires Created: %d\t\tFinal Number Vertices: %d\r\n",
-                         e.GetNumCurrentFires(), e.GetNumSpotFiresCreated(), e.GetTotalVertices()));
+                         e.GetNumCurrentFires(), e.GetNumSpotFiresCreated(), e.GetTotalVertices()) +
+                     (e.GetNumCurrentFires() == 0 ? "#" + std::string(kNoFireSurvived) + "\r\n" : std::string()));
   // A fire-growth run always conditions from its stream.
   if (run.inputs.noConditioning) log += FormatC("#RAWS_FILE: %s\r\n", run.inputs.weatherStreamFile.c_str());
   if (!run.embrith.rosAdjustFile.empty())

@@ -317,6 +317,31 @@ TEST(EmbrithEngine, ADiagonalLineOfCellsThatCannotBurnStopsTheFire) {
   }
 }
 
+// A point ignition keeps burning whatever perimeter and distance resolution the run sheet
+// accepts: the area at 180 minutes stays near the one at 30 m, and no run ends without a fire.
+TEST(EmbrithEngine, APointIgnitionSurvivesCoarseResolutions) {
+  TempDir dir;
+  const std::string ign = WriteShapes(dir.path.string(), "ign", {"POINT (3000 4500)"});
+  const std::string square =
+      WriteShapes(dir.path.string(), "square", {"POLYGON ((2980 4480,3020 4480,3020 4520,2980 4520,2980 4480))"});
+  auto areaAt180 = [&](int perimeter, int distance, const std::string& ignition) {
+    const std::string res = "EMBRITH_PERIMETER_RES: " + std::to_string(perimeter) +
+                            "\nEMBRITH_DISTANCE_RES: " + std::to_string(distance) + "\n";
+    Launched l = Launch(dir, Inputs(ignition, res, "1\n7 15 1000 1259\n", Winds(4, 0)));
+    EXPECT_EQ(l.rc, 1) << l.e->CommandFileError(l.rc);
+    EXPECT_GE(l.e->GetNumCurrentFires(), 1) << perimeter << " m";
+    return l.e->GetBurnedArea(180);
+  };
+  const double fine = areaAt180(30, 30, ign);
+  ASSERT_GT(fine, 1e5);
+  const struct { int perimeter, distance; } table[] = {{60, 60},   {130, 30},   {250, 250}, {500, 30},
+                                                       {500, 500}, {1000, 1000}, {30, 1000}};
+  for (const auto& t : table)
+    EXPECT_NEAR(areaAt180(t.perimeter, t.distance, ign), fine, 0.05 * fine) << t.perimeter << " m / " << t.distance << " m";
+  // A 40 m square under a 3 km perimeter resolution.
+  EXPECT_NEAR(areaAt180(3000, 30, square), areaAt180(30, 30, square), 0.05 * fine);
+}
+
 TEST(EmbrithEngine, EnclavesAreSubtractedFromTheBurnedArea) {
   // A square of rock 300 m south of the ignition: the fire runs round it, the flanks close
   // behind it and leave it as an enclave.
