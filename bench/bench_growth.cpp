@@ -2,8 +2,13 @@
 // fire-growth run launches it, on 1 thread and on 8 in the same run: wall time, the vertices
 // of the last perimeter and microseconds per vertex-step. The 1-thread launch is the baseline;
 // the 8-thread launch must give the same perimeters, vertex for vertex.
-// PYRVANE_BENCH_SIDE sets another side (e.g. 300 for a quick look).
+// PYRVANE_BENCH_SIDE sets another side (e.g. 300 for a quick look). Every count of processors
+// the machine has is run (1, 2, 4, ... and the machine's own). PYRVANE_BENCH_LOAD=N starts N
+// CPU-bound processes of its own for the whole run, as a busy desktop would (a browser, a
+// build), and stops them at the end; the load average is printed either way.
 #include <benchmark/benchmark.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -14,10 +19,12 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engines/embrith_engine.h"
 #include "engines/landscape_source.h"
+#include "platform/grid_memory.h"
 #include "platform/numbers.h"
 
 namespace {
@@ -142,13 +149,54 @@ void BM_GrowthThreeDays(benchmark::State& state) {
     if (!Same(Reference().perimeters, perimeters)) state.SkipWithError("perimeters differ from the 1-thread run");
   }
 }
-BENCHMARK(BM_GrowthThreeDays)->Arg(1)->Arg(8)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+void ProcessorCounts(benchmark::internal::Benchmark* b) {
+  const int most = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  for (int n = 1; n < most; n *= 2) b->Arg(n);
+  b->Arg(most);
+}
+BENCHMARK(BM_GrowthThreeDays)->Apply(ProcessorCounts)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+
+double LoadAverage() {
+  double one = 0;
+  if (FILE* f = std::fopen("/proc/loadavg", "r")) {
+    if (std::fscanf(f, "%lf", &one) != 1) one = 0;
+    std::fclose(f);
+  }
+  return one;
+}
+
+// CPU-bound processes standing for the other programs of a busy desktop.
+std::vector<pid_t> StartLoad(int count) {
+  std::vector<pid_t> pids;
+  for (int i = 0; i < count; ++i) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      volatile unsigned long x = 0;
+      for (;;) x = x + 1;
+    }
+    if (pid > 0) pids.push_back(pid);
+  }
+  return pids;
+}
+
+void StopLoad(const std::vector<pid_t>& pids) {
+  for (pid_t pid : pids) ::kill(pid, SIGKILL);
+  for (pid_t pid : pids) ::waitpid(pid, nullptr, 0);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // As the program does at start-up.
+  platform::KeepFreedMemory();
   benchmark::Initialize(&argc, argv);
+  const char* load = std::getenv("PYRVANE_BENCH_LOAD");
+  const int busy = load ? std::max(0, std::atoi(load)) : 0;
+  const std::vector<pid_t> loadPids = StartLoad(busy);
+  std::printf("load: %d busy processes of the benchmark's own; load average %.1f at the start\n", busy, LoadAverage());
   benchmark::RunSpecifiedBenchmarks();
+  std::printf("load average %.1f at the end\n", LoadAverage());
+  StopLoad(loadPids);
   benchmark::Shutdown();
   fs::remove_all(Folder());
   return 0;

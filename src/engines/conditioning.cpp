@@ -1,5 +1,7 @@
 #include "engines/conditioning.h"
 
+#include "engines/parallel_rows.h"
+
 #include <omp.h>
 
 #include <algorithm>
@@ -461,14 +463,17 @@ bool HourlyConditioner::Step(const HourlyWeather& w, int threads, const std::ato
   if (threads <= 0) threads = omp_get_num_procs();
   const long sites = static_cast<long>(sites_.size());
   // Each site steps on its own, so the moistures are the same at any thread count.
-#pragma omp parallel for schedule(dynamic, 16) num_threads(threads)
-  for (long k = 0; k < sites; ++k) {
-    if (cancel.load(std::memory_order_relaxed)) continue;
-    const Site& s = sites_[static_cast<std::size_t>(k)];
-    State& st = states_[static_cast<std::size_t>(k)];
-    st.solar = StepHour(st.sticks, st.m, w, s.elevationM, s.slopeDeg, s.aspectDeg, s.coverPct, stationElevationM_,
-                        latitudeDeg_);
-  }
+  // On the task pool: a run steps every clock hour, and short loops on busy processors
+  // must not wait for helpers that get no turn.
+  ForEachTask(static_cast<int>((sites + 15) / 16), threads, [&](int block) {
+    for (long k = block * 16L; k < std::min(sites, block * 16L + 16); ++k) {
+      if (cancel.load(std::memory_order_relaxed)) return;
+      const Site& s = sites_[static_cast<std::size_t>(k)];
+      State& st = states_[static_cast<std::size_t>(k)];
+      st.solar = StepHour(st.sticks, st.m, w, s.elevationM, s.slopeDeg, s.aspectDeg, s.coverPct, stationElevationM_,
+                          latitudeDeg_);
+    }
+  });
   return !cancel.load();
 }
 
@@ -478,20 +483,21 @@ void HourlyConditioner::Fill(ConditioningResult& out, int threads) const {
   if (out.site.size() != n) out.site = siteOf_;
   out.sites = sites_.size();
   if (threads <= 0) threads = omp_get_num_procs();
-#pragma omp parallel for schedule(static) num_threads(threads)
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::int32_t k = siteOf_[i];
-    if (k < 0) {
-      out.m1[i] = out.m10[i] = out.m100[i] = out.m1000[i] = out.solar[i] = -9999.0f;
-      continue;
+  ForEachRange(static_cast<long>(n), threads, [&](long from, long to, int) {
+    for (std::size_t i = static_cast<std::size_t>(from); i < static_cast<std::size_t>(to); ++i) {
+      const std::int32_t k = siteOf_[i];
+      if (k < 0) {
+        out.m1[i] = out.m10[i] = out.m100[i] = out.m1000[i] = out.solar[i] = -9999.0f;
+        continue;
+      }
+      const State& st = states_[static_cast<std::size_t>(k)];
+      out.m1[i] = static_cast<float>(st.m[0]);
+      out.m10[i] = static_cast<float>(st.m[1]);
+      out.m100[i] = static_cast<float>(st.m[2]);
+      out.m1000[i] = static_cast<float>(st.m[3]);
+      out.solar[i] = static_cast<float>(st.solar);
     }
-    const State& st = states_[static_cast<std::size_t>(k)];
-    out.m1[i] = static_cast<float>(st.m[0]);
-    out.m10[i] = static_cast<float>(st.m[1]);
-    out.m100[i] = static_cast<float>(st.m[2]);
-    out.m1000[i] = static_cast<float>(st.m[3]);
-    out.solar[i] = static_cast<float>(st.solar);
-  }
+  });
 }
 
 }  // namespace engines

@@ -3,13 +3,32 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <parallel/algorithm>
+
+#include "engines/parallel_rows.h"
 
 namespace engines::growth {
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+
+// Sorts v (whose elements are all distinct, so the result is the same whatever the threads):
+// pieces sorted side by side, then merged pairwise, each round's merges side by side.
+template <class T>
+void SortOnPool(std::vector<T>& v, int threads) {
+  const std::size_t n = v.size();
+  const int pieces = threads > 1 && n > 4096 ? std::min(threads, static_cast<int>(n / 2048)) : 1;
+  auto bound = [&](std::size_t k) { return v.begin() + static_cast<long>(n * k / static_cast<std::size_t>(pieces)); };
+  ForEachTask(pieces, threads, [&](int k) { std::sort(bound(k), bound(k + 1)); });
+  for (int width = 1; width < pieces; width *= 2) {
+    const int merges = (pieces + 2 * width - 1) / (2 * width);
+    ForEachTask(merges, threads, [&](int m) {
+      const int a = m * 2 * width, b = std::min(pieces, a + width), c = std::min(pieces, a + 2 * width);
+      if (b < c) std::inplace_merge(bound(a), bound(b), bound(c));
+    });
+  }
+}
+
 
 struct Seg {
   int ring, index;
@@ -197,28 +216,27 @@ std::vector<Ring> CleanRings(const std::vector<Ring>& input, int threads) {
   // segment appears once per bucket), so the result does not depend on the threads.
   const int nt = std::max(1, threads);
   std::vector<std::size_t> keyStart(static_cast<std::size_t>(total) + 1, 0);
-#pragma omp parallel for schedule(static) num_threads(nt)
-  for (int s = 0; s < total; ++s) {
-    const Vertex &a = end(s, 0), &b = end(s, 1);
-    const std::uint64_t b0 = bucket(std::min(a.x, b.x), std::min(a.y, b.y));
-    const std::uint64_t b1 = bucket(std::max(a.x, b.x), std::max(a.y, b.y));
-    keyStart[s + 1] = ((b1 >> 32) - (b0 >> 32) + 1) * ((b1 & 0xffffffffu) - (b0 & 0xffffffffu) + 1);
-  }
+  ForEachRange(total, nt, [&](long from, long to, int) {
+    for (long s = from; s < to; ++s) {
+      const Vertex &a = end(static_cast<int>(s), 0), &b = end(static_cast<int>(s), 1);
+      const std::uint64_t b0 = bucket(std::min(a.x, b.x), std::min(a.y, b.y));
+      const std::uint64_t b1 = bucket(std::max(a.x, b.x), std::max(a.y, b.y));
+      keyStart[s + 1] = ((b1 >> 32) - (b0 >> 32) + 1) * ((b1 & 0xffffffffu) - (b0 & 0xffffffffu) + 1);
+    }
+  });
   for (int s = 0; s < total; ++s) keyStart[s + 1] += keyStart[s];
   std::vector<std::pair<std::uint64_t, int>> keyed(keyStart.back());
-#pragma omp parallel for schedule(static) num_threads(nt)
-  for (int s = 0; s < total; ++s) {
-    const Vertex &a = end(s, 0), &b = end(s, 1);
-    const std::uint64_t b0 = bucket(std::min(a.x, b.x), std::min(a.y, b.y));
-    const std::uint64_t b1 = bucket(std::max(a.x, b.x), std::max(a.y, b.y));
-    std::size_t k = keyStart[s];
-    for (std::uint64_t by = b0 >> 32; by <= b1 >> 32; ++by)
-      for (std::uint64_t bx = b0 & 0xffffffffu; bx <= (b1 & 0xffffffffu); ++bx) keyed[k++] = {(by << 32) | bx, s};
-  }
-  if (nt > 1 && keyed.size() > 4096)
-    __gnu_parallel::sort(keyed.begin(), keyed.end(), __gnu_parallel::multiway_mergesort_tag(nt));
-  else
-    std::sort(keyed.begin(), keyed.end());
+  ForEachRange(total, nt, [&](long from, long to, int) {
+    for (int s = static_cast<int>(from); s < to; ++s) {
+      const Vertex &a = end(s, 0), &b = end(s, 1);
+      const std::uint64_t b0 = bucket(std::min(a.x, b.x), std::min(a.y, b.y));
+      const std::uint64_t b1 = bucket(std::max(a.x, b.x), std::max(a.y, b.y));
+      std::size_t k = keyStart[s];
+      for (std::uint64_t by = b0 >> 32; by <= b1 >> 32; ++by)
+        for (std::uint64_t bx = b0 & 0xffffffffu; bx <= (b1 & 0xffffffffu); ++bx) keyed[k++] = {(by << 32) | bx, s};
+    }
+  });
+  SortOnPool(keyed, nt);
   std::vector<std::size_t> groups;
   for (std::size_t g = 0; g < keyed.size(); ++g)
     if (g == 0 || keyed[g].first != keyed[g - 1].first) groups.push_back(g);
@@ -226,8 +244,7 @@ std::vector<Ring> CleanRings(const std::vector<Ring>& input, int threads) {
   // Crossings by fixed chunks of buckets, joined in bucket order.
   const int chunks = static_cast<int>(std::min<std::size_t>(256, groups.size() - 1));
   std::vector<std::vector<Crossing>> found(static_cast<std::size_t>(std::max(chunks, 0)));
-#pragma omp parallel for schedule(dynamic, 1) num_threads(nt)
-  for (int ch = 0; ch < chunks; ++ch) {
+  ForEachTask(chunks, nt, [&](int ch) {
     const std::size_t g0 = (groups.size() - 1) * ch / chunks, g1 = (groups.size() - 1) * (ch + 1) / chunks;
     for (std::size_t gi = g0; gi < g1; ++gi) {
       const std::size_t g = groups[gi], e = groups[gi + 1];
@@ -251,7 +268,7 @@ std::vector<Ring> CleanRings(const std::vector<Ring>& input, int threads) {
           found[static_cast<std::size_t>(ch)].push_back({s1, s2, t, u, x, y});
         }
     }
-  }
+  });
   std::vector<Crossing> crossings;
   for (auto& f : found) crossings.insert(crossings.end(), f.begin(), f.end());
 
@@ -419,32 +436,33 @@ void FillRegion(const std::vector<Ring>& rings, const Grid& grid, int threads,
         ++fill[row];
       }
     }
-#pragma omp parallel for schedule(dynamic, 16) num_threads(std::max(1, threads))
-  for (int row = 0; row < grid.rows; ++row) {
-    if (start[row] == start[row + 1]) continue;
-    const double y = grid.north - (row + 0.5) * grid.cell;
-    std::vector<std::pair<double, int>> xs;
-    for (std::size_t k = start[row]; k < start[row + 1]; ++k) {
-      const Vertex &a = *seg[2 * k], &b = *seg[2 * k + 1];
-      if (a.y == b.y) continue;
-      const bool up = b.y > a.y;
-      const double lo = up ? a.y : b.y, hi = up ? b.y : a.y;
-      if (!(y >= lo && y < hi)) continue;
-      xs.push_back({a.x + (b.x - a.x) * (y - a.y) / (b.y - a.y), up ? 1 : -1});
+  ForEachTask((grid.rows + 15) / 16, std::max(1, threads), [&](int block) {
+    for (int row = block * 16; row < std::min(grid.rows, block * 16 + 16); ++row) {
+      if (start[row] == start[row + 1]) continue;
+      const double y = grid.north - (row + 0.5) * grid.cell;
+      std::vector<std::pair<double, int>> xs;
+      for (std::size_t k = start[row]; k < start[row + 1]; ++k) {
+        const Vertex &a = *seg[2 * k], &b = *seg[2 * k + 1];
+        if (a.y == b.y) continue;
+        const bool up = b.y > a.y;
+        const double lo = up ? a.y : b.y, hi = up ? b.y : a.y;
+        if (!(y >= lo && y < hi)) continue;
+        xs.push_back({a.x + (b.x - a.x) * (y - a.y) / (b.y - a.y), up ? 1 : -1});
+      }
+      std::sort(xs.begin(), xs.end());
+      // The winding number counts crossings to the right; the rings are closed, so it is also
+      // minus the crossings to the left.
+      int w = 0;
+      for (std::size_t k = 0; k + 1 < xs.size(); ++k) {
+        w -= xs[k].second;
+        if (w <= 0) continue;
+        const int c0 = std::max(0, static_cast<int>(std::ceil((xs[k].first - grid.west) / grid.cell - 0.5)));
+        const int c1 = std::min(grid.cols - 1,
+                                static_cast<int>(std::ceil((xs[k + 1].first - grid.west) / grid.cell - 0.5)) - 1);
+        if (c0 <= c1) span(row, c0, c1);
+      }
     }
-    std::sort(xs.begin(), xs.end());
-    // The winding number counts crossings to the right; the rings are closed, so it is also
-    // minus the crossings to the left.
-    int w = 0;
-    for (std::size_t k = 0; k + 1 < xs.size(); ++k) {
-      w -= xs[k].second;
-      if (w <= 0) continue;
-      const int c0 = std::max(0, static_cast<int>(std::ceil((xs[k].first - grid.west) / grid.cell - 0.5)));
-      const int c1 = std::min(grid.cols - 1,
-                              static_cast<int>(std::ceil((xs[k + 1].first - grid.west) / grid.cell - 0.5)) - 1);
-      if (c0 <= c1) span(row, c0, c1);
-    }
-  }
+  });
 }
 
 Ring Circle(double x, double y, double radius, int n) {
@@ -533,50 +551,55 @@ bool Growth::Advance(double minutes, const WaveletAt& wavelet, const Blocked& bl
     for (const Ring& r : rings_) offset.push_back(offset.back() + r.size());
     const long total = static_cast<long>(offset.back());
     vel.assign(2 * static_cast<std::size_t>(total), 0.0);
-    double vmax = 0;
     const double k = s_.accelerationRate;
-#pragma omp parallel for schedule(static) num_threads(nt) reduction(max : vmax)
-    for (long g = 0; g < total; ++g) {
-      const std::size_t ri = ringOf(static_cast<std::size_t>(g));
-      const Ring& r = rings_[ri];
-      const int n = static_cast<int>(r.size());
-      const int i = static_cast<int>(static_cast<std::size_t>(g) - offset[ri]);
-      Wavelet w;
-      if (!wavelet(r[i].x, r[i].y, w)) continue;
-      const Vertex& prev = r[(i + n - 1) % n];
-      const Vertex& next = r[(i + 1) % n];
-      double vx, vy;
-      VertexVelocity(w, next.x - prev.x, next.y - prev.y, vx, vy);
-      const double speed = std::sqrt(vx * vx + vy * vy);
-      // With acceleration the sub-step is sized by the rate the vertex reaches within a minute.
-      vmax = std::max(vmax, s_.acceleration ? speed * (1 - std::exp(-k * (r[i].tau + 1))) : speed);
-      vel[2 * g] = vx;
-      vel[2 * g + 1] = vy;
-    }
+    std::vector<double> pieceMax(static_cast<std::size_t>(RangePieces(total, nt)), 0.0);
+    ForEachRange(total, nt, [&](long from, long to, int piece) {
+      double vmax = 0;
+      for (long g = from; g < to; ++g) {
+        const std::size_t ri = ringOf(static_cast<std::size_t>(g));
+        const Ring& r = rings_[ri];
+        const int n = static_cast<int>(r.size());
+        const int i = static_cast<int>(static_cast<std::size_t>(g) - offset[ri]);
+        Wavelet w;
+        if (!wavelet(r[i].x, r[i].y, w)) continue;
+        const Vertex& prev = r[(i + n - 1) % n];
+        const Vertex& next = r[(i + 1) % n];
+        double vx, vy;
+        VertexVelocity(w, next.x - prev.x, next.y - prev.y, vx, vy);
+        const double speed = std::sqrt(vx * vx + vy * vy);
+        // With acceleration the sub-step is sized by the rate the vertex reaches within a minute.
+        vmax = std::max(vmax, s_.acceleration ? speed * (1 - std::exp(-k * (r[i].tau + 1))) : speed);
+        vel[2 * g] = vx;
+        vel[2 * g + 1] = vy;
+      }
+      pieceMax[static_cast<std::size_t>(piece)] = vmax;
+    });
+    const double vmax = *std::max_element(pieceMax.begin(), pieceMax.end());
     double dt = minutes - done;
     if (vmax > 0) dt = std::min(dt, s_.distanceRes / vmax);
-#pragma omp parallel for schedule(static) num_threads(nt)
-    for (long g = 0; g < total; ++g) {
-      const std::size_t ri = ringOf(static_cast<std::size_t>(g));
-      Vertex& p = rings_[ri][static_cast<std::size_t>(g) - offset[ri]];
-      double f = 1;
-      // The mean of 1 - exp(-k tau) over the sub-step: the integrated acceleration.
-      if (s_.acceleration) f = 1 - (std::exp(-k * p.tau) - std::exp(-k * (p.tau + dt))) / (k * dt);
-      const double dx = vel[2 * g] * dt * f, dy = vel[2 * g + 1] * dt * f;
-      p.tau += dt;
-      if (dx == 0 && dy == 0) continue;
-      int r0, c0, r1, c1;
-      const bool inside0 = grid_.Cell(p.x, p.y, r0, c0);
-      const bool inside1 = grid_.Cell(p.x + dx, p.y + dy, r1, c1);
-      if (!inside1) continue;  // the grid's edge holds the fire
-      if (inside0 && r0 == r1 && c0 == c1) {
-        p.x += dx, p.y += dy;
-        continue;
+    ForEachRange(total, nt, [&](long from, long to, int) {
+      for (long g = from; g < to; ++g) {
+        const std::size_t ri = ringOf(static_cast<std::size_t>(g));
+        Vertex& p = rings_[ri][static_cast<std::size_t>(g) - offset[ri]];
+        double f = 1;
+        // The mean of 1 - exp(-k tau) over the sub-step: the integrated acceleration.
+        if (s_.acceleration) f = 1 - (std::exp(-k * p.tau) - std::exp(-k * (p.tau + dt))) / (k * dt);
+        const double dx = vel[2 * g] * dt * f, dy = vel[2 * g + 1] * dt * f;
+        p.tau += dt;
+        if (dx == 0 && dy == 0) continue;
+        int r0, c0, r1, c1;
+        const bool inside0 = grid_.Cell(p.x, p.y, r0, c0);
+        const bool inside1 = grid_.Cell(p.x + dx, p.y + dy, r1, c1);
+        if (!inside1) continue;  // the grid's edge holds the fire
+        if (inside0 && r0 == r1 && c0 == c1) {
+          p.x += dx, p.y += dy;
+          continue;
+        }
+        // Stop before the first blocked cell on the way.
+        const double t = inside0 ? OpenShareOfMove(grid_, p.x, p.y, dx, dy, r0, c0, blocked) : blocked(r1, c1) ? 0.0 : 1.0;
+        p.x += dx * t, p.y += dy * t;
       }
-      // Stop before the first blocked cell on the way.
-      const double t = inside0 ? OpenShareOfMove(grid_, p.x, p.y, dx, dy, r0, c0, blocked) : blocked(r1, c1) ? 0.0 : 1.0;
-      p.x += dx * t, p.y += dy * t;
-    }
+    });
     vertexSteps_ += static_cast<std::uint64_t>(total);
     Clean();
     done += dt;
