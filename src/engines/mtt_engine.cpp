@@ -53,17 +53,39 @@ mtt::SpotSettings SpotReach(CPyrvane& p, double probability, double delay) {
   return sp;
 }
 
-// The ellipse grids of a finished inner engine, read in place; false when missing.
-bool GridsOf(CPyrvane& p, mtt::SpreadGrids& g) {
+// The terrain of the engine's held cells as the lattice reads it: slope tangent and upslope
+// azimuth (radians); flat where either is missing. False without memory or a landscape.
+bool TerrainOf(CPyrvane& p, std::vector<float>& slopeTan, std::vector<float>& upslope) {
+  std::vector<float> elev, slope, aspect, cover;
+  double latitude = 0;
+  if (!p.GetTerrain(elev, slope, aspect, cover, latitude)) return false;
+  slopeTan.assign(slope.size(), 0.0f);
+  upslope.assign(slope.size(), 0.0f);
+  constexpr double kDeg = 3.14159265358979323846 / 180.0;
+  for (std::size_t i = 0; i < slope.size(); ++i) {
+    if (!(slope[i] > 0) || aspect[i] == kNoData) continue;
+    slopeTan[i] = static_cast<float>(std::tan(slope[i] * kDeg));
+    upslope[i] = static_cast<float>((aspect[i] + 180.0) * kDeg);
+  }
+  return true;
+}
+
+// The ellipse grids of a finished inner engine, read in place, with its terrain; false when
+// missing.
+bool GridsOf(CPyrvane& p, mtt::SpreadGrids& g, std::vector<float>& slopeTan, std::vector<float>& upslope) {
   g = {p.GetNumRows(), p.GetNumCols(), p.GetCellSize(), p.GetOutputLayer(engines::kOutEllipseB),
        p.GetOutputLayer(engines::kOutEllipseC), p.GetOutputLayer(engines::kOutMaxSpreadDir)};
-  return g.b && g.c && g.dir;
+  if (!g.b || !g.c || !g.dir || !TerrainOf(p, slopeTan, upslope)) return false;
+  g.slopeTan = slopeTan.data();
+  g.upslope = upslope.data();
+  return true;
 }
 
 // The same grids as the search reads them; false when missing.
 bool FieldOf(CPyrvane& p, mtt::SpreadField& field) {
   mtt::SpreadGrids g;
-  if (!GridsOf(p, g)) return false;
+  std::vector<float> slopeTan, upslope;
+  if (!GridsOf(p, g, slopeTan, upslope)) return false;
   const std::size_t n = static_cast<std::size_t>(g.rows) * g.cols;
   field.rows = g.rows;
   field.cols = g.cols;
@@ -71,6 +93,8 @@ bool FieldOf(CPyrvane& p, mtt::SpreadField& field) {
   field.b.assign(g.b, g.b + n);
   field.c.assign(g.c, g.c + n);
   field.dir.assign(g.dir, g.dir + n);
+  field.slopeTan.assign(slopeTan.begin(), slopeTan.end());
+  field.upslope.assign(upslope.begin(), upslope.end());
   return true;
 }
 
@@ -438,7 +462,8 @@ std::shared_ptr<const QuickFireModel> CMinTravelTime::GetQuickFireModel() {
   quickModel_.reset();
   CPyrvane& p = *pyrvane_;
   mtt::SpreadGrids grids;
-  if (!GridsOf(p, grids)) return nullptr;
+  std::vector<float> slopeTan, upslope;
+  if (!GridsOf(p, grids, slopeTan, upslope)) return nullptr;
   const std::vector<char>* barriers = CachedBarriers();
   if (!barriers) return nullptr;
   auto model = std::make_shared<QuickFireModel>();
@@ -449,7 +474,9 @@ std::shared_ptr<const QuickFireModel> CMinTravelTime::GetQuickFireModel() {
   return quickModel_;
 }
 
-std::size_t CMinTravelTime::QuickFireModelBytesPerNode() { return 4 * sizeof(double) + 3 * sizeof(float); }
+std::size_t CMinTravelTime::QuickFireModelBytesPerNode() {
+  return sizeof(mtt::SearchModel::Slowness) + sizeof(double) + 3 * sizeof(float);
+}
 std::size_t CMinTravelTime::QuickFireBytesPerNode() { return mtt::SearchWorkspace::kBytesPerNode; }
 
 const std::vector<int>& CMinTravelTime::GetQuickBurned() const {
@@ -459,6 +486,7 @@ const std::vector<int>& CMinTravelTime::GetQuickBurned() const {
 
 double CMinTravelTime::GetQuickArrival(int node) const { return quickRan_ ? quick_->Arrival(node) : kNoData; }
 double CMinTravelTime::GetQuickRate(int node) const { return quickRan_ ? quick_->Rate(node) : kNoData; }
+
 
 CMinTravelTime& CMinTravelTime::QuickGrids() {
   if (!quickRan_ || quickGridsMade_) return *this;

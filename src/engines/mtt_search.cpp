@@ -67,13 +67,30 @@ double RateAlong(double b, double c, double dir, double azimuth) {
   return (b * b - c * c) / (b - c * std::cos(azimuth - dir));
 }
 
+// A horizontal unit step d = (along the upslope u, across it w) is the slope-plane step
+// v = (k d_u, d_w), k = sqrt(1 + t^2), of length L = sqrt(1 + t^2 d_u^2); the head H is the
+// engine's horizontal head direction stretched the same way and made a unit vector (divided by
+// M = sqrt(1 + t^2 cos^2 delta), delta = dir - up). Its time is L (b - c e.H) / (b^2 - c^2)
+// with e = v / L, i.e. (b L - c v.H) / (b^2 - c^2), and
+// v.H = (cos(phi - dir) + t^2 cos(delta) cos(phi - up)) / M: linear in (cos phi, sin phi).
+Slowness SlownessOf(double b, double c, double dir, double slopeTan, double upslope) {
+  const double k = 1.0 / (b * b - c * c);
+  const double t2 = slopeTan * slopeTan, cosDelta = std::cos(dir - upslope);
+  const double kappa = c * k / std::sqrt(1.0 + t2 * cosDelta * cosDelta);
+  return {b * k, kappa * (std::cos(dir) + t2 * cosDelta * std::cos(upslope)),
+          kappa * (std::sin(dir) + t2 * cosDelta * std::sin(upslope)),
+          static_cast<float>(slopeTan * std::cos(upslope)), static_cast<float>(slopeTan * std::sin(upslope))};
+}
+
+
 namespace {
 
 // The cells' slowness terms, row by row on up to `threads` threads; the grids are read as
 // doubles whatever they are held in.
 template <class T>
-SearchModel Model(int rows, int cols, double cell, const T* fb, const T* fc, const T* fdir, int lateral, int vertical,
-                  const std::vector<char>& removed, SpotSettings spots, int threads) {
+SearchModel Model(int rows, int cols, double cell, const T* fb, const T* fc, const T* fdir, const T* ftan,
+                  const T* fup, int lateral, int vertical, const std::vector<char>& removed, SpotSettings spots,
+                  int threads) {
   SearchModel m;
   m.rows = std::max(rows, 0);
   m.cols = std::max(cols, 0);
@@ -88,12 +105,13 @@ SearchModel Model(int rows, int cols, double cell, const T* fb, const T* fc, con
     for (std::size_t i = from; i < from + static_cast<std::size_t>(m.cols); ++i) {
       const double b = fb[i], fcv = fc[i], fd = fdir[i];
       m.head[i] = b + fcv;
-      m.slowness[i] = {kInf, 0.0, 0.0};
+      m.slowness[i] = {kInf, 0.0, 0.0, 0.0f, 0.0f};
       if (!(b > 0) || !std::isfinite(b) || (!removed.empty() && removed[i])) continue;
       double c = std::isfinite(fcv) ? std::clamp(fcv, 0.0, b * (1 - 1e-9)) : 0.0;
       const double d = std::isfinite(fd) ? fd : 0.0;
-      const double k = 1.0 / (b * b - c * c);
-      m.slowness[i] = {b * k, c * std::cos(d) * k, c * std::sin(d) * k};
+      double t = ftan ? static_cast<double>(ftan[i]) : 0.0, up = fup ? static_cast<double>(fup[i]) : 0.0;
+      if (!(t > 0 && std::isfinite(t) && std::isfinite(up))) t = up = 0.0;
+      m.slowness[i] = SlownessOf(b, c, d, t, up);
       ++count;
     }
     burnable[static_cast<std::size_t>(row)] = count;
@@ -122,13 +140,17 @@ SearchModel Model(int rows, int cols, double cell, const T* fb, const T* fc, con
 
 SearchModel BuildModel(const SpreadField& f, int lateral, int vertical, const std::vector<char>& removed,
                        SpotSettings spots, int threads) {
-  return Model(f.rows, f.cols, f.cell, f.b.data(), f.c.data(), f.dir.data(), lateral, vertical, removed,
-               std::move(spots), threads);
+  const std::size_t n = static_cast<std::size_t>(std::max(f.rows, 0)) * static_cast<std::size_t>(std::max(f.cols, 0));
+  const bool terrain = f.slopeTan.size() == n && f.upslope.size() == n;
+  return Model(f.rows, f.cols, f.cell, f.b.data(), f.c.data(), f.dir.data(), terrain ? f.slopeTan.data() : nullptr,
+               terrain ? f.upslope.data() : nullptr, lateral, vertical, removed, std::move(spots), threads);
 }
 
 SearchModel BuildModel(const SpreadGrids& g, int lateral, int vertical, const std::vector<char>& removed,
                        SpotSettings spots, int threads) {
-  return Model(g.rows, g.cols, g.cell, g.b, g.c, g.dir, lateral, vertical, removed, std::move(spots), threads);
+  const bool terrain = g.slopeTan && g.upslope;
+  return Model(g.rows, g.cols, g.cell, g.b, g.c, g.dir, terrain ? g.slopeTan : nullptr, terrain ? g.upslope : nullptr,
+               lateral, vertical, removed, std::move(spots), threads);
 }
 
 void SearchWorkspace::Reset(std::size_t n) {
@@ -229,7 +251,8 @@ bool SearchWorkspace::Run(const SearchModel& m, const std::vector<int>& ignition
     } else {
       const double dr = u / cols - parent / cols, dc = u % cols - parent % cols;
       const double len = std::sqrt(dr * dr + dc * dc);
-      rate_.push_back(1.0 / (slow[u].P - slow[u].Q * (-dr / len) - slow[u].S * (dc / len)));
+      // The fire's own rate along the edge: the slope-plane length over the time.
+      rate_.push_back(slow[u].Stretch(-dr / len, dc / len) / slow[u].Along(-dr / len, dc / len));
     }
 
     const int r = u / cols, c = u % cols;
@@ -246,8 +269,7 @@ bool SearchWorkspace::Run(const SearchModel& m, const std::vector<int>& ignition
       double sum = 0;
       const SearchModel::LinearPiece* pc = &m.pieces[e.first];
       for (std::size_t k = 0; k < e.count; ++k) {
-        const SearchModel::Slowness& w = slow[u + pc[k].step];
-        sum += pc[k].share * (w.P - w.Q * e.cosAz - w.S * e.sinAz);
+        sum += pc[k].share * slow[u + pc[k].step].Along(e.cosAz, e.sinAz);
       }
       const double arrive = t + e.scale * sum;
       if (arrive < to.tent) {

@@ -31,17 +31,40 @@ struct Offset {
 std::vector<Offset> BuildStencil(int lateral, int vertical);
 
 // The spread ellipse of every cell (row 0 north, m/min): b and c as the fire-behaviour engine
-// gives them (head rate b + c, backing rate b - c), dir the azimuth of the head in radians.
-// A cell whose b is not above 0 (or not a number) does not burn.
+// gives them on the slope plane (head rate b + c, backing rate b - c), dir the azimuth of the
+// head in radians. A cell whose b is not above 0 (or not a number) does not burn. slopeTan and
+// upslope (radians) give the terrain (empty: flat): the lattice spreads at the ellipse's
+// horizontal image, as a map measures it.
 struct SpreadField {
   int rows = 0, cols = 0;
   double cell = 0;  // metres (map units) per cell
   std::vector<double> b, c, dir;
+  std::vector<double> slopeTan, upslope;
 };
 
 // Spread rate (m/min) of an ellipse along an azimuth: the polar form about the rear focus,
 // (b^2 - c^2) / (b - c cos(theta)), theta measured from the head.
 double RateAlong(double b, double c, double dir, double azimuth);
+
+// The slowness terms of a cell on ground of slope tangent t rising towards azimuth up (radians):
+// the horizontal slowness along azimuth phi is P sqrt(1 + (Tn cos phi + Te sin phi)^2)
+// - Q cos phi - S sin phi (min/m), with Tn = t cos(up), Te = t sin(up). A horizontal step of
+// direction d is the slope-plane step (d stretched by sqrt(1 + t^2) up the slope), crossed at
+// the slope-plane ellipse's rate; on flat ground it is the ellipse's own polar form.
+struct Slowness {
+  double P, Q, S;
+  float Tn, Te;
+  double Along(double cosAz, double sinAz) const {
+    const double g = Tn * cosAz + Te * sinAz;
+    return P * std::sqrt(1.0 + g * g) - Q * cosAz - S * sinAz;
+  }
+  // The stretch of a horizontal step along the azimuth onto the slope plane.
+  double Stretch(double cosAz, double sinAz) const {
+    const double g = Tn * cosAz + Te * sinAz;
+    return std::sqrt(1.0 + g * g);
+  }
+};
+Slowness SlownessOf(double b, double c, double dir, double slopeTan, double upslope);
 
 struct SpotSettings {
   double probability = 0;  // of an ember igniting where it lands
@@ -71,7 +94,7 @@ struct SearchResult {
   std::vector<double> arrival;  // minutes; -1 for a node never reached within the time
   std::vector<int> parent;      // the node the fire came from; -1 for ignitions
   std::vector<int> order;       // nodes in the order they burned
-  std::vector<double> rate;     // m/min along the arriving edge (head rate for ignitions and spots)
+  std::vector<double> rate;     // m/min along the arriving edge on the slope plane (head rate for ignitions and spots)
   std::vector<SpotEvent> spots;  // embers that started a fire, in the order those fires started
   bool cancelled = false;
 };
@@ -83,12 +106,10 @@ SearchResult RunSearch(const SpreadField& field, const SearchSettings& settings)
 struct SearchModel {
   int rows = 0, cols = 0;
   double cell = 0;
-  // Slowness along azimuth phi is P - Q cos(phi) - S sin(phi) (min/m); P is infinite where
-  // the cell cannot burn (or is a barrier). The three lie together: an edge reads all three
-  // of each cell it crosses. head is the head-fire rate b + c.
-  struct Slowness {
-    double P, Q, S;
-  };
+  // Horizontal slowness along an azimuth (see Slowness); P is infinite where the cell cannot
+  // burn (or is a barrier). The terms lie together: an edge reads them all for each cell it
+  // crosses. head is the head-fire rate b + c.
+  using Slowness = mtt::Slowness;
   std::vector<Slowness, platform::GridAllocator<Slowness>> slowness;
   std::vector<double, platform::GridAllocator<double>> head;
   bool Burnable(std::size_t i) const { return std::isfinite(slowness[i].P); }
@@ -124,6 +145,7 @@ struct SpreadGrids {
   int rows = 0, cols = 0;
   double cell = 0;
   const float *b = nullptr, *c = nullptr, *dir = nullptr;
+  const float *slopeTan = nullptr, *upslope = nullptr;  // null: flat
 };
 SearchModel BuildModel(const SpreadGrids& grids, int lateral, int vertical, const std::vector<char>& removed,
                        SpotSettings spots = {}, int threads = 1);

@@ -13,7 +13,7 @@ namespace {
 constexpr double kBlockedSlowdown = 9.0;
 
 double SlownessAlong(const mtt::SearchModel::Slowness& s, double sinAz, double cosAz) {
-  return s.P - s.Q * cosAz - s.S * sinAz;
+  return s.Along(cosAz, sinAz);
 }
 
 class Placer {
@@ -211,8 +211,9 @@ std::vector<char> OpportunitiesOf(const mtt::SearchModel& now, const mtt::Search
       out[i] = 1;
       continue;
     }
-    // Slowness along phi is P - Q cos(phi) - S sin(phi): the ideal one is nowhere smaller
-    // when its P exceeds the current one by at least the length of the (Q, S) difference.
+    // Slowness along phi is P L(phi) - Q cos(phi) - S sin(phi) with L >= 1 the same terrain
+    // stretch for both: the ideal one is nowhere smaller when its P exceeds the current one by
+    // at least the length of the (Q, S) difference.
     const auto& a = now.slowness[i];
     const auto& b = ideal.slowness[i];
     const double dP = b.P - a.P, spread = std::hypot(b.Q - a.Q, b.S - a.S);

@@ -17,6 +17,7 @@
 #include "engine_fixture.h"
 #include "engines/conditioning.h"
 #include "engines/fire_behavior.h"
+#include "engines/mtt_engine.h"
 #include "engines/pyrvane.h"
 #include "platform/numbers.h"
 #include "support/shape_files.h"
@@ -340,6 +341,59 @@ TEST(EmbrithEngine, APointIgnitionSurvivesCoarseResolutions) {
     EXPECT_NEAR(areaAt180(t.perimeter, t.distance, ign), fine, 0.05 * fine) << t.perimeter << " m / " << t.distance << " m";
   // A 40 m square under a 3 km perimeter resolution.
   EXPECT_NEAR(areaAt180(3000, 30, square), areaAt180(30, 30, square), 0.05 * fine);
+}
+
+// The same fire from the same point on the sample landscape's hills, with the same weather and
+// neither acceleration nor spotting, by fire growth and by the travel-time lattice: both spread
+// at horizontal rates, so they burn the same area within 5 %.
+TEST(EmbrithEngine, TravelTimeAndFireGrowthBurnTheSameAreaOnTheSampleLandscape) {
+  TempDir dir;
+  const std::string lcp = std::string(PV_SOURCE_DIR) + "/data/sample/sample.lcp";
+  const std::string ign = WriteShapes(dir.path.string(), "ign", {"POINT (614625 4508415)"});
+  const struct { int speed, direction, minutes; } cases[] = {{0, 0, 480}, {6, 225, 300}};
+  for (const auto& k : cases) {
+    SCOPED_TRACE("wind " + std::to_string(k.speed) + " mph");
+    // The fuel moistures Inputs() gives the fire growth.
+    const std::string fms = "FUEL_MOISTURES_DATA: 2\n0 6 7 8 60 90\n1 6 7 8 60 90\n\n";
+    auto growth = std::make_unique<CEmbrith>();
+    ASSERT_EQ(growth->SetLandscapeFile(lcp.c_str()), 1);
+    const int last = 600 + k.minutes - 1, end = last / 60 * 100 + last % 60;  // the last burning minute
+    const std::string gin = dir.File("growth.txt", Inputs(ign, "EMBRITH_PERIMETER_RES: 30\nEMBRITH_DISTANCE_RES: 30\n",
+                                                          "1\n7 15 1000 " + std::to_string(end) + "\n",
+                                                          Winds(k.speed, k.direction)));
+    {
+      const int rc = growth->LoadEmbrithInputs(gin.c_str());
+      ASSERT_EQ(rc, 1) << growth->CommandFileError(rc);
+    }
+    ASSERT_EQ(growth->LaunchEmbrith(), 1) << growth->CommandFileError(0);
+
+    CMinTravelTime travel;
+    ASSERT_EQ(travel.SetLandscapeFile(lcp.c_str()), 1);
+    const std::string tin = dir.File(
+        "travel.txt", "Pyrvane-Inputs-File-Version-1\n" + fms + "WIND_SPEED: " + std::to_string(k.speed) +
+                          "\nWIND_DIRECTION: " + std::to_string(k.direction) +
+                          "\nWIND_SPEED_UNITS: 0\nFOLIAR_MOISTURE_CONTENT: 100\nCROWN_FIRE_METHOD: MarlowBrenner\n"
+                          "NUMBER_PROCESSORS: 2\nMTT_RESOLUTION: 30\nMTT_SIM_TIME: " + std::to_string(k.minutes) +
+                          "\nMTT_TRAVEL_PATH_INTERVAL: 150\nMTT_SPOT_PROBABILITY: 0\nMTT_SPOT_DELAY: 0\n"
+                          "MTT_IGNITION_FILE: " + ign + "\nPathweaverNumLat: 6\nPathweaverNumVert: 4\n");
+    ASSERT_EQ(travel.LoadMTTInputs(tin.c_str()), 1) << travel.CommandFileError(0);
+    ASSERT_EQ(travel.LaunchMTT(), 1) << travel.CommandFileError(0);
+
+    ASSERT_EQ(travel.GetNumRows(), growth->GetNumRows());
+    ASSERT_EQ(travel.GetNumCols(), growth->GetNumCols());
+    const std::size_t n = static_cast<std::size_t>(travel.GetNumRows()) * travel.GetNumCols();
+    const double *tt = travel.GetArrivalTimeGrid(), *tg = growth->GetArrivalTimeGrid();
+    int byTravel = 0, byGrowth = 0, edge = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      byTravel += tt[i] >= 0 && tt[i] <= k.minutes;
+      byGrowth += tg[i] >= 0 && tg[i] <= k.minutes;
+      const std::size_t r = i / travel.GetNumCols(), c = i % travel.GetNumCols();
+      edge += tg[i] >= 0 && (r == 0 || c == 0 || r + 1 == travel.GetNumRows() || c + 1 == travel.GetNumCols());
+    }
+    EXPECT_EQ(edge, 0);  // the fire stays inside the landscape
+    EXPECT_GT(byGrowth, 300);
+    EXPECT_NEAR(byTravel, byGrowth, 0.05 * byGrowth);
+  }
 }
 
 TEST(EmbrithEngine, EnclavesAreSubtractedFromTheBurnedArea) {

@@ -12,6 +12,7 @@
 
 #include "engine_fixture.h"
 #include "support/shape_files.h"
+#include "engines/landscape_source.h"
 #include "engines/pyrvane.h"
 
 using enginetest::TempDir;
@@ -65,10 +66,57 @@ TEST(MttEngine, ArrivalTimesAgreeWithScipyDijkstraOnTheExportedEllipses) {
     Dump(out + "/dir.f32", e->GetPyrvaneOutputLayer(10), n);
     Dump(out + "/ign.f32", e->GetIgnitionGrid(), n);
     Dump(out + "/arrival.f64", e->GetArrivalTimeGrid(), n);
+    // The fixture's terrain (slopes 0-45 degrees, every aspect), from the landscape as held.
+    std::vector<float> elev, slope, aspect, cover, tanS(n, 0.f), up(n, 0.f);
+    double latitude = 0;
+    ASSERT_TRUE(e->GetPyrvane()->GetTerrain(elev, slope, aspect, cover, latitude));
+    for (std::size_t i = 0; i < n; ++i)
+      if (slope[i] > 0 && aspect[i] >= 0) {
+        tanS[i] = static_cast<float>(std::tan(slope[i] * M_PI / 180));
+        up[i] = static_cast<float>((aspect[i] + 180) * M_PI / 180);
+      }
+    Dump(out + "/slope_tan.f32", tanS.data(), n);
+    Dump(out + "/upslope.f32", up.data(), n);
     const std::string cmd = std::string(PV_PYTHON) + " " + PV_SOURCE_DIR + "/tests/engines/mtt_oracle.py " + out +
                             " " + std::to_string(kRows) + " " + std::to_string(kCols) + " 30 " +
                             std::to_string(lat) + " " + std::to_string(vert);
     EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+  }
+}
+
+// A plane of 30 degrees rising to the north, one fuel, no wind: the fire runs up the slope at R
+// on the slope plane, so a map distance d north takes d / (R cos 30) (along a stencil direction
+// the lattice is exact), and a distance across the slope d / R_across.
+TEST(MttEngine, ArrivalOnASlopeIsTheMapDistanceOverTheHorizontalRate) {
+  TempDir dir;
+  const int n = 41;
+  CHeaderData h = engines::MakeStandardHeader(n, n, 0.0, 0.0, 30.0, false);
+  std::vector<std::vector<std::int16_t>> layers(10);
+  const std::size_t cells = static_cast<std::size_t>(n) * n;
+  layers[0].assign(cells, 1000);
+  layers[1].assign(cells, 30);   // degrees
+  layers[2].assign(cells, 180);  // facing south: upslope is north
+  layers[3].assign(cells, 102);
+  layers[4].assign(cells, 0);
+  const std::string ign = WriteShapes(dir.path.string(), "ign", {"POINT (615 615)"});  // row 20, column 20
+  auto e = std::make_unique<CMinTravelTime>();
+  e->GetPyrvane()->SetLandscape(std::make_unique<engines::MemoryLandscape>(std::move(h), std::move(layers)));
+  const std::string inputs = dir.File("inputs.txt", enginetest::InputsText({}, 0, 0) + Appendix(ign));
+  ASSERT_EQ(e->LoadMTTInputs(inputs.c_str()), 1);
+  ASSERT_EQ(e->LaunchMTT(), 1) << e->CommandFileError(e->LaunchMTT());
+  const float *b = e->GetPyrvaneOutputLayer(12), *c = e->GetPyrvaneOutputLayer(13);
+  const std::size_t origin = 20 * n + 20;
+  const double head = b[origin] + c[origin], back = b[origin] - c[origin];
+  ASSERT_GT(c[origin], 0.0f);  // the slope alone drives an elliptical fire
+  // Across the slope: the slope-plane ellipse's rate at 90 degrees from the head.
+  const double across = (head * back) / b[origin];
+  const double cos30 = std::cos(30 * M_PI / 180);
+  const double* t = e->GetArrivalTimeGrid();
+  for (int k = 1; k <= 15; ++k) {
+    const double d = 30.0 * k;
+    EXPECT_NEAR(t[origin - static_cast<std::size_t>(k) * n], d / (head * cos30), 1e-6 * d / head) << k << " north";
+    EXPECT_NEAR(t[origin + static_cast<std::size_t>(k) * n], d / (back * cos30), 1e-6 * d / back) << k << " south";
+    EXPECT_NEAR(t[origin + static_cast<std::size_t>(k)], d / across, 1e-6 * d / across) << k << " east";
   }
 }
 
