@@ -77,15 +77,25 @@ void CNumSpinCtrl::SetPosFromValue(double value) {
   arrows_->SetValue(position);
 }
 
-void CNumSpinCtrl::SetBuddyValue(double value) {
+void CNumSpinCtrl::SetBuddyValue(double value, bool step) {
   if (!buddy_) return;
   const std::string text = format_.empty() ? FormatValue(value) : platform::FormatC(format_.c_str(), value);
-  buddy_->ChangeValue(wxString::FromUTF8(text));
+  if (step && stepNotifies_)
+    buddy_->SetValue(wxString::FromUTF8(text));
+  else
+    buddy_->ChangeValue(wxString::FromUTF8(text));
 }
 
 std::string CNumSpinCtrl::FormatValue(double value) const {
-  if (decimalPlaces_ < 0) return platform::FormatC("%g", value);
-  const bool exponent = platform::FormatC("%g", value).find('e') != std::string::npos;
+  const std::string shortest = platform::FormatC("%g", value);
+  if (decimalPlaces_ < 0) {
+    // "%g" keeps six digits; a value with more (a coordinate) is written with all it has.
+    const std::string full = platform::FormatC("%.15g", value);
+    return platform::ParseDouble(shortest) == platform::ParseDouble(full) ? shortest : full;
+  }
+  // Large values stay in the fixed form, which keeps every digit; the exponent form is for
+  // values the decimal places would round away.
+  const bool exponent = shortest.find('e') != std::string::npos && std::fabs(value) < 1.0;
   std::string text = platform::FormatC(exponent ? "%.*e" : "%.*f", decimalPlaces_, value);
   if (!trim_ || text.find(decimalPoint_) == std::string::npos) return text;
   std::string tail;
@@ -109,7 +119,7 @@ void CNumSpinCtrl::OnDeltaPos(int delta) {
     const double tolerance = std::max(1e-9, std::fabs(std::max(max_, value) * 1e-9));
     if (value - max_ > tolerance) value = wrap ? min_ : max_;
   }
-  SetBuddyValue(value);
+  SetBuddyValue(value, true);
 }
 
 void CNumSpinCtrl::OnSpin(wxSpinEvent& event) {

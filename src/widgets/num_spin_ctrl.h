@@ -32,8 +32,11 @@ class CNumSpinCtrl : public wxEvtHandler {
   int GetDecimalPlaces() const { return decimalPlaces_; }
   // A printf format for one double; null or "" returns to the decimal-places rule.
   void SetFormatString(const char* format) { format_ = format ? format : ""; }
+  // When set, an arrow step writes the buddy as typing does, so it sends its text event.
+  void SetStepNotifiesBuddy(bool notify) { stepNotifies_ = notify; }
 
-  // The text the buddy shows for a value.
+  // The text the buddy shows for a value: every digit of it that a double keeps, in the
+  // exponent form only for values too small for the decimal places.
   std::string FormatValue(double value) const;
   // One arrow step of delta steps (negative down), as a click does.
   void OnDeltaPos(int delta);
@@ -41,7 +44,7 @@ class CNumSpinCtrl : public wxEvtHandler {
  private:
   void SyncRange();
   void SetPosFromValue(double value);
-  void SetBuddyValue(double value);
+  void SetBuddyValue(double value, bool step = false);
   void OnSpin(wxSpinEvent& event);
 
   double min_ = 0.0;
@@ -51,6 +54,7 @@ class CNumSpinCtrl : public wxEvtHandler {
   int decimalPlaces_ = -1;
   std::string format_;
   bool trim_ = true;
+  bool stepNotifies_ = false;
   char decimalPoint_ = '.';  // numbers are printed in the C locale
   wxWeakRef<wxSpinButton> arrows_;
   wxWeakRef<wxTextCtrl> buddy_;

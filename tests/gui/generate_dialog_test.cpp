@@ -164,4 +164,35 @@ TEST_F(GenerateDialog, ASavedLandscapeOpensInAProject) {
                                    "Error! Destination LCP file same as source LCP file, can not overwrite source LCP."});
 }
 
+// Coordinates of millions and fractions typed into the general fields keep every digit through
+// the dialog's redisplays and into the written landscape (read back by GDAL).
+TEST_F(GenerateDialog, TypedCoordinatesKeepEveryDigitIntoTheLandscape) {
+  for (int layer : {0, 1, 2, 3, 4}) Click(dialog_->LayerRow(layer).constantBox);  // all constant
+  Type(dialog_->GeneralEdit(0), "3");
+  Type(dialog_->GeneralEdit(1), "4");
+  Type(dialog_->GeneralEdit(2), "512345.25");
+  Type(dialog_->GeneralEdit(3), "4507215.5");
+  Type(dialog_->GeneralEdit(4), "30");
+  Click(dialog_->CrownBox());  // the dialog reads and shows its fields again
+  Click(dialog_->CrownBox());
+  EXPECT_EQ(dialog_->GeneralEdit(2)->GetValue(), "512345.25");
+  EXPECT_EQ(dialog_->GeneralEdit(3)->GetValue(), "4507215.5");
+  dialogs_.AnswerSaveFile(Path("coords.lcp"));
+  dialog_->OnOK();
+  ASSERT_EQ(messages_.Texts().back(), Path("coords.lcp") + " was written to disk.");
+  // Lower left from GDAL's upper-left origin and its rows of cells.
+  const std::string out = Path("origin.txt");
+  const std::string cmd = std::string(PV_PYTHON) + " -c \"from osgeo import gdal; d = gdal.Open('" +
+                          Path("coords.lcp") + "'); g = d.GetGeoTransform(); open('" + out +
+                          "', 'w').write('%.3f %.3f' % (g[0], g[3] + g[5] * d.RasterYSize))\"";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  std::FILE* f = std::fopen(out.c_str(), "r");
+  ASSERT_NE(f, nullptr);
+  double x = 0, y = 0;
+  ASSERT_EQ(std::fscanf(f, "%lf %lf", &x, &y), 2);
+  std::fclose(f);
+  EXPECT_DOUBLE_EQ(x, 512345.25);
+  EXPECT_DOUBLE_EQ(y, 4507215.5);
+}
+
 }  // namespace

@@ -28,6 +28,7 @@
 
 using runs::ui::CRunInputsPage;
 using runs::ui::CRunSheet;
+using platform::OleDateTime;
 using runs_gui::FindDialog;
 using runs_gui::PumpUntil;
 
@@ -506,6 +507,38 @@ TEST(RunSheetWindow, OpenWxsTakesAStreamForConditioning) {
   EXPECT_EQ(state.conditioningEnd.GetHour(), 4);
   EXPECT_EQ(state.conditioningEnd.GetDay(), 7);
   EXPECT_NE(Status(*sheet, 0), "Need a Weather Stream file");
+  sheet->Destroy();
+  widgets::FlushEvents(2);
+}
+
+// A stream over two days, opened and closed with the editor's OK: the period the pickers show
+// is the one the sheet holds, from the first record to the last, and Launch takes it at once.
+TEST(RunSheetWindow, AnOpenedStreamsPeriodIsWhatTheSheetHoldsAndLaunchTakesIt) {
+  runs_gui::Project p;
+  platform::ScopedRecordingMessages messages;
+  platform::ScopedScriptedDialogs dialogs;
+  std::string records;
+  for (int i = 0; i < 24; ++i)
+    records += "2011 8 " + std::to_string(i < 12 ? 7 : 8) + " " + std::to_string((12 + i) % 24 * 100) +
+               " 70 30 0.00 5 90 0\n";
+  const std::string stream = p.Write("two.wxs", "RAWS_ELEVATION: 2100\nRAWS_UNITS: English\nRAWS: 24\n" + records);
+  CRunSheet* sheet = ReadySheet(p);
+  sheet->SelectPage(0);
+  CRunInputsPage* page = sheet->inputsPage;
+  Use(page->streamRadio);
+  dialogs.AnswerOpenFile(stream);
+  runs_gui::WhenShown("Edit WXS File: " + stream, [&](wxDialog* editor) { Use(editor->FindWindow(wxID_OK)); });
+  UseMenu(page, 1476, CRunInputsPage::kOpenWxs);
+  ASSERT_EQ(page->wxsFile, stream);
+  const runs::InputsState state = page->State();
+  EXPECT_EQ(state.conditioningStart, OleDateTime(2011, 8, 7, 12, 0, 0));
+  EXPECT_EQ(state.conditioningEnd, OleDateTime(2011, 8, 8, 11, 0, 0));
+  EXPECT_EQ(Status(*sheet, 0), "Inputs OK");
+  sheet->SelectPage(1);
+  EXPECT_EQ(p.run->inputs.conditioningEnd, OleDateTime(2011, 8, 8, 11, 0, 0));
+  EXPECT_TRUE(sheet->launchButton->IsEnabled());
+  EXPECT_TRUE(sheet->CanLaunch(sheet->outputsPage));
+  EXPECT_TRUE(messages.Texts().empty()) << messages.Texts().front();
   sheet->Destroy();
   widgets::FlushEvents(2);
 }

@@ -45,8 +45,11 @@ TEST(NumSpinCtrl, FormatsWithDecimalPlacesTrimmedOrAFormatString) {
   };
   const Case cases[] = {
       {2, 1.5, "1.5"},     {2, 2.0, "2"},      {2, 20.0, "20"},          {0, 20.0, "20"},
-      {0, 100.0, "100"},   {3, 0.00001, "1e-05"}, {2, 1234567.0, "1.23e+06"}, {-1, 2.5, "2.5"},
+      {0, 100.0, "100"},   {3, 0.00001, "1e-05"}, {-1, 2.5, "2.5"},
       {-1, 1e6, "1e+06"},  {-1, 0.0001, "0.0001"}, {1, -0.25, "-0.2"},
+      // Every digit of a large value is kept: coordinates run to millions.
+      {2, 1234567.0, "1234567"}, {6, 4507215.5, "4507215.5"}, {-1, 4507215.5, "4507215.5"},
+      {-1, -1234567.0, "-1234567"},
   };
   CNumSpinCtrl spin;
   for (const Case& c : cases) {

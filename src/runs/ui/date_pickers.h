@@ -14,7 +14,9 @@ inline void ToPickers(const platform::OleDateTime& t, wxDatePickerCtrl* day, wxT
                static_cast<wxDateTime::wxDateTime_t>(h), static_cast<wxDateTime::wxDateTime_t>(mi),
                static_cast<wxDateTime::wxDateTime_t>(t.GetSecond()));
   if (!w.IsValid()) return;
-  day->SetValue(w);
+  // The day picker holds a day: its range runs from midnight to midnight, and a value with a
+  // time of day past the last midnight would be refused and the old day kept.
+  day->SetValue(w.GetDateOnly());
   time->SetValue(w);
   day->Refresh();
   time->Refresh();

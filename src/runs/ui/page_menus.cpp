@@ -5,9 +5,6 @@
 #include <wx/spinbutt.h>
 #include <wx/textctrl.h>
 
-#include <algorithm>
-#include <cmath>
-
 #include "platform/dialogs.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
@@ -15,6 +12,7 @@
 #include "runs/run.h"
 #include "runs/run_host.h"
 #include "themes/vector_theme.h"
+#include "widgets/num_spin_ctrl.h"
 
 namespace runs::ui {
 
@@ -41,18 +39,20 @@ int ChooseMenuCommand(wxButton* button, wxMenu& menu, const std::function<int(in
 
 wxSpinButton* NumberSpin(wxWindow* parent, int id, wxTextCtrl* edit, double lo, double hi, double step,
                          int digits) {
-  auto* spin = new wxSpinButton(parent, id, wxDefaultPosition, wxDefaultSize, wxSP_VERTICAL | wxSP_ARROW_KEYS);
-  spin->SetRange(static_cast<int>(std::lround(lo / step)), static_cast<int>(std::lround(hi / step)));
-  auto move = [spin, edit, lo, hi, step, digits](int delta) {
-    const auto typed = platform::ParseDouble(edit->GetValue().utf8_string());
-    double value = typed ? (std::round(*typed / step) + delta) * step : (delta > 0 ? lo : hi);
-    value = std::clamp(value, lo, hi);
-    spin->SetValue(static_cast<int>(std::lround(value / step)));
-    edit->SetValue(wxString::FromUTF8(platform::FormatC("%.*f", digits, value)));
-  };
-  spin->Bind(wxEVT_SPIN_UP, [move](wxSpinEvent& e) { move(1); e.Veto(); });
-  spin->Bind(wxEVT_SPIN_DOWN, [move](wxSpinEvent& e) { move(-1); e.Veto(); });
-  return spin;
+  auto* arrows = new wxSpinButton(parent, id, wxDefaultPosition, wxDefaultSize, wxSP_VERTICAL | wxSP_ARROW_KEYS);
+  auto* spin = new widgets::CNumSpinCtrl;
+  spin->SetBuddy(edit);
+  spin->SetDecimalPlaces(digits);
+  // The pages learn of a step as of typing: from the box's text event.
+  spin->SetStepNotifiesBuddy(true);
+  spin->Attach(arrows);
+  spin->SetRangeAndStep(lo, hi, step);
+  // The stepper goes with its arrows, let go while they are still whole.
+  arrows->Bind(wxEVT_DESTROY, [spin, arrows](wxWindowDestroyEvent& e) {
+    if (e.GetEventObject() == arrows) delete spin;
+    e.Skip();
+  });
+  return arrows;
 }
 
 std::optional<std::string> IntegerProblem(const wxTextCtrl* edit, int lo, int hi) {

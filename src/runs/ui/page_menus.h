@@ -31,8 +31,8 @@ wxString Shortened(const std::string& path, wxWindow* box);
 // disabled counts as none.
 int ChooseMenuCommand(wxButton* button, wxMenu& menu, const std::function<int(int buttonId)>& chooser);
 
-// Up and down arrows beside a number box: they step the typed number by `step` within the
-// range, written with `digits` decimals (from the range's end when what is typed is no number).
+// Up and down arrows beside a number box: they step the typed number by `step`, clamped to the
+// range and written with at most `digits` decimals; the box then sends its text event.
 wxSpinButton* NumberSpin(wxWindow* parent, int id, wxTextCtrl* edit, double lo, double hi, double step = 1,
                          int digits = 0);
 
