@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "platform/atomic_file.h"
@@ -18,6 +19,7 @@
 #include "runs/run_embrith.h"
 #include "runs/run_exec_status.h"
 #include "themes/theme.h"
+#include "themes/vector_theme.h"
 
 namespace runs {
 
@@ -102,6 +104,21 @@ CRun* CopyRun(CPVN4Doc& doc, const CRun& source) {
   run->embrith = source.embrith;
   CRun* added = doc.currentArea->AddRun(std::move(run));
   if (!added->tom.idealLandscapeFile.empty()) added->CreateIdealLandscapeThemes();
+  // The ignitions and barriers the source holds as themes are the copy's too, read again from
+  // their files: the pages judge a run ready by its themes.
+  const std::pair<CVectorTheme* CRun::*, const std::string*> inputs[] = {
+      {&CRun::mttIgnitions, &added->mtt.ignitionFile},         {&CRun::mttBarriers, &added->mtt.barrierFile},
+      {&CRun::tomIgnitions, &added->tom.ignitionFile},         {&CRun::embrithIgnitions, &added->embrith.ignitionFile},
+      {&CRun::embrithBarriers, &added->embrith.barrierFile}};
+  for (const auto& [slot, file] : inputs) {
+    const CVectorTheme* from = source.*slot;
+    if (!from || file->empty() || !added->host) continue;
+    auto theme = std::make_unique<CVectorTheme>();
+    if (!theme->LoadShapefile(*file, doc.landscape.projection)) continue;
+    theme->name = from->name;
+    theme->sourcePath = from->sourcePath;
+    added->*slot = added->host->AdoptVectorTheme(std::move(theme));
+  }
   doc.UpdateAllViews();
   doc.SetModifiedFlag();
   return added;

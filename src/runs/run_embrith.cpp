@@ -58,6 +58,9 @@ EmbrithInputsState EmbrithInputsStateOf(const CRun& run, bool areaNeedsCustomFue
   s.areaNeedsCustomFuels = areaNeedsCustomFuels;
   s.windType = run.inputs.windType;
   s.conditioningStart = run.inputs.conditioningStart;
+  s.crownFireMethod = run.outputs.crownFireMethod;
+  s.hasIgnitions = !run.embrith.ignitionFile.empty();
+  s.burnPeriods = run.embrith.burnPeriods.size();
   return s;
 }
 
@@ -76,9 +79,9 @@ std::string MissingEmbrithInputText(CRun& run, const EmbrithInputsState& in) {
   if (!c.IsValid() ||
       !(OleDateTime(c.GetYear(), c.GetMonth(), c.GetDay(), c.GetHour(), c.GetMinute(), c.GetSecond()) == c))
     return "Set FM Conditioning Period";
-  if (run.outputs.crownFireMethod < 0) return "Set Crown Fire Method";
-  if (run.embrith.ignitionFile.empty()) return "Need Ignition File";
-  if (run.embrith.burnPeriods.empty()) return "Set Burn Periods";
+  if (in.crownFireMethod < 0) return "Set Crown Fire Method";
+  if (!in.hasIgnitions) return "Need Ignition File";
+  if (in.burnPeriods == 0) return "Set Burn Periods";
   if (in.windType == 5 && in.atmFile.empty()) return "Need ATM File";
   return "Inputs OK";
 }

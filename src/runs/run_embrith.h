@@ -17,12 +17,15 @@ class CEmbrith;
 
 namespace runs {
 
-// The Weather Inputs and Weather Stream pages' values as the status line reads them.
+// The pages' values as the status line reads them.
 struct EmbrithInputsState {
   std::string fmsFile, fmdFile, wxsFile, atmFile;
   bool areaNeedsCustomFuels = false;
   int windType = 0;
   platform::OleDateTime conditioningStart = platform::OleDateTime::Invalid();
+  int crownFireMethod = -1;
+  bool hasIgnitions = false;
+  std::size_t burnPeriods = 0;
 };
 
 // The same values taken from a run as it was last applied.

@@ -124,8 +124,8 @@ bool OutputsReady(const CRunOutputs& selection, bool conditions, int crownFireMe
   return AnyBasicOutputSelected(selection, conditions) && crownFireMethod >= 0;
 }
 
-int CountSelectedOutputs(const CRun& run, const CRunOutputs& o, bool fromPage,
-                         bool fixedFuelMoistures) {
+int CountSelectedOutputs(const CRunOutputs& o, bool fromPage, bool fixedFuelMoistures,
+                         const CRunMTTSettings& mtt, const CRunTOMSettings& tom) {
   int n = Count({o.crownFireActivity, o.crownFractionBurned, o.firelineIntensity, o.flameLength,
                  o.heatPerUnitArea, o.midflameWindSpeed, o.horizontalMovementRate,
                  o.rateOfSpread, o.spreadVectors, o.maxSpotVectors, o.maxSpotting,
@@ -133,22 +133,13 @@ int CountSelectedOutputs(const CRun& run, const CRunOutputs& o, bool fromPage,
   if (!fromPage || !fixedFuelMoistures)
     n += Count({o.solarRadiation, o.fuelMoisture1, o.fuelMoisture10, o.fuelMoisture100,
                 o.fuelMoisture1000});
-  const CRunTOMSettings& tom = run.tom;
-  const CRunMTTSettings& mtt = run.mtt;
-  if (tom.IsReady()) {
-    n += tom.treatmentOpportunities ? 1 : 0;
-    if (!tom.ignitionFile.empty() && tom.treatments)
-      n += Count({tom.arrivalTime, tom.arrivalContour, tom.firelineIntensity, tom.flowPaths,
-                  tom.nodeInfluence, tom.majorPaths, tom.rateOfSpread});
-  } else if (mtt.IsReady()) {
-    if (mtt.ignitionSource == 2)
-      n += Count({mtt.burnProbabilities, mtt.perimeters, mtt.flpEnglish, mtt.flpMetric,
-                  mtt.fireSizeList});
-    else
-      n += Count({mtt.rateOfSpread, mtt.nodeInfluence, mtt.arrivalTime, mtt.firelineIntensity,
-                  mtt.flowPaths, mtt.majorPaths, mtt.arrivalContour, mtt.ignitionGrid,
-                  mtt.emberLocations, mtt.emberList});
-  }
+  n += Count({tom.treatmentOpportunities, tom.treatments, tom.arrivalTime, tom.arrivalContour,
+              tom.firelineIntensity, tom.flowPaths, tom.nodeInfluence, tom.majorPaths, tom.rateOfSpread});
+  if (mtt.ignitionSource == 2)
+    n += Count({mtt.burnProbabilities, mtt.perimeters, mtt.flpEnglish, mtt.flpMetric, mtt.fireSizeList});
+  else
+    n += Count({mtt.rateOfSpread, mtt.nodeInfluence, mtt.arrivalTime, mtt.firelineIntensity, mtt.flowPaths,
+                mtt.majorPaths, mtt.arrivalContour, mtt.ignitionGrid, mtt.emberLocations, mtt.emberList});
   return n;
 }
 

@@ -8,6 +8,8 @@
 
 class CRun;
 class CRunOutputs;
+struct CRunMTTSettings;
+struct CRunTOMSettings;
 
 namespace runs {
 
@@ -39,10 +41,12 @@ bool InputsReady(CRun& run, const InputsState& in);
 bool AnyBasicOutputSelected(const CRunOutputs& selection, bool conditions);
 bool OutputsReady(const CRunOutputs& selection, bool conditions, int crownFireMethod);
 
-// Status part 1: the count of selected outputs. With fromPage the moisture outputs count
-// only when fixed fuel moistures are off; taken from the run they always count.
-int CountSelectedOutputs(const CRun& run, const CRunOutputs& selection, bool fromPage,
-                         bool fixedFuelMoistures);
+// Status part 1: the count of selected outputs: the fire-behaviour ones (with fromPage the
+// moisture outputs count only when fixed fuel moistures are off; taken from the run they always
+// count), then every ticked travel-time output of the ignition source chosen and every ticked
+// treatment output, ready to run or not.
+int CountSelectedOutputs(const CRunOutputs& selection, bool fromPage, bool fixedFuelMoistures,
+                         const CRunMTTSettings& mtt, const CRunTOMSettings& tom);
 std::string SelectedOutputsText(int count);
 // Status part 2.
 std::string ExistingOutputsText(const CRun& run, bool outputsChanged);

@@ -198,10 +198,11 @@ TEST_F(MainRoad, LandscapePathsOpenNewProjectWindowsAndProjectFilesSaySo) {
   EXPECT_NE(second, first);
   EXPECT_TRUE(second->IsLandscapeLoaded());
   EXPECT_EQ(frame->DocManager()->GetHistoryFile(0), wxString(upper.string()));
-  // The open dialog starts with what it opens, the landscapes, then projects and all files.
+  // The open dialog starts with projects and landscapes together, then each alone and all files.
   const auto requests = dialogs_->Requests();
   ASSERT_FALSE(requests.empty());
   EXPECT_EQ(requests.back().options.filter,
+            "Projects and Landscapes (*.pvn;*.lcp;*.tif)|*.pvn;*.lcp;*.tif|"
             "LCP and GeoTIFF Files (*.lcp;*.tif)|*.lcp;*.tif|Pyrvane Project Files (*.pvn)|*.pvn|"
             "All Files (*.*)|*.*||");
 

@@ -192,7 +192,8 @@ TEST(TreatPageWindow, ReadinessFilesTypedNumbersAndOutputBoxes) {
   // The optimisation's fire behaviour needs the ellipses, and its intensity the basic grids.
   EXPECT_TRUE(p.run->outputs.ellipticalB && p.run->outputs.maxSpotting);
   EXPECT_TRUE(p.run->outputs.firelineIntensity && p.run->outputs.rateOfSpread);
-  EXPECT_EQ(sheet->StatusText(1), "11 outputs selected");  // three fire-behaviour grids, eight TOM outputs
+  // Three fire-behaviour grids and the nine treatment outputs ticked, Treatments itself included.
+  EXPECT_EQ(sheet->StatusText(1), "12 outputs selected");
   sheet->Destroy();
   widgets::FlushEvents(2);
 }

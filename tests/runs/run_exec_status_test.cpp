@@ -103,15 +103,21 @@ TEST(RunSheetStatus, ReadinessNeedsBothWindGridsAndAnOrderedPeriod) {
 TEST(RunSheetStatus, OutputCountAndReadiness) {
   CRun run;
   CRunOutputs sel;
-  EXPECT_EQ(runs::SelectedOutputsText(runs::CountSelectedOutputs(run, sel, true, true)),
+  EXPECT_EQ(runs::SelectedOutputsText(runs::CountSelectedOutputs(sel, true, true, run.mtt, run.tom)),
             "No outputs selected");
   sel.flameLength = sel.spreadVectors = true;
   sel.solarRadiation = sel.fuelMoisture1000 = true;
   // Moisture outputs count on the page only while fuels are conditioned.
-  EXPECT_EQ(runs::CountSelectedOutputs(run, sel, true, true), 2);
-  EXPECT_EQ(runs::CountSelectedOutputs(run, sel, true, false), 4);
-  EXPECT_EQ(runs::SelectedOutputsText(runs::CountSelectedOutputs(run, sel, false, true)),
+  EXPECT_EQ(runs::CountSelectedOutputs(sel, true, true, run.mtt, run.tom), 2);
+  EXPECT_EQ(runs::CountSelectedOutputs(sel, true, false, run.mtt, run.tom), 4);
+  EXPECT_EQ(runs::SelectedOutputsText(runs::CountSelectedOutputs(sel, false, true, run.mtt, run.tom)),
             "4 outputs selected");
+  // Travel-time ticks of the chosen ignition source and treatment ticks count, ready or not.
+  run.mtt.arrivalTime = run.mtt.flowPaths = run.mtt.burnProbabilities = 1;
+  run.tom.treatments = run.tom.majorPaths = 1;
+  EXPECT_EQ(runs::CountSelectedOutputs(sel, false, true, run.mtt, run.tom), 8);
+  run.mtt.ignitionSource = 2;
+  EXPECT_EQ(runs::CountSelectedOutputs(sel, false, true, run.mtt, run.tom), 7);
   CRunOutputs moistureOnly;
   moistureOnly.fuelMoisture10 = true;
   EXPECT_FALSE(runs::OutputsReady(moistureOnly, false, 0));

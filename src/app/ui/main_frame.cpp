@@ -119,15 +119,19 @@ wxString PyrvaneDocManager::MakeNewDocumentName() {
 wxDocTemplate* PyrvaneDocManager::SelectDocumentPath(wxDocTemplate** templates, int count,
                                                      wxString& path, long, bool) {
   platform::FileDialogOptions o;
-  // What can be opened comes first, so it is the filter the dialog starts with.
+  // The dialog starts with everything it opens, projects and landscapes together; then each
+  // kind alone, landscapes first, and all files.
+  std::string each, kinds[2];  // landscapes' patterns, projects'
   for (bool projects : {false, true})
     for (int i = 0; i < count; ++i) {
       if (!templates[i]->IsVisible()) continue;
       const std::string patterns = templates[i]->GetFileFilter().utf8_string();
       if (IsProjectFilter(patterns) != projects) continue;
-      o.filter += templates[i]->GetDescription().utf8_string() + " (" + patterns + ")|" + patterns + "|";
+      each += templates[i]->GetDescription().utf8_string() + " (" + patterns + ")|" + patterns + "|";
+      kinds[projects] += (kinds[projects].empty() ? "" : ";") + patterns;
     }
-  o.filter += "All Files (*.*)|*.*||";
+  const std::string every = kinds[1] + (kinds[0].empty() || kinds[1].empty() ? "" : ";") + kinds[0];
+  o.filter = "Projects and Landscapes (" + every + ")|" + every + "|" + each + "All Files (*.*)|*.*||";
   o.initialPath = GetLastDirectory().utf8_string();
   const auto chosen = platform::CurrentDialogs().ChooseOpenFile(o);
   if (!chosen) return nullptr;

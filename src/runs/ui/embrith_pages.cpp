@@ -217,7 +217,8 @@ bool CEmbrithFbInputsPage::IsReady() {
 void CEmbrithFbInputsPage::MarkChanged() {
   if (loading_) return;
   changed = true;
-  if (sheet) sheet->NoteChange();
+  // Launch and the status line follow every edit, as on the other pages.
+  if (sheet) sheet->PageEdited(this);
 }
 
 wxMenu* CEmbrithFbInputsPage::BuildMenu(int buttonId) {
@@ -572,6 +573,13 @@ void CEmbrithWxBpPage::OnAddBurnPeriod() {
       b.day = next.GetDay();
     }
   }
+  // Within the range the page states: from the conditioning start's hour on its day, to the
+  // last record's hour on the last day.
+  auto sameDay = [&b](const OleDateTime& t) { return t.IsValid() && t.GetMonth() == b.month && t.GetDay() == b.day; };
+  BurnPeriod fitted = b;
+  if (sameDay(conditioningStart)) fitted.startHour = std::max(fitted.startHour, conditioningStart.GetHour());
+  if (sameDay(lastRecord)) fitted.endHour = std::min(fitted.endHour, lastRecord.GetHour());
+  if (fitted.startHour < fitted.endHour) b = fitted;
   const long position = grid.GetRowCount() > 0 ? current + 1 : -1;
   AddBurnPeriodRow(b, position);
   grid.GotoRow(position > 0 && position < grid.GetRowCount() ? position : grid.GetRowCount() - 1);
@@ -610,8 +618,8 @@ std::optional<std::string> CEmbrithWxBpPage::BurnPeriodsProblem() {
 bool CEmbrithWxBpPage::IsReady() const {
   if (!created_) return !run->embrith.burnPeriods.empty() && run->inputs.conditioningStart.IsValid() &&
                         run->inputs.conditioningEnd.IsValid();
-  return const_cast<BpCUG&>(grid).GetRowCount() > 0 && run->inputs.conditioningStart.IsValid() &&
-         run->inputs.conditioningEnd.IsValid();
+  // The page's own period, so Launch follows an opened stream before it is applied.
+  return const_cast<BpCUG&>(grid).GetRowCount() > 0 && conditioningStart.IsValid() && lastRecord.IsValid();
 }
 
 void CEmbrithWxBpPage::MarkChanged() {
@@ -784,6 +792,7 @@ void CEmbrithPage::Build() {
       probability_->Attach(spins[f]);
       probability_->SetBuddy(edits[f]);
       probability_->SetDecimalPlaces(3);
+      probability_->SetStepNotifiesBuddy(true);
       probability_->SetRangeAndStep(0, 1, 0.001);
     } else {
       spins[f] = NumberSpin(this, kFields[f].spin, edits[f], static_cast<int>(lo), static_cast<int>(hi));

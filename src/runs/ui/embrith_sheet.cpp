@@ -68,6 +68,9 @@ void CEmbrithRunSheet::UpdateStatusBar() {
   runs::EmbrithInputsState state = inputsPage->State();
   state.wxsFile = streamPage->wxsFile;
   state.conditioningStart = streamPage->conditioningStart;
+  state.crownFireMethod = modelPage->crownCombo->GetSelection();
+  state.hasIgnitions = !modelPage->ignitionFile.empty() && run->embrithIgnitions;
+  state.burnPeriods = static_cast<std::size_t>(streamPage->grid.GetRowCount());
   // A value the pages cannot take comes first: nothing launches until it is put right.
   const std::optional<FieldProblem> problem = FirstProblem();
   ShowStatus(problem ? ProblemText(*problem) : runs::MissingEmbrithInputText(*run, state),

@@ -226,6 +226,14 @@ void CPathweaverPage::ApplyToRun() {
   changed = false;
 }
 
+CRunMTTSettings CPathweaverPage::Selection() const {
+  CRunMTTSettings m = run->mtt;
+  if (!IsCreated()) return m;
+  for (int i = 0; i < 15; ++i) m.*(kBoxes[i].flag) = outputs[i]->GetValue() ? 1 : 0;
+  m.ignitionSource = ignitionSource;
+  return m;
+}
+
 bool CPathweaverPage::IsReady() const {
   if (!IsCreated()) return run->mtt.IsReady();
   if (ignitionSource != 0) {

@@ -132,7 +132,9 @@ void CRunSheet::UpdateStatusBar() {
   const bool fromPage = outputsPage && outputsPage->IsCreated();
   const CRunOutputs& selection = fromPage ? outputsPage->selection : run->outputs;
   ShowStatus(problem ? ProblemText(*problem) : runs::MissingInputText(*run, state),
-             runs::CountSelectedOutputs(*run, selection, fromPage, state.fixedFuelMoistures));
+             runs::CountSelectedOutputs(selection, fromPage, state.fixedFuelMoistures,
+                                        mttPage ? mttPage->Selection() : run->mtt,
+                                        treatPage ? treatPage->Selection() : run->tom));
 }
 
 bool CRunSheet::CanLaunch(wxWindow* page) {

@@ -284,6 +284,8 @@ class CPathweaverPage : public CTravelTimePage {
   // Copies the page into the run; nothing while a typed number is refused.
   void ApplyToRun();
   bool IsReady() const;
+  // The run's settings with the page's ignition source and output ticks.
+  CRunMTTSettings Selection() const;
   void SetIgnitionControls();
   void OnSelectAll();
   void OnRemoveAll();
@@ -345,6 +347,8 @@ class CTreatPage : public CTravelTimePage {
   // typed number is refused.
   void ApplyToRun();
   bool IsReady() const;
+  // The run's settings with the page's output ticks.
+  CRunTOMSettings Selection() const;
   void OnSelectAll();
   void OnRemoveAll();
   void OnIgnitionFile();

@@ -130,6 +130,13 @@ void CTreatPage::ShowFiles() {
   idealBox->ChangeValue(Shortened(idealLandscapeFile, idealBox));
 }
 
+CRunTOMSettings CTreatPage::Selection() const {
+  CRunTOMSettings t = run->tom;
+  if (!IsCreated()) return t;
+  for (int i = 0; i < kOutputCount; ++i) t.*(kBoxes[i].flag) = outputs[i]->GetValue() ? 1 : 0;
+  return t;
+}
+
 void CTreatPage::ApplyToRun() {
   // Only values the page can take reach the run (the sheet has said why it refused others).
   if (!run || !IsCreated() || CheckFields()) return;
