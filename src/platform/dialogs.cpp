@@ -176,8 +176,21 @@ bool MatchesPatterns(const std::string& path, const std::vector<std::string>& pa
 }
 
 std::string WithDefaultExtension(const std::string& path, const std::string& defaultExt) {
-  if (defaultExt.empty() || path.empty() || !Extension(path).empty()) return path;
-  return path + "." + defaultExt;
+  if (defaultExt.empty() || path.empty()) return path;
+  // A name typed with its extension in front of the one the dialog filled in keeps one.
+  const std::string ext = "." + defaultExt;
+  auto endsWithExt = [&ext](const std::string& s) {
+    if (s.size() <= ext.size()) return false;
+    for (std::size_t i = 0; i < ext.size(); ++i)
+      if (std::tolower(static_cast<unsigned char>(s[s.size() - ext.size() + i])) !=
+          std::tolower(static_cast<unsigned char>(ext[i])))
+        return false;
+    return true;
+  };
+  if (endsWithExt(path) && endsWithExt(path.substr(0, path.size() - ext.size())))
+    return path.substr(0, path.size() - ext.size());
+  if (!Extension(path).empty()) return path;
+  return path + ext;
 }
 
 }  // namespace platform

@@ -82,7 +82,8 @@ std::vector<FilterEntry> ParseFilter(const std::string& filter);
 std::string FilterToWildcard(const std::string& filter);
 // Whether the file name matches one of the patterns ("*.x", "*.*", "*"), ignoring case.
 bool MatchesPatterns(const std::string& path, const std::vector<std::string>& patterns);
-// A save-dialog result: appends "." + defaultExt when the file name has no extension.
+// A save-dialog result: appends "." + defaultExt when the file name has no extension, and
+// drops it when the name ends with it twice.
 std::string WithDefaultExtension(const std::string& path, const std::string& defaultExt);
 
 }  // namespace platform

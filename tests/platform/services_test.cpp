@@ -26,6 +26,12 @@ TEST(Dialogs, FilterParsingAndCaseInsensitiveMatching) {
   EXPECT_TRUE(ParseFilter("||").empty());
   EXPECT_EQ(WithDefaultExtension("/a.b/prefs", "cfg"), "/a.b/prefs.cfg");
   EXPECT_EQ(WithDefaultExtension("/a/prefs.txt", "cfg"), "/a/prefs.txt");
+  // A name typed with its extension before the one the save dialog filled in keeps one.
+  const std::pair<const char*, const char*> saved[] = {
+      {"/p/analysis1.pvn.pvn", "/p/analysis1.pvn"}, {"/p/analysis1.PVN.pvn", "/p/analysis1.PVN"},
+      {"/p/analysis1", "/p/analysis1.pvn"},          {"/p/analysis1.pvn", "/p/analysis1.pvn"},
+      {"/p/.pvn.pvn", "/p/.pvn"},                    {"/p/a.lcp.pvn", "/p/a.lcp.pvn"}};
+  for (const auto& [typed, kept] : saved) EXPECT_EQ(WithDefaultExtension(typed, "pvn"), kept) << typed;
 }
 
 TEST(Dialogs, ScriptedAnswersInOrderThenCancel) {
