@@ -5,13 +5,16 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 
 #include "platform/messages.h"
 #include "runs/run_commands.h"
 #include "runs/run_embrith.h"
+#include "project/work_area.h"
 #include "runs/ui/embrith_sheet.h"
+#include "runs/ui/page_menus.h"
 #include "runs/ui/run_sheet.h"
 #include "runs_gui_support.h"
 #include "widgets/screenshot.h"
@@ -116,6 +119,45 @@ TEST(RunStatusLine, TravelTimeAndTreatmentTicksCountAsTheyAreTicked) {
     s.make();
     EXPECT_EQ(sheet->StatusText(1), s.count) << s.edit;
   }
+  sheet->Destroy();
+  widgets::FlushEvents(2);
+}
+
+// A copy of a ready fire-growth run is ready too: its status line and Launch agree.
+TEST(RunStatusLine, ACopyOfAReadyFireGrowthRunCanLaunch) {
+  runs_gui::Project p;
+  platform::ScopedRecordingMessages messages;
+  CRun* run = runs::NewEmbrithRun(p.doc);
+  ASSERT_NE(run, nullptr);
+  ASSERT_NE(run->area, nullptr);
+  // One ignition point at the middle of the area, written by GDAL.
+  const std::string shp = (p.dir / "ignition.shp").string();
+  const double x = (run->area->east + run->area->west) / 2, y = (run->area->north + run->area->south) / 2;
+  const std::string cmd = std::string(PV_PYTHON) +
+                          " -c \"from osgeo import ogr; d = ogr.GetDriverByName('ESRI Shapefile').CreateDataSource('" +
+                          shp + "'); l = d.CreateLayer('i', geom_type=ogr.wkbPoint); f = ogr.Feature(l.GetLayerDefn()); "
+                          "f.SetGeometry(ogr.CreateGeometryFromWkt('POINT (" + std::to_string(x) + " " +
+                          std::to_string(y) + ")')); l.CreateFeature(f); d = None\"";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  run->inputs.fuelMoistureFile = p.Write("a.fms", "0 6 7 8 60 90\n");
+  run->inputs.weatherStreamFile = p.Write("s.wxs", Stream());
+  run->inputs.conditioningStart = platform::OleDateTime(2011, 8, 7, 9, 0, 0);
+  run->inputs.conditioningEnd = platform::OleDateTime(2011, 8, 8, 23, 0, 0);
+  run->outputs.crownFireMethod = 0;
+  run->embrith.burnPeriods = {{8, 7, 10, 18}};
+  run->embrith.arrivalTime = 1;
+  run->embrith.ignitionFile = shp;
+  ASSERT_TRUE(runs::ui::TakeRunShapefile(*run, run->embrithIgnitions, shp, true, "Embrith Ignitions", "outside"));
+
+  CRun* copy = runs::CopyRun(p.doc, *run);
+  ASSERT_NE(copy, nullptr);
+  ASSERT_NE(copy->embrithIgnitions, nullptr);
+  EXPECT_NE(copy->embrithIgnitions, run->embrithIgnitions);
+  auto* sheet = new runs::ui::CEmbrithRunSheet(nullptr, copy);
+  sheet->Show();
+  EXPECT_EQ(sheet->StatusText(0), "Inputs OK");
+  EXPECT_TRUE(sheet->launchButton->IsEnabled());
+  EXPECT_TRUE(messages.Texts().empty()) << messages.Texts().front();
   sheet->Destroy();
   widgets::FlushEvents(2);
 }
