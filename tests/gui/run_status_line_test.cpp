@@ -157,6 +157,13 @@ TEST(RunStatusLine, ACopyOfAReadyFireGrowthRunCanLaunch) {
   sheet->Show();
   EXPECT_EQ(sheet->StatusText(0), "Inputs OK");
   EXPECT_TRUE(sheet->launchButton->IsEnabled());
+  // Launch follows the pages as they stand, without Apply.
+  runs_gui::Choose(sheet->modelPage->crownCombo, wxNOT_FOUND);
+  EXPECT_EQ(sheet->StatusText(0), "Set Crown Fire Method");
+  EXPECT_FALSE(sheet->launchButton->IsEnabled());
+  runs_gui::Choose(sheet->modelPage->crownCombo, 1);
+  EXPECT_EQ(sheet->StatusText(0), "Inputs OK");
+  EXPECT_TRUE(sheet->launchButton->IsEnabled());
   EXPECT_TRUE(messages.Texts().empty()) << messages.Texts().front();
   sheet->Destroy();
   widgets::FlushEvents(2);
