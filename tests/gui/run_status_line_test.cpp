@@ -32,6 +32,21 @@ std::string Stream() {
   return s;
 }
 
+// An edit as the user makes it and what a status part says after it.
+struct Step {
+  const char* edit;
+  std::function<void()> make;
+  const char* status;
+};
+
+template <std::size_t N>
+void ExpectStatusAfterEach(const runs::ui::CLaunchSheet& sheet, int part, const Step (&steps)[N]) {
+  for (const Step& s : steps) {
+    s.make();
+    EXPECT_EQ(sheet.StatusText(part), s.status) << s.edit;
+  }
+}
+
 }  // namespace
 
 TEST(RunStatusLine, FireGrowthPagesAreJudgedAsTheyStandAndANewBurnPeriodLiesInTheRange) {
@@ -47,20 +62,12 @@ TEST(RunStatusLine, FireGrowthPagesAreJudgedAsTheyStandAndANewBurnPeriodLiesInTh
   sheet->Show();
   runs::ui::CEmbrithPage* model = sheet->modelPage;
   runs::ui::CEmbrithWxBpPage* stream = sheet->streamPage;
-  struct Step {
-    const char* edit;
-    std::function<void()> make;
-    const char* status;
-  };
   const Step steps[] = {
       {"opened", [] {}, "Set Crown Fire Method"},
       {"crown method chosen", [&] { runs_gui::Choose(model->crownCombo, 0); }, "Need Ignition File"},
       {"crown method cleared", [&] { runs_gui::Choose(model->crownCombo, wxNOT_FOUND); }, "Set Crown Fire Method"},
   };
-  for (const Step& s : steps) {
-    s.make();
-    EXPECT_EQ(sheet->StatusText(0), s.status) << s.edit;
-  }
+  ExpectStatusAfterEach(*sheet, 0, steps);
 
   // The first new period starts at the conditioning start's hour, inside the range the page states.
   EXPECT_EQ(stream->rangeText->GetLabel(), "Burn Periods must be between 08/07/2011:0900 and 08/08/2011:2300");
@@ -88,11 +95,6 @@ TEST(RunStatusLine, TravelTimeAndTreatmentTicksCountAsTheyAreTicked) {
   platform::ScopedRecordingMessages messages;
   auto* sheet = new runs::ui::CRunSheet(nullptr, p.run);
   sheet->Show();
-  struct Step {
-    const char* edit;
-    std::function<void()> make;
-    const char* count;
-  };
   const Step steps[] = {
       {"nothing ticked", [] {}, "No outputs selected"},
       {"three travel-time outputs",
@@ -115,10 +117,7 @@ TEST(RunStatusLine, TravelTimeAndTreatmentTicksCountAsTheyAreTicked) {
        },
        "6 outputs selected"},
   };
-  for (const Step& s : steps) {
-    s.make();
-    EXPECT_EQ(sheet->StatusText(1), s.count) << s.edit;
-  }
+  ExpectStatusAfterEach(*sheet, 1, steps);
   sheet->Destroy();
   widgets::FlushEvents(2);
 }
