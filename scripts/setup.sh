@@ -6,7 +6,7 @@ packages=(
   libwxgtk3.2-dev libgl-dev libglu1-mesa-dev libx11-dev
   libgdal-dev gdal-bin python3-gdal python3-numpy python3-scipy
   libshp-dev shapelib libtinyxml-dev zlib1g-dev libhpdf-dev libcairo2-dev
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth x11-utils openbox fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   zip unzip p7zip-full poppler-utils libxml2-utils locales
