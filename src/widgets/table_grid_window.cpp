@@ -397,6 +397,11 @@ CInPlaceEdit::CInPlaceEdit(TableGridWindow* grid, const wxRect& rect, unsigned a
                      ((align & kAlignRight) ? wxTE_RIGHT : (align & kAlignCenter) ? wxTE_CENTRE : wxTE_LEFT)),
       grid_(grid), row_(row), col_(col), initial_(text), exitOnArrows_(firstChar != kKeyLButton), rect_(rect) {
   SetFont(grid->GetFont());
+  // Escape ends this edit only; a dialog would otherwise take it as its own Cancel.
+  Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& e) {
+    if (e.GetKeyCode() == WXK_ESCAPE) OnKeyDown(e);
+    else e.Skip();
+  });
   Bind(wxEVT_KEY_DOWN, &CInPlaceEdit::OnKeyDown, this);
   Bind(wxEVT_CHAR, &CInPlaceEdit::OnChar, this);
   Bind(wxEVT_KILL_FOCUS, &CInPlaceEdit::OnKillFocus, this);
@@ -404,6 +409,7 @@ CInPlaceEdit::CInPlaceEdit(TableGridWindow* grid, const wxRect& rect, unsigned a
     focused_ = true;
     e.Skip();
   });
+  EditOpened();
   SetFocus();
   Type(firstChar);
 }
@@ -459,12 +465,13 @@ void CInPlaceEdit::Grow() {
 void CInPlaceEdit::OnKillFocus(wxFocusEvent& event) {
   event.Skip();
   // A focus change still in flight when the editor opened is not a loss of its focus.
-  if (focused_) EndEdit();
+  if (focused_ && !LeaveToButtonClick(event.GetWindow())) EndEdit();
 }
 
 void CInPlaceEdit::EndEdit() {
   if (ended_) return;
   ended_ = true;
+  EditClosed();
   std::string text = GetValue().ToStdString(wxConvUTF8);
   Hide();
   grid_->EditorEnded(this, row_, col_, text, lastKey_);
@@ -502,6 +509,10 @@ CInPlaceList::CInPlaceList(TableGridWindow* grid, const wxRect& rect, unsigned s
   } else {
     edit_ = new CComboEdit(this);
   }
+  Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& e) {
+    if (e.GetKeyCode() != WXK_ESCAPE || !EndingKey(WXK_ESCAPE, false)) e.Skip();
+  });
+  EditOpened();
   SetFocus();
   Type(firstChar);
   // Dropped once the list is on screen.
@@ -550,6 +561,7 @@ void CInPlaceList::OnKillFocus(wxFocusEvent& event) {
 void CInPlaceList::EndEdit() {
   if (ended_) return;
   ended_ = true;
+  EditClosed();
   Dismiss();
   std::string text = GetValue().ToStdString(wxConvUTF8);
   Hide();

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "gridmodel/table_grid.h"
+#include "widgets/open_edit.h"
 #include "widgets/painter_wx.h"
 
 namespace widgets {
@@ -17,13 +18,17 @@ namespace widgets {
 class CInPlaceEdit;
 class CInPlaceList;
 
-// What the grid asks of the editor open over one of its cells.
-class GridCellEditor {
+// What the grid asks of the editor open over one of its cells. An edit always ends when
+// committed: a value the grid refuses leaves the cell's old text.
+class GridCellEditor : public OpenCellEdit {
  public:
-  virtual ~GridCellEditor() = default;
   virtual void EndEdit() = 0;
   // A further key for an editor already open.
   virtual void Type(unsigned ch) = 0;
+  bool CommitOpenEdit() override {
+    EndEdit();
+    return true;
+  }
 };
 
 class TableGridWindow : public wxWindow, public gridmodel::GridHost {
@@ -97,6 +102,7 @@ class CInPlaceEdit : public wxTextCtrl, public GridCellEditor {
   void EndEdit() override;
   void Type(unsigned ch) override;
   unsigned LastKey() const { return lastKey_; }
+  wxWindow* EditWindow() override { return this; }
 
  private:
   void OnKeyDown(wxKeyEvent& event);
@@ -126,6 +132,7 @@ class CInPlaceList : public wxComboBox, public GridCellEditor {
   void EndEdit() override;
   void Type(unsigned ch) override;
   unsigned LastKey() const { return lastKey_; }
+  wxWindow* EditWindow() override { return this; }
   // A key that may end the editing: true when it did.
   bool EndingKey(int code, bool ctrl);
 

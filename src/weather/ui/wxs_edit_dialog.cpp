@@ -369,7 +369,6 @@ void CWXSEditDialog::OnValidate() {
 }
 
 void CWXSEditDialog::OnOK() {
-  if (gridWindow_ && model.grid.IsEditing()) model.grid.CancelCellEdit();
   if (!ReadElevation()) return;
   std::string message;
   model.streamValid = model.ValidateGrid(message);

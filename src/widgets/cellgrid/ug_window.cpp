@@ -713,6 +713,7 @@ CUGEditBase::CUGEditBase(CUGWindow* owner, wxWindowID id, long style)
     : wxTextCtrl(owner, id, wxEmptyString, wxDefaultPosition, wxDefaultSize, style | wxWANTS_CHARS | wxBORDER_SIMPLE),
       owner_(owner) {
   wxTextCtrl::Hide();
+  Bind(wxEVT_CHAR_HOOK, &CUGEditBase::OnCharHook, this);
   Bind(wxEVT_KEY_DOWN, &CUGEditBase::OnKeyDown, this);
   Bind(wxEVT_CHAR, &CUGEditBase::OnChar, this);
   Bind(wxEVT_KILL_FOCUS, &CUGEditBase::OnKillFocus, this);
@@ -740,6 +741,7 @@ void CUGEditBase::Show(int section, const UGRect& rect) {
   cancelled_ = moveOn_ = false;
   lastKey_ = 0;
   shown_ = true;
+  EditOpened();
   wxTextCtrl::Show();
   Raise();
   Prepared();
@@ -749,6 +751,7 @@ void CUGEditBase::Show(int section, const UGRect& rect) {
 
 void CUGEditBase::Hide() {
   shown_ = false;
+  EditClosed();
   const bool focused = wxWindow::FindFocus() == this;
   wxTextCtrl::Hide();
   if (focused && !ending_) owner_->FocusCellArea();
@@ -804,11 +807,7 @@ void CUGEditBase::OnKeyDown(wxKeyEvent& e) {
     }
     case UG_VK_DOWN: MoveTo(col, row + 1); return;
     case UG_VK_UP: MoveTo(col, row - 1); return;
-    case UG_VK_ESCAPE:
-      cancelled_ = true;
-      moveOn_ = false;
-      Finish(true);
-      return;
+    case UG_VK_ESCAPE: Cancel(); return;
     case UG_VK_LEFT:
       if (from == 0 && to == 0) {
         MoveTo(col - 1, row);
@@ -833,6 +832,22 @@ void CUGEditBase::OnKeyDown(wxKeyEvent& e) {
   e.Skip();
 }
 
+void CUGEditBase::Cancel() {
+  cancelled_ = true;
+  moveOn_ = false;
+  Finish(true);
+}
+
+void CUGEditBase::OnCharHook(wxKeyEvent& e) {
+  // Escape ends this edit only; a dialog would otherwise take it as its own Cancel.
+  if (e.GetKeyCode() == WXK_ESCAPE && shown_) {
+    lastKey_ = UG_VK_ESCAPE;
+    Cancel();
+    return;
+  }
+  e.Skip();
+}
+
 void CUGEditBase::OnChar(wxKeyEvent& e) {
   const int code = e.GetUnicodeKey() != WXK_NONE ? static_cast<int>(e.GetUnicodeKey()) : e.GetKeyCode();
   lastKey_ = static_cast<unsigned>(code);
@@ -853,9 +868,11 @@ void CUGEditBase::OnKillFocus(wxFocusEvent& e) {
   CUGCtrl& g = owner_->Grid();
   if (g.GetCancelMode() && (!to || (to != owner_ && to->GetParent() != owner_))) cancelled_ = true;
   if (to && to != owner_ && to->GetParent() != owner_) g.OnFocusLostTo(UG_GRID, to);
+  if (LeaveToButtonClick(to)) return;
   // The focus settles before the edit ends, so a refusal can take it back.
   CallAfter([this] {
-    if (shown_ && !ending_) Finish(false);
+    // A button's click may have ended the edit already, or had it refused (the focus is back).
+    if (shown_ && !ending_ && wxWindow::FindFocus() != this) Finish(false);
   });
 }
 

@@ -12,6 +12,7 @@
 
 #include "gridmodel/ug_parts.h"
 #include "gridmodel/ug_textedit.h"
+#include "widgets/open_edit.h"
 
 class wxListBox;
 
@@ -50,7 +51,7 @@ class UGPartWnd : public wxWindow {
 
 // Key handling every cell editor shares: the keys that end or move an edit, the grid's and
 // the data source's key checks, and the hand-back of the text when the edit ends.
-class CUGEditBase : public wxTextCtrl, public gridmodel::CUGEditor {
+class CUGEditBase : public wxTextCtrl, public gridmodel::CUGEditor, public OpenCellEdit {
  public:
   CUGEditBase(CUGWindow* owner, wxWindowID id, long style);
   // CUGEditor
@@ -63,6 +64,9 @@ class CUGEditBase : public wxTextCtrl, public gridmodel::CUGEditor {
   void SendChar(int key) override;
   int GetWidth() const override { return GetSize().GetWidth(); }
   unsigned GetLastKey() const { return lastKey_; }
+  // OpenCellEdit
+  bool CommitOpenEdit() override { return Finish(false); }
+  wxWindow* EditWindow() override { return this; }
 
  protected:
   // Hands the text to the grid; false when the grid keeps the edit open.
@@ -79,6 +83,8 @@ class CUGEditBase : public wxTextCtrl, public gridmodel::CUGEditor {
 
  private:
   void OnKeyDown(wxKeyEvent&);
+  void OnCharHook(wxKeyEvent&);
+  void Cancel();
   void OnChar(wxKeyEvent&);
   void OnKillFocus(wxFocusEvent&);
   void OnText(wxCommandEvent&);
