@@ -241,6 +241,7 @@ int WxCUG::OnCellTypeEvent(int cellTypeId, int col, long row, int, long) {
     else SetRowConditioning(r);
   }
   ColorRows(conditioningStart ? conditioningStart() : OleDateTime::Invalid(), nullptr);
+  if (changed) changed();
   return 1;
 }
 
@@ -254,6 +255,7 @@ int WxCUG::OnEndCellEdit(int col, long row, gridmodel::CUGEditor*, const std::st
                                      t.c_str(), whole ? "a whole number" : "a number"));
     return 0;
   }
+  if (changed && text != GetCellText(col, row)) changed();
   return 1;
 }
 
@@ -264,6 +266,7 @@ Colour WxCUG::OnGetSectionBackColor(int) { return Colour::System(gridmodel::SysC
 WxEditorModel::WxEditorModel(bool burn) : burnMode(burn) {
   grid.burnColumn = burn;
   grid.conditioningStart = [this] { return condStart; };
+  grid.changed = [this] { modified = true; };
 }
 
 std::string WxEditorModel::Title() const {

@@ -42,6 +42,8 @@ class WxCUG : public gridmodel::CUGCtrl {
   int colBurn = 7, colDate = 0, colTemp = 1, colRH = 2, colPrecip = 3, colSpeed = 4, colDir = 5, colCloud = 6;
   // Asked for the conditioning start when a Burn box recolours the rows.
   std::function<platform::OleDateTime()> conditioningStart;
+  // Told of every value the user changes: a typed value the grid keeps, a Burn box ticked.
+  std::function<void()> changed;
 
   void SetUnitHeadings(int units);
   // Column widths from the client width: an eighth each, half that for the Burn column and
