@@ -192,10 +192,8 @@ CAtmDialog::CAtmDialog(wxWindow* parent)
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnCopy(); }, kCopy);
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnDelete(); }, kDelete);
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnOK(); }, wxID_OK);
-  Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) {
-    if (changed) OnOK();
-    else EndModal(wxID_CANCEL);
-  });
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnCancel(); }, wxID_CANCEL);
+  Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { OnCancel(); });
   units->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { MarkChanged(); });
 }
 
@@ -373,17 +371,33 @@ void CAtmDialog::PickFile(long row, int col, const std::string& from) {
   MarkChanged();
 }
 
-void CAtmDialog::OnOK() {
-  if (changed && platform::AskYesNo("Changes have not been saved. Save before closing?")) {
-    if (path.empty()) {
-      if (!OnSaveAs()) return;
-    } else if (!WriteAtmFile(path, units->GetSelection(), grid.Rows())) {
-      platform::Tell("Error opening " + path + " as output");
-      return;
-    }
-    changed = false;
+bool CAtmDialog::SaveChanges() {
+  if (path.empty()) {
+    if (!OnSaveAs()) return false;
+  } else if (!WriteAtmFile(path, units->GetSelection(), grid.Rows())) {
+    platform::Tell("Error opening " + path + " as output");
+    return false;
   }
+  changed = false;
+  return true;
+}
+
+void CAtmDialog::OnOK() {
+  if (changed && platform::AskYesNo(kSaveQuestion) && !SaveChanges()) return;
   EndModal(wxID_OK);
+}
+
+void CAtmDialog::OnCancel() {
+  // Cancel, Escape and the close box may also keep the dialog and its rows.
+  if (changed) {
+    const platform::Answer a = platform::AskYesNoCancel(kSaveQuestion);
+    if (a == platform::Answer::Cancel) return;
+    if (a == platform::Answer::Yes) {
+      if (!SaveChanges()) return;
+      return EndModal(wxID_OK);
+    }
+  }
+  EndModal(wxID_CANCEL);
 }
 
 }  // namespace weather::ui

@@ -88,6 +88,7 @@ class CAtmDialog : public wxDialog {
   void OnCopy();
   void OnDelete();
   void OnOK();
+  void OnCancel();
   // Reads a file into the rows; false (rows kept) with "Error: %s" shown.
   bool LoadFile(const std::string& file);
   // The grid-file dialog for a row's speed (3) or direction (4) column.
@@ -97,8 +98,11 @@ class CAtmDialog : public wxDialog {
   void MarkChanged() { changed = true; }
 
  private:
+  static constexpr const char* kSaveQuestion = "Changes have not been saved. Save before closing?";
   void NumberRows();
   bool Write(const std::string& target);
+  // Writes the rows to the current path (Save As without one); false when not written.
+  bool SaveChanges();
   widgets::CUGWindow* gridWindow_ = nullptr;
 };
 
