@@ -110,6 +110,7 @@ CLegendCreatorDialog::CLegendCreatorDialog(wxWindow* parent, CTheme& theme, CThe
   ShowSettings();
   unique_->Enable(creator_->CanUseUniqueValues());
   Sync();
+  opened_ = Contents();
   menuChooser = [this](wxMenu& menu, wxPoint at) {
     const int chosen = GetPopupMenuSelectionFromUser(menu, at);
     return chosen == wxID_NONE ? 0 : app::CommandForMenuId(chosen);
@@ -220,8 +221,18 @@ void CLegendCreatorDialog::OnOK() {
   if (IsModal()) EndModal(wxID_OK);
 }
 
+std::string CLegendCreatorDialog::Contents() const {
+  return TableContents(table_->Grid()) + std::to_string(units_->GetSelection()) + "/" +
+         std::to_string(decimals_->GetSelection()) + "/" + std::to_string(unique_->GetValue());
+}
+
 void CLegendCreatorDialog::OnCancel() {
   table_->Grid().EndEditing();
+  if (Contents() != opened_) {
+    const platform::Answer a = AskBeforeDroppingLegend();
+    if (a == platform::Answer::Cancel) return;
+    if (a == platform::Answer::Yes) return OnOK();
+  }
   creator_->Cancel();
   if (IsModal()) EndModal(wxID_CANCEL);
 }
@@ -255,6 +266,18 @@ void CGetLegendNameDialog::OnOK() {
   if (!AcceptLegendName(typed, existing_)) return;
   name = typed;
   if (IsModal()) EndModal(wxID_OK);
+}
+
+std::string TableContents(const gridmodel::CGridCtrl& grid) {
+  std::string s;
+  for (int r = 0; r < grid.GetRowCount(); ++r)
+    for (int c = 0; c < grid.GetColumnCount(); ++c)
+      s += grid.GetItemText(r, c) + '\t' + std::to_string(grid.GetItemBkColour(r, c).Ref()) + '\n';
+  return s;
+}
+
+platform::Answer AskBeforeDroppingLegend() {
+  return platform::AskYesNoCancel("Data has changed. Would you like to save your changes?");
 }
 
 int ChooseFromTableMenu(wxWindow* dialog, widgets::TableGridWindow* table, int row, int col, wxMenu& menu,

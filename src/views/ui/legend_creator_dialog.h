@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gridmodel/table_grid.h"
+#include "platform/messages.h"
 #include "views/legend_creator.h"
 
 class wxChoice;
@@ -57,6 +58,8 @@ class CLegendCreatorDialog : public wxDialog, public gridmodel::GridOwner {
   void Sync();
   void FillPredefined(int select);
   void ShowSettings();
+  std::string Contents() const;
+  std::string opened_;
 
   widgets::TableGridWindow* table_ = nullptr;
   std::unique_ptr<CLegendCreator> creator_;
@@ -99,6 +102,12 @@ bool SavePredefinedLegend(wxWindow* parent, std::vector<std::unique_ptr<Legend>>
 // A class table's right-click menu at a cell's top-left corner; the command chosen, or 0.
 int ChooseFromTableMenu(wxWindow* dialog, widgets::TableGridWindow* table, int row, int col, wxMenu& menu,
                         const std::function<int(wxMenu&, wxPoint)>& chooser);
+// The class table as the user sees it (every cell's text and colour), to tell whether it was
+// changed since the dialog opened.
+std::string TableContents(const gridmodel::CGridCtrl& grid);
+// Cancel, Escape or the close box of a legend creator whose table changed: "Yes" keeps the
+// changes as OK does, "No" drops them, and "Cancel" keeps the dialog open.
+platform::Answer AskBeforeDroppingLegend();
 // Set Color Ramp from start to end; false when cancelled.
 bool DefineColourRamp(wxWindow* parent, COLORREF& start, COLORREF& end);
 

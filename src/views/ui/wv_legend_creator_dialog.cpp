@@ -222,6 +222,26 @@ CWVLegendCreatorDialog::CWVLegendCreatorDialog(wxWindow* parent, CWindVectorThem
     const int chosen = GetPopupMenuSelectionFromUser(menu, at);
     return chosen == wxID_NONE ? 0 : app::CommandForMenuId(chosen);
   };
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnCancel(); }, wxID_CANCEL);
+  Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { OnCancel(); });
+  opened_ = Contents();
+}
+
+std::string CWVLegendCreatorDialog::Contents() const {
+  std::string s = TableContents(table_->Grid());
+  for (const IntField* f : {&classes, &lineWidth, &skip, &target}) s += f->edit->GetValue().utf8_string() + "/";
+  for (const wxChoice* c : {units, decimals, font}) s += std::to_string(c->GetSelection()) + "/";
+  return s + std::to_string(showValues->GetValue()) + std::to_string(manual->GetValue());
+}
+
+void CWVLegendCreatorDialog::OnCancel() {
+  table_->Grid().EndEditing();
+  if (Contents() != opened_) {
+    const platform::Answer a = AskBeforeDroppingLegend();
+    if (a == platform::Answer::Cancel) return;
+    if (a == platform::Answer::Yes) return OnOK();
+  }
+  if (IsModal()) EndModal(wxID_CANCEL);
 }
 
 CWVLegendCreatorDialog::~CWVLegendCreatorDialog() {

@@ -55,6 +55,7 @@ class CWVLegendCreatorDialog : public wxDialog, public gridmodel::GridOwner {
   void OnApplyPredefined();
   void OnSaveAs();
   void OnOK();
+  void OnCancel();
   void OnMenuCommand(int command);
   // The right-click menu of a cell: colour ramps on two or more selected colour cells, length
   // ramps on two or more selected lengths. The chooser shows it (tests answer).
@@ -81,7 +82,9 @@ class CWVLegendCreatorDialog : public wxDialog, public gridmodel::GridOwner {
   void ShowSettings();
   void FillPredefined(int select);
   void Sync();
+  std::string Contents() const;
 
+  std::string opened_;
   widgets::TableGridWindow* table_ = nullptr;
   std::unique_ptr<CWVLegendCreator> creator_;
 };
