@@ -245,12 +245,11 @@ CWxsGraphPropertiesDlg::CWxsGraphPropertiesDlg(wxWindow* graphWindow)
   CentreOnParent();
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnApply(); }, 1023);
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
-    OnApply();
-    EndModal(wxID_OK);
+    if (OnApply()) EndModal(wxID_OK);
   }, wxID_OK);
 }
 
-void CWxsGraphPropertiesDlg::OnApply() {
+bool CWxsGraphPropertiesDlg::OnApply() {
   // Widths are checked first: a refused one leaves every setting as it was.
   int widths[5] = {};
   wxComboBox* boxes[5] = {width[0], width[1], width[2], width[3], verticalWidth};
@@ -261,7 +260,8 @@ void CWxsGraphPropertiesDlg::OnApply() {
     const auto v = text.empty() ? std::optional<long long>(1) : platform::ParseInt(text);
     if (!v || *v < 1 || *v > 20) {
       platform::Tell(std::string(labels[i]) + ": \"" + text + "\" is not a width from 1 to 20 pixels");
-      return;
+      boxes[i]->SetFocus();
+      return false;
     }
     widths[i] = static_cast<int>(*v);
   }
@@ -280,6 +280,7 @@ void CWxsGraphPropertiesDlg::OnApply() {
   if (auto* dlg = dynamic_cast<CWxsGraphDlg*>(graphWindow_)) dlg->graph->RedrawPanes();
   graphWindow_->Refresh();
   graphWindow_->Update();
+  return true;
 }
 
 }  // namespace weather::ui

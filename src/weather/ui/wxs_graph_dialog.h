@@ -77,7 +77,8 @@ class CWxsGraphPropertiesDlg : public wxDialog {
  public:
   explicit CWxsGraphPropertiesDlg(wxWindow* graphWindow);
   // Takes the controls into the program's settings and redraws the graph.
-  void OnApply();
+  // False, with the field named, when a width is refused (nothing applied).
+  bool OnApply();
 
   std::array<widgets::CColorStatic*, 5> curve{}, line{};
   std::array<wxComboBox*, 4> width{};
