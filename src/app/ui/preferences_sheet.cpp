@@ -494,12 +494,13 @@ CPreferencesSheet::CPreferencesSheet(wxWindow* parent, const std::string& title,
   SetSizerAndFit(top);
 
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnOK(); }, wxID_OK);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { EndModal(wxID_CANCEL); }, wxID_CANCEL);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnCancel(); }, wxID_CANCEL);
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnApply(); }, kApplyId);
   Bind(wxEVT_BUTTON, [](wxCommandEvent&) { GetApp().ShowHelpTopic(1); }, wxID_HELP);
   book->Bind(wxEVT_NOTEBOOK_PAGE_CHANGING, &CPreferencesSheet::OnPageChanging, this);
   book->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, &CPreferencesSheet::OnPageChanged, this);
 
+  Keep();
   const int first = firstPage >= 0 && firstPage < PageCount() ? firstPage : 0;
   Page(first)->EnsureBuilt();
   book->ChangeSelection(static_cast<size_t>(first));
@@ -571,7 +572,31 @@ void CPreferencesSheet::OnOK() {
 }
 
 void CPreferencesSheet::OnApply() {
-  if (ApplyAll()) EnableApply(false);
+  if (!ApplyAll()) return;
+  EnableApply(false);
+  Keep();
+}
+
+void CPreferencesSheet::Keep() {
+  const CPVN4App& app = GetApp();
+  kept_ = std::make_unique<Kept>(Kept{app.vectorPrefs, app.themePrefs, app.windVectorPrefs, LoadApplicationPage(app)});
+}
+
+void CPreferencesSheet::OnCancel() {
+  // A page applies its values when it is left; Cancel takes all of them back.
+  CPVN4App& app = GetApp();
+  app.vectorPrefs = kept_->vector;
+  app.themePrefs = kept_->themes;
+  app.windVectorPrefs = kept_->windVectors;
+  const ApplicationPageFields now = LoadApplicationPage(app);
+  const ApplicationPageFields& was = kept_->application;
+  if (now.storageFolder != was.storageFolder || now.keepCellsInMemory != was.keepCellsInMemory ||
+      now.backgroundColor != was.backgroundColor || now.useBackgroundImage != was.useBackgroundImage ||
+      now.backgroundImagePath != was.backgroundImagePath) {
+    ApplyApplicationPage(was, app);
+    ApplicationApplied();
+  }
+  EndModal(wxID_CANCEL);
 }
 
 void CPreferencesSheet::ApplicationApplied() {

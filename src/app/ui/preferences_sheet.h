@@ -7,12 +7,14 @@
 #include <wx/dialog.h>
 #include <wx/panel.h>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/preference_pages.h"
+#include "app/preferences_file.h"
 
 class wxBookCtrlEvent;
 class wxButton;
@@ -174,6 +176,8 @@ class CPreferencesSheet : public wxDialog {
   bool ApplyAll();
   void OnOK();
   void OnApply();
+  // Cancel: the preferences go back to what they were at opening (or at the last Apply).
+  void OnCancel();
   void ApplicationApplied();
   void EnableApply(bool enable);
 
@@ -186,6 +190,15 @@ class CPreferencesSheet : public wxDialog {
   void OnPageChanged(wxBookCtrlEvent& event);
   std::function<void()> onApplicationApplied_;
   int revertTo_ = -1;
+  // What the pages write into, as it was when the sheet opened or last applied.
+  struct Kept {
+    CVectorPreferences vector;
+    std::array<CThemePreference, kLayerTypeCount> themes;
+    std::array<CWindVectorPreferences, 3> windVectors;
+    ApplicationPageFields application;
+  };
+  void Keep();
+  std::unique_ptr<Kept> kept_;
 };
 
 // Options > Preferences > Edit Preferences: the sheet "Preferences", modally, from its first page.
