@@ -224,6 +224,17 @@ void CGenerateLCPDialog::Build() {
   sourceButton_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnSourceLandscapeFile(); });
   clear_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnClearFields(); });
   save->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnOK(); });
+  // Save As is the only button: Escape, the close box and the window manager's close leave
+  // without saving rather than run it.
+  SetEscapeId(wxID_NONE);
+  Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& e) {
+    if (e.GetKeyCode() == WXK_ESCAPE && IsModal()) EndModal(wxID_CANCEL);
+    else e.Skip();
+  });
+  Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) {
+    if (IsModal()) EndModal(wxID_CANCEL);
+    else Hide();
+  });
   help->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnHelpButton(); });
   projectionButton_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnProjectionFile(); });
   crown_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { OnCrownFuels(); });
