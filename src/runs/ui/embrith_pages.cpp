@@ -12,6 +12,7 @@
 #include <wx/textctrl.h>
 #include <wx/timectrl.h>
 #include <wx/utils.h>
+#include <wx/weakref.h>
 
 #include <algorithm>
 #include <cmath>
@@ -371,8 +372,13 @@ int BpCUG::OnCellTypeEvent(int, int, long, int msg, long) {
 
 int BpCUG::OnEndCellEdit(int col, long row, gridmodel::CUGEditor*, const std::string& text, bool cancelled) {
   if (!cancelled && LeadingNumber(text) != LeadingNumber(GetCellText(col, row))) {
-    // The grid stores the text after this answer: mark once it holds it.
-    wxTheApp->CallAfter([page = page_] { page->MarkChanged(); });
+    // Counted at once (a button may be running this commit); the pages are judged once the
+    // grid holds the text.
+    page_->changed = true;
+    if (page_->sheet) page_->sheet->NoteChange();
+    wxTheApp->CallAfter([page = wxWeakRef<CEmbrithWxBpPage>(page_)] {
+      if (page) page->MarkChanged();
+    });
   }
   return 1;
 }

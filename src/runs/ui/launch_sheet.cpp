@@ -42,10 +42,20 @@ wxSizer* CLaunchSheet::AddButtonsAndStatus(const char* launchText) {
   top->Add(statusBar, 0, wxEXPAND);
 
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnOK(); }, wxID_OK);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { EndModal(0); }, wxID_CANCEL);
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnCancel(); }, wxID_CANCEL);
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnApplyNow(); }, kApplyId);
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnLaunch(); }, kLaunchId);
   return top;
+}
+
+void CLaunchSheet::OnCancel() {
+  // Cancel, Escape and the close box: edits not yet applied are asked about first.
+  if (applyButton && applyButton->IsEnabled()) {
+    const platform::Answer a = platform::AskYesNoCancel("Data has changed. Would you like to save your changes?");
+    if (a == platform::Answer::Cancel) return;
+    if (a == platform::Answer::Yes) return OnOK();
+  }
+  EndModal(0);
 }
 
 void CLaunchSheet::FitSheet(wxSizer* top) {

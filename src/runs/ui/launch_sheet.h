@@ -41,6 +41,7 @@ class CLaunchSheet : public wxDialog {
   virtual void OnOK() = 0;
   virtual void OnApplyNow() = 0;
   virtual void OnLaunch() = 0;
+  void OnCancel();
 
   void EnableLaunch(bool enable);
   std::string StatusText(int part) const;
