@@ -195,17 +195,20 @@ TEST_F(MainRoadRuns, NewRunFromTheMenuLaunchesAndItsFlameLengthShowsOnTheMap) {
   ASSERT_TRUE(shot.IsOk());
   fs::create_directories(fs::path(PV_BINARY_DIR) / "screenshots");
   EXPECT_TRUE(shot.SaveFile(std::string(PV_BINARY_DIR) + "/screenshots/flame_length.png", wxBITMAP_TYPE_PNG));
-  const wxPoint origin = map->GetScreenPosition() - frame->GetScreenPosition();
+  // The map's own pixels: where the window manager put the frame's decorations is no matter.
+  const wxImage mapShot = widgets::CaptureWindow(map);
+  ASSERT_TRUE(mapShot.IsOk());
   const double s = map->Geometry().scale;
   std::set<unsigned> seen;
   int checked = 0, wrong = 0;
-  const int limit = std::min(map->Geometry().totalWidth, map->Geometry().totalHeight) - 2;
-  for (int y = 5; y < limit; y += 43)
-    for (int x = 5; x < limit; x += 47) {
+  const int limitX = std::min(map->Geometry().totalWidth, mapShot.GetWidth()) - 2;
+  const int limitY = std::min(map->Geometry().totalHeight, mapShot.GetHeight()) - 2;
+  for (int y = 5; y < limitY; y += 43)
+    for (int x = 5; x < limitX; x += 47) {
       const views::MapPoint m = map->ClientToMap(x, y);  // the image samples pixel centres
       const platform::Rgba c = platform::RgbaFromColorRef(legend->GetColor(
           flame->ConvertToDisplayUnits(flame->GetValueAt(m.x + 0.5 / s, m.y - 0.5 / s), *legend)));
-      const unsigned got = Rgb(shot, origin.x + x, origin.y + y);
+      const unsigned got = Rgb(mapShot, x, y);
       seen.insert(got);
       ++checked;
       if (got != ((unsigned(c.r) << 16) | (unsigned(c.g) << 8) | c.b)) ++wrong;

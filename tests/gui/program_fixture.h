@@ -103,6 +103,8 @@ class ProgramTest : public ::testing::Test {
     if (!shell_.Start(QuickStart(folderRoot_, name), args)) return nullptr;
     app::ui::MainFrame* frame = shell_.Frame();
     frame->SetSize(0, 0, 1500, 900);
+    // The window manager's decorations come on top: the windows inside keep their sizes.
+    frame->SetClientSize(1500, 900);
     frame->Raise();
     widgets::FlushEvents();
     return frame;

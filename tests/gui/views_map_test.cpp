@@ -32,6 +32,8 @@ class MapViewTest : public ::testing::Test {
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(view_, 1, wxEXPAND);
     frame_->SetSizer(sizer);
+    // The view's size the tests count on, whatever the window manager's decorations take.
+    frame_->SetClientSize(640, 480);
     frame_->Show();
     frame_->Raise();  // above windows other tests may have left open
     frame_->Layout();
