@@ -7,6 +7,7 @@
 #include <wx/choice.h>
 #include <wx/notebook.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include <functional>
 #include <string>
@@ -278,6 +279,47 @@ TEST_F(PreferencesSheetTest, ApplicationPageSetsTheBackgroundAndStorageFolder) {
   ASSERT_TRUE(frame->Backdrop()->IsShown());
   const wxImage shot = widgets::CaptureWindow(frame->Backdrop());
   EXPECT_EQ(program_test::Rgb(shot, shot.GetWidth() / 2, shot.GetHeight() / 2), 0x00FF00u);
+}
+
+// A page applies its values when it is left; Cancel (here Escape) takes back every change
+// made since the sheet opened, the background's as well as the theme page's.
+TEST_F(PreferencesSheetTest, CancelTakesBackWhatTheLeftPagesApplied) {
+  app::ui::MainFrame* frame = Start({});
+  ASSERT_TRUE(frame);
+  CPVN4App& app = GetApp();
+  const int classes = app.themePrefs[kGenericGridLayerType].numClasses;
+  const COLORREF background = app.backgroundColor;
+  dialogs_->AnswerColour(background ^ 0x00FF00);
+  int appliedClasses = 0;
+  COLORREF appliedBackground = 0;
+  OnModal<CPreferencesSheet>([&](CPreferencesSheet& sheet) {
+    auto* application = static_cast<app::ui::CApplicationPreferencesPage*>(sheet.Page(0));
+    wxMouseEvent click(wxEVT_LEFT_UP);
+    click.SetEventObject(application->background);
+    application->background->GetEventHandler()->ProcessEvent(click);
+    ASSERT_TRUE(sheet.SelectPage(1));
+    wxTextCtrl* field = static_cast<CThemePreferencesPage*>(sheet.Page(1))->legend.classes;
+    wxUIActionSimulator sim;
+    const wxRect r = field->GetScreenRect();
+    sim.MouseMove(r.GetPosition() + r.GetSize() / 2);
+    widgets::FlushEvents(2);
+    sim.MouseDblClick();
+    widgets::FlushEvents(3);
+    field->SelectAll();
+    sim.Text(std::to_string(classes + 7).c_str());
+    widgets::FlushEvents(3);
+    ASSERT_TRUE(sheet.SelectPage(2));
+    appliedClasses = app.themePrefs[kGenericGridLayerType].numClasses;
+    appliedBackground = app.backgroundColor;
+    sim.Char(WXK_ESCAPE);
+    widgets::FlushEvents(6);
+    EXPECT_FALSE(sheet.IsModal());
+  });
+  program_test::Command(frame, app::cmd::kEditPreferences);
+  EXPECT_EQ(appliedClasses, classes + 7);
+  EXPECT_EQ(appliedBackground, background ^ 0x00FF00);
+  EXPECT_EQ(app.themePrefs[kGenericGridLayerType].numClasses, classes);
+  EXPECT_EQ(app.backgroundColor, background);
 }
 
 }  // namespace
