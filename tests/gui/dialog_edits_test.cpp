@@ -89,7 +89,15 @@ class DialogEdits : public program_test::SampleProgramTest, public ::testing::Wi
   template <class Show>
   bool WhileShown(const std::function<void(wxDialog&)>& script, Show show) {
     bool seen = false;
-    dialog_test::WhenModal<wxDialog>([&](wxDialog& d) { script(d); }, &seen);
+    dialog_test::WhenModal<wxDialog>([&](wxDialog& d) {
+      // The window manager places the dialog after it shows: the user clicks once it stays.
+      wxPoint last(-1, -1);
+      for (int i = 0; i < 40 && d.GetScreenPosition() != last; ++i) {
+        last = d.GetScreenPosition();
+        Pump(3);
+      }
+      script(d);
+    }, &seen);
     show();
     return seen;
   }
