@@ -13,6 +13,7 @@ const char* const UnitNames[kUnitNameCount] = {
 #define WIND_UNITS {15, 16, 28, 9, -1}
 #define CLASS_UNITS {5, -1}
 #define FRACTION_UNITS {20, -1}
+#define MOISTURE_UNITS {20, 3, -1}  // fraction as the engines give it, or percent
 #define DEGREE_UNITS {2, -1}
 
 const std::int16_t LayerTypeUnitCodes[44][kMaxUnitListLength] = {
@@ -33,8 +34,8 @@ const std::int16_t LayerTypeUnitCodes[44][kMaxUnitListLength] = {
     {12, 13, -1},        // 14 Heat/Unit Area
     CLASS_UNITS,         // 15 Crown Fire Activity
     {14, -1},            // 16 Solar Radiation
-    FRACTION_UNITS,      // 17 1hr Fuel Moisture
-    FRACTION_UNITS,      // 18 10hr Fuel Moisture
+    MOISTURE_UNITS,     // 17 1hr Fuel Moisture
+    MOISTURE_UNITS,     // 18 10hr Fuel Moisture
     WIND_UNITS,          // 19 Midflame Windspeed
     SPEED_UNITS,         // 20 Horizontal Movement Rate
     {4, 2, -1},          // 21 Max Spread Direction
@@ -42,8 +43,8 @@ const std::int16_t LayerTypeUnitCodes[44][kMaxUnitListLength] = {
     SPEED_UNITS,         // 23 Elliptical Dimension b
     SPEED_UNITS,         // 24 Elliptical Dimension c
     CLASS_UNITS,         // 25 MAXSPOT (Combined)
-    FRACTION_UNITS,      // 26 100hr Fuel Moisture
-    FRACTION_UNITS,      // 27 1000hr Fuel Moisture
+    MOISTURE_UNITS,     // 26 100hr Fuel Moisture
+    MOISTURE_UNITS,     // 27 1000hr Fuel Moisture
     FRACTION_UNITS,      // 28 Crown Fraction Burned
     {15, 16, -1},        // 29 Torching Index
     {15, 16, -1},        // 30 Crowning Index

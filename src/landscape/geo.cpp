@@ -64,6 +64,14 @@ std::string NormalizeWkt(const std::string& projection) {
   return wkt;
 }
 
+AxisNames CoordinateAxisNames(const std::string& projection) {
+  OGRSpatialReference srs;
+  if (projection.empty() || srs.SetFromUserInput(projection.c_str()) != OGRERR_NONE) return {};
+  if (srs.GetUTMZone() != 0) return {"UTM", "UTM"};
+  if (srs.IsGeographic()) return {"Longitude", "Latitude"};
+  return {};
+}
+
 std::string PrjPathFor(const std::string& path) { return platform::ReplaceExtension(path, ".prj"); }
 
 bool WritePrjFile(const std::string& path, const std::string& projection) {

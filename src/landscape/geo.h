@@ -20,6 +20,13 @@ bool BandHasData(GDALDataset* dataset, int band);
 // The projection text as WKT ("" when the text is empty or cannot be read).
 std::string NormalizeWkt(const std::string& projection);
 
+// What the x and y of a projection are called: "UTM" for a UTM zone, "Longitude" and
+// "Latitude" for geographic coordinates, nothing for any other or unreadable projection.
+struct AxisNames {
+  std::string x, y;
+};
+AxisNames CoordinateAxisNames(const std::string& projection);
+
 // Path of the ".prj" partner of a file: the extension of the file name replaced, or ".prj"
 // appended when the file name has none (a dot inside a folder name is not an extension).
 std::string PrjPathFor(const std::string& path);

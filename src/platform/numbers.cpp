@@ -1,8 +1,11 @@
 #include "platform/numbers.h"
+#include "platform/value_text.h"
 
 #include <locale.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <charconv>
 #include <cstdarg>
 #include <cstdio>
@@ -62,6 +65,24 @@ std::string FormatC(const char* fmt, ...) {
   va_end(ap2);
   uselocale(old);
   return out;
+}
+
+std::string FormatStored(double value, int decimals) {
+  constexpr int kSignificant = 7;
+  decimals = std::clamp(decimals, 0, 9);
+  int own = kSignificant - 1;  // zero reads as a value of one
+  if (!std::isfinite(value)) own = decimals;
+  else if (value != 0) {
+    const int whole = static_cast<int>(std::floor(std::log10(std::fabs(value)))) + 1;
+    own = std::max(0, kSignificant - whole);
+  }
+  std::string text = FormatC("%.*f", std::min(decimals, own), value);
+  if (decimals > own && text.find('.') != std::string::npos) {
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
+  }
+  if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
+  return text;
 }
 
 }  // namespace platform

@@ -12,6 +12,7 @@
 #include "platform/dialogs.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
+#include "platform/value_text.h"
 #include "platform/paths.h"
 #include "platform/services.h"
 #include "project/document.h"
@@ -74,8 +75,8 @@ std::string Range(const CTheme& theme, const CThemeLegendData& legend, const Cel
   theme.GetMinMaxInWindow(w, lo, hi);
   if (lo > hi) return "No Data - No Data";
   const int d = Decimals(legend);
-  return platform::FormatC("%.*f - %.*f", d, static_cast<double>(theme.ConvertToDisplayUnits(static_cast<float>(lo), legend)),
-                           d, static_cast<double>(theme.ConvertToDisplayUnits(static_cast<float>(hi), legend)));
+  return platform::FormatStored(theme.ConvertToDisplayUnits(static_cast<float>(lo), legend), d) + " - " +
+         platform::FormatStored(theme.ConvertToDisplayUnits(static_cast<float>(hi), legend), d);
 }
 
 }  // namespace
@@ -139,7 +140,7 @@ bool Gather(const CPVN4Doc& doc, Report& r) {
     l.labels.assign(1, "ND");
     for (int j = 1; j < n; ++j) {
       values[static_cast<std::size_t>(j)] = legend->GetEntry(j).GetValue();
-      l.labels.push_back(platform::FormatC("%.*f", std::min(l.decimals, 3), values[static_cast<std::size_t>(j)]));
+      l.labels.push_back(platform::FormatStored(values[static_cast<std::size_t>(j)], std::min(l.decimals, 3)));
     }
     l.overall = ClassHistogram(n, values);
     l.byFuel.assign(r.order.size(), l.overall);

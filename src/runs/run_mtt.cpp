@@ -1,5 +1,6 @@
 #include "runs/run_mtt.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "engines/mtt_engine.h"
@@ -117,7 +118,9 @@ int AddTravelTimeGrids(CRun& run, std::vector<MttGrid>& grids) {
 
 void AddArrivalContour(CRun& run, MttGrid& g) {
   if (g.cells.empty() || !run.host) return;
-  // Contours at a tenth of the arrival times' range, traced from a theme of them.
+  // Contours about a tenth of the arrival times' range apart, at a figure of two significant
+  // digits so that the legend reads "24 Minutes" rather than a tenth of 239.918; traced from
+  // a theme of them.
   CTheme arrival;
   auto* contour = new CContourTheme;
   double lo = 0, hi = 0;
@@ -130,7 +133,8 @@ void AddArrivalContour(CRun& run, MttGrid& g) {
     if (!(hi > lo)) error = "every burned cell has the same arrival time";
   }
   if (made && error.empty()) {
-    made = contour->Create(&arrival, static_cast<float>((hi - lo) / 10), nullptr, nullptr, &error);
+    const double tenth = (hi - lo) / 10, unit = std::pow(10.0, std::floor(std::log10(tenth)) - 1);
+    made = contour->Create(&arrival, static_cast<float>(std::round(tenth / unit) * unit), nullptr, nullptr, &error);
     if (!made && error.empty()) error = "it was cancelled";
   }
   if (made && error.empty()) {

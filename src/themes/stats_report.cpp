@@ -4,9 +4,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include "landscape/geo.h"
 #include "platform/atomic_file.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
+#include "platform/value_text.h"
 #include "themes/legend.h"
 #include "themes/theme.h"
 #include "themes/theme_stats.h"
@@ -15,7 +17,7 @@ namespace {
 
 std::string Shown(const CTheme& theme, const CThemeLegendData& legend, double value) {
   const float v = theme.ConvertToDisplayUnits(static_cast<float>(value), legend);
-  return platform::FormatC("%.*f", legend.GetDecimals(), static_cast<double>(v));
+  return platform::FormatStored(v, legend.GetDecimals());
 }
 
 // A field holding a separator or a quote is quoted, so that any theme name reads back as one.
@@ -31,11 +33,14 @@ std::string CsvField(const std::string& text) {
 
 }  // namespace
 
-std::string ThemeGeneralText(const CTheme& theme, const CThemeLegendData& legend, const CThemeStats& s) {
+std::string ThemeGeneralText(const CTheme& theme, const CThemeLegendData& legend, const CThemeStats& s,
+                             const std::string& projection) {
   using platform::FormatC;
+  const landscape::AxisNames axes = landscape::CoordinateAxisNames(projection);
+  auto label = [](const char* side, const std::string& axis) { return axis.empty() ? side : side + (" " + axis); };
   std::string t = FormatC("Theme: %s\r\nUnits: %s\r\n", theme.name.c_str(), legend.GetUnitsName().c_str());
-  t += FormatC("West UTM: %f\r\n", s.windowWest);
-  t += FormatC("North UTM: %f\r\n", s.windowNorth);
+  t += FormatC("%s: %f\r\n", label("West", axes.x).c_str(), s.windowWest);
+  t += FormatC("%s: %f\r\n", label("North", axes.y).c_str(), s.windowNorth);
   t += FormatC("Number of cells N-S: %ld\r\n", static_cast<long>(s.windowRows));
   t += FormatC("Number of cells E-W: %ld\r\n", static_cast<long>(s.windowColumns));
   t += FormatC("Cell Resolution: %f\r\n", theme.cellWidth);
@@ -90,7 +95,7 @@ std::vector<ThemeClassRow> ThemeClassRows(const CTheme& theme, const CThemeLegen
   for (std::size_t i = 0; i < counts.values.size(); ++i) {
     ThemeClassRow row;
     row.value = i == 0 ? "No Data"
-                       : platform::FormatC("%.*f", legend.GetDecimals(), static_cast<double>(counts.values[i]));
+                       : platform::FormatStored(counts.values[i], legend.GetDecimals());
     row.count = platform::FormatC("%ld", counts.counts[i]);
     row.exact = platform::FormatC("%ld", counts.exact[i]);
     row.area = platform::FormatC("%.2f", static_cast<double>(counts.counts[i]) * theme.cellWidth *

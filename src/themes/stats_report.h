@@ -10,8 +10,10 @@ class CTheme;
 class CThemeLegendData;
 class CThemeStats;
 
-// The General page's text, lines ended by CR LF; values in the legend's display units.
-std::string ThemeGeneralText(const CTheme& theme, const CThemeLegendData& legend, const CThemeStats& stats);
+// The General page's text, lines ended by CR LF; values in the legend's display units and
+// the window's corner named as the projection names its coordinates.
+std::string ThemeGeneralText(const CTheme& theme, const CThemeLegendData& legend, const CThemeStats& stats,
+                             const std::string& projection);
 
 // Cells of a window counted per class: class 0 is no data, class i the legend's entry i.
 // A cell belongs to the first class whose value is not below it (the last class above all).

@@ -16,6 +16,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/value_text.h"
 #include "platform/png_encode.h"
 #include "themes/legend.h"
 #include "themes/theme.h"
@@ -315,11 +316,7 @@ platform::Image DrawFrequencyLegend(const std::string& title, const std::string&
   return image;
 }
 
-std::string FormatValue(double v, int decimals) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f ", std::clamp(decimals, 0, 20), v);
-  return buf;
-}
+std::string FormatValue(double v, int decimals) { return platform::FormatStored(v, decimals) + " "; }
 
 // Class j of a value: the first threshold at or above it, else the last class.
 int ClassOfValue(const std::vector<double>& thresholds, double v) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/unit_tables.h"
+#include "platform/value_text.h"
 #include "project/document.h"
 #include "themes/contour_theme.h"
 #include "themes/wind_vector_theme.h"
@@ -114,22 +115,10 @@ Metrics RowMetrics(platform::Canvas& canvas, const LegendContent& c) {
 bool IsPointShape(int t) { return t == 1 || t == 8 || t == 11 || t == 18 || t == 21 || t == 28; }
 
 std::string ContourIntervalText(double interval, const std::string& unit) {
-  char buf[64];
-  if (interval == std::floor(interval)) {
-    std::snprintf(buf, sizeof buf, "%.0f", interval);
-  } else {
-    std::snprintf(buf, sizeof buf, "%f", interval);
-    char* end = buf + std::char_traits<char>::length(buf);
-    while (end > buf && end[-1] == '0') *--end = 0;
-  }
-  return std::string(buf) + " " + unit;
+  return platform::FormatStored(interval, 9) + " " + unit;
 }
 
-std::string LegendValueLabel(double value, int decimals) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f ", std::clamp(decimals, 0, 12), value);
-  return buf;
-}
+std::string LegendValueLabel(double value, int decimals) { return platform::FormatStored(value, decimals) + " "; }
 
 std::string LegendClassLabel(const CThemeLegendData& legend, int index) {
   if (index == 0) return "No Data";

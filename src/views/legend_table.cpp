@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/messages.h"
+#include "platform/value_text.h"
 #include "themes/legend.h"
 #include "themes/wv_legend.h"
 
@@ -14,9 +15,7 @@ using gridmodel::CGridCellColor;
 using gridmodel::Colour;
 
 std::string FormatClassValue(double value, int decimals, bool blank) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, blank ? "%.*f " : "%.*f", std::clamp(decimals, 0, 9), value);
-  return buf;
+  return platform::FormatStored(value, decimals) + (blank ? " " : "");
 }
 
 COLORREF TableColour(const gridmodel::CGridCtrl& table, int row) {

@@ -2,6 +2,7 @@
 
 #include "app/unit_tables.h"
 #include "platform/numbers.h"
+#include "platform/value_text.h"
 #include "project/document.h"
 #include "project/work_area.h"
 #include "runs/run.h"
@@ -25,7 +26,7 @@ PointRow ThemeRow(const std::string& name, const CTheme& theme, const CThemeLege
   float v = theme.GetValueAt(x, y);
   if (legend && convert) v = theme.ConvertToDisplayUnits(v, *legend);
   row.value = v == kMissing ? std::string("N/A")
-                            : platform::FormatC("%.*f", legend ? legend->GetDecimals() : 0, static_cast<double>(v));
+                            : platform::FormatStored(v, legend ? legend->GetDecimals() : 0);
   row.units = legend ? legend->GetUnitsName() : std::string();
   return row;
 }

@@ -116,6 +116,8 @@ TEST_F(EmbrithRunWindow, GrowsAFireFromTheSheetAndShowsItsOutputs) {
 
     sheet->SelectPage(2);
     CEmbrithPage* model = sheet->modelPage;
+    // A new run's probability shows its three decimals.
+    EXPECT_EQ(model->edits[CEmbrithPage::kSpotProbability]->GetValue(), "0.000");
     dialogs_->AnswerSaveFile(drawn);
     model->menuChooser = [](int) { return static_cast<int>(CEmbrithPage::kLoadCurrentShape); };
     Use(model->ignitionButton);

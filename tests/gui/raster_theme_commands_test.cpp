@@ -353,7 +353,7 @@ TEST_F(RasterThemes, StatisticsSheetShowsTheAreasNumbersAndSavesEachPage) {
       if (auto* sheet = dynamic_cast<t::CpropSheetThemeStats*>(w); sheet && sheet->IsModal()) {
         seen = true;
         EXPECT_EQ(sheet->GetTitle().utf8_string(), fuel->name + " Statistics");
-        EXPECT_EQ(sheet->GeneralText(), ThemeGeneralText(*fuel, *legend, expected));
+        EXPECT_EQ(sheet->GeneralText(), ThemeGeneralText(*fuel, *legend, expected, doc_->landscape.projection));
         t::ThemeClassesCUG& grid = sheet->ClassGrid();
         EXPECT_EQ(grid.GetRowCount(), legend->GetCount());
         long total = 0;

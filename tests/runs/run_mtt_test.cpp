@@ -65,14 +65,17 @@ TEST(MttRun, ARunFromAnIgnitionFileBecomesThemesTablesAndALog) {
   EXPECT_DOUBLE_EQ(arrival->cellWidth, 60);
   EXPECT_EQ(f.run.maxSpreadDirectionTheme, f.run.FindOutputTheme(21));
 
-  // The arrival contour: levels a tenth of the arrival times' range apart.
+  // The arrival contour: levels about a tenth of the arrival times' range apart, at a figure
+  // of two significant digits.
   ASSERT_NE(f.run.arrivalContour, nullptr);
   const CContourTheme& contour = *f.run.arrivalContour;
   EXPECT_EQ(contour.name, "MTT Arrival Contour");
   EXPECT_EQ(contour.sourceTheme, nullptr);
   double lo = 0, hi = 0;
   arrival->GetMinMax(lo, hi);
-  EXPECT_NEAR(contour.interval, (hi - lo) / 10, 1e-3 * (hi - lo));
+  EXPECT_NEAR(contour.interval, (hi - lo) / 10, 5e-3 * (hi - lo));
+  const double digits = contour.interval / std::pow(10.0, std::floor(std::log10(contour.interval)) - 1);
+  EXPECT_NEAR(digits, std::round(digits), 1e-4) << contour.interval;
   EXPECT_FALSE(contour.lines.empty());
   for (const ContourLine& l : contour.lines) {
     EXPECT_NEAR(std::remainder(l.level, contour.interval), 0, 1e-2 * contour.interval);

@@ -89,8 +89,22 @@ TEST_F(StatsReport, GeneralTextEqualsNumpyOverTheSameWindow) {
   CThemeStats stats;
   stats.Compute(*theme, window);
   const CThemeLegendData legend = Classes({1}, 4);
-  const std::string text = ThemeGeneralText(*theme, legend, stats);
+  const std::string text = ThemeGeneralText(*theme, legend, stats, "");
   EXPECT_EQ(text.rfind("Theme: grid\r\nUnits: ", 0), 0u);
+  // The window's corner is called what the projection calls its coordinates.
+  struct Named {
+    const char* projection;
+    const char* west;
+    const char* north;
+  } named[] = {{"EPSG:32611", "\r\nWest UTM: ", "\r\nNorth UTM: "},
+               {"EPSG:4326", "\r\nWest Longitude: ", "\r\nNorth Latitude: "},
+               {"+proj=lcc +lat_1=33 +lat_2=45 +lat_0=39 +lon_0=-96 +datum=NAD83", "\r\nWest: ", "\r\nNorth: "},
+               {"", "\r\nWest: ", "\r\nNorth: "}};
+  for (const Named& n : named) {
+    const std::string t = ThemeGeneralText(*theme, legend, stats, n.projection);
+    EXPECT_NE(t.find(n.west), std::string::npos) << n.projection;
+    EXPECT_NE(t.find(n.north), std::string::npos) << n.projection;
+  }
   EXPECT_NE(text.find("\r\nPercentiles:\r\n  1%\t\t"), std::string::npos);
 
   std::ostringstream values;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/application.h"
 #include "platform/messages.h"
 #include "project/document.h"
 #include "themes/contour_theme.h"
@@ -52,6 +53,75 @@ TEST(LegendPicture, LabelsCarryTheLegendsDecimalsAndABlank) {
   EXPECT_EQ(LegendClassLabel(legend, 1), "2.2 ");
   CPVN4Doc empty;
   EXPECT_TRUE(CollectLegend(empty).empty);
+}
+
+TEST(LegendPicture, ValuesPrintWithoutTheNoiseOfTheirStorage) {
+  struct Case {
+    float value;
+    int decimals;
+    const char* shown;
+  } cases[] = {
+      {0.17f, 9, "0.17"},          {1.0f, 9, "1"},        {0.270000011f, 9, "0.27"},  {0.0f, 9, "0"},
+      {11.995916367f, 9, "11.99592"}, {11.995916367f, 0, "12"}, {90.843910217f, 1, "90.8"}, {12.5f, 3, "12.500"},
+      {-0.0001f, 0, "0"},          {-3.25f, 9, "-3.25"},  {1234567.0f, 2, "1234567"}, {20.0f, 4, "20.0000"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(LegendValueLabel(c.value, c.decimals), std::string(c.shown) + " ") << c.shown;
+  EXPECT_EQ(ContourIntervalText(23.991833f, "Minutes"), "23.99183 Minutes");
+}
+
+// The legends the shipped preferences give each output type, as the legend window prints them.
+TEST(LegendPicture, ShippedPreferencesPrintOutputsAsAnAnalystReadsThem) {
+  platform::ScopedRecordingMessages messages;
+  CPVN4App& app = GetApp();
+  const StoredPreferences saved = app;
+  ASSERT_TRUE(app.ReadPreferencesFile(std::string(PV_SOURCE_DIR) + "/data/defaults.cfg"));
+  ASSERT_FALSE(app.colorRamps.empty());
+  EXPECT_EQ(app.colorRamps.front()->GetCount(), 0);  // "Random" is offered from the first start
+
+  CPVN4Doc doc;
+  ASSERT_EQ(doc.OpenLandscape(Sample()), 1);
+  CTheme* theme = doc.GetThemeByLayerType(3);  // its cells are replaced below
+  ASSERT_NE(theme, nullptr);
+  const int keptType = theme->layerType, keptUnits = theme->units;
+  struct Case {
+    int layerType, storedUnits;
+    std::vector<float> cells;
+    std::vector<std::string> shown;
+    const char* units;
+  } cases[] = {
+      {11, 0, {0.6f, 4.683682919f}, {"0.6", "4.7"}, "Meters"},                 // flame length
+      {12, 0, {0.5f, 12.345f}, {"0.5", "12.3"}, "m/min"},                       // rate of spread
+      {13, 0, {3.2f, 1234.56f}, {"3", "1235"}, "kW/m"},                         // fireline intensity
+      {15, 0, {0, 1, 2, 3}, {"0", "1", "2", "3"}, "Class"},                     // crown fire activity
+      {17, 0, {0.03f, 0.045f}, {"3.0", "4.5"}, "Percent"},                      // 1-h moisture
+      {27, 0, {0.12f, 0.2f}, {"12.0", "20.0"}, "Percent"},                      // 1000-h moisture
+      {37, 0, {11.995916367f, 240.4f}, {"12", "240"}, "Minutes"},               // arrival time
+      {39, 0, {0.002f, 0.0125f}, {"0.002", "0.013"}, "Fraction"},               // burn probability
+      {40, 0, {0, 1}, {"0", "1"}, "Class"},                                     // treatment
+      {5, 3, {6, 36}, {"0.6", "3.6"}, "Meters"},                                // stand height in tenths
+      {7, 3, {17, 27}, {"0.17", "0.27"}, "kg/m^3"},                             // bulk density in hundredths
+  };
+  const std::size_t count = static_cast<std::size_t>(theme->rows) * static_cast<std::size_t>(theme->columns);
+  for (const Case& c : cases) {
+    theme->layerType = c.layerType;
+    theme->units = static_cast<std::int16_t>(c.storedUnits);
+    std::vector<float> cells(count);
+    for (std::size_t i = 0; i < count; ++i) cells[i] = c.cells[i % c.cells.size()];
+    const auto legend = doc.currentArea->CreateLegendData(theme, cells.data());
+    EXPECT_TRUE(legend->IsUniqueValues()) << c.layerType;
+    EXPECT_EQ(legend->GetUnitsName(), c.units) << c.layerType;
+    std::vector<std::string> shown;
+    for (int i = 1; i < legend->GetCount(); ++i) {
+      const std::string label = LegendClassLabel(*legend, i);
+      shown.push_back(label.substr(0, label.size() - 1));
+    }
+    EXPECT_EQ(shown, c.shown) << c.layerType;
+  }
+  theme->layerType = keptType;
+  theme->units = static_cast<std::int16_t>(keptUnits);
+  app.FreePreferenceLists();
+  static_cast<StoredPreferences&>(app) = saved;
+  EXPECT_TRUE(messages.Texts().empty());
 }
 
 TEST(LegendPicture, SampleFuelLegendSavedAsPngHasOneSwatchPerModelInItsColour) {

@@ -799,6 +799,7 @@ void CEmbrithPage::Build() {
       probability_->SetBuddy(edits[f]);
       probability_->SetDecimalPlaces(3);
       probability_->SetStepNotifiesBuddy(true);
+      probability_->SetFormatString("%.3f");  // trailing zeros kept: "0.000", not "0"
       probability_->SetRangeAndStep(0, 1, 0.001);
     } else {
       spins[f] = NumberSpin(this, kFields[f].spin, edits[f], static_cast<int>(lo), static_cast<int>(hi));

@@ -20,6 +20,7 @@
 #include "app/unit_tables.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
+#include "platform/value_text.h"
 #include "themes/contour_theme.h"
 #include "themes/legend.h"
 #include "themes/line_style.h"
@@ -207,10 +208,7 @@ int OverlayPropertiesDialog::ChosenWidth() const {
 
 CContourPropertiesDialog::CContourPropertiesDialog(wxWindow* parent, CContourTheme& c)
     : OverlayPropertiesDialog(parent, "Contour Properties"), contour(c) {
-  const float v = contour.interval;
-  std::string text = platform::FormatC(v == std::floor(v) ? "%.0f" : "%f", static_cast<double>(v));
-  if (v != std::floor(v)) text.erase(text.find_last_not_of('0') + 1);
-  Build(contour.name, "Contour Interval:", text, wxString::FromUTF8(GetUnitName(contour.units)), contour.visible,
+  Build(contour.name, "Contour Interval:", platform::FormatStored(contour.interval, 9), wxString::FromUTF8(GetUnitName(contour.units)), contour.visible,
         contour.color, LineStyleNames(), contour.lineStyle, "Line Style:", "Line Width:", contour.lineWidth);
   intervalEdit = wxStaticCast(FindWindow(1103), wxTextCtrl);
   GetSizer()->Add(Buttons(this, 8), 0, wxALIGN_RIGHT | wxALL, 6);

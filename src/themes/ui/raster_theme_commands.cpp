@@ -174,8 +174,8 @@ void OnThemeStatistics(wxWindow*, CPVN4Doc& doc) {
   CThemeLegendData* legend = doc.GetVisibleThemeLegend();
   if (!theme || !legend || !doc.currentArea) return;
   const CellWindow window = doc.currentArea->GetThemeRect(theme).Window();
-  CpropSheetThemeStats sheet(*theme, *legend, window, doc.landscape.header.gridUnits, theme->name + " Statistics",
-                             nullptr);
+  CpropSheetThemeStats sheet(*theme, *legend, window, doc.landscape.header.gridUnits, doc.landscape.projection,
+                             theme->name + " Statistics", nullptr);
   sheet.ShowModal();
 }
 

@@ -70,13 +70,15 @@ gridmodel::Colour ThemeClassesCUG::OnGetSectionBackColor(int) {
 // ---- the sheet ----
 
 CpropSheetThemeStats::CpropSheetThemeStats(CTheme& theme, CThemeLegendData& legend, const CellWindow& window,
-                                           int gridUnits, const std::string& caption, wxWindow* parent, int page)
+                                           int gridUnits, const std::string& projection, const std::string& caption,
+                                           wxWindow* parent, int page)
     : wxDialog(parent, wxID_ANY, wxString::FromUTF8(caption), wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
       theme_(theme),
       legend_(legend),
       window_(window),
-      gridUnits_(gridUnits) {
+      gridUnits_(gridUnits),
+      projection_(projection) {
   stats_.Compute(theme_, window_);
   pages_ = new wxNotebook(this, wxID_ANY);
 
@@ -133,7 +135,7 @@ CpropSheetThemeStats::CpropSheetThemeStats(CTheme& theme, CThemeLegendData& lege
   CentreOnScreen();
 }
 
-std::string CpropSheetThemeStats::GeneralText() const { return ThemeGeneralText(theme_, legend_, stats_); }
+std::string CpropSheetThemeStats::GeneralText() const { return ThemeGeneralText(theme_, legend_, stats_, projection_); }
 
 void CpropSheetThemeStats::FillClasses() {
   wxBusyCursor wait;

@@ -33,9 +33,9 @@ class ThemeClassesCUG : public gridmodel::CUGCtrl {
 class CpropSheetThemeStats : public wxDialog {
  public:
   static constexpr int kSaveAsId = 1066;
-  // page 0 General, 1 Classes.
+  // page 0 General, 1 Classes; projection names the window's coordinates.
   CpropSheetThemeStats(CTheme& theme, CThemeLegendData& legend, const CellWindow& window, int gridUnits,
-                       const std::string& caption, wxWindow* parent, int page = 0);
+                       const std::string& projection, const std::string& caption, wxWindow* parent, int page = 0);
   // The grid window goes before the grid model it paints.
   ~CpropSheetThemeStats() override { DestroyChildren(); }
 
@@ -57,6 +57,7 @@ class CpropSheetThemeStats : public wxDialog {
   CThemeLegendData& legend_;
   CellWindow window_;
   int gridUnits_;
+  std::string projection_;
   CThemeStats stats_;
   ThemeClassCounts counts_;
   wxNotebook* pages_ = nullptr;
