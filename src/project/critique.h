@@ -4,6 +4,7 @@
 // written as an HTML page or a PDF document with bar charts, and opened with the desktop's
 // viewer once written.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,31 @@ bool Gather(const CPVN4Doc& doc, Report& report);
 
 // The HTML page, with every text of the project escaped.
 std::string HtmlText(const Report& report);
+
+// Where a bar chart's parts go, in pixels from the image's top-left corner. Texts are
+// placed so that no two of them meet: class labels turn to read upwards, or every k-th is
+// kept, whichever leaves more of them; the vertical title stays left of its tick labels.
+struct ChartText {
+  double x = 0, y = 0;  // baseline start
+  std::string text;
+  double size = 0;
+  bool bold = false;
+  bool upward = false;  // turned a quarter to the left
+};
+struct ChartLayout {
+  int width = 0, height = 0;
+  int left = 0, right = 0, top = 0, bottom = 0, barWidth = 0;
+  double scale = 0, tickLength = 0;
+  std::vector<double> ticks;  // heights of the vertical-axis ticks
+  std::vector<ChartText> texts;
+};
+// Width of a text at a size, in pixels.
+using TextWidth = std::function<double(const std::string& text, double size, bool bold)>;
+ChartLayout LayoutHistogram(const std::vector<double>& values, const std::string& title,
+                            const std::string& verticalTitle, const std::string& horizontalTitle,
+                            const std::vector<std::string>& labels, int width, int height, const TextWidth& measure);
+// The chart's axes and bars, and its texts when asked.
+platform::Image PaintHistogram(const ChartLayout& layout, const std::vector<double>& values, bool withTexts);
 
 // A bar chart of the values (one bar per class) as the report shows it.
 platform::Image DrawHistogramImage(const std::vector<double>& values, const std::string& title,

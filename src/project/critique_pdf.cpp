@@ -8,6 +8,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/numbers.h"
+#include "platform/value_text.h"
 #include "project/critique.h"
 
 namespace critique {
@@ -38,74 +39,129 @@ namespace {
 
 const platform::Rgba kBlack{0, 0, 0, 255};
 
-void CentredText(platform::Canvas& c, double x, double baseline, const std::string& text, double size, bool bold) {
-  double w = 0, h = 0;
-  c.MeasureText(text, size, bold, w, h);
-  c.DrawText(x - w / 2, baseline, text, size, bold);
-}
+// A text's extent above and below its baseline, generous enough for any face a reader uses.
+double Ascent(double size) { return 0.95 * size; }
+double Descent(double size) { return 0.35 * size; }
 
 }  // namespace
 
-platform::Image DrawHistogramImage(const std::vector<double>& values, const std::string& title,
-                                   const std::string& verticalTitle, const std::string& horizontalTitle,
-                                   const std::vector<std::string>& labels, int W, int H) {
-  platform::Image image(W, H);
-  if (image.IsEmpty()) return image;
-  platform::Canvas c(image);
-  c.Clear(platform::Rgba{255, 255, 255, 255});
-  const int left = W / 8, right = W - 10, top = H / 10, bottom = H - H / 5;
+ChartLayout LayoutHistogram(const std::vector<double>& values, const std::string& title,
+                            const std::string& verticalTitle, const std::string& horizontalTitle,
+                            const std::vector<std::string>& labels, int W, int H, const TextWidth& measure) {
+  ChartLayout l;
+  l.width = W;
+  l.height = H;
+  const double titleSize = H / 20, labelSize = H / 20 - 1, verticalSize = W / 32;
+  const double gap = std::max(2, H / 100), margin = 2;
   double g = 0;
   for (double v : values) g = std::max(g, v);
   double axisMaximum = 1, step = 0.2;
   AxisScale(g, axisMaximum, step);
-  const double scale = (bottom - top) / axisMaximum;
 
-  c.SetColour(kBlack);
-  const double mid = left + (right - left) / 2;
-  CentredText(c, mid, H / 20 + 1, title, H / 20, true);
-  CentredText(c, mid, bottom + ((H / 5) / 3) * 2, horizontalTitle, H / 20 - 1, false);
-  {
-    // The vertical-axis title, turned a quarter to the left about its centre.
-    cairo_t* cr = c.Context();
-    double w = 0, h = 0;
-    c.MeasureText(verticalTitle, W / 32, true, w, h);
-    cairo_save(cr);
-    cairo_translate(cr, left / 3.0, (bottom + H / 10) / 2.0);
-    cairo_rotate(cr, -M_PI / 2);
-    c.DrawText(-w / 2, h / 3, verticalTitle, W / 32, true);
-    cairo_restore(cr);
+  // Vertical axis: tick labels right of the turned title, ticks right of the labels.
+  l.tickLength = W / 32;
+  std::vector<std::string> tickTexts;
+  double tickWidth = 0;
+  for (int k = 0; k * step <= g + 1e-9; ++k) {
+    l.ticks.push_back(k * step);
+    tickTexts.push_back(platform::FormatStored(k * step, step < 1 ? 1 : 0));
+    tickWidth = std::max(tickWidth, measure(tickTexts.back(), labelSize, false));
   }
+  const double verticalThickness = Ascent(verticalSize) + Descent(verticalSize);
+  l.left = std::max(W / 8, static_cast<int>(std::ceil(margin + verticalThickness + gap + tickWidth + gap + l.tickLength)));
+  l.right = W - 10;
+  l.top = H / 10;
 
-  c.SetLineWidth(2);
-  c.DrawLine(left, top, left, bottom);
-  c.DrawLine(left, bottom, right, bottom);
-
+  // Class labels: all side by side when they fit, else upward or thinned, whichever keeps more.
   const int n = std::max<int>(1, static_cast<int>(values.size()));
-  const int barWidth = (right - left) / n;
+  l.barWidth = std::max(1, (l.right - l.left) / n);
+  double labelWidth = 0;
+  for (const std::string& t : labels) labelWidth = std::max(labelWidth, measure(t, labelSize, false));
+  const double labelThickness = Ascent(labelSize) + Descent(labelSize);
+  const int flatEvery = static_cast<int>(std::ceil((labelWidth + gap) / l.barWidth));
+  const int upEvery = static_cast<int>(std::ceil((labelThickness + gap) / l.barWidth));
+  const bool upward = flatEvery > 1 && upEvery < flatEvery;
+  const int every = std::max(1, upward ? upEvery : flatEvery);
+  const double labelDepth = upward ? labelWidth : labelThickness;
+  const double tickDown = H / 40;
+  const double below = tickDown + gap + labelDepth + gap + labelThickness + margin;
+  l.bottom = std::max(l.top + 1, std::min(H - H / 5, static_cast<int>(std::floor(H - below))));
+  l.scale = (l.bottom - l.top) / axisMaximum;
+
+  auto add = [&](double x, double y, const std::string& text, double size, bool bold, bool up) {
+    l.texts.push_back(ChartText{x, y, text, size, bold, up});
+  };
+  const double mid = l.left + (l.right - l.left) / 2.0;
+  add(mid - measure(title, titleSize, true) / 2, H / 20 + 1, title, titleSize, true, false);
+  const double labelsTop = l.bottom + tickDown + gap;
+  for (int i = 0; i < static_cast<int>(values.size()) && i < static_cast<int>(labels.size()); i += every) {
+    const std::string& t = labels[static_cast<std::size_t>(i)];
+    const double w = measure(t, labelSize, false), centre = l.left + i * l.barWidth + l.barWidth / 2.0;
+    if (upward)
+      add(centre + (Ascent(labelSize) - Descent(labelSize)) / 2, labelsTop + w, t, labelSize, false, true);
+    else
+      add(centre - w / 2, labelsTop + Ascent(labelSize), t, labelSize, false, false);
+  }
+  add(mid - measure(horizontalTitle, labelSize, false) / 2, labelsTop + labelDepth + gap + Ascent(labelSize),
+      horizontalTitle, labelSize, false, false);
+  const double tickRight = l.left - l.tickLength - gap;
+  for (std::size_t k = 0; k < l.ticks.size(); ++k)
+    add(tickRight - measure(tickTexts[k], labelSize, false), l.bottom - l.ticks[k] * l.scale + labelSize / 3,
+        tickTexts[k], labelSize, false, false);
+  // Centred on the plot's height, as far left as the image allows.
+  add(margin + Ascent(verticalSize), (l.bottom + l.top) / 2.0 + measure(verticalTitle, verticalSize, true) / 2,
+      verticalTitle, verticalSize, true, true);
+  return l;
+}
+
+platform::Image PaintHistogram(const ChartLayout& l, const std::vector<double>& values, bool withTexts) {
+  platform::Image image(l.width, l.height);
+  if (image.IsEmpty()) return image;
+  platform::Canvas c(image);
+  c.Clear(platform::Rgba{255, 255, 255, 255});
+  c.SetColour(kBlack);
+  c.SetLineWidth(2);
+  c.DrawLine(l.left, l.top, l.left, l.bottom);
+  c.DrawLine(l.left, l.bottom, l.right, l.bottom);
   c.SetLineWidth(1);
-  const double labelSize = H / 20 - 1;
   for (int i = 0; i < static_cast<int>(values.size()); ++i) {
-    const double x = left + i * barWidth;
-    const double barTop = bottom - scale * std::max(0.0, values[static_cast<std::size_t>(i)]);
+    const double x = l.left + i * l.barWidth;
+    const double barTop = l.bottom - l.scale * std::max(0.0, values[static_cast<std::size_t>(i)]);
     c.SetColour(platform::Rgba{125, 125, 125, 255});
-    c.FillRect(x, barTop, barWidth, bottom - barTop);
+    c.FillRect(x, barTop, l.barWidth, l.bottom - barTop);
     c.SetColour(kBlack);
-    c.StrokeRect(x, barTop, barWidth, bottom - barTop);
-    c.DrawLine(x, bottom, x, bottom + H / 40);
-    const bool lower = values.size() > 11 && i % 2 == 1;
-    if (i < static_cast<int>(labels.size()))
-      CentredText(c, x + barWidth / 2.0, lower ? bottom + H / 10 : bottom + (H / 5) / 3, labels[static_cast<std::size_t>(i)],
-                  labelSize, false);
+    c.StrokeRect(x, barTop, l.barWidth, l.bottom - barTop);
+    c.DrawLine(x, l.bottom, x, l.bottom + l.height / 40);
   }
-  for (double s = 0; s <= g; s += step) {
-    const double y = bottom - s * scale;
-    const std::string text = platform::FormatC("%.0f", s);
-    double w = 0, h = 0;
-    c.MeasureText(text, labelSize, false, w, h);
-    c.DrawText(W / 8 - W / 24 - w, y, text, labelSize, false);
-    c.DrawLine(W / 8, y, W / 8 - W / 32, y);
+  for (double s : l.ticks) {
+    const double y = l.bottom - s * l.scale;
+    c.DrawLine(l.left, y, l.left - l.tickLength, y);
   }
+  if (withTexts)
+    for (const ChartText& t : l.texts) {
+      cairo_t* cr = c.Context();
+      cairo_save(cr);
+      cairo_translate(cr, t.x, t.y);
+      if (t.upward) cairo_rotate(cr, -M_PI / 2);
+      c.DrawText(0, 0, t.text, t.size, t.bold);
+      cairo_restore(cr);
+    }
   return image;
+}
+
+platform::Image DrawHistogramImage(const std::vector<double>& values, const std::string& title,
+                                   const std::string& verticalTitle, const std::string& horizontalTitle,
+                                   const std::vector<std::string>& labels, int W, int H) {
+  platform::Image scratch(1, 1);
+  platform::Canvas measuring(scratch);
+  const ChartLayout layout =
+      LayoutHistogram(values, title, verticalTitle, horizontalTitle, labels, W, H,
+                      [&](const std::string& text, double size, bool bold) {
+                        double w = 0, h = 0;
+                        measuring.MeasureText(text, size, bold, w, h);
+                        return w;
+                      });
+  return PaintHistogram(layout, values, true);
 }
 
 namespace {
@@ -191,7 +247,31 @@ class PdfWriter {
     HPDF_Destination dst = entry ? Need(HPDF_Page_CreateDestination(page)) : nullptr;
     if (dst) Ok(HPDF_Destination_SetXYZ(dst, 0, h, 1)) && Ok(HPDF_Outline_SetDestination(entry, dst));
   }
-  // Places a chart at x = 50 below y; y becomes its bottom.
+  double TextWidth(const std::string& text, double size, bool bold) {
+    const HPDF_TextWidth tw =
+        HPDF_Font_TextWidth(bold ? this->bold : regular, reinterpret_cast<const HPDF_BYTE*>(text.c_str()),
+                            static_cast<HPDF_UINT>(text.size()));
+    return tw.width * size / 1000.0;
+  }
+  // A chart drawn with the document's own fonts: bars as a picture, texts as text.
+  void Chart(const std::vector<double>& values, const std::string& title, const std::string& verticalTitle,
+             const std::string& horizontalTitle, const std::vector<std::string>& labels, int width, int height) {
+    if (failed_) return;
+    const ChartLayout layout = LayoutHistogram(
+        values, title, verticalTitle, horizontalTitle, labels, width, height,
+        [this](const std::string& text, double size, bool b) { return TextWidth(text, size, b); });
+    Chart(PaintHistogram(layout, values, false));
+    if (failed_) return;
+    // y is now the picture's bottom edge.
+    for (const ChartText& t : layout.texts) {
+      const double x = 50 + t.x, yy = y + layout.height - t.y;
+      Ok(HPDF_Page_BeginText(page)) && Ok(HPDF_Page_SetFontAndSize(page, t.bold ? bold : regular, static_cast<HPDF_REAL>(t.size))) &&
+          Ok(t.upward ? HPDF_Page_SetTextMatrix(page, 0, 1, -1, 0, static_cast<HPDF_REAL>(x), static_cast<HPDF_REAL>(yy))
+                      : HPDF_Page_SetTextMatrix(page, 1, 0, 0, 1, static_cast<HPDF_REAL>(x), static_cast<HPDF_REAL>(yy))) &&
+          Ok(HPDF_Page_ShowText(page, t.text.c_str())) && Ok(HPDF_Page_EndText(page));
+    }
+  }
+  // Places a picture at x = 50 below y; y becomes its bottom.
   void Chart(const platform::Image& image) {
     if (failed_) return;
     if (image.IsEmpty()) {
@@ -229,11 +309,11 @@ const LayerReport* Find(const Report& r, int layer) {
   return nullptr;
 }
 
-platform::Image LayerChart(const LayerReport& l, const ClassHistogram& h, const std::string& title, int width,
-                           int height) {
+void LayerChart(PdfWriter& p, const LayerReport& l, const ClassHistogram& h, const std::string& title, int width,
+                int height) {
   std::vector<double> values;
   for (int j = 0; j < h.ClassCount(); ++j) values.push_back(h.OverallPercent(j));
-  return DrawHistogramImage(values, title, "Percent", l.units, l.labels, width, height);
+  p.Chart(values, title, "Percent", l.units, l.labels, width, height);
 }
 
 }  // namespace
@@ -314,7 +394,7 @@ bool WriteCritiquePdf(const CPVN4Doc& doc, const std::string& path, std::string&
     };
     for (int k : {0, 1, 2})
       if (const LayerReport* l = Find(r, k)) {
-        p.Chart(LayerChart(*l, l->overall, l->name, wide, 350));
+        LayerChart(p, *l, l->overall, l->name, wide, 350);
         after();
       }
     {
@@ -322,15 +402,15 @@ bool WriteCritiquePdf(const CPVN4Doc& doc, const std::string& path, std::string&
       std::vector<std::string> labels{"ND"};
       for (int j : r.order) {
         values.push_back(r.fuels.OverallPercent(j));
-        labels.push_back(platform::FormatC("%.*f", r.fuelDecimals, r.fuels.values[static_cast<std::size_t>(j)]));
+        labels.push_back(platform::FormatStored(r.fuels.values[static_cast<std::size_t>(j)], r.fuelDecimals));
       }
       const int width = std::min(wide, std::max(300, 30 * static_cast<int>(values.size())));
-      p.Chart(DrawHistogramImage(values, "Fuels", "Percent", r.fuelUnits, labels, width, 350));
+      p.Chart(values, "Fuels", "Percent", r.fuelUnits, labels, width, 350);
       after();
     }
     for (int k : {4, 5, 6, 7})
       if (const LayerReport* l = Find(r, k)) {
-        p.Chart(LayerChart(*l, l->overall, l->name, wide, 350));
+        LayerChart(p, *l, l->overall, l->name, wide, 350);
         after();
       }
     p.Footer();
@@ -349,7 +429,7 @@ bool WriteCritiquePdf(const CPVN4Doc& doc, const std::string& path, std::string&
     auto chart = [&](int k) {
       const LayerReport* l = Find(r, k);
       if (!l) return false;
-      p.Chart(LayerChart(*l, l->byFuel[s], platform::FormatC("%s (FM %d)", l->name.c_str(), m), wide, high));
+      LayerChart(p, *l, l->byFuel[s], platform::FormatC("%s (FM %d)", l->name.c_str(), m), wide, high);
       return true;
     };
     chart(0);

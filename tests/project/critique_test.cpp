@@ -6,7 +6,9 @@
 #include <map>
 #include <sstream>
 
+#include "app/application.h"
 #include "platform/dialogs.h"
+#include "platform/value_text.h"
 #include "platform/services.h"
 #include "project/critique.h"
 #include "project/work_area.h"
@@ -161,6 +163,47 @@ TEST_F(Critique, PdfHasItsPagesTextsAndOneChartPerHistogram) {
   EXPECT_EQ(sizes["495x350"], fuelWidth == 495 ? 8 : 7);
   EXPECT_EQ(sizes[std::to_string(fuelWidth) + "x350"], fuelWidth == 495 ? 8 : 1);
   EXPECT_EQ(sizes["495x370"], 7 * fuels);
+}
+
+// Chart texts are text of the PDF; poppler's boxes of them never meet, however many classes.
+TEST_F(Critique, ChartLabelsOfAFortyClassLayerDoNotOverprint) {
+  CPVN4Doc& doc = OpenGdalLandscape();
+  CThemePreference& elevation = GetApp().themePrefs[0];
+  elevation.numClasses = 40;
+  elevation.decimals = 2;
+  CThemeLegendData* legend = doc.currentArea->GetLegendDataByLayerType(0);
+  ASSERT_NE(legend, nullptr);
+  legend->Copy(*doc.currentArea->CreateLegendData(doc.GetThemeByLayerType(0)));
+  ASSERT_EQ(legend->GetCount(), 41);
+  const std::string pdf = Path("forty.pdf");
+  dialogs_.AnswerSaveFile(pdf);
+  critique::OnCritiquePdf(doc);
+  ASSERT_TRUE(messages_.Texts().empty()) << messages_.Texts().front();
+  RunCommand("pdftotext -bbox '" + pdf + "' '" + Path("boxes.html") + "'");
+  const std::string out = RunCommand(std::string(PV_PYTHON) + " - '" + Path("boxes.html") + "' <<'EOF'\n"
+      "import re, sys\n"
+      "pages = open(sys.argv[1]).read().split('<page ')[1:]\n"
+      "word = re.compile(r'<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>')\n"
+      "overlaps = []\n"
+      "for n, page in enumerate(pages, 1):\n"
+      "    w = [(float(a), float(b), float(c), float(d), t) for a, b, c, d, t in word.findall(page)]\n"
+      "    for i in range(len(w)):\n"
+      "        for j in range(i + 1, len(w)):\n"
+      "            a, b = w[i], w[j]\n"
+      "            if min(a[2], b[2]) - max(a[0], b[0]) > 0.5 and min(a[3], b[3]) - max(a[1], b[1]) > 0.5:\n"
+      "                overlaps.append((n, a[4], b[4]))\n"
+      "    if n == 2:\n"
+      "        print('page2', ' '.join(t for *_, t in w))\n"
+      "print('overlaps', len(overlaps), overlaps[:5])\n"
+      "EOF");
+  EXPECT_NE(out.find("overlaps 0 []"), std::string::npos) << out;
+  // The elevation chart names its classes (thinned or turned, but there), its axes and its title.
+  const std::string page2 = out.substr(0, out.find('\n'));
+  int labelled = 0;
+  for (int j = 1; j < legend->GetCount(); ++j)
+    labelled += page2.find(" " + platform::FormatStored(legend->GetEntry(j).GetValue(), 2) + " ") != std::string::npos;
+  EXPECT_GE(labelled, 10) << page2;
+  for (const char* word : {" Elevation ", " Percent ", " ND "}) EXPECT_NE(page2.find(word), std::string::npos) << word;
 }
 
 TEST_F(Critique, FailedWritesAreSaidAndNothingIsOpened) {
