@@ -34,6 +34,7 @@
 #include "themes/theme.h"
 #include "themes/wind_vector_theme.h"
 #include "themes/wv_legend.h"
+#include "views/ui/legend_window.h"
 #include "views/ui/map_view.h"
 #include "views/ui/project_tree.h"
 #include "views/view_commands.h"
@@ -86,6 +87,19 @@ class MainRoadRuns : public program_test::ProgramTest {
     wxRect r;
     ASSERT_TRUE(tree->GetBoundingRect(item, r, true));
     tree->ShowContextMenu(wxPoint(r.x + r.width / 2, r.y + r.height / 2));
+  }
+  // The inputs page of a new run: the FMS file picked from its menu, a south-west wind at the
+  // speed, the first crown fire method.
+  void FillInputs(CRunSheet* sheet, const std::string& fms, const char* speed) {
+    CRunInputsPage* page = sheet->inputsPage;
+    dialogs_->AnswerOpenFile(fms);
+    WhenShown(fms, [](wxDialog* editor) { editor->Close(); });
+    page->menuChooser = [](int) { return static_cast<int>(CRunInputsPage::kOpenFms); };
+    Use(page->fmsButton);
+    page->menuChooser = nullptr;
+    page->speedEdit->SetValue(speed);
+    page->azimuthEdit->SetValue("225");
+    Choose(page->crownCombo, 0);
   }
 };
 
@@ -233,6 +247,71 @@ TEST_F(MainRoadRuns, NewRunFromTheMenuLaunchesAndItsFlameLengthShowsOnTheMap) {
   EXPECT_EQ(run.runLogs.size(), 1u);
 }
 
+// With the shipped preferences a run's legends read as an analyst writes them; the legend
+// window's pictures are the README's (copied from the build's screenshots folder to docs/).
+TEST_F(MainRoadRuns, ShippedPreferencesGiveReadableFlameLengthAndCrownFireLegends) {
+  app::ui::StartupOptions options = program_test::QuickStart(folderRoot_, "ShippedPreferences");
+  fs::copy_file(fs::path(PV_SOURCE_DIR) / "data" / "defaults.cfg", fs::path(options.folders->dataFolder) / "defaults.cfg");
+  ASSERT_TRUE(shell_.Start(options, {SampleLcp()}));
+  MainFrame* frame = shell_.Frame();
+  ASSERT_TRUE(frame);
+  frame->SetSize(0, 0, 1500, 900);
+  widgets::FlushEvents();
+  CPVN4Doc* doc = ActiveProject(*frame);
+  ASSERT_TRUE(doc && doc->IsLandscapeLoaded());
+  const std::string fms = (fs::path(PV_BINARY_DIR) / "test-main-road-runs" / "dry.fms").string();
+  std::ofstream(fms, std::ios::binary) << "0 3 4 5 40 60\n";
+  WhenShown("Run : New Run", [&](wxDialog* d) {
+    auto* sheet = dynamic_cast<CRunSheet*>(d);
+    ASSERT_TRUE(sheet);
+    FillInputs(sheet, fms, "20");
+    sheet->SelectPage(1);
+    Use(sheet->outputsPage->FindWindow(1042));  // Flame Length
+    Use(sheet->outputsPage->FindWindow(1044));  // Crown Fire Activity
+    runs_gui::LaunchAndWatch(sheet);
+    Use(sheet->FindWindow(wxID_OK));
+  });
+  Command(frame, cmd::kNewRun);
+  ASSERT_TRUE(messages_->Texts().empty()) << messages_->Texts().front();
+  ASSERT_EQ(doc->currentArea->runs.size(), 1u);
+  CRun& run = *doc->currentArea->runs[0];
+  CTheme* flame = run.FindOutputTheme(11);
+  CTheme* crown = run.FindOutputTheme(15);
+  ASSERT_TRUE(flame && crown);
+
+  program_test::Command(frame, views::cmd::kViewLegend);
+  views::ui::CLegendDialog* window = views::ui::CLegendDialog::Of(*doc);
+  ASSERT_TRUE(window);
+  fs::create_directories(fs::path(PV_BINARY_DIR) / "screenshots");
+  struct Shown {
+    CTheme* theme;
+    const char* units;
+    const char* file;
+  } shown[] = {{flame, "Meters", "flame-length-legend.png"}, {crown, "Class", "crown-fire-activity.png"}};
+  for (const Shown& s : shown) {
+    doc->SetVisibleTheme(s.theme);
+    doc->RefreshMap();
+    widgets::FlushEvents(3);
+    const views::LegendContent& content = window->Content();
+    EXPECT_EQ(content.themeName, s.theme->name);
+    EXPECT_EQ(content.unitsName, s.units);
+    ASSERT_GT(content.classes.size(), 2u);
+    for (std::size_t i = 1; i < content.classes.size(); ++i) {
+      const std::string& label = content.classes[i].label;
+      const std::size_t point = label.find('.');
+      // Flame length in tenths of a metre; crown fire activity in its whole classes.
+      if (s.theme == flame)
+        EXPECT_TRUE(point != std::string::npos ? label.size() - point <= 3 : label.size() <= 5) << label;
+      else
+        EXPECT_TRUE(label == "0 " || label == "1 " || label == "2 " || label == "3 ") << label;
+    }
+    if (s.theme == crown) EXPECT_TRUE(doc->GetVisibleThemeLegend()->IsUniqueValues());
+    const wxImage shot = widgets::CaptureWindow(window);
+    ASSERT_TRUE(shot.IsOk());
+    EXPECT_TRUE(shot.SaveFile(std::string(PV_BINARY_DIR) + "/screenshots/" + s.file, wxBITMAP_TYPE_PNG));
+  }
+}
+
 TEST_F(MainRoadRuns, TreeMenusOfRunItemsCopyAndDeleteRuns) {
   MainFrame* frame = Start({SampleLcp()});
   ASSERT_TRUE(frame);
@@ -330,15 +409,7 @@ TEST_F(MainRoadRuns, SpreadAndSpotArrowsListUnderTheRunAndDrawOverTheMap) {
   WhenShown("Run : New Run", [&](wxDialog* d) {
     auto* sheet = dynamic_cast<CRunSheet*>(d);
     ASSERT_TRUE(sheet);
-    CRunInputsPage* page = sheet->inputsPage;
-    dialogs_->AnswerOpenFile(fms);
-    WhenShown(fms, [](wxDialog* editor) { editor->Close(); });
-    page->menuChooser = [](int) { return static_cast<int>(CRunInputsPage::kOpenFms); };
-    Use(page->fmsButton);
-    page->menuChooser = nullptr;
-    page->speedEdit->SetValue("25");
-    page->azimuthEdit->SetValue("225");
-    Choose(page->crownCombo, 0);
+    FillInputs(sheet, fms, "25");
     sheet->SelectPage(1);
     for (int id : {1260, 1055, 1053, 1054})  // spread and spot arrows, spotting direction and distance
       Use(sheet->outputsPage->FindWindow(id));
