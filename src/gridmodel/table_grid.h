@@ -239,6 +239,9 @@ class CGridCtrl {
   bool GetItem(GridItem* item) const;
   void SetModified(bool modified = true, int row = -1, int col = -1);
   bool GetModified(int row = -1, int col = -1) const;
+  // The text of an edit or a replacement, kept when it passes ValidateEdit and the owner's end
+  // check (the cell is then marked modified); otherwise the cell is left as it was.
+  bool AcceptEditedText(int row, int col, const std::string& old, const std::string& text);
 
   int InsertRow(const std::string& heading, int before = -1);
   int InsertColumn(const std::string& heading, unsigned format = kAlignCenter | kAlignVCenter | kSingleLine,

@@ -278,13 +278,23 @@ void CGridCtrl::ReplaceCellText(int row, int col, const std::string& text) {
   if (SendMessageToParent(row, col, kNotifyBeginEdit) < 0) return;
   std::string old = GetItemText(row, col);
   if (old == text) return;
+  AcceptEditedText(row, col, old, text);
+}
+
+bool CGridCtrl::AcceptEditedText(int row, int col, const std::string& old, const std::string& text) {
+  const unsigned state = GetItemState(row, col);
+  const bool gridModified = modified_;
   SetItemText(row, col, text);
   if (ValidateEdit(row, col, text) && SendMessageToParent(row, col, kNotifyEndEdit) >= 0) {
     SetModified(true, row, col);
     RedrawCell(row, col);
-  } else {
-    SetItemText(row, col, old);
+    return true;
   }
+  // Refused: the cell is as it was, its modified mark and the grid's included.
+  WithCell(*this, row, col, [&](CGridCellBase& c) { c.SetText(old); });
+  SetItemState(row, col, state);
+  modified_ = gridModified;
+  return false;
 }
 
 // ---- sizing to contents

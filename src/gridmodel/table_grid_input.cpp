@@ -475,15 +475,7 @@ bool CGridCtrl::ValidateEdit(int row, int col, const std::string& text) {
 
 void CGridCtrl::OnEndEditCell(int row, int col, const std::string& text) {
   std::string old = GetItemText(row, col);
-  if (text != old) {
-    SetItemText(row, col, text);
-    if (ValidateEdit(row, col, text) && SendMessageToParent(row, col, kNotifyEndEdit) >= 0) {
-      SetModified(true, row, col);
-      RedrawCell(row, col);
-    } else {
-      SetItemText(row, col, old);
-    }
-  }
+  if (text != old) AcceptEditedText(row, col, old, text);
   if (CGridCellBase* cell = GetCell(row, col)) cell->OnEndEdit();
 }
 

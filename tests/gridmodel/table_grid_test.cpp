@@ -223,9 +223,11 @@ TEST(TableGridContents, ModifiedBitsAndTextReplacementByCode) {
   EXPECT_EQ(g.GetItemText(1, 1), "a");
   EXPECT_EQ(owner.Codes(), (std::vector<int>{kNotifyBeginEdit}));
   owner.beginAnswer = 0;
-  owner.endAnswer = -1;  // vetoed at the end: the old text returns
+  owner.endAnswer = -1;  // vetoed at the end: the old text returns, unmarked
   g.ReplaceCellText(1, 1, "b");
   EXPECT_EQ(g.GetItemText(1, 1), "a");
+  EXPECT_FALSE(g.GetModified(1, 1));
+  EXPECT_FALSE(g.GetModified());
   owner.endAnswer = 0;
   g.ReplaceCellText(1, 1, "c");
   EXPECT_EQ(g.GetItemText(1, 1), "c");
