@@ -9,6 +9,40 @@ CTabCtrlSSL::CTabCtrlSSL(wxWindow* parent, wxWindowID id, const wxPoint& pos, co
   SetSizer(sizer);
   notebook_->Bind(wxEVT_NOTEBOOK_PAGE_CHANGING, &CTabCtrlSSL::OnChanging, this);
   notebook_->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, &CTabCtrlSSL::OnChanged, this);
+  Bind(wxEVT_SET_FOCUS, &CTabCtrlSSL::OnFocusIn, this);
+  Bind(wxEVT_KILL_FOCUS, &CTabCtrlSSL::OnFocusOut, this);
+  notebook_->Bind(wxEVT_SET_FOCUS, &CTabCtrlSSL::OnFocusIn, this);
+  notebook_->Bind(wxEVT_KILL_FOCUS, &CTabCtrlSSL::OnFocusOut, this);
+}
+
+bool CTabPageSSL::TryAfter(wxEvent& event) {
+  // Commands, control events and notifications stop at the page unless it forwards them.
+  if (event.IsCommandEvent() && event.GetEventType() != wxEVT_CHILD_FOCUS && event.GetEventObject() != this) {
+    const bool notify = dynamic_cast<wxNotifyEvent*>(&event) != nullptr;
+    const wxEventType t = event.GetEventType();
+    const bool command = t == wxEVT_BUTTON || t == wxEVT_MENU || t == wxEVT_TOOL;
+    if (!(notify ? forwardNotifications : command ? forwardCommands : forwardControlEvents)) return false;
+  }
+  return wxPanel::TryAfter(event);
+}
+
+void CTabCtrlSSL::RememberFocus(wxWindow* focus) {
+  const int selected = notebook_->GetSelection();
+  if (selected < 0 || selected >= static_cast<int>(tabs_.size())) return;
+  Tab& tab = tabs_[static_cast<std::size_t>(selected)];
+  if (InPage(focus, tab.page)) tab.focus = focus;
+}
+
+void CTabCtrlSSL::OnFocusIn(wxFocusEvent& event) {
+  event.Skip();
+  const int selected = notebook_->GetSelection();
+  if (removing_ || selected < 0 || selected >= static_cast<int>(tabs_.size())) return;
+  if (wxWindow* focus = tabs_[static_cast<std::size_t>(selected)].focus) focus->SetFocus();
+}
+
+void CTabCtrlSSL::OnFocusOut(wxFocusEvent& event) {
+  event.Skip();
+  if (!removing_) RememberFocus(event.GetWindow());
 }
 
 CTabCtrlSSL::~CTabCtrlSSL() {
@@ -98,6 +132,7 @@ int CTabCtrlSSL::SetPageId(int index, int pageId) {
 bool CTabCtrlSSL::ActivatePage(int index) {
   if (index < 0 || index >= GetPageCount()) return false;
   if (notebook_->GetSelection() == index) return true;
+  RememberFocus(wxWindow::FindFocus());
   notebook_->ChangeSelection(static_cast<size_t>(index));  // no change events: the steps are here
   Tab& tab = tabs_[static_cast<std::size_t>(index)];
   if (tab.focus) tab.focus->SetFocus();
@@ -120,8 +155,7 @@ void CTabCtrlSSL::OnChanging(wxBookCtrlEvent& event) {
   if (removing_ || old < 0 || old >= GetPageCount()) return;
   Tab& tab = tabs_[static_cast<std::size_t>(old)];
   OnDeactivatePage(old, tab.id);
-  wxWindow* focus = wxWindow::FindFocus();
-  if (InPage(focus, tab.page)) tab.focus = focus;
+  RememberFocus(wxWindow::FindFocus());
 }
 
 void CTabCtrlSSL::OnChanged(wxBookCtrlEvent& event) {

@@ -15,6 +15,12 @@ class CTabPageSSL : public wxPanel {
  public:
   // parent: the tab control's notebook (CTabCtrlSSL::Notebook), or any window until added.
   explicit CTabPageSSL(wxWindow* parent) : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL) {}
+  // Whether the page's commands, its controls' other events and its notifications go on to
+  // the page's parent after the page has handled them; none does until set.
+  bool forwardCommands = false, forwardControlEvents = false, forwardNotifications = false;
+
+ protected:
+  bool TryAfter(wxEvent& event) override;
 };
 
 class CTabCtrlSSL : public wxPanel {
@@ -56,6 +62,10 @@ class CTabCtrlSSL : public wxPanel {
   void OnChanging(wxBookCtrlEvent& event);
   void OnChanged(wxBookCtrlEvent& event);
   bool InPage(wxWindow* w, const CTabPageSSL* page) const;
+  // The selected page's focus: remembered when leaving it, given back when the control gets it.
+  void RememberFocus(wxWindow* focus);
+  void OnFocusIn(wxFocusEvent& event);
+  void OnFocusOut(wxFocusEvent& event);
   wxNotebook* notebook_;
   std::vector<Tab> tabs_;
   bool removing_ = false;

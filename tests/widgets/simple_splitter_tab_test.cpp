@@ -90,6 +90,33 @@ TEST(TabCtrlSSL, PagesComeAndGoAndKeepTheirFocus) {
   tabs->Notebook()->SetSelection(1);
   FlushEvents(3);
   EXPECT_EQ(wxWindow::FindFocus(), second);
+  // The same through ActivatePage, and when the control itself is given the focus.
+  ASSERT_TRUE(tabs->ActivatePage(0));
+  FlushEvents(3);
+  ASSERT_TRUE(tabs->ActivatePage(1));
+  FlushEvents(3);
+  EXPECT_EQ(wxWindow::FindFocus(), second);
+  auto* outside = new wxTextCtrl(frame, wxID_ANY, "outside", wxPoint(5, 250));
+  outside->SetFocus();
+  FlushEvents(3);
+  tabs->Notebook()->SetFocus();
+  FlushEvents(3);
+  EXPECT_EQ(wxWindow::FindFocus(), second);
+
+  // A page's commands reach the frame only when the page forwards them.
+  int heard = 0;
+  frame->Bind(wxEVT_BUTTON, [&](wxCommandEvent&) { ++heard; });
+  auto* button = new wxButton(mine, wxID_ANY, "press", wxPoint(5, 60));
+  auto press = [&] {
+    wxCommandEvent e(wxEVT_BUTTON, button->GetId());
+    e.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(e);
+  };
+  press();
+  EXPECT_EQ(heard, 0);
+  mine->forwardCommands = true;
+  press();
+  EXPECT_EQ(heard, 1);
 
   // Removing the selected last tab selects the one before; removing the first selects the next.
   ASSERT_TRUE(tabs->ActivatePage(2));
