@@ -16,6 +16,7 @@ class CUTCurrencyEdit : public CUTNumericEdit {
   // Patterns must hold both "1.1" and "$".
   bool SetPositiveFormat(const std::string& f);
   bool SetNegativeFormat(const std::string& f);
+  bool ReadLocaleSettings() override;
 
  protected:
   void OnLiteralsBuilt() override;
@@ -23,6 +24,12 @@ class CUTCurrencyEdit : public CUTNumericEdit {
  private:
   std::string symbol_ = "$";
   std::string pos_ = "$1.1", neg_ = "($1.1)";
+  std::string locSymbol_ = "$", locPos_ = "$1.1", locNeg_ = "($1.1)";
 };
+
+void ExchangeCurrencyDouble(bool saving, CUTCurrencyEdit& edit, double& value);
+void ExchangeCurrencyFloat(bool saving, CUTCurrencyEdit& edit, float& value);
+void ExchangeCurrencyInt(bool saving, CUTCurrencyEdit& edit, int& value);
+void ExchangeCurrencyLong(bool saving, CUTCurrencyEdit& edit, long& value);
 
 }  // namespace gridmodel

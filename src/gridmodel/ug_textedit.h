@@ -3,9 +3,23 @@
 // around an input the user edits. The window layer only mirrors GetFullText()
 // and the selection; every keystroke goes through here.
 #include <algorithm>
+#include <functional>
 #include <string>
 
 namespace gridmodel {
+
+// The user's number and currency settings as the edit controls read them. Texts left empty
+// and numbers left -1 are items the locale does not give (they are skipped).
+struct UTLocale {
+  std::string decimal, thousand, grouping;           // grouping as "3;0"
+  std::string monDecimal, monThousand, monGrouping;  // the currency forms
+  std::string currency;
+  int leadingZero = -1, digits = -1, negNumber = -1;
+  int currDigits = -1, posCurrency = -1, negCurrency = -1;
+};
+// The environment's locale (LC_ALL, LC_NUMERIC, LC_MONETARY, LANG), unless a source was set.
+UTLocale UserLocale();
+void SetUserLocaleSource(std::function<UTLocale()> source);  // empty: the environment again
 
 enum class UTEditKey { Delete, Home, End, Left, Right, Insert };
 
@@ -29,6 +43,19 @@ class CUTEdit {
   virtual std::string GetInputText() const { return input_; }
   virtual bool SetInputText(const std::string& text, int index);
   virtual void EmptyData(bool inputOnly);
+
+  // Reads the user's settings; a setting follows the locale only while the owner has not
+  // changed it from what the locale gave last.
+  virtual bool ReadLocaleSettings() { return true; }
+  // The window's set-up once it exists: the locale, then its current text taken as the input.
+  bool InitControl(const std::string& windowText);
+  bool IsInitialised() const { return initialised_; }
+  // Colours (unset: the desktop's); the window shows them.
+  void SetTextColor(unsigned rgb) { textColour_ = rgb; }
+  void SetBackColor(unsigned rgb) { backColour_ = rgb; }
+  unsigned TextColor() const { return textColour_; }
+  unsigned BackColor() const { return backColour_; }
+  static constexpr unsigned kUnsetColour = 0xFF000000;
 
   // A text set from outside (the cell's value, or a changed window text
   // an input method wrote without key events) becomes the input.
@@ -72,6 +99,8 @@ class CUTEdit {
   int beeps_ = 0;
   int limit_ = 0;
   bool refused_ = false;  // the last formatting refused the change
+  bool initialised_ = false;
+  unsigned textColour_ = kUnsetColour, backColour_ = kUnsetColour;
 };
 
 // Decimal numbers: the sign lives in the literals, the input holds digits and
@@ -93,6 +122,12 @@ class CUTNumericEdit : public CUTEdit {
 
   double GetValue() const { return value_; }
   bool IsNegative() const { return negative_; }
+  // The text colour while negative (unset: the ordinary text colour).
+  void SetNegativeColor(unsigned rgb) { negColour_ = rgb; }
+  unsigned NegativeColor() const { return negColour_; }
+  // The colour the text shows in now.
+  unsigned ShownTextColor() const { return negative_ && negColour_ != kUnsetColour ? negColour_ : TextColor(); }
+  bool ReadLocaleSettings() override;
   // What the grid stores: "-1234.50", '.' as separator, no grouping, no
   // sign pattern, so the text parses back to the value shown.
   std::string GetCanonicalText() const;
@@ -122,6 +157,23 @@ class CUTNumericEdit : public CUTEdit {
   std::string negFormat_ = "-1.1", posFormat_ = "1.1";
   double value_ = 0;
   bool negative_ = false;
+  unsigned negColour_ = kUnsetColour;
+
+ protected:
+  // The last values taken from the locale.
+  char locGroupSep_ = ',', locDecSep_ = '.';
+  int locGroupSize_ = 3, locDecimals_ = 2;
+  bool locLeadingZero_ = true;
+  std::string locNegFormat_ = "-1.1";
+  // For the currency control: the same rule over the currency items.
+  void FollowNumbers(const std::string& decimal, const std::string& thousand, int leadingZero,
+                     const std::string& grouping, int digits);
 };
+
+// Dialog data exchange for a numeric edit: loading shows the value, saving reads it back
+// (whole numbers cut toward zero).
+void ExchangeNumericDouble(bool saving, CUTNumericEdit& edit, double& value);
+void ExchangeNumericFloat(bool saving, CUTNumericEdit& edit, float& value);
+void ExchangeNumericInt(bool saving, CUTNumericEdit& edit, int& value);
 
 }  // namespace gridmodel

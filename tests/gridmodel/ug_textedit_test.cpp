@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "gridmodel/ug_currencyedit.h"
 #include "gridmodel/ug_textedit.h"
 
 using namespace gridmodel;
@@ -203,4 +204,54 @@ TEST(NumericEdit, FullIntegerPartOverwritesAndSettersRefuseBadValues) {
   EXPECT_TRUE(e.SetValue(-2));
   EXPECT_EQ(e.GetFullText(), "-2.00");
   EXPECT_FALSE(e.SetValue(1.0 / 0.0));
+}
+
+TEST(UTEditLocale, SettingsFollowTheUsersLocaleUntilTheOwnerChangesThem) {
+  gridmodel::SetUserLocaleSource([] {
+    gridmodel::UTLocale l;
+    l.decimal = ",";
+    l.thousand = ".";
+    l.grouping = "3;0";
+    l.negNumber = 0;
+    l.monDecimal = ",";
+    l.monThousand = ".";
+    l.monGrouping = "3;2;0";
+    l.currency = "kr";
+    l.currDigits = 2;
+    l.negCurrency = 10;
+    return l;
+  });
+  gridmodel::CUTNumericEdit n;
+  n.InitControl("");
+  EXPECT_TRUE(n.IsInitialised());
+  EXPECT_FALSE(n.SetDecimalSeparator('.'));  // the locale's thousands separator
+  n.SetWindowText("-1234,5");
+  EXPECT_EQ(n.GetFullText(), "(1.234,50)");
+  // A setting the owner changed before the window existed stays the owner's.
+  gridmodel::CUTNumericEdit owned;
+  owned.SetDecimalPlaces(3);
+  owned.InitControl("1,5");
+  EXPECT_EQ(owned.GetFullText(), "1,500");
+  gridmodel::CUTCurrencyEdit money;
+  money.InitControl("");
+  money.SetValue(-3);
+  EXPECT_EQ(money.GetFullText(), "3,00 kr-");
+  // Data exchange: loading shows the value, saving reads it back, whole numbers cut to zero.
+  double d = 7.25;
+  gridmodel::ExchangeNumericDouble(false, n, d);
+  EXPECT_EQ(n.GetFullText(), "7,25");
+  n.SetWindowText("-3,75");
+  int i = 0;
+  gridmodel::ExchangeNumericInt(true, n, i);
+  EXPECT_EQ(i, -3);
+  long money100 = 0;
+  money.SetValue(1234.5);
+  gridmodel::ExchangeCurrencyLong(true, money, money100);
+  EXPECT_EQ(money100, 1234);
+  // The negative colour shows only while the value is negative.
+  n.SetNegativeColor(0x0000FF);
+  EXPECT_EQ(n.ShownTextColor(), 0x0000FFu);
+  n.SetWindowText("2");
+  EXPECT_EQ(n.ShownTextColor(), gridmodel::CUTEdit::kUnsetColour);
+  gridmodel::SetUserLocaleSource(nullptr);
 }
