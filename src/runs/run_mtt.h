@@ -34,14 +34,22 @@ class CompletionLast : public RunProgress {
   }
   void PostPosition(int percent) override {
     std::lock_guard hold(lock_);
-    if (!completed_) to_.PostPosition(percent);
+    if (completed_) return;
+    position_ = percent;
+    to_.PostPosition(percent);
   }
   void PostRange(int upper) override {
     std::lock_guard hold(lock_);
-    if (!completed_) to_.PostRange(upper);
+    if (completed_) return;
+    upper_ = upper;
+    to_.PostRange(upper);
   }
+  // A run that succeeds ends with its bar full beside "Execution complete", whatever the
+  // monitor last saw.
   void PostCompletion(int success) override {
     std::lock_guard hold(lock_);
+    if (!completed_ && success && position_ != upper_ && to_.IsWindow() && !to_.StopRequested())
+      to_.PostPosition(upper_);
     completed_ = true;
     to_.PostCompletion(success);
   }
@@ -51,6 +59,8 @@ class CompletionLast : public RunProgress {
   RunProgress& to_;
   std::mutex lock_;
   bool completed_ = false;
+  int upper_ = 100;
+  int position_ = -1;  // the last position posted
 };
 
 // The work function of a travel-time launch: "Initializing..", then the monitor beside the

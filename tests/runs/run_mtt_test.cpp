@@ -42,9 +42,11 @@ TEST(MttRun, ARunFromAnIgnitionFileBecomesThemesTablesAndALog) {
   EXPECT_TRUE(f.progress.done);
   const auto texts = f.progress.Texts();
   EXPECT_EQ(texts.front(), "Initializing..");
-  // The monitor follows the run until it completes, never after.
+  // The monitor follows the run until it completes, never after, and the bar ends full.
   const auto events = f.progress.Events();
+  ASSERT_GE(events.size(), 2u);
   EXPECT_EQ(events.back(), "complete:1");
+  EXPECT_EQ(events[events.size() - 2], "pos:100");
   ASSERT_TRUE(f.launch.result.succeeded);
   for (const auto& p : f.launch.result.flowPaths) EXPECT_GE(p.size(), 2u);
   EXPECT_FALSE(f.launch.result.flowPaths.empty());
