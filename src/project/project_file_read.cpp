@@ -915,6 +915,24 @@ void Reader::Read() {
     doc_.currentArea = nullptr;
   doc_.visibleTheme = nullptr;
   doc_.ShowFuelModelLayer();
+  // The theme shown when the project was saved is shown again: found by its place in the
+  // count over the grid themes and then the runs' outputs, and only when its layer type is
+  // the one stored.
+  if (visiblePosition >= 0) {
+    std::vector<CTheme*> counted;
+    for (const auto& t : doc_.gridThemes) counted.push_back(t.get());
+    for (const auto& area : doc_.areas)
+      for (const auto& run : area->runs)
+        for (const auto& t : run->outputThemes) counted.push_back(t.get());
+    if (static_cast<std::size_t>(visiblePosition) < counted.size()) {
+      CTheme* saved = counted[static_cast<std::size_t>(visiblePosition)];
+      if (saved && saved->layerType == visibleType) {
+        CTheme* fuel = doc_.visibleTheme;
+        doc_.SetVisibleTheme(saved);
+        if (!doc_.GetVisibleThemeLegend()) doc_.SetVisibleTheme(fuel);  // not shown in the current area
+      }
+    }
+  }
   doc_.mapView = view;
 }
 

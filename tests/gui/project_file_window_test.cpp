@@ -1,9 +1,11 @@
 // Projects saved and reopened through the window: File > Save As, close, the recent files,
 // and the question on closing a changed project.
 #include <gtest/gtest.h>
+#include <wx/checkbox.h>
 #include <wx/treectrl.h>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 
 #include "app/command_rules.h"
@@ -13,7 +15,10 @@
 #include "platform/dialogs.h"
 #include "platform/messages.h"
 #include "project/document.h"
+#include "themes/theme.h"
+#include "views/ui/legend_window.h"
 #include "views/ui/map_view.h"
+#include "views/ui/shader_bar.h"
 #include "views/view_commands.h"
 #include "program_fixture.h"
 #include "widgets/screenshot.h"
@@ -106,6 +111,96 @@ TEST_F(ProjectFileWindow, SaveAsCloseAndReopenFromTheRecentFilesShowsTheSameProj
   EXPECT_EQ(reopenedMap->Geometry().scrollX, before.scrollX);
   EXPECT_EQ(reopenedMap->Geometry().scrollY, before.scrollY);
   EXPECT_FALSE(reopenedMap->MapImage().IsEmpty());
+}
+
+// Whichever way a saved project comes back, its window shows what was saved: the tree as
+// wide, relief shading ticked (and kept by Apply), the theme, and a legend window of it.
+TEST_F(ProjectFileWindow, AReopenedProjectLooksAsItWasSaved) {
+  const std::string path = (fs::path(Folder()) / "looks.pvn").string();
+  constexpr int kTreeWidth = 310;
+  {
+    MainFrame* frame = Start({SampleLcp()});
+    ASSERT_TRUE(frame);
+    CPVN4Doc* doc = ActiveProject(*frame);
+    ASSERT_TRUE(doc);
+    auto* child = dynamic_cast<CChildFrame*>(frame->GetActiveChild());
+    ASSERT_TRUE(child);
+    child->SetTreeWidth(kTreeWidth);
+    doc->reliefShading = 1;
+    CTheme* elevation = doc->GetThemeByLayerType(0);
+    ASSERT_TRUE(elevation);
+    doc->SetVisibleTheme(elevation);
+    doc->RefreshMap();
+    Command(frame, views::cmd::kViewLegend);
+    widgets::FlushEvents();
+    ASSERT_EQ(child->TreeWidth(), kTreeWidth);
+    fs::remove(path);
+    dialogs_->AnswerSaveFile(path);
+    Command(frame, cmd::kSaveAs);
+    widgets::FlushEvents();
+    ASSERT_TRUE(fs::exists(path)) << ::testing::PrintToString(messages_->Texts());
+    ASSERT_TRUE(frame->DocManager()->CloseDocument(frame->DocManager()->GetCurrentDocument()));
+    widgets::FlushEvents();
+  }
+  const std::vector<std::pair<std::string, std::function<void(MainFrame*)>>> ways = {
+      {"File > Open", [&](MainFrame* frame) {
+         dialogs_->AnswerOpenFile(path);
+         Command(frame, cmd::kOpen);
+       }},
+      {"recent files", [&](MainFrame* frame) {
+         wxCommandEvent recent(wxEVT_MENU, MainFrame::WxIdFor(cmd::kRecentFile));
+         frame->ProcessWindowEvent(recent);
+       }},
+      {"command line", nullptr},
+  };
+  for (const auto& [way, open] : ways) {
+    SCOPED_TRACE(way);
+    MainFrame* frame = shell_.Frame();
+    if (!open) {
+      TearDown();
+      SetUp();
+      frame = Start({path});
+    } else {
+      open(frame);
+    }
+    ASSERT_TRUE(frame);
+    widgets::FlushEvents(5);
+    CPVN4Doc* doc = ActiveProject(*frame);
+    ASSERT_TRUE(doc) << ::testing::PrintToString(messages_->Texts());
+    auto* child = dynamic_cast<CChildFrame*>(frame->GetActiveChild());
+    ASSERT_TRUE(child);
+    EXPECT_NEAR(child->TreeWidth(), kTreeWidth, 5);
+    EXPECT_NEAR(child->TreePane()->GetSize().GetWidth(), kTreeWidth, 5);
+    auto* bar = dynamic_cast<views::ui::CShaderBar*>(frame->ShaderBar());
+    ASSERT_TRUE(bar);
+    EXPECT_EQ(bar->Document(), doc);
+    EXPECT_TRUE(bar->ShadingBox()->GetValue());
+    bar->Apply();
+    EXPECT_EQ(doc->reliefShading, 1);
+    ASSERT_TRUE(doc->GetVisibleTheme());
+    EXPECT_EQ(doc->GetVisibleTheme()->layerType, 0);
+    views::ui::CLegendDialog* legend = views::ui::CLegendDialog::Of(*doc);
+    ASSERT_TRUE(legend);
+    EXPECT_TRUE(legend->IsShown());
+    EXPECT_EQ(legend->GetTitle().utf8_string(), "looks Legend");
+    EXPECT_EQ(legend->Content().themeName, doc->GetVisibleTheme()->name);
+    EXPECT_FALSE(doc->IsModified());
+    if (open) {
+      ASSERT_TRUE(frame->DocManager()->CloseDocument(frame->DocManager()->GetCurrentDocument()));
+      widgets::FlushEvents();
+    }
+  }
+}
+
+TEST_F(ProjectFileWindow, ANewProjectsTreeShowsItsName) {
+  MainFrame* frame = Start({});
+  ASSERT_TRUE(frame);
+  CPVN4Doc* doc = ActiveProject(*frame);
+  ASSERT_TRUE(doc);
+  wxTreeCtrl* tree = Tree(frame);
+  ASSERT_TRUE(tree);
+  EXPECT_FALSE(doc->title.empty());
+  EXPECT_EQ(tree->GetItemText(tree->GetRootItem()).utf8_string(), doc->title);
 }
 
 TEST_F(ProjectFileWindow, ClosingAChangedProjectOffersToSaveAndYesSavesAndCloses) {

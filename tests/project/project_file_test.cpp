@@ -85,6 +85,29 @@ TEST_F(ProjectFileTest, FullProjectSavesReopensAndSavesAgainByteIdentical) {
   EXPECT_EQ(second.GetVisibleTheme(), second.GetThemeByLayerType(3));
 }
 
+// The theme shown at saving is shown again on reopening; a stored layer type that is not the
+// one of the theme at the stored place leaves the fuel-model layer.
+TEST_F(ProjectFileTest, TheVisibleThemeComesBackWhenItIsTheOneStored) {
+  CPVN4Doc& doc = BuildProject();
+  doc.currentArea = doc.areas.front().get();
+  CTheme* elevation = doc.GetThemeByLayerType(0);
+  ASSERT_TRUE(elevation);
+  doc.SetVisibleTheme(elevation);
+  ASSERT_TRUE(projectfile::SaveProject(doc, Path("v.pvn"))) << ::testing::PrintToString(messages_.Texts());
+  CPVN4Doc again;
+  ASSERT_TRUE(projectfile::ReadProject(again, Path("v.pvn"))) << ::testing::PrintToString(messages_.Texts());
+  EXPECT_EQ(again.GetVisibleTheme(), again.GetThemeByLayerType(0));
+
+  std::string text = Slurp(Path("v.pvn"));
+  const std::size_t last = text.rfind('\n', text.size() - 2) + 1;
+  ASSERT_EQ(text.compare(last, 2, "0 "), 0) << text.substr(last);
+  text.replace(last, 1, "7");
+  std::ofstream(Path("v.pvn"), std::ios::binary) << text;
+  CPVN4Doc other;
+  ASSERT_TRUE(projectfile::ReadProject(other, Path("v.pvn"))) << ::testing::PrintToString(messages_.Texts());
+  EXPECT_EQ(other.GetVisibleTheme(), other.GetThemeByLayerType(3));
+}
+
 TEST_F(ProjectFileTest, FailedSaveLeavesThePreviousPairAndSaysSo) {
   CPVN4Doc& doc = BuildProject();
   ASSERT_TRUE(projectfile::SaveProject(doc, Path("p.pvn")));

@@ -20,6 +20,14 @@ CChildFrame::CChildFrame(wxDocument* doc, wxView* view, MainFrame* parent,
   map_ = map ? map(splitter_) : new wxPanel(splitter_);
   splitter_->SetMinimumPaneSize(kMinimumTreeWidth);
   splitter_->SplitVertically(tree_, map_, kIdealTreeWidth);
+  splitter_->Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
+    e.Skip();
+    if (pendingTreeWidth_ > 0) CallAfter([this] { ApplyTreeWidth(); });
+  });
+  splitter_->Bind(wxEVT_SPLITTER_SASH_POS_CHANGED, [this](wxSplitterEvent& e) {
+    pendingTreeWidth_ = 0;
+    e.Skip();
+  });
 
   Bind(wxEVT_ACTIVATE, [this](wxActivateEvent& e) {
     if (e.GetActive() && main_) main_->ProjectActivated(GetDocument());
@@ -48,13 +56,23 @@ CChildFrame::~CChildFrame() {
 }
 
 void CChildFrame::SetTreeWidth(int width) {
-  width = std::max(width, 10);
-  int total = GetClientSize().GetWidth();
-  if (total - width < 10) width = std::max(10, total - 10);
-  splitter_->SetSashPosition(width);
+  pendingTreeWidth_ = std::max(width, 10);
+  ApplyTreeWidth();
 }
 
-int CChildFrame::TreeWidth() const { return splitter_->GetSashPosition(); }
+void CChildFrame::ApplyTreeWidth() {
+  if (pendingTreeWidth_ <= 0 || !splitter_) return;
+  const int total = splitter_->GetClientSize().GetWidth();
+  const int width = std::max(10, std::min(pendingTreeWidth_, total - 10 - splitter_->GetSashSize()));
+  splitter_->SetSashPosition(width);
+  // A window not laid out yet is far narrower than it will be: the width waits for the size
+  // that holds it, unless the user moves the sash first.
+  if (width == pendingTreeWidth_) pendingTreeWidth_ = 0;
+}
+
+int CChildFrame::TreeWidth() const {
+  return pendingTreeWidth_ > 0 ? pendingTreeWidth_ : splitter_->GetSashPosition();
+}
 
 void CChildFrame::UpdateCaption(bool landscapeLoaded, const std::string& landscapePath) {
   wxDocument* doc = GetDocument();

@@ -30,7 +30,8 @@ class CChildFrame : public wxDocMDIChildFrame {
 
   wxWindow* TreePane() const { return tree_; }
   wxWindow* MapPane() const { return map_; }
-  // The tree gets `width` pixels (at least 10) and the map the rest (at least 10).
+  // The tree gets `width` pixels (at least 10) and the map the rest (at least 10), once the
+  // window is wide enough to hold them.
   void SetTreeWidth(int width);
   int TreeWidth() const;
   // Caption from the project's title and the landscape it shows; ":<n>" when the project
@@ -42,7 +43,10 @@ class CChildFrame : public wxDocMDIChildFrame {
   wxSplitterWindow* splitter_ = nullptr;
   wxWindow* tree_ = nullptr;
   wxWindow* map_ = nullptr;
+  void ApplyTreeWidth();
+
   bool forwardingContextMenu_ = false;
+  int pendingTreeWidth_ = 0;  // a width asked for before the window could hold it
   std::shared_ptr<void> keepAlive_;
 };
 

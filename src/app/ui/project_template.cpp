@@ -71,6 +71,7 @@ bool ProjectDocument::OnNewDocument() {
   model_->OnNewDocument();
   if (!wxDocument::OnNewDocument()) return false;
   model_->title = GetTitle().utf8_string();
+  model_->UpdateAllViews();  // the tree was filled before the project had its name
   return true;
 }
 
@@ -152,6 +153,11 @@ void ProjectDocument::RestoreWindows() {
   }
   if (m.legendWindowVisible && Frame() && views::ui::CLegendDialog::IsViewLegendEnabled(m))
     views::ui::CLegendDialog::OnViewLegend(Frame(), m);
+  // The window was activated before the file was read: the shader bar shows the settings read.
+  auto* manager = dynamic_cast<PyrvaneDocManager*>(GetDocumentManager());
+  if (MainFrame* main = manager ? manager->Frame() : nullptr;
+      main && (main->ActiveDocument() == this || (Frame() && main->GetActiveChild() == Frame())))
+    main->ProjectActivated(this);
 }
 bool ProjectDocument::OnCloseDocument() {
   model_->OnCloseDocument();
