@@ -141,6 +141,7 @@ LegendContent CollectLegend(const CPVN4Doc& doc) {
     const CVectorTheme* v = item.vectorTheme;
     if (!v || !v->visible) continue;
     LegendVectorSample s;
+    s.theme = item.vectorTheme;
     s.name = v->name;
     s.shapeType = v->shapeType;
     if (IsPointShape(v->shapeType)) {
@@ -159,9 +160,9 @@ LegendContent CollectLegend(const CPVN4Doc& doc) {
     c.vectors.push_back(std::move(s));
   }
   for (const CVectorThemeItem& item : doc.drawPriority) {
-    const CContourTheme* t = item.contourTheme;
+    CContourTheme* t = item.contourTheme;
     if (!t || !t->visible) continue;
-    c.contours.push_back({t->name, ContourIntervalText(t->interval, GetUnitName(t->units)), t->color, t->lineStyle,
+    c.contours.push_back({t, t->name, ContourIntervalText(t->interval, GetUnitName(t->units)), t->color, t->lineStyle,
                           t->lineWidth});
   }
   for (const CVectorThemeItem& item : doc.drawPriority) {
@@ -179,20 +180,27 @@ LegendContent CollectLegend(const CPVN4Doc& doc) {
   return c;
 }
 
-platform::Image DrawLegendRows(const LegendContent& c, LegendRowsLayout* layout) {
+platform::Image DrawLegendRows(const LegendContent& c, LegendRowsLayout* layout, LegendBox title) {
   platform::Image scratch(1, 1);
   Metrics m;
+  int columnWidth = std::max(150, title.width);
   {
     platform::Canvas measure(scratch);
     m = RowMetrics(measure, c);
+    for (const LegendVectorSample& v : c.vectors)
+      columnWidth = std::max(columnWidth, static_cast<int>(std::ceil(TextSize(measure, v.name, true).width)) + 8);
+    for (const LegendContourSample& t : c.contours)
+      for (const std::string& text : {t.name, t.interval})
+        columnWidth = std::max(columnWidth, static_cast<int>(std::ceil(TextSize(measure, text, true).width)) + 8);
   }
+  const int titleHeight = std::max(m.h, title.height);
   const int rows = static_cast<int>(c.classes.size());
   int width = m.w + 46, height = std::max(1, 2 + rows * (m.h + 1));
   const int x0 = m.w + 49;
   if (!c.vectors.empty() || !c.contours.empty()) {
-    width = std::max(width, x0 + 165);
-    height = std::max(height, static_cast<int>(c.vectors.size()) * (2 * m.h + 7) +
-                                  static_cast<int>(c.contours.size()) * (3 * m.h + 9) + 2);
+    width = std::max(width, x0 + columnWidth + 15);
+    height = std::max(height, 2 + static_cast<int>(c.vectors.size()) * (titleHeight + m.h + 7) +
+                                  static_cast<int>(c.contours.size()) * (titleHeight + 2 * m.h + 9));
   }
   // A column per arrow theme: its name, then a label and an arrow per class.
   std::vector<int> arrowLefts;
@@ -210,17 +218,21 @@ platform::Image DrawLegendRows(const LegendContent& c, LegendRowsLayout* layout)
     Swatch(canvas, m.w + 12, y, 32, m.h, k.colour);
     y += m.h + 1;
   }
+  std::vector<LegendBox> titles;
+  const int cx = x0 + columnWidth / 2;
   y = 2;
   for (const LegendVectorSample& v : c.vectors) {
-    CentredText(canvas, v.name, x0, x0 + 150, y, m.h, true, false);
-    Sample(canvas, v, x0 + 75, y + m.h + 2, m.h, 150);
-    y += 2 * m.h + 7;
+    titles.push_back({x0, y, columnWidth, titleHeight});
+    CentredText(canvas, v.name, x0, x0 + columnWidth, y, titleHeight, true, false);
+    Sample(canvas, v, cx, y + titleHeight + 2, m.h, 150);
+    y += titleHeight + m.h + 7;
   }
   for (const LegendContourSample& t : c.contours) {
-    CentredText(canvas, t.name, x0, x0 + 150, y, m.h, true, false);
-    CentredText(canvas, t.interval, x0, x0 + 150, y + m.h + 2, m.h, false, false);
-    StyledLine(canvas, t.colour, t.style, t.width, x0 + 75, y + 2 * (m.h + 2) + m.h / 2, 150);
-    y += 3 * m.h + 9;
+    titles.push_back({x0, y, columnWidth, titleHeight});
+    CentredText(canvas, t.name, x0, x0 + columnWidth, y, titleHeight, true, false);
+    CentredText(canvas, t.interval, x0, x0 + columnWidth, y + titleHeight + 2, m.h, false, false);
+    StyledLine(canvas, t.colour, t.style, t.width, cx, y + titleHeight + m.h + 4 + m.h / 2, 150);
+    y += titleHeight + 2 * m.h + 9;
   }
   for (std::size_t i = 0; i < c.arrows.size(); ++i) {
     const LegendArrowColumn& a = c.arrows[i];
@@ -233,7 +245,7 @@ platform::Image DrawLegendRows(const LegendContent& c, LegendRowsLayout* layout)
       ay += m.h + 1;
     }
   }
-  if (layout) *layout = LegendRowsLayout{m.h, m.w, m.w + 12, m.w + 44, 2, x0, arrowLefts};
+  if (layout) *layout = LegendRowsLayout{m.h, m.w, m.w + 12, m.w + 44, 2, x0, arrowLefts, titles};
   return image;
 }
 

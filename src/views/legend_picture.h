@@ -9,12 +9,15 @@
 #include "themes/color_ramp.h"
 
 class CPVN4Doc;
+class CContourTheme;
 class CThemeLegendData;
+class CVectorTheme;
 class CWindVectorTheme;
 
 namespace views {
 
 struct LegendVectorSample {
+  CVectorTheme* theme = nullptr;
   std::string name;
   int shapeType = 0;
   COLORREF colour = 0;
@@ -28,6 +31,7 @@ struct LegendClass {
 };
 
 struct LegendContourSample {
+  CContourTheme* theme = nullptr;
   std::string name;
   std::string interval;  // the interval and its unit, "50 Meters"
   COLORREF colour = 0;
@@ -68,6 +72,9 @@ bool IsPointShape(int shapeType);
 
 // Rows of the window: label, swatch; a second column of vector and contour samples beside
 // them, then a column per arrow theme.
+struct LegendBox {
+  int x = 0, y = 0, width = 0, height = 0;
+};
 struct LegendRowsLayout {
   int rowHeight = 0;   // H
   int labelWidth = 0;  // W
@@ -75,8 +82,12 @@ struct LegendRowsLayout {
   int firstRowTop = 0;
   int secondColumnLeft = 0;        // of the vector and contour samples
   std::vector<int> arrowColumnLefts;
+  std::vector<LegendBox> titles;  // each vector theme's title, then each contour theme's
 };
-platform::Image DrawLegendRows(const LegendContent& content, LegendRowsLayout* layout = nullptr);
+// `title` is the least room a vector or contour title needs (the window puts a button there);
+// the column widens to its widest title, so no title reaches into the classes.
+platform::Image DrawLegendRows(const LegendContent& content, LegendRowsLayout* layout = nullptr,
+                               LegendBox title = {});
 // The picture of "Save as...": the theme's name and units above the rows, the vector samples
 // in a second column.
 platform::Image DrawLegendPicture(const LegendContent& content, LegendRowsLayout* layout = nullptr);

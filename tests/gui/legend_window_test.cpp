@@ -6,12 +6,16 @@
 
 #include <filesystem>
 
+#include "app/command_rules.h"
 #include "app/ui/main_frame.h"
 #include "app/ui/project_window.h"
+#include "dialog_helpers.h"
 #include "program_fixture.h"
 #include "project/document.h"
 #include "themes/legend.h"
 #include "themes/theme.h"
+#include "themes/ui/overlay_dialogs.h"
+#include "themes/vector_theme.h"
 #include "views/ui/legend_creator_dialog.h"
 #include "views/ui/legend_window.h"
 #include "widgets/table_grid_window.h"
@@ -164,6 +168,100 @@ TEST_F(LegendWindow, CreatorFromTheThemeButtonRecoloursAClassAndTheMapFollows) {
   for (int y = 0; y < image.Height(); y += 2)
     for (int x = 0; x < image.Width(); x += 2) found += image.GetPixel(x, y) == want;
   EXPECT_GT(found, 0);
+}
+
+// Two projects open: each legend window has a place of its own and describes its own
+// project's map, after a new analysis area, after Save As, and with vector themes whose
+// buttons open their properties.
+TEST_F(LegendWindow, EachOfTwoProjectsLegendFollowsItsOwnMap) {
+  app::ui::MainFrame* frame = Start({program_test::SampleLcp()});
+  ASSERT_NE(frame, nullptr);
+  CPVN4Doc* a = app::ui::ActiveProject(*frame);
+  ASSERT_NE(a, nullptr);
+  program_test::Command(frame, views::cmd::kViewLegend);
+  ASSERT_TRUE(frame->OpenFile(wxString::FromUTF8(program_test::SampleLcp())));
+  widgets::FlushEvents();
+  CPVN4Doc* b = app::ui::ActiveProject(*frame);
+  ASSERT_TRUE(b && b != a);
+  program_test::Command(frame, views::cmd::kViewLegend);
+  widgets::FlushEvents();
+  CLegendDialog* legendA = CLegendDialog::Of(*a);
+  CLegendDialog* legendB = CLegendDialog::Of(*b);
+  ASSERT_TRUE(legendA && legendB && legendA != legendB);
+  EXPECT_NE(legendA->GetScreenPosition(), legendB->GetScreenPosition());
+  // The first window shows every class: its rows fit without scrolling.
+  for (CLegendDialog* legend : {legendA, legendB})
+    EXPECT_GE(legend->Rows()->GetClientSize().y, legend->Rows()->GetVirtualSize().y);
+
+  // B shows elevation; A keeps its fuel model.
+  CTheme* elevationB = b->GetThemeByLayerType(0);
+  b->SetVisibleTheme(elevationB);
+  b->RefreshMap();
+  widgets::FlushEvents(3);
+  EXPECT_EQ(legendB->Content().themeName, elevationB->name);
+  EXPECT_EQ(legendA->Content().themeName, a->GetVisibleTheme()->name);
+  EXPECT_NE(legendA->Content().themeName, elevationB->name);
+
+  // A new analysis area drawn on A's map shows the fuel model: so does A's legend.
+  views::ui::CMapView* mapA = views::ui::FindMapView(a);
+  ASSERT_TRUE(mapA);
+  a->SetVisibleTheme(a->GetThemeByLayerType(0));
+  a->RefreshMap();
+  widgets::FlushEvents(2);
+  mapA->SetPointerMode(app::kModeIdentify);
+  mapA->SetMenuChooser([](int, wxMenu&, wxPoint) { return static_cast<int>(views::cmd::kNewAnalysisArea); });
+  mapA->LeftDown({30, 30});
+  mapA->MouseMove({160, 140}, true);
+  mapA->LeftUp({160, 140});
+  widgets::FlushEvents(3);
+  ASSERT_EQ(a->areas.size(), 2u);
+  EXPECT_EQ(a->GetVisibleTheme()->layerType, 3);
+  EXPECT_EQ(legendA->Content().themeName, a->GetVisibleTheme()->name);
+  EXPECT_EQ(legendA->Content().classes.size(), static_cast<std::size_t>(a->GetVisibleThemeLegend()->GetCount()));
+  EXPECT_EQ(legendB->Content().themeName, elevationB->name);
+
+  // Save As renames A: its legend's caption follows.
+  const fs::path dir = fs::path(PV_BINARY_DIR) / "test-legend-window" / "two";
+  fs::create_directories(dir);
+  frame->ActivateNext();  // A's window is the active one again
+  widgets::FlushEvents(2);
+  if (app::ui::ActiveProject(*frame) != a) frame->ActivatePrevious();
+  widgets::FlushEvents(2);
+  ASSERT_EQ(app::ui::ActiveProject(*frame), a);
+  dialogs_->AnswerSaveFile((dir / "north.pvn").string());
+  program_test::Command(frame, app::cmd::kSaveAs);
+  widgets::FlushEvents(3);
+  EXPECT_EQ(legendA->GetTitle().utf8_string(), "north Legend");
+  EXPECT_NE(legendB->GetTitle().utf8_string(), "north Legend");
+
+  // A vector theme gets a button beside the classes; it opens the theme's properties, and
+  // OK there redraws the legend.
+  auto roads = std::make_unique<CVectorTheme>();
+  roads->name = "Roads and Trails of the North Ridge Treatment Units";
+  roads->shapeType = 3;
+  a->AddVectorTheme(std::move(roads));
+  a->NotifyChanged();
+  widgets::FlushEvents(3);
+  ASSERT_EQ(legendA->OverlayButtons().size(), 1u);
+  EXPECT_TRUE(legendB->OverlayButtons().empty());
+  wxButton* button = legendA->OverlayButtons()[0];
+  EXPECT_GE(button->GetPosition().x, legendA->Layout().swatchRight);
+  EXPECT_GE(button->GetSize().x, button->GetBestSize().x);
+  bool seen = false;
+  dialog_test::WhenModal<themes::ui::VectorPropertiesDialog>([&](themes::ui::VectorPropertiesDialog& d) {
+    EXPECT_EQ(&d.theme, a->vectorThemes.back().get());
+    d.titleEdit->SetValue("Roads");
+    d.OnOK();
+  }, &seen);
+  wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+  click.SetEventObject(button);
+  button->ProcessWindowEvent(click);
+  widgets::FlushEvents(4);
+  EXPECT_TRUE(seen);
+  EXPECT_EQ(a->vectorThemes.back()->name, "Roads");
+  ASSERT_EQ(legendA->OverlayButtons().size(), 1u);
+  EXPECT_EQ(legendA->OverlayButtons()[0]->GetLabel(), "Roads");
+  fs::remove_all(dir);
 }
 
 }  // namespace

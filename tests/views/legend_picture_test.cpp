@@ -173,6 +173,32 @@ TEST(LegendPicture, SampleFuelLegendSavedAsPngHasOneSwatchPerModelInItsColour) {
   std::filesystem::remove_all(dir);
 }
 
+// A vector theme's title wider than its column widens the column: the classes and their
+// swatches are drawn exactly as without it.
+TEST(LegendPicture, ALongVectorTitleLeavesTheClassesUntouched) {
+  platform::ScopedRecordingMessages messages;
+  CPVN4Doc doc;
+  ASSERT_EQ(doc.OpenLandscape(Sample()), 1);
+  LegendRowsLayout plainLayout;
+  const platform::Image plain = DrawLegendRows(CollectLegend(doc), &plainLayout);
+  auto units = std::make_unique<CVectorTheme>();
+  units->name = "Proposed Fuel Treatment Units, Phase Two (North Ridge)";
+  units->shapeType = 5;
+  doc.AddVectorTheme(std::move(units));
+  LegendRowsLayout layout;
+  const platform::Image rows = DrawLegendRows(CollectLegend(doc), &layout, LegendBox{0, 0, 120, 30});
+  ASSERT_EQ(layout.titles.size(), 1u);
+  const LegendBox& title = layout.titles[0];
+  EXPECT_GT(title.x, layout.swatchRight);
+  EXPECT_GT(title.width, 150);
+  EXPECT_EQ(title.height, 30);
+  EXPECT_GE(rows.Width(), title.x + title.width);
+  int differ = 0;
+  for (int y = 0; y < plain.Height(); ++y)
+    for (int x = 0; x < std::min(layout.secondColumnLeft, plain.Width()); ++x) differ += rows.GetPixel(x, y) != plain.GetPixel(x, y);
+  EXPECT_EQ(differ, 0);
+}
+
 int Count(const platform::Image& image, int x0, int x1, platform::Rgba c) {
   int n = 0;
   for (int y = 0; y < image.Height(); ++y)

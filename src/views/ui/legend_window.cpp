@@ -3,6 +3,7 @@
 #include <wx/bitmap.h>
 #include <wx/button.h>
 #include <wx/choice.h>
+#include <wx/display.h>
 #include <wx/image.h>
 #include <wx/menu.h>
 #include <wx/scrolwin.h>
@@ -18,8 +19,11 @@
 #include "platform/paths.h"
 #include "platform/ui/wx_image.h"
 #include "project/document.h"
+#include "themes/contour_theme.h"
 #include "themes/legend.h"
 #include "themes/theme.h"
+#include "themes/ui/overlay_dialogs.h"
+#include "themes/vector_theme.h"
 #include "views/ui/legend_creator_dialog.h"
 #include "views/ui/wv_legend_creator_dialog.h"
 
@@ -96,7 +100,33 @@ CLegendDialog::CLegendDialog(wxWindow* parent, CPVN4Doc& doc)
   doc_.windows.updateLegend = [this] { UpdateLegend(); };
   doc_.AddObserver(this);
   UpdateLegend();
-  SetTitle(wxString::FromUTF8(doc_.title + " Legend"));
+  PlaceFirstTime();
+}
+
+void CLegendDialog::PlaceFirstTime() {
+  const PanePlacement& saved = doc_.legendPlacement;
+  if (saved.right > saved.left && saved.bottom > saved.top) {
+    SetSize(static_cast<int>(saved.left), static_cast<int>(saved.top), static_cast<int>(saved.right - saved.left),
+            static_cast<int>(saved.bottom - saved.top));
+    return;
+  }
+  // Tall enough for every class (within the screen), and beside the other projects' legend
+  // windows rather than on top of them.
+  Layout();
+  const int display = wxDisplay::GetFromWindow(GetParent() ? GetParent() : this);
+  const wxRect screen = wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetClientArea();
+  const wxSize client = GetClientSize(), rows = rows_->GetClientSize(), virt = rows_->GetVirtualSize();
+  const wxSize extra(std::max(0, virt.x - rows.x) + 24, std::max(0, virt.y - rows.y) + 8);
+  SetClientSize(std::min(client.x + extra.x, screen.width * 2 / 3), std::min(client.y + extra.y, screen.height * 9 / 10));
+  int others = 0;
+  for (const auto& [doc, window] : Registry())
+    if (window != this) ++others;
+  wxPoint at = GetParent() ? GetParent()->GetScreenRect().GetTopRight() : screen.GetTopRight();
+  at.x -= GetSize().x + 24 + 40 * others;
+  at.y += 80 + 40 * others;
+  at.x = std::clamp(at.x, screen.x, std::max(screen.x, screen.GetRight() - GetSize().x));
+  at.y = std::clamp(at.y, screen.y, std::max(screen.y, screen.GetBottom() - GetSize().y));
+  Move(at);
 }
 
 CLegendDialog::~CLegendDialog() {
@@ -107,6 +137,15 @@ CLegendDialog::~CLegendDialog() {
   doc_.windows.updateLegend = nullptr;
 }
 
+void CLegendDialog::OnUpdate(CPVN4Doc&, int) {
+  if (updatePending_ || docGone_) return;
+  updatePending_ = true;
+  CallAfter([this] {
+    updatePending_ = false;
+    if (!docGone_) UpdateLegend();
+  });
+}
+
 void CLegendDialog::OnDocumentDestroyed(CPVN4Doc&) {
   // The project has gone: so does its legend, without touching the project again.
   docGone_ = true;
@@ -114,6 +153,8 @@ void CLegendDialog::OnDocumentDestroyed(CPVN4Doc&) {
   if (it != Registry().end() && it->second == this) Registry().erase(it);
   Destroy();
 }
+
+wxWindow* CLegendDialog::Rows() const { return rows_; }
 
 CLegendDialog* CLegendDialog::Of(const CPVN4Doc& doc) {
   auto it = Registry().find(&doc);
@@ -142,7 +183,12 @@ void CLegendDialog::OnViewLegend(wxWindow* parent, CPVN4Doc& doc) {
 }
 
 void CLegendDialog::UpdateLegend() {
+  // The caption follows the project's name (Save As renames it).
+  const wxString caption = wxString::FromUTF8(doc_.title + " Legend");
+  if (GetTitle() != caption) SetTitle(caption);
   content_ = CollectLegend(doc_);
+  for (wxButton* b : overlayButtons_) b->Destroy();
+  overlayButtons_.clear();
   const CTheme* theme = doc_.GetVisibleTheme();
   const CThemeLegendData* legend = doc_.GetVisibleThemeLegend();
   if (content_.empty || !theme || !legend) {
@@ -160,9 +206,30 @@ void CLegendDialog::UpdateLegend() {
   for (std::size_t i = 0; i < codes.size(); ++i) units_->Append(wxString::FromUTF8(GetUnitName(codes[i])));
   if (legend->GetUnits() >= 0 && legend->GetUnits() < static_cast<int>(codes.size()))
     units_->SetSelection(legend->GetUnits());
-  const platform::Image image = DrawLegendRows(content_, &layout_);
+  // The vector and contour titles are buttons over the picture, each opening its properties.
+  LegendBox title;
+  std::vector<std::string> names;
+  for (const LegendVectorSample& v : content_.vectors) names.push_back(v.name);
+  for (const LegendContourSample& t : content_.contours) names.push_back(t.name);
+  wxFont bold = themeButton_->GetFont();
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    auto* b = new wxButton(rows_, wxID_ANY, wxString::FromUTF8(names[i]));
+    b->SetFont(bold);
+    b->InvalidateBestSize();
+    b->Bind(wxEVT_BUTTON, [this, i](wxCommandEvent&) { CallAfter([this, i] { OnOverlayButton(i); }); });
+    // The toolkit may not have taken the bold font into its size yet: the text decides too.
+    const wxSize best = b->GetBestSize();
+    title.width = std::max({title.width, best.x, b->GetTextExtent(b->GetLabel()).x + 2 * best.y});
+    title.height = std::max(title.height, best.y);
+    overlayButtons_.push_back(b);
+  }
+  const platform::Image image = DrawLegendRows(content_, &layout_, title);
   picture_->SetBitmap(ToBitmap(image));
   picture_->SetSize(image.Width(), image.Height());
+  for (std::size_t i = 0; i < overlayButtons_.size() && i < layout_.titles.size(); ++i) {
+    const LegendBox& box = layout_.titles[i];
+    overlayButtons_[i]->SetSize(box.x, box.y, box.width, box.height);
+  }
   rows_->SetVirtualSize(image.Width(), image.Height());
   rows_->Scroll(0, 0);
   rows_->Refresh();
@@ -175,6 +242,28 @@ void CLegendDialog::OnDoubleClick(wxPoint at) {
       return;
     }
   EditVisibleLegend(this, doc_);
+}
+
+void CLegendDialog::OnOverlayButton(std::size_t index) {
+  // The theme is looked up in the project again: it may have gone since the rows were made.
+  auto held = [](const auto& list, const void* theme) {
+    for (const auto& t : list)
+      if (t.get() == theme) return true;
+    return false;
+  };
+  bool changed = false;
+  if (index < content_.vectors.size()) {
+    CVectorTheme* theme = content_.vectors[index].theme;
+    auto dialog = held(doc_.vectorThemes, theme) ? themes::ui::MakeVectorPropertiesDialog(this, *theme) : nullptr;
+    changed = dialog && dialog->ShowModal() == wxID_OK;
+  } else if (index - content_.vectors.size() < content_.contours.size()) {
+    if (CContourTheme* contour = content_.contours[index - content_.vectors.size()].theme;
+        held(doc_.contourThemes, contour)) {
+      themes::ui::CContourPropertiesDialog dialog(this, *contour);
+      changed = dialog.ShowModal() == wxID_OK;
+    }
+  }
+  if (changed) doc_.NotifyChanged();
 }
 
 void CLegendDialog::OnUnitsChanged() {

@@ -5,6 +5,7 @@
 #include <wx/dialog.h>
 
 #include <string>
+#include <vector>
 
 #include "project/document.h"
 #include "views/legend_picture.h"
@@ -32,11 +33,18 @@ class CLegendDialog : public wxDialog, public DocumentObserver {
   static bool IsViewLegendChecked(const CPVN4Doc& doc);
 
   void UpdateLegend();
+  // Every change of the project reaches the window, once the change is complete.
+  void OnUpdate(CPVN4Doc& doc, int hint) override;
   void OnDocumentDestroyed(CPVN4Doc& doc) override;
   const LegendContent& Content() const { return content_; }
   const LegendRowsLayout& Layout() const { return layout_; }
   wxChoice* Units() const { return units_; }
   wxButton* ThemeButton() const { return themeButton_; }
+  wxWindow* Rows() const;
+  // A button per visible vector theme, then per visible contour theme: each opens the
+  // theme's properties.
+  const std::vector<wxButton*>& OverlayButtons() const { return overlayButtons_; }
+  void OnOverlayButton(std::size_t index);
   // Writes the picture; the format follows the extension. False, with the reason told, when
   // it cannot be written.
   bool SaveAs(const std::string& path);
@@ -48,6 +56,7 @@ class CLegendDialog : public wxDialog, public DocumentObserver {
 
  private:
   void OnUnitsChanged();
+  void PlaceFirstTime();
 
   CPVN4Doc& doc_;
   bool docGone_ = false;
@@ -55,6 +64,8 @@ class CLegendDialog : public wxDialog, public DocumentObserver {
   wxChoice* units_ = nullptr;
   wxScrolledWindow* rows_ = nullptr;
   wxStaticBitmap* picture_ = nullptr;
+  std::vector<wxButton*> overlayButtons_;
+  bool updatePending_ = false;
   LegendContent content_;
   LegendRowsLayout layout_;
 };
