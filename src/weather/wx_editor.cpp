@@ -6,6 +6,7 @@
 
 #include "app/application.h"
 #include "gridmodel/ug_cell.h"
+#include "gridmodel/ug_headings.h"
 #include "gridmodel/ug_celltypes.h"
 #include "platform/atomic_file.h"
 #include "platform/messages.h"
@@ -96,6 +97,7 @@ void WxCUG::FitColumnWidths() {
   if (w <= 0) return;
   SetSideHeadingWidth((w / 8) / 2);
   for (int col = 0; col < GetColCount(); ++col) SetColWidth(col, col == colBurn ? (w / 8) / 2 : w / 8);
+  gridmodel::FitColumnsToHeadings(*this);
 }
 
 void WxCUG::SetUnitHeadings(int units) {
@@ -106,6 +108,7 @@ void WxCUG::SetUnitHeadings(int units) {
   SetCellText(colSpeed, -1, english ? "Wind Speed (mph)" : "Wind Speed (km/h)");
   SetCellText(colDir, -1, std::string("Wind Direction (") + kDegree + ")");
   SetCellText(colCloud, -1, "Cloud Cover (%)");
+  gridmodel::FitColumnsToHeadings(*this);
   RedrawAll();
 }
 

@@ -1,6 +1,7 @@
 // Landscape > Edit Landscape on the sample: a rule made in the rule dialog is listed, tested,
 // applied to the map, saved and loaded; Cancel keeps the project's rules; Reload Landscape
 // brings the file's cells back.
+#include <gdal_priv.h>
 #include <gtest/gtest.h>
 #include <wx/choice.h>
 #include <wx/listbox.h>
@@ -18,6 +19,7 @@
 #include "landscape/ui/landscape_editor.h"
 #include "program_fixture.h"
 #include "project/document.h"
+#include "project/work_area.h"
 #include "themes/theme.h"
 #include "views/ui/map_view.h"
 #include "views/view_commands.h"
@@ -144,6 +146,33 @@ TEST_F(LandscapeEditor, RuleIsMadeTestedAppliedSavedLoadedAndReloadRestoresTheFi
               counts + " modified by rule:\n" + description + "\nWould you like to save the new landscape now?");
     const std::vector<float> applied = Cells(*fuel);
     EXPECT_EQ(std::count(applied.begin(), applied.end(), static_cast<float>(from)), 0);
+
+    // With a smaller analysis area current, saving says which extent is written and Yes
+    // writes the whole landscape.
+    const CHeaderData& h = doc->landscape.header;
+    CPyrvane2WorkArea* area = doc->CreateWorkArea(h.north - 300, h.east - 300, h.south + 300, h.west + 300, "Inner");
+    EXPECT_TRUE(area);
+    const std::string saved = (fs::path(PV_BINARY_DIR) / "test-landscape-editor" / "whole.lcp").string();
+    fs::remove(saved);
+    messages_->Clear();
+    messages_->Script({Answer::Yes, Answer::Yes, Answer::Yes});
+    dialogs_->AnswerSaveFile(saved);
+    e.OnRuleButton(3, 0);
+    const CellWindow w = area ? area->GetLandscapeRect().Window() : CellWindow{};
+    const std::string inner = std::to_string(w.lastColumn - w.firstColumn + 1) + " x " +
+                              std::to_string(w.lastRow - w.firstRow + 1) + " cells";
+    EXPECT_LT(w.lastColumn - w.firstColumn + 1, fuel->columns);
+    EXPECT_EQ(messages_->Texts().back(), "Save the whole landscape (" + std::to_string(fuel->columns) + " x " +
+                                             std::to_string(fuel->rows) +
+                                             " cells)?\nNo saves only the analysis area \"Inner\" (" + inner + ").");
+    if (GDALDataset* lcp = static_cast<GDALDataset*>(GDALOpen(saved.c_str(), GA_ReadOnly))) {
+      EXPECT_EQ(lcp->GetRasterXSize(), fuel->columns);
+      EXPECT_EQ(lcp->GetRasterYSize(), fuel->rows);
+      GDALClose(lcp);
+    } else {
+      ADD_FAILURE() << "no landscape written at " << saved;
+    }
+    doc->DeleteWorkArea(area);
 
     // Save, then load: the loaded rule follows the first.
     dialogs_->AnswerSaveFile(rulesFile);

@@ -33,9 +33,9 @@ std::string Extension(const std::string& path) {
   return Lower(path.substr(dot));
 }
 
-AreaWindow CurrentAreaWindow(const CPVN4Doc& doc) {
+AreaWindow AreaWindowOf(const CPyrvane2WorkArea* a) {
   AreaWindow w;
-  if (const CPyrvane2WorkArea* a = doc.currentArea) {
+  if (a) {
     w.read = a->GetLandscapeRect().Window();
     w.size = w.read;
     w.west = a->west;
@@ -47,7 +47,8 @@ AreaWindow CurrentAreaWindow(const CPVN4Doc& doc) {
 
 enum class GeoTiffSource { Layers, File };
 
-void WriteTo(CPVN4Doc& doc, GeoTiffSource tif, platform::ProgressSink* progress) {
+void WriteTo(CPVN4Doc& doc, GeoTiffSource tif, platform::ProgressSink* progress,
+             const CPyrvane2WorkArea* area) {
   platform::FileDialogOptions o;
   o.title = "Select Destination file";
   o.filter = kDestinationFilter;
@@ -60,7 +61,7 @@ void WriteTo(CPVN4Doc& doc, GeoTiffSource tif, platform::ProgressSink* progress)
     platform::Tell(platform::FormatC("Error! %s is already in use", doc.landscape.path.c_str()));
     return;
   }
-  const AreaWindow window = CurrentAreaWindow(doc);
+  const AreaWindow window = AreaWindowOf(area);
   const std::string ext = Extension(path);
   if (ext == ".lcp")
     WriteLandscapeLcp(doc.landscape, window, path, progress);
@@ -90,11 +91,31 @@ void OnOpenLandscape(CPVN4Doc& doc) {
 }
 
 void OnSaveLandscape(CPVN4Doc& doc, platform::ProgressSink* progress) {
-  WriteTo(doc, GeoTiffSource::Layers, progress);
+  WriteTo(doc, GeoTiffSource::Layers, progress, doc.currentArea);
+}
+
+bool SaveLandscapeAfterRule(CPVN4Doc& doc, platform::ProgressSink* progress) {
+  const CPyrvane2WorkArea* whole = doc.DefaultArea();
+  const CPyrvane2WorkArea* area = doc.currentArea ? doc.currentArea : whole;
+  auto cells = [](const CPyrvane2WorkArea* a) {
+    const CellWindow w = a->GetLandscapeRect().Window();
+    return platform::FormatC("%d x %d cells", w.lastColumn - w.firstColumn + 1, w.lastRow - w.firstRow + 1);
+  };
+  if (area && whole && area != whole) {
+    const std::string question = "Save the whole landscape (" + cells(whole) + ")?\nNo saves only the analysis area \"" +
+                                 area->name + "\" (" + cells(area) + ").";
+    switch (platform::AskYesNoCancel(question)) {
+      case platform::Answer::Yes: area = whole; break;
+      case platform::Answer::No: break;
+      default: return false;
+    }
+  }
+  WriteTo(doc, GeoTiffSource::Layers, progress, area);
+  return true;
 }
 
 void OnCreateLandscape(CPVN4Doc& doc, platform::ProgressSink* progress) {
-  WriteTo(doc, GeoTiffSource::File, progress);
+  WriteTo(doc, GeoTiffSource::File, progress, doc.currentArea);
 }
 
 void OnReloadLandscape(CPVN4Doc& doc) {

@@ -20,6 +20,10 @@ void OnOpenLandscape(CPVN4Doc& doc);
 // Landscape (whose ".tif" is copied from the landscape file on disk). The landscape's own
 // file is refused.
 void OnSaveLandscape(CPVN4Doc& doc, platform::ProgressSink* progress = nullptr);
+// After a rule changed cells: the analysis area shown need not be the whole landscape, so the
+// user chooses which of the two is written (Yes the whole landscape, No the area). False when
+// cancelled.
+bool SaveLandscapeAfterRule(CPVN4Doc& doc, platform::ProgressSink* progress = nullptr);
 void OnCreateLandscape(CPVN4Doc& doc, platform::ProgressSink* progress = nullptr);
 void OnReloadLandscape(CPVN4Doc& doc);
 

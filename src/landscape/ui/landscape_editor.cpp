@@ -16,6 +16,7 @@
 
 #include "app/application.h"
 #include "engines/standard_fuels.h"
+#include "gridmodel/ug_headings.h"
 #include "landscape/rules_file.h"
 #include "landscape/ui/landscape_commands.h"
 #include "platform/dialogs.h"
@@ -146,6 +147,7 @@ void LcpRuleCUG::SetWidths(int clientWidth) {
   SetColWidth(0, a);
   SetColWidth(1, 3 * a);
   for (int c = 2; c < 5; ++c) SetColWidth(c, b);
+  gridmodel::FitColumnsToHeadings(*this);
 }
 
 gridmodel::Colour LcpRuleCUG::OnGetSectionBackColor(int) {
@@ -687,8 +689,7 @@ void CLandscapeEditDialog::OnRuleButton(int col, long row) {
       platform::Tell(counts + " would be modified by rule:\n" + text);
     } else if (platform::AskYesNo(counts + " modified by rule:\n" + text +
                                   "\nWould you like to save the new landscape now?")) {
-      wxBusyCursor wait;
-      OnSaveLandscape(doc_);
+      SaveLandscapeAfterRule(doc_);
     }
   }
   if (apply) doc_.UpdateAllViews();

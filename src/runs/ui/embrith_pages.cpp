@@ -21,6 +21,7 @@
 
 #include "app/application.h"
 #include "gridmodel/ug_cell.h"
+#include "gridmodel/ug_headings.h"
 #include "platform/dialogs.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
@@ -359,6 +360,7 @@ void BpCUG::OnInitGrid() {
     }
     SetColDefault(c, &cell);
   }
+  gridmodel::FitColumnsToHeadings(*this);
 }
 
 void BpCUG::OnGridKeyDown(unsigned* vkey, bool) {
