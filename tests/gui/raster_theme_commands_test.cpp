@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <sstream>
 
 #include "app/ui/main_frame.h"
@@ -373,6 +374,24 @@ TEST_F(RasterThemes, StatisticsSheetShowsTheAreasNumbersAndSavesEachPage) {
         dialogs_->AnswerSaveFile(Path("general"));
         sheet->OnSaveAs();
         sheet->Pages()->SetSelection(1);
+        widgets::FlushEvents(3);
+        // The Classes page shows its table: every column has room and the rows are drawn,
+        // each class in its colour.
+        for (int c = 0; c < grid.GetColCount(); ++c) EXPECT_GT(grid.GetColWidth(c), 20) << c;
+        wxWindow* table = sheet->ClassGridWindow();
+        ASSERT_TRUE(table && table->IsShownOnScreen());
+        EXPECT_GT(table->GetSize().x, 300);
+        const wxImage shot = widgets::CaptureWindow(table);
+        ASSERT_TRUE(shot.IsOk());
+        std::set<unsigned> shown;
+        for (int y = 0; y < shot.GetHeight(); ++y)
+          for (int x = 0; x < shot.GetWidth(); ++x) shown.insert(program_test::Rgb(shot, x, y));
+        int coloured = 0;
+        for (int i = 1; i < legend->GetCount(); ++i) {
+          const COLORREF c = legend->GetEntry(i).GetColor();
+          coloured += shown.count(((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF)) > 0;
+        }
+        EXPECT_GE(coloured, std::min(5, legend->GetCount() - 1));
         dialogs_->AnswerSaveFile(Path("classes"));
         sheet->OnSaveAs();
         std::string text, csv;

@@ -9,8 +9,11 @@
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
+#include <algorithm>
+
 #include "app/application.h"
 #include "gridmodel/ug_celltypes.h"
+#include "gridmodel/ug_headings.h"
 #include "platform/dialogs.h"
 #include "themes/legend.h"
 #include "themes/theme.h"
@@ -42,6 +45,7 @@ void ThemeClassesCUG::OnInitGrid() {
     cell.SetReadOnly(true);
     SetColDefault(c, &cell);
   }
+  gridmodel::FitColumnsToHeadings(*this);
 }
 
 void ThemeClassesCUG::OnGridKeyDown(unsigned* vkey, bool) {
@@ -121,7 +125,8 @@ CpropSheetThemeStats::CpropSheetThemeStats(CTheme& theme, CThemeLegendData& lege
   SetSizerAndFit(top);
   SetEscapeId(wxID_OK);
 
-  grid_.clientWidth = placeholder->GetSize().GetWidth();
+  // The page is laid out hidden, at no size: the table takes the width it is made for.
+  grid_.clientWidth = std::max(placeholder->GetSize().GetWidth(), placeholder->GetMinSize().GetWidth());
   gridWindow_ = widgets::CUGWindow::AttachToDialogItem(classes, kClassGridId, &grid_);
   areaUnits_->SetSelection(gridUnits_ == 1 ? kAcres : kHectares);
   FillClasses();
@@ -134,6 +139,8 @@ CpropSheetThemeStats::CpropSheetThemeStats(CTheme& theme, CThemeLegendData& lege
   pages_->SetSelection(page == 1 ? 1 : 0);
   CentreOnScreen();
 }
+
+wxWindow* CpropSheetThemeStats::ClassGridWindow() const { return gridWindow_; }
 
 std::string CpropSheetThemeStats::GeneralText() const { return ThemeGeneralText(theme_, legend_, stats_, projection_); }
 

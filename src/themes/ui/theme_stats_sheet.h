@@ -44,6 +44,7 @@ class CpropSheetThemeStats : public wxDialog {
   wxNotebook* Pages() const { return pages_; }
   wxChoice* AreaUnits() const { return areaUnits_; }
   ThemeClassesCUG& ClassGrid() { return grid_; }
+  wxWindow* ClassGridWindow() const;
   // The Classes file as it would be saved now.
   std::string ClassesCsv() const;
   // Save As of the page shown: asks for a file and writes it.
