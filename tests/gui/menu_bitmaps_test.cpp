@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
+#include <wx/button.h>
+#include <wx/frame.h>
 #include <wx/menu.h>
 
 #include "app/command_rules.h"
 #include "app/ui/menu_bitmaps.h"
+#include "runs/run.h"
+#include "runs/ui/page_menus.h"
 
 using namespace app::ui;
 
@@ -45,5 +49,30 @@ TEST(MenuBitmaps, PicturesDiffer) {
                   (!images[a].HasAlpha() || memcmp(images[a].GetAlpha(), images[b].GetAlpha(), 400) == 0);
       EXPECT_FALSE(same) << a << " " << b;
     }
+  }
+}
+
+// A run page's button menu as it drops: its items carry their pictures, in their places.
+TEST(MenuBitmaps, RunPageMenusDropWithTheirPictures) {
+  wxFrame frame(nullptr, wxID_ANY, "pages");
+  auto* button = new wxButton(&frame, wxID_ANY, "Ignitions");
+  CRun run;
+  wxMenu menu;
+  runs::ui::AppendIgnitionItems(menu, run, true);
+  menu.AppendSeparator();
+  runs::ui::AppendBarrierItems(menu, true);
+  EXPECT_EQ(runs::ui::ChooseMenuCommand(button, menu, [](int) { return 0; }), 0);
+  const std::vector<int> commands = {runs::ui::kOpenIgnitionsCommand, runs::ui::kLoadCurrentShapeCommand,
+                                     runs::ui::kClearIgnitionsCommand, -1, runs::ui::kOpenBarriersCommand,
+                                     runs::ui::kClearBarriersCommand};
+  ASSERT_EQ(menu.GetMenuItemCount(), commands.size());
+  for (size_t i = 0; i < commands.size(); ++i) {
+    wxMenuItem* item = menu.FindItemByPosition(i);
+    if (commands[i] < 0) {
+      EXPECT_TRUE(item->IsSeparator());
+      continue;
+    }
+    EXPECT_EQ(item->GetId(), runs::ui::MenuId(commands[i]));
+    EXPECT_TRUE(item->GetBitmap().IsOk()) << commands[i];
   }
 }

@@ -73,10 +73,6 @@ void DrawPicture(wxGraphicsContext& g, MenuPicture picture) {
   }
 }
 
-void SetPictures(wxMenu* menu, std::initializer_list<std::pair<int, MenuPicture>> items) {
-  for (auto [command, picture] : items) SetMenuItemPicture(menu, command, picture);
-}
-
 using P = MenuPicture;
 
 }  // namespace
@@ -103,26 +99,77 @@ bool SetMenuItemPicture(wxMenu* menu, int command, MenuPicture picture) {
   return true;
 }
 
-void SetIgnitionsMenuBitmaps(wxMenu* m) { SetPictures(m, {{33018, P::Open}, {33019, P::LoadOrCopy}, {33020, P::Clear}}); }
-void SetBarriersMenuBitmaps(wxMenu* m) { SetPictures(m, {{33021, P::Open}, {33022, P::Clear}}); }
-void SetFireListMenuBitmaps(wxMenu* m) { SetPictures(m, {{33028, P::Open}, {33029, P::Clear}}); }
-void SetFmdMenuBitmaps(wxMenu* m) { SetPictures(m, {{33013, P::Open}, {33014, P::Edit}}); }
-void SetFmsMenuBitmaps(wxMenu* m) { SetPictures(m, {{33010, P::Open}, {33011, P::Edit}, {33012, P::New}}); }
-void SetIdealLandscapeMenuBitmaps(wxMenu* m) { SetPictures(m, {{33030, P::Open}, {33031, P::Clear}}); }
-void SetRosAdjustMenuBitmaps(wxMenu* m) { SetPictures(m, {{33023, P::Open}, {33024, P::Edit}, {33025, P::Clear}}); }
-void SetWindDirectionMenuBitmaps(wxMenu* m) { SetPictures(m, {{33026, P::Open}}); }
-void SetWindSpeedMenuBitmaps(wxMenu* m) { SetPictures(m, {{33027, P::Open}}); }
-void SetWxsMenuBitmaps(wxMenu* m) { SetPictures(m, {{33008, P::Open}, {33009, P::Edit}, {33032, P::New}}); }
-void SetAtmMenuBitmaps(wxMenu* m) { SetPictures(m, {{33015, P::Open}, {33016, P::Edit}, {33017, P::New}}); }
-void SetAddRecordsMenuBitmaps(wxMenu* m) {
-  SetPictures(m, {{33003, P::AppendOrInsert}, {33004, P::LoadOrCopy}, {33005, P::AppendOrInsert},
-                  {33006, P::LoadOrCopy}, {33007, P::AppendOrInsert}, {33033, P::Clear}});
+namespace {
+
+using Table = std::initializer_list<std::pair<int, MenuPicture>>;
+const Table kIgnitions{{33018, P::Open}, {33019, P::LoadOrCopy}, {33020, P::Clear}};
+const Table kBarriers{{33021, P::Open}, {33022, P::Clear}};
+const Table kFireList{{33028, P::Open}, {33029, P::Clear}};
+const Table kFmd{{33013, P::Open}, {33014, P::Edit}};
+const Table kFms{{33010, P::Open}, {33011, P::Edit}, {33012, P::New}};
+const Table kIdealLandscape{{33030, P::Open}, {33031, P::Clear}};
+const Table kRosAdjust{{33023, P::Open}, {33024, P::Edit}, {33025, P::Clear}};
+const Table kWindDirection{{33026, P::Open}};
+const Table kWindSpeed{{33027, P::Open}};
+const Table kWxs{{33008, P::Open}, {33009, P::Edit}, {33032, P::New}};
+const Table kAtm{{33015, P::Open}, {33016, P::Edit}, {33017, P::New}};
+const Table kAddRecords{{33003, P::AppendOrInsert}, {33004, P::LoadOrCopy}, {33005, P::AppendOrInsert},
+                        {33006, P::LoadOrCopy},     {33007, P::AppendOrInsert}, {33033, P::Clear}};
+const Table kFuelBedIdentifier{{33044, P::Open}};
+const Table kFuelBedDefinition{{33046, P::Open}, {33048, P::Clear}};
+const Table kLimitingShape{{33052, P::Open}, {33051, P::Clear}};
+const Table kTenHourMoisture{{33053, P::Open}, {33054, P::Clear}};
+const Table kThousandHourMoisture{{33055, P::Open}, {33056, P::Clear}};
+const Table kDuffMoisture{{33057, P::Open}, {33058, P::Clear}};
+
+void SetPictures(wxMenu* menu, const Table& items) {
+  for (auto [command, picture] : items) SetMenuItemPicture(menu, command, picture);
 }
-void SetFuelBedIdentifierMenuBitmaps(wxMenu* m) { SetPictures(m, {{33044, P::Open}}); }
-void SetFuelBedDefinitionMenuBitmaps(wxMenu* m) { SetPictures(m, {{33046, P::Open}, {33048, P::Clear}}); }
-void SetLimitingShapeMenuBitmaps(wxMenu* m) { SetPictures(m, {{33052, P::Open}, {33051, P::Clear}}); }
-void SetTenHourMoistureMenuBitmaps(wxMenu* m) { SetPictures(m, {{33053, P::Open}, {33054, P::Clear}}); }
-void SetThousandHourMoistureMenuBitmaps(wxMenu* m) { SetPictures(m, {{33055, P::Open}, {33056, P::Clear}}); }
-void SetDuffMoistureMenuBitmaps(wxMenu* m) { SetPictures(m, {{33057, P::Open}, {33058, P::Clear}}); }
+
+}  // namespace
+
+std::optional<MenuPicture> PictureOf(int command) {
+  for (const Table* t : {&kIgnitions, &kBarriers, &kFireList, &kFmd, &kFms, &kIdealLandscape, &kRosAdjust,
+                         &kWindDirection, &kWindSpeed, &kWxs, &kAtm, &kAddRecords, &kFuelBedIdentifier,
+                         &kFuelBedDefinition, &kLimitingShape, &kTenHourMoisture, &kThousandHourMoisture,
+                         &kDuffMoisture})
+    for (auto [c, picture] : *t)
+      if (c == command) return picture;
+  return std::nullopt;
+}
+
+void SetMenuPictures(wxMenu* menu, const std::function<int(int id)>& commandOf) {
+  if (!menu) return;
+  const wxMenuItemList items = menu->GetMenuItems();  // a copy: items are taken out and put back
+  size_t pos = 0;
+  for (wxMenuItem* item : items) {
+    if (wxMenu* sub = item->GetSubMenu()) SetMenuPictures(sub, commandOf);
+    else if (const auto picture = item->IsSeparator() ? std::nullopt : PictureOf(commandOf(item->GetId()))) {
+      menu->Remove(item);
+      item->SetBitmap(MenuBitmap(*picture));
+      menu->Insert(pos, item);
+    }
+    ++pos;
+  }
+}
+
+void SetIgnitionsMenuBitmaps(wxMenu* m) { SetPictures(m, kIgnitions); }
+void SetBarriersMenuBitmaps(wxMenu* m) { SetPictures(m, kBarriers); }
+void SetFireListMenuBitmaps(wxMenu* m) { SetPictures(m, kFireList); }
+void SetFmdMenuBitmaps(wxMenu* m) { SetPictures(m, kFmd); }
+void SetFmsMenuBitmaps(wxMenu* m) { SetPictures(m, kFms); }
+void SetIdealLandscapeMenuBitmaps(wxMenu* m) { SetPictures(m, kIdealLandscape); }
+void SetRosAdjustMenuBitmaps(wxMenu* m) { SetPictures(m, kRosAdjust); }
+void SetWindDirectionMenuBitmaps(wxMenu* m) { SetPictures(m, kWindDirection); }
+void SetWindSpeedMenuBitmaps(wxMenu* m) { SetPictures(m, kWindSpeed); }
+void SetWxsMenuBitmaps(wxMenu* m) { SetPictures(m, kWxs); }
+void SetAtmMenuBitmaps(wxMenu* m) { SetPictures(m, kAtm); }
+void SetAddRecordsMenuBitmaps(wxMenu* m) { SetPictures(m, kAddRecords); }
+void SetFuelBedIdentifierMenuBitmaps(wxMenu* m) { SetPictures(m, kFuelBedIdentifier); }
+void SetFuelBedDefinitionMenuBitmaps(wxMenu* m) { SetPictures(m, kFuelBedDefinition); }
+void SetLimitingShapeMenuBitmaps(wxMenu* m) { SetPictures(m, kLimitingShape); }
+void SetTenHourMoistureMenuBitmaps(wxMenu* m) { SetPictures(m, kTenHourMoisture); }
+void SetThousandHourMoistureMenuBitmaps(wxMenu* m) { SetPictures(m, kThousandHourMoisture); }
+void SetDuffMoistureMenuBitmaps(wxMenu* m) { SetPictures(m, kDuffMoisture); }
 
 }  // namespace app::ui

@@ -3,6 +3,9 @@
 // put them on a menu's items by command number.
 #include <wx/bitmap.h>
 
+#include <functional>
+#include <optional>
+
 class wxMenu;
 
 namespace app::ui {
@@ -13,6 +16,11 @@ wxBitmap MenuBitmap(MenuPicture picture);
 // Puts the picture on the item of that command (its toolkit id from MenuIdFor), if the menu
 // has it; false when it has not.
 bool SetMenuItemPicture(wxMenu* menu, int command, MenuPicture picture);
+// The picture of a button menu's command, if it has one.
+std::optional<MenuPicture> PictureOf(int command);
+// Every item of the menu and its submenus whose command (`commandOf` its id) has a picture
+// gets it, in place.
+void SetMenuPictures(wxMenu* menu, const std::function<int(int id)>& commandOf);
 
 void SetIgnitionsMenuBitmaps(wxMenu* menu);
 void SetBarriersMenuBitmaps(wxMenu* menu);

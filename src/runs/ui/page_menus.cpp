@@ -5,6 +5,7 @@
 #include <wx/spinbutt.h>
 #include <wx/textctrl.h>
 
+#include "app/ui/menu_bitmaps.h"
 #include "platform/dialogs.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
@@ -26,6 +27,7 @@ wxString Shortened(const std::string& path, wxWindow* box) {
 }
 
 int ChooseMenuCommand(wxButton* button, wxMenu& menu, const std::function<int(int)>& chooser) {
+  app::ui::SetMenuPictures(&menu, [](int id) { return id + kMenuIdShift; });
   int id = 0;
   if (chooser) {
     id = chooser(button->GetId());
