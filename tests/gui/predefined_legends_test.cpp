@@ -1,6 +1,7 @@
 // Predefined legends from Options > Predefined Legends and from the legend creators' Save
 // As..., the raster creator's ramp rows, and the legend window's arrow columns.
 #include <gtest/gtest.h>
+#include <wx/uiaction.h>
 #include <wx/choice.h>
 #include <wx/listbox.h>
 #include <wx/menu.h>
@@ -131,9 +132,16 @@ TEST_F(PredefinedLegends, TheRasterCreatorRampsAndSavesItsTableAsAPredefinedLege
     };
     d.OnTableRightClick(3, 1);
     EXPECT_EQ(c.RowColour(3), 0x7F007Fu);
+    // The name typed and confirmed with Enter.
     WhenModal<CGetLegendNameDialog>([&](CGetLegendNameDialog& n) {
-      n.edit->SetValue("Fuel look");
-      Click(&n, wxID_OK);
+      wxUIActionSimulator sim;
+      sim.MouseMove(n.edit->GetScreenRect().GetPosition() + wxPoint(10, 5));
+      n.edit->SetFocus();
+      widgets::FlushEvents(3);
+      sim.Text("Fuel look");
+      sim.Char(WXK_RETURN);
+      widgets::FlushEvents(6);
+      EXPECT_FALSE(n.IsModal());
     }, &named);
     d.OnSaveAs();
     ASSERT_EQ(d.predefined->GetCount(), 1u);

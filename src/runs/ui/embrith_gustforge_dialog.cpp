@@ -47,11 +47,11 @@ CEmbrithGustforgeDialog::CEmbrithGustforgeDialog(wxWindow* parent, CRun* r)
   top->Add(LongRunNote(wxSize(400, 40)), 0, wxEXPAND | wxALL, 8);
   auto* tolerances = new wxStaticBoxSizer(wxVERTICAL, this, "Tolerances");
   wxWindow* tb = tolerances->GetStaticBox();
-  tolerances->Add(new wxStaticText(tb, wxID_ANY,
-                                   "Winds within both speed and direction tolerance of a previously generated wind "
-                                   "grid will use the previously generated wind grid.",
-                                   wxDefaultPosition, wxSize(400, -1)),
-                  0, wxALL, 4);
+  auto* note = new wxStaticText(tb, wxID_ANY,
+                                "Winds within both speed and direction tolerance of a previously generated wind "
+                                "grid will use the previously generated wind grid.");
+  note->Wrap(400);  // on lines of its own rather than cut at the box's edge
+  tolerances->Add(note, 0, wxALL, 4);
   speedCombo = new wxChoice(tb, 1382);
   directionCombo = new wxChoice(tb, 1383);
   for (int i = 0; i <= 5; ++i) speedCombo->Append(std::to_string(i));

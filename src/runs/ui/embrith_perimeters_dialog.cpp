@@ -48,7 +48,7 @@ CEmbrithPerimetersPropertiesDlg::CEmbrithPerimetersPropertiesDlg(wxWindow* paren
   wxWindow* wb = which->GetStaticBox();
   modes[0] = new wxRadioButton(wb, 1029, "All Perimeters", wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
   modes[1] = new wxRadioButton(wb, 1030, "By Embrith Timestep Multiple");
-  interval = new wxSpinCtrl(wb, 1419, "", wxDefaultPosition, wxSize(90, -1), wxSP_ARROW_KEYS, 1, 100, 1);
+  interval = new wxSpinCtrl(wb, 1419, "", wxDefaultPosition, wxDefaultSize, wxSP_ARROW_KEYS, 1, 100, 1);
   modes[2] = new wxRadioButton(wb, 1418, "By Burn Period");
   modes[3] = new wxRadioButton(wb, 1421, "Final Perimeter Only");
   which->Add(modes[0], 0, wxALL, 3);

@@ -88,7 +88,7 @@ CGustforgeDialog::CGustforgeDialog(wxWindow* parent, CRun* r) : CWindGridDialog(
   longitudeSpin->SetFormatString("%.4f");  // four decimals, trailing zeros kept
   labelled("Longitude (-180.0 - 180.0):", lonRow);
   auto* zoneRow = new wxBoxSizer(wxHORIZONTAL);
-  timeZoneCombo = new wxComboBox(box, 1345, "", wxDefaultPosition, wxSize(200, -1), 0, nullptr, wxCB_DROPDOWN);
+  timeZoneCombo = new wxComboBox(box, 1345, "", wxDefaultPosition, wxDefaultSize, 0, nullptr, wxCB_DROPDOWN);
   for (const char* z : kTimeZoneNames) timeZoneCombo->Append(z);
   zoneRow->Add(timeZoneCombo);
   labelled("Time Zone:", zoneRow);

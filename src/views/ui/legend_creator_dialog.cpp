@@ -60,7 +60,7 @@ CLegendCreatorDialog::CLegendCreatorDialog(wxWindow* parent, CTheme& theme, CThe
   kind->Add(unique_, 0, wxALL, 3);
   kind->AddSpacer(12);
   kind->Add(new wxStaticText(kind->GetStaticBox(), wxID_ANY, "Number of Classes:"), 0, wxALIGN_CENTER_VERTICAL);
-  classes_ = new wxSpinCtrl(kind->GetStaticBox(), 1016, "", wxDefaultPosition, wxSize(70, -1), wxSP_ARROW_KEYS, 2, 100);
+  classes_ = new wxSpinCtrl(kind->GetStaticBox(), 1016, "", wxDefaultPosition, wxDefaultSize, wxSP_ARROW_KEYS, 2, 100);
   kind->Add(classes_, 0, wxALL, 3);
   auto* apply = new wxButton(kind->GetStaticBox(), 1023, "Apply");
   kind->Add(apply, 0, wxALL, 3);
@@ -99,6 +99,10 @@ CLegendCreatorDialog::CLegendCreatorDialog(wxWindow* parent, CTheme& theme, CThe
   buttons->Add(new wxButton(this, 1097, "Help"), 0, wxALL, 4);
   top->Add(buttons, 0, wxALIGN_CENTER);
   SetSizer(top);
+  // At least as large as every row needs: the classes' spinner and its Apply stay whole.
+  const wxSize needed = GetBestSize();
+  SetSize(std::max(GetSize().x, needed.x), std::max(GetSize().y, needed.y));
+  SetMinSize(needed);
   Layout();
 
   creator_ = std::make_unique<CLegendCreator>(theme, legend, area, table_->Grid());
@@ -251,14 +255,19 @@ CGetLegendNameDialog::CGetLegendNameDialog(wxWindow* parent, std::vector<std::st
     : wxDialog(parent, wxID_ANY, "Enter Legend Name"), existing_(std::move(existing)) {
   auto* top = new wxBoxSizer(wxVERTICAL);
   top->Add(new wxStaticText(this, wxID_ANY, "Enter a name for the predefined legend:"), 0, wxALL, 8);
-  edit = new wxTextCtrl(this, 1025, "", wxDefaultPosition, wxSize(280, -1));
+  edit = new wxTextCtrl(this, 1025, "", wxDefaultPosition, wxSize(280, -1), wxTE_PROCESS_ENTER);
   top->Add(edit, 0, wxEXPAND | wxLEFT | wxRIGHT, 8);
   auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-  buttons->Add(new wxButton(this, wxID_OK, "OK"), 0, wxALL, 4);
+  auto* ok = new wxButton(this, wxID_OK, "OK");
+  ok->SetDefault();
+  buttons->Add(ok, 0, wxALL, 4);
   buttons->Add(new wxButton(this, wxID_CANCEL, "Cancel"), 0, wxALL, 4);
   top->Add(buttons, 0, wxALIGN_CENTER | wxALL, 4);
   SetSizerAndFit(top);
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnOK(); }, wxID_OK);
+  // Enter in the name confirms it, as OK does.
+  edit->Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent&) { OnOK(); });
+  edit->SetFocus();
 }
 
 void CGetLegendNameDialog::OnOK() {

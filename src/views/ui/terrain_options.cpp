@@ -93,11 +93,11 @@ C3DPropertyPage::C3DPropertyPage(wxWindow* parent, C3DDialog& view) : wxPanel(pa
   wxWindow* tb = texturing->GetStaticBox();
   auto* tgrid = new wxFlexGridSizer(2, wxSize(8, 6));
   tgrid->Add(Label(tb, "Texture Density (%):"), 0, wxALIGN_CENTER_VERTICAL);
-  density_ = new wxSpinCtrl(tb, wxID_ANY, "", wxDefaultPosition, wxSize(100, -1), wxSP_ARROW_KEYS, 10, 1000,
+  density_ = new wxSpinCtrl(tb, wxID_ANY, "", wxDefaultPosition, wxDefaultSize, wxSP_ARROW_KEYS, 10, 1000,
                             static_cast<int>(std::trunc(view.textureDensity * 100)));
   tgrid->Add(density_);
   tgrid->Add(Label(tb, "Vector Exaggeration (%):"), 0, wxALIGN_CENTER_VERTICAL);
-  vectorExaggeration_ = new wxSpinCtrl(tb, wxID_ANY, "", wxDefaultPosition, wxSize(100, -1), wxSP_ARROW_KEYS, 10,
+  vectorExaggeration_ = new wxSpinCtrl(tb, wxID_ANY, "", wxDefaultPosition, wxDefaultSize, wxSP_ARROW_KEYS, 10,
                                        1000, static_cast<int>(std::trunc(GetApp().vectorExaggeration * 100)));
   tgrid->Add(vectorExaggeration_);
   texturing->Add(tgrid, 0, wxALL, 4);
