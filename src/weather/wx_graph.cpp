@@ -336,7 +336,8 @@ WxPaneLayout LayoutPane(int width, int height, int first, int last) {
   double w = 0, h = 0;
   Measure("0000pm", kDefaultFontPoints, w, h);
   l.margin = 3 * static_cast<int>(w);
-  l.labelSize = height / 20;
+  // A short pane (the precipitation one) still gets labels that can be read.
+  l.labelSize = std::max(height / 20, 10);
   l.captionSize = height / 10;
   Measure("0000pm", Points(l.labelSize), w, h);
   l.plotTop = 0;

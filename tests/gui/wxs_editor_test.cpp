@@ -6,8 +6,10 @@
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/datectrl.h>
+#include <wx/frame.h>
 #include <wx/textctrl.h>
 #include <wx/timectrl.h>
+#include <wx/uiaction.h>
 
 #include "platform/dialogs.h"
 #include "platform/messages.h"
@@ -139,4 +141,34 @@ TEST(WxsEditorWindow, CreateWxsMakesAStreamThatConditionsTheRun) {
   EXPECT_EQ(reopened, 48);
   sheet->Destroy();
   widgets::FlushEvents(2);
+}
+
+// Panes the user has sized keep their shares when the graph window is resized.
+TEST(WxsGraph, ASashMovedByTheUserSurvivesAResize) {
+  wxFrame frame(nullptr, wxID_ANY, "graph", wxPoint(50, 50), wxSize(800, 520));
+  auto* graph = new weather::ui::CWxsGraphCtrl(&frame, wxID_ANY);
+  frame.Show();
+  widgets::FlushEvents(5);
+  auto share = [&] {
+    const double total = graph->Pane(0)->GetSize().y + graph->Pane(1)->GetSize().y + graph->Pane(2)->GetSize().y;
+    return graph->Pane(2)->GetSize().y / total;
+  };
+  EXPECT_NEAR(share(), 0.2, 0.02);
+  // Drag the sash above the precipitation pane up by a fifth of the height.
+  const int lift = graph->GetClientSize().y / 5;
+  const wxPoint sash = graph->Pane(2)->GetScreenPosition() + wxPoint(200, -2);
+  wxUIActionSimulator sim;
+  sim.MouseMove(sash);
+  widgets::FlushEvents(2);
+  sim.MouseDown();
+  widgets::FlushEvents(2);
+  sim.MouseMove(sash - wxPoint(0, lift));
+  widgets::FlushEvents(2);
+  sim.MouseUp();
+  widgets::FlushEvents(3);
+  const double dragged = share();
+  EXPECT_NEAR(dragged, 0.4, 0.05);
+  frame.SetSize(900, 700);
+  widgets::FlushEvents(5);
+  EXPECT_NEAR(share(), dragged, 0.02);
 }

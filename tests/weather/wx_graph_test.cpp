@@ -105,6 +105,8 @@ TEST(WxGraph, WindAndPrecipitationPanesDrawTheirMarks) {
   WxGraphSettings g = DefaultGraphSettings();
   g.precipHatch = 4;
   const std::vector<uint32_t> colours(s.records.size(), 0xA0FFD2u);
+  // The precipitation pane is a fifth of the graph: its labels are still 10 pixels tall.
+  EXPECT_GE(LayoutPane(1200, 100, 24, 71).labelSize, 10);
   for (WxPane pane : {WxPane::WindCloud, WxPane::Precip}) {
     platform::Image img(1200, 200);
     DrawWxsPane(img, pane, s, 24, 71, colours, g);

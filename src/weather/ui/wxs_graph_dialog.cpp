@@ -46,10 +46,15 @@ CWxsGraphCtrl::CWxsGraphCtrl(wxWindow* parent, wxWindowID id) : wxWindow(parent,
     splitter_->SetPane(i, panes_[static_cast<std::size_t>(i)]);
   }
   splitter_->SetPaneSizes({2, 2, 1});
+  // The shares are set once the window has a height; from then on the panes keep them (the
+  // user's, once a sash has been moved) at every size.
   Bind(wxEVT_SIZE, [this](wxSizeEvent&) {
     splitter_->SetSize(GetClientSize());
     const int c = GetClientSize().y / 5;
-    if (c > 0) splitter_->SetPaneSizes({2 * c, 2 * c, c});
+    if (!panesShared_ && c > 0) {
+      splitter_->SetPaneSizes({2 * c, 2 * c, c});
+      panesShared_ = true;
+    }
   });
 }
 

@@ -48,6 +48,7 @@ class CWxsGraphCtrl : public wxWindow {
  private:
   widgets::CSimpleSplitter* splitter_ = nullptr;
   std::array<CWxsPaneWnd*, 3> panes_{};
+  bool panesShared_ = false;  // the first shares have been given
 };
 
 class CWxsGraphDlg : public wxDialog {
