@@ -259,11 +259,28 @@ TEST_F(MapViewTest, IdentifyBandMakesANewAnalysisArea) {
   view_->LeftDown({40, 40});
   view_->LeftUp({60, 60});
   EXPECT_TRUE(menus_.empty());
-  menuAnswer_ = cmd::kNewAnalysisArea;
+  // While the menu is open the band stays drawn: its dotted top edge is on the screen.
+  auto bandDots = [&] {
+    const wxImage shot = widgets::CaptureWindow(view_);
+    int dots = 0;
+    for (int y = 39; y <= 41; ++y)
+      for (int x = 40; x <= 140; ++x) dots += shot.GetRed(x, y) + shot.GetGreen(x, y) + shot.GetBlue(x, y) < 150;
+    return dots;
+  };
+  const int dotsBefore = bandDots();
+  int dotsWhileOpen = 0;
+  view_->SetMenuChooser([&](int menu, wxMenu&, wxPoint at) {
+    menus_.push_back(menu);
+    menuPoints_.push_back(at);
+    widgets::FlushEvents(3);  // the open menu's own loop paints the window meanwhile
+    dotsWhileOpen = bandDots();
+    return static_cast<int>(cmd::kNewAnalysisArea);
+  });
   view_->LeftDown({40, 40});
   view_->MouseMove({140, 120}, true);
   view_->LeftUp({140, 120});
   ASSERT_EQ(menus_, std::vector<int>{132});
+  EXPECT_GE(dotsWhileOpen, dotsBefore + 30);
   EXPECT_EQ(menuPoints_[0], wxPoint(140, 120));
   ASSERT_EQ(doc_.areas.size(), 2u);
   CPyrvane2WorkArea* area = doc_.areas.back().get();

@@ -538,8 +538,12 @@ void CMapView::FinishBand(wxPoint p) {
       ZoomAboutPoint(true, p, false);
   } else if (pointerMode_ == app::kModeIdentify && large) {
     tracker_ = box;
+    // The band stays drawn while its menu is open: the user sees what the menu acts on.
+    menuBand_ = true;
     Refresh();
+    Update();
     ShowMenu(132, {box.right, box.bottom});
+    menuBand_ = false;
   }
   Refresh();
 }
@@ -790,10 +794,10 @@ void CMapView::OnPaint(wxPaintEvent&) {
         (pointerMode_ == app::kModeMeasureLines || pointerMode_ == app::kModeMeasurePolygons))
       polyline(doc_.measurePoints, pointerMode_ == app::kModeMeasurePolygons, true);
   }
-  if (banding_) {
+  if (banding_ || menuBand_) {
     dc.SetPen(wxPen(*wxBLACK, 1, wxPENSTYLE_DOT));
     dc.SetBrush(*wxTRANSPARENT_BRUSH);
-    const PixelBox b = BoxOf(bandStart_, bandEnd_);
+    const PixelBox b = banding_ ? BoxOf(bandStart_, bandEnd_) : tracker_.Normalized();
     dc.DrawRectangle(b.left, b.top, b.Width() + 1, b.Height() + 1);
   }
   if (trackerActive_) {

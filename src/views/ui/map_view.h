@@ -120,6 +120,7 @@ class CMapView : public wxWindow, public DocumentObserver {
   wxPoint trackerAnchor_;
   bool panning_ = false;
   bool banding_ = false;
+  bool menuBand_ = false;  // the identify band, kept on screen while its menu is open
   wxPoint bandStart_, bandEnd_;
   double mapScale_ = -1.0;
   wxPoint lastMouse_{0, 0};
