@@ -668,6 +668,9 @@ int CreateBurnProbabilityThemes(CRun& run, BurnProbabilityResult& r, const RunLo
     auto theme = std::make_unique<CVectorTheme>();
     if (theme->CreateFromPerimeters("MTT Perimeters", outlines.data(), r.records, static_cast<int>(outlines.size()),
                                     r.cell)) {
+      // Hundreds of overlapping outlines would bury the burn-probability map: the theme is
+      // listed unticked and shown when the user ticks it.
+      theme->visible = false;
       if (run.randomPerimeters) run.host->DisposeVectorTheme(run.randomPerimeters);
       run.randomPerimeters = run.host->AdoptVectorTheme(std::move(theme));
     } else if (r.completed > 0) {

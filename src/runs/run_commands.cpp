@@ -96,7 +96,14 @@ CRun* CopyRun(CPVN4Doc& doc, const CRun& source) {
   if (!doc.currentArea) return nullptr;
   auto run = std::make_unique<CRun>();
   run->isEmbrith = source.isEmbrith;
+  // Copies of one run are told apart: "Copy of X", then "Copy (2) of X", ...
   run->name = "Copy of " + source.name;
+  auto taken = [&](const std::string& name) {
+    for (const auto& r : doc.currentArea->runs)
+      if (r && r->name == name) return true;
+    return false;
+  };
+  for (int n = 2; taken(run->name); ++n) run->name = "Copy (" + std::to_string(n) + ") of " + source.name;
   run->inputs = source.inputs;
   run->outputs = source.outputs;
   run->mtt = source.mtt;

@@ -84,10 +84,17 @@ TEST(RunTreeCommands, TheTreeFollowsNewCopiedAndDeletedRuns) {
   const RunTreeSelection ridge{kTreeRun, "Ridge", p.run, area, nullptr, tree};
   ASSERT_TRUE(RunTreeCommand(nullptr, kCmdCopyRun, p.doc, ridge));
   EXPECT_EQ(RunLabels(*tree, area), (std::vector<std::string>{"Ridge", "Copy of Ridge"}));
+  // A second copy gets a name of its own.
+  runs_gui::WhenShown("Run : Copy (2) of Ridge", [](wxDialog* sheet) {
+    wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
+    sheet->GetEventHandler()->ProcessEvent(ok);
+  });
+  ASSERT_TRUE(RunTreeCommand(nullptr, kCmdCopyRun, p.doc, ridge));
+  EXPECT_EQ(RunLabels(*tree, area), (std::vector<std::string>{"Ridge", "Copy of Ridge", "Copy (2) of Ridge"}));
 
   messages.Script({platform::Answer::Yes});
   ASSERT_TRUE(RunTreeCommand(nullptr, kCmdDeleteRun, p.doc, ridge));
-  EXPECT_EQ(RunLabels(*tree, area), std::vector<std::string>{"Copy of Ridge"});
+  EXPECT_EQ(RunLabels(*tree, area), (std::vector<std::string>{"Copy of Ridge", "Copy (2) of Ridge"}));
 
   messages.Script({platform::Answer::Yes});
   ASSERT_TRUE(RunTreeCommand(nullptr, kCmdDeleteAllRuns, p.doc, {kTreeRunsFolder, "Runs", nullptr, area, nullptr, tree}));

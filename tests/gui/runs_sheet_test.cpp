@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <wx/spinbutt.h>
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -119,6 +120,21 @@ TEST(RunSheetWindow, StatusLineFollowsTheInputsAndLaunchBecomesReady) {
   EXPECT_FALSE(sheet->outputsPage->FindWindow(1047)->IsEnabled());
   Use(sheet->outputsPage->FindWindow(1060));  // Select All
   EXPECT_EQ(Status(*sheet, 1), "13 outputs selected");
+  // The processors and degrees boxes have arrows beside them; those of degrees step it.
+  for (wxTextCtrl* box : {sheet->outputsPage->degreesEdit, sheet->outputsPage->processorsEdit}) {
+    wxSpinButton* arrows = nullptr;
+    for (wxWindow* w : box->GetParent()->GetChildren())
+      if (auto* a = dynamic_cast<wxSpinButton*>(w)) arrows = a;
+    ASSERT_TRUE(arrows);
+    EXPECT_TRUE(arrows->IsShown());
+    if (box != sheet->outputsPage->degreesEdit) continue;
+    for (wxEventType step : {wxEVT_SPIN_UP, wxEVT_SPIN_DOWN}) {
+      wxSpinEvent e(step, arrows->GetId());
+      e.SetEventObject(arrows);
+      arrows->ProcessWindowEvent(e);
+      EXPECT_EQ(box->GetValue(), step == wxEVT_SPIN_UP ? "1" : "0");
+    }
+  }
 
   // The options page also applies its choices when the user leaves it.
   sheet->SelectPage(0);
@@ -127,9 +143,12 @@ TEST(RunSheetWindow, StatusLineFollowsTheInputsAndLaunchBecomesReady) {
   EXPECT_FALSE(p.run->outputs.solarRadiation);
   // Spread vectors bring the grids they are drawn from.
   EXPECT_TRUE(p.run->outputs.maxSpreadDirection && p.run->outputs.ellipticalB && p.run->outputs.ellipticalC);
-  // Launch is never usable from the Inputs page, Apply included.
+  // Launch is never usable from the Inputs page, Apply included; the caption takes the
+  // name applied.
+  page->nameEdit->SetValue("Ridge");
   sheet->OnApplyNow();
   EXPECT_FALSE(sheet->launchButton->IsEnabled());
+  EXPECT_EQ(sheet->GetTitle(), "Run : Ridge");
   EXPECT_TRUE(messages.Texts().empty()) << messages.Texts().front();
   sheet->Destroy();
   widgets::FlushEvents(2);

@@ -317,6 +317,7 @@ TEST(BurnProbability, ARandomRunMakesItsThemesTablesAndTheProcessorSettingHolds)
   EXPECT_EQ(bp->rows, 30);
   ASSERT_NE(f.run.randomPerimeters, nullptr);
   EXPECT_EQ(f.run.randomPerimeters->name, "MTT Perimeters");
+  EXPECT_FALSE(f.run.randomPerimeters->visible);  // not drawn over the burn probabilities
   EXPECT_EQ(f.run.randomPerimeters->fireSizeRecords.size(), 20u);
   std::vector<std::string> names;
   for (const auto& l : f.run.runLogs) names.push_back(l.name);

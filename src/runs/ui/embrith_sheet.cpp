@@ -96,7 +96,8 @@ void CEmbrithRunSheet::ApplyPages() {
   streamPage->ApplyToRun();
   modelPage->ApplyToRun();
   outputsPage->ApplyToRun();
-  // The project tree follows the run's name when the views are updated.
+  // The caption and the project tree follow the run's name.
+  SetTitle(wxString::FromUTF8(" Embrith Run : " + run->name));
   if (run->document) {
     run->document->UpdateAllViews();
     run->document->SetModifiedFlag();

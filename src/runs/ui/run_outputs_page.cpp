@@ -2,6 +2,7 @@
 #include <wx/checkbox.h>
 #include <wx/radiobut.h>
 #include <wx/sizer.h>
+#include <wx/spinbutt.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -11,6 +12,7 @@
 #include "platform/numbers.h"
 #include "platform/services.h"
 #include "runs/run_exec_status.h"
+#include "runs/ui/page_menus.h"
 #include "runs/ui/run_sheet.h"
 
 namespace runs::ui {
@@ -60,6 +62,8 @@ void CRunOutputsPage::Build() {
   processorsEdit = new wxTextCtrl(cpu->GetStaticBox(), 1214, "1", wxDefaultPosition, wxSize(60, -1));
   cpu->Add(new wxStaticText(cpu->GetStaticBox(), wxID_ANY, "Number of Processors:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
   cpu->Add(processorsEdit);
+  wxSpinButton* processorsSpin = NumberSpin(cpu->GetStaticBox(), wxID_ANY, processorsEdit, 1, std::max(1, machineProcessors));
+  cpu->Add(processorsSpin, 0, wxEXPAND);
   top->Add(cpu, 0, wxEXPAND | wxALL, 4);
 
   auto* outs = new wxStaticBoxSizer(wxVERTICAL, this, "Outputs");
@@ -92,6 +96,8 @@ void CRunOutputsPage::Build() {
   auto* deg = new wxBoxSizer(wxHORIZONTAL);
   deg->Add(new wxStaticText(options->GetStaticBox(), wxID_ANY, "Degrees: "), 0, wxALIGN_CENTER_VERTICAL);
   deg->Add(degreesEdit);
+  wxSpinButton* degreesSpin = NumberSpin(options->GetStaticBox(), wxID_ANY, degreesEdit, 0, 359);
+  deg->Add(degreesSpin, 0, wxEXPAND);
   options->Add(deg, 0, wxALL, 2);
   top->Add(options, 0, wxEXPAND | wxALL, 4);
   SetSizer(top);
@@ -110,6 +116,9 @@ void CRunOutputsPage::Build() {
       MarkChanged();
     };
   };
+  // The arrows are usable exactly when their boxes are.
+  for (auto [spin, edit] : {std::pair{processorsSpin, processorsEdit}, std::pair{degreesSpin, degreesEdit}})
+    spin->Bind(wxEVT_UPDATE_UI, [edit](wxUpdateUIEvent& e) { e.Enable(edit->IsEnabled()); });
   relativeRadio->Bind(wxEVT_RADIOBUTTON, mode(0));
   northRadio->Bind(wxEVT_RADIOBUTTON, mode(-1));
   // A number being typed decides at once whether Launch can be pressed.

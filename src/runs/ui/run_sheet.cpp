@@ -174,7 +174,8 @@ void CRunSheet::FitLaunch() {
 }
 
 void CRunSheet::RenameTreeItem() {
-  // The project tree follows the run's name when the views are updated.
+  // The caption and the project tree follow the run's name.
+  SetTitle(wxString::FromUTF8("Run : " + run->name));
   if (run->document) {
     run->document->UpdateAllViews();
     run->document->SetModifiedFlag();
