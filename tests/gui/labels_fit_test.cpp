@@ -215,7 +215,7 @@ TEST_F(ProjectLabels, TheLegendStatisticsEditorAnd3DWindows) {
   {
     CTheme& theme = *doc_->GetVisibleTheme();
     auto* d = new themes::ui::CpropSheetThemeStats(theme, *doc_->GetVisibleThemeLegend(),
-                                                   doc_->currentArea->GetThemeRect(&theme).Window(), 0,
+                                                   doc_->currentArea->GetThemeRect(&theme).Window(), 0, doc_->landscape.projection,
                                                    theme.name + " Statistics", frame_);
     ExpectEveryPageFits(d, d->Pages(), "statistics");
     d->Destroy();
